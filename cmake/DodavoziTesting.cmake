@@ -1,0 +1,13 @@
+# dodavozi_add_test(<name> LABELS <area>... SOURCES <files>... LIBS <targets>...)
+# One test executable is one CTest entry: every Wine process start costs.
+function(dodavozi_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "LABELS;SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${DODAVOZI_TEST_DIR})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} dodavozi_testsupport gmock gtest)
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
+endfunction()

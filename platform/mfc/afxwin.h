@@ -1,0 +1,4 @@
+// Windows, dialogs, controls and GDI wrappers of the framework.
+#pragma once
+
+#include "afx.h"

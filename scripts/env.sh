@@ -1,0 +1,35 @@
+# Sourced by the other scripts: where things are and how Wine runs here.
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export DODAVOZI_BUILD_DIR="${DODAVOZI_BUILD_DIR:-$ROOT/build}"
+export WINEPREFIX="${WINEPREFIX:-$DODAVOZI_BUILD_DIR/wine}"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko install prompts when the prefix is made.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# en_US gives the ANSI code page 1252 that the tests expect.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+# The deliverables' folder, so test executables find the DLLs they load.
+export WINEPATH="$(winepath -w "$DODAVOZI_BUILD_DIR/bin" 2>/dev/null || echo "Z:${DODAVOZI_BUILD_DIR//\//\\}\\bin")"
+
+ensure_wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+}
+
+# Starts Xvfb on a free display unless one is set; sets XVFB_PID.
+ensure_display() {
+  XVFB_PID=
+  [ -n "${DISPLAY:-}" ] && return 0
+  local fifo; fifo=$(mktemp -u); mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local n; read -r n <"$fifo"; rm -f "$fifo"
+  export DISPLAY=":$n"
+}
+
+# A wineserver that stays up for the whole run; each Wine process start is then fast.
+start_wineserver() { wineserver -p >/dev/null 2>&1 & WINESERVER_STARTED=1; }
+stop_wineserver() { [ -n "${WINESERVER_STARTED:-}" ] && wineserver -k >/dev/null 2>&1 || true; }
