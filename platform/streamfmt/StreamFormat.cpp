@@ -1,0 +1,163 @@
+#include "StreamFormat.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace streamfmt {
+
+namespace {
+
+void PutU16(std::vector<uint8_t>& out, uint16_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+void PutI64(std::vector<uint8_t>& out, int64_t v) {
+    uint64_t u = static_cast<uint64_t>(v);
+    for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(u >> (8 * i)));
+}
+uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t GetU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+int64_t GetI64(const uint8_t* p) {
+    uint64_t u = 0;
+    for (int i = 7; i >= 0; --i) u = (u << 8) | p[i];
+    return static_cast<int64_t>(u);
+}
+
+int64_t FrameTimestampMs(const StreamSpec& spec, uint32_t index) {
+    uint16_t fps = spec.fps ? spec.fps : 1;
+    return spec.beginTime * 1000 + static_cast<int64_t>(index) * 1000 / fps;
+}
+
+}  // namespace
+
+uint64_t FrameCount(const StreamSpec& spec) {
+    if (spec.endTime <= spec.beginTime) return 0;
+    return static_cast<uint64_t>(spec.endTime - spec.beginTime) * (spec.fps ? spec.fps : 1);
+}
+
+size_t FrameSize(const StreamSpec& spec) { return kFrameHeaderSize + static_cast<size_t>(spec.width) * spec.height; }
+
+uint64_t StreamLength(const StreamSpec& spec) { return kStreamHeaderSize + FrameCount(spec) * FrameSize(spec); }
+
+void AppendStreamHeader(const StreamSpec& spec, std::vector<uint8_t>& out) {
+    out.insert(out.end(), {'Q', 'V', 'S', 'T'});
+    PutU16(out, kVersion);
+    PutU16(out, spec.fps);
+    PutU16(out, spec.width);
+    PutU16(out, spec.height);
+    PutU32(out, spec.channel);
+    PutI64(out, spec.beginTime);
+    PutI64(out, spec.endTime);
+}
+
+void AppendFrame(const StreamSpec& spec, uint32_t index, std::vector<uint8_t>& out) {
+    size_t pixels = static_cast<size_t>(spec.width) * spec.height;
+    int64_t ts = FrameTimestampMs(spec, index);
+    size_t start = out.size();
+    out.insert(out.end(), {'Q', 'V', 'F', 'R'});
+    PutU32(out, index);
+    PutI64(out, ts);
+    PutU32(out, static_cast<uint32_t>(pixels));
+    PutU32(out, 0);  // checksum, filled below
+    out.resize(start + kFrameHeaderSize + pixels);
+    uint8_t* payload = &out[start + kFrameHeaderSize];
+    RenderPicture(spec.channel, ts, spec.width, spec.height, payload);
+    uint32_t sum = Checksum(payload, pixels);
+    for (int i = 0; i < 4; ++i) out[start + 20 + i] = static_cast<uint8_t>(sum >> (8 * i));
+}
+
+std::vector<uint8_t> BuildStream(const StreamSpec& spec) {
+    std::vector<uint8_t> out;
+    out.reserve(static_cast<size_t>(StreamLength(spec)));
+    AppendStreamHeader(spec, out);
+    uint64_t n = FrameCount(spec);
+    for (uint64_t i = 0; i < n; ++i) AppendFrame(spec, static_cast<uint32_t>(i), out);
+    return out;
+}
+
+size_t ReadStreamBytes(const StreamSpec& spec, uint64_t offset, uint8_t* out, size_t length) {
+    uint64_t total = StreamLength(spec);
+    if (offset >= total || length == 0) return 0;
+    if (length > total - offset) length = static_cast<size_t>(total - offset);
+    size_t copied = 0;
+    std::vector<uint8_t> piece;
+    while (copied < length) {
+        uint64_t pos = offset + copied;
+        piece.clear();
+        uint64_t pieceStart;
+        if (pos < kStreamHeaderSize) {
+            AppendStreamHeader(spec, piece);
+            pieceStart = 0;
+        } else {
+            uint64_t frame = (pos - kStreamHeaderSize) / FrameSize(spec);
+            AppendFrame(spec, static_cast<uint32_t>(frame), piece);
+            pieceStart = kStreamHeaderSize + frame * FrameSize(spec);
+        }
+        size_t from = static_cast<size_t>(pos - pieceStart);
+        size_t n = std::min(piece.size() - from, length - copied);
+        memcpy(out + copied, piece.data() + from, n);
+        copied += n;
+    }
+    return copied;
+}
+
+void RenderPicture(uint32_t channel, int64_t timestampMs, uint16_t width, uint16_t height, uint8_t* pixels) {
+    if (!width || !height) return;
+    int64_t seconds = timestampMs / 1000;
+    uint8_t background = static_cast<uint8_t>(16 + (channel % 16) * 8);
+    memset(pixels, background, static_cast<size_t>(width) * height);
+    // A vertical bar that walks across the picture, one column a second.
+    uint16_t barX = static_cast<uint16_t>(seconds % width);
+    for (uint16_t y = 0; y < height; ++y) pixels[y * width + barX] = 255;
+    // Six blocks along the bottom: the second of the minute in binary.
+    int second = static_cast<int>(((seconds % 60) + 60) % 60);
+    uint16_t block = static_cast<uint16_t>(std::max(1, width / 8));
+    uint16_t top = static_cast<uint16_t>(height > 4 ? height - 4 : 0);
+    for (int bit = 0; bit < 6; ++bit) {
+        uint8_t shade = (second >> bit) & 1 ? 250 : 1;
+        for (uint16_t y = top; y < height; ++y)
+            for (uint16_t x = static_cast<uint16_t>(bit * block); x < (bit + 1) * block && x < width; ++x)
+                pixels[y * width + x] = shade;
+    }
+}
+
+uint32_t PaletteColor(uint8_t index) {
+    // Greys, with two marker colours: 255 bright red (the bar), 250 green (set bits).
+    if (index == 255) return 0xFF0000;
+    if (index == 250) return 0x00FF00;
+    return (static_cast<uint32_t>(index) << 16) | (static_cast<uint32_t>(index) << 8) | index;
+}
+
+uint32_t Checksum(const uint8_t* data, size_t length) {
+    // FNV-1a: cheap and enough to tell a damaged frame from a good one.
+    uint32_t h = 2166136261u;
+    for (size_t i = 0; i < length; ++i) {
+        h ^= data[i];
+        h *= 16777619u;
+    }
+    return h;
+}
+
+bool ParseStreamHeader(const uint8_t* data, size_t length, StreamSpec& spec) {
+    if (!data || length < kStreamHeaderSize || memcmp(data, "QVST", 4) != 0) return false;
+    if (GetU16(data + 4) != kVersion) return false;
+    StreamSpec s;
+    s.fps = GetU16(data + 6);
+    s.width = GetU16(data + 8);
+    s.height = GetU16(data + 10);
+    s.channel = GetU32(data + 12);
+    s.beginTime = GetI64(data + 16);
+    s.endTime = GetI64(data + 24);
+    if (s.fps == 0 || s.width == 0 || s.height == 0) return false;
+    if (static_cast<uint32_t>(s.width) * s.height > kMaxPicturePixels) return false;
+    spec = s;
+    return true;
+}
+
+}  // namespace streamfmt
