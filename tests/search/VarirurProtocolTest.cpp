@@ -159,6 +159,9 @@ TEST(LanReplyParser, ClassifiesEveryKindOfPacket) {
         {"own search request", lan::BuildSearchRequest(2), 1, CLanReplyParser::kIgnored},
         {"own login request", lan::BuildLoginRequest("a", "b", nullptr, 0), 1,
          CLanReplyParser::kIgnored},
+        // The library's own modify request looks like a successful answer.
+        {"own modify request", lan::BuildModifyRequest(record, nullptr, 0), 1,
+         CLanReplyParser::kModifyAnswer},
         {"unknown command", Header(0x42, 0, 0, 0), 1, CLanReplyParser::kIgnored},
         {"binary of wrong size", SearchReply(2, Bytes(87, 1), {}), 1, CLanReplyParser::kIgnored},
         {"unknown form", SearchReply(5, recordBytes, {}), 1, CLanReplyParser::kIgnored},
@@ -181,6 +184,10 @@ TEST(LanReplyParser, ClassifiesEveryKindOfPacket) {
         EXPECT_EQ(parser.Parse(c.packet.data(), c.packet.size(), &out, c.mode), c.kind) << c.name;
         if (c.kind == CLanReplyParser::kBinaryDevice) {
             EXPECT_EQ(memcmp(out.bytes, record.bytes, 88), 0) << c.name;
+        }
+        const char* text;
+        if (c.kind == CLanReplyParser::kModifyAnswer) {
+            EXPECT_EQ(parser.ModifyOutcome(&text), 0) << c.name;
         }
     }
 }

@@ -14,6 +14,7 @@ set -uo pipefail
 TEST_EXE=$1
 RESPONDER=$2
 shift 2
+GTEST_ARGS=("$@")
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$ROOT/scripts/env.sh"
 
@@ -56,11 +57,10 @@ ip link set "$LINK_LIB" netns "$NS_LIB"
 ip link set "$LINK_DEV" netns "$NS_DEV"
 ip -n "$NS_LIB" addr add "$ADDR_LIB/24" dev "$LINK_LIB"
 ip -n "$NS_DEV" addr add "$ADDR_DEV/24" dev "$LINK_DEV"
-for pair in "$NS_LIB $LINK_LIB" "$NS_DEV $LINK_DEV"; do
-  set -- $pair
-  ip -n "$1" link set lo up
-  ip -n "$1" link set "$2" up
-done
+ip -n "$NS_LIB" link set lo up
+ip -n "$NS_LIB" link set "$LINK_LIB" up
+ip -n "$NS_DEV" link set lo up
+ip -n "$NS_DEV" link set "$LINK_DEV" up
 # Only the limited broadcast needs a route of its own; there is no default route.
 ip -n "$NS_LIB" route add 255.255.255.255/32 dev "$LINK_LIB"
 
@@ -113,7 +113,7 @@ done
 [ $server_found = 1 ] || { echo "no wineserver for the test prefix"; exit 1; }
 
 ip netns exec "$NS_LIB" env VARIRUR_LAN_ADDRESS="$ADDR_LIB" VARIRUR_RESPONDER_LOG="Z:$LOG" \
-  wine "$TEST_EXE" --gtest_color=no "$@"
+  wine "$TEST_EXE" --gtest_color=no "${GTEST_ARGS[@]}"
 status=$?
 
 # The requests reached the simulated devices, all of them from the library's
