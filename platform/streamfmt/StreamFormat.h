@@ -46,14 +46,14 @@ struct FrameInfo {
 // Number of frames a spec holds: (end - begin) * fps, 0 when end <= begin.
 uint64_t FrameCount(const StreamSpec& spec);
 size_t FrameSize(const StreamSpec& spec);
-// Total length in bytes of the stream for the spec.
+// Total length in bytes of the stream `spec` describes.
 uint64_t StreamLength(const StreamSpec& spec);
 
 void AppendStreamHeader(const StreamSpec& spec, std::vector<uint8_t>& out);
-// Appends frame number `index` (0-based) of the spec.
+// Appends frame number `index` (0-based) of `spec`.
 void AppendFrame(const StreamSpec& spec, uint32_t index, std::vector<uint8_t>& out);
 std::vector<uint8_t> BuildStream(const StreamSpec& spec);
-// Copies `length` bytes of the spec's stream starting at `offset` into `out`
+// Copies `length` bytes of the stream of `spec` starting at `offset` into `out`
 // (fewer at the end); returns the count copied. Builds only the frames needed.
 size_t ReadStreamBytes(const StreamSpec& spec, uint64_t offset, uint8_t* out, size_t length);
 
