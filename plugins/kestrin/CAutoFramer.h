@@ -11,7 +11,7 @@
 
 class CAutoFramer {
 public:
-    static const size_t kDefaultCapacity = 153600;
+    static constexpr size_t kDefaultCapacity = 153600;
 
     enum AppendResult {
         kAppended = 1,

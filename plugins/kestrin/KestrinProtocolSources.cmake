@@ -9,4 +9,7 @@ set(KESTRIN_PROTOCOL_SOURCES
   ${KESTRIN_PROTOCOL_DIR}/CStrTokenizer.cpp
   ${KESTRIN_PROTOCOL_DIR}/CAutoFramer.cpp
   ${KESTRIN_PROTOCOL_DIR}/CAutoStateMasks.cpp
+  ${KESTRIN_PROTOCOL_DIR}/CAutoChannel.cpp
+  ${KESTRIN_PROTOCOL_DIR}/CAutoRequestTable.cpp
+  ${KESTRIN_PROTOCOL_DIR}/AutoTranslate.cpp
 )
