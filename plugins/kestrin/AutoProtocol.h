@@ -150,6 +150,12 @@ inline bool IsLastSubConnection(int connectionIndex, int channelCount) {
     return connectionIndex == channelCount + 1;
 }
 
+// A device reporting more channels than there are sub-connection slots can
+// never complete its sub-connections: it stays off line.
+inline bool SubConnectionsFit(int channelCount) {
+    return channelCount >= 0 && channelCount + 1 <= kMaxConnectionIndex;
+}
+
 struct AUTO_LOGIN_REPLY {
     int channelCount;  // byte 10, as the device reports it (0..255)
     uint32_t loginId;  // bytes 16..19

@@ -6,6 +6,7 @@
 
 #include "plugins/kestrin/AutoProtocol.h"
 #include "plugins/kestrin/CAutoRequestTable.h"
+#include "plugins/kestrin/CAutoStateMasks.h"
 #include "plugins/kestrin/CStrTokenizer.h"
 
 namespace kestrin {
@@ -187,6 +188,18 @@ bool BuildTableSlice(const uint8_t* packet, size_t length, int offset, int count
             to[j * entrySize + kTable123PositionByte] = from[j * entrySize + kTable123PositionByte];
     }
     return true;
+}
+
+void PrepareDeviceData(const AUTO_RECORD_LAYOUT& layout, int slot, int connectionIndex,
+                       int recordChannelCount, int totalChannels, CAutoStateMasks* masks,
+                       uint8_t* packet, size_t length, PLUGIN_DATA_TARGET* targets,
+                       size_t targetCount) {
+    if (slot < 0 || slot >= kMaxRecords) return;
+    int number = ConnectionNumber(layout, slot, connectionIndex, recordChannelCount, totalChannels);
+    for (size_t i = 0; targets != nullptr && i < targetCount; ++i) targets[i].subIndex = number;
+    int offset = RecordOffset(layout, slot);
+    RenumberDevicePacket(packet, length, offset, totalChannels, layout.channels[0]);
+    if (masks != nullptr) masks->ApplyReport(packet, length, offset, layout.channels[slot]);
 }
 
 }  // namespace kestrin

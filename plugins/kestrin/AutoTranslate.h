@@ -12,6 +12,7 @@
 #include "plugins/kestrin/AutoPluginTypes.h"
 
 class CAutoRequestTable;
+class CAutoStateMasks;
 
 namespace kestrin {
 
@@ -61,5 +62,15 @@ std::vector<uint8_t> BuildListSlice(const uint8_t* packet, size_t length, int of
 // table, so that no record is sent a table padded with made-up settings.
 bool BuildTableSlice(const uint8_t* packet, size_t length, int offset, int count,
                      std::vector<uint8_t>* out);
+
+// Readies a device packet that a record's command channel routed for the
+// SDK, seen from the whole device: every target's second field becomes the
+// SDK's connection number for connection index k of the record in slot, the
+// channel fields get the record's offset, device-wide counts the total, and
+// a state report carries the merged device mask (masks may be null).
+void PrepareDeviceData(const AUTO_RECORD_LAYOUT& layout, int slot, int connectionIndex,
+                       int recordChannelCount, int totalChannels, CAutoStateMasks* masks,
+                       uint8_t* packet, size_t length, PLUGIN_DATA_TARGET* targets,
+                       size_t targetCount);
 
 }  // namespace kestrin

@@ -112,6 +112,9 @@ TEST(AutoProtocolTest, SubConnectHandshakeMarksTheLastConnection) {
                                       uint8_t(index == 3 ? 2 : 1), uint8_t(index)};
         EXPECT_EQ(0, std::memcmp(expected, out, 32)) << index;
     }
+    EXPECT_TRUE(SubConnectionsFit(39));
+    EXPECT_FALSE(SubConnectionsFit(40));  // index 41 has no slot
+    EXPECT_FALSE(SubConnectionsFit(255));
     BuildKeepAlivePacket(out);
     EXPECT_EQ(0xA1, out[0]);
     for (int i = 1; i < 32; ++i) EXPECT_EQ(0, out[i]);

@@ -1,5 +1,7 @@
 #include "plugins/kestrin/AutoTranslate.h"
 #include "plugins/kestrin/CAutoRequestTable.h"
+#include "plugins/kestrin/CAutoStateMasks.h"
+#include "plugins/kestrin/CStrTokenizer.h"
 
 #include <gtest/gtest.h>
 
@@ -366,4 +368,56 @@ TEST(AutoTranslateTest, MismatchedOrShortAnswersCannotOverrunTheMerge) {
     shortAnswer[16] = kSubTable127;
     ASSERT_TRUE(table.Merge(1, targets, 1, shortAnswer.data(), shortAnswer.size(), 0, &merged));
     EXPECT_EQ(shortAnswer.size(), merged.packet.size());
+}
+
+TEST(AutoTranslateTest, DeviceDataIsSeenFromTheWholeDevice) {
+    AUTO_RECORD_LAYOUT layout = Records({4, 4}, {true, true});
+    CAutoStateMasks masks;
+    std::vector<uint8_t> stream = Packet(kCmdStreamData, 20);
+    stream[8] = 1;
+    PLUGIN_DATA_TARGET targets[2] = {{10, 2}, {11, 2}};
+    PrepareDeviceData(layout, 1, 2, 4, 8, &masks, stream.data(), stream.size(), targets, 2);
+    EXPECT_EQ(5, stream[8]);
+    EXPECT_EQ(6, targets[0].subIndex);
+    EXPECT_EQ(6, targets[1].subIndex);
+
+    std::vector<uint8_t> report = Packet(kCmdStateReport, 4);
+    report[12] = 3;
+    WriteU32(report.data() + 32, 0x5);
+    PLUGIN_DATA_TARGET main[1] = {{10, 0}};
+    PrepareDeviceData(layout, 1, 0, 4, 8, &masks, report.data(), report.size(), main, 1);
+    EXPECT_EQ(0x50u, ReadU32(report.data() + 32));
+    EXPECT_EQ(0, main[0].subIndex);
+    // The record's own extra connection is the device's extra connection.
+    PrepareDeviceData(layout, 0, 5, 4, 8, nullptr, report.data(), report.size(), main, 1);
+    EXPECT_EQ(9, main[0].subIndex);
+}
+
+TEST(AutoTranslateTest, MergedListIsBoundedByTextItemsAndChannels) {
+    AUTO_RECORD_LAYOUT layout = Records({16, 16}, {true, true});
+    CAutoRequestTable table;
+    std::vector<uint8_t> query = Packet(kCmdListQuery);
+    query[8] = 1;
+    int32_t sequence = 1;
+    ASSERT_EQ(0, table.MapRequest(query.data(), query.size(), &sequence, 0, layout, 0));
+    PLUGIN_DATA_TARGET targets[1] = {{sequence, 0}};
+
+    // Items of 150 characters: the ninth starts past the first 1200 bytes.
+    std::string text;
+    for (int i = 0; i < 10; ++i) text += (i ? "&&" : "") + std::string(150, char('a' + i));
+    std::vector<uint8_t> first = PacketWithText(kCmdListAnswer, text);
+    first[8] = 1;
+    std::vector<uint8_t> second = PacketWithText(kCmdListAnswer, "z");
+    second[8] = 1;
+    CAutoRequestTable::Merged merged;
+    table.Merge(0, targets, 1, first.data(), first.size(), 0, &merged);
+    ASSERT_TRUE(table.Merge(1, targets, 1, second.data(), second.size(), 0, &merged));
+    std::string body = BodyText(merged.packet);
+    CStrTokenizer items(body.c_str(), "&&");
+    // 16 channels in all: the first record's 16 fill them, the second's "z" has no room.
+    ASSERT_EQ(16u, items.Count());
+    EXPECT_EQ(std::string(63, 'a'), items.Item(0));
+    EXPECT_EQ(std::string(63, 'h'), items.Item(7));
+    EXPECT_STREQ("", items.Item(8));
+    EXPECT_STREQ("", items.Item(15));
 }

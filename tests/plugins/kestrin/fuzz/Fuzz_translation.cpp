@@ -48,11 +48,8 @@ void Deliver(Device& d, int slot, int connectionIndex, const CAutoChannel::Route
     std::vector<uint8_t> copy = packet;
     std::vector<PLUGIN_DATA_TARGET> targets = route.targets;
     FUZZ_CHECK(targets.size() <= CAutoChannel::kMaxSubscribers);
-    int number = ConnectionNumber(d.layout, slot, connectionIndex, d.rawChannels[slot], d.total);
-    for (PLUGIN_DATA_TARGET& t : targets) t.subIndex = number;
-    int offset = RecordOffset(d.layout, slot);
-    RenumberDevicePacket(copy.data(), copy.size(), offset, d.total, d.layout.channels[0]);
-    d.masks.ApplyReport(copy.data(), copy.size(), offset, d.layout.channels[slot]);
+    PrepareDeviceData(d.layout, slot, connectionIndex, d.rawChannels[slot], d.total, &d.masks,
+                      copy.data(), copy.size(), targets.data(), targets.size());
     if (route.merge && !targets.empty()) {
         CAutoRequestTable::Merged merged;
         if (d.table.Merge(slot, targets.data(), int(targets.size()), copy.data(), copy.size(), d.now, &merged)) {
