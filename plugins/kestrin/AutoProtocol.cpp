@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "plugins/kestrin/AutoStrings.h"
+
 namespace kestrin {
 
 namespace {
@@ -12,10 +14,6 @@ size_t BoundedLength(const char* text, size_t limit) {
     size_t n = 0;
     while (n <= limit && text[n] != '\0') ++n;
     return n;
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
 
 }  // namespace
@@ -79,10 +77,7 @@ int ParseRegistration(const uint8_t* data, size_t length, AUTO_REGISTRATION* out
 
 bool RegistrationIdEquals(const char* a, const char* b) {
     if (a == nullptr || b == nullptr) return false;
-    for (;; ++a, ++b) {
-        if (LowerAscii(*a) != LowerAscii(*b)) return false;
-        if (*a == '\0') return true;
-    }
+    return SameTextIgnoringCase(a, b, std::strlen(a) + 1);
 }
 
 void BuildKeepAlivePacket(uint8_t out[kHeaderSize]) {

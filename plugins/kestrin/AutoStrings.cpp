@@ -17,6 +17,10 @@ void CopyBounded(char* out, size_t outSize, const char* from, size_t length) {
     out[n] = '\0';
 }
 
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
@@ -54,4 +58,13 @@ int TrimString(char* text, size_t maxLength) {
     std::memmove(text, text + begin, end - begin);
     text[end - begin] = '\0';
     return int(begin + (length - end));
+}
+
+bool SameTextIgnoringCase(const char* a, const char* b, size_t length) {
+    if (a == nullptr || b == nullptr) return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+        if (a[i] == '\0') return true;
+    }
+    return true;
 }

@@ -22,3 +22,8 @@ int SplitInTwo(const char* text, char* first, size_t firstSize, char* rest, size
 // looked at, and the text is cut there. Returns the number of characters
 // removed; 0 for a null or empty text.
 int TrimString(char* text, size_t maxLength);
+
+// True when the first length characters of a and b match without regard to
+// ASCII case (a NUL in one matches only a NUL in the other). false when
+// either is null.
+bool SameTextIgnoringCase(const char* a, const char* b, size_t length);

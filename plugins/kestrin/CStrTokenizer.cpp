@@ -6,17 +6,9 @@
 
 namespace {
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
 bool EndsWithIgnoringCase(const std::string& text, const std::string& tail) {
-    if (tail.size() > text.size()) return false;
-    size_t from = text.size() - tail.size();
-    for (size_t i = 0; i < tail.size(); ++i) {
-        if (LowerAscii(text[from + i]) != LowerAscii(tail[i])) return false;
-    }
-    return true;
+    return tail.size() <= text.size() &&
+           SameTextIgnoringCase(text.c_str() + text.size() - tail.size(), tail.c_str(), tail.size());
 }
 
 }  // namespace
