@@ -6,9 +6,6 @@
 #include "CWnd.h"
 
 IMPLEMENT_DYNCREATE(CDC, CObject)
-IMPLEMENT_DYNAMIC(CPaintDC, CDC)
-IMPLEMENT_DYNAMIC(CClientDC, CDC)
-IMPLEMENT_DYNAMIC(CWindowDC, CDC)
 
 namespace {
 
@@ -95,32 +92,4 @@ void CDC::Draw3dRect(LPCRECT r, COLORREF topLeft, COLORREF bottomRight) {
 
 BOOL CDC::TransparentBlt(int x, int y, int w, int h, CDC* src, int xSrc, int ySrc, int wSrc, int hSrc, UINT transparent) {
     return ::GdiTransparentBlt(m_hDC, x, y, w, h, src->GetSafeHdc(), xSrc, ySrc, wSrc, hSrc, transparent);
-}
-
-CPaintDC::CPaintDC(CWnd* wnd) : m_ps(), m_hWnd(wnd->GetSafeHwnd()) {
-    if (!Attach(::BeginPaint(m_hWnd, &m_ps))) AfxThrowResourceException();
-}
-
-CPaintDC::~CPaintDC() {
-    RestoreSelections();
-    ::EndPaint(m_hWnd, &m_ps);
-    Detach();
-}
-
-CClientDC::CClientDC(CWnd* wnd) : m_hWnd(wnd->GetSafeHwnd()) {
-    if (!Attach(::GetDC(m_hWnd))) AfxThrowResourceException();
-}
-
-CClientDC::~CClientDC() {
-    RestoreSelections();
-    ::ReleaseDC(m_hWnd, Detach());
-}
-
-CWindowDC::CWindowDC(CWnd* wnd) : m_hWnd(wnd->GetSafeHwnd()) {
-    if (!Attach(::GetWindowDC(m_hWnd))) AfxThrowResourceException();
-}
-
-CWindowDC::~CWindowDC() {
-    RestoreSelections();
-    ::ReleaseDC(m_hWnd, Detach());
 }

@@ -121,38 +121,3 @@ protected:
 private:
     CGdiObject* SelectGdiObject(CGdiObject* object);
 };
-
-// The DC of BeginPaint..EndPaint for one WM_PAINT.
-class CPaintDC : public CDC {
-    DECLARE_DYNAMIC(CPaintDC)
-public:
-    // Throws CResourceException when painting cannot begin.
-    explicit CPaintDC(CWnd* wnd);
-    ~CPaintDC() override;
-    PAINTSTRUCT m_ps;
-
-protected:
-    HWND m_hWnd;
-};
-
-// The client-area DC of a window, released on destruction.
-class CClientDC : public CDC {
-    DECLARE_DYNAMIC(CClientDC)
-public:
-    explicit CClientDC(CWnd* wnd);
-    ~CClientDC() override;
-
-protected:
-    HWND m_hWnd;
-};
-
-// The whole-window DC (non-client area included), released on destruction.
-class CWindowDC : public CDC {
-    DECLARE_DYNAMIC(CWindowDC)
-public:
-    explicit CWindowDC(CWnd* wnd);
-    ~CWindowDC() override;
-
-protected:
-    HWND m_hWnd;
-};
