@@ -17,6 +17,12 @@ ensure_wine_prefix() {
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
+  # Unmanaged windows: with no window manager on Xvfb, hiding a managed
+  # window waits 2 s for a state change that never comes.
+  if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    wineserver -w
+  fi
 }
 
 # Starts Xvfb on a free display unless one is set; sets XVFB_PID.
