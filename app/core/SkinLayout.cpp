@@ -39,46 +39,92 @@ private:
     CString m_skinDir;
 };
 
+// The values of one file in reading order.
+struct TextKey {
+    const wchar_t* section;
+    const wchar_t* key;
+    CString SKIN_LAYOUT::*member;
+    enum { kText, kImage } form;
+};
+struct FlagKey {
+    const wchar_t* section;
+    const wchar_t* key;
+    BOOL SKIN_LAYOUT::*member;
+};
+struct ButtonKey {
+    const wchar_t* name;
+    SKIN_BUTTON_LAYOUT SKIN_LAYOUT::*member;
+    bool statePictures;
+    const wchar_t* visibleSuffix;
+};
+
+void ReadFile(const CIniFile& ini, const CString& skinDir, const TextKey* texts, size_t textCount,
+              const FlagKey* flags, size_t flagCount, const ButtonKey* buttons, size_t buttonCount,
+              SKIN_LAYOUT* layout) {
+    LayoutReader reader(ini, skinDir);
+    // Texts and flags interleave in the files, but none depends on another,
+    // so reading the texts first changes nothing.
+    for (size_t i = 0; i < textCount; ++i) {
+        const TextKey& t = texts[i];
+        layout->*t.member = t.form == TextKey::kImage ? reader.Image(t.section, t.key) : reader.Text(t.section, t.key);
+    }
+    for (size_t i = 0; i < flagCount; ++i) layout->*flags[i].member = reader.Flag(flags[i].section, flags[i].key);
+    for (size_t i = 0; i < buttonCount; ++i) {
+        const ButtonKey& b = buttons[i];
+        layout->*b.member = reader.Button(b.name, b.statePictures, b.visibleSuffix);
+    }
+}
+
+const wchar_t kVisible[] = L"_IsVisible";
+
 }  // namespace
 
 void ReadSkinLayout(const CIniFile& playIni, const CIniFile& mainWndIni, const CString& skinDir, SKIN_LAYOUT* layout) {
-    LayoutReader play(playIni, skinDir);
-    layout->strPlayBackImageUp = play.Image(kMainSettings, L"BackImage_Up");
-    layout->strPlayBackImageOver = play.Image(kMainSettings, L"BackImage_Over");
-    layout->strPlayBackImageDown = play.Image(kMainSettings, L"BackImage_Down");
-    layout->strPlayBackImageDisable = play.Image(kMainSettings, L"BackImage_Disable");
-    layout->strPlayBackImage = play.Image(kMainSettings, L"BackImage");
-    layout->strPlayButtonImage = play.Image(kMainSettings, L"ButtonImage");
-    layout->strPlayWindowSize = play.Text(kMainSettings, L"MainWindow_Size");
-    layout->bPlayUseMask = play.Flag(kMainSettings, L"IsUseMask");
-    layout->strPlayMaskColor = play.Text(kMainSettings, L"MaskColor ");
-    layout->bStepLengthVisible = play.Flag(kSliders, L"StepLength_IsVisible");
-    layout->strStepLengthPosition = play.Text(kSliders, L"StepLength_Position", L"0,0,0,0");
-    layout->strSliderImage = play.Image(kSliders, L"download");
-    layout->strSliderBackImageUp = play.Image(kSliders, L"BackImage_Up");
-    layout->strSliderBackImageOver = play.Image(kSliders, L"BackImage_Over");
-    layout->strSliderBackImageDown = play.Image(kSliders, L"BackImage_Down");
-    layout->strSliderBackImageDisable = play.Image(kSliders, L"BackImage_Disable");
-    layout->pause = play.Button(L"Pause", true);
-    layout->start = play.Button(L"Start", true);
-    layout->stop = play.Button(L"Stop", true);
-    layout->fast = play.Button(L"Fast", true);
-    layout->slow = play.Button(L"Slow", true);
-    layout->head = play.Button(L"Head", false);
-    layout->tail = play.Button(L"Tail", false);
-    layout->openFile = play.Button(L"OpenFile", true);
-    layout->playList = play.Button(L"PlayList", true);
-
-    LayoutReader main(mainWndIni, skinDir);
-    layout->strMainBackImage = main.Image(kMainSettings, L"BackImage");
-    layout->strMainButtonImage = main.Image(kMainSettings, L"ButtonImage");
-    layout->strMainWindowSize = main.Text(kMainSettings, L"MainWindow_Size");
-    layout->bMainUseMask = main.Flag(kMainSettings, L"IsUseMask");
-    layout->strMainMaskColor = main.Text(kMainSettings, L"MaskColor ");
-    layout->downLoadStart = main.Button(L"DownLoadStart", true);
-    layout->downLoadStop = main.Button(L"DownLoadStop", true);
-    layout->manage = main.Button(L"Manage", true);
-    layout->search = main.Button(L"Search", true);
-    layout->sysConfig = main.Button(L"SysConfig", true);
-    layout->exit = main.Button(L"Exit", true, L"_IsVisible ");
+    typedef SKIN_LAYOUT L;
+    static const TextKey kPlayTexts[] = {
+        {kMainSettings, L"BackImage_Up", &L::strPlayBackImageUp, TextKey::kImage},
+        {kMainSettings, L"BackImage_Over", &L::strPlayBackImageOver, TextKey::kImage},
+        {kMainSettings, L"BackImage_Down", &L::strPlayBackImageDown, TextKey::kImage},
+        {kMainSettings, L"BackImage_Disable", &L::strPlayBackImageDisable, TextKey::kImage},
+        {kMainSettings, L"BackImage", &L::strPlayBackImage, TextKey::kImage},
+        {kMainSettings, L"ButtonImage", &L::strPlayButtonImage, TextKey::kImage},
+        {kMainSettings, L"MainWindow_Size", &L::strPlayWindowSize, TextKey::kText},
+        {kMainSettings, L"MaskColor ", &L::strPlayMaskColor, TextKey::kText},
+        {kSliders, L"download", &L::strSliderImage, TextKey::kImage},
+        {kSliders, L"BackImage_Up", &L::strSliderBackImageUp, TextKey::kImage},
+        {kSliders, L"BackImage_Over", &L::strSliderBackImageOver, TextKey::kImage},
+        {kSliders, L"BackImage_Down", &L::strSliderBackImageDown, TextKey::kImage},
+        {kSliders, L"BackImage_Disable", &L::strSliderBackImageDisable, TextKey::kImage},
+    };
+    static const FlagKey kPlayFlags[] = {
+        {kMainSettings, L"IsUseMask", &L::bPlayUseMask},
+        {kSliders, L"StepLength_IsVisible", &L::bStepLengthVisible},
+    };
+    static const ButtonKey kPlayButtons[] = {
+        {L"Pause", &L::pause, true, kVisible},       {L"Start", &L::start, true, kVisible},
+        {L"Stop", &L::stop, true, kVisible},         {L"Fast", &L::fast, true, kVisible},
+        {L"Slow", &L::slow, true, kVisible},         {L"Head", &L::head, false, kVisible},
+        {L"Tail", &L::tail, false, kVisible},        {L"OpenFile", &L::openFile, true, kVisible},
+        {L"PlayList", &L::playList, true, kVisible},
+    };
+    static const TextKey kMainTexts[] = {
+        {kMainSettings, L"BackImage", &L::strMainBackImage, TextKey::kImage},
+        {kMainSettings, L"ButtonImage", &L::strMainButtonImage, TextKey::kImage},
+        {kMainSettings, L"MainWindow_Size", &L::strMainWindowSize, TextKey::kText},
+        {kMainSettings, L"MaskColor ", &L::strMainMaskColor, TextKey::kText},
+    };
+    static const FlagKey kMainFlags[] = {{kMainSettings, L"IsUseMask", &L::bMainUseMask}};
+    static const ButtonKey kMainButtonKeys[] = {
+        {L"DownLoadStart", &L::downLoadStart, true, kVisible},
+        {L"DownLoadStop", &L::downLoadStop, true, kVisible},
+        {L"Manage", &L::manage, true, kVisible},
+        {L"Search", &L::search, true, kVisible},
+        {L"SysConfig", &L::sysConfig, true, kVisible},
+        {L"Exit", &L::exit, true, L"_IsVisible "},  // the file's key has the trailing blank
+    };
+    ReadFile(playIni, skinDir, kPlayTexts, _countof(kPlayTexts), kPlayFlags, _countof(kPlayFlags), kPlayButtons,
+             _countof(kPlayButtons), layout);
+    layout->strStepLengthPosition = playIni.GetString(kSliders, L"StepLength_Position", L"0,0,0,0");
+    ReadFile(mainWndIni, skinDir, kMainTexts, _countof(kMainTexts), kMainFlags, _countof(kMainFlags), kMainButtonKeys,
+             _countof(kMainButtonKeys), layout);
 }
