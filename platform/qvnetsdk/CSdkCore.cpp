@@ -1,5 +1,7 @@
 #include "platform/qvnetsdk/CSdkCore.h"
 
+#include <chrono>
+
 #include <windows.h>
 
 #include <vector>
@@ -53,6 +55,10 @@ void CSdkCore::Cleanup() {
         m_initialised = false;
         m_timerStop = true;
         objects.swap(m_objects);
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_timerMutex);
+        m_timerWake.notify_all();
     }
     // Transfers, talks and searches before the sessions they use.
     for (auto& object : objects) {
@@ -184,7 +190,8 @@ void CSdkCore::TimerLoop() {
         }
         const auto now = std::chrono::steady_clock::now();
         for (auto& session : sessions) session->Tick(now);
-        Sleep(200);
+        std::unique_lock<std::mutex> lock(m_timerMutex);
+        m_timerWake.wait_for(lock, std::chrono::milliseconds(200), [this] { return m_timerStop.load(); });
     }
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
@@ -97,5 +98,7 @@ private:
     std::atomic<int> m_inCallback{0};
     std::atomic<int> m_disconnects{0};
     std::atomic<bool> m_timerStop{false};
+    std::mutex m_timerMutex;
+    std::condition_variable m_timerWake;
     bool m_winsock = false;
 };

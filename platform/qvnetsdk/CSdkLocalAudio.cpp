@@ -32,9 +32,8 @@ uint32_t CSdkLocalAudio::Start() {
     if (m_stop && !*m_stop) return QVNET_ERR_NONE;
     HWAVEIN device = nullptr;
     WAVEFORMATEX format = TalkFormat();
-    if (waveInOpen(&device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
-        device = nullptr;
-        if (!m_synthetic) return QVNET_ERR_NO_AUDIO;
+    if (!m_synthetic && waveInOpen(&device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+        return QVNET_ERR_NO_AUDIO;
     }
     m_stop = std::make_shared<std::atomic<bool>>(false);
     std::shared_ptr<std::atomic<bool>> stop = m_stop;
@@ -94,7 +93,7 @@ void CSdkLocalAudio::CaptureLoop(HWAVEIN device, std::shared_ptr<std::atomic<boo
 
 void CSdkLocalAudio::Play(const uint8_t* data, size_t length) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!data || length == 0 || m_outputFailed) return;
+    if (!data || length == 0 || m_outputFailed || m_synthetic) return;
     if (!m_output) {
         WAVEFORMATEX format = TalkFormat();
         if (waveOutOpen(&m_output, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {

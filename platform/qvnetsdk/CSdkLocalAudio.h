@@ -23,7 +23,8 @@ public:
     void Stop();
     // Queues audio for the speakers; dropped when there is no output device.
     void Play(const uint8_t* data, size_t length);
-    // Tests: a generated tone stands in for a missing microphone.
+    // Tests: a generated tone stands in for the microphone, and the
+    // speakers stay silent.
     void SetSynthetic(bool on) { m_synthetic = on; }
 
 private:
