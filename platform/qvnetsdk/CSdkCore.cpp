@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "platform/qvnetsdk/CSdkSession.h"
@@ -41,6 +42,7 @@ bool CSdkCore::Init(QVNET_DisconnectCallback onDisconnect, QVNET_USER user) {
     m_winsock = qvsock::Startup();
     if (!m_winsock) return false;
     m_params = DefaultParams();
+    ApplySearchTargetFromEnvironment();
     m_timerStop = false;
     m_initialised = true;
     StartThread([this] { TimerLoop(); });
@@ -73,6 +75,21 @@ void CSdkCore::Cleanup() {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_winsock) qvsock::Cleanup();
     m_winsock = false;
+}
+
+void CSdkCore::ApplySearchTargetFromEnvironment() {
+    // Test harnesses point the search at the loopback address this way, so
+    // that no test run ever sends a probe onto a real network.
+    char text[64] = {};
+    const DWORD length = GetEnvironmentVariableA("QVNET_SEARCH_TARGET", text, sizeof(text));
+    if (length == 0 || length >= sizeof(text)) return;
+    const std::string target(text, length);
+    const size_t colon = target.rfind(':');
+    if (colon == std::string::npos) return;
+    const int port = std::atoi(target.c_str() + colon + 1);
+    if (port <= 0 || port > 65535) return;
+    m_searchIp = target.substr(0, colon);
+    m_searchPort = port;
 }
 
 void CSdkCore::SetMessageCallback(QVNET_MessageCallback callback, QVNET_USER user) {

@@ -80,6 +80,8 @@ private:
     std::shared_ptr<CSdkObject> FindObject(int32_t handle) const;
     std::shared_ptr<CSdkObject> RemoveObject(int32_t handle);
     void TimerLoop();
+    // QVNET_SEARCH_TARGET="ip:port", when set, replaces the search target.
+    void ApplySearchTargetFromEnvironment();
 
     mutable std::mutex m_mutex;
     std::atomic<bool> m_initialised{false};

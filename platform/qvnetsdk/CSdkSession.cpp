@@ -94,6 +94,7 @@ void CSdkSession::ReadLoop() {
         reply.header = header;
         reply.error = ErrorOfStatus(header.status);
         reply.body.assign(packet.begin() + kHeaderSize, packet.end());
+        if (found->second->lossFollows && reply.error == QVNET_ERR_NONE) m_intended = true;
         found->second->done = true;
         m_replied.notify_all();
     }
@@ -126,7 +127,7 @@ bool CSdkSession::SendPacket(const std::vector<uint8_t>& packet) {
 }
 
 SdkReply CSdkSession::Call(uint8_t command, const uint32_t (&args)[4], const std::vector<uint8_t>& body,
-                           uint32_t waitMs) {
+                           uint32_t waitMs, bool lossFollows) {
     SdkReply failed;
     failed.error = QVNET_ERR_NETWORK;
     if (m_lost || m_stop) return failed;
@@ -134,6 +135,7 @@ SdkReply CSdkSession::Call(uint8_t command, const uint32_t (&args)[4], const std
     header.command = command;
     std::memcpy(header.args, args, sizeof(header.args));
     auto pending = std::make_shared<Pending>();
+    pending->lossFollows = lossFollows;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         header.sequence = ++m_sequence;

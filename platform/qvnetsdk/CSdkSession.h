@@ -35,16 +35,17 @@ public:
     void Start();
 
     // Sends one request and waits up to waitMs for its reply. Never called
-    // from the reader thread.
-    SdkReply Call(uint8_t command, const uint32_t (&args)[4], const std::vector<uint8_t>& body, uint32_t waitMs);
+    // from the reader thread. With `lossFollows`, a "done" answer means the
+    // device closes the connection on purpose (restart, shut down): the
+    // reader marks the loss expected before it can see it.
+    SdkReply Call(uint8_t command, const uint32_t (&args)[4], const std::vector<uint8_t>& body, uint32_t waitMs,
+                  bool lossFollows = false);
     SdkReply Call(uint8_t command, const uint32_t (&args)[4], uint32_t waitMs) { return Call(command, args, {}, waitMs); }
 
     // Cuts the connection. An intended close (logout, clean-up) never calls
     // the disconnect callback; an unintended one calls it once.
     void Close(bool intended);
     void Shutdown() override { Close(true); }
-    // After a restart or shutdown command the device goes away on purpose.
-    void ExpectLoss() { m_intended = true; }
     bool IsAlive() const { return !m_lost; }
     // Keep-alive every 10 s; a peer silent for 45 s counts as lost.
     void Tick(std::chrono::steady_clock::time_point now);
@@ -56,6 +57,7 @@ public:
 private:
     struct Pending {
         bool done = false;
+        bool lossFollows = false;
         SdkReply reply;
     };
     void ReadLoop();

@@ -362,10 +362,8 @@ static int32_t ControlDevice(int32_t loginHandle, uint32_t kind) {
     std::shared_ptr<CSdkSession> session = SessionOf(loginHandle, error);
     if (!session) return Fail(error);
     const uint32_t args[4] = {kind, 0, 0, 0};
-    SdkReply reply = session->Call(kCmdSet, args, WaitOf(0));
-    if (reply.error) return Fail(reply.error);
-    session->ExpectLoss();
-    return Done();
+    SdkReply reply = session->Call(kCmdSet, args, {}, WaitOf(0), true);
+    return reply.error ? Fail(reply.error) : Done();
 }
 
 int32_t QVNET_CALL QVNET_DeviceControlA(int32_t loginHandle) {

@@ -12,7 +12,10 @@ using namespace qvwire;
 namespace {
 
 const size_t kPlanBytesPerChannel = 1184;
-const size_t kMaxOpenTransfers = 16;
+// A relay keeps one device connection for all its SDK clients, and a client
+// that vanishes never closes its transfers: past this many, the oldest open
+// transfer is forgotten.
+const size_t kMaxOpenTransfers = 64;
 const size_t kTalkBlock = 320;
 
 std::vector<uint8_t> Ints(std::initializer_list<uint32_t> values, size_t size) {
@@ -292,7 +295,7 @@ uint32_t CSimDevice::Open(SimConnectionState& state, const uint8_t* data, size_t
                           Bytes& body) {
     OpenRequest request;
     if (!DecodeOpenRequest(data, length, request)) return kStatusBadRequest;
-    if (m_faults.busy || state.transfers.size() >= kMaxOpenTransfers) return kStatusBusy;
+    if (m_faults.busy) return kStatusBusy;
     if (m_faults.unknownFiles) return kStatusNoSuch;
     streamfmt::StreamSpec spec;
     bool found;
@@ -304,6 +307,10 @@ uint32_t CSimDevice::Open(SimConnectionState& state, const uint8_t* data, size_t
                                         spec);
     }
     if (!found) return kStatusNoSuch;
+    if (state.transfers.size() >= kMaxOpenTransfers) {
+        state.transfers.erase(state.transfers.begin());
+        --m_openTransfers;
+    }
     const uint32_t id = state.nextTransferId++;
     state.transfers[id] = spec;
     ++m_openTransfers;
@@ -330,6 +337,12 @@ uint32_t CSimDevice::Read(SimConnectionState& state, const uint32_t* args, Bytes
     body.resize(wanted);
     body.resize(streamfmt::ReadStreamBytes(found->second, offset, body.data(), wanted));
     return kStatusOk;
+}
+
+void CSimDevice::EndConnection(SimConnectionState& state) {
+    m_openTransfers -= static_cast<int>(state.transfers.size());
+    state.transfers.clear();
+    state.loggedIn = false;
 }
 
 uint32_t CSimDevice::Close(SimConnectionState& state, const uint32_t* args) {

@@ -48,6 +48,9 @@ public:
     // holds the answer for kReply, kRestart and kShutdown.
     Action Handle(SimConnectionState& state, const uint8_t* packet, size_t length, std::vector<uint8_t>& reply);
 
+    // The connection is gone: its open transfers end with it.
+    void EndConnection(SimConnectionState& state);
+
     SimFaults& Faults() { return m_faults; }
     const CRecordCatalogue& Catalogue() const { return m_catalogue; }
     DEVICE_SEARCH_RESULT SearchResult(const std::string& ip, uint16_t port) const;

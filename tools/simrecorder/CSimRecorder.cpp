@@ -41,6 +41,7 @@ void CSimRecorder::Serve(SOCKET s, const std::atomic<bool>& stop) {
             break;
         }
     }
+    m_device.EndConnection(state);
 }
 
 void CSimRecorder::RunControl(CSimDevice::Action action) {
