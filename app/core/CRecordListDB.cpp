@@ -56,6 +56,14 @@ RecordFilter CommonFilter(const CString& updateFrom, const CString& updateTo, in
     return f;
 }
 
+void SetSpan(RecordFilter& f, const CString& startFrom, const CString& startTo, const CString& endFrom,
+             const CString& endTo) {
+    f.startFrom = startFrom;
+    f.startTo = startTo;
+    f.endFrom = endFrom;
+    f.endTo = endTo;
+}
+
 void AddText(CSqlCommand& cmd, const char* clause, const CString& value) {
     if (!value.IsEmpty())
         cmd.Add(clause, value);
@@ -240,10 +248,7 @@ int CRecordListDB::Delete(const CString& startFrom, const CString& startTo, cons
                           const CString& typesIn) {
     RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
                                   srcChannel, typesNotIn, typesIn);
-    f.startFrom = startFrom;
-    f.startTo = startTo;
-    f.endFrom = endFrom;
-    f.endTo = endTo;
+    SetSpan(f, startFrom, startTo, endFrom, endTo);
     f.filePath = filePath;
     CSqlCommand cmd("DELETE FROM D_RecordList WHERE 1 = 1");
     if (!AddFilters(cmd, f))
@@ -295,10 +300,7 @@ int CRecordListDB::QueryByFilter(RECORD_LIST_ROWS& rows, int filter, const CStri
     if (filter == 1) {
         RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
                                       srcChannel, typesNotIn, typesIn);
-        f.startFrom = startFrom;
-        f.startTo = startTo;
-        f.endFrom = endFrom;
-        f.endTo = endTo;
+        SetSpan(f, startFrom, startTo, endFrom, endTo);
         f.minLen = minLen;
         f.maxLen = maxLen;
         if (!AddFilters(cmd, f))

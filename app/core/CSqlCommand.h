@@ -56,7 +56,8 @@ public:
 
     // Opens (creating when missing unless readOnly) the database file at the
     // UTF-8 form of path, with a busy time-out so that a short lock held by
-    // another connection is waited for. The new handle, or null on failure.
+    // another connection is waited for, reading through a file mapping of up
+    // to 256 MB. The new handle, or null on failure.
     static sqlite3* OpenFile(const CString& path, bool readOnly, int busyTimeoutMs);
     // Closes a handle; null is allowed.
     static void CloseFile(sqlite3* db);

@@ -65,6 +65,17 @@ protected:
         }, timeoutMs);
     }
     std::wstring MonthFile(const wchar_t* name) { return logDir + name; }
+    // Writes an entry "first" into the month of 2024, then holds an
+    // exclusive lock on its file through a connection of the test's own.
+    std::unique_ptr<SqlFile> LockMonth(int month) {
+        log->AddLog(Entry(LocalTime(2024, month, 1), L"first"));
+        EXPECT_TRUE(WaitForEntries(2024, month, 1));
+        wchar_t name[16];
+        swprintf(name, 16, L"2024_%02d.db", month);
+        std::unique_ptr<SqlFile> holder(new SqlFile(MonthFile(name)));
+        EXPECT_TRUE(holder->Exec("BEGIN EXCLUSIVE"));
+        return holder;
+    }
 };
 
 } // namespace
@@ -287,42 +298,31 @@ TEST_F(LogDBTest, QueriesDuringWritingSeeWholeEntriesAndDisturbNothing) {
 }
 
 TEST_F(LogDBTest, WriterGivesUpOnAFileLockedForLongAndGoesOn) {
-    log->AddLog(Entry(LocalTime(2024, 8, 1), L"first"));
-    ASSERT_TRUE(WaitForEntries(2024, 8, 1));
-    SqlFile holder(MonthFile(L"2024_08.db"));
-    ASSERT_TRUE(holder.Exec("BEGIN EXCLUSIVE"));
+    std::unique_ptr<SqlFile> holder = LockMonth(8);
     log->AddLog(Entry(LocalTime(2024, 8, 2), L"blocked"));
     ASSERT_TRUE(WaitFor([&] { return log->GetDroppedCount() == 1; }, 30000));
-    ASSERT_TRUE(holder.Exec("COMMIT"));
+    ASSERT_TRUE(holder->Exec("COMMIT"));
     log->AddLog(Entry(LocalTime(2024, 8, 3), L"after"));
     ASSERT_TRUE(WaitForEntries(2024, 8, 2));
     EXPECT_EQ((std::vector<std::string>{"first", "after"}), Infos(Month(2024, 8)));
 }
 
 TEST_F(LogDBTest, WriterWaitsOutAShortLock) {
-    log->AddLog(Entry(LocalTime(2024, 9, 1), L"first"));
-    ASSERT_TRUE(WaitForEntries(2024, 9, 1));
-    {
-        SqlFile holder(MonthFile(L"2024_09.db"));
-        ASSERT_TRUE(holder.Exec("BEGIN EXCLUSIVE"));
-        log->AddLog(Entry(LocalTime(2024, 9, 2), L"second"));
-        Sleep(300);  // longer than one try, well inside all of them
-        ASSERT_TRUE(holder.Exec("COMMIT"));
-    }
+    std::unique_ptr<SqlFile> holder = LockMonth(9);
+    log->AddLog(Entry(LocalTime(2024, 9, 2), L"second"));
+    Sleep(300);  // longer than one try, well inside all of them
+    ASSERT_TRUE(holder->Exec("COMMIT"));
     ASSERT_TRUE(WaitForEntries(2024, 9, 2));
     EXPECT_EQ(0, log->GetDroppedCount());
 }
 
 TEST_F(LogDBTest, DestructionCompletesWhileTheFileStaysLocked) {
-    log->AddLog(Entry(LocalTime(2024, 10, 1), L"first"));
-    ASSERT_TRUE(WaitForEntries(2024, 10, 1));
-    SqlFile holder(MonthFile(L"2024_10.db"));
-    ASSERT_TRUE(holder.Exec("BEGIN EXCLUSIVE"));
+    std::unique_ptr<SqlFile> holder = LockMonth(10);
     for (int i = 0; i < 50; ++i)
         log->AddLog(Entry(LocalTime(2024, 10, 2), L"lost"));
     log.reset();  // returns after about ten seconds, the queue dropped
-    ASSERT_TRUE(holder.Exec("COMMIT"));
-    EXPECT_EQ(1, holder.Number("SELECT COUNT(*) FROM D_Logs"));
+    ASSERT_TRUE(holder->Exec("COMMIT"));
+    EXPECT_EQ(1, holder->Number("SELECT COUNT(*) FROM D_Logs"));
 }
 
 TEST_F(LogDBTest, UnwritableFolderDropsEntriesWithoutStalling) {
