@@ -147,3 +147,35 @@ TEST(InitLanguageSingletonTest, CreatedOnFirstUseAndDeletedOnce) {
     EXPECT_STREQ(L"", fresh->GetLanguageFile());
     DeleteInitLanguage();
 }
+
+TEST(InitLanguageSolutionsTest, ScansLanguagesAndSelectsASolution) {
+    TempDir dir;
+    const CString base = (dir.Path() + L"\\").c_str();
+    CreateDirectoryW(base + L"Language", nullptr);
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Info", L"Language", L"English", base + L"Language\\en.ini"));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Info", L"Author", L"Ann", base + L"Language\\en.ini"));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Info", L"Author", L"Nobody", base + L"Language\\nameless.ini"));
+    for (const wchar_t* folder : {L"Interface", L"Interface\\English", L"Interface\\English\\Blue",
+                                  L"Interface\\English\\Red"})
+        CreateDirectoryW(base + folder, nullptr);
+    ASSERT_TRUE(WriteWholeFile(dir.File(L"Interface\\English\\Blue\\Login_Config.ini"), "[x]\r\n"));
+
+    CInitLanguage language;
+    EXPECT_EQ(1, language.Init(base));
+    ASSERT_EQ(1, language.GetLanguageCount());  // a file without a language name is left out
+    EXPECT_STREQ(L"English", language.GetLanguageName(0));
+    EXPECT_STREQ(L"", language.GetLanguageName(1));
+    ASSERT_EQ(1, language.GetSolutionCount());  // Red has no Login_Config.ini
+
+    EXPECT_FALSE(language.SelectSolution());  // SystemConfig.ini names none
+    EXPECT_STREQ(L"English", language.GetSelectedLanguageName());
+    EXPECT_STREQ(L"", language.GetSolutionName());
+
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Interface", L"Solution", L"interface\\English\\BLUE",
+                                           base + L"SystemConfig.ini"));
+    EXPECT_TRUE(language.SelectSolution());
+    EXPECT_EQ(1, language.GetLanguageIndex());
+    EXPECT_STREQ(L"Blue", language.GetSolutionName());
+    EXPECT_STREQ(L"Interface\\English\\Blue", language.GetSolutionFolder());
+    EXPECT_STREQ(base + L"Language\\en.ini", language.GetSolutionPath());
+}
