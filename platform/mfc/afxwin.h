@@ -28,3 +28,5 @@
 #include "CButton.h"
 #include "CStatic.h"
 #include "CEdit.h"
+#include "CComboBox.h"
+#include "CListBox.h"
