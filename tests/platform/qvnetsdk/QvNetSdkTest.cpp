@@ -477,6 +477,26 @@ TEST_F(QvNetSdkTest, RecorderGoingOfflineIsOneDisconnection) {
     EXPECT_EQ(Disconnects(), std::vector<int32_t>{first});
 }
 
+TEST_F(QvNetSdkTest, KeepAliveHoldsQuietSessionsAndAHungDeviceIsDropped) {
+    QVNET_NET_PARAMS params = {};
+    params.keepAliveMs = 100;
+    params.loginWaitMs = 300;
+    Sdk().SetNetworkParams(&params);
+    auto recorder = Recorder();
+    const int32_t login = Login(*recorder);
+    ASSERT_GT(login, 0);
+    ASSERT_TRUE(WaitFor([&] { return recorder->Device().KeepAliveCount() >= 5; }));
+    EXPECT_TRUE(Disconnects().empty()) << "answered keep-alives keep the session";
+
+    recorder->Faults().mute = true;
+    ASSERT_TRUE(WaitFor([] { return !Disconnects().empty(); }));
+    EXPECT_EQ(Disconnects(), std::vector<int32_t>{login});
+    int32_t error = -1;
+    EXPECT_EQ(Login(*recorder, "admin", "admin", &error), 0);
+    EXPECT_EQ(error, QVNET_LOGIN_TIMEOUT) << "a login nobody answers";
+    EXPECT_EQ(Sdk().LastErrorCode(), QVNET_ERR_TIMEOUT);
+}
+
 TEST_F(QvNetSdkTest, RestartCommandEndsTheSessionWithoutADisconnectReport) {
     auto recorder = Recorder();
     const int32_t login = Login(*recorder);
@@ -655,6 +675,30 @@ TEST_F(QvNetSdkTest, SearchReportsEachAnsweringDeviceOnceAndStops) {
     EXPECT_STREQ(reinterpret_cast<const char*>(raw + 136), "127.0.0.1");
     EXPECT_STREQ(reinterpret_cast<const char*>(raw + 200), "02:51:56:00:00:01");
     EXPECT_EQ(Sdk().StopDeviceSearch(handle), 0);
+}
+
+TEST_F(QvNetSdkTest, SearchTargetComesFromTheEnvironmentAtInit) {
+    auto recorder = Recorder();
+    CSimSearchResponder responder(recorder->Device().SearchResult("127.0.0.1", recorder->Port()));
+    ASSERT_TRUE(responder.Start("127.0.0.1", 0));
+    char saved[64] = {};
+    GetEnvironmentVariableA("QVNET_SEARCH_TARGET", saved, sizeof(saved));
+    const std::string target = "127.0.0.1:" + std::to_string(responder.Port());
+    SetEnvironmentVariableA("QVNET_SEARCH_TARGET", target.c_str());
+    Sdk().Cleanup();
+    ASSERT_EQ(Sdk().Init(OnDisconnect, 7), 1);
+    SetEnvironmentVariableA("QVNET_SEARCH_TARGET", saved[0] ? saved : nullptr);
+    {
+        std::lock_guard<std::mutex> lock(g_searchMutex);
+        g_found.clear();
+    }
+    const int32_t handle = Sdk().StartDeviceSearch(OnFound, 42, 0);
+    ASSERT_GT(handle, 0);
+    EXPECT_TRUE(WaitFor([&] {
+        std::lock_guard<std::mutex> lock(g_searchMutex);
+        return !g_found.empty();
+    }));
+    EXPECT_EQ(Sdk().StopDeviceSearch(handle), 1);
 }
 
 struct TalkLog {
