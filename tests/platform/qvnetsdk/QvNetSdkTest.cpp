@@ -99,6 +99,12 @@ int32_t QVNET_CALL OnData(int32_t, uint32_t, const uint8_t* data, uint32_t lengt
     return 1;
 }
 
+int32_t Threads() {
+    QVNET_TEST_COUNTERS counters = {};
+    Sdk().TestGetCounters(&counters);
+    return counters.threads;
+}
+
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 std::string ReadFileBytes(const std::string& path) {
@@ -585,9 +591,10 @@ TEST_F(QvNetSdkTest, StopUnderTheCallersLockNeitherDeadlocksNorCallsBackLater) {
         EXPECT_TRUE(DeleteFileA(path.c_str())) << "the file is closed when the stop returns";
         caller.progress.stopped = true;
     }
-    const size_t seen = caller.progress.Count();
-    Sleep(300);  // give a wrongly continuing transfer time to call again
-    EXPECT_LE(caller.progress.Count(), seen + 1) << "only the callback already under way may finish";
+    // Once the transfer's thread has ended, only the timer and the session's
+    // reader remain; the callback that was already under way was the last.
+    EXPECT_TRUE(WaitFor([] { return Threads() == 2; }));
+    EXPECT_EQ(caller.progress.afterStop, 1) << "only the callback already under way finished";
 }
 
 TEST_F(QvNetSdkTest, CleanupWithTransfersRunningEndsEverythingAndLaterCallsFail) {
@@ -609,6 +616,7 @@ TEST_F(QvNetSdkTest, CleanupWithTransfersRunningEndsEverythingAndLaterCallsFail)
     ASSERT_EQ(Sdk().TestGetCounters(&counters), 1);
     EXPECT_EQ(counters.threads, 0);
     EXPECT_EQ(counters.sessions, 0);
+    EXPECT_EQ(counters.objects, 0);
     EXPECT_EQ(Sdk().Cleanup(), 1) << "a second clean-up is harmless";
     int32_t error = 0;
     QVNET_DEVICE_INFO info;
@@ -666,6 +674,7 @@ TEST_F(QvNetSdkTest, SearchReportsEachAnsweringDeviceOnceAndStops) {
     ASSERT_GT(handle, 0);
     ASSERT_TRUE(WaitFor([&] { return responder.ProbeCount() >= 2; }));
     EXPECT_EQ(Sdk().StopDeviceSearch(handle), 1);
+    EXPECT_TRUE(WaitFor([] { return Threads() == 1; })) << "the search thread ends; only the timer is left";
     std::lock_guard<std::mutex> lock(g_searchMutex);
     ASSERT_EQ(g_found.size(), 1u) << "one report per device and search";
     const uint8_t* raw = reinterpret_cast<const uint8_t*>(&g_found[0]);
