@@ -13,6 +13,7 @@
 #include "SdkApi.h"
 #include "TempDir.h"
 #include "WaitFor.h"
+#include "platform/qvnetsdk/SdkSocket.h"
 #include "platform/qvnetsdk/SdkWire.h"
 #include "platform/streamfmt/StreamFormat.h"
 #include "tools/simrecorder/CSimDdnsResponder.h"
@@ -755,3 +756,112 @@ TEST_F(QvNetSdkTest, ChannelFileJobRunsUntilStopped) {
 }
 
 }  // namespace
+
+namespace {
+
+// Stands where a registration relay stands: logs in to the device once,
+// answers SDK logins from that stored reply (channel count rewritten at byte
+// 10, the client's id at bytes 16..19), answers keep-alives itself at once,
+// and passes everything else through unchanged in both directions.
+class LoopbackRelay {
+public:
+    explicit LoopbackRelay(uint16_t devicePort) : m_devicePort(devicePort) {}
+    ~LoopbackRelay() {
+        m_stop = true;
+        for (auto& t : m_threads) t.join();
+        if (m_listener != INVALID_SOCKET) closesocket(m_listener);
+        if (m_device != INVALID_SOCKET) closesocket(m_device);
+        qvsock::Cleanup();
+    }
+
+    bool Start(uint8_t reportedChannels) {
+        qvsock::Startup();
+        m_device = qvsock::Connect("127.0.0.1", m_devicePort, 2000);
+        if (m_device == INVALID_SOCKET || !qvsock::SendAll(m_device, qvwire::BuildLoginRequest("admin", "admin")) ||
+            !qvsock::ReceiveCommand(m_device, qvwire::kCmdLoginReply, 2000, m_loginReply)) {
+            return false;
+        }
+        m_loginReply[10] = reportedChannels;
+        m_listener = qvsock::Listen("127.0.0.1", 0, m_port);
+        if (m_listener == INVALID_SOCKET) return false;
+        m_threads.emplace_back([this] { AcceptOne(); });
+        return true;
+    }
+    uint16_t Port() const { return m_port; }
+    int KeepAlivesAnswered() const { return m_keepAlives; }
+
+private:
+    void AcceptOne() {
+        while (!m_stop && !qvsock::WaitReadable(m_listener, 50)) {
+        }
+        if (m_stop) return;
+        SOCKET client = accept(m_listener, nullptr, nullptr);
+        m_threads.emplace_back([this, client] { DeviceToClient(client); });
+        CPacketFramer framer;
+        std::vector<uint8_t> packet;
+        while (qvsock::ReceivePacket(client, framer, packet, m_stop)) {
+            std::lock_guard<std::mutex> lock(m_sendMutex);
+            if (packet[0] == qvwire::kCmdLogin) {
+                std::vector<uint8_t> reply = m_loginReply;
+                qvwire::PutU32(&reply[16], 0x4242);
+                qvsock::SendAll(client, reply);
+            } else if (packet[0] == qvwire::kCmdKeepAlive) {
+                ++m_keepAlives;
+                qvsock::SendAll(client, qvwire::BuildKeepAlive(qvwire::kCmdKeepAliveReply));
+            } else {
+                qvsock::SendAll(m_device, packet);
+            }
+        }
+        shutdown(client, SD_BOTH);
+    }
+    void DeviceToClient(SOCKET client) {
+        CPacketFramer framer;
+        std::vector<uint8_t> packet;
+        while (qvsock::ReceivePacket(m_device, framer, packet, m_stop)) {
+            std::lock_guard<std::mutex> lock(m_sendMutex);
+            if (!qvsock::SendAll(client, packet)) break;
+        }
+        closesocket(client);
+    }
+
+    const uint16_t m_devicePort;
+    SOCKET m_device = INVALID_SOCKET;
+    SOCKET m_listener = INVALID_SOCKET;
+    uint16_t m_port = 0;
+    std::vector<uint8_t> m_loginReply;
+    std::vector<std::thread> m_threads;
+    std::mutex m_sendMutex;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_keepAlives{0};
+};
+
+}  // namespace
+
+TEST_F(QvNetSdkTest, WorksThroughARelayThatAnswersLoginAndKeepAliveItself) {
+    QVNET_NET_PARAMS params = {};
+    params.keepAliveMs = 20;  // keep-alive answers overtake device replies
+    Sdk().SetNetworkParams(&params);
+    auto recorder = Recorder();
+    recorder->Faults().slowMsPerBlock = 60;  // a download long enough for keep-alives
+    LoopbackRelay relay(recorder->Port());
+    ASSERT_TRUE(relay.Start(6));
+    int32_t error = -1;
+    QVNET_DEVICE_INFO info;
+    const int32_t login = Sdk().LoginDevice("127.0.0.1", relay.Port(), "any", "thing", 2, 0, &info, &error);
+    ASSERT_GT(login, 0) << "the relay answers from its stored login";
+    EXPECT_EQ(info.channelCount, 6) << "byte 10 as the relay rewrote it";
+
+    std::vector<RECORD_FILE_DESC> files = Find(login, 1, At(14, 0), At(14, 30), 100);
+    ASSERT_EQ(files.size(), 6u);
+    Progress progress;
+    progress.path = Narrow(m_temp.File(L"relayed.duz"));
+    const int32_t handle = Sdk().FetchRecordFile(login, &files[2], progress.path.c_str(), OnFilePos,
+                                                 reinterpret_cast<QVNET_USER>(&progress));
+    ASSERT_GT(handle, 0);
+    ASSERT_TRUE(WaitFor([&] { return progress.Last().second == files[2].sizeKB && progress.Last().first > 0; }));
+    EXPECT_EQ(ReadFileBytes(progress.path), Expected(1, At(14, 10), At(14, 15)));
+    EXPECT_GT(relay.KeepAlivesAnswered(), 0);
+    EXPECT_EQ(Sdk().StopFetch(handle), 1);
+    EXPECT_TRUE(Disconnects().empty());
+    EXPECT_EQ(Sdk().LogoutDevice(login), 1);
+}
