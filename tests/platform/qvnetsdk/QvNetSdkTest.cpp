@@ -26,8 +26,14 @@ const QVNET_TIME kDay = {2026, 3, 2, 0, 0, 0};
 
 std::mutex g_mutex;
 std::vector<int32_t> g_disconnects;
+// The program looks its device up under its own lock in this callback.
+std::mutex g_programLock;
+std::atomic<int> g_inDisconnect{0};
 
 void QVNET_CALL OnDisconnect(int32_t loginHandle, const char*, int32_t, QVNET_USER) {
+    ++g_inDisconnect;
+    std::lock_guard<std::mutex> program(g_programLock);
+    --g_inDisconnect;
     std::lock_guard<std::mutex> lock(g_mutex);
     g_disconnects.push_back(loginHandle);
 }
@@ -191,6 +197,18 @@ protected:
         if (result) *result = ok;
         files.resize(ok ? static_cast<size_t>(count) : 0);
         return files;
+    }
+
+    // Starts a download by file into a file of the temporary folder that
+    // `progress` follows; the download handle, or 0.
+    int32_t FetchInto(int32_t login, const RECORD_FILE_DESC& file, const wchar_t* name, Progress& progress) {
+        progress.path = Narrow(m_temp.File(name));
+        return Sdk().FetchRecordFile(login, &file, progress.path.c_str(), OnFilePos,
+                                     reinterpret_cast<QVNET_USER>(&progress));
+    }
+
+    static bool Completed(Progress& progress, const RECORD_FILE_DESC& file) {
+        return WaitFor([&] { return progress.Last().first > 0 && progress.Last().second >= file.sizeKB; });
     }
 
     TempDir m_temp;
@@ -371,11 +389,9 @@ TEST_F(QvNetSdkTest, DownloadByFileWritesTheExactBytesAndClosesBeforeTheLastRepo
     std::vector<RECORD_FILE_DESC> files = Find(login, 1, At(10, 0), At(10, 10), 100);
     ASSERT_EQ(files.size(), 2u);
     Progress progress;
-    progress.path = Narrow(m_temp.File(L"a.duz"));
-    const int32_t handle = Sdk().FetchRecordFile(login, &files[0], progress.path.c_str(), OnFilePos,
-                                                 reinterpret_cast<QVNET_USER>(&progress));
+    const int32_t handle = FetchInto(login, files[0], L"a.duz", progress);
     ASSERT_GT(handle, 0);
-    ASSERT_TRUE(WaitFor([&] { return progress.Last().second >= files[0].sizeKB && progress.Last().first > 0; }));
+    ASSERT_TRUE(Completed(progress, files[0]));
     EXPECT_EQ(progress.Last().first, files[0].sizeKB);
     EXPECT_EQ(progress.Last().second, files[0].sizeKB);
     EXPECT_TRUE(progress.fileClosedAtEnd);
@@ -452,9 +468,7 @@ TEST_F(QvNetSdkTest, DropMidDownloadIsReportedOnceThroughTheDisconnectCallback) 
     ASSERT_EQ(files.size(), 1u);
     recorder->Faults().dropAfterBytes = 100000;
     Progress progress;
-    const std::string path = Narrow(m_temp.File(L"drop.duz"));
-    const int32_t handle =
-        Sdk().FetchRecordFile(login, &files[0], path.c_str(), OnFilePos, reinterpret_cast<QVNET_USER>(&progress));
+    const int32_t handle = FetchInto(login, files[0], L"drop.duz", progress);
     ASSERT_GT(handle, 0);
     ASSERT_TRUE(WaitFor([] { return !Disconnects().empty(); }));
     EXPECT_EQ(Disconnects(), std::vector<int32_t>{login});
@@ -465,7 +479,7 @@ TEST_F(QvNetSdkTest, DropMidDownloadIsReportedOnceThroughTheDisconnectCallback) 
     EXPECT_EQ(Sdk().LastErrorCode(), QVNET_ERR_NETWORK);
     EXPECT_EQ(Sdk().StopFetch(handle), 1);
     EXPECT_EQ(Sdk().LogoutDevice(login), 1);
-    EXPECT_TRUE(DeleteFileA(path.c_str())) << "the partial file is closed";
+    EXPECT_TRUE(DeleteFileA(progress.path.c_str())) << "the partial file is closed";
     EXPECT_EQ(Disconnects().size(), 1u);
 }
 
@@ -502,6 +516,20 @@ TEST_F(QvNetSdkTest, KeepAliveHoldsQuietSessionsAndAHungDeviceIsDropped) {
     EXPECT_EQ(Login(*recorder, "admin", "admin", &error), 0);
     EXPECT_EQ(error, QVNET_LOGIN_TIMEOUT) << "a login nobody answers";
     EXPECT_EQ(Sdk().LastErrorCode(), QVNET_ERR_TIMEOUT);
+}
+
+TEST_F(QvNetSdkTest, LogoutUnderTheProgramsLockWhileItsDisconnectCallbackWaitsForIt) {
+    auto recorder = Recorder();
+    const int32_t login = Login(*recorder);
+    {
+        std::lock_guard<std::mutex> hold(g_programLock);
+        recorder->GoOffline();
+        ASSERT_TRUE(WaitFor([] { return g_inDisconnect > 0; }));
+        EXPECT_EQ(Sdk().LogoutDevice(login), 1);
+        EXPECT_EQ(Sdk().Cleanup(), 1) << "clean-up does not wait for a thread inside a callback";
+    }
+    ASSERT_TRUE(WaitFor([] { return Threads() == 0; }));
+    EXPECT_EQ(Disconnects(), std::vector<int32_t>{login});
 }
 
 TEST_F(QvNetSdkTest, RestartCommandEndsTheSessionWithoutADisconnectReport) {
@@ -606,10 +634,7 @@ TEST_F(QvNetSdkTest, CleanupWithTransfersRunningEndsEverythingAndLaterCallsFail)
     ASSERT_EQ(files.size(), 3u);
     Progress progress[3];
     for (int i = 0; i < 3; ++i) {
-        const std::string path = Narrow(m_temp.File(L"c" + std::to_wstring(i) + L".duz"));
-        ASSERT_GT(Sdk().FetchRecordFile(login, &files[i], path.c_str(), OnFilePos,
-                                        reinterpret_cast<QVNET_USER>(&progress[i])),
-                  0);
+        ASSERT_GT(FetchInto(login, files[i], (L"c" + std::to_wstring(i) + L".duz").c_str(), progress[i]), 0);
     }
     ASSERT_TRUE(WaitFor([&] { return progress[2].Count() > 0; }));
     EXPECT_EQ(Sdk().Cleanup(), 1);
@@ -854,11 +879,9 @@ TEST_F(QvNetSdkTest, WorksThroughARelayThatAnswersLoginAndKeepAliveItself) {
     std::vector<RECORD_FILE_DESC> files = Find(login, 1, At(14, 0), At(14, 30), 100);
     ASSERT_EQ(files.size(), 6u);
     Progress progress;
-    progress.path = Narrow(m_temp.File(L"relayed.duz"));
-    const int32_t handle = Sdk().FetchRecordFile(login, &files[2], progress.path.c_str(), OnFilePos,
-                                                 reinterpret_cast<QVNET_USER>(&progress));
+    const int32_t handle = FetchInto(login, files[2], L"relayed.duz", progress);
     ASSERT_GT(handle, 0);
-    ASSERT_TRUE(WaitFor([&] { return progress.Last().second == files[2].sizeKB && progress.Last().first > 0; }));
+    ASSERT_TRUE(Completed(progress, files[2]));
     EXPECT_EQ(ReadFileBytes(progress.path), Expected(1, At(14, 10), At(14, 15)));
     EXPECT_GT(relay.KeepAlivesAnswered(), 0);
     EXPECT_EQ(Sdk().StopFetch(handle), 1);
