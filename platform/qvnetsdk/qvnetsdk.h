@@ -113,7 +113,7 @@ typedef struct QVNET_NET_PARAMS {
     int32_t connectTries;    // connect attempts of a login (default 1)
     int32_t retryPauseMs;    // pause between connect attempts (default 100)
     int32_t loginWaitMs;     // answer to a login (default 5000)
-    int32_t reserved5;
+    int32_t keepAliveMs;     // keep-alive period (default 10000); a peer silent for 4.5 periods is lost
     int32_t transferWaitMs;  // answer to one block of a download or playback (default 10000)
     int32_t reserved[5];
 } QVNET_NET_PARAMS;
