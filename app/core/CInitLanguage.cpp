@@ -166,3 +166,11 @@ void DeleteInitLanguage() {
     delete g_initLanguage;
     g_initLanguage = nullptr;
 }
+
+void CInitLanguage::TranslateDialog(CWnd* dialog) const {
+    if (!dialog || !dialog->GetSafeHwnd()) return;
+    TranslateDialog(dialog->GetSafeHwnd(), [](HWND child) {
+        CWnd* object = CWnd::FromHandlePermanent(child);
+        return object ? CString(object->GetRuntimeClass()->m_lpszClassName) : CString(L"CWnd");
+    });
+}

@@ -3,7 +3,7 @@
 // file and gives the key back when there is no translation.
 #pragma once
 
-#include <afx.h>
+#include <afxwin.h>
 
 #include <functional>
 #include <memory>
@@ -48,6 +48,9 @@ public:
     // or "CRerezedctrl1" (their text is data, not a label). Without a class
     // resolver every child counts as a plain "CWnd" and is translated.
     void TranslateDialog(HWND dialog, const ClassNameOf& classNameOf = ClassNameOf()) const;
+    // The same for a framework dialog: a child's class is the run-time class
+    // of its permanent framework object, "CWnd" when it has none.
+    void TranslateDialog(CWnd* dialog) const;
 
     const CString& GetSection() const { return m_strSection; }
     void SetSection(const CString& section) { m_strSection = section; }

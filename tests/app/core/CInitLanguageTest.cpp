@@ -133,6 +133,19 @@ TEST_F(CInitLanguageTest, TranslateDialogLabelsButNotEditData) {
     language.TranslateDialog(plain.hwnd());
     EXPECT_STREQ(L"", TextOf(plain.hwnd()));
     EXPECT_STREQ(L"D'accord", TextOf(plain.item(101)));
+
+    // A framework dialog: the edit's framework object marks it as data.
+    TemplateDialog framed(L"Device");
+    CWnd dialogObject;
+    CEdit editObject;
+    ASSERT_TRUE(dialogObject.Attach(framed.hwnd()));
+    ASSERT_TRUE(editObject.SubclassWindow(framed.item(101)));
+    language.TranslateDialog(&dialogObject);
+    EXPECT_STREQ(L"Appareil", TextOf(framed.hwnd()));
+    EXPECT_STREQ(L"Nom", TextOf(framed.item(100)));
+    EXPECT_STREQ(L"OK", TextOf(framed.item(101)));
+    editObject.UnsubclassWindow();
+    dialogObject.Detach();
 }
 
 TEST(InitLanguageSingletonTest, CreatedOnFirstUseAndDeletedOnce) {
