@@ -12,6 +12,10 @@
 // hold its own locks across SDK calls that its callbacks also take. After a
 // stop call returns, no new callback for that handle begins; one that was
 // already being delivered may still be finishing.
+//
+// The LAN search probes UDP port 37810 of 255.255.255.255, unless the
+// environment names another target as QVNET_SEARCH_TARGET="ip:port" when
+// QVNET_Init runs (test runs set it to the loopback address).
 #pragma once
 
 #include <stddef.h>
