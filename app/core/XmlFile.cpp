@@ -33,6 +33,13 @@ bool WriteDocument(const TiXmlDocument& doc, const CString& path) {
     return ok;
 }
 
+// Windows refuses to replace a read-only file, and so did the in-place write
+// the files always had; Wine's MoveFileEx replaces it anyway.
+bool IsReadOnlyFile(const CString& path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 }  // namespace
 
 int ReadXmlFile(const CString& path, TiXmlDocument& doc) {
@@ -48,6 +55,7 @@ int ReadXmlFile(const CString& path, TiXmlDocument& doc) {
 
 int WriteXmlFile(const TiXmlDocument& doc, const CString& path) {
     if (path.IsEmpty()) return -1;
+    if (IsReadOnlyFile(path)) return -2;
     const CString temporary = path + L".tmp";
     if (!WriteDocument(doc, temporary) ||
         !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
