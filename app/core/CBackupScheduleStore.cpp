@@ -181,8 +181,7 @@ int CBackupScheduleStore::Save(const CString& path) {
         doc.LinkEndChild(autoSection);
         doc.LinkEndChild(manualSection);
     }
-    if (target.IsEmpty()) return -2;
-    return WriteXmlFile(doc, target) == 0 ? 0 : -3;
+    return WriteXmlFile(doc, target);
 }
 
 // --- Automatic schedules ---
@@ -211,13 +210,17 @@ int CBackupScheduleStore::AddAutoFields(int devId, int channelIndex, const TIME_
     return StoreAuto(schedule);
 }
 
-int CBackupScheduleStore::ModifyAuto(int id, const BACKUP_SCHEDULE& schedule) {
-    CAutoLock guard(&m_lock);
-    auto found = m_autoSchedules.find(id);
-    if (found == m_autoSchedules.end()) return -1;
+BACKUP_SCHEDULE* CBackupScheduleStore::Replace(ScheduleMap& schedules, int id, const BACKUP_SCHEDULE& schedule) {
+    auto found = schedules.find(id);
+    if (found == schedules.end()) return nullptr;
     found->second = schedule;
     found->second.id = id;
-    return 0;
+    return &found->second;
+}
+
+int CBackupScheduleStore::ModifyAuto(int id, const BACKUP_SCHEDULE& schedule) {
+    CAutoLock guard(&m_lock);
+    return Replace(m_autoSchedules, id, schedule) ? 0 : -1;
 }
 
 int CBackupScheduleStore::DeleteAuto(int id) {
@@ -277,11 +280,9 @@ int CBackupScheduleStore::AddManual(const BACKUP_SCHEDULE& schedule) {
 
 int CBackupScheduleStore::ModifyManual(int id, const BACKUP_SCHEDULE& schedule) {
     CAutoLock guard(&m_lock);
-    auto found = m_manualSchedules.find(id);
-    if (found == m_manualSchedules.end()) return -1;
-    found->second = schedule;
-    found->second.id = id;
-    found->second.AgoType = kManualAgoType;
+    BACKUP_SCHEDULE* stored = Replace(m_manualSchedules, id, schedule);
+    if (!stored) return -1;
+    stored->AgoType = kManualAgoType;
     return 0;
 }
 

@@ -136,6 +136,8 @@ private:
     typedef std::map<int, BACKUP_SCHEDULE> ScheduleMap;
 
     int StoreAuto(BACKUP_SCHEDULE schedule);
+    // Replaces the record under id (its id kept); nullptr when absent.
+    static BACKUP_SCHEDULE* Replace(ScheduleMap& schedules, int id, const BACKUP_SCHEDULE& schedule);
     // The schedule with the id in either map; nullptr when absent.
     BACKUP_SCHEDULE* FindAny(int id);
     int EraseSchedulesNotIn(const DeviceLookup& exists);

@@ -102,13 +102,12 @@ int CUserManager::Save(const CString& path) {
     {
         CAutoLock guard(&m_lock);
         if (target.IsEmpty()) target = m_strPath;
-        if (target.IsEmpty()) return -2;
         AddXmlDeclaration(doc);
         TiXmlElement* organization = new TiXmlElement("Organization");
         for (const auto& entry : m_users) organization->LinkEndChild(NewUserElement(entry.second));
         doc.LinkEndChild(organization);
     }
-    return WriteXmlFile(doc, target) == 0 ? 0 : -3;
+    return WriteXmlFile(doc, target);
 }
 
 int CUserManager::Clear() {

@@ -54,13 +54,13 @@ int ReadXmlFile(const CString& path, TiXmlDocument& doc) {
 }
 
 int WriteXmlFile(const TiXmlDocument& doc, const CString& path) {
-    if (path.IsEmpty()) return -1;
-    if (IsReadOnlyFile(path)) return -2;
+    if (path.IsEmpty()) return -2;
+    if (IsReadOnlyFile(path)) return -3;
     const CString temporary = path + L".tmp";
     if (!WriteDocument(doc, temporary) ||
         !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(temporary);
-        return -2;
+        return -3;
     }
     return 0;
 }

@@ -16,7 +16,7 @@
 int ReadXmlFile(const CString& path, TiXmlDocument& doc);
 // Writes doc to a temporary file beside path and only after a complete write
 // replaces path with it, so a failed save leaves the previous file as it was.
-// Returns 0; -1 when path is empty; -2 when writing or replacing failed (the
+// Returns 0; -2 when path is empty; -3 when writing or replacing failed (the
 // temporary file is removed).
 int WriteXmlFile(const TiXmlDocument& doc, const CString& path);
 // Adds the declaration every file of the program starts with.
