@@ -4,6 +4,8 @@
 
 #include <afx.h>
 
+#include <cstdint>
+
 // The super user holds all eleven rights.
 const long kAllRights = 2047;
 
