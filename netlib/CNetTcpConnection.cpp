@@ -381,20 +381,14 @@ bool CNetTcpConnection::RetryDelivery() {
 
 int CNetTcpConnection::IoPoll(char* work, int workSize) {
   const bool undelivered = m_undelivered > 0;
-  if (!m_pollGate.Enter(undelivered))
-    return 1;
-  int result = 1;
-  try {
+  return m_pollGate.Poll(undelivered, [&] {
+    int result = 1;
     if (undelivered && RetryDelivery())
       result = 0;
     if (m_sink && m_sink->OnPoll(m_userValue, m_socket, work, workSize) == 0)
       result = 0;
-  } catch (...) {
-    m_pollGate.Leave(result);
-    throw;
-  }
-  m_pollGate.Leave(result);
-  return result;
+    return result;
+  });
 }
 
 int CNetTcpConnection::IoAccepted(CNetIoContext*, DWORD) { return 1; }

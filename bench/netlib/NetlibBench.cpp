@@ -78,15 +78,23 @@ struct Sender {
   std::unique_ptr<CNetTcpConnection> connection;
 };
 
-// MB/s of `connections` library connections each streaming `megabytes`.
-double LibraryThroughput(int connections, int megabytes) {
-  CountingSink serverSink;
-  CNetTcpServer server(&serverSink, 0);
+// Listens on 127.0.0.1 with a port the system picks; that port, or -1.
+int ListenOnLoopback(CNetTcpServer& server) {
   if (server.Listen("127.0.0.1", 0) < 0)
     return -1;
   char text[32];
   int port = 0;
   server.GetLocalAddress(text, &port);
+  return port;
+}
+
+// MB/s of `connections` library connections each streaming `megabytes`.
+double LibraryThroughput(int connections, int megabytes) {
+  CountingSink serverSink;
+  CNetTcpServer server(&serverSink, 0);
+  const int port = ListenOnLoopback(server);
+  if (port < 0)
+    return -1;
   std::vector<std::unique_ptr<Sender>> senders;
   for (int c = 0; c < connections; ++c) {
     senders.emplace_back(new Sender());
@@ -214,11 +222,9 @@ double LibraryAcceptRate(int total) {
   CountingSink sink;
   sink.attachAccepted = false;
   CNetTcpServer server(&sink, 0);
-  if (server.Listen("127.0.0.1", 0) < 0)
+  const int port = ListenOnLoopback(server);
+  if (port < 0)
     return -1;
-  char text[32];
-  int port = 0;
-  server.GetLocalAddress(text, &port);
   const LARGE_INTEGER start = Now();
   ConnectStorm(port, total);
   while (sink.accepts < total) Sleep(1);

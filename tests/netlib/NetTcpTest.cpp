@@ -486,4 +486,65 @@ TEST_F(NetTcpTest, PollsOfOneObjectNeverOverlapAndOwnersMayCloseUnderTheirOwnLoc
   victims.clear();
 }
 
+// The owners' shape: one class that is both the listener and, for each
+// accepted socket, the connection, with itself as the event sink.
+class ListenerOrClient : public virtual CNetTcpServer, public virtual CNetTcpConnection, public CNetEventSink {
+public:
+  ListenerOrClient() : CNetTcpServer(this, 1), CNetTcpConnection(this, 2) {}
+  ~ListenerOrClient() override {
+    // Events stop before this object's own parts go.
+    StopListen();
+    Close();
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_clients.clear();
+  }
+  int OnReceive(int userValue, SOCKET, const char* data, int length) override {
+    EXPECT_EQ(2, userValue);
+    return Send(0, MakeBuffer(std::string(data, static_cast<size_t>(length)))) == -3 ? -1 : 0;
+  }
+  int OnSendDone(int, SOCKET, int) override { return 1; }
+  int OnAccept(int userValue, SOCKET, SOCKET accepted, const char* address, int port) override {
+    EXPECT_EQ(1, userValue);
+    std::unique_ptr<ListenerOrClient> client(new ListenerOrClient());
+    client->CNetTcpConnection::SetIdleTimeoutCheck(0);
+    if (client->Attach(accepted, address, port) < 0)
+      return -1;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_clients.push_back(std::move(client));
+    return 1;
+  }
+  int OnPoll(int, SOCKET, char*, int) override { return 1; }
+  int OnClose(int, SOCKET) override {
+    ++closes;
+    return 1;
+  }
+  int OnConnect(int, SOCKET) override { return 1; }
+  int Clients() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return static_cast<int>(m_clients.size());
+  }
+  std::atomic<int> closes{0};
+
+private:
+  std::mutex m_mutex;
+  std::vector<std::unique_ptr<ListenerOrClient>> m_clients;
+};
+
+TEST_F(NetTcpTest, OneClassCanBeBothListenerAndConnection) {
+  ListenerOrClient listener;
+  ASSERT_EQ(1, listener.Listen("127.0.0.1", 0));
+  BlockingPeer first, second;
+  ASSERT_TRUE(first.Connect(ListeningPort(static_cast<CNetTcpServer&>(listener))));
+  ASSERT_TRUE(second.Connect(ListeningPort(static_cast<CNetTcpServer&>(listener))));
+  ASSERT_TRUE(WaitFor([&] { return listener.Clients() == 2; }));
+  const std::string data = Pattern(200000, 9);
+  ASSERT_TRUE(first.SendAll(data));
+  std::string echoed;
+  ASSERT_TRUE(first.ReceiveExactly(data.size(), &echoed));
+  EXPECT_TRUE(echoed == data);
+  ASSERT_TRUE(second.SendAll("x"));
+  echoed.clear();
+  EXPECT_TRUE(second.ReceiveExactly(1, &echoed));
+}
+
 }  // namespace
