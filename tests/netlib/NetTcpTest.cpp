@@ -2,6 +2,7 @@
 // real sockets on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <thread>
@@ -435,6 +436,41 @@ TEST_F(NetTcpTest, RefusedBytesAreOfferedAgainInOrderAndAStuckOwnerLosesTheConne
   ASSERT_TRUE(WaitFor([&] { return client.sink.closes == 1; }, kLongWait));
   std::string rest;
   EXPECT_TRUE(peer.ReceiveUntilClosed(&rest)) << "the peer sees the end instead of silently lost bytes";
+}
+
+TEST_F(NetTcpTest, AnOwnerWithASmallBufferStillGetsEveryByte) {
+  // The owner keeps at most 10000 unread bytes and takes 3000 per poll: a
+  // whole 64 KiB receive never fits, so bytes must come in pieces.
+  BlockingListener listener;
+  Client client;
+  std::mutex bufferMutex;
+  std::string buffered, consumed;
+  client.sink.receiveHook = [&](const char* data, int length) {
+    std::lock_guard<std::mutex> guard(bufferMutex);
+    if (buffered.size() + static_cast<size_t>(length) > 10000)
+      return -1;
+    buffered.append(data, static_cast<size_t>(length));
+    return 1;
+  };
+  client.sink.pollHook = [&] {
+    std::lock_guard<std::mutex> guard(bufferMutex);
+    const size_t take = std::min<size_t>(3000, buffered.size());
+    consumed += buffered.substr(0, take);
+    buffered.erase(0, take);
+    return take > 0 ? 0 : 1;
+  };
+  ASSERT_EQ(1, client.connection.Connect("127.0.0.1", listener.Port(), 5000));
+  BlockingPeer peer(listener.Accept());
+  const std::string data = Pattern(1000000, 5);
+  std::thread sender([&] { peer.SendAll(data); });
+  const bool all = WaitFor([&] {
+    std::lock_guard<std::mutex> guard(bufferMutex);
+    return consumed.size() == data.size();
+  }, kLongWait);
+  sender.join();
+  ASSERT_TRUE(all) << consumed.size();
+  EXPECT_TRUE(consumed == data);
+  EXPECT_EQ(0, client.sink.closes.load());
 }
 
 TEST_F(NetTcpTest, PollsOfOneObjectNeverOverlapAndOwnersMayCloseUnderTheirOwnLock) {
