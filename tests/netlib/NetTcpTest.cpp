@@ -163,6 +163,29 @@ TEST_F(NetTcpTest, ConcurrentSendsFromSeveralThreadsComeBackWholeAndInOrder) {
   }
 }
 
+TEST_F(NetTcpTest, FailedConnectsAndSecondSocketsAreRefusedCleanly) {
+  int closedPort;
+  {
+    BlockingListener gone;
+    closedPort = gone.Port();
+  }
+  Client client;
+  EXPECT_EQ(-1, client.connection.Connect("127.0.0.1", closedPort, 3000));
+  EXPECT_EQ(INVALID_SOCKET, client.connection.GetSocket());
+  EXPECT_EQ(-2, client.connection.Send(1, MakeBuffer("nobody")));
+
+  BlockingListener listener;
+  ASSERT_EQ(1, client.connection.Connect("127.0.0.1", listener.Port(), 3000));
+  EXPECT_EQ(-1, client.connection.Connect("127.0.0.1", listener.Port(), 3000)) << "already connected";
+  BlockingPeer clientPeer(listener.Accept());
+  BlockingPeer extra;
+  ASSERT_TRUE(extra.Connect(listener.Port()));
+  SOCKET accepted = listener.Accept();
+  EXPECT_EQ(-1, client.connection.Attach(accepted, "127.0.0.1", 1)) << "already has a socket";
+  std::string rest;
+  EXPECT_TRUE(extra.ReceiveUntilClosed(&rest)) << "a refused accepted socket is closed, not leaked";
+}
+
 TEST_F(NetTcpTest, LargeSendsReachASlowReaderWholeAndAreReportedOnce) {
   BlockingListener listener;
   Client client;
