@@ -37,5 +37,14 @@ ensure_display() {
 }
 
 # A wineserver that stays up for the whole run; each Wine process start is then fast.
-start_wineserver() { wineserver -p >/dev/null 2>&1 & WINESERVER_STARTED=1; }
-stop_wineserver() { [ -n "${WINESERVER_STARTED:-}" ] && wineserver -k >/dev/null 2>&1 || true; }
+# A server still lingering from an earlier Wine call (winepath above) was
+# started without this run's display and would give windows no driver: end
+# it first.
+start_wineserver() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  wineserver -p >/dev/null 2>&1 & WINESERVER_STARTED=1
+}
+# Waits for the old server to be gone: a next run must not reach a dying
+# server whose desktop still talks to this run's closed display.
+stop_wineserver() { [ -n "${WINESERVER_STARTED:-}" ] && { wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; } || true; }
