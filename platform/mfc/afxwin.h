@@ -11,6 +11,7 @@
 #include "CWinApp.h"
 #include "CWnd.h"
 #include "CDialog.h"
+#include "CUserException.h"
 #include "CDataExchange.h"
 #include "AfxDDX.h"
 #include "CGdiObject.h"

@@ -283,3 +283,32 @@ TEST_F(CDialogTest, NotificationsAreReflectedToTheControlsThatSentThem) {
     EXPECT_TRUE(dlg.IsWindow());
     EXPECT_TRUE(dlg.DestroyWindow());
 }
+
+TEST_F(CDialogTest, ModelessDialogPreTranslatesInsideAnotherDialogsModalLoop) {
+    CFormDlg main;
+    CFormDlg modeless;
+    CString text;
+    bool hiddenByCancel = false;
+    main.onInit = [&](CFormDlg& d) {
+        ASSERT_TRUE(modeless.Create(IDD_FORM, &d));
+        modeless.ShowWindow(SW_SHOW);
+        OnNextTick([&] {
+            PostMessageW(modeless.m_nameEdit, WM_CHAR, L'x', 1);  // eaten by the edit's PreTranslateMessage
+            PostMessageW(modeless.m_nameEdit, WM_CHAR, L'y', 1);
+            PostKey(modeless.m_nameEdit, VK_ESCAPE);               // the modeless dialog's Cancel hides it
+            OnNextTick([&] {
+                modeless.GetDlgItemText(IDC_NAME, text);
+                hiddenByCancel = !modeless.IsWindowVisible();
+                d.EndDialog(IDOK);
+            });
+        });
+    };
+    EXPECT_EQ(IDOK, main.DoModal());
+    EXPECT_GE(modeless.keyDownsSeen, 1);
+    EXPECT_EQ(0, main.keyDownsSeen);
+    EXPECT_EQ(-1, text.Find(L'x'));
+    EXPECT_NE(-1, text.Find(L'y'));
+    EXPECT_TRUE(hiddenByCancel);
+    // The modeless dialog died with its owner, as owned windows do.
+    EXPECT_EQ(nullptr, modeless.m_hWnd);
+}
