@@ -7,6 +7,7 @@
 
 #include "AfxMessageMap.h"
 #include "CCmdTarget.h"
+#include "CCmdUI.h"
 #include "CWinThread.h"
 #include "CWinApp.h"
 #include "CWnd.h"
