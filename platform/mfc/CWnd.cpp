@@ -59,6 +59,7 @@ LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
                 WNDPROC old = reinterpret_cast<WNDPROC>(
                     SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
                 if (old != &AfxWndProc) *wnd->GetSuperWndProcAddr() = old;
+                wnd->PreSubclassWindow();
             }
         }
     }
@@ -164,6 +165,7 @@ HWND CWnd::Detach() {
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
     if (!Attach(hWnd)) return FALSE;
+    PreSubclassWindow();
     WNDPROC old = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     if (!old) {
         Detach();

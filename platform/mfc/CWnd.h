@@ -86,6 +86,10 @@ public:
     static BOOL PASCAL ReflectLastMsg(HWND child, LRESULT* result = nullptr);
     BOOL SendChildNotifyLastMsg(LRESULT* result = nullptr);
     virtual void PostNcDestroy() {}
+    // Called once the object owns its window and before its messages
+    // arrive through the map (creation or subclassing): the place to adjust
+    // styles such as owner drawing.
+    virtual void PreSubclassWindow() {}
     virtual BOOL ContinueModal();
     virtual void EndModalLoop(int result);
     // Runs a message loop until EndModalLoop; returns its result, or -1 when

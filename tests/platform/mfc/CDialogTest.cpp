@@ -178,16 +178,21 @@ TEST_F(CDialogTest, ModalDialogExchangesDataAndEnterEndsItWithOk) {
     EXPECT_EQ(nullptr, dlg.m_nameEdit.m_hWnd);  // detached when the dialog died
 }
 
-TEST_F(CDialogTest, EscapeCancelsWithoutExchangingData) {
-    CFormDlg dlg;
-    dlg.onInit = [](CFormDlg& d) {
-        OnNextTick([&d] {
-            d.SetDlgItemText(IDC_NAME, L"discarded");
-            PostKey(d.m_nameEdit, VK_ESCAPE);
-        });
-    };
-    EXPECT_EQ(IDCANCEL, dlg.DoModal());
-    EXPECT_STREQ(L"start", dlg.m_name);
+TEST_F(CDialogTest, EscapeAndTheCloseBoxCancelWithoutExchangingData) {
+    for (bool byCloseBox : {false, true}) {
+        CFormDlg dlg;
+        dlg.onInit = [byCloseBox](CFormDlg& d) {
+            OnNextTick([&d, byCloseBox] {
+                d.SetDlgItemText(IDC_NAME, L"discarded");
+                if (byCloseBox)
+                    d.PostMessage(WM_CLOSE);
+                else
+                    PostKey(d.m_nameEdit, VK_ESCAPE);
+            });
+        };
+        EXPECT_EQ(IDCANCEL, dlg.DoModal()) << "close box " << byCloseBox;
+        EXPECT_STREQ(L"start", dlg.m_name);
+    }
 }
 
 TEST_F(CDialogTest, InitDialogResultDecidesTheFocus) {

@@ -19,6 +19,8 @@ public:
     HWND hwndSeenAtCreate = nullptr;
     CWnd* permanentSeenAtCreate = nullptr;
     int createResult = 0;
+    HWND presubclassed = nullptr;
+    void PreSubclassWindow() override { presubclassed = m_hWnd; }
 
 protected:
     afx_msg int OnCreate(LPCREATESTRUCT cs) {
@@ -76,6 +78,7 @@ TEST(CWndTest, ObjectReceivesItsOwnCreateAndMapsChainToTheBase) {
     ASSERT_TRUE(CreateTestWindow(wnd));
     ASSERT_NE(nullptr, wnd.m_hWnd);
     EXPECT_EQ(wnd.m_hWnd, wnd.hwndSeenAtCreate);
+    EXPECT_EQ(wnd.m_hWnd, wnd.presubclassed);
     EXPECT_EQ(&wnd, wnd.permanentSeenAtCreate);
     EXPECT_EQ(&wnd, CWnd::FromHandlePermanent(wnd.m_hWnd));
     EXPECT_EQ(&wnd, CWnd::FromHandle(wnd.m_hWnd));
