@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "tests/support/WaitFor.h"
+
 namespace {
 
 const UINT WM_PING = WM_APP + 1;
@@ -45,6 +47,7 @@ END_MESSAGE_MAP()
 class CDerivedTestWnd : public CBaseTestWnd {
 public:
     bool destroyed = false;
+    std::vector<UINT_PTR> timers;
 
 protected:
     afx_msg LRESULT OnPing(WPARAM w, LPARAM l) {
@@ -57,10 +60,15 @@ protected:
         return AfxGetTempObjectCount();
     }
     afx_msg void OnDestroy() { destroyed = true; CBaseTestWnd::OnDestroy(); }
+    afx_msg void OnTimer(UINT_PTR id) {
+        timers.push_back(id);
+        KillTimer(id);
+    }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CDerivedTestWnd, CBaseTestWnd)
+    ON_WM_TIMER()
     ON_MESSAGE(WM_PING, &CDerivedTestWnd::OnPing)
     ON_MESSAGE(WM_THROW, &CDerivedTestWnd::OnThrow)
     ON_MESSAGE(WM_UNLOCK, &CDerivedTestWnd::OnUnlock)
@@ -152,4 +160,12 @@ TEST(CWndTest, AttachMakesPermanentAndDetachGivesBack) {
     EXPECT_TRUE(::IsWindow(plain));
     AfxUnlockTempMaps();
     DestroyWindow(plain);
+}
+
+TEST(CWndTest, TimersReachTheirHandlerFromTheMessageLoop) {
+    CDerivedTestWnd wnd;
+    ASSERT_TRUE(CreateTestWindow(wnd));
+    EXPECT_EQ(13u, wnd.SetTimer(13, 10));
+    ASSERT_TRUE(WaitFor([&] { return !wnd.timers.empty(); }));
+    EXPECT_EQ(std::vector<UINT_PTR>{13}, wnd.timers);
 }
