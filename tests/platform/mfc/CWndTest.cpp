@@ -150,9 +150,10 @@ TEST(CWndTest, TemporaryWrappersLiveUntilIdle) {
 
 TEST(CWndTest, AttachMakesPermanentAndDetachGivesBack) {
     HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    CWnd::FromHandle(plain);  // a temporary first: Attach must replace it
+    CWnd* temp = CWnd::FromHandle(plain);  // a temporary first: Attach must replace it
     CWnd wnd;
     ASSERT_TRUE(wnd.Attach(plain));
+    EXPECT_EQ(plain, temp->m_hWnd);  // still usable by whoever holds it until idle
     EXPECT_FALSE(CWnd().Attach(plain));
     EXPECT_EQ(&wnd, CWnd::FromHandle(plain));
     EXPECT_EQ(plain, wnd.Detach());
