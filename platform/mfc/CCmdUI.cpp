@@ -70,6 +70,21 @@ BOOL CCmdUI::DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler) {
 
 namespace {
 
+// The menu that holds popup: popup itself while the thread tracks it, else
+// the menu bar of the window's top-level parent when one of its entries is
+// popup; NULL otherwise.
+CMenu* ParentMenuOf(CWnd* window, CMenu* popup) {
+    if (AfxGetTrackingMenu() == popup->m_hMenu) return popup;
+    HWND top = window ? window->GetTopLevelParent()->GetSafeHwnd() : nullptr;
+    HMENU bar = top ? ::GetMenu(top) : nullptr;
+    if (!bar) return nullptr;
+    int count = ::GetMenuItemCount(bar);
+    for (int i = 0; i < count; ++i) {
+        if (::GetSubMenu(bar, i) == popup->m_hMenu) return CMenu::FromHandle(bar);
+    }
+    return nullptr;
+}
+
 bool IsComboWithStyle(HWND wnd, DWORD comboKind) {
     if (!wnd) return false;
     wchar_t name[16];
@@ -89,4 +104,33 @@ void AfxCancelModes(HWND receiver) {
         if (combo == receiver || !IsComboWithStyle(combo, CBS_DROPDOWN)) return;
     }
     ::SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
+void AfxUpdateMenuPopup(CCmdTarget* target, CWnd* window, CMenu* popup, BOOL autoDisable) {
+    CCmdUI ui;
+    ui.m_pMenu = popup;
+    ui.m_pParentMenu = ParentMenuOf(window, popup);
+    ui.m_nIndexMax = static_cast<UINT>(popup->GetMenuItemCount());
+    for (ui.m_nIndex = 0; ui.m_nIndex < ui.m_nIndexMax; ++ui.m_nIndex) {
+        ui.m_nID = popup->GetMenuItemID(static_cast<int>(ui.m_nIndex));
+        if (ui.m_nID == 0) continue;  // a separator
+        if (ui.m_nID == static_cast<UINT>(-1)) {
+            ui.m_pSubMenu = popup->GetSubMenu(static_cast<int>(ui.m_nIndex));
+            if (!ui.m_pSubMenu) continue;
+            ui.m_nID = ui.m_pSubMenu->GetMenuItemID(0);
+            if (ui.m_nID == 0 || ui.m_nID == static_cast<UINT>(-1)) continue;
+            ui.DoUpdate(target, FALSE);
+        } else {
+            ui.m_pSubMenu = nullptr;
+            ui.DoUpdate(target, autoDisable && ui.m_nID < 0xF000);
+        }
+        // A handler that removed items moves the position back; items that
+        // repeat the command just handled are stepped over.
+        UINT count = static_cast<UINT>(popup->GetMenuItemCount());
+        if (count < ui.m_nIndexMax) {
+            ui.m_nIndex -= ui.m_nIndexMax - count;
+            while (ui.m_nIndex < count && popup->GetMenuItemID(static_cast<int>(ui.m_nIndex)) == ui.m_nID) ++ui.m_nIndex;
+        }
+        ui.m_nIndexMax = count;
+    }
 }

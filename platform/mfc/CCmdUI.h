@@ -37,6 +37,14 @@ public:
     BOOL DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler);
 };
 
+// The command-update pass a frame runs when a popup opens: every item of
+// popup is offered to target's ON_UPDATE_COMMAND_UI handlers; a plain item
+// below 0xF000 that none updates is enabled exactly when target handles the
+// command (when autoDisable is set); a sub-popup is represented by its first
+// item and never disabled; separators are skipped. Handlers may add or remove
+// items. window is the one whose menu bar may hold popup.
+void AfxUpdateMenuPopup(CCmdTarget* target, CWnd* window, CMenu* popup, BOOL autoDisable = TRUE);
+
 // Closes a dropped-down combo box that has the focus, unless the focus is
 // in receiver itself (input meant for it).
 void AfxCancelModes(HWND receiver);
