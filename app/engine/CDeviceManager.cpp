@@ -632,13 +632,39 @@ int CDeviceManager::StoreLoginResult(const DEVICE_RECORD& record, const LoginMod
     return 0;
 }
 
-// Re-reads the registry's copy before a post-login step. False when the
-// device was logged out meanwhile (or, for LoginDevice, removed).
-bool CDeviceManager::RefreshLoggedIn(DEVICE_RECORD& record, const LoginMode& mode) {
+// Stores a record that holds a new session. 0 stored; 1 the registry no
+// longer holds this session (first time: already holds another one) and
+// must not be overwritten; -1 the device was removed (LoginDevice only: the
+// dialog's login registers it again) and the caller ends the session.
+int CDeviceManager::StoreSession(const DEVICE_RECORD& record, const LoginMode& mode, bool first) {
+    CAutoLock lock(&m_recordsLock);
+    DeviceMap::iterator found = m_devices.find(record.id);
+    if (found == m_devices.end()) {
+        if (!mode.forDialog) return -1;
+        m_devices[record.id] = record;
+        SyncCountLocked();
+        return 0;
+    }
+    const DEVICE_RECORD& current = found->second;
+    if (first ? current.loggedIn == 1 : (current.loggedIn != 1 || current.loginHandle != record.loginHandle)) {
+        return 1;
+    }
+    found->second = record;
+    return 0;
+}
+
+// Re-reads the registry's copy before a post-login step: 0 go on; 1 logged
+// out meanwhile; -1 removed (the session is ended here).
+int CDeviceManager::RefreshSession(DEVICE_RECORD& record, int32_t handle, const LoginMode& mode) {
     const DEVICE_RECORD current = GetDevice(record.id);
-    if (current.id == 0) return mode.forDialog;  // the dialog's store registers it again
+    if (current.id == 0) {
+        if (mode.forDialog) return 0;  // the dialog's store registers it again
+        NetSdk().LogoutDevice(handle);
+        return -1;
+    }
+    if (current.loggedIn != 1 || current.loginHandle != handle) return 1;
     record = current;
-    return record.loggedIn == 1;
+    return 0;
 }
 
 int CDeviceManager::ResolveLoginAddress(DEVICE_RECORD& record, const LoginMode& mode, std::string& address,
@@ -780,22 +806,14 @@ int CDeviceManager::LoginSequence(int id, const LoginMode& mode) {
     record.alarmOutCount = static_cast<int8_t>(std::min<int>(info.alarmOutCount, kMaxAlarms));
     FillAlarms(record, !mode.forDialog);
 
-    // From here on the device is usable by other threads; each step re-reads
-    // the registry so that a logout made meanwhile is not undone.
-    auto store = [&]() -> bool {
-        if (StoreLoginResult(record, mode) == 0) return true;
+    // From here on the device is usable by other threads. Each step re-reads
+    // the registry, and each store happens only while the registry still
+    // holds this session, so a logout made meanwhile is never undone.
+    const int first = StoreSession(record, mode, true);
+    if (first != 0) {
         NetSdk().LogoutDevice(handle);
-        return false;
-    };
-    auto proceed = [&]() -> int {  // 0 to go on, 1 logged out meanwhile, -1 removed
-        if (RefreshLoggedIn(record, mode)) return 0;
-        if (!mode.forDialog && GetDevice(id).id == 0) {
-            NetSdk().LogoutDevice(handle);
-            return -1;
-        }
-        return 1;
-    };
-    if (!store()) return -1;
+        return first < 0 ? -1 : 0;  // removed, or logged in by another caller
+    }
 
     struct Step {
         int code;
@@ -816,17 +834,17 @@ int CDeviceManager::LoginSequence(int id, const LoginMode& mode) {
         {-7, [&] { QueryDisks(record); }},
     };
     for (const Step& step : steps) {
-        const int state = proceed();
-        if (state < 0) return -1;
-        if (state > 0) return step.code;
+        const int before = RefreshSession(record, handle, mode);
+        if (before != 0) return before < 0 ? -1 : step.code;
         step.query();
-        if (!store()) return -1;
+        const int stored = StoreSession(record, mode, false);
+        if (stored < 0) NetSdk().LogoutDevice(handle);
+        if (stored != 0) return stored < 0 ? -1 : step.code;
         if (step.code == -4 && !mode.forDialog) PostMainWndMessage(WM_TW_DEVICE_LOGIN_STATE, id, 1);
     }
 
-    const int state = proceed();
-    if (state < 0) return -1;
-    if (state > 0) return -8;
+    const int last = RefreshSession(record, handle, mode);
+    if (last != 0) return last < 0 ? -1 : -8;
     int32_t protocol = 0, length = 0;
     if (NetSdk().ReadDeviceConfig(handle, 8, &protocol, sizeof(protocol), &length, 1000) != 0 && protocol < 5) {
         NetSdk().PostLoginSetup(handle);

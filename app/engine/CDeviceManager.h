@@ -163,7 +163,8 @@ private:
     int LoginSequence(int id, const LoginMode& mode);
     int ResolveLoginAddress(DEVICE_RECORD& record, const LoginMode& mode, std::string& address, int& loginTypeArg);
     int StoreLoginResult(const DEVICE_RECORD& record, const LoginMode& mode);
-    bool RefreshLoggedIn(DEVICE_RECORD& record, const LoginMode& mode);
+    int StoreSession(const DEVICE_RECORD& record, const LoginMode& mode, bool first);
+    int RefreshSession(DEVICE_RECORD& record, int32_t handle, const LoginMode& mode);
     void QueryStatus(DEVICE_RECORD& record);
     void QueryChannelNames(DEVICE_RECORD& record);
     void QueryTalkFormats(DEVICE_RECORD& record);
