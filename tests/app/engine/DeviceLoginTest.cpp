@@ -220,6 +220,16 @@ TEST_F(DeviceLogin, DirectLoginFillsTheRecordOnce) {
     EXPECT_EQ(-1, manager.LoginDevice(4242));
 }
 
+TEST_F(DeviceLogin, WithoutTheLibraryEveryCallFailsQuietly) {
+    CSimRecorder& recorder = StartRecorder(config);
+    AddDevice(1001, recorder.Port());
+    CNetSdk::Replace(CNetSdk::FailingTable());
+    EXPECT_EQ(-1, manager.LoginDevice(1001));
+    EXPECT_EQ(0, manager.GetDevice(1001).loggedIn);
+    EXPECT_EQ(0u, NetSdk().LastErrorCode());
+    EXPECT_EQ(0, recorder.Device().LoginCount());
+}
+
 TEST_F(DeviceLogin, FailuresLeaveAReasonAndStayLoggedOut) {
     CSimRecorder& recorder = StartRecorder(config);
     AddDevice(1001, recorder.Port(), "admin", "wrong");
