@@ -43,27 +43,16 @@ bool IsTalkFormatIndexValid(const DEVICE_RECORD& record, int index) {
 
 QVNET_TIME ToDeviceTime(__time64_t time) {
     QVNET_TIME out = {};
-    struct tm local = {};
-    if (_localtime64_s(&local, &time) != 0) return out;
-    out.year = static_cast<uint32_t>(local.tm_year + 1900);
-    out.month = static_cast<uint32_t>(local.tm_mon + 1);
-    out.day = static_cast<uint32_t>(local.tm_mday);
-    out.hour = static_cast<uint32_t>(local.tm_hour);
-    out.minute = static_cast<uint32_t>(local.tm_min);
-    out.second = static_cast<uint32_t>(local.tm_sec);
+    SYSTEMTIME local = {};
+    if (!CTime(time).GetAsSystemTime(local)) return out;
+    out = {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
     return out;
 }
 
 __time64_t FromDeviceTime(const QVNET_TIME& time) {
-    struct tm local = {};
-    local.tm_year = static_cast<int>(time.year) - 1900;
-    local.tm_mon = static_cast<int>(time.month) - 1;
-    local.tm_mday = static_cast<int>(time.day);
-    local.tm_hour = static_cast<int>(time.hour);
-    local.tm_min = static_cast<int>(time.minute);
-    local.tm_sec = static_cast<int>(time.second);
-    local.tm_isdst = -1;
-    return _mktime64(&local);
+    return CTime(static_cast<int>(time.year), static_cast<int>(time.month), static_cast<int>(time.day),
+                 static_cast<int>(time.hour), static_cast<int>(time.minute), static_cast<int>(time.second))
+        .GetTime();
 }
 
 // Reads the whole file; false when it does not open. Wide path: the user's
@@ -118,6 +107,29 @@ int SlotIndex(const TiXmlElement& child, int count, int limit) {
     child.QueryIntAttribute("num", &num);
     const int index = num - 1 < 0 ? 0 : num - 1;
     return (index < count && index < limit) ? index : -1;
+}
+
+// What the user types about a device; every text is cut to its field (the
+// address keeps its whole field: dynamic-DNS host names run long).
+void SetTypedValues(DEVICE_RECORD& record, const char* title, const char* desc, const char* ip, int port,
+                    const char* type, const char* manufacturer, const char* model, const char* user,
+                    const char* password, int useDdns, const char* ddnsIp, int ddnsPort, const char* ddnsDevName,
+                    int loginType, const char* cardsn) {
+    CopyFixedText(record.title, title);
+    CopyFixedText(record.desc, desc);
+    CopyFixedText(record.ip, ip);
+    CopyFixedText(record.type, type);
+    CopyFixedText(record.manufacturer, manufacturer);
+    CopyFixedText(record.model, model);
+    CopyFixedText(record.user, user);
+    CopyFixedText(record.password, password);
+    CopyFixedText(record.DDNSIP, ddnsIp);
+    CopyFixedText(record.DDNSDevName, ddnsDevName);
+    CopyFixedText(record.cardsn, cardsn);
+    record.port = static_cast<uint16_t>(port);
+    record.UseDDNS = useDdns;
+    record.DDNSPort = static_cast<uint16_t>(ddnsPort);
+    record.logintype = loginType;
 }
 
 }  // namespace
@@ -231,27 +243,9 @@ int CDeviceManager::AddDevice(int id, const char* title, const char* desc, const
     if (id < kMinDeviceId) id += 1000;
     DEVICE_RECORD record;
     record.id = id;
-    CopyFixedText(record.title, title);
-    CopyFixedText(record.desc, desc);
-    CopyFixedText(record.ip, ip);
-    CopyFixedText(record.type, type);
-    CopyFixedText(record.manufacturer, manufacturer);
-    CopyFixedText(record.model, model);
-    CopyFixedText(record.user, user);
-    CopyFixedText(record.password, password);
-    CopyFixedText(record.DDNSIP, ddnsIp);
-    CopyFixedText(record.DDNSDevName, ddnsDevName);
-    CopyFixedText(record.cardsn, cardsn);
-    record.port = static_cast<uint16_t>(port);
-    record.UseDDNS = useDdns;
-    record.DDNSPort = static_cast<uint16_t>(ddnsPort);
-    record.logintype = loginType;
-    CAutoLock lock(&m_recordsLock);
-    if (!m_devices.count(id) && static_cast<int>(m_devices.size()) >= m_maxDeviceCount) return -1;
-    if (id > m_lastId) m_lastId = id;
-    m_devices[id] = record;
-    SyncCountLocked();
-    return 0;
+    SetTypedValues(record, title, desc, ip, port, type, manufacturer, model, user, password, useDdns, ddnsIp,
+                   ddnsPort, ddnsDevName, loginType, cardsn);
+    return AddDeviceRecord(record);
 }
 
 int CDeviceManager::ModifyDevice(int id, const char* title, const char* desc, const char* ip, int port,
@@ -261,22 +255,8 @@ int CDeviceManager::ModifyDevice(int id, const char* title, const char* desc, co
     CAutoLock lock(&m_recordsLock);
     DeviceMap::iterator found = m_devices.find(id);
     if (found == m_devices.end()) return -1;
-    DEVICE_RECORD& record = found->second;
-    CopyFixedText(record.title, title);
-    CopyFixedText(record.desc, desc);
-    CopyFixedText(record.ip, ip);  // whole field: dynamic-DNS host names run long
-    CopyFixedText(record.type, type);
-    CopyFixedText(record.manufacturer, manufacturer);
-    CopyFixedText(record.model, model);
-    CopyFixedText(record.user, user);
-    CopyFixedText(record.password, password);
-    CopyFixedText(record.DDNSIP, ddnsIp);
-    CopyFixedText(record.DDNSDevName, ddnsDevName);
-    CopyFixedText(record.cardsn, cardsn);
-    record.logintype = loginType;
-    record.DDNSPort = static_cast<uint16_t>(ddnsPort);
-    record.UseDDNS = useDdns;
-    record.port = static_cast<uint16_t>(port);
+    SetTypedValues(found->second, title, desc, ip, port, type, manufacturer, model, user, password, useDdns, ddnsIp,
+                   ddnsPort, ddnsDevName, loginType, cardsn);
     return 0;
 }
 

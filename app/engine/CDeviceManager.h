@@ -76,7 +76,8 @@ public:
     // -1 when the id is below 1000 or the registry is full (a record that
     // replaces one of the same id never counts twice).
     int AddDeviceRecord(const DEVICE_RECORD& record);
-    // -1 when full. Ids above 9999 become id % 1000 + 10000, below 1000 id + 1000.
+    // -1 when full. Ids above 9999 become id % 1000 + 10000, below 1000 id +
+    // 1000 (-1 when that is still below 1000).
     int AddDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
                   const char* manufacturer, const char* model, const char* user, const char* password, int useDdns,
                   const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType, const char* cardsn);
