@@ -94,6 +94,19 @@ struct Intercept {
         if (duringStatus) duringStatus();
         return original.ReadDeviceStatus(h, type, buffer, size, length, wait);
     }
+    static int32_t QVNET_CALL FindTooMany(int32_t h, int32_t channel, int32_t type, const QVNET_TIME* start,
+                                          const QVNET_TIME* end, const char* card, RECORD_FILE_DESC* buffer,
+                                          int32_t size, int32_t* count, int32_t wait, int32_t reserved) {
+        const int32_t result = original.FindRecordFiles(h, channel, type, start, end, card, buffer, size, count, wait,
+                                                        reserved);
+        // Only alarm records, and a count far beyond the buffer: every entry
+        // the caller trusts is walked.
+        for (int32_t i = 0; i < size / static_cast<int32_t>(sizeof(RECORD_FILE_DESC)); ++i) {
+            buffer[i].recordType = 1;
+        }
+        if (*count > 0) *count = 1000000;
+        return result;
+    }
     static int32_t QVNET_CALL NoLocalAudio() { return 0; }
     static int32_t QVNET_CALL CountedOpenTalk(int32_t h, QVNET_TalkCallback cb, QVNET_USER user) {
         ++calls;
@@ -521,6 +534,10 @@ TEST_F(DeviceLogin, RecordStateComparesThePlanWithTheFilesFound) {
     NetSdk().ReadRecordStates = [](int32_t, char*, int32_t, int32_t*, int32_t) QVNET_CALL -> int32_t { return 0; };
     EXPECT_EQ(-3, manager.CheckRecordState(1001));
     EXPECT_EQ(3, manager.GetDevice(1001).recordState[1]);  // the search still decides
+
+    NetSdk().FindRecordFiles = &Intercept::FindTooMany;
+    EXPECT_EQ(-3, manager.CheckRecordState(1001));
+    EXPECT_EQ(0, manager.GetDevice(1001).recordState[0]);  // no normal record: the device's own state
 }
 
 TEST_F(DeviceLogin, ChannelAndAlarmNamesReachDeviceRegistryAndFile) {
