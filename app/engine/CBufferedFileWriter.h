@@ -92,6 +92,5 @@ private:
     FileClosedCallback m_onClosed = nullptr;
     FileProgressCallback m_onProgress = nullptr;
     FileWriteFunction m_write = ::WriteFile;
-    int m_started = 1;
     std::vector<HANDLE> m_threads;
 };
