@@ -262,18 +262,12 @@ class DeviceConversionTest : public BackupTaskQueueTest {
 protected:
     void SetUp() override {
         BackupTaskQueueTest::SetUp();
-        ASSERT_EQ(NetApi().Init(nullptr, 0), 1);
-        m_recorder.reset(new CSimRecorder(DayOfFiles()));
-        ASSERT_TRUE(m_recorder->Start("127.0.0.1", 0));
-        QVNET_DEVICE_INFO info;
-        int32_t error = 0;
-        m_login = NetApi().LoginDevice("127.0.0.1", m_recorder->Port(), "admin", "admin", 0, 0, &info, &error);
+        m_login = StartRecorderSession(m_recorder);
         ASSERT_GT(m_login, 0);
     }
     void TearDown() override {
         BackupTaskQueueTest::TearDown();
-        NetApi().Cleanup();
-        m_recorder.reset();
+        EndRecorderSession(m_recorder);
     }
 
     RECORD_FILE_DESC FileAt(uint32_t channel, const QVNET_TIME& start) {

@@ -21,26 +21,12 @@ protected:
     static void SetUpTestSuite() { ASSERT_TRUE(NetApi().IsLoaded()) << "qvnetsdk.dll with every ordinal"; }
 
     void SetUp() override {
-        ASSERT_EQ(NetApi().Init(nullptr, 0), 1);
-        QVNET_NET_PARAMS params = {};
-        params.connectWaitMs = 2000;
-        params.replyWaitMs = 3000;
-        params.loginWaitMs = 3000;
-        params.transferWaitMs = 5000;
-        NetApi().SetNetworkParams(&params);
-        m_recorder.reset(new CSimRecorder(DayOfFiles()));
-        ASSERT_TRUE(m_recorder->Start("127.0.0.1", 0));
-        QVNET_DEVICE_INFO info;
-        int32_t error = 0;
-        m_login = NetApi().LoginDevice("127.0.0.1", m_recorder->Port(), "admin", "admin", 0, 0, &info, &error);
+        m_login = StartRecorderSession(m_recorder);
         ASSERT_GT(m_login, 0);
         m_service.SetParams(3000, 0, 0, 0, 0);
     }
 
-    void TearDown() override {
-        NetApi().Cleanup();
-        m_recorder.reset();
-    }
+    void TearDown() override { EndRecorderSession(m_recorder); }
 
     std::vector<RECORD_FILE_DESC> Files(uint32_t channel, const QVNET_TIME& start, const QVNET_TIME& end) {
         std::vector<RECORD_FILE_DESC> files(100);

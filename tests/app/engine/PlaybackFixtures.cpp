@@ -51,6 +51,26 @@ std::string ExpectedStream(uint32_t channel, const QVNET_TIME& begin, const QVNE
 
 std::string Bytes(const std::vector<uint8_t>& data) { return std::string(data.begin(), data.end()); }
 
+int StartRecorderSession(std::unique_ptr<CSimRecorder>& recorder) {
+    if (NetApi().Init(nullptr, 0) != 1) return 0;
+    QVNET_NET_PARAMS params = {};
+    params.connectWaitMs = 2000;
+    params.replyWaitMs = 3000;
+    params.loginWaitMs = 3000;
+    params.transferWaitMs = 5000;
+    NetApi().SetNetworkParams(&params);
+    recorder.reset(new CSimRecorder(DayOfFiles()));
+    if (!recorder->Start("127.0.0.1", 0)) return 0;
+    QVNET_DEVICE_INFO info;
+    int32_t error = 0;
+    return NetApi().LoginDevice("127.0.0.1", recorder->Port(), "admin", "admin", 0, 0, &info, &error);
+}
+
+void EndRecorderSession(std::unique_ptr<CSimRecorder>& recorder) {
+    NetApi().Cleanup();
+    recorder.reset();
+}
+
 int CTestSink::OnPlaybackData(int handle, int, const uint8_t* data, int length) {
     if (pauseMs > 0) Sleep(static_cast<DWORD>(pauseMs.load()));
     bool taken = false;

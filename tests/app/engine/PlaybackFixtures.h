@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "app/engine/CTaskQueueHost.h"
 #include "platform/qvplay/CQvPlayLibrary.h"
 #include "platform/streamfmt/StreamFormat.h"
+#include "tools/simrecorder/CSimRecorder.h"
 #include "tools/simrecorder/SimRecorderConfig.h"
 
 CNetSdkApi& NetApi();
@@ -32,6 +34,12 @@ SimRecorderConfig DayOfFiles();
 // The exact stream of a channel between two times, as the recorder serves it.
 std::string ExpectedStream(uint32_t channel, const QVNET_TIME& begin, const QVNET_TIME& end);
 std::string Bytes(const std::vector<uint8_t>& data);
+
+// Initialises the network SDK with short waits, starts a recorder of
+// DayOfFiles on 127.0.0.1 and logs in. Returns the login handle, or 0.
+int StartRecorderSession(std::unique_ptr<CSimRecorder>& recorder);
+// Cleans the SDK up and stops the recorder.
+void EndRecorderSession(std::unique_ptr<CSimRecorder>& recorder);
 
 class CTestSink : public CReplaySink {
 public:
