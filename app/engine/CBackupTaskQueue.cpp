@@ -271,6 +271,13 @@ int CBackupTaskQueue::StartTask(int id) {
     }
     if (handle < 0) return FailStart(id, TASK_SOURCE_FAILED, output);
     CAutoLock lock(&m_lock);
+    if (!m_current || m_current->id != id) {
+        // Everything was removed while it started: its source goes again.
+        lock.Unlock();
+        m_replay.Control(handle, task.type == BACKUP_TASK_LOCAL ? REPLAY_KIND_LOCAL : REPLAY_KIND_PLAYBACK,
+                         REPLAY_CMD_STOP, 0);
+        return 0;
+    }
     m_handle = handle;
     m_starting = false;
     m_current->size = sizeKB;
