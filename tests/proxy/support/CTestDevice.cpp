@@ -48,6 +48,11 @@ std::vector<std::pair<uint8_t, uint32_t>> CTestDevice::Requests() const {
     return m_requests;
 }
 
+int CTestDevice::OpenConnections() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return static_cast<int>(m_open.size());
+}
+
 void CTestDevice::AcceptLoop() {
     while (!m_stop) {
         SOCKET s = accept(m_listener, nullptr, nullptr);

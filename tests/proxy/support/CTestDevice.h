@@ -28,6 +28,8 @@ public:
 
     int Logins() const { return m_logins; }
     int Connections() const { return m_connections; }
+    // Connections open now.
+    int OpenConnections() const;
     // Commands and first arguments of the requests seen, in order.
     std::vector<std::pair<uint8_t, uint32_t>> Requests() const;
 
