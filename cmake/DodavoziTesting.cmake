@@ -9,5 +9,7 @@ function(dodavozi_add_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)
   endif()
-  set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
+  # The network SDK's device search probes only the loopback address in tests.
+  set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "QVNET_SEARCH_TARGET=127.0.0.1:9")
 endfunction()

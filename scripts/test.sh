@@ -15,5 +15,11 @@ trap cleanup EXIT
 ensure_display
 ensure_wine_prefix
 start_wineserver
+# The full run (CI) also fuzzes every wire codec briefly on the host; a run
+# narrowed by ctest arguments does not. DODAVOZI_FUZZ_SECONDS=0 skips it.
+# It goes first so that ctest's summary closes the output.
+if [ $# -eq 0 ] && [ "${DODAVOZI_FUZZ_SECONDS:-10}" != 0 ]; then
+  bash "$ROOT/scripts/fuzz.sh" "${DODAVOZI_FUZZ_SECONDS:-10}"
+fi
 cd "$DODAVOZI_BUILD_DIR"
 ctest --output-on-failure -j"$(nproc)" "$@"

@@ -1,0 +1,411 @@
+#include "CLogDB.h"
+
+#include <cwchar>
+#include <ctime>
+
+#include "CAutoLock.h"
+#include "CSqlCommand.h"
+
+namespace {
+
+const char kCreateTable[] =
+    "CREATE TABLE D_Logs(L_ID BIGINT,I_LogType INT, I_SubType INT,C_StartTime varchar(20),"
+    "C_StopTime varchar(20),L_SrcDevID BIGINT,I_SrcChannelIdx INT,L_DesDevID BIGINT,I_DesChannelIdx INT,"
+    "I_Option INT,C_Information varchar(256),C_FileName varchar(256),C_OtherInfo varchar(256),"
+    "C_UserID varchar(256),C_UpdateTime varchar(20));";
+
+const wchar_t kDefaultNameRule[] = L"{Y4}_{M2}.db";
+
+// A write that fails (a locked or broken file) is tried this often, with a
+// pause between tries, and then given up: one bad entry must neither spin
+// the writer nor hold up every entry behind it for ever.
+const int kWriteAttempts = 5;
+const DWORD kRetryPauseMs = 100;
+// How long one statement waits for a lock held by another connection.
+const int kWriterBusyTimeoutMs = 200;
+const int kQueryBusyTimeoutMs = 2000;
+// Destruction waits this many steps of 100 ms before it stops the writer.
+const int kStopAfterSteps = 100;
+
+LOG_TIME MakeLocalTime(int year, int month, int day, int hour, int minute, int second) {
+    struct tm parts = {};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    parts.tm_isdst = -1;
+    return _mktime64(&parts);
+}
+
+bool ToLocal(LOG_TIME t, struct tm& parts) {
+    return _localtime64_s(&parts, &t) == 0;
+}
+
+CString FormatLogTime(LOG_TIME t) {
+    struct tm parts = {};
+    if (!ToLocal(t, parts))
+        ToLocal(GetDefaultLogTime(), parts);
+    CString text;
+    text.Format(L"%04d-%02d-%02d %02d:%02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                parts.tm_hour, parts.tm_min, parts.tm_sec);
+    return text;
+}
+
+// The next piece of text up to separator (the rest when separator is 0), as
+// a trimmed base-10 number; text that is no number reads as 0.
+int TakeNumber(const CString& text, int& pos, wchar_t separator) {
+    int end = separator ? text.Find(separator, pos) : -1;
+    if (end < 0)
+        end = text.GetLength();
+    CString piece = text.Mid(pos, end - pos);
+    pos = end + 1;
+    piece.Trim();
+    return static_cast<int>(wcstol(piece, nullptr, 10));
+}
+
+// "YYYY-MM-DD HH:MM:SS" as a local time; the default time when the text is
+// empty or a part lies outside its range.
+LOG_TIME ParseLogTime(CString text) {
+    text.Trim();
+    if (text.IsEmpty())
+        return GetDefaultLogTime();
+    int pos = 0;
+    int year = TakeNumber(text, pos, L'-');
+    int month = TakeNumber(text, pos, L'-');
+    int day = TakeNumber(text, pos, L' ');
+    int hour = TakeNumber(text, pos, L':');
+    int minute = TakeNumber(text, pos, L':');
+    int second = TakeNumber(text, pos, 0);
+    bool valid = year >= 2000 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour >= 0 && hour <= 23 &&
+                 minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+    return valid ? MakeLocalTime(year, month, day, hour, minute, second) : GetDefaultLogTime();
+}
+
+bool IsUnsetBound(LOG_TIME t) {
+    struct tm parts = {};
+    return !ToLocal(t, parts) || (parts.tm_year == 100 && parts.tm_mon == 0 && parts.tm_mday == 1);
+}
+
+bool SameMonth(LOG_TIME a, LOG_TIME b) {
+    struct tm pa = {}, pb = {};
+    return ToLocal(a, pa) && ToLocal(b, pb) && pa.tm_year == pb.tm_year && pa.tm_mon == pb.tm_mon;
+}
+
+CString Padded(int value, int width) {
+    CString text;
+    text.Format(L"%d", value);
+    if (text.GetLength() < width)
+        text = CString(L'0', width - text.GetLength()) + text;
+    return text;
+}
+
+// The file name of a month: the rule's time tokens filled in, the device and
+// channel tokens empty, characters a file name cannot hold removed.
+CString ExpandMonthRule(const CString& rule, LOG_TIME t) {
+    struct tm p = {};
+    ToLocal(t, p);
+    CString year = Padded(p.tm_year + 1900, 1);
+    const struct {
+        const wchar_t* token;
+        CString value;
+    } tokens[] = {
+        {L"{Y4}", Padded(p.tm_year + 1900, 4)}, {L"{Y2}", year.Right(2)},
+        {L"{M}", Padded(p.tm_mon + 1, 1)},      {L"{M2}", Padded(p.tm_mon + 1, 2)},
+        {L"{D}", Padded(p.tm_mday, 1)},         {L"{D2}", Padded(p.tm_mday, 2)},
+        {L"{H}", Padded(p.tm_hour, 1)},         {L"{H2}", Padded(p.tm_hour, 2)},
+        {L"{m}", Padded(p.tm_min, 1)},          {L"{m2}", Padded(p.tm_min, 2)},
+        {L"{S}", Padded(p.tm_sec, 1)},          {L"{S2}", Padded(p.tm_sec, 2)},
+        {L"{DEVID}", CString()},                {L"{DEVNM}", CString()},
+        {L"{CHNIDX}", CString()},               {L"{CHNNM}", CString()},
+        {L"{RECTYPE}", CString()},              {L"{ALARMINFO}", CString()},
+    };
+    CString name = rule;
+    for (const auto& token : tokens)
+        name.Replace(token.token, token.value);
+    for (const wchar_t* bad = L"\\/;*?\"<>|"; *bad; ++bad)
+        name.Remove(*bad);
+    return name;
+}
+
+CString JoinPath(const CString& dir, const CString& name) {
+    if (dir.IsEmpty() || dir.Right(1) == L"\\")
+        return dir + name;
+    return dir + L"\\" + name;
+}
+
+// Creates every missing folder named before the last backslash of path.
+void CreateParentFolders(const CString& path) {
+    for (int pos = path.Find(L'\\'); pos >= 0; pos = path.Find(L'\\', pos + 1)) {
+        CString folder = path.Left(pos);
+        if (!folder.IsEmpty() && folder.Right(1) != L":" && GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES)
+            CreateDirectoryW(folder, nullptr);
+    }
+}
+
+LOG_RECORD ReadLogRow(sqlite3_stmt* stmt) {
+    LOG_RECORD record;
+    record.I_LogType = sqlite3_column_int(stmt, 1);
+    record.I_SubType = sqlite3_column_int(stmt, 2);
+    record.C_StartTime = ParseLogTime(CSqlCommand::ColumnText(stmt, 3));
+    record.C_StopTime = ParseLogTime(CSqlCommand::ColumnText(stmt, 4));
+    record.L_SrcDevID = static_cast<int>(sqlite3_column_int64(stmt, 5));
+    record.I_SrcChannelIdx = sqlite3_column_int(stmt, 6);
+    record.L_DesDevID = static_cast<int>(sqlite3_column_int64(stmt, 7));
+    record.I_DesChannelIdx = sqlite3_column_int(stmt, 8);
+    record.I_Option = sqlite3_column_int(stmt, 9);
+    record.C_Information = CSqlCommand::ColumnText(stmt, 10);
+    record.C_FileName = CSqlCommand::ColumnText(stmt, 11);
+    record.C_OtherInfo = CSqlCommand::ColumnText(stmt, 12);
+    record.C_UserID = CSqlCommand::ColumnText(stmt, 13);
+    record.C_UpdateTime = ParseLogTime(CSqlCommand::ColumnText(stmt, 14));
+    return record;
+}
+
+// Entries whose span contains a bound or lies between the two; a bound
+// dated 2000-01-01 is unset.
+void AddTimeWindow(CSqlCommand& cmd, LOG_TIME fromTime, LOG_TIME toTime) {
+    bool hasFrom = !IsUnsetBound(fromTime), hasTo = !IsUnsetBound(toTime);
+    CString from = FormatLogTime(fromTime), to = FormatLogTime(toTime);
+    if (hasFrom && hasTo)
+        cmd.Add(" AND ((C_StartTime <= ? AND C_StopTime >= ?) OR (C_StartTime <= ? AND C_StopTime >= ?)"
+                " OR (C_StartTime >= ? AND C_StopTime <= ?))",
+                {from, from, to, to, from, to});
+    else if (hasFrom)
+        cmd.Add(" AND ((C_StartTime <= ? AND C_StopTime >= ?) OR C_StartTime >= ?)", {from, from, from});
+    else if (hasTo)
+        cmd.Add(" AND ((C_StartTime <= ? AND C_StopTime >= ?) OR C_StopTime <= ?)", {to, to, to});
+}
+
+void AddIfSet(CSqlCommand& cmd, const char* clause, int value) {
+    if (value != -1)
+        cmd.Add(clause, value);
+}
+
+} // namespace
+
+LOG_TIME GetDefaultLogTime() {
+    static const LOG_TIME kDefault = MakeLocalTime(2000, 1, 1, 12, 0, 0);
+    return kDefault;
+}
+
+CLogDB::CLogDB() : m_strNameRule(kDefaultNameRule), m_tOpenMonth(GetDefaultLogTime()) {}
+
+CLogDB::~CLogDB() {
+    for (int step = 1;; ++step) {
+        HANDLE writer;
+        {
+            CAutoLock guard(&m_lock);
+            if (m_bIdle)
+                break;
+            if (step == kStopAfterSteps) {
+                m_bRunning = 0;
+                InterlockedExchangeAdd(&m_nDropped, static_cast<long>(m_queue.size()));
+                m_queue.clear();
+            }
+            writer = m_hWriter;
+        }
+        WaitForSingleObject(writer, 100);
+    }
+    // The writer has set its idle flag; let it leave the lock before the
+    // lock goes away.
+    if (m_hWriter) {
+        WaitForSingleObject(m_hWriter, INFINITE);
+        CloseHandle(m_hWriter);
+    }
+    CAutoLock guard(&m_dbLock);
+    CloseLocked();
+    m_queue.clear();
+}
+
+int CLogDB::SetDirectory(const CString& directory) {
+    CAutoLock guard(&m_lock);
+    m_strDirectory = directory;
+    return 0;
+}
+
+int CLogDB::SetNameRule(const CString& rule) {
+    CString base = rule;
+    while (base.GetLength() >= 3 && base.Right(3).CompareNoCase(L".db") == 0)
+        base = base.Left(base.GetLength() - 3);
+    CAutoLock guard(&m_lock);
+    m_strNameRule = base + L".db";
+    return 0;
+}
+
+CString CLogDB::GetMonthFile(LOG_TIME t) {
+    CAutoLock guard(&m_lock);
+    return JoinPath(m_strDirectory, ExpandMonthRule(m_strNameRule, t));
+}
+
+int CLogDB::AddLog(const LOG_RECORD& record) {
+    LOG_RECORD copy = record;
+    if (copy.C_UpdateTime == 0)
+        copy.C_UpdateTime = _time64(nullptr);
+    CAutoLock guard(&m_lock);
+    m_queue.push_back(copy);
+    if (!m_bIdle)
+        return 0;  // the running writer checks the queue under this lock before it leaves
+    if (m_hWriter) {
+        // The previous writer set its idle flag and only has to return.
+        WaitForSingleObject(m_hWriter, INFINITE);
+        CloseHandle(m_hWriter);
+        m_hWriter = nullptr;
+    }
+    m_bRunning = 1;
+    m_bIdle = 0;
+    m_hWriter = CreateThread(nullptr, 0, LogWriterThreadProc, this, 0, nullptr);
+    if (!m_hWriter) {
+        // The entry stays queued; the next AddLog tries to start a writer again.
+        m_bRunning = 0;
+        m_bIdle = 1;
+    }
+    return 0;
+}
+
+DWORD WINAPI CLogDB::LogWriterThreadProc(LPVOID param) {
+    static_cast<CLogDB*>(param)->WriterLoop();
+    return 0;
+}
+
+bool CLogDB::ShouldRun() {
+    CAutoLock guard(&m_lock);
+    return m_bRunning == 1;
+}
+
+void CLogDB::WriterLoop() {
+    for (;;) {
+        LOG_RECORD record;
+        {
+            // Leaving and setting idle happen under the same lock as AddLog's
+            // append, so an entry queued now is seen here or starts a writer.
+            CAutoLock guard(&m_lock);
+            if (!m_bRunning || m_queue.empty()) {
+                m_bRunning = 0;
+                m_bIdle = 1;
+                return;
+            }
+            record = m_queue.front();
+        }
+        bool written = false;
+        try {
+            written = WriteWithRetries(record);
+        } catch (...) {
+        }
+        if (!written)
+            ReportDropped(record, L"could not be written");
+        CAutoLock guard(&m_lock);
+        if (!m_queue.empty())  // destruction may have emptied it meanwhile
+            m_queue.pop_front();
+    }
+}
+
+bool CLogDB::WriteWithRetries(const LOG_RECORD& record) {
+    for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+        if (attempt > 0) {
+            Sleep(kRetryPauseMs);
+            if (!ShouldRun())
+                return false;
+        }
+        CAutoLock guard(&m_dbLock);
+        OpenMonth(record.C_UpdateTime);
+        if (CheckTable(0) == 0 && Insert(record) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The log cannot log its own failure; a debugger or a trace tool sees it,
+// and the count tells the owner.
+void CLogDB::ReportDropped(const LOG_RECORD& record, const wchar_t* reason) {
+    InterlockedIncrement(&m_nDropped);
+    CString text;
+    text.Format(L"Operation log: entry %d/%d of %s %s and was dropped: %s\n", record.I_LogType, record.I_SubType,
+                FormatLogTime(record.C_UpdateTime).GetString(), reason, record.C_Information.GetString());
+    OutputDebugStringW(text);
+}
+
+void CLogDB::CloseLocked() {
+    CSqlCommand::CloseFile(m_pDB);
+    m_pDB = nullptr;
+    m_bOpen = 0;
+}
+
+int CLogDB::OpenMonth(LOG_TIME t) {
+    CAutoLock guard(&m_dbLock);
+    if (m_bOpen && m_pDB && SameMonth(t, m_tOpenMonth))
+        return 0;
+    CloseLocked();
+    CString path = GetMonthFile(t);
+    CreateParentFolders(path);
+    m_pDB = CSqlCommand::OpenFile(path, false, kWriterBusyTimeoutMs);
+    if (m_pDB) {
+        m_bOpen = 1;
+        m_tOpenMonth = t;
+    }
+    return 0;
+}
+
+int CLogDB::CheckTable(int) {
+    CAutoLock guard(&m_dbLock);
+    if (!m_bOpen || !m_pDB)
+        return -1;
+    if (CSqlCommand("SELECT 1 FROM D_Logs WHERE 1 = 2").Execute(m_pDB) == 0)
+        return 0;
+    if (CSqlCommand(kCreateTable).Execute(m_pDB) == 0)
+        return 0;
+    CloseLocked();
+    return -2;
+}
+
+int CLogDB::Insert(const LOG_RECORD& record) {
+    CSqlCommand cmd(
+        "INSERT INTO D_Logs(L_ID,I_LogType,I_SubType,C_StartTime,C_StopTime,L_SrcDevID,I_SrcChannelIdx,"
+        "L_DesDevID,I_DesChannelIdx,I_Option,C_Information,C_FileName,C_OtherInfo,C_UserID,C_UpdateTime)"
+        " VALUES((SELECT IFNULL(MAX(L_ID),0) + 1 FROM D_Logs)");
+    cmd.Add(",?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+            {record.I_LogType, record.I_SubType, FormatLogTime(record.C_StartTime),
+             FormatLogTime(record.C_StopTime), record.L_SrcDevID, record.I_SrcChannelIdx, record.L_DesDevID,
+             record.I_DesChannelIdx, record.I_Option, record.C_Information, record.C_FileName, record.C_OtherInfo,
+             record.C_UserID, FormatLogTime(record.C_UpdateTime)});
+    CAutoLock guard(&m_dbLock);
+    return cmd.Execute(m_pDB);
+}
+
+int CLogDB::Query(std::vector<LOG_RECORD>& out, int year, int month, int type, int code, const CString& user,
+                  LOG_TIME from, LOG_TIME to, int timeMode, int srcDevId, int srcChannel, int desDevId,
+                  int desChannel, int option) {
+    out.clear();
+    LOG_TIME monthStart = MakeLocalTime(year, month, 1, 0, 0, 0);
+    if (monthStart == -1)
+        return -1;
+    CString path = GetMonthFile(monthStart);
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
+        return -1;
+
+    CSqlCommand cmd(
+        "SELECT L_ID,I_LogType,I_SubType,C_StartTime,C_StopTime,L_SrcDevID,I_SrcChannelIdx,L_DesDevID,"
+        "I_DesChannelIdx,I_Option,C_Information,C_FileName,C_OtherInfo,C_UserID,C_UpdateTime"
+        " FROM D_Logs WHERE 1 = 1");
+    AddIfSet(cmd, " AND I_LogType = ?", type);
+    AddIfSet(cmd, " AND I_SubType = ?", code);
+    AddTimeWindow(cmd, from, to);
+    AddIfSet(cmd, " AND L_SrcDevID = ?", srcDevId);
+    AddIfSet(cmd, " AND I_SrcChannelIdx = ?", srcChannel);
+    AddIfSet(cmd, " AND L_DesDevID = ?", desDevId);
+    AddIfSet(cmd, " AND I_DesChannelIdx = ?", desChannel);
+    AddIfSet(cmd, " AND I_Option = ?", option);
+    if (!user.IsEmpty())
+        cmd.Add(" AND C_UserID = ?", user);
+    cmd.Add(" ORDER BY L_ID");
+
+    sqlite3* db = CSqlCommand::OpenFile(path, true, kQueryBusyTimeoutMs);
+    if (!db)
+        return -1;
+    int rc = cmd.ForEachRow(db, [&out](sqlite3_stmt* stmt) { out.push_back(ReadLogRow(stmt)); });
+    CSqlCommand::CloseFile(db);
+    if (rc != 0)
+        out.clear();
+    return rc;
+}

@@ -1,0 +1,396 @@
+#include "CRecordListDB.h"
+
+#include "CAutoLock.h"
+#include "CSqlCommand.h"
+
+namespace {
+
+const char kCreateTable[] =
+    "CREATE TABLE D_RecordList(L_ID BIGINT,L_DevID BIGINT, I_ChannelIndex INT,L_SrcDevID BIGINT,"
+    "I_SrcChannelIndex INT,I_Type INT,C_StartTime varchar(20),C_EndTime varchar(20),I_FileType INT,"
+    "C_CardSN varchar(20),C_Info varchar(256),C_FilePath varchar(256),L_FileLen BIGINT,"
+    "C_UpdateTime varchar(20),I_RecType INT);";
+
+// The columns in table order with the types of the CREATE statement, for
+// completing a table written by an older version.
+const struct {
+    const char* name;
+    const char* type;
+} kColumns[] = {
+    {"L_ID", "BIGINT"},           {"L_DevID", "BIGINT"},        {"I_ChannelIndex", "INT"},
+    {"L_SrcDevID", "BIGINT"},     {"I_SrcChannelIndex", "INT"}, {"I_Type", "INT"},
+    {"C_StartTime", "varchar(20)"}, {"C_EndTime", "varchar(20)"}, {"I_FileType", "INT"},
+    {"C_CardSN", "varchar(20)"},  {"C_Info", "varchar(256)"},   {"C_FilePath", "varchar(256)"},
+    {"L_FileLen", "BIGINT"},      {"C_UpdateTime", "varchar(20)"}, {"I_RecType", "INT"},
+};
+
+const char kSelectHead[] =
+    "SELECT L_ID,L_DevID,I_ChannelIndex,L_SrcDevID,I_SrcChannelIndex,I_Type,C_StartTime,C_EndTime,"
+    "I_FileType,C_CardSN,C_Info,C_FilePath,L_FileLen,C_UpdateTime,I_RecType FROM D_RecordList WHERE 1 = 1";
+
+// Every filter a statement of this class can carry; unset is -1 or "".
+struct RecordFilter {
+    CString startFrom, startTo, endFrom, endTo, updateFrom, updateTo;
+    int devId = -1, channel = -1, srcDevId = -1, srcChannel = -1, type = -1, fileType = -1;
+    CString cardSN, info, filePath;
+    int minLen = -1, maxLen = -1;
+    CString typesNotIn, typesIn;
+};
+
+RecordFilter CommonFilter(const CString& updateFrom, const CString& updateTo, int devId, int channel, int type,
+                          int fileType, const CString& cardSN, const CString& info, int srcDevId, int srcChannel,
+                          const CString& typesNotIn, const CString& typesIn) {
+    RecordFilter f;
+    f.updateFrom = updateFrom;
+    f.updateTo = updateTo;
+    f.devId = devId;
+    f.channel = channel;
+    f.type = type;
+    f.fileType = fileType;
+    f.cardSN = cardSN;
+    f.info = info;
+    f.srcDevId = srcDevId;
+    f.srcChannel = srcChannel;
+    f.typesNotIn = typesNotIn;
+    f.typesIn = typesIn;
+    return f;
+}
+
+void SetSpan(RecordFilter& f, const CString& startFrom, const CString& startTo, const CString& endFrom,
+             const CString& endTo) {
+    f.startFrom = startFrom;
+    f.startTo = startTo;
+    f.endFrom = endFrom;
+    f.endTo = endTo;
+}
+
+void AddText(CSqlCommand& cmd, const char* clause, const CString& value) {
+    if (!value.IsEmpty())
+        cmd.Add(clause, value);
+}
+
+void AddNumber(CSqlCommand& cmd, const char* clause, int value) {
+    if (value != -1)
+        cmd.Add(clause, value);
+}
+
+// Appends the clause of every set filter. False when a type list is not a
+// list of decimal codes.
+bool AddFilters(CSqlCommand& cmd, const RecordFilter& f) {
+    AddText(cmd, " AND C_StartTime >= ?", f.startFrom);
+    AddText(cmd, " AND C_StartTime <= ?", f.startTo);
+    AddText(cmd, " AND C_EndTime >= ?", f.endFrom);
+    AddText(cmd, " AND C_EndTime <= ?", f.endTo);
+    AddText(cmd, " AND C_UpdateTime >= ?", f.updateFrom);
+    AddText(cmd, " AND C_UpdateTime <= ?", f.updateTo);
+    AddNumber(cmd, " AND L_DevID = ?", f.devId);
+    AddNumber(cmd, " AND I_ChannelIndex = ?", f.channel);
+    AddNumber(cmd, " AND L_SrcDevID = ?", f.srcDevId);
+    AddNumber(cmd, " AND I_SrcChannelIndex = ?", f.srcChannel);
+    AddNumber(cmd, " AND I_Type = ?", f.type);
+    if (!f.typesNotIn.IsEmpty() && !cmd.AddCodeList(" AND I_Type NOT", f.typesNotIn))
+        return false;
+    AddNumber(cmd, " AND I_FileType = ?", f.fileType);
+    AddText(cmd, " AND C_CardSN = ?", f.cardSN);
+    if (!f.info.IsEmpty())
+        cmd.Add(" AND C_Info LIKE ? ESCAPE '!'", L"%" + CSqlCommand::LikeLiteral(f.info) + L"%");
+    AddText(cmd, " AND C_FilePath = ?", f.filePath);
+    AddNumber(cmd, " AND L_FileLen >= ?", f.minLen);
+    AddNumber(cmd, " AND L_FileLen <= ?", f.maxLen);
+    return f.typesIn.IsEmpty() || cmd.AddCodeList(" AND I_Type", f.typesIn);
+}
+
+// Rows that overlap the window from..to; either bound may be unset.
+void AddOverlap(CSqlCommand& cmd, const CString& from, const CString& to) {
+    if (!from.IsEmpty() && !to.IsEmpty())
+        cmd.Add(" AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_StartTime <= ? AND C_EndTime >= ?)"
+                " OR (C_StartTime >= ? AND C_EndTime <= ?))",
+                {from, from, to, to, from, to});
+    else if (!from.IsEmpty())
+        cmd.Add(" AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_StartTime >= ?))", {from, from, from});
+    else if (!to.IsEmpty())
+        cmd.Add(" AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_EndTime <= ?))", {to, to, to});
+}
+
+void AddPrefixes(CSqlCommand& cmd, const std::vector<CString>& prefixes) {
+    if (prefixes.empty())
+        return;
+    cmd.Add(" AND (");
+    for (size_t i = 0; i < prefixes.size(); ++i)
+        cmd.Add(i == 0 ? "C_FilePath LIKE ? ESCAPE '!'" : " OR C_FilePath LIKE ? ESCAPE '!'",
+                CSqlCommand::LikeLiteral(prefixes[i]) + L"%");
+    cmd.Add(")");
+}
+
+void AddOrderById(CSqlCommand& cmd, int limit) {
+    cmd.Add(" ORDER BY L_ID");
+    if (limit >= 0)
+        cmd.Add(" LIMIT ?", limit);
+}
+
+// Unset values (NULL, as in columns added to an older table) keep the
+// row's defaults.
+void ReadInt(sqlite3_stmt* stmt, int column, int& field) {
+    if (sqlite3_column_type(stmt, column) != SQLITE_NULL)
+        field = static_cast<int>(sqlite3_column_int64(stmt, column));
+}
+
+RECORD_LIST_ROW ReadRow(sqlite3_stmt* stmt) {
+    RECORD_LIST_ROW row;
+    ReadInt(stmt, 0, row.L_ID);
+    ReadInt(stmt, 1, row.L_DevID);
+    ReadInt(stmt, 2, row.I_ChannelIndex);
+    ReadInt(stmt, 3, row.L_SrcDevID);
+    ReadInt(stmt, 4, row.I_SrcChannelIndex);
+    ReadInt(stmt, 5, row.I_Type);
+    row.C_StartTime = CSqlCommand::ColumnText(stmt, 6);
+    row.C_EndTime = CSqlCommand::ColumnText(stmt, 7);
+    ReadInt(stmt, 8, row.I_FileType);
+    row.C_CardSN = CSqlCommand::ColumnText(stmt, 9);
+    row.C_Info = CSqlCommand::ColumnText(stmt, 10);
+    row.C_FilePath = CSqlCommand::ColumnText(stmt, 11);
+    ReadInt(stmt, 12, row.L_FileLen);
+    row.C_UpdateTime = CSqlCommand::ColumnText(stmt, 13);
+    ReadInt(stmt, 14, row.I_RecType);
+    return row;
+}
+
+} // namespace
+
+CRecordListDB::~CRecordListDB() {
+    CAutoLock guard(&m_lock);
+    CloseLocked();
+}
+
+void CRecordListDB::CloseLocked() {
+    CSqlCommand::CloseFile(m_pDB);
+    m_pDB = nullptr;
+    m_bOpen = 0;
+}
+
+int CRecordListDB::Open(const CString& path) {
+    CAutoLock guard(&m_lock);
+    m_strPath = path;
+    CloseLocked();
+    // A short busy time-out rides over a statement of the other thread or of
+    // a second program instance without blocking the UI for long.
+    m_pDB = CSqlCommand::OpenFile(path, false, 2000);
+    m_bOpen = m_pDB ? 1 : 0;
+    return m_bOpen;
+}
+
+int CRecordListDB::Run(const CSqlCommand& command) {
+    CAutoLock guard(&m_lock);
+    return command.Execute(m_pDB);
+}
+
+int CRecordListDB::Read(const CSqlCommand& command, RECORD_LIST_ROWS& rows) {
+    CAutoLock guard(&m_lock);
+    return command.ForEachRow(m_pDB, [&rows](sqlite3_stmt* stmt) { rows.push_back(ReadRow(stmt)); });
+}
+
+int CRecordListDB::CreateTable() {
+    return Run(CSqlCommand(kCreateTable)) == 0 ? 0 : -2;
+}
+
+int CRecordListDB::CheckTable(int rebuild) {
+    CAutoLock guard(&m_lock);
+    std::vector<CStringA> present;
+    int rc = CSqlCommand("PRAGMA table_info(D_RecordList)").ForEachRow(m_pDB, [&present](sqlite3_stmt* stmt) {
+        present.push_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+    });
+    if (rc != 0)
+        return -2;
+    if (present.empty())
+        return CreateTable();
+
+    bool complete = true;
+    for (const auto& column : kColumns) {
+        bool found = false;
+        for (const CStringA& name : present)
+            found = found || name.CompareNoCase(column.name) == 0;
+        if (found)
+            continue;
+        complete = false;
+        CStringA alter;
+        alter.Format("ALTER TABLE D_RecordList ADD %s %s NULL", column.name, column.type);
+        if (Run(CSqlCommand(alter)) != 0)
+            return -2;
+    }
+    if (!complete || !rebuild)
+        return 0;
+
+    if (Run(CSqlCommand("SELECT 1 FROM D_RecordList WHERE 1 = 2")) != 0)
+        return -1;
+    CloseLocked();
+    DeleteFileW(m_strPath);
+    if (!Open(m_strPath))
+        return -3;
+    return CreateTable();
+}
+
+int CRecordListDB::Insert(const RECORD_LIST_ROW& row) {
+    CSqlCommand cmd(
+        "INSERT INTO D_RecordList(L_ID,L_DevID,I_ChannelIndex,L_SrcDevID,I_SrcChannelIndex,I_Type,C_StartTime,"
+        "C_EndTime,I_FileType,C_CardSN,C_Info,C_FilePath,L_FileLen,C_UpdateTime,I_RecType)"
+        " VALUES((SELECT IFNULL(MAX(L_ID),0) + 1 FROM D_RecordList)");
+    cmd.Add(",?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+            {row.L_DevID, row.I_ChannelIndex, row.L_SrcDevID, row.I_SrcChannelIndex, row.I_Type, row.C_StartTime,
+             row.C_EndTime, row.I_FileType, row.C_CardSN, row.C_Info, row.C_FilePath, row.L_FileLen,
+             row.C_UpdateTime, row.I_RecType});
+    return Run(cmd);
+}
+
+int CRecordListDB::Delete(const CString& startFrom, const CString& startTo, const CString& endFrom,
+                          const CString& endTo, const CString& updateFrom, const CString& updateTo, int devId,
+                          int channel, int type, int fileType, const CString& cardSN, const CString& info,
+                          const CString& filePath, int srcDevId, int srcChannel, const CString& typesNotIn,
+                          const CString& typesIn) {
+    RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
+                                  srcChannel, typesNotIn, typesIn);
+    SetSpan(f, startFrom, startTo, endFrom, endTo);
+    f.filePath = filePath;
+    CSqlCommand cmd("DELETE FROM D_RecordList WHERE 1 = 1");
+    if (!AddFilters(cmd, f))
+        return -1;
+    return Run(cmd);
+}
+
+int CRecordListDB::DeleteRow(const RECORD_LIST_ROW& row) {
+    return Delete(row.C_StartTime, row.C_StartTime, row.C_EndTime, row.C_EndTime, row.C_UpdateTime,
+                  row.C_UpdateTime, row.L_DevID, row.I_ChannelIndex, row.I_Type, row.I_FileType, row.C_CardSN,
+                  row.C_Info, row.C_FilePath, row.L_SrcDevID, row.I_SrcChannelIndex, CString(), CString());
+}
+
+int CRecordListDB::UpdateInfo(const CString& startTime, int devId, int channel, int type, int fileType,
+                              const CString& info, int fileLen, const CString& filePath) {
+    CSqlCommand cmd;
+    cmd.Add("UPDATE D_RecordList SET C_Info = ?,L_FileLen = ?,C_FilePath = ? WHERE 1 = 1", {info, fileLen, filePath});
+    cmd.Add(" AND C_StartTime >= ? AND L_DevID = ? AND I_ChannelIndex = ? AND I_Type = ? AND I_FileType = ?",
+            {startTime, devId, channel, type, fileType});
+    return Run(cmd);
+}
+
+int CRecordListDB::SearchRecords(RECORD_LIST_ROWS& rows, int filter, const CString& from, const CString& to,
+                                 const CString& updateFrom, const CString& updateTo, int devId, int channel,
+                                 int type, int fileType, const CString& cardSN, const CString& info, int minLen,
+                                 int maxLen, int srcDevId, int srcChannel, const CString& typesNotIn,
+                                 const CString& typesIn) {
+    CSqlCommand cmd(kSelectHead);
+    if (filter == 1) {
+        AddOverlap(cmd, from, to);
+        RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
+                                      srcChannel, typesNotIn, typesIn);
+        f.minLen = minLen;
+        f.maxLen = maxLen;
+        if (!AddFilters(cmd, f))
+            return -1;
+    }
+    cmd.Add(" ORDER BY C_StartTime,C_EndTime");
+    return Read(cmd, rows);
+}
+
+int CRecordListDB::QueryByFilter(RECORD_LIST_ROWS& rows, int filter, const CString& startFrom,
+                                 const CString& startTo, const CString& endFrom, const CString& endTo,
+                                 const CString& updateFrom, const CString& updateTo, int devId, int channel,
+                                 int type, int fileType, const CString& cardSN, const CString& info, int minLen,
+                                 int maxLen, int srcDevId, int srcChannel, const CString& typesNotIn,
+                                 const CString& typesIn) {
+    CSqlCommand cmd(kSelectHead);
+    if (filter == 1) {
+        RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
+                                      srcChannel, typesNotIn, typesIn);
+        SetSpan(f, startFrom, startTo, endFrom, endTo);
+        f.minLen = minLen;
+        f.maxLen = maxLen;
+        if (!AddFilters(cmd, f))
+            return -1;
+    }
+    AddOrderById(cmd, -1);
+    return Read(cmd, rows);
+}
+
+int CRecordListDB::QueryAll(RECORD_LIST_ROWS& rows) {
+    return QueryPage(rows, -1);
+}
+
+int CRecordListDB::QueryPage(RECORD_LIST_ROWS& rows, int limit) {
+    CSqlCommand cmd(kSelectHead);
+    AddOrderById(cmd, limit);
+    return Read(cmd, rows);
+}
+
+int CRecordListDB::QueryByPath(RECORD_LIST_ROWS& rows, const CString& path) {
+    CSqlCommand cmd(kSelectHead);
+    AddText(cmd, " AND C_FilePath = ?", path);
+    AddOrderById(cmd, -1);
+    return Read(cmd, rows);
+}
+
+int CRecordListDB::QueryByPathPrefix(RECORD_LIST_ROWS& rows, int limit, const CString& prefix) {
+    return QueryByPathPrefixes(rows, limit, std::vector<CString>(1, prefix));
+}
+
+int CRecordListDB::QueryByPathPrefixes(RECORD_LIST_ROWS& rows, int limit, const std::vector<CString>& prefixes) {
+    CSqlCommand cmd(kSelectHead);
+    AddPrefixes(cmd, prefixes);
+    AddOrderById(cmd, limit);
+    return Read(cmd, rows);
+}
+
+int CRecordListDB::QueryOlderByPathPrefixes(RECORD_LIST_ROWS& rows, int limit, const CString& time,
+                                            const std::vector<CString>& prefixes) {
+    CSqlCommand cmd(kSelectHead);
+    cmd.Add(" AND C_StartTime <= ?", time);
+    AddPrefixes(cmd, prefixes);
+    AddOrderById(cmd, limit);
+    return Read(cmd, rows);
+}
+
+int CRecordListDB::QueryFirstBySize(RECORD_LIST_ROWS& rows, int64_t amount) {
+    RECORD_LIST_ROWS all;
+    int rc = QueryAll(all);
+    int64_t sum = 0;
+    for (size_t i = 0; i < all.size() && sum < amount; ++i) {
+        rows.push_back(all[i]);
+        sum += all[i].L_FileLen;
+    }
+    return rc;
+}
+
+int CRecordListDB::DeleteFirstBySize(int64_t amount) {
+    RECORD_LIST_ROWS all;
+    if (QueryAll(all) != 0)
+        return -1;
+    int64_t sum = 0;
+    for (size_t i = 0; i < all.size() && sum < amount; ++i) {
+        if (DeleteRow(all[i]) == 0)
+            sum += all[i].L_FileLen;
+    }
+    return 0;
+}
+
+int CRecordListDB::DeleteFirstRows(int n) {
+    RECORD_LIST_ROWS first;
+    int result = QueryPage(first, n);
+    for (const RECORD_LIST_ROW& row : first) {
+        if (DeleteRow(row) != 0)
+            result = -1;
+    }
+    return result;
+}
+
+int CRecordListDB::DeleteWhere(const CString& startFrom, const CString& startTo, const CString& endFrom,
+                               const CString& endTo, const CString& updateFrom, const CString& updateTo, int type,
+                               const CString& typesNotIn, const CString& typesIn) {
+    return Delete(startFrom, startTo, endFrom, endTo, updateFrom, updateTo, -1, -1, type, -1, CString(), CString(),
+                  CString(), -1, -1, typesNotIn, typesIn);
+}
+
+int CRecordListDB::SelectWhere(RECORD_LIST_ROWS& rows, const CString& startFrom, const CString& startTo,
+                               const CString& endFrom, const CString& endTo, const CString& updateFrom,
+                               const CString& updateTo, int type, const CString& typesNotIn,
+                               const CString& typesIn) {
+    return QueryByFilter(rows, 1, startFrom, startTo, endFrom, endTo, updateFrom, updateTo, -1, -1, type, -1,
+                         CString(), CString(), -1, -1, -1, -1, typesNotIn, typesIn);
+}

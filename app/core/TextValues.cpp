@@ -1,0 +1,115 @@
+#include "TextValues.h"
+
+#include <cwchar>
+
+namespace {
+
+int ReadNumber(CString piece) {
+    piece.Trim();
+    return static_cast<int>(wcstol(piece, nullptr, 10));
+}
+
+// Cuts the trimmed text into count numbers at successive commas; the last
+// runs to the end. When a comma is missing the remaining middle parts stay
+// 0 and the last number is the rest of the text.
+void ParseNumbers(const CString& text, int* numbers, int count) {
+    CString trimmed = text;
+    trimmed.Trim();
+    for (int i = 0; i < count; ++i) numbers[i] = 0;
+    int pos = 0;
+    for (int i = 0; i + 1 < count; ++i) {
+        int comma = trimmed.Find(L',', pos);
+        if (comma < 0) break;
+        numbers[i] = ReadNumber(trimmed.Mid(pos, comma - pos));
+        pos = comma + 1;
+    }
+    numbers[count - 1] = ReadNumber(trimmed.Mid(pos));
+}
+
+// The text up to the separator from pos on (all the rest when there is none).
+CString CutAt(const CString& text, wchar_t separator, int& pos) {
+    int end = text.Find(separator, pos);
+    if (end < 0) end = text.GetLength();
+    CString piece = text.Mid(pos, end - pos);
+    pos = end + 1;
+    return piece;
+}
+
+__time64_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
+    struct tm parts = {};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    parts.tm_isdst = -1;
+    return _mktime64(&parts);
+}
+
+}  // namespace
+
+int SplitString(const CString& text, wchar_t separator, std::vector<CString>& pieces) {
+    const size_t before = pieces.size();
+    int start = 0;
+    for (int found; (found = text.Find(separator, start)) >= 0; start = found + 1)
+        pieces.push_back(text.Mid(start, found - start));
+    if (pieces.size() == before) pieces.push_back(text);
+    return 0;
+}
+
+COLORREF ParseColor(const CString& text) {
+    int rgb[3];
+    ParseNumbers(text, rgb, 3);
+    return RGB(rgb[0] & 0xFF, rgb[1] & 0xFF, rgb[2] & 0xFF);
+}
+
+void ParseColorRGB(const CString& text, int* red, int* green, int* blue) {
+    COLORREF color = ParseColor(text);
+    *red = GetRValue(color);
+    *green = GetGValue(color);
+    *blue = GetBValue(color);
+}
+
+RECT ParseRect(const CString& text) {
+    int v[4];
+    ParseNumbers(text, v, 4);
+    return RECT{v[0], v[1], v[2], v[3]};
+}
+
+SIZE ParseSize(const CString& text) {
+    int v[2];
+    ParseNumbers(text, v, 2);
+    return SIZE{v[0], v[1]};
+}
+
+POINT ParseIntPair(const CString& text) {
+    int v[2];
+    ParseNumbers(text, v, 2);
+    return POINT{v[0], v[1]};
+}
+
+SIX_INT_VALUES ParseSixInts(const CString& text) {
+    int v[6];
+    ParseNumbers(text, v, 6);
+    SIX_INT_VALUES result;
+    for (int i = 0; i < 6; ++i) result.values[i] = v[i];
+    return result;
+}
+
+__time64_t ParseTimeString(const CString& text) {
+    const __time64_t fallback = LocalTime(2000, 1, 1, 12, 0, 0);
+    CString trimmed = text;
+    trimmed.Trim();
+    if (trimmed.IsEmpty()) return fallback;
+    int pos = 0;
+    const int year = ReadNumber(CutAt(trimmed, L'-', pos));
+    const int month = ReadNumber(CutAt(trimmed, L'-', pos));
+    const int day = ReadNumber(CutAt(trimmed, L' ', pos));
+    const int hour = ReadNumber(CutAt(trimmed, L':', pos));
+    const int minute = ReadNumber(CutAt(trimmed, L':', pos));
+    const int second = ReadNumber(trimmed.Mid(pos));
+    bool valid = year >= 2000 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour >= 0 &&
+                 hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+    return valid ? LocalTime(year, month, day, hour, minute, second) : fallback;
+}

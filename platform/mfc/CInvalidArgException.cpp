@@ -1,0 +1,5 @@
+#include "CInvalidArgException.h"
+
+IMPLEMENT_DYNAMIC(CInvalidArgException, CSimpleException)
+
+void AfxThrowInvalidArgException() { throw new CInvalidArgException; }

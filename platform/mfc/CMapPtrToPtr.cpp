@@ -1,0 +1,3 @@
+#include "CMapPtrToPtr.h"
+
+IMPLEMENT_DYNAMIC(CMapPtrToPtr, CObject)

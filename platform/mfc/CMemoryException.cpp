@@ -1,0 +1,5 @@
+#include "CMemoryException.h"
+
+IMPLEMENT_DYNAMIC(CMemoryException, CSimpleException)
+
+void AfxThrowMemoryException() { throw new CMemoryException; }

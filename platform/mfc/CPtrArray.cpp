@@ -1,0 +1,3 @@
+#include "CPtrArray.h"
+
+IMPLEMENT_DYNAMIC(CPtrArray, CObject)

@@ -1,0 +1,3 @@
+#include "CStringList.h"
+
+IMPLEMENT_DYNAMIC(CStringList, CObject)

@@ -1,0 +1,206 @@
+#include "platform/qvnetsdk/CSdkTransfer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/qvnetsdk/CSdkCore.h"
+#include "platform/streamfmt/StreamFormat.h"
+
+using namespace qvwire;
+
+namespace {
+
+// Playback hands the stream over in pieces of this size, so a refused piece
+// is small to offer again.
+const size_t kOfferPiece = 8192;
+const DWORD kRefusedPauseMs = 10;
+const DWORD kIdlePauseMs = 20;
+const uint32_t kCloseWaitMs = 2000;
+
+uint32_t KiloBytes(uint64_t bytes) { return static_cast<uint32_t>((bytes + 1023) / 1024); }
+
+}  // namespace
+
+CSdkTransfer::CSdkTransfer(const std::shared_ptr<CSdkSession>& session, Kind kind, const Callbacks& callbacks)
+    : m_session(session), m_kind(kind), m_callbacks(callbacks) {}
+
+CSdkTransfer::~CSdkTransfer() { CloseFile(); }
+
+uint32_t CSdkTransfer::Open(const std::shared_ptr<CSdkSession>& session, Kind kind, const OpenRequest& request,
+                            const std::string& path, const Callbacks& callbacks,
+                            std::shared_ptr<CSdkTransfer>& transfer) {
+    const QVNET_NET_PARAMS params = CSdkCore::Get().Params();
+    const uint32_t args[4] = {request.mode, 0, 0, 0};
+    SdkReply reply = session->Call(kCmdOpen, args, EncodeOpenRequest(request), static_cast<uint32_t>(params.replyWaitMs));
+    if (reply.error) return reply.error;
+    std::shared_ptr<CSdkTransfer> created(new CSdkTransfer(session, kind, callbacks));
+    created->m_deviceId = reply.header.args[0];
+    created->m_total = reply.header.args[1] | (static_cast<uint64_t>(reply.header.args[2]) << 32);
+    if (reply.body.size() == sizeof(RECORD_FILE_DESC)) std::memcpy(&created->m_range, reply.body.data(), sizeof(RECORD_FILE_DESC));
+    if (kind != kReplay) {
+        created->m_file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (created->m_file == INVALID_HANDLE_VALUE) {
+            const uint32_t closeArgs[4] = {created->m_deviceId, 0, 0, 0};
+            session->Call(kCmdClose, closeArgs, kCloseWaitMs);
+            return QVNET_ERR_LOCAL_FILE;
+        }
+    }
+    transfer = created;
+    return QVNET_ERR_NONE;
+}
+
+void CSdkTransfer::Start() {
+    std::shared_ptr<CSdkTransfer> self = shared_from_this();
+    CSdkCore::Get().StartThread([self] { self->Run(); });
+}
+
+void CSdkTransfer::Shutdown() {
+    std::lock_guard<std::mutex> lock(m_gate);
+    m_stopped = true;
+    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
+    m_file = INVALID_HANDLE_VALUE;
+}
+
+void CSdkTransfer::CloseFile() {
+    std::lock_guard<std::mutex> lock(m_gate);
+    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
+    m_file = INVALID_HANDLE_VALUE;
+}
+
+template <class F>
+bool CSdkTransfer::Deliver(F call) {
+    {
+        // Checked under the gate that Shutdown takes: once it has returned,
+        // no delivery gets past this point.
+        std::lock_guard<std::mutex> lock(m_gate);
+        if (m_stopped) return false;
+    }
+    CSdkCore::CallbackScope scope;
+    call();
+    return true;
+}
+
+bool CSdkTransfer::ReadBlock(std::vector<uint8_t>& block) {
+    const uint32_t args[4] = {m_deviceId, static_cast<uint32_t>(m_offset), static_cast<uint32_t>(m_offset >> 32),
+                              kMaxBlock};
+    SdkReply reply = m_session->Call(kCmdRead, args, static_cast<uint32_t>(CSdkCore::Get().Params().transferWaitMs));
+    if (reply.error || reply.body.empty()) return false;
+    block.swap(reply.body);
+    return true;
+}
+
+bool CSdkTransfer::WriteBlock(const std::vector<uint8_t>& block) {
+    std::lock_guard<std::mutex> lock(m_gate);
+    if (m_file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    return WriteFile(m_file, block.data(), static_cast<DWORD>(block.size()), &written, nullptr) &&
+           written == block.size();
+}
+
+bool CSdkTransfer::OfferBlock(const uint8_t* data, size_t length) {
+    size_t taken = 0;
+    while (taken < length) {
+        if (Stopped() || m_seekTo >= 0) return false;
+        const size_t piece = std::min(kOfferPiece, length - taken);
+        int32_t accepted = 0;
+        if (!Deliver([&] {
+                accepted = m_callbacks.onData ? m_callbacks.onData(Handle(), 0, data + taken,
+                                                                   static_cast<uint32_t>(piece), m_callbacks.dataUser)
+                                              : 1;
+            })) {
+            return false;
+        }
+        if (accepted == 1) {
+            taken += piece;
+            m_offset += piece;
+        } else {
+            Sleep(kRefusedPauseMs);  // refused: the same piece is offered again
+        }
+    }
+    return true;
+}
+
+void CSdkTransfer::ReportPosition(bool finished) {
+    const uint32_t totalKB = KiloBytes(m_total);
+    // Until the end, done stays below total: a caller may treat done >= total
+    // as "the file is complete".
+    const uint32_t partKB = std::min<uint32_t>(static_cast<uint32_t>(m_offset / 1024), totalKB ? totalKB - 1 : 0);
+    if (m_kind == kFetchTime) {
+        if (!m_callbacks.onTimePos) return;
+        const uint32_t done = finished ? 0xFFFFFFFFu : partKB;
+        Deliver([&] { m_callbacks.onTimePos(Handle(), totalKB, done, 0, &m_range, m_callbacks.posUser); });
+    } else {
+        if (!m_callbacks.onFilePos) return;
+        const uint32_t done = finished ? totalKB : partKB;
+        Deliver([&] { m_callbacks.onFilePos(Handle(), totalKB, done, m_callbacks.posUser); });
+    }
+}
+
+uint64_t CSdkTransfer::AlignToFrame(uint64_t offset) const {
+    if (m_frameSize == 0 || offset <= m_headerSize) return std::min(offset, m_headerSize);
+    return m_headerSize + (offset - m_headerSize) / m_frameSize * m_frameSize;
+}
+
+void CSdkTransfer::Fail() {
+    CloseFile();
+    if (!Stopped()) {
+        Deliver([&] { CSdkCore::Get().NotifyEvent(QVNET_EVENT_FETCH_FAILED, 0, Handle()); });
+    }
+    // The session is no longer trustworthy: dropping it runs the caller's
+    // device-gone path through the disconnect callback.
+    m_session->Close(false);
+}
+
+void CSdkTransfer::Run() {
+    std::vector<uint8_t> block;
+    bool ended = false;
+    bool failed = false;
+    while (!Stopped()) {
+        if (m_kind == kReplay) {
+            const int64_t seek = m_seekTo.exchange(-1);
+            if (seek >= 0) {
+                m_offset = AlignToFrame(std::min<uint64_t>(static_cast<uint64_t>(seek), m_total));
+                ended = false;
+            }
+        }
+        if (m_offset >= m_total) {
+            if (m_kind != kReplay) {
+                CloseFile();
+                ReportPosition(true);
+                break;
+            }
+            if (!ended) {
+                ReportPosition(true);
+                Deliver([&] { CSdkCore::Get().NotifyEvent(QVNET_EVENT_REPLAY_END, 0, Handle()); });
+                ended = true;
+            }
+            Sleep(kIdlePauseMs);  // a seek may start it again
+            continue;
+        }
+        if (!ReadBlock(block)) {
+            failed = !Stopped();
+            break;
+        }
+        if (m_offset == 0) {
+            streamfmt::StreamSpec spec;
+            if (streamfmt::ParseStreamHeader(block.data(), block.size(), spec)) {
+                m_headerSize = streamfmt::kStreamHeaderSize;
+                m_frameSize = streamfmt::FrameSize(spec);
+            }
+        }
+        if (m_kind == kReplay) {
+            if (!OfferBlock(block.data(), block.size())) continue;
+        } else {
+            if (!WriteBlock(block)) break;
+            m_offset += block.size();
+        }
+        ReportPosition(false);
+    }
+    if (failed) {
+        Fail();
+        return;
+    }
+    const uint32_t args[4] = {m_deviceId, 0, 0, 0};
+    m_session->Call(kCmdClose, args, kCloseWaitMs);
+}

@@ -1,0 +1,63 @@
+// Receive buffer of one device connection: collects the byte stream and
+// takes framed packets (32-byte header, body length at offset 4) out of it.
+// Append runs on I/O threads and Next on pool threads, so every operation,
+// Reset included, takes the framer's own lock.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+class CAutoFramer {
+public:
+    static constexpr size_t kDefaultCapacity = 153600;
+
+    enum AppendResult {
+        kAppended = 1,
+        kFull = -1,  // nothing taken; the caller delivers the bytes again later
+    };
+    enum NextResult {
+        kPacket = 1,
+        kNeedMore = 0,
+        // The header announced more than the caller's buffer holds. The packet
+        // is skipped exactly (also the part still to arrive), so framing stays
+        // in step; a caller that cannot trust the peer any more closes it.
+        kOversized = -1,
+    };
+
+    CAutoFramer() = default;
+    CAutoFramer(const CAutoFramer&) = delete;
+    CAutoFramer& operator=(const CAutoFramer&) = delete;
+
+    // Allocates the buffer. false when it cannot be allocated or already was.
+    bool Allocate(size_t capacity = kDefaultCapacity);
+    bool HasBuffer() const { return m_buffer != nullptr; }
+
+    // Appends received bytes, compacting the unread bytes to the front when
+    // they do not fit behind the write position. kAppended (also for an empty
+    // delivery or while the framer has no buffer, which keeps nothing);
+    // kFull when unread plus new bytes would not fit, leaving the buffer as it was.
+    AppendResult Append(const uint8_t* data, size_t length);
+
+    // Takes out at most one packet into out. kPacket with *packetLength set;
+    // kNeedMore while the header or the body is incomplete (or there is no
+    // buffer); kOversized when header and body exceed capacity or the
+    // framer's own buffer (checked without overflow for any body length).
+    NextResult Next(uint8_t* out, size_t capacity, size_t* packetLength);
+
+    // Forgets every buffered byte and any packet being skipped.
+    void Reset();
+
+    size_t Unread() const;
+
+private:
+    void DiscardSkipped();
+
+    mutable std::mutex m_lock;
+    std::unique_ptr<uint8_t[]> m_buffer;
+    size_t m_capacity = 0;
+    size_t m_readPos = 0;
+    size_t m_writePos = 0;
+    uint64_t m_skipRemaining = 0;
+};

@@ -1,0 +1,149 @@
+#include "app/core/CInitLanguage.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "TempDir.h"
+
+namespace {
+
+class CInitLanguageTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    CString file{dir.File(L"French.ini").c_str()};
+    CInitLanguage language;
+
+    void Translate(const wchar_t* key, const wchar_t* value) {
+        ASSERT_TRUE(WritePrivateProfileStringW(L"String", key, value, file));
+    }
+};
+
+CString TextOf(HWND window) {
+    wchar_t text[256] = {0};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// A real dialog from an in-memory template: a caption, a button, a static
+// text and an edit control.
+class TemplateDialog {
+public:
+    explicit TemplateDialog(const wchar_t* caption) {
+        Begin(caption, 4);
+        Item(0x0080, 1, L"OK", BS_PUSHBUTTON, 10, 10);
+        Item(0x0082, 100, L"Name", SS_LEFT, 10, 30);
+        Item(0x0081, 101, L"OK", ES_LEFT | WS_BORDER, 10, 50);
+        Item(0x0082, 102, L"", SS_LEFT, 10, 70);
+        m_dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                              reinterpret_cast<DLGTEMPLATE*>(m_words.data()), nullptr, Proc, 0);
+    }
+    ~TemplateDialog() { DestroyWindow(m_dialog); }
+    HWND hwnd() const { return m_dialog; }
+    HWND item(int id) const { return GetDlgItem(m_dialog, id); }
+
+private:
+    static INT_PTR CALLBACK Proc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+    void Align() {
+        while (m_words.size() % 2) m_words.push_back(0);
+    }
+    void Text(const wchar_t* text) {
+        for (; *text; ++text) m_words.push_back(*text);
+        m_words.push_back(0);
+    }
+    void Dword(DWORD v) {
+        m_words.push_back(LOWORD(v));
+        m_words.push_back(HIWORD(v));
+    }
+    void Begin(const wchar_t* caption, WORD items) {
+        Dword(WS_POPUP | WS_CAPTION | DS_SETFONT);
+        Dword(0);
+        m_words.insert(m_words.end(), {items, 0, 0, 200, 100, 0, 0});
+        Text(caption);
+        m_words.push_back(8);
+        Text(L"MS Shell Dlg");
+    }
+    void Item(WORD atom, WORD id, const wchar_t* text, DWORD style, short x, short y) {
+        Align();
+        Dword(WS_CHILD | WS_VISIBLE | style);
+        Dword(0);
+        m_words.insert(m_words.end(), {static_cast<WORD>(x), static_cast<WORD>(y), 80, 14, id, 0xFFFF, atom});
+        Text(text);
+        m_words.push_back(0);
+    }
+    std::vector<WORD> m_words;
+    HWND m_dialog = nullptr;
+};
+
+}  // namespace
+
+TEST_F(CInitLanguageTest, LookupFallsBackToTheKey) {
+    Translate(L"Save succeed!", L"Enregistr\u00E9 !");
+    Translate(L"Empty", L"");
+    Translate(L"Long", CString(L'x', 400));
+    EXPECT_STREQ(L"Save succeed!", language.GetString(L"Save succeed!"));  // no file yet
+    EXPECT_EQ(1, language.SetLanguageFile(file));
+    EXPECT_STREQ(L"Enregistr\u00E9 !", language.GetString(L"Save succeed!"));
+    EXPECT_STREQ(L"Missing key", language.GetString(L"Missing key"));
+    EXPECT_STREQ(L"Empty", language.GetString(L"Empty"));
+    EXPECT_STREQ(L"", language.GetString(L""));
+    EXPECT_EQ(299, language.GetString(L"Long").GetLength());
+    language.SetLanguageFile(dir.File(L"absent.ini").c_str());
+    EXPECT_STREQ(L"Save succeed!", language.GetString(L"Save succeed!"));
+    EXPECT_STREQ(L"Interface", language.GetSection());
+}
+
+TEST_F(CInitLanguageTest, LanguageChangeWhileOtherThreadsTranslate) {
+    Translate(L"Stop", L"Arr\u00EAt");
+    CString other = dir.File(L"Other.ini").c_str();
+    ASSERT_TRUE(WritePrivateProfileStringW(L"String", L"Stop", L"Halt", other));
+    language.SetLanguageFile(file);
+    std::atomic<int> wrong{0};
+    std::atomic<bool> done{false};
+    std::thread reader([&] {
+        while (!done) {
+            CString text = language.GetString(L"Stop");
+            if (text != L"Arr\u00EAt" && text != L"Halt") ++wrong;
+        }
+    });
+    for (int i = 0; i < 300; ++i) language.SetLanguageFile(i % 2 ? file : other);
+    done = true;
+    reader.join();
+    EXPECT_EQ(0, wrong.load());
+}
+
+TEST_F(CInitLanguageTest, TranslateDialogLabelsButNotEditData) {
+    Translate(L"Device", L"Appareil");
+    Translate(L"OK", L"D'accord");
+    Translate(L"Name", L"Nom");
+    language.SetLanguageFile(file);
+
+    TemplateDialog dialog(L"Device");
+    ASSERT_TRUE(dialog.hwnd());
+    HWND edit = dialog.item(101);
+    language.TranslateDialog(dialog.hwnd(), [&](HWND child) { return CString(child == edit ? L"CEdit" : L"CWnd"); });
+    EXPECT_STREQ(L"Appareil", TextOf(dialog.hwnd()));
+    EXPECT_STREQ(L"D'accord", TextOf(dialog.item(1)));
+    EXPECT_STREQ(L"Nom", TextOf(dialog.item(100)));
+    EXPECT_STREQ(L"OK", TextOf(edit));  // a bound edit keeps its data
+    EXPECT_STREQ(L"", TextOf(dialog.item(102)));
+
+    // Without framework objects every child is a plain window and is translated.
+    TemplateDialog plain(L"");
+    language.TranslateDialog(plain.hwnd());
+    EXPECT_STREQ(L"", TextOf(plain.hwnd()));
+    EXPECT_STREQ(L"D'accord", TextOf(plain.item(101)));
+}
+
+TEST(InitLanguageSingletonTest, CreatedOnFirstUseAndDeletedOnce) {
+    CInitLanguage* first = GetInitLanguage();
+    ASSERT_NE(nullptr, first);
+    EXPECT_EQ(first, GetInitLanguage());
+    first->SetLanguageFile(L"C:\\x.ini");
+    DeleteInitLanguage();
+    DeleteInitLanguage();
+    CInitLanguage* fresh = GetInitLanguage();
+    ASSERT_NE(nullptr, fresh);
+    EXPECT_STREQ(L"", fresh->GetLanguageFile());
+    DeleteInitLanguage();
+}

@@ -1,0 +1,59 @@
+#include "tools/simrecorder/CSimRecorder.h"
+
+#include <windows.h>
+
+#include "platform/qvnetsdk/SdkSocket.h"
+
+CSimRecorder::CSimRecorder(const SimRecorderConfig& config)
+    : m_device(config),
+      m_server([this](SOCKET s, const std::atomic<bool>& stop) { Serve(s, stop); }),
+      m_restartMs(config.restartMs) {}
+
+CSimRecorder::~CSimRecorder() { Stop(); }
+
+bool CSimRecorder::Start(const char* ip, uint16_t port) {
+    m_ip = ip ? ip : "";
+    return m_server.Listen(ip, port);
+}
+
+void CSimRecorder::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(m_controlMutex);
+        if (m_control.joinable()) m_control.join();
+    }
+    m_server.Close();
+}
+
+void CSimRecorder::GoOffline() { m_server.Close(); }
+
+bool CSimRecorder::GoOnline() { return m_server.Listen(m_ip.c_str(), m_server.Port()); }
+
+void CSimRecorder::Serve(SOCKET s, const std::atomic<bool>& stop) {
+    SimConnectionState state;
+    CPacketFramer framer;
+    std::vector<uint8_t> packet, reply;
+    while (qvsock::ReceivePacket(s, framer, packet, stop)) {
+        const CSimDevice::Action action = m_device.Handle(state, packet.data(), packet.size(), reply);
+        if (action == CSimDevice::kDrop) break;
+        if (action != CSimDevice::kNoReply && !qvsock::SendAll(s, reply)) break;
+        if (action == CSimDevice::kRestart || action == CSimDevice::kShutdown) {
+            RunControl(action);
+            break;
+        }
+    }
+    m_device.EndConnection(state);
+}
+
+void CSimRecorder::RunControl(CSimDevice::Action action) {
+    // Going off line joins every connection thread, this one included, so
+    // it runs on a thread of its own.
+    std::lock_guard<std::mutex> lock(m_controlMutex);
+    if (m_control.joinable()) m_control.join();
+    m_control = std::thread([this, action] {
+        GoOffline();
+        if (action == CSimDevice::kRestart) {
+            Sleep(m_restartMs);
+            GoOnline();
+        }
+    });
+}

@@ -1,0 +1,75 @@
+#include "tools/simrecorder/CSimTcpServer.h"
+
+#include "platform/qvnetsdk/SdkSocket.h"
+
+CSimTcpServer::CSimTcpServer(Handler handler) : m_handler(std::move(handler)) { m_winsock = qvsock::Startup(); }
+
+CSimTcpServer::~CSimTcpServer() {
+    Close();
+    if (m_winsock) qvsock::Cleanup();
+}
+
+bool CSimTcpServer::Listen(const char* ip, uint16_t port) {
+    Close();
+    uint16_t bound = 0;
+    SOCKET listener = qvsock::Listen(ip, port ? port : m_port, bound);
+    if (listener == INVALID_SOCKET) return false;
+    m_port = bound;
+    m_stop = false;
+    m_listening = true;
+    m_acceptThread = std::thread(&CSimTcpServer::AcceptLoop, this, listener);
+    return true;
+}
+
+void CSimTcpServer::AcceptLoop(SOCKET listener) {
+    while (!m_stop) {
+        if (!qvsock::WaitReadable(listener, 100)) continue;
+        SOCKET s = accept(listener, nullptr, nullptr);
+        if (s == INVALID_SOCKET) continue;
+        BOOL noDelay = TRUE;
+        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof(noDelay));
+        ReapFinished();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_live.push_back(std::unique_ptr<Connection>(new Connection));
+        Connection* c = m_live.back().get();
+        c->socket = s;
+        ++m_connections;
+        ++m_accepted;
+        c->thread = std::thread([this, c] {
+            m_handler(c->socket, m_stop);
+            closesocket(c->socket);
+            --m_connections;
+            c->done = true;
+        });
+    }
+    closesocket(listener);
+}
+
+void CSimTcpServer::ReapFinished() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto it = m_live.begin(); it != m_live.end();) {
+        if ((*it)->done) {
+            (*it)->thread.join();
+            it = m_live.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CSimTcpServer::Close() {
+    m_stop = true;
+    if (m_acceptThread.joinable()) m_acceptThread.join();
+    m_listening = false;
+    std::list<std::unique_ptr<Connection>> live;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        live.swap(m_live);
+        // Waking a blocked receive: the handlers poll `stop`, and the
+        // shutdown makes the peer see the loss at once.
+        for (auto& c : live) {
+            if (!c->done) shutdown(c->socket, SD_BOTH);
+        }
+    }
+    for (auto& c : live) c->thread.join();
+}
