@@ -1,0 +1,35 @@
+#include "proxy/CProxyListenServer.h"
+
+#include "proxy/CProxyClient.h"
+#include "proxy/CProxySessionTable.h"
+
+CProxyListenServer::CProxyListenServer() : CNetTcpServer(this, 0) {}
+
+CProxyListenServer::~CProxyListenServer() { CNetTcpServer::StopListen(); }
+
+int CProxyListenServer::Listen(const char* address, int port, CProxySessionTable* table) {
+    m_table = table;
+    return CNetTcpServer::Listen(address, port);
+}
+
+int CProxyListenServer::StopListen() { return CNetTcpServer::StopListen(); }
+
+int CProxyListenServer::OnAccept(int, SOCKET, SOCKET accepted, const char* peerAddress, int peerPort) {
+    CProxyClient* client = m_table ? CProxyClient::Create(m_table) : nullptr;
+    if (!client) {
+        closesocket(accepted);
+        return -1;
+    }
+    client->SetPeer(peerAddress, peerPort);
+    // Entered before the socket is attached: its first packet may be
+    // handled as soon as the receive is posted.
+    m_table->AddClient(client);
+    if (client->AttachSocket(accepted, peerAddress, peerPort) < 0) m_table->RemoveClient(client);
+    return 1;
+}
+
+int CProxyListenServer::OnReceive(int, SOCKET, const char*, int) { return 1; }
+int CProxyListenServer::OnSendDone(int, SOCKET, int) { return 1; }
+int CProxyListenServer::OnPoll(int, SOCKET, char*, int) { return 1; }
+int CProxyListenServer::OnClose(int, SOCKET) { return 1; }
+int CProxyListenServer::OnConnect(int, SOCKET) { return 1; }
