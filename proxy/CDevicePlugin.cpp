@@ -102,7 +102,11 @@ int CDevicePlugin::OnData(const PLUGIN_DATA_TARGET* targets, int count, const ui
     if (!buffer) return -1;
     buffer->AddRef();
     int result = -1;
-    for (int i = 0; i < count; ++i) result = m_owner->OnPluginData(targets[i].sessionId, targets[i].subIndex, buffer);
+    for (int i = 0; i < count; ++i) {
+        // The plug-in hears 0 for a delivery and -1 for none, whatever the
+        // socket library's own code.
+        result = m_owner->OnPluginData(targets[i].sessionId, targets[i].subIndex, buffer) >= 0 ? 0 : -1;
+    }
     NetRelease(buffer);
     return result;
 }

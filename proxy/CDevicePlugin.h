@@ -39,8 +39,8 @@ public:
 
     int OnMessage(int kind, int state);
     // Copies data into one buffer and delivers it to each target in order.
-    // The last delivery's result; -1 without targets, count below 1 or
-    // length below 1.
+    // The last delivery's result (0 sent or queued, -1 not); -1 without
+    // targets, count below 1 or length below 1.
     int OnData(const PLUGIN_DATA_TARGET* targets, int count, const uint8_t* data, int length);
 
     static int PLUGIN_CALL MessageThunk(int kind, int state, void* user);

@@ -19,6 +19,7 @@ public:
     // Loads the folder's PORTMOOR.DLL (a copy of any DLL): its module handle
     // tells the loader where the plug-ins are.
     HMODULE ProxyModule();
+    std::wstring Path(const wchar_t* name) const { return m_dir.File(name); }
 
 private:
     TempDir m_dir;

@@ -35,10 +35,3 @@ PROXY_DEVICE_INFO DirectDevice(uint16_t devicePort, uint16_t localPort, const ch
     info.reserved1 = 1;
     return info;
 }
-
-PROXY_DEVICE_STATUS Status(HANDLE device) {
-    static PROXY_DEVICE_STATUS status;
-    std::memset(&status, 0xEE, sizeof(status));
-    if (!PROXY_QueryDeviceStatus(device, &status)) std::memset(&status, 0, sizeof(status));
-    return status;
-}

@@ -12,4 +12,5 @@ uint16_t FreeLocalPort();
 // clients come to 127.0.0.1:localPort.
 PROXY_DEVICE_INFO DirectDevice(uint16_t devicePort, uint16_t localPort, const char* user = "admin",
                                const char* password = "pw");
+// Through the linked Portmoor (proxy_fixture); all zero when the query fails.
 PROXY_DEVICE_STATUS Status(HANDLE device);

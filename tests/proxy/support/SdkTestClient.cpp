@@ -121,6 +121,10 @@ uint32_t PacketU32(const std::vector<uint8_t>& packet, size_t offset) {
     return v;
 }
 
+std::string PacketBody(const std::vector<uint8_t>& packet) {
+    return packet.size() < 32 ? std::string("(none)") : std::string(packet.begin() + 32, packet.end());
+}
+
 std::vector<uint8_t> SdkPacket(uint8_t command, uint32_t sequence, uint32_t arg0, const std::string& body) {
     std::vector<uint8_t> packet(32 + body.size(), 0);
     packet[0] = command;

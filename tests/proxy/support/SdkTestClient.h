@@ -39,6 +39,8 @@ private:
 std::vector<uint8_t> SdkPacket(uint8_t command, uint32_t sequence = 0, uint32_t arg0 = 0,
                                const std::string& body = std::string());
 uint32_t PacketU32(const std::vector<uint8_t>& packet, size_t offset);
+// The bytes behind the header, or "(none)" for a packet shorter than one.
+std::string PacketBody(const std::vector<uint8_t>& packet);
 // The SDK's short-form login request.
 std::vector<uint8_t> SdkLogin(const std::string& user, const std::string& password);
 // A sub-connection request joining session mainSession as connection index.
