@@ -16,9 +16,8 @@
 
 namespace {
 
-// A private copy of Portmoor, its file name in capitals, bound by name, with
-// the scripted plug-in
-// beside it as Quorlan.dll and Kestrin.dll.
+// A private copy of Portmoor, its file name in capitals, bound by name,
+// with the scripted plug-in beside it as Quorlan.dll and Kestrin.dll.
 struct ProxyCopy {
     PluginFolder folder;
     HMODULE module = nullptr;
