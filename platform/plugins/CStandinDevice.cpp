@@ -4,11 +4,21 @@
 #include <chrono>
 #include <cstring>
 
-#include "platform/plugins/StandinSocket.h"
 #include "platform/plugins/StandinWire.h"
+#include "platform/qvnetsdk/SdkSocket.h"
+#include "platform/qvnetsdk/SdkWire.h"
 #include "proxy/CSdkPacketBuffer.h"
 
 using namespace standin;
+using qvwire::GetU32;
+using qvwire::PutU32;
+using qvwire::kCmdClose;
+using qvwire::kCmdKeepAlive;
+using qvwire::kCmdKeepAliveReply;
+using qvwire::kCmdLogin;
+using qvwire::kCmdLoginReply;
+using qvwire::kCmdOpen;
+using qvwire::kHeaderSize;
 
 namespace {
 
@@ -20,25 +30,10 @@ const int64_t kKeepAliveMs = 10000;
 const int64_t kSilenceLimitMs = 45000;
 const size_t kWorkSize = 51200;
 const size_t kReceiveChunk = 16384;
-const uint32_t kStatusOffset = 12;
-const uint32_t kArg0Offset = 16;
 
 int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-// Reads from s into buffer until one whole packet is out or the wait ends.
-bool ReadOnePacket(SOCKET s, CSdkPacketBuffer& buffer, std::vector<uint8_t>& work, size_t& length, uint32_t waitMs) {
-    const int64_t deadline = NowMs() + waitMs;
-    uint8_t chunk[4096];
-    for (;;) {
-        if (buffer.Extract(work.data(), work.size(), length) == CSdkPacketBuffer::kPacket) return true;
-        const int64_t left = deadline - NowMs();
-        if (left <= 0 || WaitReadable(s, static_cast<uint32_t>(left)) != 1) return false;
-        const int got = recv(s, reinterpret_cast<char*>(chunk), sizeof(chunk), 0);
-        if (got <= 0 || buffer.Append(chunk, static_cast<size_t>(got)) < 0) return false;
-    }
 }
 
 }  // namespace
@@ -50,8 +45,7 @@ CStandinDevice::~CStandinDevice() { Stop(); }
 
 bool CStandinDevice::Start() {
     if (m_address.empty() || m_port <= 0 || m_port > 0xFFFF) return false;
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
+    if (!qvsock::Startup()) return false;
     m_winsock = true;
     Login();
     m_worker = std::thread([this] { Run(); });
@@ -71,7 +65,7 @@ void CStandinDevice::Stop() {
     }
     if (m_worker.joinable()) m_worker.join();
     Disconnect();
-    if (m_winsock) WSACleanup();
+    if (m_winsock) qvsock::Cleanup();
     m_winsock = false;
 }
 
@@ -81,28 +75,19 @@ bool CStandinDevice::WaitForStop(uint32_t ms) {
 }
 
 bool CStandinDevice::Login() {
-    SOCKET s = ConnectTo(m_address.c_str(), static_cast<uint16_t>(m_port), kConnectWaitMs);
+    SOCKET s = qvsock::Connect(m_address.c_str(), static_cast<uint16_t>(m_port), kConnectWaitMs);
     if (s == INVALID_SOCKET) return false;
-    const std::vector<uint8_t> request = BuildLoginRequest(m_userName, m_password);
-    CSdkPacketBuffer buffer;
-    std::vector<uint8_t> work(kWorkSize);
-    size_t length = 0;
-    bool loggedIn = false;
-    if (buffer.Allocate() && SendAll(s, request.data(), request.size())) {
-        while (ReadOnePacket(s, buffer, work, length, kLoginWaitMs)) {
-            if (work[0] != kCmdLoginReply) continue;
-            // Byte 8 is the device's verdict; anything but 0 refuses the login.
-            loggedIn = work[8] == 0 && length <= static_cast<size_t>(kParseReplyMax);
-            break;
-        }
-    }
-    if (!loggedIn) {
+    std::vector<uint8_t> reply;
+    // Byte 8 of the reply is the device's verdict; anything but 0 refuses.
+    if (!qvsock::SendAll(s, qvwire::BuildLoginRequest(m_userName, m_password)) ||
+        !qvsock::ReceiveCommand(s, kCmdLoginReply, kLoginWaitMs, reply) || reply[8] != 0 ||
+        reply.size() > static_cast<size_t>(kParseReplyMax)) {
         closesocket(s);
         return false;
     }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_loginReply.assign(work.begin(), work.begin() + length);
+        m_loginReply.swap(reply);
         m_online = true;
     }
     std::lock_guard<std::mutex> lock(m_sendMutex);
@@ -142,14 +127,13 @@ void CStandinDevice::ReadLoop() {
     std::vector<uint8_t> chunk(kReceiveChunk);
     int64_t lastReceive = NowMs(), lastKeepAlive = NowMs();
     while (!m_stop) {
-        const int ready = WaitReadable(s, kReadSliceMs);
-        if (ready < 0) return;
+        const bool readable = qvsock::WaitReadable(s, kReadSliceMs);
         const int64_t now = NowMs();
-        if (ready == 0) {
+        if (!readable) {
             if (now - lastReceive > kSilenceLimitMs) return;
             if (now - lastKeepAlive >= kKeepAliveMs) {
                 lastKeepAlive = now;
-                if (!SendRaw(BuildBare(kCmdKeepAlive))) return;
+                if (!SendRaw(qvwire::BuildKeepAlive(kCmdKeepAlive))) return;
             }
             continue;
         }
@@ -305,7 +289,7 @@ int CStandinDevice::SendTracked(std::vector<uint8_t>& packet, const Pending& pen
 
 bool CStandinDevice::SendRaw(const std::vector<uint8_t>& packet) {
     std::lock_guard<std::mutex> lock(m_sendMutex);
-    return m_socket != INVALID_SOCKET && SendAll(m_socket, packet.data(), packet.size());
+    return m_socket != INVALID_SOCKET && qvsock::SendAll(m_socket, packet);
 }
 
 void CStandinDevice::ForgetSession(int sessionId) {
@@ -320,7 +304,10 @@ void CStandinDevice::ForgetSession(int sessionId) {
         m_transfers.erase(sessionId);
     }
     for (uint32_t transfer : transfers) {
-        std::vector<uint8_t> close = BuildRequest(kCmdClose, 0, transfer);
+        qvwire::PacketHeader header;
+        header.command = kCmdClose;
+        header.args[0] = transfer;
+        std::vector<uint8_t> close = qvwire::BuildPacket(header);
         SendTracked(close, Pending{sessionId, 0, 0, kCmdClose, true});
     }
 }

@@ -45,17 +45,6 @@ void QVNET_CALL OnFilePos(int32_t, uint32_t total, uint32_t done, QVNET_USER use
     p->done = done;
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return std::string();
-    std::string bytes(GetFileSize(h, nullptr), '\0');
-    DWORD read = 0;
-    if (!bytes.empty()) ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(h);
-    return bytes;
-}
-
 class PortmoorSdk : public ::testing::TestWithParam<int> {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(Sdk().Load()); }
@@ -138,7 +127,7 @@ TEST_P(PortmoorSdk, QueriesSearchAndDownloadThroughTheProxy) {
     spec.beginTime = qvwire::TimeToSeconds(At(10, 0));
     spec.endTime = qvwire::TimeToSeconds(At(10, 5));
     const std::vector<uint8_t> expected = streamfmt::BuildStream(spec);
-    EXPECT_EQ(std::string(expected.begin(), expected.end()), ReadFileBytes(path));
+    EXPECT_EQ(std::string(expected.begin(), expected.end()), ReadWholeFile(path));
     EXPECT_EQ(1, Sdk().StopFetch(fetch));
 
     EXPECT_EQ(1, Sdk().LogoutDevice(login));
