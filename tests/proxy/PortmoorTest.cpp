@@ -3,8 +3,10 @@
 // folder, a device double and SDK clients on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "proxy/Portmoor.h"
 #include "tests/proxy/support/CTestDevice.h"
@@ -288,6 +290,46 @@ TEST_P(PortmoorRelay, FramingOverTheSocket) {
     ASSERT_TRUE(wrapping.Send(SdkPacket(0x90, 7, 0, "lost")));
     EXPECT_TRUE(wrapping.ReadSkipping(0xB1, 500).empty());
     EXPECT_EQ("fine", Ask(client, 8, "fine")) << "other clients are not affected";
+}
+
+TEST_P(PortmoorRelay, ClientChurnWhileTheDeviceComesAndGoes) {
+    // Logins, sub-connections, requests and closes from several threads
+    // while the device drops out and returns: every connection is closed
+    // and deleted exactly once, whichever path gets to it first.
+    std::atomic<bool> stop{false};
+    std::atomic<int> answered{0};
+    std::vector<std::thread> clients;
+    for (int t = 0; t < 6; ++t) {
+        clients.emplace_back([&, t] {
+            for (int round = 0; !stop; ++round) {
+                CSdkTestClient main, sub;
+                const uint32_t session = LogIn(main);
+                if (!session) {
+                    Sleep(20);  // the device is off line: no listener to log in at
+                    continue;
+                }
+                if (sub.Connect(m_localPort)) sub.Send(SdkSubConnection(session, static_cast<uint8_t>(1 + t)));
+                if (Ask(main, round, "x") == "x") ++answered;
+                if ((round + t) % 2) main.Close();  // the session ends first, the sub-connection with it
+            }
+        });
+    }
+    const uint16_t devicePort = m_device.Port();
+    for (int flip = 0; flip < 3; ++flip) {
+        EXPECT_TRUE(WaitFor([&] { return answered.load() > flip * 10; }, 20000));
+        m_device.Stop();
+        ASSERT_TRUE(WaitFor([&] { return Status(m_handle).listening == 0; }));
+        ASSERT_TRUE(m_device.Start(devicePort));
+        ASSERT_TRUE(WaitFor([&] { return Status(m_handle).listening == 1; }));
+    }
+    stop = true;
+    for (auto& c : clients) c.join();
+    EXPECT_GT(answered.load(), 0);
+    CSdkTestClient last;
+    ASSERT_NE(0u, LogIn(last));
+    EXPECT_EQ("alive", Ask(last, 1, "alive"));
+    EXPECT_TRUE(WaitFor([&] { return Status(m_handle).clientCount == 1; }));
+    EXPECT_TRUE(PROXY_DeleteDevice(m_handle));
 }
 
 INSTANTIATE_TEST_SUITE_P(QuorlanAndVeddix, PortmoorRelay,
