@@ -11,7 +11,12 @@
 namespace {
 
 CAppConfig* g_appConfig = nullptr;
-CAppConfig::UserDirLookup g_userDirLookup;
+
+// Made on first use: the first GetAppConfig runs during static initialisation.
+CAppConfig::UserDirLookup& UserDirLookupSlot() {
+    static CAppConfig::UserDirLookup lookup;
+    return lookup;
+}
 
 const wchar_t kVersionInfo[] = L"Version_Info";
 const wchar_t kLoginInfo[] = L"Login_Info";
@@ -52,7 +57,7 @@ int SPECIAL_DEVTYPE_LISTS::IsDonotRealMonitorDevType(const CString& type) const 
 }
 
 void CAppConfig::SetUserDirLookup(const UserDirLookup& lookup) {
-    g_userDirLookup = lookup;
+    UserDirLookupSlot() = lookup;
 }
 
 CAppConfig::CAppConfig(const CString& programDir) {
@@ -87,8 +92,8 @@ void CAppConfig::SetCurrentUser(const CString& user) {
     CString dir;
     if (id == m_strSuperUserID)
         dir = L".\\";
-    else if (g_userDirLookup)
-        dir = g_userDirLookup(id);
+    else if (UserDirLookupSlot())
+        dir = UserDirLookupSlot()(id);
     {
         CAutoLock guard(&m_textLock);
         if (!dir.IsEmpty()) m_strUserDir = WithTrailingBackslash(ProgramDirFor(dir));

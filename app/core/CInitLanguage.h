@@ -3,11 +3,28 @@
 // file and gives the key back when there is no translation.
 #pragma once
 
-#include <afx.h>
+#include <afxwin.h>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "CLock.h"
+
+// One language file found under <base>\Language (texts cut to 63 characters).
+struct LANGUAGE_ENTRY {
+    wchar_t file[64];  // "Language\" + file name
+    wchar_t name[64];  // [Info] Language
+    wchar_t author[64];  // [Info] Author
+};
+
+// One interface solution: <section>\<language name>\<folder> holding a Login_Config.ini.
+struct SOLUTION_ENTRY {
+    wchar_t folder[128];
+    wchar_t name[64];
+    wchar_t path[128];
+    const LANGUAGE_ENTRY* language;
+};
 
 class CInitLanguage {
 public:
@@ -31,12 +48,46 @@ public:
     // or "CRerezedctrl1" (their text is data, not a label). Without a class
     // resolver every child counts as a plain "CWnd" and is translated.
     void TranslateDialog(HWND dialog, const ClassNameOf& classNameOf = ClassNameOf()) const;
+    // The same for a framework dialog: a child's class is the run-time class
+    // of its permanent framework object, "CWnd" when it has none.
+    void TranslateDialog(CWnd* dialog) const;
 
     const CString& GetSection() const { return m_strSection; }
     void SetSection(const CString& section) { m_strSection = section; }
 
+    // Scans <baseDir>Language\*.ini and the solution folders. Returns 1.
+    int Init(const CString& baseDir);
+    void ScanLanguageFiles();
+    // Adds the file when its [Info] Language is not empty.
+    void AddLanguageFile(const CString& fileName);
+    void ScanSolutions();
+    // Adds <section>\<language>\<folder> when it holds a Login_Config.ini.
+    void AddSolution(const CString& folderName, const LANGUAGE_ENTRY* language);
+    // Reads [<section>] Solution from the language file (or SystemConfig.ini
+    // when none is set), sets the language name from it ("English" when
+    // empty) and selects the solution of that folder. Returns TRUE when one
+    // was found.
+    BOOL SelectSolution();
+    // "Chinese" 0, "English" 1, "Spanish" 2, "U .S .A" 3, anything else 0.
+    int GetLanguageIndex() const;
+    // The name of the entry, "" past the end.
+    CString GetLanguageName(int index) const;
+    int GetLanguageCount() const { return static_cast<int>(m_aLanguages.size()); }
+    int GetSolutionCount() const { return static_cast<int>(m_aSolutions.size()); }
+    const CString& GetBaseDir() const { return m_strBaseDir; }
+    const CString& GetSelectedLanguageName() const { return m_strLanguageName; }
+    // Of the selected solution; "" when none is selected.
+    CString GetSolutionName() const;
+    CString GetSolutionFolder() const;
+    CString GetSolutionPath() const;
+
 private:
+    CString m_strBaseDir;
+    CString m_strLanguageName;
     CString m_strSection;
+    std::vector<std::unique_ptr<LANGUAGE_ENTRY>> m_aLanguages;
+    std::vector<std::unique_ptr<SOLUTION_ENTRY>> m_aSolutions;
+    const SOLUTION_ENTRY* m_pCurSolution = nullptr;
     mutable CLock m_fileLock;  // the UI thread replaces the path while workers translate
     CString m_strLanguageFile;
 };

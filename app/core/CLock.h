@@ -10,7 +10,8 @@ public:
     CLock(const CLock&) = delete;
     CLock& operator=(const CLock&) = delete;
 
-    // Clears the deleted flag and initialises the section; owners call it once.
+    // Clears the deleted flag and initialises the section; does nothing while
+    // the section is live (the constructor already called it). Returns *this.
     CLock& Init();
     // Deletes the section the first time; later calls do nothing, so a
     // constructor's clean-up path and the destructor may both call it.

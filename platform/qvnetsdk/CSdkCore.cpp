@@ -22,6 +22,7 @@ QVNET_NET_PARAMS DefaultParams() {
     p.retryPauseMs = 100;
     p.loginWaitMs = 5000;
     p.transferWaitMs = 10000;
+    p.keepAliveMs = 10000;
     return p;
 }
 
@@ -114,6 +115,7 @@ void CSdkCore::SetParams(const QVNET_NET_PARAMS& params) {
     m_params.retryPauseMs = pick(params.retryPauseMs, defaults.retryPauseMs);
     m_params.loginWaitMs = pick(params.loginWaitMs, defaults.loginWaitMs);
     m_params.transferWaitMs = pick(params.transferWaitMs, defaults.transferWaitMs);
+    m_params.keepAliveMs = pick(params.keepAliveMs, defaults.keepAliveMs);
 }
 
 QVNET_NET_PARAMS CSdkCore::Params() const {
@@ -205,10 +207,10 @@ void CSdkCore::TimerLoop() {
                 if (auto session = std::dynamic_pointer_cast<CSdkSession>(object.second)) sessions.push_back(session);
             }
         }
-        const auto now = std::chrono::steady_clock::now();
-        for (auto& session : sessions) session->Tick(now);
+        const int32_t keepAliveMs = Params().keepAliveMs;
+        for (auto& session : sessions) session->Tick(keepAliveMs);
         std::unique_lock<std::mutex> lock(m_timerMutex);
-        m_timerWake.wait_for(lock, std::chrono::milliseconds(200), [this] { return m_timerStop.load(); });
+        m_timerWake.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_timerStop.load(); });
     }
 }
 

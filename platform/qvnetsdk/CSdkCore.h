@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/qvnetsdk/CSdkObject.h"
+#include "platform/qvnetsdk/SdkWire.h"
 #include "platform/qvnetsdk/qvnetsdk.h"
 
 class CSdkCore {
@@ -93,7 +94,7 @@ private:
     QVNET_USER m_messageUser = 0;
     QVNET_NET_PARAMS m_params = {};
     std::string m_searchIp = "255.255.255.255";
-    int32_t m_searchPort = 37810;
+    int32_t m_searchPort = qvwire::kSearchPort;
     std::map<int32_t, std::shared_ptr<CSdkObject>> m_objects;
     int32_t m_nextHandle = 0;
     std::atomic<int> m_threads{0};

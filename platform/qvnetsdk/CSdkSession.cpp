@@ -9,9 +9,6 @@ using namespace qvwire;
 
 namespace {
 
-const int64_t kKeepAliveMs = 10000;
-const int64_t kSilenceLimitMs = 45000;
-
 int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
@@ -166,14 +163,14 @@ void CSdkSession::Close(bool intended) {
     if (m_socket != INVALID_SOCKET) shutdown(m_socket, SD_BOTH);
 }
 
-void CSdkSession::Tick(std::chrono::steady_clock::time_point) {
+void CSdkSession::Tick(int32_t keepAliveMs) {
     if (m_lost || m_stop) return;
     const int64_t now = NowMs();
-    if (now - m_lastReceiveMs > kSilenceLimitMs) {
+    if (now - m_lastReceiveMs > keepAliveMs * 9LL / 2) {
         Close(false);
         return;
     }
-    if (now - m_lastKeepAliveMs >= kKeepAliveMs) {
+    if (now - m_lastKeepAliveMs >= keepAliveMs) {
         m_lastKeepAliveMs = now;
         if (!SendPacket(BuildKeepAlive(kCmdKeepAlive))) Close(false);
     }

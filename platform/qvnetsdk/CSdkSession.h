@@ -47,8 +47,9 @@ public:
     void Close(bool intended);
     void Shutdown() override { Close(true); }
     bool IsAlive() const { return !m_lost; }
-    // Keep-alive every 10 s; a peer silent for 45 s counts as lost.
-    void Tick(std::chrono::steady_clock::time_point now);
+    // Sends a keep-alive once a period has passed since the last one; a
+    // peer silent for 4.5 periods counts as lost (an unintended loss).
+    void Tick(int32_t keepAliveMs);
 
     const QVNET_DEVICE_INFO& Info() const { return m_info; }
     const std::string& Ip() const { return m_ip; }

@@ -147,11 +147,4 @@ bool ReceiveCommand(SOCKET s, uint8_t command, uint32_t waitMs, std::vector<uint
     }
 }
 
-std::vector<char> AddressText(uint32_t networkOrderAddress) {
-    const uint8_t* b = reinterpret_cast<const uint8_t*>(&networkOrderAddress);
-    std::vector<char> text(16, 0);
-    std::snprintf(text.data(), text.size(), "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
-    return text;
-}
-
 }  // namespace qvsock

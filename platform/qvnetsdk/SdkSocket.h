@@ -40,7 +40,4 @@ bool ReceivePacket(SOCKET s, CPacketFramer& framer, std::vector<uint8_t>& packet
 // others. False on time-out, a broken connection or an oversized packet.
 bool ReceiveCommand(SOCKET s, uint8_t command, uint32_t waitMs, std::vector<uint8_t>& packet);
 
-// Dotted text of an IPv4 address in network order.
-std::vector<char> AddressText(uint32_t networkOrderAddress);
-
 }  // namespace qvsock

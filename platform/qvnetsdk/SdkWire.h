@@ -148,6 +148,7 @@ bool DecodeOpenRequest(const uint8_t* data, size_t length, OpenRequest& request)
 
 // LAN search datagrams: a probe of 8 bytes ("QVSP" + nonce) and an answer of
 // "QVSA" + nonce + one DEVICE_SEARCH_RESULT.
+const uint16_t kSearchPort = 37810;  // where devices listen for probes
 const size_t kSearchProbeSize = 8;
 const size_t kSearchAnswerSize = 8 + sizeof(DEVICE_SEARCH_RESULT);
 std::vector<uint8_t> BuildSearchProbe(uint32_t nonce);

@@ -12,6 +12,10 @@
 // hold its own locks across SDK calls that its callbacks also take. After a
 // stop call returns, no new callback for that handle begins; one that was
 // already being delivered may still be finishing.
+//
+// The LAN search probes UDP port 37810 of 255.255.255.255, unless the
+// environment names another target as QVNET_SEARCH_TARGET="ip:port" when
+// QVNET_Init runs (test runs set it to the loopback address).
 #pragma once
 
 #include <stddef.h>
@@ -113,7 +117,7 @@ typedef struct QVNET_NET_PARAMS {
     int32_t connectTries;    // connect attempts of a login (default 1)
     int32_t retryPauseMs;    // pause between connect attempts (default 100)
     int32_t loginWaitMs;     // answer to a login (default 5000)
-    int32_t reserved5;
+    int32_t keepAliveMs;     // keep-alive period (default 10000); a peer silent for 4.5 periods is lost
     int32_t transferWaitMs;  // answer to one block of a download or playback (default 10000)
     int32_t reserved[5];
 } QVNET_NET_PARAMS;

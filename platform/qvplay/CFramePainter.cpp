@@ -81,13 +81,24 @@ void DrawView(HWND window, const ViewRegion& region, bool useRegionSource, int s
 }  // namespace
 
 void CFramePainter::Paint(const DisplaySettings& settings, const DecodedPicture* picture, bool clear) {
-    std::vector<uint8_t> rows;
-    if (picture) rows = BottomUpRows(*picture);
+    HWND windows[QVPLAY_MAX_REGIONS] = {};
+    bool any = false;
     for (int i = 0; i < QVPLAY_MAX_REGIONS; ++i) {
         const ViewRegion& region = settings.regions[i];
         if (i > 0 && !region.enabled) continue;
-        HWND window = region.window ? region.window : settings.playWindow;
-        DrawView(window, region, region.enabled, settings.scaleMode, picture, rows, clear);
+        windows[i] = region.window ? region.window : settings.playWindow;
+        any = any || windows[i];
+    }
+    if (!any) return;  // a conversion port shows nothing
+    std::vector<uint8_t> rows;
+    try {
+        if (picture) rows = BottomUpRows(*picture);
+    } catch (...) {
+        return;  // out of memory: this picture is not drawn
+    }
+    for (int i = 0; i < QVPLAY_MAX_REGIONS; ++i) {
+        const ViewRegion& region = settings.regions[i];
+        DrawView(windows[i], region, region.enabled, settings.scaleMode, picture, rows, clear);
     }
 }
 

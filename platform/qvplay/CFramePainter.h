@@ -40,7 +40,7 @@ class CFramePainter {
 public:
     // Draws the picture into every view; parts of a view the picture does
     // not cover are painted black. With no picture, `clear` paints the views
-    // black and otherwise nothing is drawn. Dead windows are skipped.
+    // black and otherwise nothing is drawn. Dead windows are skipped. Never throws.
     static void Paint(const DisplaySettings& settings, const DecodedPicture* picture, bool clear);
     // The stream palette through brightness, contrast, saturation and hue
     // (each 0..QVPLAY_ADJUST_MAX, QVPLAY_ADJUST_NEUTRAL = unchanged).

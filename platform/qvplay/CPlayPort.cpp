@@ -168,12 +168,7 @@ bool CPlayPort::StopPlay() {
 DWORD WINAPI CPlayPort::ThreadMain(void* param) {
     ThreadStart start = *static_cast<ThreadStart*>(param);
     delete static_cast<ThreadStart*>(param);
-    try {
-        start.port->Run(start.generation);
-    } catch (...) {
-        // Out of memory while decoding: the port stops showing; callers
-        // still get well-defined results from every operation.
-    }
+    start.port->Run(start.generation);
     if (start.module) FreeLibraryAndExitThread(start.module, 0);
     return 0;
 }
@@ -208,25 +203,32 @@ void CPlayPort::Run(uint32_t generation) {
     LeaveCriticalSection(&m_lock);
 }
 
+// Returns false when nothing more can be decoded now. Runs under the lock and
+// never throws, so the lock is always released: out of memory ends this
+// round of decoding and the next feed tries again.
 bool CPlayPort::DecodeOne() {
-    CFrameAssembler::Event event = m_assembler.Next(m_input);
-    if (event == CFrameAssembler::NeedMore) return false;
-    if (event == CFrameAssembler::NewHeader) {
-        const streamfmt::StreamSpec& spec = m_assembler.Spec();
-        if (m_writing) m_writer.SetFormat(spec.width, spec.height, spec.fps);
-        m_paceSet = false;  // a new recording: its first picture is shown at once
+    try {
+        CFrameAssembler::Event event = m_assembler.Next(m_input);
+        if (event == CFrameAssembler::NeedMore) return false;
+        if (event == CFrameAssembler::NewHeader) {
+            const streamfmt::StreamSpec& spec = m_assembler.Spec();
+            if (m_writing) m_writer.SetFormat(spec.width, spec.height, spec.fps);
+            m_paceSet = false;  // a new recording: its first picture is shown at once
+            return true;
+        }
+        const streamfmt::FrameInfo& frame = m_assembler.Frame();
+        if (m_writing) m_writer.AddFrame(frame);
+        std::shared_ptr<DecodedPicture> picture = std::make_shared<DecodedPicture>();
+        picture->pixels.assign(frame.pixels, frame.pixels + static_cast<size_t>(frame.width) * frame.height);
+        picture->width = frame.width;
+        picture->height = frame.height;
+        picture->index = frame.index;
+        picture->timestampMs = frame.timestampMs;
+        m_queue.push_back(picture);
         return true;
+    } catch (...) {
+        return false;
     }
-    const streamfmt::FrameInfo& frame = m_assembler.Frame();
-    std::shared_ptr<DecodedPicture> picture = std::make_shared<DecodedPicture>();
-    picture->pixels.assign(frame.pixels, frame.pixels + static_cast<size_t>(frame.width) * frame.height);
-    picture->width = frame.width;
-    picture->height = frame.height;
-    picture->index = frame.index;
-    picture->timestampMs = frame.timestampMs;
-    if (m_writing) m_writer.AddFrame(frame);
-    m_queue.push_back(picture);
-    return true;
 }
 
 double CPlayPort::MsUntilDue(const DecodedPicture& next, double now) const {
@@ -255,11 +257,18 @@ void CPlayPort::Rebase(double wallMs) {
     m_baseWallMs = wallMs;
 }
 
+// Runs on the port's thread without the lock; never throws (out of memory
+// only skips this picture's callback).
 void CPlayPort::Present(const PicturePtr& picture, const DisplaySettings& settings,
                         QVPLAY_DisplayCallback callback, LONG user) {
     CFramePainter::Paint(settings, picture.get(), false);
     if (!callback) return;
-    std::vector<uint32_t> bgrx(static_cast<size_t>(picture->width) * picture->height);
+    std::vector<uint32_t> bgrx;
+    try {
+        bgrx.resize(static_cast<size_t>(picture->width) * picture->height);
+    } catch (...) {
+        return;
+    }
     for (size_t i = 0; i < bgrx.size(); ++i) bgrx[i] = streamfmt::PaletteColor(picture->pixels[i]);
     QVPLAY_FRAME frame = {};
     frame.width = picture->width;

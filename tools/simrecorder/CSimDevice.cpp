@@ -163,11 +163,13 @@ CSimDevice::Action CSimDevice::Handle(SimConnectionState& state, const uint8_t* 
                                       std::vector<uint8_t>& reply) {
     PacketHeader request;
     if (!DecodeHeader(packet, length, request) || length != kHeaderSize + request.bodyLength) return kNoReply;
+    if (m_faults.mute) return kNoReply;
     if (request.command == kCmdLogin) {
         reply = Login(state, packet, length);
         return kReply;
     }
     if (request.command == kCmdKeepAlive) {
+        ++m_keepAlives;
         reply = BuildKeepAlive(kCmdKeepAliveReply);
         return kReply;
     }

@@ -20,6 +20,7 @@ struct SimFaults {
     std::atomic<bool> busy{false};           // searches and transfer starts answer "busy"
     std::atomic<bool> unknownFiles{false};   // every transfer start answers "no such file"
     std::atomic<int> slowMsPerBlock{0};      // pause before each stream block
+    std::atomic<bool> mute{false};           // answer nothing at all (a hung device)
     std::atomic<int64_t> dropAfterBytes{0};  // close a connection once it has streamed this much (fires once)
 };
 
@@ -57,6 +58,7 @@ public:
     std::string ChannelName(uint32_t channel) const;
     int64_t ClockOffset() const;
     int LoginCount() const { return m_logins; }
+    int KeepAliveCount() const { return m_keepAlives; }
     int OpenTransfers() const { return m_openTransfers; }
     bool JobRunning(uint32_t jobId) const;
 
@@ -86,6 +88,7 @@ private:
     std::map<uint32_t, uint32_t> m_talks;  // talk id -> uplink bytes received
     uint32_t m_nextId = 1;
     std::atomic<int> m_logins{0};
+    std::atomic<int> m_keepAlives{0};
     std::atomic<int> m_openTransfers{0};
     std::atomic<uint32_t> m_nextLoginId{0x100};
 };

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <sstream>
+
 #include "platform/qvnetsdk/SdkSocket.h"
 
 CSimRecorder::CSimRecorder(const SimRecorderConfig& config)
@@ -56,4 +59,35 @@ void CSimRecorder::RunControl(CSimDevice::Action action) {
             GoOnline();
         }
     });
+}
+
+bool CSimRecorder::RunCommand(const std::string& line) {
+    std::istringstream words(line);
+    std::string verb, value;
+    words >> verb >> value;
+    const bool on = value == "on";
+    const bool onOff = value == "on" || value == "off";
+    const bool number = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+    const long long n = number ? std::atoll(value.c_str()) : 0;
+    SimFaults& faults = m_device.Faults();
+    if (verb == "offline" && value.empty()) {
+        GoOffline();
+    } else if (verb == "online" && value.empty()) {
+        return GoOnline();
+    } else if (verb == "busy" && onOff) {
+        faults.busy = on;
+    } else if (verb == "unknown" && onOff) {
+        faults.unknownFiles = on;
+    } else if (verb == "mute" && onOff) {
+        faults.mute = on;
+    } else if (verb == "refuse" && number && n <= 7) {
+        faults.loginRefusal = static_cast<int>(n);
+    } else if (verb == "slow" && number && n <= 60000) {
+        faults.slowMsPerBlock = static_cast<int>(n);
+    } else if (verb == "drop" && number) {
+        faults.dropAfterBytes = n;
+    } else {
+        return false;
+    }
+    return true;
 }

@@ -32,6 +32,11 @@ public:
     int ConnectionCount() const { return m_server.ConnectionCount(); }
     int AcceptedCount() const { return m_server.AcceptedCount(); }
 
+    // A control line of the recorder program: "offline", "online",
+    // "busy on|off", "unknown on|off", "mute on|off", "refuse N" (0..7),
+    // "slow MS", "drop BYTES". False for a line it does not know.
+    bool RunCommand(const std::string& line);
+
     CSimDevice& Device() { return m_device; }
     SimFaults& Faults() { return m_device.Faults(); }
 

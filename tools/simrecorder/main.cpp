@@ -1,6 +1,7 @@
 // The simulated recorder as a console program: serves until its standard
-// input closes or reads "quit". Prints the ports it listens on, one
-// "name=port" line each, so a test harness can read them.
+// input closes or reads "quit"; other input lines are fault controls
+// (CSimRecorder::RunCommand), each answered "ok" or "?". Prints the ports it
+// listens on, one "name=port" line each, so a test harness can read them.
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -40,8 +41,9 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     std::string line;
     while (std::getline(std::cin, line) && line != "quit") {
-        if (line == "offline") recorder.GoOffline();
-        else if (line == "online") recorder.GoOnline();
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::printf("%s\n", recorder.RunCommand(line) ? "ok" : "?");
+        std::fflush(stdout);
     }
     return 0;
 }

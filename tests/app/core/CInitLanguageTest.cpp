@@ -133,6 +133,19 @@ TEST_F(CInitLanguageTest, TranslateDialogLabelsButNotEditData) {
     language.TranslateDialog(plain.hwnd());
     EXPECT_STREQ(L"", TextOf(plain.hwnd()));
     EXPECT_STREQ(L"D'accord", TextOf(plain.item(101)));
+
+    // A framework dialog: the edit's framework object marks it as data.
+    TemplateDialog framed(L"Device");
+    CWnd dialogObject;
+    CEdit editObject;
+    ASSERT_TRUE(dialogObject.Attach(framed.hwnd()));
+    ASSERT_TRUE(editObject.SubclassWindow(framed.item(101)));
+    language.TranslateDialog(&dialogObject);
+    EXPECT_STREQ(L"Appareil", TextOf(framed.hwnd()));
+    EXPECT_STREQ(L"Nom", TextOf(framed.item(100)));
+    EXPECT_STREQ(L"OK", TextOf(framed.item(101)));
+    editObject.UnsubclassWindow();
+    dialogObject.Detach();
 }
 
 TEST(InitLanguageSingletonTest, CreatedOnFirstUseAndDeletedOnce) {
@@ -146,4 +159,36 @@ TEST(InitLanguageSingletonTest, CreatedOnFirstUseAndDeletedOnce) {
     ASSERT_NE(nullptr, fresh);
     EXPECT_STREQ(L"", fresh->GetLanguageFile());
     DeleteInitLanguage();
+}
+
+TEST(InitLanguageSolutionsTest, ScansLanguagesAndSelectsASolution) {
+    TempDir dir;
+    const CString base = (dir.Path() + L"\\").c_str();
+    CreateDirectoryW(base + L"Language", nullptr);
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Info", L"Language", L"English", base + L"Language\\en.ini"));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Info", L"Author", L"Ann", base + L"Language\\en.ini"));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Info", L"Author", L"Nobody", base + L"Language\\nameless.ini"));
+    for (const wchar_t* folder : {L"Interface", L"Interface\\English", L"Interface\\English\\Blue",
+                                  L"Interface\\English\\Red"})
+        CreateDirectoryW(base + folder, nullptr);
+    ASSERT_TRUE(WriteWholeFile(dir.File(L"Interface\\English\\Blue\\Login_Config.ini"), "[x]\r\n"));
+
+    CInitLanguage language;
+    EXPECT_EQ(1, language.Init(base));
+    ASSERT_EQ(1, language.GetLanguageCount());  // a file without a language name is left out
+    EXPECT_STREQ(L"English", language.GetLanguageName(0));
+    EXPECT_STREQ(L"", language.GetLanguageName(1));
+    ASSERT_EQ(1, language.GetSolutionCount());  // Red has no Login_Config.ini
+
+    EXPECT_FALSE(language.SelectSolution());  // SystemConfig.ini names none
+    EXPECT_STREQ(L"English", language.GetSelectedLanguageName());
+    EXPECT_STREQ(L"", language.GetSolutionName());
+
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Interface", L"Solution", L"interface\\English\\BLUE",
+                                           base + L"SystemConfig.ini"));
+    EXPECT_TRUE(language.SelectSolution());
+    EXPECT_EQ(1, language.GetLanguageIndex());
+    EXPECT_STREQ(L"Blue", language.GetSolutionName());
+    EXPECT_STREQ(L"Interface\\English\\Blue", language.GetSolutionFolder());
+    EXPECT_STREQ(base + L"Language\\en.ini", language.GetSolutionPath());
 }

@@ -6,6 +6,19 @@
 
 TEST(CLockTest, DestroyTwiceIsQuiet) {
     CLock lock;
+    {
+        CAutoLock held(&lock);
+        lock.Init();  // an owner's own Init must not reset a held section
+        bool enteredElsewhere = true;
+        std::thread other([&] {
+            auto* section = reinterpret_cast<CRITICAL_SECTION*>(&lock);
+            enteredElsewhere = TryEnterCriticalSection(section) != 0;
+            if (enteredElsewhere) LeaveCriticalSection(section);
+        });
+        other.join();
+        EXPECT_FALSE(enteredElsewhere);
+        EXPECT_EQ(0, held.Unlock());
+    }
     lock.Destroy();
     lock.Destroy();
     EXPECT_EQ(0, lock.Release());

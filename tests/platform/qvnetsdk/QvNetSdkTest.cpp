@@ -13,6 +13,7 @@
 #include "SdkApi.h"
 #include "TempDir.h"
 #include "WaitFor.h"
+#include "platform/qvnetsdk/SdkSocket.h"
 #include "platform/qvnetsdk/SdkWire.h"
 #include "platform/streamfmt/StreamFormat.h"
 #include "tools/simrecorder/CSimDdnsResponder.h"
@@ -25,8 +26,14 @@ const QVNET_TIME kDay = {2026, 3, 2, 0, 0, 0};
 
 std::mutex g_mutex;
 std::vector<int32_t> g_disconnects;
+// The program looks its device up under its own lock in this callback.
+std::mutex g_programLock;
+std::atomic<int> g_inDisconnect{0};
 
 void QVNET_CALL OnDisconnect(int32_t loginHandle, const char*, int32_t, QVNET_USER) {
+    ++g_inDisconnect;
+    std::lock_guard<std::mutex> program(g_programLock);
+    --g_inDisconnect;
     std::lock_guard<std::mutex> lock(g_mutex);
     g_disconnects.push_back(loginHandle);
 }
@@ -97,6 +104,12 @@ int32_t QVNET_CALL OnData(int32_t, uint32_t, const uint8_t* data, uint32_t lengt
     }
     sink->bytes.insert(sink->bytes.end(), data, data + length);
     return 1;
+}
+
+int32_t Threads() {
+    QVNET_TEST_COUNTERS counters = {};
+    Sdk().TestGetCounters(&counters);
+    return counters.threads;
 }
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
@@ -184,6 +197,18 @@ protected:
         if (result) *result = ok;
         files.resize(ok ? static_cast<size_t>(count) : 0);
         return files;
+    }
+
+    // Starts a download by file into a file of the temporary folder that
+    // `progress` follows; the download handle, or 0.
+    int32_t FetchInto(int32_t login, const RECORD_FILE_DESC& file, const wchar_t* name, Progress& progress) {
+        progress.path = Narrow(m_temp.File(name));
+        return Sdk().FetchRecordFile(login, &file, progress.path.c_str(), OnFilePos,
+                                     reinterpret_cast<QVNET_USER>(&progress));
+    }
+
+    static bool Completed(Progress& progress, const RECORD_FILE_DESC& file) {
+        return WaitFor([&] { return progress.Last().first > 0 && progress.Last().second >= file.sizeKB; });
     }
 
     TempDir m_temp;
@@ -364,11 +389,9 @@ TEST_F(QvNetSdkTest, DownloadByFileWritesTheExactBytesAndClosesBeforeTheLastRepo
     std::vector<RECORD_FILE_DESC> files = Find(login, 1, At(10, 0), At(10, 10), 100);
     ASSERT_EQ(files.size(), 2u);
     Progress progress;
-    progress.path = Narrow(m_temp.File(L"a.duz"));
-    const int32_t handle = Sdk().FetchRecordFile(login, &files[0], progress.path.c_str(), OnFilePos,
-                                                 reinterpret_cast<QVNET_USER>(&progress));
+    const int32_t handle = FetchInto(login, files[0], L"a.duz", progress);
     ASSERT_GT(handle, 0);
-    ASSERT_TRUE(WaitFor([&] { return progress.Last().second >= files[0].sizeKB && progress.Last().first > 0; }));
+    ASSERT_TRUE(Completed(progress, files[0]));
     EXPECT_EQ(progress.Last().first, files[0].sizeKB);
     EXPECT_EQ(progress.Last().second, files[0].sizeKB);
     EXPECT_TRUE(progress.fileClosedAtEnd);
@@ -445,9 +468,7 @@ TEST_F(QvNetSdkTest, DropMidDownloadIsReportedOnceThroughTheDisconnectCallback) 
     ASSERT_EQ(files.size(), 1u);
     recorder->Faults().dropAfterBytes = 100000;
     Progress progress;
-    const std::string path = Narrow(m_temp.File(L"drop.duz"));
-    const int32_t handle =
-        Sdk().FetchRecordFile(login, &files[0], path.c_str(), OnFilePos, reinterpret_cast<QVNET_USER>(&progress));
+    const int32_t handle = FetchInto(login, files[0], L"drop.duz", progress);
     ASSERT_GT(handle, 0);
     ASSERT_TRUE(WaitFor([] { return !Disconnects().empty(); }));
     EXPECT_EQ(Disconnects(), std::vector<int32_t>{login});
@@ -458,7 +479,7 @@ TEST_F(QvNetSdkTest, DropMidDownloadIsReportedOnceThroughTheDisconnectCallback) 
     EXPECT_EQ(Sdk().LastErrorCode(), QVNET_ERR_NETWORK);
     EXPECT_EQ(Sdk().StopFetch(handle), 1);
     EXPECT_EQ(Sdk().LogoutDevice(login), 1);
-    EXPECT_TRUE(DeleteFileA(path.c_str())) << "the partial file is closed";
+    EXPECT_TRUE(DeleteFileA(progress.path.c_str())) << "the partial file is closed";
     EXPECT_EQ(Disconnects().size(), 1u);
 }
 
@@ -475,6 +496,40 @@ TEST_F(QvNetSdkTest, RecorderGoingOfflineIsOneDisconnection) {
     const int32_t again = Login(*recorder);
     EXPECT_GT(again, first);
     EXPECT_EQ(Disconnects(), std::vector<int32_t>{first});
+}
+
+TEST_F(QvNetSdkTest, KeepAliveHoldsQuietSessionsAndAHungDeviceIsDropped) {
+    QVNET_NET_PARAMS params = {};
+    params.keepAliveMs = 100;
+    params.loginWaitMs = 300;
+    Sdk().SetNetworkParams(&params);
+    auto recorder = Recorder();
+    const int32_t login = Login(*recorder);
+    ASSERT_GT(login, 0);
+    ASSERT_TRUE(WaitFor([&] { return recorder->Device().KeepAliveCount() >= 5; }));
+    EXPECT_TRUE(Disconnects().empty()) << "answered keep-alives keep the session";
+
+    recorder->Faults().mute = true;
+    ASSERT_TRUE(WaitFor([] { return !Disconnects().empty(); }));
+    EXPECT_EQ(Disconnects(), std::vector<int32_t>{login});
+    int32_t error = -1;
+    EXPECT_EQ(Login(*recorder, "admin", "admin", &error), 0);
+    EXPECT_EQ(error, QVNET_LOGIN_TIMEOUT) << "a login nobody answers";
+    EXPECT_EQ(Sdk().LastErrorCode(), QVNET_ERR_TIMEOUT);
+}
+
+TEST_F(QvNetSdkTest, LogoutUnderTheProgramsLockWhileItsDisconnectCallbackWaitsForIt) {
+    auto recorder = Recorder();
+    const int32_t login = Login(*recorder);
+    {
+        std::lock_guard<std::mutex> hold(g_programLock);
+        recorder->GoOffline();
+        ASSERT_TRUE(WaitFor([] { return g_inDisconnect > 0; }));
+        EXPECT_EQ(Sdk().LogoutDevice(login), 1);
+        EXPECT_EQ(Sdk().Cleanup(), 1) << "clean-up does not wait for a thread inside a callback";
+    }
+    ASSERT_TRUE(WaitFor([] { return Threads() == 0; }));
+    EXPECT_EQ(Disconnects(), std::vector<int32_t>{login});
 }
 
 TEST_F(QvNetSdkTest, RestartCommandEndsTheSessionWithoutADisconnectReport) {
@@ -565,9 +620,10 @@ TEST_F(QvNetSdkTest, StopUnderTheCallersLockNeitherDeadlocksNorCallsBackLater) {
         EXPECT_TRUE(DeleteFileA(path.c_str())) << "the file is closed when the stop returns";
         caller.progress.stopped = true;
     }
-    const size_t seen = caller.progress.Count();
-    Sleep(300);  // give a wrongly continuing transfer time to call again
-    EXPECT_LE(caller.progress.Count(), seen + 1) << "only the callback already under way may finish";
+    // Once the transfer's thread has ended, only the timer and the session's
+    // reader remain; the callback that was already under way was the last.
+    EXPECT_TRUE(WaitFor([] { return Threads() == 2; }));
+    EXPECT_EQ(caller.progress.afterStop, 1) << "only the callback already under way finished";
 }
 
 TEST_F(QvNetSdkTest, CleanupWithTransfersRunningEndsEverythingAndLaterCallsFail) {
@@ -578,10 +634,7 @@ TEST_F(QvNetSdkTest, CleanupWithTransfersRunningEndsEverythingAndLaterCallsFail)
     ASSERT_EQ(files.size(), 3u);
     Progress progress[3];
     for (int i = 0; i < 3; ++i) {
-        const std::string path = Narrow(m_temp.File(L"c" + std::to_wstring(i) + L".duz"));
-        ASSERT_GT(Sdk().FetchRecordFile(login, &files[i], path.c_str(), OnFilePos,
-                                        reinterpret_cast<QVNET_USER>(&progress[i])),
-                  0);
+        ASSERT_GT(FetchInto(login, files[i], (L"c" + std::to_wstring(i) + L".duz").c_str(), progress[i]), 0);
     }
     ASSERT_TRUE(WaitFor([&] { return progress[2].Count() > 0; }));
     EXPECT_EQ(Sdk().Cleanup(), 1);
@@ -589,6 +642,7 @@ TEST_F(QvNetSdkTest, CleanupWithTransfersRunningEndsEverythingAndLaterCallsFail)
     ASSERT_EQ(Sdk().TestGetCounters(&counters), 1);
     EXPECT_EQ(counters.threads, 0);
     EXPECT_EQ(counters.sessions, 0);
+    EXPECT_EQ(counters.objects, 0);
     EXPECT_EQ(Sdk().Cleanup(), 1) << "a second clean-up is harmless";
     int32_t error = 0;
     QVNET_DEVICE_INFO info;
@@ -646,6 +700,7 @@ TEST_F(QvNetSdkTest, SearchReportsEachAnsweringDeviceOnceAndStops) {
     ASSERT_GT(handle, 0);
     ASSERT_TRUE(WaitFor([&] { return responder.ProbeCount() >= 2; }));
     EXPECT_EQ(Sdk().StopDeviceSearch(handle), 1);
+    EXPECT_TRUE(WaitFor([] { return Threads() == 1; })) << "the search thread ends; only the timer is left";
     std::lock_guard<std::mutex> lock(g_searchMutex);
     ASSERT_EQ(g_found.size(), 1u) << "one report per device and search";
     const uint8_t* raw = reinterpret_cast<const uint8_t*>(&g_found[0]);
@@ -655,6 +710,30 @@ TEST_F(QvNetSdkTest, SearchReportsEachAnsweringDeviceOnceAndStops) {
     EXPECT_STREQ(reinterpret_cast<const char*>(raw + 136), "127.0.0.1");
     EXPECT_STREQ(reinterpret_cast<const char*>(raw + 200), "02:51:56:00:00:01");
     EXPECT_EQ(Sdk().StopDeviceSearch(handle), 0);
+}
+
+TEST_F(QvNetSdkTest, SearchTargetComesFromTheEnvironmentAtInit) {
+    auto recorder = Recorder();
+    CSimSearchResponder responder(recorder->Device().SearchResult("127.0.0.1", recorder->Port()));
+    ASSERT_TRUE(responder.Start("127.0.0.1", 0));
+    char saved[64] = {};
+    GetEnvironmentVariableA("QVNET_SEARCH_TARGET", saved, sizeof(saved));
+    const std::string target = "127.0.0.1:" + std::to_string(responder.Port());
+    SetEnvironmentVariableA("QVNET_SEARCH_TARGET", target.c_str());
+    Sdk().Cleanup();
+    ASSERT_EQ(Sdk().Init(OnDisconnect, 7), 1);
+    SetEnvironmentVariableA("QVNET_SEARCH_TARGET", saved[0] ? saved : nullptr);
+    {
+        std::lock_guard<std::mutex> lock(g_searchMutex);
+        g_found.clear();
+    }
+    const int32_t handle = Sdk().StartDeviceSearch(OnFound, 42, 0);
+    ASSERT_GT(handle, 0);
+    EXPECT_TRUE(WaitFor([&] {
+        std::lock_guard<std::mutex> lock(g_searchMutex);
+        return !g_found.empty();
+    }));
+    EXPECT_EQ(Sdk().StopDeviceSearch(handle), 1);
 }
 
 struct TalkLog {
@@ -702,3 +781,110 @@ TEST_F(QvNetSdkTest, ChannelFileJobRunsUntilStopped) {
 }
 
 }  // namespace
+
+namespace {
+
+// Stands where a registration relay stands: logs in to the device once,
+// answers SDK logins from that stored reply (channel count rewritten at byte
+// 10, the client's id at bytes 16..19), answers keep-alives itself at once,
+// and passes everything else through unchanged in both directions.
+class LoopbackRelay {
+public:
+    explicit LoopbackRelay(uint16_t devicePort) : m_devicePort(devicePort) {}
+    ~LoopbackRelay() {
+        m_stop = true;
+        for (auto& t : m_threads) t.join();
+        if (m_listener != INVALID_SOCKET) closesocket(m_listener);
+        if (m_device != INVALID_SOCKET) closesocket(m_device);
+        qvsock::Cleanup();
+    }
+
+    bool Start(uint8_t reportedChannels) {
+        qvsock::Startup();
+        m_device = qvsock::Connect("127.0.0.1", m_devicePort, 2000);
+        if (m_device == INVALID_SOCKET || !qvsock::SendAll(m_device, qvwire::BuildLoginRequest("admin", "admin")) ||
+            !qvsock::ReceiveCommand(m_device, qvwire::kCmdLoginReply, 2000, m_loginReply)) {
+            return false;
+        }
+        m_loginReply[10] = reportedChannels;
+        m_listener = qvsock::Listen("127.0.0.1", 0, m_port);
+        if (m_listener == INVALID_SOCKET) return false;
+        m_threads.emplace_back([this] { AcceptOne(); });
+        return true;
+    }
+    uint16_t Port() const { return m_port; }
+    int KeepAlivesAnswered() const { return m_keepAlives; }
+
+private:
+    void AcceptOne() {
+        while (!m_stop && !qvsock::WaitReadable(m_listener, 50)) {
+        }
+        if (m_stop) return;
+        SOCKET client = accept(m_listener, nullptr, nullptr);
+        m_threads.emplace_back([this, client] { DeviceToClient(client); });
+        CPacketFramer framer;
+        std::vector<uint8_t> packet;
+        while (qvsock::ReceivePacket(client, framer, packet, m_stop)) {
+            std::lock_guard<std::mutex> lock(m_sendMutex);
+            if (packet[0] == qvwire::kCmdLogin) {
+                std::vector<uint8_t> reply = m_loginReply;
+                qvwire::PutU32(&reply[16], 0x4242);
+                qvsock::SendAll(client, reply);
+            } else if (packet[0] == qvwire::kCmdKeepAlive) {
+                ++m_keepAlives;
+                qvsock::SendAll(client, qvwire::BuildKeepAlive(qvwire::kCmdKeepAliveReply));
+            } else {
+                qvsock::SendAll(m_device, packet);
+            }
+        }
+        shutdown(client, SD_BOTH);
+    }
+    void DeviceToClient(SOCKET client) {
+        CPacketFramer framer;
+        std::vector<uint8_t> packet;
+        while (qvsock::ReceivePacket(m_device, framer, packet, m_stop)) {
+            std::lock_guard<std::mutex> lock(m_sendMutex);
+            if (!qvsock::SendAll(client, packet)) break;
+        }
+        closesocket(client);
+    }
+
+    const uint16_t m_devicePort;
+    SOCKET m_device = INVALID_SOCKET;
+    SOCKET m_listener = INVALID_SOCKET;
+    uint16_t m_port = 0;
+    std::vector<uint8_t> m_loginReply;
+    std::vector<std::thread> m_threads;
+    std::mutex m_sendMutex;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_keepAlives{0};
+};
+
+}  // namespace
+
+TEST_F(QvNetSdkTest, WorksThroughARelayThatAnswersLoginAndKeepAliveItself) {
+    QVNET_NET_PARAMS params = {};
+    params.keepAliveMs = 20;  // keep-alive answers overtake device replies
+    Sdk().SetNetworkParams(&params);
+    auto recorder = Recorder();
+    recorder->Faults().slowMsPerBlock = 60;  // a download long enough for keep-alives
+    LoopbackRelay relay(recorder->Port());
+    ASSERT_TRUE(relay.Start(6));
+    int32_t error = -1;
+    QVNET_DEVICE_INFO info;
+    const int32_t login = Sdk().LoginDevice("127.0.0.1", relay.Port(), "any", "thing", 2, 0, &info, &error);
+    ASSERT_GT(login, 0) << "the relay answers from its stored login";
+    EXPECT_EQ(info.channelCount, 6) << "byte 10 as the relay rewrote it";
+
+    std::vector<RECORD_FILE_DESC> files = Find(login, 1, At(14, 0), At(14, 30), 100);
+    ASSERT_EQ(files.size(), 6u);
+    Progress progress;
+    const int32_t handle = FetchInto(login, files[2], L"relayed.duz", progress);
+    ASSERT_GT(handle, 0);
+    ASSERT_TRUE(Completed(progress, files[2]));
+    EXPECT_EQ(ReadFileBytes(progress.path), Expected(1, At(14, 10), At(14, 15)));
+    EXPECT_GT(relay.KeepAlivesAnswered(), 0);
+    EXPECT_EQ(Sdk().StopFetch(handle), 1);
+    EXPECT_TRUE(Disconnects().empty());
+    EXPECT_EQ(Sdk().LogoutDevice(login), 1);
+}

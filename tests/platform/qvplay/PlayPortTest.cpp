@@ -452,6 +452,25 @@ TEST_F(PlayPortTest, DisplayPaintsTheRecordingsPictureForItsTimeIntoTheWindow) {
     ASSERT_TRUE(q.RepaintPort(port));
     shown = window.Capture(ww, wh);
     EXPECT_EQ(0, Mismatches(shown, ww, expected, RECT{0, 0, 40, 30}, 40, 4, 0, 0));
+
+    // A region in window coordinates (callers set one before scaling it) is
+    // taken and cut to the picture.
+    RECT client = {0, 0, 160, 120};
+    ASSERT_TRUE(q.SetViewRegion(port, 0, &client, window.Handle(), TRUE));
+    ASSERT_TRUE(q.RedrawPort(port));
+    shown = window.Capture(ww, wh);
+    EXPECT_EQ(0, Mismatches(shown, ww, expected, RECT{0, 0, 40, 30}, 40, 4, 0, 0));
+
+    // A further region shows its part in a window of its own.
+    TestWindow second(20, 200, 80, 60);
+    ASSERT_TRUE(second.Handle());
+    RECT topLeft = {0, 0, 20, 15};
+    ASSERT_TRUE(q.SetViewRegion(port, 1, &topLeft, second.Handle(), TRUE));
+    ASSERT_TRUE(q.RedrawPort(port));
+    int sw, sh;
+    std::vector<uint32_t> extra = second.Capture(sw, sh);
+    EXPECT_EQ(0, Mismatches(extra, sw, expected, topLeft, 40, 4, 0, 0));
+    ASSERT_TRUE(q.SetViewRegion(port, 1, nullptr, nullptr, FALSE));
 }
 
 TEST_F(PlayPortTest, DisplayOptionsShapeThePicture) {

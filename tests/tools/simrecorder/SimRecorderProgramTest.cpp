@@ -7,6 +7,7 @@
 
 #include "platform/qvnetsdk/SdkSocket.h"
 #include "platform/qvnetsdk/SdkWire.h"
+#include "tools/simrecorder/CSimRecorder.h"
 #include "tools/simrecorder/SimRecorderOptions.h"
 
 TEST(SimRecorderOptions, ParsesTheCommandLine) {
@@ -34,6 +35,28 @@ TEST(SimRecorderOptions, ParsesTheCommandLine) {
         EXPECT_FALSE(ParseSimRecorderOptions(args, rejected, error)) << args[0];
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(SimRecorderCommands, SwitchFaultsAndRefuseWhatTheyDoNotKnow) {
+    CSimRecorder recorder{SimRecorderConfig()};
+    SimFaults& faults = recorder.Faults();
+    struct Case {
+        const char* line;
+        bool known;
+    } cases[] = {
+        {"busy on", true},   {"unknown on", true}, {"mute on", true},   {"refuse 7", true},  {"slow 250", true},
+        {"drop 4096", true}, {"refuse 8", false},  {"slow -1", false},  {"busy maybe", false}, {"", false},
+        {"offline now", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(recorder.RunCommand(c.line), c.known) << c.line;
+    EXPECT_TRUE(faults.busy);
+    EXPECT_TRUE(faults.unknownFiles);
+    EXPECT_TRUE(faults.mute);
+    EXPECT_EQ(faults.loginRefusal, 7);
+    EXPECT_EQ(faults.slowMsPerBlock, 250);
+    EXPECT_EQ(faults.dropAfterBytes, 4096);
+    EXPECT_TRUE(recorder.RunCommand("busy off"));
+    EXPECT_FALSE(faults.busy);
 }
 
 namespace {
@@ -69,9 +92,12 @@ public:
         }
         return line;
     }
-    bool Quit() {
+    void Write(const std::string& line) {
         DWORD written = 0;
-        WriteFile(m_in, "quit\n", 5, &written, nullptr);
+        WriteFile(m_in, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
+    bool Quit() {
+        Write("quit\n");
         return WaitForSingleObject(m_process.hProcess, 10000) == WAIT_OBJECT_0;
     }
     ~RecorderProcess() {
@@ -107,6 +133,18 @@ TEST(SimRecorderProgram, ServesLoginsOnThePortItPrints) {
     ASSERT_TRUE(qvsock::ReceiveCommand(s, qvwire::kCmdLoginReply, 5000, reply));
     EXPECT_EQ(reply[8], 0) << "logged in";
     EXPECT_EQ(reply[10], 2) << "channel count at byte 10";
+    closesocket(s);
+
+    // Fault controls on standard input: a refused login.
+    program.Write("refuse 5\n");
+    EXPECT_EQ(program.ReadLine(), "ok");
+    program.Write("colour red\n");
+    EXPECT_EQ(program.ReadLine(), "?");
+    s = qvsock::Connect("127.0.0.1", static_cast<uint16_t>(port), 5000);
+    ASSERT_NE(s, INVALID_SOCKET);
+    ASSERT_TRUE(qvsock::SendAll(s, qvwire::BuildLoginRequest("op", "pw")));
+    ASSERT_TRUE(qvsock::ReceiveCommand(s, qvwire::kCmdLoginReply, 5000, reply));
+    EXPECT_EQ(reply[8], 5);
     closesocket(s);
     qvsock::Cleanup();
     EXPECT_TRUE(program.Quit());

@@ -1,0 +1,3 @@
+#include "CHeaderCtrl.h"
+
+IMPLEMENT_DYNAMIC(CHeaderCtrl, CWnd)

@@ -1,0 +1,3 @@
+#include "CProgressCtrl.h"
+
+IMPLEMENT_DYNAMIC(CProgressCtrl, CWnd)
