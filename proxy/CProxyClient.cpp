@@ -74,12 +74,3 @@ int CProxyClient::OnClose(int, SOCKET) {
     m_table->RemoveClient(this);
     return 1;
 }
-
-int CProxyClient::OnSendDone(int, SOCKET, int) { return 1; }
-
-int CProxyClient::OnAccept(int, SOCKET, SOCKET accepted, const char*, int) {
-    closesocket(accepted);
-    return -1;
-}
-
-int CProxyClient::OnConnect(int, SOCKET) { return 1; }

@@ -5,15 +5,15 @@
 
 #include <cstdint>
 
-#include "netlib/CNetEventSink.h"
 #include "netlib/CNetLock.h"
 #include "netlib/CNetTcpConnection.h"
+#include "proxy/CProxyEventSink.h"
 #include "proxy/CSdkPacketBuffer.h"
 #include "proxy/PluginInterface.h"
 
 class CProxySessionTable;
 
-class CProxyClient : private CNetEventSink, public CNetTcpConnection {
+class CProxyClient : private CProxyEventSink, public CNetTcpConnection {
 public:
     enum Kind { kUnregistered = 0, kMain = 1, kSub = 2 };
 
@@ -48,11 +48,8 @@ private:
     explicit CProxyClient(CProxySessionTable* table);
 
     int OnReceive(int userValue, SOCKET socket, const char* data, int length) override;
-    int OnSendDone(int userValue, SOCKET socket, int sendContext) override;
-    int OnAccept(int userValue, SOCKET listenSocket, SOCKET accepted, const char* peerAddress, int peerPort) override;
     int OnPoll(int userValue, SOCKET socket, char* work, int workSize) override;
     int OnClose(int userValue, SOCKET socket) override;
-    int OnConnect(int userValue, SOCKET socket) override;
 
     CProxySessionTable* const m_table;
     CSdkPacketBuffer m_buffer;

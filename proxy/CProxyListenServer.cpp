@@ -27,9 +27,3 @@ int CProxyListenServer::OnAccept(int, SOCKET, SOCKET accepted, const char* peerA
     if (client->AttachSocket(accepted, peerAddress, peerPort) < 0) m_table->RemoveClient(client);
     return 1;
 }
-
-int CProxyListenServer::OnReceive(int, SOCKET, const char*, int) { return 1; }
-int CProxyListenServer::OnSendDone(int, SOCKET, int) { return 1; }
-int CProxyListenServer::OnPoll(int, SOCKET, char*, int) { return 1; }
-int CProxyListenServer::OnClose(int, SOCKET) { return 1; }
-int CProxyListenServer::OnConnect(int, SOCKET) { return 1; }

@@ -2,12 +2,12 @@
 // an unregistered client of the device's session table.
 #pragma once
 
-#include "netlib/CNetEventSink.h"
 #include "netlib/CNetTcpServer.h"
+#include "proxy/CProxyEventSink.h"
 
 class CProxySessionTable;
 
-class CProxyListenServer : private CNetEventSink, public CNetTcpServer {
+class CProxyListenServer : private CProxyEventSink, public CNetTcpServer {
 public:
     CProxyListenServer();
     ~CProxyListenServer() override;
@@ -19,12 +19,7 @@ public:
     int StopListen() override;
 
 private:
-    int OnReceive(int userValue, SOCKET socket, const char* data, int length) override;
-    int OnSendDone(int userValue, SOCKET socket, int sendContext) override;
     int OnAccept(int userValue, SOCKET listenSocket, SOCKET accepted, const char* peerAddress, int peerPort) override;
-    int OnPoll(int userValue, SOCKET socket, char* work, int workSize) override;
-    int OnClose(int userValue, SOCKET socket) override;
-    int OnConnect(int userValue, SOCKET socket) override;
 
     CProxySessionTable* m_table = nullptr;
 };
