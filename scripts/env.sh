@@ -51,6 +51,11 @@ start_wineserver() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   wineserver -p >/dev/null 2>&1 & WINESERVER_STARTED=1
+  # The first Wine process of a server starts its background services, and
+  # they keep that process's output open for the server's lifetime: started
+  # by a test, they would hold ctest's pipe until the run ends. Start them
+  # here with nothing to hold.
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 # Waits for the old server to be gone: a next run must not reach a dying
 # server whose desktop still talks to this run's closed display.
