@@ -6,47 +6,27 @@
 #include "proxy/CProxyDevice.h"
 #include "proxy/PluginLoader.h"
 
-namespace {
-
-// Types 0 and 2: one device from the fields of one record.
-class CSingleRecordPlugin : public CDevicePlugin {
-public:
-    using CDevicePlugin::CDevicePlugin;
-    int Open(PLUGIN_DEVICE_RECORD* record, int regPort, char* userName, char* password,
-             char* registrationId) override {
-        if (!Fn().open || !Fn().setCallBack) return -1;
-        m_handle = Fn().open(record, regPort, userName, password, registrationId);
-        return InstallCallbacks();
-    }
-};
-
-// Type 1: one device from a list of records, one per device connection.
-class CRecordListPlugin : public CDevicePlugin {
-public:
-    using CDevicePlugin::CDevicePlugin;
-    int OpenEx(PLUGIN_DEVICE_RECORD* records, int count) override {
-        if (!Fn().openEx || !Fn().setCallBack) return -1;
-        m_handle = Fn().openEx(records, count);
-        return InstallCallbacks();
-    }
-};
-
-}  // namespace
-
 CDevicePlugin* CreateDevicePlugin(int type, CProxyDevice* owner) {
     const CPluginModule* module = PluginOfType(type);
-    if (!module) return nullptr;
-    if (type == 1) return new (std::nothrow) CRecordListPlugin(owner, *module);
-    return new (std::nothrow) CSingleRecordPlugin(owner, *module);
+    return module ? new (std::nothrow) CDevicePlugin(owner, *module) : nullptr;
 }
 
 CDevicePlugin::CDevicePlugin(CProxyDevice* owner, const CPluginModule& module) : m_owner(owner), m_module(module) {}
 
 CDevicePlugin::~CDevicePlugin() = default;
 
-int CDevicePlugin::Open(PLUGIN_DEVICE_RECORD*, int, char*, char*, char*) { return -1; }
+int CDevicePlugin::Open(PLUGIN_DEVICE_RECORD* record, int regPort, char* userName, char* password,
+                        char* registrationId) {
+    if (!Fn().open || !Fn().setCallBack) return -1;
+    m_handle = Fn().open(record, regPort, userName, password, registrationId);
+    return InstallCallbacks();
+}
 
-int CDevicePlugin::OpenEx(PLUGIN_DEVICE_RECORD*, int) { return -1; }
+int CDevicePlugin::OpenEx(PLUGIN_DEVICE_RECORD* records, int count) {
+    if (!Fn().openEx || !Fn().setCallBack) return -1;
+    m_handle = Fn().openEx(records, count);
+    return InstallCallbacks();
+}
 
 int CDevicePlugin::InstallCallbacks() {
     if (!m_handle) return -1;

@@ -15,12 +15,14 @@ public:
     CDevicePlugin(CProxyDevice* owner, const CPluginModule& module);
     virtual ~CDevicePlugin();
 
-    // Opens one device from the fields of record (plug-ins of types 0, 2)
-    // and installs the callbacks. 0 with a handle, -1 otherwise.
+    // Opens one device from the fields of record and installs the
+    // callbacks. 0 with a handle; -1 otherwise, also for a plug-in that opens
+    // from record lists (type 1).
     virtual int Open(PLUGIN_DEVICE_RECORD* record, int regPort, char* userName, char* password,
                      char* registrationId);
-    // Opens one device from count records (type 1) and installs the
-    // callbacks. 0 with a handle, -1 otherwise.
+    // Opens one device from count records (one per device connection) and
+    // installs the callbacks. 0 with a handle; -1 otherwise, also for a
+    // plug-in that opens from one record's fields (types 0 and 2).
     virtual int OpenEx(PLUGIN_DEVICE_RECORD* records, int count);
     // Closes the plug-in device; the handle is cleared. 0, or -1 when the
     // plug-in has no close function.
@@ -46,7 +48,7 @@ public:
     static int PLUGIN_CALL MessageThunk(int kind, int state, void* user);
     static int PLUGIN_CALL DataThunk(PLUGIN_DATA_TARGET* targets, int count, uint8_t* data, int length, void* user);
 
-protected:
+private:
     int InstallCallbacks();
     const PluginFunctions& Fn() const { return m_module.Functions(); }
 
@@ -54,14 +56,12 @@ protected:
     const CPluginModule& m_module;
     PLUGIN_HANDLE m_handle = nullptr;
 
-private:
     CDevicePlugin(const CDevicePlugin&) = delete;
     CDevicePlugin& operator=(const CDevicePlugin&) = delete;
 
     volatile LONG m_heartbeatBusy = 0;
 };
 
-// Adapter for the device type: 0 and 2 open from one record's fields, 1
-// from a record list. NULL for another type, a plug-in that is not part of
-// the catalogue, or no memory.
+// Adapter for device type 0, 1 or 2 over that type's plug-in; NULL for
+// another type or when memory runs out.
 CDevicePlugin* CreateDevicePlugin(int type, CProxyDevice* owner);
