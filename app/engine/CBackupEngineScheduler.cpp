@@ -146,7 +146,12 @@ int CBackupEngine::StopAutoBackup() {
 }
 
 int CBackupEngine::StopManualDownload() {
-    if (!m_manualOn) return 0;
+    if (!m_manualOn) {
+        // The last manual task may have cleared the flag already; the thread
+        // still must not outlive both modes.
+        if (!m_scheduledOn) StopSchedulerThread();
+        return 0;
+    }
     // The thread ends whenever neither mode stays on, so it never outlives both.
     if (!m_scheduledOn) StopSchedulerThread();
     std::vector<int> toStop;

@@ -12,6 +12,8 @@
 #include "app/core/FileUtil.h"
 #include "app/engine/RecordTime.h"
 
+#include <tlhelp32.h>
+
 namespace {
 
 int Weekday() { return CTime::GetCurrentTime().GetDayOfWeek() - 1; }
@@ -27,6 +29,18 @@ const RECORD_LIST_ROW* RowOf(const RECORD_LIST_ROWS& rows, const RECORD_FILE_DES
 // The copy of the database the native sqlite3 check reads after the run.
 CString ShellCheckCopy() { return JoinPath(GetModuleDir(), L"engine_e2e_RecordList.db"); }
 void KeepDatabaseForShellCheck(const CString& path) { CopyFileW(path, ShellCheckCopy(), FALSE); }
+
+int CountProcessThreads() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
 
 }  // namespace
 
@@ -86,4 +100,137 @@ TEST_F(BackupEndToEnd, ScheduledBackupCopiesEveryFileOnceUnderItsRuleName) {
     EXPECT_EQ(0, engine->StopAutoBackup());
     EXPECT_FALSE(engine->IsSchedulerRunning());
     KeepDatabaseForShellCheck(GetAppConfig()->m_strRecordListFile);
+}
+
+TEST_F(BackupEndToEnd, ManualDownloadOfAPastDayByFileAndByTimeRange) {
+    CSimRecorder& recorder = StartRecorder(RecorderWithFiles(2));
+    AddDevice(1001, recorder);
+    ASSERT_GE(Login(1001), 0);
+    BACKUP_SCHEDULE manual = DaySchedule(1001, 0);
+    CTime yesterday = CTime::GetCurrentTime() - CTimeSpan(1, 0, 0, 0);
+    manual.EndTime.Year = yesterday.GetYear();
+    manual.EndTime.Month = (uint8_t)yesterday.GetMonth();
+    manual.EndTime.Day = (uint8_t)yesterday.GetDay();
+    ASSERT_EQ(0, engine->Schedules().AddManual(manual));
+    const int manualId = engine->Schedules().PeekNextManualId() - 1;
+    ASSERT_GE(manualId, kNoScheduleId);
+
+    // A time range of channel 1 across two files, as the manual dialog asks for it.
+    std::vector<RECORD_FILE_DESC> channel1 = FilesOf(recorder, 1, 1);
+    ASSERT_EQ(3u, channel1.size());
+    RECORD_FILE_DESC range = {};
+    range.channel = 1;
+    range.start = channel1[0].start;
+    range.start.minute += 5;
+    range.end = channel1[1].end;
+    range.end.minute -= 5;
+    range.recordType = QVNET_RECORD_TIME_RANGE;
+    ASSERT_EQ(0, engine->AddDownloadTask(1001, &range, manualId, 0));
+    ASSERT_EQ(0, engine->StartManualDownload());
+
+    std::vector<RECORD_FILE_DESC> channel0 = FilesOf(recorder, 0, 1);
+    ASSERT_TRUE(TickUntil([&] { return Rows().size() == channel0.size() + 1 && Tasks().empty(); }));
+    RECORD_LIST_ROWS rows = Rows();
+    for (const RECORD_FILE_DESC& desc : channel0) {
+        const RECORD_LIST_ROW* row = RowOf(rows, desc);
+        ASSERT_NE(nullptr, row);
+        EXPECT_TRUE(ReadWholeFile(std::wstring(row->C_FilePath)) == ExpectedBytes(recorder, desc));
+    }
+    const RECORD_LIST_ROW* rangeRow = RowOf(rows, range);
+    ASSERT_NE(nullptr, rangeRow);
+    EXPECT_EQ(3, rangeRow->I_Type);
+    EXPECT_EQ(FormatQvnetTime(range.end), rangeRow->C_EndTime);
+    std::string expected = ExpectedBytes(recorder, range);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_TRUE(ReadWholeFile(std::wstring(rangeRow->C_FilePath)) == expected);
+
+    // The manual schedule is done and gone; the scheduler ends with the mode.
+    EXPECT_EQ(0, engine->Schedules().GetManualCount());
+    int scheduled = -1, manualOn = -1;
+    engine->GetBackupState(&scheduled, &manualOn);
+    EXPECT_EQ(0, manualOn);
+    EXPECT_EQ(0, engine->StopManualDownload());
+    EXPECT_FALSE(engine->IsSchedulerRunning());
+}
+
+TEST_F(BackupEndToEnd, BusyDeviceIsRetriedAndUnknownFilesAreDropped) {
+    CSimRecorder& recorder = StartRecorder(RecorderWithFiles(1));
+    AddDevice(1001, recorder);
+    ASSERT_GE(Login(1001), 0);
+    std::vector<RECORD_FILE_DESC> files = FilesOf(recorder, 0, 0);
+    ASSERT_EQ(3u, files.size());
+
+    recorder.Faults().busy = true;
+    for (const RECORD_FILE_DESC& desc : files) ASSERT_EQ(0, engine->AddDownloadTask(1001, &desc, 1, Weekday()));
+    for (int step = 0; step < 4; ++step) engine->RunDownloads();
+    std::vector<RECORD_TASK> waiting = Tasks();
+    ASSERT_EQ(3u, waiting.size());
+    for (const RECORD_TASK& task : waiting) {
+        EXPECT_EQ(0, task.state);
+        EXPECT_EQ(0, task.source.sdkHandle);
+    }
+    recorder.Faults().busy = false;
+    ASSERT_TRUE(TickUntil([&] { return Rows().size() == 3 && Tasks().empty(); }));
+
+    // Another day's files that the recorder no longer has.
+    recorder.Faults().unknownFiles = true;
+    std::vector<RECORD_FILE_DESC> gone = FilesOf(recorder, 0, 1);
+    for (const RECORD_FILE_DESC& desc : gone) ASSERT_EQ(0, engine->AddDownloadTask(1001, &desc, 1, Weekday()));
+    ASSERT_TRUE(TickUntil([&] { return Tasks().empty(); }));
+    EXPECT_EQ(3u, Rows().size());
+}
+
+TEST_F(BackupEndToEnd, RecorderDroppingMidDownloadIsLoggedInAgainAndTheFileCompletes) {
+    CSimRecorder& recorder = StartRecorder(RecorderWithFiles(1));
+    AddDevice(1001, recorder);
+    ASSERT_GE(Login(1001), 0);
+    worker->StartLoginThread();
+    std::vector<RECORD_FILE_DESC> files = FilesOf(recorder, 0, 0);
+    const size_t fileSize = ExpectedBytes(recorder, files[0]).size();
+    recorder.Faults().slowMsPerBlock = 5;
+    recorder.Faults().dropAfterBytes = (int64_t)(fileSize / 2);
+    for (const RECORD_FILE_DESC& desc : files) ASSERT_EQ(0, engine->AddDownloadTask(1001, &desc, 1, Weekday()));
+
+    ASSERT_TRUE(TickUntil([&] { return Rows().size() == files.size() && Tasks().empty(); }, 60000));
+    std::vector<std::vector<int>> posted = TakePosted();
+    EXPECT_TRUE(std::count(posted.begin(), posted.end(), std::vector<int>{(int)WM_TW_DEVICE_OFFLINE, 1001, 0}) >= 1);
+    EXPECT_GE(recorder.Device().LoginCount(), 2);
+    RECORD_LIST_ROWS rows = Rows();
+    for (const RECORD_FILE_DESC& desc : files) {
+        const RECORD_LIST_ROW* row = RowOf(rows, desc);
+        ASSERT_NE(nullptr, row);
+        EXPECT_TRUE(ReadWholeFile(std::wstring(row->C_FilePath)) == ExpectedBytes(recorder, desc));
+    }
+    EXPECT_TRUE(engine->GetDevice(1001).loggedIn);
+}
+
+TEST_F(BackupEndToEnd, ShutdownWithDownloadsRunningIsBoundedAndLeavesNoThread) {
+    const int threadsBefore = CountProcessThreads();
+    EndEngine();
+    const int threadsIdle = CountProcessThreads();
+    SetUp();
+    CSimRecorder& recorder = StartRecorder(RecorderWithFiles(2));
+    AddDevice(1001, recorder);
+    ASSERT_GE(Login(1001), 0);
+    recorder.Faults().slowMsPerBlock = 50;
+    ASSERT_EQ(0, engine->Schedules().AddAuto(DaySchedule(1001, 0)));
+    ASSERT_EQ(0, engine->Schedules().AddAuto(DaySchedule(1001, 1)));
+    ASSERT_EQ(0, engine->Schedules().Save(GetAppConfig()->m_strScheduleFile));
+    ASSERT_EQ(0, engine->StartAutoBackup());
+    worker->StartLoginThread();
+    worker->StartMaintainThread();
+    ASSERT_TRUE(TickUntil([&] {
+        for (const RECORD_TASK& task : Tasks())
+            if (task.state == 1 && task.source.done > 0) return true;
+        return false;
+    }));
+
+    DWORD started = GetTickCount();
+    EndEngine();
+    EXPECT_LT(GetTickCount() - started, 15000u);
+    // The recorder's own threads are not the program's.
+    recorder.Stop();
+    EXPECT_TRUE(WaitFor([&] { return CountProcessThreads() <= threadsIdle; }, 5000))
+        << CountProcessThreads() << " threads, " << threadsIdle << " without an engine, " << threadsBefore
+        << " with one";
 }
