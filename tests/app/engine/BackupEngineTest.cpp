@@ -346,3 +346,156 @@ TEST_F(BackupEngineParts, SelfRegisteringDevicesAreRegisteredForLoopbackClientsO
     EXPECT_EQ(1, ProxyCalls::deletes);
     EXPECT_EQ(0, engine->Proxy().GetDeviceCount());
 }
+
+TEST_F(BackupEngineParts, OneActiveDownloadPerDeviceAndADroppedDeviceRequeuesIt) {
+    CSimRecorder& recorder = StartRecorder(RecorderWithFiles(2));
+    AddDevice(1001, recorder);
+    ASSERT_GE(Login(1001), 0);
+    recorder.Faults().slowMsPerBlock = 30;
+    std::vector<RECORD_FILE_DESC> files = FilesOf(recorder, 0, 0);
+    std::vector<RECORD_FILE_DESC> other = FilesOf(recorder, 1, 0);
+    ASSERT_EQ(0, engine->AddDownloadTask(1001, &files[0], 1, 0));
+    ASSERT_EQ(0, engine->AddDownloadTask(1001, &other[0], 1, 0));
+    engine->RunDownloads();
+    std::vector<RECORD_TASK> tasks = Tasks();
+    ASSERT_EQ(2u, tasks.size());
+    EXPECT_EQ(1, tasks[0].state);
+    EXPECT_EQ(0, tasks[1].state) << "a device has one active download even with a limit of 2";
+    ASSERT_TRUE(WaitFor([&] { return Tasks()[0].source.done > 0; }));
+    const CString partial(Tasks()[0].source.path);
+    EXPECT_TRUE(PathExists(std::wstring(partial)));
+    EXPECT_EQ(SLOT_ERR_CHANNEL_DOWNLOADING, engine->PlayRecordInSlot(0, window, 1001, &files[1]));
+
+    engine->OnDeviceGone(1001, 0);
+    tasks = Tasks();
+    ASSERT_EQ(2u, tasks.size());
+    EXPECT_EQ(other[0].start.minute, tasks[0].source.desc.start.minute);
+    EXPECT_EQ(files[0].start.minute, tasks[1].source.desc.start.minute) << "back at the end of the pending list";
+    EXPECT_EQ(0, tasks[1].state);
+    EXPECT_EQ(0, tasks[1].source.sdkHandle);
+    EXPECT_EQ(0u, tasks[1].source.done);
+    EXPECT_FALSE(PathExists(std::wstring(partial)));
+    EXPECT_FALSE(engine->GetDevice(1001).loggedIn);
+
+    recorder.Faults().slowMsPerBlock = 0;
+    ASSERT_GE(Login(1001), 0);
+    ASSERT_TRUE(TickUntil([&] { return Rows().size() == 2 && Tasks().empty(); }));
+}
+
+TEST_F(BackupEngineParts, SlotsPlayPauseAtSpeedAndReleaseLocalFiles) {
+    CSimRecorder& recorder = StartRecorder(RecorderWithFiles(1));
+    AddDevice(1001, recorder);
+    ASSERT_GE(Login(1001), 0);
+    std::vector<RECORD_FILE_DESC> files = FilesOf(recorder, 0, 0);
+    recorder.Faults().slowMsPerBlock = 20;
+    ASSERT_EQ(1, engine->PlayRecordInSlot(0, window, 1001, &files[0]));
+    EXPECT_EQ(SLOT_ERR_CHANNEL_PLAYING, engine->PlayRecordInSlot(1, window, 1001, &files[1]));
+    EXPECT_EQ(CHANNEL_IN_SLOT, engine->GetChannelUse(1001, &files[2]));
+    ASSERT_TRUE(WaitFor([&] {
+        RECORD_TASK slot;
+        engine->GetSlot(0, &slot);
+        return slot.source.received > 0;
+    }));
+    engine->ControlSlot(0, 5, 0);
+    engine->ControlSlot(0, 5, 0);
+    engine->ControlSlot(0, 3, 0);
+    RECORD_TASK slot;
+    engine->GetSlot(0, &slot);
+    EXPECT_EQ(5, slot.source.speedIndex);
+    EXPECT_EQ(1, slot.source.playState);
+    const char block[16] = {};
+    EXPECT_LT(engine->OnStreamData(slot.source.sdkHandle, block, sizeof(block)), 0) << "a paused slot refuses data";
+    engine->ControlSlot(0, 4, 0);
+    engine->GetSlot(0, &slot);
+    EXPECT_EQ(kNormalSpeedIndex, slot.source.speedIndex);
+    EXPECT_EQ(0, slot.source.playState);
+
+    // Dropping the device closes its slot and tells the main window.
+    TakePosted();
+    engine->OnDeviceGone(1001, 0);
+    engine->GetSlot(0, &slot);
+    EXPECT_EQ(0, slot.source.sdkHandle);
+    std::vector<std::vector<int>> posted = TakePosted();
+    EXPECT_EQ(1, std::count(posted.begin(), posted.end(), std::vector<int>{(int)WM_TW_SLOT_CLOSED, 0, 257}));
+
+    // A local file plays from disk and is released when the slot stops.
+    const std::wstring local = temp.File(L"local.duz");
+    ASSERT_TRUE(WriteWholeFile(local, ExpectedBytes(recorder, files[0])));
+    ASSERT_EQ(0, engine->PlayFilesInSlot(2, 1001, 0, window, {CString(local.c_str()), CString(L"C:\\none.duz")}));
+    EXPECT_EQ(1, engine->IsFileInUse(CString(local.c_str())));
+    EXPECT_EQ(1, engine->IsFileInUse(L"C:\\none.duz")) << "a playlist item is in use";
+    ASSERT_TRUE(WaitFor([&] {
+        engine->GetSlot(2, &slot);
+        return slot.source.received > 0;
+    }));
+    EXPECT_EQ(0, engine->StopSlot(2));
+    EXPECT_EQ(-1, engine->StopSlot(2));
+    EXPECT_TRUE(DeleteFileW(local.c_str())) << "the stopped local source keeps no handle on the file";
+}
+
+TEST_F(BackupEngineParts, WorkerQueuesEachDeviceOnceAndRetriesOnlyTheFailingOne) {
+    CSimRecorder& good = StartRecorder(RecorderWithFiles(1));
+    SimRecorderConfig refusing = RecorderWithFiles(1);
+    CSimRecorder& bad = StartRecorder(refusing);
+    bad.Faults().loginRefusal = 1;
+    AddDevice(1001, bad);
+    AddDevice(1002, good);
+    worker->QueueDeviceLogin(engine->GetDevice(1001));
+    worker->QueueDeviceLogin(engine->GetDevice(1001));
+    worker->QueueDeviceLogin(engine->GetDevice(1002));
+    EXPECT_EQ((std::vector<int>{1001, 1002}), worker->GetQueuedLoginIds());
+
+    worker->StartLoginThread();
+    ASSERT_TRUE(WaitFor([&] { return engine->GetDevice(1002).loggedIn && bad.AcceptedCount() >= 3; }));
+    EXPECT_EQ(1, good.Device().LoginCount()) << "a device leaves the queue after its login";
+    EXPECT_EQ((std::vector<int>{1001}), worker->GetQueuedLoginIds());
+
+    // A device removed while queued is dropped, not retried for ever.
+    engine->Devices().DeleteDevice(1001);
+    ASSERT_TRUE(WaitFor([&] { return worker->GetQueuedLoginIds().empty(); }));
+    worker->StopAllThreads();
+    EXPECT_FALSE(worker->IsLoginThreadRunning());
+}
+
+TEST_F(BackupEngineParts, BackupCopyReportsTheFilesItCouldNotCopy) {
+    std::vector<std::pair<CString, CString>> prompts;
+    worker->SetPromptHandler([&](const CString& text, const CString& caption) { prompts.push_back({text, caption}); });
+    CreateDirectoryW(temp.File(L"backup").c_str(), nullptr);
+    for (const wchar_t* name : {L"a.duz", L"c.duz"}) WriteWholeFile(temp.File(name), "data");
+    for (const wchar_t* name : {L"a.duz", L"b.duz", L"c.duz"}) {
+        BACKUP_COPY_ITEM item;
+        item.sourceFile = temp.File(name).c_str();
+        item.targetDir = temp.File(L"backup").c_str();
+        engine->AddBackupCopyFile(item);
+    }
+    worker->StartBackupCopyThread();
+    worker->StartBackupCopyThread();
+    ASSERT_TRUE(WaitFor([&] { return !worker->IsBackupCopyRunning(); }));
+    EXPECT_TRUE(PathExists(temp.File(L"backup\\a.duz")));
+    EXPECT_TRUE(PathExists(temp.File(L"backup\\c.duz")));
+    ASSERT_EQ(1u, prompts.size());
+    EXPECT_EQ(CString(L"Backup 1 files faild!"), prompts[0].first);
+    EXPECT_EQ(CString(L"Prompt:"), prompts[0].second);
+    EXPECT_EQ(0, engine->GetBackupCopyCount());
+    EXPECT_TRUE(worker->GetFailedCopies().empty());
+}
+
+TEST(AutoRunMaintain, SleepStepsKeepAFiveSecondPeriod) {
+    struct Case {
+        DWORD elapsed;
+        int steps;
+    } cases[] = {{0, 100}, {1000, 80}, {4950, 1}, {4951, 20}, {6000, 20}};
+    for (const Case& c : cases) EXPECT_EQ(c.steps, CAutoRunDlg::MaintainSleepSteps(c.elapsed)) << c.elapsed;
+}
+
+TEST_F(BackupEngineParts, HiddenWindowStopsItsThreadsWhenDestroyed) {
+    ASSERT_TRUE(worker->CreateHidden(CWnd::FromHandle(window)));
+    EXPECT_FALSE(IsWindowVisible(worker->GetSafeHwnd()));
+    worker->StartLoginThread();
+    worker->StartMaintainThread();
+    ASSERT_TRUE(worker->IsLoginThreadRunning());
+    ASSERT_TRUE(worker->IsMaintainThreadRunning());
+    worker->DestroyWindow();
+    EXPECT_FALSE(worker->IsLoginThreadRunning());
+    EXPECT_FALSE(worker->IsMaintainThreadRunning());
+}
