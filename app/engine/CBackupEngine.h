@@ -146,6 +146,8 @@ public:
     int RetireSchedules(CTime now);
     int ScheduleTick(CTime now);
     bool IsSchedulerRunning() const { return m_schedulerRun != 0 && m_schedulerExited == 0; }
+    // Passes the scheduler thread has finished since the engine was made.
+    int GetSchedulerPassCount() const { return m_schedulerPasses; }
 
     // ---- Download tasks -----------------------------------------------------
     // 0 added; -1 an equal task exists (a manual request adopts it).
@@ -314,6 +316,7 @@ private:
     volatile LONG m_diskFull = 0;
     HANDLE m_schedulerThread = nullptr;
     volatile LONG m_shutDown = 0;
+    volatile LONG m_schedulerPasses = 0;
 };
 
 // The program's one engine, made on first use.

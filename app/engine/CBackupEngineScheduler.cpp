@@ -200,6 +200,7 @@ void CBackupEngine::RunSchedulerLoop() {
         CTime started = CTime::GetCurrentTime();
         RetireSchedules(started);
         ScheduleTick(started);
+        InterlockedIncrement(&m_schedulerPasses);
         if (m_schedulerRun != 1) break;
         __time64_t spent = CTime::GetCurrentTime().GetTime() - started.GetTime();
         if (spent >= kPassSeconds || spent < 0) {
