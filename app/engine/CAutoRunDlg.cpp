@@ -41,9 +41,12 @@ ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CAutoRunDlg::CAutoRunDlg(CWnd* parent, CBackupEngine* engine)
-    : CDialog(IDD_AUTORUN_DIALOG, parent), m_engine(engine ? engine : &GetBackupEngine()) {}
+    : CDialog(IDD_AUTORUN_DIALOG, parent), m_engine(engine ? engine : &GetBackupEngine()) {
+    m_engine->SetWorkerStopper(this, [this]() { StopAllThreads(); });
+}
 
 CAutoRunDlg::~CAutoRunDlg() {
+    m_engine->ClearWorkerStopper(this);
     StopAllThreads();
     CAutoLock guard(&m_threadsLock);
     for (HANDLE thread : m_threads) CloseHandle(thread);
@@ -117,7 +120,8 @@ int CAutoRunDlg::StartLoginThread() {
 }
 
 int CAutoRunDlg::StartMaintainThread() {
-    Start(MaintainThreadProc, &m_maintainRun, &m_maintainDone);
+    // A second start while one runs would leave two threads on one flag.
+    if (m_maintainDone) Start(MaintainThreadProc, &m_maintainRun, &m_maintainDone);
     return 0;
 }
 

@@ -103,12 +103,31 @@ CBackupEngine::~CBackupEngine() {
     if (g_currentEngine == this) g_currentEngine = nullptr;
 }
 
+void CBackupEngine::SetWorkerStopper(void* owner, const WorkerStopper& stop) {
+    CAutoLock guard(&m_workerLock);
+    m_workerStoppers[owner] = stop;
+}
+
+void CBackupEngine::ClearWorkerStopper(void* owner) {
+    CAutoLock guard(&m_workerLock);
+    m_workerStoppers.erase(owner);
+}
+
 int CBackupEngine::Shutdown() {
     if (InterlockedExchange(&m_shutDown, 1) != 0) return 0;
     StopSchedulerThread();
+    std::map<void*, WorkerStopper> stoppers;
+    {
+        CAutoLock guard(&m_workerLock);
+        stoppers = m_workerStoppers;
+    }
+    for (const auto& entry : stoppers) entry.second();
     if (m_devices.GetTalkDeviceId() != 0) m_devices.DeviceCommand(m_devices.GetTalkDeviceId(), 3, 0);
     m_replay->SignalStop();
     m_taskQueue->StopAll();
+    std::vector<DEVICE_RECORD> loggedIn;
+    m_devices.GetLoggedInDevices(loggedIn);
+    for (const DEVICE_RECORD& device : loggedIn) m_devices.LogoutDevice(device.id);
     if (m_sdk.SetMessageCallback) m_sdk.SetMessageCallback(nullptr, 0);
     if (m_sdk.Cleanup) m_sdk.Cleanup();
     Sleep(kShutdownSettleMs);

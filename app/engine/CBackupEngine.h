@@ -12,9 +12,10 @@
 // database writes or posted messages.
 #pragma once
 
-#include <afx.h>
+#include <afxwin.h>
 #include <windows.h>
 
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -109,6 +110,11 @@ public:
     // Later calls do nothing. Returns 0.
     int Shutdown();
     bool IsShutDown() const { return m_shutDown != 0; }
+    // Worker threads that call into the SDK register how to stop them; the
+    // shutdown stops them before the SDK is cleaned up.
+    typedef std::function<void()> WorkerStopper;
+    void SetWorkerStopper(void* owner, const WorkerStopper& stop);
+    void ClearWorkerStopper(void* owner);
 
     // ---- Operation log ------------------------------------------------------
     void AddLogRecord(int logType, int code, CString information, CString otherInfo, int srcDevId, int srcChannel,
@@ -213,10 +219,13 @@ public:
     // The device manager's login result (0 or more = logged in).
     int LoginDevice(int deviceId);
     int StartDeviceSearch(int userValue);  // handle, or -1
+    // The window's handle is the value the results are posted with.
+    int StartDeviceSearch(CWnd* userWindow) { return StartDeviceSearch((int)(intptr_t)userWindow->GetSafeHwnd()); }
     int StopDeviceSearch();                // 0
     int PopSearchResult(DEVICE_SEARCH_RESULT* out);  // 0 popped, -1 empty
     int QueueSearchResult(const DEVICE_SEARCH_RESULT* result);  // 0
     DEVICE_RECORD GetDevice(int deviceId) { return m_devices.GetDevice(deviceId); }
+    void GetDevice(DEVICE_RECORD& out, int deviceId) { out = m_devices.GetDevice(deviceId); }
     int GetAllDevices(std::vector<DEVICE_RECORD>& out) { return m_devices.GetAllDevices(out); }
     int GetLoggedInDevices(std::vector<DEVICE_RECORD>& out) { return m_devices.GetLoggedInDevices(out); }
     int GetDeviceTypes(std::vector<CString>& out) { return m_devices.GetDeviceTypes(out); }
@@ -317,6 +326,8 @@ private:
     HANDLE m_schedulerThread = nullptr;
     volatile LONG m_shutDown = 0;
     volatile LONG m_schedulerPasses = 0;
+    CLock m_workerLock;
+    std::map<void*, WorkerStopper> m_workerStoppers;
 };
 
 // The program's one engine, made on first use.

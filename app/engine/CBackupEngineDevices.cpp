@@ -59,6 +59,7 @@ int CBackupEngine::LoadUserData() {
 }
 
 int CBackupEngine::LoginDevice(int deviceId) {
+    if (m_shutDown) return -1;
     int result = m_devices.LoginDevice(deviceId);
     if (result >= 0) {
         m_devices.SaveDeviceElement(deviceId);

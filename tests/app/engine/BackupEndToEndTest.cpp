@@ -225,7 +225,17 @@ TEST_F(BackupEndToEnd, ShutdownWithDownloadsRunningIsBoundedAndLeavesNoThread) {
         return false;
     }));
 
+    // The main window's order: stop both modes, then shut the engine down;
+    // the worker's threads stop before the SDK is cleaned up.
     DWORD started = GetTickCount();
+    EXPECT_EQ(0, engine->StopAutoBackup());
+    EXPECT_EQ(0, engine->StopManualDownload());
+    EXPECT_EQ(0, engine->Shutdown());
+    EXPECT_FALSE(worker->IsLoginThreadRunning());
+    EXPECT_FALSE(worker->IsMaintainThreadRunning());
+    EXPECT_FALSE(engine->IsSchedulerRunning());
+    EXPECT_EQ(0, engine->LoginDevice(1001) < 0 ? 0 : 1) << "no login after the SDK was cleaned up";
+    engine->RunDownloads();
     EndEngine();
     EXPECT_LT(GetTickCount() - started, 15000u);
     // The recorder's own threads are not the program's.
