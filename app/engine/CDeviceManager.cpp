@@ -43,27 +43,16 @@ bool IsTalkFormatIndexValid(const DEVICE_RECORD& record, int index) {
 
 QVNET_TIME ToDeviceTime(__time64_t time) {
     QVNET_TIME out = {};
-    struct tm local = {};
-    if (_localtime64_s(&local, &time) != 0) return out;
-    out.year = static_cast<uint32_t>(local.tm_year + 1900);
-    out.month = static_cast<uint32_t>(local.tm_mon + 1);
-    out.day = static_cast<uint32_t>(local.tm_mday);
-    out.hour = static_cast<uint32_t>(local.tm_hour);
-    out.minute = static_cast<uint32_t>(local.tm_min);
-    out.second = static_cast<uint32_t>(local.tm_sec);
+    SYSTEMTIME local = {};
+    if (!CTime(time).GetAsSystemTime(local)) return out;
+    out = {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
     return out;
 }
 
 __time64_t FromDeviceTime(const QVNET_TIME& time) {
-    struct tm local = {};
-    local.tm_year = static_cast<int>(time.year) - 1900;
-    local.tm_mon = static_cast<int>(time.month) - 1;
-    local.tm_mday = static_cast<int>(time.day);
-    local.tm_hour = static_cast<int>(time.hour);
-    local.tm_min = static_cast<int>(time.minute);
-    local.tm_sec = static_cast<int>(time.second);
-    local.tm_isdst = -1;
-    return _mktime64(&local);
+    return CTime(static_cast<int>(time.year), static_cast<int>(time.month), static_cast<int>(time.day),
+                 static_cast<int>(time.hour), static_cast<int>(time.minute), static_cast<int>(time.second))
+        .GetTime();
 }
 
 // Reads the whole file; false when it does not open. Wide path: the user's
@@ -118,6 +107,29 @@ int SlotIndex(const TiXmlElement& child, int count, int limit) {
     child.QueryIntAttribute("num", &num);
     const int index = num - 1 < 0 ? 0 : num - 1;
     return (index < count && index < limit) ? index : -1;
+}
+
+// What the user types about a device; every text is cut to its field (the
+// address keeps its whole field: dynamic-DNS host names run long).
+void SetTypedValues(DEVICE_RECORD& record, const char* title, const char* desc, const char* ip, int port,
+                    const char* type, const char* manufacturer, const char* model, const char* user,
+                    const char* password, int useDdns, const char* ddnsIp, int ddnsPort, const char* ddnsDevName,
+                    int loginType, const char* cardsn) {
+    CopyFixedText(record.title, title);
+    CopyFixedText(record.desc, desc);
+    CopyFixedText(record.ip, ip);
+    CopyFixedText(record.type, type);
+    CopyFixedText(record.manufacturer, manufacturer);
+    CopyFixedText(record.model, model);
+    CopyFixedText(record.user, user);
+    CopyFixedText(record.password, password);
+    CopyFixedText(record.DDNSIP, ddnsIp);
+    CopyFixedText(record.DDNSDevName, ddnsDevName);
+    CopyFixedText(record.cardsn, cardsn);
+    record.port = static_cast<uint16_t>(port);
+    record.UseDDNS = useDdns;
+    record.DDNSPort = static_cast<uint16_t>(ddnsPort);
+    record.logintype = loginType;
 }
 
 }  // namespace
@@ -231,27 +243,9 @@ int CDeviceManager::AddDevice(int id, const char* title, const char* desc, const
     if (id < kMinDeviceId) id += 1000;
     DEVICE_RECORD record;
     record.id = id;
-    CopyFixedText(record.title, title);
-    CopyFixedText(record.desc, desc);
-    CopyFixedText(record.ip, ip);
-    CopyFixedText(record.type, type);
-    CopyFixedText(record.manufacturer, manufacturer);
-    CopyFixedText(record.model, model);
-    CopyFixedText(record.user, user);
-    CopyFixedText(record.password, password);
-    CopyFixedText(record.DDNSIP, ddnsIp);
-    CopyFixedText(record.DDNSDevName, ddnsDevName);
-    CopyFixedText(record.cardsn, cardsn);
-    record.port = static_cast<uint16_t>(port);
-    record.UseDDNS = useDdns;
-    record.DDNSPort = static_cast<uint16_t>(ddnsPort);
-    record.logintype = loginType;
-    CAutoLock lock(&m_recordsLock);
-    if (!m_devices.count(id) && static_cast<int>(m_devices.size()) >= m_maxDeviceCount) return -1;
-    if (id > m_lastId) m_lastId = id;
-    m_devices[id] = record;
-    SyncCountLocked();
-    return 0;
+    SetTypedValues(record, title, desc, ip, port, type, manufacturer, model, user, password, useDdns, ddnsIp,
+                   ddnsPort, ddnsDevName, loginType, cardsn);
+    return AddDeviceRecord(record);
 }
 
 int CDeviceManager::ModifyDevice(int id, const char* title, const char* desc, const char* ip, int port,
@@ -261,22 +255,8 @@ int CDeviceManager::ModifyDevice(int id, const char* title, const char* desc, co
     CAutoLock lock(&m_recordsLock);
     DeviceMap::iterator found = m_devices.find(id);
     if (found == m_devices.end()) return -1;
-    DEVICE_RECORD& record = found->second;
-    CopyFixedText(record.title, title);
-    CopyFixedText(record.desc, desc);
-    CopyFixedText(record.ip, ip);  // whole field: dynamic-DNS host names run long
-    CopyFixedText(record.type, type);
-    CopyFixedText(record.manufacturer, manufacturer);
-    CopyFixedText(record.model, model);
-    CopyFixedText(record.user, user);
-    CopyFixedText(record.password, password);
-    CopyFixedText(record.DDNSIP, ddnsIp);
-    CopyFixedText(record.DDNSDevName, ddnsDevName);
-    CopyFixedText(record.cardsn, cardsn);
-    record.logintype = loginType;
-    record.DDNSPort = static_cast<uint16_t>(ddnsPort);
-    record.UseDDNS = useDdns;
-    record.port = static_cast<uint16_t>(port);
+    SetTypedValues(found->second, title, desc, ip, port, type, manufacturer, model, user, password, useDdns, ddnsIp,
+                   ddnsPort, ddnsDevName, loginType, cardsn);
     return 0;
 }
 
@@ -632,13 +612,39 @@ int CDeviceManager::StoreLoginResult(const DEVICE_RECORD& record, const LoginMod
     return 0;
 }
 
-// Re-reads the registry's copy before a post-login step. False when the
-// device was logged out meanwhile (or, for LoginDevice, removed).
-bool CDeviceManager::RefreshLoggedIn(DEVICE_RECORD& record, const LoginMode& mode) {
+// Stores a record that holds a new session. 0 stored; 1 the registry no
+// longer holds this session (first time: already holds another one) and
+// must not be overwritten; -1 the device was removed (LoginDevice only: the
+// dialog's login registers it again) and the caller ends the session.
+int CDeviceManager::StoreSession(const DEVICE_RECORD& record, const LoginMode& mode, bool first) {
+    CAutoLock lock(&m_recordsLock);
+    DeviceMap::iterator found = m_devices.find(record.id);
+    if (found == m_devices.end()) {
+        if (!mode.forDialog) return -1;
+        m_devices[record.id] = record;
+        SyncCountLocked();
+        return 0;
+    }
+    const DEVICE_RECORD& current = found->second;
+    if (first ? current.loggedIn == 1 : (current.loggedIn != 1 || current.loginHandle != record.loginHandle)) {
+        return 1;
+    }
+    found->second = record;
+    return 0;
+}
+
+// Re-reads the registry's copy before a post-login step: 0 go on; 1 logged
+// out meanwhile; -1 removed (the session is ended here).
+int CDeviceManager::RefreshSession(DEVICE_RECORD& record, int32_t handle, const LoginMode& mode) {
     const DEVICE_RECORD current = GetDevice(record.id);
-    if (current.id == 0) return mode.forDialog;  // the dialog's store registers it again
+    if (current.id == 0) {
+        if (mode.forDialog) return 0;  // the dialog's store registers it again
+        NetSdk().LogoutDevice(handle);
+        return -1;
+    }
+    if (current.loggedIn != 1 || current.loginHandle != handle) return 1;
     record = current;
-    return record.loggedIn == 1;
+    return 0;
 }
 
 int CDeviceManager::ResolveLoginAddress(DEVICE_RECORD& record, const LoginMode& mode, std::string& address,
@@ -780,22 +786,14 @@ int CDeviceManager::LoginSequence(int id, const LoginMode& mode) {
     record.alarmOutCount = static_cast<int8_t>(std::min<int>(info.alarmOutCount, kMaxAlarms));
     FillAlarms(record, !mode.forDialog);
 
-    // From here on the device is usable by other threads; each step re-reads
-    // the registry so that a logout made meanwhile is not undone.
-    auto store = [&]() -> bool {
-        if (StoreLoginResult(record, mode) == 0) return true;
+    // From here on the device is usable by other threads. Each step re-reads
+    // the registry, and each store happens only while the registry still
+    // holds this session, so a logout made meanwhile is never undone.
+    const int first = StoreSession(record, mode, true);
+    if (first != 0) {
         NetSdk().LogoutDevice(handle);
-        return false;
-    };
-    auto proceed = [&]() -> int {  // 0 to go on, 1 logged out meanwhile, -1 removed
-        if (RefreshLoggedIn(record, mode)) return 0;
-        if (!mode.forDialog && GetDevice(id).id == 0) {
-            NetSdk().LogoutDevice(handle);
-            return -1;
-        }
-        return 1;
-    };
-    if (!store()) return -1;
+        return first < 0 ? -1 : 0;  // removed, or logged in by another caller
+    }
 
     struct Step {
         int code;
@@ -816,17 +814,17 @@ int CDeviceManager::LoginSequence(int id, const LoginMode& mode) {
         {-7, [&] { QueryDisks(record); }},
     };
     for (const Step& step : steps) {
-        const int state = proceed();
-        if (state < 0) return -1;
-        if (state > 0) return step.code;
+        const int before = RefreshSession(record, handle, mode);
+        if (before != 0) return before < 0 ? -1 : step.code;
         step.query();
-        if (!store()) return -1;
+        const int stored = StoreSession(record, mode, false);
+        if (stored < 0) NetSdk().LogoutDevice(handle);
+        if (stored != 0) return stored < 0 ? -1 : step.code;
         if (step.code == -4 && !mode.forDialog) PostMainWndMessage(WM_TW_DEVICE_LOGIN_STATE, id, 1);
     }
 
-    const int state = proceed();
-    if (state < 0) return -1;
-    if (state > 0) return -8;
+    const int last = RefreshSession(record, handle, mode);
+    if (last != 0) return last < 0 ? -1 : -8;
     int32_t protocol = 0, length = 0;
     if (NetSdk().ReadDeviceConfig(handle, 8, &protocol, sizeof(protocol), &length, 1000) != 0 && protocol < 5) {
         NetSdk().PostLoginSetup(handle);

@@ -76,7 +76,8 @@ public:
     // -1 when the id is below 1000 or the registry is full (a record that
     // replaces one of the same id never counts twice).
     int AddDeviceRecord(const DEVICE_RECORD& record);
-    // -1 when full. Ids above 9999 become id % 1000 + 10000, below 1000 id + 1000.
+    // -1 when full. Ids above 9999 become id % 1000 + 10000, below 1000 id +
+    // 1000 (-1 when that is still below 1000).
     int AddDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
                   const char* manufacturer, const char* model, const char* user, const char* password, int useDdns,
                   const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType, const char* cardsn);
@@ -163,7 +164,8 @@ private:
     int LoginSequence(int id, const LoginMode& mode);
     int ResolveLoginAddress(DEVICE_RECORD& record, const LoginMode& mode, std::string& address, int& loginTypeArg);
     int StoreLoginResult(const DEVICE_RECORD& record, const LoginMode& mode);
-    bool RefreshLoggedIn(DEVICE_RECORD& record, const LoginMode& mode);
+    int StoreSession(const DEVICE_RECORD& record, const LoginMode& mode, bool first);
+    int RefreshSession(DEVICE_RECORD& record, int32_t handle, const LoginMode& mode);
     void QueryStatus(DEVICE_RECORD& record);
     void QueryChannelNames(DEVICE_RECORD& record);
     void QueryTalkFormats(DEVICE_RECORD& record);
