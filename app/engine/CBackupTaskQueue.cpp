@@ -20,6 +20,10 @@ bool IsWaitingStatus(int status) {
            status == TASK_CHANNEL_DOWNLOADING;
 }
 
+// Statuses that send a stopped task to the failed list (-3 included: it
+// counts as a failure wherever it may come from).
+bool IsFailedStatus(int status) { return status <= -2 && status >= -4; }
+
 bool FileExistsAt(const CString& path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
@@ -168,7 +172,7 @@ int CBackupTaskQueue::RunStep() {
         CAutoLock lock(&m_lock);
         if (result == TASK_CANCELLED) {
             ErasePending(id);
-        } else if (result == TASK_SOURCE_FAILED || result == TASK_OUTPUT_FAILED) {
+        } else if (IsFailedStatus(result)) {
             MoveToFailed(id);
         }
     }
@@ -267,6 +271,13 @@ int CBackupTaskQueue::StartTask(int id) {
     }
     if (handle < 0) return FailStart(id, TASK_SOURCE_FAILED, output);
     CAutoLock lock(&m_lock);
+    if (!m_current || m_current->id != id) {
+        // Everything was removed while it started: its source goes again.
+        lock.Unlock();
+        m_replay.Control(handle, task.type == BACKUP_TASK_LOCAL ? REPLAY_KIND_LOCAL : REPLAY_KIND_PLAYBACK,
+                         REPLAY_CMD_STOP, 0);
+        return 0;
+    }
     m_handle = handle;
     m_starting = false;
     m_current->size = sizeKB;
@@ -317,23 +328,13 @@ void CBackupTaskQueue::StopDetached(const Detached& current) {
 void CBackupTaskQueue::SettleStoppedTask(int id) {
     BACKUP_TASK* task = FindPending(id);
     if (!task) return;
-    switch (task->status) {
-    case TASK_DEVICE_OFFLINE:
-    case TASK_PENDING:
+    if (task->status == TASK_DEVICE_OFFLINE || task->status == TASK_PENDING) {
         // Started again later into a fresh file; the broken one goes.
         DeleteFileW(task->outputPath);
-        break;
-    case TASK_SOURCE_FAILED:
-    case TASK_FAILED_3:
-    case TASK_OUTPUT_FAILED:
+    } else if (IsFailedStatus(task->status)) {
         MoveToFailed(id);
-        break;
-    case TASK_DONE:
-    case TASK_CANCELLED:
+    } else if (task->status == TASK_DONE || task->status == TASK_CANCELLED) {
         ErasePending(id);
-        break;
-    default:
-        break;
     }
 }
 

@@ -60,6 +60,11 @@ void CBufferedFileWriter::SetCallbacks(FileClosedCallback onClosed, FileProgress
     m_onProgress = onProgress;
 }
 
+void CBufferedFileWriter::SetWriteFunction(FileWriteFunction write) {
+    CAutoLock lock(&m_lock);
+    m_write = write ? write : ::WriteFile;
+}
+
 int CBufferedFileWriter::AddFile(const CString& name, int user, int single) {
     if (!single) {
         // Checked before creating: CREATE_ALWAYS would empty the open file.
@@ -165,7 +170,7 @@ int CBufferedFileWriter::RemoveFile(const CString& name) {
 bool CBufferedFileWriter::WriteEntry(FILE_WRITE_CONTEXT& entry) {
     while (entry.offset < entry.buffered) {
         DWORD written = 0;
-        if (!WriteFile(entry.handle, entry.buffer.data() + entry.offset,
+        if (!m_write(entry.handle, entry.buffer.data() + entry.offset,
                        static_cast<DWORD>(entry.buffered - entry.offset), &written, nullptr) ||
             written == 0) {
             return false;

@@ -20,6 +20,10 @@
 
 class CBufferedFileWriter;
 
+// Writes a buffer to a file, with WriteFile's contract.
+typedef BOOL(WINAPI* FileWriteFunction)(HANDLE file, LPCVOID data, DWORD length, LPDWORD written,
+                                        LPOVERLAPPED overlapped);
+
 // (writer, name, total KB, 1, user value's low 16 bits) once a file with
 // data was closed.
 typedef void (*FileClosedCallback)(CBufferedFileWriter* writer, const CString& name, int totalKB, int flag,
@@ -51,6 +55,9 @@ public:
     // 0, or -1 when a size is already set or size is not positive.
     int SetBufferSize(int size);
     void SetCallbacks(FileClosedCallback onClosed, FileProgressCallback onProgress);
+    // The system's WriteFile unless replaced, before any file is added, to
+    // write through another layer (tests use it to fail and shorten writes).
+    void SetWriteFunction(FileWriteFunction write);
     // Creates the file (replacing it). single: kept read-only as the single
     // file; 0. Otherwise: 0 once it takes appends; -1 for a name already
     // open; -2 when no buffer size is set (the created file is closed
@@ -70,7 +77,7 @@ private:
     // Writes the rest of one queued buffer (lock held); true when all of it
     // is written. Short writes are continued; a failed write keeps the rest.
     bool WriteEntry(FILE_WRITE_CONTEXT& entry);
-    // Index of the first queued buffer that may be written now, or -1.
+    // The first queued buffer that may be written now, or the queue's end.
     std::list<FILE_WRITE_CONTEXT>::iterator NextWritable(DWORD now);
     void QueueFullBuffer(FILE_WRITE_CONTEXT& context);
 
@@ -84,6 +91,6 @@ private:
     volatile LONG m_stop = 0;
     FileClosedCallback m_onClosed = nullptr;
     FileProgressCallback m_onProgress = nullptr;
-    int m_started = 1;
+    FileWriteFunction m_write = ::WriteFile;
     std::vector<HANDLE> m_threads;
 };
