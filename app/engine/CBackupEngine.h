@@ -287,6 +287,12 @@ private:
     void StopDownloadAndDelete(const RECORD_TASK& task);
     void CloseSlot(int slot);
     int OpenSlotPort(int slot, HWND window);
+    void ResetSlotForNewSource(int slot);
+    int CheckChannelFreeForSlot(int deviceId, const RECORD_FILE_DESC& desc);
+    int PlayDeviceSource(int slot, HWND window, int deviceId, const RECORD_FILE_DESC& desc, bool byTime);
+    void CloseSlotPortLocked(int slot);
+    // Plays the first item and makes the items the slot's playlist.
+    int PlayListInSlot(int slot, HWND window, const std::vector<RECORD_SOURCE>& items);
     void RunCleanupRows(const RECORD_LIST_ROWS& rows);
     int RestartSlotPlayback(int slot, bool byTime);
     bool SlotIndexValid(int slot) const { return slot >= 0 && slot < kSlotCount; }

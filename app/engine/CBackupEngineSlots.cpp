@@ -33,96 +33,96 @@ int CBackupEngine::OpenSlotPort(int slot, HWND window) {
     return 0;
 }
 
-int CBackupEngine::PlayRecordInSlot(int slot, HWND window, int deviceId, const RECORD_FILE_DESC* desc) {
-    if (!SlotIndexValid(slot)) return -1;
+// Stops the slot for a new source and tells the main window it closed.
+void CBackupEngine::ResetSlotForNewSource(int slot) {
     StopSlot(slot);
     PostMainWndMessage(WM_TW_SLOT_CLOSED, (WPARAM)slot, kSlotClosedByEngine);
     Sleep(kSlotSettleMs);
-    CAutoLock guard(&m_engineLock);
+}
+
+// 0 when no slot plays the device channel, no download and no conversion
+// uses it; else the slot result that says who does. Engine lock held.
+int CBackupEngine::CheckChannelFreeForSlot(int deviceId, const RECORD_FILE_DESC& desc) {
     for (const RECORD_TASK& other : m_slots) {
         if (other.source.itemType == SOURCE_ITEM_DEVICE && other.source.deviceId == deviceId &&
-            other.source.desc.channel == desc->channel)
+            other.source.desc.channel == desc.channel)
             return SLOT_ERR_CHANNEL_PLAYING;
     }
     for (const RECORD_TASK& task : m_active) {
-        if (task.source.deviceId == deviceId && task.source.desc.channel == desc->channel &&
+        if (task.source.deviceId == deviceId && task.source.desc.channel == desc.channel &&
             task.source.sdkHandle != 0)
             return SLOT_ERR_CHANNEL_DOWNLOADING;
     }
-    if (m_taskQueue->FindTaskByDescriptor(deviceId, *desc, 1)) return SLOT_ERR_CHANNEL_CONVERTING;
+    if (m_taskQueue->FindTaskByDescriptor(deviceId, desc, 1)) return SLOT_ERR_CHANNEL_CONVERTING;
+    return 0;
+}
+
+// Starts a device playback into the slot, by file or by the descriptor's
+// time range. 1 playing, or a slot result.
+int CBackupEngine::PlayDeviceSource(int slot, HWND window, int deviceId, const RECORD_FILE_DESC& desc, bool byTime) {
+    if (!SlotIndexValid(slot)) return -1;
+    ResetSlotForNewSource(slot);
+    CAutoLock guard(&m_engineLock);
+    int busy = CheckChannelFreeForSlot(deviceId, desc);
+    if (busy != 0) return busy;
     if (OpenSlotPort(slot, window) != 0) return SLOT_ERR_NO_PORT;
     guard.Unlock();
-    DEVICE_RECORD device = m_devices.GetDevice(deviceId);
-    int handle = m_replay->PlayByFile(device.loginHandle, *desc);
+    int login = GetLoginHandle(deviceId);
+    int handle = byTime ? m_replay->PlayByTime(login, (int)desc.channel, &desc.start, &desc.end)
+                        : m_replay->PlayByFile(login, desc);
     guard.Lock();
     RECORD_SOURCE& source = m_slots[slot].source;
     if (handle == -1) {
-        if (m_slots[slot].state == 0) m_playPorts->CloseStream(source.playPort);
-        source = RECORD_SOURCE();
+        CloseSlotPortLocked(slot);
         return SLOT_ERR_NOT_STARTED;
     }
     source.sdkHandle = handle;
     source.deviceId = deviceId;
-    source.channel = (int32_t)desc->channel;
+    source.channel = (int32_t)desc.channel;
     source.itemType = SOURCE_ITEM_DEVICE;
-    source.desc = *desc;
+    source.desc = desc;
     source.received = 0;
     source.playState = 0;
     source.speedIndex = kNormalSpeedIndex;
     return 1;
 }
 
+// Closes the slot's port (when it shows through one) and resets its source.
+void CBackupEngine::CloseSlotPortLocked(int slot) {
+    RECORD_SOURCE& source = m_slots[slot].source;
+    if (m_slots[slot].state == 0 && source.playPort >= 0) m_playPorts->CloseStream(source.playPort);
+    source = RECORD_SOURCE();
+}
+
+int CBackupEngine::PlayRecordInSlot(int slot, HWND window, int deviceId, const RECORD_FILE_DESC* desc) {
+    return PlayDeviceSource(slot, window, deviceId, *desc, false);
+}
+
 int CBackupEngine::PlayTimeRangeInSlot(int slot, HWND window, int deviceId, const RECORD_FILE_DESC* desc) {
-    if (!SlotIndexValid(slot)) return -1;
-    StopSlot(slot);
-    PostMainWndMessage(WM_TW_SLOT_CLOSED, (WPARAM)slot, kSlotClosedByEngine);
-    Sleep(kSlotSettleMs);
-    int use = GetChannelUse(deviceId, desc);
-    if (use == CHANNEL_IN_SLOT) return SLOT_ERR_CHANNEL_PLAYING;
-    if (use == CHANNEL_DOWNLOADING) return SLOT_ERR_CHANNEL_DOWNLOADING;
-    if (use == CHANNEL_CONVERTING) return SLOT_ERR_CHANNEL_CONVERTING;
+    int result = PlayDeviceSource(slot, window, deviceId, *desc, true);
+    if (result != 1) return result;
+    RECORD_SOURCE source;
     {
         CAutoLock guard(&m_engineLock);
-        if (OpenSlotPort(slot, window) != 0) return SLOT_ERR_NO_PORT;
+        source = m_slots[slot].source;
     }
-    DEVICE_RECORD device = m_devices.GetDevice(deviceId);
-    int handle = m_replay->PlayByTime(device.loginHandle, (int)desc->channel, &desc->start, &desc->end);
-    CAutoLock guard(&m_engineLock);
-    RECORD_SOURCE& source = m_slots[slot].source;
-    if (handle == -1) {
-        if (m_slots[slot].state == 0) m_playPorts->CloseStream(source.playPort);
-        source = RECORD_SOURCE();
-        return SLOT_ERR_NOT_STARTED;
-    }
-    source.sdkHandle = handle;
-    source.deviceId = deviceId;
-    source.channel = (int32_t)desc->channel;
-    source.itemType = SOURCE_ITEM_DEVICE;
-    source.desc = *desc;
-    source.received = 0;
-    source.playState = 0;
-    source.speedIndex = kNormalSpeedIndex;
-    guard.Unlock();
     SLOT_PLAYLIST& playlist = m_playlists[slot];
     CAutoLock listGuard(&playlist.lock);
-    playlist.items.assign(1, m_slots[slot].source);
+    playlist.items.assign(1, source);
     playlist.position = 0;
     return 1;
 }
 
 int CBackupEngine::PlayLocalFileInSlot(int slot, int deviceId, int channel, HWND window, CString path) {
     if (!SlotIndexValid(slot)) return -1;
-    StopSlot(slot);
-    PostMainWndMessage(WM_TW_SLOT_CLOSED, (WPARAM)slot, kSlotClosedByEngine);
-    Sleep(kSlotSettleMs);
+    ResetSlotForNewSource(slot);
     CAutoLock guard(&m_engineLock);
     if (OpenSlotPort(slot, window) != 0) return -1;
     int sizeKB = 0;
     int handle = m_replay->OpenLocalFile(path, &sizeKB);
     RECORD_SOURCE& source = m_slots[slot].source;
     if (handle == -1) {
-        if (m_slots[slot].state == 0) m_playPorts->CloseStream(source.playPort);
-        source = RECORD_SOURCE();
+        CloseSlotPortLocked(slot);
         return -1;
     }
     source.sdkHandle = handle;
@@ -138,18 +138,28 @@ int CBackupEngine::PlayLocalFileInSlot(int slot, int deviceId, int channel, HWND
     return 0;
 }
 
-int CBackupEngine::PlayFilesInSlot(int slot, int deviceId, int channel, HWND window, const std::vector<CString>& paths) {
+int CBackupEngine::PlayListInSlot(int slot, HWND window, const std::vector<RECORD_SOURCE>& items) {
     if (!SlotIndexValid(slot)) return -1;
-    if (paths.empty()) {
+    if (items.empty()) {
         StopSlot(slot);
         ClearSlotPlaylist(slot);
         return 0;
     }
     ClearSlotPlaylist(slot);
-    int result = PlayLocalFileInSlot(slot, deviceId, channel, window, paths.front());
+    const RECORD_SOURCE& first = items.front();
+    int result = first.itemType == SOURCE_ITEM_LOCAL
+                     ? PlayLocalFileInSlot(slot, first.deviceId, first.channel, window, CString(first.path))
+                     : PlayRecordInSlot(slot, window, first.deviceId, &first.desc);
     if (result < 0) return result;
     SLOT_PLAYLIST& playlist = m_playlists[slot];
     CAutoLock guard(&playlist.lock);
+    playlist.items = items;
+    playlist.position = 0;
+    return 0;
+}
+
+int CBackupEngine::PlayFilesInSlot(int slot, int deviceId, int channel, HWND window, const std::vector<CString>& paths) {
+    std::vector<RECORD_SOURCE> items;
     for (const CString& path : paths) {
         RECORD_SOURCE item;
         item.itemType = SOURCE_ITEM_LOCAL;
@@ -157,34 +167,22 @@ int CBackupEngine::PlayFilesInSlot(int slot, int deviceId, int channel, HWND win
         item.channel = channel;
         item.desc.channel = (uint32_t)channel;
         CopyPath(item.path, path);
-        playlist.items.push_back(item);
+        items.push_back(item);
     }
-    playlist.position = 0;
-    return 0;
+    return PlayListInSlot(slot, window, items);
 }
 
 int CBackupEngine::PlayRecordsInSlot(int slot, HWND window, int deviceId, const std::vector<RECORD_FILE_DESC>& descs) {
-    if (!SlotIndexValid(slot)) return -1;
-    if (descs.empty()) {
-        StopSlot(slot);
-        ClearSlotPlaylist(slot);
-        return 0;
-    }
-    ClearSlotPlaylist(slot);
-    int result = PlayRecordInSlot(slot, window, deviceId, &descs.front());
-    if (result < 0) return result;
-    SLOT_PLAYLIST& playlist = m_playlists[slot];
-    CAutoLock guard(&playlist.lock);
+    std::vector<RECORD_SOURCE> items;
     for (const RECORD_FILE_DESC& desc : descs) {
         RECORD_SOURCE item;
         item.itemType = SOURCE_ITEM_DEVICE;
         item.deviceId = deviceId;
         item.channel = (int32_t)desc.channel;
         item.desc = desc;
-        playlist.items.push_back(item);
+        items.push_back(item);
     }
-    playlist.position = 0;
-    return 0;
+    return PlayListInSlot(slot, window, items);
 }
 
 int CBackupEngine::PlaySlotItem(int slot, HWND window, int n) {
@@ -230,8 +228,7 @@ int CBackupEngine::ControlSlot(int slot, int command, unsigned value) {
             guard.Unlock();
             m_replay->Control(stopped.sdkHandle, ControlKindOf(stopped), REPLAY_CMD_STOP, 0);
             guard.Lock();
-            if (withPort && stopped.playPort >= 0) m_playPorts->CloseStream(stopped.playPort);
-            source = RECORD_SOURCE();
+            CloseSlotPortLocked(slot);
             break;
         }
         case 2:
