@@ -19,7 +19,7 @@ int HandleOf(const CLocalReplay* source) { return static_cast<int>(reinterpret_c
 
 }  // namespace
 
-CNetReplayService::CNetReplayService(CNetSdkApi& sdk, CReplaySink& sink) : m_sdk(sdk), m_sink(sink) {
+CNetReplayService::CNetReplayService(QVNET_API& sdk, CReplaySink& sink) : m_sdk(sdk), m_sink(sink) {
     m_thread = CreateThread(nullptr, 0, LocalReplayPumpThread, this, 0, nullptr);
     if (!m_thread) m_pumpDone = 1;
 }

@@ -18,7 +18,7 @@
 
 #include "app/core/CLock.h"
 #include "app/engine/CLocalReplay.h"
-#include "app/engine/CNetSdkApi.h"
+#include "app/engine/CNetSdk.h"
 #include "app/engine/CReplaySink.h"
 
 static_assert(sizeof(RECORD_FILE_DESC) == 196, "the record-file descriptor is copied whole as 196 bytes");
@@ -47,7 +47,7 @@ enum {
 class CNetReplayService {
 public:
     // Starts the pump thread. sdk and sink must outlive the service.
-    CNetReplayService(CNetSdkApi& sdk, CReplaySink& sink);
+    CNetReplayService(QVNET_API& sdk, CReplaySink& sink);
     // Stops the pump thread when Stop was not called.
     ~CNetReplayService();
     CNetReplayService(const CNetReplayService&) = delete;
@@ -96,7 +96,7 @@ private:
     int OfferToSink(int handle, const uint8_t* data, int length);
     QVNET_USER SinkValue() { return reinterpret_cast<QVNET_USER>(&m_sink); }
 
-    CNetSdkApi& m_sdk;
+    QVNET_API& m_sdk;
     CReplaySink& m_sink;
     volatile LONG m_stop = 0;
     volatile LONG m_pumpDone = 0;

@@ -59,7 +59,7 @@ streamfmt::StreamSpec Spec(uint32_t channel, uint16_t width, uint16_t height, ui
 class BackupTaskQueueTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        ASSERT_TRUE(NetApi().IsLoaded());
+        ASSERT_TRUE(NetApiBound());
         ASSERT_TRUE(PlayLib().IsLoaded());
     }
 

@@ -18,7 +18,7 @@ namespace {
 
 class NetReplayServiceTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(NetApi().IsLoaded()) << "qvnetsdk.dll with every ordinal"; }
+    static void SetUpTestSuite() { ASSERT_TRUE(NetApiBound()) << "qvnetsdk.dll with every ordinal"; }
 
     void SetUp() override {
         m_login = StartRecorderSession(m_recorder);

@@ -8,11 +8,9 @@ namespace {
 const QVNET_TIME kDay = {2026, 3, 2, 0, 0, 0};
 }
 
-CNetSdkApi& NetApi() {
-    static CNetSdkApi api;
-    api.Load();
-    return api;
-}
+QVNET_API& NetApi() { return NetSdk(); }
+
+bool NetApiBound() { return CNetSdk::Bind() == 0; }
 
 CQvPlayLibrary& PlayLib() {
     static CQvPlayLibrary library;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/engine/CBackupTaskQueue.h"
-#include "app/engine/CNetSdkApi.h"
+#include "app/engine/CNetSdk.h"
 #include "app/engine/CReplaySink.h"
 #include "app/engine/CTaskQueueHost.h"
 #include "platform/qvplay/CQvPlayLibrary.h"
@@ -22,7 +22,9 @@
 #include "tools/simrecorder/CSimRecorder.h"
 #include "tools/simrecorder/SimRecorderConfig.h"
 
-CNetSdkApi& NetApi();
+QVNET_API& NetApi();
+// True once qvnetsdk.dll is loaded with every ordinal.
+bool NetApiBound();
 CQvPlayLibrary& PlayLib();
 
 std::string Narrow(const std::wstring& text);
