@@ -65,9 +65,8 @@ CBackupEngine& GetBackupEngine() {
     return engine;
 }
 
-CBackupEngine::CBackupEngine() {
+CBackupEngine::CBackupEngine() : m_sdk(CNetSdk::Api()) {
     CAppConfig* config = GetAppConfig();
-    m_sdk.Load();
     m_playSdk.Load();
     m_replay.reset(new CNetReplayService(m_sdk, *this));
     m_playPorts.reset(new CPlayPortPool(m_playSdk));

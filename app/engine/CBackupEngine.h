@@ -31,7 +31,7 @@
 #include "app/engine/CDevProxy.h"
 #include "app/engine/CDeviceManager.h"
 #include "app/engine/CNetReplayService.h"
-#include "app/engine/CNetSdkApi.h"
+#include "app/engine/CNetSdk.h"
 #include "app/engine/CPlayPortPool.h"
 #include "app/engine/CReplaySink.h"
 #include "app/engine/CTaskQueueHost.h"
@@ -270,7 +270,7 @@ public:
     CPlayPortPool& PlayPorts() { return *m_playPorts; }
     CBackupTaskQueue& TaskQueue() { return *m_taskQueue; }
     CDevProxy& Proxy() { return m_proxy; }
-    CNetSdkApi& Sdk() { return m_sdk; }
+    QVNET_API& Sdk() { return m_sdk; }
     const REPLAY_SETTINGS& ReplaySettings() const { return m_replaySettings; }
 
 private:
@@ -304,7 +304,7 @@ private:
     CLock m_shortKeyLock;
     std::vector<ENGINE_SHORT_KEY> m_shortKeys;
     CLock m_engineLock;
-    CNetSdkApi m_sdk;
+    QVNET_API& m_sdk;  // the process-wide SDK table
     CQvPlayLibrary m_playSdk;
     std::unique_ptr<CNetReplayService> m_replay;
     RECORD_TASK m_slots[kSlotCount];
