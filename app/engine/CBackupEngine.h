@@ -278,8 +278,8 @@ private:
     void RunSchedulerLoop();
     int StartSchedulerThread();
     void StopSchedulerThread();
-    void QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, int weekday,
-                            bool* endPass);
+    void QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, const CTime& now,
+                            int weekday, bool* endPass);
     int RetireOneFinished();
     void StartPendingDownloads();
     bool IsChannelInSlotsOrPlaylists(int deviceId, int channel);

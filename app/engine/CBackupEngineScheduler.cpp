@@ -245,21 +245,21 @@ int CBackupEngine::ScheduleTick(CTime now) {
             continue;
         }
         bool endPass = false;
-        QueryScheduleFiles(schedule, device, weekday, &endPass);
+        QueryScheduleFiles(schedule, device, now, weekday, &endPass);
         if (endPass) break;
     }
     return 0;
 }
 
-void CBackupEngine::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, int weekday,
-                                       bool* endPass) {
+void CBackupEngine::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device,
+                                       const CTime& now, int weekday, bool* endPass) {
     QVNET_TIME begin, end;
-    if (!ScheduleRecordWindow(schedule, CTime::GetCurrentTime(), &begin, &end)) return;
+    if (!ScheduleRecordWindow(schedule, now, &begin, &end)) return;
     std::vector<RECORD_FILE_DESC> page(kRecordPageSize);
     const bool serverDevice = IsServerDeviceType(device);
     bool found = false;
     bool failed = false;
-    for (bool first = true;; first = false) {
+    for (;;) {
         memset(page.data(), 0, page.size() * sizeof(RECORD_FILE_DESC));
         int count = 0;
         int result = m_replay->QueryRecordFiles(0, device.loginHandle, schedule.ChannelIndex, &begin, &end, CString(),
@@ -282,7 +282,6 @@ void CBackupEngine::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DE
             }
             AddDownloadTask(schedule.DevID, &desc, schedule.id, weekday);
         }
-        (void)first;
         if (count != kRecordPageSize) break;
         // The next page starts one second after the last file, on the
         // window's own date; it must move forward or the day would repeat.

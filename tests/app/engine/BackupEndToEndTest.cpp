@@ -244,3 +244,34 @@ TEST_F(BackupEndToEnd, ShutdownWithDownloadsRunningIsBoundedAndLeavesNoThread) {
         << CountProcessThreads() << " threads, " << threadsIdle << " without an engine, " << threadsBefore
         << " with one";
 }
+
+TEST_F(BackupEndToEnd, RecordFilesArePagedAHundredAtATime) {
+    SimRecorderConfig config;
+    SimCatalogueRule rule;
+    CTime today = CTime::GetCurrentTime();
+    rule.firstDay = {(uint32_t)today.GetYear(), (uint32_t)today.GetMonth(), (uint32_t)today.GetDay(), 0, 0, 0};
+    rule.fileMinutes = 1;
+    rule.dayStartSecond = 3600;
+    rule.dayEndSecond = 3600 + 150 * 60;
+    config.rules.push_back(rule);
+    CSimRecorder& recorder = StartRecorder(config);
+    AddDevice(1001, recorder);
+    ASSERT_GE(Login(1001), 0);
+    BACKUP_SCHEDULE schedule = DaySchedule(1001, 0);
+    schedule.RecordTime = {1, 0, 24, 0};
+    ASSERT_EQ(0, engine->Schedules().AddAuto(schedule));
+    ASSERT_EQ(0, engine->Schedules().Save(GetAppConfig()->m_strScheduleFile));
+    ASSERT_EQ(0, engine->StartAutoBackup());
+    ASSERT_TRUE(WaitFor([&] { return engine->GetSchedulerPassCount() >= 1; }));
+
+    std::vector<RECORD_TASK> tasks = Tasks();
+    ASSERT_EQ(150u, tasks.size());
+    std::set<CString> starts;
+    for (const RECORD_TASK& task : tasks) starts.insert(FormatQvnetTime(task.source.desc.start));
+    EXPECT_EQ(150u, starts.size());
+    std::vector<BACKUP_SCHEDULE> schedules;
+    engine->Schedules().ListAuto(schedules);
+    EXPECT_EQ(kDayStarted, schedules[0].DayState[Weekday()]);
+    EXPECT_EQ(0, engine->StopAutoBackup());
+    EXPECT_TRUE(Tasks().empty()) << "stopping scheduled backup drops its pending tasks";
+}
