@@ -218,14 +218,18 @@ int CAutoRunDlg::AddIdToList(int deviceId) {
 
 // ---- Thread bodies ----------------------------------------------------------
 
-DWORD WINAPI CAutoRunDlg::LoginRetryThreadProc(void* param) {
+DWORD CAutoRunDlg::RunLoop(void* param, void (CAutoRunDlg::*loop)(), volatile LONG CAutoRunDlg::*done) {
     CAutoRunDlg* self = static_cast<CAutoRunDlg*>(param);
     try {
-        self->LoginRetryLoop();
+        (self->*loop)();
     } catch (...) {
     }
-    self->m_loginRetryDone = 1;
+    self->*done = 1;
     return 0;
+}
+
+DWORD WINAPI CAutoRunDlg::LoginRetryThreadProc(void* param) {
+    return RunLoop(param, &CAutoRunDlg::LoginRetryLoop, &CAutoRunDlg::m_loginRetryDone);
 }
 
 void CAutoRunDlg::LoginRetryLoop() {
@@ -256,13 +260,7 @@ int CAutoRunDlg::MaintainSleepSteps(DWORD elapsedMs) {
 }
 
 DWORD WINAPI CAutoRunDlg::MaintainThreadProc(void* param) {
-    CAutoRunDlg* self = static_cast<CAutoRunDlg*>(param);
-    try {
-        self->MaintainLoop();
-    } catch (...) {
-    }
-    self->m_maintainDone = 1;
-    return 0;
+    return RunLoop(param, &CAutoRunDlg::MaintainLoop, &CAutoRunDlg::m_maintainDone);
 }
 
 void CAutoRunDlg::MaintainLoop() {
@@ -276,13 +274,7 @@ void CAutoRunDlg::MaintainLoop() {
 }
 
 DWORD WINAPI CAutoRunDlg::BackupCopyThreadProc(void* param) {
-    CAutoRunDlg* self = static_cast<CAutoRunDlg*>(param);
-    try {
-        self->BackupCopyLoop();
-    } catch (...) {
-    }
-    self->m_backupCopyDone = 1;
-    return 0;
+    return RunLoop(param, &CAutoRunDlg::BackupCopyLoop, &CAutoRunDlg::m_backupCopyDone);
 }
 
 void CAutoRunDlg::BackupCopyLoop() {
@@ -327,13 +319,7 @@ void CAutoRunDlg::FinishBackupCopy() {
 }
 
 DWORD WINAPI CAutoRunDlg::LoginReportThreadProc(void* param) {
-    CAutoRunDlg* self = static_cast<CAutoRunDlg*>(param);
-    try {
-        self->LoginReportLoop();
-    } catch (...) {
-    }
-    self->m_loginReportDone = 1;
-    return 0;
+    return RunLoop(param, &CAutoRunDlg::LoginReportLoop, &CAutoRunDlg::m_loginReportDone);
 }
 
 void CAutoRunDlg::LoginReportLoop() {
@@ -363,13 +349,7 @@ void CAutoRunDlg::LoginReportLoop() {
 }
 
 DWORD WINAPI CAutoRunDlg::LoginQueueThreadProc(void* param) {
-    CAutoRunDlg* self = static_cast<CAutoRunDlg*>(param);
-    try {
-        self->LoginQueueLoop();
-    } catch (...) {
-    }
-    self->m_loginListDone = 1;
-    return 0;
+    return RunLoop(param, &CAutoRunDlg::LoginQueueLoop, &CAutoRunDlg::m_loginListDone);
 }
 
 void CAutoRunDlg::LoginQueueLoop() {
@@ -390,13 +370,7 @@ void CAutoRunDlg::LoginQueueLoop() {
 }
 
 DWORD WINAPI CAutoRunDlg::RecordStateThreadProc(void* param) {
-    CAutoRunDlg* self = static_cast<CAutoRunDlg*>(param);
-    try {
-        self->RecordStateLoop();
-    } catch (...) {
-    }
-    self->m_recordStateDone = 1;
-    return 0;
+    return RunLoop(param, &CAutoRunDlg::RecordStateLoop, &CAutoRunDlg::m_recordStateDone);
 }
 
 void CAutoRunDlg::RecordStateLoop() {

@@ -79,6 +79,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Runs one thread's loop, never letting an exception out, and marks it done.
+    static DWORD RunLoop(void* param, void (CAutoRunDlg::*loop)(), volatile LONG CAutoRunDlg::*done);
     static DWORD WINAPI LoginRetryThreadProc(void* param);
     static DWORD WINAPI MaintainThreadProc(void* param);
     static DWORD WINAPI BackupCopyThreadProc(void* param);
