@@ -1,0 +1,270 @@
+#include "app/engine/CBackupEngine.h"
+
+#include <stdio.h>
+
+#include "app/core/CAppConfig.h"
+#include "app/core/CAutoLock.h"
+#include "app/core/CInitLanguage.h"
+#include "app/core/FileUtil.h"
+#include "app/core/SystemUtil.h"
+
+namespace {
+
+CBackupEngine* volatile g_currentEngine = nullptr;
+
+const int kShutdownSettleMs = 500;
+
+void QVNET_CALL DisconnectThunk(int32_t loginHandle, const char*, int32_t, QVNET_USER) {
+    try {
+        if (CBackupEngine* engine = CBackupEngine::Current()) engine->OnDeviceDisconnect(loginHandle);
+    } catch (...) {
+    }
+}
+
+int32_t QVNET_CALL MessageThunk(int32_t, int32_t, const char*, int32_t, const char*, int32_t, QVNET_USER) {
+    return 1;
+}
+
+void QVNET_CALL EventThunk(int32_t eventType, int32_t, int32_t handle, int32_t, QVNET_USER) {
+    try {
+        if (CBackupEngine* engine = CBackupEngine::Current()) engine->OnSdkEvent(eventType, handle);
+    } catch (...) {
+    }
+}
+
+CString Translate(const wchar_t* key) { return GetInitLanguage()->GetString(key); }
+
+}  // namespace
+
+NETWORK_RATE_PARAMS NetworkParamsForRate(int rateType) {
+    static const int32_t kRates[5][7] = {
+        {5000, 2000, 2, 50, 2000, 0, 2000},       {3000, 1500, 1, 10, 1500, 0, 1500},
+        {8000, 3000, 3, 100, 3000, 0, 3000},      {13000, 5000, 5, 1000, 5000, 0, 5000},
+        {40000, 15000, 8, 2000, 10000, 0, 10000},
+    };
+    NETWORK_RATE_PARAMS params;
+    memset(&params.block, 0, sizeof(params.block));
+    params.queryWaitMs = 3000;
+    if (rateType < 0 || rateType > 4) return params;
+    const int32_t* row = kRates[rateType];
+    params.block.connectWaitMs = row[0];
+    params.block.replyWaitMs = row[1];
+    params.block.connectTries = row[2];
+    params.block.retryPauseMs = row[3];
+    params.block.loginWaitMs = row[4];
+    params.block.keepAliveMs = row[5];
+    params.block.transferWaitMs = row[6];
+    params.queryWaitMs = row[0];
+    return params;
+}
+
+CBackupEngine* CBackupEngine::Current() { return g_currentEngine; }
+
+CBackupEngine& GetBackupEngine() {
+    static CBackupEngine engine;
+    return engine;
+}
+
+CBackupEngine::CBackupEngine() : m_sdk(CNetSdk::Api()) {
+    CAppConfig* config = GetAppConfig();
+    m_playSdk.Load();
+    m_replay.reset(new CNetReplayService(m_sdk, *this));
+    m_playPorts.reset(new CPlayPortPool(m_playSdk));
+    m_taskQueue.reset(new CBackupTaskQueue(*m_replay, *m_playPorts, *this));
+    g_currentEngine = this;
+
+    if (m_sdk.Init) m_sdk.Init(DisconnectThunk, 0);
+    NETWORK_RATE_PARAMS rate = NetworkParamsForRate(config->m_nNetworkRateType);
+    m_replaySettings.queryWaitMs = rate.queryWaitMs;
+    if (m_sdk.SetNetworkParams) m_sdk.SetNetworkParams(&rate.block);
+    if (m_sdk.SetMessageCallback) m_sdk.SetMessageCallback(MessageThunk, 0);
+    m_proxy.Init();
+    m_users.Load(config->m_strUsersFile);
+    if (m_sdk.SetEventCallback) m_sdk.SetEventCallback(EventThunk, 0);
+    m_replay->SetParams(m_replaySettings.queryWaitMs, m_replaySettings.value2, m_replaySettings.value3,
+                        m_replaySettings.value4, m_replaySettings.notifyWindow);
+    m_log.SetDirectory(JoinPath(config->m_strModuleDir, L"Log\\"));
+    m_devices.SetDeviceGoneHandler([this](int deviceId, int flag) { return OnDeviceGone(deviceId, flag); });
+    m_users.SetUserDataLoader([this]() { LoadUserData(); });
+}
+
+CBackupEngine::~CBackupEngine() {
+    StopSchedulerThread();
+    if (!m_shutDown) {
+        // The conversion queue stops its sources through the SDK, so it goes
+        // before the SDK is cleaned up.
+        m_taskQueue->StopAll();
+        if (m_sdk.SetMessageCallback) m_sdk.SetMessageCallback(nullptr, 0);
+        if (m_sdk.Cleanup) m_sdk.Cleanup();
+    }
+    // The pump calls back into the engine: it ends before the engine's lists go.
+    m_replay->Stop();
+    if (g_currentEngine == this) g_currentEngine = nullptr;
+}
+
+void CBackupEngine::SetWorkerStopper(void* owner, const WorkerStopper& stop) {
+    CAutoLock guard(&m_workerLock);
+    m_workerStoppers[owner] = stop;
+}
+
+void CBackupEngine::ClearWorkerStopper(void* owner) {
+    CAutoLock guard(&m_workerLock);
+    m_workerStoppers.erase(owner);
+}
+
+int CBackupEngine::Shutdown() {
+    if (InterlockedExchange(&m_shutDown, 1) != 0) return 0;
+    StopSchedulerThread();
+    std::map<void*, WorkerStopper> stoppers;
+    {
+        CAutoLock guard(&m_workerLock);
+        stoppers = m_workerStoppers;
+    }
+    for (const auto& entry : stoppers) entry.second();
+    if (m_devices.GetTalkDeviceId() != 0) m_devices.DeviceCommand(m_devices.GetTalkDeviceId(), 3, 0);
+    m_replay->SignalStop();
+    m_taskQueue->StopAll();
+    std::vector<DEVICE_RECORD> loggedIn;
+    m_devices.GetLoggedInDevices(loggedIn);
+    for (const DEVICE_RECORD& device : loggedIn) m_devices.LogoutDevice(device.id);
+    if (m_sdk.SetMessageCallback) m_sdk.SetMessageCallback(nullptr, 0);
+    if (m_sdk.Cleanup) m_sdk.Cleanup();
+    Sleep(kShutdownSettleMs);
+    m_replay->Stop();
+    m_proxy.DeleteAllDevices();
+    m_proxy.Cleanup();
+    return 0;
+}
+
+void CBackupEngine::AddLogRecord(int logType, int code, CString information, CString otherInfo, int srcDevId,
+                                 int srcChannel, int desDevId, int desChannel, CTime begin, CTime end, CTime time) {
+    LOG_RECORD record;
+    record.I_LogType = logType;
+    record.I_SubType = code;
+    record.C_Information = information;
+    record.C_OtherInfo = otherInfo;
+    record.L_SrcDevID = srcDevId;
+    record.I_SrcChannelIdx = srcChannel;
+    record.L_DesDevID = desDevId;
+    record.I_DesChannelIdx = desChannel;
+    record.C_StartTime = begin.GetTime();
+    record.C_StopTime = end.GetTime();
+    record.C_UpdateTime = time.GetTime();
+    record.C_UserID = GetAppConfig()->m_strLoginUserName;
+    m_log.AddLog(record);
+}
+
+void CBackupEngine::WriteTextLog(const CString& text) {
+    CAutoLock guard(&m_textLogLock);
+    CTime now = CTime::GetCurrentTime();
+    CString path = JoinPath(GetAppConfig()->m_strModuleDir, L"Log_" + now.Format(L"%Y%m%d") + L".log");
+    CString line;
+    line.Format(L"[%s] %s\r\n", (LPCWSTR)now.Format(L"%Y-%m-%d %H:%M:%S"), (LPCWSTR)text);
+    CStringA narrow(line);
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    DWORD written = 0;
+    if (file == INVALID_HANDLE_VALUE ||
+        !WriteFile(file, (LPCSTR)narrow, (DWORD)narrow.GetLength(), &written, nullptr)) {
+        OutputDebugStringA("Write Log File Fail \n");
+    }
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
+// ---- SDK callbacks ----------------------------------------------------------
+
+void CBackupEngine::OnDeviceDisconnect(int loginHandle) {
+    // 0 and below are "no session": no device may match them.
+    if (loginHandle <= 0) return;
+    DEVICE_RECORD device = m_devices.FindDeviceByLoginHandle(loginHandle);
+    if (device.id == 0) return;
+    PostMainWndMessage(WM_TW_DEVICE_OFFLINE, (WPARAM)device.id, 0);
+    CString info;
+    info.Format(L"%s[%s]:%s", (LPCWSTR)Translate(L"Device"), (LPCWSTR)CString(device.title),
+                (LPCWSTR)Translate(L"Device offline!"));
+    CTime now = CTime::GetCurrentTime();
+    AddLogRecord(1, LOG_DEVICE_OFFLINE, info, CString(), device.id, 0, 0, 0, now, now, now);
+}
+
+void CBackupEngine::OnSdkEvent(int eventType, int handle) {
+    int deviceId = 0, channel = 0, found = -1;
+    if (eventType == QVNET_EVENT_REPLAY_END) {
+        found = FindSlotByHandle(handle, &deviceId, &channel);
+    } else if (eventType == QVNET_EVENT_FETCH_FAILED) {
+        found = FindTaskByHandle(handle, &deviceId, &channel);
+    } else {
+        PostMainWndMessage(WM_TW_SDK_EVENT, 0, eventType);
+        return;
+    }
+    if (found == 0) PostMainWndMessage(WM_TW_SDK_EVENT, (WPARAM)(deviceId * 10000 + channel), eventType);
+}
+
+int CBackupEngine::FindTaskByHandle(int handle, int* deviceId, int* channel) {
+    CAutoLock guard(&m_engineLock);
+    for (const RECORD_TASK& task : m_active) {
+        if (task.source.sdkHandle != handle) continue;
+        *deviceId = task.source.deviceId;
+        *channel = (int)task.source.desc.channel;
+        return 0;
+    }
+    return -1;
+}
+
+int CBackupEngine::FindSlotByHandle(int handle, int* deviceId, int* channel) {
+    CAutoLock guard(&m_engineLock);
+    for (const RECORD_TASK& slot : m_slots) {
+        const RECORD_SOURCE* sources[2] = {&slot.source, &slot.secondSource};
+        for (int i = 0; i < slot.sourceCount && i < 2; ++i) {
+            if (sources[i]->itemType != SOURCE_ITEM_DEVICE || sources[i]->sdkHandle != handle) continue;
+            *deviceId = sources[i]->deviceId;
+            *channel = (int)sources[i]->desc.channel;
+            return 0;
+        }
+    }
+    return -1;
+}
+
+void CBackupEngine::OnFileDownloadPos(int handle, uint32_t totalKB, uint32_t doneKB) {
+    OnDownloadPos(handle, doneKB, totalKB, -1);
+}
+
+void CBackupEngine::OnTimeDownloadPos(int handle, uint32_t totalKB, uint32_t doneKB, int index) {
+    OnDownloadPos(handle, doneKB == kSourceDone ? totalKB : doneKB, totalKB, index);
+}
+
+int CBackupEngine::OnDownloadPos(int handle, uint32_t done, uint32_t total, int) {
+    {
+        CAutoLock guard(&m_engineLock);
+        bool slotMatched = false;
+        for (RECORD_TASK& slot : m_slots) {
+            if (slot.sourceCount != 1 || slot.source.sdkHandle != handle || handle == 0) continue;
+            slot.source.done = done;
+            slot.source.total = total;
+            slotMatched = true;
+            break;
+        }
+        if (!slotMatched) {
+            for (RECORD_TASK& task : m_active) {
+                if (task.source.sdkHandle != handle) continue;
+                task.source.done = done;
+                task.source.total = total;
+                task.source.desc.sizeKB = total;
+            }
+        }
+    }
+    m_taskQueue->OnSourcePosition(handle, done, total);
+    return 0;
+}
+
+int CBackupEngine::OnPlaybackData(int handle, int, const uint8_t* data, int length) {
+    return OnStreamData(handle, data, length) >= 0 ? 1 : 0;
+}
+
+int CBackupEngine::GetLoginHandle(int deviceId) {
+    DEVICE_RECORD device = m_devices.GetDevice(deviceId);
+    return (device.id != 0 && device.loggedIn && device.loginHandle != 0) ? device.loginHandle : 0;
+}
+
+int CBackupEngine::CheckChannelBusy(int deviceId, const RECORD_FILE_DESC& desc) {
+    return GetChannelUse(deviceId, &desc);
+}
