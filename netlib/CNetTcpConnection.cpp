@@ -277,24 +277,28 @@ int CNetTcpConnection::PostNextSendLocked() {
 
 int CNetTcpConnection::IoSent(CNetIoContext* record, DWORD bytes, DWORD error) {
   bool failed = error != 0 || (bytes == 0 && record->m_sent < record->m_total);
-  if (!failed)
+  if (!failed) {
     record->m_sent += static_cast<int>(bytes);
-  {
     CNetAutoLock state(&m_stateLock, false);
-    if (!failed && record->m_sent < record->m_total && m_connected) {
-      // A partial send: the rest goes out before anything queued behind it.
+    // A partial send: the rest goes out before anything queued behind it.
+    if (record->m_sent < record->m_total && m_connected) {
       if (CNetEngine::PostSend(m_key, record) > 0)
         return 1;
       failed = true;
     }
+  }
+  // Reported before the next send is posted: the next completion could
+  // otherwise be reported first from another I/O thread.
+  if (m_sink && record->m_sendContext != -1)
+    m_sink->OnSendDone(m_userValue, m_socket, record->m_sendContext);
+  {
+    CNetAutoLock state(&m_stateLock, false);
     CNetAutoLock queueGuard(&m_sendQueueLock, true);
     if (!failed && m_connected && !m_sendQueue.empty())
       failed = PostNextSendLocked() < 0;
     else
       m_sendIdle = true;
   }
-  if (m_sink && record->m_sendContext != -1)
-    m_sink->OnSendDone(m_userValue, m_socket, record->m_sendContext);
   if (failed)
     Fail();
   return 1;

@@ -1,0 +1,489 @@
+// TCP connections and listening servers through the running engine, against
+// real sockets on 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <thread>
+
+#include "NetTestSupport.h"
+#include "WaitFor.h"
+#include "netlib/CNetAutoLock.h"
+#include "netlib/CNetEngine.h"
+
+namespace {
+
+const DWORD kLongWait = 20000;
+
+class NetTcpTest : public ::testing::Test {
+protected:
+  // The blocking peers need Windows Sockets also after the engine stopped.
+  static void SetUpTestSuite() {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+  }
+  static void TearDownTestSuite() { WSACleanup(); }
+  void SetUp() override { ASSERT_EQ(1, CNetEngine::Init(2)); }
+  void TearDown() override {
+    EXPECT_EQ(1, CNetEngine::Stop());
+    EXPECT_EQ(0, LiveLibraryObjects()) << "buffers, records or keys leaked";
+  }
+};
+
+// One accepted connection that sends back what it receives; refuses bytes
+// while its send queue is full, so back-pressure reaches the peer.
+class EchoConnection : public RecordingSink {
+public:
+  EchoConnection() : connection(this, 0) {
+    receiveHook = [this](const char* data, int length) {
+      const int sent = connection.Send(0, MakeBuffer(std::string(data, static_cast<size_t>(length))));
+      return sent == -3 ? -1 : 0;
+    };
+  }
+  CNetTcpConnection connection;
+};
+
+class EchoServer {
+public:
+  EchoServer() : m_server(&m_sink, 0) {
+    m_sink.acceptHook = [this](SOCKET socket, const char* address, int port) {
+      std::unique_ptr<EchoConnection> echo(new EchoConnection());
+      if (echo->connection.Attach(socket, address, port) > 0) {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_connections.push_back(std::move(echo));
+      }
+    };
+    m_port = m_server.Listen("127.0.0.1", 0) > 0 ? ListeningPort(m_server) : 0;
+  }
+  ~EchoServer() {
+    m_server.StopListen();
+    std::lock_guard<std::mutex> guard(m_mutex);
+    for (auto& echo : m_connections) echo->connection.Close();
+  }
+  int Port() const { return m_port; }
+  size_t Connections() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_connections.size();
+  }
+
+private:
+  RecordingSink m_sink;
+  CNetTcpServer m_server;
+  int m_port;
+  std::mutex m_mutex;
+  std::vector<std::unique_ptr<EchoConnection>> m_connections;
+};
+
+// A library client connection with its own recording sink.
+struct Client {
+  Client() : connection(&sink, 0) {}
+  ~Client() { connection.Close(); }
+  RecordingSink sink;
+  CNetTcpConnection connection;
+};
+
+// Sends data, retrying while the queue is full. Returns the last result.
+int SendRetrying(CNetTcpConnection& connection, int context, const std::string& data) {
+  for (;;) {
+    const int result = connection.Send(context, MakeBuffer(data));
+    if (result != -3)
+      return result;
+    Sleep(1);
+  }
+}
+
+// Message: tag (4), sequence (4), length (4), payload.
+std::string Message(uint32_t tag, uint32_t sequence, uint32_t length) {
+  std::string message(12, '\0');
+  memcpy(&message[0], &tag, 4);
+  memcpy(&message[4], &sequence, 4);
+  memcpy(&message[8], &length, 4);
+  return message + Pattern(length, tag * 100000 + sequence);
+}
+
+// Checks that stream holds, per tag, messages 0 .. count-1 in order and intact.
+::testing::AssertionResult WholeAndInOrder(const std::string& stream, int tags, uint32_t count) {
+  std::map<uint32_t, uint32_t> next;
+  size_t at = 0;
+  while (at < stream.size()) {
+    if (stream.size() - at < 12)
+      return ::testing::AssertionFailure() << "truncated header at " << at;
+    uint32_t tag, sequence, length;
+    memcpy(&tag, &stream[at], 4);
+    memcpy(&sequence, &stream[at + 4], 4);
+    memcpy(&length, &stream[at + 8], 4);
+    if (stream.size() - at - 12 < length)
+      return ::testing::AssertionFailure() << "truncated payload at " << at;
+    if (sequence != next[tag])
+      return ::testing::AssertionFailure() << "tag " << tag << " expected " << next[tag] << " got " << sequence;
+    if (stream.compare(at + 12, length, Pattern(length, tag * 100000 + sequence)) != 0)
+      return ::testing::AssertionFailure() << "corrupt payload of tag " << tag << " message " << sequence;
+    ++next[tag];
+    at += 12 + length;
+  }
+  if (static_cast<int>(next.size()) != tags)
+    return ::testing::AssertionFailure() << next.size() << " tags seen";
+  for (const auto& seen : next)
+    if (seen.second != count)
+      return ::testing::AssertionFailure() << "tag " << seen.first << " ended at " << seen.second;
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(NetTcpTest, ConcurrentSendsFromSeveralThreadsComeBackWholeAndInOrder) {
+  EchoServer echo;
+  ASSERT_NE(0, echo.Port());
+  const int kClients = 4, kThreads = 3;
+  const uint32_t kMessages = 300;
+  std::vector<std::unique_ptr<Client>> clients;
+  for (int c = 0; c < kClients; ++c) {
+    clients.emplace_back(new Client());
+    ASSERT_EQ(1, clients.back()->connection.Connect("127.0.0.1", echo.Port(), 5000));
+  }
+  std::vector<size_t> expected(kClients, 0);
+  std::vector<std::thread> senders;
+  for (int c = 0; c < kClients; ++c) {
+    for (int t = 0; t < kThreads; ++t) {
+      const uint32_t tag = static_cast<uint32_t>(c * 10 + t);
+      for (uint32_t m = 0; m < kMessages; ++m) expected[c] += 12 + (tag * 7919 + m * 104729) % 3000;
+      senders.emplace_back([&clients, c, tag, kMessages] {
+        for (uint32_t m = 0; m < kMessages; ++m)
+          ASSERT_EQ(1, SendRetrying(clients[c]->connection, static_cast<int>(m), Message(tag, m, (tag * 7919 + m * 104729) % 3000)));
+      });
+    }
+  }
+  for (auto& sender : senders) sender.join();
+  for (int c = 0; c < kClients; ++c) {
+    ASSERT_TRUE(WaitFor([&] { return clients[c]->sink.Received().size() >= expected[c]; }, kLongWait))
+        << "client " << c << " got " << clients[c]->sink.Received().size() << " of " << expected[c];
+    EXPECT_EQ(expected[c], clients[c]->sink.Received().size());
+    EXPECT_TRUE(WholeAndInOrder(clients[c]->sink.Received(), kThreads, kMessages)) << "client " << c;
+    EXPECT_EQ(static_cast<size_t>(kThreads * kMessages), clients[c]->sink.SendsDone().size());
+    EXPECT_EQ(0, clients[c]->sink.closes.load());
+  }
+}
+
+TEST_F(NetTcpTest, LargeSendsReachASlowReaderWholeAndAreReportedOnce) {
+  BlockingListener listener;
+  Client client;
+  ASSERT_EQ(1, client.connection.Connect("127.0.0.1", listener.Port(), 5000));
+  BlockingPeer peer(listener.Accept());
+  const std::string big = Pattern(4 * 1024 * 1024, 1), medium = Pattern(100000, 2);
+  ASSERT_EQ(1, client.connection.Send(7, MakeBuffer(big)));
+  ASSERT_EQ(1, client.connection.Send(8, MakeBuffer(medium)));
+  std::string received;
+  // Small reads keep the sends pending across many partial transfers.
+  std::vector<char> chunk(4096);
+  while (received.size() < big.size() + medium.size()) {
+    const int n = recv(peer.Socket(), chunk.data(), static_cast<int>(chunk.size()), 0);
+    ASSERT_GT(n, 0);
+    received.append(chunk.data(), static_cast<size_t>(n));
+  }
+  EXPECT_TRUE(received == big + medium) << "bytes lost, reordered or corrupted";
+  ASSERT_TRUE(WaitFor([&] { return client.sink.SendsDone().size() == 2; }));
+  EXPECT_EQ((std::vector<int>{7, 8}), client.sink.SendsDone());
+}
+
+TEST_F(NetTcpTest, QueueLimitRefusesOnlyReportedSendsAndKeepsOrder) {
+  BlockingListener listener;
+  Client client;
+  EXPECT_EQ(-1, client.connection.SetMaxQueuedSends(0));
+  EXPECT_EQ(-1, client.connection.SetMaxQueuedSends(65535));
+  ASSERT_EQ(1, client.connection.Connect("127.0.0.1", listener.Port(), 5000));
+  BlockingPeer peer(listener.Accept());
+  // The peer reads nothing yet, so this send stays in flight.
+  const std::string blocker = Pattern(8 * 1024 * 1024, 3);
+  ASSERT_EQ(1, client.connection.Send(0, MakeBuffer(blocker)));
+  std::string expected = blocker;
+  for (int i = 1; i <= 501; ++i) {
+    const std::string small = Message(1, static_cast<uint32_t>(i), 10);
+    ASSERT_EQ(1, client.connection.Send(i, MakeBuffer(small))) << "send " << i;
+    expected += small;
+  }
+  EXPECT_EQ(-3, client.connection.Send(502, MakeBuffer("refused")));
+  ASSERT_EQ(1, client.connection.Send(-1, MakeBuffer("keep-alive"))) << "keep-alive sends are never refused";
+  expected += "keep-alive";
+
+  std::string received;
+  ASSERT_TRUE(peer.ReceiveExactly(expected.size(), &received));
+  EXPECT_TRUE(received == expected);
+  ASSERT_TRUE(WaitFor([&] { return client.sink.SendsDone().size() == 502; }));
+  const std::vector<int> done = client.sink.SendsDone();
+  for (int i = 0; i <= 501; ++i) ASSERT_EQ(i, done[static_cast<size_t>(i)]);
+  EXPECT_EQ(1, client.connection.Send(9, MakeBuffer("after"))) << "the connection sends again once drained";
+  received.clear();
+  EXPECT_TRUE(peer.ReceiveExactly(5, &received));
+}
+
+TEST_F(NetTcpTest, PeerCloseAndResetAreReportedOnceAndLocalCloseIsSilent) {
+  enum End { PeerCloses, PeerResets, LocalClose };
+  struct Case {
+    const char* name;
+    bool libraryAccepts;  // the library side is an accepted socket, else it connected out
+    End end;
+  };
+  const Case cases[] = {
+      {"accepted, peer closes", true, PeerCloses},   {"accepted, peer resets", true, PeerResets},
+      {"connected, peer closes", false, PeerCloses}, {"connected, peer resets", false, PeerResets},
+      {"accepted, local close", true, LocalClose},   {"connected, local close", false, LocalClose},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Client library;
+    BlockingPeer peer;
+    RecordingSink serverSink;
+    CNetTcpServer server(&serverSink, 0);
+    BlockingListener listener;
+    if (c.libraryAccepts) {
+      ASSERT_EQ(1, server.Listen("127.0.0.1", 0));
+      ASSERT_TRUE(peer.Connect(ListeningPort(server)));
+      ASSERT_TRUE(WaitFor([&] { return serverSink.accepts == 1; }));
+      EXPECT_EQ("127.0.0.1", serverSink.lastPeerAddress);
+      ASSERT_EQ(1, library.connection.Attach(serverSink.TakeAccepted()[0], "127.0.0.1", 1));
+    } else {
+      ASSERT_EQ(1, library.connection.Connect("127.0.0.1", listener.Port(), 5000));
+      peer.Adopt(listener.Accept());
+    }
+    ASSERT_TRUE(peer.SendAll("before the end"));
+    ASSERT_TRUE(WaitFor([&] { return library.sink.Received() == "before the end"; }));
+    if (c.end == LocalClose) {
+      library.connection.Close();
+      std::string rest;
+      EXPECT_TRUE(peer.ReceiveUntilClosed(&rest)) << "the peer must see the connection end";
+      Sleep(100);
+      EXPECT_EQ(0, library.sink.closes.load()) << "the owner's own close is not reported";
+      continue;
+    }
+    if (c.end == PeerResets)
+      peer.Reset();
+    else
+      peer.Close();
+    ASSERT_TRUE(WaitFor([&] { return library.sink.closes == 1; }));
+    EXPECT_FALSE(library.connection.IsConnected());
+    EXPECT_EQ(-2, library.connection.Send(1, MakeBuffer("late")));
+    library.connection.Check();
+    Sleep(100);
+    EXPECT_EQ(1, library.sink.closes.load()) << "reported more than once";
+  }
+}
+
+TEST_F(NetTcpTest, IdleTimeoutClosesOnlyConnectionsWithTheCheckOn) {
+  BlockingListener listener;
+  Client watched, unwatched;
+  ASSERT_EQ(1, watched.connection.SetIdleTimeout(1));
+  ASSERT_EQ(1, unwatched.connection.SetIdleTimeout(1));
+  unwatched.connection.SetIdleTimeoutCheck(0);
+  ASSERT_EQ(1, watched.connection.Connect("127.0.0.1", listener.Port(), 5000));
+  BlockingPeer watchedPeer(listener.Accept());
+  ASSERT_EQ(1, unwatched.connection.Connect("127.0.0.1", listener.Port(), 5000));
+  BlockingPeer unwatchedPeer(listener.Accept());
+  auto checkBoth = [&] {
+    watched.connection.Check();
+    unwatched.connection.Check();
+    return watched.sink.closes == 1;
+  };
+  ASSERT_TRUE(WaitFor(checkBoth, 10000));
+  std::string rest;
+  EXPECT_TRUE(watchedPeer.ReceiveUntilClosed(&rest)) << "a timed-out connection must end for the peer too";
+  for (int i = 0; i < 30; ++i) {  // 1.5 s more of checks: still open
+    checkBoth();
+    Sleep(50);
+  }
+  EXPECT_EQ(0, unwatched.sink.closes.load());
+  EXPECT_TRUE(unwatched.connection.IsConnected());
+}
+
+TEST_F(NetTcpTest, KeepAlivePacketGoesOutEveryIntervalFromTheCheck) {
+  BlockingListener listener;
+  Client client;
+  std::string packet(32, '\0');
+  packet[0] = static_cast<char>(0xA1);
+  EXPECT_EQ(-1, client.connection.SetKeepAlive(nullptr, 32, 1));
+  EXPECT_EQ(-1, client.connection.SetKeepAlive(packet.data(), 0, 1));
+  ASSERT_EQ(1, client.connection.SetKeepAlive(packet.data(), 32, 1));
+  ASSERT_EQ(1, client.connection.Connect("127.0.0.1", listener.Port(), 5000));
+  BlockingPeer peer(listener.Accept());
+  std::string received;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 2600) {
+    client.connection.Check();
+    Sleep(20);
+  }
+  peer.SetReceiveTimeout(500);
+  std::vector<char> chunk(4096);
+  int n;
+  while ((n = recv(peer.Socket(), chunk.data(), static_cast<int>(chunk.size()), 0)) > 0)
+    received.append(chunk.data(), static_cast<size_t>(n));
+  // One at the first check, then one a second: 3 in 2.6 s, one either way
+  // for a slow machine.
+  ASSERT_EQ(0u, received.size() % 32);
+  EXPECT_GE(received.size() / 32, 2u);
+  EXPECT_LE(received.size() / 32, 4u);
+  for (size_t at = 0; at < received.size(); at += 32) EXPECT_EQ(packet, received.substr(at, 32));
+  EXPECT_TRUE(client.sink.SendsDone().empty()) << "keep-alive sends are not reported";
+}
+
+TEST_F(NetTcpTest, AutoReconnectRestoresAConnectionTheServerDropped) {
+  BlockingListener listener;
+  Client client;
+  client.connection.SetAutoReconnect(1);
+  ASSERT_EQ(1, client.connection.Connect("127.0.0.1", listener.Port(), 5000));
+  BlockingPeer first(listener.Accept());
+  first.Close();
+  ASSERT_TRUE(WaitFor([&] { return client.sink.closes == 1; }));
+  ASSERT_TRUE(WaitFor([&] {
+    client.connection.Check();
+    return client.sink.connects == 1;
+  }, 10000));
+  BlockingPeer second(listener.Accept());
+  ASSERT_EQ(1, client.connection.Send(1, MakeBuffer("again")));
+  std::string received;
+  ASSERT_TRUE(second.ReceiveExactly(5, &received));
+  EXPECT_EQ("again", received);
+  ASSERT_TRUE(second.SendAll("back"));
+  EXPECT_TRUE(WaitFor([&] { return client.sink.Received() == "back"; }));
+  second.Close();
+  EXPECT_TRUE(WaitFor([&] { return client.sink.closes == 2; })) << "a reconnected connection reports its end again";
+}
+
+TEST_F(NetTcpTest, AcceptBurstBeyondTheSpareSocketsIsHandedOverCompletely) {
+  RecordingSink sink;
+  CNetTcpServer server(&sink, 0);
+  ASSERT_EQ(1, server.Listen("127.0.0.1", 0));
+  const int port = ListeningPort(server);
+  const int kThreads = 6, kEach = 60;  // 360 connects against 200 spare sockets
+  std::vector<std::vector<std::unique_ptr<BlockingPeer>>> peers(kThreads);
+  std::vector<std::thread> connectors;
+  std::atomic<int> failed{0};
+  for (int t = 0; t < kThreads; ++t) {
+    connectors.emplace_back([&, t] {
+      for (int i = 0; i < kEach; ++i) {
+        peers[t].emplace_back(new BlockingPeer());
+        if (!peers[t].back()->Connect(port))
+          ++failed;
+      }
+    });
+  }
+  for (auto& connector : connectors) connector.join();
+  EXPECT_EQ(0, failed.load());
+  ASSERT_TRUE(WaitFor([&] { return sink.accepts == kThreads * kEach; }, kLongWait)) << sink.accepts;
+  std::vector<SOCKET> accepted = sink.TakeAccepted();
+  EXPECT_EQ(static_cast<size_t>(kThreads * kEach), accepted.size());
+  for (SOCKET socket : accepted) closesocket(socket);
+  EXPECT_TRUE(WaitFor([] { return CNetEngine::SpareSocketCount() == 200; })) << "the spare sockets are refilled";
+  BlockingPeer late;
+  ASSERT_TRUE(late.Connect(port));
+  EXPECT_TRUE(WaitFor([&] { return sink.accepts == kThreads * kEach + 1; })) << "still accepting after the burst";
+  for (SOCKET socket : sink.TakeAccepted()) closesocket(socket);
+  server.StopListen();
+  BlockingPeer refused;
+  EXPECT_FALSE(refused.Connect(port)) << "nothing listens after StopListen";
+}
+
+TEST_F(NetTcpTest, AFailedAcceptIsArmedAgainWhileListening) {
+  RecordingSink sink;
+  CNetTcpServer server(&sink, 0);
+  ASSERT_EQ(1, server.Listen("127.0.0.1", 0));
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    // Ends the pending accept with an error the server did not cause.
+    ASSERT_TRUE(CancelIoEx(reinterpret_cast<HANDLE>(server.GetSocket()), nullptr));
+    BlockingPeer peer;
+    ASSERT_TRUE(peer.Connect(ListeningPort(server)));
+    ASSERT_TRUE(WaitFor([&] { return sink.accepts == attempt; })) << "accepting ended after a failed accept";
+    for (SOCKET socket : sink.TakeAccepted()) closesocket(socket);
+  }
+}
+
+TEST_F(NetTcpTest, StopWithConnectionsOpenEndsThemAndLeavesNothingBehind) {
+  std::unique_ptr<EchoServer> echo(new EchoServer());
+  std::vector<std::unique_ptr<Client>> clients;
+  for (int c = 0; c < 8; ++c) {
+    clients.emplace_back(new Client());
+    ASSERT_EQ(1, clients.back()->connection.Connect("127.0.0.1", echo->Port(), 5000));
+    ASSERT_EQ(1, clients.back()->connection.Send(c, MakeBuffer(Pattern(300000, static_cast<unsigned>(c)))));
+  }
+  ASSERT_TRUE(WaitFor([&] { return echo->Connections() == 8; }));
+  EXPECT_EQ(1, CNetEngine::Stop());
+  EXPECT_EQ(0, CNetEngine::PendingOperations());
+  for (auto& client : clients) {
+    EXPECT_EQ(1, client->sink.closes.load()) << "an open connection hears of the stop once";
+    EXPECT_FALSE(client->connection.IsConnected());
+  }
+  clients.clear();
+  echo.reset();
+  EXPECT_EQ(0, LiveLibraryObjects());
+}
+
+TEST_F(NetTcpTest, RefusedBytesAreOfferedAgainInOrderAndAStuckOwnerLosesTheConnection) {
+  BlockingListener listener;
+  Client client;
+  std::atomic<int> refusals{0};
+  client.sink.receiveHook = [&](const char*, int) { return refusals++ % 3 != 2 ? -1 : 0; };
+  ASSERT_EQ(1, client.connection.Connect("127.0.0.1", listener.Port(), 5000));
+  BlockingPeer peer(listener.Accept());
+  std::string sent;
+  for (uint32_t m = 0; m < 50; ++m) {
+    const std::string message = Message(1, m, 500 + m * 37);
+    ASSERT_TRUE(peer.SendAll(message));
+    sent += message;
+  }
+  ASSERT_TRUE(WaitFor([&] { return client.sink.Received().size() == sent.size(); }, kLongWait));
+  EXPECT_TRUE(client.sink.Received() == sent);
+  EXPECT_EQ(0, client.sink.closes.load());
+
+  client.sink.receiveHook = [](const char*, int) { return -1; };
+  ASSERT_TRUE(peer.SendAll("never taken"));
+  ASSERT_TRUE(WaitFor([&] { return client.sink.closes == 1; }, kLongWait));
+  std::string rest;
+  EXPECT_TRUE(peer.ReceiveUntilClosed(&rest)) << "the peer sees the end instead of silently lost bytes";
+}
+
+TEST_F(NetTcpTest, PollsOfOneObjectNeverOverlapAndOwnersMayCloseUnderTheirOwnLock) {
+  EchoServer echo;
+  CNetLock ownerLock;
+  const int kPolled = 4;
+  std::vector<std::unique_ptr<Client>> polled;
+  std::vector<std::unique_ptr<std::atomic<int>>> inside, overlaps;
+  std::mutex victimsMutex;
+  std::vector<std::unique_ptr<Client>> victims;
+  for (int c = 0; c < kPolled; ++c) {
+    polled.emplace_back(new Client());
+    inside.emplace_back(new std::atomic<int>(0));
+    overlaps.emplace_back(new std::atomic<int>(0));
+    std::atomic<int>& in = *inside.back();
+    std::atomic<int>& overlap = *overlaps.back();
+    polled.back()->sink.pollHook = [&] {
+      if (++in > 1)
+        ++overlap;
+      // An owner path that closes connections under its own lock, from a
+      // poll, while another thread holds that lock and adds connections.
+      CNetAutoLock owner(&ownerLock, true);
+      {
+        std::lock_guard<std::mutex> guard(victimsMutex);
+        if (!victims.empty())
+          victims.back()->connection.Close();
+      }
+      --in;
+      return 0;  // busy: poll again at once, from whichever thread is free
+    };
+    ASSERT_EQ(1, polled.back()->connection.Connect("127.0.0.1", echo.Port(), 5000));
+  }
+  for (int round = 0; round < 40; ++round) {
+    CNetAutoLock owner(&ownerLock, true);
+    std::unique_ptr<Client> victim(new Client());
+    ASSERT_EQ(1, victim->connection.Connect("127.0.0.1", echo.Port(), 5000));
+    std::lock_guard<std::mutex> guard(victimsMutex);
+    victims.push_back(std::move(victim));
+  }
+  ASSERT_TRUE(WaitFor([&] { return polled[0]->sink.polls > 1000; }, kLongWait));
+  for (int c = 0; c < kPolled; ++c) {
+    EXPECT_EQ(0, overlaps[c]->load()) << "one object was polled on two threads at once";
+    polled[c]->connection.Close();  // no poll of it may run after this
+  }
+  const int before = polled[0]->sink.polls;
+  Sleep(50);
+  EXPECT_EQ(before, polled[0]->sink.polls.load());
+  std::lock_guard<std::mutex> guard(victimsMutex);
+  victims.clear();
+}
+
+}  // namespace
