@@ -13,6 +13,8 @@ const uint8_t kSubConnectCommand = 0xF1;
 const size_t kHeader = 32;
 const uint32_t kConnectWaitMs = 2000;
 const uint32_t kHandshakeWaitMs = 5000;
+const int kSubAttempts = 5;
+const DWORD kSubRetryMs = 50;
 
 }  // namespace
 
@@ -99,17 +101,22 @@ bool CSimRegistrar::WaitForLogin(int loginsBefore) {
 }
 
 bool CSimRegistrar::OpenSubConnection(int index) {
-    SOCKET s = qvsock::Connect(m_ip.c_str(), m_port, kConnectWaitMs);
-    if (s == INVALID_SOCKET) return false;
-    std::vector<uint8_t> handshake;
-    if (!qvsock::SendAll(s, RegistrationPacket(m_id, index)) ||
-        !qvsock::ReceiveCommand(s, kSubConnectCommand, kHandshakeWaitMs, handshake)) {
+    // The server may not have taken in the login reply yet when the first
+    // sub-connection registers; it refuses it then, and the recorder tries again.
+    for (int attempt = 0; attempt < kSubAttempts && !m_roundStop && !m_mainEnded; ++attempt) {
+        if (attempt > 0) Sleep(kSubRetryMs);
+        SOCKET s = qvsock::Connect(m_ip.c_str(), m_port, kConnectWaitMs);
+        if (s == INVALID_SOCKET) return false;
+        std::vector<uint8_t> handshake;
+        if (qvsock::SendAll(s, RegistrationPacket(m_id, index)) &&
+            qvsock::ReceiveCommand(s, kSubConnectCommand, kHandshakeWaitMs, handshake)) {
+            std::lock_guard<std::mutex> guard(m_linksLock);
+            m_links.push_back({s, std::thread([this, s] { Serve(s); })});
+            return true;
+        }
         closesocket(s);
-        return false;
     }
-    std::lock_guard<std::mutex> guard(m_linksLock);
-    m_links.push_back({s, std::thread([this, s] { Serve(s); })});
-    return true;
+    return false;
 }
 
 void CSimRegistrar::Serve(SOCKET s) { m_recorder.Serve(s, m_roundStop); }

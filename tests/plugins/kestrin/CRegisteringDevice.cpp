@@ -72,14 +72,20 @@ bool CRegisteringDevice::AnswerLogin(size_t replyLength) {
 }
 
 bool CRegisteringDevice::OpenSub(int k, std::vector<uint8_t>* handshake) {
-    Drop(k);
-    m_links[size_t(k)] = Dial();
-    std::vector<uint8_t> answer;
-    if (m_links[size_t(k)] == INVALID_SOCKET || !Send(k, Registration(m_id, k)) ||
-        !ReadCommand(k, kestrin::kCmdSubConnect, &answer))
-        return false;
-    if (handshake != nullptr) *handshake = answer;
-    return true;
+    // The first sub-connection may overtake the login reply and be refused:
+    // a device tries again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (attempt > 0) Sleep(50);
+        Drop(k);
+        m_links[size_t(k)] = Dial();
+        std::vector<uint8_t> answer;
+        if (m_links[size_t(k)] != INVALID_SOCKET && Send(k, Registration(m_id, k)) &&
+            ReadCommand(k, kestrin::kCmdSubConnect, &answer)) {
+            if (handshake != nullptr) *handshake = answer;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CRegisteringDevice::Register() {

@@ -25,7 +25,8 @@ public:
     bool ConnectMain();
     // Answers the login with a 0xB0 of replyLength bytes.
     bool AnswerLogin(size_t replyLength = 64);
-    // Sub-connection k registered and its 0xF1 read into *handshake.
+    // Sub-connection k registered and its 0xF1 read into *handshake; a
+    // refused one is tried again a few times.
     bool OpenSub(int k, std::vector<uint8_t>* handshake = nullptr);
     // Main connection, login, sub-connections 1..channels+1.
     bool Register();

@@ -73,7 +73,7 @@ protected:
 };
 
 TEST_F(KestrinWithRecorder, LoginIsAnsweredFromTheRecordersOwnReply) {
-    EXPECT_TRUE(registrar->IsRegistered());
+    EXPECT_TRUE(WaitFor([&] { return registrar->IsRegistered(); }));
     PARSE_RESULT login = Parse(BuildLoginRequest("admin", "admin"), 41);
     ASSERT_EQ(login.action, kParseLogin);
     ASSERT_EQ(login.replyLength, int(kLoginReplySize));
