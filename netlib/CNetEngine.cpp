@@ -217,33 +217,39 @@ void CNetEngine::RemoveFromList(std::vector<CNetIoKey*>& list, CNetLock& lock, C
   for (CNetIoKey* k : removed) NetRelease(k);
 }
 
-int CNetEngine::AddConnection(SOCKET socket, CNetIoKey* key) {
-  SharedEngine shared;
-  CNetEngine* engine = shared.get();
-  if (!engine || engine->m_stopping || !engine->m_port || socket == INVALID_SOCKET || !key)
-    return -1;
-  if (!CreateIoCompletionPort(reinterpret_cast<HANDLE>(socket), engine->m_port, reinterpret_cast<ULONG_PTR>(key), 0))
-    return -1;
-  return AddToList(engine->m_connections, engine->m_connectionsLock, key);
+bool CNetEngine::Associate(SOCKET socket, CNetIoKey* key) {
+  if (m_stopping || !m_port || socket == INVALID_SOCKET || !key)
+    return false;
+  return CreateIoCompletionPort(reinterpret_cast<HANDLE>(socket), m_port, reinterpret_cast<ULONG_PTR>(key), 0) != nullptr;
 }
 
-int CNetEngine::RemoveConnection(SOCKET socket, CNetIoKey* key) {
+int CNetEngine::Unregister(List CNetEngine::*list, CNetLock CNetEngine::*lock, SOCKET socket, CNetIoKey* key) {
   {
     SharedEngine shared;
     if (shared.get() && key)
-      RemoveFromList(shared.get()->m_connections, shared.get()->m_connectionsLock, key);
+      RemoveFromList(shared.get()->*list, shared.get()->*lock, key);
   }
   if (socket != INVALID_SOCKET)
     closesocket(socket);
   return 1;
 }
 
+int CNetEngine::AddConnection(SOCKET socket, CNetIoKey* key) {
+  SharedEngine shared;
+  CNetEngine* engine = shared.get();
+  if (!engine || !engine->Associate(socket, key))
+    return -1;
+  return AddToList(engine->m_connections, engine->m_connectionsLock, key);
+}
+
+int CNetEngine::RemoveConnection(SOCKET socket, CNetIoKey* key) {
+  return Unregister(&CNetEngine::m_connections, &CNetEngine::m_connectionsLock, socket, key);
+}
+
 int CNetEngine::AddServer(SOCKET socket, CNetIoKey* key, CNetIoContext* acceptRecord) {
   SharedEngine shared;
   CNetEngine* engine = shared.get();
-  if (!engine || engine->m_stopping || !engine->m_port || socket == INVALID_SOCKET || !key || !acceptRecord)
-    return -1;
-  if (!CreateIoCompletionPort(reinterpret_cast<HANDLE>(socket), engine->m_port, reinterpret_cast<ULONG_PTR>(key), 0))
+  if (!engine || !acceptRecord || !engine->Associate(socket, key))
     return -1;
   GUID acceptExId = WSAID_ACCEPTEX;
   GUID sockaddrsId = WSAID_GETACCEPTEXSOCKADDRS;
@@ -263,14 +269,7 @@ int CNetEngine::AddServer(SOCKET socket, CNetIoKey* key, CNetIoContext* acceptRe
 }
 
 int CNetEngine::RemoveServer(SOCKET socket, CNetIoKey* key) {
-  {
-    SharedEngine shared;
-    if (shared.get() && key)
-      RemoveFromList(shared.get()->m_servers, shared.get()->m_serversLock, key);
-  }
-  if (socket != INVALID_SOCKET)
-    closesocket(socket);
-  return 1;
+  return Unregister(&CNetEngine::m_servers, &CNetEngine::m_serversLock, socket, key);
 }
 
 int CNetEngine::PostReceive(CNetIoKey* key, CNetIoContext* record) {

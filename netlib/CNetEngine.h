@@ -70,6 +70,7 @@ public:
 
 private:
   enum PostKind { PostKindReceive, PostKindSend, PostKindAccept };
+  typedef std::vector<CNetIoKey*> List;
 
   CNetEngine();
   ~CNetEngine();
@@ -79,6 +80,8 @@ private:
   int Post(PostKind kind, CNetIoKey* key, CNetIoContext* record);
   int Issue(PostKind kind, CNetIoKey* key, CNetIoContext* record);
   bool TakeSpareSocket(SOCKET* socket);
+  bool Associate(SOCKET socket, CNetIoKey* key);
+  static int Unregister(List CNetEngine::*list, CNetLock CNetEngine::*lock, SOCKET socket, CNetIoKey* key);
   static int AddToList(std::vector<CNetIoKey*>& list, CNetLock& lock, CNetIoKey* key);
   static void RemoveFromList(std::vector<CNetIoKey*>& list, CNetLock& lock, CNetIoKey* key);
   void CancelListed(std::vector<CNetIoKey*>& list, CNetLock& lock);

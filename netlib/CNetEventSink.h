@@ -14,8 +14,9 @@ public:
 
   // Bytes received, in order. Return 0 or more when taken; below 0 when
   // there is no room now: the same bytes are offered again from a poll
-  // thread, and nothing more is read from this connection meanwhile. An
-  // owner that refuses for too long has its connection closed (OnClose).
+  // thread, in smaller pieces after each refusal, and nothing more is read
+  // from this connection meanwhile. An owner that takes nothing for 2
+  // seconds has its connection closed (OnClose).
   virtual int OnReceive(int userValue, SOCKET socket, const char* data, int length) = 0;
   // A send with a context other than -1 left the queue: each once, in order.
   virtual int OnSendDone(int userValue, SOCKET socket, int sendContext) = 0;

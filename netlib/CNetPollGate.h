@@ -14,6 +14,22 @@ public:
   bool Enter(bool force);
   // Ends the poll; result non-zero means it was idle.
   void Leave(int result);
+  // Runs work (returning non-zero when idle) when Enter(force) lets it, and
+  // Leave afterwards also when work throws. 1 (idle) when it did not run.
+  template <class Work>
+  int Poll(bool force, Work work) {
+    if (!Enter(force))
+      return 1;
+    int result = 1;
+    try {
+      result = work();
+    } catch (...) {
+      Leave(result);
+      throw;
+    }
+    Leave(result);
+    return result;
+  }
 
 private:
   CNetLock m_lock;

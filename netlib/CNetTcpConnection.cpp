@@ -15,6 +15,8 @@ const int kReceiveBufferSize = 65536;
 // closed rather than bytes dropped out of the middle of a framed stream.
 const DWORD kRefusedReceiveLimitMs = 2000;
 const DWORD kReconnectSpacingMs = 2000;
+// Refused bytes are offered again in pieces halved down to this size.
+const int kSmallestOffer = 1024;
 
 // 1 connected, 0 still under way, -1 failed, after waiting up to waitMs.
 int ConnectState(SOCKET socket, int waitMs) {
@@ -336,6 +338,8 @@ int CNetTcpConnection::IoReceived(CNetIoContext* record, DWORD bytes, DWORD erro
     // No room at the owner: keep the bytes, read nothing more (the peer is
     // held back by TCP), and let the poll threads offer them again.
     m_refusedSince = GetTickCount();
+    m_undeliveredOffset = 0;
+    m_offerSize = static_cast<int>(bytes);
     InterlockedExchange(&m_undelivered, static_cast<LONG>(bytes));
     return 1;
   }
@@ -354,7 +358,9 @@ void CNetTcpConnection::ContinueReceiving() {
     Fail();
 }
 
-// Offers refused bytes again. true when the owner took them.
+// Offers refused bytes again: after each refusal a smaller piece, so an
+// owner with a fixed buffer that cannot take a whole block still makes
+// progress. true when the owner took a piece.
 bool CNetTcpConnection::RetryDelivery() {
   CNetIoContext* record = nullptr;
   {
@@ -368,33 +374,37 @@ bool CNetTcpConnection::RetryDelivery() {
     m_undelivered = 0;
     return false;
   }
-  const bool taken = Deliver(record->m_buffer->GetData(), static_cast<int>(m_undelivered));
+  const int remaining = static_cast<int>(m_undelivered);
+  const int offer = remaining < m_offerSize ? remaining : m_offerSize;
+  const bool taken = Deliver(record->m_buffer->GetData() + m_undeliveredOffset, offer);
   NetRelease(record);
   if (taken) {
-    m_undelivered = 0;
-    ContinueReceiving();
+    m_refusedSince = GetTickCount();
+    m_undeliveredOffset += offer;
+    if (remaining == offer) {
+      m_undelivered = 0;
+      ContinueReceiving();
+    } else {
+      m_undelivered = remaining - offer;
+    }
   } else if (GetTickCount() - m_refusedSince > kRefusedReceiveLimitMs) {
     Fail();
+  } else if (m_offerSize > kSmallestOffer) {
+    m_offerSize = m_offerSize / 2 > kSmallestOffer ? m_offerSize / 2 : kSmallestOffer;
   }
   return taken;
 }
 
 int CNetTcpConnection::IoPoll(char* work, int workSize) {
   const bool undelivered = m_undelivered > 0;
-  if (!m_pollGate.Enter(undelivered))
-    return 1;
-  int result = 1;
-  try {
+  return m_pollGate.Poll(undelivered, [&] {
+    int result = 1;
     if (undelivered && RetryDelivery())
       result = 0;
     if (m_sink && m_sink->OnPoll(m_userValue, m_socket, work, workSize) == 0)
       result = 0;
-  } catch (...) {
-    m_pollGate.Leave(result);
-    throw;
-  }
-  m_pollGate.Leave(result);
-  return result;
+    return result;
+  });
 }
 
 int CNetTcpConnection::IoAccepted(CNetIoContext*, DWORD) { return 1; }

@@ -100,8 +100,11 @@ private:
   volatile LONG m_connected = 0;
   CNetLock m_stateLock;
   CNetPollGate m_pollGate;
-  // Bytes of the last receive that the owner refused, offered again from
-  // the poll threads; no receive is posted meanwhile.
+  // Bytes of the last receive that the owner has not taken yet, offered
+  // again from the poll threads; no receive is posted meanwhile.
   volatile LONG m_undelivered = 0;
+  int m_undeliveredOffset = 0;
+  int m_offerSize = 0;
+  // When the owner last took bytes (or first refused them).
   DWORD m_refusedSince = 0;
 };

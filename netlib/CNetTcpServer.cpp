@@ -157,20 +157,11 @@ bool CNetTcpServer::HandOverOne() {
 }
 
 int CNetTcpServer::IoPoll(char*, int) {
-  if (!m_pollGate.Enter(false))
-    return 1;
-  int result = 1;
-  try {
+  return m_pollGate.Poll(false, [this] {
     if (InterlockedExchange(&m_rearmNeeded, 0))
       ArmAccept();
-    if (m_sink && HandOverOne())
-      result = 0;
-  } catch (...) {
-    m_pollGate.Leave(result);
-    throw;
-  }
-  m_pollGate.Leave(result);
-  return result;
+    return m_sink && HandOverOne() ? 0 : 1;
+  });
 }
 
 int CNetTcpServer::IoReceived(CNetIoContext*, DWORD, DWORD) { return 1; }

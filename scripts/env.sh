@@ -9,7 +9,9 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # en_US gives the ANSI code page 1252 that the tests expect.
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
 # The deliverables' folder, so test executables find the DLLs they load.
-export WINEPATH="$(winepath -w "$DODAVOZI_BUILD_DIR/bin" 2>/dev/null || echo "Z:${DODAVOZI_BUILD_DIR//\//\\}\\bin")"
+# Spelled out rather than asked of winepath: a Wine call here, before the
+# display is set, would leave a server whose desktop has no display driver.
+export WINEPATH="Z:${DODAVOZI_BUILD_DIR//\//\\}\\bin"
 
 ensure_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -43,25 +45,13 @@ ensure_display() {
 }
 
 # A wineserver that stays up for the whole run; each Wine process start is then fast.
+# A server still lingering from an earlier Wine call may have been started
+# without this run's display and would give windows no driver: end it first.
 start_wineserver() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   wineserver -p >/dev/null 2>&1 & WINESERVER_STARTED=1
-  start_desktop
 }
-
-# The desktop process that Wine starts on demand here comes up without its
-# display driver, so windows cannot be created; start it ourselves and wait
-# until it has loaded the driver.
-start_desktop() {
-  [ -n "${DISPLAY:-}" ] || return 0
-  wine explorer.exe /desktop >/dev/null 2>&1 &
-  # Ask only once it has had time to claim the desktop: an earlier Wine
-  # process would start a second, driverless desktop process of its own.
-  sleep 2
-  local i
-  for i in $(seq 1 50); do
-    wine reg query 'HKLM\System\CurrentControlSet\Control\Video' /s 2>/dev/null | grep -q GraphicsDriver && return 0
-    sleep 0.2
-  done
-  echo "warning: the Wine desktop did not come up; window tests will fail" >&2
-}
-stop_wineserver() { [ -n "${WINESERVER_STARTED:-}" ] && wineserver -k >/dev/null 2>&1 || true; }
+# Waits for the old server to be gone: a next run must not reach a dying
+# server whose desktop still talks to this run's closed display.
+stop_wineserver() { [ -n "${WINESERVER_STARTED:-}" ] && { wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; } || true; }

@@ -5,6 +5,9 @@
 
 #include "CAutoLock.h"
 #include "CSqlCommand.h"
+#include "FileNameRule.h"
+#include "FileUtil.h"
+#include "TextValues.h"
 
 namespace {
 
@@ -27,17 +30,6 @@ const int kQueryBusyTimeoutMs = 2000;
 // Destruction waits this many steps of 100 ms before it stops the writer.
 const int kStopAfterSteps = 100;
 
-LOG_TIME MakeLocalTime(int year, int month, int day, int hour, int minute, int second) {
-    struct tm parts = {};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    parts.tm_isdst = -1;
-    return _mktime64(&parts);
-}
 
 bool ToLocal(LOG_TIME t, struct tm& parts) {
     return _localtime64_s(&parts, &t) == 0;
@@ -55,33 +47,7 @@ CString FormatLogTime(LOG_TIME t) {
 
 // The next piece of text up to separator (the rest when separator is 0), as
 // a trimmed base-10 number; text that is no number reads as 0.
-int TakeNumber(const CString& text, int& pos, wchar_t separator) {
-    int end = separator ? text.Find(separator, pos) : -1;
-    if (end < 0)
-        end = text.GetLength();
-    CString piece = text.Mid(pos, end - pos);
-    pos = end + 1;
-    piece.Trim();
-    return static_cast<int>(wcstol(piece, nullptr, 10));
-}
 
-// "YYYY-MM-DD HH:MM:SS" as a local time; the default time when the text is
-// empty or a part lies outside its range.
-LOG_TIME ParseLogTime(CString text) {
-    text.Trim();
-    if (text.IsEmpty())
-        return GetDefaultLogTime();
-    int pos = 0;
-    int year = TakeNumber(text, pos, L'-');
-    int month = TakeNumber(text, pos, L'-');
-    int day = TakeNumber(text, pos, L' ');
-    int hour = TakeNumber(text, pos, L':');
-    int minute = TakeNumber(text, pos, L':');
-    int second = TakeNumber(text, pos, 0);
-    bool valid = year >= 2000 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour >= 0 && hour <= 23 &&
-                 minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
-    return valid ? MakeLocalTime(year, month, day, hour, minute, second) : GetDefaultLogTime();
-}
 
 bool IsUnsetBound(LOG_TIME t) {
     struct tm parts = {};
@@ -93,63 +59,16 @@ bool SameMonth(LOG_TIME a, LOG_TIME b) {
     return ToLocal(a, pa) && ToLocal(b, pb) && pa.tm_year == pb.tm_year && pa.tm_mon == pb.tm_mon;
 }
 
-CString Padded(int value, int width) {
-    CString text;
-    text.Format(L"%d", value);
-    if (text.GetLength() < width)
-        text = CString(L'0', width - text.GetLength()) + text;
-    return text;
-}
 
-// The file name of a month: the rule's time tokens filled in, the device and
-// channel tokens empty, characters a file name cannot hold removed.
-CString ExpandMonthRule(const CString& rule, LOG_TIME t) {
-    struct tm p = {};
-    ToLocal(t, p);
-    CString year = Padded(p.tm_year + 1900, 1);
-    const struct {
-        const wchar_t* token;
-        CString value;
-    } tokens[] = {
-        {L"{Y4}", Padded(p.tm_year + 1900, 4)}, {L"{Y2}", year.Right(2)},
-        {L"{M}", Padded(p.tm_mon + 1, 1)},      {L"{M2}", Padded(p.tm_mon + 1, 2)},
-        {L"{D}", Padded(p.tm_mday, 1)},         {L"{D2}", Padded(p.tm_mday, 2)},
-        {L"{H}", Padded(p.tm_hour, 1)},         {L"{H2}", Padded(p.tm_hour, 2)},
-        {L"{m}", Padded(p.tm_min, 1)},          {L"{m2}", Padded(p.tm_min, 2)},
-        {L"{S}", Padded(p.tm_sec, 1)},          {L"{S2}", Padded(p.tm_sec, 2)},
-        {L"{DEVID}", CString()},                {L"{DEVNM}", CString()},
-        {L"{CHNIDX}", CString()},               {L"{CHNNM}", CString()},
-        {L"{RECTYPE}", CString()},              {L"{ALARMINFO}", CString()},
-    };
-    CString name = rule;
-    for (const auto& token : tokens)
-        name.Replace(token.token, token.value);
-    for (const wchar_t* bad = L"\\/;*?\"<>|"; *bad; ++bad)
-        name.Remove(*bad);
-    return name;
-}
 
-CString JoinPath(const CString& dir, const CString& name) {
-    if (dir.IsEmpty() || dir.Right(1) == L"\\")
-        return dir + name;
-    return dir + L"\\" + name;
-}
 
-// Creates every missing folder named before the last backslash of path.
-void CreateParentFolders(const CString& path) {
-    for (int pos = path.Find(L'\\'); pos >= 0; pos = path.Find(L'\\', pos + 1)) {
-        CString folder = path.Left(pos);
-        if (!folder.IsEmpty() && folder.Right(1) != L":" && GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES)
-            CreateDirectoryW(folder, nullptr);
-    }
-}
 
 LOG_RECORD ReadLogRow(sqlite3_stmt* stmt) {
     LOG_RECORD record;
     record.I_LogType = sqlite3_column_int(stmt, 1);
     record.I_SubType = sqlite3_column_int(stmt, 2);
-    record.C_StartTime = ParseLogTime(CSqlCommand::ColumnText(stmt, 3));
-    record.C_StopTime = ParseLogTime(CSqlCommand::ColumnText(stmt, 4));
+    record.C_StartTime = ParseTimeString(CSqlCommand::ColumnText(stmt, 3));
+    record.C_StopTime = ParseTimeString(CSqlCommand::ColumnText(stmt, 4));
     record.L_SrcDevID = static_cast<int>(sqlite3_column_int64(stmt, 5));
     record.I_SrcChannelIdx = sqlite3_column_int(stmt, 6);
     record.L_DesDevID = static_cast<int>(sqlite3_column_int64(stmt, 7));
@@ -159,7 +78,7 @@ LOG_RECORD ReadLogRow(sqlite3_stmt* stmt) {
     record.C_FileName = CSqlCommand::ColumnText(stmt, 11);
     record.C_OtherInfo = CSqlCommand::ColumnText(stmt, 12);
     record.C_UserID = CSqlCommand::ColumnText(stmt, 13);
-    record.C_UpdateTime = ParseLogTime(CSqlCommand::ColumnText(stmt, 14));
+    record.C_UpdateTime = ParseTimeString(CSqlCommand::ColumnText(stmt, 14));
     return record;
 }
 
@@ -236,7 +155,7 @@ int CLogDB::SetNameRule(const CString& rule) {
 
 CString CLogDB::GetMonthFile(LOG_TIME t) {
     CAutoLock guard(&m_lock);
-    return JoinPath(m_strDirectory, ExpandMonthRule(m_strNameRule, t));
+    return JoinPath(m_strDirectory, ExpandNameRule(m_strNameRule, L"", L"", L"", L"", L"", t, L""));
 }
 
 int CLogDB::AddLog(const LOG_RECORD& record) {
@@ -338,7 +257,7 @@ int CLogDB::OpenMonth(LOG_TIME t) {
         return 0;
     CloseLocked();
     CString path = GetMonthFile(t);
-    CreateParentFolders(path);
+    CreateDirectoryPath(path);
     m_pDB = CSqlCommand::OpenFile(path, false, kWriterBusyTimeoutMs);
     if (m_pDB) {
         m_bOpen = 1;

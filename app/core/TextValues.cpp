@@ -35,17 +35,6 @@ CString CutAt(const CString& text, wchar_t separator, int& pos) {
     return piece;
 }
 
-__time64_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-    struct tm parts = {};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    parts.tm_isdst = -1;
-    return _mktime64(&parts);
-}
 
 }  // namespace
 
@@ -98,7 +87,7 @@ SIX_INT_VALUES ParseSixInts(const CString& text) {
 }
 
 __time64_t ParseTimeString(const CString& text) {
-    const __time64_t fallback = LocalTime(2000, 1, 1, 12, 0, 0);
+    const __time64_t fallback = MakeLocalTime(2000, 1, 1, 12, 0, 0);
     CString trimmed = text;
     trimmed.Trim();
     if (trimmed.IsEmpty()) return fallback;
@@ -111,5 +100,17 @@ __time64_t ParseTimeString(const CString& text) {
     const int second = ReadNumber(trimmed.Mid(pos));
     bool valid = year >= 2000 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour >= 0 &&
                  hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
-    return valid ? LocalTime(year, month, day, hour, minute, second) : fallback;
+    return valid ? MakeLocalTime(year, month, day, hour, minute, second) : fallback;
+}
+
+__time64_t MakeLocalTime(int year, int month, int day, int hour, int minute, int second) {
+    struct tm parts = {};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    parts.tm_isdst = -1;
+    return _mktime64(&parts);
 }

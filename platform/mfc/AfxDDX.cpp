@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <wchar.h>
 
+#include <cerrno>
+#include <climits>
+
 #include "CResourceException.h"
 #include "CWinApp.h"
 #include "CWnd.h"

@@ -1,5 +1,5 @@
-// The program's entry point. It lives in its own object file so that only a
-// program that needs an entry point (and has no main) pulls it in.
+// The program's entry point, built as its own object library (mfc_entry) that
+// GUI programs link; test runners with their own main do not.
 #include "CWinApp.h"
 
 extern "C" int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR cmdLine, int cmdShow) {

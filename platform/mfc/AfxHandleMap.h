@@ -44,11 +44,10 @@ public:
         return temp;
     }
     void SetPermanent(HANDLE_T h, OBJ* o) {
-        // A temporary wrapper of the same handle is dropped so the
-        // permanent one is found from now on.
+        // A temporary wrapper of the same handle stays usable for whoever
+        // holds it until idle time, but lookups find the permanent one.
         auto it = m_temporary.find(h);
         if (it != m_temporary.end()) {
-            it->second->*FIELD = HANDLE_T();
             m_pendingDelete.push_back(it->second);
             m_temporary.erase(it);
         }
@@ -69,7 +68,10 @@ public:
         }
         std::vector<OBJ*> pending;
         pending.swap(m_pendingDelete);
-        for (OBJ* o : pending) delete o;
+        for (OBJ* o : pending) {
+            o->*FIELD = HANDLE_T();
+            delete o;
+        }
     }
     size_t TempCount() const override { return m_temporary.size() + m_pendingDelete.size(); }
 

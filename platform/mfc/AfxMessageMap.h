@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 class CCmdTarget;
+class CCmdUI;
 class CWnd;
 class CDC;
 class CMenu;
@@ -29,6 +30,8 @@ typedef void (CCmdTarget::*AFX_PMSG)();
 #define WM_CTLCOLOR 0x0019  // the one map entry for the WM_CTLCOLORxxx family
 #endif
 #define CN_COMMAND 0
+// OnCmdMsg's code for asking a handler to update a command's user interface.
+#define CN_UPDATE_COMMAND_UI (static_cast<int>(-1))
 
 // Handler signatures. Names read: result _ argument kinds.
 enum AfxSig : UINT_PTR {
@@ -67,6 +70,7 @@ enum AfxSig : UINT_PTR {
     AfxSig_i_Wuu,        // int (CWnd*, UINT, UINT)
     AfxSig_v_upR,        // void (UINT, LPRECT)
     AfxSig_v_u,          // void (UINT): command id of a range
+    AfxSig_v_pCUI,       // void (CCmdUI*)
 };
 
 struct AFX_MSGMAP_ENTRY {
@@ -126,6 +130,9 @@ protected: \
 // Commands and control notifications.
 #define ON_COMMAND(id, memberFxn) \
     {WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_v_v, AFX_MSG_HANDLER(void (CCmdTarget::*)(), memberFxn)},
+#define ON_UPDATE_COMMAND_UI(id, memberFxn) \
+    {WM_COMMAND, AFX_CODE(CN_UPDATE_COMMAND_UI), static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_v_pCUI, \
+     AFX_MSG_HANDLER(void (CCmdTarget::*)(CCmdUI*), memberFxn)},
 #define ON_COMMAND_RANGE(id, idLast, memberFxn) \
     {WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), static_cast<UINT>(idLast), AfxSig_v_u, AFX_MSG_HANDLER(void (CCmdTarget::*)(UINT), memberFxn)},
 #define ON_CONTROL(code, id, memberFxn) \

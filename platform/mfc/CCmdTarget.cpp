@@ -20,7 +20,9 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP* map, UINT
 }
 
 BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
-    UINT message = HIWORD(static_cast<UINT>(nCode));
+    // Update requests are -1 in full; everything else carries the message
+    // in its high word (0 standing for WM_COMMAND).
+    UINT message = (nCode == CN_UPDATE_COMMAND_UI) ? 0 : HIWORD(static_cast<UINT>(nCode));
     if (message == 0) message = WM_COMMAND;
     UINT code = LOWORD(static_cast<UINT>(nCode));
     // An id range handler that declines (ON_NOTIFY_EX returning FALSE) lets
@@ -37,6 +39,10 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
             switch (e->nSig) {
             case AfxSig_v_v:
                 (this->*e->pfn)();
+                return TRUE;
+            case AfxSig_v_pCUI:
+                if (nCode != CN_UPDATE_COMMAND_UI) break;
+                (this->*reinterpret_cast<void (CCmdTarget::*)(CCmdUI*)>(e->pfn))(static_cast<CCmdUI*>(pExtra));
                 return TRUE;
             case AfxSig_v_u:
                 (this->*reinterpret_cast<void (CCmdTarget::*)(UINT)>(e->pfn))(nID);

@@ -3,10 +3,6 @@
 #include "CResourceException.h"
 #include "CWnd.h"
 
-IMPLEMENT_DYNAMIC(CUserException, CSimpleException)
-
-void AfxThrowUserException() { throw new CUserException; }
-
 HWND CDataExchange::PrepareCtrl(int id) {
     HWND control = ::GetDlgItem(m_pDlgWnd->GetSafeHwnd(), id);
     if (!control) AfxThrowResourceException();  // a programming error: the template lacks the id

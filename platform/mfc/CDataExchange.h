@@ -2,18 +2,9 @@
 // control is being exchanged, so a failed validation can put the focus on it.
 #pragma once
 
-#include "CException.h"
+#include "CUserException.h"
 
 class CWnd;
-
-// Thrown (by pointer) when an exchange fails after telling the user why.
-class CUserException : public CSimpleException {
-    DECLARE_DYNAMIC(CUserException)
-public:
-    CUserException() : CSimpleException(L"") {}
-};
-
-[[noreturn]] void AfxThrowUserException();
 
 class CDataExchange {
 public:

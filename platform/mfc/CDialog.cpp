@@ -2,7 +2,7 @@
 
 #include "AfxGlobals.h"
 #include "CException.h"
-#include "CWinThread.h"
+#include "CWinApp.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
@@ -161,4 +161,12 @@ BOOL CDialog::PreTranslateMessage(MSG* msg) {
 
 void CDialog::GotoDlgCtrl(CWnd* control) {
     ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control->GetSafeHwnd()), 1);
+}
+
+BOOL CDialog::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+    if (CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
+    // Only plain commands travel on; system commands (0xF000 and up) never do.
+    if ((nCode != CN_COMMAND && nCode != CN_UPDATE_COMMAND_UI) || nID == 0 || nID >= 0xF000) return FALSE;
+    CWinApp* app = AfxGetApp();
+    return app && app->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }

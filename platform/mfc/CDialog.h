@@ -32,6 +32,8 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
     BOOL PreTranslateMessage(MSG* msg) override;
+    // Commands the dialog does not handle go on to the application object.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
     void GotoDlgCtrl(CWnd* control);
     void NextDlgCtrl() const { ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, 0, 0); }

@@ -1,7 +1,6 @@
 #include "CException.h"
 
 IMPLEMENT_DYNAMIC(CException, CObject)
-IMPLEMENT_DYNAMIC(CSimpleException, CException)
 
 BOOL CException::GetErrorMessage(LPWSTR buffer, UINT maxLength, PUINT helpContext) const {
     if (helpContext) *helpContext = 0;
@@ -13,9 +12,4 @@ BOOL CException::CopyMessage(const wchar_t* text, LPWSTR buffer, UINT maxLength)
     if (!buffer || maxLength == 0) return FALSE;
     lstrcpynW(buffer, text, static_cast<int>(maxLength));
     return TRUE;
-}
-
-BOOL CSimpleException::GetErrorMessage(LPWSTR buffer, UINT maxLength, PUINT helpContext) const {
-    if (helpContext) *helpContext = 0;
-    return CopyMessage(m_message, buffer, maxLength);
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "CObject.h"
-#include "CStringT.h"
 
 class CException : public CObject {
     DECLARE_DYNAMIC(CException)
@@ -17,15 +16,4 @@ public:
 
 protected:
     static BOOL CopyMessage(const wchar_t* text, LPWSTR buffer, UINT maxLength);
-};
-
-// Simple exceptions whose message is fixed by their kind.
-class CSimpleException : public CException {
-    DECLARE_DYNAMIC(CSimpleException)
-public:
-    explicit CSimpleException(const wchar_t* message = L"") : m_message(message) {}
-    BOOL GetErrorMessage(LPWSTR buffer, UINT maxLength, PUINT helpContext = nullptr) const override;
-
-private:
-    CString m_message;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CException.h"
+#include "CStringT.h"
 
 class CFileException : public CException {
     DECLARE_DYNAMIC(CFileException)

@@ -1,7 +1,7 @@
 // Thrown for an index or argument outside what the object holds.
 #pragma once
 
-#include "CException.h"
+#include "CSimpleException.h"
 
 class CInvalidArgException : public CSimpleException {
     DECLARE_DYNAMIC(CInvalidArgException)

@@ -34,6 +34,8 @@ public:
     int SetItemData(int index, DWORD_PTR data) { return static_cast<int>(SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data))); }
     int GetTopIndex() const { return static_cast<int>(::SendMessageW(m_hWnd, LB_GETTOPINDEX, 0, 0)); }
     int SetTopIndex(int index) { return static_cast<int>(SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(index))); }
+    int GetHorizontalExtent() const { return static_cast<int>(::SendMessageW(m_hWnd, LB_GETHORIZONTALEXTENT, 0, 0)); }
+    void SetHorizontalExtent(int extent) { SendMessage(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent)); }
     int GetItemHeight(int index) const { return static_cast<int>(::SendMessageW(m_hWnd, LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0)); }
     int SetItemHeight(int index, UINT height) { return static_cast<int>(SendMessage(LB_SETITEMHEIGHT, static_cast<WPARAM>(index), height)); }
 

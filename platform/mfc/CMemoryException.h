@@ -1,7 +1,7 @@
 // Thrown when memory or a resource the framework needs cannot be had.
 #pragma once
 
-#include "CException.h"
+#include "CSimpleException.h"
 
 class CMemoryException : public CSimpleException {
     DECLARE_DYNAMIC(CMemoryException)

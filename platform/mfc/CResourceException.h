@@ -1,7 +1,7 @@
 // Thrown when a Windows object (mutex, window, GDI object) cannot be created.
 #pragma once
 
-#include "CException.h"
+#include "CSimpleException.h"
 
 class CResourceException : public CSimpleException {
     DECLARE_DYNAMIC(CResourceException)

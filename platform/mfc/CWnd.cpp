@@ -8,7 +8,7 @@
 #include "CException.h"
 #include "CMenu.h"
 #include "CScrollBar.h"
-#include "CWinThread.h"
+#include "CWinApp.h"
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
 
@@ -59,6 +59,7 @@ LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
                 WNDPROC old = reinterpret_cast<WNDPROC>(
                     SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
                 if (old != &AfxWndProc) *wnd->GetSuperWndProcAddr() = old;
+                wnd->PreSubclassWindow();
             }
         }
     }
@@ -133,8 +134,16 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 
 CWnd::CWnd() : m_hWnd(nullptr), m_nFlags(0), m_pfnSuper(nullptr), m_nModalResult(0) {}
 
+CWnd::CWnd(HWND marker) : m_hWnd(marker), m_nFlags(WF_TEMPORARY), m_pfnSuper(nullptr), m_nModalResult(0) {}
+
+const CWnd CWnd::wndTop(HWND_TOP);
+const CWnd CWnd::wndBottom(HWND_BOTTOM);
+const CWnd CWnd::wndTopMost(HWND_TOPMOST);
+const CWnd CWnd::wndNoTopMost(HWND_NOTOPMOST);
+
 CWnd::~CWnd() {
-    if (m_hWnd && FromHandlePermanent(m_hWnd) == this) DestroyWindow();
+    // Markers and temporaries own nothing.
+    if (m_hWnd && !(m_nFlags & WF_TEMPORARY) && FromHandlePermanent(m_hWnd) == this) DestroyWindow();
 }
 
 CWnd* PASCAL CWnd::FromHandle(HWND hWnd) {
@@ -164,6 +173,7 @@ HWND CWnd::Detach() {
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
     if (!Attach(hWnd)) return FALSE;
+    PreSubclassWindow();
     WNDPROC old = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     if (!old) {
         Detach();
@@ -484,10 +494,15 @@ void CWnd::ScreenToClient(LPRECT r) const {
 }
 
 BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) {
-    // The framework's wndTop/wndBottom/... are handle values, not objects.
-    HWND after = reinterpret_cast<HWND>(const_cast<CWnd*>(insertAfter));
-    if (insertAfter && FromHandlePermanent(insertAfter->m_hWnd) == insertAfter) after = insertAfter->m_hWnd;
-    return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags);
+    return ::SetWindowPos(m_hWnd, insertAfter ? insertAfter->m_hWnd : nullptr, x, y, cx, cy, flags);
+}
+
+int CWnd::MessageBox(LPCWSTR text, LPCWSTR caption, UINT type) const {
+    if (!caption) {
+        CWinApp* app = AfxGetApp();
+        caption = app ? app->m_pszAppName : L"";
+    }
+    return ::MessageBoxW(m_hWnd, text, caption, type);
 }
 
 CWnd* CWnd::GetTopLevelParent() const {

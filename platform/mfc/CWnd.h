@@ -27,6 +27,8 @@ class CWnd : public CCmdTarget {
 public:
     CWnd();
     ~CWnd() override;
+    // A marker object that stands for a special handle value.
+    explicit CWnd(HWND marker);
 
     HWND m_hWnd;
     // NULL for a NULL object too: program code calls it on parent pointers
@@ -86,6 +88,10 @@ public:
     static BOOL PASCAL ReflectLastMsg(HWND child, LRESULT* result = nullptr);
     BOOL SendChildNotifyLastMsg(LRESULT* result = nullptr);
     virtual void PostNcDestroy() {}
+    // Called once the object owns its window and before its messages
+    // arrive through the map (creation or subclassing): the place to adjust
+    // styles such as owner drawing.
+    virtual void PreSubclassWindow() {}
     virtual BOOL ContinueModal();
     virtual void EndModalLoop(int result);
     // Runs a message loop until EndModalLoop; returns its result, or -1 when
@@ -181,6 +187,16 @@ public:
     BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL IsWindow() const { return ::IsWindow(m_hWnd); }
+
+    // A message box owned by this window; a NULL caption means the
+    // application's name. Returns the button pressed.
+    int MessageBox(LPCWSTR text, LPCWSTR caption = nullptr, UINT type = MB_OK) const;
+
+    // Placement markers for SetWindowPos (their handles are HWND_TOP...).
+    static const CWnd wndTop;
+    static const CWnd wndBottom;
+    static const CWnd wndTopMost;
+    static const CWnd wndNoTopMost;
 
     // --- dialog items ---
     void SetDlgItemText(int id, LPCWSTR text) { ::SetDlgItemTextW(m_hWnd, id, text); }

@@ -10,6 +10,7 @@
 #include "CStringT.h"
 #include "CObject.h"
 #include "CException.h"
+#include "CSimpleException.h"
 #include "CMemoryException.h"
 #include "CResourceException.h"
 #include "CInvalidArgException.h"

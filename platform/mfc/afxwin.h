@@ -7,10 +7,12 @@
 
 #include "AfxMessageMap.h"
 #include "CCmdTarget.h"
+#include "CCmdUI.h"
 #include "CWinThread.h"
 #include "CWinApp.h"
 #include "CWnd.h"
 #include "CDialog.h"
+#include "CUserException.h"
 #include "CDataExchange.h"
 #include "AfxDDX.h"
 #include "CGdiObject.h"

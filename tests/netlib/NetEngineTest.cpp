@@ -41,6 +41,21 @@ TEST(NetEngineTest, LocalPortsRunFrom10001To19999ThenWrapTo10000) {
   EXPECT_EQ(19999, port);
   EXPECT_EQ(10000, CNetEngine::NextLocalPort());
   EXPECT_EQ(10001, CNetEngine::NextLocalPort());
+
+  char host[32];
+  if (CNetSocket::GetLocalIp(host) > 0) {
+    // A UDP socket without a set port binds to the host address and takes
+    // the next local port.
+    CNetTcpConnection udp;
+    ASSERT_EQ(1, udp.CreateSocket(CNetSocket::KindUdp));
+    char bound[32];
+    int port = 0;
+    ASSERT_EQ(1, udp.GetLocalAddress(bound, &port));
+    EXPECT_STREQ(host, bound);
+    EXPECT_EQ(10002, port);
+    EXPECT_EQ(-1, udp.CreateSocket(CNetSocket::KindUdp)) << "a socket is already open";
+    udp.Close();
+  }
   CNetEngine::Stop();
 }
 

@@ -11,23 +11,35 @@
 
 namespace {
 
-// Runs body on its own thread; joins on destruction.
-class Worker {
+// A thread that takes the lock (write or read), notes that it got in and
+// lets go again; joined on destruction.
+class LockProbe {
 public:
-  template <class F>
-  explicit Worker(F body) : m_thread(body) {}
-  ~Worker() { m_thread.join(); }
+  LockProbe(CNetLock& lock, bool write)
+      : m_thread([this, &lock, write] {
+          if (write)
+            lock.WriteLock();
+          else
+            lock.ReadLock();
+          m_in = true;
+          if (write)
+            lock.WriteUnlock();
+          else
+            lock.ReadUnlock();
+        }) {}
+  ~LockProbe() { m_thread.join(); }
+  bool GotIn(DWORD ms) { return WaitFor([this] { return m_in.load(); }, ms); }
 
 private:
+  std::atomic<bool> m_in{false};
   std::thread m_thread;
 };
 
 TEST(NetLockTest, WriterWaitsForEveryReaderAlsoWhenTheFirstReaderLeavesLast) {
   CNetLock lock;
   std::atomic<int> step{0};
-  std::atomic<bool> written{false};
   lock.ReadLock();  // first reader
-  Worker second([&] {
+  std::thread second([&] {
     lock.ReadLock();
     step = 1;
     while (step < 2) Sleep(1);
@@ -35,47 +47,30 @@ TEST(NetLockTest, WriterWaitsForEveryReaderAlsoWhenTheFirstReaderLeavesLast) {
     step = 3;
   });
   ASSERT_TRUE(WaitFor([&] { return step == 1; }));
-  Worker writer([&] {
-    lock.WriteLock();
-    written = true;
-    lock.WriteUnlock();
-  });
+  LockProbe writer(lock, true);
   step = 2;
-  ASSERT_TRUE(WaitFor([&] { return step == 3; }));
-  Sleep(50);
-  EXPECT_FALSE(written) << "a writer got in while a reader still held the lock";
+  second.join();
+  EXPECT_FALSE(writer.GotIn(50)) << "a writer got in while a reader still held the lock";
   lock.ReadUnlock();
-  EXPECT_TRUE(WaitFor([&] { return written.load(); }));
+  EXPECT_TRUE(writer.GotIn(5000));
 }
 
 TEST(NetLockTest, ReadersGetInWhileAWriterWaits) {
   // No writer preference: a thread that already reads may read again even
   // with a writer queued, instead of deadlocking against it.
   CNetLock lock;
-  std::atomic<bool> writerWaiting{false}, written{false};
   lock.ReadLock();
-  Worker writer([&] {
-    writerWaiting = true;
-    lock.WriteLock();
-    written = true;
-    lock.WriteUnlock();
-  });
-  ASSERT_TRUE(WaitFor([&] { return writerWaiting.load(); }));
-  Sleep(20);
-  std::atomic<bool> otherRead{false};
+  LockProbe writer(lock, true);
+  EXPECT_FALSE(writer.GotIn(50));
   {
-    Worker reader([&] {
-      lock.ReadLock();
-      otherRead = true;
-      lock.ReadUnlock();
-    });
+    LockProbe reader(lock, false);
+    EXPECT_TRUE(reader.GotIn(5000));
   }
-  EXPECT_TRUE(otherRead);
   lock.ReadLock();
   lock.ReadUnlock();
-  EXPECT_FALSE(written);
+  EXPECT_FALSE(writer.GotIn(20));
   lock.ReadUnlock();
-  EXPECT_TRUE(WaitFor([&] { return written.load(); }));
+  EXPECT_TRUE(writer.GotIn(5000));
 }
 
 TEST(NetLockTest, WriterExcludesReadersAndIsReentrantForItsThread) {
@@ -84,70 +79,42 @@ TEST(NetLockTest, WriterExcludesReadersAndIsReentrantForItsThread) {
   lock.WriteLock();
   lock.ReadLock();  // a read inside the own write hold does not block
   lock.ReadUnlock();
-  std::atomic<bool> read{false};
-  Worker reader([&] {
-    lock.ReadLock();
-    read = true;
-    lock.ReadUnlock();
-  });
+  LockProbe reader(lock, false);
   lock.WriteUnlock();
-  Sleep(50);
-  EXPECT_FALSE(read) << "the lock was released by the inner unlock";
+  EXPECT_FALSE(reader.GotIn(50)) << "the lock was released by the inner unlock";
   lock.WriteUnlock();
-  EXPECT_TRUE(WaitFor([&] { return read.load(); }));
+  EXPECT_TRUE(reader.GotIn(5000));
 }
 
 TEST(NetLockTest, ReadHoldWithoutOwnerMayEndOnAnotherThread) {
   CNetLock lock;
   lock.ReadLock(0);
-  { Worker releaser([&] { lock.ReadUnlock(); }); }
-  std::atomic<bool> written{false};
-  Worker writer([&] {
-    lock.WriteLock();
-    written = true;
-    lock.WriteUnlock();
-  });
-  EXPECT_TRUE(WaitFor([&] { return written.load(); }));
+  std::thread([&] { lock.ReadUnlock(); }).join();
+  LockProbe writer(lock, true);
+  EXPECT_TRUE(writer.GotIn(5000));
 }
-
-// A writer thread that reports whether it got the lock; joined on destruction.
-class WriterProbe {
-public:
-  explicit WriterProbe(CNetLock& lock)
-      : m_thread([this, &lock] {
-          lock.WriteLock();
-          m_in = true;
-          lock.WriteUnlock();
-        }) {}
-  ~WriterProbe() { m_thread.join(); }
-  bool GotIn(DWORD ms) { return WaitFor([this] { return m_in.load(); }, ms); }
-
-private:
-  std::atomic<bool> m_in{false};
-  std::thread m_thread;
-};
 
 TEST(NetLockTest, AutoLockReleasesRetakesAndUnlocksOnScopeExit) {
   CNetLock lock;
   {
     CNetAutoLock guard(&lock, false);
-    WriterProbe blocked(lock);
+    LockProbe blocked(lock, true);
     EXPECT_FALSE(blocked.GotIn(200));
     guard.Unlock();
     EXPECT_TRUE(blocked.GotIn(5000));
     guard.Relock();
-    WriterProbe blockedAgain(lock);
+    LockProbe blockedAgain(lock, true);
     EXPECT_FALSE(blockedAgain.GotIn(200));
     guard.Unlock();
     EXPECT_TRUE(blockedAgain.GotIn(5000));
     guard.Relock();
   }
-  { WriterProbe free(lock); EXPECT_TRUE(free.GotIn(5000)) << "the guard kept its hold past its scope"; }
-  std::unique_ptr<WriterProbe> probe;
+  { LockProbe free(lock, true); EXPECT_TRUE(free.GotIn(5000)) << "the guard kept its hold past its scope"; }
+  std::unique_ptr<LockProbe> probe;
   {
     CNetAutoLock later(&lock, true, false);
     later.Lock(true);
-    probe.reset(new WriterProbe(lock));
+    probe.reset(new LockProbe(lock, true));
     EXPECT_FALSE(probe->GotIn(200));
   }
   EXPECT_TRUE(probe->GotIn(5000));

@@ -2,6 +2,7 @@
 // real sockets on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <thread>
@@ -160,6 +161,29 @@ TEST_F(NetTcpTest, ConcurrentSendsFromSeveralThreadsComeBackWholeAndInOrder) {
     EXPECT_EQ(static_cast<size_t>(kThreads * kMessages), clients[c]->sink.SendsDone().size());
     EXPECT_EQ(0, clients[c]->sink.closes.load());
   }
+}
+
+TEST_F(NetTcpTest, FailedConnectsAndSecondSocketsAreRefusedCleanly) {
+  int closedPort;
+  {
+    BlockingListener gone;
+    closedPort = gone.Port();
+  }
+  Client client;
+  EXPECT_EQ(-1, client.connection.Connect("127.0.0.1", closedPort, 3000));
+  EXPECT_EQ(INVALID_SOCKET, client.connection.GetSocket());
+  EXPECT_EQ(-2, client.connection.Send(1, MakeBuffer("nobody")));
+
+  BlockingListener listener;
+  ASSERT_EQ(1, client.connection.Connect("127.0.0.1", listener.Port(), 3000));
+  EXPECT_EQ(-1, client.connection.Connect("127.0.0.1", listener.Port(), 3000)) << "already connected";
+  BlockingPeer clientPeer(listener.Accept());
+  BlockingPeer extra;
+  ASSERT_TRUE(extra.Connect(listener.Port()));
+  SOCKET accepted = listener.Accept();
+  EXPECT_EQ(-1, client.connection.Attach(accepted, "127.0.0.1", 1)) << "already has a socket";
+  std::string rest;
+  EXPECT_TRUE(extra.ReceiveUntilClosed(&rest)) << "a refused accepted socket is closed, not leaked";
 }
 
 TEST_F(NetTcpTest, LargeSendsReachASlowReaderWholeAndAreReportedOnce) {
@@ -437,6 +461,41 @@ TEST_F(NetTcpTest, RefusedBytesAreOfferedAgainInOrderAndAStuckOwnerLosesTheConne
   EXPECT_TRUE(peer.ReceiveUntilClosed(&rest)) << "the peer sees the end instead of silently lost bytes";
 }
 
+TEST_F(NetTcpTest, AnOwnerWithASmallBufferStillGetsEveryByte) {
+  // The owner keeps at most 10000 unread bytes and takes 3000 per poll: a
+  // whole 64 KiB receive never fits, so bytes must come in pieces.
+  BlockingListener listener;
+  Client client;
+  std::mutex bufferMutex;
+  std::string buffered, consumed;
+  client.sink.receiveHook = [&](const char* data, int length) {
+    std::lock_guard<std::mutex> guard(bufferMutex);
+    if (buffered.size() + static_cast<size_t>(length) > 10000)
+      return -1;
+    buffered.append(data, static_cast<size_t>(length));
+    return 1;
+  };
+  client.sink.pollHook = [&] {
+    std::lock_guard<std::mutex> guard(bufferMutex);
+    const size_t take = std::min<size_t>(3000, buffered.size());
+    consumed += buffered.substr(0, take);
+    buffered.erase(0, take);
+    return take > 0 ? 0 : 1;
+  };
+  ASSERT_EQ(1, client.connection.Connect("127.0.0.1", listener.Port(), 5000));
+  BlockingPeer peer(listener.Accept());
+  const std::string data = Pattern(1000000, 5);
+  std::thread sender([&] { peer.SendAll(data); });
+  const bool all = WaitFor([&] {
+    std::lock_guard<std::mutex> guard(bufferMutex);
+    return consumed.size() == data.size();
+  }, kLongWait);
+  sender.join();
+  ASSERT_TRUE(all) << consumed.size();
+  EXPECT_TRUE(consumed == data);
+  EXPECT_EQ(0, client.sink.closes.load());
+}
+
 TEST_F(NetTcpTest, PollsOfOneObjectNeverOverlapAndOwnersMayCloseUnderTheirOwnLock) {
   EchoServer echo;
   CNetLock ownerLock;
@@ -484,6 +543,67 @@ TEST_F(NetTcpTest, PollsOfOneObjectNeverOverlapAndOwnersMayCloseUnderTheirOwnLoc
   EXPECT_EQ(before, polled[0]->sink.polls.load());
   std::lock_guard<std::mutex> guard(victimsMutex);
   victims.clear();
+}
+
+// The owners' shape: one class that is both the listener and, for each
+// accepted socket, the connection, with itself as the event sink.
+class ListenerOrClient : public virtual CNetTcpServer, public virtual CNetTcpConnection, public CNetEventSink {
+public:
+  ListenerOrClient() : CNetTcpServer(this, 1), CNetTcpConnection(this, 2) {}
+  ~ListenerOrClient() override {
+    // Events stop before this object's own parts go.
+    StopListen();
+    Close();
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_clients.clear();
+  }
+  int OnReceive(int userValue, SOCKET, const char* data, int length) override {
+    EXPECT_EQ(2, userValue);
+    return Send(0, MakeBuffer(std::string(data, static_cast<size_t>(length)))) == -3 ? -1 : 0;
+  }
+  int OnSendDone(int, SOCKET, int) override { return 1; }
+  int OnAccept(int userValue, SOCKET, SOCKET accepted, const char* address, int port) override {
+    EXPECT_EQ(1, userValue);
+    std::unique_ptr<ListenerOrClient> client(new ListenerOrClient());
+    client->CNetTcpConnection::SetIdleTimeoutCheck(0);
+    if (client->Attach(accepted, address, port) < 0)
+      return -1;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_clients.push_back(std::move(client));
+    return 1;
+  }
+  int OnPoll(int, SOCKET, char*, int) override { return 1; }
+  int OnClose(int, SOCKET) override {
+    ++closes;
+    return 1;
+  }
+  int OnConnect(int, SOCKET) override { return 1; }
+  int Clients() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return static_cast<int>(m_clients.size());
+  }
+  std::atomic<int> closes{0};
+
+private:
+  std::mutex m_mutex;
+  std::vector<std::unique_ptr<ListenerOrClient>> m_clients;
+};
+
+TEST_F(NetTcpTest, OneClassCanBeBothListenerAndConnection) {
+  ListenerOrClient listener;
+  ASSERT_EQ(1, listener.Listen("127.0.0.1", 0));
+  BlockingPeer first, second;
+  ASSERT_TRUE(first.Connect(ListeningPort(static_cast<CNetTcpServer&>(listener))));
+  ASSERT_TRUE(second.Connect(ListeningPort(static_cast<CNetTcpServer&>(listener))));
+  ASSERT_TRUE(WaitFor([&] { return listener.Clients() == 2; }));
+  const std::string data = Pattern(200000, 9);
+  ASSERT_TRUE(first.SendAll(data));
+  std::string echoed;
+  ASSERT_TRUE(first.ReceiveExactly(data.size(), &echoed));
+  EXPECT_TRUE(echoed == data);
+  ASSERT_TRUE(second.SendAll("x"));
+  echoed.clear();
+  EXPECT_TRUE(second.ReceiveExactly(1, &echoed));
 }
 
 }  // namespace

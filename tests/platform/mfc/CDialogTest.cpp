@@ -178,16 +178,21 @@ TEST_F(CDialogTest, ModalDialogExchangesDataAndEnterEndsItWithOk) {
     EXPECT_EQ(nullptr, dlg.m_nameEdit.m_hWnd);  // detached when the dialog died
 }
 
-TEST_F(CDialogTest, EscapeCancelsWithoutExchangingData) {
-    CFormDlg dlg;
-    dlg.onInit = [](CFormDlg& d) {
-        OnNextTick([&d] {
-            d.SetDlgItemText(IDC_NAME, L"discarded");
-            PostKey(d.m_nameEdit, VK_ESCAPE);
-        });
-    };
-    EXPECT_EQ(IDCANCEL, dlg.DoModal());
-    EXPECT_STREQ(L"start", dlg.m_name);
+TEST_F(CDialogTest, EscapeAndTheCloseBoxCancelWithoutExchangingData) {
+    for (bool byCloseBox : {false, true}) {
+        CFormDlg dlg;
+        dlg.onInit = [byCloseBox](CFormDlg& d) {
+            OnNextTick([&d, byCloseBox] {
+                d.SetDlgItemText(IDC_NAME, L"discarded");
+                if (byCloseBox)
+                    d.PostMessage(WM_CLOSE);
+                else
+                    PostKey(d.m_nameEdit, VK_ESCAPE);
+            });
+        };
+        EXPECT_EQ(IDCANCEL, dlg.DoModal()) << "close box " << byCloseBox;
+        EXPECT_STREQ(L"start", dlg.m_name);
+    }
 }
 
 TEST_F(CDialogTest, InitDialogResultDecidesTheFocus) {
@@ -282,4 +287,33 @@ TEST_F(CDialogTest, NotificationsAreReflectedToTheControlsThatSentThem) {
     EXPECT_FALSE(dlg.IsWindowVisible());
     EXPECT_TRUE(dlg.IsWindow());
     EXPECT_TRUE(dlg.DestroyWindow());
+}
+
+TEST_F(CDialogTest, ModelessDialogPreTranslatesInsideAnotherDialogsModalLoop) {
+    CFormDlg main;
+    CFormDlg modeless;
+    CString text;
+    bool hiddenByCancel = false;
+    main.onInit = [&](CFormDlg& d) {
+        ASSERT_TRUE(modeless.Create(IDD_FORM, &d));
+        modeless.ShowWindow(SW_SHOW);
+        OnNextTick([&] {
+            PostMessageW(modeless.m_nameEdit, WM_CHAR, L'x', 1);  // eaten by the edit's PreTranslateMessage
+            PostMessageW(modeless.m_nameEdit, WM_CHAR, L'y', 1);
+            PostKey(modeless.m_nameEdit, VK_ESCAPE);               // the modeless dialog's Cancel hides it
+            OnNextTick([&] {
+                modeless.GetDlgItemText(IDC_NAME, text);
+                hiddenByCancel = !modeless.IsWindowVisible();
+                d.EndDialog(IDOK);
+            });
+        });
+    };
+    EXPECT_EQ(IDOK, main.DoModal());
+    EXPECT_GE(modeless.keyDownsSeen, 1);
+    EXPECT_EQ(0, main.keyDownsSeen);
+    EXPECT_EQ(-1, text.Find(L'x'));
+    EXPECT_NE(-1, text.Find(L'y'));
+    EXPECT_TRUE(hiddenByCancel);
+    // The modeless dialog died with its owner, as owned windows do.
+    EXPECT_EQ(nullptr, modeless.m_hWnd);
 }

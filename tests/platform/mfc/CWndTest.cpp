@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "tests/support/WaitFor.h"
+
 namespace {
 
 const UINT WM_PING = WM_APP + 1;
@@ -19,6 +21,8 @@ public:
     HWND hwndSeenAtCreate = nullptr;
     CWnd* permanentSeenAtCreate = nullptr;
     int createResult = 0;
+    HWND presubclassed = nullptr;
+    void PreSubclassWindow() override { presubclassed = m_hWnd; }
 
 protected:
     afx_msg int OnCreate(LPCREATESTRUCT cs) {
@@ -43,6 +47,7 @@ END_MESSAGE_MAP()
 class CDerivedTestWnd : public CBaseTestWnd {
 public:
     bool destroyed = false;
+    std::vector<UINT_PTR> timers;
 
 protected:
     afx_msg LRESULT OnPing(WPARAM w, LPARAM l) {
@@ -55,10 +60,15 @@ protected:
         return AfxGetTempObjectCount();
     }
     afx_msg void OnDestroy() { destroyed = true; CBaseTestWnd::OnDestroy(); }
+    afx_msg void OnTimer(UINT_PTR id) {
+        timers.push_back(id);
+        KillTimer(id);
+    }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CDerivedTestWnd, CBaseTestWnd)
+    ON_WM_TIMER()
     ON_MESSAGE(WM_PING, &CDerivedTestWnd::OnPing)
     ON_MESSAGE(WM_THROW, &CDerivedTestWnd::OnThrow)
     ON_MESSAGE(WM_UNLOCK, &CDerivedTestWnd::OnUnlock)
@@ -76,6 +86,7 @@ TEST(CWndTest, ObjectReceivesItsOwnCreateAndMapsChainToTheBase) {
     ASSERT_TRUE(CreateTestWindow(wnd));
     ASSERT_NE(nullptr, wnd.m_hWnd);
     EXPECT_EQ(wnd.m_hWnd, wnd.hwndSeenAtCreate);
+    EXPECT_EQ(wnd.m_hWnd, wnd.presubclassed);
     EXPECT_EQ(&wnd, wnd.permanentSeenAtCreate);
     EXPECT_EQ(&wnd, CWnd::FromHandlePermanent(wnd.m_hWnd));
     EXPECT_EQ(&wnd, CWnd::FromHandle(wnd.m_hWnd));
@@ -139,9 +150,10 @@ TEST(CWndTest, TemporaryWrappersLiveUntilIdle) {
 
 TEST(CWndTest, AttachMakesPermanentAndDetachGivesBack) {
     HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    CWnd::FromHandle(plain);  // a temporary first: Attach must replace it
+    CWnd* temp = CWnd::FromHandle(plain);  // a temporary first: Attach must replace it
     CWnd wnd;
     ASSERT_TRUE(wnd.Attach(plain));
+    EXPECT_EQ(plain, temp->m_hWnd);  // still usable by whoever holds it until idle
     EXPECT_FALSE(CWnd().Attach(plain));
     EXPECT_EQ(&wnd, CWnd::FromHandle(plain));
     EXPECT_EQ(plain, wnd.Detach());
@@ -149,4 +161,12 @@ TEST(CWndTest, AttachMakesPermanentAndDetachGivesBack) {
     EXPECT_TRUE(::IsWindow(plain));
     AfxUnlockTempMaps();
     DestroyWindow(plain);
+}
+
+TEST(CWndTest, TimersReachTheirHandlerFromTheMessageLoop) {
+    CDerivedTestWnd wnd;
+    ASSERT_TRUE(CreateTestWindow(wnd));
+    EXPECT_EQ(13u, wnd.SetTimer(13, 10));
+    ASSERT_TRUE(WaitFor([&] { return !wnd.timers.empty(); }));
+    EXPECT_EQ(std::vector<UINT_PTR>{13}, wnd.timers);
 }

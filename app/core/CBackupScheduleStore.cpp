@@ -1,0 +1,452 @@
+#include "CBackupScheduleStore.h"
+
+#include <set>
+
+#include "CAutoLock.h"
+#include "DeviceListIds.h"
+#include "XmlFile.h"
+
+namespace {
+
+const int kDefaultMaximum = 300;
+
+CBackupScheduleStore::DeviceLookup g_liveDeviceLookup;
+
+bool IsWeekday(int weekday) {
+    return weekday >= 0 && weekday < kDaysPerWeek;
+}
+
+bool IsEndedState(int32_t state) {
+    return state == kDayEnded || state == kDayEndedOther;
+}
+
+// Which day states count as due for the filter flags of QueryDue.
+bool IsAcceptedState(int32_t state, int acceptRunning, int acceptEnded) {
+    if (acceptRunning == 1 && acceptEnded == 0) return !IsEndedState(state);
+    if (acceptRunning == 0 && acceptEnded == 1) return IsEndedState(state);
+    if (acceptRunning == 1 && acceptEnded == 1) return state != kDayIdle;
+    return state == kDayIdle || state == kDayDone;
+}
+
+bool SameMinutes(TIME_RANGE& a, TIME_RANGE& b) {
+    return a.GetStartMinutes() == b.GetStartMinutes() && a.GetEndMinutes() == b.GetEndMinutes();
+}
+
+// --- backupschedule.xml ---
+
+TiXmlElement* NewTimeRangeElement(const char* name, const TIME_RANGE& range) {
+    TiXmlElement* element = new TiXmlElement(name);
+    element->SetAttribute("FHour", range.FHour);
+    element->SetAttribute("FMinute", range.FMinute);
+    element->SetAttribute("THour", range.THour);
+    element->SetAttribute("TMinute", range.TMinute);
+    return element;
+}
+
+TiXmlElement* NewEndTimeElement(const SCHEDULE_END_TIME& end) {
+    TiXmlElement* element = new TiXmlElement("BackupScheduleEndTime");
+    element->SetAttribute("Year", end.Year);
+    element->SetAttribute("Month", end.Month);
+    element->SetAttribute("Day", end.Day);
+    element->SetAttribute("Hour", end.Hour);
+    element->SetAttribute("Minute", end.Minute);
+    element->SetAttribute("Second", end.Second);
+    return element;
+}
+
+TiXmlElement* NewAutoElement(BACKUP_SCHEDULE& schedule) {
+    // A window read as 23:59 is saved as 23:59.
+    schedule.RunTime.ClampBoth();
+    schedule.RecordTime.ClampBoth();
+    TiXmlElement* element = new TiXmlElement("BackupSchedule");
+    element->SetAttribute("DevID", schedule.DevID);
+    element->SetAttribute("ChannelIndex", schedule.ChannelIndex);
+    element->SetAttribute("Complete", schedule.DayState[0]);
+    element->SetAttribute("AgoType", schedule.AgoType);
+    element->LinkEndChild(NewTimeRangeElement("BackupScheduleRunTime", schedule.RunTime));
+    element->LinkEndChild(NewTimeRangeElement("BackupScheduleDeviceRecordTime", schedule.RecordTime));
+    element->LinkEndChild(NewEndTimeElement(schedule.EndTime));
+    for (int day = 0; day < kDaysPerWeek; ++day) {
+        if (schedule.WeekDayEnable[day] != 1) continue;
+        TiXmlElement* weekDay = new TiXmlElement("WeekDayInfo");
+        weekDay->SetAttribute("WeekDay", day);
+        weekDay->SetAttribute("Enable", 1);
+        element->LinkEndChild(weekDay);
+    }
+    return element;
+}
+
+TiXmlElement* NewManualElement(BACKUP_SCHEDULE& schedule) {
+    schedule.RecordTime.ClampBoth();
+    TiXmlElement* element = new TiXmlElement("BackupSchedule");
+    element->SetAttribute("DevID", schedule.DevID);
+    element->SetAttribute("ChannelIndex", schedule.ChannelIndex);
+    element->SetAttribute("AgoType", schedule.AgoType);
+    element->LinkEndChild(NewTimeRangeElement("BackupScheduleDeviceRecordTime", schedule.RecordTime));
+    return element;
+}
+
+void ReadTimeRange(const TiXmlElement* parent, const char* name, TIME_RANGE& range) {
+    const TiXmlElement* element = parent->FirstChildElement(name);
+    if (!element) return;
+    range.FHour = static_cast<uint8_t>(GetIntAttribute(element, "FHour"));
+    range.FMinute = static_cast<uint8_t>(GetIntAttribute(element, "FMinute"));
+    range.THour = static_cast<uint8_t>(GetIntAttribute(element, "THour"));
+    range.TMinute = static_cast<uint8_t>(GetIntAttribute(element, "TMinute"));
+}
+
+void ReadEndTime(const TiXmlElement* parent, SCHEDULE_END_TIME& end) {
+    const TiXmlElement* element = parent->FirstChildElement("BackupScheduleEndTime");
+    if (!element) return;
+    end.Year = GetIntAttribute(element, "Year");
+    end.Month = static_cast<uint8_t>(GetIntAttribute(element, "Month"));
+    end.Day = static_cast<uint8_t>(GetIntAttribute(element, "Day"));
+    end.Hour = static_cast<uint8_t>(GetIntAttribute(element, "Hour"));
+    end.Minute = static_cast<uint8_t>(GetIntAttribute(element, "Minute"));
+    end.Second = static_cast<uint8_t>(GetIntAttribute(element, "Second"));
+}
+
+// A loaded schedule starts every day idle: "Complete" is written, never read.
+BACKUP_SCHEDULE ReadAutoElement(const TiXmlElement* element) {
+    BACKUP_SCHEDULE schedule;
+    schedule.DevID = GetIntAttribute(element, "DevID");
+    schedule.ChannelIndex = GetIntAttribute(element, "ChannelIndex");
+    ReadTimeRange(element, "BackupScheduleRunTime", schedule.RunTime);
+    for (const TiXmlElement* weekDay = element->FirstChildElement("WeekDayInfo"); weekDay;
+         weekDay = weekDay->NextSiblingElement("WeekDayInfo")) {
+        const int day = GetIntAttribute(weekDay, "WeekDay");
+        if (IsWeekday(day)) schedule.WeekDayEnable[day] = GetIntAttribute(weekDay, "Enable") != 0 ? 1 : 0;
+    }
+    schedule.AgoType = GetIntAttribute(element, "AgoType");
+    ReadTimeRange(element, "BackupScheduleDeviceRecordTime", schedule.RecordTime);
+    ReadEndTime(element, schedule.EndTime);
+    return schedule;
+}
+
+}  // namespace
+
+void CBackupScheduleStore::SetLiveDeviceLookup(const DeviceLookup& lookup) {
+    g_liveDeviceLookup = lookup;
+}
+
+CBackupScheduleStore::CBackupScheduleStore()
+    : m_nAutoId(0),
+      m_nAutoMax(kDefaultMaximum),
+      m_nManualId(kManualScheduleIdBase),
+      m_nManualMax(kDefaultMaximum) {}
+
+CBackupScheduleStore::~CBackupScheduleStore() {
+    m_lock.Destroy();
+}
+
+// --- File ---
+
+int CBackupScheduleStore::Load(const CString& path) {
+    {
+        CAutoLock guard(&m_lock);
+        m_strPath = path;
+    }
+    return LoadFile(path);
+}
+
+int CBackupScheduleStore::LoadFile(const CString& path) {
+    // Parsed before the lock: a slow disk must not stall the scheduler.
+    TiXmlDocument doc;
+    const int read = ReadXmlFile(path, doc);
+    CAutoLock guard(&m_lock);
+    ClearAuto();
+    if (read < 0) return -1;
+    for (const TiXmlElement* section = doc.FirstChildElement("AutoBackupSchedule"); section;
+         section = section->NextSiblingElement("AutoBackupSchedule")) {
+        for (const TiXmlElement* element = section->FirstChildElement("BackupSchedule"); element;
+             element = element->NextSiblingElement("BackupSchedule"))
+            StoreAuto(ReadAutoElement(element));
+    }
+    return 0;
+}
+
+int CBackupScheduleStore::Save(const CString& path) {
+    // The document is built from a snapshot under the lock and written after
+    // releasing it; being local, nothing can clear it halfway through.
+    TiXmlDocument doc;
+    CString target = path;
+    {
+        CAutoLock guard(&m_lock);
+        if (target.IsEmpty()) target = m_strPath;
+        AddXmlDeclaration(doc);
+        TiXmlElement* autoSection = new TiXmlElement("AutoBackupSchedule");
+        for (auto& entry : m_autoSchedules) autoSection->LinkEndChild(NewAutoElement(entry.second));
+        TiXmlElement* manualSection = new TiXmlElement("ManualBackupSchedule");
+        for (auto& entry : m_manualSchedules) manualSection->LinkEndChild(NewManualElement(entry.second));
+        doc.LinkEndChild(autoSection);
+        doc.LinkEndChild(manualSection);
+    }
+    return WriteXmlFile(doc, target);
+}
+
+// --- Automatic schedules ---
+
+int CBackupScheduleStore::StoreAuto(BACKUP_SCHEDULE schedule) {
+    CAutoLock guard(&m_lock);
+    schedule.id = ++m_nAutoId;
+    m_autoSchedules[schedule.id] = schedule;
+    return 0;
+}
+
+int CBackupScheduleStore::AddAuto(const BACKUP_SCHEDULE& schedule) {
+    return StoreAuto(schedule);
+}
+
+int CBackupScheduleStore::AddAutoFields(int devId, int channelIndex, const TIME_RANGE& runTime,
+                                        const int weekDays[kDaysPerWeek], int agoType,
+                                        const TIME_RANGE& recordTime) {
+    BACKUP_SCHEDULE schedule;
+    schedule.DevID = devId;
+    schedule.ChannelIndex = channelIndex;
+    schedule.RunTime = runTime;
+    for (int day = 0; day < kDaysPerWeek; ++day) schedule.WeekDayEnable[day] = weekDays[day];
+    schedule.AgoType = agoType;
+    schedule.RecordTime = recordTime;
+    return StoreAuto(schedule);
+}
+
+BACKUP_SCHEDULE* CBackupScheduleStore::Replace(ScheduleMap& schedules, int id, const BACKUP_SCHEDULE& schedule) {
+    auto found = schedules.find(id);
+    if (found == schedules.end()) return nullptr;
+    found->second = schedule;
+    found->second.id = id;
+    return &found->second;
+}
+
+int CBackupScheduleStore::ModifyAuto(int id, const BACKUP_SCHEDULE& schedule) {
+    CAutoLock guard(&m_lock);
+    return Replace(m_autoSchedules, id, schedule) ? 0 : -1;
+}
+
+int CBackupScheduleStore::DeleteAuto(int id) {
+    CAutoLock guard(&m_lock);
+    return m_autoSchedules.erase(id) ? 0 : -1;
+}
+
+int CBackupScheduleStore::ClearAuto() {
+    CAutoLock guard(&m_lock);
+    m_autoSchedules.clear();
+    m_nAutoId = 0;
+    return 0;
+}
+
+int CBackupScheduleStore::ExistsAuto(int id) {
+    CAutoLock guard(&m_lock);
+    return m_autoSchedules.count(id) ? 0 : -1;
+}
+
+bool CBackupScheduleStore::HasSameAuto(int devId, int channelIndex, TIME_RANGE runTime,
+                                       const int weekDays[kDaysPerWeek], int agoType, TIME_RANGE recordTime) {
+    CAutoLock guard(&m_lock);
+    for (auto& entry : m_autoSchedules) {
+        BACKUP_SCHEDULE& schedule = entry.second;
+        if (schedule.DevID != devId || schedule.ChannelIndex != channelIndex || schedule.AgoType != agoType)
+            continue;
+        bool sameDays = true;
+        for (int day = 0; day < kDaysPerWeek; ++day) sameDays = sameDays && schedule.WeekDayEnable[day] == weekDays[day];
+        if (sameDays && SameMinutes(schedule.RunTime, runTime) && SameMinutes(schedule.RecordTime, recordTime))
+            return true;
+    }
+    return false;
+}
+
+int CBackupScheduleStore::ListAuto(std::vector<BACKUP_SCHEDULE>& out) {
+    return ListAll(out, FALSE);
+}
+
+int CBackupScheduleStore::ListDeviceChannels(std::vector<std::pair<int, int>>& out) {
+    CAutoLock guard(&m_lock);
+    for (const auto& entry : m_autoSchedules) out.emplace_back(entry.second.DevID, entry.second.ChannelIndex);
+    return m_autoSchedules.empty() ? -1 : 0;
+}
+
+// --- Manual schedules ---
+
+int CBackupScheduleStore::AddManual(const BACKUP_SCHEDULE& schedule) {
+    CAutoLock guard(&m_lock);
+    if (static_cast<int>(m_manualSchedules.size()) >= m_nManualMax) return -1;
+    BACKUP_SCHEDULE stored = schedule;
+    stored.id = ++m_nManualId;
+    stored.AgoType = kManualAgoType;
+    stored.DayState[0] = kDayIdle;
+    m_manualSchedules[stored.id] = stored;
+    return 0;
+}
+
+int CBackupScheduleStore::ModifyManual(int id, const BACKUP_SCHEDULE& schedule) {
+    CAutoLock guard(&m_lock);
+    BACKUP_SCHEDULE* stored = Replace(m_manualSchedules, id, schedule);
+    if (!stored) return -1;
+    stored->AgoType = kManualAgoType;
+    return 0;
+}
+
+int CBackupScheduleStore::DeleteManual(int id) {
+    CAutoLock guard(&m_lock);
+    return m_manualSchedules.erase(id) ? 0 : -1;
+}
+
+int CBackupScheduleStore::ClearManual() {
+    CAutoLock guard(&m_lock);
+    m_manualSchedules.clear();
+    m_nManualId = kManualScheduleIdBase;
+    return 0;
+}
+
+int CBackupScheduleStore::GetManualCount() {
+    CAutoLock guard(&m_lock);
+    return static_cast<int>(m_manualSchedules.size());
+}
+
+bool CBackupScheduleStore::IsManualFull() {
+    return GetManualCount() >= m_nManualMax;
+}
+
+bool CBackupScheduleStore::HasSameManual(int devId, int channelIndex, int agoType, TIME_RANGE recordTime) {
+    CAutoLock guard(&m_lock);
+    for (auto& entry : m_manualSchedules) {
+        BACKUP_SCHEDULE& schedule = entry.second;
+        if (schedule.DevID == devId && schedule.ChannelIndex == channelIndex && schedule.AgoType == agoType &&
+            SameMinutes(schedule.RecordTime, recordTime))
+            return true;
+    }
+    return false;
+}
+
+// --- Both ---
+
+BACKUP_SCHEDULE* CBackupScheduleStore::FindAny(int id) {
+    auto automatic = m_autoSchedules.find(id);
+    if (automatic != m_autoSchedules.end()) return &automatic->second;
+    auto manual = m_manualSchedules.find(id);
+    if (manual != m_manualSchedules.end()) return &manual->second;
+    return nullptr;
+}
+
+BACKUP_SCHEDULE CBackupScheduleStore::GetSchedule(int id) {
+    CAutoLock guard(&m_lock);
+    const BACKUP_SCHEDULE* schedule = FindAny(id);
+    return schedule ? *schedule : BACKUP_SCHEDULE();
+}
+
+int CBackupScheduleStore::ListAll(std::vector<BACKUP_SCHEDULE>& out, BOOL includeManual) {
+    CAutoLock guard(&m_lock);
+    const size_t before = out.size();
+    for (const auto& entry : m_autoSchedules) out.push_back(entry.second);
+    if (includeManual)
+        for (const auto& entry : m_manualSchedules) out.push_back(entry.second);
+    return out.size() > before ? 0 : -1;
+}
+
+// --- Due and retire rules ---
+
+int CBackupScheduleStore::QueryDue(int hour, int minute, int /*second*/, int weekday,
+                                   std::vector<BACKUP_SCHEDULE>& out, int acceptRunning, int acceptEnded) {
+    if (!IsWeekday(weekday)) return -1;
+    const int now = hour * 60 + minute;
+    CAutoLock guard(&m_lock);
+    const size_t before = out.size();
+    for (auto& entry : m_autoSchedules) {
+        BACKUP_SCHEDULE& schedule = entry.second;
+        if (schedule.WeekDayEnable[weekday] != 1) continue;
+        // Both ends are read (and clamped) before testing, as the clamp is
+        // written back into the record.
+        const int start = schedule.RunTime.GetStartMinutes();
+        const int end = schedule.RunTime.GetEndMinutes();
+        if (start <= now && now <= end && IsAcceptedState(schedule.DayState[weekday], acceptRunning, acceptEnded))
+            out.push_back(schedule);
+    }
+    for (const auto& entry : m_manualSchedules)
+        if (IsAcceptedState(entry.second.DayState[0], acceptRunning, acceptEnded)) out.push_back(entry.second);
+    return out.size() > before ? 0 : -1;
+}
+
+int CBackupScheduleStore::SetDayStarted(int id, int weekday) {
+    if (!IsWeekday(weekday)) return -1;
+    CAutoLock guard(&m_lock);
+    BACKUP_SCHEDULE* schedule = FindAny(id);
+    if (!schedule) return -1;
+    schedule->DayState[schedule->IsManual() ? 0 : weekday] = kDayStarted;
+    return 0;
+}
+
+int CBackupScheduleStore::SetDayEnded(int id, int weekday) {
+    if (!IsWeekday(weekday)) return -1;
+    CAutoLock guard(&m_lock);
+    BACKUP_SCHEDULE* schedule = FindAny(id);
+    if (!schedule) return -1;
+    // A manual schedule is a one-off: its end is its removal.
+    if (schedule->IsManual())
+        m_manualSchedules.erase(id);
+    else
+        schedule->DayState[weekday] = kDayEnded;
+    return 0;
+}
+
+int CBackupScheduleStore::SetDayDone(int id, int hour, int minute, int /*second*/, int weekday) {
+    if (!IsWeekday(weekday)) return -1;
+    const int now = hour * 60 + minute;
+    CAutoLock guard(&m_lock);
+    BACKUP_SCHEDULE* schedule = FindAny(id);
+    if (!schedule) return 0;
+    if (schedule->IsManual())
+        m_manualSchedules.erase(id);
+    else if (now < schedule->RunTime.GetEndMinutes())
+        schedule->DayState[weekday] = kDayDone;
+    return 0;
+}
+
+int CBackupScheduleStore::CollectExpired(int hour, int minute, int /*second*/, int weekday,
+                                         std::vector<BACKUP_SCHEDULE>& out) {
+    if (!IsWeekday(weekday)) return -1;
+    const int now = hour * 60 + minute;
+    const int previous = weekday == 0 ? kDaysPerWeek - 1 : weekday - 1;
+    CAutoLock guard(&m_lock);
+    const size_t before = out.size();
+    for (auto& entry : m_autoSchedules) {
+        BACKUP_SCHEDULE& schedule = entry.second;
+        if (schedule.AgoType == kManualAgoType) continue;
+        if (schedule.RunTime.GetEndMinutes() < now && schedule.DayState[weekday] == kDayStarted) {
+            schedule.DayState[weekday] = kDayIdle;
+            out.push_back(schedule);
+        }
+        const bool previousRunOpen =
+            schedule.DayState[previous] == kDayStarted && schedule.WeekDayEnable[previous] == 1;
+        // Only today's state outlives the retire step.
+        for (int day = 0; day < kDaysPerWeek; ++day)
+            if (day != weekday) schedule.DayState[day] = kDayIdle;
+        if (previousRunOpen) out.push_back(schedule);
+    }
+    return out.size() > before ? 0 : -1;
+}
+
+int CBackupScheduleStore::PurgeDeletedDevices(const CString& deviceFile) {
+    DeviceLookup exists;
+    if (deviceFile.IsEmpty()) {
+        exists = g_liveDeviceLookup;
+    } else {
+        std::set<int> ids;
+        if (ReadDeviceListIds(deviceFile, ids) != 0) return -1;
+        exists = [ids](int devId) { return ids.count(devId) != 0; };
+    }
+    if (!exists) return -1;
+    return EraseSchedulesNotIn(exists);
+}
+
+int CBackupScheduleStore::EraseSchedulesNotIn(const DeviceLookup& exists) {
+    // Held through the save so no schedule added meanwhile is lost or saved half-purged.
+    CAutoLock guard(&m_lock);
+    for (auto entry = m_autoSchedules.begin(); entry != m_autoSchedules.end();) {
+        if (exists(entry->second.DevID))
+            ++entry;
+        else
+            entry = m_autoSchedules.erase(entry);
+    }
+    const int saved = Save(CString());
+    return saved < 0 ? saved : 0;
+}

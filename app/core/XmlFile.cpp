@@ -1,0 +1,87 @@
+#include "XmlFile.h"
+
+#include <io.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char kUtf8Bom[] = "\xEF\xBB\xBF";
+
+// Returns true with the whole file in bytes; false when it cannot be opened
+// or read.
+bool ReadAllBytes(const CString& path, std::string& bytes) {
+    FILE* file = _wfopen(path, L"rb");
+    if (!file) return false;
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, got);
+    const bool ok = !ferror(file);
+    fclose(file);
+    return ok;
+}
+
+// Writes the document in text mode (CRLF line ends, as the files have always
+// had) and forces it to disk. Returns true only when every step succeeded.
+bool WriteDocument(const TiXmlDocument& doc, const CString& path) {
+    FILE* file = _wfopen(path, L"w");
+    if (!file) return false;
+    bool ok = doc.SaveFile(file) && fflush(file) == 0;
+    if (ok) ok = FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != FALSE;
+    if (fclose(file) != 0) ok = false;
+    return ok;
+}
+
+// Windows refuses to replace a read-only file, and so did the in-place write
+// the files always had; Wine's MoveFileEx replaces it anyway.
+bool IsReadOnlyFile(const CString& path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+}  // namespace
+
+int ReadXmlFile(const CString& path, TiXmlDocument& doc) {
+    doc.Clear();
+    doc.ClearError();
+    std::string bytes;
+    if (path.IsEmpty() || !ReadAllBytes(path, bytes) || bytes.empty()) return 1;
+    size_t start = 0;
+    if (bytes.compare(0, 3, kUtf8Bom) == 0) start = 3;
+    doc.Parse(bytes.c_str() + start, nullptr, TIXML_ENCODING_LEGACY);
+    return doc.Error() ? -1 : 0;
+}
+
+int WriteXmlFile(const TiXmlDocument& doc, const CString& path) {
+    if (path.IsEmpty()) return -2;
+    if (IsReadOnlyFile(path)) return -3;
+    const CString temporary = path + L".tmp";
+    if (!WriteDocument(doc, temporary) ||
+        !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temporary);
+        return -3;
+    }
+    return 0;
+}
+
+void AddXmlDeclaration(TiXmlDocument& doc) {
+    doc.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", "yes"));
+}
+
+void SetAnsiAttribute(TiXmlElement* element, const char* name, const CString& value) {
+    element->SetAttribute(name, CStringA(value).GetString());
+}
+
+bool GetAnsiAttribute(const TiXmlElement* element, const char* name, CString* value) {
+    const char* text = element->Attribute(name);
+    if (!text) return false;
+    *value = CString(text);
+    return true;
+}
+
+int GetIntAttribute(const TiXmlElement* element, const char* name) {
+    int value = 0;
+    if (element->QueryIntAttribute(name, &value) != TIXML_SUCCESS) return 0;
+    return value;
+}

@@ -1,0 +1,31 @@
+// Whole-file reading and crash-safe writing of the program's XML files, and
+// attribute values in the ANSI code page.
+//
+// The files declare UTF-8 but have always held ANSI bytes, so they are parsed
+// in TinyXML's legacy mode: parsing them as UTF-8 breaks on the first accented
+// name and would load an empty list that the next save writes back.
+#pragma once
+
+#include <afx.h>
+
+#include <tinyxml.h>
+
+// Clears doc and parses the file. Returns 0 when parsed; 1 when the file
+// cannot be opened or holds no bytes (doc stays empty); -1 when it does not
+// parse (doc holds TinyXML's error).
+int ReadXmlFile(const CString& path, TiXmlDocument& doc);
+// Writes doc to a temporary file beside path and only after a complete write
+// replaces path with it, so a failed save leaves the previous file as it was.
+// Returns 0; -2 when path is empty; -3 when writing or replacing failed (the
+// temporary file is removed).
+int WriteXmlFile(const TiXmlDocument& doc, const CString& path);
+// Adds the declaration every file of the program starts with.
+void AddXmlDeclaration(TiXmlDocument& doc);
+
+// Sets the attribute to the value converted to the ANSI code page.
+void SetAnsiAttribute(TiXmlElement* element, const char* name, const CString& value);
+// Returns true and the value converted from the ANSI code page when the
+// attribute is present; false (value untouched) when it is not.
+bool GetAnsiAttribute(const TiXmlElement* element, const char* name, CString* value);
+// The attribute read as a decimal integer; 0 when it is missing or no number.
+int GetIntAttribute(const TiXmlElement* element, const char* name);

@@ -1,0 +1,295 @@
+#include "app/core/CBackupScheduleStore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "SchedFixtures.h"
+#include "TempDir.h"
+
+namespace {
+
+class CBackupScheduleStoreTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::wstring file = dir.File(L"backupschedule.xml");
+    CString path{file.c_str()};
+    CBackupScheduleStore store;
+};
+
+// A file of two automatic schedules written the way the program writes them.
+const char kTwoSchedules[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
+    "<AutoBackupSchedule>\n"
+    "  <BackupSchedule DevID=\"1001\" ChannelIndex=\"2\" Complete=\"3\" AgoType=\"1\">\n"
+    "    <BackupScheduleRunTime FHour=\"8\" FMinute=\"15\" THour=\"9\" TMinute=\"45\" />\n"
+    "    <BackupScheduleDeviceRecordTime FHour=\"0\" FMinute=\"0\" THour=\"23\" TMinute=\"59\" />\n"
+    "    <BackupScheduleEndTime Year=\"2024\" Month=\"2\" Day=\"29\" Hour=\"1\" Minute=\"2\" Second=\"3\" />\n"
+    "    <WeekDayInfo WeekDay=\"1\" Enable=\"1\" />\n"
+    "    <WeekDayInfo WeekDay=\"5\" Enable=\"1\" />\n"
+    "  </BackupSchedule>\n"
+    "  <BackupSchedule DevID=\"1002\" ChannelIndex=\"0\" AgoType=\"9\" />\n"
+    "</AutoBackupSchedule>\n"
+    "<ManualBackupSchedule>\n"
+    "  <BackupSchedule DevID=\"1003\" ChannelIndex=\"1\" AgoType=\"256\" />\n"
+    "</ManualBackupSchedule>\n";
+
+}  // namespace
+
+TEST(BackupScheduleRecordTest, TimeRangeClampsAndFormats) {
+    TIME_RANGE range = Range(7, 5, 24, 30);
+    EXPECT_STREQ(L"07:05", range.FormatStart());
+    EXPECT_EQ(7 * 60 + 5, range.GetStartMinutes());
+    // Reading the end clamps it in the record itself.
+    EXPECT_EQ(24, range.THour);
+    EXPECT_STREQ(L"23:59", range.FormatEnd());
+    EXPECT_EQ(23, range.THour);
+    EXPECT_EQ(59, range.TMinute);
+    EXPECT_EQ(1439, range.GetEndMinutes());
+
+    TIME_RANGE late = Range(23, 60, 0, 0);  // exactly 1440 minutes
+    EXPECT_EQ(1439, late.GetStartMinutes());
+    CTime start = Range(6, 45, 0, 0).GetStartTime();
+    EXPECT_EQ(2000, start.GetYear());
+    EXPECT_EQ(1, start.GetMonth());
+    EXPECT_EQ(1, start.GetDay());
+    EXPECT_EQ(6, start.GetHour());
+    EXPECT_EQ(45, start.GetMinute());
+    EXPECT_EQ(0, start.GetSecond());
+    EXPECT_EQ(23, Range(0, 0, 25, 0).GetEndTime().GetHour());
+
+    BACKUP_SCHEDULE schedule;
+    const BACKUP_SCHEDULE zero = [] {
+        BACKUP_SCHEDULE z;
+        std::memset(static_cast<void*>(&z), 0, sizeof(z));
+        return z;
+    }();
+    EXPECT_EQ(0, std::memcmp(&schedule, &zero, sizeof(schedule)));
+}
+
+TEST_F(CBackupScheduleStoreTest, SaveWritesTheFileFormat) {
+    BACKUP_SCHEDULE automatic = MakeSchedule(1002, 3, Range(8, 0, 9, 30), {3, 0}, 2);
+    automatic.RecordTime = Range(1, 2, 3, 4);
+    automatic.EndTime = {2024, 5, 6, 7, 8, 9};
+    automatic.DayState[0] = kDayEnded;
+    automatic.WeekDayEnable[4] = 2;  // only 1 means enabled
+    ASSERT_EQ(0, store.AddAuto(automatic));
+    BACKUP_SCHEDULE manual = MakeSchedule(1005, 1, Range(20, 0, 21, 0), {1});
+    manual.RecordTime = Range(10, 0, 11, 0);
+    ASSERT_EQ(0, store.AddManual(manual));
+
+    ASSERT_EQ(0, store.Save(path));
+    EXPECT_EQ(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\r\n"
+        "<AutoBackupSchedule>\r\n"
+        "    <BackupSchedule DevID=\"1002\" ChannelIndex=\"3\" Complete=\"3\" AgoType=\"2\">\r\n"
+        "        <BackupScheduleRunTime FHour=\"8\" FMinute=\"0\" THour=\"9\" TMinute=\"30\" />\r\n"
+        "        <BackupScheduleDeviceRecordTime FHour=\"1\" FMinute=\"2\" THour=\"3\" TMinute=\"4\" />\r\n"
+        "        <BackupScheduleEndTime Year=\"2024\" Month=\"5\" Day=\"6\" Hour=\"7\" Minute=\"8\" Second=\"9\" />\r\n"
+        "        <WeekDayInfo WeekDay=\"0\" Enable=\"1\" />\r\n"
+        "        <WeekDayInfo WeekDay=\"3\" Enable=\"1\" />\r\n"
+        "    </BackupSchedule>\r\n"
+        "</AutoBackupSchedule>\r\n"
+        "<ManualBackupSchedule>\r\n"
+        "    <BackupSchedule DevID=\"1005\" ChannelIndex=\"1\" AgoType=\"256\">\r\n"
+        "        <BackupScheduleDeviceRecordTime FHour=\"10\" FMinute=\"0\" THour=\"11\" TMinute=\"0\" />\r\n"
+        "    </BackupSchedule>\r\n"
+        "</ManualBackupSchedule>\r\n",
+        ReadWholeFile(file));
+    EXPECT_FALSE(PathExists(file + L".tmp"));
+}
+
+TEST_F(CBackupScheduleStoreTest, LoadTakesAutomaticSchedulesOnly) {
+    ASSERT_TRUE(WriteWholeFile(file, kTwoSchedules));
+    ASSERT_EQ(0, store.AddManual(MakeSchedule(1009, 0, Range(0, 0, 0, 0), {})));
+
+    ASSERT_EQ(0, store.Load(path));
+    std::vector<BACKUP_SCHEDULE> all;
+    ASSERT_EQ(0, store.ListAll(all, TRUE));
+    // The manual schedule held before stays; the file's manual section is not read.
+    ASSERT_EQ((std::vector<int>{1, 2, kManualScheduleIdBase + 1}), IdsOf(all));
+    EXPECT_EQ(1009, all[2].DevID);
+
+    const BACKUP_SCHEDULE& first = all[0];
+    EXPECT_EQ(1001, first.DevID);
+    EXPECT_EQ(2, first.ChannelIndex);
+    EXPECT_EQ(1, first.AgoType);
+    EXPECT_STREQ(L"08:15", TIME_RANGE(first.RunTime).FormatStart());
+    EXPECT_STREQ(L"09:45", TIME_RANGE(first.RunTime).FormatEnd());
+    EXPECT_STREQ(L"23:59", TIME_RANGE(first.RecordTime).FormatEnd());
+    EXPECT_EQ(2024, first.EndTime.Year);
+    EXPECT_EQ(29, first.EndTime.Day);
+    EXPECT_EQ(3, first.EndTime.Second);
+    const int expectedDays[kDaysPerWeek] = {0, 1, 0, 0, 0, 1, 0};
+    for (int day = 0; day < kDaysPerWeek; ++day) {
+        EXPECT_EQ(expectedDays[day], first.WeekDayEnable[day]) << day;
+        EXPECT_EQ(kDayIdle, first.DayState[day]) << "Complete is never taken over";
+    }
+    // Missing elements leave their fields 0.
+    EXPECT_EQ(1002, all[1].DevID);
+    EXPECT_EQ(9, all[1].AgoType);
+    EXPECT_EQ(0, all[1].RunTime.THour);
+    EXPECT_EQ(0, all[1].WeekDayEnable[1]);
+
+    // Ids are given anew on every load and never reused within one.
+    EXPECT_EQ(0, store.DeleteAuto(1));
+    EXPECT_EQ(0, store.AddAuto(MakeSchedule(1004, 0, Range(1, 0, 2, 0), {2})));
+    EXPECT_EQ(0, store.ExistsAuto(3));
+    ASSERT_EQ(0, store.Load(path));
+    EXPECT_EQ(0, store.ExistsAuto(1));
+    EXPECT_EQ(-1, store.ExistsAuto(3));
+    EXPECT_EQ(3, store.PeekNextAutoId());
+}
+
+TEST_F(CBackupScheduleStoreTest, LoadOfUnusableFiles) {
+    struct Case {
+        const char* name;
+        const char* content;  // nullptr: no file at all
+        int result;
+        std::vector<int> ids;
+    } cases[] = {
+        {"missing file", nullptr, 0, {}},
+        {"empty file", "", 0, {}},
+        {"only blanks", "  \r\n", -1, {}},
+        {"malformed", "<AutoBackupSchedule><BackupSchedule DevID=\"1\"", -1, {}},
+        {"truncated in the middle",
+         "<?xml version=\"1.0\" ?>\n<AutoBackupSchedule>\n  <BackupSchedule DevID=\"1001\" ChannelIndex=\"2\">\n"
+         "    <BackupScheduleRunTime FHour=\"8\" FMinute=\"15\" THour=\"9\" TMi",
+         -1,
+         {}},
+        {"unknown elements ignored",
+         "<Other><BackupSchedule DevID=\"5\"/></Other>"
+         "<AutoBackupSchedule><Note/><BackupSchedule DevID=\"1001\"><Extra a=\"1\"/>"
+         "<WeekDayInfo WeekDay=\"9\" Enable=\"1\"/><WeekDayInfo Enable=\"1\"/></BackupSchedule></AutoBackupSchedule>"
+         "<AutoBackupSchedule><BackupSchedule DevID=\"1002\"/></AutoBackupSchedule>",
+         0,
+         {1, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileW(file.c_str());
+        if (c.content) {
+            ASSERT_TRUE(WriteWholeFile(file, c.content));
+        }
+        store.AddAuto(MakeSchedule(1, 0, Range(0, 0, 0, 0), {}));  // replaced by every load
+        EXPECT_EQ(c.result, store.Load(path));
+        std::vector<BACKUP_SCHEDULE> all;
+        store.ListAll(all, TRUE);
+        EXPECT_EQ(c.ids, IdsOf(all));
+    }
+    // The WeekDay outside 0..6 was ignored; the one without WeekDay means Sunday.
+    BACKUP_SCHEDULE first = store.GetSchedule(1);
+    EXPECT_EQ(1, first.WeekDayEnable[0]);
+    for (int day = 1; day < kDaysPerWeek; ++day) EXPECT_EQ(0, first.WeekDayEnable[day]);
+}
+
+TEST_F(CBackupScheduleStoreTest, ChangesSurviveSaveAndLoad) {
+    ASSERT_EQ(0, store.AddAuto(MakeSchedule(1001, 0, Range(1, 0, 2, 0), {1})));
+    const int days[kDaysPerWeek] = {1, 1, 1, 1, 1, 1, 1};
+    ASSERT_EQ(0, store.AddAutoFields(1002, 4, Range(22, 0, 23, 30), days, 7, Range(0, 0, 6, 0)));
+    ASSERT_EQ(0, store.AddAuto(MakeSchedule(1003, 1, Range(3, 0, 4, 0), {6})));
+    BACKUP_SCHEDULE changed = store.GetSchedule(1);
+    changed.ChannelIndex = 5;
+    changed.RunTime = Range(24, 30, 25, 0);  // read as 23:59, saved as 23:59
+    changed.id = 77;
+    ASSERT_EQ(0, store.ModifyAuto(1, changed));
+    EXPECT_EQ(1, store.GetSchedule(1).id);
+    ASSERT_EQ(0, store.DeleteAuto(3));
+    ASSERT_EQ(0, store.Load(path));  // missing file: nothing loaded, the path kept
+    ASSERT_EQ(0, store.AddAuto(changed));
+    ASSERT_EQ(0, store.AddAutoFields(1002, 4, Range(22, 0, 23, 30), days, 7, Range(0, 0, 6, 0)));
+    ASSERT_EQ(0, store.Save(CString()));
+
+    CBackupScheduleStore loaded;
+    ASSERT_EQ(0, loaded.Load(path));
+    std::vector<BACKUP_SCHEDULE> all;
+    ASSERT_EQ(0, loaded.ListAuto(all));
+    ASSERT_EQ((std::vector<int>{1, 2}), IdsOf(all));
+    EXPECT_EQ(5, all[0].ChannelIndex);
+    EXPECT_EQ(23, all[0].RunTime.FHour);
+    EXPECT_EQ(59, all[0].RunTime.FMinute);
+    EXPECT_EQ(1002, all[1].DevID);
+    EXPECT_EQ(7, all[1].AgoType);
+    EXPECT_EQ(6, all[1].RecordTime.THour);
+    for (int day = 0; day < kDaysPerWeek; ++day) EXPECT_EQ(1, all[1].WeekDayEnable[day]);
+    EXPECT_TRUE(loaded.HasSameAuto(1002, 4, Range(22, 0, 23, 30), days, 7, Range(0, 0, 6, 0)));
+    EXPECT_FALSE(loaded.HasSameAuto(1002, 4, Range(22, 0, 23, 31), days, 7, Range(0, 0, 6, 0)));
+    std::vector<std::pair<int, int>> channels;
+    ASSERT_EQ(0, loaded.ListDeviceChannels(channels));
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{1001, 5}, {1002, 4}}), channels);
+}
+
+TEST_F(CBackupScheduleStoreTest, UnknownIdsAndEmptyLists) {
+    std::vector<BACKUP_SCHEDULE> all;
+    std::vector<std::pair<int, int>> channels;
+    EXPECT_EQ(-1, store.ListAll(all, TRUE));
+    EXPECT_EQ(-1, store.ListAuto(all));
+    EXPECT_EQ(-1, store.ListDeviceChannels(channels));
+    EXPECT_EQ(-1, store.ModifyAuto(1, BACKUP_SCHEDULE()));
+    EXPECT_EQ(-1, store.DeleteAuto(1));
+    EXPECT_EQ(-1, store.ExistsAuto(1));
+    EXPECT_EQ(-1, store.ModifyManual(kManualScheduleIdBase + 1, BACKUP_SCHEDULE()));
+    EXPECT_EQ(-1, store.DeleteManual(kManualScheduleIdBase + 1));
+    EXPECT_EQ(0, store.GetSchedule(5).id);
+    EXPECT_EQ(0, store.GetSchedule(5).DevID);
+
+    ASSERT_EQ(0, store.AddManual(MakeSchedule(1001, 0, Range(0, 0, 0, 0), {})));
+    EXPECT_EQ(-1, store.ListAll(all, FALSE)) << "manual schedules only with the flag";
+    EXPECT_EQ(0, store.ListAll(all, TRUE));
+    EXPECT_EQ(-2, store.Save(CString())) << "no path at all";
+}
+
+TEST_F(CBackupScheduleStoreTest, ManualSchedules) {
+    EXPECT_EQ(kManualScheduleIdBase + 1, store.PeekNextManualId());
+    BACKUP_SCHEDULE manual = MakeSchedule(1001, 2, Range(0, 0, 0, 0), {});
+    manual.DayState[0] = kDayEnded;
+    manual.AgoType = 3;
+    manual.RecordTime = Range(8, 0, 9, 0);
+    for (int n = 0; n < 300; ++n) ASSERT_EQ(0, store.AddManual(manual)) << n;
+    EXPECT_TRUE(store.IsManualFull());
+    EXPECT_EQ(-1, store.AddManual(manual));
+    EXPECT_EQ(300, store.GetManualCount());
+
+    BACKUP_SCHEDULE first = store.GetSchedule(kManualScheduleIdBase + 1);
+    EXPECT_EQ(kManualScheduleIdBase + 1, first.id);
+    EXPECT_EQ(kManualAgoType, first.AgoType);
+    EXPECT_EQ(kDayIdle, first.DayState[0]);
+    EXPECT_TRUE(store.HasSameManual(1001, 2, kManualAgoType, Range(8, 0, 9, 0)));
+    EXPECT_FALSE(store.HasSameManual(1001, 2, 3, Range(8, 0, 9, 0)));
+
+    first.AgoType = 4;
+    first.DevID = 1009;
+    ASSERT_EQ(0, store.ModifyManual(kManualScheduleIdBase + 1, first));
+    EXPECT_EQ(kManualAgoType, store.GetSchedule(kManualScheduleIdBase + 1).AgoType);
+    EXPECT_EQ(1009, store.GetSchedule(kManualScheduleIdBase + 1).DevID);
+
+    ASSERT_EQ(0, store.DeleteManual(kManualScheduleIdBase + 300));
+    EXPECT_FALSE(store.IsManualFull());
+    ASSERT_EQ(0, store.AddManual(manual));
+    EXPECT_EQ(1001, store.GetSchedule(kManualScheduleIdBase + 301).DevID);
+    ASSERT_EQ(0, store.ClearManual());
+    EXPECT_EQ(0, store.GetManualCount());
+    EXPECT_EQ(kManualScheduleIdBase + 1, store.PeekNextManualId());
+    store.SetManualMaximum(1);
+    EXPECT_EQ(0, store.AddManual(manual));
+    EXPECT_EQ(-1, store.AddManual(manual));
+}
+
+TEST_F(CBackupScheduleStoreTest, FailedSaveLeavesThePreviousFile) {
+    ASSERT_EQ(0, store.AddAuto(MakeSchedule(1001, 0, Range(1, 0, 2, 0), {1})));
+    ASSERT_EQ(0, store.Save(path));
+    const std::string previous = ReadWholeFile(file);
+    ASSERT_EQ(0, store.AddAuto(MakeSchedule(1002, 0, Range(1, 0, 2, 0), {1})));
+
+    ASSERT_TRUE(SetReadOnly(file, true));
+    EXPECT_EQ(-3, store.Save(path));
+    ASSERT_TRUE(SetReadOnly(file, false));
+    EXPECT_EQ(previous, ReadWholeFile(file));
+    EXPECT_FALSE(PathExists(file + L".tmp"));
+
+    EXPECT_EQ(-3, store.Save(CString(dir.File(L"missing\\backupschedule.xml").c_str())));
+    EXPECT_EQ(0, store.Save(path));
+    CBackupScheduleStore loaded;
+    ASSERT_EQ(0, loaded.Load(path));
+    EXPECT_EQ(0, loaded.ExistsAuto(2));
+}

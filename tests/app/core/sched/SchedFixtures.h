@@ -1,0 +1,19 @@
+// Small builders shared by the schedule and user tests.
+#pragma once
+
+#include <afx.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "app/core/BackupSchedule.h"
+
+TIME_RANGE Range(int fromHour, int fromMinute, int toHour, int toMinute);
+// An automatic-looking schedule enabled on the given weekdays (0 = Sunday).
+BACKUP_SCHEDULE MakeSchedule(int devId, int channel, TIME_RANGE runTime, std::initializer_list<int> weekdays,
+                             int agoType = 0);
+std::vector<int> IdsOf(const std::vector<BACKUP_SCHEDULE>& schedules);
+std::wstring Wide(const CString& text);
+// Makes a file read-only (or writable again); true on success.
+bool SetReadOnly(const std::wstring& path, bool readOnly);

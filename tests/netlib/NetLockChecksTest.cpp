@@ -1,0 +1,30 @@
+// The lock's debug check, built here with the checks on whatever the build type.
+#include <gtest/gtest.h>
+
+#include "netlib/CNetLock.h"
+
+namespace {
+
+TEST(NetLockChecksDeathTest, WriteLockInsideOwnReadLockIsCaught) {
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+  EXPECT_DEATH(
+      {
+        CNetLock lock;
+        lock.ReadLock();
+        lock.WriteLock();  // would wait for its own read hold forever
+      },
+      "write lock taken inside a read lock");
+}
+
+TEST(NetLockChecksDeathTest, AWriteAfterTheReadEndedOrAReadInsideTheWriteIsFine) {
+  CNetLock lock;
+  lock.ReadLock();
+  lock.ReadUnlock();
+  lock.WriteLock();  // no read hold left on this thread
+  lock.ReadLock();   // a read inside the own write hold
+  lock.ReadUnlock();
+  lock.WriteUnlock();
+  SUCCEED();
+}
+
+}  // namespace
