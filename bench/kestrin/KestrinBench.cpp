@@ -58,18 +58,6 @@ LARGE_INTEGER Now() {
     return now;
 }
 
-int FreeLoopbackPort() {
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int size = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    closesocket(s);
-    return ntohs(a.sin_port);
-}
-
 PLUGIN_DEVICE_RECORD Record(int port, const std::string& id, int channels) {
     PLUGIN_DEVICE_RECORD r = {};
     std::strcpy(r.regAddress, "127.0.0.1");
@@ -202,7 +190,7 @@ int main(int argc, char** argv) {
         reinterpret_cast<SendFn>(GetProcAddress(module, "DVR_AUTO_SendData")),
     };
     plugin.init();
-    const int port = FreeLoopbackPort();
+    const int port = CRegisteringDevice::FreeLoopbackPort();
 
     // Stream relay and round trips on one device of one channel.
     Counters counters;

@@ -3,6 +3,7 @@
 #include <ws2tcpip.h>
 
 #include "plugins/kestrin/AutoProtocol.h"
+#include "tools/simrecorder/CSimRegistrar.h"
 
 using kestrin::kHeaderSize;
 
@@ -32,13 +33,19 @@ CRegisteringDevice::CRegisteringDevice(int port, std::string registrationId, int
 CRegisteringDevice::~CRegisteringDevice() { DropAll(); }
 
 std::vector<uint8_t> CRegisteringDevice::Registration(const std::string& id, int connectionIndex) {
-    std::vector<uint8_t> p(kHeaderSize + id.size(), 0);
-    p[0] = kestrin::kCmdRegister;
-    kestrin::WriteU32(p.data() + 4, uint32_t(id.size()));
-    p[8] = kestrin::kRegistrationSubType;
-    p[28] = uint8_t(connectionIndex);
-    std::copy(id.begin(), id.end(), p.begin() + kHeaderSize);
-    return p;
+    return CSimRegistrar::RegistrationPacket(id, connectionIndex);
+}
+
+int CRegisteringDevice::FreeLoopbackPort() {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    int size = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
+    closesocket(s);
+    return ntohs(a.sin_port);
 }
 
 SOCKET CRegisteringDevice::Dial() const {

@@ -18,6 +18,9 @@ public:
 
     // A registration packet 0xB4 for connection index.
     static std::vector<uint8_t> Registration(const std::string& id, int connectionIndex);
+    // A loopback port that was free a moment ago, for a server that must be
+    // told its port before it listens.
+    static int FreeLoopbackPort();
     // A new connection to the registration port; INVALID_SOCKET when refused.
     SOCKET Dial() const;
 

@@ -78,18 +78,6 @@ private:
     std::vector<Data> m_data;
 };
 
-inline int FreeLoopbackPort() {
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int size = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    closesocket(s);
-    return ntohs(a.sin_port);
-}
-
 inline PLUGIN_DEVICE_RECORD Record(int port, const char* id, int channels, int deviceInfo) {
     PLUGIN_DEVICE_RECORD r = {};
     std::strcpy(r.regAddress, "127.0.0.1");
@@ -121,7 +109,7 @@ protected:
         Bind(closeCommand, "DVR_AUTO_CloseCommand");
         Bind(deviceInfo, "DVR_AUTO_GetDeviceInfo");
         ASSERT_EQ(init(), 0);
-        port = FreeLoopbackPort();
+        port = CRegisteringDevice::FreeLoopbackPort();
     }
     void TearDown() override {
         if (device != nullptr) close(device);
