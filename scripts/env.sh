@@ -51,6 +51,10 @@ start_wineserver() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   wineserver -p >/dev/null 2>&1 & WINESERVER_STARTED=1
+  # The first Wine process starts the prefix's services, which live as long
+  # as the server and keep that process's output handles: started by a test,
+  # they would hold ctest's pipe open and the test would never end for it.
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 # Waits for the old server to be gone: a next run must not reach a dying
 # server whose desktop still talks to this run's closed display.

@@ -1,0 +1,198 @@
+// CDeviceManager: the registry of one user's configured devices. One
+// DEVICE_RECORD per device id, the id allocator, the device count and its
+// limit, the device list file (device.xml), and everything done with a device
+// through the network SDK: login, logout, control commands, two-way talk,
+// clock, record-state check, channel and alarm names, the per-channel file
+// job. Callers always get copies of records, never pointers into the map.
+//
+// Locks: the records lock guards the map, the talk device id and the records;
+// the count lock guards the count and is only ever taken after the records
+// lock or without it. No SDK call is made while the records lock is held:
+// the SDK's disconnect callback looks its device up here and takes that lock.
+#pragma once
+
+#include <afx.h>
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/core/CLock.h"
+#include "app/engine/DEVICE_RECORD.h"
+
+// Posted to the main window (wParam device id, lParam 1 logged in, 0 out).
+const UINT WM_TW_DEVICE_LOGIN_STATE = 1131;
+// Posted to the main window after a control command took a device off line.
+const UINT WM_TW_DEVICE_OFFLINE = 1137;
+
+class TiXmlElement;
+
+class CDeviceManager {
+public:
+    // Called for device command 1 once the device accepted it: closes the
+    // device's playback and downloads and logs it out. The engine installs
+    // its OnDeviceGone here; without a handler the device is logged out.
+    typedef std::function<int(int deviceId, int flag)> DeviceGoneHandler;
+
+    CDeviceManager();
+    ~CDeviceManager();
+    CDeviceManager(const CDeviceManager&) = delete;
+    CDeviceManager& operator=(const CDeviceManager&) = delete;
+
+    // ---- Settings -------------------------------------------------------
+    int SetMaxDeviceCount(unsigned count);  // 0
+    int SetMaxDeviceCount(int count) { return SetMaxDeviceCount(static_cast<unsigned>(count < 0 ? 0 : count)); }
+    // 1 turns on the shift of user names at login. Returns 0.
+    int SetProxyLoginFlag(int flag);
+    void SetDeviceGoneHandler(const DeviceGoneHandler& handler);
+    // Stores the path (".\" replaced by the program directory) and loads it;
+    // returns the result of ReadDeviceXml.
+    int OpenDeviceFile(const CString& path);
+    CString GetDeviceFile() const;
+
+    // ---- Device list file ---------------------------------------------------
+    // Empties the registry and loads the file. 0 (also for a missing or empty
+    // file), -1 when the text does not parse (the registry stays empty).
+    int ReadDeviceXml(const CString& path);
+    // Writes every record (the path, else the stored one). 0; -2 when there
+    // is no file name; -3 when the file could not be written.
+    int WriteDeviceXml(const CString& path = CString());
+    // Rewrites the device's element in the stored file. 0 (also when the
+    // file has no element for it: the file is saved unchanged); -1 when the
+    // id is unknown or the file cannot be loaded; -3 when it cannot be saved.
+    int SaveDeviceElement(int deviceId);
+
+    // ---- Ids and capacity ---------------------------------------------------
+    // The last id + 1 while the last id lies in 1000..9999 (the last id is
+    // raised when the record is added); after that the lowest free id from
+    // 1001, which also becomes the last id.
+    int GetNextDeviceId();
+    int IsFull() const;  // 1 when the count has reached the maximum
+    int GetDeviceCount() const;
+
+    // ---- Adding, changing, removing (0 on success) ------------------------
+    // -1 when the id is below 1000 or the registry is full (a record that
+    // replaces one of the same id never counts twice).
+    int AddDeviceRecord(const DEVICE_RECORD& record);
+    // -1 when full. Ids above 9999 become id % 1000 + 10000, below 1000 id +
+    // 1000 (-1 when that is still below 1000).
+    int AddDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
+                  const char* manufacturer, const char* model, const char* user, const char* password, int useDdns,
+                  const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType, const char* cardsn);
+    // -1 when the id is absent. Overwrites what the user types; login state,
+    // channels and alarms stay.
+    int ModifyDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
+                     const char* manufacturer, const char* model, const char* user, const char* password,
+                     int useDdns, const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType,
+                     const char* cardsn);
+    // -1 when the id is absent; the stored record becomes the given one
+    // with its id forced to `id`.
+    int ReplaceDevice(int id, const DEVICE_RECORD& record);
+    int DeleteDevice(int id);  // -1 when absent; no logout
+    int RemoveAllDevices();    // 0; no logout, the last id stays
+
+    // ---- Copies -------------------------------------------------------------
+    // The record, or the all-zero record (id 0) when the id is absent.
+    DEVICE_RECORD GetDevice(int id) const;
+    void GetDevice(int id, DEVICE_RECORD& out) const { out = GetDevice(id); }
+    int GetAllDevices(std::vector<DEVICE_RECORD>& out) const;       // 0, ascending ids
+    int GetLoggedInDevices(std::vector<DEVICE_RECORD>& out) const;  // 0 when any, else -1
+    int GetDevicesByLoginType(int loginType, std::vector<DEVICE_RECORD>& out) const;  // 0 when any, else -1
+    int GetDeviceTypes(std::vector<CString>& out) const;  // count of distinct sorted types
+    DEVICE_RECORD FindDeviceByAddress(const char* ip, int port) const;
+    DEVICE_RECORD FindDeviceByLoginHandle(int loginHandle) const;
+    // Title and channel name of a channel id (device id * 10000 + index, or
+    // + 1000 + index). 0; empty texts when the device or the index is unknown.
+    int GetChannelName(int channelId, CString& deviceTitle, CString& channelName) const;
+    // Copies the channel's slot. 0, or -1 (slot cleared) when the device is
+    // absent or the index is not below 256.
+    int GetChannelSlot(CHANNEL_SLOT& out, int channelId) const;
+    // value3 = first, value1 = second, value2 = third, value4 = fourth.
+    // -1 when the id is absent or the index is not below 256.
+    int SetChannelValues(int id, int channelIndex, int first, int second, int third, int fourth);
+
+    // ---- Login --------------------------------------------------------------
+    // 0 logged in (or already); -1 not registered, refused, or removed while
+    // logging in; -2 address not resolvable / not reachable or dynamic-DNS
+    // failure; -3 .. -8 logged out by another thread during that post-login
+    // step.
+    int LoginDevice(int id);
+    // The same for the device dialogs: stores by assignment (a removed id is
+    // registered again) and posts nothing.
+    int LoginAndQueryDevice(int id);
+    // Logs in every device not logged in; appends each failure (as it was
+    // before the attempt) to `failed`; for each success posts
+    // WM_TW_DEVICE_LOGIN_STATE (id, 1) to `window` when given. Returns 0.
+    int LoginAllDevices(HWND window, std::vector<DEVICE_RECORD>* failed);
+    // The text of the device's last login failure; "" for unknown ids.
+    CString GetLoginErrorText(int id) const;
+
+    // ---- Operations ---------------------------------------------------------
+    // 0, or -1 when the device is not logged in. Open talk is closed first.
+    int LogoutDevice(int id);
+    // As LogoutDevice, then posts WM_TW_DEVICE_LOGIN_STATE (id, 0).
+    int LogoutDeviceNotify(int id);
+    // Logs out the caller's own record (no registry access). 0, or -1.
+    static int LogoutRecord(DEVICE_RECORD& record);
+    // 0 restart-type control, 1 shut-down-type control, 2 start talk with
+    // the format at formatIndex, 3 stop talk. -1 on refusal or unknown command.
+    int DeviceCommand(int id, int command, int formatIndex);
+    // The translated name of a talk format type; "" for other values.
+    static CString GetTalkFormatName(int formatType);
+    int GetTalkDeviceId() const;
+    // 0 when the device clock was set; -1 otherwise (also when a device
+    // clock equal to or ahead of `time` is left alone without force).
+    int SyncDeviceTime(int id, __time64_t time, int force);
+    // One device, or -1 for every logged-in device. 0, or the last failure
+    // code of the run (-1 not logged in, -2 disks, -3 record states, -4
+    // record plan, -5 device clock; -4 at once when none is logged in).
+    int CheckRecordState(int id);
+    // 0; -1 not logged in or refused; -2 bad index; -3 longer than 32
+    // characters; -4 empty.
+    int SetChannelNameOnDevice(int id, int channelIndex, const CString& name);
+    int SetAlarmName(int id, int alarmIndex, const CString& name);
+    int StartChannelFileJob(int id, int channel, const CString& fileName, int valueA, int valueB);
+    int QueryChannelFileJob(int id);
+    int StopChannelFileJob(int id);
+
+private:
+    typedef std::map<int32_t, DEVICE_RECORD> DeviceMap;
+    struct LoginMode;
+
+    int LoginSequence(int id, const LoginMode& mode);
+    int ResolveLoginAddress(DEVICE_RECORD& record, const LoginMode& mode, std::string& address, int& loginTypeArg);
+    int StoreLoginResult(const DEVICE_RECORD& record, const LoginMode& mode);
+    int StoreSession(const DEVICE_RECORD& record, const LoginMode& mode, bool first);
+    int RefreshSession(DEVICE_RECORD& record, int32_t handle, const LoginMode& mode);
+    void QueryStatus(DEVICE_RECORD& record);
+    void QueryChannelNames(DEVICE_RECORD& record);
+    void QueryTalkFormats(DEVICE_RECORD& record);
+    void QueryDisks(DEVICE_RECORD& record);
+    static void FillAlarms(DEVICE_RECORD& record, bool outputsToo);
+    int StartTalk(int id, int formatIndex);
+    int StopTalk(int id);
+    void CloseTalkOf(int id);
+    int CheckOneDevice(const DEVICE_RECORD& copy);
+
+    int StoreCopy(const DEVICE_RECORD& record);  // 0, or -1 when the id is gone
+    void SyncCountLocked();
+    int AllocateIdLocked();
+    void ElementFromRecord(TiXmlElement& element, const DEVICE_RECORD& record);
+    void RecordFromElement(const TiXmlElement& element, DEVICE_RECORD& record);
+    int SaveDocument(const CString& path);
+
+    DeviceMap m_devices;
+    int32_t m_talkDeviceId = 0;
+    int32_t m_deviceCount = 0;
+    int32_t m_shiftUserName = 0;
+    CString m_deviceFile;
+    mutable CLock m_recordsLock;
+    mutable CLock m_countLock;
+    int32_t m_lastId = kMinDeviceId;
+    class CXmlState;
+    CXmlState* m_xml;
+    int32_t m_maxDeviceCount = 50;
+    DeviceGoneHandler m_onDeviceGone;
+};

@@ -1,0 +1,44 @@
+// A device's local listener and its session table, started and stopped as
+// the device goes on line and off line.
+#pragma once
+
+#include "netlib/CNetLock.h"
+#include "proxy/Portmoor.h"
+
+class CProxyDevice;
+class CProxyListenServer;
+class CProxySessionTable;
+
+class CProxyForwarder {
+public:
+    // Makes the listener and the table; Start fails when either is missing.
+    explicit CProxyForwarder(CProxyDevice* device);
+    // Stops listening and closes every client.
+    virtual ~CProxyForwarder();
+
+    // 0 when listening already; -1 without listener or table, or once the
+    // device is closing; else the listener's result (1 listening, -1 not).
+    int Start(const char* address, int port);
+    // Stops listening and closes every client. 0 when not listening, else
+    // the listener's stop result.
+    int Stop();
+    // As Stop, and no Start succeeds afterwards: an on-line report that
+    // races with the device's close cannot bring the listener back.
+    int StopForClose();
+    bool IsListening();
+
+    CProxySessionTable* Table() const { return m_table; }
+    // Fills at most max entries; the number written, -1 without table.
+    int GetClients(PROXY_CLIENT_ENTRY* entries, int max);
+
+private:
+    CProxyForwarder(const CProxyForwarder&) = delete;
+    CProxyForwarder& operator=(const CProxyForwarder&) = delete;
+
+    CProxyDevice* const m_device;
+    CProxyListenServer* m_listener;
+    CProxySessionTable* m_table;
+    bool m_listening = false;
+    bool m_closing = false;
+    CNetLock m_lock;
+};
