@@ -1,0 +1,150 @@
+// End to end: the simulated recorder registers itself with Kestrin inside
+// Portmoor, and the network device SDK logs in at Portmoor's local port,
+// finds record files and downloads one, byte for byte.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/qvnetsdk/SdkWire.h"
+#include "platform/streamfmt/StreamFormat.h"
+#include "proxy/Portmoor.h"
+#include "tests/platform/qvnetsdk/SdkApi.h"
+#include "tests/proxy/support/ProxyFixture.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/WaitFor.h"
+#include "tools/simrecorder/CSimRecorder.h"
+#include "tools/simrecorder/CSimRegistrar.h"
+
+namespace {
+
+const QVNET_TIME kDay = {2026, 3, 2, 0, 0, 0};
+const char kRegistrationId[] = "AUTO-SIM-7";
+
+QVNET_TIME At(uint32_t hour, uint32_t minute) {
+    QVNET_TIME t = kDay;
+    t.hour = hour;
+    t.minute = minute;
+    return t;
+}
+
+std::atomic<int> g_disconnects{0};
+void QVNET_CALL OnDisconnect(int32_t, const char*, int32_t, QVNET_USER) { ++g_disconnects; }
+
+struct Progress {
+    std::atomic<uint32_t> total{0};
+    std::atomic<uint32_t> done{0};
+};
+
+void QVNET_CALL OnFilePos(int32_t, uint32_t total, uint32_t done, QVNET_USER user) {
+    Progress* p = reinterpret_cast<Progress*>(user);
+    p->total = total;
+    p->done = done;
+}
+
+class KestrinThroughPortmoor : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(Sdk().Load()); }
+
+    void SetUp() override {
+        SimRecorderConfig config;
+        config.channelNames = {"Gate", "Yard"};
+        SimCatalogueRule rule;
+        rule.firstDay = kDay;
+        rule.fileMinutes = 5;
+        config.rules.push_back(rule);
+        m_recorder.reset(new CSimRecorder(config));
+
+        ASSERT_TRUE(PROXY_Init());
+        const uint16_t registrationPort = FreeLocalPort();
+        m_localPort = FreeLocalPort();
+        PROXY_DEVICE_INFO info = DirectDevice(registrationPort, m_localPort, "admin", "admin");
+        std::strcpy(info.registrationId, kRegistrationId);
+        info.channelCount = int32_t(config.channelCount);
+        info.deviceInfo = int32_t(config.channelCount);
+        m_device = PROXY_AddDevice(PROXY_DEVICE_AUTOREG, &info);
+        ASSERT_TRUE(m_device) << PROXY_GetLastError();
+
+        m_registrar.reset(new CSimRegistrar(*m_recorder, kRegistrationId, config.channelCount));
+        ASSERT_TRUE(m_registrar->Start("127.0.0.1", registrationPort));
+        ASSERT_TRUE(WaitFor([&] { return Status(m_device).listening == 1; }, 15000));
+
+        g_disconnects = 0;
+        ASSERT_EQ(1, Sdk().Init(OnDisconnect, 0));
+        QVNET_NET_PARAMS params = {};
+        params.connectWaitMs = 2000;
+        params.replyWaitMs = 3000;
+        params.loginWaitMs = 3000;
+        params.transferWaitMs = 5000;
+        Sdk().SetNetworkParams(&params);
+    }
+
+    void TearDown() override {
+        Sdk().Cleanup();
+        m_registrar.reset();
+        if (m_device) EXPECT_TRUE(PROXY_DeleteDevice(m_device));
+        EXPECT_TRUE(PROXY_Cleanup());
+    }
+
+    int32_t Login(QVNET_DEVICE_INFO* info = nullptr) {
+        QVNET_DEVICE_INFO local;
+        int32_t error = -1;
+        return Sdk().LoginDevice("127.0.0.1", m_localPort, "someone", "anything", 0, 0,
+                                 info ? info : &local, &error);
+    }
+
+    std::unique_ptr<CSimRecorder> m_recorder;
+    std::unique_ptr<CSimRegistrar> m_registrar;
+    uint16_t m_localPort = 0;
+    HANDLE m_device = nullptr;
+    TempDir m_temp;
+};
+
+TEST_F(KestrinThroughPortmoor, LoginRecordQueryAndByteExactDownload) {
+    const int32_t login = Login();
+    ASSERT_GT(login, 0);
+    EXPECT_EQ(1, m_recorder->Device().LoginCount()) << "only Kestrin logged in at the recorder";
+
+    std::vector<char> names(8192);
+    int32_t count = 0;
+    ASSERT_EQ(1, Sdk().ReadChannelNames(login, names.data(), 8192, &count, 3000));
+    EXPECT_EQ(4, count);
+    EXPECT_STREQ("Yard", &names[32]);
+
+    std::vector<RECORD_FILE_DESC> files(100);
+    const QVNET_TIME start = At(10, 0), end = At(10, 10);
+    ASSERT_EQ(1, Sdk().FindRecordFiles(login, 1, 0, &start, &end, "", files.data(),
+                                       static_cast<int32_t>(files.size() * sizeof(RECORD_FILE_DESC)),
+                                       &count, 3000, 0));
+    ASSERT_EQ(2, count);
+
+    Progress progress;
+    const std::wstring path = m_temp.File(L"a.duz");
+    const std::string narrowPath(path.begin(), path.end());
+    const int32_t fetch = Sdk().FetchRecordFile(login, &files[0], narrowPath.c_str(), OnFilePos,
+                                                reinterpret_cast<QVNET_USER>(&progress));
+    ASSERT_GT(fetch, 0);
+    ASSERT_TRUE(WaitFor([&] { return progress.total > 0 && progress.done >= progress.total; }, 60000));
+    streamfmt::StreamSpec spec;
+    spec.channel = 1;
+    spec.beginTime = qvwire::TimeToSeconds(At(10, 0));
+    spec.endTime = qvwire::TimeToSeconds(At(10, 5));
+    const std::vector<uint8_t> expected = streamfmt::BuildStream(spec);
+    EXPECT_EQ(std::string(expected.begin(), expected.end()), ReadWholeFile(path));
+    EXPECT_EQ(1, Sdk().StopFetch(fetch));
+    EXPECT_EQ(1, Sdk().LogoutDevice(login));
+    EXPECT_EQ(0, g_disconnects.load());
+}
+
+TEST_F(KestrinThroughPortmoor, RecorderLossAndReturnOnTheSamePort) {
+    ASSERT_GT(Login(), 0);
+    m_registrar->Drop();
+    EXPECT_TRUE(WaitFor([&] { return Status(m_device).listening == 0; }, 30000));
+    EXPECT_TRUE(WaitFor([&] { return Status(m_device).listening == 1; }, 30000));
+    EXPECT_GT(Login(), 0);
+}
+
+}  // namespace
