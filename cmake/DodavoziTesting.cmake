@@ -1,7 +1,9 @@
-# dodavozi_add_test(<name> LABELS <area>... SOURCES <files>... LIBS <targets>...)
+# dodavozi_add_test(<name> [DESKTOP] LABELS <area>... SOURCES <files>... LIBS <targets>...)
 # One test executable is one CTest entry: every Wine process start costs.
+# DESKTOP: the test reads pixels back from its windows or relies on keyboard
+# focus; such tests share one desktop and so never run at the same time.
 function(dodavozi_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "LABELS;SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "DESKTOP" "TIMEOUT" "LABELS;SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${DODAVOZI_TEST_DIR})
   target_link_libraries(${name} PRIVATE ${T_LIBS} dodavozi_testsupport gmock gtest)
@@ -12,4 +14,7 @@ function(dodavozi_add_test name)
   # The network SDK's device search probes only the loopback address in tests.
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "QVNET_SEARCH_TARGET=127.0.0.1:9")
+  if(T_DESKTOP)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
+  endif()
 endfunction()

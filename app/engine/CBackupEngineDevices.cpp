@@ -250,7 +250,7 @@ int CBackupEngine::RegisterProxyDevices() {
     if (m_devices.GetDevicesByLoginType(kLoginTypeSelfRegistering, devices) != 0) return 0;
     const int listenPort = GetAppConfig()->m_nListenPort;
     for (const DEVICE_RECORD& device : devices) {
-        m_proxy.AddDevice(PROXY_DEVICE_AUTOREGISTER, MakeProxyDeviceInfo(device, listenPort));
+        m_proxy.AddDevice(PROXY_DEVICE_AUTOREG, MakeProxyDeviceInfo(device, listenPort));
     }
     return 0;
 }

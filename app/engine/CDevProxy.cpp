@@ -4,26 +4,10 @@
 
 #include "app/core/CAutoLock.h"
 
-namespace {
-
-// Ordinals of the proxy's exports that the program uses.
-const WORD kOrdinalInit = 1;
-const WORD kOrdinalCleanup = 2;
-const WORD kOrdinalAddDevice = 5;
-const WORD kOrdinalDeleteDevice = 6;
-
-template <class Fn>
-void BindOrdinal(HMODULE module, WORD ordinal, Fn& slot) {
-    slot = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
-}
-
-}  // namespace
-
 CDevProxy::CDevProxy() {}
 
 CDevProxy::~CDevProxy() {
     Cleanup();
-    if (m_module) FreeLibrary(m_module);
 }
 
 void CDevProxy::SetFunctions(const PROXY_FUNCTIONS& functions) {
@@ -35,12 +19,11 @@ void CDevProxy::SetFunctions(const PROXY_FUNCTIONS& functions) {
 void CDevProxy::BindOnce() {
     if (m_bound) return;
     m_bound = true;
-    m_module = LoadLibraryW(L"Portmoor.dll");
-    if (!m_module) return;
-    BindOrdinal(m_module, kOrdinalInit, m_fn.Init);
-    BindOrdinal(m_module, kOrdinalCleanup, m_fn.Cleanup);
-    BindOrdinal(m_module, kOrdinalAddDevice, m_fn.AddDevice);
-    BindOrdinal(m_module, kOrdinalDeleteDevice, m_fn.DeleteDevice);
+    // The program imports these four from Portmoor.dll at load time.
+    m_fn.Init = PROXY_Init;
+    m_fn.Cleanup = PROXY_Cleanup;
+    m_fn.AddDevice = PROXY_AddDevice;
+    m_fn.DeleteDevice = PROXY_DeleteDevice;
 }
 
 int CDevProxy::Init() {

@@ -3,8 +3,8 @@
 // keeps the proxy's handle of each device by registration id, so a device
 // can be removed again and all devices at once.
 //
-// The proxy's four functions are bound by ordinal (1, 2, 5, 6) from
-// Portmoor.dll at the first Init; a test may install its own table.
+// The proxy's four functions are imported from Portmoor.dll when the program
+// loads; a test may install its own table.
 #pragma once
 
 #include <afx.h>
@@ -13,7 +13,7 @@
 #include <map>
 
 #include "app/core/CLock.h"
-#include "app/engine/ProxyDeviceInfo.h"
+#include "proxy/Portmoor.h"
 
 struct PROXY_FUNCTIONS {
     BOOL(__stdcall* Init)();
@@ -57,5 +57,4 @@ private:
     std::map<CString, HANDLE> m_devices;
     PROXY_FUNCTIONS m_fn = {};
     bool m_bound = false;
-    HMODULE m_module = nullptr;
 };

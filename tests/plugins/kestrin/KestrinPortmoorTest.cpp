@@ -85,7 +85,9 @@ protected:
     void TearDown() override {
         Sdk().Cleanup();
         m_registrar.reset();
-        if (m_device) EXPECT_TRUE(PROXY_DeleteDevice(m_device));
+        if (m_device) {
+            EXPECT_TRUE(PROXY_DeleteDevice(m_device));
+        }
         EXPECT_TRUE(PROXY_Cleanup());
     }
 
