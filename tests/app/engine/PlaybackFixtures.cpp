@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
+#include "SdkTestSupport.h"
 #include "platform/qvnetsdk/SdkWire.h"
 
 namespace {
-const QVNET_TIME kDay = {2026, 3, 2, 0, 0, 0};
+const QVNET_TIME kDay = kSdkTestDay;
 }
 
 QVNET_API& NetApi() { return NetSdk(); }
@@ -20,13 +21,7 @@ CQvPlayLibrary& PlayLib() {
 
 std::string Narrow(const std::wstring& text) { return std::string(CW2A(text.c_str())); }
 
-QVNET_TIME At(uint32_t hour, uint32_t minute, uint32_t second) {
-    QVNET_TIME t = kDay;
-    t.hour = hour;
-    t.minute = minute;
-    t.second = second;
-    return t;
-}
+QVNET_TIME At(uint32_t hour, uint32_t minute, uint32_t second) { return SdkTestTime(hour, minute, second); }
 
 QVNET_TIME NextDay() { return qvwire::SecondsToTime(qvwire::TimeToSeconds(kDay) + 86400); }
 

@@ -20,9 +20,11 @@
 #include "tools/simrecorder/CSimRecorder.h"
 #include "tools/simrecorder/CSimSearchResponder.h"
 
+#include "SdkTestSupport.h"
+
 namespace {
 
-const QVNET_TIME kDay = {2026, 3, 2, 0, 0, 0};
+const QVNET_TIME kDay = kSdkTestDay;
 
 std::mutex g_mutex;
 std::vector<int32_t> g_disconnects;
@@ -134,13 +136,7 @@ std::string Expected(uint32_t channel, const QVNET_TIME& begin, const QVNET_TIME
     return std::string(bytes.begin(), bytes.end());
 }
 
-QVNET_TIME At(uint32_t hour, uint32_t minute, uint32_t second = 0) {
-    QVNET_TIME t = kDay;
-    t.hour = hour;
-    t.minute = minute;
-    t.second = second;
-    return t;
-}
+QVNET_TIME At(uint32_t hour, uint32_t minute, uint32_t second = 0) { return SdkTestTime(hour, minute, second); }
 
 class QvNetSdkTest : public ::testing::Test {
 protected:

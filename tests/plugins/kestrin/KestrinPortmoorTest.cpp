@@ -19,31 +19,17 @@
 #include "tools/simrecorder/CSimRecorder.h"
 #include "tools/simrecorder/CSimRegistrar.h"
 
+#include "SdkTestSupport.h"
+
 namespace {
 
-const QVNET_TIME kDay = {2026, 3, 2, 0, 0, 0};
 const char kRegistrationId[] = "AUTO-SIM-7";
 
-QVNET_TIME At(uint32_t hour, uint32_t minute) {
-    QVNET_TIME t = kDay;
-    t.hour = hour;
-    t.minute = minute;
-    return t;
-}
+QVNET_TIME At(uint32_t hour, uint32_t minute) { return SdkTestTime(hour, minute); }
 
 std::atomic<int> g_disconnects{0};
 void QVNET_CALL OnDisconnect(int32_t, const char*, int32_t, QVNET_USER) { ++g_disconnects; }
 
-struct Progress {
-    std::atomic<uint32_t> total{0};
-    std::atomic<uint32_t> done{0};
-};
-
-void QVNET_CALL OnFilePos(int32_t, uint32_t total, uint32_t done, QVNET_USER user) {
-    Progress* p = reinterpret_cast<Progress*>(user);
-    p->total = total;
-    p->done = done;
-}
 
 class KestrinThroughPortmoor : public ::testing::Test {
 protected:
@@ -53,7 +39,7 @@ protected:
         SimRecorderConfig config;
         config.channelNames = {"Gate", "Yard"};
         SimCatalogueRule rule;
-        rule.firstDay = kDay;
+        rule.firstDay = kSdkTestDay;
         rule.fileMinutes = 5;
         config.rules.push_back(rule);
         m_recorder.reset(new CSimRecorder(config));
@@ -123,10 +109,10 @@ TEST_F(KestrinThroughPortmoor, LoginRecordQueryAndByteExactDownload) {
                                        &count, 3000, 0));
     ASSERT_EQ(2, count);
 
-    Progress progress;
+    DownloadProgress progress;
     const std::wstring path = m_temp.File(L"a.duz");
     const std::string narrowPath(path.begin(), path.end());
-    const int32_t fetch = Sdk().FetchRecordFile(login, &files[0], narrowPath.c_str(), OnFilePos,
+    const int32_t fetch = Sdk().FetchRecordFile(login, &files[0], narrowPath.c_str(), OnDownloadProgress,
                                                 reinterpret_cast<QVNET_USER>(&progress));
     ASSERT_GT(fetch, 0);
     ASSERT_TRUE(WaitFor([&] { return progress.total > 0 && progress.done >= progress.total; }, 60000));

@@ -1,0 +1,34 @@
+// What the tests of the network SDK, the proxy and the engine share: the day
+// the simulated recorders hold recordings for, and a download progress
+// record that a file-download callback fills.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/qvnetsdk/qvnetsdk.h"
+
+// The day every test recorder's catalogue starts on.
+const QVNET_TIME kSdkTestDay = {2026, 3, 2, 0, 0, 0};
+
+// A time of that day.
+inline QVNET_TIME SdkTestTime(uint32_t hour, uint32_t minute, uint32_t second = 0) {
+    QVNET_TIME t = kSdkTestDay;
+    t.hour = hour;
+    t.minute = minute;
+    t.second = second;
+    return t;
+}
+
+// The last progress a download by file reported (KB).
+struct DownloadProgress {
+    std::atomic<uint32_t> total{0};
+    std::atomic<uint32_t> done{0};
+};
+
+// File-download callback; the user value is the DownloadProgress.
+inline void QVNET_CALL OnDownloadProgress(int32_t, uint32_t total, uint32_t done, QVNET_USER user) {
+    DownloadProgress* p = reinterpret_cast<DownloadProgress*>(user);
+    p->total = total;
+    p->done = done;
+}
