@@ -5,14 +5,13 @@
 // every file of the day window through it.
 #include <gtest/gtest.h>
 
-#include <winsock2.h>
-
 #include <memory>
 
 #include "EngineFixture.h"
 #include "WaitFor.h"
 #include "app/core/CAppConfig.h"
 #include "app/engine/RecordTime.h"
+#include "tests/proxy/support/ProxyFixture.h"
 #include "tools/simrecorder/CSimRegistrar.h"
 
 namespace {
@@ -20,30 +19,11 @@ namespace {
 const int kDeviceId = 1002;
 const int kLoginTypeSelfRegistering = 2;
 
-// A port of 127.0.0.1 free at the time of asking (the proxy's ports are fixed
-// numbers in its records, so the test asks the system for unused ones).
-uint16_t FreeLocalPort() {
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in at = {};
-    at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int size = sizeof(at);
-    uint16_t port = 0;
-    if (bind(s, reinterpret_cast<sockaddr*>(&at), sizeof(at)) == 0 &&
-        getsockname(s, reinterpret_cast<sockaddr*>(&at), &size) == 0) {
-        port = ntohs(at.sin_port);
-    }
-    closesocket(s);
-    return port;
-}
-
 }  // namespace
 
 class SelfRegisteringBackup : public EngineFixture {
 protected:
     void SetUp() override {
-        WSADATA data;
-        ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data));
         savedListenPort = GetAppConfig()->m_nListenPort;
         EngineFixture::SetUp();
     }
@@ -51,7 +31,6 @@ protected:
         EngineFixture::TearDown();
         registrar.reset();
         GetAppConfig()->m_nListenPort = savedListenPort;
-        WSACleanup();
     }
 
     // The device as the device list stores a self-registering one: its
@@ -79,6 +58,7 @@ protected:
 TEST_F(SelfRegisteringBackup, ScheduledBackupThroughTheProxyCopiesEveryFile) {
     const SimRecorderConfig config = RecorderWithFiles(2);
     recorder.reset(new CSimRecorder(config));
+    // The proxy's ports are fixed numbers in its records: ask for unused ones.
     const uint16_t registrationPort = FreeLocalPort();
     const uint16_t localPort = FreeLocalPort();
     ASSERT_NE(0, registrationPort);
