@@ -14,7 +14,10 @@ function(dodavozi_add_test name)
   # The network SDK's device search probes only the loopback address in tests.
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "QVNET_SEARCH_TARGET=127.0.0.1:9")
-  if(T_DESKTOP)
+  # Windows of tests that run at once share one desktop: activating one takes
+  # the foreground (and the focus) from another. User-interface tests (label
+  # ui) and tests that read pixels back from their windows run one at a time.
+  if(T_DESKTOP OR "ui" IN_LIST T_LABELS)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
   endif()
 endfunction()

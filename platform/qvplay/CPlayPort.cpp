@@ -35,6 +35,7 @@ private:
 CPlayPort::CPlayPort(LONG number) : m_number(number) {
     InitializeCriticalSection(&m_lock);
     InitializeConditionVariable(&m_wake);
+    InitializeConditionVariable(&m_painted);
 }
 
 CPlayPort::~CPlayPort() { DeleteCriticalSection(&m_lock); }
@@ -190,8 +191,14 @@ void CPlayPort::Run(uint32_t generation) {
                     DisplaySettings settings = m_display;
                     QVPLAY_DisplayCallback callback = m_callback;
                     LONG user = m_callbackUser;
+                    m_painting = true;
                     LeaveCriticalSection(&m_lock);
-                    Present(picture, settings, callback, user);
+                    CFramePainter::Paint(settings, picture.get(), false);
+                    EnterCriticalSection(&m_lock);
+                    m_painting = false;
+                    WakeAllConditionVariable(&m_painted);
+                    LeaveCriticalSection(&m_lock);
+                    Present(picture, callback, user);
                     EnterCriticalSection(&m_lock);
                     continue;
                 }
@@ -257,11 +264,9 @@ void CPlayPort::Rebase(double wallMs) {
     m_baseWallMs = wallMs;
 }
 
-// Runs on the port's thread without the lock; never throws (out of memory
-// only skips this picture's callback).
-void CPlayPort::Present(const PicturePtr& picture, const DisplaySettings& settings,
-                        QVPLAY_DisplayCallback callback, LONG user) {
-    CFramePainter::Paint(settings, picture.get(), false);
+// Hands a shown picture to the display callback. Runs on the port's thread
+// without the lock; never throws (out of memory only skips this callback).
+void CPlayPort::Present(const PicturePtr& picture, QVPLAY_DisplayCallback callback, LONG user) {
     if (!callback) return;
     std::vector<uint32_t> bgrx;
     try {
@@ -287,6 +292,11 @@ bool CPlayPort::SetPaused(bool paused) {
     if (m_paused && !paused) Rebase(NowMs());
     m_paused = paused;
     WakeConditionVariable(&m_wake);
+    // Once paused, the windows keep what a redraw puts there: a picture the
+    // thread is still painting (with the settings of before) lands first.
+    // The port's own thread (in the display callback) never paints then.
+    while (paused && m_painting && GetCurrentThreadId() != m_threadId)
+        SleepConditionVariableCS(&m_painted, &m_lock, INFINITE);
     return true;
 }
 

@@ -57,8 +57,7 @@ private:
     double MsUntilDue(const DecodedPicture& next, double now) const;
     void NoteShown(const PicturePtr& picture, double now);
     void Rebase(double now);
-    void Present(const PicturePtr& picture, const DisplaySettings& settings, QVPLAY_DisplayCallback callback,
-                 LONG user);
+    void Present(const PicturePtr& picture, QVPLAY_DisplayCallback callback, LONG user);
     bool StopPlayLocked(HANDLE& thread);
     bool FinishFileLocked();
     static double NowMs();
@@ -66,6 +65,7 @@ private:
     const LONG m_number;
     CRITICAL_SECTION m_lock;
     CONDITION_VARIABLE m_wake;
+    CONDITION_VARIABLE m_painted;  // the thread finished painting a picture
 
     // Stream.
     LONG m_kind = QVPLAY_STREAM_REALTIME;
@@ -88,6 +88,7 @@ private:
     double m_baseWallMs = 0;    // when the picture at m_baseStreamMs was shown
     int64_t m_baseStreamMs = 0;
     double m_lastShownWallMs = 0;
+    bool m_painting = false;  // the thread paints a picture outside the lock
 
     // Display.
     DisplaySettings m_display;

@@ -15,15 +15,25 @@ CSimRecorder::CSimRecorder(const SimRecorderConfig& config)
 CSimRecorder::~CSimRecorder() { Stop(); }
 
 bool CSimRecorder::Start(const char* ip, uint16_t port) {
+    {
+        std::lock_guard<std::mutex> lock(m_controlMutex);
+        m_stopping = false;
+    }
     m_ip = ip ? ip : "";
     return m_server.Listen(ip, port);
 }
 
 void CSimRecorder::Stop() {
+    // No control action starts after this point: one requested by a
+    // connection that is still replying would otherwise go off line (or on
+    // line again) while the recorder is being closed.
+    std::thread control;
     {
         std::lock_guard<std::mutex> lock(m_controlMutex);
-        if (m_control.joinable()) m_control.join();
+        m_stopping = true;
+        control.swap(m_control);
     }
+    if (control.joinable()) control.join();
     m_server.Close();
 }
 
@@ -50,14 +60,19 @@ void CSimRecorder::Serve(SOCKET s, const std::atomic<bool>& stop) {
 void CSimRecorder::RunControl(CSimDevice::Action action) {
     // Going off line joins every connection thread, this one included, so
     // it runs on a thread of its own.
+    // One still running is never waited for here: it may be joining this
+    // very connection, and it already takes the recorder off line.
     std::lock_guard<std::mutex> lock(m_controlMutex);
+    if (m_stopping || m_controlRunning) return;
     if (m_control.joinable()) m_control.join();
+    m_controlRunning = true;
     m_control = std::thread([this, action] {
         GoOffline();
         if (action == CSimDevice::kRestart) {
             Sleep(m_restartMs);
             GoOnline();
         }
+        m_controlRunning = false;
     });
 }
 

@@ -51,5 +51,7 @@ private:
     std::string m_ip;
     std::mutex m_controlMutex;
     std::thread m_control;
+    bool m_stopping = false;                   // under m_controlMutex
+    std::atomic<bool> m_controlRunning{false};
     uint32_t m_restartMs;
 };

@@ -10,10 +10,15 @@ CSimTcpServer::~CSimTcpServer() {
 }
 
 bool CSimTcpServer::Listen(const char* ip, uint16_t port) {
-    Close();
+    std::lock_guard<std::mutex> lifecycle(m_lifecycleMutex);
+    CloseLocked();
     uint16_t bound = 0;
     SOCKET listener = qvsock::Listen(ip, port ? port : m_port, bound);
     if (listener == INVALID_SOCKET) return false;
+    // Non-blocking, so that a connection given up between the readiness
+    // check and accept cannot block the loop (and Close) for good.
+    u_long nonBlocking = 1;
+    ioctlsocket(listener, FIONBIO, &nonBlocking);
     m_port = bound;
     m_stop = false;
     m_listening = true;
@@ -26,6 +31,8 @@ void CSimTcpServer::AcceptLoop(SOCKET listener) {
         if (!qvsock::WaitReadable(listener, 100)) continue;
         SOCKET s = accept(listener, nullptr, nullptr);
         if (s == INVALID_SOCKET) continue;
+        u_long blocking = 0;  // it takes the listener's mode; handlers expect a blocking socket
+        ioctlsocket(s, FIONBIO, &blocking);
         BOOL noDelay = TRUE;
         setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof(noDelay));
         ReapFinished();
@@ -58,6 +65,11 @@ void CSimTcpServer::ReapFinished() {
 }
 
 void CSimTcpServer::Close() {
+    std::lock_guard<std::mutex> lifecycle(m_lifecycleMutex);
+    CloseLocked();
+}
+
+void CSimTcpServer::CloseLocked() {
     m_stop = true;
     if (m_acceptThread.joinable()) m_acceptThread.join();
     m_listening = false;

@@ -41,9 +41,11 @@ private:
         std::atomic<bool> done{false};
     };
     void AcceptLoop(SOCKET listener);
+    void CloseLocked();
     void ReapFinished();
 
     Handler m_handler;
+    std::mutex m_lifecycleMutex;  // one Listen or Close at a time: each joins the threads
     std::mutex m_mutex;
     std::list<std::unique_ptr<Connection>> m_live;
     std::thread m_acceptThread;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <functional>
 
 #include "MfcTestResource.h"
@@ -132,6 +133,24 @@ void OnNextTick(std::function<void()> fn) {
     SetTimer(nullptr, 0, 10, &Tick::Proc);
 }
 
+// A top-level dialog window of this thread other than `except`; null when none.
+HWND MessageBoxOfThisThread(HWND except) {
+    struct Search {
+        HWND except;
+        HWND found;
+        static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
+            Search* search = reinterpret_cast<Search*>(param);
+            wchar_t name[16] = {};
+            ::GetClassNameW(hwnd, name, 16);
+            if (hwnd == search->except || wcscmp(name, L"#32770") != 0) return TRUE;
+            search->found = hwnd;
+            return FALSE;
+        }
+    } search = {except, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &Search::Visit, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 void PostKey(HWND target, UINT key) {
     PostMessageW(target, WM_KEYDOWN, key, 1);
     PostMessageW(target, WM_KEYUP, key, 0xC0000001);
@@ -223,8 +242,10 @@ TEST_F(CDialogTest, FailedValidationKeepsTheDialogOpen) {
             // The refusal shows a message box; close it from its own loop,
             // then fix the value and try again.
             OnNextTick([&] {
-                HWND box = ::GetActiveWindow();
-                if (box && box != d.m_hWnd) {
+                // Found as this thread's other dialog window: the box may
+                // not be shown or active yet when the tick comes.
+                HWND box = MessageBoxOfThisThread(d.m_hWnd);
+                if (box) {
                     ++boxesClosed;
                     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
                 }
@@ -235,7 +256,8 @@ TEST_F(CDialogTest, FailedValidationKeepsTheDialogOpen) {
                 });
             });
             d.SendMessage(WM_COMMAND, IDOK);  // OnOK: the exchange fails
-            EXPECT_TRUE(d.IsWindowVisible());
+            // Still running (the modal loop may not have shown it yet).
+            EXPECT_TRUE(d.ContinueModal());
         });
     };
     EXPECT_EQ(IDOK, dlg.DoModal());

@@ -102,9 +102,11 @@ public:
             return RegisterClassW(&wc);
         }();
         (void)atom;
-        m_hwnd = CreateWindowExW(WS_EX_TOPMOST, L"QvPlayTestWindow", L"", WS_POPUP | WS_VISIBLE, x, y, width, height,
+        m_hwnd = CreateWindowExW(WS_EX_TOPMOST, L"QvPlayTestWindow", L"", WS_POPUP, x, y, width, height,
                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!m_hwnd) ADD_FAILURE() << "CreateWindowExW failed: " << GetLastError();
+        // Shown without taking the foreground from tests that run beside this one.
+        ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
         UpdateWindow(m_hwnd);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
