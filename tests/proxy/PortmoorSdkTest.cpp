@@ -53,11 +53,7 @@ protected:
 
         g_disconnects = 0;
         ASSERT_EQ(1, Sdk().Init(OnDisconnect, 0));
-        QVNET_NET_PARAMS params = {};
-        params.connectWaitMs = 2000;
-        params.replyWaitMs = 3000;
-        params.loginWaitMs = 3000;
-        params.transferWaitMs = 5000;
+        QVNET_NET_PARAMS params = SdkTestNetworkParams();
         Sdk().SetNetworkParams(&params);
     }
 

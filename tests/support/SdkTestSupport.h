@@ -20,6 +20,16 @@ inline QVNET_TIME SdkTestTime(uint32_t hour, uint32_t minute, uint32_t second = 
     return t;
 }
 
+// Short waits that keep a test on loopback from stalling on a lost reply.
+inline QVNET_NET_PARAMS SdkTestNetworkParams() {
+    QVNET_NET_PARAMS params = {};
+    params.connectWaitMs = 2000;
+    params.replyWaitMs = 3000;
+    params.loginWaitMs = 3000;
+    params.transferWaitMs = 5000;
+    return params;
+}
+
 // The last progress a download by file reported (KB).
 struct DownloadProgress {
     std::atomic<uint32_t> total{0};

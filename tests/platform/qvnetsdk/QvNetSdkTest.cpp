@@ -148,11 +148,7 @@ protected:
             g_disconnects.clear();
         }
         ASSERT_EQ(Sdk().Init(OnDisconnect, 7), 1);
-        QVNET_NET_PARAMS params = {};
-        params.connectWaitMs = 2000;
-        params.replyWaitMs = 3000;
-        params.loginWaitMs = 3000;
-        params.transferWaitMs = 5000;
+        QVNET_NET_PARAMS params = SdkTestNetworkParams();
         Sdk().SetNetworkParams(&params);
     }
 

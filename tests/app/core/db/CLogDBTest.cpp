@@ -8,20 +8,13 @@
 
 #include "SqlFile.h"
 #include "TempDir.h"
+#include "app/core/TextValues.h"
 #include "WaitFor.h"
 
 namespace {
 
 LOG_TIME LocalTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    struct tm parts = {};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    parts.tm_isdst = -1;
-    return _mktime64(&parts);
+    return MakeLocalTime(year, month, day, hour, minute, second);
 }
 
 LOG_RECORD Entry(LOG_TIME when, const wchar_t* info, int type = 0, int code = 0) {
