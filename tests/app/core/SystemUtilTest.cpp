@@ -209,14 +209,14 @@ TEST(SystemUtilTest, RunKeyValue) {
 }
 
 TEST(SystemUtilTest, ComServerRegistration) {
-    CString stub = GetModuleDir() + L"core_com_stub.dll";
-    EXPECT_EQ(1, RegisterComServer(stub, L"cannot register"));
-    EXPECT_TRUE(GetModuleHandleW(stub) != nullptr);  // stays loaded
+    CString server = GetModuleDir() + L"core_test_com_server.dll";
+    EXPECT_EQ(1, RegisterComServer(server, L"cannot register"));
+    EXPECT_TRUE(GetModuleHandleW(server) != nullptr);  // stays loaded
     const struct {
         CString library;
         bool unregister;
     } failures[] = {
-        {stub, true},                                   // the entry reports failure
+        {server, true},                                  // the entry reports failure
         {GetModuleDir() + L"no_such_server.dll", false},  // does not load
         {L"kernel32.dll", false},                        // has no entry
     };
