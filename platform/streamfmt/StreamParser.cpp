@@ -2,19 +2,11 @@
 
 #include <cstring>
 
+#include "StreamBytes.h"
+
 namespace streamfmt {
 
-namespace {
-uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-int64_t GetI64(const uint8_t* p) {
-    uint64_t u = 0;
-    for (int i = 7; i >= 0; --i) u = (u << 8) | p[i];
-    return static_cast<int64_t>(u);
-}
-}  // namespace
+using namespace bytes;
 
 void StreamParser::Feed(const uint8_t* data, size_t length) {
     if (!data || !length) return;

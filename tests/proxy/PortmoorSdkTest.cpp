@@ -30,18 +30,12 @@ std::atomic<int> g_disconnects{0};
 
 void QVNET_CALL OnDisconnect(int32_t, const char*, int32_t, QVNET_USER) { ++g_disconnects; }
 
-
 class PortmoorSdk : public ::testing::TestWithParam<int> {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(Sdk().Load()); }
 
     void SetUp() override {
-        SimRecorderConfig config;
-        config.channelNames = {"Gate", "Yard"};
-        SimCatalogueRule rule;
-        rule.firstDay = kSdkTestDay;
-        rule.fileMinutes = 5;
-        config.rules.push_back(rule);
+        SimRecorderConfig config = TwoChannelRecorderConfig();
         m_recorder.reset(new CSimRecorder(config));
         ASSERT_TRUE(m_recorder->Start("127.0.0.1", 0));
 

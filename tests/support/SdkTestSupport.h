@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/qvnetsdk/qvnetsdk.h"
+#include "tools/simrecorder/SimRecorderConfig.h"
 
 // The day every test recorder's catalogue starts on.
 const QVNET_TIME kSdkTestDay = {2026, 3, 2, 0, 0, 0};
@@ -41,4 +42,16 @@ inline void QVNET_CALL OnDownloadProgress(int32_t, uint32_t total, uint32_t done
     DownloadProgress* p = reinterpret_cast<DownloadProgress*>(user);
     p->total = total;
     p->done = done;
+}
+
+// A recorder with two channels, "Gate" and "Yard", holding 5-minute files
+// over the test day.
+inline SimRecorderConfig TwoChannelRecorderConfig() {
+    SimRecorderConfig config;
+    config.channelNames = {"Gate", "Yard"};
+    SimCatalogueRule rule;
+    rule.firstDay = kSdkTestDay;
+    rule.fileMinutes = 5;
+    config.rules.push_back(rule);
+    return config;
 }

@@ -155,15 +155,7 @@ protected:
     void TearDown() override { Sdk().Cleanup(); }
 
     // Four channels, 5-minute files over one day: 288 files a channel.
-    static SimRecorderConfig Config() {
-        SimRecorderConfig config;
-        config.channelNames = {"Gate", "Yard"};
-        SimCatalogueRule rule;
-        rule.firstDay = kDay;
-        rule.fileMinutes = 5;
-        config.rules.push_back(rule);
-        return config;
-    }
+    static SimRecorderConfig Config() { return TwoChannelRecorderConfig(); }
 
     std::unique_ptr<CSimRecorder> Recorder(const SimRecorderConfig& config = Config()) {
         std::unique_ptr<CSimRecorder> recorder(new CSimRecorder(config));
