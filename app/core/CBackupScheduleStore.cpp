@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "BackupScheduleXml.h"
 #include "CAutoLock.h"
 #include "DeviceListIds.h"
 #include "XmlFile.h"
@@ -86,43 +87,6 @@ TiXmlElement* NewManualElement(BACKUP_SCHEDULE& schedule) {
     return element;
 }
 
-void ReadTimeRange(const TiXmlElement* parent, const char* name, TIME_RANGE& range) {
-    const TiXmlElement* element = parent->FirstChildElement(name);
-    if (!element) return;
-    range.FHour = static_cast<uint8_t>(GetIntAttribute(element, "FHour"));
-    range.FMinute = static_cast<uint8_t>(GetIntAttribute(element, "FMinute"));
-    range.THour = static_cast<uint8_t>(GetIntAttribute(element, "THour"));
-    range.TMinute = static_cast<uint8_t>(GetIntAttribute(element, "TMinute"));
-}
-
-void ReadEndTime(const TiXmlElement* parent, SCHEDULE_END_TIME& end) {
-    const TiXmlElement* element = parent->FirstChildElement("BackupScheduleEndTime");
-    if (!element) return;
-    end.Year = GetIntAttribute(element, "Year");
-    end.Month = static_cast<uint8_t>(GetIntAttribute(element, "Month"));
-    end.Day = static_cast<uint8_t>(GetIntAttribute(element, "Day"));
-    end.Hour = static_cast<uint8_t>(GetIntAttribute(element, "Hour"));
-    end.Minute = static_cast<uint8_t>(GetIntAttribute(element, "Minute"));
-    end.Second = static_cast<uint8_t>(GetIntAttribute(element, "Second"));
-}
-
-// A loaded schedule starts every day idle: "Complete" is written, never read.
-BACKUP_SCHEDULE ReadAutoElement(const TiXmlElement* element) {
-    BACKUP_SCHEDULE schedule;
-    schedule.DevID = GetIntAttribute(element, "DevID");
-    schedule.ChannelIndex = GetIntAttribute(element, "ChannelIndex");
-    ReadTimeRange(element, "BackupScheduleRunTime", schedule.RunTime);
-    for (const TiXmlElement* weekDay = element->FirstChildElement("WeekDayInfo"); weekDay;
-         weekDay = weekDay->NextSiblingElement("WeekDayInfo")) {
-        const int day = GetIntAttribute(weekDay, "WeekDay");
-        if (IsWeekday(day)) schedule.WeekDayEnable[day] = GetIntAttribute(weekDay, "Enable") != 0 ? 1 : 0;
-    }
-    schedule.AgoType = GetIntAttribute(element, "AgoType");
-    ReadTimeRange(element, "BackupScheduleDeviceRecordTime", schedule.RecordTime);
-    ReadEndTime(element, schedule.EndTime);
-    return schedule;
-}
-
 }  // namespace
 
 void CBackupScheduleStore::SetLiveDeviceLookup(const DeviceLookup& lookup) {
@@ -150,17 +114,15 @@ int CBackupScheduleStore::Load(const CString& path) {
 }
 
 int CBackupScheduleStore::LoadFile(const CString& path) {
-    // Parsed before the lock: a slow disk must not stall the scheduler.
-    TiXmlDocument doc;
-    const int read = ReadXmlFile(path, doc);
+    // Read before the lock: a slow disk must not stall the scheduler.
+    std::vector<BACKUP_SCHEDULE> loaded;
+    const int read = ReadScheduleFile(path, loaded);
     CAutoLock guard(&m_lock);
     ClearAuto();
     if (read < 0) return -1;
-    for (const TiXmlElement* section = doc.FirstChildElement("AutoBackupSchedule"); section;
-         section = section->NextSiblingElement("AutoBackupSchedule")) {
-        for (const TiXmlElement* element = section->FirstChildElement("BackupSchedule"); element;
-             element = element->NextSiblingElement("BackupSchedule"))
-            StoreAuto(ReadAutoElement(element));
+    for (BACKUP_SCHEDULE& schedule : loaded) {
+        schedule.id = ++m_nAutoId;
+        m_autoSchedules.emplace_hint(m_autoSchedules.end(), schedule.id, schedule);
     }
     return 0;
 }

@@ -42,15 +42,29 @@ bool IsReadOnlyFile(const CString& path) {
 
 }  // namespace
 
+int ReadXmlText(const CString& path, std::string& text) {
+    text.clear();
+    if (path.IsEmpty() || !ReadAllBytes(path, text) || text.empty()) {
+        text.clear();
+        return 1;
+    }
+    if (text.compare(0, 3, kUtf8Bom) == 0) text.erase(0, 3);
+    return 0;
+}
+
+int ParseXmlText(const std::string& text, TiXmlDocument& doc) {
+    doc.Clear();
+    doc.ClearError();
+    doc.Parse(text.c_str(), nullptr, TIXML_ENCODING_LEGACY);
+    return doc.Error() ? -1 : 0;
+}
+
 int ReadXmlFile(const CString& path, TiXmlDocument& doc) {
     doc.Clear();
     doc.ClearError();
-    std::string bytes;
-    if (path.IsEmpty() || !ReadAllBytes(path, bytes) || bytes.empty()) return 1;
-    size_t start = 0;
-    if (bytes.compare(0, 3, kUtf8Bom) == 0) start = 3;
-    doc.Parse(bytes.c_str() + start, nullptr, TIXML_ENCODING_LEGACY);
-    return doc.Error() ? -1 : 0;
+    std::string text;
+    if (ReadXmlText(path, text) != 0) return 1;
+    return ParseXmlText(text, doc);
 }
 
 int WriteXmlFile(const TiXmlDocument& doc, const CString& path) {

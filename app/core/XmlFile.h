@@ -10,6 +10,15 @@
 
 #include <tinyxml.h>
 
+#include <string>
+
+// The bytes of the file, a leading UTF-8 byte-order mark left out. Returns 0
+// with the text; 1 when the file cannot be opened or read or holds no bytes
+// (text empty).
+int ReadXmlText(const CString& path, std::string& text);
+// Clears doc and parses text in the files' legacy mode. Returns 0 when
+// parsed; -1 when it does not parse (doc holds TinyXML's error).
+int ParseXmlText(const std::string& text, TiXmlDocument& doc);
 // Clears doc and parses the file. Returns 0 when parsed; 1 when the file
 // cannot be opened or holds no bytes (doc stays empty); -1 when it does not
 // parse (doc holds TinyXML's error).

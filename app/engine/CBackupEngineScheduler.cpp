@@ -30,6 +30,17 @@ bool IsServerDeviceType(const DEVICE_RECORD& device) {
     return strcmp(device.type, "SVR_BS") == 0 || strcmp(device.type, "SVR") == 0;
 }
 
+enum class DueDevice { kAbsent, kLoggedOut, kLoggedIn };
+
+// Read without copying the whole record: in a large installation most due
+// schedules may belong to devices that are off line, and each needs only this.
+DueDevice LookUpDueDevice(const CDeviceManager& devices, int deviceId) {
+    int32_t loggedIn = 0;
+    if (!devices.ReadDevice(deviceId, [&loggedIn](const DEVICE_RECORD& device) { loggedIn = device.loggedIn; }))
+        return DueDevice::kAbsent;
+    return loggedIn ? DueDevice::kLoggedIn : DueDevice::kLoggedOut;
+}
+
 }  // namespace
 
 bool ScheduleRecordWindow(const BACKUP_SCHEDULE& schedule, const CTime& now, QVNET_TIME* begin, QVNET_TIME* end) {
@@ -238,12 +249,15 @@ int CBackupEngine::ScheduleTick(CTime now) {
         if (!m_schedulerRun) break;
         bool manual = schedule.AgoType == kManualAgoType;
         if (manual ? !m_manualOn : !m_scheduledOn) continue;
-        DEVICE_RECORD device = m_devices.GetDevice(schedule.DevID);
-        if (device.id == 0) continue;
-        if (!device.loggedIn) {
-            PostMainWndMessage(WM_TW_DEVICE_NOT_LOGGED_IN, (WPARAM)device.id, 0);
+        const DueDevice state = LookUpDueDevice(m_devices, schedule.DevID);
+        if (state == DueDevice::kAbsent) continue;
+        if (state == DueDevice::kLoggedOut) {
+            PostMainWndMessage(WM_TW_DEVICE_NOT_LOGGED_IN, (WPARAM)schedule.DevID, 0);
             continue;
         }
+        const DEVICE_RECORD device = m_devices.GetDevice(schedule.DevID);
+        // Logged out or removed since the look-up: due again on the next pass.
+        if (!device.loggedIn) continue;
         bool endPass = false;
         QueryScheduleFiles(schedule, device, now, weekday, &endPass);
         if (endPass) break;

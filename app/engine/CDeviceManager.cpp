@@ -295,6 +295,14 @@ DEVICE_RECORD CDeviceManager::GetDevice(int id) const {
     return found == m_devices.end() ? DEVICE_RECORD::Empty() : found->second;
 }
 
+bool CDeviceManager::ReadDevice(int id, const std::function<void(const DEVICE_RECORD&)>& read) const {
+    CAutoLock lock(&m_recordsLock);
+    DeviceMap::const_iterator found = m_devices.find(id);
+    if (found == m_devices.end()) return false;
+    read(found->second);
+    return true;
+}
+
 int CDeviceManager::GetAllDevices(std::vector<DEVICE_RECORD>& out) const {
     out.clear();
     CAutoLock lock(&m_recordsLock);

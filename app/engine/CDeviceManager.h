@@ -97,6 +97,11 @@ public:
     // The record, or the all-zero record (id 0) when the id is absent.
     DEVICE_RECORD GetDevice(int id) const;
     void GetDevice(int id, DEVICE_RECORD& out) const { out = GetDevice(id); }
+    // Calls read with the stored record under the records lock, for a caller
+    // that needs a few fields of many devices: no whole-record copy. read must
+    // not call into this manager or the SDK. False (read not called) when the
+    // id is absent.
+    bool ReadDevice(int id, const std::function<void(const DEVICE_RECORD&)>& read) const;
     int GetAllDevices(std::vector<DEVICE_RECORD>& out) const;       // 0, ascending ids
     int GetLoggedInDevices(std::vector<DEVICE_RECORD>& out) const;  // 0 when any, else -1
     int GetDevicesByLoginType(int loginType, std::vector<DEVICE_RECORD>& out) const;  // 0 when any, else -1

@@ -79,23 +79,7 @@ TEST_F(CBackupScheduleStoreTest, SaveWritesTheFileFormat) {
     ASSERT_EQ(0, store.AddManual(manual));
 
     ASSERT_EQ(0, store.Save(path));
-    EXPECT_EQ(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\r\n"
-        "<AutoBackupSchedule>\r\n"
-        "    <BackupSchedule DevID=\"1002\" ChannelIndex=\"3\" Complete=\"3\" AgoType=\"2\">\r\n"
-        "        <BackupScheduleRunTime FHour=\"8\" FMinute=\"0\" THour=\"9\" TMinute=\"30\" />\r\n"
-        "        <BackupScheduleDeviceRecordTime FHour=\"1\" FMinute=\"2\" THour=\"3\" TMinute=\"4\" />\r\n"
-        "        <BackupScheduleEndTime Year=\"2024\" Month=\"5\" Day=\"6\" Hour=\"7\" Minute=\"8\" Second=\"9\" />\r\n"
-        "        <WeekDayInfo WeekDay=\"0\" Enable=\"1\" />\r\n"
-        "        <WeekDayInfo WeekDay=\"3\" Enable=\"1\" />\r\n"
-        "    </BackupSchedule>\r\n"
-        "</AutoBackupSchedule>\r\n"
-        "<ManualBackupSchedule>\r\n"
-        "    <BackupSchedule DevID=\"1005\" ChannelIndex=\"1\" AgoType=\"256\">\r\n"
-        "        <BackupScheduleDeviceRecordTime FHour=\"10\" FMinute=\"0\" THour=\"11\" TMinute=\"0\" />\r\n"
-        "    </BackupSchedule>\r\n"
-        "</ManualBackupSchedule>\r\n",
-        ReadWholeFile(file));
+    EXPECT_EQ(kSavedScheduleFile, ReadWholeFile(file));
     EXPECT_FALSE(PathExists(file + L".tmp"));
 }
 
