@@ -24,6 +24,32 @@ const struct {
     {"L_FileLen", "BIGINT"},      {"C_UpdateTime", "varchar(20)"}, {"I_RecType", "INT"},
 };
 
+// The columns stay as the file format has them; an index is an addition any
+// older file accepts, made whenever the file is opened. Without them every
+// search and the MAX(L_ID) of every insert read the whole table.
+const char* const kCreateIndexes[] = {
+    // MAX(L_ID) of each insert; the clean-up reads, oldest row first.
+    "CREATE INDEX IF NOT EXISTS IX_RecordList_ID ON D_RecordList(L_ID)",
+    // The record manager's search, the download runner's check, deleting a row.
+    "CREATE INDEX IF NOT EXISTS IX_RecordList_Device ON D_RecordList(L_DevID,I_ChannelIndex,C_StartTime,C_EndTime)",
+    // Expiry's cut-off.
+    "CREATE INDEX IF NOT EXISTS IX_RecordList_Start ON D_RecordList(C_StartTime)",
+    // The clean-up of one drive; LIKE compares ASCII letters without case, so
+    // only an index of that collation serves it.
+    "CREATE INDEX IF NOT EXISTS IX_RecordList_Path ON D_RecordList(C_FilePath COLLATE NOCASE)",
+};
+
+// How a clean-up read reaches the rows with the lowest L_IDs among those
+// matching its condition. Walking the L_ID index stops after `limit` matches:
+// fast when matches are common, a walk of the whole table when they are rare
+// (a drive added lately, nothing expired yet). Collecting the matches through
+// the index of the condition and sorting them is fast exactly when they are
+// few. A count through that index, bounded by kProbeRows, chooses. A column
+// written with a unary "+" is one SQLite will not reach through an index,
+// which is how each statement is held to its way.
+enum class Access { kPlanner, kById, kByStart, kByPath };
+const int kProbeRows = 20000;
+
 const char kSelectHead[] =
     "SELECT L_ID,L_DevID,I_ChannelIndex,L_SrcDevID,I_SrcChannelIndex,I_Type,C_StartTime,C_EndTime,"
     "I_FileType,C_CardSN,C_Info,C_FilePath,L_FileLen,C_UpdateTime,I_RecType FROM D_RecordList WHERE 1 = 1";
@@ -100,30 +126,38 @@ bool AddFilters(CSqlCommand& cmd, const RecordFilter& f) {
     return f.typesIn.IsEmpty() || cmd.AddCodeList(" AND I_Type", f.typesIn);
 }
 
-// Rows that overlap the window from..to; either bound may be unset.
+// Rows that overlap the window from..to; either bound may be unset. No
+// index serves an overlap, and one on the start time would tempt SQLite
+// into walking it for the order, one row lookup per row of the table; the
+// "+" keeps the times to filtering, so a search by device goes through the
+// device index and a search of every device reads the table once.
 void AddOverlap(CSqlCommand& cmd, const CString& from, const CString& to) {
     if (!from.IsEmpty() && !to.IsEmpty())
-        cmd.Add(" AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_StartTime <= ? AND C_EndTime >= ?)"
-                " OR (C_StartTime >= ? AND C_EndTime <= ?))",
+        cmd.Add(" AND ((+C_StartTime <= ? AND +C_EndTime >= ?) OR (+C_StartTime <= ? AND +C_EndTime >= ?)"
+                " OR (+C_StartTime >= ? AND +C_EndTime <= ?))",
                 {from, from, to, to, from, to});
     else if (!from.IsEmpty())
-        cmd.Add(" AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_StartTime >= ?))", {from, from, from});
+        cmd.Add(" AND ((+C_StartTime <= ? AND +C_EndTime >= ?) OR (+C_StartTime >= ?))", {from, from, from});
     else if (!to.IsEmpty())
-        cmd.Add(" AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_EndTime <= ?))", {to, to, to});
+        cmd.Add(" AND ((+C_StartTime <= ? AND +C_EndTime >= ?) OR (+C_EndTime <= ?))", {to, to, to});
 }
 
-void AddPrefixes(CSqlCommand& cmd, const std::vector<CString>& prefixes) {
+void AddPrefixes(CSqlCommand& cmd, const std::vector<CString>& prefixes, bool indexed = true) {
     if (prefixes.empty())
         return;
+    const char* column = indexed ? "C_FilePath" : "+C_FilePath";
     cmd.Add(" AND (");
-    for (size_t i = 0; i < prefixes.size(); ++i)
-        cmd.Add(i == 0 ? "C_FilePath LIKE ? ESCAPE '!'" : " OR C_FilePath LIKE ? ESCAPE '!'",
-                CSqlCommand::LikeLiteral(prefixes[i]) + L"%");
+    for (size_t i = 0; i < prefixes.size(); ++i) {
+        cmd.Add(i == 0 ? "" : " OR ");
+        cmd.Add(column);
+        cmd.Add(" LIKE ? ESCAPE '!'", CSqlCommand::LikeLiteral(prefixes[i]) + L"%");
+    }
     cmd.Add(")");
 }
 
-void AddOrderById(CSqlCommand& cmd, int limit) {
-    cmd.Add(" ORDER BY L_ID");
+void AddOrderById(CSqlCommand& cmd, int limit, Access access = Access::kPlanner) {
+    const bool sorted = access == Access::kByStart || access == Access::kByPath;
+    cmd.Add(sorted ? " ORDER BY +L_ID" : " ORDER BY L_ID");
     if (limit >= 0)
         cmd.Add(" LIMIT ?", limit);
 }
@@ -176,6 +210,10 @@ int CRecordListDB::Open(const CString& path) {
     // a second program instance without blocking the UI for long.
     m_pDB = CSqlCommand::OpenFile(path, false, 2000);
     m_bOpen = m_pDB ? 1 : 0;
+    // A file without the table gets them with it; one of an older version
+    // gets them now, once (a few seconds at a million rows).
+    if (m_bOpen)
+        CreateIndexes();
     return m_bOpen;
 }
 
@@ -189,8 +227,31 @@ int CRecordListDB::Read(const CSqlCommand& command, RECORD_LIST_ROWS& rows) {
     return command.ForEachRow(m_pDB, [&rows](sqlite3_stmt* stmt) { rows.push_back(ReadRow(stmt)); });
 }
 
+int CRecordListDB::CountUpTo(const std::function<void(CSqlCommand&)>& addCondition) {
+    CSqlCommand cmd("SELECT COUNT(*) FROM (SELECT 1 FROM D_RecordList WHERE 1 = 1");
+    addCondition(cmd);
+    cmd.Add(" LIMIT ?)", kProbeRows);
+    int count = kProbeRows;
+    CAutoLock guard(&m_lock);
+    cmd.ForEachRow(m_pDB, [&count](sqlite3_stmt* stmt) { count = sqlite3_column_int(stmt, 0); });
+    return count;
+}
+
+int CRecordListDB::CreateIndexes() {
+    CAutoLock guard(&m_lock);
+    int result = 0;
+    for (const char* statement : kCreateIndexes) {
+        if (CSqlCommand(statement).Execute(m_pDB) != 0)
+            result = -1;
+    }
+    return result;
+}
+
 int CRecordListDB::CreateTable() {
-    return Run(CSqlCommand(kCreateTable)) == 0 ? 0 : -2;
+    if (Run(CSqlCommand(kCreateTable)) != 0)
+        return -2;
+    CreateIndexes();
+    return 0;
 }
 
 int CRecordListDB::CheckTable(int rebuild) {
@@ -217,6 +278,8 @@ int CRecordListDB::CheckTable(int rebuild) {
         if (Run(CSqlCommand(alter)) != 0)
             return -2;
     }
+    if (!complete)
+        CreateIndexes();
     if (!complete || !rebuild)
         return 0;
 
@@ -286,7 +349,7 @@ int CRecordListDB::SearchRecords(RECORD_LIST_ROWS& rows, int filter, const CStri
         if (!AddFilters(cmd, f))
             return -1;
     }
-    cmd.Add(" ORDER BY C_StartTime,C_EndTime");
+    cmd.Add(" ORDER BY +C_StartTime,+C_EndTime");
     return Read(cmd, rows);
 }
 
@@ -332,18 +395,35 @@ int CRecordListDB::QueryByPathPrefix(RECORD_LIST_ROWS& rows, int limit, const CS
 }
 
 int CRecordListDB::QueryByPathPrefixes(RECORD_LIST_ROWS& rows, int limit, const std::vector<CString>& prefixes) {
+    Access access = Access::kPlanner;
+    if (limit >= 0 && !prefixes.empty()) {
+        const int matches = CountUpTo([&prefixes](CSqlCommand& cmd) { AddPrefixes(cmd, prefixes); });
+        access = matches < kProbeRows ? Access::kByPath : Access::kById;
+    }
     CSqlCommand cmd(kSelectHead);
-    AddPrefixes(cmd, prefixes);
-    AddOrderById(cmd, limit);
+    AddPrefixes(cmd, prefixes, access != Access::kById);
+    AddOrderById(cmd, limit, access);
     return Read(cmd, rows);
 }
 
 int CRecordListDB::QueryOlderByPathPrefixes(RECORD_LIST_ROWS& rows, int limit, const CString& time,
                                             const std::vector<CString>& prefixes) {
+    Access access = Access::kPlanner;
+    if (limit >= 0) {
+        const int older = CountUpTo([&time](CSqlCommand& cmd) { cmd.Add(" AND C_StartTime <= ?", time); });
+        const int onDrives = prefixes.empty()
+                                 ? kProbeRows
+                                 : CountUpTo([&prefixes](CSqlCommand& cmd) { AddPrefixes(cmd, prefixes); });
+        if (older < kProbeRows || onDrives < kProbeRows)
+            access = older <= onDrives ? Access::kByStart : Access::kByPath;
+        else
+            access = Access::kById;
+    }
     CSqlCommand cmd(kSelectHead);
-    cmd.Add(" AND C_StartTime <= ?", time);
-    AddPrefixes(cmd, prefixes);
-    AddOrderById(cmd, limit);
+    const bool startIndexed = access == Access::kPlanner || access == Access::kByStart;
+    cmd.Add(startIndexed ? " AND C_StartTime <= ?" : " AND +C_StartTime <= ?", time);
+    AddPrefixes(cmd, prefixes, access == Access::kPlanner || access == Access::kByPath);
+    AddOrderById(cmd, limit, access);
     return Read(cmd, rows);
 }
 

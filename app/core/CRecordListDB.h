@@ -15,6 +15,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "CLock.h"
@@ -54,7 +55,8 @@ public:
     CRecordListDB& operator=(const CRecordListDB&) = delete;
 
     // Keeps the path, closes any previous connection and opens the file,
-    // creating it when missing. 1 when open, else 0.
+    // creating it when missing; a table without the indexes the searches
+    // need gets them (the columns stay as they are). 1 when open, else 0.
     int Open(const CString& path);
     // Makes sure D_RecordList exists with all fifteen columns, adding the
     // missing ones to an older table (its rows kept). With rebuild non-zero an
@@ -133,7 +135,15 @@ public:
 
 private:
     void CloseLocked();
+    // Creates the missing indexes of the table. 0, or -1 when one could not
+    // be made (no table yet, a read-only or locked file): the reads then
+    // still work, only slower.
+    int CreateIndexes();
     int CreateTable();
+    // The rows matching the condition, counted through its index up to a
+    // bound; the bound itself when there are that many or they cannot be
+    // counted.
+    int CountUpTo(const std::function<void(class CSqlCommand&)>& addCondition);
     int Run(const class CSqlCommand& command);
     int Read(const class CSqlCommand& command, RECORD_LIST_ROWS& rows);
 

@@ -98,9 +98,9 @@ sqlite3* CSqlCommand::OpenFile(const CString& path, bool readOnly, int busyTimeo
         return nullptr;
     }
     sqlite3_busy_timeout(db, busyTimeoutMs);
-    // The tables have no index, so searches read the whole file; reading it
-    // through a mapping instead of one ReadFile per page is several times
-    // faster, most of all under Wine. Bounded for a 32-bit address space.
+    // Searches no index serves read the whole file; reading it through a
+    // mapping instead of one ReadFile per page is several times faster, most
+    // of all under Wine. Bounded for a 32-bit address space.
     sqlite3_exec(db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
     return db;
 }

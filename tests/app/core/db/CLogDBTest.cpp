@@ -85,12 +85,34 @@ TEST_F(LogDBTest, EntriesLandInTheFileOfTheirMonth) {
                   "C_StopTime varchar(20),L_SrcDevID BIGINT,I_SrcChannelIdx INT,L_DesDevID BIGINT,"
                   "I_DesChannelIdx INT,I_Option INT,C_Information varchar(256),C_FileName varchar(256),"
                   "C_OtherInfo varchar(256),C_UserID varchar(256),C_UpdateTime varchar(20))"},
-              march.Column("SELECT sql FROM sqlite_master"));
+              march.Column("SELECT sql FROM sqlite_master WHERE type = 'table'"));
+    EXPECT_EQ(std::vector<std::string>{"IX_Logs_ID"}, march.Column("SELECT name FROM sqlite_master WHERE type = 'index'"));
     EXPECT_EQ(std::vector<std::string>{"1|march|2024-03-31 23:59:00"},
               march.Column("SELECT L_ID || '|' || C_Information || '|' || C_UpdateTime FROM D_Logs"));
     SqlFile april(MonthFile(L"2024_04.db"));
     EXPECT_EQ(std::vector<std::string>{"1|april|2024-04-01 00:01:00"},
               april.Column("SELECT L_ID || '|' || C_Information || '|' || C_UpdateTime FROM D_Logs"));
+}
+
+TEST_F(LogDBTest, MonthWithoutIndexGainsItAndKeepsItsEntries) {
+    CreateDirectoryW(dir.File(L"Config").c_str(), nullptr);
+    CreateDirectoryW(logDir.c_str(), nullptr);
+    {
+        SqlFile old(MonthFile(L"2024_06.db"));
+        ASSERT_TRUE(old.Exec(
+            "CREATE TABLE D_Logs(L_ID BIGINT,I_LogType INT, I_SubType INT,C_StartTime varchar(20),"
+            "C_StopTime varchar(20),L_SrcDevID BIGINT,I_SrcChannelIdx INT,L_DesDevID BIGINT,I_DesChannelIdx INT,"
+            "I_Option INT,C_Information varchar(256),C_FileName varchar(256),C_OtherInfo varchar(256),"
+            "C_UserID varchar(256),C_UpdateTime varchar(20));"
+            "INSERT INTO D_Logs(L_ID,C_Information,C_UpdateTime) VALUES(1,'one','2024-06-01 00:00:00');"
+            "INSERT INTO D_Logs(L_ID,C_Information,C_UpdateTime) VALUES(2,'two','2024-06-02 00:00:00');"));
+    }
+    log->AddLog(Entry(LocalTime(2024, 6, 3), L"three"));
+    ASSERT_TRUE(WaitForEntries(2024, 6, 3));
+    EXPECT_EQ((std::vector<std::string>{"one", "two", "three"}), Infos(Month(2024, 6)));
+    SqlFile file(MonthFile(L"2024_06.db"));
+    EXPECT_EQ(std::vector<std::string>{"IX_Logs_ID"}, file.Column("SELECT name FROM sqlite_master WHERE type = 'index'"));
+    EXPECT_EQ(3, file.Number("SELECT L_ID FROM D_Logs WHERE C_Information = 'three'"));
 }
 
 TEST_F(LogDBTest, EveryFieldSurvives) {

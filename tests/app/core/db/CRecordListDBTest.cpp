@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <thread>
 
 #include "SqlFile.h"
@@ -38,6 +40,13 @@ const char kOldLayout[] =
     "'old','C:\\rec\\a.dav',55,'2024-01-01 02:00:00',3);"
     "INSERT INTO D_RecordList VALUES(2,1001,3,1,'2024-01-02 00:00:00','2024-01-02 01:00:00',0,'',"
     "'','C:\\rec\\b.dav',66,'2024-01-02 02:00:00',4);";
+
+const std::vector<std::string> kIndexes = {"IX_RecordList_Device", "IX_RecordList_ID", "IX_RecordList_Path",
+                                            "IX_RecordList_Start"};
+
+std::vector<std::string> IndexNames(SqlFile& raw) {
+    return raw.Column("SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name");
+}
 
 class RecordListDBTest : public ::testing::Test {
 protected:
@@ -76,10 +85,43 @@ TEST_F(RecordListDBTest, NewFileGetsTheTableAsDeclared) {
                   "I_SrcChannelIndex INT,I_Type INT,C_StartTime varchar(20),C_EndTime varchar(20),I_FileType INT,"
                   "C_CardSN varchar(20),C_Info varchar(256),C_FilePath varchar(256),L_FileLen BIGINT,"
                   "C_UpdateTime varchar(20),I_RecType INT)"},
-              raw.Column("SELECT sql FROM sqlite_master"));
+              raw.Column("SELECT sql FROM sqlite_master WHERE type = 'table'"));
+    EXPECT_EQ(kIndexes, IndexNames(raw));
     // A second check on a complete table changes nothing.
     EXPECT_EQ(0, db.CheckTable(0));
-    EXPECT_EQ(1, raw.Number("SELECT COUNT(*) FROM sqlite_master"));
+    EXPECT_EQ(5, raw.Number("SELECT COUNT(*) FROM sqlite_master"));
+}
+
+TEST_F(RecordListDBTest, FileWithoutIndexesGainsThemWhenOpenedAndKeepsItsRows) {
+    {
+        SqlFile raw(file);
+        std::string fill = "CREATE TABLE D_RecordList(L_ID BIGINT,L_DevID BIGINT, I_ChannelIndex INT,"
+                           "L_SrcDevID BIGINT,I_SrcChannelIndex INT,I_Type INT,C_StartTime varchar(20),"
+                           "C_EndTime varchar(20),I_FileType INT,C_CardSN varchar(20),C_Info varchar(256),"
+                           "C_FilePath varchar(256),L_FileLen BIGINT,C_UpdateTime varchar(20),I_RecType INT);"
+                           "BEGIN;";
+        for (int i = 1; i <= 300; ++i)
+            fill += "INSERT INTO D_RecordList VALUES(" + std::to_string(i) + ",1001," + std::to_string(i % 4) +
+                    ",0,0,0,'2024-01-01 00:00:00','2024-01-01 01:00:00',0,'','','D:\\" + std::to_string(i) +
+                    ".dav',7,'2024-01-01 02:00:00',0);";
+        ASSERT_TRUE(raw.Exec(fill + "COMMIT;"));
+        ASSERT_TRUE(IndexNames(raw).empty());
+    }
+    ASSERT_EQ(1, db.Open(file.c_str()));
+    {
+        SqlFile raw(file);
+        EXPECT_EQ(kIndexes, IndexNames(raw));
+        EXPECT_EQ(300, raw.Number("SELECT COUNT(*) FROM D_RecordList"));
+        EXPECT_EQ("ok", raw.Column("PRAGMA integrity_check").at(0));
+    }
+    ASSERT_EQ(0, db.CheckTable(0));
+    EXPECT_EQ(300u, Count());
+    EXPECT_EQ(75u, Search(L"2024-01-01 00:30:00", L"2024-01-01 00:40:00", 1001, 2).size());
+    ASSERT_EQ(0, db.Insert(MakeRow(1001, 0, L"2024-01-02 00:00:00", L"2024-01-02 01:00:00", L"D:\\new.dav")));
+    RECORD_LIST_ROWS rows;
+    ASSERT_EQ(0, db.QueryByPath(rows, L"D:\\new.dav"));
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ(301, rows[0].L_ID);
 }
 
 TEST_F(RecordListDBTest, OlderTableGetsItsMissingColumnsAndKeepsItsRows) {
@@ -111,6 +153,7 @@ TEST_F(RecordListDBTest, OlderTableGetsItsMissingColumnsAndKeepsItsRows) {
 
     SqlFile raw(file);
     EXPECT_EQ(15, raw.Number("SELECT COUNT(*) FROM pragma_table_info('D_RecordList')"));
+    EXPECT_EQ(kIndexes, IndexNames(raw));
 }
 
 TEST_F(RecordListDBTest, TableWithoutRecordKindIsCompleted) {
@@ -328,9 +371,12 @@ TEST_F(RecordListDBTest, PathPrefixesAreLiteral) {
         {L"F:", {}},
     };
     for (const auto& c : cases) {
-        RECORD_LIST_ROWS rows;
-        EXPECT_EQ(0, db.QueryByPathPrefix(rows, -1, c.prefix));
-        EXPECT_EQ(c.ids, Ids(rows)) << CStringA(c.prefix);
+        // Without a limit SQLite plans the read; with one it goes through the path index.
+        for (int limit : {-1, 200}) {
+            RECORD_LIST_ROWS rows;
+            EXPECT_EQ(0, db.QueryByPathPrefix(rows, limit, c.prefix));
+            EXPECT_EQ(c.ids, Ids(rows)) << CStringA(c.prefix) << " limit " << limit;
+        }
     }
 
     RECORD_LIST_ROWS rows;
@@ -375,6 +421,55 @@ TEST_F(RecordListDBTest, CleanUpTakesTheOldestRowsInPagesAndAppends) {
     rows.clear();
     ASSERT_EQ(0, db.QueryPage(rows, 3));
     EXPECT_EQ((std::vector<int>{1, 2, 3}), Ids(rows));
+}
+
+// The clean-up reads go through the L_ID index, the start index or the path
+// index depending on how many rows match; each way must give the same rows.
+// Enough rows for every way, L_IDs in an order of their own.
+TEST_F(RecordListDBTest, CleanUpReadsGiveTheOldestRowsWhicheverIndexTheyUse) {
+    OpenFresh();
+    const int kRows = 24000;
+    // Row n: L_ID (n * 7919) % kRows + 1; on E: every 100th row, else on D:;
+    // started in 2023 every 60th row, else in 2024.
+    auto id = [](int n) { return static_cast<int>((static_cast<long long>(n) * 7919) % kRows) + 1; };
+    {
+        SqlFile raw(file);
+        std::string fill = "BEGIN;";
+        for (int n = 0; n < kRows; ++n)
+            fill += "INSERT INTO D_RecordList(L_ID,C_FilePath,C_StartTime) VALUES(" + std::to_string(id(n)) + ",'" +
+                    (n % 100 == 0 ? "E" : "d") + ":\\r\\" + std::to_string(n) + ".dav','" +
+                    (n % 60 == 0 ? "2023-06-01 00:00:00" : "2024-06-01 00:00:00") + "');";
+        ASSERT_TRUE(raw.Exec(fill + "COMMIT;"));
+    }
+    auto expected = [&](bool (*matches)(int n), size_t limit) {
+        std::vector<int> ids;
+        for (int n = 0; n < kRows; ++n)
+            if (matches(n))
+                ids.push_back(id(n));
+        std::sort(ids.begin(), ids.end());
+        if (ids.size() > limit)
+            ids.resize(limit);
+        return ids;
+    };
+    const CString kCutOff = L"2023-12-31 23:59:59";
+    RECORD_LIST_ROWS rows;
+    ASSERT_EQ(0, db.QueryByPathPrefix(rows, 200, L"D:\\"));  // many: by L_ID
+    EXPECT_EQ(expected([](int n) { return n % 100 != 0; }, 200), Ids(rows));
+    rows.clear();
+    ASSERT_EQ(0, db.QueryByPathPrefix(rows, 200, L"e:\\"));  // few: through the path index
+    EXPECT_EQ(expected([](int n) { return n % 100 == 0; }, 200), Ids(rows));
+    rows.clear();
+    ASSERT_EQ(0, db.QueryOlderByPathPrefixes(rows, 200, kCutOff, {L"D:\\", L"E:\\"}));  // few old
+    EXPECT_EQ(expected([](int n) { return n % 60 == 0; }, 200), Ids(rows));
+    rows.clear();
+    ASSERT_EQ(0, db.QueryOlderByPathPrefixes(rows, 200, L"2025", {L"E:\\"}));  // few on the drive
+    EXPECT_EQ(expected([](int n) { return n % 100 == 0; }, 200), Ids(rows));
+    rows.clear();
+    ASSERT_EQ(0, db.QueryOlderByPathPrefixes(rows, 200, L"2025", {L"D:\\"}));  // many of both: by L_ID
+    EXPECT_EQ(expected([](int n) { return n % 100 != 0; }, 200), Ids(rows));
+    rows.clear();
+    ASSERT_EQ(0, db.QueryOlderByPathPrefixes(rows, 200, L"2025", {}));
+    EXPECT_EQ(expected([](int) { return true; }, 200), Ids(rows));
 }
 
 TEST_F(RecordListDBTest, DeleteRowRemovesItAndItsEqualsOnly) {
