@@ -17,6 +17,7 @@
 #include "app/core/CLogDB.h"
 #include "app/core/CRecordListDB.h"
 #include "app/core/CSqlCommand.h"
+#include "app/core/TextValues.h"
 
 namespace {
 
@@ -77,6 +78,12 @@ RECORD_LIST_ROW MakeRow(long i) {
     row.I_RecType = 0;
     return row;
 }
+
+const char kCreateTableSql[] =
+    "CREATE TABLE D_RecordList(L_ID BIGINT,L_DevID BIGINT, I_ChannelIndex INT,L_SrcDevID BIGINT,"
+    "I_SrcChannelIndex INT,I_Type INT,C_StartTime varchar(20),C_EndTime varchar(20),I_FileType INT,"
+    "C_CardSN varchar(20),C_Info varchar(256),C_FilePath varchar(256),L_FileLen BIGINT,"
+    "C_UpdateTime varchar(20),I_RecType INT);";
 
 const char kInsertSql[] =
     "INSERT INTO D_RecordList(L_ID,L_DevID,I_ChannelIndex,L_SrcDevID,I_SrcChannelIndex,I_Type,C_StartTime,"
@@ -183,13 +190,20 @@ void BenchRecordList(const CString& folder, long rows) {
     CString path;
     path.Format(L"%s\\RecordList_%ld.db", folder.GetString(), rows);
     DeleteFileW(path);
-    CRecordListDB db;
-    db.Open(path);
-    db.CheckTable(0);
+    // The file is filled as an older version left it (table, no index) and
+    // only then opened by the class, as after an update.
     sqlite3* plain = CSqlCommand::OpenFile(path, false, 2000);
+    sqlite3_exec(plain, kCreateTableSql, nullptr, nullptr, nullptr);
     double start = NowMs();
     Populate(plain, rows);
-    std::printf("\nD_RecordList with %ld rows (bulk load in one transaction: %.0f ms)\n\n", rows, NowMs() - start);
+    const double loadMs = NowMs() - start;
+    CRecordListDB db;
+    start = NowMs();
+    db.Open(path);
+    db.CheckTable(0);
+    std::printf("\nD_RecordList with %ld rows (bulk load in one transaction: %.0f ms; first Open and CheckTable: "
+                "%.0f ms)\n\n",
+                rows, loadMs, NowMs() - start);
     std::printf("| rows | operation | CRecordListDB ms | plain prepared ms | ratio | rows back |\n");
     std::printf("|---|---|---|---|---|---|\n");
 
@@ -267,7 +281,134 @@ void BenchRecordList(const CString& folder, long rows) {
     }, [&] { m = olderPlain.Run({cutOff, "D:\\%", "E:\\%"}, {200}); });
     PrintFigure(rows, {"QueryOlderByPathPrefixes, limit 200", classMs, plainMs, n == m ? n : 0}, "ms");
 
+    // The record manager over every device: no index serves an overlap of
+    // time windows, so this one reads the whole table.
+    PlainQuery allPlain(plain, (std::string(kColumns) +
+                                " AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_StartTime <= ? AND "
+                                "C_EndTime >= ?) OR (C_StartTime >= ? AND C_EndTime <= ?))"
+                                " ORDER BY C_StartTime,C_EndTime")
+                                   .c_str());
+    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
+        RECORD_LIST_ROWS out;
+        db.SearchRecords(out, 1, CString(dayFrom.c_str()), CString(dayTo.c_str()), L"", L"", -1, -1, -1, -1, L"",
+                         L"", -1, -1, -1, -1, L"", L"");
+        n = out.size();
+    }, [&] { m = allPlain.Run({dayFrom, dayFrom, dayTo, dayTo, dayFrom, dayTo}, {}); });
+    PrintFigure(rows, {"SearchRecords: one day, every device", classMs, plainMs, n == m ? n : 0}, "ms");
+
+    // The download runner's duplicate check as the engine makes it: every
+    // row of the device and channel.
+    PlainQuery channelPlain(plain, (std::string(kColumns) + " AND L_DevID = ? AND I_ChannelIndex = ? ORDER BY L_ID").c_str());
+    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
+        RECORD_LIST_ROWS out;
+        db.QueryByFilter(out, 1, L"", L"", L"", L"", L"", L"", 1005, 7, -1, -1, L"", L"", -1, -1, -1, -1, L"", L"");
+        n = out.size();
+    }, [&] { m = channelPlain.Run({}, {1005, 7}); });
+    PrintFigure(rows, {"QueryByFilter: one device and channel", classMs, plainMs, n == m ? n : 0}, "ms");
+
+    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
+        RECORD_LIST_ROWS out;
+        db.QueryByPathPrefix(out, 200, L"F:\\");
+        n = out.size();
+    }, [&] { m = prefixPlain.Run({"F:\\%"}, {200}); });
+    PrintFigure(rows, {"QueryByPathPrefix, limit 200, drive without rows", classMs, plainMs, n == m ? n : 0}, "ms");
+
+    std::string beforeAll = "2000-01-01 00:00:00";
+    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
+        RECORD_LIST_ROWS out;
+        db.QueryOlderByPathPrefixes(out, 200, CString(beforeAll.c_str()), {L"D:\\", L"E:\\"});
+        n = out.size();
+    }, [&] { m = olderPlain.Run({beforeAll, "D:\\%", "E:\\%"}, {200}); });
+    PrintFigure(rows, {"QueryOlderByPathPrefixes, limit 200, nothing expired", classMs, plainMs, n == m ? n : 0},
+                "ms");
+
+    // Deleting one row as the clean-up and the record manager do: each run
+    // deletes another row of the middle of the table.
+    const char kDeleteRowSql[] =
+        "DELETE FROM D_RecordList WHERE 1 = 1 AND C_StartTime >= ? AND C_StartTime <= ? AND C_EndTime >= ? AND "
+        "C_EndTime <= ? AND C_UpdateTime >= ? AND C_UpdateTime <= ? AND L_DevID = ? AND I_ChannelIndex = ? AND "
+        "L_SrcDevID = ? AND I_SrcChannelIndex = ? AND I_Type = ? AND I_FileType = ? AND C_FilePath = ?";
+    sqlite3_stmt* deleteRow = nullptr;
+    sqlite3_prepare_v2(plain, kDeleteRowSql, -1, &deleteRow, nullptr);
+    long victim = rows / 2;
+    std::tie(classMs, plainMs) = CompareMs(repeat, [&] { db.DeleteRow(MakeRow(victim++)); }, [&] {
+        RECORD_LIST_ROW row = MakeRow(victim++);
+        CStringA texts[] = {CStringA(row.C_StartTime), CStringA(row.C_EndTime), CStringA(row.C_UpdateTime),
+                            CStringA(row.C_FilePath)};
+        int index = 1;
+        for (int t = 0; t < 3; ++t) {
+            sqlite3_bind_text(deleteRow, index++, texts[t], -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(deleteRow, index++, texts[t], -1, SQLITE_TRANSIENT);
+        }
+        for (int v : {row.L_DevID, row.I_ChannelIndex, row.L_SrcDevID, row.I_SrcChannelIndex, row.I_Type,
+                      row.I_FileType})
+            sqlite3_bind_int(deleteRow, index++, v);
+        sqlite3_bind_text(deleteRow, index++, texts[3], -1, SQLITE_TRANSIENT);
+        sqlite3_step(deleteRow);
+        sqlite3_reset(deleteRow);
+    });
+    sqlite3_finalize(deleteRow);
+    PrintFigure(rows, {"DeleteRow (own transaction)", classMs, plainMs, 1}, "ms");
+
     CSqlCommand::CloseFile(plain);
+}
+
+// A month of the operation log holding `rows` entries: the writer's insert
+// and the log dialog's query of that month.
+void BenchLogMonth(const CString& folder, long rows) {
+    CString logFolder;
+    logFolder.Format(L"%s\\LogMonth_%ld", folder.GetString(), rows);
+    CreateDirectoryW(logFolder, nullptr);
+    CLogDB log;
+    log.SetDirectory(logFolder);
+    const LOG_TIME when = MakeLocalTime(2024, 3, 15, 12, 0, 0);
+    const CString file = log.GetMonthFile(when);
+    DeleteFileW(file);
+    sqlite3* plain = CSqlCommand::OpenFile(file, false, 2000);
+    sqlite3_exec(plain,
+                 "CREATE TABLE D_Logs(L_ID BIGINT,I_LogType INT, I_SubType INT,C_StartTime varchar(20),"
+                 "C_StopTime varchar(20),L_SrcDevID BIGINT,I_SrcChannelIdx INT,L_DesDevID BIGINT,"
+                 "I_DesChannelIdx INT,I_Option INT,C_Information varchar(256),C_FileName varchar(256),"
+                 "C_OtherInfo varchar(256),C_UserID varchar(256),C_UpdateTime varchar(20));BEGIN;",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(plain,
+                       "INSERT INTO D_Logs VALUES(?,?,?,'2024-03-15 12:00:00','2024-03-15 12:00:00',?,0,0,0,0,"
+                       "'Device[front door]:Login','','','admin','2024-03-15 12:00:00')",
+                       -1, &insert, nullptr);
+    for (long i = 0; i < rows; ++i) {
+        sqlite3_bind_int64(insert, 1, i + 1);
+        sqlite3_bind_int(insert, 2, i % 1000 == 0 ? 9 : 1);  // type 9: one entry in a thousand
+        sqlite3_bind_int(insert, 3, static_cast<int>(i % 50));
+        sqlite3_bind_int(insert, 4, 1000 + static_cast<int>(i % 16));
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(plain, "COMMIT", nullptr, nullptr, nullptr);
+    CSqlCommand::CloseFile(plain);
+
+    double start = NowMs();
+    log.OpenMonth(when);
+    log.CheckTable(0);
+    const double openMs = NowMs() - start;
+    LOG_RECORD record;
+    record.C_UpdateTime = when;
+    record.C_Information = L"Device[front door]:Login";
+    std::vector<double> inserts;
+    for (int i = 0; i < 20; ++i) {
+        start = NowMs();
+        log.Insert(record);
+        inserts.push_back(NowMs() - start);
+    }
+    std::vector<double> queries;
+    std::vector<LOG_RECORD> out;
+    for (int i = 0; i < 7; ++i) {
+        start = NowMs();
+        log.Query(out, 2024, 3, 9, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1, -1, -1, -1);
+        queries.push_back(NowMs() - start);
+    }
+    std::printf("| %ld | %.0f | %.3f | %.3f | %zu |\n", rows, openMs, Median(inserts), Median(queries), out.size());
 }
 
 void BenchLogWriter(const CString& folder, int entries) {
@@ -322,6 +463,11 @@ int main(int argc, char** argv) {
     std::printf("SQLite %s, folder %s\n", sqlite3_libversion(), CStringA(folder).GetString());
     for (long rows : sizes)
         BenchRecordList(folder, rows);
+    std::printf("\nOperation log, one month holding N entries (medians: 20 inserts, 7 queries)\n\n"
+                "| entries | first OpenMonth and CheckTable ms | Insert ms | Query of type 9 ms | rows back |\n"
+                "|---|---|---|---|---|\n");
+    for (long rows : sizes)
+        BenchLogMonth(folder, rows);
     BenchLogWriter(folder, 5000);
     return 0;
 }
