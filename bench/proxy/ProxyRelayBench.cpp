@@ -88,6 +88,21 @@ std::vector<double> RelayRoundTrips(SOCKET client, int count) {
     return ms;
 }
 
+// Portmoor bound by name from its DLL, which loads Kestrin.dll from its own folder.
+struct Proxy {
+    HMODULE module = LoadLibraryA("Portmoor.dll");
+    decltype(&PROXY_Init) init = Bind<decltype(&PROXY_Init)>("PROXY_Init");
+    decltype(&PROXY_Cleanup) cleanup = Bind<decltype(&PROXY_Cleanup)>("PROXY_Cleanup");
+    decltype(&PROXY_AddDevice) add = Bind<decltype(&PROXY_AddDevice)>("PROXY_AddDevice");
+    decltype(&PROXY_DeleteDevice) remove = Bind<decltype(&PROXY_DeleteDevice)>("PROXY_DeleteDevice");
+
+    template <class Fn>
+    Fn Bind(const char* name) {
+        return module ? reinterpret_cast<Fn>(GetProcAddress(module, name)) : nullptr;
+    }
+    bool Bound() const { return init && cleanup && add && remove; }
+};
+
 int Fail(const char* what) {
     std::fprintf(stderr, "%s\n", what);
     return 1;
@@ -99,12 +114,14 @@ int main(int argc, char** argv) {
     const long long megabytes = argc > 1 ? std::atoll(argv[1]) : 256;
     const int roundTrips = argc > 2 ? std::atoi(argv[2]) : 2000;
     EnsureWinsock();
-    if (!PROXY_Init()) return Fail("PROXY_Init failed");
+    Proxy proxy;
+    if (!proxy.Bound()) return Fail("Portmoor.dll not found");
+    if (!proxy.init()) return Fail("PROXY_Init failed");
     const uint16_t registrationPort = FreeLocalPort(), localPort = FreeLocalPort();
     PROXY_DEVICE_INFO info = DirectDevice(registrationPort, localPort, "admin", "admin");
     std::strcpy(info.registrationId, kRegistrationId);
     info.channelCount = info.deviceInfo = 1;
-    HANDLE proxied = PROXY_AddDevice(PROXY_DEVICE_AUTOREG, &info);
+    HANDLE proxied = proxy.add(PROXY_DEVICE_AUTOREG, &info);
     if (!proxied) return Fail("PROXY_AddDevice failed");
 
     CRegisteringDevice device(registrationPort, kRegistrationId, 1, 0x77);
@@ -158,7 +175,7 @@ int main(int argc, char** argv) {
     closesocket(sub);
     closesocket(main);
     device.DropAll();
-    PROXY_DeleteDevice(proxied);
-    PROXY_Cleanup();
+    proxy.remove(proxied);
+    proxy.cleanup();
     return 0;
 }
