@@ -429,8 +429,9 @@ int CNetTcpConnection::IoAccepted(CNetIoContext*, DWORD) { return 1; }
 
 // ---- Periodic check ------------------------------------------------------
 
-int CNetTcpConnection::Check() {
-  const DWORD now = GetTickCount();
+int CNetTcpConnection::Check() { return CheckAt(GetTickCount()); }
+
+int CNetTcpConnection::CheckAt(DWORD now) {
   if (!m_connected)
     return m_autoReconnect ? Reconnect(now) : 1;
   if (m_idleTimeoutCheck && now - m_lastReceive > static_cast<DWORD>(m_idleTimeoutSeconds) * 1000) {

@@ -48,6 +48,9 @@ public:
   // attempt at most every 2000 ms). 1; 0 when a reconnect could not make a
   // socket.
   virtual int Check();
+  // Check as at tick count now: for owners that keep their own clock (and
+  // tests that must not wait out a time-out). Receive times are tick counts.
+  int CheckAt(DWORD now);
   // Ends the connection as a failure without waiting for anything: the
   // socket is shut down now (the peer sees the end, nothing more is sent)
   // and OnClose follows from a poll thread, as for a failure the peer

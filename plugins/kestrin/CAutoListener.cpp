@@ -89,8 +89,8 @@ int CAutoListener::Close() {
     return 1;
 }
 
-int CAutoListener::PeriodicCheck() {
-    if (m_connection != nullptr) m_connection->Check();
+int CAutoListener::PeriodicCheck(DWORD now) {
+    if (m_connection != nullptr) m_connection->CheckAt(now);
     return 1;
 }
 

@@ -60,8 +60,8 @@ public:
     int Send(const uint8_t* packet, int length);
     // Ends the connection silently (no close callback). 1.
     int Close();
-    // Keep-alive sending and the idle time-out. 1.
-    int PeriodicCheck();
+    // Keep-alive sending and the idle time-out, as at tick count now. 1.
+    int PeriodicCheck(DWORD now);
 
     int ConnectionIndex() const { return m_connectionIndex; }
     void SetConnectionIndex(int index) { m_connectionIndex = index; }

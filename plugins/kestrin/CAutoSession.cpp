@@ -137,7 +137,7 @@ int CAutoSession::CloseAll() {
 int CAutoSession::Heartbeat() {
     {
         std::lock_guard<std::mutex> guard(m_sessionLock);
-        if (m_connections[0] != nullptr) m_connections[0]->PeriodicCheck();
+        if (m_connections[0] != nullptr) m_connections[0]->PeriodicCheck(GetTickCount());
     }
     bool restart = false;
     {
