@@ -80,6 +80,7 @@ void CNetTcpConnection::TakeIoLocked(IoObjects& out) {
   m_connected = 0;
   m_needNewSocket = true;
   m_undelivered = 0;
+  m_abortRequested = 0;
   CNetAutoLock queueGuard(&m_sendQueueLock, true);
   out.queue.swap(m_sendQueue);
   m_sendIdle = true;
@@ -209,6 +210,7 @@ void CNetTcpConnection::Fail() {
       return;
     m_connected = 0;
     m_undelivered = 0;
+    m_abortRequested = 0;
     socket = m_socket;
     report = m_sink && m_connectedReported;
     m_connectedReported = false;
@@ -217,6 +219,17 @@ void CNetTcpConnection::Fail() {
   }
   if (report)
     m_sink->OnClose(m_userValue, socket);
+}
+
+int CNetTcpConnection::Abort() {
+  CNetAutoLock state(&m_stateLock, false);
+  if (!m_connected)
+    return 0;
+  // Reported from the poll thread, never from here: the caller may hold
+  // locks that its own close handler takes.
+  shutdown(m_socket, SD_BOTH);
+  InterlockedExchange(&m_abortRequested, 1);
+  return 1;
 }
 
 // ---- Sending -------------------------------------------------------------
@@ -397,7 +410,12 @@ bool CNetTcpConnection::RetryDelivery() {
 
 int CNetTcpConnection::IoPoll(char* work, int workSize) {
   const bool undelivered = m_undelivered > 0;
-  return m_pollGate.Poll(undelivered, [&] {
+  const bool abort = m_abortRequested != 0;
+  return m_pollGate.Poll(undelivered || abort, [&] {
+    if (abort) {
+      Fail();
+      return 1;
+    }
     int result = 1;
     if (undelivered && RetryDelivery())
       result = 0;
@@ -411,8 +429,9 @@ int CNetTcpConnection::IoAccepted(CNetIoContext*, DWORD) { return 1; }
 
 // ---- Periodic check ------------------------------------------------------
 
-int CNetTcpConnection::Check() {
-  const DWORD now = GetTickCount();
+int CNetTcpConnection::Check() { return CheckAt(GetTickCount()); }
+
+int CNetTcpConnection::CheckAt(DWORD now) {
   if (!m_connected)
     return m_autoReconnect ? Reconnect(now) : 1;
   if (m_idleTimeoutCheck && now - m_lastReceive > static_cast<DWORD>(m_idleTimeoutSeconds) * 1000) {

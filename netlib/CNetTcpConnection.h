@@ -48,6 +48,15 @@ public:
   // attempt at most every 2000 ms). 1; 0 when a reconnect could not make a
   // socket.
   virtual int Check();
+  // Check as at tick count now: for owners that keep their own clock (and
+  // tests that must not wait out a time-out). Receive times are tick counts.
+  int CheckAt(DWORD now);
+  // Ends the connection as a failure without waiting for anything: the
+  // socket is shut down now (the peer sees the end, nothing more is sent)
+  // and OnClose follows from a poll thread, as for a failure the peer
+  // caused. For owners that must end a connection from inside their own
+  // locks (a peer that stopped reading). 1; 0 when not connected.
+  int Abort();
 
   // Takes over an accepted socket (from OnAccept): connected at once, first
   // receive posted, reconnection off. 1; -1 when the object already has a
@@ -103,6 +112,8 @@ private:
   // Bytes of the last receive that the owner has not taken yet, offered
   // again from the poll threads; no receive is posted meanwhile.
   volatile LONG m_undelivered = 0;
+  // Set by Abort: the next poll reports the failure.
+  volatile LONG m_abortRequested = 0;
   int m_undeliveredOffset = 0;
   int m_offerSize = 0;
   // When the owner last took bytes (or first refused them).

@@ -6,6 +6,8 @@
 namespace {
 
 const int kSubKeepAliveSeconds = 10;
+// The socket library's answer when a connection's send queue is full.
+const int kQueueFull = -3;
 
 }  // namespace
 
@@ -52,5 +54,9 @@ int CProxyClientLink::Send(int index, CNetBuffer* buffer) {
     }
     if (!target || !buffer) return -1;
     buffer->AddRef();
-    return target->Send(0, buffer);
+    const int sent = target->Send(0, buffer);
+    // A client that stopped reading would otherwise lose data out of the
+    // middle of its stream unnoticed; ended, it sees the loss and logs in again.
+    if (sent == kQueueFull) target->Abort();
+    return sent;
 }

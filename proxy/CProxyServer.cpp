@@ -242,8 +242,14 @@ DWORD WINAPI CProxyServer::HeartbeatThread(LPVOID param) {
     auto* self = static_cast<CProxyServer*>(param);
     try {
         while (WaitForSingleObject(self->m_stopEvent, 0) == WAIT_TIMEOUT) {
-            // A plug-in with work pending is served again without pause.
-            if (self->HeartbeatAll()) Sleep(kHeartbeatPauseMs);
+            // A plug-in with work pending is served again without pause, but
+            // the rest of the time slice goes to others first: the device-list
+            // lock lets readers in ahead of a waiting writer, and a heartbeat
+            // stuck at 0 would otherwise keep adds and deletes out for good.
+            if (self->HeartbeatAll())
+                Sleep(kHeartbeatPauseMs);
+            else
+                Sleep(0);
         }
     } catch (...) {
     }

@@ -1,15 +1,18 @@
 // Receive buffer of one SDK client connection: bytes go in as they arrive,
-// whole SDK packets come out one at a time. An SDK packet is a 32-byte
-// header and a body whose length is the little-endian u32 at offset 4.
+// whole SDK packets come out one at a time. The framing itself is the
+// shared one (wire/CWireFramer.h); this fixes the 65536-byte store and the
+// results the proxy's connection layer works with.
 // Pure code: no sockets, no locks (the owner serialises the calls).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "wire/CWireFramer.h"
+
 class CSdkPacketBuffer {
 public:
-    static const size_t kHeaderSize = 32;
+    static const size_t kHeaderSize = CWireFramer::kHeaderSize;
     static const size_t kCapacity = 65536;
 
     enum ExtractResult {
@@ -18,35 +21,37 @@ public:
         kOversized,  // a header announced more than fits: it is being skipped
     };
 
-    CSdkPacketBuffer();
-    ~CSdkPacketBuffer();
-
     // Allocates the 65536-byte store. False when memory runs out or it exists.
-    bool Allocate();
-    bool IsAllocated() const { return m_data != nullptr; }
+    bool Allocate() { return m_framer.Allocate(kCapacity); }
+    bool IsAllocated() const { return m_framer.HasBuffer(); }
 
     // Takes received bytes. Returns 1 when they were taken (length 0 too),
     // -1 when they do not fit now (nothing is taken; offer them again later)
     // or there is no store. Bytes that belong to an oversized packet being
     // skipped are dropped here.
-    int Append(const uint8_t* data, size_t length);
+    int Append(const uint8_t* data, size_t length) {
+        return m_framer.Append(data, length) == CWireFramer::kAppended ? 1 : -1;
+    }
 
     // Copies the next whole packet into work. kPacket: packetLength is its
     // size (32 + body length). kOversized: the packet cannot fit work (or
     // the store); what is buffered of it is dropped and so are its remaining
     // bytes as they arrive, so framing resumes exactly behind it.
-    ExtractResult Extract(uint8_t* work, size_t workSize, size_t& packetLength);
+    ExtractResult Extract(uint8_t* work, size_t workSize, size_t& packetLength) {
+        switch (m_framer.Next(work, workSize, &packetLength)) {
+        case CWireFramer::kPacket:
+            return kPacket;
+        case CWireFramer::kOversized:
+            return kOversized;
+        default:
+            return kNeedMore;
+        }
+    }
 
-    size_t Buffered() const { return m_write - m_read; }
+    size_t Buffered() const { return m_framer.Unread(); }
     // Bytes of an oversized packet still to be dropped as they arrive.
-    uint64_t PendingSkip() const { return m_skip; }
+    uint64_t PendingSkip() const { return m_framer.PendingSkip(); }
 
 private:
-    CSdkPacketBuffer(const CSdkPacketBuffer&) = delete;
-    CSdkPacketBuffer& operator=(const CSdkPacketBuffer&) = delete;
-
-    uint8_t* m_data = nullptr;
-    size_t m_read = 0;
-    size_t m_write = 0;
-    uint64_t m_skip = 0;
+    CWireFramer m_framer;
 };

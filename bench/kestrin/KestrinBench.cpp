@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/support/BenchLoopback.h"
 #include "plugins/kestrin/AutoPluginTypes.h"
 #include "plugins/kestrin/AutoProtocol.h"
 #include "tests/plugins/kestrin/CRegisteringDevice.h"
@@ -45,18 +46,6 @@ struct Plugin {
     SetCallBackFn setCallBack;
     SendFn send;
 };
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
 
 PLUGIN_DEVICE_RECORD Record(int port, const std::string& id, int channels) {
     PLUGIN_DEVICE_RECORD r = {};
@@ -100,43 +89,6 @@ std::vector<uint8_t> StreamPacket() {
     return p;
 }
 
-// Sends count stream packets on s.
-void SendStream(SOCKET s, long long count, const std::atomic<bool>* stop = nullptr) {
-    std::vector<uint8_t> packet = StreamPacket();
-    for (long long i = 0; i < count && !(stop != nullptr && *stop); ++i)
-        if (!CRegisteringDevice::SendOn(s, packet)) return;
-}
-
-double PlainLoopbackMBps(long long packets) {
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(listener, 1);
-    int size = sizeof a;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
-    SOCKET sender = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    connect(sender, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    SOCKET receiver = accept(listener, nullptr, nullptr);
-    const long long total = packets * (long long)(kHeaderSize + kStreamBody);
-    LARGE_INTEGER start = Now();
-    std::thread send([&] { SendStream(sender, packets); });
-    std::vector<char> buffer(65536);
-    long long got = 0;
-    while (got < total) {
-        int n = recv(receiver, buffer.data(), int(buffer.size()), 0);
-        if (n <= 0) break;
-        got += n;
-    }
-    double seconds = Seconds(start, Now());
-    send.join();
-    closesocket(sender);
-    closesocket(receiver);
-    closesocket(listener);
-    return double(got) / 1e6 / seconds;
-}
-
 // Round trips of an 0xA6 query answered at once by the device, in ms.
 std::vector<double> RoundTrips(const Plugin& plugin, void* device, CRegisteringDevice& dev,
                                Counters& counters, int count) {
@@ -153,20 +105,15 @@ std::vector<double> RoundTrips(const Plugin& plugin, void* device, CRegisteringD
     std::vector<double> ms;
     for (int i = 0; i < count; ++i) {
         int before = counters.replies;
-        LARGE_INTEGER start = Now();
+        LARGE_INTEGER start = BenchNow();
         plugin.send(device, query.data(), int(query.size()), 7, 0);
         while (counters.replies == before) SwitchToThread();
-        ms.push_back(Seconds(start, Now()) * 1000.0);
+        ms.push_back(BenchSeconds(start, BenchNow()) * 1000.0);
     }
     stop = true;
     answerer.join();
     std::sort(ms.begin(), ms.end());
     return ms;
-}
-
-void PrintLatency(const char* label, const std::vector<double>& ms) {
-    std::printf("%s: median %.3f ms, 99th percentile %.3f ms (%zu round trips)\n", label,
-                ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.size());
 }
 
 }  // namespace
@@ -212,19 +159,20 @@ int main(int argc, char** argv) {
 
     const long long packets = megabytes * 1000000 / (long long)(kHeaderSize + kStreamBody);
     const long long total = packets * (long long)(kHeaderSize + kStreamBody);
-    LARGE_INTEGER from = Now();
-    std::thread send([&] { SendStream(dev.Link(1), packets); });
+    LARGE_INTEGER from = BenchNow();
+    std::thread send([&] { SendRepeatedly(dev.Link(1), StreamPacket(), packets); });
     while (counters.streamBytes < total) Sleep(1);
-    double relayed = double(total) / 1e6 / Seconds(from, Now());
+    double relayed = double(total) / 1e6 / BenchSeconds(from, BenchNow());
     send.join();
-    double plain = PlainLoopbackMBps(packets);
+    double plain = PlainLoopbackMBps(StreamPacket(), packets);
     std::printf("stream relay, %lld MB in %zu-byte packets: Kestrin %.0f MB/s, plain loopback %.0f MB/s, ratio %.2f\n",
                 total / 1000000, kHeaderSize + kStreamBody, relayed, plain, relayed / plain);
 
-    PrintLatency("round trip, idle", RoundTrips(plugin, device, dev, counters, 2000));
-    std::atomic<bool> stopStream{false};
-    std::thread busy([&] { SendStream(dev.Link(1), 1LL << 40, &stopStream); });
-    PrintLatency("round trip, with a stream running", RoundTrips(plugin, device, dev, counters, 2000));
+    PrintRoundTrips("round trip, plain loopback", PlainLoopbackRoundTrips(2000));
+    PrintRoundTrips("round trip, idle", RoundTrips(plugin, device, dev, counters, 2000));
+    volatile bool stopStream = false;
+    std::thread busy([&] { SendRepeatedly(dev.Link(1), StreamPacket(), 1LL << 40, &stopStream); });
+    PrintRoundTrips("round trip, with a stream running", RoundTrips(plugin, device, dev, counters, 2000));
     stopStream = true;
     busy.join();
     plugin.close(device);
@@ -243,7 +191,7 @@ int main(int argc, char** argv) {
     }
     const int threads = 16;
     std::atomic<int> failed{0};
-    from = Now();
+    from = BenchNow();
     std::vector<std::thread> registering;
     for (int t = 0; t < threads; ++t) {
         registering.emplace_back([&, t] {
@@ -254,7 +202,7 @@ int main(int argc, char** argv) {
     for (std::thread& t : registering) t.join();
     while (registered.online < deviceCount - failed) Sleep(1);
     std::printf("%d devices registering at once (%d threads): all on line after %.0f ms (%d failed)\n",
-                deviceCount, threads, Seconds(from, Now()) * 1000.0, failed.load());
+                deviceCount, threads, BenchSeconds(from, BenchNow()) * 1000.0, failed.load());
     for (void* d : devices) plugin.close(d);
     doubles.clear();
     plugin.cleanup();

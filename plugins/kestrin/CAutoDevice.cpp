@@ -110,24 +110,19 @@ void CAutoDevice::OnSessionState(CAutoSession* session, bool online) {
     Report(0);
 }
 
-void CAutoDevice::OnSessionData(CAutoSession* session, int connectionIndex,
-                                const PLUGIN_DATA_TARGET* targets, size_t targetCount,
-                                const uint8_t* packet, size_t length, int merge) {
+void CAutoDevice::OnSessionData(CAutoSession* session, int connectionIndex, PLUGIN_DATA_TARGET* targets,
+                                size_t targetCount, uint8_t* packet, size_t length, int merge) {
     int slot = SlotOf(session);
     if (slot < 0 || packet == nullptr || length == 0) return;
-    std::vector<uint8_t> copy(packet, packet + length);
-    std::vector<PLUGIN_DATA_TARGET> addressed(targets, targets + targetCount);
     kestrin::AUTO_RECORD_LAYOUT layout = Layout();
     kestrin::PrepareDeviceData(layout, slot, connectionIndex, session->ChannelCount(),
-                               m_deviceInfo, &m_masks, copy.data(), copy.size(),
-                               addressed.data(), addressed.size());
+                               m_deviceInfo, &m_masks, packet, length, targets, targetCount);
     if (merge == 0 || !m_requests) {
-        Deliver(addressed.data(), addressed.size(), copy.data(), copy.size());
+        Deliver(targets, targetCount, packet, length);
         return;
     }
     CAutoRequestTable::Merged merged;
-    if (m_requests->Merge(slot, addressed.data(), int(addressed.size()), copy.data(), copy.size(),
-                          GetTickCount(), &merged))
+    if (m_requests->Merge(slot, targets, int(targetCount), packet, length, GetTickCount(), &merged))
         Deliver(merged.targets.data(), merged.targets.size(), merged.packet.data(),
                 merged.packet.size());
 }

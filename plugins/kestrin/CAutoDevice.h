@@ -49,10 +49,11 @@ public:
     // Reports and state-mask accounting when a record goes on or off line.
     void OnSessionState(CAutoSession* session, bool online);
     // Hands a device packet of a record to the SDK (renumbered, addressed by
-    // connection number), or to the request table when it is merged.
-    void OnSessionData(CAutoSession* session, int connectionIndex,
-                       const PLUGIN_DATA_TARGET* targets, size_t targetCount,
-                       const uint8_t* packet, size_t length, int merge);
+    // connection number), or to the request table when it is merged. Packet
+    // and targets are the caller's scratch: they are rewritten in place, so
+    // a relayed packet is copied only where the proxy makes its send buffer.
+    void OnSessionData(CAutoSession* session, int connectionIndex, PLUGIN_DATA_TARGET* targets,
+                       size_t targetCount, uint8_t* packet, size_t length, int merge);
 
 private:
     int SlotOf(const CAutoSession* session) const;

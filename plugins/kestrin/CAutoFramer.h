@@ -1,13 +1,15 @@
 // Receive buffer of one device connection: collects the byte stream and
-// takes framed packets (32-byte header, body length at offset 4) out of it.
+// takes framed packets (32-byte header, body length at offset 4) out of it,
+// with the framing that Portmoor's SDK side uses too (wire/CWireFramer.h).
 // Append runs on I/O threads and Next on pool threads, so every operation,
 // Reset included, takes the framer's own lock.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <mutex>
+
+#include "wire/CWireFramer.h"
 
 class CAutoFramer {
 public:
@@ -32,7 +34,7 @@ public:
 
     // Allocates the buffer. false when it cannot be allocated or already was.
     bool Allocate(size_t capacity = kDefaultCapacity);
-    bool HasBuffer() const { return m_buffer != nullptr; }
+    bool HasBuffer() const;
 
     // Appends received bytes, compacting the unread bytes to the front when
     // they do not fit behind the write position. kAppended (also for an empty
@@ -52,12 +54,6 @@ public:
     size_t Unread() const;
 
 private:
-    void DiscardSkipped();
-
     mutable std::mutex m_lock;
-    std::unique_ptr<uint8_t[]> m_buffer;
-    size_t m_capacity = 0;
-    size_t m_readPos = 0;
-    size_t m_writePos = 0;
-    uint64_t m_skipRemaining = 0;
+    CWireFramer m_framer;
 };

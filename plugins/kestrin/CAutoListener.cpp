@@ -8,6 +8,10 @@
 namespace {
 
 std::atomic<uint64_t> g_nextSerial{1};
+// Any context but -1: the socket library caps only those sends.
+const int kDeviceSendContext = 0;
+// The socket library's answer when a connection's send queue is full.
+const int kQueueFull = -3;
 
 }  // namespace
 
@@ -71,7 +75,12 @@ int CAutoListener::Send(const uint8_t* packet, int length) {
     CNetBuffer* buffer = CNetBuffer::CreateCopy(length, packet);
     if (buffer == nullptr) return -1;
     buffer->AddRef();
-    return m_connection->Send(-1, buffer);
+    // Sends count against the connection's queue limit (context -1 would
+    // not). A device that stopped reading is ended rather than left to queue
+    // without bound; its session goes off line and the device registers again.
+    const int sent = m_connection->Send(kDeviceSendContext, buffer);
+    if (sent == kQueueFull) m_connection->Abort();
+    return sent;
 }
 
 int CAutoListener::Close() {
@@ -80,8 +89,8 @@ int CAutoListener::Close() {
     return 1;
 }
 
-int CAutoListener::PeriodicCheck() {
-    if (m_connection != nullptr) m_connection->Check();
+int CAutoListener::PeriodicCheck(DWORD now) {
+    if (m_connection != nullptr) m_connection->CheckAt(now);
     return 1;
 }
 

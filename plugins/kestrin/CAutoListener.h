@@ -27,8 +27,9 @@ public:
 
     // value: 0 closed, 1 connected.
     typedef int (*CloseCallback)(CAutoListener* connection, int value, void* user);
-    typedef int (*DataCallback)(CAutoListener* connection, const uint8_t* packet, int length,
-                                void* user);
+    // The packet lies in the polling thread's work buffer, which nothing else
+    // reads until the callback returns: the handler may rewrite it in place.
+    typedef int (*DataCallback)(CAutoListener* connection, uint8_t* packet, int length, void* user);
     typedef void (*RegistrationCallback)(CAutoListener* listener, CAutoListener* connection,
                                          int eventType, const char* text, int connectionIndex,
                                          void* user);
@@ -53,12 +54,14 @@ public:
     bool SetSessionCallbacks(CloseCallback onClose, DataCallback onData, void* user);
     // The packet the periodic check sends every interval seconds. 1, or -1.
     int SetKeepAlive(const uint8_t* packet, int length, int intervalSeconds);
-    // Queues a copy of the packet. 1 sent or queued; below 0 when it cannot be.
+    // Queues a copy of the packet. 1 sent or queued; below 0 when it cannot
+    // be (-3: the device has the queue's limit of sends unread, and the
+    // connection is being ended; its close is reported as for any end).
     int Send(const uint8_t* packet, int length);
     // Ends the connection silently (no close callback). 1.
     int Close();
-    // Keep-alive sending and the idle time-out. 1.
-    int PeriodicCheck();
+    // Keep-alive sending and the idle time-out, as at tick count now. 1.
+    int PeriodicCheck(DWORD now);
 
     int ConnectionIndex() const { return m_connectionIndex; }
     void SetConnectionIndex(int index) { m_connectionIndex = index; }

@@ -137,7 +137,7 @@ int CAutoSession::CloseAll() {
 int CAutoSession::Heartbeat() {
     {
         std::lock_guard<std::mutex> guard(m_sessionLock);
-        if (m_connections[0] != nullptr) m_connections[0]->PeriodicCheck();
+        if (m_connections[0] != nullptr) m_connections[0]->PeriodicCheck(GetTickCount());
     }
     bool restart = false;
     {
@@ -227,15 +227,14 @@ int CAutoSession::OnConnectionClosed(CAutoListener* connection, int value, void*
     return 0;
 }
 
-int CAutoSession::OnConnectionData(CAutoListener* connection, const uint8_t* packet, int length,
-                                   void* user) {
+int CAutoSession::OnConnectionData(CAutoListener* connection, uint8_t* packet, int length, void* user) {
     CAutoSession* self = static_cast<CAutoSession*>(user);
     if (self == nullptr || packet == nullptr || length <= 0) return 0;
     self->HandleData(connection, packet, size_t(length));
     return 0;
 }
 
-void CAutoSession::HandleData(CAutoListener* connection, const uint8_t* packet, size_t length) {
+void CAutoSession::HandleData(CAutoListener* connection, uint8_t* packet, size_t length) {
     int index = connection->ConnectionIndex();
     CAutoChannel::Route route = m_channel.OnDeviceData(index, packet, length);
     switch (route.kind) {

@@ -59,9 +59,8 @@ public:
 
 private:
     static int OnConnectionClosed(CAutoListener* connection, int value, void* user);
-    static int OnConnectionData(CAutoListener* connection, const uint8_t* packet, int length,
-                                void* user);
-    void HandleData(CAutoListener* connection, const uint8_t* packet, size_t length);
+    static int OnConnectionData(CAutoListener* connection, uint8_t* packet, int length, void* user);
+    void HandleData(CAutoListener* connection, uint8_t* packet, size_t length);
     void StoreLoginReply(const uint8_t* packet, size_t length);
     // Empties every slot under the session lock; the caller closes and
     // deletes what is returned once the lock is released.

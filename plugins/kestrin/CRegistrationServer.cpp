@@ -238,7 +238,7 @@ void CRegistrationServer::HeartbeatSweep(DWORD now) {
         m_lastSweep = now;
     }
     CNetAutoLock guard(&m_pendingLock, false);
-    for (const NetEvent& event : m_pending) event.connection->PeriodicCheck();
+    for (const NetEvent& event : m_pending) event.connection->PeriodicCheck(now);
 }
 
 size_t CRegistrationServer::PendingCount() const {

@@ -346,6 +346,31 @@ TEST_F(NetTcpTest, KeepAlivePacketGoesOutEveryIntervalFromTheCheck) {
   EXPECT_TRUE(client.sink.SendsDone().empty()) << "keep-alive sends are not reported";
 }
 
+TEST_F(NetTcpTest, DefaultIdleTimeOutAndKeepAliveIntervalAsSeenByTheCheckClock) {
+  BlockingListener listener;
+  Client client;
+  std::string packet(32, '\0');
+  packet[0] = static_cast<char>(0xA1);
+  ASSERT_EQ(1, client.connection.SetKeepAlive(packet.data(), 32, 10));
+  ASSERT_EQ(1, client.connection.Connect("127.0.0.1", listener.Port(), 5000));
+  BlockingPeer peer(listener.Accept());
+  // Nothing is received from the peer: the idle clock runs from the connect.
+  const DWORD start = GetTickCount();
+  const DWORD checks[] = {start, start + 10000, start + 10001, start + 20001, start + 59000};
+  for (DWORD now : checks) client.connection.CheckAt(now);
+  std::string keepAlives;
+  ASSERT_TRUE(peer.ReceiveExactly(3 * 32, &keepAlives)) << "at the first check, then every 10 s";
+  EXPECT_EQ(packet + packet + packet, keepAlives);
+  EXPECT_TRUE(client.connection.IsConnected()) << "59 s without a byte is within the time-out";
+  EXPECT_EQ(0, client.sink.closes.load());
+
+  client.connection.CheckAt(start + 61000);
+  EXPECT_EQ(1, client.sink.closes.load());
+  std::string rest;
+  EXPECT_TRUE(peer.ReceiveUntilClosed(&rest));
+  EXPECT_TRUE(rest.empty()) << "the 20001 ms check sent no fourth keep-alive";
+}
+
 TEST_F(NetTcpTest, AutoReconnectRestoresAConnectionTheServerDropped) {
   BlockingListener listener;
   Client client;

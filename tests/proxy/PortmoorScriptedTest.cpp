@@ -4,8 +4,11 @@
 // taken sub-connection indexes, state reports of a registering device).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <future>
 #include <string>
+#include <vector>
 
 #include "proxy/PluginInterface.h"
 #include "proxy/Portmoor.h"
@@ -58,6 +61,7 @@ struct Script {
     int(__stdcall* deliver)(PLUGIN_DATA_TARGET*, int, uint8_t*, int) = nullptr;
     int(__stdcall* counter)(int) = nullptr;
     int(__stdcall* record)(int, PLUGIN_DEVICE_RECORD*) = nullptr;
+    int(__stdcall* setHeartbeat)(int) = nullptr;
 
     bool Bind(const std::wstring& path) {
         HMODULE m = GetModuleHandleW(path.c_str());
@@ -66,7 +70,8 @@ struct Script {
         deliver = reinterpret_cast<decltype(deliver)>(GetProcAddress(m, "Scripted_Deliver"));
         counter = reinterpret_cast<decltype(counter)>(GetProcAddress(m, "Scripted_Counter"));
         record = reinterpret_cast<decltype(record)>(GetProcAddress(m, "Scripted_Record"));
-        return reportState && deliver && counter && record;
+        setHeartbeat = reinterpret_cast<decltype(setHeartbeat)>(GetProcAddress(m, "Scripted_SetHeartbeat"));
+        return reportState && deliver && counter && record && setHeartbeat;
     }
     int Deliver(int32_t session, int32_t index, const std::string& body, int count = 1) {
         PLUGIN_DATA_TARGET targets[2] = {{session, index}, {session, index}};
@@ -161,6 +166,51 @@ TEST_F(PortmoorScripted, DataReachesLiveSessionsOnly) {
     ASSERT_TRUE(taken.Send(SdkPacket(0xE2)));
     EXPECT_EQ(0xE2, taken.Read()[0]) << "the unregistered connection lives on";
     EXPECT_EQ(1, m_private.counter(Script::kCloseCommands)) << "only a main connection's close is reported";
+}
+
+TEST_F(PortmoorScripted, ClientThatStopsReadingIsClosedRatherThanGivenAHole) {
+    ASSERT_TRUE(AddPrivate());
+    CSdkTestClient client;
+    const uint32_t session = LogIn(client);
+    ASSERT_NE(0u, session);
+    // Far more than the socket buffers and the send queue hold, while the
+    // client reads nothing. Each packet carries its sequence number.
+    const uint32_t kPackets = 3000;
+    std::vector<uint8_t> packet = SdkPacket(0x90, 0, 0, std::string(16 * 1024, 'd'));
+    PLUGIN_DATA_TARGET target = {static_cast<int32_t>(session), 0};
+    for (uint32_t sequence = 0; sequence < kPackets; ++sequence) {
+        std::memcpy(&packet[8], &sequence, 4);
+        m_private.deliver(&target, 1, packet.data(), static_cast<int>(packet.size()));
+    }
+    // What arrives is the stream without a gap, up to the connection's end.
+    uint32_t expected = 0;
+    for (std::vector<uint8_t> got; !(got = client.Read(3000)).empty(); ++expected)
+        ASSERT_EQ(expected, PacketU32(got, 8)) << "a packet went missing from the middle of the stream";
+    EXPECT_LT(expected, kPackets);
+    EXPECT_TRUE(client.WaitClosed()) << "the client must see that data was lost";
+    ASSERT_TRUE(WaitFor([&] { return m_private.counter(Script::kCloseCommands) == 1; }));
+}
+
+TEST_F(PortmoorScripted, HeartbeatStuckAtWorkPendingLeavesRoomForAddAndDelete) {
+    // A registering device whose plug-in always reports work pending keeps
+    // the heartbeat thread running passes back to back.
+    PROXY_DEVICE_INFO busy = DirectDevice(0, FreeLocalPort());
+    std::strcpy(busy.regAddress, "0.0.0.0");
+    m_registering.setHeartbeat(0);
+    HANDLE busyDevice = m_proxy.addEx(PROXY_DEVICE_AUTOREG, &busy, 1);
+    ASSERT_TRUE(busyDevice);
+    std::future<bool> churn = std::async(std::launch::async, [&] {
+        for (int i = 0; i < 20; ++i) {
+            HANDLE device = AddPrivate();
+            if (!device || !m_proxy.remove(device)) return false;
+        }
+        return true;
+    });
+    const bool finished = churn.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    m_registering.setHeartbeat(1);
+    EXPECT_TRUE(finished) << "adds and deletes starved behind the heartbeat";
+    EXPECT_TRUE(churn.get());
+    EXPECT_TRUE(m_proxy.remove(busyDevice));
 }
 
 TEST_F(PortmoorScripted, RegisteringDeviceListensWhileReportedOnLine) {

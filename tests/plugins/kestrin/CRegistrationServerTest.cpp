@@ -99,6 +99,21 @@ TEST_F(RegistrationServer, TrickledRegistrationIsFramedWhole) {
     closesocket(s);
 }
 
+TEST_F(RegistrationServer, SweepEvery20sClosesAPendingConnectionSilentBeyondTheIdleTimeOut) {
+    CRegisteringDevice dev(port, "DEV-1", 1, 9);
+    SOCKET silent = dev.Dial();
+    ASSERT_TRUE(WaitFor([&] { return server.PendingCount() == 1; }));
+    const DWORD first = GetTickCount() + 41000;
+    server.HeartbeatSweep(first);  // 41 s silent: within the 60 s idle time-out
+    server.HeartbeatSweep(first + 20000);  // silent long enough, but no sweep yet
+    EXPECT_FALSE(CRegisteringDevice::WaitClosedOn(silent, 300));
+    EXPECT_EQ(server.PendingCount(), 1u);
+    server.HeartbeatSweep(first + 20001);
+    EXPECT_TRUE(CRegisteringDevice::WaitClosedOn(silent, 5000));
+    EXPECT_TRUE(WaitFor([&] { return server.PendingCount() == 0; }));
+    closesocket(silent);
+}
+
 TEST_F(RegistrationServer, StopListenClosesPendingConnections) {
     CRegisteringDevice dev(port, "DEV-1", 1, 9);
     SOCKET s = dev.Dial();

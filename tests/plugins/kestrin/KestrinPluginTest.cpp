@@ -163,6 +163,20 @@ TEST_F(KestrinPlugin, CommandsGoToTheDeviceAndRepliesToTheClientThatAsked) {
     EXPECT_EQ(packet[8 + 1], 2);
 }
 
+TEST_F(KestrinPlugin, DeviceThatStopsReadingIsClosedInsteadOfQueuedWithoutBound) {
+    CRegisteringDevice dev(port, "DEV-1", 1, 9);
+    OpenOnlineDevice(dev, 1);
+    // The device reads nothing while far more is sent to it than the socket
+    // buffers and the send queue hold.
+    std::vector<uint8_t> query = PacketWithText(0xA6, std::string(16 * 1024, 'q'));
+    for (int i = 0; i < 3000; ++i) Send(query, 7, 0);
+    EXPECT_TRUE(dev.WaitClosed(0, 20000));
+    EXPECT_TRUE(WaitFor([&] {
+        heartbeat(device);
+        return log.States() == std::vector<int>{0, 1, 0};
+    })) << "the lost device is reported off line";
+}
+
 TEST_F(KestrinPlugin, RecordsOfOneDeviceShareItsChannelsAndMergeTheirAnswers) {
     OpenDevice({Record(port, "REC-A", 4, 8), Record(port, "REC-B", 4, 8)});
     CRegisteringDevice first(port, "rec-a", 4, 11), second(port, "rec-b", 4, 22);

@@ -10,10 +10,14 @@
 #include <vector>
 
 #include "platform/qvnetsdk/SdkWire.h"
+#include "plugins/kestrin/AutoProtocol.h"
 #include "platform/streamfmt/StreamFormat.h"
 #include "proxy/Portmoor.h"
 #include "tests/platform/qvnetsdk/SdkApi.h"
+#include "tests/plugins/kestrin/CRegisteringDevice.h"
+#include "tests/plugins/kestrin/PacketBytes.h"
 #include "tests/proxy/support/ProxyFixture.h"
+#include "tests/proxy/support/SdkTestClient.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitFor.h"
 #include "tools/simrecorder/CSimRecorder.h"
@@ -123,6 +127,57 @@ TEST_F(KestrinThroughPortmoor, RecorderLossAndReturnOnTheSamePort) {
     EXPECT_TRUE(WaitFor([&] { return Status(m_device).listening == 0; }, 30000));
     EXPECT_TRUE(WaitFor([&] { return Status(m_device).listening == 1; }, 30000));
     EXPECT_GT(Login(), 0);
+}
+
+// A live stream end to end at the SDK's byte level: a sub-connection
+// subscribes a channel with 0x11, the device's stream data reaches that
+// sub-connection, and unsubscribing stops the channel at the device.
+TEST(KestrinLiveStreamThroughPortmoor, SubscribeReceiveAndUnsubscribe) {
+    using namespace kestrin;
+    // A stream request's byte per channel, as the SDK writes it.
+    const uint8_t kStreamStop = 0, kStreamStart = 1, kStreamUnchanged = 2;
+    ASSERT_TRUE(PROXY_Init());
+    const uint16_t registrationPort = FreeLocalPort(), localPort = FreeLocalPort();
+    PROXY_DEVICE_INFO info = DirectDevice(registrationPort, localPort, "admin", "admin");
+    std::strcpy(info.registrationId, "LIVE-1");
+    info.channelCount = info.deviceInfo = 2;
+    HANDLE proxied = PROXY_AddDevice(PROXY_DEVICE_AUTOREG, &info);
+    ASSERT_TRUE(proxied) << PROXY_GetLastError();
+    {
+        CRegisteringDevice device(registrationPort, "LIVE-1", 2, 0x55);
+        ASSERT_TRUE(device.Register());
+        ASSERT_TRUE(WaitFor([&] { return Status(proxied).listening == 1; }));
+        CSdkTestClient main, sub;
+        ASSERT_TRUE(main.Connect(localPort));
+        ASSERT_TRUE(main.Send(SdkLogin("admin", "admin")));
+        const std::vector<uint8_t> login = main.Read();
+        ASSERT_EQ(login.size() > 0 ? login[0] : 0, kCmdLoginReply);
+        const uint8_t index = 2;
+        ASSERT_TRUE(sub.Connect(localPort));
+        ASSERT_TRUE(sub.Send(SdkSubConnection(PacketU32(login, 16), index)));
+        ASSERT_EQ(sub.Read()[0], kCmdSubConnect);
+
+        const int channel = 1;
+        std::vector<uint8_t> request = Packet(kCmdStream, kMaxChannels);
+        std::memset(&request[8], kStreamUnchanged, kMaxChannels);
+        request[8 + channel] = kStreamStart;
+        ASSERT_TRUE(sub.Send(request));
+        std::vector<uint8_t> asked;
+        ASSERT_TRUE(device.ReadCommand(0, kCmdStream, &asked));
+        EXPECT_EQ(asked[8 + channel], kStreamStart);
+
+        std::vector<uint8_t> frame = PacketWithText(kCmdStreamData, "live frame");
+        frame[8] = uint8_t(channel);
+        ASSERT_TRUE(device.Send(index, frame));
+        EXPECT_EQ(PacketBody(sub.ReadSkipping(kCmdKeepAliveAnswer)), "live frame");
+
+        request[8 + channel] = kStreamStop;
+        ASSERT_TRUE(sub.Send(request));
+        ASSERT_TRUE(device.ReadCommand(0, kCmdStream, &asked));
+        EXPECT_EQ(asked[8 + channel], kStreamStop);
+    }
+    EXPECT_TRUE(PROXY_DeleteDevice(proxied));
+    EXPECT_TRUE(PROXY_Cleanup());
 }
 
 }  // namespace

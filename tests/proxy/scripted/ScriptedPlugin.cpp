@@ -29,6 +29,7 @@ struct Device {
 
 std::mutex g_mutex;
 Device g_device;
+LONG g_heartbeat = 1;
 LONG g_opens = 0, g_closes = 0, g_sends = 0, g_closeCommands = 0, g_lastClosedSession = 0;
 
 void PutU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
@@ -84,7 +85,7 @@ int PLUGIN_CALL Scripted_SetCallBack(PLUGIN_HANDLE, PluginMessageCallback onMess
 }
 
 int PLUGIN_CALL Scripted_SendData(PLUGIN_HANDLE, uint8_t*, int, int, int) { return InterlockedIncrement(&g_sends), 0; }
-int PLUGIN_CALL Scripted_Heartbeat(PLUGIN_HANDLE) { return 1; }
+int PLUGIN_CALL Scripted_Heartbeat(PLUGIN_HANDLE) { return InterlockedCompareExchange(&g_heartbeat, 0, 0); }
 int PLUGIN_CALL Scripted_Connect(PLUGIN_HANDLE) { return 0; }
 
 int PLUGIN_CALL Scripted_PraseCommand(PLUGIN_HANDLE, SDK_COMMAND* command, PARSE_RESULT* result) {
@@ -155,6 +156,9 @@ int PLUGIN_CALL Scripted_Deliver(PLUGIN_DATA_TARGET* targets, int count, uint8_t
     }
     return onData ? onData(targets, count, data, length, user) : -2;
 }
+
+// What the heartbeat answers from now on (0: work pending, serve again).
+int PLUGIN_CALL Scripted_SetHeartbeat(int value) { return InterlockedExchange(&g_heartbeat, value), 0; }
 
 // 0 opens, 1 closes, 2 sends, 3 close commands, 4 last closed session,
 // 5 records of the open device.
