@@ -12,7 +12,7 @@ mkdir -p "$ROOT/.cache"
 PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev wine wine32:i386 xvfb xauth cmake make googletest
-  dpkg-dev tcl sqlite3 iproute2 clang libclang-rt-dev
+  dpkg-dev tcl sqlite3 iproute2 clang libclang-rt-dev python3
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
