@@ -17,6 +17,8 @@ void CLoadBmpEx::InitSkin(CWnd* owner, CString backgroundImage, CString buttonIm
         return;
     }
     if (!LoadBitmapFile(buttonImage, &m_buttonImage)) {
+        // All or nothing: half a skin would paint over a window it does not lay out.
+        m_backgroundImage.DeleteObject();
         ShowLoadFailure(failText, buttonImage, caption);
         return;
     }

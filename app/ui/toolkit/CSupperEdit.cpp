@@ -4,6 +4,7 @@
 
 BEGIN_MESSAGE_MAP(CSupperEdit, CEdit)
     ON_WM_CHAR()
+    ON_WM_KEYDOWN()
     ON_WM_KILLFOCUS()
     ON_WM_CONTEXTMENU()
     ON_MESSAGE(WM_PASTE, &CSupperEdit::OnPaste)
@@ -12,6 +13,7 @@ END_MESSAGE_MAP()
 namespace {
 
 enum { kRefused = 0, kAlwaysAllowed = 1, kPassesLists = 2 };
+const UINT kCtrlV = 22;
 
 }  // namespace
 
@@ -86,9 +88,25 @@ void CSupperEdit::TrimToMaxBytes(int maxBytes) {
 }
 
 void CSupperEdit::OnChar(UINT ch, UINT repeat, UINT flags) {
-    if (IsCharAllowed(ch)) Default();
+    if (IsCharAllowed(ch)) {
+        // Some edit controls paste Ctrl+V themselves, past WM_PASTE.
+        if (ch == kCtrlV)
+            SendMessage(WM_PASTE);
+        else
+            Default();
+    }
     if (m_bHasDefault == 1 && !m_strDefaultText.IsEmpty() && GetWindowTextLength() == 0)
         SetWindowText(m_strDefaultText);
+}
+
+void CSupperEdit::OnKeyDown(UINT key, UINT repeat, UINT flags) {
+    // Shift+Insert likewise: every paste goes through OnPaste.
+    const bool shift = (::GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    const bool control = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    if (key == VK_INSERT && shift && !control)
+        SendMessage(WM_PASTE);
+    else
+        Default();
 }
 
 void CSupperEdit::OnKillFocus(CWnd* newFocus) {

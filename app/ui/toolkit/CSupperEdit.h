@@ -49,6 +49,7 @@ public:
 
 protected:
     afx_msg void OnChar(UINT ch, UINT repeat, UINT flags);
+    afx_msg void OnKeyDown(UINT key, UINT repeat, UINT flags);
     afx_msg void OnKillFocus(CWnd* newFocus);
     afx_msg void OnContextMenu(CWnd* wnd, CPoint point);
     afx_msg LRESULT OnPaste(WPARAM, LPARAM);
