@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "BoxCloser.h"
 #include "SkinTestSupport.h"
 #include "TempDir.h"
+#include "app/ui/toolkit/CSkinButton.h"
 
 namespace {
 
@@ -167,4 +170,56 @@ TEST(LoadBmpRegionTest, MaskRegionFollowsThePixels) {
     EXPECT_TRUE(kept.PtInRegion(2, 2));
     CBitmap none;
     EXPECT_FALSE(CLoadBmp::CreateRegionFromBitmap(&none, &mask, &kept));
+}
+
+namespace {
+
+// The four-image model: each state picture is the button's own rectangle of
+// one whole-window image.
+class FourImageSkin : public CLoadBmp {
+public:
+    void LoadLayout() override {
+        CreateButton(TRUE, L"5,4,25,14", L"", &shown, 31);
+        CreateButtonAlt(FALSE, L"5,4,25,14", L"", &hidden, 32);
+    }
+    CSkinButton shown;
+    CSkinButton hidden;
+};
+
+COLORREF WholeImage(int image, int x, int y) { return RGB(image * 50 + x, y * 3, 7); }
+
+}  // namespace
+
+TEST_F(LoadBmpTest, FourImageButtonsCutTheirOwnRectangle) {
+    CString paths[4];
+    for (int i = 0; i < 4; ++i) {
+        paths[i] = dir.File(L"whole" + std::to_wstring(i) + L".bmp").c_str();
+        ASSERT_TRUE(WriteBitmapFile((LPCWSTR)paths[i], 40, 30, [i](int x, int y) { return WholeImage(i, x, y); }));
+    }
+    FourImageSkin skin;
+    skin.InitSkinFromFiles(&owner, paths[0], paths[1], paths[2], paths[3], L"", L"40,30", FALSE, L"Skin test",
+                           L"[FilePath]");
+    ASSERT_TRUE(skin.shown.GetSafeHwnd());
+    const struct {
+        UINT itemState;
+        int image;  // up, over, down, disable
+    } states[] = {{0, 0}, {ODS_SELECTED, 2}, {ODS_DISABLED, 3}};
+    for (const auto& s : states) {
+        Pixels drawn = Render(20, 10, 0, [&](CDC* dc) {
+            DRAWITEMSTRUCT dis = {ODT_BUTTON, 31, 0, ODA_DRAWENTIRE, s.itemState, skin.shown.m_hWnd, *dc,
+                                  {0, 0, 20, 10}, 0};
+            skin.shown.DrawItem(&dis);
+        });
+        int wrong = 0;
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 20; ++x)
+                if (drawn.At(x, y) != WholeImage(s.image, x + 5, y + 4)) ++wrong;
+        EXPECT_EQ(0, wrong) << s.image;
+    }
+    // An invisible control still exists, with a zero rectangle.
+    ASSERT_TRUE(skin.hidden.GetSafeHwnd());
+    EXPECT_EQ(32, skin.hidden.GetDlgCtrlID());
+    CRect rect;
+    skin.hidden.GetWindowRect(&rect);
+    EXPECT_TRUE(rect.IsRectEmpty());
 }
