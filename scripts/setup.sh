@@ -16,7 +16,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-i686-dev mingw-w64-x86-64-dev wine wine32:i386 wine64
   xvfb xauth cmake make googletest
-  dpkg-dev tcl sqlite3 iproute2 clang libclang-rt-dev
+  dpkg-dev tcl sqlite3 iproute2 clang libclang-rt-dev python3
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

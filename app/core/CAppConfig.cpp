@@ -111,7 +111,6 @@ void CAppConfig::SetCurrentUser(const CString& user) {
 void CAppConfig::LoadSettings(BOOL full) {
     if (full) {
         ReadLoginInfo();
-        LoadSkinLayout(TRUE);
         ReadSuperUser();
         ReadDeviceTypeLists();
     }
@@ -294,10 +293,6 @@ BOOL CAppConfig::WriteShortKeys() {
         ok &= ini.WriteInt(kShortKey, Numbered(L"ShortKey_KeyModifiers", n), m_wShortKeyModifiers[i]);
     }
     return ok;
-}
-
-void CAppConfig::LoadSkinLayout(BOOL /*full*/) {
-    ReadSkinLayout(*m_pPlayIni, *m_pMainWndIni, GetPathDirectory(m_pPlayIni->GetPath()), &m_SkinLayout);
 }
 
 BOOL CAppConfig::WriteSuperUser() {

@@ -1,6 +1,6 @@
 // CAppConfig: the one configuration object. Holds the settings of
 // VAD_Config.ini (program directory), the current user's UserLogin.ini and
-// the skin layout, and the paths of the data files the stores open.
+// the skin layout files, and the paths of the data files the stores open.
 //
 // Text members that the user-interface thread replaces (save directories,
 // name rules, picture directory, user directory and data-file paths) are
@@ -16,7 +16,6 @@
 
 #include "CIniFile.h"
 #include "CLock.h"
-#include "SkinLayout.h"
 
 const int kMaxLanguages = 8;
 const int kMaxShortKeys = 15;
@@ -67,11 +66,14 @@ public:
     void ReadDeviceTypeLists();
     void ReadShortKeys();
     BOOL WriteShortKeys();
-    void LoadSkinLayout(BOOL full);
 
     // The current language's skin directory; the program directory when no
     // language is selected (so the layout files never resolve elsewhere).
     CString GetCurrentSkinDir() const;
+    // The skin layout files of the skin chosen at creation (play.ini and
+    // DivozoRivovid.ini); the user-interface toolkit reads its layout from them.
+    const CIniFile& GetPlayIni() const { return *m_pPlayIni; }
+    const CIniFile& GetMainWndIni() const { return *m_pMainWndIni; }
 
     // Copies of the guarded texts, for any thread.
     CString GetUserDir() const;
@@ -113,7 +115,6 @@ public:
     // Super user (password in plain text in memory)
     CString m_strSuperUserID;
     CString m_strSuperUserPassword;
-    SKIN_LAYOUT m_SkinLayout;
     // VAD_Config.ini texts
     CString m_strVersion;
     CString m_strVersionDate;

@@ -3,7 +3,6 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include "ErrorBox.h"
 #include "TextValues.h"
 
 namespace {
@@ -187,19 +186,15 @@ int CollectFileNames(const CString& directory, std::vector<CString>& names) {
     return 0;
 }
 
-int FileExists(int checkFlag, const CString& path, const CString& errorText) {
-    if (checkFlag == 1 && PathIsThere(path)) return 1;
-    ShowErrorBox(errorText);
-    return 0;
-}
+int FileExists(int checkFlag, const CString& path) { return (checkFlag == 1 && PathIsThere(path)) ? 1 : 0; }
 
-int FileExistsInDir(const CString& name, const CString& directory, const CString& errorText) {
+int FileExistsInDir(const CString& name, const CString& directory) {
     CString dir = directory.IsEmpty() ? GetModuleDir() : directory;
-    return FileExists(1, JoinPath(dir, name), errorText);
+    return FileExists(1, JoinPath(dir, name));
 }
 
 int DeleteFileChecked(const CString& path) {
-    if (!FileExists(1, path, CString())) return -1;
+    if (!FileExists(1, path)) return -1;
     return DeleteFileW(path) ? 0 : -2;
 }
 

@@ -51,12 +51,11 @@ int CollectFileNames(const CString& directory, std::vector<CString>& names);
 
 // --- Files ---
 
-// Returns 1 when checkFlag is 1 and the path exists; else 0, after a box with
-// the error text when that text is not empty.
-int FileExists(int checkFlag, const CString& path, const CString& errorText);
-// FileExists(1, JoinPath(directory, name), errorText); an empty directory
-// means the program's directory.
-int FileExistsInDir(const CString& name, const CString& directory, const CString& errorText);
+// Returns 1 when checkFlag is 1 and the path exists; else 0.
+int FileExists(int checkFlag, const CString& path);
+// FileExists(1, JoinPath(directory, name)); an empty directory means the
+// program's directory.
+int FileExistsInDir(const CString& name, const CString& directory);
 // 0 deleted, -1 missing (no box), -2 the delete failed.
 int DeleteFileChecked(const CString& path);
 // Length in bytes; 0 when the file is missing or cannot be opened for reading.

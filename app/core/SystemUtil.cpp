@@ -2,8 +2,6 @@
 
 #include <atomic>
 
-#include "ErrorBox.h"
-
 static_assert(NOTIFYICONDATAW_V3_SIZE == kTrayRecordSize, "version-3 tray record: 952 bytes on 32-bit, 968 on 64-bit");
 
 namespace {
@@ -32,9 +30,9 @@ CString QuotedCommand(const CString& command) {
     return L"\"" + command + L"\"";
 }
 
-// Calls the named export of a COM server library: 1 on success, else 0 after
-// the box (the library is then freed).
-int CallComServerEntry(const CString& libraryFile, const char* entryName, const CString& failureText) {
+// Calls the named export of a COM server library: 1 on success, else 0 (the
+// library is then freed).
+int CallComServerEntry(const CString& libraryFile, const char* entryName) {
     typedef HRESULT(STDAPICALLTYPE * EntryFn)();
     HMODULE library = LoadLibraryW(libraryFile);
     if (library) {
@@ -42,7 +40,6 @@ int CallComServerEntry(const CString& libraryFile, const char* entryName, const 
         if (entry && SUCCEEDED(entry())) return 1;
         FreeLibrary(library);
     }
-    ShowErrorBox(failureText);
     return 0;
 }
 
@@ -133,21 +130,13 @@ int SetAutoStart(const CString& name, const CString& command, BOOL on) {
     return SetAutoStartUnder(HKEY_LOCAL_MACHINE, kRunKey, name, command, on);
 }
 
-int RegisterComServer(const CString& libraryFile, const CString& failureText) {
-    return CallComServerEntry(libraryFile, "DllRegisterServer", failureText);
-}
+int RegisterComServer(const CString& libraryFile) { return CallComServerEntry(libraryFile, "DllRegisterServer"); }
 
-int UnregisterComServer(const CString& libraryFile, const CString& failureText) {
-    return CallComServerEntry(libraryFile, "DllUnregisterServer", failureText);
-}
+int UnregisterComServer(const CString& libraryFile) { return CallComServerEntry(libraryFile, "DllUnregisterServer"); }
 
-int CheckSingleInstance(const CString& mutexName, HANDLE* handle, const CString& runningText) {
+int CheckSingleInstance(const CString& mutexName, HANDLE* handle) {
     *handle = CreateMutexW(nullptr, FALSE, mutexName);
-    if (*handle && GetLastError() == ERROR_ALREADY_EXISTS) {
-        ShowErrorBox(runningText);
-        return 0;
-    }
-    return 1;
+    return (*handle && GetLastError() == ERROR_ALREADY_EXISTS) ? 0 : 1;
 }
 
 LONG WINAPI AppExceptionFilter(EXCEPTION_POINTERS* /*exception*/) {

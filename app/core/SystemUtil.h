@@ -48,15 +48,15 @@ int SetAutoStart(const CString& name, const CString& command, BOOL on);
 int SetAutoStartUnder(HKEY root, const CString& subKey, const CString& name, const CString& command, BOOL on);
 
 // Loads the library and calls its DllRegisterServer (DllUnregisterServer).
-// Returns 1 on success (the library stays loaded); else 0 after a box with
-// the failure text (the library is freed).
-int RegisterComServer(const CString& libraryFile, const CString& failureText);
-int UnregisterComServer(const CString& libraryFile, const CString& failureText);
+// Returns 1 on success (the library stays loaded); else 0 (the library is
+// freed; the user interface tells the user).
+int RegisterComServer(const CString& libraryFile);
+int UnregisterComServer(const CString& libraryFile);
 
 // Creates or opens the named mutex (not owned) into *handle, which the caller
-// keeps for the life of the process. Returns 0 after a box with the text when
-// it already existed; else 1 (also when it cannot be created: handle null).
-int CheckSingleInstance(const CString& mutexName, HANDLE* handle, const CString& runningText);
+// keeps for the life of the process. Returns 0 when it already existed (another
+// instance runs); else 1 (also when it cannot be created: handle null).
+int CheckSingleInstance(const CString& mutexName, HANDLE* handle);
 
 // Unhandled-exception filter: removes the main window's tray icon for every
 // exception and lets the process end (never resumes at the fault).

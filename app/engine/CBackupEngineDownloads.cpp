@@ -272,7 +272,7 @@ int CBackupEngine::MakeTargetFileName(const DEVICE_RECORD* dev, int channel, con
     CString name =
         ExpandNameRule(rule, deviceId, channelNumber, title, channelName, kind, begin->GetTime(), recordTypeText);
     CString candidate = name;
-    for (int n = 0; FileExistsInDir(candidate, subDirectory, CString()) == 1; ++n) candidate.Format(L"(%d)%s", n, (LPCWSTR)name);
+    for (int n = 0; FileExistsInDir(candidate, subDirectory) == 1; ++n) candidate.Format(L"(%d)%s", n, (LPCWSTR)name);
     *outPath = JoinPath(subDirectory, candidate);
     return 0;
 }

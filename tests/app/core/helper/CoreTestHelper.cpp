@@ -14,7 +14,7 @@ namespace {
 
 int CheckMutex(const wchar_t* name) {
     HANDLE handle = nullptr;
-    int result = CheckSingleInstance(name, &handle, L"Soft Is Running!");
+    int result = CheckSingleInstance(name, &handle);
     return result * 10 + (handle ? 1 : 0);
 }
 

@@ -1,6 +1,7 @@
 #include "SkinLayout.h"
 
-#include "FileUtil.h"
+#include "app/core/CAppConfig.h"
+#include "app/core/FileUtil.h"
 
 namespace {
 
@@ -127,4 +128,11 @@ void ReadSkinLayout(const CIniFile& playIni, const CIniFile& mainWndIni, const C
     layout->strStepLengthPosition = playIni.GetString(kSliders, L"StepLength_Position", L"0,0,0,0");
     ReadFile(mainWndIni, skinDir, kMainTexts, _countof(kMainTexts), kMainFlags, _countof(kMainFlags), kMainButtonKeys,
              _countof(kMainButtonKeys), layout);
+}
+
+SKIN_LAYOUT ReadSkinLayout(const CAppConfig& config) {
+    SKIN_LAYOUT layout;
+    const CIniFile& playIni = config.GetPlayIni();
+    ReadSkinLayout(playIni, config.GetMainWndIni(), GetPathDirectory(playIni.GetPath()), &layout);
+    return layout;
 }

@@ -1,12 +1,14 @@
 // The layout of the two skinned windows (the play-control bar from play.ini,
-// the main window from DivozoRivovid.ini), read from the current language's
-// skin directory. Values stay the texts of the files; image file names are
+// the main window from DivozoRivovid.ini), read from the skin directory the
+// configuration chose. Values stay the texts of the files; image file names are
 // already joined to the skin directory (also when empty).
 #pragma once
 
 #include <afx.h>
 
-#include "CIniFile.h"
+#include "app/core/CIniFile.h"
+
+class CAppConfig;
 
 // One skinned button: its place (l,t,r,b), visibility, tooltip key and the
 // four state pictures cut out of the button image (rectangles as text).
@@ -58,3 +60,5 @@ struct SKIN_LAYOUT {
 // Reads both files into the record in the files' order; missing keys give ""
 // (and FALSE), except StepLength_Position, "0,0,0,0".
 void ReadSkinLayout(const CIniFile& playIni, const CIniFile& mainWndIni, const CString& skinDir, SKIN_LAYOUT* layout);
+// The same from the configuration's two skin layout files.
+SKIN_LAYOUT ReadSkinLayout(const CAppConfig& config);

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "app/ui/toolkit/CStyleMenu.h"
+#include "CStyleMenu.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/core/WindowUtil.h"
+#include "app/ui/toolkit/WindowUtil.h"
 
 #include <gtest/gtest.h>
 

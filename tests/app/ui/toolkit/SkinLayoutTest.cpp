@@ -1,4 +1,4 @@
-#include "app/core/SkinLayout.h"
+#include "app/ui/toolkit/SkinLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +76,7 @@ TEST(SkinLayoutTest, ConfigurationWithoutLayoutFiles) {
     ASSERT_TRUE(WritePrivateProfileStringW(L"Language", L"LanguageCount", L"1", programDir + L"VAD_Config.ini"));
     ASSERT_TRUE(WritePrivateProfileStringW(L"Language", L"SkinFileDir1", L"Skin", programDir + L"VAD_Config.ini"));
     CAppConfig config(programDir);
-    const SKIN_LAYOUT& layout = config.m_SkinLayout;
+    const SKIN_LAYOUT layout = ReadSkinLayout(config);
     for (const SKIN_BUTTON_LAYOUT* button : {&layout.pause, &layout.start, &layout.stop, &layout.fast, &layout.slow,
                                              &layout.head, &layout.tail, &layout.openFile, &layout.playList})
         EXPECT_FALSE(button->bVisible);
