@@ -81,10 +81,9 @@ CAppConfig::~CAppConfig() {
     SaveSettings();
 }
 
-CString CAppConfig::ProgramDirFor(const CString& dir) const {
-    // Only a leading ".\" means the program directory: "..\data" stays relative.
-    if (dir.Left(2) == L".\\") return m_strModuleDir + dir.Mid(2);
-    return dir;
+CString CAppConfig::ProgramDirFor(const CString& path) const {
+    if (path.Left(2) == L".\\") return m_strModuleDir + path.Mid(2);
+    return path;
 }
 
 void CAppConfig::SetCurrentUser(const CString& user) {
@@ -230,7 +229,7 @@ CString CAppConfig::GetCurrentSkinDir() const {
 
 void CAppConfig::ReadLoginInfo() {
     m_bSavePassword = m_pMainIni->GetBool(kLoginInfo, L"Check", FALSE);
-    m_strLoginUserName = m_pMainIni->GetString(kLoginInfo, L"UserName", L"");
+    SetLoginUserName(m_pMainIni->GetString(kLoginInfo, L"UserName", L""));
 }
 
 void CAppConfig::ReadSuperUser() {
@@ -258,12 +257,14 @@ void CAppConfig::ReadDeviceTypeLists() {
     };
     const CIniFile& ini = *m_pSpecialIni;
     for (const auto& l : lists) {
-        l.list->clear();
+        std::vector<CString> types;
         const int count = ini.GetInt(kSpecialSetting, CString(l.name) + L"_Count", 0);
         for (int n = 1; n <= count; ++n) {
             CString type = ini.GetString(kSpecialSetting, Numbered(l.name, n), L"");
-            if (!type.IsEmpty()) l.list->push_back(type);
+            if (!type.IsEmpty()) types.push_back(type);
         }
+        CAutoLock guard(&m_textLock);
+        l.list->swap(types);
     }
     m_nManufactureType = ini.GetInt(kSpecialSetting, L"ManufactureType", 0);
 }
@@ -303,7 +304,7 @@ BOOL CAppConfig::WriteSuperUser() {
 
 BOOL CAppConfig::WriteLoginInfo() {
     BOOL ok = m_pMainIni->WriteBool(kLoginInfo, L"Check", m_bSavePassword);
-    ok &= m_pMainIni->WriteString(kLoginInfo, L"UserName", m_strLoginUserName);
+    ok &= m_pMainIni->WriteString(kLoginInfo, L"UserName", GetLoginUserName());
     return ok;
 }
 
@@ -360,7 +361,14 @@ GUARDED_COPY(GetDeviceFile, m_strDeviceFile)
 GUARDED_COPY(GetScheduleFile, m_strScheduleFile)
 GUARDED_COPY(GetRecordListFile, m_strRecordListFile)
 GUARDED_COPY(GetRecPlanTemplateFile, m_strRecPlanTemplateFile)
+GUARDED_COPY(GetLoginUserName, m_strLoginUserName)
 #undef GUARDED_COPY
+
+BOOL CAppConfig::IsCfgOcxSpecialDevType(const CString& type) const {
+    CAutoLock guard(&m_textLock);
+    const std::vector<CString>& types = m_SpecialDevTypes.CfgOCXSpecialDevType;
+    return std::find(types.begin(), types.end(), type) != types.end();
+}
 
 std::vector<CString> CAppConfig::GetSaveDirList() const {
     CAutoLock guard(&m_textLock);
@@ -371,6 +379,16 @@ void CAppConfig::SetSaveDirs(const std::vector<CString>& dirs) {
     CAutoLock guard(&m_textLock);
     m_vecSaveDirs = dirs;
     m_strSaveDirs = JoinedSaveDirs(dirs);
+}
+
+void CAppConfig::ChangeTexts(const std::function<void(CAppConfig&)>& change) {
+    CAutoLock guard(&m_textLock);
+    change(*this);
+}
+
+void CAppConfig::SetLoginUserName(const CString& id) {
+    CAutoLock guard(&m_textLock);
+    m_strLoginUserName = id;
 }
 
 void CAppConfig::SetDownloadNameRule(const CString& rule) {

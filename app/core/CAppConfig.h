@@ -3,9 +3,11 @@
 // the skin layout files, and the paths of the data files the stores open.
 //
 // Text members that the user-interface thread replaces (save directories,
-// name rules, picture directory, user directory and data-file paths) are
-// guarded: other threads read them through the Get... copies, and the UI
-// thread changes them through the Set... members or SetCurrentUser.
+// name rules, picture directory, user directory, data-file paths, the
+// logged-in user's name and the special device-type lists) are guarded:
+// other threads read them through the Get... and Is... copies, and the UI
+// thread changes them through the Set... members, ChangeTexts or
+// SetCurrentUser.
 #pragma once
 
 #include <afx.h>
@@ -74,6 +76,9 @@ public:
     // DivozoRivovid.ini); the user-interface toolkit reads its layout from them.
     const CIniFile& GetPlayIni() const { return *m_pPlayIni; }
     const CIniFile& GetMainWndIni() const { return *m_pMainWndIni; }
+    // A path or folder as the program uses it: a leading ".\" stands for the
+    // program directory; any other path ("..\data" too) is returned as it is.
+    CString ProgramDirFor(const CString& path) const;
 
     // Copies of the guarded texts, for any thread.
     CString GetUserDir() const;
@@ -87,12 +92,20 @@ public:
     CString GetScheduleFile() const;
     CString GetRecordListFile() const;
     CString GetRecPlanTemplateFile() const;
+    CString GetLoginUserName() const;
+    // Whether the type is one of the CfgOCXSpecialDevType list (guarded as
+    // the texts are: a login re-reads the lists).
+    BOOL IsCfgOcxSpecialDevType(const CString& type) const;
+    void SetLoginUserName(const CString& id);
     // UI thread: replaces the save directories (and the ";"-joined text).
     void SetSaveDirs(const std::vector<CString>& dirs);
+    // UI thread: runs change with the guarded texts locked, so that a reader
+    // on another thread sees all of its changes or none of them.
+    void ChangeTexts(const std::function<void(CAppConfig&)>& change);
     void SetDownloadNameRule(const CString& rule);
     void SetCapturePicDir(const CString& dir);
 
-    // Login record
+    // Login record (the name guarded: see the class comment)
     BOOL m_bSavePassword = FALSE;
     CString m_strLoginUserName;
     // Language table (1-based current index)
@@ -163,7 +176,6 @@ private:
     void ReadUserSettings();
     void ReadSaveDirs();
     BOOL WriteSaveDirs();
-    CString ProgramDirFor(const CString& dir) const;
     static CString JoinedSaveDirs(const std::vector<CString>& dirs);
 
     mutable CLock m_textLock;

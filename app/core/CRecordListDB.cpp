@@ -61,6 +61,10 @@ struct RecordFilter {
     CString cardSN, info, filePath;
     int minLen = -1, maxLen = -1;
     CString typesNotIn, typesIn;
+    // A row read back holds 0 (its default) where the table holds NULL, as
+    // in the columns added to an older table; deleting that row must match
+    // such a NULL.
+    bool nullIsZero = false;
 };
 
 RecordFilter CommonFilter(const CString& updateFrom, const CString& updateTo, int devId, int channel, int type,
@@ -100,6 +104,14 @@ void AddNumber(CSqlCommand& cmd, const char* clause, int value) {
         cmd.Add(clause, value);
 }
 
+void AddEqualNumber(CSqlCommand& cmd, const char* column, int value, bool nullIsZero) {
+    if (value == -1)
+        return;
+    CStringA clause;
+    clause.Format(nullIsZero ? " AND IFNULL(%s, 0) = ?" : " AND %s = ?", column);
+    cmd.Add(clause, value);
+}
+
 // Appends the clause of every set filter. False when a type list is not a
 // list of decimal codes.
 bool AddFilters(CSqlCommand& cmd, const RecordFilter& f) {
@@ -109,14 +121,14 @@ bool AddFilters(CSqlCommand& cmd, const RecordFilter& f) {
     AddText(cmd, " AND C_EndTime <= ?", f.endTo);
     AddText(cmd, " AND C_UpdateTime >= ?", f.updateFrom);
     AddText(cmd, " AND C_UpdateTime <= ?", f.updateTo);
-    AddNumber(cmd, " AND L_DevID = ?", f.devId);
-    AddNumber(cmd, " AND I_ChannelIndex = ?", f.channel);
-    AddNumber(cmd, " AND L_SrcDevID = ?", f.srcDevId);
-    AddNumber(cmd, " AND I_SrcChannelIndex = ?", f.srcChannel);
-    AddNumber(cmd, " AND I_Type = ?", f.type);
+    AddEqualNumber(cmd, "L_DevID", f.devId, f.nullIsZero);
+    AddEqualNumber(cmd, "I_ChannelIndex", f.channel, f.nullIsZero);
+    AddEqualNumber(cmd, "L_SrcDevID", f.srcDevId, f.nullIsZero);
+    AddEqualNumber(cmd, "I_SrcChannelIndex", f.srcChannel, f.nullIsZero);
+    AddEqualNumber(cmd, "I_Type", f.type, f.nullIsZero);
     if (!f.typesNotIn.IsEmpty() && !cmd.AddCodeList(" AND I_Type NOT", f.typesNotIn))
         return false;
-    AddNumber(cmd, " AND I_FileType = ?", f.fileType);
+    AddEqualNumber(cmd, "I_FileType", f.fileType, f.nullIsZero);
     AddText(cmd, " AND C_CardSN = ?", f.cardSN);
     if (!f.info.IsEmpty())
         cmd.Add(" AND C_Info LIKE ? ESCAPE '!'", L"%" + CSqlCommand::LikeLiteral(f.info) + L"%");
@@ -320,9 +332,15 @@ int CRecordListDB::Delete(const CString& startFrom, const CString& startTo, cons
 }
 
 int CRecordListDB::DeleteRow(const RECORD_LIST_ROW& row) {
-    return Delete(row.C_StartTime, row.C_StartTime, row.C_EndTime, row.C_EndTime, row.C_UpdateTime,
-                  row.C_UpdateTime, row.L_DevID, row.I_ChannelIndex, row.I_Type, row.I_FileType, row.C_CardSN,
-                  row.C_Info, row.C_FilePath, row.L_SrcDevID, row.I_SrcChannelIndex, CString(), CString());
+    RecordFilter f = CommonFilter(row.C_UpdateTime, row.C_UpdateTime, row.L_DevID, row.I_ChannelIndex, row.I_Type,
+                                  row.I_FileType, row.C_CardSN, row.C_Info, row.L_SrcDevID, row.I_SrcChannelIndex,
+                                  CString(), CString());
+    SetSpan(f, row.C_StartTime, row.C_StartTime, row.C_EndTime, row.C_EndTime);
+    f.filePath = row.C_FilePath;
+    f.nullIsZero = true;
+    CSqlCommand cmd("DELETE FROM D_RecordList WHERE 1 = 1");
+    AddFilters(cmd, f);  // no type lists: cannot fail
+    return Run(cmd);
 }
 
 int CRecordListDB::UpdateInfo(const CString& startTime, int devId, int channel, int type, int fileType,

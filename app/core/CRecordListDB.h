@@ -77,7 +77,9 @@ public:
                const CString& typesNotIn, const CString& typesIn);
     // Delete with the row's times as exact bounds and its device, channel,
     // type, file type, card, info, path and source as filters (unset values
-    // in the row are not compared; L_ID, L_FileLen, I_RecType never are).
+    // in the row are not compared; L_ID, L_FileLen, I_RecType never are). A
+    // number column that is NULL in the table matches 0, the value it reads
+    // as, so a row read from the table is always deleted.
     int DeleteRow(const RECORD_LIST_ROW& row);
     // Sets info, length and path of the rows starting at or after startTime
     // with exactly this device, channel, type and file type (all five always

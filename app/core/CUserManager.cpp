@@ -242,7 +242,7 @@ int CUserManager::Login(const CString& id, const CString& password, BOOL apply) 
 
     user.loggedIn = 1;
     m_CurrentUser = user;
-    config->m_strLoginUserName = id;
+    config->SetLoginUserName(id);
     config->WriteLoginInfo();
     RegisterUserDirLookup();
     config->SetCurrentUser(id);

@@ -1,14 +1,41 @@
-// The device ids of a device list file (device.xml), read without the rest of
-// the device records: all the schedule purge needs to know.
+// The device ids of a device list file (device.xml): the one reading of them
+// that the device registry and the schedule purge share, so that a purge
+// never removes the schedules of a device the registry keeps.
 #pragma once
 
 #include <afx.h>
 
 #include <set>
+#include <vector>
 
-// Adds the id of every Device element of every Organization element, with no
-// maximum count. An id below 1000 is taken as the last id + 1 (the last id
-// starting at 1000 and rising with each larger id), as the device registry
-// stores it; a missing id is 0. Returns 0; -1 when the file is missing, holds
-// no bytes or does not parse (ids untouched).
+class TiXmlDocument;
+class TiXmlElement;
+
+// Device ids count from 1000 to 9999; ids from 10000 on come from the
+// registry's own numbering past 9999 and are kept as they are.
+const int kMinDeviceId = 1000;
+const int kMaxDeviceId = 9999;
+// The largest id a device keeps: its channel and alarm ids (id * 10000 plus
+// at most 4063) still fit in a 32-bit integer.
+const int kMaxKeptDeviceId = 214747;
+
+// One Device element of a device list and the id the registry keeps it under.
+struct DEVICE_LIST_ENTRY {
+    const TiXmlElement* element;
+    int id;
+};
+
+// The Device elements of every Organization element, in document order, with
+// their ids. An id attribute from 1000 to kMaxKeptDeviceId is the id. Any
+// other (missing, no number, below 1000, too large) gets the last id + 1, the
+// last id starting at 1000 and rising with each id given, or, when that is
+// above 9999 or is the id of any element of the list, the lowest such free id
+// from 1001; when every id up to 9999 is taken the element is left out. Two
+// elements with the same id are both listed: the later one replaces the
+// earlier in the registry.
+void ListDeviceElements(const TiXmlDocument& document, std::vector<DEVICE_LIST_ENTRY>& out);
+
+// Adds the ids ListDeviceElements gives the elements of the file, with no
+// maximum count. Returns 0; -1 when the file is missing, holds no bytes or
+// does not parse (ids untouched).
 int ReadDeviceListIds(const CString& path, std::set<int>& ids);

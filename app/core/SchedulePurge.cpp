@@ -7,17 +7,6 @@
 #include "CUserManager.h"
 #include "FileUtil.h"
 
-namespace {
-
-// The folder of a user record as the configuration resolves the current
-// user's: a leading ".\" is the program folder.
-CString ResolveUserDir(const CString& systemdir, const CAppConfig& config) {
-    if (systemdir.Left(2) == L".\\") return config.m_strModuleDir + systemdir.Mid(2);
-    return systemdir;
-}
-
-}  // namespace
-
 int PurgeUserSchedules(CUserManager& users, CAppConfig* config) {
     if (!config) config = GetAppConfig();
     CBackupScheduleStore store;
@@ -27,7 +16,7 @@ int PurgeUserSchedules(CUserManager& users, CAppConfig* config) {
     std::vector<USER_INFO> all;
     users.ListUsers(CString(), all);
     for (const USER_INFO& user : all) {
-        const CString dir = ResolveUserDir(user.systemdir, *config);
+        const CString dir = config->ProgramDirFor(user.systemdir);
         store.ClearAuto();
         store.ClearManual();
         // A file that does not parse would load empty and be saved empty.

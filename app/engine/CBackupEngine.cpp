@@ -86,6 +86,9 @@ CBackupEngine::CBackupEngine() : m_sdk(CNetSdk::Api()) {
     m_log.SetDirectory(JoinPath(config->m_strModuleDir, L"Log\\"));
     m_devices.SetDeviceGoneHandler([this](int deviceId, int flag) { return OnDeviceGone(deviceId, flag); });
     m_users.SetUserDataLoader([this]() { LoadUserData(); });
+    // A purge without a device list file keeps the schedules of the devices
+    // this engine's registry holds.
+    CBackupScheduleStore::SetLiveDeviceLookup([this](int devId) { return m_devices.GetDevice(devId).id == devId; });
 }
 
 CBackupEngine::~CBackupEngine() {
@@ -99,7 +102,10 @@ CBackupEngine::~CBackupEngine() {
     }
     // The pump calls back into the engine: it ends before the engine's lists go.
     m_replay->Stop();
-    if (g_currentEngine == this) g_currentEngine = nullptr;
+    if (g_currentEngine == this) {
+        g_currentEngine = nullptr;
+        CBackupScheduleStore::SetLiveDeviceLookup(nullptr);
+    }
 }
 
 void CBackupEngine::SetWorkerStopper(void* owner, const WorkerStopper& stop) {
@@ -150,7 +156,7 @@ void CBackupEngine::AddLogRecord(int logType, int code, CString information, CSt
     record.C_StartTime = begin.GetTime();
     record.C_StopTime = end.GetTime();
     record.C_UpdateTime = time.GetTime();
-    record.C_UserID = GetAppConfig()->m_strLoginUserName;
+    record.C_UserID = GetAppConfig()->GetLoginUserName();
     m_log.AddLog(record);
 }
 

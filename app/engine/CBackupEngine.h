@@ -229,7 +229,23 @@ public:
     int GetAllDevices(std::vector<DEVICE_RECORD>& out) { return m_devices.GetAllDevices(out); }
     int GetLoggedInDevices(std::vector<DEVICE_RECORD>& out) { return m_devices.GetLoggedInDevices(out); }
     int GetDeviceTypes(std::vector<CString>& out) { return m_devices.GetDeviceTypes(out); }
-    int ModifyDevice(int id, const DEVICE_RECORD& record) { return m_devices.ReplaceDevice(id, record); }
+    int AddDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
+                  const char* manufacturer, const char* model, const char* user, const char* password, int useDdns,
+                  const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType, const char* cardsn) {
+        return m_devices.AddDevice(id, title, desc, ip, port, type, manufacturer, model, user, password, useDdns,
+                                   ddnsIp, ddnsPort, ddnsDevName, loginType, cardsn);
+    }
+    // Changes only what the user types about the device; its login state,
+    // handles, channels and alarms stay. -1 when the id is absent.
+    int ModifyDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
+                     const char* manufacturer, const char* model, const char* user, const char* password,
+                     int useDdns, const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType,
+                     const char* cardsn) {
+        return m_devices.ModifyDevice(id, title, desc, ip, port, type, manufacturer, model, user, password, useDdns,
+                                      ddnsIp, ddnsPort, ddnsDevName, loginType, cardsn);
+    }
+    // The same with the typed fields taken from an edited copy of the record.
+    int ModifyDevice(int id, const DEVICE_RECORD& edited);
     int DeleteDevice(int id) { return m_devices.DeleteDevice(id); }
     int RemoveAllDevices() { return m_devices.RemoveAllDevices(); }
     DEVICE_RECORD FindDeviceByAddress(const char* ip, int port) { return m_devices.FindDeviceByAddress(ip, port); }
@@ -243,6 +259,12 @@ public:
     }
     int QueryChannelFileJob(int id) { return m_devices.QueryChannelFileJob(id); }
     int StopChannelFileJob(int id) { return m_devices.StopChannelFileJob(id); }
+    // The current user's UserLogin.ini and device.xml copied into directory,
+    // or from directory into the user's folder; files already there are
+    // replaced. 0 when both were copied; -1 when a file is missing; -2 when a
+    // copy failed.
+    int CopyUserFilesTo(const CString& directory);
+    int CopyUserFilesFrom(const CString& directory);
     int GetShortKeys(const CString& itemName, std::vector<ENGINE_SHORT_KEY>* out);
     int SetShortKey(const ENGINE_SHORT_KEY& entry);
 

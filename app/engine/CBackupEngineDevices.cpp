@@ -14,6 +14,9 @@ namespace {
 
 const int kLoginTypeSelfRegistering = 2;
 
+// The files of a user that travel with the user to another folder.
+std::vector<CString> UserFileNames() { return {L"UserLogin.ini", L"device.xml"}; }
+
 void QVNET_CALL SearchResultThunk(const DEVICE_SEARCH_RESULT* data, QVNET_USER user) {
     try {
         CBackupEngine* engine = CBackupEngine::Current();
@@ -35,11 +38,11 @@ void CopyText(char (&field)[N], const char* text) {
 int CBackupEngine::LoadUserData() {
     CAppConfig* config = GetAppConfig();
     m_devices.SetMaxDeviceCount(config->m_nDevMaxCount);
-    m_recordList.Open(config->m_strRecordListFile);
+    m_recordList.Open(config->GetRecordListFile());
     m_recordList.CheckTable(0);
     m_devices.SetProxyLoginFlag(config->m_nManufactureType);
-    m_devices.OpenDeviceFile(config->m_strDeviceFile);
-    m_schedules.Load(config->m_strScheduleFile);
+    m_devices.OpenDeviceFile(config->GetDeviceFile());
+    m_schedules.Load(config->GetScheduleFile());
     RegisterProxyDevices();
     {
         CAutoLock guard(&m_shortKeyLock);
@@ -66,6 +69,20 @@ int CBackupEngine::LoginDevice(int deviceId) {
         m_taskQueue->MarkDeviceTasks(deviceId, 1);
     }
     return result;
+}
+
+int CBackupEngine::ModifyDevice(int id, const DEVICE_RECORD& edited) {
+    return ModifyDevice(id, edited.title, edited.desc, edited.ip, edited.port, edited.type, edited.manufacturer,
+                        edited.model, edited.user, edited.password, edited.UseDDNS, edited.DDNSIP, edited.DDNSPort,
+                        edited.DDNSDevName, edited.logintype, edited.cardsn);
+}
+
+int CBackupEngine::CopyUserFilesTo(const CString& directory) {
+    return CopyFileList(GetAppConfig()->GetUserDir(), directory, UserFileNames(), FALSE);
+}
+
+int CBackupEngine::CopyUserFilesFrom(const CString& directory) {
+    return CopyFileList(directory, GetAppConfig()->GetUserDir(), UserFileNames(), FALSE);
 }
 
 int CBackupEngine::StartDeviceSearch(int userValue) {

@@ -54,9 +54,11 @@ CString* CBackupEngine::SelectSaveDirectory(CString* out, CString directories, i
 int CBackupEngine::CheckDiskSpace() {
     CAppConfig* config = GetAppConfig();
     CString chosen;
-    SelectSaveDirectory(&chosen, config->m_strSaveDirs, 1);
+    // One copy for the whole pass: a login may replace the list meanwhile.
+    const CString saveDirs = config->GetSaveDirs();
+    SelectSaveDirectory(&chosen, saveDirs, 1);
     if (m_diskFull && config->m_nDriveOverMode == 1) return 0;
-    return DeleteOldestRecords(config->m_strSaveDirs);
+    return DeleteOldestRecords(saveDirs);
 }
 
 int CBackupEngine::DeleteOldestRecords(CString directories) {
@@ -89,7 +91,7 @@ int CBackupEngine::DeleteOldestRecords(CString directories) {
 int CBackupEngine::DeleteExpiredRecords() {
     CAppConfig* config = GetAppConfig();
     std::vector<CString> drives;
-    for (const CString& directory : SplitDirectoryList(config->m_strSaveDirs)) {
+    for (const CString& directory : SplitDirectoryList(config->GetSaveDirs())) {
         CString drive = GetPathDrive(directory);
         if (!drive.IsEmpty() && DriveHasFreeBytes(drive)) drives.push_back(drive);
     }
@@ -110,12 +112,11 @@ void CBackupEngine::RunCleanupRows(const RECORD_LIST_ROWS& rows) {
             m_taskQueue->FindTaskByPath(row.C_FilePath))
             continue;
         int deleted = DeleteFileChecked(row.C_FilePath);
-        if (deleted == -1) {
-            m_recordList.DeleteRow(row);
-        } else if (deleted == 0) {
-            freedKB += row.L_FileLen;
-            m_recordList.DeleteRow(row);
-        }
+        if (deleted == -2) continue;  // refused: the row stays with its file
+        if (deleted == 0) freedKB += row.L_FileLen;
+        // A row the record list keeps would list a file that is gone; stop
+        // before deleting more, the next pass takes the row up again.
+        if (m_recordList.DeleteRow(row) != 0) break;
         if (freedKB > kCleanupStopKB) break;
     }
 }

@@ -13,11 +13,23 @@ namespace {
 
 const int kMultiPlayChannel = 999;
 
+bool SameFields(const QVNET_TIME& a, const QVNET_TIME& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute &&
+           a.second == b.second;
+}
+
+bool HasValidDates(const RECORD_FILE_DESC& desc) { return IsValidQvnetDate(desc.start) && IsValidQvnetDate(desc.end); }
+
+// Valid dates compare as times (a field past its range, such as second 60,
+// names the same time as the next minute); a descriptor with an invalid date
+// stands for no time and equals only one with the very same fields.
 bool SameRecording(const RECORD_TASK& task, int deviceId, const RECORD_FILE_DESC& desc, const CTime& begin,
                    const CTime& end) {
     const RECORD_FILE_DESC& other = task.source.desc;
-    return task.source.deviceId == deviceId && other.channel == desc.channel &&
-           FromQvnetTime(other.start) == begin && FromQvnetTime(other.end) == end;
+    if (task.source.deviceId != deviceId || other.channel != desc.channel) return false;
+    if (SameFields(other.start, desc.start) && SameFields(other.end, desc.end)) return true;
+    return HasValidDates(other) && HasValidDates(desc) && FromQvnetTime(other.start) == begin &&
+           FromQvnetTime(other.end) == end;
 }
 
 // I_Type of a record-list row from the descriptor's marker byte.
@@ -64,8 +76,6 @@ int CBackupEngine::AddDownloadTask(int deviceId, const RECORD_FILE_DESC* desc, i
     int highest = 0;
     auto visit = [&](RECORD_TASK& task) -> bool {
         highest = std::max(highest, (int)task.taskId);
-        if (task.source.deviceId != deviceId) return false;
-        if (!IsValidQvnetDate(task.source.desc.start) || !IsValidQvnetDate(task.source.desc.end)) return false;
         if (!SameRecording(task, deviceId, *desc, begin, end)) return false;
         if (scheduleId >= kNoScheduleId && task.scheduleId < kNoScheduleId) task.scheduleId = scheduleId;
         return true;
@@ -238,15 +248,15 @@ int CBackupEngine::MakeTargetFileName(const DEVICE_RECORD* dev, int channel, con
     CString rule, directories;
     int update = 1;
     if (mode == 1) {
-        rule = config->m_strDownloadNameRule;
-        directories = config->m_strSaveDirs;
+        rule = config->GetDownloadNameRule();
+        directories = config->GetSaveDirs();
     } else if (mode == 2) {
-        rule = config->m_strCapturePicNameRule;
-        directories = config->m_strCapturePicDir;
+        rule = config->GetCapturePicNameRule();
+        directories = config->GetCapturePicDir();
         update = 0;
     } else {
-        rule = config->m_strRecordNameRule;
-        directories = config->m_strSaveDirs;
+        rule = config->GetRecordNameRule();
+        directories = config->GetSaveDirs();
     }
     CString directory;
     SelectSaveDirectory(&directory, directories, update);

@@ -77,7 +77,7 @@ int CBackupEngine::StartAutoBackup() {
     if (m_scheduledOn) return 0;
     CAppConfig* config = GetAppConfig();
     SetConcurrentLimit(config->m_nMultiBackupDevCount);
-    m_schedules.Load(config->m_strScheduleFile);
+    m_schedules.Load(config->GetScheduleFile());
     std::vector<BACKUP_SCHEDULE> automatic;
     m_schedules.ListAll(automatic, FALSE);
     if (automatic.empty()) return -1;

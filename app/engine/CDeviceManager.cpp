@@ -9,6 +9,7 @@
 #include "app/core/CAppConfig.h"
 #include "app/core/CAutoLock.h"
 #include "app/core/CInitLanguage.h"
+#include "app/core/DeviceListIds.h"
 #include "app/core/SystemUtil.h"
 #include "app/engine/CNetSdk.h"
 #include "app/engine/DeviceSdkBlocks.h"
@@ -69,19 +70,9 @@ bool ReadWholeFile(const CString& path, std::string& text) {
     return true;
 }
 
-CString ExpandProgramDir(const CString& path) {
-    CString expanded(path);
-    expanded.Replace(L".\\", GetAppConfig()->m_strModuleDir);
-    return expanded;
-}
+CString ExpandProgramDir(const CString& path) { return GetAppConfig()->ProgramDirFor(path); }
 
-bool IsSpecialDeviceType(const char* type) {
-    const CString text(type);
-    for (const CString& special : GetAppConfig()->m_SpecialDevTypes.CfgOCXSpecialDevType) {
-        if (special == text) return true;
-    }
-    return false;
-}
+bool IsSpecialDeviceType(const char* type) { return GetAppConfig()->IsCfgOcxSpecialDevType(CString(type)) != FALSE; }
 
 void FillDefaultChannelNames(DEVICE_RECORD& record) {
     const int count = std::min<int>(record.channelCount, kMaxChannels);
@@ -172,6 +163,7 @@ void CDeviceManager::SetDeviceGoneHandler(const DeviceGoneHandler& handler) {
 }
 
 int CDeviceManager::OpenDeviceFile(const CString& path) {
+    CAutoLock file(&m_fileLock);
     {
         CAutoLock lock(&m_recordsLock);
         m_deviceFile = ExpandProgramDir(path);
@@ -210,27 +202,22 @@ int CDeviceManager::GetNextDeviceId() {
     return id;
 }
 
-// An id for a device read without a usable one: the last id + 1 while that
-// is a free id in range, else the lowest free id from 1001.
-int CDeviceManager::AllocateIdLocked() {
-    int id = m_lastId + 1;
-    if (id < kMinDeviceId || id > kMaxDeviceId || m_devices.count(id)) {
-        id = kMinDeviceId + 1;
-        while (id <= kMaxDeviceId && m_devices.count(id)) ++id;
-    }
-    return id;
+// Ids from 10000 on count as id % 1000 + 10000, which is past the range, so
+// the next new id is the lowest free one.
+void CDeviceManager::RaiseLastIdLocked(int id) {
+    const int32_t counted = id > kMaxDeviceId ? id % 1000 + 10000 : id;
+    if (counted > m_lastId) m_lastId = counted;
 }
 
 // ---- Adding, changing, removing ---------------------------------------------------
 
 int CDeviceManager::AddDeviceRecord(const DEVICE_RECORD& record) {
-    if (record.id < kMinDeviceId) return -1;
+    if (record.id < kMinDeviceId || record.id > kMaxKeptDeviceId) return -1;
     CAutoLock lock(&m_recordsLock);
     const bool replacing = m_devices.count(record.id) != 0;
     if (!replacing && static_cast<int>(m_devices.size()) >= m_maxDeviceCount) return -1;
     m_devices[record.id] = record;
-    const int32_t counted = record.id >= 10000 ? record.id % 1000 + 10000 : record.id;
-    if (counted > m_lastId) m_lastId = counted;
+    RaiseLastIdLocked(record.id);
     SyncCountLocked();
     return 0;
 }
@@ -454,6 +441,7 @@ int CDeviceManager::WriteDeviceXml(const CString& path) {
     CString file = path.IsEmpty() ? GetDeviceFile() : path;
     if (file.IsEmpty()) return -2;
     file = ExpandProgramDir(file);
+    CAutoLock fileLock(&m_fileLock);
     TiXmlDocument& document = m_xml->document;
     document.Clear();
     document.InsertEndChild(TiXmlDeclaration("1.0", "UTF-8", "yes"));
@@ -477,6 +465,9 @@ int CDeviceManager::SaveDeviceElement(int deviceId) {
     if (record.id == 0) return -1;
     FillDefaultChannelNames(record);
     const CString file = GetDeviceFile();
+    // Held from the load to the save, so that a list written meanwhile is
+    // never overwritten with the older one read here.
+    CAutoLock fileLock(&m_fileLock);
     std::string& text = m_xml->text;
     TiXmlDocument& document = m_xml->document;
     document.Clear();
@@ -552,6 +543,7 @@ void CDeviceManager::RecordFromElement(const TiXmlElement& element, DEVICE_RECOR
 }
 
 int CDeviceManager::ReadDeviceXml(const CString& path) {
+    CAutoLock fileLock(&m_fileLock);
     std::string& text = m_xml->text;
     TiXmlDocument& document = m_xml->document;
     text.clear();
@@ -563,24 +555,17 @@ int CDeviceManager::ReadDeviceXml(const CString& path) {
         document.Clear();
         return -1;
     }
-    for (const TiXmlElement* org = document.FirstChildElement("Organization"); org;
-         org = org->NextSiblingElement("Organization")) {
-        for (const TiXmlElement* device = org->FirstChildElement("Device"); device;
-             device = device->NextSiblingElement("Device")) {
-            CAutoLock lock(&m_recordsLock);
-            if (static_cast<int>(m_devices.size()) >= m_maxDeviceCount) return 0;
-            DEVICE_RECORD record;
-            int id = 0;
-            if (device->QueryIntAttribute("id", &id) != TIXML_SUCCESS || id < kMinDeviceId || id > kMaxDeviceId) {
-                id = AllocateIdLocked();
-                if (id > kMaxDeviceId) continue;  // every id is taken
-            }
-            record.id = id;
-            RecordFromElement(*device, record);
-            m_devices[id] = record;
-            if (id > m_lastId) m_lastId = id;
-            SyncCountLocked();
-        }
+    std::vector<DEVICE_LIST_ENTRY> entries;
+    ListDeviceElements(document, entries);
+    for (const DEVICE_LIST_ENTRY& entry : entries) {
+        CAutoLock lock(&m_recordsLock);
+        if (static_cast<int>(m_devices.size()) >= m_maxDeviceCount) return 0;
+        DEVICE_RECORD record;
+        record.id = entry.id;
+        RecordFromElement(*entry.element, record);
+        m_devices[entry.id] = record;
+        RaiseLastIdLocked(entry.id);
+        SyncCountLocked();
     }
     return 0;
 }

@@ -9,6 +9,10 @@
 // the count lock guards the count and is only ever taken after the records
 // lock or without it. No SDK call is made while the records lock is held:
 // the SDK's disconnect callback looks its device up here and takes that lock.
+// The file lock keeps device.xml and its in-memory document to one reader or
+// writer at a time (the login-retry thread saves elements while the UI
+// thread writes or reads the whole list); it is taken before the records
+// lock, never while holding it.
 #pragma once
 
 #include <afx.h>
@@ -53,8 +57,10 @@ public:
     CString GetDeviceFile() const;
 
     // ---- Device list file ---------------------------------------------------
-    // Empties the registry and loads the file. 0 (also for a missing or empty
-    // file), -1 when the text does not parse (the registry stays empty).
+    // Empties the registry and loads the file, each device under the id that
+    // ListDeviceElements gives it, up to the maximum count. 0 (also for a
+    // missing or empty file), -1 when the text does not parse (the registry
+    // stays empty).
     int ReadDeviceXml(const CString& path);
     // Writes every record (the path, else the stored one). 0; -2 when there
     // is no file name; -3 when the file could not be written.
@@ -73,8 +79,9 @@ public:
     int GetDeviceCount() const;
 
     // ---- Adding, changing, removing (0 on success) ------------------------
-    // -1 when the id is below 1000 or the registry is full (a record that
-    // replaces one of the same id never counts twice).
+    // -1 when the id is below 1000 or above kMaxKeptDeviceId, or the
+    // registry is full (a record that replaces one of the same id never
+    // counts twice).
     int AddDeviceRecord(const DEVICE_RECORD& record);
     // -1 when full. Ids above 9999 become id % 1000 + 10000, below 1000 id +
     // 1000 (-1 when that is still below 1000).
@@ -183,7 +190,7 @@ private:
 
     int StoreCopy(const DEVICE_RECORD& record);  // 0, or -1 when the id is gone
     void SyncCountLocked();
-    int AllocateIdLocked();
+    void RaiseLastIdLocked(int id);
     void ElementFromRecord(TiXmlElement& element, const DEVICE_RECORD& record);
     void RecordFromElement(const TiXmlElement& element, DEVICE_RECORD& record);
     int SaveDocument(const CString& path);
@@ -195,6 +202,7 @@ private:
     CString m_deviceFile;
     mutable CLock m_recordsLock;
     mutable CLock m_countLock;
+    CLock m_fileLock;
     int32_t m_lastId = kMinDeviceId;
     class CXmlState;
     CXmlState* m_xml;

@@ -9,13 +9,13 @@
 #include <stdint.h>
 #include <time.h>
 
+#include "app/core/DeviceListIds.h"
+
 const int kMaxChannels = 256;
 const int kMaxAlarms = 64;
 const int kMaxTalkFormats = 64;
 const int kTalkFormatBlockSize = 4932;
 const int kTalkFormatEntrySize = 76;
-const int kMinDeviceId = 1000;
-const int kMaxDeviceId = 9999;
 const uint16_t kDefaultDevicePort = 37777;
 const uint16_t kDefaultDdnsPort = 7070;
 

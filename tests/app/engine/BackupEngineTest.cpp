@@ -3,7 +3,10 @@
 // search results, the proxy registration and the playback slots.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <string.h>
+
+#include <thread>
 
 #include "EngineFixture.h"
 #include "WaitFor.h"
@@ -88,7 +91,20 @@ TEST(RecordWindow, AgoTypeChoosesTheDayAndHour24EndsAt2359) {
     }
 }
 
-class BackupEngineParts : public EngineFixture {};
+class BackupEngineParts : public EngineFixture {
+protected:
+    // A record file in the save directory with its row, started daysAgo.
+    CString AddSavedRecord(const wchar_t* name, int daysAgo) {
+        const CString path(temp.File((std::wstring(L"save\\") + name).c_str()).c_str());
+        EXPECT_TRUE(WriteWholeFile(std::wstring(path), "x"));
+        RECORD_LIST_ROW row;
+        row.C_StartTime = DaysAgo(daysAgo);
+        row.C_EndTime = row.C_StartTime;
+        row.C_FilePath = path;
+        EXPECT_EQ(0, engine->RecordList().Insert(row));
+        return path;
+    }
+};
 
 TEST_F(BackupEngineParts, EqualTasksAreRefusedAndManualRequestsAdoptThem) {
     RECORD_FILE_DESC a = Desc(0, 1, 0, 10), b = Desc(0, 1, 10, 10), otherChannel = Desc(1, 1, 0, 10);
@@ -116,6 +132,28 @@ TEST_F(BackupEngineParts, EqualTasksAreRefusedAndManualRequestsAdoptThem) {
     EXPECT_EQ(2, counts[1]);
     EXPECT_EQ(1, counts[2]);
     EXPECT_EQ(1, counts[kNoScheduleId + 1]);
+}
+
+TEST_F(BackupEngineParts, RecordFilesWithInvalidDatesAreQueuedOnce) {
+    RECORD_FILE_DESC badMonth = Desc(0, 1, 0, 10), noYear = Desc(0, 1, 0, 10), otherBad = Desc(0, 1, 0, 10);
+    badMonth.start.month = 13;
+    noYear.start.year = 0;
+    noYear.end.year = 0;
+    otherBad.end.day = 40;
+    RECORD_FILE_DESC lateSecond = Desc(0, 2, 0, 10), sameTime = lateSecond;
+    lateSecond.start.minute = 59;  // 01:59:60 is 02:00:00
+    lateSecond.start.hour = 1;
+    lateSecond.start.second = 60;
+    const struct {
+        const RECORD_FILE_DESC* desc;
+        int result;
+    } cases[] = {
+        {&badMonth, 0}, {&noYear, 0}, {&otherBad, 0}, {&badMonth, -1}, {&noYear, -1}, {&otherBad, -1},
+        {&sameTime, 0}, {&lateSecond, -1},
+    };
+    for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i)
+        EXPECT_EQ(cases[i].result, engine->AddDownloadTask(1001, cases[i].desc, 1, 0)) << i;
+    EXPECT_EQ(4u, Tasks().size());
 }
 
 TEST_F(BackupEngineParts, PendingTasksOfBusyDevicesAreSkipped) {
@@ -219,6 +257,133 @@ TEST_F(BackupEngineParts, KeepDaysDeletesOnlyRecordsStartedBeforeTheCutOff) {
         EXPECT_EQ(c.kept, PathExists(std::wstring(path))) << c.daysAgo;
     }
     EXPECT_EQ(1u, Rows().size());
+}
+
+TEST_F(BackupEngineParts, ARowTheRecordListKeepsEndsTheCleanUpPass) {
+    const std::vector<CString> paths = {AddSavedRecord(L"kept0.duz", 5), AddSavedRecord(L"kept1.duz", 4),
+                                        AddSavedRecord(L"kept2.duz", 3)};
+    GetAppConfig()->m_nAutoDeleteDay = 1;
+    {
+        // Another connection holds the write lock: rows can be read, not deleted.
+        sqlite3* other = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(Narrow(temp.File(L"RecordList.db")).c_str(), &other));
+        ASSERT_EQ(SQLITE_OK, sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+        engine->DeleteExpiredRecords();
+        sqlite3_close(other);
+    }
+    EXPECT_EQ(3u, Rows().size());
+    EXPECT_FALSE(PathExists(std::wstring(paths[0])));
+    EXPECT_TRUE(PathExists(std::wstring(paths[1]))) << "the pass ends at the first row it could not delete";
+    EXPECT_TRUE(PathExists(std::wstring(paths[2])));
+
+    engine->DeleteExpiredRecords();
+    EXPECT_EQ(0u, Rows().size());
+    for (const CString& path : paths) EXPECT_FALSE(PathExists(std::wstring(path)));
+}
+
+TEST_F(BackupEngineParts, MaintenanceReadsTheSaveDirectoriesUnderTheConfigurationLock) {
+    CAppConfig* config = GetAppConfig();
+    const CString saveDir(temp.File(L"save").c_str());
+    const std::wstring path(AddSavedRecord(L"old.duz", 5));
+    config->SetSaveDirs({});
+    config->m_nAutoDeleteDay = 1;
+    config->m_nDriveFreeSpaceLimit = 0x7FFFFFFF;
+
+    // A change of the UI thread that passes through a value it never
+    // commits: the maintenance thread must see the list before or after.
+    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread maintenance;
+    config->ChangeTexts([&](CAppConfig& locked) {
+        locked.m_strSaveDirs = saveDir + L";";
+        maintenance = std::thread([&] {
+            SetEvent(started);
+            engine->DeleteExpiredRecords();
+            engine->CheckDiskSpace();
+        });
+        WaitForSingleObject(started, INFINITE);
+        Sleep(300);  // time enough for an unguarded read to happen
+        locked.m_strSaveDirs = L"";
+    });
+    maintenance.join();
+    CloseHandle(started);
+    EXPECT_TRUE(PathExists(path));
+    EXPECT_EQ(1u, Rows().size());
+}
+
+TEST_F(BackupEngineParts, APurgeWithoutAFileKeepsTheRegisteredDevicesSchedules) {
+    DEVICE_RECORD kept;
+    kept.id = 1001;
+    ASSERT_EQ(0, engine->Devices().AddDeviceRecord(kept));
+    const CString file(temp.File(L"purged.xml").c_str());
+    {
+        CBackupScheduleStore writer;
+        for (int devId : {1001, 1002, 1001}) writer.AddAuto(DaySchedule(devId, 0));
+        ASSERT_EQ(0, writer.Save(file));
+    }
+    CBackupScheduleStore store;
+    ASSERT_EQ(0, store.Load(file));
+    EXPECT_EQ(0, store.PurgeDeletedDevices(CString()));
+    CBackupScheduleStore reloaded;
+    ASSERT_EQ(0, reloaded.Load(file));
+    for (CBackupScheduleStore* schedules : {&store, &reloaded}) {
+        std::vector<BACKUP_SCHEDULE> left;
+        schedules->ListAll(left, FALSE);
+        ASSERT_EQ(2u, left.size());
+        for (const BACKUP_SCHEDULE& schedule : left) EXPECT_EQ(1001, schedule.DevID);
+    }
+}
+
+TEST_F(BackupEngineParts, ModifyingADeviceKeepsItsSession) {
+    ASSERT_EQ(0, engine->AddDevice(7, "cam", "hall", "192.0.2.1", 37777, "DVR", "maker", "m1", "admin", "pw", 0, "",
+                                   7070, "", 0, ""));
+    DEVICE_RECORD live = engine->GetDevice(1007);
+    ASSERT_EQ(1007, live.id);
+    live.loggedIn = 1;
+    live.loginHandle = 77;
+    live.channelCount = 4;
+    CopyFixedText(live.channels[2].name, "Gate");
+    ASSERT_EQ(0, engine->Devices().ReplaceDevice(1007, live));
+
+    // The dialog's copy was taken before the login.
+    DEVICE_RECORD edited;
+    edited.id = 1007;
+    CopyFixedText(edited.title, "renamed");
+    CopyFixedText(edited.ip, "192.0.2.2");
+    edited.port = 4000;
+    CopyFixedText(edited.user, "op");
+    ASSERT_EQ(0, engine->ModifyDevice(1007, edited));
+    const DEVICE_RECORD stored = engine->GetDevice(1007);
+    EXPECT_STREQ("renamed", stored.title);
+    EXPECT_STREQ("192.0.2.2", stored.ip);
+    EXPECT_EQ(4000, stored.port);
+    EXPECT_STREQ("op", stored.user);
+    EXPECT_STREQ("", stored.desc);
+    EXPECT_EQ(1, stored.loggedIn);
+    EXPECT_EQ(77, stored.loginHandle);
+    EXPECT_EQ(4, stored.channelCount);
+    EXPECT_STREQ("Gate", stored.channels[2].name);
+    EXPECT_EQ(-1, engine->ModifyDevice(4242, edited));
+}
+
+TEST_F(BackupEngineParts, UserFilesCopyToAndFromAFolder) {
+    CAppConfig* config = GetAppConfig();
+    const CString userDir = config->GetUserDir();
+    CreateDirectoryW(temp.File(L"user").c_str(), nullptr);
+    CreateDirectoryW(temp.File(L"copy").c_str(), nullptr);
+    config->ChangeTexts([&](CAppConfig& c) { c.m_strUserDir = CString(temp.File(L"user").c_str()) + L"\\"; });
+    const CString copy(temp.File(L"copy").c_str());
+
+    EXPECT_EQ(-1, engine->CopyUserFilesTo(copy)) << "nothing to copy yet";
+    ASSERT_TRUE(WriteWholeFile(temp.File(L"user\\UserLogin.ini"), "[Login_Info]\r\n"));
+    ASSERT_TRUE(WriteWholeFile(temp.File(L"user\\device.xml"), "<Organization />"));
+    EXPECT_EQ(0, engine->CopyUserFilesTo(copy));
+    EXPECT_EQ("[Login_Info]\r\n", ReadWholeFile(temp.File(L"copy\\UserLogin.ini")));
+    EXPECT_EQ("<Organization />", ReadWholeFile(temp.File(L"copy\\device.xml")));
+
+    ASSERT_TRUE(WriteWholeFile(temp.File(L"copy\\device.xml"), "<Organization grade=\"1\" />"));
+    EXPECT_EQ(0, engine->CopyUserFilesFrom(copy));
+    EXPECT_EQ("<Organization grade=\"1\" />", ReadWholeFile(temp.File(L"user\\device.xml")));
+    config->ChangeTexts([&](CAppConfig& c) { c.m_strUserDir = userDir; });
 }
 
 TEST_F(BackupEngineParts, CallbacksPostOnlyForKnownHandlesAndSearchResultsQueue) {

@@ -3,11 +3,14 @@
 
 #include <string.h>
 
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TempDir.h"
 #include "app/core/CAppConfig.h"
+#include "app/core/DeviceListIds.h"
 #include "app/engine/CDeviceManager.h"
 
 namespace {
@@ -143,8 +146,12 @@ TEST(DeviceRegistry, LookupsHandOutCopiesOrTheEmptyRecord) {
 class DeviceXmlFile : public ::testing::Test {
 protected:
     void SetUp() override { GetAppConfig()->m_SpecialDevTypes.CfgOCXSpecialDevType.clear(); }
-    void TearDown() override { GetAppConfig()->m_SpecialDevTypes.CfgOCXSpecialDevType.clear(); }
+    void TearDown() override {
+        GetAppConfig()->m_SpecialDevTypes.CfgOCXSpecialDevType.clear();
+        GetAppConfig()->m_strModuleDir = moduleDir;
+    }
     TempDir dir;
+    const CString moduleDir = GetAppConfig()->m_strModuleDir;
 };
 
 TEST_F(DeviceXmlFile, RoundTripKeepsAnsiTextsChannelsAndAlarms) {
@@ -238,7 +245,8 @@ TEST_F(DeviceXmlFile, ReaderClampsCountsAndRenumbersBadIds) {
     devices += "<Device id=\"-3\" title=\"negative\" channel=\"-4\" alarm=\"-1\"><Channel num=\"1\" title=\"x\"/></Device>";
     devices += "<Device id=\"7\" title=\"seven\" />";
     devices += "<Device title=\"noid\" />";
-    devices += "<Device id=\"123456\" title=\"huge\" />";
+    devices += "<Device id=\"12345\" title=\"far\" />";
+    devices += "<Device id=\"3000000\" title=\"huge\" />";
     devices += "<Device id=\"1500\" title=\"again\" channel=\"2\"><Channel num=\"3\" title=\"skip\"/>"
                "<Channel title=\"first\"/><Channel num=\"2\" title=\"\"/><Channel num=\"2\"/></Device>";
     WriteWholeFile(dir.File(L"device.xml"), DeviceXml(devices));
@@ -248,22 +256,25 @@ TEST_F(DeviceXmlFile, ReaderClampsCountsAndRenumbersBadIds) {
     std::vector<DEVICE_RECORD> all;
     manager.GetAllDevices(all);
     EXPECT_EQ(all.size(), static_cast<size_t>(manager.GetDeviceCount()));
-    ASSERT_EQ(5u, all.size());
+    ASSERT_EQ(6u, all.size());
     for (const DEVICE_RECORD& record : all) {
         EXPECT_GE(record.id, 1000);
-        EXPECT_LE(record.id, 9999);
+        EXPECT_LE(record.id, kMaxKeptDeviceId);
         EXPECT_GE(record.channelCount, 0);
         EXPECT_LE(record.channelCount, 256);
         EXPECT_GE(record.alarmInCount, 0);
         EXPECT_LE(record.alarmInCount, 64);
     }
-    // Ids below 1000, above 9999 or missing get the next ids after the last.
+    // Ids below 1000 or missing get the next ids after the last; an id past
+    // 9999 is kept while its channel ids fit, else it gets the lowest free
+    // id once the last id has left the range.
     EXPECT_STREQ("negative", manager.GetDevice(1501).title);
     EXPECT_EQ(0, manager.GetDevice(1501).channelCount);
     EXPECT_STREQ("seven", manager.GetDevice(1502).title);
     EXPECT_STREQ("noid", manager.GetDevice(1503).title);
-    EXPECT_STREQ("huge", manager.GetDevice(1504).title);
-    EXPECT_EQ(1505, manager.GetNextDeviceId());
+    EXPECT_STREQ("far", manager.GetDevice(12345).title);
+    EXPECT_STREQ("huge", manager.GetDevice(1001).title);
+    EXPECT_EQ(1002, manager.GetNextDeviceId());
 
     // The later element with a known id replaces the earlier one.
     const DEVICE_RECORD again = manager.GetDevice(1500);
@@ -379,3 +390,129 @@ TEST_F(DeviceXmlFile, SavingOneElementLeavesTheOthers) {
 }
 
 }  // namespace
+
+TEST_F(DeviceXmlFile, ElementSavesNeverUndoAListWrittenMeanwhile) {
+    CDeviceManager manager;
+    ASSERT_EQ(0, manager.AddDeviceRecord(MakeRecord(1001, "retried", "DVR", 2)));
+    const CString file = Path(dir, L"device.xml");
+    ASSERT_EQ(0, manager.WriteDeviceXml(file));
+    ASSERT_EQ(0, manager.OpenDeviceFile(file));
+
+    // The login-retry thread saves its device's element over and over while
+    // the UI thread adds devices and writes the whole list.
+    volatile LONG done = 0;
+    std::thread retry([&] {
+        while (!done) manager.SaveDeviceElement(1001);
+    });
+    const int added = 40;
+    for (int i = 0; i < added; ++i) {
+        ASSERT_EQ(0, manager.AddDeviceRecord(MakeRecord(1002 + i, ("cam" + std::to_string(i)).c_str(), "DVR", 1)));
+        ASSERT_EQ(0, manager.WriteDeviceXml());
+    }
+    InterlockedExchange(&done, 1);
+    retry.join();
+
+    CDeviceManager reader;
+    ASSERT_EQ(0, reader.ReadDeviceXml(file));
+    ASSERT_EQ(added + 1, reader.GetDeviceCount());
+    EXPECT_STREQ("retried", reader.GetDevice(1001).title);
+    EXPECT_EQ(2, reader.GetDevice(1001).channelCount);
+    for (int i = 0; i < added; ++i) EXPECT_STREQ(("cam" + std::to_string(i)).c_str(), reader.GetDevice(1002 + i).title);
+}
+
+TEST_F(DeviceXmlFile, OnlyALeadingDotFolderIsTheProgramFolder) {
+    GetAppConfig()->m_strModuleDir = Path(dir, L"program\\");
+    CreateDirectoryW(dir.File(L"program").c_str(), nullptr);
+    CreateDirectoryW(dir.File(L"program\\u1").c_str(), nullptr);
+    CreateDirectoryW(dir.File(L"users").c_str(), nullptr);
+    const struct {
+        CString path;          // as the configuration hands it over
+        std::wstring written;  // where the file really lies
+    } cases[] = {
+        {L".\\u1\\device.xml", dir.File(L"program\\u1\\device.xml")},
+        {Path(dir, L"program\\..\\users\\device.xml"), dir.File(L"users\\device.xml")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(CStringA(c.path)));
+        CDeviceManager writer;
+        ASSERT_EQ(0, writer.AddDeviceRecord(MakeRecord(1001, "kept")));
+        ASSERT_EQ(0, writer.WriteDeviceXml(c.path));
+        EXPECT_TRUE(PathExists(c.written));
+        CDeviceManager reader;
+        ASSERT_EQ(0, reader.OpenDeviceFile(c.path));
+        EXPECT_STREQ("kept", reader.GetDevice(1001).title);
+    }
+}
+
+TEST_F(DeviceXmlFile, TheRegistryKeepsTheIdsThePurgeReads) {
+    // Missing and low ids, an id that an earlier element would be given,
+    // ids the registry numbered past 9999, one too large to keep, and a
+    // second list.
+    const std::string devices =
+        "<Device id=\"7\" title=\"low\" /><Device title=\"none\" /><Device id=\"1001\" title=\"own\" />"
+        "<Device id=\"10000\" title=\"past\" /><Device id=\"10345\" title=\"far\" />"
+        "<Device id=\"999999\" title=\"huge\" /><Device id=\"x\" title=\"text\" />";
+    WriteWholeFile(dir.File(L"device.xml"), DeviceXml(devices) + DeviceXml("<Device id=\"1002\" title=\"two\" />"));
+    const CString file = Path(dir, L"device.xml");
+
+    CDeviceManager registry;
+    ASSERT_EQ(0, registry.ReadDeviceXml(file));
+    std::vector<DEVICE_RECORD> all;
+    registry.GetAllDevices(all);
+    std::set<int> kept;
+    for (const DEVICE_RECORD& record : all) kept.insert(record.id);
+    std::set<int> read;
+    ASSERT_EQ(0, ReadDeviceListIds(file, read));
+    EXPECT_EQ(8u, kept.size()) << "no device takes another's place";
+    EXPECT_EQ(kept, read);
+    EXPECT_STREQ("own", registry.GetDevice(1001).title);
+    EXPECT_STREQ("past", registry.GetDevice(10000).title);
+    EXPECT_STREQ("far", registry.GetDevice(10345).title);
+}
+
+TEST_F(DeviceXmlFile, IdsTheRegistryGivesSurviveAReload) {
+    CDeviceManager registry;
+    ASSERT_EQ(0, registry.AddDeviceRecord(MakeRecord(9999, "last")));
+    const int next = registry.GetNextDeviceId();
+    ASSERT_EQ(0, registry.AddDeviceRecord(MakeRecord(next, "next")));
+    ASSERT_EQ(0, registry.AddDevice(12345, "folded", "", "", 1, "", "", "", "", "", 0, "", 0, "", 0, ""));
+    const CString file = Path(dir, L"device.xml");
+    ASSERT_EQ(0, registry.WriteDeviceXml(file));
+
+    std::vector<DEVICE_RECORD> before, after;
+    registry.GetAllDevices(before);
+    ASSERT_EQ(0, registry.ReadDeviceXml(file));
+    registry.GetAllDevices(after);
+    ASSERT_EQ(before.size(), after.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(before[i].id, after[i].id);
+        EXPECT_STREQ(before[i].title, after[i].title);
+    }
+    EXPECT_EQ(0, registry.AddDeviceRecord(MakeRecord(kMaxKeptDeviceId, "largest")));
+    EXPECT_EQ(-1, registry.AddDeviceRecord(MakeRecord(kMaxKeptDeviceId + 1, "too large")));
+}
+
+TEST_F(DeviceXmlFile, TheWriterReadsTheSpecialTypesUnderTheConfigurationLock) {
+    CDeviceManager manager;
+    ASSERT_EQ(0, manager.AddDeviceRecord(MakeRecord(1001, "dvr", "DVR", 2)));
+    const CString file = Path(dir, L"device.xml");
+    // A login re-reads the lists on the UI thread while the login-retry
+    // thread saves a device: the saver must see the lists before or after.
+    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread saver;
+    GetAppConfig()->ChangeTexts([&](CAppConfig& locked) {
+        locked.m_SpecialDevTypes.CfgOCXSpecialDevType.push_back(L"DVR");
+        saver = std::thread([&] {
+            SetEvent(started);
+            manager.WriteDeviceXml(file);
+        });
+        WaitForSingleObject(started, INFINITE);
+        Sleep(300);  // time enough for an unguarded read to happen
+        locked.m_SpecialDevTypes.CfgOCXSpecialDevType.clear();
+    });
+    saver.join();
+    CloseHandle(started);
+    CDeviceManager reader;
+    ASSERT_EQ(0, reader.ReadDeviceXml(file));
+    EXPECT_EQ(2, reader.GetDevice(1001).channelCount);
+}

@@ -502,6 +502,33 @@ TEST_F(RecordListDBTest, DeleteRowRemovesItAndItsEqualsOnly) {
     EXPECT_EQ(0u, Count());
 }
 
+TEST_F(RecordListDBTest, DeleteRowMatchesColumnsLeftNullByAnOlderTable) {
+    {
+        SqlFile raw(file);
+        ASSERT_TRUE(raw.Exec(kOldLayout));
+        // A row some other writer left with more columns unset.
+        ASSERT_TRUE(raw.Exec("INSERT INTO D_RecordList(L_ID,C_StartTime,C_EndTime,C_FilePath) "
+                             "VALUES(3,'2024-01-03 00:00:00','2024-01-03 01:00:00','C:\\rec\\n.dav');"));
+    }
+    OpenFresh();
+    // The same recording copied from a source device: its set source
+    // columns must keep it apart from the rows whose source is unset.
+    RECORD_LIST_ROW copied = MakeRow(1001, 2, L"2024-01-01 00:00:00", L"2024-01-01 01:00:00", L"C:\\rec\\a.dav");
+    copied.C_Info = L"old";
+    copied.C_UpdateTime = L"2024-01-01 02:00:00";
+    copied.L_SrcDevID = 5;
+    copied.I_SrcChannelIndex = 1;
+    ASSERT_EQ(0, db.Insert(copied));
+
+    RECORD_LIST_ROWS rows;
+    ASSERT_EQ(0, db.QueryPage(rows, 3));
+    ASSERT_EQ(3u, rows.size());
+    for (const RECORD_LIST_ROW& row : rows) EXPECT_EQ(0, db.DeleteRow(row)) << row.L_ID;
+    rows.clear();
+    db.QueryAll(rows);
+    EXPECT_EQ(std::vector<int>{4}, Ids(rows));
+}
+
 TEST_F(RecordListDBTest, SizeAndPageHelpers) {
     OpenFresh();
     std::vector<RECORD_LIST_ROW> rows;

@@ -111,7 +111,7 @@ TEST_F(SchedulePurgeTest, DeviceIdsOfTheWholeList) {
     ASSERT_EQ(0, ReadDeviceListIds(CString(deviceFile.c_str()), ids));
     EXPECT_EQ(65u, ids.size());
     EXPECT_EQ(1u, ids.count(5)) << "added to what the set held";
-    for (int id : {1001, 1060, 1061, 2000, 2001, 0}) EXPECT_EQ(1u, ids.count(id)) << id;
+    for (int id : {1001, 1060, 1061, 2000, 2001, 2002}) EXPECT_EQ(1u, ids.count(id)) << id;
 
     std::set<int> untouched{5};
     EXPECT_EQ(-1, ReadDeviceListIds(CString(dir.File(L"none.xml").c_str()), untouched));
