@@ -9,27 +9,15 @@
 
 #include <stdio.h>
 
-#include <thread>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/FileUtil.h"
 #include "app/engine/CBackupEngine.h"
 #include "tools/simrecorder/CSimRecorder.h"
 
 namespace {
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
 
 void Configure(const CString& folder) {
     CAppConfig* config = GetAppConfig();
@@ -52,45 +40,6 @@ BACKUP_SCHEDULE AllDay(int deviceId, int channel) {
     for (int d = 0; d < kDaysPerWeek; ++d) schedule.WeekDayEnable[d] = 1;
     schedule.RecordTime = {0, 0, 24, 0};
     return schedule;
-}
-
-// Sends `bytes` over one loopback connection into a file; seconds taken.
-double PlainLoopbackCopy(uint64_t bytes, const CString& path) {
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener, (sockaddr*)&address, sizeof(address));
-    int length = sizeof(address);
-    getsockname(listener, (sockaddr*)&address, &length);
-    listen(listener, 1);
-    LARGE_INTEGER start = Now();
-    std::thread sender([&] {
-        SOCKET s = accept(listener, nullptr, nullptr);
-        std::vector<char> block(64 * 1024, 'x');
-        for (uint64_t sent = 0; sent < bytes;) {
-            int n = send(s, block.data(), (int)std::min<uint64_t>(block.size(), bytes - sent), 0);
-            if (n <= 0) break;
-            sent += (uint64_t)n;
-        }
-        closesocket(s);
-    });
-    SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    connect(client, (sockaddr*)&address, sizeof(address));
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::vector<char> buffer(64 * 1024);
-    for (;;) {
-        int n = recv(client, buffer.data(), (int)buffer.size(), 0);
-        if (n <= 0) break;
-        DWORD written = 0;
-        WriteFile(file, buffer.data(), (DWORD)n, &written, nullptr);
-    }
-    CloseHandle(file);
-    LARGE_INTEGER end = Now();
-    sender.join();
-    closesocket(client);
-    closesocket(listener);
-    return Seconds(start, end);
 }
 
 void BackupThroughput(const CString& folder, int files, int minutesPerFile, DWORD tickMs) {
@@ -121,7 +70,7 @@ void BackupThroughput(const CString& folder, int files, int minutesPerFile, DWOR
     engine.Schedules().AddAuto(AllDay(1001, 0));
     engine.Schedules().Save(GetAppConfig()->m_strScheduleFile);
 
-    LARGE_INTEGER start = Now();
+    LARGE_INTEGER start = BenchNow();
     engine.StartAutoBackup();
     RECORD_LIST_ROWS rows;
     for (;;) {
@@ -131,10 +80,10 @@ void BackupThroughput(const CString& folder, int files, int minutesPerFile, DWOR
         if ((int)rows.size() >= files) break;
         Sleep(tickMs);
     }
-    LARGE_INTEGER end = Now();
+    LARGE_INTEGER end = BenchNow();
     uint64_t bytes = 0;
     for (const RECORD_LIST_ROW& row : rows) bytes += GetFileLength(row.C_FilePath);
-    double backup = Seconds(start, end);
+    double backup = BenchSeconds(start, end);
     engine.StopAutoBackup();
     engine.Devices().LogoutDevice(1001);
     engine.Shutdown();
@@ -160,16 +109,16 @@ void SchedulerPass(const CString& folder) {
         for (int c = 0; c < 16; ++c) engine.Schedules().AddAuto(AllDay(1000 + d, c));
     }
     engine.Schedules().Save(GetAppConfig()->m_strScheduleFile);
-    LARGE_INTEGER start = Now();
+    LARGE_INTEGER start = BenchNow();
     engine.StartAutoBackup();
     while (engine.GetSchedulerPassCount() < 1) Sleep(1);
-    LARGE_INTEGER end = Now();
+    LARGE_INTEGER end = BenchNow();
     engine.StopAutoBackup();
     engine.Shutdown();
     (void)folder;
     printf("scheduler: start and first pass over 1000 devices x 16 channels (16000 due schedules, devices off "
            "line): %.1f ms\n",
-           Seconds(start, end) * 1000.0);
+           BenchSeconds(start, end) * 1000.0);
 }
 
 }  // namespace
