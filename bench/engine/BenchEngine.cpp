@@ -11,9 +11,9 @@
 
 #include <stdio.h>
 
-#include <thread>
 #include <vector>
 
+#include "bench/support/BenchSupport.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/FileUtil.h"
 #include "app/core/SystemUtil.h"
@@ -21,18 +21,6 @@
 #include "tools/simrecorder/CSimRecorder.h"
 
 namespace {
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
 
 void Configure(const CString& folder) {
     CAppConfig* config = GetAppConfig();
@@ -55,45 +43,6 @@ BACKUP_SCHEDULE AllDay(int deviceId, int channel) {
     for (int d = 0; d < kDaysPerWeek; ++d) schedule.WeekDayEnable[d] = 1;
     schedule.RecordTime = {0, 0, 24, 0};
     return schedule;
-}
-
-// Sends `bytes` over one loopback connection into a file; seconds taken.
-double PlainLoopbackCopy(uint64_t bytes, const CString& path) {
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener, (sockaddr*)&address, sizeof(address));
-    int length = sizeof(address);
-    getsockname(listener, (sockaddr*)&address, &length);
-    listen(listener, 1);
-    LARGE_INTEGER start = Now();
-    std::thread sender([&] {
-        SOCKET s = accept(listener, nullptr, nullptr);
-        std::vector<char> block(64 * 1024, 'x');
-        for (uint64_t sent = 0; sent < bytes;) {
-            int n = send(s, block.data(), (int)std::min<uint64_t>(block.size(), bytes - sent), 0);
-            if (n <= 0) break;
-            sent += (uint64_t)n;
-        }
-        closesocket(s);
-    });
-    SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    connect(client, (sockaddr*)&address, sizeof(address));
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::vector<char> buffer(64 * 1024);
-    for (;;) {
-        int n = recv(client, buffer.data(), (int)buffer.size(), 0);
-        if (n <= 0) break;
-        DWORD written = 0;
-        WriteFile(file, buffer.data(), (DWORD)n, &written, nullptr);
-    }
-    CloseHandle(file);
-    LARGE_INTEGER end = Now();
-    sender.join();
-    closesocket(client);
-    closesocket(listener);
-    return Seconds(start, end);
 }
 
 void BackupThroughput(const CString& folder, int files, int minutesPerFile, DWORD tickMs) {
@@ -124,7 +73,7 @@ void BackupThroughput(const CString& folder, int files, int minutesPerFile, DWOR
     engine.Schedules().AddAuto(AllDay(1001, 0));
     engine.Schedules().Save(GetAppConfig()->m_strScheduleFile);
 
-    LARGE_INTEGER start = Now();
+    LARGE_INTEGER start = BenchNow();
     engine.StartAutoBackup();
     RECORD_LIST_ROWS rows;
     for (;;) {
@@ -134,10 +83,10 @@ void BackupThroughput(const CString& folder, int files, int minutesPerFile, DWOR
         if ((int)rows.size() >= files) break;
         Sleep(tickMs);
     }
-    LARGE_INTEGER end = Now();
+    LARGE_INTEGER end = BenchNow();
     uint64_t bytes = 0;
     for (const RECORD_LIST_ROW& row : rows) bytes += GetFileLength(row.C_FilePath);
-    double backup = Seconds(start, end);
+    double backup = BenchSeconds(start, end);
     engine.StopAutoBackup();
     engine.Devices().LogoutDevice(1001);
     engine.Shutdown();
@@ -200,12 +149,12 @@ volatile LONG MessageCounter::s_received = 0;
 // Starts scheduled backup and waits for the scheduler's first pass; ms.
 double StartAndFirstPass(CBackupEngine& engine) {
     const int passes = engine.GetSchedulerPassCount();
-    LARGE_INTEGER start = Now();
+    LARGE_INTEGER start = BenchNow();
     engine.StartAutoBackup();
     while (engine.GetSchedulerPassCount() == passes) Sleep(1);
-    LARGE_INTEGER end = Now();
+    LARGE_INTEGER end = BenchNow();
     engine.StopAutoBackup();
-    return Seconds(start, end) * 1000.0;
+    return BenchSeconds(start, end) * 1000.0;
 }
 
 void SchedulerPass(const CString& folder) {
@@ -227,9 +176,9 @@ void SchedulerPass(const CString& folder) {
     double loadMs = 0;
     for (int i = 0; i < kLoads; ++i) {
         CBackupScheduleStore store;
-        LARGE_INTEGER start = Now();
+        LARGE_INTEGER start = BenchNow();
         store.Load(file);
-        loadMs += Seconds(start, Now()) * 1000.0;
+        loadMs += BenchSeconds(start, BenchNow()) * 1000.0;
     }
     printf("schedule file: %d schedules, %.1f MB, load %.1f ms (mean of %d)\n", kDevices * kChannels,
            GetFileLength(file) / 1048576.0, loadMs / kLoads, kLoads);
@@ -239,10 +188,10 @@ void SchedulerPass(const CString& folder) {
            kDevices, kChannels, kDevices * kChannels, StartAndFirstPass(engine));
 
     MessageCounter window;
-    LARGE_INTEGER start = Now();
+    LARGE_INTEGER start = BenchNow();
     const double passMs = StartAndFirstPass(engine);
     while (window.Received() < kDevices * kChannels) Sleep(1);
-    const double receivedMs = Seconds(start, Now()) * 1000.0;
+    const double receivedMs = BenchSeconds(start, BenchNow()) * 1000.0;
     printf("scheduler: the same with a main window receiving the posted messages: %.1f ms; all %ld messages "
            "received after %.1f ms\n",
            passMs, window.Received(), receivedMs);

@@ -75,22 +75,20 @@ void CSdkSession::Start() {
 
 void CSdkSession::ReadLoop() {
     CPacketFramer framer;
-    std::vector<uint8_t> packet;
-    while (qvsock::ReceivePacket(m_socket, framer, packet, m_stop)) {
+    PacketHeader header;
+    std::vector<uint8_t> body;
+    while (qvsock::ReceivePacket(m_socket, framer, header, body, m_stop)) {
         m_lastReceiveMs = NowMs();
-        PacketHeader header;
         // A device sends nothing unasked but keep-alive answers, which a relay
         // may also produce itself: they only show the peer is alive.
-        if (!DecodeHeader(packet.data(), packet.size(), header) || header.command < 0x90 || header.command > 0x9F) {
-            continue;
-        }
+        if (header.command < 0x90 || header.command > 0x9F) continue;
         std::lock_guard<std::mutex> lock(m_mutex);
         auto found = m_pending.find(header.sequence);
         if (found == m_pending.end() || found->second->done) continue;  // answer to an abandoned request
         SdkReply& reply = found->second->reply;
         reply.header = header;
         reply.error = ErrorOfStatus(header.status);
-        reply.body.assign(packet.begin() + kHeaderSize, packet.end());
+        reply.body.swap(body);
         if (found->second->lossFollows && reply.error == QVNET_ERR_NONE) m_intended = true;
         found->second->done = true;
         m_replied.notify_all();
@@ -125,9 +123,18 @@ bool CSdkSession::SendPacket(const std::vector<uint8_t>& packet) {
 
 SdkReply CSdkSession::Call(uint8_t command, const uint32_t (&args)[4], const std::vector<uint8_t>& body,
                            uint32_t waitMs, bool lossFollows) {
-    SdkReply failed;
-    failed.error = QVNET_ERR_NETWORK;
-    if (m_lost || m_stop) return failed;
+    const uint32_t sequence = Send(command, args, body, lossFollows);
+    if (sequence == 0) {
+        SdkReply failed;
+        failed.error = QVNET_ERR_NETWORK;
+        return failed;
+    }
+    return Wait(sequence, waitMs);
+}
+
+uint32_t CSdkSession::Send(uint8_t command, const uint32_t (&args)[4], const std::vector<uint8_t>& body,
+                           bool lossFollows) {
+    if (m_lost || m_stop) return 0;
     PacketHeader header;
     header.command = command;
     std::memcpy(header.args, args, sizeof(header.args));
@@ -135,24 +142,39 @@ SdkReply CSdkSession::Call(uint8_t command, const uint32_t (&args)[4], const std
     pending->lossFollows = lossFollows;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        header.sequence = ++m_sequence;
+        // 0 stands for "not sent", so the wrap skips it.
+        if (++m_sequence == 0) ++m_sequence;
+        header.sequence = m_sequence;
         m_pending[header.sequence] = pending;
     }
     if (!SendPacket(BuildPacket(header, body))) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_pending.erase(header.sequence);
+        Abandon(header.sequence);
         Close(false);
-        return failed;
+        return 0;
     }
+    return header.sequence;
+}
+
+SdkReply CSdkSession::Wait(uint32_t sequence, uint32_t waitMs) {
+    SdkReply failed;
+    failed.error = QVNET_ERR_NETWORK;
     std::unique_lock<std::mutex> lock(m_mutex);
+    auto found = m_pending.find(sequence);
+    if (found == m_pending.end()) return failed;
+    std::shared_ptr<Pending> pending = found->second;
     m_replied.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return pending->done; });
-    m_pending.erase(header.sequence);
+    m_pending.erase(sequence);
     if (!pending->done) {
         // The late answer, if any, finds no request and is dropped.
         failed.error = QVNET_ERR_TIMEOUT;
         return failed;
     }
-    return pending->reply;
+    return std::move(pending->reply);
+}
+
+void CSdkSession::Abandon(uint32_t sequence) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_pending.erase(sequence);
 }
 
 void CSdkSession::Close(bool intended) {

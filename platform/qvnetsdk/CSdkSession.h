@@ -42,6 +42,17 @@ public:
                   bool lossFollows = false);
     SdkReply Call(uint8_t command, const uint32_t (&args)[4], uint32_t waitMs) { return Call(command, args, {}, waitMs); }
 
+    // The two halves of Call, for a caller that keeps several requests in
+    // flight (the device answers them in order). Send returns the request's
+    // sequence number, 0 when the connection failed (and is being closed).
+    // Every sequence sent is ended by exactly one Wait or Abandon.
+    uint32_t Send(uint8_t command, const uint32_t (&args)[4], const std::vector<uint8_t>& body = {},
+                  bool lossFollows = false);
+    // Waits up to waitMs for the answer; a late one is dropped.
+    SdkReply Wait(uint32_t sequence, uint32_t waitMs);
+    // Gives the request up: its answer, if any, is dropped.
+    void Abandon(uint32_t sequence);
+
     // Cuts the connection. An intended close (logout, clean-up) never calls
     // the disconnect callback; an unintended one calls it once.
     void Close(bool intended);

@@ -16,6 +16,9 @@ const size_t kOfferPiece = 8192;
 const DWORD kRefusedPauseMs = 10;
 const DWORD kIdlePauseMs = 20;
 const uint32_t kCloseWaitMs = 2000;
+// Block requests kept in flight: enough to cover the round trip, through a
+// relay as well, while the device is still streaming the earlier blocks.
+const size_t kReadsInFlight = 8;
 
 uint32_t KiloBytes(uint64_t bytes) { return static_cast<uint32_t>((bytes + 1023) / 1024); }
 
@@ -37,14 +40,10 @@ uint32_t CSdkTransfer::Open(const std::shared_ptr<CSdkSession>& session, Kind ki
     created->m_deviceId = reply.header.args[0];
     created->m_total = reply.header.args[1] | (static_cast<uint64_t>(reply.header.args[2]) << 32);
     if (reply.body.size() == sizeof(RECORD_FILE_DESC)) std::memcpy(&created->m_range, reply.body.data(), sizeof(RECORD_FILE_DESC));
-    if (kind != kReplay) {
-        created->m_file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (created->m_file == INVALID_HANDLE_VALUE) {
-            const uint32_t closeArgs[4] = {created->m_deviceId, 0, 0, 0};
-            session->Call(kCmdClose, closeArgs, kCloseWaitMs);
-            return QVNET_ERR_LOCAL_FILE;
-        }
+    if (kind != kReplay && !created->m_file.Create(path)) {
+        const uint32_t closeArgs[4] = {created->m_deviceId, 0, 0, 0};
+        session->Call(kCmdClose, closeArgs, kCloseWaitMs);
+        return QVNET_ERR_LOCAL_FILE;
     }
     transfer = created;
     return QVNET_ERR_NONE;
@@ -58,14 +57,12 @@ void CSdkTransfer::Start() {
 void CSdkTransfer::Shutdown() {
     std::lock_guard<std::mutex> lock(m_gate);
     m_stopped = true;
-    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
+    m_file.Close();
 }
 
-void CSdkTransfer::CloseFile() {
+bool CSdkTransfer::CloseFile() {
     std::lock_guard<std::mutex> lock(m_gate);
-    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
+    return m_file.Close();
 }
 
 template <class F>
@@ -81,21 +78,44 @@ bool CSdkTransfer::Deliver(F call) {
     return true;
 }
 
+bool CSdkTransfer::RequestReads() {
+    if (m_reads.empty()) m_requested = m_offset;
+    while (m_reads.size() < kReadsInFlight && m_requested < m_total) {
+        const uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(kMaxBlock, m_total - m_requested));
+        const uint32_t args[4] = {m_deviceId, static_cast<uint32_t>(m_requested),
+                                  static_cast<uint32_t>(m_requested >> 32), length};
+        const uint32_t sequence = m_session->Send(kCmdRead, args);
+        if (sequence == 0) return false;
+        m_reads.push_back({sequence, m_requested, length});
+        m_requested += length;
+    }
+    return !m_reads.empty();
+}
+
+void CSdkTransfer::AbandonReads() {
+    for (const Read& read : m_reads) m_session->Abandon(read.sequence);
+    m_reads.clear();
+}
+
 bool CSdkTransfer::ReadBlock(std::vector<uint8_t>& block) {
-    const uint32_t args[4] = {m_deviceId, static_cast<uint32_t>(m_offset), static_cast<uint32_t>(m_offset >> 32),
-                              kMaxBlock};
-    SdkReply reply = m_session->Call(kCmdRead, args, static_cast<uint32_t>(CSdkCore::Get().Params().transferWaitMs));
+    if (!RequestReads()) return false;
+    const Read read = m_reads.front();
+    m_reads.pop_front();
+    SdkReply reply = m_session->Wait(read.sequence, static_cast<uint32_t>(CSdkCore::Get().Params().transferWaitMs));
     if (reply.error || reply.body.empty()) return false;
+    if (reply.body.size() > read.length) reply.body.resize(read.length);
+    if (reply.body.size() < read.length) {
+        // A short answer: the requests behind it asked for offsets that no
+        // longer follow on, so they are asked again.
+        AbandonReads();
+    }
     block.swap(reply.body);
     return true;
 }
 
 bool CSdkTransfer::WriteBlock(const std::vector<uint8_t>& block) {
     std::lock_guard<std::mutex> lock(m_gate);
-    if (m_file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    return WriteFile(m_file, block.data(), static_cast<DWORD>(block.size()), &written, nullptr) &&
-           written == block.size();
+    return m_file.Write(block.data(), block.size());
 }
 
 bool CSdkTransfer::OfferBlock(const uint8_t* data, size_t length) {
@@ -121,11 +141,11 @@ bool CSdkTransfer::OfferBlock(const uint8_t* data, size_t length) {
     return true;
 }
 
-void CSdkTransfer::ReportPosition(bool finished) {
+void CSdkTransfer::ReportPosition(uint64_t position, bool finished) {
     const uint32_t totalKB = KiloBytes(m_total);
     // Until the end, done stays below total: a caller may treat done >= total
     // as "the file is complete".
-    const uint32_t partKB = std::min<uint32_t>(static_cast<uint32_t>(m_offset / 1024), totalKB ? totalKB - 1 : 0);
+    const uint32_t partKB = std::min<uint32_t>(static_cast<uint32_t>(position / 1024), totalKB ? totalKB - 1 : 0);
     if (m_kind == kFetchTime) {
         if (!m_callbacks.onTimePos) return;
         const uint32_t done = finished ? 0xFFFFFFFFu : partKB;
@@ -143,45 +163,51 @@ uint64_t CSdkTransfer::AlignToFrame(uint64_t offset) const {
 }
 
 void CSdkTransfer::Fail() {
-    CloseFile();
+    uint64_t stored = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_gate);
+        m_file.Close();
+        stored = m_file.Stored();
+    }
+    // Where the file ends: a caller sees how far the download came.
+    if (m_kind != kReplay) ReportPosition(stored, false);
     if (!Stopped()) {
         Deliver([&] { CSdkCore::Get().NotifyEvent(QVNET_EVENT_FETCH_FAILED, 0, Handle()); });
     }
-    // The session is no longer trustworthy: dropping it runs the caller's
-    // device-gone path through the disconnect callback.
+    // The session is no longer trustworthy (or, after a failed write, the
+    // caller's only way back is its device-gone path): dropping it runs that
+    // path through the disconnect callback.
     m_session->Close(false);
 }
 
-void CSdkTransfer::Run() {
+CSdkTransfer::Outcome CSdkTransfer::Transfer() {
     std::vector<uint8_t> block;
     bool ended = false;
-    bool failed = false;
     while (!Stopped()) {
         if (m_kind == kReplay) {
             const int64_t seek = m_seekTo.exchange(-1);
             if (seek >= 0) {
+                AbandonReads();
                 m_offset = AlignToFrame(std::min<uint64_t>(static_cast<uint64_t>(seek), m_total));
                 ended = false;
             }
         }
         if (m_offset >= m_total) {
             if (m_kind != kReplay) {
-                CloseFile();
-                ReportPosition(true);
-                break;
+                // The file is whole and closed before the last report says so.
+                if (!CloseFile()) return kWriteFailed;
+                ReportPosition(m_offset, true);
+                return kFinished;
             }
             if (!ended) {
-                ReportPosition(true);
+                ReportPosition(m_offset, true);
                 Deliver([&] { CSdkCore::Get().NotifyEvent(QVNET_EVENT_REPLAY_END, 0, Handle()); });
                 ended = true;
             }
             Sleep(kIdlePauseMs);  // a seek may start it again
             continue;
         }
-        if (!ReadBlock(block)) {
-            failed = !Stopped();
-            break;
-        }
+        if (!ReadBlock(block)) return Stopped() ? kStopped : kNetworkFailed;
         if (m_offset == 0) {
             streamfmt::StreamSpec spec;
             if (streamfmt::ParseStreamHeader(block.data(), block.size(), spec)) {
@@ -192,12 +218,18 @@ void CSdkTransfer::Run() {
         if (m_kind == kReplay) {
             if (!OfferBlock(block.data(), block.size())) continue;
         } else {
-            if (!WriteBlock(block)) break;
+            if (!WriteBlock(block)) return Stopped() ? kStopped : kWriteFailed;
             m_offset += block.size();
         }
-        ReportPosition(false);
+        ReportPosition(m_offset, false);
     }
-    if (failed) {
+    return kStopped;
+}
+
+void CSdkTransfer::Run() {
+    const Outcome outcome = Transfer();
+    AbandonReads();
+    if (outcome == kNetworkFailed || outcome == kWriteFailed) {
         Fail();
         return;
     }

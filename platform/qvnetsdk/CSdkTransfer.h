@@ -1,15 +1,18 @@
 // One download (into a local file) or one playback (through the data
 // callback) of a record file or a time range, driven by its own SDK thread
-// that reads the stream block by block from the device.
+// that reads the stream block by block from the device, several block
+// requests ahead of the block it is handling.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
 
+#include "platform/qvnetsdk/CSdkFileWriter.h"
 #include "platform/qvnetsdk/CSdkObject.h"
 #include "platform/qvnetsdk/CSdkSession.h"
 
@@ -35,19 +38,30 @@ public:
     // Starts the worker once the transfer has its handle.
     void Start();
     // Stops: no callback begins after this returns, and a download's file is
-    // closed. Never waits for the worker.
+    // closed with what it had received. Never waits for the worker.
     void Shutdown() override;
     // Moves a playback to a byte offset (aligned to a frame start).
     void Seek(uint64_t offset) { m_seekTo = static_cast<int64_t>(offset); }
 
 private:
+    enum Outcome { kStopped, kFinished, kNetworkFailed, kWriteFailed };
+    // One block request sent and not yet answered.
+    struct Read {
+        uint32_t sequence;
+        uint64_t offset;
+        uint32_t length;
+    };
+
     CSdkTransfer(const std::shared_ptr<CSdkSession>& session, Kind kind, const Callbacks& callbacks);
     void Run();
+    Outcome Transfer();
+    bool RequestReads();
+    void AbandonReads();
     bool ReadBlock(std::vector<uint8_t>& block);
     bool WriteBlock(const std::vector<uint8_t>& block);
     bool OfferBlock(const uint8_t* data, size_t length);
-    void ReportPosition(bool finished);
-    void CloseFile();
+    void ReportPosition(uint64_t position, bool finished);
+    bool CloseFile();
     void Fail();
     uint64_t AlignToFrame(uint64_t offset) const;
     bool Stopped() const { return m_stopped; }
@@ -59,11 +73,13 @@ private:
     const Callbacks m_callbacks;
     uint32_t m_deviceId = 0;
     uint64_t m_total = 0;
-    uint64_t m_offset = 0;
+    uint64_t m_offset = 0;     // next byte to hand on
+    uint64_t m_requested = 0;  // next byte to ask the device for
+    std::deque<Read> m_reads;  // in the order the device answers them
     RECORD_FILE_DESC m_range = {};
     uint64_t m_headerSize = 0, m_frameSize = 0;  // stream layout, for aligned seeks
     std::mutex m_gate;                           // stop flag against callback starts and file use
     std::atomic<bool> m_stopped{false};
-    HANDLE m_file = INVALID_HANDLE_VALUE;
+    CSdkFileWriter m_file;
     std::atomic<int64_t> m_seekTo{-1};
 };

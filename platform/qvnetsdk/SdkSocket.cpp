@@ -48,6 +48,39 @@ SOCKET BindSocket(int type, const char* ip, uint16_t port, uint16_t& boundPort) 
     return s;
 }
 
+// Large enough that a pipelined download's answers arrive in a few reads.
+const size_t kReceiveChunk = 256 * 1024;
+// The least room offered to a read, so that small packets still arrive whole.
+const size_t kReceiveMinimum = 4096;
+
+size_t BytesWaiting(SOCKET s) {
+    u_long waiting = 0;
+    return ioctlsocket(s, FIONREAD, &waiting) == 0 ? waiting : 0;
+}
+
+// Reads what the socket holds into the framer. A select() costs a trip
+// through the system (and under Wine through its server) while asking how
+// many bytes wait does not, so readiness is awaited only when none wait.
+bool ReadMore(SOCKET s, CPacketFramer& framer, const std::atomic<bool>& stop, uint32_t pollMs) {
+    size_t waiting = BytesWaiting(s);
+    while (waiting == 0) {
+        if (WaitReadable(s, pollMs)) {
+            // Readable with nothing waiting: the peer closed, and recv says so.
+            waiting = BytesWaiting(s);
+            break;
+        }
+        if (stop) return false;
+        framer.ReleaseIdle();
+    }
+    if (stop) return false;
+    size_t room = waiting < kReceiveMinimum ? kReceiveMinimum : waiting;
+    if (room > kReceiveChunk) room = kReceiveChunk;
+    const int received = recv(s, reinterpret_cast<char*>(framer.Space(room)), static_cast<int>(room), 0);
+    if (received <= 0) return false;
+    framer.Commit(static_cast<size_t>(received));
+    return true;
+}
+
 }  // namespace
 
 bool Startup() {
@@ -114,18 +147,19 @@ bool WaitReadable(SOCKET s, uint32_t waitMs) {
 
 bool ReceivePacket(SOCKET s, CPacketFramer& framer, std::vector<uint8_t>& packet, const std::atomic<bool>& stop,
                    uint32_t pollMs) {
-    uint8_t buffer[16384];
     for (;;) {
         const CPacketFramer::Result result = framer.Next(packet);
         if (result == CPacketFramer::Packet) return true;
-        if (result == CPacketFramer::Oversize) return false;
-        while (!WaitReadable(s, pollMs)) {
-            if (stop) return false;
-        }
-        if (stop) return false;
-        const int received = recv(s, reinterpret_cast<char*>(buffer), sizeof(buffer), 0);
-        if (received <= 0) return false;
-        framer.Feed(buffer, static_cast<size_t>(received));
+        if (result == CPacketFramer::Oversize || !ReadMore(s, framer, stop, pollMs)) return false;
+    }
+}
+
+bool ReceivePacket(SOCKET s, CPacketFramer& framer, qvwire::PacketHeader& header, std::vector<uint8_t>& body,
+                   const std::atomic<bool>& stop, uint32_t pollMs) {
+    for (;;) {
+        const CPacketFramer::Result result = framer.Next(header, body);
+        if (result == CPacketFramer::Packet) return true;
+        if (result == CPacketFramer::Oversize || !ReadMore(s, framer, stop, pollMs)) return false;
     }
 }
 

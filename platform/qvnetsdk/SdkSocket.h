@@ -32,9 +32,15 @@ bool WaitReadable(SOCKET s, uint32_t waitMs);
 
 // Reads until the framer yields a whole packet. Returns false when the
 // connection closed or failed, when a packet announced an oversized body, or
-// when `stop` became true (checked every pollMs).
+// when `stop` became true (checked every pollMs while nothing arrives, and
+// before every read). Bytes already waiting are read at once, up to 256 KiB
+// at a time straight into the framer; readiness is awaited only when none
+// are, and a framer left idle for pollMs gives its storage back.
 bool ReceivePacket(SOCKET s, CPacketFramer& framer, std::vector<uint8_t>& packet, const std::atomic<bool>& stop,
                    uint32_t pollMs = 200);
+// As above, with the header decoded and only the body copied out.
+bool ReceivePacket(SOCKET s, CPacketFramer& framer, qvwire::PacketHeader& header, std::vector<uint8_t>& body,
+                   const std::atomic<bool>& stop, uint32_t pollMs = 200);
 
 // Waits up to waitMs for a packet whose command byte is `command`, skipping
 // others. False on time-out, a broken connection or an oversized packet.

@@ -14,6 +14,7 @@
 #include "platform/qvnetsdk/CSdkSearch.h"
 #include "platform/qvnetsdk/CSdkSession.h"
 #include "platform/qvnetsdk/CSdkTalk.h"
+#include "platform/qvnetsdk/CSdkFileWriter.h"
 #include "platform/qvnetsdk/CSdkTransfer.h"
 #include "platform/qvnetsdk/SdkSocket.h"
 #include "platform/qvnetsdk/SdkWire.h"
@@ -631,6 +632,16 @@ void QVNET_CALL QVNET_PlayDeviceAudio(const char* buffer, int32_t length) {
 int32_t QVNET_CALL QVNET_TestUseSyntheticAudio(int32_t on) {
     try {
         CSdkLocalAudio::Get().SetSynthetic(on != 0);
+        return Done();
+    }
+    QVNET_GUARD(0)
+}
+
+// Downloads' file writes fail once a file would hold more than keptKB KiB,
+// as on a full disk; below 0 lifts the fault.
+int32_t QVNET_CALL QVNET_TestFailFileWrites(int32_t keptKB) {
+    try {
+        CSdkFileWriter::FailWritesBeyond(keptKB < 0 ? -1 : static_cast<int64_t>(keptKB) * 1024);
         return Done();
     }
     QVNET_GUARD(0)

@@ -216,6 +216,7 @@ enum QVNET_ORDINAL {
     QVNET_ORD_TestSetSearchTarget = 1001,
     QVNET_ORD_TestGetCounters = 1002,
     QVNET_ORD_TestUseSyntheticAudio = 1003,
+    QVNET_ORD_TestFailFileWrites = 1004,
 };
 
 // ---- Functions ----------------------------------------------------------------
@@ -295,7 +296,8 @@ typedef struct QVNET_TEST_COUNTERS {
 #define QVNET_TEST_FUNCTIONS(X)                                                                                        \
     X(int32_t, TestSetSearchTarget, (const char* ip, int32_t port))                                                    \
     X(int32_t, TestGetCounters, (QVNET_TEST_COUNTERS * counters))                                                     \
-    X(int32_t, TestUseSyntheticAudio, (int32_t on))
+    X(int32_t, TestUseSyntheticAudio, (int32_t on))                                                                  \
+    X(int32_t, TestFailFileWrites, (int32_t keptKB))
 
 #define QVNET_DECLARE_FUNCTION(ret, name, args) ret QVNET_CALL QVNET_##name args;
 #define QVNET_DECLARE_POINTER(ret, name, args) typedef ret(QVNET_CALL* PFN_QVNET_##name) args;

@@ -2,6 +2,7 @@
 // 127.0.0.1, bound by ordinal as the program binds it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -465,6 +466,69 @@ TEST_F(QvNetSdkTest, DropMidDownloadIsReportedOnceThroughTheDisconnectCallback) 
     EXPECT_EQ(Sdk().LogoutDevice(login), 1);
     EXPECT_TRUE(DeleteFileA(progress.path.c_str())) << "the partial file is closed";
     EXPECT_EQ(Disconnects().size(), 1u);
+}
+
+// SDK events as (type, handle).
+struct Events {
+    std::mutex mutex;
+    std::vector<std::pair<int32_t, int32_t>> seen;
+    bool Has(int32_t type, int32_t handle) {
+        std::lock_guard<std::mutex> lock(mutex);
+        return std::find(seen.begin(), seen.end(), std::make_pair(type, handle)) != seen.end();
+    }
+};
+
+void QVNET_CALL OnEvent(int32_t type, int32_t, int32_t handle, int32_t, QVNET_USER user) {
+    Events* events = reinterpret_cast<Events*>(user);
+    std::lock_guard<std::mutex> lock(events->mutex);
+    events->seen.push_back({type, handle});
+}
+
+// The file writes of downloads fail past a size (a full disk) while alive.
+struct FullDisk {
+    explicit FullDisk(int32_t keptKB) { Sdk().TestFailFileWrites(keptKB); }
+    ~FullDisk() { Sdk().TestFailFileWrites(-1); }
+};
+
+TEST_F(QvNetSdkTest, FailedFileWriteEndsTheDownloadLikeABrokenTransfer) {
+    // Writes reach the disk up to a megabyte at a time: the first case fails
+    // on the last write, the second after a first one went through.
+    struct Case {
+        QVNET_TIME end;
+        int32_t keptKB;
+        bool someStored;
+    };
+    const Case cases[] = {{At(10, 5), 0, false}, {At(11, 0), 1500, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keptKB);
+        {
+            std::lock_guard<std::mutex> lock(g_mutex);
+            g_disconnects.clear();
+        }
+        auto recorder = Recorder();
+        const int32_t login = Login(*recorder);
+        Events events;
+        Sdk().SetEventCallback(OnEvent, reinterpret_cast<QVNET_USER>(&events));
+        FullDisk full(c.keptKB);
+        Progress progress;
+        progress.path = Narrow(m_temp.File(L"full.duz"));
+        const QVNET_TIME start = At(10, 0);
+        const int32_t handle = Sdk().FetchTimeRange(login, 1, 0, &start, &c.end, progress.path.c_str(), OnTimePos,
+                                                    reinterpret_cast<QVNET_USER>(&progress));
+        ASSERT_GT(handle, 0);
+        ASSERT_TRUE(WaitFor([&] { return events.Has(QVNET_EVENT_FETCH_FAILED, handle); }));
+        const std::pair<uint32_t, uint32_t> last = progress.Last();
+        const size_t stored = ReadFileBytes(progress.path).size();
+        EXPECT_EQ(last.second, stored / 1024) << "the last report is where the file ends";
+        EXPECT_LT(last.second, last.first);
+        EXPECT_LE(stored, c.keptKB * 1024u);
+        EXPECT_EQ(stored > 0, c.someStored);
+        ASSERT_TRUE(WaitFor([] { return !Disconnects().empty(); }));
+        EXPECT_EQ(Disconnects(), std::vector<int32_t>{login}) << "the caller's device-gone path runs";
+        EXPECT_EQ(Sdk().StopFetch(handle), 1);
+        EXPECT_TRUE(DeleteFileA(progress.path.c_str())) << "the file is closed";
+        Sdk().SetEventCallback(nullptr, 0);
+    }
 }
 
 TEST_F(QvNetSdkTest, RecorderGoingOfflineIsOneDisconnection) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/qvnetsdk/CPacketFramer.h"
@@ -66,6 +67,39 @@ TEST(PacketFramer, YieldsEachPacketWhateverTheSplit) {
         ASSERT_EQ(seen, packets) << "split at " << split;
         EXPECT_EQ(framer.Buffered(), 0u);
     }
+}
+
+// The reader's form: bytes received straight into the framer's room, in
+// reads that stop anywhere, while bodies are taken out between reads; the
+// room moves and grows under packets that are still incomplete.
+TEST(PacketFramer, BodiesTakenBetweenReadsIntoItsOwnRoom) {
+    std::vector<uint8_t> stream;
+    std::vector<size_t> bodies;
+    for (uint32_t sequence = 1; sequence <= 40; ++sequence) {
+        bodies.push_back(sequence % 5 == 0 ? kMaxBody : sequence * 301 % 7000);
+        const std::vector<uint8_t> p = Packet(0x94, sequence, bodies.back());
+        stream.insert(stream.end(), p.begin(), p.end());
+    }
+    CPacketFramer framer;
+    PacketHeader header;
+    std::vector<uint8_t> body;
+    uint32_t expected = 1;
+    for (size_t at = 0, read = 1000; at < stream.size(); at += read, read = read * 3 % 70001 + 1) {
+        const size_t length = std::min(read, stream.size() - at);
+        std::memcpy(framer.Space(length + 17), stream.data() + at, length);
+        framer.Commit(length);
+        framer.ReleaseIdle();  // never drops bytes that wait
+        while (framer.Next(header, body) == CPacketFramer::Packet) {
+            ASSERT_EQ(header.sequence, expected);
+            ASSERT_EQ(header.bodyLength, bodies[expected - 1]);
+            const std::vector<uint8_t> whole = Packet(0x94, expected, body.size());
+            ASSERT_EQ(body.size(), bodies[expected - 1]);
+            ASSERT_TRUE(std::equal(body.begin(), body.end(), whole.begin() + kHeaderSize));
+            ++expected;
+        }
+    }
+    EXPECT_EQ(expected, 41u);
+    EXPECT_EQ(framer.Buffered(), 0u);
 }
 
 TEST(PacketFramer, OversizedLengthDiscardsAndFramingRestarts) {
