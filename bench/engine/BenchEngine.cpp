@@ -11,6 +11,7 @@
 
 #include <stdio.h>
 
+#include <thread>
 #include <vector>
 
 #include "bench/support/BenchSupport.h"
