@@ -912,7 +912,9 @@ private:
 
 TEST_F(QvNetSdkTest, WorksThroughARelayThatAnswersLoginAndKeepAliveItself) {
     QVNET_NET_PARAMS params = {};
-    params.keepAliveMs = 20;  // keep-alive answers overtake device replies
+    // Keep-alive answers overtake device replies; a period long enough that a
+    // busy machine never leaves the session silent for 4.5 of them.
+    params.keepAliveMs = 150;
     Sdk().SetNetworkParams(&params);
     auto recorder = Recorder();
     recorder->Faults().slowMsPerBlock = 60;  // a download long enough for keep-alives
