@@ -257,6 +257,14 @@ HRESULT CRerezedControl::CallMethod(DISPID id, DISPPARAMS* params, VARIANT* resu
         SetLong(result, p ? p->m_mode : -1);
         return S_OK;
     }
+    case RZ_TestGetButtonCentre: {
+        if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
+        CRerezedPane* p = paneAt(0);
+        if (!args.Long(1, value)) return DISP_E_TYPEMISMATCH;
+        POINT centre = p ? p->ButtonCentre(value) : POINT{-1, -1};
+        SetLong(result, MAKELONG(centre.x, centre.y));
+        return S_OK;
+    }
     case RZ_TestGetWindowOption: {
         if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
         CRerezedPane* p = paneAt(0);

@@ -151,6 +151,15 @@ RECT CRerezedPane::ButtonRect(int slot) const {
     return {right - kButtonSize, top, right, top + kButtonSize};
 }
 
+POINT CRerezedPane::ButtonCentre(int button) const {
+    for (int slot = 0; slot < 4; ++slot) {
+        if (kButtons[slot] != button) continue;
+        RECT r = ButtonRect(slot);
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+    return {-1, -1};
+}
+
 int CRerezedPane::ButtonAt(POINT p) const {
     for (int slot = 0; slot < 4; ++slot) {
         RECT r = ButtonRect(slot);
@@ -221,8 +230,11 @@ void CRerezedPane::DrawRubberBand() {
 }
 
 LRESULT CALLBACK CRerezedPane::PaneProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        ::SetWindowLongPtrW(hWnd, 0, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<CRerezedPane*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrW(hWnd, 0, reinterpret_cast<LONG_PTR>(created));
+        created->m_pane = hWnd;  // messages come before CreateWindowEx returns
+    }
     auto* pane = reinterpret_cast<CRerezedPane*>(::GetWindowLongPtrW(hWnd, 0));
     if (!pane || message == WM_NCDESTROY) return ::DefWindowProcW(hWnd, message, wParam, lParam);
     pane->m_sink.HoldObject();
@@ -232,8 +244,11 @@ LRESULT CALLBACK CRerezedPane::PaneProc(HWND hWnd, UINT message, WPARAM wParam, 
 }
 
 LRESULT CALLBACK CRerezedPane::VideoProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        ::SetWindowLongPtrW(hWnd, 0, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<CRerezedPane*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrW(hWnd, 0, reinterpret_cast<LONG_PTR>(created));
+        created->m_video = hWnd;
+    }
     auto* pane = reinterpret_cast<CRerezedPane*>(::GetWindowLongPtrW(hWnd, 0));
     if (!pane || message == WM_NCDESTROY) return ::DefWindowProcW(hWnd, message, wParam, lParam);
     pane->m_sink.HoldObject();

@@ -38,6 +38,8 @@ public:
     void EnableZoomRect(bool on);
     bool ZoomRectEnabled() const { return m_zoomEnabled; }
     void Clear();
+    // Centre of a strip button in the pane's client area; (-1, -1) for none.
+    POINT ButtonCentre(int button) const;
     void SetBackImage(HBITMAP image, int width, int height);
 
     int m_mode = 0;

@@ -36,6 +36,7 @@ enum RerezedMethod : DISPID {
     RZ_TestGetLiveObjectCount = 1003, // -> long, every live control object of the process
     RZ_TestGetWindowMode = 1004,      // long pane -> long
     RZ_TestGetWindowOption = 1005,    // long pane, long option -> BOOL
+    RZ_TestGetButtonCentre = 1006,    // long pane, long button -> MAKELONG(x, y) in the pane's client area
 };
 
 enum RerezedEvent : DISPID {
