@@ -20,8 +20,10 @@ class CCmdTarget;
 
 // Argument and result kinds: one byte per argument, as the VARTYPE; the
 // by-reference kinds carry 0x40.
-#ifndef VTS_I2
+#ifndef VT_MFCBYREF
 #define VT_MFCBYREF 0x40
+#endif
+#ifndef VTS_I2
 #define VTS_NONE ""
 #define VTS_I2 "\x02"
 #define VTS_I4 "\x03"
