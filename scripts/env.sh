@@ -55,6 +55,20 @@ ensure_wine_prefix() {
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     wineserver -w
   fi
+  register_video_control
+}
+
+# The record manager's video window control: Wine reports a Windows version
+# on which the program does not register it itself, so each prefix gets the
+# control of its own architecture here, through the control's own
+# DllRegisterServer.
+register_video_control() {
+  local ocx="$DODAVOZI_BUILD_DIR/bin/Rerezed.ocx"
+  [ -f "$ocx" ] || return 0
+  local key='6A3C1F52-8E41-4D7B-9B20-5C7E2D8F4A61'
+  if grep -qiF "CLSID\\\\{$key}\\\\InprocServer32" "$WINEPREFIX/system.reg" 2>/dev/null; then return 0; fi
+  wine regsvr32 /s "Z:${ocx//\//\\}" >/dev/null 2>&1 || echo "env: registering Rerezed.ocx failed" >&2
+  wineserver -w
 }
 
 # Starts Xvfb on a free display unless one is set; sets XVFB_PID.

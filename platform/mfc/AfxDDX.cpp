@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <climits>
 
+#include "COleControlContainer.h"
+#include "COleControlSite.h"
 #include "CResourceException.h"
 #include "CWinApp.h"
 #include "CWnd.h"
@@ -57,6 +59,12 @@ void ExchangeNumber(CDataExchange* dx, int id, T& value, LPCWSTR format, LPCWSTR
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
     if (control.m_hWnd) return;
     HWND item = dx->PrepareCtrl(id);
+    // A hosted ActiveX control is bound through its site, not subclassed.
+    COleControlContainer* container = dx->m_pDlgWnd->m_pCtrlCont;
+    if (COleControlSite* site = container ? container->FindSite(id) : nullptr) {
+        if (!site->BindWrapper(&control)) AfxThrowResourceException();
+        return;
+    }
     if (!control.SubclassWindow(item)) AfxThrowResourceException();
 }
 

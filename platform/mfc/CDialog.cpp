@@ -3,6 +3,9 @@
 #include "AfxGlobals.h"
 #include "CException.h"
 #include "CWinApp.h"
+#include "AfxOleControls.h"
+#include "COleControlContainer.h"
+#include "COleDlgTemplate.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
@@ -15,6 +18,8 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     if (message != WM_INITDIALOG) return FALSE;
     CDialog* dialog = DYNAMIC_DOWNCAST(CDialog, CWnd::FromHandlePermanent(hWnd));
     if (!dialog) return TRUE;
+    // A control that cannot be created fails the dialog's creation.
+    if (!dialog->CreateTemplateControls()) return FALSE;
     try {
         return dialog->OnInitDialog();
     } catch (CException* e) {
@@ -27,7 +32,8 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 CDialog::CDialog()
-    : m_lpszTemplateName(nullptr), m_nIDHelp(0), m_lpDialogTemplate(nullptr), m_pParentWnd(nullptr) {
+    : m_lpszTemplateName(nullptr), m_nIDHelp(0), m_lpDialogTemplate(nullptr), m_pParentWnd(nullptr),
+      m_pOleTemplate(nullptr), m_bOleControlsFailed(FALSE) {
     m_nModalResult = -1;
 }
 
@@ -60,10 +66,38 @@ LPCDLGTEMPLATEW CDialog::LoadTemplate() const {
 
 BOOL CDialog::CreateDlgIndirect(LPCDLGTEMPLATEW dialogTemplate, HWND parent) {
     if (!dialogTemplate || m_hWnd) return FALSE;
+    COleDlgTemplate split(dialogTemplate);
+    if (split.HasControls() && !AfxOleControlContainerEnabled()) return FALSE;
+    m_pOleTemplate = &split;
+    m_bOleControlsFailed = FALSE;
     AfxHookWindowCreate(this);
-    HWND hWnd = ::CreateDialogIndirectParamW(AfxGetResourceHandle(), dialogTemplate, parent, AfxDlgProc, 0);
+    HWND hWnd = ::CreateDialogIndirectParamW(AfxGetResourceHandle(), split.Template(), parent, AfxDlgProc, 0);
     if (!AfxUnhookWindowCreate()) PostNcDestroy();
+    m_pOleTemplate = nullptr;
+    if (hWnd && m_bOleControlsFailed) {
+        DestroyWindow();
+        return FALSE;
+    }
     if (!hWnd) return FALSE;
+    return TRUE;
+}
+
+BOOL CDialog::CreateTemplateControls() {
+    if (!m_pOleTemplate || !m_pOleTemplate->HasControls()) return TRUE;
+    for (const COleDlgTemplate::Item& item : m_pOleTemplate->Controls()) {
+        RECT rect = item.rectDlu;
+        ::MapDialogRect(m_hWnd, &rect);
+        // Its place in the tab order: after the window of the item before it
+        // (the dialog manager made the others in template order).
+        HWND insertAfter = HWND_TOP;
+        HWND child = ::GetWindow(m_hWnd, GW_CHILD);
+        for (size_t i = 1; i < item.position && child; ++i) child = ::GetWindow(child, GW_HWNDNEXT);
+        if (item.position > 0 && child) insertAfter = child;
+        if (!GetControlContainer()->CreateSite(item.clsid, item.title.c_str(), item.style, rect, item.id, insertAfter)) {
+            m_bOleControlsFailed = TRUE;
+            return FALSE;
+        }
+    }
     return TRUE;
 }
 

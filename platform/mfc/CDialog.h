@@ -8,6 +8,8 @@
 
 #include "CWnd.h"
 
+class COleDlgTemplate;
+
 class CDialog : public CWnd {
     DECLARE_DYNAMIC(CDialog)
 public:
@@ -47,6 +49,10 @@ public:
     LPCDLGTEMPLATEW m_lpDialogTemplate;
     CWnd* m_pParentWnd;
 
+    // Creates the ActiveX controls that the template being created holds,
+    // before data exchange and OnInitDialog; FALSE when one cannot be.
+    BOOL CreateTemplateControls();
+
 protected:
     // The window that owns the modal dialog (never a child window); NULL
     // for none.
@@ -54,6 +60,10 @@ protected:
     BOOL CreateDlgIndirect(LPCDLGTEMPLATEW dialogTemplate, HWND parent);
     // The template of m_lpszTemplateName or m_lpDialogTemplate; NULL when missing.
     LPCDLGTEMPLATEW LoadTemplate() const;
+
+private:
+    const COleDlgTemplate* m_pOleTemplate;  // only while the window is being created
+    BOOL m_bOleControlsFailed;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -132,9 +132,12 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     return AfxCallWndProc(wnd, hWnd, message, wParam, lParam);
 }
 
-CWnd::CWnd() : m_hWnd(nullptr), m_nFlags(0), m_pfnSuper(nullptr), m_nModalResult(0) {}
+CWnd::CWnd()
+    : m_hWnd(nullptr), m_pCtrlSite(nullptr), m_pCtrlCont(nullptr), m_nFlags(0), m_pfnSuper(nullptr), m_nModalResult(0) {}
 
-CWnd::CWnd(HWND marker) : m_hWnd(marker), m_nFlags(WF_TEMPORARY), m_pfnSuper(nullptr), m_nModalResult(0) {}
+CWnd::CWnd(HWND marker)
+    : m_hWnd(marker), m_pCtrlSite(nullptr), m_pCtrlCont(nullptr), m_nFlags(WF_TEMPORARY), m_pfnSuper(nullptr),
+      m_nModalResult(0) {}
 
 const CWnd CWnd::wndTop(HWND_TOP);
 const CWnd CWnd::wndBottom(HWND_BOTTOM);
@@ -142,6 +145,8 @@ const CWnd CWnd::wndTopMost(HWND_TOPMOST);
 const CWnd CWnd::wndNoTopMost(HWND_NOTOPMOST);
 
 CWnd::~CWnd() {
+    if (m_pCtrlSite) DestroyControlSite();
+    if (m_pCtrlCont) DestroyControlContainer();
     // Markers and temporaries own nothing.
     if (m_hWnd && !(m_nFlags & WF_TEMPORARY) && FromHandlePermanent(m_hWnd) == this) DestroyWindow();
 }
@@ -235,6 +240,7 @@ BOOL CWnd::Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT
 }
 
 BOOL CWnd::DestroyWindow() {
+    if (m_pCtrlSite) return DestroyControlSite();
     if (!m_hWnd) return FALSE;
     bool permanent = FromHandlePermanent(m_hWnd) == this;
     HWND hWnd = m_hWnd;
@@ -246,6 +252,8 @@ BOOL CWnd::DestroyWindow() {
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Hosted controls go before the window does: no event may reach it after.
+    if (message == WM_DESTROY && m_pCtrlCont) DestroyControlContainer();
     LRESULT result = 0;
     if (!OnWndMsg(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
     return result;

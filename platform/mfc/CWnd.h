@@ -16,6 +16,10 @@ class CMenu;
 class CFont;
 class CScrollBar;
 class CDataExchange;
+class COleControlSite;
+class COleControlContainer;
+struct AFX_EVENTSINKMAP;
+struct IUnknown;
 
 class CWnd;
 // The window of wnd, NULL when wnd is NULL. Out of line on purpose: inside a
@@ -133,7 +137,10 @@ public:
     void ClientToScreen(LPRECT r) const;
     void ScreenToClient(LPPOINT p) const { ::ScreenToClient(m_hWnd, p); }
     void ScreenToClient(LPRECT r) const;
-    void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE) { ::MoveWindow(m_hWnd, x, y, width, height, repaint); }
+    void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE) {
+        if (m_pCtrlSite) MoveControlSite(x, y, width, height);
+        else ::MoveWindow(m_hWnd, x, y, width, height, repaint);
+    }
     void MoveWindow(LPCRECT r, BOOL repaint = TRUE) { MoveWindow(r->left, r->top, r->right - r->left, r->bottom - r->top, repaint); }
     BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
     void CenterWindow(CWnd* alternateOwner = nullptr);
@@ -272,11 +279,31 @@ public:
     afx_msg int OnMouseActivate(CWnd* topParent, UINT hitTest, UINT message) { return static_cast<int>(Default()); }
     afx_msg void OnSysColorChange() { Default(); }
 
+    // --- hosted ActiveX controls ---
+    // Creates the control of clsid as a child of parent, in place at rect,
+    // and makes this object its wrapper. FALSE when it cannot be created.
+    BOOL CreateControl(REFCLSID clsid, LPCWSTR windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    // Calls the wrapped control's dispatch member; paramInfo is a VTS list
+    // naming the arguments that follow. A failed call leaves the result 0.
+    void InvokeHelper(LONG dispid, WORD flags, WORD resultType, void* result, const BYTE* paramInfo, ...);
+    // The wrapped control (not AddRef'ed); NULL for a window that is none.
+    IUnknown* GetControlUnknown();
+    virtual const AFX_EVENTSINKMAP* GetEventSinkMap() const;
+    // This window's container of hosted controls, made on first use.
+    COleControlContainer* GetControlContainer();
+    COleControlSite* m_pCtrlSite;
+    COleControlContainer* m_pCtrlCont;
+
     // Flags of m_nFlags.
     enum { WF_MODALLOOP = 0x0001, WF_CONTINUEMODAL = 0x0002, WF_TEMPORARY = 0x0004 };
     UINT m_nFlags;
 
 protected:
+    static const AFX_EVENTSINKMAP* GetThisEventSinkMap();
+    void MoveControlSite(int x, int y, int width, int height);
+    BOOL DestroyControlSite();
+    void DestroyControlContainer();
+
     WNDPROC m_pfnSuper;
     int m_nModalResult;
 
