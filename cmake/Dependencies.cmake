@@ -1,8 +1,14 @@
 # SQLite and TinyXML are cross-built from Debian's source packages by
 # scripts/setup.sh into the dependency cache; GoogleTest from Debian's sources.
-set(DODAVOZI_DEPS_DIR "$ENV{DODAVOZI_DEPS_DIR}")
-if(NOT DODAVOZI_DEPS_DIR)
-  set(DODAVOZI_DEPS_DIR ${CMAKE_SOURCE_DIR}/.cache/deps)
+# One folder per target triplet, so both architectures' builds share one cache.
+set(DODAVOZI_DEPS_ROOT "$ENV{DODAVOZI_DEPS_DIR}")
+if(NOT DODAVOZI_DEPS_ROOT)
+  set(DODAVOZI_DEPS_ROOT ${CMAKE_SOURCE_DIR}/.cache/deps)
+endif()
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(DODAVOZI_DEPS_DIR ${DODAVOZI_DEPS_ROOT}/x86_64-w64-mingw32)
+else()
+  set(DODAVOZI_DEPS_DIR ${DODAVOZI_DEPS_ROOT}/i686-w64-mingw32)
 endif()
 if(NOT EXISTS ${DODAVOZI_DEPS_DIR}/lib/libsqlite3.a OR NOT EXISTS ${DODAVOZI_DEPS_DIR}/lib/libtinyxml.a)
   message(FATAL_ERROR "Dependencies missing in ${DODAVOZI_DEPS_DIR}: run scripts/setup.sh")

@@ -1,17 +1,41 @@
 # Sourced by the other scripts: where things are and how Wine runs here.
+# Two builds from one tree: x86 in build/ (PE32, the deliverables of record,
+# 32-bit Wine) and x64 in build-x64/ (PE32+, 64-bit Wine). `use_arch` picks
+# one for the rest of the shell; x86 is the default.
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export DODAVOZI_BUILD_DIR="${DODAVOZI_BUILD_DIR:-$ROOT/build}"
-export WINEPREFIX="${WINEPREFIX:-$DODAVOZI_BUILD_DIR/wine}"
-export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko install prompts when the prefix is made.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # en_US gives the ANSI code page 1252 that the tests expect.
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
-# The deliverables' folder, so test executables find the DLLs they load.
-# Spelled out rather than asked of winepath: a Wine call here, before the
-# display is set, would leave a server whose desktop has no display driver.
-export WINEPATH="Z:${DODAVOZI_BUILD_DIR//\//\\}\\bin"
+
+use_arch() {
+  case "$1" in
+    x86)
+      export DODAVOZI_ARCH_NOW=x86 DODAVOZI_BUILD_DIR="$ROOT/build" WINEARCH=win32
+      DODAVOZI_TOOLCHAIN="$ROOT/cmake/toolchain-mingw-i686.cmake" ;;
+    x64)
+      export DODAVOZI_ARCH_NOW=x64 DODAVOZI_BUILD_DIR="$ROOT/build-x64" WINEARCH=win64
+      DODAVOZI_TOOLCHAIN="$ROOT/cmake/toolchain-mingw-x86_64.cmake"
+      # wine, wineserver and wineboot by name are the 64-bit ones from here on.
+      case ":$PATH:" in *":$ROOT/scripts/wine-x64:"*) ;; *) export PATH="$ROOT/scripts/wine-x64:$PATH" ;; esac ;;
+    *) echo "unknown architecture '$1' (x86 or x64)" >&2; return 2 ;;
+  esac
+  export WINEPREFIX="$DODAVOZI_BUILD_DIR/wine"
+  # The deliverables' folder, so test executables find the DLLs they load.
+  # Spelled out rather than asked of winepath: a Wine call here, before the
+  # display is set, would leave a server whose desktop has no display driver.
+  export WINEPATH="Z:${DODAVOZI_BUILD_DIR//\//\\}\\bin"
+}
+
+# The architectures to build: DODAVOZI_ARCH narrows them to one.
+selected_arches() { echo "${DODAVOZI_ARCH:-x86 x64}"; }
+
+# Whether this machine starts 32-bit programs: some kernels run 64-bit user
+# code only, and there 32-bit Wine cannot start at all.
+can_run_x86() { [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+use_arch "${DODAVOZI_ARCH_NOW:-x86}"
 
 ensure_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then

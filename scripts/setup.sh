@@ -9,9 +9,13 @@ DEPS_DIR="${DODAVOZI_DEPS_DIR:-$ROOT/.cache/deps}"
 LOG="$ROOT/.cache/setup.log"
 mkdir -p "$ROOT/.cache"
 
+# Both architectures: the 32-bit build and Wine of record, and the 64-bit
+# build with 64-bit Wine that every machine can run.
 PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-  mingw-w64-i686-dev wine wine32:i386 xvfb xauth cmake make googletest
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  mingw-w64-i686-dev mingw-w64-x86-64-dev wine wine32:i386 wine64
+  xvfb xauth cmake make googletest
   dpkg-dev tcl sqlite3 iproute2 clang libclang-rt-dev
 )
 
@@ -78,31 +82,38 @@ fetch_source() { # package -> prints the unpacked source folder
   ls -d "$dir"/*/ | head -1
 }
 
-CC=i686-w64-mingw32-gcc-posix
-CXX=i686-w64-mingw32-g++-posix
-AR=i686-w64-mingw32-ar
+# Each dependency is built once per target triplet into its own folder.
+use_triplet() {
+  TRIPLET=$1
+  CC=$1-gcc-posix
+  CXX=$1-g++-posix
+  AR=$1-ar
+  OUT="$DEPS_DIR/$1"
+}
 
 build_sqlite() {
-  [ -f "$DEPS_DIR/lib/libsqlite3.a" ] && return 0
-  echo "setup: building SQLite from Debian's source package"
+  [ -f "$OUT/lib/libsqlite3.a" ] && return 0
+  echo "setup: building SQLite for $TRIPLET from Debian's source package"
   local src work
   src=$(fetch_source sqlite3)
   work="$ROOT/.cache/build-sqlite"
-  rm -rf "$work" && mkdir -p "$work"
-  # The amalgamation is generated on the build machine from the canonical sources.
-  (cd "$work" && "$src/configure" --disable-tcl >>"$LOG" 2>&1 && make -j"$(nproc)" sqlite3.c sqlite3.h >>"$LOG" 2>&1)
-  mkdir -p "$DEPS_DIR/lib" "$DEPS_DIR/include" "$DEPS_DIR/bin"
-  $CC -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_OMIT_LOAD_EXTENSION -c "$work/sqlite3.c" -o "$work/sqlite3.o"
-  $AR rcs "$DEPS_DIR/lib/libsqlite3.a" "$work/sqlite3.o"
-  cp "$work/sqlite3.h" "$DEPS_DIR/include/"
+  # The amalgamation is generated on the build machine from the canonical sources, once.
+  if [ ! -f "$work/sqlite3.c" ]; then
+    rm -rf "$work" && mkdir -p "$work"
+    (cd "$work" && "$src/configure" --disable-tcl >>"$LOG" 2>&1 && make -j"$(nproc)" sqlite3.c sqlite3.h >>"$LOG" 2>&1)
+  fi
+  mkdir -p "$OUT/lib" "$OUT/include"
+  $CC -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_OMIT_LOAD_EXTENSION -c "$work/sqlite3.c" -o "$work/sqlite3-$TRIPLET.o"
+  $AR rcs "$OUT/lib/libsqlite3.a" "$work/sqlite3-$TRIPLET.o"
+  cp "$work/sqlite3.h" "$OUT/include/"
 }
 
 build_tinyxml() {
-  [ -f "$DEPS_DIR/lib/libtinyxml.a" ] && return 0
-  echo "setup: building TinyXML from Debian's source package"
+  [ -f "$OUT/lib/libtinyxml.a" ] && return 0
+  echo "setup: building TinyXML for $TRIPLET from Debian's source package"
   local src work f
   src=$(fetch_source tinyxml)
-  work="$ROOT/.cache/build-tinyxml"
+  work="$ROOT/.cache/build-tinyxml-$TRIPLET"
   rm -rf "$work" && mkdir -p "$work"
   # apt-get source applies Debian's patches: keep the security fixes, but take
   # back the one that forces the standard-library mode, which this program
@@ -112,11 +123,14 @@ build_tinyxml() {
   for f in tinyxml tinystr tinyxmlerror tinyxmlparser; do
     $CXX -O2 -c "$work/src/$f.cpp" -o "$work/$f.o"
   done
-  mkdir -p "$DEPS_DIR/lib" "$DEPS_DIR/include"
-  $AR rcs "$DEPS_DIR/lib/libtinyxml.a" "$work"/*.o
-  cp "$work/src/tinyxml.h" "$work/src/tinystr.h" "$DEPS_DIR/include/"
+  mkdir -p "$OUT/lib" "$OUT/include"
+  $AR rcs "$OUT/lib/libtinyxml.a" "$work"/*.o
+  cp "$work/src/tinyxml.h" "$work/src/tinystr.h" "$OUT/include/"
 }
 
 install_packages
-build_sqlite
-build_tinyxml
+for triplet in i686-w64-mingw32 x86_64-w64-mingw32; do
+  use_triplet $triplet
+  build_sqlite
+  build_tinyxml
+done

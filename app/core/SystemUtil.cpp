@@ -4,7 +4,7 @@
 
 #include "ErrorBox.h"
 
-static_assert(NOTIFYICONDATAW_V3_SIZE == kTrayRecordSize, "version-3 tray record is 952 bytes");
+static_assert(NOTIFYICONDATAW_V3_SIZE == kTrayRecordSize, "version-3 tray record: 952 bytes on 32-bit, 968 on 64-bit");
 
 namespace {
 

@@ -9,8 +9,9 @@
 // Id of the program's one notification-area icon.
 const UINT ID_TW_TRAY_ICON = 0xFF00;
 // The tray record is always passed in its version-3 size: the toolchain's
-// sizeof(NOTIFYICONDATAW) is larger and older shells refuse it.
-const DWORD kTrayRecordSize = 952;
+// sizeof(NOTIFYICONDATAW) is larger and older shells refuse it. The record
+// holds a window and an icon handle, so its size follows the architecture.
+const DWORD kTrayRecordSize = sizeof(void*) == 8 ? 968 : 952;
 
 // Version class of the running Windows: 0 unknown or 9x/NT4, 1 2000, 2 XP
 // (and XP x64, and every version after 6.1), 3 Server 2003, 4 Vista, 5 Server
@@ -31,7 +32,7 @@ HWND GetMainWindowHandle();
 int PostMainWndMessage(UINT message, WPARAM wParam, LPARAM lParam);
 int SendMainWndMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-// Fills the record (952 bytes, id ID_TW_TRAY_ICON, message, icon and tip
+// Fills the record (version-3 size, id ID_TW_TRAY_ICON, message, icon and tip
 // flags, tip cut to 127 characters) and adds the icon. Returns the shell's
 // result.
 BOOL AddTrayIcon(HWND window, HICON icon, UINT callbackMessage, const CString& tip, NOTIFYICONDATAW* record);

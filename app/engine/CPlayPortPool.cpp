@@ -18,7 +18,7 @@ CPlayPortPool::CPlayPortPool(CQvPlayLibrary& sdk) : m_sdk(sdk) { m_inUse[PLAY_PO
 
 // The engine shows pictures through the port's own window; the callback only
 // keeps the SDK's display path the same for every display port.
-void __stdcall CPlayPortPool::DisplayCallback(LONG, const QVPLAY_FRAME*, LONG) {}
+void __stdcall CPlayPortPool::DisplayCallback(LONG, const QVPLAY_FRAME*, LONG_PTR) {}
 
 int CPlayPortPool::AllocPort(int conversion) {
     for (int port = conversion ? PLAY_PORT_FIRST_CONVERSION : 0; port < PLAY_PORT_COUNT; ++port) {

@@ -76,7 +76,7 @@ public:
 
 private:
     static bool IsValidPort(int port) { return port >= 0 && port < PLAY_PORT_COUNT; }
-    static void __stdcall DisplayCallback(LONG port, const QVPLAY_FRAME* frame, LONG user);
+    static void __stdcall DisplayCallback(LONG port, const QVPLAY_FRAME* frame, LONG_PTR user);
 
     CQvPlayLibrary& m_sdk;
     int m_inUse[PLAY_PORT_COUNT] = {};

@@ -190,7 +190,7 @@ void CPlayPort::Run(uint32_t generation) {
                     NoteShown(picture, now);
                     DisplaySettings settings = m_display;
                     QVPLAY_DisplayCallback callback = m_callback;
-                    LONG user = m_callbackUser;
+                    LONG_PTR user = m_callbackUser;
                     m_painting = true;
                     LeaveCriticalSection(&m_lock);
                     CFramePainter::Paint(settings, picture.get(), false);
@@ -266,7 +266,7 @@ void CPlayPort::Rebase(double wallMs) {
 
 // Hands a shown picture to the display callback. Runs on the port's thread
 // without the lock; never throws (out of memory only skips this callback).
-void CPlayPort::Present(const PicturePtr& picture, QVPLAY_DisplayCallback callback, LONG user) {
+void CPlayPort::Present(const PicturePtr& picture, QVPLAY_DisplayCallback callback, LONG_PTR user) {
     if (!callback) return;
     std::vector<uint32_t> bgrx;
     try {
@@ -397,7 +397,7 @@ bool CPlayPort::SetViewRegion(DWORD index, const RECT* rect, HWND window, bool e
     return true;
 }
 
-bool CPlayPort::SetCallback(QVPLAY_DisplayCallback callback, LONG user) {
+bool CPlayPort::SetCallback(QVPLAY_DisplayCallback callback, LONG_PTR user) {
     Guard g(m_lock);
     if (!m_open) return false;
     m_callback = callback;

@@ -41,7 +41,7 @@ public:
     DWORD PendingData();
     DWORD BufferedAmount(DWORD kind);
     bool SetViewRegion(DWORD index, const RECT* rect, HWND window, bool enable);
-    bool SetCallback(QVPLAY_DisplayCallback callback, LONG user);
+    bool SetCallback(QVPLAY_DisplayCallback callback, LONG_PTR user);
     bool SetColourAdjust(DWORD region, const LONG values[4]);
     bool SetMargins(DWORD region, const RECT& margins);
     bool SavePicture(const char* path);
@@ -57,7 +57,7 @@ private:
     double MsUntilDue(const DecodedPicture& next, double now) const;
     void NoteShown(const PicturePtr& picture, double now);
     void Rebase(double now);
-    void Present(const PicturePtr& picture, QVPLAY_DisplayCallback callback, LONG user);
+    void Present(const PicturePtr& picture, QVPLAY_DisplayCallback callback, LONG_PTR user);
     bool StopPlayLocked(HANDLE& thread);
     bool FinishFileLocked();
     static double NowMs();
@@ -94,7 +94,7 @@ private:
     DisplaySettings m_display;
     size_t m_decodeAhead = 8;
     QVPLAY_DisplayCallback m_callback = nullptr;
-    LONG m_callbackUser = 0;
+    LONG_PTR m_callbackUser = 0;
     bool m_sound = false;
 
     // File.

@@ -119,7 +119,7 @@ QVPLAY_EXPORT(BOOL, QVPLAY_SetViewRegion, (LONG port, DWORD index, const RECT* r
     return OnPort(port, [&](CPlayPort& p) { return p.SetViewRegion(index, rect, window, enable != 0); });
 }
 
-QVPLAY_EXPORT(BOOL, QVPLAY_SetViewCallback, (LONG port, QVPLAY_DisplayCallback callback, LONG user)) {
+QVPLAY_EXPORT(BOOL, QVPLAY_SetViewCallback, (LONG port, QVPLAY_DisplayCallback callback, LONG_PTR user)) {
     return OnPort(port, [&](CPlayPort& p) { return p.SetCallback(callback, user); });
 }
 

@@ -67,7 +67,7 @@ typedef struct QVPLAY_FRAME {
 
 // Called on the port's own thread for every picture shown, outside the
 // port's lock; it may call any operation except stopping or closing its port.
-typedef void(__stdcall* QVPLAY_DisplayCallback)(LONG port, const QVPLAY_FRAME* frame, LONG user);
+typedef void(__stdcall* QVPLAY_DisplayCallback)(LONG port, const QVPLAY_FRAME* frame, LONG_PTR user);
 
 // Ordinals.
 enum {
@@ -146,7 +146,7 @@ typedef DWORD(__stdcall* QVPLAY_QueryBufferedAmount_Fn)(LONG port, DWORD kind);
 // rectangle while enabling, or a dead window.
 typedef BOOL(__stdcall* QVPLAY_SetViewRegion_Fn)(LONG port, DWORD index, const RECT* rect, HWND window, BOOL enable);
 // Installs (or with NULL removes) the display callback.
-typedef BOOL(__stdcall* QVPLAY_SetViewCallback_Fn)(LONG port, QVPLAY_DisplayCallback callback, LONG user);
+typedef BOOL(__stdcall* QVPLAY_SetViewCallback_Fn)(LONG port, QVPLAY_DisplayCallback callback, LONG_PTR user);
 // Region colour: brightness, contrast, saturation, hue (0..QVPLAY_ADJUST_MAX).
 typedef BOOL(__stdcall* QVPLAY_SetPortQuadA_Fn)(LONG port, DWORD region, LONG brightness, LONG contrast,
                                                 LONG saturation, LONG hue);

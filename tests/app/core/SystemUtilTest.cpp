@@ -128,7 +128,7 @@ TEST(SystemUtilTest, TrayRecordIsVersionThreeSized) {
     NOTIFYICONDATAW record;
     memset(&record, 0xCC, sizeof(record));
     AddTrayIcon(window, LoadIconW(nullptr, IDI_APPLICATION), WM_APP + 1, CString(L'T', 200), &record);
-    EXPECT_EQ(952u, record.cbSize);
+    EXPECT_EQ(sizeof(void*) == 8 ? 968u : 952u, record.cbSize);
     EXPECT_EQ(window, record.hWnd);
     EXPECT_EQ(ID_TW_TRAY_ICON, record.uID);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), record.uFlags);

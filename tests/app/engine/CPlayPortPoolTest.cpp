@@ -38,7 +38,7 @@ struct Spy {
         Log("Play(" + N(p) + ")");
         return FALSE;
     }
-    static BOOL __stdcall Callback(LONG p, QVPLAY_DisplayCallback c, LONG u) {
+    static BOOL __stdcall Callback(LONG p, QVPLAY_DisplayCallback c, LONG_PTR u) {
         Log("Callback(" + N(p) + ")");
         return PlayLib().SetViewCallback(p, c, u);
     }

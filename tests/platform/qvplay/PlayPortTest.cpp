@@ -173,7 +173,7 @@ int Mismatches(const std::vector<uint32_t>& window, int windowWidth, const std::
 struct ShownLog {
     std::mutex lock;
     std::vector<double> at;
-    static void __stdcall Callback(LONG, const QVPLAY_FRAME*, LONG user) {
+    static void __stdcall Callback(LONG, const QVPLAY_FRAME*, LONG_PTR user) {
         LARGE_INTEGER f, c;
         QueryPerformanceFrequency(&f);
         QueryPerformanceCounter(&c);
@@ -185,7 +185,7 @@ struct ShownLog {
 
 std::atomic<int> s_stopResult{-1};
 std::atomic<int> s_calls{0};
-void __stdcall StopFromCallback(LONG port, const QVPLAY_FRAME* frame, LONG user) {
+void __stdcall StopFromCallback(LONG port, const QVPLAY_FRAME* frame, LONG_PTR user) {
     if (frame->width != 16 || frame->stride != 64 || user != 77) return;
     if (s_calls++ == 0) s_stopResult = Lib().StopPortPlay(port);
 }
@@ -390,7 +390,7 @@ TEST_F(PlayPortTest, SpeedStepsChangeThePace) {
         return log.at.size();
     };
     Port port(11, QVPLAY_STREAM_REALTIME, kDisplayBuffer);
-    ASSERT_TRUE(q.SetViewCallback(port, &ShownLog::Callback, reinterpret_cast<LONG>(&log)));
+    ASSERT_TRUE(q.SetViewCallback(port, &ShownLog::Callback, reinterpret_cast<LONG_PTR>(&log)));
     ASSERT_TRUE(FeedAll(port, BuildStream(spec)));
     ASSERT_TRUE(q.StartPortPlay(port, nullptr));
     ASSERT_TRUE(WaitFor([&] { return shownCount() >= 10; }));
