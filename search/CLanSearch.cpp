@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 using namespace lan;
 
 namespace {
@@ -187,16 +189,28 @@ void CLanSearch::ClearFound() {
 int CLanSearch::SendRequest(const std::vector<uint8_t>& packet) {
     {
         ListGuard guard(m_listLock);
-        m_lastRequest = packet;
+        RememberRequest(packet);
     }
     return Send(packet.data(), int(packet.size()));
+}
+
+void CLanSearch::RememberRequest(const std::vector<uint8_t>& packet) {
+    const auto known = std::find(m_sentRequests.begin(), m_sentRequests.end(), packet);
+    if (known != m_sentRequests.end())
+        m_sentRequests.erase(known);
+    else if (m_sentRequests.size() == kRememberedRequests)
+        m_sentRequests.pop_front();
+    m_sentRequests.push_back(packet);
 }
 
 bool CLanSearch::IsOwnEcho(const uint8_t* data, int length, const sockaddr_in& from) {
     {
         ListGuard guard(m_listLock);
-        if (m_lastRequest.size() != size_t(length) ||
-            memcmp(m_lastRequest.data(), data, m_lastRequest.size()) != 0)
+        const auto sameBytes = [&](const std::vector<uint8_t>& request) {
+            return request.size() == size_t(length) &&
+                   memcmp(request.data(), data, request.size()) == 0;
+        };
+        if (std::none_of(m_sentRequests.begin(), m_sentRequests.end(), sameBytes))
             return false;
     }
     return IsOwnAddress(from.sin_addr.s_addr);

@@ -8,6 +8,7 @@
 #include "search/LanDeviceInfo.h"
 #include "search/Varirur.h"
 
+#include <deque>
 #include <vector>
 
 class CLanSearch : public CUdpBroadcast {
@@ -56,6 +57,8 @@ private:
     bool AddDevice(const DEVICE_NET_INFO& info, const LAN_DEVICE_RECORD& record);
     void ClearFound();
     int SendRequest(const std::vector<uint8_t>& packet);
+    // Keeps a request for the echo filter; list lock held.
+    void RememberRequest(const std::vector<uint8_t>& packet);
     bool IsOwnEcho(const uint8_t* data, int length, const sockaddr_in& from);
     static bool IsOwnAddress(uint32_t address);
 
@@ -65,8 +68,12 @@ private:
     CLanReplyParser m_parser;
     HANDLE m_loginEvent = nullptr;
     HANDLE m_listLock;
-    // The last request sent: a broadcast comes back to this socket too.
-    std::vector<uint8_t> m_lastRequest;
+    // The requests sent lately, oldest first. A broadcast comes back to this
+    // socket too, and several requests can be on their way at once (two quick
+    // IP changes, a change then a search): an echo of any of them is no
+    // device's answer. Each kept once; the oldest go beyond kRememberedRequests.
+    std::deque<std::vector<uint8_t>> m_sentRequests;
+    static constexpr size_t kRememberedRequests = 64;
     fSearchDevCB m_searchCallback = nullptr;
     void* m_searchUser = nullptr;
     fModifyIPCB m_modifyCallback = nullptr;

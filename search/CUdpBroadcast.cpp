@@ -52,10 +52,12 @@ int CUdpBroadcast::Open() {
         local.sin_addr.s_addr = INADDR_ANY;
         if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0)
             break;
-        receiver = new Receiver{this, s, nullptr, WSA_INVALID_EVENT, nullptr, 0};
+        receiver = new Receiver{this, s, nullptr, WSA_INVALID_EVENT, nullptr, nullptr, 0};
         receiver->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         receiver->readEvent = WSACreateEvent();
-        if (!receiver->stopEvent || receiver->readEvent == WSA_INVALID_EVENT)
+        receiver->loopEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        if (!receiver->stopEvent || receiver->readEvent == WSA_INVALID_EVENT ||
+            !receiver->loopEnded)
             break;
         // The thread waits on readiness and its stop event together, so
         // stopping never has to interrupt a blocking receive.
@@ -72,6 +74,7 @@ int CUdpBroadcast::Open() {
         if (receiver) {
             if (receiver->stopEvent) CloseHandle(receiver->stopEvent);
             if (receiver->readEvent != WSA_INVALID_EVENT) WSACloseEvent(receiver->readEvent);
+            if (receiver->loopEnded) CloseHandle(receiver->loopEnded);
             delete receiver;
         }
         if (s != INVALID_SOCKET)
@@ -132,9 +135,16 @@ bool CUdpBroadcast::OnReceiveThread() {
     return found;
 }
 
+void CUdpBroadcast::PrepareForUnload() {
+    EnterCriticalSection(&m_stateLock);
+    m_unloading = true;
+    LeaveCriticalSection(&m_stateLock);
+}
+
 DWORD WINAPI CUdpBroadcast::ReceiveThreadProc(void* parameter) {
     Receiver* receiver = static_cast<Receiver*>(parameter);
     receiver->owner->ReceiveLoop(receiver);
+    SetEvent(receiver->loopEnded);
     return 1;
 }
 
@@ -175,14 +185,32 @@ void CUdpBroadcast::DrainSocket(Receiver* receiver) {
 }
 
 void CUdpBroadcast::JoinAndFree(Receiver* receiver) {
-    if (WaitForSingleObject(receiver->thread, kThreadExitTimeoutMs) != WAIT_OBJECT_0)
+    EnterCriticalSection(&m_stateLock);
+    const bool unloading = m_unloading;
+    LeaveCriticalSection(&m_stateLock);
+    if (unloading)
+        WaitUntilLoopEnded(receiver);
+    else if (WaitForSingleObject(receiver->thread, kThreadExitTimeoutMs) != WAIT_OBJECT_0)
         TerminateThread(receiver->thread, 0);
     CloseHandle(receiver->thread);
     if (receiver->socket != INVALID_SOCKET)
         closesocket(receiver->socket);
     CloseHandle(receiver->stopEvent);
     WSACloseEvent(receiver->readEvent);
+    CloseHandle(receiver->loopEnded);
     delete receiver;
+}
+
+void CUdpBroadcast::WaitUntilLoopEnded(Receiver* receiver) {
+    HANDLE ends[2] = {receiver->thread, receiver->loopEnded};
+    WaitForMultipleObjects(2, ends, FALSE, kUnloadWaitMs);
+    if (WaitForSingleObject(receiver->thread, 0) == WAIT_OBJECT_0)
+        return;
+    // Out of its loop (or hung in a callback), the thread would next wait
+    // for the loader lock that this unload holds; ended now, it never runs
+    // code of the unmapped library.
+    TerminateThread(receiver->thread, 0);
+    WaitForSingleObject(receiver->thread, kUnloadWaitMs);
 }
 
 void CUdpBroadcast::ReapRetired() {

@@ -32,6 +32,14 @@ public:
     // Returns true when called on the current receive thread.
     bool OnReceiveThread();
 
+    // For the library's unload: from now on a close waits for a receive
+    // thread at most kUnloadWaitMs, and only until it has left its loop, then
+    // ends it. The unload holds the loader lock, which a thread needs to end,
+    // so a longer wait would only hold up the caller of FreeLibrary.
+    void PrepareForUnload();
+
+    static constexpr DWORD kUnloadWaitMs = 500;
+
 protected:
     // Called on the receive thread for every datagram.
     virtual void OnReceive(const uint8_t* data, int length, const sockaddr_in& from) {}
@@ -43,6 +51,7 @@ private:
         SOCKET socket;
         HANDLE stopEvent;
         HANDLE readEvent;
+        HANDLE loopEnded;  // set once the thread runs no more of this library's loop
         HANDLE thread;
         DWORD threadId;
     };
@@ -50,11 +59,13 @@ private:
     static DWORD WINAPI ReceiveThreadProc(void* parameter);
     void ReceiveLoop(Receiver* receiver);
     void DrainSocket(Receiver* receiver);
-    static void JoinAndFree(Receiver* receiver);
+    void JoinAndFree(Receiver* receiver);
+    static void WaitUntilLoopEnded(Receiver* receiver);
     void ReapRetired();
 
-    CRITICAL_SECTION m_stateLock;  // m_receiver, m_retired
+    CRITICAL_SECTION m_stateLock;  // m_receiver, m_retired, m_unloading
     Receiver* m_receiver = nullptr;
     std::vector<Receiver*> m_retired;  // closed from their own thread, not yet joined
     sockaddr_in m_destination;
+    bool m_unloading = false;
 };

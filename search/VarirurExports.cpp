@@ -18,6 +18,14 @@ bool EnsureOpen() { return g_search.Open() > 0; }
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH)
         g_module = instance;
+    // A caller may unload the library with a search still open. The socket
+    // and thread close here, before the static destructors, and without the
+    // long wait of NET_FinishOperate: under the loader lock the receive
+    // thread cannot end by itself.
+    if (reason == DLL_PROCESS_DETACH) {
+        g_search.PrepareForUnload();
+        g_search.Stop();
+    }
     return TRUE;
 }
 

@@ -38,6 +38,21 @@ struct Library {
 
 Library g_library;
 
+FARPROC Export(const char* name) { return GetProcAddress(g_library.module, name); }
+
+void LoadLibraryUnderTest() {
+    g_library = Library();
+    g_library.module = LoadLibraryW(L"Varirur.dll");
+    if (!g_library.module)
+        return;
+    g_library.search = reinterpret_cast<SearchDevFn>(reinterpret_cast<void*>(Export("NET_SearchDev")));
+    g_library.login = reinterpret_cast<LoginDevFn>(reinterpret_cast<void*>(Export("NET_LoginDev")));
+    g_library.modify =
+        reinterpret_cast<ModifyDevIpFn>(reinterpret_cast<void*>(Export("NET_ModifyDevIP")));
+    g_library.finish =
+        reinterpret_cast<FinishOperateFn>(reinterpret_cast<void*>(Export("NET_FinishOperate")));
+}
+
 // What the callbacks saw, written on the library's receive thread.
 struct Observed {
     std::mutex lock;
@@ -67,10 +82,35 @@ struct Observed {
 
 Observed g_seen;
 
+// Holds the library's receive thread inside the search callback of the text
+// device (B, which replies after A), so that requests sent meanwhile queue up
+// their own echoes behind one another, as they do when the caller is quick.
+struct ReceiveGate {
+    HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+    void Arm() {
+        ResetEvent(held);
+        ResetEvent(release);
+    }
+    bool WaitHeld() { return WaitForSingleObject(held, 10000) == WAIT_OBJECT_0; }
+    void Open() { SetEvent(release); }
+};
+
+ReceiveGate g_gate;
+
 void __stdcall OnDevice(DEVICE_NET_INFO* info, void* user) {
     EXPECT_EQ(user, &g_seen);
     std::lock_guard<std::mutex> guard(g_seen.lock);
     g_seen.devices.push_back(*info);
+}
+
+void __stdcall OnDeviceHoldingAtB(DEVICE_NET_INFO* info, void* user) {
+    OnDevice(info, user);
+    if (info->port == 0) {
+        SetEvent(g_gate.held);
+        WaitForSingleObject(g_gate.release, 10000);
+    }
 }
 
 void __stdcall OnDeviceThenFinish(DEVICE_NET_INFO* info, void*) {
@@ -156,17 +196,7 @@ protected:
         const std::string address = NamespaceAddress();
         if (address.empty() || !OnlyTheTestLinkIsVisible(address))
             return;
-        g_library.module = LoadLibraryW(L"Varirur.dll");
-        if (!g_library.module)
-            return;
-        g_library.search = reinterpret_cast<SearchDevFn>(
-            reinterpret_cast<void*>(GetProcAddress(g_library.module, "NET_SearchDev")));
-        g_library.login = reinterpret_cast<LoginDevFn>(
-            reinterpret_cast<void*>(GetProcAddress(g_library.module, "NET_LoginDev")));
-        g_library.modify = reinterpret_cast<ModifyDevIpFn>(
-            reinterpret_cast<void*>(GetProcAddress(g_library.module, "NET_ModifyDevIP")));
-        g_library.finish = reinterpret_cast<FinishOperateFn>(
-            reinterpret_cast<void*>(GetProcAddress(g_library.module, "NET_FinishOperate")));
+        LoadLibraryUnderTest();
     }
 
     void SetUp() override {
@@ -179,6 +209,7 @@ protected:
     }
 
     void TearDown() override {
+        g_gate.Open();
         if (g_library.finish)
             g_library.finish();
     }
@@ -202,6 +233,32 @@ protected:
     }
 
     const DEVICE_NET_INFO& Device(int index) { return g_seen.devices[size_t(index - 1)]; }
+
+    // Searches and returns A's index once the receive thread is held at B.
+    int SearchAndHoldAtB() {
+        g_seen.Reset();
+        g_gate.Arm();
+        EXPECT_EQ(g_library.search(OnDeviceHoldingAtB, &g_seen), 1);
+        if (!g_gate.WaitHeld())
+            return 0;
+        std::lock_guard<std::mutex> guard(g_seen.lock);
+        for (size_t i = 0; i < g_seen.devices.size(); ++i)
+            if (g_seen.devices[i].port == simdev::kDeviceAPort)
+                return int(i + 1);
+        return 0;
+    }
+
+    // Waits for the given number of modify answers, then for one login round
+    // trip: everything received before it has been handled by then.
+    std::vector<int> ModifyResultsAfter(size_t expected, int loginIndex) {
+        EXPECT_TRUE(WaitFor([&] { return g_seen.ModifyCount() >= expected; }));
+        EXPECT_GT(g_library.login(simdev::kUser, simdev::kPassword, loginIndex), 0);
+        std::lock_guard<std::mutex> guard(g_seen.lock);
+        std::vector<int> results;
+        for (const auto& modify : g_seen.modifies)
+            results.push_back(modify.first);
+        return results;
+    }
 };
 
 TEST_F(VarirurLan, SearchReportsEachDeviceOnceWithItsRecord) {
@@ -305,6 +362,43 @@ TEST_F(VarirurLan, IpChangeReachesTheCallbackWithTheDevicesAnswer) {
     EXPECT_STREQ(Device(a).ipText, "10.77.0.50");
 }
 
+// Device A refuses an IP change to address 0 (result 2, invalid data). Each
+// request's echo carries 0 in the result byte: taken for an answer, it would
+// report the change as made.
+TEST_F(VarirurLan, EchoesOfEarlierRequestsAreNotAnswers) {
+    // Two quick IP changes, both on the way before either echo is read.
+    int a = SearchAndHoldAtB();
+    ASSERT_NE(a, 0);
+    ASSERT_EQ(g_library.modify(0, simdev::kDeviceAMask, simdev::kDeviceAGateway, a, OnModify,
+                               &g_seen),
+              0);
+    ASSERT_EQ(g_library.modify(0, simdev::Address(255, 255, 0, 0), simdev::kDeviceAGateway, a,
+                               OnModify, &g_seen),
+              0);
+    g_gate.Open();
+    EXPECT_EQ(ModifyResultsAfter(2, a), std::vector<int>({2, 2}));
+
+    // An IP change, then a search before the change's echo is read.
+    a = SearchAndHoldAtB();
+    ASSERT_NE(a, 0);
+    ASSERT_EQ(g_library.modify(0, simdev::kDeviceAMask, simdev::kDeviceAGateway, a, OnModify,
+                               &g_seen),
+              0);
+    const size_t foundBefore = g_seen.DeviceCount();
+    ASSERT_EQ(g_library.search(OnDevice, &g_seen), 1);
+    g_gate.Open();
+    ASSERT_TRUE(WaitFor([&] { return g_seen.DeviceCount() >= foundBefore + 2; }));
+    {
+        std::lock_guard<std::mutex> guard(g_seen.lock);
+        a = 0;
+        for (size_t i = foundBefore; i < g_seen.devices.size(); ++i)
+            if (g_seen.devices[i].port == simdev::kDeviceAPort)
+                a = int(i - foundBefore + 1);
+    }
+    ASSERT_NE(a, 0);
+    EXPECT_EQ(ModifyResultsAfter(1, a), std::vector<int>({2}));
+}
+
 TEST_F(VarirurLan, FinishOperateClosesSocketAndThread) {
     const int threadsBefore = ThreadCount();
     int a, b;
@@ -325,6 +419,28 @@ TEST_F(VarirurLan, FinishOperateClosesSocketAndThread) {
     // The found devices' extensions are gone with the socket.
     EXPECT_EQ(g_library.login(simdev::kUser, simdev::kPassword, a), -1);
     // A search opens everything again.
+    SearchBoth(&a, &b);
+    EXPECT_GT(g_library.login(simdev::kUser, simdev::kPassword, a), 0);
+}
+
+// The caller unloads the library without finishing: the receive thread is
+// still running, and it cannot end while the unload holds the loader lock.
+TEST_F(VarirurLan, UnloadWithASearchOpenReturnsPromptly) {
+    const int threadsBefore = ThreadCount();
+    int a, b;
+    SearchBoth(&a, &b);
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(FreeLibrary(g_library.module));
+    const DWORD took = GetTickCount() - start;
+    g_library = Library();
+    EXPECT_EQ(GetModuleHandleW(L"Varirur.dll"), nullptr);
+    EXPECT_LT(took, 1000u);
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }));
+
+    // The process goes on, and the library loads again and finds the port free.
+    LoadLibraryUnderTest();
+    ASSERT_TRUE(g_library.module && g_library.search && g_library.login && g_library.modify &&
+                g_library.finish);
     SearchBoth(&a, &b);
     EXPECT_GT(g_library.login(simdev::kUser, simdev::kPassword, a), 0);
 }

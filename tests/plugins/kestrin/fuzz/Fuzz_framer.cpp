@@ -37,8 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t& piece : pieces) piece = size_t(in.Byte()) + 1;
     std::vector<uint8_t> stream = in.Rest();
 
-    CAutoFramer framer;
-    FUZZ_CHECK(framer.Allocate(kFramerCapacity));
+    // One framer for the whole run: its buffer is set up once, and every
+    // input starts from and ends with a reset, which is checked below.
+    static CAutoFramer framer;
+    static const bool allocated = framer.Allocate(kFramerCapacity);
+    FUZZ_CHECK(allocated && framer.Unread() == 0);
     std::vector<std::vector<uint8_t>> got;
     std::vector<uint8_t> out(kPollCapacity);
     size_t pos = 0;
