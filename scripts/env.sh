@@ -55,6 +55,17 @@ ensure_wine_prefix() {
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     wineserver -w
   fi
+  register_spreadsheet_standin
+}
+
+# The spreadsheet automation stand-in under "Excel.Application", once it is
+# built: the log export's workbooks open in it (tests and scripts/run.sh).
+register_spreadsheet_standin() {
+  local dll="$DODAVOZI_BUILD_DIR/bin/xlauto.dll"
+  [ -f "$dll" ] || return 0
+  grep -q '^\[Software\\\\Classes\\\\Excel.Application\\\\CLSID\]' "$WINEPREFIX/system.reg" 2>/dev/null && return 0
+  wine regsvr32 /s "Z:${dll//\//\\}" >/dev/null 2>&1 || true
+  wineserver -w
 }
 
 # Starts Xvfb on a free display unless one is set; sets XVFB_PID.
