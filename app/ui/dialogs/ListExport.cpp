@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <new>
+
 #include "CExcelExport.h"
 #include "CListTextTable.h"
 
@@ -18,8 +20,12 @@ int ExportListToText(CListCtrl* list, const CString& path, ExportedFileOpener op
 int ExportListToTextInCodePage(CListCtrl* list, const CString& path, UINT codePage, ExportedFileOpener open)
 {
     CListTextTable table;
-    if (!table.Read(list, codePage))
-        return 0;
+    try {
+        if (!table.Read(list, codePage))
+            return 0;
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
     CFile file;
     if (!file.Open(path, CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive))
         return -1;

@@ -10,7 +10,8 @@ void OpenWithShell(const CString& path);
 
 // The list as a fixed-width text file in the ANSI code page, then opened.
 // 0 done, also when the list has no column or row (no file then); -1 when
-// the file cannot be created or a write fails (not opened then).
+// the texts do not fit in memory, the file cannot be created or a write
+// fails (not opened then).
 int ExportListToText(CListCtrl* list, const CString& path, ExportedFileOpener open = OpenWithShell);
 // As ExportListToText with the texts in codePage.
 int ExportListToTextInCodePage(CListCtrl* list, const CString& path, UINT codePage, ExportedFileOpener open);
