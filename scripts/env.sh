@@ -56,6 +56,7 @@ ensure_wine_prefix() {
     wineserver -w
   fi
   register_video_control
+  register_spreadsheet_standin
 }
 
 # The record manager's video window control: Wine reports a Windows version
@@ -68,6 +69,16 @@ register_video_control() {
   local key='6A3C1F52-8E41-4D7B-9B20-5C7E2D8F4A61'
   if grep -qiF "CLSID\\\\{$key}\\\\InprocServer32" "$WINEPREFIX/system.reg" 2>/dev/null; then return 0; fi
   wine regsvr32 /s "Z:${ocx//\//\\}" >/dev/null 2>&1 || echo "env: registering Rerezed.ocx failed" >&2
+  wineserver -w
+}
+
+# The spreadsheet automation stand-in under "Excel.Application", once it is
+# built: the log export's workbooks open in it (tests and scripts/run.sh).
+register_spreadsheet_standin() {
+  local dll="$DODAVOZI_BUILD_DIR/bin/xlauto.dll"
+  [ -f "$dll" ] || return 0
+  grep -q '^\[Software\\\\Classes\\\\Excel.Application\\\\CLSID\]' "$WINEPREFIX/system.reg" 2>/dev/null && return 0
+  wine regsvr32 /s "Z:${dll//\//\\}" >/dev/null 2>&1 || echo "env: registering xlauto.dll failed" >&2
   wineserver -w
 }
 

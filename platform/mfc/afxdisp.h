@@ -1,0 +1,6 @@
+// Automation clients: COleVariant and COleDispatchDriver.
+#pragma once
+
+#include "afx.h"
+#include "COleVariant.h"
+#include "COleDispatchDriver.h"
