@@ -58,7 +58,7 @@ HRESULT CExcelExport::OpenSteps(const CString& templatePath, const CString& shee
 HRESULT CExcelExport::AddWorkbook(const CString& templatePath)
 {
     COleVariant templateArgument = AfxOptionalArgument();
-    if (!templatePath.IsEmpty() && FileExists(1, templatePath, CString()))
+    if (!templatePath.IsEmpty() && FileExists(1, templatePath))
         templateArgument = static_cast<LPCWSTR>(templatePath);
     LPDISPATCH workbook = nullptr;
     HRESULT hr = InvokeByName(m_workbooks, L"Add", DISPATCH_METHOD, VT_DISPATCH, &workbook, AFX_VTS(VTS_VARIANT),

@@ -78,5 +78,7 @@ TEST_F(DownloadWriteFailure, FreesTheSlotAndTheFileCompletesOnceTheDiskTakesWrit
     ASSERT_TRUE(TickUntil([&] { return Rows().size() == 1 && Tasks().empty(); }));
     const RECORD_LIST_ROW row = Rows()[0];
     EXPECT_EQ(ExpectedBytes(recorder, file), ReadWholeFile(std::wstring(row.C_FilePath)));
-    if (CString(partial.c_str()) != row.C_FilePath) EXPECT_FALSE(FileExists(partial.c_str()));
+    if (CString(partial.c_str()) != row.C_FilePath) {
+        EXPECT_FALSE(FileExists(partial.c_str()));
+    }
 }
