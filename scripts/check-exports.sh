@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Both builds export the same names at the same ordinals: every DLL in
-# build/bin against its twin in build-x64/bin. Exit status 1 on a difference.
+# build/bin (and the control, an .ocx) against its twin in build-x64/bin.
+# Exit status 1 on a difference.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
@@ -14,7 +15,7 @@ exports_of() {
 }
 
 status=0
-for dll in "$ROOT"/build/bin/*.dll; do
+for dll in "$ROOT"/build/bin/*.dll "$ROOT"/build/bin/*.ocx; do
   name=$(basename "$dll")
   twin="$ROOT/build-x64/bin/$name"
   if [ ! -f "$twin" ]; then echo "exports: $name has no 64-bit build"; status=1; continue; fi
@@ -23,5 +24,5 @@ for dll in "$ROOT"/build/bin/*.dll; do
     status=1
   fi
 done
-[ $status = 0 ] && echo "exports: $(ls "$ROOT"/build/bin/*.dll | wc -l) DLLs export the same names and ordinals in both builds"
+[ $status = 0 ] && echo "exports: $(ls "$ROOT"/build/bin/*.dll "$ROOT"/build/bin/*.ocx | wc -l) DLLs export the same names and ordinals in both builds"
 exit $status
