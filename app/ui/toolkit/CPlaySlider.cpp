@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "SkinBitmap.h"
+#include "WindowUtil.h"
 
 IMPLEMENT_DYNAMIC(CPlaySlider, CWnd)
 
@@ -68,17 +69,7 @@ void CPlaySlider::StopRefreshTimer() {
     if (GetSafeHwnd()) KillTimer(kRefreshTimer);
 }
 
-void CPlaySlider::SetTooltip(const CString& text) {
-    if (!GetSafeHwnd()) return;
-    if (m_toolTip.GetSafeHwnd()) {
-        m_toolTip.UpdateTipText(text, this);
-        return;
-    }
-    if (!m_toolTip.Create(this)) return;
-    m_toolTip.AddTool(this, text);
-    m_toolTip.Activate(TRUE);
-    m_toolTip.SetDelayTime(TTDT_INITIAL, 0);
-}
+void CPlaySlider::SetTooltip(const CString& text) { SetControlToolTip(m_toolTip, this, text); }
 
 CSize CPlaySlider::ThumbSize() const { return m_thumb[kNormal].GetSize(); }
 

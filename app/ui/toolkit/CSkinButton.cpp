@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "SkinBitmap.h"
+#include "WindowUtil.h"
 
 BEGIN_MESSAGE_MAP(CSkinButton, CButton)
     ON_WM_ERASEBKGND()
@@ -99,17 +100,7 @@ void CSkinButton::SetCaption(const CString& text) {
     if (GetSafeHwnd()) SetWindowText(text);
 }
 
-void CSkinButton::SetToolTipText(const CString& text) {
-    if (!GetSafeHwnd()) return;
-    if (m_toolTip.GetSafeHwnd()) {
-        m_toolTip.UpdateTipText(text, this);
-        return;
-    }
-    if (!m_toolTip.Create(this)) return;
-    m_toolTip.AddTool(this, text);
-    m_toolTip.Activate(TRUE);
-    m_toolTip.SetDelayTime(TTDT_INITIAL, 0);
-}
+void CSkinButton::SetToolTipText(const CString& text) { SetControlToolTip(m_toolTip, this, text); }
 
 BOOL CSkinButton::SetButtonCursor(UINT cursorId) {
     if (m_hCursor) ::DestroyCursor(m_hCursor);

@@ -394,3 +394,15 @@ void AppendMenuTextItem(CStyleMenu* menu, const CString& text, UINT id, UINT ena
     menu->AppendItem(MF_STRING, id, text, -1);
     menu->EnableMenuItem(id, MF_BYCOMMAND | enableFlags);
 }
+
+void SetControlToolTip(CToolTipCtrl& tip, CWnd* control, const CString& text) {
+    if (!control->GetSafeHwnd()) return;
+    if (tip.GetSafeHwnd()) {
+        tip.UpdateTipText(text, control);
+        return;
+    }
+    if (!tip.Create(control)) return;
+    tip.AddTool(control, text);
+    tip.Activate(TRUE);
+    tip.SetDelayTime(TTDT_INITIAL, 0);
+}

@@ -69,6 +69,9 @@ int FindListItem(CListCtrl* list, int column, const CString& text, const CString
 void DeleteListCtrlItems(CListCtrl* list, int selectedOnly, int item);
 
 int ShowMessageBox(CWnd* owner, const CString& text, UINT type, const CString& caption);
+// A control's own tooltip: created on first use (shown at once), its text
+// replaced after that. Nothing happens before the control has a window.
+void SetControlToolTip(CToolTipCtrl& tip, CWnd* control, const CString& text);
 // The chosen path, or "" when the user cancels.
 CString PromptOpenFile(CWnd* parent, DWORD flags, const CString& filter, const CString& defaultExt);
 // The chosen folder, or "" when the user cancels or the choice has no file-system path.
