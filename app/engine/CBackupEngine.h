@@ -25,6 +25,7 @@
 #include "app/core/CLock.h"
 #include "app/core/CLogDB.h"
 #include "app/core/CRecordListDB.h"
+#include "app/core/TwMessages.h"
 #include "app/core/CUserManager.h"
 #include "app/engine/BACKUP_COPY_ITEM.h"
 #include "app/engine/CBackupTaskQueue.h"
@@ -39,11 +40,7 @@
 #include "app/engine/SLOT_PLAYLIST.h"
 #include "platform/qvplay/CQvPlayLibrary.h"
 
-// Messages the engine posts to the main window.
-const UINT WM_TW_SLOT_CLOSED = 1136;           // slot index, 257
-const UINT WM_TW_SEARCH_RESULT = 1145;         // the StartDeviceSearch value, 0
-const UINT WM_TW_SDK_EVENT = 1146;             // device id * 10000 + channel (or 0), event type
-const UINT WM_TW_DEVICE_NOT_LOGGED_IN = 1150;  // device id, 0
+// The engine's messages to the main window are in app/core/TwMessages.h.
 const LPARAM kSlotClosedByEngine = 257;
 
 // Operation-log codes the engine writes (log type 1).

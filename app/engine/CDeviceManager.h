@@ -24,12 +24,8 @@
 #include <vector>
 
 #include "app/core/CLock.h"
+#include "app/core/TwMessages.h"
 #include "app/engine/DEVICE_RECORD.h"
-
-// Posted to the main window (wParam device id, lParam 1 logged in, 0 out).
-const UINT WM_TW_DEVICE_LOGIN_STATE = 1131;
-// Posted to the main window after a control command took a device off line.
-const UINT WM_TW_DEVICE_OFFLINE = 1137;
 
 class TiXmlElement;
 

@@ -9,9 +9,7 @@
 #include <afxcmn.h>
 #include <afxwin.h>
 
-// wParam the slider window, lParam the position in the low word; a high word
-// of 1 marks the leave notification.
-const UINT WM_TW_SLIDER_POS = WM_USER + 108;
+#include "app/core/TwMessages.h"
 
 class CPlaySlider : public CWnd {
     DECLARE_DYNAMIC(CPlaySlider)
