@@ -32,6 +32,12 @@ void CPacketFramer::ReleaseIdle() {
     m_capacity = m_readPos = m_writePos = 0;
 }
 
+bool CPacketFramer::HoldsPacket() const {
+    if (Buffered() < qvwire::kHeaderSize) return false;
+    const uint32_t body = qvwire::GetU32(m_buffer.get() + m_readPos + 4);
+    return body <= qvwire::kMaxBody && Buffered() >= qvwire::kHeaderSize + body;
+}
+
 size_t CPacketFramer::WholePacket(Result& result) {
     result = NeedMore;
     const size_t available = Buffered();

@@ -31,6 +31,8 @@ public:
     Result Next(qvwire::PacketHeader& header, std::vector<uint8_t>& body);
 
     size_t Buffered() const { return m_writePos - m_readPos; }
+    // Whether Next would return a packet without reading more.
+    bool HoldsPacket() const;
     // Frees the storage when nothing is buffered, so that an idle
     // connection does not keep the room a burst of large packets took.
     void ReleaseIdle();

@@ -132,27 +132,51 @@ SdkReply CSdkSession::Call(uint8_t command, const uint32_t (&args)[4], const std
     return Wait(sequence, waitMs);
 }
 
+uint32_t CSdkSession::AddPending(bool lossFollows) {
+    auto pending = std::make_shared<Pending>();
+    pending->lossFollows = lossFollows;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // 0 stands for "not sent", so the wrap skips it.
+    if (++m_sequence == 0) ++m_sequence;
+    m_pending[m_sequence] = pending;
+    return m_sequence;
+}
+
 uint32_t CSdkSession::Send(uint8_t command, const uint32_t (&args)[4], const std::vector<uint8_t>& body,
                            bool lossFollows) {
     if (m_lost || m_stop) return 0;
     PacketHeader header;
     header.command = command;
     std::memcpy(header.args, args, sizeof(header.args));
-    auto pending = std::make_shared<Pending>();
-    pending->lossFollows = lossFollows;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        // 0 stands for "not sent", so the wrap skips it.
-        if (++m_sequence == 0) ++m_sequence;
-        header.sequence = m_sequence;
-        m_pending[header.sequence] = pending;
-    }
+    header.sequence = AddPending(lossFollows);
     if (!SendPacket(BuildPacket(header, body))) {
         Abandon(header.sequence);
         Close(false);
         return 0;
     }
     return header.sequence;
+}
+
+bool CSdkSession::SendMany(uint8_t command, const std::vector<std::array<uint32_t, 4>>& args,
+                           std::vector<uint32_t>& sequences) {
+    sequences.clear();
+    if (m_lost || m_stop) return false;
+    std::vector<uint8_t> packets(args.size() * kHeaderSize);
+    for (size_t i = 0; i < args.size(); ++i) {
+        PacketHeader header;
+        header.command = command;
+        std::memcpy(header.args, args[i].data(), sizeof(header.args));
+        header.sequence = AddPending(false);
+        EncodeHeader(header, &packets[i * kHeaderSize]);
+        sequences.push_back(header.sequence);
+    }
+    if (!SendPacket(packets)) {
+        for (uint32_t sequence : sequences) Abandon(sequence);
+        sequences.clear();
+        Close(false);
+        return false;
+    }
+    return true;
 }
 
 SdkReply CSdkSession::Wait(uint32_t sequence, uint32_t waitMs) {

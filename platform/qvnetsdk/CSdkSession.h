@@ -4,6 +4,7 @@
 
 #include <winsock2.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -48,6 +49,10 @@ public:
     // Every sequence sent is ended by exactly one Wait or Abandon.
     uint32_t Send(uint8_t command, const uint32_t (&args)[4], const std::vector<uint8_t>& body = {},
                   bool lossFollows = false);
+    // Sends several body-less requests with one write, so that the device
+    // takes them in with one read too; their sequence numbers, in order, go
+    // to `sequences`. False when the connection failed (none stay pending).
+    bool SendMany(uint8_t command, const std::vector<std::array<uint32_t, 4>>& args, std::vector<uint32_t>& sequences);
     // Waits up to waitMs for the answer; a late one is dropped.
     SdkReply Wait(uint32_t sequence, uint32_t waitMs);
     // Gives the request up: its answer, if any, is dropped.
@@ -75,6 +80,8 @@ private:
     void ReadLoop();
     void OnLost();
     bool SendPacket(const std::vector<uint8_t>& packet);
+    // Registers a request awaiting its answer; its sequence number.
+    uint32_t AddPending(bool lossFollows);
 
     SOCKET m_socket;
     const std::string m_ip;

@@ -1,6 +1,7 @@
 #include "platform/qvnetsdk/CSdkTransfer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "platform/qvnetsdk/CSdkCore.h"
@@ -80,16 +81,27 @@ bool CSdkTransfer::Deliver(F call) {
 
 bool CSdkTransfer::RequestReads() {
     if (m_reads.empty()) m_requested = m_offset;
-    while (m_reads.size() < kReadsInFlight && m_requested < m_total) {
-        const uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(kMaxBlock, m_total - m_requested));
-        const uint32_t args[4] = {m_deviceId, static_cast<uint32_t>(m_requested),
-                                  static_cast<uint32_t>(m_requested >> 32), length};
-        const uint32_t sequence = m_session->Send(kCmdRead, args);
-        if (sequence == 0) return false;
-        m_reads.push_back({sequence, m_requested, length});
-        m_requested += length;
+    // An empty pipeline is filled with one write. Once full it is topped up
+    // one request per answer taken, never in batches: a relay that forwards
+    // one packet per poll would leave the rest of a batch waiting for its
+    // idle period.
+    if (m_reads.size() >= kReadsInFlight || m_requested >= m_total) return !m_reads.empty();
+    std::vector<std::array<uint32_t, 4>> args;
+    std::vector<Read> reads;
+    for (uint64_t next = m_requested; m_reads.size() + reads.size() < kReadsInFlight && next < m_total;) {
+        const uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(kMaxBlock, m_total - next));
+        args.push_back({m_deviceId, static_cast<uint32_t>(next), static_cast<uint32_t>(next >> 32), length});
+        reads.push_back({0, next, length});
+        next += length;
     }
-    return !m_reads.empty();
+    std::vector<uint32_t> sequences;
+    if (!m_session->SendMany(kCmdRead, args, sequences)) return false;
+    for (size_t i = 0; i < reads.size(); ++i) {
+        reads[i].sequence = sequences[i];
+        m_reads.push_back(reads[i]);
+        m_requested += reads[i].length;
+    }
+    return true;
 }
 
 void CSdkTransfer::AbandonReads() {

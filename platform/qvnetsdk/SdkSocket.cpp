@@ -63,14 +63,14 @@ size_t BytesWaiting(SOCKET s) {
 // many bytes wait does not, so readiness is awaited only when none wait.
 bool ReadMore(SOCKET s, CPacketFramer& framer, const std::atomic<bool>& stop, uint32_t pollMs) {
     size_t waiting = BytesWaiting(s);
-    while (waiting == 0) {
-        if (WaitReadable(s, pollMs)) {
-            // Readable with nothing waiting: the peer closed, and recv says so.
-            waiting = BytesWaiting(s);
-            break;
+    if (waiting == 0) {
+        while (!WaitReadable(s, pollMs)) {
+            if (stop) return false;
+            framer.ReleaseIdle();
         }
-        if (stop) return false;
-        framer.ReleaseIdle();
+        // Readable: asking how much again would cost another trip, and recv
+        // takes what has arrived anyway (or reports the peer's close).
+        waiting = kReceiveChunk;
     }
     if (stop) return false;
     size_t room = waiting < kReceiveMinimum ? kReceiveMinimum : waiting;

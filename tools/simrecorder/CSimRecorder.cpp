@@ -7,6 +7,13 @@
 
 #include "platform/qvnetsdk/SdkSocket.h"
 
+namespace {
+
+// Bytes of answers held back for one send: a batch of block reads.
+const size_t kAnswerBatch = 512 * 1024;
+
+}  // namespace
+
 CSimRecorder::CSimRecorder(const SimRecorderConfig& config)
     : m_device(config),
       m_server([this](SOCKET s, const std::atomic<bool>& stop) { Serve(s, stop); }),
@@ -44,11 +51,22 @@ bool CSimRecorder::GoOnline() { return m_server.Listen(m_ip.c_str(), m_server.Po
 void CSimRecorder::Serve(SOCKET s, const std::atomic<bool>& stop) {
     SimConnectionState state;
     CPacketFramer framer;
-    std::vector<uint8_t> packet, reply;
+    std::vector<uint8_t> packet, reply, answers;
     while (qvsock::ReceivePacket(s, framer, packet, stop)) {
         const CSimDevice::Action action = m_device.Handle(state, packet.data(), packet.size(), reply);
+        if (action != CSimDevice::kNoReply && action != CSimDevice::kDrop) {
+            answers.insert(answers.end(), reply.begin(), reply.end());
+        }
+        // The answers to requests that arrived together leave together: one
+        // send for a batch of block reads instead of one per block.
+        // A device slowed on purpose shows each block as it is made.
+        const bool more = action == CSimDevice::kReply && framer.HoldsPacket() && answers.size() < kAnswerBatch &&
+                          m_device.Faults().slowMsPerBlock == 0;
+        if (!more) {
+            if (!answers.empty() && !qvsock::SendAll(s, answers)) break;
+            answers.clear();
+        }
         if (action == CSimDevice::kDrop) break;
-        if (action != CSimDevice::kNoReply && !qvsock::SendAll(s, reply)) break;
         if (action == CSimDevice::kRestart || action == CSimDevice::kShutdown) {
             RunControl(action);
             break;

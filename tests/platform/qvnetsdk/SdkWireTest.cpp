@@ -60,10 +60,20 @@ TEST(PacketFramer, YieldsEachPacketWhateverTheSplit) {
         CPacketFramer framer;
         std::vector<std::vector<uint8_t>> seen;
         std::vector<uint8_t> packet;
+        // HoldsPacket foretells Next without taking anything.
+        const auto drain = [&] {
+            for (;;) {
+                const bool holds = framer.HoldsPacket();
+                const CPacketFramer::Result result = framer.Next(packet);
+                ASSERT_EQ(holds, result == CPacketFramer::Packet) << "split at " << split;
+                if (result != CPacketFramer::Packet) return;
+                seen.push_back(packet);
+            }
+        };
         framer.Feed(stream.data(), split);
-        while (framer.Next(packet) == CPacketFramer::Packet) seen.push_back(packet);
+        drain();
         framer.Feed(stream.data() + split, stream.size() - split);
-        while (framer.Next(packet) == CPacketFramer::Packet) seen.push_back(packet);
+        drain();
         ASSERT_EQ(seen, packets) << "split at " << split;
         EXPECT_EQ(framer.Buffered(), 0u);
     }
