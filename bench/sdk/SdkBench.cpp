@@ -59,30 +59,30 @@ SimRecorderConfig RecorderConfig(uint32_t largeMinutes) {
     return config;
 }
 
-streamfmt::StreamSpec SpecOf(const SimRecorderConfig& config, const RECORD_FILE_DESC& file) {
-    streamfmt::StreamSpec spec;
-    spec.channel = file.channel;
-    spec.beginTime = qvwire::TimeToSeconds(file.start);
-    spec.endTime = qvwire::TimeToSeconds(file.end);
-    spec.fps = config.fps;
-    spec.width = config.width;
-    spec.height = config.height;
-    return spec;
+streamfmt::StreamParams ParamsOf(const SimRecorderConfig& config, const RECORD_FILE_DESC& file) {
+    streamfmt::StreamParams streamParams;
+    streamParams.channel = file.channel;
+    streamParams.beginTime = qvwire::TimeToSeconds(file.start);
+    streamParams.endTime = qvwire::TimeToSeconds(file.end);
+    streamParams.fps = config.fps;
+    streamParams.width = config.width;
+    streamParams.height = config.height;
+    return streamParams;
 }
 
 uint64_t BytesOf(const SimRecorderConfig& config, const RECORD_FILE_DESC& file) {
-    return streamfmt::StreamLength(SpecOf(config, file));
+    return streamfmt::StreamLength(ParamsOf(config, file));
 }
 
 // How fast the simulated recorder makes stream bytes on its own, in the
 // blocks a read answer carries: a bound on every path through it.
 double RecorderBytesPerSecond(const SimRecorderConfig& config, const RECORD_FILE_DESC& file) {
-    const streamfmt::StreamSpec spec = SpecOf(config, file);
-    const uint64_t total = streamfmt::StreamLength(spec);
+    const streamfmt::StreamParams streamParams = ParamsOf(config, file);
+    const uint64_t total = streamfmt::StreamLength(streamParams);
     std::vector<uint8_t> block(qvwire::kMaxBlock);
     LARGE_INTEGER start = BenchNow();
     for (uint64_t offset = 0; offset < total; offset += block.size()) {
-        streamfmt::ReadStreamBytes(spec, offset, block.data(), block.size());
+        streamfmt::ReadStreamBytes(streamParams, offset, block.data(), block.size());
     }
     return total / BenchSeconds(start, BenchNow());
 }

@@ -221,10 +221,10 @@ CSdkTransfer::Outcome CSdkTransfer::Transfer() {
         }
         if (!ReadBlock(block)) return Stopped() ? kStopped : kNetworkFailed;
         if (m_offset == 0) {
-            streamfmt::StreamSpec spec;
-            if (streamfmt::ParseStreamHeader(block.data(), block.size(), spec)) {
+            streamfmt::StreamParams streamParams;
+            if (streamfmt::ParseStreamHeader(block.data(), block.size(), streamParams)) {
                 m_headerSize = streamfmt::kStreamHeaderSize;
-                m_frameSize = streamfmt::FrameSize(spec);
+                m_frameSize = streamfmt::FrameSize(streamParams);
             }
         }
         if (m_kind == kReplay) {

@@ -13,9 +13,9 @@ const char kFrameMagic[] = "QVFR";
 
 void CFrameAssembler::Reset() {
     m_parser.Reset();
-    m_spec = StreamSpec();
+    m_params = StreamParams();
     m_frame = FrameInfo();
-    m_haveSpec = false;
+    m_haveParams = false;
     m_header.clear();
     m_unit.clear();
     m_rescan.clear();
@@ -26,12 +26,12 @@ void CFrameAssembler::Reset() {
 size_t CFrameAssembler::UnitLength() const {
     if (m_unit.size() < kMagicSize) return kMagicSize;
     if (memcmp(m_unit.data(), kHeaderMagic, kMagicSize) == 0) return kStreamHeaderSize;
-    return FrameSize(m_spec);
+    return FrameSize(m_params);
 }
 
 bool CFrameAssembler::StartsUnit() const {
     if (memcmp(m_unit.data(), kHeaderMagic, kMagicSize) == 0) return true;
-    return m_haveSpec && memcmp(m_unit.data(), kFrameMagic, kMagicSize) == 0;
+    return m_haveParams && memcmp(m_unit.data(), kFrameMagic, kMagicSize) == 0;
 }
 
 size_t CFrameAssembler::Pull(CByteRing& input, size_t wanted) {
@@ -69,13 +69,13 @@ CFrameAssembler::Event CFrameAssembler::Next(CByteRing& input) {
 // Returns NeedMore after rejecting the unit, so that Next scans on.
 CFrameAssembler::Event CFrameAssembler::Complete() {
     if (memcmp(m_unit.data(), kHeaderMagic, kMagicSize) == 0) {
-        StreamSpec spec;
-        if (!ParseStreamHeader(m_unit.data(), m_unit.size(), spec)) {
+        StreamParams streamParams;
+        if (!ParseStreamHeader(m_unit.data(), m_unit.size(), streamParams)) {
             Reject();
             return NeedMore;
         }
-        m_spec = spec;
-        m_haveSpec = true;
+        m_params = streamParams;
+        m_haveParams = true;
         m_header = m_unit;
         m_parser.Reset();
         m_parser.Feed(m_header.data(), m_header.size());

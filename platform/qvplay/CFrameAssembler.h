@@ -17,13 +17,13 @@ public:
 
     // Pulls bytes out of `input` until one header or picture is complete.
     // NeedMore: everything available was taken (a partial unit stays here).
-    // NewHeader: Spec() is the new stream's. NewFrame: Frame() is valid until
+    // NewHeader: Params() is the new stream's. NewFrame: Frame() is valid until
     // the next call.
     Event Next(CByteRing& input);
     void Reset();
 
-    bool HasSpec() const { return m_haveSpec; }
-    const streamfmt::StreamSpec& Spec() const { return m_spec; }
+    bool HasSpec() const { return m_haveParams; }
+    const streamfmt::StreamParams& Params() const { return m_params; }
     const streamfmt::FrameInfo& Frame() const { return m_frame; }
     // Bytes held back for another scan after a rejected unit.
     size_t Rescan() const { return m_rescan.size() - m_rescanPos; }
@@ -40,9 +40,9 @@ private:
     void Reject();
 
     streamfmt::StreamParser m_parser;
-    streamfmt::StreamSpec m_spec;
+    streamfmt::StreamParams m_params;
     streamfmt::FrameInfo m_frame;
-    bool m_haveSpec = false;
+    bool m_haveParams = false;
     std::vector<uint8_t> m_header;   // the current stream's header bytes
     std::vector<uint8_t> m_unit;     // the header or picture being assembled
     std::vector<uint8_t> m_rescan;   // bytes to scan again before the input

@@ -218,8 +218,8 @@ bool CPlayPort::DecodeOne() {
         CFrameAssembler::Event event = m_assembler.Next(m_input);
         if (event == CFrameAssembler::NeedMore) return false;
         if (event == CFrameAssembler::NewHeader) {
-            const streamfmt::StreamSpec& spec = m_assembler.Spec();
-            if (m_writing) m_writer.SetFormat(spec.width, spec.height, spec.fps);
+            const streamfmt::StreamParams& streamParams = m_assembler.Params();
+            if (m_writing) m_writer.SetFormat(streamParams.width, streamParams.height, streamParams.fps);
             m_paceSet = false;  // a new recording: its first picture is shown at once
             return true;
         }
@@ -335,8 +335,8 @@ bool CPlayPort::PictureDims(LONG* width, LONG* height) {
         return true;
     }
     if (!m_assembler.HasSpec()) return false;
-    *width = m_assembler.Spec().width;
-    *height = m_assembler.Spec().height;
+    *width = m_assembler.Params().width;
+    *height = m_assembler.Params().height;
     return true;
 }
 
@@ -445,8 +445,8 @@ bool CPlayPort::BeginFileWrite(const char* path, DWORD mode) {
     Guard g(m_lock);
     if (!m_open || m_writing || !m_writer.Create(path)) return false;
     if (m_assembler.HasSpec()) {
-        const streamfmt::StreamSpec& spec = m_assembler.Spec();
-        m_writer.SetFormat(spec.width, spec.height, spec.fps);
+        const streamfmt::StreamParams& streamParams = m_assembler.Params();
+        m_writer.SetFormat(streamParams.width, streamParams.height, streamParams.fps);
     }
     m_writing = true;
     return true;
@@ -475,8 +475,8 @@ bool CPlayPort::QueryPlayState(DWORD kind, BYTE* buffer, DWORD size, DWORD* retu
     if (!buffer || size < QVPLAY_PLAY_STATE_SIZE) return false;
     Guard g(m_lock);
     if (!m_open) return false;
-    const streamfmt::StreamSpec& spec = m_assembler.Spec();
-    LONG values[6] = {spec.width, spec.height, spec.fps, static_cast<LONG>(m_framesShown), 0, 0};
+    const streamfmt::StreamParams& streamParams = m_assembler.Params();
+    LONG values[6] = {streamParams.width, streamParams.height, streamParams.fps, static_cast<LONG>(m_framesShown), 0, 0};
     if (m_shown) {
         values[4] = static_cast<LONG>((m_shown->timestampMs - m_firstShownMs) / 1000);
         values[5] = static_cast<LONG>(m_shown->timestampMs / 1000);

@@ -11,36 +11,36 @@ using namespace bytes;
 
 namespace {
 
-int64_t FrameTimestampMs(const StreamSpec& spec, uint32_t index) {
-    uint16_t fps = spec.fps ? spec.fps : 1;
-    return spec.beginTime * 1000 + static_cast<int64_t>(index) * 1000 / fps;
+int64_t FrameTimestampMs(const StreamParams& streamParams, uint32_t index) {
+    uint16_t fps = streamParams.fps ? streamParams.fps : 1;
+    return streamParams.beginTime * 1000 + static_cast<int64_t>(index) * 1000 / fps;
 }
 
 }  // namespace
 
-uint64_t FrameCount(const StreamSpec& spec) {
-    if (spec.endTime <= spec.beginTime) return 0;
-    return static_cast<uint64_t>(spec.endTime - spec.beginTime) * (spec.fps ? spec.fps : 1);
+uint64_t FrameCount(const StreamParams& streamParams) {
+    if (streamParams.endTime <= streamParams.beginTime) return 0;
+    return static_cast<uint64_t>(streamParams.endTime - streamParams.beginTime) * (streamParams.fps ? streamParams.fps : 1);
 }
 
-size_t FrameSize(const StreamSpec& spec) { return kFrameHeaderSize + static_cast<size_t>(spec.width) * spec.height; }
+size_t FrameSize(const StreamParams& streamParams) { return kFrameHeaderSize + static_cast<size_t>(streamParams.width) * streamParams.height; }
 
-uint64_t StreamLength(const StreamSpec& spec) { return kStreamHeaderSize + FrameCount(spec) * FrameSize(spec); }
+uint64_t StreamLength(const StreamParams& streamParams) { return kStreamHeaderSize + FrameCount(streamParams) * FrameSize(streamParams); }
 
-void AppendStreamHeader(const StreamSpec& spec, std::vector<uint8_t>& out) {
+void AppendStreamHeader(const StreamParams& streamParams, std::vector<uint8_t>& out) {
     out.insert(out.end(), {'Q', 'V', 'S', 'T'});
     PutU16(out, kVersion);
-    PutU16(out, spec.fps);
-    PutU16(out, spec.width);
-    PutU16(out, spec.height);
-    PutU32(out, spec.channel);
-    PutI64(out, spec.beginTime);
-    PutI64(out, spec.endTime);
+    PutU16(out, streamParams.fps);
+    PutU16(out, streamParams.width);
+    PutU16(out, streamParams.height);
+    PutU32(out, streamParams.channel);
+    PutI64(out, streamParams.beginTime);
+    PutI64(out, streamParams.endTime);
 }
 
-void AppendFrame(const StreamSpec& spec, uint32_t index, std::vector<uint8_t>& out) {
-    size_t pixels = static_cast<size_t>(spec.width) * spec.height;
-    int64_t ts = FrameTimestampMs(spec, index);
+void AppendFrame(const StreamParams& streamParams, uint32_t index, std::vector<uint8_t>& out) {
+    size_t pixels = static_cast<size_t>(streamParams.width) * streamParams.height;
+    int64_t ts = FrameTimestampMs(streamParams, index);
     size_t start = out.size();
     out.insert(out.end(), {'Q', 'V', 'F', 'R'});
     PutU32(out, index);
@@ -49,22 +49,22 @@ void AppendFrame(const StreamSpec& spec, uint32_t index, std::vector<uint8_t>& o
     PutU32(out, 0);  // checksum, filled below
     out.resize(start + kFrameHeaderSize + pixels);
     uint8_t* payload = &out[start + kFrameHeaderSize];
-    RenderPicture(spec.channel, ts, spec.width, spec.height, payload);
+    RenderPicture(streamParams.channel, ts, streamParams.width, streamParams.height, payload);
     uint32_t sum = Checksum(payload, pixels);
     for (int i = 0; i < 4; ++i) out[start + 20 + i] = static_cast<uint8_t>(sum >> (8 * i));
 }
 
-std::vector<uint8_t> BuildStream(const StreamSpec& spec) {
+std::vector<uint8_t> BuildStream(const StreamParams& streamParams) {
     std::vector<uint8_t> out;
-    out.reserve(static_cast<size_t>(StreamLength(spec)));
-    AppendStreamHeader(spec, out);
-    uint64_t n = FrameCount(spec);
-    for (uint64_t i = 0; i < n; ++i) AppendFrame(spec, static_cast<uint32_t>(i), out);
+    out.reserve(static_cast<size_t>(StreamLength(streamParams)));
+    AppendStreamHeader(streamParams, out);
+    uint64_t n = FrameCount(streamParams);
+    for (uint64_t i = 0; i < n; ++i) AppendFrame(streamParams, static_cast<uint32_t>(i), out);
     return out;
 }
 
-size_t ReadStreamBytes(const StreamSpec& spec, uint64_t offset, uint8_t* out, size_t length) {
-    uint64_t total = StreamLength(spec);
+size_t ReadStreamBytes(const StreamParams& streamParams, uint64_t offset, uint8_t* out, size_t length) {
+    uint64_t total = StreamLength(streamParams);
     if (offset >= total || length == 0) return 0;
     if (length > total - offset) length = static_cast<size_t>(total - offset);
     size_t copied = 0;
@@ -74,12 +74,12 @@ size_t ReadStreamBytes(const StreamSpec& spec, uint64_t offset, uint8_t* out, si
         piece.clear();
         uint64_t pieceStart;
         if (pos < kStreamHeaderSize) {
-            AppendStreamHeader(spec, piece);
+            AppendStreamHeader(streamParams, piece);
             pieceStart = 0;
         } else {
-            uint64_t frame = (pos - kStreamHeaderSize) / FrameSize(spec);
-            AppendFrame(spec, static_cast<uint32_t>(frame), piece);
-            pieceStart = kStreamHeaderSize + frame * FrameSize(spec);
+            uint64_t frame = (pos - kStreamHeaderSize) / FrameSize(streamParams);
+            AppendFrame(streamParams, static_cast<uint32_t>(frame), piece);
+            pieceStart = kStreamHeaderSize + frame * FrameSize(streamParams);
         }
         size_t from = static_cast<size_t>(pos - pieceStart);
         size_t n = std::min(piece.size() - from, length - copied);
@@ -126,10 +126,10 @@ uint32_t Checksum(const uint8_t* data, size_t length) {
     return h;
 }
 
-bool ParseStreamHeader(const uint8_t* data, size_t length, StreamSpec& spec) {
+bool ParseStreamHeader(const uint8_t* data, size_t length, StreamParams& streamParams) {
     if (!data || length < kStreamHeaderSize || memcmp(data, "QVST", 4) != 0) return false;
     if (GetU16(data + 4) != kVersion) return false;
-    StreamSpec s;
+    StreamParams s;
     s.fps = GetU16(data + 6);
     s.width = GetU16(data + 8);
     s.height = GetU16(data + 10);
@@ -138,7 +138,7 @@ bool ParseStreamHeader(const uint8_t* data, size_t length, StreamSpec& spec) {
     s.endTime = GetI64(data + 24);
     if (s.fps == 0 || s.width == 0 || s.height == 0) return false;
     if (static_cast<uint32_t>(s.width) * s.height > kMaxPicturePixels) return false;
-    spec = s;
+    streamParams = s;
     return true;
 }
 

@@ -26,7 +26,7 @@ const uint16_t kVersion = 1;
 // Pictures larger than this are refused by the parser.
 const uint32_t kMaxPicturePixels = 1024 * 1024;
 
-struct StreamSpec {
+struct StreamParams {
     uint32_t channel = 0;
     int64_t beginTime = 0;  // seconds
     int64_t endTime = 0;    // seconds, exclusive
@@ -43,19 +43,19 @@ struct FrameInfo {
     const uint8_t* pixels = nullptr;  // width*height palette indexes
 };
 
-// Number of frames a spec holds: (end - begin) * fps, 0 when end <= begin.
-uint64_t FrameCount(const StreamSpec& spec);
-size_t FrameSize(const StreamSpec& spec);
-// Total length in bytes of the stream `spec` describes.
-uint64_t StreamLength(const StreamSpec& spec);
+// Number of frames a stream holds: (end - begin) * fps, 0 when end <= begin.
+uint64_t FrameCount(const StreamParams& streamParams);
+size_t FrameSize(const StreamParams& streamParams);
+// Total length in bytes of the stream `streamParams` describes.
+uint64_t StreamLength(const StreamParams& streamParams);
 
-void AppendStreamHeader(const StreamSpec& spec, std::vector<uint8_t>& out);
-// Appends frame number `index` (0-based) of `spec`.
-void AppendFrame(const StreamSpec& spec, uint32_t index, std::vector<uint8_t>& out);
-std::vector<uint8_t> BuildStream(const StreamSpec& spec);
-// Copies `length` bytes of the stream of `spec` starting at `offset` into `out`
+void AppendStreamHeader(const StreamParams& streamParams, std::vector<uint8_t>& out);
+// Appends frame number `index` (0-based) of `streamParams`.
+void AppendFrame(const StreamParams& streamParams, uint32_t index, std::vector<uint8_t>& out);
+std::vector<uint8_t> BuildStream(const StreamParams& streamParams);
+// Copies `length` bytes of the stream of `streamParams` starting at `offset` into `out`
 // (fewer at the end); returns the count copied. Builds only the frames needed.
-size_t ReadStreamBytes(const StreamSpec& spec, uint64_t offset, uint8_t* out, size_t length);
+size_t ReadStreamBytes(const StreamParams& streamParams, uint64_t offset, uint8_t* out, size_t length);
 
 // The deterministic picture of a channel at a time: a background shade from
 // the channel, a bar that moves with the seconds, and a row of blocks that
@@ -65,6 +65,6 @@ void RenderPicture(uint32_t channel, int64_t timestampMs, uint16_t width, uint16
 uint32_t PaletteColor(uint8_t index);
 uint32_t Checksum(const uint8_t* data, size_t length);
 
-bool ParseStreamHeader(const uint8_t* data, size_t length, StreamSpec& spec);
+bool ParseStreamHeader(const uint8_t* data, size_t length, StreamParams& streamParams);
 
 }  // namespace streamfmt

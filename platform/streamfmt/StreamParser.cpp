@@ -20,7 +20,7 @@ StreamParser::Event StreamParser::Next() {
     size_t avail = Buffered();
     if (!m_haveHeader) {
         if (avail < kStreamHeaderSize) return NeedMore;
-        if (!ParseStreamHeader(p, avail, m_spec)) {
+        if (!ParseStreamHeader(p, avail, m_params)) {
             m_failed = true;
             return Error;
         }
@@ -30,7 +30,7 @@ StreamParser::Event StreamParser::Next() {
     }
     if (avail < kFrameHeaderSize) return NeedMore;
     uint32_t payload = GetU32(p + 16);
-    uint32_t expected = static_cast<uint32_t>(m_spec.width) * m_spec.height;
+    uint32_t expected = static_cast<uint32_t>(m_params.width) * m_params.height;
     if (memcmp(p, "QVFR", 4) != 0 || payload != expected) {
         m_failed = true;
         return Error;
@@ -42,8 +42,8 @@ StreamParser::Event StreamParser::Next() {
     }
     m_frame.index = GetU32(p + 4);
     m_frame.timestampMs = GetI64(p + 8);
-    m_frame.width = m_spec.width;
-    m_frame.height = m_spec.height;
+    m_frame.width = m_params.width;
+    m_frame.height = m_params.height;
     m_frame.pixels = p + kFrameHeaderSize;
     m_readPos += kFrameHeaderSize + payload;
     ++m_frames;
@@ -55,7 +55,7 @@ void StreamParser::Reset() {
     m_readPos = 0;
     m_haveHeader = false;
     m_failed = false;
-    m_spec = StreamSpec();
+    m_params = StreamParams();
     m_frame = FrameInfo();
     m_frames = 0;
 }

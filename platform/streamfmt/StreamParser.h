@@ -16,13 +16,13 @@ public:
 
     // Appends bytes to the parser's input.
     void Feed(const uint8_t* data, size_t length);
-    // Takes the next event out of the buffered input. Header fills Spec(),
+    // Takes the next event out of the buffered input. Header fills Params(),
     // Frame fills CurrentFrame() (valid until the next call). Error means the
     // stream is malformed: further calls keep returning Error until Reset.
     Event Next();
     void Reset();
 
-    const StreamSpec& Spec() const { return m_spec; }
+    const StreamParams& Params() const { return m_params; }
     bool HasHeader() const { return m_haveHeader; }
     const FrameInfo& CurrentFrame() const { return m_frame; }
     size_t Buffered() const { return m_buffer.size() - m_readPos; }
@@ -35,7 +35,7 @@ private:
     size_t m_readPos = 0;
     bool m_haveHeader = false;
     bool m_failed = false;
-    StreamSpec m_spec;
+    StreamParams m_params;
     FrameInfo m_frame;
     uint64_t m_frames = 0;
 };

@@ -98,11 +98,11 @@ TEST_P(PortmoorSdk, QueriesSearchAndDownloadThroughTheProxy) {
         Sdk().FetchRecordFile(login, &files[0], narrowPath.c_str(), OnDownloadProgress, reinterpret_cast<QVNET_USER>(&progress));
     ASSERT_GT(fetch, 0);
     ASSERT_TRUE(WaitFor([&] { return progress.total > 0 && progress.done >= progress.total; }, 30000));
-    streamfmt::StreamSpec spec;
-    spec.channel = 1;
-    spec.beginTime = qvwire::TimeToSeconds(At(10, 0));
-    spec.endTime = qvwire::TimeToSeconds(At(10, 5));
-    const std::vector<uint8_t> expected = streamfmt::BuildStream(spec);
+    streamfmt::StreamParams streamParams;
+    streamParams.channel = 1;
+    streamParams.beginTime = qvwire::TimeToSeconds(At(10, 0));
+    streamParams.endTime = qvwire::TimeToSeconds(At(10, 5));
+    const std::vector<uint8_t> expected = streamfmt::BuildStream(streamParams);
     EXPECT_EQ(std::string(expected.begin(), expected.end()), ReadWholeFile(path));
     EXPECT_EQ(1, Sdk().StopFetch(fetch));
 

@@ -45,15 +45,15 @@ size_t CRecordCatalogue::FileCount() const {
     return n;
 }
 
-streamfmt::StreamSpec CRecordCatalogue::Spec(uint32_t channel, int64_t begin, int64_t end) const {
-    streamfmt::StreamSpec spec;
-    spec.channel = channel;
-    spec.beginTime = begin;
-    spec.endTime = end;
-    spec.fps = m_fps;
-    spec.width = m_width;
-    spec.height = m_height;
-    return spec;
+streamfmt::StreamParams CRecordCatalogue::Params(uint32_t channel, int64_t begin, int64_t end) const {
+    streamfmt::StreamParams streamParams;
+    streamParams.channel = channel;
+    streamParams.beginTime = begin;
+    streamParams.endTime = end;
+    streamParams.fps = m_fps;
+    streamParams.width = m_width;
+    streamParams.height = m_height;
+    return streamParams;
 }
 
 std::vector<CRecordCatalogue::Entry>::const_iterator CRecordCatalogue::FirstEndingAfter(
@@ -72,7 +72,7 @@ RECORD_FILE_DESC CRecordCatalogue::Describe(uint32_t channel, int64_t begin, int
     std::snprintf(desc.fileName, sizeof(desc.fileName), "ch%02u_%04u%02u%02u_%02u%02u%02u.qvs", channel + 1,
                   desc.start.year, desc.start.month, desc.start.day, desc.start.hour, desc.start.minute,
                   desc.start.second);
-    desc.sizeKB = static_cast<uint32_t>((streamfmt::StreamLength(Spec(channel, begin, end)) + 1023) / 1024);
+    desc.sizeKB = static_cast<uint32_t>((streamfmt::StreamLength(Params(channel, begin, end)) + 1023) / 1024);
     desc.location1 = serial;
     desc.location2 = static_cast<uint32_t>(begin);
     desc.recordType = recordType;
@@ -92,27 +92,27 @@ std::vector<RECORD_FILE_DESC> CRecordCatalogue::Query(uint32_t channel, uint32_t
     return out;
 }
 
-bool CRecordCatalogue::SpecOfFile(const RECORD_FILE_DESC& file, streamfmt::StreamSpec& spec) const {
+bool CRecordCatalogue::ParamsOfFile(const RECORD_FILE_DESC& file, streamfmt::StreamParams& streamParams) const {
     if (!qvwire::IsValidTime(file.start) || !qvwire::IsValidTime(file.end)) return false;
     auto found = m_files.find(file.channel);
     if (found == m_files.end()) return false;
     const int64_t begin = qvwire::TimeToSeconds(file.start), end = qvwire::TimeToSeconds(file.end);
     for (auto it = FirstEndingAfter(found->second, begin); it != found->second.end() && it->begin <= begin; ++it) {
         if (it->begin == begin && it->end == end) {
-            spec = Spec(file.channel, begin, end);
+            streamParams = Params(file.channel, begin, end);
             return true;
         }
     }
     return false;
 }
 
-bool CRecordCatalogue::SpecOfRange(uint32_t channel, int64_t start, int64_t end, streamfmt::StreamSpec& spec) const {
+bool CRecordCatalogue::ParamsOfRange(uint32_t channel, int64_t start, int64_t end, streamfmt::StreamParams& streamParams) const {
     auto found = m_files.find(channel);
     if (found == m_files.end() || end <= start) return false;
     auto first = FirstEndingAfter(found->second, start);
     if (first == found->second.end() || first->begin >= end) return false;
     int64_t lastEnd = first->end;
     for (auto it = first; it != found->second.end() && it->begin < end; ++it) lastEnd = std::max(lastEnd, it->end);
-    spec = Spec(channel, std::max(start, first->begin), std::min(end, lastEnd));
+    streamParams = Params(channel, std::max(start, first->begin), std::min(end, lastEnd));
     return true;
 }

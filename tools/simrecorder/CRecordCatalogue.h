@@ -18,10 +18,10 @@ public:
     std::vector<RECORD_FILE_DESC> Query(uint32_t channel, uint32_t fileType, int64_t start, int64_t end) const;
     // The stream of the file a descriptor names (same channel, begin and end).
     // False when the catalogue has no such file.
-    bool SpecOfFile(const RECORD_FILE_DESC& file, streamfmt::StreamSpec& spec) const;
+    bool ParamsOfFile(const RECORD_FILE_DESC& file, streamfmt::StreamParams& streamParams) const;
     // The stream of a channel over [start, end), clipped to the recorded
     // files that overlap it. False when none overlaps.
-    bool SpecOfRange(uint32_t channel, int64_t start, int64_t end, streamfmt::StreamSpec& spec) const;
+    bool ParamsOfRange(uint32_t channel, int64_t start, int64_t end, streamfmt::StreamParams& streamParams) const;
     // The descriptor the recorder reports for a file.
     RECORD_FILE_DESC Describe(uint32_t channel, int64_t begin, int64_t end, uint8_t recordType,
                               uint8_t recordKind, uint32_t serial) const;
@@ -35,7 +35,7 @@ private:
         uint8_t recordKind;
         uint32_t serial;
     };
-    streamfmt::StreamSpec Spec(uint32_t channel, int64_t begin, int64_t end) const;
+    streamfmt::StreamParams Params(uint32_t channel, int64_t begin, int64_t end) const;
     std::vector<Entry>::const_iterator FirstEndingAfter(const std::vector<Entry>& files, int64_t start) const;
 
     std::map<uint32_t, std::vector<Entry>> m_files;  // by channel, ascending begin

@@ -299,14 +299,14 @@ uint32_t CSimDevice::Open(SimConnectionState& state, const uint8_t* data, size_t
     if (!DecodeOpenRequest(data, length, request)) return kStatusBadRequest;
     if (m_faults.busy) return kStatusBusy;
     if (m_faults.unknownFiles) return kStatusNoSuch;
-    streamfmt::StreamSpec spec;
+    streamfmt::StreamParams streamParams;
     bool found;
     if (request.mode == kOpenFile) {
-        found = m_catalogue.SpecOfFile(request.file, spec);
+        found = m_catalogue.ParamsOfFile(request.file, streamParams);
     } else {
         found = IsValidTime(request.start) && IsValidTime(request.end) &&
-                m_catalogue.SpecOfRange(request.channel, TimeToSeconds(request.start), TimeToSeconds(request.end),
-                                        spec);
+                m_catalogue.ParamsOfRange(request.channel, TimeToSeconds(request.start), TimeToSeconds(request.end),
+                                        streamParams);
     }
     if (!found) return kStatusNoSuch;
     if (state.transfers.size() >= kMaxOpenTransfers) {
@@ -314,14 +314,14 @@ uint32_t CSimDevice::Open(SimConnectionState& state, const uint8_t* data, size_t
         --m_openTransfers;
     }
     const uint32_t id = state.nextTransferId++;
-    state.transfers[id] = spec;
+    state.transfers[id] = streamParams;
     ++m_openTransfers;
-    const uint64_t total = streamfmt::StreamLength(spec);
+    const uint64_t total = streamfmt::StreamLength(streamParams);
     args[0] = id;
     args[1] = static_cast<uint32_t>(total);
     args[2] = static_cast<uint32_t>(total >> 32);
     // What the stream covers, as a time-range descriptor.
-    RECORD_FILE_DESC range = m_catalogue.Describe(spec.channel, spec.beginTime, spec.endTime, 0, 0, 0);
+    RECORD_FILE_DESC range = m_catalogue.Describe(streamParams.channel, streamParams.beginTime, streamParams.endTime, 0, 0, 0);
     range.recordType = QVNET_RECORD_TIME_RANGE;
     const uint8_t* p = reinterpret_cast<const uint8_t*>(&range);
     body.assign(p, p + sizeof(range));

@@ -28,7 +28,7 @@ struct SimFaults {
 struct SimConnectionState {
     bool loggedIn = false;
     uint32_t loginId = 0;
-    std::map<uint32_t, streamfmt::StreamSpec> transfers;
+    std::map<uint32_t, streamfmt::StreamParams> transfers;
     uint32_t nextTransferId = 1;
     int64_t bytesStreamed = 0;
 };

@@ -17,37 +17,37 @@
 
 namespace {
 
-streamfmt::StreamSpec Spec(uint32_t channel, uint16_t width, uint16_t height, uint16_t fps, int64_t seconds) {
-    streamfmt::StreamSpec spec;
-    spec.channel = channel;
-    spec.width = width;
-    spec.height = height;
-    spec.fps = fps;
-    spec.beginTime = qvwire::TimeToSeconds(At(8, 0));
-    spec.endTime = spec.beginTime + seconds;
-    return spec;
+streamfmt::StreamParams Params(uint32_t channel, uint16_t width, uint16_t height, uint16_t fps, int64_t seconds) {
+    streamfmt::StreamParams streamParams;
+    streamParams.channel = channel;
+    streamParams.width = width;
+    streamParams.height = height;
+    streamParams.fps = fps;
+    streamParams.beginTime = qvwire::TimeToSeconds(At(8, 0));
+    streamParams.endTime = streamParams.beginTime + seconds;
+    return streamParams;
 }
 
 // True when the AVI file holds every picture of the recording, each pixel
 // as the recording's palette colour.
-::testing::AssertionResult HoldsRecording(const std::wstring& path, const streamfmt::StreamSpec& spec) {
+::testing::AssertionResult HoldsRecording(const std::wstring& path, const streamfmt::StreamParams& streamParams) {
     AviContents avi;
     std::string error;
     if (!ReadAviFile(ReadWholeFile(path), avi, error)) return ::testing::AssertionFailure() << error;
-    const uint64_t frames = streamfmt::FrameCount(spec);
+    const uint64_t frames = streamfmt::FrameCount(streamParams);
     if (avi.totalFrames != frames || avi.indexFrames.size() != frames) {
         return ::testing::AssertionFailure() << avi.totalFrames << " frames, expected " << frames;
     }
-    if (avi.width != spec.width || avi.height != spec.height) return ::testing::AssertionFailure() << "size";
-    std::vector<uint8_t> picture(static_cast<size_t>(spec.width) * spec.height);
+    if (avi.width != streamParams.width || avi.height != streamParams.height) return ::testing::AssertionFailure() << "size";
+    std::vector<uint8_t> picture(static_cast<size_t>(streamParams.width) * streamParams.height);
     for (uint64_t i = 0; i < frames; ++i) {
-        streamfmt::RenderPicture(spec.channel, spec.beginTime * 1000 + static_cast<int64_t>(i * 1000 / spec.fps),
-                                 spec.width, spec.height, picture.data());
+        streamfmt::RenderPicture(streamParams.channel, streamParams.beginTime * 1000 + static_cast<int64_t>(i * 1000 / streamParams.fps),
+                                 streamParams.width, streamParams.height, picture.data());
         const std::vector<uint8_t>& frame = avi.indexFrames[static_cast<size_t>(i)];
-        for (int y = 0; y < spec.height; ++y) {
-            for (int x = 0; x < spec.width; ++x) {
-                const uint8_t stored = frame[static_cast<size_t>((spec.height - 1 - y) * spec.width + x)];
-                if (avi.palette[stored] != streamfmt::PaletteColor(picture[y * spec.width + x])) {
+        for (int y = 0; y < streamParams.height; ++y) {
+            for (int x = 0; x < streamParams.width; ++x) {
+                const uint8_t stored = frame[static_cast<size_t>((streamParams.height - 1 - y) * streamParams.width + x)];
+                if (avi.palette[stored] != streamfmt::PaletteColor(picture[y * streamParams.width + x])) {
                     return ::testing::AssertionFailure() << "frame " << i << " differs at " << x << "," << y;
                 }
             }
@@ -77,9 +77,9 @@ protected:
         return task;
     }
 
-    std::wstring WriteRecording(const wchar_t* name, const streamfmt::StreamSpec& spec) {
+    std::wstring WriteRecording(const wchar_t* name, const streamfmt::StreamParams& streamParams) {
         const std::wstring path = m_temp.File(name);
-        EXPECT_TRUE(WriteWholeFile(path, Bytes(streamfmt::BuildStream(spec))));
+        EXPECT_TRUE(WriteWholeFile(path, Bytes(streamfmt::BuildStream(streamParams))));
         return path;
     }
 
@@ -114,21 +114,21 @@ protected:
 TEST_F(BackupTaskQueueTest, ConvertsLocalFilesIntoAvisIncludingOneUnderAKilobyte) {
     struct Case {
         const wchar_t* name;
-        streamfmt::StreamSpec spec;
+        streamfmt::StreamParams streamParams;
     } cases[] = {
-        {L"tiny", Spec(1, 4, 4, 1, 1)},       // 72 bytes: less than 1 KB
-        {L"medium", Spec(2, 32, 24, 5, 12)},  // 60 pictures, about 47 KB
-        {L"large", Spec(3, 64, 48, 25, 8)},   // 200 pictures, larger than the port's buffer
+        {L"tiny", Params(1, 4, 4, 1, 1)},       // 72 bytes: less than 1 KB
+        {L"medium", Params(2, 32, 24, 5, 12)},  // 60 pictures, about 47 KB
+        {L"large", Params(3, 64, 48, 25, 8)},   // 200 pictures, larger than the port's buffer
     };
     for (const Case& c : cases) {
-        const std::wstring source = WriteRecording((std::wstring(c.name) + L".duz").c_str(), c.spec);
+        const std::wstring source = WriteRecording((std::wstring(c.name) + L".duz").c_str(), c.streamParams);
         ASSERT_EQ(0, m_queue.AddTask(LocalTask(source, m_temp.File(std::wstring(c.name) + L".avi"))));
     }
-    EXPECT_LT(streamfmt::StreamLength(cases[0].spec), 1024u);
+    EXPECT_LT(streamfmt::StreamLength(cases[0].streamParams), 1024u);
     EXPECT_EQ(1, m_queue.FindTaskByPath(m_temp.File(L"medium.duz").c_str()));
     ASSERT_TRUE(RunToEnd());
     for (const Case& c : cases) {
-        EXPECT_TRUE(HoldsRecording(m_temp.File(std::wstring(c.name) + L".avi"), c.spec)) << c.name;
+        EXPECT_TRUE(HoldsRecording(m_temp.File(std::wstring(c.name) + L".avi"), c.streamParams)) << c.name;
         EXPECT_TRUE(DeleteFileW(m_temp.File(std::wstring(c.name) + L".duz").c_str())) << "source closed";
     }
     EXPECT_EQ(0, m_queue.FindTaskByPath(m_temp.File(L"medium.duz").c_str()));
@@ -170,21 +170,21 @@ TEST_F(BackupTaskQueueTest, RefusesDuplicatesAndNeverOverwritesAnOutput) {
 }
 
 TEST_F(BackupTaskQueueTest, ConvertsNextToAnExistingOutputUnderANewName) {
-    const streamfmt::StreamSpec spec = Spec(0, 16, 8, 2, 3);
-    const std::wstring source = WriteRecording(L"again.duz", spec);
+    const streamfmt::StreamParams streamParams = Params(0, 16, 8, 2, 3);
+    const std::wstring source = WriteRecording(L"again.duz", streamParams);
     ASSERT_TRUE(WriteWholeFile(m_temp.File(L"again.avi"), "keep me"));
     ASSERT_EQ(0, m_queue.AddTask(LocalTask(source, m_temp.File(L"again.avi"))));
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ("keep me", ReadWholeFile(m_temp.File(L"again.avi")));
-    EXPECT_TRUE(HoldsRecording(m_temp.File(L"(1)again.avi"), spec));
+    EXPECT_TRUE(HoldsRecording(m_temp.File(L"(1)again.avi"), streamParams));
 }
 
 TEST_F(BackupTaskQueueTest, CancelsPendingAtOnceAndRunningAtTheNextStep) {
     m_sink.refuseAll = true;  // the running task takes nothing and stays running
-    const streamfmt::StreamSpec spec = Spec(0, 16, 8, 1, 10);
+    const streamfmt::StreamParams streamParams = Params(0, 16, 8, 1, 10);
     for (int i = 1; i <= 3; ++i) {
         const std::wstring name = L"c" + std::to_wstring(i);
-        ASSERT_EQ(0, m_queue.AddTask(LocalTask(WriteRecording((name + L".duz").c_str(), spec),
+        ASSERT_EQ(0, m_queue.AddTask(LocalTask(WriteRecording((name + L".duz").c_str(), streamParams),
                                                m_temp.File(name + L".avi"))));
     }
     EXPECT_EQ(1, m_queue.RunStep());
@@ -209,7 +209,7 @@ TEST_F(BackupTaskQueueTest, CancelsPendingAtOnceAndRunningAtTheNextStep) {
     EXPECT_EQ(TASK_RUNNING, Task(3).status);
     m_sink.refuseAll = false;
     ASSERT_TRUE(RunToEnd());
-    EXPECT_TRUE(HoldsRecording(m_temp.File(L"c3.avi"), spec));
+    EXPECT_TRUE(HoldsRecording(m_temp.File(L"c3.avi"), streamParams));
 }
 
 TEST_F(BackupTaskQueueTest, FailedStartsGoToTheFailedList) {
@@ -222,7 +222,7 @@ TEST_F(BackupTaskQueueTest, FailedStartsGoToTheFailedList) {
     EXPECT_EQ(1, m_queue.RunStep()) << "only a failed task left";
 
     for (int port = 64; port <= 98; ++port) ASSERT_EQ(port, m_ports.AllocPort(1));
-    const std::wstring source = WriteRecording(L"noport.duz", Spec(0, 8, 8, 1, 2));
+    const std::wstring source = WriteRecording(L"noport.duz", Params(0, 8, 8, 1, 2));
     ASSERT_EQ(0, m_queue.AddTask(LocalTask(source, m_temp.File(L"noport.avi"))));
     EXPECT_EQ(1, m_queue.RunStep());
     EXPECT_EQ(TASK_OUTPUT_FAILED, Task(2).status);
@@ -238,7 +238,7 @@ TEST_F(BackupTaskQueueTest, FailedStartsGoToTheFailedList) {
 
 TEST_F(BackupTaskQueueTest, StopAllWhileThePumpFeedsReturns) {
     m_sink.pauseMs = 1;
-    const std::wstring source = WriteRecording(L"long.duz", Spec(0, 64, 48, 25, 60));
+    const std::wstring source = WriteRecording(L"long.duz", Params(0, 64, 48, 25, 60));
     for (int round = 0; round < 15; ++round) {
         ASSERT_EQ(0, m_queue.AddTask(LocalTask(source, m_temp.File(L"long" + std::to_wstring(round) + L".avi"))));
         ASSERT_EQ(1, m_queue.RunStep());
@@ -289,12 +289,12 @@ protected:
         return task;
     }
 
-    static streamfmt::StreamSpec DeviceSpec(uint32_t channel, const QVNET_TIME& begin, const QVNET_TIME& end) {
-        streamfmt::StreamSpec spec;
-        spec.channel = channel;
-        spec.beginTime = qvwire::TimeToSeconds(begin);
-        spec.endTime = qvwire::TimeToSeconds(end);
-        return spec;
+    static streamfmt::StreamParams DeviceParams(uint32_t channel, const QVNET_TIME& begin, const QVNET_TIME& end) {
+        streamfmt::StreamParams streamParams;
+        streamParams.channel = channel;
+        streamParams.beginTime = qvwire::TimeToSeconds(begin);
+        streamParams.endTime = qvwire::TimeToSeconds(end);
+        return streamParams;
     }
 
     std::unique_ptr<CSimRecorder> m_recorder;
@@ -321,8 +321,8 @@ TEST_F(DeviceConversionTest, ConvertsADeviceFileAndATimeRangeThroughRefusals) {
 
     ASSERT_TRUE(RunToEnd(60000));
     EXPECT_GT(m_sink.Refusals(), 0);
-    EXPECT_TRUE(HoldsRecording(m_temp.File(L"file.avi"), DeviceSpec(1, At(9, 0), At(9, 5))));
-    EXPECT_TRUE(HoldsRecording(m_temp.File(L"range.avi"), DeviceSpec(2, range.start, range.end)));
+    EXPECT_TRUE(HoldsRecording(m_temp.File(L"file.avi"), DeviceParams(1, At(9, 0), At(9, 5))));
+    EXPECT_TRUE(HoldsRecording(m_temp.File(L"range.avi"), DeviceParams(2, range.start, range.end)));
 }
 
 TEST_F(DeviceConversionTest, WaitsForItsDeviceAndChannel) {
@@ -361,7 +361,7 @@ TEST_F(DeviceConversionTest, WaitsForItsDeviceAndChannel) {
     m_queue.MarkDeviceTasks(1001, 1);
     m_sink.refuseAll = false;
     ASSERT_TRUE(RunToEnd(60000));
-    EXPECT_TRUE(HoldsRecording(m_temp.File(L"wait.avi"), DeviceSpec(0, At(11, 0), At(11, 5))));
+    EXPECT_TRUE(HoldsRecording(m_temp.File(L"wait.avi"), DeviceParams(0, At(11, 0), At(11, 5))));
 }
 
 }  // namespace

@@ -224,12 +224,12 @@ TEST_F(PlayPortPoolTest, ScalesDisplayRegionsToThePictureSize) {
     const RECT ref = {0, 0, 100, 200};
     EXPECT_EQ(-1, m_pool.SetDisplayRegionScaled(port, 1, rect, ref, nullptr, TRUE)) << "no picture size yet";
 
-    streamfmt::StreamSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.beginTime = 1000;
-    spec.endTime = 1002;
-    const std::vector<uint8_t> stream = streamfmt::BuildStream(spec);
+    streamfmt::StreamParams streamParams;
+    streamParams.width = 64;
+    streamParams.height = 48;
+    streamParams.beginTime = 1000;
+    streamParams.endTime = 1002;
+    const std::vector<uint8_t> stream = streamfmt::BuildStream(streamParams);
     ASSERT_EQ(1, m_pool.InputData(port, stream.data(), static_cast<int>(stream.size())));
     int width = 0, height = 0;
     ASSERT_TRUE(WaitFor([&] { return m_pool.GetPictureSize(port, &width, &height) == 0; }));

@@ -166,14 +166,14 @@ std::vector<RECORD_TASK> EngineFixture::Tasks() {
 }
 
 std::string EngineFixture::ExpectedBytes(const CSimRecorder& recorder, const RECORD_FILE_DESC& desc) {
-    streamfmt::StreamSpec spec;
+    streamfmt::StreamParams streamParams;
     CSimRecorder& sim = const_cast<CSimRecorder&>(recorder);
     bool known = desc.recordType == QVNET_RECORD_TIME_RANGE
-                     ? sim.Device().Catalogue().SpecOfRange(desc.channel, qvwire::TimeToSeconds(desc.start),
-                                                            qvwire::TimeToSeconds(desc.end), spec)
-                     : sim.Device().Catalogue().SpecOfFile(desc, spec);
+                     ? sim.Device().Catalogue().ParamsOfRange(desc.channel, qvwire::TimeToSeconds(desc.start),
+                                                            qvwire::TimeToSeconds(desc.end), streamParams)
+                     : sim.Device().Catalogue().ParamsOfFile(desc, streamParams);
     if (!known) return std::string();
-    std::vector<uint8_t> bytes = streamfmt::BuildStream(spec);
+    std::vector<uint8_t> bytes = streamfmt::BuildStream(streamParams);
     return std::string(bytes.begin(), bytes.end());
 }
 

@@ -35,11 +35,11 @@ SimRecorderConfig DayOfFiles() {
 }
 
 std::string ExpectedStream(uint32_t channel, const QVNET_TIME& begin, const QVNET_TIME& end) {
-    streamfmt::StreamSpec spec;
-    spec.channel = channel;
-    spec.beginTime = qvwire::TimeToSeconds(begin);
-    spec.endTime = qvwire::TimeToSeconds(end);
-    return Bytes(streamfmt::BuildStream(spec));
+    streamfmt::StreamParams streamParams;
+    streamParams.channel = channel;
+    streamParams.beginTime = qvwire::TimeToSeconds(begin);
+    streamParams.endTime = qvwire::TimeToSeconds(end);
+    return Bytes(streamfmt::BuildStream(streamParams));
 }
 
 std::string Bytes(const std::vector<uint8_t>& data) { return std::string(data.begin(), data.end()); }

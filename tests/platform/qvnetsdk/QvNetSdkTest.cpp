@@ -129,11 +129,11 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 std::string Expected(uint32_t channel, const QVNET_TIME& begin, const QVNET_TIME& end) {
-    streamfmt::StreamSpec spec;
-    spec.channel = channel;
-    spec.beginTime = qvwire::TimeToSeconds(begin);
-    spec.endTime = qvwire::TimeToSeconds(end);
-    const std::vector<uint8_t> bytes = streamfmt::BuildStream(spec);
+    streamfmt::StreamParams streamParams;
+    streamParams.channel = channel;
+    streamParams.beginTime = qvwire::TimeToSeconds(begin);
+    streamParams.endTime = qvwire::TimeToSeconds(end);
+    const std::vector<uint8_t> bytes = streamfmt::BuildStream(streamParams);
     return std::string(bytes.begin(), bytes.end());
 }
 

@@ -10,8 +10,8 @@ using namespace streamfmt;
 
 namespace {
 
-StreamSpec Spec(uint32_t channel, uint16_t width, uint16_t height, int seconds) {
-    StreamSpec s;
+StreamParams Params(uint32_t channel, uint16_t width, uint16_t height, int seconds) {
+    StreamParams s;
     s.channel = channel;
     s.beginTime = 1700000000;
     s.endTime = s.beginTime + seconds;
@@ -37,16 +37,16 @@ std::string Decode(const std::vector<uint8_t>& bytes, size_t piece) {
         }
         CFrameAssembler::Event e;
         while ((e = assembler.Next(ring)) != CFrameAssembler::NeedMore) {
-            const StreamSpec& spec = assembler.Spec();
+            const StreamParams& streamParams = assembler.Params();
             if (e == CFrameAssembler::NewHeader) {
-                seen += "H" + std::to_string(spec.width) + "x" + std::to_string(spec.height) + " ";
+                seen += "H" + std::to_string(streamParams.width) + "x" + std::to_string(streamParams.height) + " ";
                 continue;
             }
             const FrameInfo& f = assembler.Frame();
             std::vector<uint8_t> expected(static_cast<size_t>(f.width) * f.height);
-            RenderPicture(spec.channel, f.timestampMs, f.width, f.height, expected.data());
+            RenderPicture(streamParams.channel, f.timestampMs, f.width, f.height, expected.data());
             bool same = std::equal(expected.begin(), expected.end(), f.pixels);
-            seen += (same ? "F" : "BAD") + std::to_string(spec.channel) + ":" + std::to_string(f.index) + " ";
+            seen += (same ? "F" : "BAD") + std::to_string(streamParams.channel) + ":" + std::to_string(f.index) + " ";
         }
         if (at == bytes.size() && ring.Size() == 0) break;
     }
@@ -61,7 +61,7 @@ std::vector<uint8_t> Cat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) 
 }  // namespace
 
 TEST(CFrameAssemblerTest, FindsEveryGoodPictureWhateverThePiecesAndTheDamage) {
-    const StreamSpec small = Spec(1, 8, 6, 2), other = Spec(2, 12, 4, 1);
+    const StreamParams small = Params(1, 8, 6, 2), other = Params(2, 12, 4, 1);
     const std::vector<uint8_t> clean = BuildStream(small);
     const size_t frame = FrameSize(small);
 
@@ -90,8 +90,8 @@ TEST(CFrameAssemblerTest, FindsEveryGoodPictureWhateverThePiecesAndTheDamage) {
 }
 
 TEST(CFrameAssemblerTest, ReportsPartialAndRescanBytes) {
-    const StreamSpec spec = Spec(3, 8, 6, 1);
-    std::vector<uint8_t> bytes = BuildStream(spec);
+    const StreamParams streamParams = Params(3, 8, 6, 1);
+    std::vector<uint8_t> bytes = BuildStream(streamParams);
     bytes.resize(kStreamHeaderSize + 10);  // header and the start of a picture
     CByteRing ring;
     ASSERT_TRUE(ring.Reset(1024));

@@ -36,8 +36,8 @@ std::string Narrow(const std::wstring& w) {
     return n > 0 ? std::string(buf) : std::string();
 }
 
-StreamSpec Spec(uint32_t channel, uint16_t width, uint16_t height, uint16_t fps, int seconds) {
-    StreamSpec s;
+StreamParams Params(uint32_t channel, uint16_t width, uint16_t height, uint16_t fps, int seconds) {
+    StreamParams s;
     s.channel = channel;
     s.beginTime = 1700000000 + channel * 100;
     s.endTime = s.beginTime + seconds;
@@ -47,9 +47,9 @@ StreamSpec Spec(uint32_t channel, uint16_t width, uint16_t height, uint16_t fps,
     return s;
 }
 
-std::vector<uint8_t> Picture(const StreamSpec& spec, int64_t timestampMs) {
-    std::vector<uint8_t> p(static_cast<size_t>(spec.width) * spec.height);
-    RenderPicture(spec.channel, timestampMs, spec.width, spec.height, p.data());
+std::vector<uint8_t> Picture(const StreamParams& streamParams, int64_t timestampMs) {
+    std::vector<uint8_t> p(static_cast<size_t>(streamParams.width) * streamParams.height);
+    RenderPicture(streamParams.channel, timestampMs, streamParams.width, streamParams.height, p.data());
     return p;
 }
 
@@ -295,8 +295,8 @@ TEST_F(PlayPortTest, OperationsOutOfTurnAreRefused) {
 TEST_F(PlayPortTest, ConvertsAFedRecordingIntoAnAviWithItsFramesSizeAndRate) {
     CQvPlayLibrary& q = Lib();
     TempDir dir;
-    const StreamSpec spec = Spec(7, 64, 48, 5, 12);  // 60 pictures, 3096 bytes each: more than the buffer
-    std::vector<uint8_t> stream = BuildStream(spec);
+    const StreamParams streamParams = Params(7, 64, 48, 5, 12);  // 60 pictures, 3096 bytes each: more than the buffer
+    std::vector<uint8_t> stream = BuildStream(streamParams);
     ASSERT_GT(stream.size(), kConversionBuffer);
     Port port(64, QVPLAY_STREAM_FILE, kConversionBuffer);
     ASSERT_TRUE(q.BeginFileWrite(port, Narrow(dir.File(L"out.avi")).c_str(), QVPLAY_FILE_AVI));
@@ -329,7 +329,7 @@ TEST_F(PlayPortTest, ConvertsAFedRecordingIntoAnAviWithItsFramesSizeAndRate) {
     ASSERT_EQ(avi.movieFrames, avi.indexFrames);
     for (uint32_t i = 0; i < 60; ++i) {
         // Frame i as the recording holds it: rows come bottom to top in the file.
-        std::vector<uint8_t> expected = Picture(spec, spec.beginTime * 1000 + i * 1000 / spec.fps);
+        std::vector<uint8_t> expected = Picture(streamParams, streamParams.beginTime * 1000 + i * 1000 / streamParams.fps);
         const std::vector<uint8_t>& frame = avi.indexFrames[i];
         ASSERT_EQ(64u * 48u, frame.size());
         int bad = 0;
@@ -343,8 +343,8 @@ TEST_F(PlayPortTest, ConvertsAFedRecordingIntoAnAviWithItsFramesSizeAndRate) {
 TEST_F(PlayPortTest, EndFileWriteWritesEverythingTheBufferStillHolds) {
     CQvPlayLibrary& q = Lib();
     TempDir dir;
-    const StreamSpec spec = Spec(2, 16, 8, 4, 5);  // 20 pictures
-    std::vector<uint8_t> stream = BuildStream(spec);
+    const StreamParams streamParams = Params(2, 16, 8, 4, 5);  // 20 pictures
+    std::vector<uint8_t> stream = BuildStream(streamParams);
     // The header comes with the open, as a file's head.
     ASSERT_TRUE(q.SetPortStreamKind(65, QVPLAY_STREAM_FILE));
     ASSERT_TRUE(q.OpenPortStream(65, stream.data(), kStreamHeaderSize, kConversionBuffer));
@@ -362,8 +362,8 @@ TEST_F(PlayPortTest, EndFileWriteWritesEverythingTheBufferStillHolds) {
 
 TEST_F(PlayPortTest, PauseStopsDrainingAndResumeDrainsAgain) {
     CQvPlayLibrary& q = Lib();
-    const StreamSpec spec = Spec(1, 16, 12, 25, 20);
-    std::vector<uint8_t> stream = BuildStream(spec);
+    const StreamParams streamParams = Params(1, 16, 12, 25, 20);
+    std::vector<uint8_t> stream = BuildStream(streamParams);
     Port port(10, QVPLAY_STREAM_REALTIME, 8192);
     ASSERT_TRUE(q.SetPortValueA(port, 1));
     ASSERT_TRUE(q.StartPortPlay(port, nullptr));
@@ -383,7 +383,7 @@ TEST_F(PlayPortTest, PauseStopsDrainingAndResumeDrainsAgain) {
 
 TEST_F(PlayPortTest, SpeedStepsChangeThePace) {
     CQvPlayLibrary& q = Lib();
-    const StreamSpec spec = Spec(4, 16, 12, 20, 8);  // a picture every 50 ms
+    const StreamParams streamParams = Params(4, 16, 12, 20, 8);  // a picture every 50 ms
     ShownLog log;
     auto shownCount = [&] {
         std::lock_guard<std::mutex> g(log.lock);
@@ -391,7 +391,7 @@ TEST_F(PlayPortTest, SpeedStepsChangeThePace) {
     };
     Port port(11, QVPLAY_STREAM_REALTIME, kDisplayBuffer);
     ASSERT_TRUE(q.SetViewCallback(port, &ShownLog::Callback, reinterpret_cast<LONG_PTR>(&log)));
-    ASSERT_TRUE(FeedAll(port, BuildStream(spec)));
+    ASSERT_TRUE(FeedAll(port, BuildStream(streamParams)));
     ASSERT_TRUE(q.StartPortPlay(port, nullptr));
     ASSERT_TRUE(WaitFor([&] { return shownCount() >= 10; }));
     ASSERT_TRUE(q.StepSpeedUp(port));
@@ -416,25 +416,25 @@ TEST_F(PlayPortTest, SpeedStepsChangeThePace) {
 
 TEST_F(PlayPortTest, DisplayPaintsTheRecordingsPictureForItsTimeIntoTheWindow) {
     CQvPlayLibrary& q = Lib();
-    const StreamSpec spec = Spec(5, 40, 30, 10, 6);
+    const StreamParams streamParams = Params(5, 40, 30, 10, 6);
     TestWindow window(20, 20, 160, 120);  // four times the picture
     ASSERT_TRUE(window.Handle());
     Port port(0, QVPLAY_STREAM_REALTIME, kDisplayBuffer);
     ASSERT_TRUE(q.StartPortPlay(port, window.Handle()));
-    ASSERT_TRUE(FeedAll(port, BuildStream(spec)));
+    ASSERT_TRUE(FeedAll(port, BuildStream(streamParams)));
     ASSERT_TRUE(WaitFor([&] { return Shown(port) >= 12; }));
     ASSERT_TRUE(q.SetPortPaused(port, 1));
     std::vector<LONG> state = PlayState(port);
     EXPECT_EQ((std::vector<LONG>{40, 30, 10}), std::vector<LONG>(state.begin(), state.begin() + 3));
     // Pictures follow the recording's own clock: 12 or more shown at 10 per second.
-    EXPECT_GE(state[5], spec.beginTime + 1);
-    EXPECT_EQ(state[5] - spec.beginTime, state[4]);
+    EXPECT_GE(state[5], streamParams.beginTime + 1);
+    EXPECT_EQ(state[5] - streamParams.beginTime, state[4]);
     LONG w = 0, h = 0;
     ASSERT_TRUE(q.QueryPictureDims(port, &w, &h));
     EXPECT_EQ(40, w);
     EXPECT_EQ(30, h);
 
-    std::vector<uint8_t> expected = Picture(spec, static_cast<int64_t>(state[5]) * 1000);
+    std::vector<uint8_t> expected = Picture(streamParams, static_cast<int64_t>(state[5]) * 1000);
     ASSERT_TRUE(q.RedrawPort(port));
     int ww, wh;
     std::vector<uint32_t> shown = window.Capture(ww, wh);
@@ -477,15 +477,15 @@ TEST_F(PlayPortTest, DisplayPaintsTheRecordingsPictureForItsTimeIntoTheWindow) {
 
 TEST_F(PlayPortTest, DisplayOptionsShapeThePicture) {
     CQvPlayLibrary& q = Lib();
-    const StreamSpec spec = Spec(6, 40, 30, 10, 3);
+    const StreamParams streamParams = Params(6, 40, 30, 10, 3);
     TestWindow window(200, 20, 200, 60);  // wider than the picture's shape
     ASSERT_TRUE(window.Handle());
     Port port(1, QVPLAY_STREAM_REALTIME, kDisplayBuffer);
     ASSERT_TRUE(q.StartPortPlay(port, window.Handle()));
-    ASSERT_TRUE(FeedAll(port, BuildStream(spec)));
+    ASSERT_TRUE(FeedAll(port, BuildStream(streamParams)));
     ASSERT_TRUE(WaitFor([&] { return Shown(port) >= 1; }));
     ASSERT_TRUE(q.SetPortPaused(port, 1));
-    std::vector<uint8_t> expected = Picture(spec, static_cast<int64_t>(PlayState(port)[5]) * 1000);
+    std::vector<uint8_t> expected = Picture(streamParams, static_cast<int64_t>(PlayState(port)[5]) * 1000);
     int ww, wh;
 
     // Keeping the shape: 80 x 60 in the middle, black bars beside it.
@@ -518,13 +518,13 @@ TEST_F(PlayPortTest, DisplayOptionsShapeThePicture) {
 TEST_F(PlayPortTest, CapturesTheShownPictureAsABmpOfItsSize) {
     CQvPlayLibrary& q = Lib();
     TempDir dir;
-    const StreamSpec spec = Spec(8, 36, 20, 5, 4);
+    const StreamParams streamParams = Params(8, 36, 20, 5, 4);
     Port port(2, QVPLAY_STREAM_REALTIME, kDisplayBuffer);
     ASSERT_TRUE(q.StartPortPlay(port, nullptr));
-    ASSERT_TRUE(FeedAll(port, BuildStream(spec)));
+    ASSERT_TRUE(FeedAll(port, BuildStream(streamParams)));
     ASSERT_TRUE(WaitFor([&] { return Shown(port) >= 6; }));
     ASSERT_TRUE(q.SetPortPaused(port, 1));
-    std::vector<uint8_t> expected = Picture(spec, static_cast<int64_t>(PlayState(port)[5]) * 1000);
+    std::vector<uint8_t> expected = Picture(streamParams, static_cast<int64_t>(PlayState(port)[5]) * 1000);
     ASSERT_TRUE(q.SavePicture(port, Narrow(dir.File(L"shot.bmp")).c_str()));
     EXPECT_FALSE(q.SavePicture(port, Narrow(dir.File(L"no\\dir\\shot.bmp")).c_str()));
 
@@ -541,8 +541,8 @@ TEST_F(PlayPortTest, CapturesTheShownPictureAsABmpOfItsSize) {
 
 TEST_F(PlayPortTest, ADrainedPortHasNothingPendingEvenWithACutPictureLeft) {
     CQvPlayLibrary& q = Lib();
-    const StreamSpec spec = Spec(9, 16, 8, 10, 2);
-    std::vector<uint8_t> stream = BuildStream(spec);
+    const StreamParams streamParams = Params(9, 16, 8, 10, 2);
+    std::vector<uint8_t> stream = BuildStream(streamParams);
     stream.resize(stream.size() - 50);  // the last picture is cut
     Port port(66, QVPLAY_STREAM_FILE, kConversionBuffer);
     ASSERT_TRUE(q.StartPortPlay(port, nullptr));
@@ -551,7 +551,7 @@ TEST_F(PlayPortTest, ADrainedPortHasNothingPendingEvenWithACutPictureLeft) {
         return q.QueryPendingData(port) == 0 && q.QueryBufferedAmount(port, QVPLAY_BUFFERED_FRAMES) == 0;
     }));
     EXPECT_EQ(19, Shown(port));
-    EXPECT_EQ(FrameSize(spec) - 50, q.QueryBufferedAmount(port, QVPLAY_BUFFERED_INPUT_BYTES));
+    EXPECT_EQ(FrameSize(streamParams) - 50, q.QueryBufferedAmount(port, QVPLAY_BUFFERED_INPUT_BYTES));
 }
 
 TEST_F(PlayPortTest, TheDisplayCallbackCannotStopItsOwnPortButAnotherThreadCanClose) {
@@ -561,7 +561,7 @@ TEST_F(PlayPortTest, TheDisplayCallbackCannotStopItsOwnPortButAnotherThreadCanCl
     Port port(12, QVPLAY_STREAM_REALTIME, kDisplayBuffer);
     ASSERT_TRUE(q.SetViewCallback(port, &StopFromCallback, 77));
     ASSERT_TRUE(q.StartPortPlay(port, nullptr));
-    ASSERT_TRUE(FeedAll(port, BuildStream(Spec(3, 16, 8, 25, 4))));
+    ASSERT_TRUE(FeedAll(port, BuildStream(Params(3, 16, 8, 25, 4))));
     ASSERT_TRUE(WaitFor([] { return s_calls >= 3; }));
     EXPECT_EQ(0, s_stopResult.load());
     std::thread closer([&] { EXPECT_TRUE(q.StopPortPlay(port)); });
@@ -572,10 +572,10 @@ TEST_F(PlayPortTest, PortsStayCorrectUnderCallsFromManyThreadsAtOnce) {
     CQvPlayLibrary& q = Lib();
     TempDir dir;
     const int kPorts = 4;
-    std::vector<StreamSpec> specs;
+    std::vector<StreamParams> streamParamsList;
     std::vector<std::unique_ptr<Port>> ports;
     for (int i = 0; i < kPorts; ++i) {
-        specs.push_back(Spec(20 + i, static_cast<uint16_t>(24 + 8 * i), 16, 10, 6));  // 60 pictures each
+        streamParamsList.push_back(Params(20 + i, static_cast<uint16_t>(24 + 8 * i), 16, 10, 6));  // 60 pictures each
         ports.push_back(std::make_unique<Port>(70 + i, QVPLAY_STREAM_FILE, 8192));
         std::string path = Narrow(dir.File(L"conv" + std::to_wstring(i) + L".avi"));
         ASSERT_TRUE(q.BeginFileWrite(70 + i, path.c_str(), QVPLAY_FILE_AVI));
@@ -587,7 +587,7 @@ TEST_F(PlayPortTest, PortsStayCorrectUnderCallsFromManyThreadsAtOnce) {
     for (int i = 0; i < kPorts; ++i)
         threads.emplace_back([&, i] {
             // Odd pieces, so every picture is split in a different place.
-            std::vector<uint8_t> stream = BuildStream(specs[i]);
+            std::vector<uint8_t> stream = BuildStream(streamParamsList[i]);
             for (size_t at = 0; at < stream.size();) {
                 DWORD n = static_cast<DWORD>(std::min<size_t>(777 + i * 13, stream.size() - at));
                 if (q.FeedPortData(70 + i, &stream[at], n))
@@ -638,7 +638,7 @@ TEST_F(PlayPortTest, PortsStayCorrectUnderCallsFromManyThreadsAtOnce) {
         EXPECT_EQ(60u, avi.totalFrames) << "port " << 70 + i;
         EXPECT_EQ(24u + 8 * i, avi.width);
         ASSERT_EQ(60u, avi.indexFrames.size());
-        std::vector<uint8_t> last = Picture(specs[i], specs[i].beginTime * 1000 + 59 * 100);
+        std::vector<uint8_t> last = Picture(streamParamsList[i], streamParamsList[i].beginTime * 1000 + 59 * 100);
         EXPECT_EQ(PaletteColor(last[0]), avi.palette[avi.indexFrames[59][(16 - 1) * ((avi.width + 3) & ~3u)]]);
     }
 }

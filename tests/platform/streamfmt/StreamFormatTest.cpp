@@ -6,8 +6,8 @@
 using namespace streamfmt;
 
 namespace {
-StreamSpec SmallSpec() {
-    StreamSpec s;
+StreamParams SmallParams() {
+    StreamParams s;
     s.channel = 3;
     s.beginTime = 1700000000;
     s.endTime = 1700000005;
@@ -19,26 +19,26 @@ StreamSpec SmallSpec() {
 }  // namespace
 
 TEST(StreamFormatTest, LengthAndRandomAccessMatchTheWholeStream) {
-    StreamSpec spec = SmallSpec();
-    std::vector<uint8_t> all = BuildStream(spec);
-    ASSERT_EQ(StreamLength(spec), all.size());
-    EXPECT_EQ(10u, FrameCount(spec));
+    StreamParams streamParams = SmallParams();
+    std::vector<uint8_t> all = BuildStream(streamParams);
+    ASSERT_EQ(StreamLength(streamParams), all.size());
+    EXPECT_EQ(10u, FrameCount(streamParams));
     const uint64_t offsets[] = {0, 1, 31, 32, 33, 100, 151, all.size() - 7};
     for (uint64_t off : offsets) {
         std::vector<uint8_t> piece(300);
-        size_t n = ReadStreamBytes(spec, off, piece.data(), piece.size());
+        size_t n = ReadStreamBytes(streamParams, off, piece.data(), piece.size());
         ASSERT_EQ(std::min<uint64_t>(300, all.size() - off), n) << off;
         EXPECT_TRUE(std::equal(piece.begin(), piece.begin() + n, all.begin() + off)) << off;
     }
     uint8_t b;
-    EXPECT_EQ(0u, ReadStreamBytes(spec, all.size(), &b, 1));
-    spec.endTime = spec.beginTime;
-    EXPECT_EQ(kStreamHeaderSize, BuildStream(spec).size());
+    EXPECT_EQ(0u, ReadStreamBytes(streamParams, all.size(), &b, 1));
+    streamParams.endTime = streamParams.beginTime;
+    EXPECT_EQ(kStreamHeaderSize, BuildStream(streamParams).size());
 }
 
 TEST(StreamFormatTest, ParserAcceptsTheStreamSplitAtEveryOffset) {
-    StreamSpec spec = SmallSpec();
-    std::vector<uint8_t> all = BuildStream(spec);
+    StreamParams streamParams = SmallParams();
+    std::vector<uint8_t> all = BuildStream(streamParams);
     for (size_t cut = 0; cut <= all.size(); cut += 7) {
         StreamParser parser;
         parser.Feed(all.data(), cut);
@@ -49,7 +49,7 @@ TEST(StreamFormatTest, ParserAcceptsTheStreamSplitAtEveryOffset) {
                 if (e == StreamParser::Header) ++headers;
                 else if (e == StreamParser::Frame) {
                     EXPECT_EQ(static_cast<uint32_t>(frames), parser.CurrentFrame().index);
-                    EXPECT_EQ(spec.beginTime * 1000 + frames * 500, parser.CurrentFrame().timestampMs);
+                    EXPECT_EQ(streamParams.beginTime * 1000 + frames * 500, parser.CurrentFrame().timestampMs);
                     ++frames;
                 } else {
                     ASSERT_EQ(StreamParser::NeedMore, e);
@@ -67,7 +67,7 @@ TEST(StreamFormatTest, ParserAcceptsTheStreamSplitAtEveryOffset) {
 }
 
 TEST(StreamFormatTest, ParserRejectsDamage) {
-    std::vector<uint8_t> all = BuildStream(SmallSpec());
+    std::vector<uint8_t> all = BuildStream(SmallParams());
     struct Case { size_t offset; uint8_t value; } cases[] = {
         {0, 'X'},                                  // stream magic
         {8, 16},                                   // width 16 becomes 0

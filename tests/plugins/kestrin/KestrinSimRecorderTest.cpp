@@ -115,9 +115,9 @@ TEST_F(KestrinWithRecorder, RecordFileQueryAndByteExactDownload) {
         ASSERT_GT(block.bodyLength, 0u);
         received.insert(received.end(), reply.begin() + kHeaderSize, reply.end());
     }
-    streamfmt::StreamSpec spec;
-    ASSERT_TRUE(recorder->Device().Catalogue().SpecOfFile(file, spec));
-    EXPECT_EQ(received, streamfmt::BuildStream(spec));
+    streamfmt::StreamParams streamParams;
+    ASSERT_TRUE(recorder->Device().Catalogue().ParamsOfFile(file, streamParams));
+    EXPECT_EQ(received, streamfmt::BuildStream(streamParams));
 }
 
 TEST_F(KestrinWithRecorder, RecorderThatDropsOffRegistersAgain) {

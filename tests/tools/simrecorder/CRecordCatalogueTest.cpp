@@ -46,9 +46,9 @@ TEST(RecordCatalogue, RulesMakeFilesPerChannelDayAndSlot) {
     EXPECT_EQ(qvwire::TimeToSeconds(day.back().end), At(18, 30));
     EXPECT_STREQ(day.front().fileName, "ch03_20260510_080000.qvs");
     EXPECT_TRUE(catalogue.Query(1, 0, At(8, 0), At(9, 0)).empty()) << "channel 1 is not in the rule's mask";
-    streamfmt::StreamSpec spec;
-    ASSERT_TRUE(catalogue.SpecOfFile(day.front(), spec));
-    EXPECT_EQ(day.front().sizeKB, (streamfmt::StreamLength(spec) + 1023) / 1024);
+    streamfmt::StreamParams streamParams;
+    ASSERT_TRUE(catalogue.ParamsOfFile(day.front(), streamParams));
+    EXPECT_EQ(day.front().sizeKB, (streamfmt::StreamLength(streamParams) + 1023) / 1024);
 }
 
 TEST(RecordCatalogue, QueryTakesFilesOverlappingTheWindowOnly) {
@@ -80,22 +80,22 @@ TEST(RecordCatalogue, StreamsOfFilesAndRanges) {
     CRecordCatalogue catalogue;
     catalogue.Build(TwoRules());
     RECORD_FILE_DESC file = catalogue.Query(0, 0, At(9, 0), At(10, 0)).at(0);
-    streamfmt::StreamSpec spec;
-    ASSERT_TRUE(catalogue.SpecOfFile(file, spec));
-    EXPECT_EQ(spec.channel, 0u);
-    EXPECT_EQ(spec.beginTime, At(9, 0));
-    EXPECT_EQ(spec.endTime, At(10, 0));
+    streamfmt::StreamParams streamParams;
+    ASSERT_TRUE(catalogue.ParamsOfFile(file, streamParams));
+    EXPECT_EQ(streamParams.channel, 0u);
+    EXPECT_EQ(streamParams.beginTime, At(9, 0));
+    EXPECT_EQ(streamParams.endTime, At(10, 0));
     file.end.second = 1;
-    EXPECT_FALSE(catalogue.SpecOfFile(file, spec)) << "a descriptor must name a whole file";
+    EXPECT_FALSE(catalogue.ParamsOfFile(file, streamParams)) << "a descriptor must name a whole file";
     file.end.month = 13;
-    EXPECT_FALSE(catalogue.SpecOfFile(file, spec));
+    EXPECT_FALSE(catalogue.ParamsOfFile(file, streamParams));
 
     // A range is clipped to what was recorded around it.
-    ASSERT_TRUE(catalogue.SpecOfRange(0, At(7, 0), At(8, 30), spec));
-    EXPECT_EQ(spec.beginTime, At(8, 0));
-    EXPECT_EQ(spec.endTime, At(8, 30));
-    ASSERT_TRUE(catalogue.SpecOfRange(0, At(18, 10), At(20, 0), spec));
-    EXPECT_EQ(spec.endTime, At(18, 30));
-    EXPECT_FALSE(catalogue.SpecOfRange(0, At(19, 0), At(20, 0), spec));
-    EXPECT_FALSE(catalogue.SpecOfRange(0, At(10, 0), At(9, 0), spec));
+    ASSERT_TRUE(catalogue.ParamsOfRange(0, At(7, 0), At(8, 30), streamParams));
+    EXPECT_EQ(streamParams.beginTime, At(8, 0));
+    EXPECT_EQ(streamParams.endTime, At(8, 30));
+    ASSERT_TRUE(catalogue.ParamsOfRange(0, At(18, 10), At(20, 0), streamParams));
+    EXPECT_EQ(streamParams.endTime, At(18, 30));
+    EXPECT_FALSE(catalogue.ParamsOfRange(0, At(19, 0), At(20, 0), streamParams));
+    EXPECT_FALSE(catalogue.ParamsOfRange(0, At(10, 0), At(9, 0), streamParams));
 }

@@ -98,9 +98,9 @@ TEST(SimDevice, StreamsAFileBlockByBlockAndDropsOnceWhenAsked) {
     ASSERT_EQ(opened.header.status, static_cast<uint32_t>(kStatusOk));
     const uint32_t id = opened.header.args[0];
     const uint64_t total = opened.header.args[1];
-    streamfmt::StreamSpec spec;
-    ASSERT_TRUE(device.Catalogue().SpecOfFile(files[3], spec));
-    ASSERT_EQ(total, streamfmt::StreamLength(spec));
+    streamfmt::StreamParams streamParams;
+    ASSERT_TRUE(device.Catalogue().ParamsOfFile(files[3], streamParams));
+    ASSERT_EQ(total, streamfmt::StreamLength(streamParams));
     EXPECT_EQ(device.OpenTransfers(), 1);
 
     std::vector<uint8_t> received;
@@ -111,7 +111,7 @@ TEST(SimDevice, StreamsAFileBlockByBlockAndDropsOnceWhenAsked) {
         ASSERT_LE(block.header.bodyLength, kMaxBlock);
         received.insert(received.end(), block.reply.begin() + kHeaderSize, block.reply.end());
     }
-    EXPECT_EQ(received, streamfmt::BuildStream(spec));
+    EXPECT_EQ(received, streamfmt::BuildStream(streamParams));
     EXPECT_EQ(Send(device, state, Request(kCmdRead, 3, {id, static_cast<uint32_t>(total), 0, 100})).header.bodyLength, 0u);
 
     device.Faults().dropAfterBytes = 1;
