@@ -14,6 +14,7 @@
 #include "platform/streamfmt/StreamFormat.h"
 #include "proxy/Portmoor.h"
 #include "tests/platform/qvnetsdk/SdkApi.h"
+#include "tests/platform/qvnetsdk/SdkRelayChecks.h"
 #include "tests/proxy/support/ProxyFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitFor.h"
@@ -24,7 +25,6 @@
 namespace {
 
 
-QVNET_TIME At(uint32_t hour, uint32_t minute) { return SdkTestTime(hour, minute); }
 
 std::atomic<int> g_disconnects{0};
 
@@ -78,33 +78,7 @@ TEST_P(PortmoorSdk, QueriesSearchAndDownloadThroughTheProxy) {
     EXPECT_EQ(1, m_recorder->Device().LoginCount()) << "only the plug-in logged in at the recorder";
     EXPECT_EQ(1, Status(m_device).clientCount);
 
-    std::vector<char> names(8192);
-    int32_t count = 0;
-    ASSERT_EQ(1, Sdk().ReadChannelNames(login, names.data(), 8192, &count, 3000));
-    EXPECT_EQ(4, count);
-    EXPECT_STREQ("Yard", &names[32]);
-
-    std::vector<RECORD_FILE_DESC> files(100);
-    const QVNET_TIME start = At(10, 0), end = At(10, 10);
-    ASSERT_EQ(1, Sdk().FindRecordFiles(login, 1, 0, &start, &end, "", files.data(),
-                                       static_cast<int32_t>(files.size() * sizeof(RECORD_FILE_DESC)), &count, 3000,
-                                       0));
-    ASSERT_EQ(2, count);
-
-    DownloadProgress progress;
-    const std::wstring path = m_temp.File(L"a.duz");
-    const std::string narrowPath(path.begin(), path.end());
-    const int32_t fetch =
-        Sdk().FetchRecordFile(login, &files[0], narrowPath.c_str(), OnDownloadProgress, reinterpret_cast<QVNET_USER>(&progress));
-    ASSERT_GT(fetch, 0);
-    ASSERT_TRUE(WaitFor([&] { return progress.total > 0 && progress.done >= progress.total; }, 30000));
-    streamfmt::StreamParams streamParams;
-    streamParams.channel = 1;
-    streamParams.beginTime = qvwire::TimeToSeconds(At(10, 0));
-    streamParams.endTime = qvwire::TimeToSeconds(At(10, 5));
-    const std::vector<uint8_t> expected = streamfmt::BuildStream(streamParams);
-    EXPECT_EQ(std::string(expected.begin(), expected.end()), ReadWholeFile(path));
-    EXPECT_EQ(1, Sdk().StopFetch(fetch));
+    ASSERT_NO_FATAL_FAILURE(ExpectRelayedQueriesAndDownload(login, m_temp.File(L"a.duz"), 30000));
 
     EXPECT_EQ(1, Sdk().LogoutDevice(login));
     EXPECT_TRUE(WaitFor([&] { return Status(m_device).clientCount == 0; }));

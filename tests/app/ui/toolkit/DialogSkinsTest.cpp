@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "BoxCloser.h"
 #include "SkinTestSupport.h"
@@ -144,9 +145,9 @@ TEST_F(DialogSkinsTest, MainWindowButtons) {
 }
 
 TEST_F(DialogSkinsTest, MissingSkinFilesNameThemselves) {
-    // No [Sliders]: an empty slider image path fails; the buttons stay.
-    ::WritePrivateProfileStringW(L"Sliders", nullptr, nullptr, skinDir + L"play.ini");
-    {
+    // Skins the play bar from the files as they are now and hands check the
+    // text of the failure box that shows.
+    auto skinPlayBar = [&](const std::function<void(CPlayControlDlgSkin&, SkinnedWindow&, const std::wstring&)>& check) {
         CAppConfig config(programDir);
         CPlayControlDlgSkin skin(&config);
         SkinnedWindow bar(&skin);
@@ -155,24 +156,23 @@ TEST_F(DialogSkinsTest, MissingSkinFilesNameThemselves) {
         InitPlayBar(&skin, &bar, config);
         std::wstring text;
         EXPECT_TRUE(closer.Wait(&text));
+        check(skin, bar, text);
+    };
+    // No [Sliders]: an empty slider image path fails; the buttons stay.
+    ::WritePrivateProfileStringW(L"Sliders", nullptr, nullptr, skinDir + L"play.ini");
+    skinPlayBar([&](CPlayControlDlgSkin& skin, SkinnedWindow& bar, const std::wstring& text) {
         EXPECT_EQ(L"Load background image " + std::wstring(skinDir) + L" failed!", text);
         EXPECT_FALSE(skin.HasSlider());
         EXPECT_FALSE(skin.m_slider.StartRefreshTimer());
         EXPECT_TRUE(bar.GetDlgItem(IDC_SKIN_PAUSE)->GetSafeHwnd());
-    }
+    });
     // A missing background: the box names it and the bar stays unskinned.
     ::DeleteFileW(skinDir + L"play_back.bmp");
-    CAppConfig config(programDir);
-    CPlayControlDlgSkin skin(&config);
-    SkinnedWindow bar(&skin);
-    ASSERT_TRUE(MakeWindow(&bar, L"bar"));
-    BoxCloser closer(0, L"System Prompt");
-    InitPlayBar(&skin, &bar, config);
-    std::wstring text;
-    EXPECT_TRUE(closer.Wait(&text));
-    EXPECT_EQ(L"Load background image " + std::wstring(skinDir) + L"play_back.bmp failed!", text);
-    EXPECT_EQ(nullptr, ::GetWindow(bar.m_hWnd, GW_CHILD));
-    EXPECT_FALSE(skin.ApplyMaskRegion());
+    skinPlayBar([&](CPlayControlDlgSkin& skin, SkinnedWindow& bar, const std::wstring& text) {
+        EXPECT_EQ(L"Load background image " + std::wstring(skinDir) + L"play_back.bmp failed!", text);
+        EXPECT_EQ(nullptr, ::GetWindow(bar.m_hWnd, GW_CHILD));
+        EXPECT_FALSE(skin.ApplyMaskRegion());
+    });
 }
 
 TEST_F(DialogSkinsTest, NoGdiObjectLeaksAcrossRepaintsAndReskins) {
