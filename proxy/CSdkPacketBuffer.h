@@ -15,11 +15,12 @@ public:
     static const size_t kHeaderSize = CWireFramer::kHeaderSize;
     static const size_t kCapacity = 65536;
 
-    enum ExtractResult {
-        kNeedMore,   // no whole packet buffered
-        kPacket,     // one packet copied out
-        kOversized,  // a header announced more than fits: it is being skipped
-    };
+    // kNeedMore: no whole packet buffered; kPacket: one packet copied out;
+    // kOversized: a header announced more than fits, and it is being skipped.
+    using ExtractResult = CWireFramer::NextResult;
+    static constexpr ExtractResult kNeedMore = CWireFramer::kNeedMore;
+    static constexpr ExtractResult kPacket = CWireFramer::kPacket;
+    static constexpr ExtractResult kOversized = CWireFramer::kOversized;
 
     // Allocates the 65536-byte store. False when memory runs out or it exists.
     bool Allocate() { return m_framer.Allocate(kCapacity); }
@@ -38,14 +39,7 @@ public:
     // the store); what is buffered of it is dropped and so are its remaining
     // bytes as they arrive, so framing resumes exactly behind it.
     ExtractResult Extract(uint8_t* work, size_t workSize, size_t& packetLength) {
-        switch (m_framer.Next(work, workSize, &packetLength)) {
-        case CWireFramer::kPacket:
-            return kPacket;
-        case CWireFramer::kOversized:
-            return kOversized;
-        default:
-            return kNeedMore;
-        }
+        return m_framer.Next(work, workSize, &packetLength);
     }
 
     size_t Buffered() const { return m_framer.Unread(); }

@@ -14,19 +14,12 @@ CAutoFramer::AppendResult CAutoFramer::Append(const uint8_t* data, size_t length
     std::lock_guard<std::mutex> guard(m_lock);
     // Without a buffer the bytes have nowhere to go and no one to wait for.
     if (!m_framer.HasBuffer()) return kAppended;
-    return m_framer.Append(data, length) == CWireFramer::kAppended ? kAppended : kFull;
+    return m_framer.Append(data, length);
 }
 
 CAutoFramer::NextResult CAutoFramer::Next(uint8_t* out, size_t capacity, size_t* packetLength) {
     std::lock_guard<std::mutex> guard(m_lock);
-    switch (m_framer.Next(out, capacity, packetLength)) {
-    case CWireFramer::kPacket:
-        return kPacket;
-    case CWireFramer::kOversized:
-        return kOversized;
-    default:
-        return kNeedMore;
-    }
+    return m_framer.Next(out, capacity, packetLength);
 }
 
 void CAutoFramer::Reset() {

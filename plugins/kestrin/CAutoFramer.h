@@ -15,18 +15,15 @@ class CAutoFramer {
 public:
     static constexpr size_t kDefaultCapacity = 153600;
 
-    enum AppendResult {
-        kAppended = 1,
-        kFull = -1,  // nothing taken; the caller delivers the bytes again later
-    };
-    enum NextResult {
-        kPacket = 1,
-        kNeedMore = 0,
-        // The header announced more than the caller's buffer holds. The packet
-        // is skipped exactly (also the part still to arrive), so framing stays
-        // in step; a caller that cannot trust the peer any more closes it.
-        kOversized = -1,
-    };
+    // The shared framer's results, under the names callers use here.
+    using AppendResult = CWireFramer::AppendResult;
+    using NextResult = CWireFramer::NextResult;
+    static constexpr AppendResult kAppended = CWireFramer::kAppended;
+    static constexpr AppendResult kFull = CWireFramer::kFull;  // the caller delivers the bytes again later
+    static constexpr NextResult kPacket = CWireFramer::kPacket;
+    static constexpr NextResult kNeedMore = CWireFramer::kNeedMore;
+    // The header announced more than the caller's buffer holds; see CWireFramer.
+    static constexpr NextResult kOversized = CWireFramer::kOversized;
 
     CAutoFramer() = default;
     CAutoFramer(const CAutoFramer&) = delete;
