@@ -100,8 +100,8 @@ Pixels Render(int width, int height, COLORREF fill, const std::function<void(CDC
     return ReadPixels(&target);
 }
 
-Pixels ReadScreen(HWND window) {
-    ::UpdateWindow(window);
+// One copy of what the screen shows of the window's client area.
+static Pixels CopyScreen(HWND window) {
     CRect client;
     ::GetClientRect(window, &client);
     POINT origin = {0, 0};
@@ -111,6 +111,22 @@ Pixels ReadScreen(HWND window) {
         ::BitBlt(*dc, 0, 0, client.Width(), client.Height(), screen, origin.x, origin.y, SRCCOPY);
         ::ReleaseDC(nullptr, screen);
     });
+}
+
+// Wine hands a painted window to the display a little later (it flushes
+// window surfaces at most every few tens of milliseconds): read until two
+// copies a flush apart agree, so a paint just made is what is read.
+Pixels ReadScreen(HWND window) {
+    ::UpdateWindow(window);
+    Pixels last = CopyScreen(window);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        ::Sleep(60);
+        PumpPending();
+        Pixels now = CopyScreen(window);
+        if (now.colors == last.colors) return now;
+        last = std::move(now);
+    }
+    return last;
 }
 
 void PumpPending() {
