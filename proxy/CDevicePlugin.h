@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "proxy/CPluginModule.h"
-#include "proxy/PluginInterface.h"
+#include "plugins/PluginInterface.h"
 
 class CProxyDevice;
 

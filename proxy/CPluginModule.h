@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "proxy/PluginInterface.h"
+#include "plugins/PluginInterface.h"
 
 // File and exported names of one plug-in; NULL for a function it lacks.
 struct PluginNames {

@@ -9,7 +9,7 @@
 #include "netlib/CNetTcpConnection.h"
 #include "proxy/CProxyEventSink.h"
 #include "proxy/CSdkPacketBuffer.h"
-#include "proxy/PluginInterface.h"
+#include "plugins/PluginInterface.h"
 
 class CProxySessionTable;
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "netlib/CNetLock.h"
-#include "proxy/PluginInterface.h"
+#include "plugins/PluginInterface.h"
 #include "proxy/Portmoor.h"
 
 class CDevicePlugin;

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "netlib/CNetLock.h"
-#include "proxy/PluginInterface.h"
+#include "plugins/PluginInterface.h"
 #include "proxy/Portmoor.h"
 
 class CNetBuffer;

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "proxy/PluginInterface.h"
+#include "plugins/PluginInterface.h"
 #include "proxy/Portmoor.h"
 
 // Copies the text of a source field into dest, reading at most srcSize bytes

@@ -38,7 +38,7 @@
 #include "app/engine/CTaskQueueHost.h"
 #include "app/engine/RECORD_TASK.h"
 #include "app/engine/SLOT_PLAYLIST.h"
-#include "platform/qvplay/CQvPlayLibrary.h"
+#include "standins/qvplay/CQvPlayLibrary.h"
 
 // The engine's messages to the main window are in app/core/TwMessages.h.
 const LPARAM kSlotClosedByEngine = 257;

@@ -10,7 +10,7 @@
 
 #include <afx.h>
 
-#include "platform/qvplay/CQvPlayLibrary.h"
+#include "standins/qvplay/CQvPlayLibrary.h"
 
 enum {
     PLAY_PORT_COUNT = 100,

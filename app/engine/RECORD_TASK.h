@@ -5,7 +5,7 @@
 
 #include <stdint.h>
 
-#include "platform/qvnetsdk/qvnetsdk.h"
+#include "standins/qvnetsdk/qvnetsdk.h"
 
 // Item types of a source.
 enum {

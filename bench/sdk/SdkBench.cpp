@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "bench/support/BenchSupport.h"
-#include "platform/qvnetsdk/SdkWire.h"
-#include "platform/streamfmt/StreamFormat.h"
+#include "standins/qvnetsdk/SdkWire.h"
+#include "standins/streamfmt/StreamFormat.h"
 #include "proxy/Portmoor.h"
-#include "tests/platform/qvnetsdk/SdkApi.h"
+#include "tests/standins/qvnetsdk/SdkApi.h"
 #include "tests/proxy/support/ProxyFixture.h"
 #include "tools/simrecorder/CSimRecorder.h"
 #include "tools/simrecorder/CSimRegistrar.h"

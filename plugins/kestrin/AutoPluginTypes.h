@@ -2,6 +2,6 @@
 // proxy's own contract header, so both sides keep one layout.
 #pragma once
 
-#include "proxy/PluginInterface.h"
+#include "plugins/PluginInterface.h"
 
 #define KESTRIN_CALL PLUGIN_CALL

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "proxy/PluginInterface.h"
+#include "plugins/PluginInterface.h"
 #include "proxy/Portmoor.h"
-#include "tests/platform/plugins/PluginFolder.h"
+#include "tests/standins/plugins/PluginFolder.h"
 #include "tests/proxy/support/ProxyFixture.h"
 #include "tests/proxy/support/SdkTestClient.h"
 #include "tests/support/WaitFor.h"

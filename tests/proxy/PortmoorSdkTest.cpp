@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/qvnetsdk/SdkWire.h"
-#include "platform/streamfmt/StreamFormat.h"
+#include "standins/qvnetsdk/SdkWire.h"
+#include "standins/streamfmt/StreamFormat.h"
 #include "proxy/Portmoor.h"
-#include "tests/platform/qvnetsdk/SdkApi.h"
-#include "tests/platform/qvnetsdk/SdkRelayChecks.h"
+#include "tests/standins/qvnetsdk/SdkApi.h"
+#include "tests/standins/qvnetsdk/SdkRelayChecks.h"
 #include "tests/proxy/support/ProxyFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitFor.h"

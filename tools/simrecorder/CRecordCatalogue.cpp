@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/qvnetsdk/SdkWire.h"
+#include "standins/qvnetsdk/SdkWire.h"
 
 void CRecordCatalogue::Build(const SimRecorderConfig& config) {
     m_files.clear();

@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/streamfmt/StreamFormat.h"
+#include "standins/streamfmt/StreamFormat.h"
 #include "tools/simrecorder/SimRecorderConfig.h"
 
 class CRecordCatalogue {

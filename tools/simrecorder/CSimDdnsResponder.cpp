@@ -1,7 +1,7 @@
 #include "tools/simrecorder/CSimDdnsResponder.h"
 
-#include "platform/qvnetsdk/SdkSocket.h"
-#include "platform/qvnetsdk/SdkWire.h"
+#include "standins/qvnetsdk/SdkSocket.h"
+#include "standins/qvnetsdk/SdkWire.h"
 
 CSimDdnsResponder::CSimDdnsResponder()
     : m_server([this](SOCKET s, const std::atomic<bool>& stop) { Serve(s, stop); }) {}

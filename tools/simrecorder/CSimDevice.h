@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/streamfmt/StreamFormat.h"
+#include "standins/streamfmt/StreamFormat.h"
 #include "tools/simrecorder/CRecordCatalogue.h"
 #include "tools/simrecorder/SimRecorderConfig.h"
 

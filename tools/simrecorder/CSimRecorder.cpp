@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "platform/qvnetsdk/SdkSocket.h"
+#include "standins/qvnetsdk/SdkSocket.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/qvnetsdk/SdkSocket.h"
+#include "standins/qvnetsdk/SdkSocket.h"
 #include "tools/simrecorder/CSimRecorder.h"
 
 namespace {

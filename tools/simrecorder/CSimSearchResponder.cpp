@@ -1,7 +1,7 @@
 #include "tools/simrecorder/CSimSearchResponder.h"
 
-#include "platform/qvnetsdk/SdkSocket.h"
-#include "platform/qvnetsdk/SdkWire.h"
+#include "standins/qvnetsdk/SdkSocket.h"
+#include "standins/qvnetsdk/SdkWire.h"
 
 CSimSearchResponder::CSimSearchResponder(const DEVICE_SEARCH_RESULT& answer) : m_answer(answer) {
     m_winsock = qvsock::Startup();

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/qvnetsdk/qvnetsdk.h"
+#include "standins/qvnetsdk/qvnetsdk.h"
 
 class CSimSearchResponder {
 public:

@@ -1,6 +1,6 @@
 #include "tools/simrecorder/CSimTcpServer.h"
 
-#include "platform/qvnetsdk/SdkSocket.h"
+#include "standins/qvnetsdk/SdkSocket.h"
 
 CSimTcpServer::CSimTcpServer(Handler handler) : m_handler(std::move(handler)) { m_winsock = qvsock::Startup(); }
 

@@ -12,7 +12,7 @@
 #include "TempDir.h"
 #include "WaitFor.h"
 #include "app/engine/CBackupTaskQueue.h"
-#include "platform/qvnetsdk/SdkWire.h"
+#include "standins/qvnetsdk/SdkWire.h"
 #include "tools/simrecorder/CSimRecorder.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include "WaitFor.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/SystemUtil.h"
-#include "platform/qvnetsdk/SdkWire.h"
-#include "platform/streamfmt/StreamFormat.h"
+#include "standins/qvnetsdk/SdkWire.h"
+#include "standins/streamfmt/StreamFormat.h"
 
 EngineFixture* EngineFixture::s_current = nullptr;
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "SdkTestSupport.h"
-#include "platform/qvnetsdk/SdkWire.h"
+#include "standins/qvnetsdk/SdkWire.h"
 
 namespace {
 const QVNET_TIME kDay = kSdkTestDay;

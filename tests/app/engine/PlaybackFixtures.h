@@ -17,8 +17,8 @@
 #include "app/engine/CNetSdk.h"
 #include "app/engine/CReplaySink.h"
 #include "app/engine/CTaskQueueHost.h"
-#include "platform/qvplay/CQvPlayLibrary.h"
-#include "platform/streamfmt/StreamFormat.h"
+#include "standins/qvplay/CQvPlayLibrary.h"
+#include "standins/streamfmt/StreamFormat.h"
 #include "tools/simrecorder/CSimRecorder.h"
 #include "tools/simrecorder/SimRecorderConfig.h"
 

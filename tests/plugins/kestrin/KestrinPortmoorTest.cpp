@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/qvnetsdk/SdkWire.h"
+#include "standins/qvnetsdk/SdkWire.h"
 #include "plugins/kestrin/AutoProtocol.h"
-#include "platform/streamfmt/StreamFormat.h"
+#include "standins/streamfmt/StreamFormat.h"
 #include "proxy/Portmoor.h"
-#include "tests/platform/qvnetsdk/SdkApi.h"
-#include "tests/platform/qvnetsdk/SdkRelayChecks.h"
+#include "tests/standins/qvnetsdk/SdkApi.h"
+#include "tests/standins/qvnetsdk/SdkRelayChecks.h"
 #include "tests/plugins/kestrin/CRegisteringDevice.h"
 #include "tests/plugins/kestrin/PacketBytes.h"
 #include "tests/proxy/support/ProxyFixture.h"

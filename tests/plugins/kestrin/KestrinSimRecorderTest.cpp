@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/qvnetsdk/SdkWire.h"
-#include "platform/streamfmt/StreamFormat.h"
+#include "standins/qvnetsdk/SdkWire.h"
+#include "standins/streamfmt/StreamFormat.h"
 #include "tests/plugins/kestrin/KestrinPluginFixture.h"
 #include "tools/simrecorder/CSimRecorder.h"
 #include "tools/simrecorder/CSimRegistrar.h"

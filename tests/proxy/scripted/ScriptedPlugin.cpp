@@ -15,7 +15,7 @@
 #include <mutex>
 #include <vector>
 
-#include "proxy/PluginInterface.h"
+#include "plugins/PluginInterface.h"
 
 namespace {
 

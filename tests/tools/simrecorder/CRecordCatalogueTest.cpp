@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/qvnetsdk/SdkWire.h"
+#include "standins/qvnetsdk/SdkWire.h"
 
 namespace {
 

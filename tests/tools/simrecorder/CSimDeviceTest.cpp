@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/qvnetsdk/SdkWire.h"
+#include "standins/qvnetsdk/SdkWire.h"
 
 using namespace qvwire;
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/qvnetsdk/SdkSocket.h"
-#include "platform/qvnetsdk/SdkWire.h"
+#include "standins/qvnetsdk/SdkSocket.h"
+#include "standins/qvnetsdk/SdkWire.h"
 #include "tools/simrecorder/CSimRecorder.h"
 #include "tools/simrecorder/SimRecorderOptions.h"
 

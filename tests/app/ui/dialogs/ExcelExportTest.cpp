@@ -2,7 +2,7 @@
 // test prefix under "Excel.Application" (in-process: it lives in this test).
 #include "app/ui/dialogs/CExcelExport.h"
 #include "app/ui/dialogs/ListExport.h"
-#include "platform/xlauto/SpreadsheetXml.h"
+#include "standins/xlauto/SpreadsheetXml.h"
 
 #include <gtest/gtest.h>
 
