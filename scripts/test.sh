@@ -44,7 +44,7 @@ run_suite() (
   start_wineserver
   echo "test: $1 suite ($DODAVOZI_BUILD_DIR)"
   cd "$DODAVOZI_BUILD_DIR"
-  ctest --output-on-failure -j"$(nproc)" "${@:2}"
+  ctest --output-on-failure -j"${DODAVOZI_JOBS:-$(nproc)}" "${@:2}"
 )
 
 status=0
