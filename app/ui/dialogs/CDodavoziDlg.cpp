@@ -149,32 +149,35 @@ void CDodavoziDlg::LayoutControls() {
     CRect client;
     GetClientRect(&client);
     const int margin = 10;
-    int labelsBottom = 0;
     int buttonsBottom = 0;
     for (const SKIN_LABEL& entry : kSkinLabels) {
+        CRect buttonRect;
+        if (SkinButtonRect(entry.buttonId, &buttonRect)) buttonsBottom = std::max(buttonsBottom, (int)buttonRect.bottom);
+    }
+    int headerBottom = 0;
+    if (m_header.GetSafeHwnd() && buttonsBottom > 0) {
+        // The header strip is stretched under the buttons, across the width
+        // the skin gave the window.
+        headerBottom = buttonsBottom + margin;
+        m_header.MoveWindow(0, 0, client.Width(), headerBottom);
+        SetStaticBitmap(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_HEADER)),
+                        &m_headerBitmap, &m_header);
+    }
+    int labelsBottom = headerBottom;
+    for (const SKIN_LABEL& entry : kSkinLabels) {
         CWnd* label = GetDlgItem(entry.labelId);
-        CWnd* button = entry.buttonId == IDC_SKIN_DOWNLOAD ? &m_skin.m_downloadStart : GetDlgItem(entry.buttonId);
-        if (!label || !button || !button->GetSafeHwnd()) continue;
-        CRect buttonRect, labelRect;
-        button->GetWindowRect(&buttonRect);
-        ScreenToClient(&buttonRect);
-        label->GetWindowRect(&labelRect);
-        if (buttonRect.IsRectEmpty()) {
+        CRect buttonRect;
+        if (!label) continue;
+        if (!SkinButtonRect(entry.buttonId, &buttonRect)) {
             label->ShowWindow(SW_HIDE);
             continue;
         }
-        const int width = std::max(labelRect.Width(), buttonRect.Width() + 16);
-        const int left = buttonRect.CenterPoint().x - width / 2;
-        const int top = buttonRect.bottom + 4;
-        label->MoveWindow(left, top, width, labelRect.Height());
+        CRect labelRect;
+        label->GetWindowRect(&labelRect);
+        const int width = std::max(LabelTextWidth(label) + 8, buttonRect.Width());
+        const int top = headerBottom + 3;
+        label->MoveWindow(buttonRect.CenterPoint().x - width / 2, top, width, labelRect.Height());
         labelsBottom = std::max(labelsBottom, top + labelRect.Height());
-        buttonsBottom = std::max(buttonsBottom, static_cast<int>(buttonRect.bottom));
-    }
-    if (m_header.GetSafeHwnd() && buttonsBottom > 0) {
-        // The header strip is stretched to the width the skin gave the window.
-        m_header.MoveWindow(0, 0, client.Width(), buttonsBottom + 11);
-        SetStaticBitmap(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_HEADER)),
-                        &m_headerBitmap, &m_header);
     }
     CWnd* hints[] = {GetDlgItem(IDC_MAIN_HINT), GetDlgItem(IDC_MAIN_STOPHINT), GetDlgItem(IDC_MAIN_STATUSLINE)};
     CRect hintRect;
@@ -184,8 +187,28 @@ void CDodavoziDlg::LayoutControls() {
     hints[0]->MoveWindow(margin, hintTop, hintWidth, hintRect.Height());
     hints[1]->MoveWindow(margin, hintTop, hintWidth, hintRect.Height());
     hints[2]->MoveWindow(margin + hintWidth, hintTop, client.Width() - 2 * margin - hintWidth, hintRect.Height());
-    const int listTop = labelsBottom > 0 ? labelsBottom + margin / 2 : margin;
+    const int listTop = labelsBottom + margin / 2;
     m_taskList.MoveWindow(margin, listTop, client.Width() - 2 * margin, hintTop - margin / 2 - listTop);
+}
+
+bool CDodavoziDlg::SkinButtonRect(UINT id, CRect* rect) {
+    CWnd* button = id == IDC_SKIN_DOWNLOAD ? &m_skin.m_downloadStart : GetDlgItem(id);
+    if (!button || !button->GetSafeHwnd()) return false;
+    button->GetWindowRect(rect);
+    ScreenToClient(rect);
+    return !rect->IsRectEmpty();
+}
+
+int CDodavoziDlg::LabelTextWidth(CWnd* label) {
+    CString text;
+    label->GetWindowText(text);
+    HDC dc = ::GetDC(label->m_hWnd);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(label->SendMessage(WM_GETFONT)));
+    SIZE size = {0, 0};
+    ::GetTextExtentPoint32W(dc, text, text.GetLength(), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(label->m_hWnd, dc);
+    return size.cx;
 }
 
 void CDodavoziDlg::SetUpTaskList() {

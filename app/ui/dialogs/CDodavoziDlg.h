@@ -117,6 +117,10 @@ private:
     // Puts the labels under their skin buttons and fits the list between
     // them and the hint line.
     void LayoutControls();
+    // The skin button's rectangle in client coordinates; false when it has
+    // no window or no place (a hidden button).
+    bool SkinButtonRect(UINT id, CRect* rect);
+    static int LabelTextWidth(CWnd* label);
     void SetUpTaskList();
     void SetUpHints();
     // 1 when the user logged in and the device logins are under way; 0 ends

@@ -5,6 +5,7 @@
 #include "app/core/CInitLanguage.h"
 #include "app/core/CUserManager.h"
 #include "app/engine/CBackupEngine.h"
+#include "app/ui/toolkit/WindowUtil.h"
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CLoginDlg, CDialog)
@@ -27,6 +28,7 @@ CAppConfig& CLoginDlg::Config() { return m_pConfig ? *m_pConfig : *GetAppConfig(
 
 void CLoginDlg::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_LOGIN_HEADER, m_header);
     DDX_Control(dx, IDC_LOGIN_USER, m_userEdit);
     DDX_Control(dx, IDC_LOGIN_PASSWORD, m_passwordEdit);
     DDX_Control(dx, IDC_LOGIN_REMEMBER, m_rememberCheck);
@@ -35,6 +37,7 @@ void CLoginDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CLoginDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     GetInitLanguage()->TranslateDialog(this);
+    StretchHeader();
     for (CSupperEdit* edit : {&m_userEdit, &m_passwordEdit}) {
         edit->PrepareFilter();
         edit->SetAllowedChars(kUserIdChars);
@@ -82,6 +85,16 @@ BOOL CLoginDlg::OnInitDialog() {
         m_userEdit.SetFocus();
     }
     return FALSE;
+}
+
+void CLoginDlg::StretchHeader() {
+    CRect client, header;
+    GetClientRect(&client);
+    m_header.GetWindowRect(&header);
+    ScreenToClient(&header);
+    m_header.MoveWindow(0, 0, client.Width(), header.Height());
+    SetStaticBitmap(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_LOGIN_HEADER)), &m_headerBitmap,
+                    &m_header);
 }
 
 void CLoginDlg::FillRememberedUser() {

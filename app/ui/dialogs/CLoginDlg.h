@@ -39,8 +39,12 @@ private:
     // the users file); nothing when that user no longer exists.
     void FillRememberedUser();
     void FocusAll(CSupperEdit& edit);
+    // The header strip across the dialog's width.
+    void StretchHeader();
 
     int m_nMode;
+    CStatic m_header;
+    CBitmap m_headerBitmap;
     CSupperEdit m_userEdit;
     CSupperEdit m_passwordEdit;
     CButton m_rememberCheck;
