@@ -7,11 +7,13 @@
 
 #include "ProgramFolder.h"
 #include "app/core/CAppConfig.h"
+#include "app/core/CBackupScheduleStore.h"
 #include "app/core/CLogDB.h"
+#include "app/core/CRecordListDB.h"
 #include "app/core/CUserManager.h"
 #include "app/core/TwMessages.h"
 #include "app/engine/CDeviceManager.h"
-#include "app/core/CBackupScheduleStore.h"
+#include "app/ui/dialogs/CDodavoziDlg.h"
 #include "app/ui/dialogs/resource.h"
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
 #include "tools/simrecorder/CSimRecorder.h"
@@ -65,8 +67,73 @@ protected:
         EXPECT_TRUE(ProgramFolder::WaitExit(folder.MainProcess()));
     }
 
+    // A simulated recorder with files of today and yesterday (01:00 to
+    // 01:30), registered as device 1001, an automatic schedule fetching
+    // today's, a save directory, and automatic download at start.
+    void SetUpScheduledBackup() {
+        SimRecorderConfig config;
+        config.channelCount = 1;
+        SimCatalogueRule rule;
+        const CTime yesterday = CTime::GetCurrentTime() - CTimeSpan(1, 0, 0, 0);
+        rule.firstDay = {(uint32_t)yesterday.GetYear(), (uint32_t)yesterday.GetMonth(), (uint32_t)yesterday.GetDay(),
+                         0, 0, 0};
+        rule.days = 2;
+        rule.fileMinutes = 10;
+        rule.dayStartSecond = 3600;
+        rule.dayEndSecond = 3600 + 1800;
+        config.rules.push_back(rule);
+        recorder.reset(new CSimRecorder(config));
+        ASSERT_TRUE(recorder->Start());
+
+        DEVICE_RECORD device;
+        device.id = kDeviceId;
+        CopyFixedText(device.title, "Gate");
+        CopyFixedText(device.ip, "127.0.0.1");
+        device.port = recorder->Port();
+        CopyFixedText(device.user, "admin");
+        CopyFixedText(device.password, "admin");
+        CDeviceManager devices;
+        ASSERT_EQ(0, devices.AddDeviceRecord(device));
+        ASSERT_EQ(0, devices.WriteDeviceXml(CString(folder.File(L"device.xml").c_str())));
+
+        BACKUP_SCHEDULE schedule;
+        schedule.DevID = kDeviceId;
+        schedule.RunTime = {0, 0, 23, 59};
+        for (int d = 0; d < kDaysPerWeek; ++d) schedule.WeekDayEnable[d] = 1;
+        schedule.AgoType = 0;
+        schedule.RecordTime = {1, 0, 2, 0};
+        CBackupScheduleStore schedules;
+        ASSERT_EQ(0, schedules.AddAuto(schedule));
+        ASSERT_EQ(0, schedules.Save(CString(folder.File(L"backupschedule.xml").c_str())));
+
+        CreateDirectoryW(folder.File(L"save").c_str(), nullptr);
+        folder.SetUserSetting(L"Login_Info", L"VAD_DriverPathCount", L"1");
+        folder.SetUserSetting(L"Login_Info", L"VAD_DriverPathType1", folder.File(L"save"));
+        folder.SetUserSetting(L"Login_Info", L"DriveFreeSpaceLimit", L"500");
+        folder.SetMainSetting(L"Login_Info", L"VAD_AutoBackup", L"1");
+    }
+
+    std::vector<LOG_RECORD> MonthLog() {
+        CLogDB log;
+        log.SetDirectory(CString(folder.File(L"Log\\").c_str()));
+        const CTime now = CTime::GetCurrentTime();
+        std::vector<LOG_RECORD> records;
+        log.Query(records, now.GetYear(), now.GetMonth(), -1, -1, CString(), GetDefaultLogTime(), GetDefaultLogTime(),
+                  -1, -1, -1, -1, -1, -1);
+        return records;
+    }
+
+    static const int kDeviceId = 1001;
     ProgramFolder folder;
+    std::unique_ptr<CSimRecorder> recorder;
 };
+
+bool HasRecord(const std::vector<LOG_RECORD>& records, int type, int code, const wchar_t* text) {
+    for (const LOG_RECORD& record : records) {
+        if (record.I_LogType == type && record.I_SubType == code && record.C_Information == text) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -145,4 +212,48 @@ TEST_F(DodavoziProgramTest, MainWindowShowsItsSkinAndASecondCopyIsRefused) {
     EXPECT_TRUE(ProgramFolder::WaitExit(second));
     EXPECT_TRUE(IsWindowVisible(main)) << "the first copy is untouched";
     ExitThroughConfirmation(main);
+}
+
+TEST_F(DodavoziProgramTest, AutomaticDownloadFillsTheTaskListAndExitShutsDownInOrder) {
+    SetUpScheduledBackup();
+    HWND main = StartToMainWindow(false);
+    ASSERT_NE(nullptr, main);
+    HWND list = GetDlgItem(main, IDC_MAIN_TASKLIST);
+    std::vector<std::vector<std::wstring>> rows;
+    const std::wstring running = L"[Auto][Device Status:Connect][Schedule Status:run][Need Download Files:";
+    EXPECT_TRUE(Eventually(
+        [&] {
+            rows = ReadListView(list, folder.MainProcessId(), 5);
+            return rows.size() == 1 && rows[0][4].compare(0, running.size(), running) == 0;
+        },
+        40000))
+        << (rows.empty() ? L"no row" : rows[0][4]);
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ(L"1", rows[0][0]);
+    EXPECT_EQ(L"Gate", rows[0][1]);
+    EXPECT_EQ(L"CAM 1", rows[0][2]);
+    const std::wstring today = CTime::GetCurrentTime().Format(L"%Y-%m-%d").GetString();
+    EXPECT_EQ(today + L" 01:00:00-" + today + L" 02:00:00", rows[0][3]);
+    EXPECT_EQ(L"Stop", WindowText(GetDlgItem(main, IDC_MAIN_STARTSTOP_LABEL)));
+    const std::wstring shot = ShotPath(L"main-window.bmp");
+    if (!shot.empty()) SaveWindowShot(main, shot);
+
+    // Downloads finish into the record list while the timer runs them.
+    CRecordListDB recordList;
+    ASSERT_EQ(1, recordList.Open(CString(folder.File(L"RecordList.db").c_str())));
+    RECORD_LIST_ROWS downloaded;
+    EXPECT_TRUE(Eventually([&] { return recordList.QueryAll(downloaded) == 0 && downloaded.size() >= 3; }, 60000))
+        << downloaded.size();
+
+    ExitThroughConfirmation(main);
+    const std::vector<LOG_RECORD> log = MonthLog();
+    EXPECT_TRUE(HasRecord(log, 0, LOG_USER_LOGIN, L"Login Succeed!"));
+    EXPECT_TRUE(HasRecord(log, 0, LOG_USER_LOGOFF, L"Logoff Succeed!"));
+    EXPECT_TRUE(HasRecord(log, 1, LOG_DEVICE_LOGIN, L"Device[Gate]:Login"));
+    EXPECT_TRUE(HasRecord(log, 1, LOG_DEVICE_LOGOUT, L"Device[Gate]:Logout")) << "devices logged out at shutdown";
+    // The settings were written back at exit, those the test never wrote too.
+    wchar_t value[64] = {0};
+    GetPrivateProfileStringW(L"Version_Info", L"VAD_InitiativeListenPort", L"", value, 64,
+                             folder.File(L"VAD_Config.ini").c_str());
+    EXPECT_STREQ(L"38888", value);
 }
