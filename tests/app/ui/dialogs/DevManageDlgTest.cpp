@@ -382,6 +382,45 @@ TEST_F(DevManageDlgTest, DeletingRemovesTheDeviceAndPurgesItsSchedules) {
     EXPECT_EQ(yardId, left[0].DevID);
 }
 
+TEST_F(DevManageDlgTest, DeletedAndAddedAgainAtTheSameAddressKeepsItsId) {
+    AddThroughForm(L"gate", recorder->Port());
+    CommitAndReopen();
+    const int id = static_cast<int>(List().GetItemData(0));
+    List().SetCheck(0, TRUE);
+    Click(IDC_DEVMANAGE_DELETE);
+    ASSERT_EQ(0, List().GetItemCount());
+    AddThroughForm(L"gate again", recorder->Port());
+    CommitAndReopen();
+    const DEVICE_RECORD back = EngineDevice(id);
+    EXPECT_EQ(id, back.id);
+    EXPECT_STREQ("gate again", back.title);
+}
+
+TEST_F(DevManageDlgTest, OtherUsersListsGoToTheirOwnFilesNotTheEngine) {
+    const std::wstring bobDir = temp.File(L"bob");
+    ASSERT_TRUE(CreateDirectoryW(bobDir.c_str(), nullptr));
+    USER_INFO bob;
+    bob.id = L"bob";
+    bob.name = L"Bob";
+    bob.systemdir = bobDir.c_str();
+    ASSERT_EQ(0, GetBackupEngine().Users().AddUser(bob));
+    dlg->RefreshView();
+    CComboBox* users = static_cast<CComboBox*>(dlg->GetDlgItem(IDC_DEVMANAGE_USER));
+    ASSERT_EQ(2, users->GetCount());
+    EXPECT_TRUE(users->IsWindowEnabled());
+    CString text;
+    users->GetLBText(1, text);
+    EXPECT_STREQ(L"bob - Bob", text);
+
+    SelectCombo(IDC_DEVMANAGE_USER, 1);
+    AddThroughForm(L"bobs gate", recorder->Port());
+    CommitAndReopen();
+    EXPECT_NE(std::string::npos, ReadWholeFile(bobDir + L"\\device.xml").find("bobs gate"));
+    std::vector<DEVICE_RECORD> devices;
+    GetBackupEngine().GetAllDevices(devices);
+    EXPECT_TRUE(devices.empty());
+}
+
 TEST_F(DevManageDlgTest, EachBadInputGetsItsWarningAndNothingIsAdded) {
     struct CASE {
         const char* name;
