@@ -63,19 +63,19 @@ private:
         return TRUE;
     }
     void Run() {
-        HWND answered = nullptr;
         while (!m_stop) {
             HWND box = nullptr;
             EnumWindows(Match, reinterpret_cast<LPARAM>(&box));
-            if (box && box != answered) {
+            if (box) {
                 wchar_t text[512] = {};
                 GetDlgItemTextW(box, 0xFFFF, text, 512);
                 {
                     std::lock_guard<std::mutex> lock(m_mutex);
                     m_texts.push_back(text);
                 }
-                answered = box;
                 PostMessageW(box, WM_COMMAND, IDOK, 0);
+                // One answer a box: wait until it is gone.
+                while (!m_stop && IsWindow(box) && IsWindowVisible(box)) Sleep(5);
             }
             Sleep(5);
         }
