@@ -853,7 +853,11 @@ void CDevManageDlg::OnBnClickedCancel() {
 }
 
 void CDevManageDlg::OnDestroy() {
-    if (m_searchDlg.GetSafeHwnd()) m_searchDlg.DestroyWindow();
+    if (m_searchDlg.GetSafeHwnd()) {
+        // A search left running would go on probing for a window that is gone.
+        if (m_searchDlg.IsWindowVisible()) GetBackupEngine().StopDeviceSearch();
+        m_searchDlg.DestroyWindow();
+    }
     FreeUserLists();
     CDialog::OnDestroy();
 }
