@@ -101,6 +101,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 class CTestDevManageDlg : public CDevManageDlg {
 public:
     CString chosenFile;
+    using CDevManageDlg::PreTranslateMessage;
 
 protected:
     CString PromptDeviceFile(DWORD) override { return chosenFile; }
@@ -419,6 +420,19 @@ TEST_F(DevManageDlgTest, OtherUsersListsGoToTheirOwnFilesNotTheEngine) {
     std::vector<DEVICE_RECORD> devices;
     GetBackupEngine().GetAllDevices(devices);
     EXPECT_TRUE(devices.empty());
+}
+
+TEST_F(DevManageDlgTest, TheHintLineNamesTheControlUnderTheMouseButNotAReadOnlyEdit) {
+    auto hover = [this](int id) {
+        MSG msg = {dlg->GetDlgItem(id)->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2)};
+        dlg->PreTranslateMessage(&msg);
+        return Text(IDC_DEVMANAGE_HINT);
+    };
+    EXPECT_STREQ(L"Import device information form other XML file!", hover(IDC_DEVMANAGE_IMPORT));
+    EXPECT_STREQ(L"Import device information form other XML file!", hover(IDC_DEVMANAGE_TITLE))
+        << "a read-only edit leaves the hint as it was";
+    Click(IDC_DEVMANAGE_ADD);
+    EXPECT_STREQ(L"Please input device title!", hover(IDC_DEVMANAGE_TITLE));
 }
 
 TEST_F(DevManageDlgTest, EachBadInputGetsItsWarningAndNothingIsAdded) {
