@@ -93,6 +93,14 @@ public:
     // -1 when the id is absent; the stored record becomes the given one
     // with its id forced to `id`.
     int ReplaceDevice(int id, const DEVICE_RECORD& record);
+    // Takes what the device dialogs edit (names, address, credentials, type,
+    // DDNS, the configuration block, channel and alarm names) from `edited`
+    // into the stored record in one step under the records lock, so a login
+    // finishing meanwhile keeps its session fields, channel and alarm keys,
+    // job state and id. 0, or -1 when the id is absent.
+    int MergeDeviceFields(int id, const DEVICE_RECORD& edited);
+    // The same merge between two records.
+    static void MergeDeviceFields(DEVICE_RECORD& target, const DEVICE_RECORD& edited);
     int DeleteDevice(int id);  // -1 when absent; no logout
     int RemoveAllDevices();    // 0; no logout, the last id stays
 

@@ -2,3 +2,4 @@
 // its own under res/, so that groups can be added without touching each other.
 #pragma once
 #include "res/MainWindowIds.h"
+#include "res/DevManageIds.h"
