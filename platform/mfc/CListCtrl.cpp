@@ -1,5 +1,52 @@
 #include "CListCtrl.h"
 
+namespace {
+
+// Notes whether the list's own procedure sent a header double-click on to the
+// parent. A thread hook sees every message sent inside this thread, so it
+// catches the system's copy whatever route it took.
+class ParentDeliveryWatch {
+public:
+    ParentDeliveryWatch(HWND parent, HWND header, UINT code)
+        : m_parent(parent), m_header(header), m_code(code), m_previous(t_current) {
+        t_current = this;
+        m_hook = SetWindowsHookExW(WH_CALLWNDPROC, &ParentDeliveryWatch::Hook, nullptr, GetCurrentThreadId());
+    }
+    ~ParentDeliveryWatch() {
+        if (m_hook) UnhookWindowsHookEx(m_hook);
+        t_current = m_previous;
+    }
+    ParentDeliveryWatch(const ParentDeliveryWatch&) = delete;
+    ParentDeliveryWatch& operator=(const ParentDeliveryWatch&) = delete;
+
+    // False also when the hook could not be set: then the relay may double a
+    // delivery, which beats losing the double-click.
+    bool Delivered() const { return m_delivered; }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HC_ACTION && t_current) t_current->Observe(*reinterpret_cast<const CWPSTRUCT*>(lParam));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    void Observe(const CWPSTRUCT& sent) {
+        if (sent.message != WM_NOTIFY || sent.hwnd != m_parent || !sent.lParam) return;
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(sent.lParam);
+        if (header->code == m_code && header->hwndFrom == m_header) m_delivered = true;
+    }
+
+    HWND m_parent;
+    HWND m_header;
+    UINT m_code;
+    ParentDeliveryWatch* m_previous;
+    HHOOK m_hook = nullptr;
+    bool m_delivered = false;
+    static thread_local ParentDeliveryWatch* t_current;
+};
+
+thread_local ParentDeliveryWatch* ParentDeliveryWatch::t_current = nullptr;
+
+} // namespace
+
 IMPLEMENT_DYNAMIC(CListCtrl, CWnd)
 
 BOOL CListCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
@@ -111,4 +158,35 @@ BOOL CListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
     if (result) *result = TRUE;
     return TRUE;
+}
+
+LRESULT CListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!IsHeaderDoubleClick(message, lParam)) return CWnd::WindowProc(message, wParam, lParam);
+    LRESULT result = 0;
+    if (OnWndMsg(message, wParam, lParam, &result)) return result;  // a derived list took it itself
+    return PassOnHeaderDoubleClick(wParam, lParam);
+}
+
+bool CListCtrl::IsHeaderDoubleClick(UINT message, LPARAM lParam) const {
+    if (message != WM_NOTIFY || !lParam) return false;
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    return (header->code == HDN_ITEMDBLCLICKW || header->code == HDN_ITEMDBLCLICKA) &&
+           header->hwndFrom == ListView_GetHeader(m_hWnd);
+}
+
+// Wine's list view keeps the header's double-click to itself, where the
+// system's passes it to the parent: relay it only when the list's own
+// procedure did not, so the parent sees it exactly once either way.
+LRESULT CListCtrl::PassOnHeaderDoubleClick(WPARAM wParam, LPARAM lParam) {
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    HWND parent = ::GetParent(m_hWnd);
+    LRESULT result = 0;
+    bool delivered = false;
+    {
+        ParentDeliveryWatch watch(parent, header->hwndFrom, header->code);
+        result = DefWindowProc(WM_NOTIFY, wParam, lParam);
+        delivered = watch.Delivered();
+    }
+    if (delivered || !parent) return result;
+    return ::SendMessageW(parent, WM_NOTIFY, wParam, lParam);
 }

@@ -1,6 +1,8 @@
 // A list view control. Check boxes are the state images: unchecked is state
 // image 1, checked is state image 2. An owner-drawn report list draws its
-// rows in DrawItem (the parent's WM_DRAWITEM is reflected).
+// rows in DrawItem (the parent's WM_DRAWITEM is reflected). A double-click on
+// a column header reaches the list's parent as the header's HDN_ITEMDBLCLICK,
+// whether or not the system's list view passes it on.
 #pragma once
 
 #include "CHeaderCtrl.h"
@@ -72,5 +74,10 @@ public:
     virtual void DrawItem(LPDRAWITEMSTRUCT dis) {}
 
 protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+private:
+    bool IsHeaderDoubleClick(UINT message, LPARAM lParam) const;
+    LRESULT PassOnHeaderDoubleClick(WPARAM wParam, LPARAM lParam);
 };
