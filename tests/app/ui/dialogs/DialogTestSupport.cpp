@@ -20,7 +20,7 @@ BOOL IsItemEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dial
 
 BOOL IsItemReadOnly(HWND dialog, int id) { return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY) != 0; }
 
-void SendHeaderDoubleClick(HWND dialog, HWND list, int column)
+void SendHeaderDoubleClick(HWND list, int column)
 {
     NMHEADERW click = {};
     click.hdr.hwndFrom = ListView_GetHeader(list);
@@ -28,7 +28,8 @@ void SendHeaderDoubleClick(HWND dialog, HWND list, int column)
     click.hdr.code = HDN_ITEMDBLCLICKW;
     click.iItem = column;
     click.iButton = 0;
-    SendMessageW(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+    // To the list, as its header sends it: the list passes it on to the dialog.
+    SendMessageW(list, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
 }
 
 std::wstring ListText(HWND list, int row, int column)

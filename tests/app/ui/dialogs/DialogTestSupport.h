@@ -13,8 +13,8 @@ void Click(HWND dialog, int id);
 BOOL IsItemVisible(HWND dialog, int id);
 BOOL IsItemEnabled(HWND dialog, int id);
 BOOL IsItemReadOnly(HWND dialog, int id);
-// The list header's double-click on a column, as the list relays it.
-void SendHeaderDoubleClick(HWND dialog, HWND list, int column);
+// The list header's double-click on a column, sent to the list as the header sends it.
+void SendHeaderDoubleClick(HWND list, int column);
 std::wstring ListText(HWND list, int row, int column);
 int ListRows(HWND list);
 int SelectedRow(HWND list);

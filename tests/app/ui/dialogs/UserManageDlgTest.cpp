@@ -215,14 +215,14 @@ TEST_F(UserManageDlgTest, EditModesSetTheControls)
 TEST_F(UserManageDlgTest, HeaderDoubleClickChecksAndUnchecksEveryRow)
 {
     Open();
-    SendHeaderDoubleClick(Dlg(), list, 1);
+    SendHeaderDoubleClick(list, 1);
     EXPECT_EQ(0, dlg->GetCheckedCount());
-    SendHeaderDoubleClick(Dlg(), list, 0);
+    SendHeaderDoubleClick(list, 0);
     EXPECT_EQ(3, dlg->GetCheckedCount());
     for (int row = 0; row < 3; ++row)
         EXPECT_TRUE(ListView_GetCheckState(list, row));
     EXPECT_TRUE(IsItemEnabled(Dlg(), IDC_USERMAN_DELETE));
-    SendHeaderDoubleClick(Dlg(), list, 0);
+    SendHeaderDoubleClick(list, 0);
     EXPECT_EQ(0, dlg->GetCheckedCount());
     EXPECT_FALSE(ListView_GetCheckState(list, 1));
     EXPECT_FALSE(IsItemEnabled(Dlg(), IDC_USERMAN_DELETE));
@@ -251,7 +251,7 @@ TEST_F(UserManageDlgTest, DeleteKeepsTheCurrentUserAndSelectsTheNewLastRow)
 TEST_F(UserManageDlgTest, DeletingEveryRowLeavesEmptyFields)
 {
     Open();
-    SendHeaderDoubleClick(Dlg(), list, 0);
+    SendHeaderDoubleClick(list, 0);
     EXPECT_EQ(L"Are you sure to delete this item?", ClickAnsweringBox(IDC_USERMAN_DELETE));
     EXPECT_EQ(0, ListRows(list));
     EXPECT_EQ(L"", ItemText(Dlg(), IDC_USERMAN_ID));
