@@ -3,3 +3,5 @@
 #pragma once
 #include "res/MainWindowIds.h"
 #include "res/DevManageIds.h"
+#include "res/UserManageIds.h"
+#include "res/LogQueryIds.h"

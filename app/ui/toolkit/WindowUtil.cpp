@@ -264,7 +264,10 @@ int ShowMessageBox(CWnd* owner, const CString& text, UINT type, const CString& c
     return ::MessageBoxW(owner ? owner->GetSafeHwnd() : nullptr, text, caption, type);
 }
 
-CString PromptOpenFile(CWnd* parent, DWORD flags, const CString& filter, const CString& defaultExt) {
+namespace {
+
+// The system's file dialog, open or save; the chosen path or "".
+CString PromptFile(BOOL save, CWnd* parent, DWORD flags, const CString& filter, const CString& defaultExt) {
     // The filter comes as "Name|*.ext|...|": the dialog wants NUL separators.
     CString filterList = filter;
     filterList.Replace(L'|', L'\0');
@@ -279,8 +282,19 @@ CString PromptOpenFile(CWnd* parent, DWORD flags, const CString& filter, const C
     ofn.nMaxFile = static_cast<DWORD>(path.size());
     ofn.lpstrDefExt = defaultExt.IsEmpty() ? nullptr : defaultExt.GetString();
     ofn.Flags = flags;
-    if (!::GetOpenFileNameW(&ofn)) return CString();
+    BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
+    if (!chosen) return CString();
     return CString(path.c_str());
+}
+
+}  // namespace
+
+CString PromptOpenFile(CWnd* parent, DWORD flags, const CString& filter, const CString& defaultExt) {
+    return PromptFile(FALSE, parent, flags, filter, defaultExt);
+}
+
+CString PromptSaveFile(CWnd* parent, DWORD flags, const CString& filter, const CString& defaultExt) {
+    return PromptFile(TRUE, parent, flags, filter, defaultExt);
 }
 
 CString BrowseForFolder(CWnd* owner, const CString& title, const CString& errorText) {

@@ -74,6 +74,9 @@ int ShowMessageBox(CWnd* owner, const CString& text, UINT type, const CString& c
 void SetControlToolTip(CToolTipCtrl& tip, CWnd* control, const CString& text);
 // The chosen path, or "" when the user cancels.
 CString PromptOpenFile(CWnd* parent, DWORD flags, const CString& filter, const CString& defaultExt);
+// The same with the system's save dialog: pass OFN_OVERWRITEPROMPT to have an
+// existing file confirmed before it is replaced.
+CString PromptSaveFile(CWnd* parent, DWORD flags, const CString& filter, const CString& defaultExt);
 // The chosen folder, or "" when the user cancels or the choice has no file-system path.
 CString BrowseForFolder(CWnd* owner, const CString& title, const CString& errorText);
 
