@@ -86,6 +86,7 @@ BOOL CProjectEditDlg::OnInitDialog() {
     GetInitLanguage()->TranslateDialog(this);
     CenterWindow();
     for (int agoType = 0; agoType < kAgoTypeCount; ++agoType) m_agoCombo.AddString(AgoTypeName(agoType));
+    for (CDateTimeCtrl* picker : {&m_runStart, &m_runEnd, &m_recordStart, &m_recordEnd}) picker->SetFormat(L"HH:mm");
     EnableTreeCheckBoxes(m_tree);
     FillDeviceList();
     for (int i = 0; i < kSavedRectCount; ++i) m_startRects[i] = GetCtrlRect(this, kSavedRectIds[i]);
@@ -341,7 +342,7 @@ void CProjectEditDlg::OnOK() {
 
 bool CProjectEditDlg::StoreSingle(const BACKUP_SCHEDULE& fields) {
     const int deviceIndex = m_deviceCombo.GetCurSel();
-    if (m_editMode == kModeModify && deviceIndex < 0 && m_deviceCombo.GetCount() > 0) {
+    if (m_editMode == kModeModify && deviceIndex < 0) {
         // The schedule's device was deleted: storing would move the schedule
         // to whatever device the combo showed.
         ShowTranslatedMessage(this, L"The device of this schedule does not exist!", MB_OK | MB_ICONEXCLAMATION);

@@ -120,19 +120,22 @@ TEST_F(ManualDownloadDlgTest, RecordWindowChecksAndTheTaskOfOneChannel) {
     }
 }
 
+HWND g_modalFound = nullptr;
+
+// Drives the modal dialog from its own loop: the second device, then Enter.
+void CALLBACK DriveModalDialog(HWND, UINT, UINT_PTR, DWORD) {
+    HWND window = ::FindWindowW(nullptr, L"New Manual Download Task");
+    if (!window || g_modalFound) return;
+    g_modalFound = window;
+    HWND combo = ::GetDlgItem(window, IDC_MANUAL_DEVICE);
+    ::SendMessageW(combo, CB_SETCURSEL, 1, 0);
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_MANUAL_DEVICE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    ::PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
+}
+
 TEST_F(ManualDownloadDlgTest, TheDefaultsOfYesterdayAreAcceptedAndTheModalRunEndsWithOk) {
-    static HWND s_found;
-    s_found = nullptr;
-    // The modal loop runs the test's clicks from a timer of this thread.
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-        HWND window = ::FindWindowW(nullptr, L"New Manual Download Task");
-        if (!window || s_found) return;
-        s_found = window;
-        HWND combo = ::GetDlgItem(window, IDC_MANUAL_DEVICE);
-        ::SendMessageW(combo, CB_SETCURSEL, 1, 0);
-        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_MANUAL_DEVICE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-        ::PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
-    });
+    g_modalFound = nullptr;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, DriveModalDialog);
     CManualDownloadDlg modal;
     const INT_PTR result = modal.DoModal();
     ::KillTimer(nullptr, timer);
