@@ -5,3 +5,4 @@
 #include "res/DevManageIds.h"
 #include "res/UserManageIds.h"
 #include "res/LogQueryIds.h"
+#include "res/ScheduleIds.h"
