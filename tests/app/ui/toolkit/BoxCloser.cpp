@@ -14,7 +14,8 @@ BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &owner);
     if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
     wchar_t caption[128] = {0};
-    GetWindowTextW(window, caption, 128);
+    // Read without a message: the window's thread may be waiting for this one.
+    InternalGetWindowText(window, caption, 128);
     if (*search->caption != caption) return TRUE;
     search->found = window;
     return FALSE;
@@ -22,8 +23,8 @@ BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
 
 }  // namespace
 
-BoxCloser::BoxCloser(DWORD processId, const wchar_t* caption)
-    : m_processId(processId ? processId : GetCurrentProcessId()), m_caption(caption),
+BoxCloser::BoxCloser(DWORD processId, const wchar_t* caption, int button)
+    : m_processId(processId ? processId : GetCurrentProcessId()), m_caption(caption), m_button(button),
       m_thread([this] { Watch(); }) {}
 
 BoxCloser::~BoxCloser() {
@@ -51,7 +52,7 @@ void BoxCloser::Watch() {
             GetDlgItemTextW(search.found, 0xFFFF, text, 512);  // the box's static text
             m_text = text;
             m_seen = true;
-            PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+            PostMessageW(search.found, WM_COMMAND, m_button, 0);
             return;
         }
         Sleep(10);

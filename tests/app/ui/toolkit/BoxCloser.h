@@ -9,8 +9,9 @@
 
 class BoxCloser {
 public:
-    // Watches for a top-level dialog of the process (0: this process) with the given caption.
-    explicit BoxCloser(DWORD processId = 0, const wchar_t* caption = L"Dodavozi");
+    // Watches for a top-level dialog of the process (0: this process) with
+    // the given caption and answers it with the button.
+    explicit BoxCloser(DWORD processId = 0, const wchar_t* caption = L"Dodavozi", int button = IDOK);
     // Stops watching; joins the thread.
     ~BoxCloser();
     BoxCloser(const BoxCloser&) = delete;
@@ -19,8 +20,8 @@ public:
     // Waits until the watcher has finished (a box closed or the time-out);
     // returns whether a box was seen, with its text.
     bool Wait(std::wstring* text = nullptr);
-    // Stops watching at once (for code that has returned, so any box it
-    // showed is closed already); the same result as Wait.
+    // Stops watching at once: for code that has returned, so that any box it
+    // showed has been answered. Returns whether a box was seen, with its text.
     bool Stop(std::wstring* text = nullptr);
 
 private:
@@ -28,6 +29,7 @@ private:
 
     DWORD m_processId;
     std::wstring m_caption;
+    int m_button;
     std::wstring m_text;
     volatile bool m_stop = false;
     bool m_seen = false;
