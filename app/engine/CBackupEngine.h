@@ -5,8 +5,8 @@
 // - CDownloadRunner: the download tasks and the one-second step;
 // - CDiskKeeper: save directories, file names, disk-space clean-up;
 // - CPlaybackSlots: the four playback slots and the stream-data path;
-// - CDeviceManager: the device registry, the device sessions (logins) and
-//   the device list file;
+// - CDeviceManager: the device sessions (logins, commands, talk) over
+//   CDeviceRegistry (the records) and CDeviceListStore (device.xml);
 // - CDeviceSearch, CShortKeyTable, CBackupCopyList: the LAN search results,
 //   the short-cut keys and the backup-copy list.
 // The engine itself holds the stores and databases of the logged-in user,
