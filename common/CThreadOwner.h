@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "common/FailureLog.h"
 #include "common/UniqueHandle.h"
 
 class CThreadOwner {
@@ -66,6 +67,7 @@ private:
             (*body)();
         } catch (...) {
             // No exception may end the process from a worker thread.
+            LOG_FAILURE_ERROR(L"worker thread", 0);
         }
         delete body;
         return 0;

@@ -7,6 +7,8 @@
 #include "app/core/CInitLanguage.h"
 #include "app/core/FileUtil.h"
 #include "app/core/SystemUtil.h"
+#include "common/FailureLog.h"
+#include "common/UniqueHandle.h"
 
 namespace {
 
@@ -18,6 +20,7 @@ void QVNET_CALL DisconnectThunk(int32_t loginHandle, const char*, int32_t, QVNET
     try {
         if (CBackupEngine* engine = CBackupEngine::Current()) engine->OnDeviceDisconnect(loginHandle);
     } catch (...) {
+        LOG_FAILURE_ERROR(L"disconnect callback", 0);
     }
 }
 
@@ -29,6 +32,7 @@ void QVNET_CALL EventThunk(int32_t eventType, int32_t, int32_t handle, int32_t, 
     try {
         if (CBackupEngine* engine = CBackupEngine::Current()) engine->OnSdkEvent(eventType, handle);
     } catch (...) {
+        LOG_FAILURE_ERROR(L"event callback", 0);
     }
 }
 
@@ -91,8 +95,8 @@ CBackupEngine::CBackupEngine()
     m_proxy.Init();
     m_users.Load(config->m_strUsersFile);
     if (m_sdk.SetEventCallback) m_sdk.SetEventCallback(EventThunk, 0);
-    m_replay->SetParams(m_replaySettings.queryWaitMs, m_replaySettings.value2, m_replaySettings.value3,
-                        m_replaySettings.value4, m_replaySettings.notifyWindow);
+    m_replay->SetParams(m_replaySettings.queryWaitMs, m_replaySettings.reserved2, m_replaySettings.reserved3,
+                        m_replaySettings.reserved4, m_replaySettings.notifyWindow);
     m_log.SetDirectory(JoinPath(config->m_strModuleDir, L"Log\\"));
     m_devices.SetDeviceGoneHandler([this](int deviceId, int flag) { return OnDeviceGone(deviceId, flag); });
     m_users.SetUserDataLoader([this]() { LoadUserData(); });
@@ -180,14 +184,11 @@ void CBackupEngine::WriteTextLog(const CString& text) {
     CString line;
     line.Format(L"[%s] %s\r\n", (LPCWSTR)now.Format(L"%Y-%m-%d %H:%M:%S"), (LPCWSTR)text);
     CStringA narrow(line);
-    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    CUniqueFile file(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
     DWORD written = 0;
-    if (file == INVALID_HANDLE_VALUE ||
-        !WriteFile(file, (LPCSTR)narrow, (DWORD)narrow.GetLength(), &written, nullptr)) {
-        OutputDebugStringA("Write Log File Fail \n");
-    }
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!file || !WriteFile(file.Get(), (LPCSTR)narrow, (DWORD)narrow.GetLength(), &written, nullptr))
+        LOG_FAILURE(path);
 }
 
 // ---- SDK callbacks ----------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "app/core/SystemUtil.h"
 #include "app/core/TwMessages.h"
 #include "app/engine/CBackupEngine.h"
+#include "common/FailureLog.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ void QVNET_CALL SearchResultThunk(const DEVICE_SEARCH_RESULT* data, QVNET_USER u
         engine->QueueSearchResult(data);
         PostMainWndMessage(WM_TW_SEARCH_RESULT, (WPARAM)user, 0);
     } catch (...) {
+        LOG_FAILURE_ERROR(L"search result callback", 0);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/core/CAutoLock.h"
+#include "common/FailureLog.h"
 
 namespace {
 
@@ -26,11 +27,11 @@ CNetReplayService::CNetReplayService(QVNET_API& sdk, CReplaySink& sink) : m_sdk(
 
 CNetReplayService::~CNetReplayService() { Stop(); }
 
-void CNetReplayService::SetParams(int queryWaitMs, int value2, int value3, int value4, int notifyWindow) {
+void CNetReplayService::SetParams(int queryWaitMs, int reserved2, int reserved3, int reserved4, int notifyWindow) {
     m_settings.queryWaitMs = queryWaitMs;
-    m_settings.value2 = value2;
-    m_settings.value3 = value3;
-    m_settings.value4 = value4;
+    m_settings.reserved2 = reserved2;
+    m_settings.reserved3 = reserved3;
+    m_settings.reserved4 = reserved4;
     m_settings.notifyWindow = notifyWindow;
 }
 
@@ -137,6 +138,7 @@ int CNetReplayService::OfferToSink(int handle, const uint8_t* data, int length) 
     try {
         return m_sink.OnPlaybackData(handle, 0, data, length);
     } catch (...) {
+        LOG_FAILURE_ERROR(L"local replay sink", 0);
         return 0;  // offered again on the next pass
     }
 }
@@ -172,6 +174,7 @@ int32_t QVNET_CALL CNetReplayService::DataThunk(int32_t handle, uint32_t type, c
         CReplaySink* sink = reinterpret_cast<CReplaySink*>(user);
         return sink->OnPlaybackData(handle, static_cast<int>(type), data, static_cast<int>(length)) == 1 ? 1 : 0;
     } catch (...) {
+        LOG_FAILURE_ERROR(L"playback data callback", 0);
         return 0;
     }
 }
@@ -181,6 +184,7 @@ void QVNET_CALL CNetReplayService::FilePosThunk(int32_t handle, uint32_t totalKB
     try {
         reinterpret_cast<CReplaySink*>(user)->OnFileDownloadPos(handle, totalKB, doneKB);
     } catch (...) {
+        LOG_FAILURE_ERROR(L"file position callback", 0);
     }
 }
 
@@ -189,5 +193,6 @@ void QVNET_CALL CNetReplayService::TimePosThunk(int32_t handle, uint32_t totalKB
     try {
         reinterpret_cast<CReplaySink*>(user)->OnTimeDownloadPos(handle, totalKB, doneKB, index);
     } catch (...) {
+        LOG_FAILURE_ERROR(L"time position callback", 0);
     }
 }

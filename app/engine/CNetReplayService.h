@@ -28,9 +28,9 @@ static_assert(offsetof(RECORD_FILE_DESC, recordType) == 192, "the time-range mar
 // first; the last is a notification window kept for the engine.
 struct REPLAY_SETTINGS {
     int queryWaitMs = 3000;
-    int value2 = 0;
-    int value3 = 0;
-    int value4 = 0;
+    int reserved2 = 0;
+    int reserved3 = 0;
+    int reserved4 = 0;
     int notifyWindow = 0;
 };
 
@@ -53,7 +53,7 @@ public:
     CNetReplayService(const CNetReplayService&) = delete;
     CNetReplayService& operator=(const CNetReplayService&) = delete;
 
-    void SetParams(int queryWaitMs, int value2, int value3, int value4, int notifyWindow);
+    void SetParams(int queryWaitMs, int reserved2, int reserved3, int reserved4, int notifyWindow);
     const REPLAY_SETTINGS& Settings() const { return m_settings; }
 
     // Record files of one channel between two times into buffer (bufferSize

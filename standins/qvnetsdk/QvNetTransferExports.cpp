@@ -147,9 +147,9 @@ int32_t QVNET_CALL QVNET_StartChannelFileJob(int32_t loginHandle, int32_t channe
         std::shared_ptr<CSdkSession> session = SessionOf(loginHandle, error);
         if (!session) return Fail(error);
         std::vector<uint8_t> body;
-        AppendU32(body, static_cast<uint32_t>(channel));
-        AppendU32(body, static_cast<uint32_t>(valueA));
-        AppendU32(body, static_cast<uint32_t>(valueB));
+        AppendLe32(body, static_cast<uint32_t>(channel));
+        AppendLe32(body, static_cast<uint32_t>(valueA));
+        AppendLe32(body, static_cast<uint32_t>(valueB));
         if (fileName) body.insert(body.end(), fileName, fileName + std::min<size_t>(std::strlen(fileName), 260));
         const uint32_t args[4] = {kJobStart, 0, 0, 0};
         SdkReply reply = session->Call(kCmdJob, args, body, WaitOf(0));
