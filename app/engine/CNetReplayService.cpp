@@ -21,8 +21,7 @@ int HandleOf(const CLocalReplay* source) { return static_cast<int>(reinterpret_c
 }  // namespace
 
 CNetReplayService::CNetReplayService(QVNET_API& sdk, CReplaySink& sink) : m_sdk(sdk), m_sink(sink) {
-    m_thread = CreateThread(nullptr, 0, LocalReplayPumpThread, this, 0, nullptr);
-    if (!m_thread) m_pumpDone = 1;
+    if (!m_pump.Start([this]() { PumpLoop(); })) LOG_FAILURE(L"local replay pump");
 }
 
 CNetReplayService::~CNetReplayService() { Stop(); }
@@ -119,17 +118,12 @@ int CNetReplayService::OpenLocalFile(const CString& path, int* sizeKB, int64_t* 
 }
 
 void CNetReplayService::SignalStop() {
-    InterlockedExchange(&m_stop, 1);
+    m_pump.RequestStop();
     Sleep(100);
 }
 
 void CNetReplayService::Stop() {
-    InterlockedExchange(&m_stop, 1);
-    if (m_thread) {
-        WaitForSingleObject(m_thread, INFINITE);
-        CloseHandle(m_thread);
-        m_thread = nullptr;
-    }
+    m_pump.Stop();
     CAutoLock lock(&m_lock);
     m_sources.clear();
 }
@@ -159,13 +153,11 @@ int CNetReplayService::PumpOnce() {
     return result;
 }
 
-DWORD WINAPI CNetReplayService::LocalReplayPumpThread(void* param) {
-    CNetReplayService* service = static_cast<CNetReplayService*>(param);
-    while (InterlockedCompareExchange(&service->m_stop, 0, 0) == 0) {
-        if (service->PumpOnce() != 0) Sleep(kIdlePauseMs);
+void CNetReplayService::PumpLoop() {
+    while (!m_pump.StopRequested()) {
+        // An idle pass waits a little, and wakes at once for a stop.
+        if (PumpOnce() != 0 && m_pump.WaitForStop(kIdlePauseMs)) break;
     }
-    InterlockedExchange(&service->m_pumpDone, 1);
-    return 1;
 }
 
 int32_t QVNET_CALL CNetReplayService::DataThunk(int32_t handle, uint32_t type, const uint8_t* data,

@@ -20,6 +20,7 @@
 #include "app/engine/CLocalReplay.h"
 #include "app/engine/CNetSdk.h"
 #include "app/engine/CReplaySink.h"
+#include "common/CThreadOwner.h"
 
 static_assert(sizeof(RECORD_FILE_DESC) == 196, "the record-file descriptor is copied whole as 196 bytes");
 static_assert(offsetof(RECORD_FILE_DESC, recordType) == 192, "the time-range marker byte is at 192");
@@ -87,7 +88,7 @@ public:
     int PumpOnce();
 
 private:
-    static DWORD WINAPI LocalReplayPumpThread(void* param);
+    void PumpLoop();
     static int32_t QVNET_CALL DataThunk(int32_t handle, uint32_t type, const uint8_t* data, uint32_t length,
                                         QVNET_USER user);
     static void QVNET_CALL FilePosThunk(int32_t handle, uint32_t totalKB, uint32_t doneKB, QVNET_USER user);
@@ -98,10 +99,9 @@ private:
 
     QVNET_API& m_sdk;
     CReplaySink& m_sink;
-    volatile LONG m_stop = 0;
-    volatile LONG m_pumpDone = 0;
     CLock m_lock;
     std::map<int, std::unique_ptr<CLocalReplay>> m_sources;  // by handle, ascending
     REPLAY_SETTINGS m_settings;
-    HANDLE m_thread = nullptr;
+    // Last: started by the constructor once everything it touches exists.
+    CThreadOwner m_pump;
 };
