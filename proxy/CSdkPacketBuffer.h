@@ -1,6 +1,6 @@
 // Receive buffer of one SDK client connection: bytes go in as they arrive,
 // whole SDK packets come out one at a time. The framing itself is the
-// shared one (wire/CWireFramer.h); this fixes the 65536-byte store and the
+// shared one (common/CWireFramer.h); this fixes the 65536-byte store and the
 // results the proxy's connection layer works with.
 // Pure code: no sockets, no locks (the owner serialises the calls).
 #pragma once
@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "wire/CWireFramer.h"
+#include "common/CWireFramer.h"
 
 class CSdkPacketBuffer {
 public:

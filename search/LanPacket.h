@@ -6,6 +6,8 @@
 #include <stdint.h>
 #include <vector>
 
+#include "common/LittleEndian.h"
+
 namespace lan {
 
 constexpr uint16_t kPort = 5050;
@@ -40,16 +42,9 @@ constexpr size_t kRecAddress3 = 32;
 constexpr size_t kRecWord4 = 36;
 constexpr size_t kRecPort = 66;
 
-inline uint32_t ReadLe32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-inline uint16_t ReadLe16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-inline void WriteLe32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-    p[2] = uint8_t(v >> 16);
-    p[3] = uint8_t(v >> 24);
-}
+using ::ReadLe16;
+using ::ReadLe32;
+using ::WriteLe32;
 
 }  // namespace lan
 

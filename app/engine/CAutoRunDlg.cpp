@@ -18,7 +18,6 @@ const DWORD kCopyPauseMs = 100;
 const DWORD kReportIdleMs = 1000;
 const DWORD kLoginListPauseMs = 50;
 const DWORD kRecordStatePeriodMs = 30000;
-const DWORD kStopPollMs = 100;
 // A thread may sit in one device login or one file copy when asked to stop;
 // past this the window stops waiting for it.
 const DWORD kThreadStopWaitMs = 60000;
@@ -48,8 +47,6 @@ CAutoRunDlg::CAutoRunDlg(CWnd* parent, CBackupEngine* engine)
 CAutoRunDlg::~CAutoRunDlg() {
     m_engine->ClearWorkerStopper(this);
     StopAllThreads();
-    CAutoLock guard(&m_threadsLock);
-    for (HANDLE thread : m_threads) CloseHandle(thread);
 }
 
 BOOL CAutoRunDlg::CreateHidden(CWnd* parent) {
@@ -101,96 +98,74 @@ std::vector<BACKUP_COPY_ITEM> CAutoRunDlg::GetFailedCopies() {
     return std::vector<BACKUP_COPY_ITEM>(m_failedCopies.begin(), m_failedCopies.end());
 }
 
-void CAutoRunDlg::Start(LPTHREAD_START_ROUTINE proc, volatile LONG* run, volatile LONG* done) {
-    *run = 1;
-    *done = 0;
-    HANDLE thread = CreateThread(nullptr, 0, proc, this, 0, nullptr);
-    if (!thread) {
-        *run = 0;
-        *done = 1;
-        return;
-    }
-    CAutoLock guard(&m_threadsLock);
-    m_threads.push_back(thread);
+void CAutoRunDlg::Start(CThreadOwner& thread, void (CAutoRunDlg::*loop)()) {
+    if (thread.IsRunning()) return;
+    thread.Stop(kThreadStopWaitMs);
+    thread.Start([this, loop]() { (this->*loop)(); });
 }
 
 int CAutoRunDlg::StartLoginThread() {
-    if (m_loginRetryRun == 0) Start(LoginRetryThreadProc, &m_loginRetryRun, &m_loginRetryDone);
+    Start(m_loginRetryThread, &CAutoRunDlg::LoginRetryLoop);
     return 0;
 }
 
 int CAutoRunDlg::StartMaintainThread() {
-    // A second start while one runs would leave two threads on one flag.
-    if (m_maintainDone) Start(MaintainThreadProc, &m_maintainRun, &m_maintainDone);
+    Start(m_maintainThread, &CAutoRunDlg::MaintainLoop);
     return 0;
 }
 
 int CAutoRunDlg::StartBackupCopyThread() {
-    if (m_backupCopyRun == 0 && m_backupCopyDone == 1) Start(BackupCopyThreadProc, &m_backupCopyRun, &m_backupCopyDone);
+    Start(m_backupCopyThread, &CAutoRunDlg::BackupCopyLoop);
     return 0;
 }
 
 int CAutoRunDlg::StartLoginReportThread() {
-    Start(LoginReportThreadProc, &m_loginReportRun, &m_loginReportDone);
+    Start(m_loginReportThread, &CAutoRunDlg::LoginReportLoop);
     return 0;
 }
 
 int CAutoRunDlg::StartLoginListThread() {
-    Start(LoginQueueThreadProc, &m_loginListRun, &m_loginListDone);
+    Start(m_loginListThread, &CAutoRunDlg::LoginQueueLoop);
     return 0;
 }
 
 int CAutoRunDlg::StartRecordStateThread() {
-    Start(RecordStateThreadProc, &m_recordStateRun, &m_recordStateDone);
+    Start(m_recordStateThread, &CAutoRunDlg::RecordStateLoop);
     return 0;
 }
 
-void CAutoRunDlg::WaitDone(volatile LONG* done) {
-    for (DWORD waited = 0; !*done && waited < kThreadStopWaitMs; waited += kStopPollMs) Sleep(kStopPollMs);
-}
-
 void CAutoRunDlg::StopAllThreads() {
-    m_recordStateRun = 0;
     {
         CAutoLock guard(&m_loginListLock);
-        m_loginListRun = 0;
         m_loginList.clear();
     }
     {
         CAutoLock guard(&m_loginRetryLock);
-        m_loginRetryRun = 0;
         m_loginRetryQueue.clear();
     }
     {
         CAutoLock guard(&m_loginReportLock);
-        m_loginReportRun = 0;
         m_loginReportQueue.clear();
     }
     {
         CAutoLock guard(&m_backupCopyLock);
-        m_backupCopyRun = 0;
+        m_backupCopyThread.RequestStop();
         m_engine->ClearBackupCopyFiles();
     }
-    {
-        CAutoLock guard(&m_idListLock);
-        m_idleRun = 0;
-    }
-    m_maintainRun = 0;
-    for (volatile LONG* done : {&m_loginListDone, &m_loginRetryDone, &m_recordStateDone, &m_loginReportDone,
-                                &m_backupCopyDone, &m_idleDone, &m_maintainDone})
-        WaitDone(done);
+    CThreadOwner* threads[] = {&m_loginListThread, &m_loginRetryThread, &m_recordStateThread, &m_loginReportThread,
+                               &m_backupCopyThread, &m_idleThread, &m_maintainThread};
+    // All are asked first, so they wind down together while each is joined.
+    for (CThreadOwner* thread : threads) thread->RequestStop();
+    for (CThreadOwner* thread : threads) thread->Stop(kThreadStopWaitMs);
 }
 
-void CAutoRunDlg::StopRecordStateThreadAndWait() {
-    m_recordStateRun = 0;
-    WaitDone(&m_recordStateDone);
-}
+void CAutoRunDlg::StopRecordStateThreadAndWait() { m_recordStateThread.Stop(kThreadStopWaitMs); }
 
 void CAutoRunDlg::StopBackupCopyThread() {
-    if (m_backupCopyDone) return;
-    m_backupCopyRun = 0;
+    if (!m_backupCopyThread.IsAlive()) return;
+    m_backupCopyThread.RequestStop();
     m_engine->ClearBackupCopyFiles();
-    WaitDone(&m_backupCopyDone);
+    m_backupCopyThread.Stop(kThreadStopWaitMs);
 }
 
 int CAutoRunDlg::ReloadLoginList() {
@@ -204,7 +179,7 @@ int CAutoRunDlg::ReloadLoginList() {
 
 int CAutoRunDlg::ClearIdList() {
     CAutoLock guard(&m_idListLock);
-    m_idleRun = 0;
+    m_idleThread.RequestStop();
     m_idList.clear();
     return 0;
 }
@@ -212,28 +187,18 @@ int CAutoRunDlg::ClearIdList() {
 int CAutoRunDlg::AddIdToList(int deviceId) {
     CAutoLock guard(&m_idListLock);
     if (std::find(m_idList.begin(), m_idList.end(), deviceId) == m_idList.end()) m_idList.push_back(deviceId);
-    if (!m_idList.empty() && m_idleDone) Start(IdleThreadProc, &m_idleRun, &m_idleDone);
+    // The idle thread has no work of its own: it starts and ends at once.
+    if (!m_idList.empty() && !m_idleThread.IsAlive()) {
+        m_idleThread.Stop(0);
+        m_idleThread.Start([]() {});
+    }
     return 0;
 }
 
 // ---- Thread bodies ----------------------------------------------------------
 
-DWORD CAutoRunDlg::RunLoop(void* param, void (CAutoRunDlg::*loop)(), volatile LONG CAutoRunDlg::*done) {
-    CAutoRunDlg* self = static_cast<CAutoRunDlg*>(param);
-    try {
-        (self->*loop)();
-    } catch (...) {
-    }
-    self->*done = 1;
-    return 0;
-}
-
-DWORD WINAPI CAutoRunDlg::LoginRetryThreadProc(void* param) {
-    return RunLoop(param, &CAutoRunDlg::LoginRetryLoop, &CAutoRunDlg::m_loginRetryDone);
-}
-
 void CAutoRunDlg::LoginRetryLoop() {
-    while (m_loginRetryRun == 1) {
+    while (!m_loginRetryThread.StopRequested()) {
         CAutoLock guard(&m_loginRetryLock);
         if (!m_loginRetryQueue.empty()) {
             int id = m_loginRetryQueue.front().id;
@@ -248,7 +213,7 @@ void CAutoRunDlg::LoginRetryLoop() {
             }
         }
         guard.Unlock();
-        Sleep(kLoginRetryPauseMs);
+        if (m_loginRetryThread.WaitForStop(kLoginRetryPauseMs)) break;
     }
 }
 
@@ -259,31 +224,22 @@ int CAutoRunDlg::MaintainSleepSteps(DWORD elapsedMs) {
     return signedSteps;
 }
 
-DWORD WINAPI CAutoRunDlg::MaintainThreadProc(void* param) {
-    return RunLoop(param, &CAutoRunDlg::MaintainLoop, &CAutoRunDlg::m_maintainDone);
-}
-
 void CAutoRunDlg::MaintainLoop() {
-    while (m_maintainRun == 1) {
+    while (!m_maintainThread.StopRequested()) {
         DWORD started = GetTickCount();
         m_engine->CheckDiskSpace();
         m_engine->DeleteExpiredRecords();
         int steps = MaintainSleepSteps(GetTickCount() - started);
-        for (int i = 0; i < steps && m_maintainRun; ++i) Sleep(kMaintainStepMs);
+        if (m_maintainThread.WaitForStop(steps * kMaintainStepMs)) break;
     }
 }
 
-DWORD WINAPI CAutoRunDlg::BackupCopyThreadProc(void* param) {
-    return RunLoop(param, &CAutoRunDlg::BackupCopyLoop, &CAutoRunDlg::m_backupCopyDone);
-}
-
 void CAutoRunDlg::BackupCopyLoop() {
-    while (m_backupCopyRun == 1) {
+    while (!m_backupCopyThread.StopRequested()) {
         CAutoLock guard(&m_backupCopyLock);
         BACKUP_COPY_ITEM item;
         if (!m_engine->PeekFirstBackupCopy(&item)) {
             guard.Unlock();
-            m_backupCopyRun = 0;
             FinishBackupCopy();
             break;
         }
@@ -295,7 +251,7 @@ void CAutoRunDlg::BackupCopyLoop() {
             m_failedCopies.push_back(item);
         }
         m_engine->RemoveFirstBackupCopyFile();
-        Sleep(kCopyPauseMs);
+        if (m_backupCopyThread.WaitForStop(kCopyPauseMs)) break;
     }
 }
 
@@ -318,16 +274,12 @@ void CAutoRunDlg::FinishBackupCopy() {
     }
 }
 
-DWORD WINAPI CAutoRunDlg::LoginReportThreadProc(void* param) {
-    return RunLoop(param, &CAutoRunDlg::LoginReportLoop, &CAutoRunDlg::m_loginReportDone);
-}
-
 void CAutoRunDlg::LoginReportLoop() {
-    while (m_loginReportRun == 1) {
+    while (!m_loginReportThread.StopRequested()) {
         CAutoLock guard(&m_loginReportLock);
         if (m_loginReportQueue.empty()) {
             guard.Unlock();
-            Sleep(kReportIdleMs);
+            m_loginReportThread.WaitForStop(kReportIdleMs);
             continue;
         }
         DEVICE_RECORD record = m_loginReportQueue.front();
@@ -348,50 +300,27 @@ void CAutoRunDlg::LoginReportLoop() {
     }
 }
 
-DWORD WINAPI CAutoRunDlg::LoginQueueThreadProc(void* param) {
-    return RunLoop(param, &CAutoRunDlg::LoginQueueLoop, &CAutoRunDlg::m_loginListDone);
-}
-
 void CAutoRunDlg::LoginQueueLoop() {
-    while (m_loginListRun == 1) {
+    while (!m_loginListThread.StopRequested()) {
         CAutoLock guard(&m_loginListLock);
-        if (m_loginList.empty()) {
-            m_loginListRun = 0;
-            break;
-        }
+        if (m_loginList.empty()) break;
         DEVICE_RECORD record = m_loginList.front();
         m_loginList.pop_front();
         guard.Unlock();
         if (!m_engine->GetDevice(record.id).loggedIn) {
             m_engine->LoginDevice(record.id);
-            Sleep(kLoginListPauseMs);
+            if (m_loginListThread.WaitForStop(kLoginListPauseMs)) break;
         }
     }
-}
-
-DWORD WINAPI CAutoRunDlg::RecordStateThreadProc(void* param) {
-    return RunLoop(param, &CAutoRunDlg::RecordStateLoop, &CAutoRunDlg::m_recordStateDone);
 }
 
 void CAutoRunDlg::RecordStateLoop() {
-    bool first = true;
-    DWORD last = 0;
-    while (m_recordStateRun == 1) {
-        if (first || GetTickCount() - last > kRecordStatePeriodMs) {
-            first = false;
-            last = GetTickCount();
-            std::vector<DEVICE_RECORD> devices;
-            m_engine->GetLoggedInDevices(devices);
-            for (const DEVICE_RECORD& device : devices) {
-                if (!m_recordStateRun) break;
-                m_engine->CheckRecordState(device.id);
-            }
+    do {
+        std::vector<DEVICE_RECORD> devices;
+        m_engine->GetLoggedInDevices(devices);
+        for (const DEVICE_RECORD& device : devices) {
+            if (m_recordStateThread.StopRequested()) break;
+            m_engine->CheckRecordState(device.id);
         }
-        Sleep(kStopPollMs);
-    }
-}
-
-DWORD WINAPI CAutoRunDlg::IdleThreadProc(void* param) {
-    static_cast<CAutoRunDlg*>(param)->m_idleDone = 1;
-    return 0;
+    } while (!m_recordStateThread.WaitForStop(kRecordStatePeriodMs));
 }

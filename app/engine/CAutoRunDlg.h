@@ -4,6 +4,11 @@
 // thread (plus login-report, login-list, record-state and idle threads that
 // are offered and not started by the program). Destroying the window stops
 // every thread before it goes.
+//
+// Each thread is a CThreadOwner: a stop event and a join. Locks: one per
+// queue (login retry, login list, login report, id list) and
+// m_backupCopyLock for the failed-copy list, each held only while its list
+// is read or changed, never across a login or a file copy.
 #pragma once
 
 #include <afxwin.h>
@@ -15,6 +20,7 @@
 #include "app/core/CLock.h"
 #include "app/engine/BACKUP_COPY_ITEM.h"
 #include "app/engine/DEVICE_RECORD.h"
+#include "common/CThreadOwner.h"
 
 class CBackupEngine;
 
@@ -46,13 +52,15 @@ public:
     int StartLoginReportThread();   // 0
     int StartLoginListThread();     // 0
     int StartRecordStateThread();   // 0
-    // Clears every run flag and queue, then waits (bounded) for each thread.
+    // Clears every queue, asks every thread to stop, then waits (bounded)
+    // for each.
     void StopAllThreads();
-    void StopMaintainThread() { m_maintainRun = 0; }
-    void StopLoginListThread() { m_loginListRun = 0; }
-    void StopLoginThread() { m_loginRetryRun = 0; }
-    void StopLoginReportThread() { m_loginReportRun = 0; }
-    void StopRecordStateThread() { m_recordStateRun = 0; }
+    // Ask the thread to stop; they do not wait.
+    void StopMaintainThread() { m_maintainThread.RequestStop(); }
+    void StopLoginListThread() { m_loginListThread.RequestStop(); }
+    void StopLoginThread() { m_loginRetryThread.RequestStop(); }
+    void StopLoginReportThread() { m_loginReportThread.RequestStop(); }
+    void StopRecordStateThread() { m_recordStateThread.RequestStop(); }
     // Stops the record-state thread and waits for it.
     void StopRecordStateThreadAndWait();
     // Stops a running copy, clears the engine's copy list and waits.
@@ -64,9 +72,9 @@ public:
 
     // Ids of the queued devices, front first (for the window's owner and tests).
     std::vector<int> GetQueuedLoginIds();
-    bool IsLoginThreadRunning() const { return m_loginRetryDone == 0; }
-    bool IsMaintainThreadRunning() const { return m_maintainDone == 0; }
-    bool IsBackupCopyRunning() const { return m_backupCopyDone == 0; }
+    bool IsLoginThreadRunning() const { return m_loginRetryThread.IsAlive(); }
+    bool IsMaintainThreadRunning() const { return m_maintainThread.IsAlive(); }
+    bool IsBackupCopyRunning() const { return m_backupCopyThread.IsAlive(); }
     std::vector<BACKUP_COPY_ITEM> GetFailedCopies();
 
     // How many 50 ms sleeps follow a maintenance pass that took elapsedMs.
@@ -79,15 +87,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Runs one thread's loop, never letting an exception out, and marks it done.
-    static DWORD RunLoop(void* param, void (CAutoRunDlg::*loop)(), volatile LONG CAutoRunDlg::*done);
-    static DWORD WINAPI LoginRetryThreadProc(void* param);
-    static DWORD WINAPI MaintainThreadProc(void* param);
-    static DWORD WINAPI BackupCopyThreadProc(void* param);
-    static DWORD WINAPI LoginReportThreadProc(void* param);
-    static DWORD WINAPI LoginQueueThreadProc(void* param);
-    static DWORD WINAPI RecordStateThreadProc(void* param);
-    static DWORD WINAPI IdleThreadProc(void* param);
     void LoginRetryLoop();
     void MaintainLoop();
     void BackupCopyLoop();
@@ -95,9 +94,10 @@ private:
     void LoginQueueLoop();
     void RecordStateLoop();
     void FinishBackupCopy();
-    void Start(LPTHREAD_START_ROUTINE proc, volatile LONG* run, volatile LONG* done);
+    // Starts the loop on thread unless it runs (one that was asked to stop
+    // is joined first).
+    void Start(CThreadOwner& thread, void (CAutoRunDlg::*loop)());
     static bool QueueUnique(std::list<DEVICE_RECORD>& queue, const DEVICE_RECORD& record);
-    static void WaitDone(volatile LONG* done);
 
     CBackupEngine* m_engine;
     PromptHandler m_prompt;
@@ -108,15 +108,11 @@ private:
     std::list<DEVICE_RECORD> m_loginRetryQueue;
     CLock m_loginReportLock;
     std::list<DEVICE_RECORD> m_loginReportQueue;
-    volatile LONG m_loginRetryRun = 0, m_loginReportRun = 0, m_loginListRun = 0, m_recordStateRun = 0;
-    volatile LONG m_loginRetryDone = 1, m_loginListDone = 1, m_recordStateDone = 1, m_loginReportDone = 1;
-    volatile LONG m_maintainRun = 0, m_maintainDone = 1;
     CLock m_backupCopyLock;
-    volatile LONG m_backupCopyDone = 1, m_backupCopyRun = 0;
     std::list<BACKUP_COPY_ITEM> m_failedCopies;
     std::vector<int> m_idList;
     CLock m_idListLock;
-    volatile LONG m_idleRun = 0, m_idleDone = 1;
-    std::vector<HANDLE> m_threads;
-    CLock m_threadsLock;
+    // Declared last: their destructors join the threads before the lists go.
+    CThreadOwner m_loginRetryThread, m_loginListThread, m_loginReportThread, m_recordStateThread;
+    CThreadOwner m_maintainThread, m_backupCopyThread, m_idleThread;
 };

@@ -7,6 +7,8 @@
 #include "app/core/CInitLanguage.h"
 #include "app/core/FileUtil.h"
 #include "app/core/SystemUtil.h"
+#include "common/FailureLog.h"
+#include "common/UniqueHandle.h"
 
 namespace {
 
@@ -18,6 +20,7 @@ void QVNET_CALL DisconnectThunk(int32_t loginHandle, const char*, int32_t, QVNET
     try {
         if (CBackupEngine* engine = CBackupEngine::Current()) engine->OnDeviceDisconnect(loginHandle);
     } catch (...) {
+        LOG_FAILURE_ERROR(L"disconnect callback", 0);
     }
 }
 
@@ -29,6 +32,7 @@ void QVNET_CALL EventThunk(int32_t eventType, int32_t, int32_t handle, int32_t, 
     try {
         if (CBackupEngine* engine = CBackupEngine::Current()) engine->OnSdkEvent(eventType, handle);
     } catch (...) {
+        LOG_FAILURE_ERROR(L"event callback", 0);
     }
 }
 
@@ -65,12 +69,22 @@ CBackupEngine& GetBackupEngine() {
     return engine;
 }
 
-CBackupEngine::CBackupEngine() : m_sdk(CNetSdk::Api()) {
+CBackupEngine::CBackupEngine()
+    : m_sdk(CNetSdk::Api()),
+      m_replay(new CNetReplayService(m_sdk, *this)),
+      m_playPorts(new CPlayPortPool(m_playSdk)),
+      m_taskQueue(new CBackupTaskQueue(*m_replay, *m_playPorts, *this)),
+      m_search(m_sdk),
+      m_disk(m_recordList, m_copies, *m_taskQueue, m_slots),
+      m_downloads(*m_replay, m_recordList, m_schedules, m_devices, *m_taskQueue, m_disk, m_slots),
+      m_slots(*m_replay, *m_playPorts, *m_taskQueue, m_downloads, m_devices, *this, m_disk, m_recordList),
+      m_scheduler(m_schedules, m_devices, *m_replay, m_downloads, [this](int code, const CString& text) {
+          CTime now = CTime::GetCurrentTime();
+          AddLogRecord(1, code, text, CString(), 0, 0, 0, 0, now, now, now);
+      }) {
     CAppConfig* config = GetAppConfig();
     m_playSdk.Load();
-    m_replay.reset(new CNetReplayService(m_sdk, *this));
-    m_playPorts.reset(new CPlayPortPool(m_playSdk));
-    m_taskQueue.reset(new CBackupTaskQueue(*m_replay, *m_playPorts, *this));
+    m_downloads.SetManualDoneHandler([this]() { m_scheduler.OnScheduleFinished(); });
     g_currentEngine = this;
 
     if (m_sdk.Init) m_sdk.Init(DisconnectThunk, 0);
@@ -81,8 +95,8 @@ CBackupEngine::CBackupEngine() : m_sdk(CNetSdk::Api()) {
     m_proxy.Init();
     m_users.Load(config->m_strUsersFile);
     if (m_sdk.SetEventCallback) m_sdk.SetEventCallback(EventThunk, 0);
-    m_replay->SetParams(m_replaySettings.queryWaitMs, m_replaySettings.value2, m_replaySettings.value3,
-                        m_replaySettings.value4, m_replaySettings.notifyWindow);
+    m_replay->SetParams(m_replaySettings.queryWaitMs, m_replaySettings.reserved2, m_replaySettings.reserved3,
+                        m_replaySettings.reserved4, m_replaySettings.notifyWindow);
     m_log.SetDirectory(JoinPath(config->m_strModuleDir, L"Log\\"));
     m_devices.SetDeviceGoneHandler([this](int deviceId, int flag) { return OnDeviceGone(deviceId, flag); });
     m_users.SetUserDataLoader([this]() { LoadUserData(); });
@@ -92,7 +106,7 @@ CBackupEngine::CBackupEngine() : m_sdk(CNetSdk::Api()) {
 }
 
 CBackupEngine::~CBackupEngine() {
-    StopSchedulerThread();
+    m_scheduler.StopThread();
     if (!m_shutDown) {
         // The conversion queue stops its sources through the SDK, so it goes
         // before the SDK is cleaned up.
@@ -100,8 +114,11 @@ CBackupEngine::~CBackupEngine() {
         if (m_sdk.SetMessageCallback) m_sdk.SetMessageCallback(nullptr, 0);
         if (m_sdk.Cleanup) m_sdk.Cleanup();
     }
-    // The pump calls back into the engine: it ends before the engine's lists go.
+    // The pump calls back into the engine: it ends before the parts go.
     m_replay->Stop();
+    // The conversion queue asks the slots and downloads about channels while
+    // it closes: it goes while they are still here.
+    m_taskQueue.reset();
     if (g_currentEngine == this) {
         g_currentEngine = nullptr;
         CBackupScheduleStore::SetLiveDeviceLookup(nullptr);
@@ -120,7 +137,7 @@ void CBackupEngine::ClearWorkerStopper(void* owner) {
 
 int CBackupEngine::Shutdown() {
     if (InterlockedExchange(&m_shutDown, 1) != 0) return 0;
-    StopSchedulerThread();
+    m_scheduler.StopThread();
     std::map<void*, WorkerStopper> stoppers;
     {
         CAutoLock guard(&m_workerLock);
@@ -167,14 +184,11 @@ void CBackupEngine::WriteTextLog(const CString& text) {
     CString line;
     line.Format(L"[%s] %s\r\n", (LPCWSTR)now.Format(L"%Y-%m-%d %H:%M:%S"), (LPCWSTR)text);
     CStringA narrow(line);
-    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    CUniqueFile file(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
     DWORD written = 0;
-    if (file == INVALID_HANDLE_VALUE ||
-        !WriteFile(file, (LPCSTR)narrow, (DWORD)narrow.GetLength(), &written, nullptr)) {
-        OutputDebugStringA("Write Log File Fail \n");
-    }
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!file || !WriteFile(file.Get(), (LPCSTR)narrow, (DWORD)narrow.GetLength(), &written, nullptr))
+        LOG_FAILURE(path);
 }
 
 // ---- SDK callbacks ----------------------------------------------------------
@@ -205,31 +219,6 @@ void CBackupEngine::OnSdkEvent(int eventType, int handle) {
     if (found == 0) PostMainWndMessage(WM_TW_SDK_EVENT, (WPARAM)(deviceId * 10000 + channel), eventType);
 }
 
-int CBackupEngine::FindTaskByHandle(int handle, int* deviceId, int* channel) {
-    CAutoLock guard(&m_engineLock);
-    for (const RECORD_TASK& task : m_active) {
-        if (task.source.sdkHandle != handle) continue;
-        *deviceId = task.source.deviceId;
-        *channel = (int)task.source.desc.channel;
-        return 0;
-    }
-    return -1;
-}
-
-int CBackupEngine::FindSlotByHandle(int handle, int* deviceId, int* channel) {
-    CAutoLock guard(&m_engineLock);
-    for (const RECORD_TASK& slot : m_slots) {
-        const RECORD_SOURCE* sources[2] = {&slot.source, &slot.secondSource};
-        for (int i = 0; i < slot.sourceCount && i < 2; ++i) {
-            if (sources[i]->itemType != SOURCE_ITEM_DEVICE || sources[i]->sdkHandle != handle) continue;
-            *deviceId = sources[i]->deviceId;
-            *channel = (int)sources[i]->desc.channel;
-            return 0;
-        }
-    }
-    return -1;
-}
-
 void CBackupEngine::OnFileDownloadPos(int handle, uint32_t totalKB, uint32_t doneKB) {
     OnDownloadPos(handle, doneKB, totalKB, -1);
 }
@@ -239,27 +228,18 @@ void CBackupEngine::OnTimeDownloadPos(int handle, uint32_t totalKB, uint32_t don
 }
 
 int CBackupEngine::OnDownloadPos(int handle, uint32_t done, uint32_t total, int) {
-    {
-        CAutoLock guard(&m_engineLock);
-        bool slotMatched = false;
-        for (RECORD_TASK& slot : m_slots) {
-            if (slot.sourceCount != 1 || slot.source.sdkHandle != handle || handle == 0) continue;
-            slot.source.done = done;
-            slot.source.total = total;
-            slotMatched = true;
-            break;
-        }
-        if (!slotMatched) {
-            for (RECORD_TASK& task : m_active) {
-                if (task.source.sdkHandle != handle) continue;
-                task.source.done = done;
-                task.source.total = total;
-                task.source.desc.sizeKB = total;
-            }
-        }
-    }
+    if (!m_slots.UpdateProgress(handle, done, total)) m_downloads.UpdateProgress(handle, done, total);
     m_taskQueue->OnSourcePosition(handle, done, total);
     return 0;
+}
+
+int CBackupEngine::OnStreamData(int handle, const void* data, int length) {
+    int slot = m_slots.OnStreamData(handle, data, length);
+    if (slot <= 0) return slot;
+    // A handle that no slot and no conversion knows yet (a playback whose
+    // start has not returned) is refused, so its data is offered again.
+    int queue = m_taskQueue->OnSourceData(handle, static_cast<const uint8_t*>(data), length);
+    return queue == 0 ? 0 : -1;
 }
 
 int CBackupEngine::OnPlaybackData(int handle, int, const uint8_t* data, int length) {
@@ -273,4 +253,156 @@ int CBackupEngine::GetLoginHandle(int deviceId) {
 
 int CBackupEngine::CheckChannelBusy(int deviceId, const RECORD_FILE_DESC& desc) {
     return GetChannelUse(deviceId, &desc);
+}
+
+int CBackupEngine::RunDownloads() {
+    if (m_shutDown) return 0;
+    m_downloads.Run();
+    return 0;
+}
+
+int CBackupEngine::GetChannelUse(int deviceId, const RECORD_FILE_DESC* desc) {
+    int channel = (int)desc->channel;
+    if (m_slots.IsChannelInUse(deviceId, channel)) return CHANNEL_IN_SLOT;
+    if (m_downloads.IsChannelDownloading(deviceId, channel)) return CHANNEL_DOWNLOADING;
+    if (m_taskQueue->FindTaskByDescriptor(deviceId, *desc, 1)) return CHANNEL_CONVERTING;
+    return CHANNEL_FREE;
+}
+
+CString CBackupEngine::GetFirstBackupCopyFile() {
+    BACKUP_COPY_ITEM item;
+    return PeekFirstBackupCopy(&item) ? item.sourceFile : CString();
+}
+
+// ---- Device access ------------------------------------------------------
+
+namespace {
+
+const int kLoginTypeSelfRegistering = 2;
+
+// The files of a user that travel with the user to another folder.
+std::vector<CString> UserFileNames() { return {L"UserLogin.ini", L"device.xml"}; }
+
+template <size_t N>
+void CopyText(char (&field)[N], const char* text) {
+    strncpy(field, text, N - 1);
+    field[N - 1] = 0;
+}
+
+}  // namespace
+
+int CBackupEngine::LoadUserData() {
+    CAppConfig* config = GetAppConfig();
+    m_devices.SetMaxDeviceCount(config->m_nDevMaxCount);
+    m_recordList.Open(config->GetRecordListFile());
+    m_recordList.CheckTable(0);
+    m_devices.SetProxyLoginFlag(config->m_nManufactureType);
+    m_devices.OpenDeviceFile(config->GetDeviceFile());
+    m_schedules.Load(config->GetScheduleFile());
+    RegisterProxyDevices();
+    m_shortKeys.LoadFromConfig();
+    m_users.Load(config->m_strUsersFile);
+    SetConcurrentLimit(config->m_nMultiBackupDevCount);
+    return 0;
+}
+
+int CBackupEngine::LoginDevice(int deviceId) {
+    if (m_shutDown) return -1;
+    int result = m_devices.LoginDevice(deviceId);
+    if (result >= 0) {
+        m_devices.SaveDeviceElement(deviceId);
+        m_taskQueue->MarkDeviceTasks(deviceId, 1);
+    }
+    return result;
+}
+
+int CBackupEngine::ModifyDevice(int id, const DEVICE_RECORD& edited) {
+    return ModifyDevice(id, edited.title, edited.desc, edited.ip, edited.port, edited.type, edited.manufacturer,
+                        edited.model, edited.user, edited.password, edited.UseDDNS, edited.DDNSIP, edited.DDNSPort,
+                        edited.DDNSDevName, edited.logintype, edited.cardsn);
+}
+
+int CBackupEngine::CopyUserFilesTo(const CString& directory) {
+    return CopyFileList(GetAppConfig()->GetUserDir(), directory, UserFileNames(), FALSE);
+}
+
+int CBackupEngine::CopyUserFilesFrom(const CString& directory) {
+    return CopyFileList(directory, GetAppConfig()->GetUserDir(), UserFileNames(), FALSE);
+}
+
+int CBackupEngine::StartDeviceSearch(int userValue) {
+    if (m_shutDown) {
+        m_search.Stop(false);
+        return -1;
+    }
+    return m_search.Start((QVNET_USER)userValue);
+}
+
+// ---- Dropping devices -------------------------------------------------------
+
+int CBackupEngine::OnDeviceGone(int deviceId, int) {
+    m_slots.CloseDeviceSlots(deviceId);
+    m_downloads.RequeueDevice(deviceId);
+    m_taskQueue->MarkDeviceTasks(deviceId, 0);
+    return m_devices.LogoutDeviceNotify(deviceId);
+}
+
+int CBackupEngine::ReleaseChannel(int kind, int deviceId, int channel) {
+    if (kind == REPLAY_KIND_PLAYBACK) {
+        m_slots.CloseChannelSlots(deviceId, channel);
+    } else if (kind == REPLAY_KIND_DOWNLOAD) {
+        m_downloads.RequeueChannel(deviceId, channel);
+    }
+    return 0;
+}
+
+int CBackupEngine::DeviceCommandAndDrop(int id, int command, int value) {
+    if (command == 0 || command == 1) {
+        m_devices.DeviceCommand(id, command, 0);
+        return OnDeviceGone(id, 0);
+    }
+    if (command == 2 || command == 3) return m_devices.DeviceCommand(id, command, value);
+    return -1;
+}
+
+int CBackupEngine::ReloginAndStartChannelFileJob(int id, int channel, const CString& fileName, int valueA,
+                                                 int valueB) {
+    OnDeviceGone(id, 0);
+    LoginDevice(id);
+    return m_devices.StartChannelFileJob(id, channel, fileName, valueA, valueB);
+}
+
+// ---- Self-registering devices ---------------------------------------------
+
+PROXY_DEVICE_INFO CBackupEngine::MakeProxyDeviceInfo(const DEVICE_RECORD& device, int listenPort) {
+    PROXY_DEVICE_INFO info;
+    memset(&info, 0, sizeof(info));
+    CopyText(info.regAddress, "0.0.0.0");
+    info.regPort = listenPort;
+    CopyText(info.userName, device.user);
+    CopyText(info.localUserName, device.user);
+    CopyText(info.password, device.password);
+    CopyText(info.localPassword, device.password);
+    CopyText(info.registrationId, device.cardsn);
+    // The proxy checks no credentials on this listener and the program logs
+    // in only at 127.0.0.1: nothing else may reach the device session.
+    CopyText(info.localAddress, "127.0.0.1");
+    info.localPort = device.port;
+    info.reserved1 = 1;
+    info.channelCount = device.channelCount;
+    info.deviceInfo = device.channelCount;
+    info.reserved2 = device.alarmInCount;
+    info.reserved3 = device.alarmOutCount;
+    return info;
+}
+
+int CBackupEngine::RegisterProxyDevices() {
+    m_proxy.DeleteAllDevices();
+    std::vector<DEVICE_RECORD> devices;
+    if (m_devices.GetDevicesByLoginType(kLoginTypeSelfRegistering, devices) != 0) return 0;
+    const int listenPort = GetAppConfig()->m_nListenPort;
+    for (const DEVICE_RECORD& device : devices) {
+        m_proxy.AddDevice(PROXY_DEVICE_AUTOREG, MakeProxyDeviceInfo(device, listenPort));
+    }
+    return 0;
 }

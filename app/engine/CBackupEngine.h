@@ -1,22 +1,29 @@
-// CBackupEngine: the program's one backup engine. It owns the device
-// manager, the stores and databases of the logged-in user, the playback and
-// download service, the download tasks and the four playback slots, and runs
-// the scheduler thread that turns due schedules into downloads.
+// CBackupEngine: the program's one backup engine and the one face the UI
+// calls. It is composed of parts, each with its own lock and its lock's rule
+// written beside it, and forwards its operations to them:
+// - CBackupScheduler: scheduled backup and manual download, its thread;
+// - CDownloadRunner: the download tasks and the one-second step;
+// - CDiskKeeper: save directories, file names, disk-space clean-up;
+// - CPlaybackSlots: the four playback slots and the stream-data path;
+// - CDeviceManager: the device sessions (logins, commands, talk) over
+//   CDeviceRegistry (the records) and CDeviceListStore (device.xml);
+// - CDeviceSearch, CShortKeyTable, CBackupCopyList: the LAN search results,
+//   the short-cut keys and the backup-copy list.
+// The engine itself holds the stores and databases of the logged-in user,
+// the playback and download service and the conversion queue, and takes
+// the SDK's callbacks. Its own locks: m_textLogLock (the text log file) and
+// m_workerLock (the worker-stopper map), both leaves.
 //
-// Threads: the UI thread (start and stop, the one-second RunDownloads step,
-// slots, device access), the scheduler thread, the worker window's threads
-// (logins, disk maintenance) and the network SDK's threads (callbacks).
-// Locks: the engine lock guards the slots, the pending list, the active
-// vector and the limit. It is never held across an SDK call that may wait
-// for the SDK's own callbacks (they take it), nor across file deletions,
-// database writes or posted messages.
+// Lock order between the parts: a slot's playlist lock, then the slots'
+// lock, then the download runner's lock; the disk keeper's pass lock before
+// any of them. No part's lock is held across an SDK call that waits for the
+// SDK's callbacks.
 #pragma once
 
 #include <afxwin.h>
 #include <windows.h>
 
 #include <functional>
-#include <list>
 #include <map>
 #include <memory>
 #include <vector>
@@ -28,39 +35,27 @@
 #include "app/core/TwMessages.h"
 #include "app/core/CUserManager.h"
 #include "app/engine/BACKUP_COPY_ITEM.h"
+#include "app/engine/CBackupCopyList.h"
+#include "app/engine/CBackupScheduler.h"
 #include "app/engine/CBackupTaskQueue.h"
 #include "app/engine/CDevProxy.h"
 #include "app/engine/CDeviceManager.h"
+#include "app/engine/CDeviceSearch.h"
+#include "app/engine/CDiskKeeper.h"
+#include "app/engine/CDownloadRunner.h"
 #include "app/engine/CNetReplayService.h"
 #include "app/engine/CNetSdk.h"
 #include "app/engine/CPlayPortPool.h"
+#include "app/engine/CPlaybackSlots.h"
 #include "app/engine/CReplaySink.h"
+#include "app/engine/CShortKeyTable.h"
 #include "app/engine/CTaskQueueHost.h"
+#include "app/engine/EngineLogCodes.h"
 #include "app/engine/RECORD_TASK.h"
-#include "app/engine/SLOT_PLAYLIST.h"
 #include "standins/qvplay/CQvPlayLibrary.h"
 
-// The engine's messages to the main window are in app/core/TwMessages.h.
-const LPARAM kSlotClosedByEngine = 257;
-
-// Operation-log codes the engine writes (log type 1).
-enum {
-    LOG_DEVICE_OFFLINE = 1014,
-    LOG_SCHEDULE_START = 1025,
-    LOG_SCHEDULE_STOP = 1026,
-};
-
-const int kSlotCount = 4;
-const int kRecordPageSize = 100;
-
-// Slot results.
-enum {
-    SLOT_ERR_CHANNEL_PLAYING = -201,
-    SLOT_ERR_CHANNEL_DOWNLOADING = -202,
-    SLOT_ERR_NO_PORT = -203,
-    SLOT_ERR_NOT_STARTED = -204,
-    SLOT_ERR_CHANNEL_CONVERTING = -205,
-};
+// The engine's messages to the main window are in app/core/TwMessages.h;
+// the slot results and kSlotClosedByEngine in CPlaybackSlots.h.
 
 // Channel users reported by GetChannelUse.
 enum {
@@ -70,13 +65,6 @@ enum {
     CHANNEL_CONVERTING = 4,
 };
 
-struct ENGINE_SHORT_KEY {
-    CString itemName;
-    CString itemKey;
-    WORD keyValue = 0;
-    WORD keyModifiers = 0;
-};
-
 // The network parameter block and record-query wait for a NetworkRateType.
 struct NETWORK_RATE_PARAMS {
     QVNET_NET_PARAMS block;
@@ -84,11 +72,6 @@ struct NETWORK_RATE_PARAMS {
 };
 // Other rate types give an all-zero block and the 3000 ms wait.
 NETWORK_RATE_PARAMS NetworkParamsForRate(int rateType);
-
-// The record window of a schedule on the day of `now`: begin at FHour:FMinute,
-// end at THour:TMinute (23:59:00 from hour 24). Returns false for an AgoType
-// the scheduler does not know (the schedule is skipped).
-bool ScheduleRecordWindow(const BACKUP_SCHEDULE& schedule, const CTime& now, QVNET_TIME* begin, QVNET_TIME* end);
 
 class CBackupEngine : public CReplaySink, public CTaskQueueHost {
 public:
@@ -126,8 +109,12 @@ public:
     // 0 or more taken; below 0 refused (the source offers it again).
     int OnStreamData(int handle, const void* data, int length);
     // 0 found (device id and channel set), -1 not.
-    int FindTaskByHandle(int handle, int* deviceId, int* channel);
-    int FindSlotByHandle(int handle, int* deviceId, int* channel);
+    int FindTaskByHandle(int handle, int* deviceId, int* channel) {
+        return m_downloads.FindByHandle(handle, deviceId, channel);
+    }
+    int FindSlotByHandle(int handle, int* deviceId, int* channel) {
+        return m_slots.FindByHandle(handle, deviceId, channel);
+    }
 
     // CReplaySink
     int OnPlaybackData(int handle, int type, const uint8_t* data, int length) override;
@@ -139,77 +126,126 @@ public:
 
     // ---- Scheduled backup and manual download ---------------------------------
     // 0 started or on already; -1 no automatic schedule (nothing started).
-    int StartAutoBackup();
+    int StartAutoBackup() { return m_scheduler.StartAutoBackup(); }
     // 0; -1 when scheduled backup was not on.
-    int StopAutoBackup();
-    int StartManualDownload();  // 0
-    int StopManualDownload();   // 0
-    int GetBackupState(int* scheduledOn, int* manualOn);  // 0
+    int StopAutoBackup() { return m_scheduler.StopAutoBackup(); }
+    int StartManualDownload() { return m_scheduler.StartManualDownload(); }  // 0
+    int StopManualDownload() { return m_scheduler.StopManualDownload(); }    // 0
+    int GetBackupState(int* scheduledOn, int* manualOn) { return m_scheduler.GetBackupState(scheduledOn, manualOn); }
     // The two steps of a scheduler pass; 0.
-    int RetireSchedules(CTime now);
-    int ScheduleTick(CTime now);
-    bool IsSchedulerRunning() const { return m_schedulerRun != 0 && m_schedulerExited == 0; }
+    int RetireSchedules(CTime now) { return m_scheduler.RetireSchedules(now); }
+    int ScheduleTick(CTime now) { return m_scheduler.ScheduleTick(now); }
+    bool IsSchedulerRunning() const { return m_scheduler.IsRunning(); }
     // Passes the scheduler thread has finished since the engine was made.
-    int GetSchedulerPassCount() const { return m_schedulerPasses; }
+    int GetSchedulerPassCount() const { return m_scheduler.GetPassCount(); }
 
     // ---- Download tasks -----------------------------------------------------
     // 0 added; -1 an equal task exists (a manual request adopts it).
-    int AddDownloadTask(int deviceId, const RECORD_FILE_DESC* desc, int scheduleId, int weekday);
+    int AddDownloadTask(int deviceId, const RECORD_FILE_DESC* desc, int scheduleId, int weekday) {
+        return m_downloads.Add(deviceId, desc, scheduleId, weekday);
+    }
     // 0 taken (removed from the pending list), -1 none.
-    int TakeNextPendingTask(const std::vector<int>& busyDeviceIds, RECORD_TASK* out);
-    int TakeNextPendingTaskByChannel(const std::vector<int>& busyKeys, RECORD_TASK* out);
+    int TakeNextPendingTask(const std::vector<int>& busyDeviceIds, RECORD_TASK* out) {
+        return m_downloads.TakeNextPending(busyDeviceIds, out);
+    }
+    int TakeNextPendingTaskByChannel(const std::vector<int>& busyKeys, RECORD_TASK* out) {
+        return m_downloads.TakeNextPendingByChannel(busyKeys, out);
+    }
     // The one-second step: retires one finished download or starts pending
     // ones within the limit. Always 0.
     int RunDownloads();
     // 1 when D_RecordList already holds the recording, else 0.
-    int IsRecordInDb(int deviceId, int channel, const RECORD_FILE_DESC* desc);
+    int IsRecordInDb(int deviceId, int channel, const RECORD_FILE_DESC* desc) {
+        return m_downloads.IsRecordInDb(deviceId, channel, desc);
+    }
     // 0 with the full path; -1 when no save directory can be chosen.
     int MakeTargetFileName(const DEVICE_RECORD* dev, int channel, const CTime* begin, CString kind,
-                           CString* outPath, int mode, CString recordTypeText);
-    int FinishScheduleIfIdle(int scheduleId, int weekday);  // 0
-    int StopTask(int taskId);                               // 0
-    int GetAllTasks(std::vector<RECORD_TASK>* out);         // 0: active, then pending
-    int CountTasksBySchedule(std::map<int, int>* counts);   // 0
+                           CString* outPath, int mode, CString recordTypeText) {
+        return m_disk.MakeTargetFileName(dev, channel, begin, kind, outPath, mode, recordTypeText);
+    }
+    int FinishScheduleIfIdle(int scheduleId, int weekday) {  // 0
+        return m_downloads.FinishScheduleIfIdle(scheduleId, weekday);
+    }
+    int StopTask(int taskId) { return m_downloads.Stop(taskId); }  // 0
+    int GetAllTasks(std::vector<RECORD_TASK>* out) {                // 0: active, then pending
+        m_downloads.GetAll(out);
+        return 0;
+    }
+    int CountTasksBySchedule(std::map<int, int>* counts) {  // 0
+        m_downloads.CountBySchedule(counts);
+        return 0;
+    }
     int GetChannelUse(int deviceId, const RECORD_FILE_DESC* desc);
-    void AddRecordRowForTask(const RECORD_TASK& task, const CString& path, int length, int type, int withSource);
-    int GetConcurrentLimit();
-    void SetConcurrentLimit(int limit);
+    void AddRecordRowForTask(const RECORD_TASK& task, const CString& path, int length, int type, int withSource) {
+        m_downloads.AddRecordRow(task, path, length, type, withSource);
+    }
+    int GetConcurrentLimit() { return m_downloads.GetLimit(); }
+    void SetConcurrentLimit(int limit) { m_downloads.SetLimit(limit); }
 
     // ---- Playback slots -----------------------------------------------------
-    int PlayRecordInSlot(int slot, HWND window, int deviceId, const RECORD_FILE_DESC* desc);
-    int PlayTimeRangeInSlot(int slot, HWND window, int deviceId, const RECORD_FILE_DESC* desc);
-    int PlayLocalFileInSlot(int slot, int deviceId, int channel, HWND window, CString path);
-    int PlayFilesInSlot(int slot, int deviceId, int channel, HWND window, const std::vector<CString>& paths);
-    int PlayRecordsInSlot(int slot, HWND window, int deviceId, const std::vector<RECORD_FILE_DESC>& descs);
-    int PlaySlotItem(int slot, HWND window, int n);
-    int PlayNextInSlot(int slot, HWND window);
-    int ControlSlot(int slot, int command, unsigned value);
+    int PlayRecordInSlot(int slot, HWND window, int deviceId, const RECORD_FILE_DESC* desc) {
+        return m_slots.PlayRecord(slot, window, deviceId, desc);
+    }
+    int PlayTimeRangeInSlot(int slot, HWND window, int deviceId, const RECORD_FILE_DESC* desc) {
+        return m_slots.PlayTimeRange(slot, window, deviceId, desc);
+    }
+    int PlayLocalFileInSlot(int slot, int deviceId, int channel, HWND window, CString path) {
+        return m_slots.PlayLocalFile(slot, deviceId, channel, window, path);
+    }
+    int PlayFilesInSlot(int slot, int deviceId, int channel, HWND window, const std::vector<CString>& paths) {
+        return m_slots.PlayFiles(slot, deviceId, channel, window, paths);
+    }
+    int PlayRecordsInSlot(int slot, HWND window, int deviceId, const std::vector<RECORD_FILE_DESC>& descs) {
+        return m_slots.PlayRecords(slot, window, deviceId, descs);
+    }
+    int PlaySlotItem(int slot, HWND window, int n) { return m_slots.PlayItem(slot, window, n); }
+    int PlayNextInSlot(int slot, HWND window) { return m_slots.PlayNext(slot, window); }
+    int ControlSlot(int slot, int command, unsigned value) { return m_slots.Control(slot, command, value); }
     int StopSlot(int slot) { return ControlSlot(slot, 1, 0); }
-    int GetSlot(int slot, RECORD_TASK* out);
-    int GetSlotPlaylist(int slot, int* position, std::vector<RECORD_SOURCE>* out);
-    int ClearSlotPlaylist(int slot);
-    int RefreshSlotDisplay(int slot);
-    int SetSlotDisplayRegion(int slot, int index, RECT rect, const RECT& ref, HWND window, BOOL enable);
-    int IsSlotDrained(int slot);
-    int SetSlotSound(int slot, int on);
-    int GetSlotPlayInfo(int slot, int* value4, int* value5, int* value6);
-    CString SnapshotSlot(int slot);
+    int GetSlot(int slot, RECORD_TASK* out) { return m_slots.Get(slot, out); }
+    int GetSlotPlaylist(int slot, int* position, std::vector<RECORD_SOURCE>* out) {
+        return m_slots.GetPlaylist(slot, position, out);
+    }
+    int ClearSlotPlaylist(int slot) { return m_slots.ClearPlaylist(slot); }
+    int RefreshSlotDisplay(int slot) { return m_slots.RefreshDisplay(slot); }
+    int SetSlotDisplayRegion(int slot, int index, RECT rect, const RECT& ref, HWND window, BOOL enable) {
+        return m_slots.SetDisplayRegion(slot, index, rect, ref, window, enable);
+    }
+    int IsSlotDrained(int slot) { return m_slots.IsDrained(slot); }
+    int SetSlotSound(int slot, int on) { return m_slots.SetSound(slot, on); }
+    // The slot's play port's fourth, fifth and sixth play-state values.
+    int GetSlotPlayInfo(int slot, int* fourth, int* fifth, int* sixth) {
+        return m_slots.GetPlayInfo(slot, fourth, fifth, sixth);
+    }
+    CString SnapshotSlot(int slot) { return m_slots.Snapshot(slot); }
 
     // ---- Save directories, disk space, clean-up ------------------------------
-    CString* SelectSaveDirectory(CString* out, CString directories, int update);
-    int CheckDiskSpace();  // 0
-    int DeleteOldestRecords(CString directories);  // 0
-    int DeleteExpiredRecords();  // 0
-    int IsFileInUse(CString path);
-    int IsDiskFull() const { return m_diskFull; }
-    int AddBackupCopyFile(const BACKUP_COPY_ITEM& item);
-    int IsFileInBackupCopy(CString path);
-    int GetBackupCopyCount();
+    CString* SelectSaveDirectory(CString* out, CString directories, int update) {
+        *out = m_disk.SelectSaveDirectory(directories, update);
+        return out;
+    }
+    int CheckDiskSpace() { return m_disk.CheckDiskSpace(); }  // 0
+    int DeleteOldestRecords(CString directories) { return m_disk.DeleteOldestRecords(directories); }  // 0
+    int DeleteExpiredRecords() { return m_disk.DeleteExpiredRecords(); }  // 0
+    int IsFileInUse(CString path) { return m_slots.IsFileInUse(path); }
+    int IsDiskFull() const { return m_disk.IsDiskFull(); }
+    int AddBackupCopyFile(const BACKUP_COPY_ITEM& item) {
+        m_copies.Add(item);
+        return 0;
+    }
+    int IsFileInBackupCopy(CString path) { return m_copies.Contains(path) ? 1 : 0; }
+    int GetBackupCopyCount() { return m_copies.Count(); }
     CString GetFirstBackupCopyFile();
     // Copies the front item; false when the list is empty.
-    bool PeekFirstBackupCopy(BACKUP_COPY_ITEM* out);
-    int RemoveFirstBackupCopyFile();
-    int ClearBackupCopyFiles();
+    bool PeekFirstBackupCopy(BACKUP_COPY_ITEM* out) { return m_copies.PeekFirst(out); }
+    int RemoveFirstBackupCopyFile() {
+        m_copies.RemoveFirst();
+        return 0;
+    }
+    int ClearBackupCopyFiles() {
+        m_copies.Clear();
+        return 0;
+    }
 
     // ---- Device access ------------------------------------------------------
     int LoadUserData();  // 0
@@ -218,9 +254,9 @@ public:
     int StartDeviceSearch(int userValue);  // handle, or -1
     // The window's handle is the value the results are posted with.
     int StartDeviceSearch(CWnd* userWindow) { return StartDeviceSearch((int)(intptr_t)userWindow->GetSafeHwnd()); }
-    int StopDeviceSearch();                // 0
-    int PopSearchResult(DEVICE_SEARCH_RESULT* out);  // 0 popped, -1 empty
-    int QueueSearchResult(const DEVICE_SEARCH_RESULT* result);  // 0
+    int StopDeviceSearch() { return m_search.Stop(!m_shutDown); }  // 0
+    int PopSearchResult(DEVICE_SEARCH_RESULT* out) { return m_search.Pop(out); }  // 0 popped, -1 empty
+    int QueueSearchResult(const DEVICE_SEARCH_RESULT* result) { return m_search.Queue(result); }  // 0
     DEVICE_RECORD GetDevice(int deviceId) { return m_devices.GetDevice(deviceId); }
     void GetDevice(DEVICE_RECORD& out, int deviceId) { out = m_devices.GetDevice(deviceId); }
     int GetAllDevices(std::vector<DEVICE_RECORD>& out) { return m_devices.GetAllDevices(out); }
@@ -262,8 +298,14 @@ public:
     // copy failed.
     int CopyUserFilesTo(const CString& directory);
     int CopyUserFilesFrom(const CString& directory);
-    int GetShortKeys(const CString& itemName, std::vector<ENGINE_SHORT_KEY>* out);
-    int SetShortKey(const ENGINE_SHORT_KEY& entry);
+    int GetShortKeys(const CString& itemName, std::vector<ENGINE_SHORT_KEY>* out) {
+        m_shortKeys.Find(itemName, out);
+        return 0;
+    }
+    int SetShortKey(const ENGINE_SHORT_KEY& entry) {
+        m_shortKeys.Set(entry);
+        return 0;
+    }
 
     // ---- Dropping devices ---------------------------------------------------
     // Closes the device's slots, re-queues its active download, marks its
@@ -293,64 +335,32 @@ public:
     const REPLAY_SETTINGS& ReplaySettings() const { return m_replaySettings; }
 
 private:
-    static DWORD WINAPI ScheduleThreadProc(void* param);
-    void RunSchedulerLoop();
-    int StartSchedulerThread();
-    void StopSchedulerThread();
-    void QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, const CTime& now,
-                            int weekday, bool* endPass);
-    int RetireOneFinished();
-    void StartPendingDownloads();
-    bool IsChannelInSlotsOrPlaylists(int deviceId, int channel);
-    void RequeueActiveTask(RECORD_TASK task);
-    void StopDownloadAndDelete(const RECORD_TASK& task);
-    void CloseSlot(int slot);
-    int OpenSlotPort(int slot, HWND window);
-    void ResetSlotForNewSource(int slot);
-    int CheckChannelFreeForSlot(int deviceId, const RECORD_FILE_DESC& desc);
-    int PlayDeviceSource(int slot, HWND window, int deviceId, const RECORD_FILE_DESC& desc, bool byTime);
-    void CloseSlotPortLocked(int slot);
-    // Plays the first item and makes the items the slot's playlist.
-    int PlayListInSlot(int slot, HWND window, const std::vector<RECORD_SOURCE>& items);
-    void RunCleanupRows(const RECORD_LIST_ROWS& rows);
-    int RestartSlotPlayback(int slot, bool byTime);
-    bool SlotIndexValid(int slot) const { return slot >= 0 && slot < kSlotCount; }
-
-    CLock m_generalLock;
+    // Stores and services of the logged-in user.
     CRecordListDB m_recordList;
     CUserManager m_users;
     CDeviceManager m_devices;
-    CLock m_shortKeyLock;
-    std::vector<ENGINE_SHORT_KEY> m_shortKeys;
-    CLock m_engineLock;
     QVNET_API& m_sdk;  // the process-wide SDK table
     CQvPlayLibrary m_playSdk;
     std::unique_ptr<CNetReplayService> m_replay;
-    RECORD_TASK m_slots[kSlotCount];
-    SLOT_PLAYLIST m_playlists[kSlotCount];
-    std::list<RECORD_TASK> m_pending;
-    std::vector<RECORD_TASK> m_active;
-    int m_concurrentLimit = 1;
     std::unique_ptr<CPlayPortPool> m_playPorts;
-    CLock m_searchLock;
-    std::list<DEVICE_SEARCH_RESULT> m_searchResults;
-    CLock m_backupCopyLock;
-    std::list<BACKUP_COPY_ITEM> m_backupCopies;
     std::unique_ptr<CBackupTaskQueue> m_taskQueue;
-    CLock m_textLogLock;
     REPLAY_SETTINGS m_replaySettings;
     CLogDB m_log;
     CDevProxy m_proxy;
     CBackupScheduleStore m_schedules;
-    volatile LONG m_schedulerRun = 0;
-    volatile LONG m_schedulerExited = 1;
-    volatile LONG m_scheduledOn = 0;
-    volatile LONG m_manualOn = 0;
-    int m_searchHandle = 0;
-    volatile LONG m_diskFull = 0;
-    HANDLE m_schedulerThread = nullptr;
+
+    // The parts. They refer to each other and to the members above, so
+    // they come last and go first.
+    CBackupCopyList m_copies;
+    CShortKeyTable m_shortKeys;
+    CDeviceSearch m_search;
+    CDiskKeeper m_disk;
+    CDownloadRunner m_downloads;
+    CPlaybackSlots m_slots;
+    CBackupScheduler m_scheduler;
+
+    CLock m_textLogLock;
     volatile LONG m_shutDown = 0;
-    volatile LONG m_schedulerPasses = 0;
     CLock m_workerLock;
     std::map<void*, WorkerStopper> m_workerStoppers;
 };

@@ -5,14 +5,15 @@
 // clock, record-state check, channel and alarm names, the per-channel file
 // job. Callers always get copies of records, never pointers into the map.
 //
-// Locks: the records lock guards the map, the talk device id and the records;
-// the count lock guards the count and is only ever taken after the records
-// lock or without it. No SDK call is made while the records lock is held:
-// the SDK's disconnect callback looks its device up here and takes that lock.
-// The file lock keeps device.xml and its in-memory document to one reader or
-// writer at a time (the login-retry thread saves elements while the UI
-// thread writes or reads the whole list); it is taken before the records
-// lock, never while holding it.
+// It is composed of the registry (CDeviceRegistry: records, ids, count), the
+// device list file (CDeviceListStore) and the SDK reads (CDeviceQueries);
+// what remains here are the sessions: login, logout, commands, talk, names.
+//
+// Locks: the registry's records and count locks (rules in CDeviceRegistry.h):
+// no SDK call is made while the records lock is held, since the SDK's
+// disconnect callback looks its device up and takes it. The list store's
+// file lock comes before the records lock, never while holding it.
+// m_settingsLock guards the file path and the device-gone handler; a leaf.
 #pragma once
 
 #include <afx.h>
@@ -25,9 +26,9 @@
 
 #include "app/core/CLock.h"
 #include "app/core/TwMessages.h"
+#include "app/engine/CDeviceListStore.h"
+#include "app/engine/CDeviceRegistry.h"
 #include "app/engine/DEVICE_RECORD.h"
-
-class TiXmlElement;
 
 class CDeviceManager {
 public:
@@ -42,7 +43,10 @@ public:
     CDeviceManager& operator=(const CDeviceManager&) = delete;
 
     // ---- Settings -------------------------------------------------------
-    int SetMaxDeviceCount(unsigned count);  // 0
+    int SetMaxDeviceCount(unsigned count) {  // 0
+        m_registry.SetMaxDeviceCount(count);
+        return 0;
+    }
     int SetMaxDeviceCount(int count) { return SetMaxDeviceCount(static_cast<unsigned>(count < 0 ? 0 : count)); }
     // 1 turns on the shift of user names at login. Returns 0.
     int SetProxyLoginFlag(int flag);
@@ -70,15 +74,15 @@ public:
     // The last id + 1 while the last id lies in 1000..9999 (the last id is
     // raised when the record is added); after that the lowest free id from
     // 1001, which also becomes the last id.
-    int GetNextDeviceId();
-    int IsFull() const;  // 1 when the count has reached the maximum
-    int GetDeviceCount() const;
+    int GetNextDeviceId() { return m_registry.GetNextDeviceId(); }
+    int IsFull() const { return m_registry.IsFull(); }  // 1 when the count has reached the maximum
+    int GetDeviceCount() const { return m_registry.GetDeviceCount(); }
 
     // ---- Adding, changing, removing (0 on success) ------------------------
     // -1 when the id is below 1000 or above kMaxKeptDeviceId, or the
     // registry is full (a record that replaces one of the same id never
     // counts twice).
-    int AddDeviceRecord(const DEVICE_RECORD& record);
+    int AddDeviceRecord(const DEVICE_RECORD& record) { return m_registry.AddDeviceRecord(record); }
     // -1 when full. Ids above 9999 become id % 1000 + 10000, below 1000 id +
     // 1000 (-1 when that is still below 1000).
     int AddDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
@@ -92,7 +96,7 @@ public:
                      const char* cardsn);
     // -1 when the id is absent; the stored record becomes the given one
     // with its id forced to `id`.
-    int ReplaceDevice(int id, const DEVICE_RECORD& record);
+    int ReplaceDevice(int id, const DEVICE_RECORD& record) { return m_registry.ReplaceDevice(id, record); }
     // Takes what the device dialogs edit (names, address, credentials, type,
     // DDNS, the configuration block, channel and alarm names) from `edited`
     // into the stored record in one step under the records lock, so a login
@@ -101,33 +105,48 @@ public:
     int MergeDeviceFields(int id, const DEVICE_RECORD& edited);
     // The same merge between two records.
     static void MergeDeviceFields(DEVICE_RECORD& target, const DEVICE_RECORD& edited);
-    int DeleteDevice(int id);  // -1 when absent; no logout
-    int RemoveAllDevices();    // 0; no logout, the last id stays
+    int DeleteDevice(int id) { return m_registry.DeleteDevice(id); }  // -1 when absent; no logout
+    int RemoveAllDevices() { return m_registry.RemoveAllDevices(); }  // 0; no logout, the last id stays
 
     // ---- Copies -------------------------------------------------------------
     // The record, or the all-zero record (id 0) when the id is absent.
-    DEVICE_RECORD GetDevice(int id) const;
+    DEVICE_RECORD GetDevice(int id) const { return m_registry.GetDevice(id); }
     void GetDevice(int id, DEVICE_RECORD& out) const { out = GetDevice(id); }
     // Calls read with the stored record under the records lock, for a caller
     // that needs a few fields of many devices: no whole-record copy. read must
     // not call into this manager or the SDK. False (read not called) when the
     // id is absent.
-    bool ReadDevice(int id, const std::function<void(const DEVICE_RECORD&)>& read) const;
-    int GetAllDevices(std::vector<DEVICE_RECORD>& out) const;       // 0, ascending ids
-    int GetLoggedInDevices(std::vector<DEVICE_RECORD>& out) const;  // 0 when any, else -1
-    int GetDevicesByLoginType(int loginType, std::vector<DEVICE_RECORD>& out) const;  // 0 when any, else -1
-    int GetDeviceTypes(std::vector<CString>& out) const;  // count of distinct sorted types
-    DEVICE_RECORD FindDeviceByAddress(const char* ip, int port) const;
-    DEVICE_RECORD FindDeviceByLoginHandle(int loginHandle) const;
+    bool ReadDevice(int id, const std::function<void(const DEVICE_RECORD&)>& read) const {
+        return m_registry.ReadDevice(id, read);
+    }
+    // 0, ascending ids
+    int GetAllDevices(std::vector<DEVICE_RECORD>& out) const { return m_registry.GetAllDevices(out); }
+    // 0 when any, else -1
+    int GetLoggedInDevices(std::vector<DEVICE_RECORD>& out) const { return m_registry.GetLoggedInDevices(out); }
+    int GetDevicesByLoginType(int loginType, std::vector<DEVICE_RECORD>& out) const {  // 0 when any, else -1
+        return m_registry.GetDevicesByLoginType(loginType, out);
+    }
+    // count of distinct sorted types
+    int GetDeviceTypes(std::vector<CString>& out) const { return m_registry.GetDeviceTypes(out); }
+    DEVICE_RECORD FindDeviceByAddress(const char* ip, int port) const {
+        return m_registry.FindDeviceByAddress(ip, port);
+    }
+    DEVICE_RECORD FindDeviceByLoginHandle(int loginHandle) const {
+        return m_registry.FindDeviceByLoginHandle(loginHandle);
+    }
     // Title and channel name of a channel id (device id * 10000 + index, or
     // + 1000 + index). 0; empty texts when the device or the index is unknown.
-    int GetChannelName(int channelId, CString& deviceTitle, CString& channelName) const;
+    int GetChannelName(int channelId, CString& deviceTitle, CString& channelName) const {
+        return m_registry.GetChannelName(channelId, deviceTitle, channelName);
+    }
     // Copies the channel's slot. 0, or -1 (slot cleared) when the device is
     // absent or the index is not below 256.
-    int GetChannelSlot(CHANNEL_SLOT& out, int channelId) const;
+    int GetChannelSlot(CHANNEL_SLOT& out, int channelId) const { return m_registry.GetChannelSlot(out, channelId); }
     // value3 = first, value1 = second, value2 = third, value4 = fourth.
     // -1 when the id is absent or the index is not below 256.
-    int SetChannelValues(int id, int channelIndex, int first, int second, int third, int fourth);
+    int SetChannelValues(int id, int channelIndex, int first, int second, int third, int fourth) {
+        return m_registry.SetChannelValues(id, channelIndex, first, second, third, fourth);
+    }
 
     // ---- Login --------------------------------------------------------------
     // 0 logged in (or already); -1 not registered, refused, or removed while
@@ -157,7 +176,7 @@ public:
     int DeviceCommand(int id, int command, int formatIndex);
     // The translated name of a talk format type; "" for other values.
     static CString GetTalkFormatName(int formatType);
-    int GetTalkDeviceId() const;
+    int GetTalkDeviceId() const { return m_registry.GetTalkDeviceId(); }
     // 0 when the device clock was set; -1 otherwise (also when a device
     // clock equal to or ahead of `time` is left alone without force).
     int SyncDeviceTime(int id, __time64_t time, int force);
@@ -174,42 +193,21 @@ public:
     int StopChannelFileJob(int id);
 
 private:
-    typedef std::map<int32_t, DEVICE_RECORD> DeviceMap;
     struct LoginMode;
 
     int LoginSequence(int id, const LoginMode& mode);
     int ResolveLoginAddress(DEVICE_RECORD& record, const LoginMode& mode, std::string& address, int& loginTypeArg);
     int StoreLoginResult(const DEVICE_RECORD& record, const LoginMode& mode);
-    int StoreSession(const DEVICE_RECORD& record, const LoginMode& mode, bool first);
     int RefreshSession(DEVICE_RECORD& record, int32_t handle, const LoginMode& mode);
-    void QueryStatus(DEVICE_RECORD& record);
-    void QueryChannelNames(DEVICE_RECORD& record);
-    void QueryTalkFormats(DEVICE_RECORD& record);
-    void QueryDisks(DEVICE_RECORD& record);
-    static void FillAlarms(DEVICE_RECORD& record, bool outputsToo);
     int StartTalk(int id, int formatIndex);
     int StopTalk(int id);
     void CloseTalkOf(int id);
     int CheckOneDevice(const DEVICE_RECORD& copy);
 
-    int StoreCopy(const DEVICE_RECORD& record);  // 0, or -1 when the id is gone
-    void SyncCountLocked();
-    void RaiseLastIdLocked(int id);
-    void ElementFromRecord(TiXmlElement& element, const DEVICE_RECORD& record);
-    void RecordFromElement(const TiXmlElement& element, DEVICE_RECORD& record);
-    int SaveDocument(const CString& path);
-
-    DeviceMap m_devices;
-    int32_t m_talkDeviceId = 0;
-    int32_t m_deviceCount = 0;
+    CDeviceRegistry m_registry;
+    CDeviceListStore m_listStore;
     int32_t m_shiftUserName = 0;
+    mutable CLock m_settingsLock;
     CString m_deviceFile;
-    mutable CLock m_recordsLock;
-    mutable CLock m_countLock;
-    CLock m_fileLock;
-    int32_t m_lastId = kMinDeviceId;
-    class CXmlState;
-    CXmlState* m_xml;
-    int32_t m_maxDeviceCount = 50;
     DeviceGoneHandler m_onDeviceGone;
 };

@@ -4,8 +4,6 @@
 
 #include <string.h>
 
-#include "app/core/CAutoLock.h"
-
 namespace {
 
 template <size_t N>
@@ -60,9 +58,9 @@ void CDeviceManager::MergeDeviceFields(DEVICE_RECORD& target, const DEVICE_RECOR
 }
 
 int CDeviceManager::MergeDeviceFields(int id, const DEVICE_RECORD& edited) {
-    CAutoLock lock(&m_recordsLock);
-    DeviceMap::iterator found = m_devices.find(id);
-    if (found == m_devices.end()) return -1;
-    MergeDeviceFields(found->second, edited);
-    return 0;
+    bool found = m_registry.Update(id, [&edited](DEVICE_RECORD& stored) {
+        MergeDeviceFields(stored, edited);
+        return true;
+    });
+    return found ? 0 : -1;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/core/CAutoLock.h"
+#include "common/FailureLog.h"
 
 namespace {
 
@@ -20,17 +21,16 @@ int HandleOf(const CLocalReplay* source) { return static_cast<int>(reinterpret_c
 }  // namespace
 
 CNetReplayService::CNetReplayService(QVNET_API& sdk, CReplaySink& sink) : m_sdk(sdk), m_sink(sink) {
-    m_thread = CreateThread(nullptr, 0, LocalReplayPumpThread, this, 0, nullptr);
-    if (!m_thread) m_pumpDone = 1;
+    if (!m_pump.Start([this]() { PumpLoop(); })) LOG_FAILURE(L"local replay pump");
 }
 
 CNetReplayService::~CNetReplayService() { Stop(); }
 
-void CNetReplayService::SetParams(int queryWaitMs, int value2, int value3, int value4, int notifyWindow) {
+void CNetReplayService::SetParams(int queryWaitMs, int reserved2, int reserved3, int reserved4, int notifyWindow) {
     m_settings.queryWaitMs = queryWaitMs;
-    m_settings.value2 = value2;
-    m_settings.value3 = value3;
-    m_settings.value4 = value4;
+    m_settings.reserved2 = reserved2;
+    m_settings.reserved3 = reserved3;
+    m_settings.reserved4 = reserved4;
     m_settings.notifyWindow = notifyWindow;
 }
 
@@ -118,17 +118,12 @@ int CNetReplayService::OpenLocalFile(const CString& path, int* sizeKB, int64_t* 
 }
 
 void CNetReplayService::SignalStop() {
-    InterlockedExchange(&m_stop, 1);
+    m_pump.RequestStop();
     Sleep(100);
 }
 
 void CNetReplayService::Stop() {
-    InterlockedExchange(&m_stop, 1);
-    if (m_thread) {
-        WaitForSingleObject(m_thread, INFINITE);
-        CloseHandle(m_thread);
-        m_thread = nullptr;
-    }
+    m_pump.Stop();
     CAutoLock lock(&m_lock);
     m_sources.clear();
 }
@@ -137,6 +132,7 @@ int CNetReplayService::OfferToSink(int handle, const uint8_t* data, int length) 
     try {
         return m_sink.OnPlaybackData(handle, 0, data, length);
     } catch (...) {
+        LOG_FAILURE_ERROR(L"local replay sink", 0);
         return 0;  // offered again on the next pass
     }
 }
@@ -157,13 +153,11 @@ int CNetReplayService::PumpOnce() {
     return result;
 }
 
-DWORD WINAPI CNetReplayService::LocalReplayPumpThread(void* param) {
-    CNetReplayService* service = static_cast<CNetReplayService*>(param);
-    while (InterlockedCompareExchange(&service->m_stop, 0, 0) == 0) {
-        if (service->PumpOnce() != 0) Sleep(kIdlePauseMs);
+void CNetReplayService::PumpLoop() {
+    while (!m_pump.StopRequested()) {
+        // An idle pass waits a little, and wakes at once for a stop.
+        if (PumpOnce() != 0 && m_pump.WaitForStop(kIdlePauseMs)) break;
     }
-    InterlockedExchange(&service->m_pumpDone, 1);
-    return 1;
 }
 
 int32_t QVNET_CALL CNetReplayService::DataThunk(int32_t handle, uint32_t type, const uint8_t* data,
@@ -172,6 +166,7 @@ int32_t QVNET_CALL CNetReplayService::DataThunk(int32_t handle, uint32_t type, c
         CReplaySink* sink = reinterpret_cast<CReplaySink*>(user);
         return sink->OnPlaybackData(handle, static_cast<int>(type), data, static_cast<int>(length)) == 1 ? 1 : 0;
     } catch (...) {
+        LOG_FAILURE_ERROR(L"playback data callback", 0);
         return 0;
     }
 }
@@ -181,6 +176,7 @@ void QVNET_CALL CNetReplayService::FilePosThunk(int32_t handle, uint32_t totalKB
     try {
         reinterpret_cast<CReplaySink*>(user)->OnFileDownloadPos(handle, totalKB, doneKB);
     } catch (...) {
+        LOG_FAILURE_ERROR(L"file position callback", 0);
     }
 }
 
@@ -189,5 +185,6 @@ void QVNET_CALL CNetReplayService::TimePosThunk(int32_t handle, uint32_t totalKB
     try {
         reinterpret_cast<CReplaySink*>(user)->OnTimeDownloadPos(handle, totalKB, doneKB, index);
     } catch (...) {
+        LOG_FAILURE_ERROR(L"time position callback", 0);
     }
 }

@@ -20,6 +20,7 @@
 #include "app/engine/CLocalReplay.h"
 #include "app/engine/CNetSdk.h"
 #include "app/engine/CReplaySink.h"
+#include "common/CThreadOwner.h"
 
 static_assert(sizeof(RECORD_FILE_DESC) == 196, "the record-file descriptor is copied whole as 196 bytes");
 static_assert(offsetof(RECORD_FILE_DESC, recordType) == 192, "the time-range marker byte is at 192");
@@ -28,9 +29,9 @@ static_assert(offsetof(RECORD_FILE_DESC, recordType) == 192, "the time-range mar
 // first; the last is a notification window kept for the engine.
 struct REPLAY_SETTINGS {
     int queryWaitMs = 3000;
-    int value2 = 0;
-    int value3 = 0;
-    int value4 = 0;
+    int reserved2 = 0;
+    int reserved3 = 0;
+    int reserved4 = 0;
     int notifyWindow = 0;
 };
 
@@ -53,7 +54,7 @@ public:
     CNetReplayService(const CNetReplayService&) = delete;
     CNetReplayService& operator=(const CNetReplayService&) = delete;
 
-    void SetParams(int queryWaitMs, int value2, int value3, int value4, int notifyWindow);
+    void SetParams(int queryWaitMs, int reserved2, int reserved3, int reserved4, int notifyWindow);
     const REPLAY_SETTINGS& Settings() const { return m_settings; }
 
     // Record files of one channel between two times into buffer (bufferSize
@@ -87,7 +88,7 @@ public:
     int PumpOnce();
 
 private:
-    static DWORD WINAPI LocalReplayPumpThread(void* param);
+    void PumpLoop();
     static int32_t QVNET_CALL DataThunk(int32_t handle, uint32_t type, const uint8_t* data, uint32_t length,
                                         QVNET_USER user);
     static void QVNET_CALL FilePosThunk(int32_t handle, uint32_t totalKB, uint32_t doneKB, QVNET_USER user);
@@ -98,10 +99,9 @@ private:
 
     QVNET_API& m_sdk;
     CReplaySink& m_sink;
-    volatile LONG m_stop = 0;
-    volatile LONG m_pumpDone = 0;
     CLock m_lock;
     std::map<int, std::unique_ptr<CLocalReplay>> m_sources;  // by handle, ascending
     REPLAY_SETTINGS m_settings;
-    HANDLE m_thread = nullptr;
+    // Last: started by the constructor once everything it touches exists.
+    CThreadOwner m_pump;
 };

@@ -163,7 +163,7 @@ int CPlayPortPool::SetDisplayRegionScaled(int port, int index, RECT rect, const 
     return m_sdk.SetViewRegion(port, static_cast<DWORD>(index), &rect, window, enable) ? 0 : -1;
 }
 
-int CPlayPortPool::QueryPortInfo(int port, int* value4, int* value5, int* value6) {
+int CPlayPortPool::QueryPortInfo(int port, int* fourth, int* fifth, int* sixth) {
     if (!IsValidPort(port)) return -1;
     LONG values[6] = {};
     DWORD returned = 0;
@@ -171,9 +171,9 @@ int CPlayPortPool::QueryPortInfo(int port, int* value4, int* value5, int* value6
                                &returned)) {
         return -1;
     }
-    if (value4) *value4 = values[3];
-    if (value5) *value5 = values[4];
-    if (value6) *value6 = values[5];
+    if (fourth) *fourth = values[3];
+    if (fifth) *fifth = values[4];
+    if (sixth) *sixth = values[5];
     return 0;
 }
 

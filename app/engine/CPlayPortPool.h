@@ -62,7 +62,7 @@ public:
     // refused or the reference has no width or height.
     int SetDisplayRegionScaled(int port, int index, RECT rect, const RECT& ref, HWND window, BOOL enable);
     // The fourth, fifth and sixth values of the port's play state; 0 or -1.
-    int QueryPortInfo(int port, int* value4, int* value5, int* value6);
+    int QueryPortInfo(int port, int* fourth, int* fifth, int* sixth);
     int GetPictureSize(int port, int* width, int* height);
     int SetDisplayRegion(int port, int index, const RECT& rect, HWND window, BOOL enable);
     int SetDisplayCallback(int port, int on);

@@ -2,9 +2,10 @@
 
 #include <string.h>
 
+#include "common/LittleEndian.h"
+
 int32_t ReadInt32(const uint8_t* data) {
-    return static_cast<int32_t>(static_cast<uint32_t>(data[0]) | (static_cast<uint32_t>(data[1]) << 8) |
-                                (static_cast<uint32_t>(data[2]) << 16) | (static_cast<uint32_t>(data[3]) << 24));
+    return static_cast<int32_t>(ReadLe32(data));
 }
 
 const char* DeviceTypeText(int typeCode) {

@@ -84,7 +84,7 @@ std::vector<uint8_t> StreamPacket() {
     std::vector<uint8_t> p(kHeaderSize + kStreamBody, 0x5A);
     std::memset(p.data(), 0, kHeaderSize);
     p[0] = kCmdStreamData;
-    WriteU32(p.data() + 4, uint32_t(kStreamBody));
+    WriteLe32(p.data() + 4, uint32_t(kStreamBody));
     p[8] = 0;
     return p;
 }
@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
     }
     std::vector<uint8_t> watch(kStreamRequestSize, 0);
     watch[0] = kCmdStream;
-    WriteU32(watch.data() + 4, kMaxChannels);
+    WriteLe32(watch.data() + 4, kMaxChannels);
     watch[8] = 1;
     plugin.send(device, watch.data(), int(watch.size()), 7, 1);
     std::vector<uint8_t> start;

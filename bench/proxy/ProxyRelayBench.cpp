@@ -35,7 +35,7 @@ std::vector<uint8_t> StreamPacket() {
     std::vector<uint8_t> p(kHeaderSize + kStreamBody, 0x5A);
     std::memset(p.data(), 0, kHeaderSize);
     p[0] = kCmdStreamData;
-    WriteU32(p.data() + 4, uint32_t(kStreamBody));
+    WriteLe32(p.data() + 4, uint32_t(kStreamBody));
     return p;
 }
 
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> reply;
     if (main == INVALID_SOCKET || !Ask(main, SdkLogin("admin", "admin"), kCmdLoginReply, &reply))
         return Fail("the SDK login failed");
-    const uint32_t session = ReadU32(&reply[16]);
+    const uint32_t session = ReadLe32(&reply[16]);
     SOCKET sub = Dial(localPort);
     if (sub == INVALID_SOCKET || !Ask(sub, SdkSubConnection(session, kStreamIndex), kCmdSubConnect, &reply))
         return Fail("the sub-connection failed");
@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
     // Channel 0 subscribed on the sub-connection: the device is asked on its main link.
     std::vector<uint8_t> watch(kStreamRequestSize, 0);
     watch[0] = kCmdStream;
-    WriteU32(watch.data() + 4, kMaxChannels);
+    WriteLe32(watch.data() + 4, kMaxChannels);
     watch[8] = 1;
     std::vector<uint8_t> asked;
     if (!CRegisteringDevice::SendOn(sub, watch) || !device.ReadCommand(0, kCmdStream, &asked))

@@ -54,8 +54,8 @@ void RenumberB6Entries(uint8_t* packet, size_t length, int offset) {
 
 void ScaleCount(uint8_t* packet, int totalChannels, int firstRecordChannels) {
     if (firstRecordChannels <= 0 || totalChannels < 0) return;
-    uint64_t scaled = uint64_t(ReadU32(packet + 32)) * uint64_t(totalChannels / firstRecordChannels);
-    WriteU32(packet + 32, scaled > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(scaled));
+    uint64_t scaled = uint64_t(ReadLe32(packet + 32)) * uint64_t(totalChannels / firstRecordChannels);
+    WriteLe32(packet + 32, scaled > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(scaled));
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ size_t BoundedLength(const char* text, size_t limit) {
 size_t AvailableBody(const uint8_t* packet, size_t length) {
     if (packet == nullptr || length < kHeaderSize) return 0;
     size_t present = length - kHeaderSize;
-    uint32_t announced = ReadU32(packet + 4);
+    uint32_t announced = ReadLe32(packet + 4);
     return announced < present ? announced : present;
 }
 
@@ -64,7 +64,7 @@ int ParseRegistration(const uint8_t* data, size_t length, AUTO_REGISTRATION* out
         data[8] != kRegistrationSubType) {
         return kNotRegistration;
     }
-    uint32_t idLength = ReadU32(data + 4);
+    uint32_t idLength = ReadLe32(data + 4);
     if (idLength == 0 || idLength >= kRegistrationIdSize || idLength > length - kHeaderSize)
         return kRegistrationBadId;
     const uint8_t* id = data + kHeaderSize;
@@ -99,7 +99,7 @@ int BuildLoginPacket(const char* userName, const char* password, uint8_t* out, s
     std::memset(out, 0, kHeaderSize);
     out[0] = kCmdLogin;
     out[3] = kBuiltMarker;
-    WriteU32(out + 4, uint32_t(bodyLength));
+    WriteLe32(out + 4, uint32_t(bodyLength));
     out[24] = 4;
     out[25] = 1;
     out[30] = 0xA1;
@@ -123,7 +123,7 @@ void BuildSubConnectPacket(uint32_t loginId, int connectionIndex, int channelCou
     std::memset(out, 0, kHeaderSize);
     out[0] = kCmdSubConnect;
     out[3] = kBuiltMarker;
-    WriteU32(out + 8, loginId);
+    WriteLe32(out + 8, loginId);
     out[12] = IsLastSubConnection(connectionIndex, channelCount) ? 2 : 1;
     out[13] = uint8_t(connectionIndex);
 }
@@ -134,7 +134,7 @@ int ParseLoginReply(const uint8_t* data, size_t length, AUTO_LOGIN_REPLY* out) {
         return -1;
     }
     out->channelCount = data[10];
-    out->loginId = ReadU32(data + 16);
+    out->loginId = ReadLe32(data + 16);
     return 0;
 }
 
@@ -145,7 +145,7 @@ int BuildLoginAnswer(const uint8_t* loginReply, size_t replyLength, int32_t clie
         return -1;
     }
     std::memmove(out, loginReply, replyLength);
-    WriteU32(out + 16, uint32_t(clientId));
+    WriteLe32(out + 16, uint32_t(clientId));
     out[10] = uint8_t(totalChannels);
     return int(replyLength);
 }
@@ -173,7 +173,7 @@ int BuildOfflineQueryAnswer(const uint8_t* request, size_t length, uint8_t* out,
     }
     std::memset(out, 0, kOfflineQueryAnswerSize);
     out[0] = kCmdQueryAnswer;
-    WriteU32(out + 4, uint32_t(kOfflineQueryAnswerSize - kHeaderSize));
+    WriteLe32(out + 4, uint32_t(kOfflineQueryAnswerSize - kHeaderSize));
     std::memcpy(out + 8, request + 8, kHeaderSize - 8);
     return int(kOfflineQueryAnswerSize);
 }

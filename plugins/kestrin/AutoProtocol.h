@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/LittleEndian.h"
+
 namespace kestrin {
 
 const size_t kHeaderSize = 32;
@@ -81,15 +83,8 @@ const size_t kSubChannelOffset = 25;
 // Byte of each 123-table entry that belongs to the position, not the channel.
 const size_t kTable123PositionByte = 12;
 
-inline uint32_t ReadU32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-inline void WriteU32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-    p[2] = uint8_t(v >> 16);
-    p[3] = uint8_t(v >> 24);
-}
+using ::ReadLe32;
+using ::WriteLe32;
 
 // Body bytes actually present: the smaller of the header's body length and
 // what follows the header in the buffer; 0 when there is no whole header.

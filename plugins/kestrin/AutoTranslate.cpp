@@ -86,7 +86,7 @@ int ParseSdkCommand(const SDK_COMMAND* in, const uint8_t* loginReply, size_t log
         out->replyLength = BuildSubConnectAnswer(packet, size_t(in->length), out->reply);
         out->action = kParseSubConnection;
         out->registerClient = 1;
-        out->mainSessionId = int32_t(ReadU32(packet + 8));
+        out->mainSessionId = int32_t(ReadLe32(packet + 8));
         out->sessionIndex = packet[13];
         return 0;
     case kCmdKeepAlive:
@@ -136,7 +136,7 @@ std::vector<uint8_t> BuildStreamSlice(const uint8_t* packet, size_t length, int 
     bool withKinds = length == kStreamRequestSize;
     std::vector<uint8_t> slice(withKinds ? kStreamRequestSize : kHeaderSize, 0);
     slice[0] = kCmdStream;
-    WriteU32(slice.data() + 4, withKinds ? kMaxChannels : 0);
+    WriteLe32(slice.data() + 4, withKinds ? kMaxChannels : 0);
     std::memcpy(slice.data() + 26, packet + 26, 6);
     int n = ClippedCount(offset, count);
     if (n == 0) return slice;
@@ -159,7 +159,7 @@ std::vector<uint8_t> BuildListSlice(const uint8_t* packet, size_t length, int of
     std::vector<uint8_t> slice(kHeaderSize + joined.size());
     std::memcpy(slice.data(), packet, kHeaderSize);
     std::memcpy(slice.data() + kHeaderSize, joined.data(), joined.size());
-    WriteU32(slice.data() + 4, uint32_t(joined.size()));
+    WriteLe32(slice.data() + 4, uint32_t(joined.size()));
     return slice;
 }
 
@@ -179,7 +179,7 @@ bool BuildTableSlice(const uint8_t* packet, size_t length, int offset, int count
     // The 123 table keeps the request's own length; the others are cut to the table.
     size_t newBody = subCode == kSubTable123 ? body : tableSize;
     out->assign(packet, packet + kHeaderSize + newBody);
-    WriteU32(out->data() + 4, uint32_t(newBody));
+    WriteLe32(out->data() + 4, uint32_t(newBody));
     const uint8_t* from = packet + kHeaderSize;
     uint8_t* to = out->data() + kHeaderSize;
     for (int j = 0; j < n; ++j) {

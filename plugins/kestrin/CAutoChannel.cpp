@@ -25,7 +25,7 @@ bool IsStreamRequest48(size_t length) {
 std::vector<uint8_t> NewStreamRequest(const uint8_t* request) {
     std::vector<uint8_t> p(kStreamRequestSize, 0);
     p[0] = kCmdStream;
-    WriteU32(p.data() + 4, kMaxChannels);
+    WriteLe32(p.data() + 4, kMaxChannels);
     std::memset(p.data() + 8, kStreamUnchanged, kMaxChannels);
     std::memcpy(p.data() + 26, request + 26, 6);
     return p;
@@ -254,7 +254,7 @@ std::vector<std::vector<uint8_t>> CAutoChannel::CloseCommand(int32_t clientId,
     };
     std::vector<uint8_t> allStreams(kStreamRequestSize, 0);
     allStreams[0] = kCmdStream;
-    WriteU32(allStreams.data() + 4, kMaxChannels);
+    WriteLe32(allStreams.data() + 4, kMaxChannels);
     run(allStreams);
     for (int type = 1; type <= 16; ++type) run(StateUnsubscribe(uint8_t(type)));
     for (uint8_t type : kExtraStateTypes) run(StateUnsubscribe(type));

@@ -1,6 +1,6 @@
 // Receive buffer of one device connection: collects the byte stream and
 // takes framed packets (32-byte header, body length at offset 4) out of it,
-// with the framing that Portmoor's SDK side uses too (wire/CWireFramer.h).
+// with the framing that Portmoor's SDK side uses too (common/CWireFramer.h).
 // Append runs on I/O threads and Next on pool threads, so every operation,
 // Reset included, takes the framer's own lock.
 #pragma once
@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "wire/CWireFramer.h"
+#include "common/CWireFramer.h"
 
 class CAutoFramer {
 public:

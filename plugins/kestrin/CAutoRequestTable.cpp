@@ -96,7 +96,7 @@ void CAutoRequestTable::BuildMergedList(const Entry& entry, const uint8_t* packe
     out->assign(kHeaderSize + text.size(), 0);
     std::memcpy(out->data(), packet, kHeaderSize);
     std::memcpy(out->data() + kHeaderSize, text.data(), text.size());
-    WriteU32(out->data() + 4, uint32_t(text.size()));
+    WriteLe32(out->data() + 4, uint32_t(text.size()));
 }
 
 void CAutoRequestTable::BuildMergedTable(const Entry& entry, const uint8_t* packet, size_t length,

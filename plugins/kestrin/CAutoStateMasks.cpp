@@ -23,12 +23,12 @@ bool CAutoStateMasks::ApplyReport(uint8_t* packet, size_t length, int offset, in
     if (!IsMaskType(type)) return false;
     uint32_t range = RangeBits(offset, count);
     uint32_t reported = offset >= 0 && offset < 32
-                            ? uint32_t(uint64_t(kestrin::ReadU32(packet + 32)) << offset)
+                            ? uint32_t(uint64_t(kestrin::ReadLe32(packet + 32)) << offset)
                             : 0;
     std::lock_guard<std::mutex> guard(m_lock);
     uint32_t& mask = m_masks[type - 2];
     mask = (mask & ~range) | (reported & range);
-    kestrin::WriteU32(packet + 32, mask);
+    kestrin::WriteLe32(packet + 32, mask);
     return true;
 }
 

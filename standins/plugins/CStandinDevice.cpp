@@ -10,8 +10,8 @@
 #include "proxy/CSdkPacketBuffer.h"
 
 using namespace standin;
-using qvwire::GetU32;
-using qvwire::PutU32;
+using qvwire::ReadLe32;
+using qvwire::WriteLe32;
 using qvwire::kCmdClose;
 using qvwire::kCmdKeepAlive;
 using qvwire::kCmdKeepAliveReply;
@@ -190,7 +190,7 @@ void CStandinDevice::SetCallbacks(PluginMessageCallback onMessage, PluginDataCal
 void CStandinDevice::OnDevicePacket(uint8_t* packet, size_t length) {
     const uint8_t command = packet[0];
     if (command == kCmdKeepAliveReply || command == kCmdLoginReply) return;
-    const uint32_t sequence = GetU32(packet + kSequenceOffset);
+    const uint32_t sequence = ReadLe32(packet + kSequenceOffset);
     Pending pending;
     PluginDataCallback onData;
     void* user;
@@ -201,14 +201,14 @@ void CStandinDevice::OnDevicePacket(uint8_t* packet, size_t length) {
         pending = found->second;
         m_pending.erase(found);
         if (pending.internal) return;
-        if (pending.command == kCmdOpen && GetU32(packet + kStatusOffset) == 0) {
-            m_transfers.emplace(pending.sessionId, GetU32(packet + kArg0Offset));
+        if (pending.command == kCmdOpen && ReadLe32(packet + kStatusOffset) == 0) {
+            m_transfers.emplace(pending.sessionId, ReadLe32(packet + kArg0Offset));
         }
         onData = m_onData;
         user = m_callbackUser;
     }
     if (!onData) return;
-    PutU32(packet + kSequenceOffset, pending.sdkSequence);
+    WriteLe32(packet + kSequenceOffset, pending.sdkSequence);
     PLUGIN_DATA_TARGET target = {pending.sessionId, pending.subIndex};
     onData(&target, 1, packet, static_cast<int>(length), user);
 }
@@ -223,7 +223,7 @@ int CStandinDevice::Parse(const SDK_COMMAND& command, PARSE_RESULT& result) {
         // Without a stored reply the result stays all zero: no answer, no session.
         if (m_loginReply.empty()) return 0;
         std::memcpy(result.reply, m_loginReply.data(), m_loginReply.size());
-        PutU32(result.reply + kLoginIdOffset, static_cast<uint32_t>(command.clientId));
+        WriteLe32(result.reply + kLoginIdOffset, static_cast<uint32_t>(command.clientId));
         result.replyLength = static_cast<int32_t>(m_loginReply.size());
         result.action = kParseLogin;
         result.registerClient = 1;
@@ -234,7 +234,7 @@ int CStandinDevice::Parse(const SDK_COMMAND& command, PARSE_RESULT& result) {
         result.replyLength = static_cast<int32_t>(kHeaderSize);
         result.action = kParseSubConnection;
         result.registerClient = 1;
-        result.mainSessionId = static_cast<int32_t>(GetU32(packet + 8));
+        result.mainSessionId = static_cast<int32_t>(ReadLe32(packet + 8));
         result.sessionIndex = packet[13];
         return 0;
     case kCmdKeepAlive:
@@ -255,7 +255,7 @@ int CStandinDevice::Send(const uint8_t* data, int length, int sessionId, int sub
     if (command == kCmdLogin || command == kCmdKeepAlive || command == kCmdSubConnection) return 0;
     if (command == kCmdClose) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        const uint32_t transfer = GetU32(data + kArg0Offset);
+        const uint32_t transfer = ReadLe32(data + kArg0Offset);
         auto range = m_transfers.equal_range(sessionId);
         for (auto it = range.first; it != range.second; ++it) {
             if (it->second == transfer) {
@@ -265,7 +265,7 @@ int CStandinDevice::Send(const uint8_t* data, int length, int sessionId, int sub
         }
     }
     std::vector<uint8_t> packet(data, data + length);
-    const Pending pending = {sessionId, subIndex, GetU32(data + kSequenceOffset), command, false};
+    const Pending pending = {sessionId, subIndex, ReadLe32(data + kSequenceOffset), command, false};
     return SendTracked(packet, pending);
 }
 
@@ -280,7 +280,7 @@ int CStandinDevice::SendTracked(std::vector<uint8_t>& packet, const Pending& pen
         // Entered before the send: the reply may arrive before send returns.
         m_pending[sequence] = pending;
     }
-    PutU32(&packet[kSequenceOffset], sequence);
+    WriteLe32(&packet[kSequenceOffset], sequence);
     if (SendRaw(packet)) return 0;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_pending.erase(sequence);

@@ -34,7 +34,7 @@ void CPacketFramer::ReleaseIdle() {
 
 bool CPacketFramer::HoldsPacket() const {
     if (Buffered() < qvwire::kHeaderSize) return false;
-    const uint32_t body = qvwire::GetU32(m_buffer.get() + m_readPos + 4);
+    const uint32_t body = qvwire::ReadLe32(m_buffer.get() + m_readPos + 4);
     return body <= qvwire::kMaxBody && Buffered() >= qvwire::kHeaderSize + body;
 }
 
@@ -42,7 +42,7 @@ size_t CPacketFramer::WholePacket(Result& result) {
     result = NeedMore;
     const size_t available = Buffered();
     if (available < qvwire::kHeaderSize) return 0;
-    const uint32_t body = qvwire::GetU32(m_buffer.get() + m_readPos + 4);
+    const uint32_t body = qvwire::ReadLe32(m_buffer.get() + m_readPos + 4);
     if (body > qvwire::kMaxBody) {
         m_readPos = m_writePos = 0;
         result = Oversize;

@@ -41,41 +41,26 @@ std::string Cut(const std::string& text) { return text.substr(0, std::min(text.s
 
 }  // namespace
 
-void PutU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void AppendU32(std::vector<uint8_t>& out, uint32_t v) {
-    uint8_t b[4];
-    PutU32(b, v);
-    out.insert(out.end(), b, b + 4);
-}
-
 void EncodeHeader(const PacketHeader& header, uint8_t* out) {
     std::memset(out, 0, kHeaderSize);
     out[0] = header.command;
     out[3] = header.flag;
-    PutU32(out + 4, header.bodyLength);
-    PutU32(out + 8, header.sequence);
-    PutU32(out + 12, header.status);
-    for (int i = 0; i < 4; ++i) PutU32(out + 16 + 4 * i, header.args[i]);
+    WriteLe32(out + 4, header.bodyLength);
+    WriteLe32(out + 8, header.sequence);
+    WriteLe32(out + 12, header.status);
+    for (int i = 0; i < 4; ++i) WriteLe32(out + 16 + 4 * i, header.args[i]);
 }
 
 bool DecodeHeader(const uint8_t* data, size_t length, PacketHeader& header) {
     if (!data || length < kHeaderSize) return false;
-    const uint32_t body = GetU32(data + 4);
+    const uint32_t body = ReadLe32(data + 4);
     if (body > kMaxBody) return false;
     header.command = data[0];
     header.flag = data[3];
     header.bodyLength = body;
-    header.sequence = GetU32(data + 8);
-    header.status = GetU32(data + 12);
-    for (int i = 0; i < 4; ++i) header.args[i] = GetU32(data + 16 + 4 * i);
+    header.sequence = ReadLe32(data + 8);
+    header.status = ReadLe32(data + 12);
+    for (int i = 0; i < 4; ++i) header.args[i] = ReadLe32(data + 16 + 4 * i);
     return true;
 }
 
@@ -100,7 +85,7 @@ std::vector<uint8_t> BuildLoginRequest(const std::string& userIn, const std::str
     std::vector<uint8_t> packet(kHeaderSize + text.size(), 0);
     packet[0] = kCmdLogin;
     packet[3] = 0x50;
-    PutU32(&packet[4], static_cast<uint32_t>(text.size()));
+    WriteLe32(&packet[4], static_cast<uint32_t>(text.size()));
     if (shortForm) {
         std::memcpy(&packet[8], user.data(), user.size());
         std::memcpy(&packet[16], password.data(), password.size());
@@ -133,10 +118,10 @@ bool ParseLoginRequest(const uint8_t* data, size_t length, std::string& user, st
 std::vector<uint8_t> BuildLoginReply(uint8_t result, uint32_t loginId, const QVNET_DEVICE_INFO& info) {
     std::vector<uint8_t> packet(kLoginReplySize, 0);
     packet[0] = kCmdLoginReply;
-    PutU32(&packet[4], static_cast<uint32_t>(kLoginReplySize - kHeaderSize));
+    WriteLe32(&packet[4], static_cast<uint32_t>(kLoginReplySize - kHeaderSize));
     packet[8] = result;
     packet[10] = info.channelCount;
-    PutU32(&packet[16], loginId);
+    WriteLe32(&packet[16], loginId);
     uint8_t* body = &packet[kHeaderSize];
     std::memcpy(body, info.serial, 16);
     body[15] = 0;
@@ -155,7 +140,7 @@ bool ParseLoginReply(const uint8_t* data, size_t length, uint8_t& result, uint32
     if (!DecodeHeader(data, length, header) || header.command != kCmdLoginReply) return false;
     std::memset(&info, 0, sizeof(info));
     result = data[8];
-    loginId = GetU32(data + 16);
+    loginId = ReadLe32(data + 16);
     const size_t body = std::min<size_t>(header.bodyLength, length - kHeaderSize);
     const uint8_t* p = data + kHeaderSize;
     if (body >= 22) {
@@ -210,58 +195,58 @@ bool IsValidTime(const QVNET_TIME& t) {
 }
 
 void AppendTime(std::vector<uint8_t>& out, const QVNET_TIME& t) {
-    AppendU32(out, t.year);
-    AppendU32(out, t.month);
-    AppendU32(out, t.day);
-    AppendU32(out, t.hour);
-    AppendU32(out, t.minute);
-    AppendU32(out, t.second);
+    AppendLe32(out, t.year);
+    AppendLe32(out, t.month);
+    AppendLe32(out, t.day);
+    AppendLe32(out, t.hour);
+    AppendLe32(out, t.minute);
+    AppendLe32(out, t.second);
 }
 
 QVNET_TIME ReadTime(const uint8_t* p) {
     QVNET_TIME t;
-    t.year = GetU32(p);
-    t.month = GetU32(p + 4);
-    t.day = GetU32(p + 8);
-    t.hour = GetU32(p + 12);
-    t.minute = GetU32(p + 16);
-    t.second = GetU32(p + 20);
+    t.year = ReadLe32(p);
+    t.month = ReadLe32(p + 4);
+    t.day = ReadLe32(p + 8);
+    t.hour = ReadLe32(p + 12);
+    t.minute = ReadLe32(p + 16);
+    t.second = ReadLe32(p + 20);
     return t;
 }
 
 std::vector<uint8_t> EncodeFindRequest(const FindRequest& r) {
     std::vector<uint8_t> out;
-    AppendU32(out, r.channel);
-    AppendU32(out, r.fileType);
+    AppendLe32(out, r.channel);
+    AppendLe32(out, r.fileType);
     AppendTime(out, r.start);
     AppendTime(out, r.end);
     out.insert(out.end(), r.card, r.card + sizeof(r.card));
-    AppendU32(out, r.startIndex);
-    AppendU32(out, r.maxCount);
+    AppendLe32(out, r.startIndex);
+    AppendLe32(out, r.maxCount);
     return out;
 }
 
 bool DecodeFindRequest(const uint8_t* data, size_t length, FindRequest& r) {
     if (!data || length != kFindRequestSize) return false;
-    r.channel = GetU32(data);
-    r.fileType = GetU32(data + 4);
+    r.channel = ReadLe32(data);
+    r.fileType = ReadLe32(data + 4);
     r.start = ReadTime(data + 8);
     r.end = ReadTime(data + 32);
     std::memcpy(r.card, data + 56, sizeof(r.card));
     r.card[sizeof(r.card) - 1] = 0;
-    r.startIndex = GetU32(data + 120);
-    r.maxCount = GetU32(data + 124);
+    r.startIndex = ReadLe32(data + 120);
+    r.maxCount = ReadLe32(data + 124);
     return true;
 }
 
 std::vector<uint8_t> EncodeOpenRequest(const OpenRequest& r) {
     std::vector<uint8_t> out;
-    AppendU32(out, r.mode);
+    AppendLe32(out, r.mode);
     if (r.mode == kOpenFile) {
         const uint8_t* p = reinterpret_cast<const uint8_t*>(&r.file);
         out.insert(out.end(), p, p + sizeof(r.file));
     } else {
-        AppendU32(out, r.channel);
+        AppendLe32(out, r.channel);
         AppendTime(out, r.start);
         AppendTime(out, r.end);
     }
@@ -270,7 +255,7 @@ std::vector<uint8_t> EncodeOpenRequest(const OpenRequest& r) {
 
 bool DecodeOpenRequest(const uint8_t* data, size_t length, OpenRequest& r) {
     if (!data || length < 4) return false;
-    r.mode = GetU32(data);
+    r.mode = ReadLe32(data);
     if (r.mode == kOpenFile) {
         if (length != 4 + sizeof(RECORD_FILE_DESC)) return false;
         std::memcpy(&r.file, data + 4, sizeof(r.file));
@@ -278,7 +263,7 @@ bool DecodeOpenRequest(const uint8_t* data, size_t length, OpenRequest& r) {
         return true;
     }
     if (r.mode != kOpenTimeRange || length != 4 + 4 + 48) return false;
-    r.channel = GetU32(data + 4);
+    r.channel = ReadLe32(data + 4);
     r.start = ReadTime(data + 8);
     r.end = ReadTime(data + 32);
     return true;
@@ -286,19 +271,19 @@ bool DecodeOpenRequest(const uint8_t* data, size_t length, OpenRequest& r) {
 
 std::vector<uint8_t> BuildSearchProbe(uint32_t nonce) {
     std::vector<uint8_t> out = {'Q', 'V', 'S', 'P'};
-    AppendU32(out, nonce);
+    AppendLe32(out, nonce);
     return out;
 }
 
 bool ParseSearchProbe(const uint8_t* data, size_t length, uint32_t& nonce) {
     if (!data || length != kSearchProbeSize || std::memcmp(data, "QVSP", 4) != 0) return false;
-    nonce = GetU32(data + 4);
+    nonce = ReadLe32(data + 4);
     return true;
 }
 
 std::vector<uint8_t> BuildSearchAnswer(uint32_t nonce, const DEVICE_SEARCH_RESULT& result) {
     std::vector<uint8_t> out = {'Q', 'V', 'S', 'A'};
-    AppendU32(out, nonce);
+    AppendLe32(out, nonce);
     const uint8_t* p = reinterpret_cast<const uint8_t*>(&result);
     out.insert(out.end(), p, p + sizeof(result));
     return out;
@@ -306,7 +291,7 @@ std::vector<uint8_t> BuildSearchAnswer(uint32_t nonce, const DEVICE_SEARCH_RESUL
 
 bool ParseSearchAnswer(const uint8_t* data, size_t length, uint32_t& nonce, DEVICE_SEARCH_RESULT& result) {
     if (!data || length != kSearchAnswerSize || std::memcmp(data, "QVSA", 4) != 0) return false;
-    nonce = GetU32(data + 4);
+    nonce = ReadLe32(data + 4);
     std::memcpy(&result, data + 8, sizeof(result));
     result.structSize = sizeof(result);
     result.ip[sizeof(result.ip) - 1] = 0;

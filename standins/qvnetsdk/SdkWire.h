@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "standins/qvnetsdk/qvnetsdk.h"
+#include "common/LittleEndian.h"
 
 namespace qvwire {
 
@@ -82,9 +83,9 @@ struct PacketHeader {
     uint32_t args[4] = {0, 0, 0, 0};
 };
 
-void PutU32(uint8_t* p, uint32_t v);
-uint32_t GetU32(const uint8_t* p);
-void AppendU32(std::vector<uint8_t>& out, uint32_t v);
+using ::AppendLe32;
+using ::ReadLe32;
+using ::WriteLe32;
 
 void EncodeHeader(const PacketHeader& header, uint8_t* out);
 // Reads a header from at least 32 bytes. Returns false when fewer bytes are

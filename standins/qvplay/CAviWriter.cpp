@@ -1,5 +1,7 @@
 #include "CAviWriter.h"
 
+#include "common/LittleEndian.h"
+
 #include <cstring>
 
 using namespace streamfmt;
@@ -19,13 +21,6 @@ const uint32_t kMoviListOffset = 12 + 8 + kHdrlSize;  // the movi LIST chunk
 const uint32_t kMoviFourccOffset = kMoviListOffset + 8;
 const uint32_t kHeadersSize = kMoviFourccOffset + 4;
 
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void Put16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
 void PutFourcc(std::vector<uint8_t>& out, const char* f) { out.insert(out.end(), f, f + 4); }
 
 }  // namespace
@@ -70,7 +65,7 @@ bool CAviWriter::AddFrame(const FrameInfo& frame) {
     }
     m_chunk.clear();
     PutFourcc(m_chunk, "00db");
-    Put32(m_chunk, bytes);
+    AppendLe32(m_chunk, bytes);
     size_t data = m_chunk.size();
     m_chunk.resize(data + bytes, 0);
     uint32_t stride = (static_cast<uint32_t>(m_width) + 3) & ~3u;
@@ -96,12 +91,12 @@ bool CAviWriter::Finish() {
     if (!m_headersWritten) m_end = kHeadersSize;
     std::vector<uint8_t> idx;
     PutFourcc(idx, "idx1");
-    Put32(idx, static_cast<uint32_t>(m_index.size() * 16));
+    AppendLe32(idx, static_cast<uint32_t>(m_index.size() * 16));
     for (const IndexEntry& e : m_index) {
         PutFourcc(idx, "00db");
-        Put32(idx, kAviifKeyframe);
-        Put32(idx, e.offset);
-        Put32(idx, e.size);
+        AppendLe32(idx, kAviifKeyframe);
+        AppendLe32(idx, e.offset);
+        AppendLe32(idx, e.size);
     }
     // A failed write left the file at its last good picture (see Append).
     bool ok = WriteAt(0, BuildHeaders()) && WriteAt(m_end, idx);
@@ -152,59 +147,59 @@ std::vector<uint8_t> CAviWriter::BuildHeaders() const {
     std::vector<uint8_t> h;
     h.reserve(kHeadersSize);
     PutFourcc(h, "RIFF");
-    Put32(h, riffSize);
+    AppendLe32(h, riffSize);
     PutFourcc(h, "AVI ");
     PutFourcc(h, "LIST");
-    Put32(h, kHdrlSize);
+    AppendLe32(h, kHdrlSize);
     PutFourcc(h, "hdrl");
     PutFourcc(h, "avih");
-    Put32(h, 56);
-    Put32(h, 1000000 / fps);               // microseconds per frame
-    Put32(h, (frameBytes + 8) * fps);      // max bytes per second
-    Put32(h, 0);                           // padding granularity
-    Put32(h, kAvifHasIndex);
-    Put32(h, frames);
-    Put32(h, 0);                           // initial frames
-    Put32(h, 1);                           // streams
-    Put32(h, frameBytes + 8);              // suggested buffer size
-    Put32(h, m_width);
-    Put32(h, m_height);
-    for (int i = 0; i < 4; ++i) Put32(h, 0);
+    AppendLe32(h, 56);
+    AppendLe32(h, 1000000 / fps);               // microseconds per frame
+    AppendLe32(h, (frameBytes + 8) * fps);      // max bytes per second
+    AppendLe32(h, 0);                           // padding granularity
+    AppendLe32(h, kAvifHasIndex);
+    AppendLe32(h, frames);
+    AppendLe32(h, 0);                           // initial frames
+    AppendLe32(h, 1);                           // streams
+    AppendLe32(h, frameBytes + 8);              // suggested buffer size
+    AppendLe32(h, m_width);
+    AppendLe32(h, m_height);
+    for (int i = 0; i < 4; ++i) AppendLe32(h, 0);
     PutFourcc(h, "LIST");
-    Put32(h, kStrlSize);
+    AppendLe32(h, kStrlSize);
     PutFourcc(h, "strl");
     PutFourcc(h, "strh");
-    Put32(h, 56);
+    AppendLe32(h, 56);
     PutFourcc(h, "vids");
     PutFourcc(h, "DIB ");
-    Put32(h, 0);                           // flags
-    Put16(h, 0);                           // priority
-    Put16(h, 0);                           // language
-    Put32(h, 0);                           // initial frames
-    Put32(h, 1);                           // scale
-    Put32(h, fps);                         // rate: rate / scale = frames per second
-    Put32(h, 0);                           // start
-    Put32(h, frames);                      // length in frames
-    Put32(h, frameBytes);                  // suggested buffer size
-    Put32(h, 0xFFFFFFFF);                  // quality: default
-    Put32(h, 0);                           // sample size: varies
-    Put16(h, 0);
-    Put16(h, 0);
-    Put16(h, m_width);
-    Put16(h, m_height);
+    AppendLe32(h, 0);                           // flags
+    AppendLe16(h, 0);                           // priority
+    AppendLe16(h, 0);                           // language
+    AppendLe32(h, 0);                           // initial frames
+    AppendLe32(h, 1);                           // scale
+    AppendLe32(h, fps);                         // rate: rate / scale = frames per second
+    AppendLe32(h, 0);                           // start
+    AppendLe32(h, frames);                      // length in frames
+    AppendLe32(h, frameBytes);                  // suggested buffer size
+    AppendLe32(h, 0xFFFFFFFF);                  // quality: default
+    AppendLe32(h, 0);                           // sample size: varies
+    AppendLe16(h, 0);
+    AppendLe16(h, 0);
+    AppendLe16(h, m_width);
+    AppendLe16(h, m_height);
     PutFourcc(h, "strf");
-    Put32(h, kStrfSize);
-    Put32(h, kBitmapInfoSize);
-    Put32(h, m_width);
-    Put32(h, m_height);                    // positive: rows bottom to top
-    Put16(h, 1);                           // planes
-    Put16(h, 8);                           // bits per pixel
-    Put32(h, 0);                           // BI_RGB
-    Put32(h, frameBytes);
-    Put32(h, 0);
-    Put32(h, 0);
-    Put32(h, kPaletteEntries);
-    Put32(h, 0);
+    AppendLe32(h, kStrfSize);
+    AppendLe32(h, kBitmapInfoSize);
+    AppendLe32(h, m_width);
+    AppendLe32(h, m_height);                    // positive: rows bottom to top
+    AppendLe16(h, 1);                           // planes
+    AppendLe16(h, 8);                           // bits per pixel
+    AppendLe32(h, 0);                           // BI_RGB
+    AppendLe32(h, frameBytes);
+    AppendLe32(h, 0);
+    AppendLe32(h, 0);
+    AppendLe32(h, kPaletteEntries);
+    AppendLe32(h, 0);
     for (uint32_t i = 0; i < kPaletteEntries; ++i) {
         uint32_t rgb = PaletteColor(static_cast<uint8_t>(i));
         h.push_back(static_cast<uint8_t>(rgb));        // blue
@@ -213,7 +208,7 @@ std::vector<uint8_t> CAviWriter::BuildHeaders() const {
         h.push_back(0);
     }
     PutFourcc(h, "LIST");
-    Put32(h, moviSize);
+    AppendLe32(h, moviSize);
     PutFourcc(h, "movi");
     return h;
 }

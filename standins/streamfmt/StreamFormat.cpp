@@ -29,11 +29,11 @@ uint64_t StreamLength(const StreamParams& streamParams) { return kStreamHeaderSi
 
 void AppendStreamHeader(const StreamParams& streamParams, std::vector<uint8_t>& out) {
     out.insert(out.end(), {'Q', 'V', 'S', 'T'});
-    PutU16(out, kVersion);
-    PutU16(out, streamParams.fps);
-    PutU16(out, streamParams.width);
-    PutU16(out, streamParams.height);
-    PutU32(out, streamParams.channel);
+    AppendLe16(out, kVersion);
+    AppendLe16(out, streamParams.fps);
+    AppendLe16(out, streamParams.width);
+    AppendLe16(out, streamParams.height);
+    AppendLe32(out, streamParams.channel);
     PutI64(out, streamParams.beginTime);
     PutI64(out, streamParams.endTime);
 }
@@ -43,10 +43,10 @@ void AppendFrame(const StreamParams& streamParams, uint32_t index, std::vector<u
     int64_t ts = FrameTimestampMs(streamParams, index);
     size_t start = out.size();
     out.insert(out.end(), {'Q', 'V', 'F', 'R'});
-    PutU32(out, index);
+    AppendLe32(out, index);
     PutI64(out, ts);
-    PutU32(out, static_cast<uint32_t>(pixels));
-    PutU32(out, 0);  // checksum, filled below
+    AppendLe32(out, static_cast<uint32_t>(pixels));
+    AppendLe32(out, 0);  // checksum, filled below
     out.resize(start + kFrameHeaderSize + pixels);
     uint8_t* payload = &out[start + kFrameHeaderSize];
     RenderPicture(streamParams.channel, ts, streamParams.width, streamParams.height, payload);
@@ -128,12 +128,12 @@ uint32_t Checksum(const uint8_t* data, size_t length) {
 
 bool ParseStreamHeader(const uint8_t* data, size_t length, StreamParams& streamParams) {
     if (!data || length < kStreamHeaderSize || memcmp(data, "QVST", 4) != 0) return false;
-    if (GetU16(data + 4) != kVersion) return false;
+    if (ReadLe16(data + 4) != kVersion) return false;
     StreamParams s;
-    s.fps = GetU16(data + 6);
-    s.width = GetU16(data + 8);
-    s.height = GetU16(data + 10);
-    s.channel = GetU32(data + 12);
+    s.fps = ReadLe16(data + 6);
+    s.width = ReadLe16(data + 8);
+    s.height = ReadLe16(data + 10);
+    s.channel = ReadLe32(data + 12);
     s.beginTime = GetI64(data + 16);
     s.endTime = GetI64(data + 24);
     if (s.fps == 0 || s.width == 0 || s.height == 0) return false;

@@ -29,18 +29,18 @@ StreamParser::Event StreamParser::Next() {
         return Header;
     }
     if (avail < kFrameHeaderSize) return NeedMore;
-    uint32_t payload = GetU32(p + 16);
+    uint32_t payload = ReadLe32(p + 16);
     uint32_t expected = static_cast<uint32_t>(m_params.width) * m_params.height;
     if (memcmp(p, "QVFR", 4) != 0 || payload != expected) {
         m_failed = true;
         return Error;
     }
     if (avail - kFrameHeaderSize < payload) return NeedMore;
-    if (Checksum(p + kFrameHeaderSize, payload) != GetU32(p + 20)) {
+    if (Checksum(p + kFrameHeaderSize, payload) != ReadLe32(p + 20)) {
         m_failed = true;
         return Error;
     }
-    m_frame.index = GetU32(p + 4);
+    m_frame.index = ReadLe32(p + 4);
     m_frame.timestampMs = GetI64(p + 8);
     m_frame.width = m_params.width;
     m_frame.height = m_params.height;

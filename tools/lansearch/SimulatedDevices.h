@@ -1,5 +1,7 @@
 // The devices that the LAN device responder plays, shared with the tests that
-// talk to it: what each one answers and with which bytes.
+// talk to it: what each one answers and with which bytes. The responder
+// keeps its own little-endian codec on purpose, written apart from the
+// search library's, so the tests check one against the other.
 #pragma once
 
 #include <stdint.h>

@@ -23,7 +23,7 @@ std::vector<uint8_t> Ints(std::initializer_list<uint32_t> values, size_t size) {
     size_t at = 0;
     for (uint32_t v : values) {
         if (at + 4 > size) break;
-        PutU32(&out[at], v);
+        WriteLe32(&out[at], v);
         at += 4;
     }
     return out;
@@ -35,7 +35,7 @@ std::vector<uint8_t> AllDayPlan() {
     for (int day = 0; day < 7; ++day) {
         uint8_t* section = &plan[4 + day * 6 * 28];
         const uint32_t values[7] = {4, 0, 0, 0, 23, 59, 59};
-        for (int i = 0; i < 7; ++i) PutU32(section + 4 * i, values[i]);
+        for (int i = 0; i < 7; ++i) WriteLe32(section + 4 * i, values[i]);
     }
     return plan;
 }
@@ -69,22 +69,22 @@ void CSimDevice::FillDefaults() {
     if (!m_deviceConfigs.count(9)) {
         // Two talk formats: plain PCM and G.711 A-law, 8 kHz 16 bit.
         std::vector<uint8_t> formats(4932, 0);
-        PutU32(&formats[0], 2);
+        WriteLe32(&formats[0], 2);
         const uint32_t types[2] = {0, 2};
         for (int i = 0; i < 2; ++i) {
             uint8_t* entry = &formats[4 + 76 * i];
-            PutU32(entry, types[i]);
-            PutU32(entry + 4, 8000);
-            PutU32(entry + 8, 16);
+            WriteLe32(entry, types[i]);
+            WriteLe32(entry + 4, 8000);
+            WriteLe32(entry + 8, 16);
         }
         m_deviceConfigs[9] = formats;
     }
     if (!m_deviceConfigs.count(4)) {
         std::vector<uint8_t> disks(3076, 0);
-        PutU32(&disks[0], m_config.diskCount);
+        WriteLe32(&disks[0], m_config.diskCount);
         for (uint32_t d = 0; d < m_config.diskCount && d < 256; ++d) {
-            PutU32(&disks[4 + 12 * d], 500000);
-            PutU32(&disks[8 + 12 * d], 250000);
+            WriteLe32(&disks[4 + 12 * d], 500000);
+            WriteLe32(&disks[8 + 12 * d], 250000);
         }
         m_deviceConfigs[4] = disks;
     }
@@ -379,7 +379,7 @@ uint32_t CSimDevice::Job(const uint32_t* args, const uint8_t* data, size_t lengt
     std::lock_guard<std::mutex> lock(m_mutex);
     switch (args[0]) {
     case kJobStart:
-        if (length < 12 || GetU32(data) >= m_config.channelCount) return kStatusBadRequest;
+        if (length < 12 || ReadLe32(data) >= m_config.channelCount) return kStatusBadRequest;
         replyArgs[0] = m_nextId;
         m_jobs[m_nextId++] = std::string(reinterpret_cast<const char*>(data + 12), length - 12);
         return kStatusOk;

@@ -329,6 +329,29 @@ TEST_F(DeviceXmlFile, EmptyMissingBrokenAndLimitedFiles) {
     EXPECT_EQ(0, manager.GetDevice(2003).id);
 }
 
+// A list another editor saved with a UTF-8 byte-order mark is read and its
+// elements saved like any other; the mark is not written back.
+TEST_F(DeviceXmlFile, AByteOrderMarkedListIsReadAndSaved) {
+    const CString file = Path(dir, L"bom.xml");
+    WriteWholeFile(dir.File(L"bom.xml"),
+                   "\xEF\xBB\xBF" + DeviceXml("<Device id=\"1001\" title=\"Gate\" /><Device id=\"1002\" />"));
+    CDeviceManager manager;
+    ASSERT_EQ(0, manager.OpenDeviceFile(file));
+    EXPECT_EQ(2, manager.GetDeviceCount());
+    EXPECT_STREQ("Gate", manager.GetDevice(1001).title);
+
+    DEVICE_RECORD changed = manager.GetDevice(1002);
+    CopyFixedText(changed.title, "Yard");
+    ASSERT_EQ(0, manager.ReplaceDevice(1002, changed));
+    ASSERT_EQ(0, manager.SaveDeviceElement(1002));
+    const std::string bytes = ReadWholeFile(dir.File(L"bom.xml"));
+    EXPECT_NE(0, bytes.compare(0, 3, "\xEF\xBB\xBF"));
+    CDeviceManager reader;
+    ASSERT_EQ(0, reader.ReadDeviceXml(file));
+    EXPECT_STREQ("Gate", reader.GetDevice(1001).title);
+    EXPECT_STREQ("Yard", reader.GetDevice(1002).title);
+}
+
 TEST_F(DeviceXmlFile, SavingWhereNoFileCanBeWrittenFails) {
     CDeviceManager manager;
     ASSERT_EQ(0, manager.AddDeviceRecord(MakeRecord(1001, "cam")));

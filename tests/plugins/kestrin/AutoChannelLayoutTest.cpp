@@ -21,7 +21,7 @@ AUTO_RECORD_LAYOUT TwoRecords(int first, int second, bool secondOnline = true) {
 std::vector<uint8_t> StateReport(int type, uint32_t mask) {
     std::vector<uint8_t> p = Packet(kCmdStateReport, 4);
     p[12] = uint8_t(type);
-    WriteU32(p.data() + 32, mask);
+    WriteLe32(p.data() + 32, mask);
     return p;
 }
 
@@ -110,7 +110,7 @@ TEST(AutoChannelLayoutTest, DevicePacketsGetTheRecordOffset) {
     // Two whole 24-byte entries and a partial one; the body length says 50
     // while 60 bytes follow, so the third entry is never touched.
     std::vector<uint8_t> list = Packet(kCmdAnswerB6, 60);
-    WriteU32(list.data() + 4, 50);
+    WriteLe32(list.data() + 4, 50);
     list[32] = 0x31;
     list[56] = 0xAE;
     list[80] = 0x02;
@@ -129,12 +129,12 @@ TEST(AutoChannelLayoutTest, DeviceWideCountsUseTheTotal) {
 
     std::vector<uint8_t> count = Packet(kCmdQueryAnswer, 8);
     count[16] = 16;
-    WriteU32(count.data() + 32, 10);
+    WriteLe32(count.data() + 32, 10);
     RenumberDevicePacket(count.data(), count.size(), 0, 12, 4);
-    EXPECT_EQ(30u, ReadU32(count.data() + 32));
+    EXPECT_EQ(30u, ReadLe32(count.data() + 32));
     // A first record without channels must not divide by zero.
     RenumberDevicePacket(count.data(), count.size(), 0, 12, 0);
-    EXPECT_EQ(30u, ReadU32(count.data() + 32));
+    EXPECT_EQ(30u, ReadLe32(count.data() + 32));
 }
 
 TEST(AutoChannelLayoutTest, ConnectionNumbersFollowTheRecordOrder) {
@@ -153,7 +153,7 @@ TEST(AutoChannelLayoutTest, StateReportsMergeIntoTheDeviceMask) {
     std::vector<uint8_t> second = StateReport(3, 0x5 | 0xF0);
     ASSERT_TRUE(masks.ApplyReport(second.data(), second.size(), 4, 4));
     EXPECT_EQ(0x5Fu, masks.Mask(3));
-    EXPECT_EQ(0x5Fu, ReadU32(second.data() + 32));
+    EXPECT_EQ(0x5Fu, ReadLe32(second.data() + 32));
 
     masks.MarkRecordOffline(0, 4);
     EXPECT_EQ(0x5Fu, masks.Mask(3));

@@ -45,7 +45,7 @@ TEST(AutoProtocolTest, RegistrationIsAcceptedOnlyWithUsableFields) {
     otherCommand[0] = kCmdLoginReply;
     cases.push_back({"other command", otherCommand, kNotRegistration});
     std::vector<uint8_t> idPastEnd = Registration("DVR", 0);
-    WriteU32(idPastEnd.data() + 4, 4);
+    WriteLe32(idPastEnd.data() + 4, 4);
     cases.push_back({"id length past the packet", idPastEnd, kRegistrationBadId});
     std::vector<uint8_t> shortHeader = Registration("DVR", 0);
     shortHeader.resize(31);
@@ -88,7 +88,7 @@ TEST(AutoProtocolTest, LongLoginJoinsTextsInTheBody) {
     uint8_t out[kMaxLoginPacket];
     int n = BuildLoginPacket("admin1234", "pw", out, sizeof out);
     ASSERT_EQ(32 + 13, n);
-    EXPECT_EQ(13u, ReadU32(out + 4));
+    EXPECT_EQ(13u, ReadLe32(out + 4));
     for (int i = 8; i < 24; ++i) EXPECT_EQ(0, out[i]) << i;
     EXPECT_EQ(4, out[24]);
     EXPECT_EQ(0xAA, out[31]);
@@ -123,7 +123,7 @@ TEST(AutoProtocolTest, SubConnectHandshakeMarksTheLastConnection) {
 TEST(AutoProtocolTest, LoginReplyIsReadAndAnsweredWithTheClientsId) {
     std::vector<uint8_t> reply = Packet(kCmdLoginReply, 32);
     reply[10] = 4;
-    WriteU32(reply.data() + 16, 0xCAFE);
+    WriteLe32(reply.data() + 16, 0xCAFE);
     reply[40] = 0x77;
     AUTO_LOGIN_REPLY parsed;
     ASSERT_EQ(0, ParseLoginReply(reply.data(), reply.size(), &parsed));
@@ -132,7 +132,7 @@ TEST(AutoProtocolTest, LoginReplyIsReadAndAnsweredWithTheClientsId) {
 
     uint8_t answer[kMaxLoginReply];
     ASSERT_EQ(64, BuildLoginAnswer(reply.data(), reply.size(), 0x01020304, 12, answer, sizeof answer));
-    EXPECT_EQ(0x01020304u, ReadU32(answer + 16));
+    EXPECT_EQ(0x01020304u, ReadLe32(answer + 16));
     EXPECT_EQ(12, answer[10]);
     EXPECT_EQ(0x77, answer[40]);
     EXPECT_EQ(-1, BuildLoginAnswer(reply.data(), 31, 1, 1, answer, sizeof answer));
@@ -162,7 +162,7 @@ TEST(AutoProtocolTest, LocalAnswersCopyTheNamedRequestBytes) {
     std::vector<uint8_t> offline(kOfflineQueryAnswerSize, 0xEE);
     ASSERT_EQ(1212, BuildOfflineQueryAnswer(query.data(), query.size(), offline.data(), offline.size()));
     EXPECT_EQ(0xB3, offline[0]);
-    EXPECT_EQ(1180u, ReadU32(offline.data() + 4));
+    EXPECT_EQ(1180u, ReadLe32(offline.data() + 4));
     for (size_t i = 8; i < 32; ++i) EXPECT_EQ(i, offline[i]);
     for (size_t i = 32; i < offline.size(); ++i) ASSERT_EQ(0, offline[i]) << i;
     EXPECT_EQ(-1, BuildOfflineQueryAnswer(query.data(), query.size(), offline.data(), 1211));

@@ -62,12 +62,12 @@ uint8_t EntryByte(const std::vector<uint8_t>& p, uint8_t subCode, int entry, siz
 TEST(AutoTranslateTest, LoginSubConnectionAndKeepAliveAreAnsweredLocally) {
     std::vector<uint8_t> reply = Packet(kCmdLoginReply, 32);
     reply[10] = 4;
-    WriteU32(reply.data() + 16, 777);
+    WriteLe32(reply.data() + 16, 777);
 
     PARSE_RESULT login = Parse(Packet(kCmdLogin), 4242, reply, 8);
     EXPECT_EQ(kParseLogin, login.action);
     EXPECT_EQ(64, login.replyLength);
-    EXPECT_EQ(4242u, ReadU32(login.reply + 16));
+    EXPECT_EQ(4242u, ReadLe32(login.reply + 16));
     EXPECT_EQ(8, login.reply[10]);
     EXPECT_EQ(1, login.registerClient);
     EXPECT_EQ(0, login.forward);
@@ -76,7 +76,7 @@ TEST(AutoTranslateTest, LoginSubConnectionAndKeepAliveAreAnsweredLocally) {
     EXPECT_TRUE(AllZero(Parse(Packet(kCmdLogin), 4242, {}, 8)));
 
     std::vector<uint8_t> sub = Packet(kCmdSubConnect);
-    WriteU32(sub.data() + 8, 4242);
+    WriteLe32(sub.data() + 8, 4242);
     sub[12] = 1;
     sub[13] = 3;
     PARSE_RESULT subResult = Parse(sub, 5000, reply, 8);
@@ -140,7 +140,7 @@ TEST(AutoTranslateTest, StreamRequestIsSlicedPerRecord) {
     for (int s = 0; s < 2; ++s) {
         const std::vector<uint8_t>& slice = out[size_t(s)].packet;
         ASSERT_EQ(48u, slice.size());
-        EXPECT_EQ(16u, ReadU32(slice.data() + 4));
+        EXPECT_EQ(16u, ReadLe32(slice.data() + 4));
         EXPECT_EQ(0x77, slice[26]);
         EXPECT_EQ(0, out[size_t(s)].merge);
         for (int i = 0; i < 4; ++i) {
@@ -150,7 +150,7 @@ TEST(AutoTranslateTest, StreamRequestIsSlicedPerRecord) {
         EXPECT_EQ(0, slice[8 + 4]);
     }
     request.resize(32);
-    WriteU32(request.data() + 4, 0);
+    WriteLe32(request.data() + 4, 0);
     std::vector<uint8_t> shortSlice = BuildStreamSlice(request.data(), request.size(), 12, 8);
     ASSERT_EQ(32u, shortSlice.size());
     EXPECT_EQ(0x10 + 15, shortSlice[8 + 3]);  // clipped at channel 16
@@ -167,12 +167,12 @@ TEST(AutoTranslateTest, ItemListIsSplitPerRecord) {
     PlanSendData(request.data(), request.size(), 5, 0, layout, &table, 0, &out);
     ASSERT_EQ(2u, out.size());
     EXPECT_EQ("a&&b", BodyText(out[0].packet));
-    EXPECT_EQ(4u, ReadU32(out[0].packet.data() + 4));
+    EXPECT_EQ(4u, ReadLe32(out[0].packet.data() + 4));
     EXPECT_EQ("c&&d&&e", BodyText(out[1].packet));
     EXPECT_EQ(0x33, out[1].packet[9]);
     // Fewer items than channels, and a body length shorter than the bytes sent.
     std::vector<uint8_t> few = PacketWithText(kCmdListSettings, "a&&b&&c");
-    WriteU32(few.data() + 4, 4);
+    WriteLe32(few.data() + 4, 4);
     EXPECT_EQ("a&&b", BodyText(BuildListSlice(few.data(), few.size(), 0, 5)));
     EXPECT_EQ("", BodyText(BuildListSlice(few.data(), few.size(), 2, 3)));
 }
@@ -198,17 +198,17 @@ TEST(AutoTranslateTest, SettingsTableMovesEachRecordsEntriesFirst) {
     // A longer body is cut to the table; a shorter one is not sent at all.
     std::vector<uint8_t> longer = Table(kCmdSettings, kSubTable126, 16, 0);
     longer.resize(longer.size() + 10);
-    WriteU32(longer.data() + 4, uint32_t(longer.size() - 32));
+    WriteLe32(longer.data() + 4, uint32_t(longer.size() - 32));
     std::vector<uint8_t> slice;
     ASSERT_TRUE(BuildTableSlice(longer.data(), longer.size(), 4, 4, &slice));
     EXPECT_EQ(32u + 640, slice.size());
-    EXPECT_EQ(640u, ReadU32(slice.data() + 4));
+    EXPECT_EQ(640u, ReadLe32(slice.data() + 4));
     std::vector<uint8_t> shorter = Table(kCmdSettings, kSubTable126, 16, 0);
     shorter.resize(shorter.size() - 1);
     EXPECT_FALSE(BuildTableSlice(shorter.data(), shorter.size(), 0, 4, &slice));
     std::vector<uint8_t> partial123 = Table(kCmdSettings, kSubTable123, 16, 0);
     partial123.resize(32 + 6 * 16);
-    WriteU32(partial123.data() + 4, 6 * 16);
+    WriteLe32(partial123.data() + 4, 6 * 16);
     EXPECT_TRUE(BuildTableSlice(partial123.data(), partial123.size(), 2, 4, &slice));
     EXPECT_FALSE(BuildTableSlice(partial123.data(), partial123.size(), 4, 4, &slice));
     EXPECT_FALSE(BuildTableSlice(partial123.data(), partial123.size(), 16, 4, &slice));
@@ -342,7 +342,7 @@ TEST(AutoTranslateTest, ListAnswersAreMergedWithBoundedItems) {
     ASSERT_TRUE(table.Merge(1, targets, 1, second.data(), second.size(), 0, &merged));
     std::string expected = "one&&" + std::string(63, 'x') + "&&three&&&&";
     EXPECT_EQ(expected, BodyText(merged.packet));
-    EXPECT_EQ(expected.size(), ReadU32(merged.packet.data() + 4));
+    EXPECT_EQ(expected.size(), ReadLe32(merged.packet.data() + 4));
     EXPECT_EQ(0x44, merged.packet[9]);
     EXPECT_EQ(7, merged.targets[0].sessionId);
     EXPECT_EQ(3, merged.targets[0].subIndex);
@@ -383,10 +383,10 @@ TEST(AutoTranslateTest, DeviceDataIsSeenFromTheWholeDevice) {
 
     std::vector<uint8_t> report = Packet(kCmdStateReport, 4);
     report[12] = 3;
-    WriteU32(report.data() + 32, 0x5);
+    WriteLe32(report.data() + 32, 0x5);
     PLUGIN_DATA_TARGET main[1] = {{10, 0}};
     PrepareDeviceData(layout, 1, 0, 4, 8, &masks, report.data(), report.size(), main, 1);
-    EXPECT_EQ(0x50u, ReadU32(report.data() + 32));
+    EXPECT_EQ(0x50u, ReadLe32(report.data() + 32));
     EXPECT_EQ(0, main[0].subIndex);
     // The record's own extra connection is the device's extra connection.
     PrepareDeviceData(layout, 0, 5, 4, 8, nullptr, report.data(), report.size(), main, 1);

@@ -56,7 +56,7 @@ TEST(CAutoChannelTest, LiveStreamIsStartedOnceAndStoppedByTheLastClient) {
     ASSERT_EQ(CAutoChannel::kSendBuilt, Send(channel, StreamRequest(3, 1, 1), 100, &out));
     ASSERT_EQ(48u, out.size());
     EXPECT_EQ(0x11, out[0]);
-    EXPECT_EQ(16u, ReadU32(out.data() + 4));
+    EXPECT_EQ(16u, ReadLe32(out.data() + 4));
     for (int i = 0; i < 16; ++i) EXPECT_EQ(i == 3 ? 1 : 2, out[8 + i]) << i;
     EXPECT_EQ(1, out[32 + 3]);
     for (int i = 26; i < 32; ++i) EXPECT_EQ(0x60 + i, out[i]);

@@ -98,7 +98,7 @@ TEST(CAutoFramerTest, HugeBodyLengthCannotWrapTheSizeCheck) {
     ASSERT_TRUE(framer.Allocate());
     std::vector<uint8_t> bogus = Packet(0xBC);
     for (uint32_t length : {0xFFFFFFFFu, 0xFFFFFFE0u, 0x80000000u}) {
-        kestrin::WriteU32(bogus.data() + 4, length);
+        kestrin::WriteLe32(bogus.data() + 4, length);
         Append(framer, bogus, 0, bogus.size());
         int oversized = 0;
         EXPECT_TRUE(Drain(framer, &oversized).empty());

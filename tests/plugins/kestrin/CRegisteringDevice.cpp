@@ -71,9 +71,9 @@ bool CRegisteringDevice::ConnectMain() {
 bool CRegisteringDevice::AnswerLogin(size_t replyLength) {
     std::vector<uint8_t> reply(replyLength, 0);
     reply[0] = kestrin::kCmdLoginReply;
-    kestrin::WriteU32(reply.data() + 4, uint32_t(replyLength - kHeaderSize));
+    kestrin::WriteLe32(reply.data() + 4, uint32_t(replyLength - kHeaderSize));
     reply[10] = uint8_t(m_channels);
-    kestrin::WriteU32(reply.data() + 16, m_loginId);
+    kestrin::WriteLe32(reply.data() + 16, m_loginId);
     for (size_t i = kHeaderSize; i < replyLength; ++i) reply[i] = uint8_t(i);
     return Send(0, reply);
 }
@@ -146,7 +146,7 @@ bool CRegisteringDevice::ReadOn(SOCKET s, std::vector<uint8_t>* packet, DWORD ti
     SetTimeout(s, timeoutMs);
     packet->assign(kHeaderSize, 0);
     if (!ReadExactly(s, packet->data(), kHeaderSize)) return false;
-    uint32_t body = kestrin::ReadU32(packet->data() + 4);
+    uint32_t body = kestrin::ReadLe32(packet->data() + 4);
     if (body > (1u << 20)) return false;
     packet->resize(kHeaderSize + body);
     return ReadExactly(s, packet->data() + kHeaderSize, body);

@@ -64,7 +64,7 @@ TEST_F(KestrinPlugin, DeviceLogsInAndGoesOnLineWithItsLastSubConnection) {
     for (int k = 1; k <= 5; ++k) {
         std::vector<uint8_t> handshake;
         ASSERT_TRUE(dev.OpenSub(k, &handshake)) << k;
-        EXPECT_EQ(ReadU32(&handshake[8]), 0x01020304u);
+        EXPECT_EQ(ReadLe32(&handshake[8]), 0x01020304u);
         EXPECT_EQ(handshake[12], k == 5 ? 2 : 1);
         EXPECT_EQ(handshake[13], k);
         if (k < 5) {
@@ -78,7 +78,7 @@ TEST_F(KestrinPlugin, DeviceLogsInAndGoesOnLineWithItsLastSubConnection) {
     EXPECT_EQ(answer.action, kParseLogin);
     EXPECT_EQ(answer.registerClient, 1);
     EXPECT_EQ(answer.reply[0], kCmdLoginReply);
-    EXPECT_EQ(ReadU32(&answer.reply[16]), 77u);
+    EXPECT_EQ(ReadLe32(&answer.reply[16]), 77u);
     EXPECT_EQ(answer.reply[10], 4);  // the device's total from its record
     EXPECT_EQ(answer.reply[40], 40);
 
@@ -254,7 +254,7 @@ TEST_F(KestrinPlugin, UnframeablePacketClosesTheConnection) {
     CRegisteringDevice dev(port, "DEV-1", 1, 9);
     OpenOnlineDevice(dev, 1);
     std::vector<uint8_t> huge = Packet(0xB5);
-    WriteU32(&huge[4], 51169);  // one byte beyond what a packet may carry
+    WriteLe32(&huge[4], 51169);  // one byte beyond what a packet may carry
     ASSERT_TRUE(dev.Send(1, huge));
     EXPECT_TRUE(dev.WaitClosed(1));
     ASSERT_TRUE(WaitFor([&] {

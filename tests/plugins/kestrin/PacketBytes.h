@@ -10,7 +10,7 @@
 inline std::vector<uint8_t> Packet(uint8_t command, size_t bodyLength = 0) {
     std::vector<uint8_t> p(kestrin::kHeaderSize + bodyLength, 0);
     p[0] = command;
-    kestrin::WriteU32(p.data() + 4, uint32_t(bodyLength));
+    kestrin::WriteLe32(p.data() + 4, uint32_t(bodyLength));
     return p;
 }
 

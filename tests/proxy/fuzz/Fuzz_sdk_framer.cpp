@@ -20,7 +20,7 @@ Framed FrameAtOnce(const std::vector<uint8_t>& stream, size_t workSize) {
     Framed framed;
     size_t pos = 0;
     while (stream.size() - pos >= CSdkPacketBuffer::kHeaderSize) {
-        const uint64_t total = CSdkPacketBuffer::kHeaderSize + uint64_t(CWireFramer::ReadU32(&stream[pos + 4]));
+        const uint64_t total = CSdkPacketBuffer::kHeaderSize + uint64_t(ReadLe32(&stream[pos + 4]));
         if (total > workSize) {
             // Judged as soon as its header is there, whole or not.
             ++framed.oversized;

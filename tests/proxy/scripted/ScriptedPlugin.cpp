@@ -32,6 +32,8 @@ Device g_device;
 LONG g_heartbeat = 1;
 LONG g_opens = 0, g_closes = 0, g_sends = 0, g_closeCommands = 0, g_lastClosedSession = 0;
 
+// Its own codec on purpose: the scripted plug-in checks the proxy, not the
+// tree's byte helpers.
 void PutU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 uint32_t GetU32(const uint8_t* p) {
     uint32_t v;

@@ -111,6 +111,8 @@ void CSdkTestClient::Close() {
     m_pending.clear();
 }
 
+// Its own codec on purpose: the test client frames packets apart from the
+// proxy's framer, so each checks the other.
 static void PutU32(std::vector<uint8_t>& packet, size_t offset, uint32_t v) {
     for (int i = 0; i < 4; ++i) packet[offset + i] = static_cast<uint8_t>(v >> (8 * i));
 }

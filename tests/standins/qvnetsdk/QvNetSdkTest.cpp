@@ -308,7 +308,7 @@ TEST_F(QvNetSdkTest, DeviceQueriesFillTheCallersBuffers) {
     std::vector<uint8_t> plan(4 * 1184);
     ASSERT_EQ(Sdk().ReadChannelConfig(login, 5, -1, plan.data(), static_cast<int32_t>(plan.size()), &length, 500), 1);
     EXPECT_EQ(length, 4 * 1184);
-    EXPECT_EQ(qvwire::GetU32(&plan[4]), 4u) << "Sunday's first section records";
+    EXPECT_EQ(qvwire::ReadLe32(&plan[4]), 4u) << "Sunday's first section records";
     char states[256];
     ASSERT_EQ(Sdk().ReadRecordStates(login, states, 256, &length, 3000), 1);
     EXPECT_EQ(length, 256);
@@ -876,7 +876,7 @@ private:
             std::lock_guard<std::mutex> lock(m_sendMutex);
             if (packet[0] == qvwire::kCmdLogin) {
                 std::vector<uint8_t> reply = m_loginReply;
-                qvwire::PutU32(&reply[16], 0x4242);
+                qvwire::WriteLe32(&reply[16], 0x4242);
                 qvsock::SendAll(client, reply);
             } else if (packet[0] == qvwire::kCmdKeepAlive) {
                 ++m_keepAlives;

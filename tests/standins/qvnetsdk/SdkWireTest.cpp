@@ -45,10 +45,10 @@ TEST(SdkWire, HeaderRoundTripsWithLittleEndianLengthAtFour) {
 
 TEST(SdkWire, HeaderRefusesBodiesBeyondOnePacket) {
     uint8_t raw[32] = {kCmdRead};
-    PutU32(raw + 4, static_cast<uint32_t>(kMaxBody));
+    WriteLe32(raw + 4, static_cast<uint32_t>(kMaxBody));
     PacketHeader header;
     EXPECT_TRUE(DecodeHeader(raw, sizeof(raw), header));
-    PutU32(raw + 4, static_cast<uint32_t>(kMaxBody + 1));
+    WriteLe32(raw + 4, static_cast<uint32_t>(kMaxBody + 1));
     EXPECT_FALSE(DecodeHeader(raw, sizeof(raw), header));
 }
 
@@ -115,7 +115,7 @@ TEST(PacketFramer, BodiesTakenBetweenReadsIntoItsOwnRoom) {
 TEST(PacketFramer, OversizedLengthDiscardsAndFramingRestarts) {
     CPacketFramer framer;
     uint8_t bad[40] = {0x94};
-    PutU32(bad + 4, 60000);
+    WriteLe32(bad + 4, 60000);
     framer.Feed(bad, sizeof(bad));
     std::vector<uint8_t> packet;
     EXPECT_EQ(framer.Next(packet), CPacketFramer::Oversize);
@@ -162,7 +162,7 @@ TEST(SdkWire, LoginReplyCarriesChannelsAtTenAndLoginIdAtSixteen) {
     const std::vector<uint8_t> reply = BuildLoginReply(0, 0x11223344, info);
     ASSERT_EQ(reply.size(), 64u);
     EXPECT_EQ(reply[10], 9);
-    EXPECT_EQ(GetU32(&reply[16]), 0x11223344u);
+    EXPECT_EQ(ReadLe32(&reply[16]), 0x11223344u);
 
     // A relay answers with the stored reply, rewriting byte 10 with its count.
     std::vector<uint8_t> relayed = reply;

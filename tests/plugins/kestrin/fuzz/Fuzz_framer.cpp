@@ -16,7 +16,7 @@ std::vector<std::vector<uint8_t>> FrameAtOnce(const std::vector<uint8_t>& stream
     std::vector<std::vector<uint8_t>> packets;
     size_t pos = 0;
     while (stream.size() - pos >= kestrin::kHeaderSize) {
-        uint64_t total = kestrin::kHeaderSize + uint64_t(kestrin::ReadU32(&stream[pos + 4]));
+        uint64_t total = kestrin::kHeaderSize + uint64_t(kestrin::ReadLe32(&stream[pos + 4]));
         if (total > kPollCapacity) {
             if (total > stream.size() - pos) break;
             pos += size_t(total);

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ParseRegistration(data, size, &reg) == kRegistrationOk) {
         size_t length = strnlen(reg.id, sizeof reg.id);
         FUZZ_CHECK(length > 0 && length < sizeof reg.id);
-        FUZZ_CHECK(length == ReadU32(data + 4));
+        FUZZ_CHECK(length == ReadLe32(data + 4));
         FUZZ_CHECK(std::memcmp(reg.id, data + kHeaderSize, length) == 0);
         FUZZ_CHECK(RegistrationIdEquals(reg.id, reg.id));
         FUZZ_CHECK(reg.connectionIndex == data[28]);
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int n = BuildLoginPacket(user.c_str(), password.c_str(), login, sizeof login);
     if (user.size() <= kMaxCredentialLength && password.size() <= kMaxCredentialLength) {
         FUZZ_CHECK(n >= int(kHeaderSize) && size_t(n) <= sizeof login);
-        FUZZ_CHECK(ReadU32(login + 4) == uint32_t(n) - kHeaderSize);
+        FUZZ_CHECK(ReadLe32(login + 4) == uint32_t(n) - kHeaderSize);
     } else {
         FUZZ_CHECK(n == -1);
     }

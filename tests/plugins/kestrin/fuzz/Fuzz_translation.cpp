@@ -39,7 +39,7 @@ std::vector<uint8_t> NextPacket(FuzzInput& in) {
     size_t length = (shape & 0x80) ? size_t(in.Byte()) * 24 : kHeaderSize + (shape & 0x3F);
     std::vector<uint8_t> p = in.Bytes(length);
     // Mostly well framed, sometimes with a body length that lies.
-    if ((shape & 0x40) == 0 && p.size() >= kHeaderSize) WriteU32(p.data() + 4, uint32_t(p.size() - kHeaderSize));
+    if ((shape & 0x40) == 0 && p.size() >= kHeaderSize) WriteLe32(p.data() + 4, uint32_t(p.size() - kHeaderSize));
     return p;
 }
 
@@ -59,7 +59,7 @@ void Deliver(Device& d, int slot, int connectionIndex, const CAutoChannel::Route
         if (d.table.Merge(slot, targets.data(), int(targets.size()), copy.data(), copy.size(), d.now, &merged)) {
             FUZZ_CHECK(merged.packet.size() >= kHeaderSize);
             FUZZ_CHECK(merged.packet[0] != kCmdListAnswer ||
-                       ReadU32(merged.packet.data() + 4) == merged.packet.size() - kHeaderSize);
+                       ReadLe32(merged.packet.data() + 4) == merged.packet.size() - kHeaderSize);
             FUZZ_CHECK(merged.targets.size() == targets.size());
         }
     }

@@ -14,6 +14,8 @@
 #include <memory>
 #include <new>
 
+#include "common/LittleEndian.h"
+
 class CWireFramer {
 public:
     static constexpr size_t kHeaderSize = 32;
@@ -89,7 +91,7 @@ public:
         const size_t unread = m_write - m_read;
         if (!m_buffer || unread < kHeaderSize) return kNeedMore;
         const uint8_t* header = m_buffer.get() + m_read;
-        const uint32_t body = ReadU32(header + 4);
+        const uint32_t body = ReadLe32(header + 4);
         const size_t limit = outSize < m_capacity ? outSize : m_capacity;
         // Compared as a difference: a body length near 2^32 must not wrap.
         if (out == nullptr || limit < kHeaderSize || body > limit - kHeaderSize) {
@@ -122,10 +124,6 @@ public:
     // Bytes of an oversized packet still to be dropped as they arrive.
     uint64_t PendingSkip() const { return m_skip; }
 
-    static uint32_t ReadU32(const uint8_t* p) {
-        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-               static_cast<uint32_t>(p[3]) << 24;
-    }
 
 private:
     // An empty buffer starts again at the front, so appends rarely move bytes.

@@ -1,10 +1,11 @@
-// Save directories, disk space and record clean-up of the backup engine.
-#include "app/engine/CBackupEngine.h"
+#include "app/engine/CDiskKeeper.h"
 
 #include "app/core/CAppConfig.h"
 #include "app/core/CAutoLock.h"
+#include "app/core/FileNameRule.h"
 #include "app/core/FileUtil.h"
 #include "app/core/TextValues.h"
+#include "app/engine/CPlaybackSlots.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ const ULONGLONG kBytesPerMB = 1048576;
 const int kCleanupRowLimit = 200;
 const int kLowDriveMB = 200;
 const int64_t kCleanupStopKB = 102400;
+const int kMultiPlayChannel = 999;
 
 std::vector<CString> SplitDirectoryList(CString directories) {
     directories.TrimRight(L';');
@@ -30,7 +32,11 @@ bool DriveHasFreeBytes(const CString& drive) { return GetFreeDiskBytes(drive) > 
 
 }  // namespace
 
-CString* CBackupEngine::SelectSaveDirectory(CString* out, CString directories, int update) {
+CDiskKeeper::CDiskKeeper(CRecordListDB& records, CBackupCopyList& copies, CBackupTaskQueue& conversions,
+                         CPlaybackSlots& slots)
+    : m_records(records), m_copies(copies), m_conversions(conversions), m_slots(slots) {}
+
+CString CDiskKeeper::SelectSaveDirectory(const CString& directories, int update) {
     const ULONGLONG limit = (ULONGLONG)(int64_t)GetAppConfig()->m_nDriveFreeSpaceLimit;
     std::vector<CString> list = SplitDirectoryList(directories);
     int full = 1;
@@ -47,21 +53,64 @@ CString* CBackupEngine::SelectSaveDirectory(CString* out, CString directories, i
     }
     if (update) m_diskFull = full;
     if (chosen.IsEmpty() && !list.empty()) chosen = list.front();
-    *out = chosen;
-    return out;
+    return chosen;
 }
 
-int CBackupEngine::CheckDiskSpace() {
+int CDiskKeeper::MakeTargetFileName(const DEVICE_RECORD* dev, int channel, const CTime* begin, CString kind,
+                                    CString* outPath, int mode, CString recordTypeText) {
     CAppConfig* config = GetAppConfig();
-    CString chosen;
+    CString rule, directories;
+    int update = 1;
+    if (mode == 1) {
+        rule = config->GetDownloadNameRule();
+        directories = config->GetSaveDirs();
+    } else if (mode == 2) {
+        rule = config->GetCapturePicNameRule();
+        directories = config->GetCapturePicDir();
+        update = 0;
+    } else {
+        rule = config->GetRecordNameRule();
+        directories = config->GetSaveDirs();
+    }
+    CString directory = SelectSaveDirectory(directories, update);
+    if (directory.IsEmpty()) return -1;
+    directory.TrimRight(L'\\');
+    directory += L"\\";
+
+    CString deviceId, channelNumber, channelName;
+    deviceId.Format(L"%d", dev->id);
+    if (channel > kMultiPlayChannel) {
+        channelNumber = L"1000";
+        channelName = L"MultiPlay";
+    } else {
+        channelNumber.Format(L"%d", channel + 1);
+        // A channel index outside the record's table has no name.
+        if (channel >= 0 && channel < kMaxChannels) channelName = CString(dev->channels[channel].name);
+    }
+    CString title(dev->title);
+    CString subDirectory = directory + begin->Format(L"%Y-%m-%d") + L"\\" + title + L"\\" + channelNumber + L"\\";
+    if (!recordTypeText.IsEmpty()) subDirectory += recordTypeText + L"\\";
+    CreateDirectoryPath(subDirectory);
+
+    CString name =
+        ExpandNameRule(rule, deviceId, channelNumber, title, channelName, kind, begin->GetTime(), recordTypeText);
+    CString candidate = name;
+    for (int n = 0; FileExistsInDir(candidate, subDirectory) == 1; ++n) candidate.Format(L"(%d)%s", n, (LPCWSTR)name);
+    *outPath = JoinPath(subDirectory, candidate);
+    return 0;
+}
+
+int CDiskKeeper::CheckDiskSpace() {
+    CAppConfig* config = GetAppConfig();
     // One copy for the whole pass: a login may replace the list meanwhile.
     const CString saveDirs = config->GetSaveDirs();
-    SelectSaveDirectory(&chosen, saveDirs, 1);
+    SelectSaveDirectory(saveDirs, 1);
     if (m_diskFull && config->m_nDriveOverMode == 1) return 0;
     return DeleteOldestRecords(saveDirs);
 }
 
-int CBackupEngine::DeleteOldestRecords(CString directories) {
+int CDiskKeeper::DeleteOldestRecords(const CString& directories) {
+    CAutoLock pass(&m_passLock);
     const int64_t limit = GetAppConfig()->m_nDriveFreeSpaceLimit;
     std::vector<CString> list = SplitDirectoryList(directories);
     bool allFull = true;
@@ -76,19 +125,19 @@ int CBackupEngine::DeleteOldestRecords(CString directories) {
             lowDrives.push_back(drive);
         } else if (DriveHasFreeBytes(drive)) {
             RECORD_LIST_ROWS rows;
-            m_recordList.QueryByPathPrefix(rows, kCleanupRowLimit, drive);
+            m_records.QueryByPathPrefix(rows, kCleanupRowLimit, drive);
             RunCleanupRows(rows);
         }
     }
     if (allFull && !lowDrives.empty()) {
         RECORD_LIST_ROWS rows;
-        m_recordList.QueryByPathPrefixes(rows, kCleanupRowLimit, lowDrives);
+        m_records.QueryByPathPrefixes(rows, kCleanupRowLimit, lowDrives);
         RunCleanupRows(rows);
     }
     return 0;
 }
 
-int CBackupEngine::DeleteExpiredRecords() {
+int CDiskKeeper::DeleteExpiredRecords() {
     CAppConfig* config = GetAppConfig();
     std::vector<CString> drives;
     for (const CString& directory : SplitDirectoryList(config->GetSaveDirs())) {
@@ -98,81 +147,26 @@ int CBackupEngine::DeleteExpiredRecords() {
     if (drives.empty()) return 0;
     int days = config->m_nAutoDeleteDay;
     if (days < 1 || days > 255) return 0;
+    CAutoLock pass(&m_passLock);
     CTime cutOff = CTime::GetCurrentTime() - CTimeSpan(days, 0, 0, 0);
     RECORD_LIST_ROWS rows;
-    m_recordList.QueryOlderByPathPrefixes(rows, kCleanupRowLimit, cutOff.Format(L"%Y-%m-%d") + L" 23:59:59", drives);
+    m_records.QueryOlderByPathPrefixes(rows, kCleanupRowLimit, cutOff.Format(L"%Y-%m-%d") + L" 23:59:59", drives);
     RunCleanupRows(rows);
     return 0;
 }
 
-void CBackupEngine::RunCleanupRows(const RECORD_LIST_ROWS& rows) {
+void CDiskKeeper::RunCleanupRows(const RECORD_LIST_ROWS& rows) {
     int64_t freedKB = 0;
     for (const RECORD_LIST_ROW& row : rows) {
-        if (IsFileInBackupCopy(row.C_FilePath) || IsFileInUse(row.C_FilePath) ||
-            m_taskQueue->FindTaskByPath(row.C_FilePath))
+        if (m_copies.Contains(row.C_FilePath) || m_slots.IsFileInUse(row.C_FilePath) ||
+            m_conversions.FindTaskByPath(row.C_FilePath))
             continue;
         int deleted = DeleteFileChecked(row.C_FilePath);
         if (deleted == -2) continue;  // refused: the row stays with its file
         if (deleted == 0) freedKB += row.L_FileLen;
         // A row the record list keeps would list a file that is gone; stop
         // before deleting more, the next pass takes the row up again.
-        if (m_recordList.DeleteRow(row) != 0) break;
+        if (m_records.DeleteRow(row) != 0) break;
         if (freedKB > kCleanupStopKB) break;
     }
-}
-
-int CBackupEngine::IsFileInUse(CString path) {
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        const RECORD_SOURCE& source = m_slots[slot].source;
-        if (source.itemType == SOURCE_ITEM_LOCAL && path.CompareNoCase(CString(source.path)) == 0) return 1;
-        SLOT_PLAYLIST& playlist = m_playlists[slot];
-        CAutoLock guard(&playlist.lock);
-        for (const RECORD_SOURCE& item : playlist.items) {
-            if (path.CompareNoCase(CString(item.path)) == 0) return 1;
-        }
-    }
-    return 0;
-}
-
-int CBackupEngine::AddBackupCopyFile(const BACKUP_COPY_ITEM& item) {
-    CAutoLock guard(&m_backupCopyLock);
-    m_backupCopies.push_back(item);
-    return 0;
-}
-
-int CBackupEngine::IsFileInBackupCopy(CString path) {
-    CAutoLock guard(&m_backupCopyLock);
-    for (const BACKUP_COPY_ITEM& item : m_backupCopies) {
-        if (item.sourceFile == path) return 1;
-    }
-    return 0;
-}
-
-int CBackupEngine::GetBackupCopyCount() {
-    CAutoLock guard(&m_backupCopyLock);
-    return (int)m_backupCopies.size();
-}
-
-CString CBackupEngine::GetFirstBackupCopyFile() {
-    BACKUP_COPY_ITEM item;
-    return PeekFirstBackupCopy(&item) ? item.sourceFile : CString();
-}
-
-bool CBackupEngine::PeekFirstBackupCopy(BACKUP_COPY_ITEM* out) {
-    CAutoLock guard(&m_backupCopyLock);
-    if (m_backupCopies.empty()) return false;
-    *out = m_backupCopies.front();
-    return true;
-}
-
-int CBackupEngine::RemoveFirstBackupCopyFile() {
-    CAutoLock guard(&m_backupCopyLock);
-    if (!m_backupCopies.empty()) m_backupCopies.pop_front();
-    return 0;
-}
-
-int CBackupEngine::ClearBackupCopyFiles() {
-    CAutoLock guard(&m_backupCopyLock);
-    m_backupCopies.clear();
-    return 0;
 }

@@ -1,18 +1,21 @@
-// The scheduler thread of the backup engine and the start and stop of
-// scheduled backup and manual download.
-#include "app/engine/CBackupEngine.h"
+#include "app/engine/CBackupScheduler.h"
+
+#include <vector>
 
 #include "app/core/CAppConfig.h"
 #include "app/core/CAutoLock.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/SystemUtil.h"
+#include "app/core/TwMessages.h"
+#include "app/engine/CDownloadRunner.h"
+#include "app/engine/EngineLogCodes.h"
 #include "app/engine/RecordTime.h"
 
 namespace {
 
 const int kPassSeconds = 10;
-const DWORD kSleepStepMs = 300;
-const DWORD kStopPollMs = 100;
+// The pause after a pass that took the whole period or more.
+const DWORD kOverrunPauseMs = 300;
 // How long a stop waits for a pass to finish: a pass may sit in a record
 // query with its retries.
 const DWORD kSchedulerStopWaitMs = 120000;
@@ -73,180 +76,106 @@ bool ScheduleRecordWindow(const BACKUP_SCHEDULE& schedule, const CTime& now, QVN
     return true;
 }
 
-int CBackupEngine::StartAutoBackup() {
+CBackupScheduler::CBackupScheduler(CBackupScheduleStore& schedules, CDeviceManager& devices,
+                                   CNetReplayService& replay, CDownloadRunner& downloads, const LogWriter& log)
+    : m_schedules(schedules), m_devices(devices), m_replay(replay), m_downloads(downloads), m_log(log) {}
+
+CBackupScheduler::~CBackupScheduler() { StopThread(); }
+
+int CBackupScheduler::StartAutoBackup() {
+    CAutoLock guard(&m_controlLock);
     if (m_scheduledOn) return 0;
     CAppConfig* config = GetAppConfig();
-    SetConcurrentLimit(config->m_nMultiBackupDevCount);
+    m_downloads.SetLimit(config->m_nMultiBackupDevCount);
     m_schedules.Load(config->GetScheduleFile());
     std::vector<BACKUP_SCHEDULE> automatic;
     m_schedules.ListAll(automatic, FALSE);
     if (automatic.empty()) return -1;
-    CTime now = CTime::GetCurrentTime();
-    AddLogRecord(1, LOG_SCHEDULE_START, StartStopText(L"Dodavozi Start"), CString(), 0, 0, 0, 0, now, now, now);
-    StartSchedulerThread();
-    m_scheduledOn = 1;
+    m_log(LOG_SCHEDULE_START, StartStopText(L"Dodavozi Start"));
+    StartThread();
+    InterlockedExchange(&m_scheduledOn, 1);
     return 0;
 }
 
-int CBackupEngine::StartManualDownload() {
+int CBackupScheduler::StartManualDownload() {
+    CAutoLock guard(&m_controlLock);
     if (m_manualOn) return 0;
-    m_manualOn = 1;
-    StartSchedulerThread();
+    InterlockedExchange(&m_manualOn, 1);
+    StartThread();
     return 0;
 }
 
-int CBackupEngine::StartSchedulerThread() {
-    if (m_schedulerRun) return 0;
+int CBackupScheduler::StartThread() {
+    if (m_thread.IsRunning()) return 0;
     // A thread of an earlier run that was stopped must be gone first.
-    StopSchedulerThread();
-    m_schedulerExited = 0;
-    m_schedulerRun = 1;
-    m_schedulerThread = CreateThread(nullptr, 0, ScheduleThreadProc, this, 0, nullptr);
-    if (!m_schedulerThread) {
-        m_schedulerRun = 0;
-        m_schedulerExited = 1;
-        return -1;
-    }
-    return 0;
+    m_thread.Stop(kSchedulerStopWaitMs);
+    return m_thread.Start([this] { RunLoop(); }) ? 0 : -1;
 }
 
-void CBackupEngine::StopSchedulerThread() {
-    m_schedulerRun = 0;
-    if (!m_schedulerThread) return;
-    DWORD waited = 0;
-    while (!m_schedulerExited && waited < kSchedulerStopWaitMs) {
-        if (WaitForSingleObject(m_schedulerThread, kStopPollMs) == WAIT_OBJECT_0) break;
-        waited += kStopPollMs;
-    }
-    WaitForSingleObject(m_schedulerThread, kSchedulerStopWaitMs);
-    CloseHandle(m_schedulerThread);
-    m_schedulerThread = nullptr;
+void CBackupScheduler::StopThread() {
+    CAutoLock guard(&m_controlLock);
+    m_thread.Stop(kSchedulerStopWaitMs);
 }
 
-int CBackupEngine::StopAutoBackup() {
+int CBackupScheduler::StopAutoBackup() {
+    CAutoLock guard(&m_controlLock);
     if (!m_scheduledOn) return -1;
-    if (!m_manualOn) StopSchedulerThread();
-    std::vector<int> toStop;
-    {
-        CAutoLock guard(&m_engineLock);
-        for (auto it = m_active.begin(); it != m_active.end();) {
-            if (it->IsManual()) { ++it; continue; }
-            m_schedules.SetDayEnded(it->scheduleId, it->weekday);
-            if (it->source.sdkHandle != 0) {
-                toStop.push_back(it->taskId);
-                ++it;
-            } else {
-                it = m_active.erase(it);
-            }
-        }
-        for (auto it = m_pending.begin(); it != m_pending.end();) {
-            if (it->IsManual()) { ++it; continue; }
-            if (it->source.sdkHandle != 0) {
-                toStop.push_back(it->taskId);
-                ++it;
-            } else {
-                it = m_pending.erase(it);
-            }
-        }
-    }
-    for (int id : toStop) StopTask(id);
-    m_scheduledOn = 0;
-    CTime now = CTime::GetCurrentTime();
-    AddLogRecord(1, LOG_SCHEDULE_STOP, StartStopText(L"Dodavozi Stop"), CString(), 0, 0, 0, 0, now, now, now);
+    if (!m_manualOn) StopThread();
+    m_downloads.StopScheduled();
+    InterlockedExchange(&m_scheduledOn, 0);
+    m_log(LOG_SCHEDULE_STOP, StartStopText(L"Dodavozi Stop"));
     return 0;
 }
 
-int CBackupEngine::StopManualDownload() {
-    if (!m_manualOn) {
-        // The last manual task may have cleared the flag already; the thread
-        // still must not outlive both modes.
-        if (!m_scheduledOn) StopSchedulerThread();
-        return 0;
-    }
-    // The thread ends whenever neither mode stays on, so it never outlives both.
-    if (!m_scheduledOn) StopSchedulerThread();
-    std::vector<int> toStop;
-    {
-        CAutoLock guard(&m_engineLock);
-        auto settle = [&](auto& tasks) {
-            for (auto it = tasks.begin(); it != tasks.end();) {
-                if (!it->IsManual()) { ++it; continue; }
-                if (it->source.sdkHandle != 0) {
-                    m_schedules.SetDayEnded(it->scheduleId, 0);
-                    toStop.push_back(it->taskId);
-                    ++it;
-                } else {
-                    it = tasks.erase(it);
-                }
-            }
-        };
-        settle(m_active);
-        settle(m_pending);
-        m_schedules.ClearManual();
-    }
-    for (int id : toStop) StopTask(id);
-    m_manualOn = 0;
+int CBackupScheduler::StopManualDownload() {
+    CAutoLock guard(&m_controlLock);
+    // The thread ends whenever neither mode stays on, so it never outlives
+    // both (the last manual task may have cleared the flag already).
+    if (!m_scheduledOn) StopThread();
+    if (!m_manualOn) return 0;
+    m_downloads.StopManual();
+    InterlockedExchange(&m_manualOn, 0);
     return 0;
 }
 
-int CBackupEngine::GetBackupState(int* scheduledOn, int* manualOn) {
+int CBackupScheduler::GetBackupState(int* scheduledOn, int* manualOn) {
     *scheduledOn = m_scheduledOn;
     *manualOn = m_manualOn;
     return 0;
 }
 
-DWORD WINAPI CBackupEngine::ScheduleThreadProc(void* param) {
-    CBackupEngine* engine = static_cast<CBackupEngine*>(param);
-    try {
-        engine->RunSchedulerLoop();
-    } catch (...) {
-    }
-    engine->m_schedulerRun = 0;
-    engine->m_schedulerExited = 1;
-    return 1;
+void CBackupScheduler::OnScheduleFinished() {
+    if (m_schedules.GetManualCount() < 1) InterlockedExchange(&m_manualOn, 0);
 }
 
-void CBackupEngine::RunSchedulerLoop() {
-    while (m_schedulerRun == 1) {
+void CBackupScheduler::RunLoop() {
+    while (!m_thread.StopRequested()) {
         CTime started = CTime::GetCurrentTime();
         RetireSchedules(started);
         ScheduleTick(started);
-        InterlockedIncrement(&m_schedulerPasses);
-        if (m_schedulerRun != 1) break;
+        InterlockedIncrement(&m_passes);
         __time64_t spent = CTime::GetCurrentTime().GetTime() - started.GetTime();
-        if (spent >= kPassSeconds || spent < 0) {
-            Sleep(kSleepStepMs);
-            continue;
-        }
-        DWORD budget = (DWORD)(kPassSeconds - spent) * 1000;
-        for (DWORD slept = 0; slept < budget && m_schedulerRun; slept += kSleepStepMs) Sleep(kSleepStepMs);
+        DWORD pause = (spent >= kPassSeconds || spent < 0) ? kOverrunPauseMs : (DWORD)(kPassSeconds - spent) * 1000;
+        if (m_thread.WaitForStop(pause)) break;
     }
 }
 
-int CBackupEngine::RetireSchedules(CTime now) {
+int CBackupScheduler::RetireSchedules(CTime now) {
     std::vector<BACKUP_SCHEDULE> expired;
     m_schedules.CollectExpired(now.GetHour(), now.GetMinute(), now.GetSecond(), WeekdayIndex(now), expired);
-    std::vector<int> toStop;
     for (const BACKUP_SCHEDULE& schedule : expired) {
-        if (!m_schedulerRun) break;
-        CAutoLock guard(&m_engineLock);
-        for (const RECORD_TASK& task : m_active) {
-            if (task.scheduleId == schedule.id) toStop.push_back(task.taskId);
-        }
-        m_pending.remove_if([&](const RECORD_TASK& task) {
-            return task.scheduleId == schedule.id && task.source.sdkHandle == 0;
-        });
+        if (!m_thread.IsRunning()) break;
+        m_downloads.RetireSchedule(schedule.id);
     }
-    for (int id : toStop) StopTask(id);
     return 0;
 }
 
-int CBackupEngine::ScheduleTick(CTime now) {
+int CBackupScheduler::ScheduleTick(CTime now) {
     int weekday = WeekdayIndex(now);
     std::vector<BACKUP_SCHEDULE> due;
     m_schedules.QueryDue(now.GetHour(), now.GetMinute(), now.GetSecond(), weekday, due, 0, 0);
     for (const BACKUP_SCHEDULE& schedule : due) {
-        if (!m_schedulerRun) break;
+        if (!m_thread.IsRunning()) break;
         bool manual = schedule.AgoType == kManualAgoType;
         if (manual ? !m_manualOn : !m_scheduledOn) continue;
         const DueDevice state = LookUpDueDevice(m_devices, schedule.DevID);
@@ -265,8 +194,8 @@ int CBackupEngine::ScheduleTick(CTime now) {
     return 0;
 }
 
-void CBackupEngine::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device,
-                                       const CTime& now, int weekday, bool* endPass) {
+void CBackupScheduler::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device,
+                                          const CTime& now, int weekday, bool* endPass) {
     QVNET_TIME begin, end;
     if (!ScheduleRecordWindow(schedule, now, &begin, &end)) return;
     std::vector<RECORD_FILE_DESC> page(kRecordPageSize);
@@ -276,8 +205,8 @@ void CBackupEngine::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DE
     for (;;) {
         memset(page.data(), 0, page.size() * sizeof(RECORD_FILE_DESC));
         int count = 0;
-        int result = m_replay->QueryRecordFiles(0, device.loginHandle, schedule.ChannelIndex, &begin, &end, CString(),
-                                                page.data(), (int)(page.size() * sizeof(RECORD_FILE_DESC)), &count);
+        int result = m_replay.QueryRecordFiles(0, device.loginHandle, schedule.ChannelIndex, &begin, &end, CString(),
+                                               page.data(), (int)(page.size() * sizeof(RECORD_FILE_DESC)), &count);
         if (result < 0) {
             failed = true;
             found = false;
@@ -294,7 +223,7 @@ void CBackupEngine::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DE
                 }
                 desc.location2 = (uint32_t)FromQvnetTime(desc.end).GetTime();
             }
-            AddDownloadTask(schedule.DevID, &desc, schedule.id, weekday);
+            m_downloads.Add(schedule.DevID, &desc, schedule.id, weekday);
         }
         if (count != kRecordPageSize) break;
         // The next page starts one second after the last file, on the
@@ -307,12 +236,12 @@ void CBackupEngine::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DE
         CTime nextTime = FromQvnetTime(next);
         if (nextTime <= FromQvnetTime(begin) || FromQvnetTime(end) < nextTime) break;
         begin = next;
-        if (!m_schedulerRun) break;
+        if (!m_thread.IsRunning()) break;
     }
     if (failed) return;
     if (found) {
         m_schedules.SetDayStarted(schedule.id, weekday);
-        FinishScheduleIfIdle(schedule.id, weekday);
+        m_downloads.FinishScheduleIfIdle(schedule.id, weekday);
     } else {
         m_schedules.SetDayEnded(schedule.id, weekday);
     }

@@ -1,0 +1,60 @@
+// CDeviceListStore: the device list file (device.xml) of one user: reading
+// it into device records, writing the registry's records into it, and
+// rewriting one device's element after a login or a rename.
+//
+// Lock: m_fileLock keeps the file and its in-memory document to one reader
+// or writer at a time (the login-retry thread saves elements while the UI
+// thread writes or reads the whole list). The callbacks of Read and Write
+// run under it and take the registry's records lock: the file lock comes
+// first and is never taken while the records lock is held.
+#pragma once
+
+#include <afx.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/core/CAutoLock.h"
+#include "app/core/CLock.h"
+#include "app/engine/DEVICE_RECORD.h"
+
+class CDeviceListStore {
+public:
+    CDeviceListStore();
+    ~CDeviceListStore();
+    CDeviceListStore(const CDeviceListStore&) = delete;
+    CDeviceListStore& operator=(const CDeviceListStore&) = delete;
+
+    // Holds the file lock across several steps (the owner taking a new path
+    // and reading it), so no save reaches the file in between.
+    class CHold {
+    public:
+        explicit CHold(CDeviceListStore& store) : m_lock(&store.m_fileLock) {}
+
+    private:
+        CAutoLock m_lock;
+    };
+
+    // Calls clear, then add with each device of the file in list order (its
+    // id from ListDeviceElements) until add returns false. 0, also for a
+    // missing or empty file; -1 when the text does not parse (add is never
+    // called). A leading UTF-8 byte-order mark is skipped.
+    int Read(const CString& path, const std::function<void()>& clear,
+             const std::function<bool(const DEVICE_RECORD&)>& add);
+    // Writes the records snapshot returns (called under the file lock). 0;
+    // -3 when the file could not be written.
+    int Write(const CString& path, const std::function<std::vector<DEVICE_RECORD>()>& snapshot);
+    // Rewrites the element of record.id. 0 (also when the file has no element
+    // for it: the file is saved unchanged); -1 when the file cannot be
+    // loaded; -3 when it cannot be saved.
+    int SaveElement(const CString& path, const DEVICE_RECORD& record);
+
+private:
+    class CDocument;
+    int SaveDocument(const CString& path);
+    bool LoadDocument(const CString& path);
+
+    CLock m_fileLock;
+    std::unique_ptr<CDocument> m_document;
+};

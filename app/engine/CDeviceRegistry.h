@@ -1,0 +1,81 @@
+// CDeviceRegistry: one user's configured devices in memory. One DEVICE_RECORD
+// per device id, the id allocator, the device count and its limit, and the
+// device that has two-way talk open. Callers always get copies of records,
+// never pointers into the map; changes in place go through Update.
+//
+// Locks: m_recordsLock guards the map, the limit, the last id and the talk
+// device id; m_countLock guards the count and is only ever taken after the
+// records lock or without it. Callbacks (Read, Update) run under the records
+// lock and must not call the SDK: its disconnect callback takes that lock.
+#pragma once
+
+#include <afx.h>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "app/core/CLock.h"
+#include "app/engine/DEVICE_RECORD.h"
+
+class CDeviceRegistry {
+public:
+    CDeviceRegistry() = default;
+    ~CDeviceRegistry();
+    CDeviceRegistry(const CDeviceRegistry&) = delete;
+    CDeviceRegistry& operator=(const CDeviceRegistry&) = delete;
+
+    // The operations of the same names on CDeviceManager.
+    void SetMaxDeviceCount(unsigned count);
+    int GetNextDeviceId();
+    int IsFull() const;
+    int GetDeviceCount() const;
+    int AddDeviceRecord(const DEVICE_RECORD& record);
+    int ReplaceDevice(int id, const DEVICE_RECORD& record);
+    int DeleteDevice(int id);
+    int RemoveAllDevices();
+    DEVICE_RECORD GetDevice(int id) const;
+    bool ReadDevice(int id, const std::function<void(const DEVICE_RECORD&)>& read) const;
+    int GetAllDevices(std::vector<DEVICE_RECORD>& out) const;
+    int GetLoggedInDevices(std::vector<DEVICE_RECORD>& out) const;
+    int GetDevicesByLoginType(int loginType, std::vector<DEVICE_RECORD>& out) const;
+    int GetDeviceTypes(std::vector<CString>& out) const;
+    DEVICE_RECORD FindDeviceByAddress(const char* ip, int port) const;
+    DEVICE_RECORD FindDeviceByLoginHandle(int loginHandle) const;
+    int GetChannelName(int channelId, CString& deviceTitle, CString& channelName) const;
+    int GetChannelSlot(CHANNEL_SLOT& out, int channelId) const;
+    int SetChannelValues(int id, int channelIndex, int first, int second, int third, int fourth);
+
+    // A record read from the device list file, under its own id. False (not
+    // stored) when the registry is full.
+    bool AddLoaded(const DEVICE_RECORD& record);
+    // Stores the record under its id, whether or not the id is present.
+    void Assign(const DEVICE_RECORD& record);
+    // Calls change with the stored record under the records lock. False
+    // when the id is absent (change not called), else what change returns.
+    bool Update(int id, const std::function<bool(DEVICE_RECORD&)>& change);
+    // Stores a record that holds a new session. 0 stored; 1 the registry no
+    // longer holds this session (first: already holds another one) and is
+    // left alone; -1 the id is absent (stored instead when insertWhenAbsent).
+    int StoreSession(const DEVICE_RECORD& record, bool insertWhenAbsent, bool first);
+    // Every record with default names given to unnamed channels (stored too).
+    std::vector<DEVICE_RECORD> SnapshotWithDefaultNames();
+
+    int GetTalkDeviceId() const;
+    void SetTalkDeviceId(int id);
+    // Clears the talk device when it is id.
+    void ClearTalkDeviceId(int id);
+
+private:
+    typedef std::map<int32_t, DEVICE_RECORD> DeviceMap;
+    void SyncCountLocked();
+    void RaiseLastIdLocked(int id);
+
+    DeviceMap m_devices;
+    int32_t m_talkDeviceId = 0;
+    int32_t m_deviceCount = 0;
+    int32_t m_lastId = kMinDeviceId;
+    int32_t m_maxDeviceCount = 50;
+    mutable CLock m_recordsLock;
+    mutable CLock m_countLock;
+};

@@ -1,0 +1,51 @@
+#include "app/engine/CDeviceSearch.h"
+
+#include "app/core/CAutoLock.h"
+#include "app/core/SystemUtil.h"
+#include "app/core/TwMessages.h"
+#include "app/engine/CBackupEngine.h"
+#include "common/FailureLog.h"
+
+namespace {
+
+void QVNET_CALL SearchResultThunk(const DEVICE_SEARCH_RESULT* data, QVNET_USER user) {
+    try {
+        CBackupEngine* engine = CBackupEngine::Current();
+        if (!engine || !data) return;
+        engine->QueueSearchResult(data);
+        PostMainWndMessage(WM_TW_SEARCH_RESULT, (WPARAM)user, 0);
+    } catch (...) {
+        LOG_FAILURE_ERROR(L"search result callback", 0);
+    }
+}
+
+}  // namespace
+
+int CDeviceSearch::Start(QVNET_USER userValue) {
+    if (m_handle > 0) Stop(true);
+    if (!m_sdk.StartDeviceSearch) return -1;
+    int handle = m_sdk.StartDeviceSearch(SearchResultThunk, userValue, 0);
+    if (handle <= 0) return -1;
+    m_handle = handle;
+    return handle;
+}
+
+int CDeviceSearch::Stop(bool sdkAlive) {
+    if (m_handle > 0 && m_sdk.StopDeviceSearch && sdkAlive) m_sdk.StopDeviceSearch(m_handle);
+    m_handle = 0;
+    return 0;
+}
+
+int CDeviceSearch::Queue(const DEVICE_SEARCH_RESULT* result) {
+    CAutoLock guard(&m_lock);
+    m_results.push_back(*result);
+    return 0;
+}
+
+int CDeviceSearch::Pop(DEVICE_SEARCH_RESULT* out) {
+    CAutoLock guard(&m_lock);
+    if (m_results.empty()) return -1;
+    *out = m_results.front();
+    m_results.pop_front();
+    return 0;
+}

@@ -1,0 +1,101 @@
+// CDownloadRunner: the engine's download tasks. A task waits in the pending
+// list until the one-second step (Run) starts it within the concurrency
+// limit; it is active while the SDK writes its file, and is retired into a
+// record-list row once the file is complete.
+//
+// Lock: m_lock guards the pending list, the active vector and the limit. The
+// schedule store's own lock is the only one taken while it is held: no SDK,
+// replay service, slot, conversion queue, file, database or message call
+// happens under it (the SDK's progress callback takes it; slots hold their
+// lock while they ask IsChannelDownloading).
+#pragma once
+
+#include <afx.h>
+
+#include <functional>
+#include <list>
+#include <map>
+#include <vector>
+
+#include "app/core/CBackupScheduleStore.h"
+#include "app/core/CLock.h"
+#include "app/core/CRecordListDB.h"
+#include "app/engine/CBackupTaskQueue.h"
+#include "app/engine/CDeviceManager.h"
+#include "app/engine/CNetReplayService.h"
+#include "app/engine/RECORD_TASK.h"
+
+class CDiskKeeper;
+class CPlaybackSlots;
+
+class CDownloadRunner {
+public:
+    CDownloadRunner(CNetReplayService& replay, CRecordListDB& records, CBackupScheduleStore& schedules,
+                    CDeviceManager& devices, CBackupTaskQueue& conversions, CDiskKeeper& disk, CPlaybackSlots& slots);
+    CDownloadRunner(const CDownloadRunner&) = delete;
+    CDownloadRunner& operator=(const CDownloadRunner&) = delete;
+
+    // Called (without the lock) when a schedule's pass ends and no manual
+    // schedule is left: manual download turns itself off.
+    void SetManualDoneHandler(const std::function<void()>& handler) { m_onManualDone = handler; }
+
+    int GetLimit();
+    void SetLimit(int limit);
+    // 0 added; -1 an equal task exists (a manual request adopts it).
+    int Add(int deviceId, const RECORD_FILE_DESC* desc, int scheduleId, int weekday);
+    // 0 taken (removed from the pending list), -1 none.
+    int TakeNextPending(const std::vector<int>& busyDeviceIds, RECORD_TASK* out);
+    int TakeNextPendingByChannel(const std::vector<int>& busyKeys, RECORD_TASK* out);
+    // Retires one finished download, or starts pending ones within the limit.
+    void Run();
+    // 1 when the record list already holds the recording, else 0.
+    int IsRecordInDb(int deviceId, int channel, const RECORD_FILE_DESC* desc);
+    // Ends the schedule's day once it has no task left. 0.
+    int FinishScheduleIfIdle(int scheduleId, int weekday);
+    // Removes the task; a started one is stopped and its file deleted. 0.
+    int Stop(int taskId);
+    // Stops the scheduled (or the manual) tasks: started ones through Stop,
+    // the others are dropped. The manual stop also clears the store's
+    // manual schedules.
+    void StopScheduled();
+    void StopManual();
+    // Stops every active task of the schedule and drops its unstarted ones.
+    void RetireSchedule(int scheduleId);
+    // Takes the device's (or the device channel's) started download out,
+    // stops it, deletes its partial file and queues it again at the end.
+    void RequeueDevice(int deviceId);
+    void RequeueChannel(int deviceId, int channel);
+
+    void GetAll(std::vector<RECORD_TASK>* out);  // active, then pending
+    void CountBySchedule(std::map<int, int>* counts);
+    bool IsChannelDownloading(int deviceId, int channel);
+    // 0 found (device id and channel set), -1 not.
+    int FindByHandle(int handle, int* deviceId, int* channel);
+    // Progress of the active task with this SDK handle.
+    void UpdateProgress(int handle, uint32_t done, uint32_t total);
+    void AddRecordRow(const RECORD_TASK& task, const CString& path, int length, int type, int withSource);
+
+private:
+    int RetireOneFinished();
+    void StartPending();
+    // Starts one taken task; false when it went back to the pending list
+    // and no more should start in this step.
+    bool StartTask(RECORD_TASK task);
+    bool TakeFirst(const std::function<bool(const RECORD_TASK&)>& match, RECORD_TASK* out);
+    void Requeue(const std::function<bool(const RECORD_TASK&)>& match);
+    void StopAndDelete(const RECORD_TASK& task);
+
+    CNetReplayService& m_replay;
+    CRecordListDB& m_records;
+    CBackupScheduleStore& m_schedules;
+    CDeviceManager& m_devices;
+    CBackupTaskQueue& m_conversions;
+    CDiskKeeper& m_disk;
+    CPlaybackSlots& m_slots;
+    std::function<void()> m_onManualDone;
+
+    CLock m_lock;
+    std::list<RECORD_TASK> m_pending;
+    std::vector<RECORD_TASK> m_active;
+    int m_limit = 1;
+};

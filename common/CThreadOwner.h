@@ -1,0 +1,78 @@
+// CThreadOwner: one worker thread, a manual-reset stop event and the join.
+// The body asks StopRequested() between steps and waits with WaitForStop()
+// instead of sleeping, so a stop is seen at once, not after a poll period.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "common/FailureLog.h"
+#include "common/UniqueHandle.h"
+
+class CThreadOwner {
+public:
+    CThreadOwner() : m_stop(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    // Joins a thread still running: its body may touch its owner.
+    ~CThreadOwner() { Stop(INFINITE); }
+    CThreadOwner(const CThreadOwner&) = delete;
+    CThreadOwner& operator=(const CThreadOwner&) = delete;
+
+    // Runs body on a new thread. False when a thread of this owner is still
+    // alive (nothing started) or the thread cannot be made. An earlier
+    // thread that has ended is joined first; the stop event is cleared.
+    bool Start(std::function<void()> body) {
+        if (IsAlive()) return false;
+        m_thread.Reset();
+        ResetEvent(m_stop.Get());
+        // The thread owns its copy of the body: one let go on a time-out
+        // keeps running it while a new thread may start with another.
+        std::function<void()>* owned = new std::function<void()>(std::move(body));
+        // Made suspended so the handle is stored before the body can ask
+        // IsRunning() about its own thread.
+        m_thread.Reset(CreateThread(nullptr, 0, ThreadProc, owned, CREATE_SUSPENDED, nullptr));
+        if (!m_thread) {
+            delete owned;
+            return false;
+        }
+        ResumeThread(m_thread.Get());
+        return true;
+    }
+    // Signals the stop event; does not wait.
+    void RequestStop() { SetEvent(m_stop.Get()); }
+    // Signals stop and waits up to waitMs for the thread to end. True when it
+    // ended (or none ran). On time-out the thread is let go: its handle is
+    // closed and the owner may start another.
+    bool Stop(DWORD waitMs = INFINITE) {
+        if (!m_thread) return true;
+        RequestStop();
+        const bool ended = WaitForSingleObject(m_thread.Get(), waitMs) == WAIT_OBJECT_0;
+        m_thread.Reset();
+        return ended;
+    }
+    bool StopRequested() const { return WaitForSingleObject(m_stop.Get(), 0) == WAIT_OBJECT_0; }
+    // Waits up to ms; true when a stop was requested meanwhile.
+    bool WaitForStop(DWORD ms) const { return WaitForSingleObject(m_stop.Get(), ms) == WAIT_OBJECT_0; }
+    // The stop event, for a body that waits on it together with other handles.
+    HANDLE StopEvent() const { return m_stop.Get(); }
+    // A thread was started and has not returned yet.
+    bool IsAlive() const { return m_thread && WaitForSingleObject(m_thread.Get(), 0) == WAIT_TIMEOUT; }
+    // Alive and not asked to stop.
+    bool IsRunning() const { return IsAlive() && !StopRequested(); }
+
+private:
+    static DWORD WINAPI ThreadProc(void* param) {
+        std::function<void()>* body = static_cast<std::function<void()>*>(param);
+        try {
+            (*body)();
+        } catch (...) {
+            // No exception may end the process from a worker thread.
+            LOG_FAILURE_ERROR(L"worker thread", 0);
+        }
+        delete body;
+        return 0;
+    }
+
+    CUniqueHandle m_stop;
+    CUniqueHandle m_thread;
+};
