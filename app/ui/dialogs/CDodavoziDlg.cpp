@@ -69,6 +69,7 @@ BEGIN_MESSAGE_MAP(CDodavoziDlg, CDialog)
     // Menu commands, reached through DispatchMenuCommand.
     ON_COMMAND(ID_TW_PASSWORD_MODIFY, OnPasswordModify)
     ON_COMMAND(ID_TW_MANUAL_DOWNLOAD, OnManualDownload)
+    ON_COMMAND(ID_TW_DEVICE_MANAGE, OnDeviceManage)
     ON_COMMAND(ID_TW_SWITCH_USER, OnSwitchUser)
     ON_COMMAND(ID_TW_EXIT, OnExitCommand)
     // The engine's messages.
@@ -237,14 +238,25 @@ int CDodavoziDlg::StartupLogin() {
     CLoginDlg login(LOGIN_MODE_STARTUP, nullptr);
     if (login.DoModal() != IDOK) return 0;
     WriteUserLogRecord(LOG_USER_LOGIN, L"Login Succeed!");
-    std::vector<DEVICE_RECORD> devices;
-    Engine().GetAllDevices(devices);
-    if (devices.empty()) {
-        ShowDodavoziBox(this, Translate(L"Please add some device's informations!"), MB_ICONWARNING);
-    }
+    if (!EnsureDevices()) return 0;
     QueueAllDevicesForLogin();
     m_autoRunDlg.StartMaintainThread();
     return 1;
+}
+
+bool CDodavoziDlg::EnsureDevices() {
+    std::vector<DEVICE_RECORD> devices;
+    for (Engine().GetAllDevices(devices); devices.empty(); Engine().GetAllDevices(devices)) {
+        ShowDodavoziBox(this, Translate(L"Please add some device's informations!"), MB_ICONWARNING);
+        CDevManageDlg first(nullptr);
+        ConnectDeviceDialog(first);
+        if (first.DoModal() != IDOK) return false;
+    }
+    return true;
+}
+
+void CDodavoziDlg::ConnectDeviceDialog(CDevManageDlg& dialog) {
+    dialog.SetLoginQueue([this](const DEVICE_RECORD& device) { m_autoRunDlg.QueueDeviceLogin(device); });
 }
 
 void CDodavoziDlg::QueueAllDevicesForLogin() {
@@ -455,12 +467,7 @@ void CDodavoziDlg::ToggleAutoDownload() {
         UpdateStartStopLabel();
         return;
     }
-    std::vector<DEVICE_RECORD> devices;
-    Engine().GetAllDevices(devices);
-    if (devices.empty()) {
-        ShowDodavoziBox(this, Translate(L"Please add some device's informations!"), MB_ICONWARNING);
-        return;
-    }
+    if (!EnsureDevices()) return;
     QueueAllDevicesForLogin();
     if (!DownloadSettingsComplete()) {
         ShowDodavoziBox(this, Translate(L"Please set download path or drive space limit size or download file name rule!"),

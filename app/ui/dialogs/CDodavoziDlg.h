@@ -17,6 +17,7 @@
 #include <set>
 #include <vector>
 
+#include "CDevManageDlg.h"
 #include "CPasswordModifyDlg.h"
 #include "app/engine/CAutoRunDlg.h"
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
@@ -98,6 +99,7 @@ protected:
     // ---- Menu commands (DispatchMenuCommand) ---------------------------------
     afx_msg void OnPasswordModify();
     afx_msg void OnManualDownload();
+    afx_msg void OnDeviceManage();
     afx_msg void OnSwitchUser();
     afx_msg void OnExitCommand();
 
@@ -127,6 +129,11 @@ private:
     // the program.
     int StartupLogin();
     void AddTrayIcon();
+    // While the engine has no device: the warning and a temporary device
+    // dialog, run modally. False when the operator leaves it without OK.
+    bool EnsureDevices();
+    // Hands a device dialog's logins to the worker window.
+    void ConnectDeviceDialog(CDevManageDlg& dialog);
     // Queues every device for login and starts the worker's login thread.
     void QueueAllDevicesForLogin();
     // Queues a copy of the device for login while the device exists.
@@ -171,6 +178,7 @@ private:
     HICON m_hIcon;
     UINT m_uTaskbarCreated;
     CPasswordModifyDlg m_passwordDlg;
+    CDevManageDlg m_devManageDlg;
     CStatic m_header;
     CBitmap m_headerBitmap;
     CListCtrl m_taskList;

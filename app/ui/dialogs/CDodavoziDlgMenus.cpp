@@ -156,6 +156,15 @@ void CDodavoziDlg::OnManualDownload() {
     }
 }
 
+void CDodavoziDlg::OnDeviceManage() {
+    if (!m_devManageDlg.GetSafeHwnd()) {
+        ConnectDeviceDialog(m_devManageDlg);
+        if (!m_devManageDlg.Create(IDD_DEVMANAGE, this)) return;
+    }
+    m_devManageDlg.ShowWindow(SW_SHOW);
+    m_devManageDlg.RefreshView();
+}
+
 void CDodavoziDlg::OnSwitchUser() {
     Engine().StopAutoBackup();
     CLoginDlg login(LOGIN_MODE_SWITCH_USER, nullptr);

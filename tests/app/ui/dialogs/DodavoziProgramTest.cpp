@@ -38,18 +38,25 @@ void SetText(HWND dialog, int id, const std::wstring& text) {
 
 class DodavoziProgramTest : public ::testing::Test {
 protected:
-    // Starts the program with the super user logging in by itself and waits
-    // for its main window; the no-device warning is answered when it comes.
-    HWND StartToMainWindow(bool expectNoDeviceBox = true) {
+    // The super user's device list with one device, so that the start-up
+    // asks for none.
+    void WriteDeviceList() {
+        CDeviceManager devices;
+        DEVICE_RECORD device;
+        device.id = 1001;
+        CopyFixedText(device.title, "gate");
+        CopyFixedText(device.ip, "127.0.0.1");
+        device.port = 1;  // nothing answers: the login retries quietly
+        ASSERT_EQ(0, devices.AddDeviceRecord(device));
+        ASSERT_EQ(0, devices.WriteDeviceXml(CString(folder.File(L"device.xml").c_str())));
+    }
+
+    // Starts the program with a device and the super user logging in by
+    // itself and waits for its main window.
+    HWND StartToMainWindow() {
+        WriteDeviceList();
         folder.UseAutomaticLogin();
         EXPECT_NE(nullptr, folder.Start());
-        if (expectNoDeviceBox) {
-            HWND box = WaitDialog(folder.MainProcessId(), kProduct, true);
-            EXPECT_NE(nullptr, box) << "no warning about the missing devices";
-            if (box) {
-                EXPECT_EQ(kNoDeviceText, CloseMessageBox(box));
-            }
-        }
         HWND main = WaitDialog(folder.MainProcessId(), kProduct, false);
         EXPECT_NE(nullptr, main) << "the main window did not appear";
         return main;
@@ -138,6 +145,7 @@ bool HasRecord(const std::vector<LOG_RECORD>& records, int type, int code, const
 }  // namespace
 
 TEST_F(DodavoziProgramTest, LoginRefusesWrongInputThenOpensTheMainWindow) {
+    WriteDeviceList();
     ASSERT_NE(nullptr, folder.Start());
     HWND login = WaitDialog(folder.MainProcessId(), L"Login", false);
     ASSERT_NE(nullptr, login);
@@ -168,12 +176,23 @@ TEST_F(DodavoziProgramTest, LoginRefusesWrongInputThenOpensTheMainWindow) {
     SetText(login, IDC_LOGIN_USER, L"vorpl");
     SetText(login, IDC_LOGIN_PASSWORD, L"vorpl");
     ClickButton(login, IDOK);
-    HWND box = WaitDialog(folder.MainProcessId(), kProduct, true);
-    ASSERT_NE(nullptr, box);
-    EXPECT_EQ(kNoDeviceText, CloseMessageBox(box));
     HWND main = WaitDialog(folder.MainProcessId(), kProduct, false);
     ASSERT_NE(nullptr, main);
     ExitThroughConfirmation(main);
+}
+
+TEST_F(DodavoziProgramTest, WithoutDevicesTheStartAsksForOneAndCancelEndsTheProgram) {
+    folder.UseAutomaticLogin();
+    HANDLE process = folder.Start();
+    ASSERT_NE(nullptr, process);
+    HWND box = WaitDialog(folder.MainProcessId(), kProduct, true);
+    ASSERT_NE(nullptr, box) << "no warning about the missing devices";
+    EXPECT_EQ(kNoDeviceText, CloseMessageBox(box));
+    HWND devices = WaitDialog(folder.MainProcessId(), L"Device Manage", false);
+    ASSERT_NE(nullptr, devices) << "no device dialog to add one in";
+    ClickButton(devices, IDC_DEVMANAGE_CANCEL);
+    EXPECT_TRUE(ProgramFolder::WaitExit(process));
+    EXPECT_EQ(nullptr, FindDialog(folder.MainProcessId(), kProduct, false));
 }
 
 TEST_F(DodavoziProgramTest, CancelledLoginEndsTheProgram) {
