@@ -22,8 +22,8 @@ BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
 
 }  // namespace
 
-BoxCloser::BoxCloser(DWORD processId, const wchar_t* caption)
-    : m_processId(processId ? processId : GetCurrentProcessId()), m_caption(caption),
+BoxCloser::BoxCloser(DWORD processId, const wchar_t* caption, int answer)
+    : m_processId(processId ? processId : GetCurrentProcessId()), m_answer(answer), m_caption(caption),
       m_thread([this] { Watch(); }) {}
 
 BoxCloser::~BoxCloser() {
@@ -46,7 +46,7 @@ void BoxCloser::Watch() {
             GetDlgItemTextW(search.found, 0xFFFF, text, 512);  // the box's static text
             m_text = text;
             m_seen = true;
-            PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+            PostMessageW(search.found, WM_COMMAND, m_answer, 0);
             return;
         }
         Sleep(10);

@@ -9,8 +9,9 @@
 
 class BoxCloser {
 public:
-    // Watches for a top-level dialog of the process (0: this process) with the given caption.
-    explicit BoxCloser(DWORD processId = 0, const wchar_t* caption = L"Dodavozi");
+    // Watches for a top-level dialog of the process (0: this process) with
+    // the given caption and answers it with the button answer.
+    explicit BoxCloser(DWORD processId = 0, const wchar_t* caption = L"Dodavozi", int answer = IDOK);
     // Stops watching; joins the thread.
     ~BoxCloser();
     BoxCloser(const BoxCloser&) = delete;
@@ -24,6 +25,7 @@ private:
     void Watch();
 
     DWORD m_processId;
+    int m_answer;
     std::wstring m_caption;
     std::wstring m_text;
     volatile bool m_stop = false;
