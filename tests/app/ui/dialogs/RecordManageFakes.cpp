@@ -154,8 +154,8 @@ int TestHost::PlayFilesInPane(int pane, int first, int second, const std::vector
     if (pane == -1) pane = manager->GetSelectedPane();
     if (pane < 0) return -101;
     HWND window = manager->GetPaneWindow(pane);
-    engine->ClearSlotPlaylist(pane);
-    return engine->PlayFilesInSlot(pane, first, second, window, files);
+    GetRecordEngine().ClearSlotPlaylist(pane);
+    return GetRecordEngine().PlayFilesInSlot(pane, first, second, window, files);
 }
 
 int TestHost::PlayControl(int pane, int command, int value) {
