@@ -64,6 +64,8 @@ BEGIN_MESSAGE_MAP(CDodavoziDlg, CDialog)
     ON_BN_CLICKED(IDC_SKIN_DOWNLOAD, OnStartStop)
     ON_BN_CLICKED(IDC_MAIN_SYSCONFIG, OnSystemConfig)
     ON_BN_CLICKED(IDC_SKIN_SYSCONFIG, OnSystemConfig)
+    ON_BN_CLICKED(IDC_MAIN_RECORDMANAGE, OnRecordManage)
+    ON_BN_CLICKED(IDC_SKIN_MANAGE, OnRecordManage)
     ON_BN_CLICKED(IDC_MAIN_EXIT, OnExit)
     ON_BN_CLICKED(IDC_SKIN_EXIT, OnExit)
     // Menu commands, reached through DispatchMenuCommand.
@@ -541,6 +543,9 @@ void CDodavoziDlg::ShowHoverHint(CWnd* under) {
 
 BOOL CDodavoziDlg::DestroyWindow() {
     KillTimer(IDT_TW_TICK);
+    // The record manager's panes go before the engine that feeds them.
+    AttachVideoControl(nullptr);
+    if (m_recordManageDlg.GetSafeHwnd()) m_recordManageDlg.DestroyWindow();
     Engine().StopAutoBackup();
     Engine().StopManualDownload();
     LogOutDevicesAtShutdown();

@@ -19,6 +19,8 @@
 
 #include "CDevManageDlg.h"
 #include "CPasswordModifyDlg.h"
+#include "CRecordManageDlg.h"
+#include "CRecordManageHost.h"
 #include "app/engine/CAutoRunDlg.h"
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
 #include "app/ui/toolkit/CHoverHint.h"
@@ -33,7 +35,7 @@ enum { LOG_DEVICE_LOGIN = 1012, LOG_DEVICE_LOGOUT = 1015 };
 // The main window's one-second timer.
 const UINT_PTR IDT_TW_TICK = 13;
 
-class CDodavoziDlg : public CDialog {
+class CDodavoziDlg : public CDialog, public CRecordManageHost {
 public:
     explicit CDodavoziDlg(CWnd* parent = nullptr);
     ~CDodavoziDlg() override;
@@ -53,9 +55,13 @@ public:
     // detach). Playback commands and pane resets go to it.
     void AttachVideoControl(CRerezedctrl1* control) { m_pVideoControl = control; }
     // pane -1: the selected pane. -1 when there is none, else 0.
-    int PlayControl(int pane, int command, int value);
+    int PlayControl(int pane, int command, int value) override;
     // Plays the files in the pane (-1: the selected one; none gives -101).
-    int PlayFilesInPane(int pane, int first, int second, const std::vector<CString>& paths);
+    int PlayFilesInPane(int pane, int first, int second, const std::vector<CString>& paths) override;
+    // With opened 1 the record manager moves its pane selection on. 0.
+    int AdvanceVideoPane(int opened) override;
+    void StartBackupCopyThread() override { m_autoRunDlg.StartBackupCopyThread(); }
+    CRecordManageDlg& RecordManager() { return m_recordManageDlg; }
 
     // The popup menus' items for the download states: the start/stop
     // button's two-item menu (the second item only while manual download
@@ -95,6 +101,7 @@ protected:
     afx_msg void OnStartStop();
     afx_msg void OnExit();
     afx_msg void OnSystemConfig();
+    afx_msg void OnRecordManage();
 
     // ---- Menu commands (DispatchMenuCommand) ---------------------------------
     afx_msg void OnPasswordModify();
@@ -191,4 +198,6 @@ private:
     CRgn m_region;
     int m_nVisible = 0;
     CRerezedctrl1* m_pVideoControl = nullptr;
+    // Made on the first Record Manage; its video control serves the panes.
+    CRecordManageDlg m_recordManageDlg;
 };

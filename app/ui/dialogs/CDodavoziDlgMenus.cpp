@@ -239,6 +239,22 @@ int CDodavoziDlg::PlayFilesInPane(int pane, int first, int second, const std::ve
     return Engine().PlayFilesInSlot(pane, first, second, window, paths);
 }
 
+int CDodavoziDlg::AdvanceVideoPane(int opened) {
+    if (opened == 1 && m_recordManageDlg.GetSafeHwnd()) m_recordManageDlg.SelectNextWindow();
+    return 0;
+}
+
+// The record manager is created once, owned by this window; later presses
+// show it again.
+void CDodavoziDlg::OnRecordManage() {
+    if (!m_recordManageDlg.GetSafeHwnd()) {
+        m_recordManageDlg.SetHost(this);
+        if (!m_recordManageDlg.Create(IDD_RECORD_MANAGE, this)) return;
+        AttachVideoControl(&m_recordManageDlg.m_video);
+    }
+    m_recordManageDlg.ShowWindow(SW_SHOW);
+}
+
 LRESULT CDodavoziDlg::OnSlotClosed(WPARAM wParam, LPARAM lParam) {
     const int pane = static_cast<int>(wParam);
     CRerezedctrl1* video = LiveVideoControl();

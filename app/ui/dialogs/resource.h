@@ -6,3 +6,4 @@
 #include "res/UserManageIds.h"
 #include "res/LogQueryIds.h"
 #include "res/ScheduleIds.h"
+#include "res/RecordManageIds.h"
