@@ -51,10 +51,11 @@ protected:
         ASSERT_EQ(0, devices.WriteDeviceXml(CString(folder.File(L"device.xml").c_str())));
     }
 
-    // Starts the program with a device and the super user logging in by
-    // itself and waits for its main window.
-    HWND StartToMainWindow() {
-        WriteDeviceList();
+    // Starts the program with the super user logging in by itself and waits
+    // for its main window; writes a one-device list first unless the test
+    // has written its own.
+    HWND StartToMainWindow(bool writeDeviceList = true) {
+        if (writeDeviceList) WriteDeviceList();
         folder.UseAutomaticLogin();
         EXPECT_NE(nullptr, folder.Start());
         HWND main = WaitDialog(folder.MainProcessId(), kProduct, false);
