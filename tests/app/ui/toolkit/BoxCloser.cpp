@@ -37,7 +37,24 @@ bool BoxCloser::Wait(std::wstring* text) {
     return m_seen;
 }
 
+bool BoxCloser::Finish(std::wstring* text) {
+    m_stop = true;
+    // The watcher may be reading a caption of one of this thread's windows,
+    // which this thread answers only while it looks at its queue.
+    MSG msg;
+    while (!m_done) {
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        Sleep(1);
+    }
+    return Wait(text);
+}
+
 void BoxCloser::Watch() {
+    WatchUntilSeen();
+    m_done = true;
+}
+
+void BoxCloser::WatchUntilSeen() {
     for (int i = 0; i < 1000 && !m_stop; ++i) {
         Search search = {m_processId, &m_caption, nullptr};
         EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));

@@ -19,14 +19,19 @@ public:
     // Waits until the watcher has finished (a box closed or the time-out);
     // returns whether a box was seen, with its text.
     bool Wait(std::wstring* text = nullptr);
+    // Stops watching at once (for code that may or may not have shown a box
+    // by now) and returns whether a box was seen, with its text.
+    bool Finish(std::wstring* text = nullptr);
 
 private:
     void Watch();
+    void WatchUntilSeen();
 
     DWORD m_processId;
     std::wstring m_caption;
     std::wstring m_text;
     volatile bool m_stop = false;
+    volatile bool m_done = false;
     bool m_seen = false;
     std::thread m_thread;
 };
