@@ -45,18 +45,7 @@ void CSkinCbx::SetFont(CFont* font) {
 }
 
 void CSkinCbx::DrawFace(CDC* dc, const CRect& client) {
-    CBitmap& face = m_face[m_nState];
-    if (face.GetSafeHandle()) {
-        CDC from;
-        if (from.CreateCompatibleDC(dc)) {
-            const CSize size = face.GetSize();
-            from.SelectObject(&face);
-            if (size.cx == client.Width() && size.cy == client.Height())
-                dc->BitBlt(0, 0, size.cx, size.cy, &from, 0, 0, SRCCOPY);
-            else
-                dc->StretchBlt(0, 0, client.Width(), client.Height(), &from, 0, 0, size.cx, size.cy, SRCCOPY);
-        }
-    }
+    DrawPictureToFit(dc, &m_face[m_nState], client);
     const int selected = GetCurSel();
     if (selected < 0) return;
     CString text;

@@ -120,11 +120,7 @@ BOOL CSkinSlider::PositionUnderPoint(CPoint point, int* pos) const {
 }
 
 BOOL CSkinSlider::CurrentThumbRegion(CRgn* region) const {
-    if (!m_thumbShape.GetSafeHandle() || !region->CreateRectRgn(0, 0, 0, 0)) return FALSE;
-    region->CopyRgn(&m_thumbShape);
-    const CPoint at = GetThumbPosition();
-    region->OffsetRgn(at.x, at.y);
-    return TRUE;
+    return CopyShapeAt(m_thumbShape, GetThumbPosition(), region);
 }
 
 bool CSkinSlider::IsOverThumb(CPoint point) const {
@@ -135,13 +131,6 @@ bool CSkinSlider::IsOverThumb(CPoint point) const {
 void CSkinSlider::Notify(LPARAM extra) {
     if (CWnd* parent = GetParent())
         parent->PostMessage(WM_TW_SLIDER_POS, reinterpret_cast<WPARAM>(m_hWnd), (m_nPos & 0xFFFF) | extra);
-}
-
-void CSkinSlider::RelayToTooltip(CPoint point) {
-    if (!m_toolTip.GetSafeHwnd()) return;
-    const MSG& current = *AfxGetCurrentMessage();
-    MSG msg = {m_hWnd, current.message, current.wParam, current.lParam, 0, {point.x, point.y}};
-    m_toolTip.RelayEvent(&msg);
 }
 
 void CSkinSlider::SetThumbState(int state) {
@@ -163,34 +152,17 @@ void CSkinSlider::OnPaint() {
     CPaintDC dc(this);
     CRect client;
     GetClientRect(&client);
-    CDC from;
-    if (!from.CreateCompatibleDC(&dc)) return;
-    if (m_background.GetSafeHandle()) {
-        const CSize size = m_background.GetSize();
-        from.SelectObject(&m_background);
-        if (size.cx == client.Width() && size.cy == client.Height())
-            dc.BitBlt(0, 0, size.cx, size.cy, &from, 0, 0, SRCCOPY);
-        else
-            dc.StretchBlt(0, 0, client.Width(), client.Height(), &from, 0, 0, size.cx, size.cy, SRCCOPY);
-    }
+    DrawPictureToFit(&dc, &m_background, client);
     if (m_nProgressWidth > 0)
         dc.FillSolidRect(0, kProgressTop, m_nProgressWidth, kProgressBottom - kProgressTop, kProgressColor);
-    CBitmap& thumb = m_thumb[m_nThumbState];
-    if (!(m_nStyleFlags & kShowThumb) || !thumb.GetSafeHandle() || m_nPos < m_nMin || m_nPos > m_nMax) return;
-    const CPoint at = GetThumbPosition();
-    const CSize size = thumb.GetSize();
-    const int saved = dc.SaveDC();
-    CRgn shape;
-    if (CurrentThumbRegion(&shape)) dc.SelectClipRgn(&shape, RGN_AND);
-    from.SelectObject(&thumb);
-    dc.BitBlt(at.x, at.y, size.cx, size.cy, &from, 0, 0, SRCCOPY);
-    dc.RestoreDC(saved);
+    if (!(m_nStyleFlags & kShowThumb) || m_nPos < m_nMin || m_nPos > m_nMax) return;
+    DrawShapedPicture(&dc, &m_thumb[m_nThumbState], GetThumbPosition(), m_thumbShape);
 }
 
 BOOL CSkinSlider::OnEraseBkgnd(CDC*) { return TRUE; }
 
 void CSkinSlider::OnLButtonDown(UINT, CPoint point) {
-    RelayToTooltip(point);
+    RelayToToolTip(m_toolTip, this, point);
     if (!(m_nStyleFlags & kShowThumb) || m_bButtonDown) return;
     if (IsOverThumb(point)) {
         m_bButtonDown = 1;
@@ -210,7 +182,7 @@ void CSkinSlider::OnLButtonDown(UINT, CPoint point) {
 }
 
 void CSkinSlider::OnMouseMove(UINT, CPoint point) {
-    RelayToTooltip(point);
+    RelayToToolTip(m_toolTip, this, point);
     CString shown;
     shown.Format(L"%d", m_nPos);
     if (m_toolTip.GetSafeHwnd()) SetToolTipText(shown);
@@ -229,7 +201,7 @@ void CSkinSlider::OnMouseMove(UINT, CPoint point) {
 }
 
 void CSkinSlider::OnLButtonUp(UINT, CPoint point) {
-    RelayToTooltip(point);
+    RelayToToolTip(m_toolTip, this, point);
     if (::GetCapture() == m_hWnd) ::ReleaseCapture();
     m_bButtonDown = 0;
     SetThumbState(IsOverThumb(point) ? kHover : kNormal);

@@ -67,7 +67,6 @@ private:
     // The position the thumb would have with its centre under the point.
     BOOL PositionUnderPoint(CPoint point, int* pos) const;
     void Notify(LPARAM extra);
-    void RelayToTooltip(CPoint point);
     void SetThumbState(int state);
 
     int m_nProgressWidth;

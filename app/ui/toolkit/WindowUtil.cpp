@@ -264,6 +264,13 @@ int ShowMessageBox(CWnd* owner, const CString& text, UINT type, const CString& c
     return ::MessageBoxW(owner ? owner->GetSafeHwnd() : nullptr, text, caption, type);
 }
 
+void RelayToToolTip(CToolTipCtrl& tip, CWnd* control, CPoint point) {
+    if (!tip.GetSafeHwnd()) return;
+    const MSG& current = *AfxGetCurrentMessage();
+    MSG msg = {control->GetSafeHwnd(), current.message, current.wParam, current.lParam, 0, {point.x, point.y}};
+    tip.RelayEvent(&msg);
+}
+
 CString PromptOpenFile(CWnd* parent, DWORD flags, const CString& filter, const CString& defaultExt) {
     // The filter comes as "Name|*.ext|...|": the dialog wants NUL separators.
     CString filterList = filter;
