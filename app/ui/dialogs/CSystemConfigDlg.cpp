@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "DialogMessages.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/FileUtil.h"
@@ -36,8 +37,6 @@ struct DIR_COLUMN {
     int width;
 };
 const DIR_COLUMN kDirColumns[] = {{L"Target Directory", 360}, {L"Total Space", 180}, {L"Free Space", 180}};
-
-CString Tr(const wchar_t* key) { return GetInitLanguage()->GetString(key); }
 
 // The place whose space decides whether a save directory is usable: its
 // drive's root, or the path itself when it names no drive letter.
@@ -123,7 +122,7 @@ BOOL CSystemConfigDlg::OnInitDialog() {
     m_dirList.SetExtendedStyle(m_dirList.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT |
                                LVS_EX_BORDERSELECT);
     for (int i = 0; i < static_cast<int>(sizeof kDirColumns / sizeof kDirColumns[0]); ++i)
-        m_dirList.InsertColumn(i, Tr(kDirColumns[i].title), LVCFMT_CENTER, kDirColumns[i].width);
+        m_dirList.InsertColumn(i, Translate(kDirColumns[i].title), LVCFMT_CENTER, kDirColumns[i].width);
     m_deleteDaysEdit.PrepareFilter();
     m_deleteDaysEdit.SetAllowedChars(kDigits);
     m_deleteDaysEdit.SetMaxByteLen(2);
@@ -156,8 +155,8 @@ void CSystemConfigDlg::RefreshDirList() {
 
 void CSystemConfigDlg::FillDriveOverCombo() {
     m_driveOverCombo.ResetContent();
-    m_driveOverCombo.AddString(Tr(L"Delete Old Record"));
-    m_driveOverCombo.AddString(Tr(L"Stop Plan"));
+    m_driveOverCombo.AddString(Translate(L"Delete Old Record"));
+    m_driveOverCombo.AddString(Translate(L"Stop Plan"));
     m_driveOverCombo.SetCurSel(m_nDriveOverMode);
     AdjustComboDropWidth(&m_driveOverCombo);
 }
@@ -165,7 +164,7 @@ void CSystemConfigDlg::FillDriveOverCombo() {
 void CSystemConfigDlg::FillDeleteChoiceCombo() {
     m_deleteChoiceCombo.ResetContent();
     for (const DELETE_CHOICE& choice : kDeleteChoices) {
-        const int item = m_deleteChoiceCombo.AddString(Tr(choice.text));
+        const int item = m_deleteChoiceCombo.AddString(Translate(choice.text));
         m_deleteChoiceCombo.SetItemData(item, static_cast<DWORD_PTR>(choice.days));
     }
 }
@@ -210,11 +209,11 @@ std::vector<CString> CSystemConfigDlg::ListedDirs() const {
 }
 
 void CSystemConfigDlg::ShowMessage(const wchar_t* key, UINT icon, const wchar_t* captionKey) {
-    ShowMessageBox(this, Tr(key), icon | MB_OK, Tr(captionKey));
+    ShowMessageBox(this, Translate(key), icon | MB_OK, Translate(captionKey));
 }
 
 CString CSystemConfigDlg::ChooseSaveFolder() {
-    return BrowseForFolder(this, Tr(L"Save Directory:"), Tr(L"Select save directory faild!"));
+    return BrowseForFolder(this, Translate(L"Save Directory:"), Translate(L"Select save directory faild!"));
 }
 
 void CSystemConfigDlg::OnAddDir() {
@@ -315,7 +314,7 @@ void CSystemConfigDlg::OnOK() {
     }
     SaveToConfig();
     CString text;
-    text.Format(L"%s %s", static_cast<LPCWSTR>(Tr(L"Option")), static_cast<LPCWSTR>(Tr(L"Save succeed!")));
+    text.Format(L"%s %s", static_cast<LPCWSTR>(Translate(L"Option")), static_cast<LPCWSTR>(Translate(L"Save succeed!")));
     const CTime now = CTime::GetCurrentTime();
     GetBackupEngine().AddLogRecord(0, 2, text, L"", 0, 0, 0, 0, now, now, now);
     EndDialog(IDOK);
