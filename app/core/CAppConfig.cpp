@@ -410,3 +410,9 @@ void DeleteAppConfig() {
     delete g_appConfig;
     g_appConfig = nullptr;
 }
+
+CAppConfig* ResetAppConfig(const CString& programDir) {
+    DeleteAppConfig();
+    g_appConfig = new CAppConfig(programDir);
+    return g_appConfig;
+}

@@ -192,3 +192,6 @@ private:
 CAppConfig* GetAppConfig();
 // Deletes the object (which writes its settings back) when there is one.
 void DeleteAppConfig();
+// Replaces the object by a fresh one read from another program directory
+// (test programs keep their configuration in a temporary folder).
+CAppConfig* ResetAppConfig(const CString& programDir);

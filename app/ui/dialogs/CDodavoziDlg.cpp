@@ -70,6 +70,7 @@ BEGIN_MESSAGE_MAP(CDodavoziDlg, CDialog)
     ON_BN_CLICKED(IDC_SKIN_EXIT, OnExit)
     // Menu commands, reached through DispatchMenuCommand.
     ON_COMMAND(ID_TW_PASSWORD_MODIFY, OnPasswordModify)
+    ON_COMMAND(ID_TW_OPTION, OnOption)
     ON_COMMAND(ID_TW_MANUAL_DOWNLOAD, OnManualDownload)
     ON_COMMAND(ID_TW_DEVICE_MANAGE, OnDeviceManage)
     ON_COMMAND(ID_TW_SWITCH_USER, OnSwitchUser)
@@ -89,6 +90,7 @@ CDodavoziDlg::CDodavoziDlg(CWnd* parent)
       // shell is missed.
       m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")),
       m_passwordDlg(this),
+      m_systemConfigDlg(this),
       m_autoRunDlg(nullptr) {
     ZeroMemory(&m_trayRecord, sizeof(m_trayRecord));
 }
@@ -451,6 +453,18 @@ bool CDodavoziDlg::DownloadSettingsComplete() {
            !config->GetDownloadNameRule().IsEmpty();
 }
 
+bool CDodavoziDlg::CompleteDownloadSettings() {
+    while (!DownloadSettingsComplete()) {
+        ShowDodavoziBox(this, Translate(L"Please set download path or drive space limit size or download file name rule!"),
+                        MB_ICONWARNING);
+        CAppConfig* config = GetAppConfig();
+        CSystemConfigDlg settings(config->m_bAutoLogin, config->m_bAutoStartup, config->m_bAutoBackup,
+                                  config->m_nDriveFreeSpaceLimit, config->GetDownloadNameRule(), nullptr);
+        if (settings.DoModal() != IDOK) return false;
+    }
+    return true;
+}
+
 void CDodavoziDlg::StartAutoBackupAndReport() {
     if (Engine().StartAutoBackup() < 0) {
         ShowDodavoziBox(this, Translate(L"Start backup schedule fail!"), MB_ICONINFORMATION);
@@ -471,11 +485,7 @@ void CDodavoziDlg::ToggleAutoDownload() {
     }
     if (!EnsureDevices()) return;
     QueueAllDevicesForLogin();
-    if (!DownloadSettingsComplete()) {
-        ShowDodavoziBox(this, Translate(L"Please set download path or drive space limit size or download file name rule!"),
-                        MB_ICONWARNING);
-        return;
-    }
+    if (!CompleteDownloadSettings()) return;
     if (Engine().StartAutoBackup() < 0) {
         ShowDodavoziBox(this, Translate(L"Start backup schedule fail!"), MB_ICONINFORMATION);
     } else {

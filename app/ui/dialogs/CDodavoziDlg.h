@@ -21,6 +21,7 @@
 #include "CPasswordModifyDlg.h"
 #include "CRecordManageDlg.h"
 #include "CRecordManageHost.h"
+#include "CSystemConfigDlg.h"
 #include "app/engine/CAutoRunDlg.h"
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
 #include "app/ui/toolkit/CHoverHint.h"
@@ -105,6 +106,7 @@ protected:
 
     // ---- Menu commands (DispatchMenuCommand) ---------------------------------
     afx_msg void OnPasswordModify();
+    afx_msg void OnOption();
     afx_msg void OnManualDownload();
     afx_msg void OnDeviceManage();
     afx_msg void OnSwitchUser();
@@ -158,6 +160,10 @@ private:
     int ShowDownloadMenu();
     // Whether the settings a download needs are there.
     static bool DownloadSettingsComplete();
+    // Until those settings are complete: tells the operator and runs a
+    // temporary options dialog with the current values. false when the
+    // operator cancelled it.
+    bool CompleteDownloadSettings();
     // The outcome of StartAutoBackup shown on the button; a refusal is told.
     void StartAutoBackupAndReport();
 
@@ -186,6 +192,7 @@ private:
     UINT m_uTaskbarCreated;
     CPasswordModifyDlg m_passwordDlg;
     CDevManageDlg m_devManageDlg;
+    CSystemConfigDlg m_systemConfigDlg;
     CStatic m_header;
     CBitmap m_headerBitmap;
     CListCtrl m_taskList;

@@ -149,6 +149,13 @@ void CDodavoziDlg::OnPasswordModify() {
     ShowDodavoziBox(this, Translate(L"Password has been modified!"), MB_ICONINFORMATION);
 }
 
+void CDodavoziDlg::OnOption() {
+    // Made on first use and kept: later showings only reload the values.
+    if (!m_systemConfigDlg.GetSafeHwnd() && !m_systemConfigDlg.Create(IDD_SYSCFG, this)) return;
+    m_systemConfigDlg.RefreshDirList();
+    m_systemConfigDlg.ShowWindow(SW_SHOW);
+}
+
 void CDodavoziDlg::OnManualDownload() {
     if (Engine().Schedules().IsManualFull()) {
         ShowDodavoziBox(this, Translate(L"Max manual schedule count reached!"), MB_ICONWARNING);

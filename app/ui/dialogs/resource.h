@@ -7,3 +7,4 @@
 #include "res/LogQueryIds.h"
 #include "res/ScheduleIds.h"
 #include "res/RecordManageIds.h"
+#include "res/SystemConfigIds.h"

@@ -4,6 +4,11 @@
 
 #include "CPlaySlider.h"
 #include "CSkinButton.h"
+#include "CSkinCbx.h"
+#include "CSkinSlider.h"
+#include "CStateLamp.h"
+#include "CStaticEx.h"
+#include "app/core/CInitLanguage.h"
 #include "SkinBitmap.h"
 #include "WindowUtil.h"
 
@@ -11,6 +16,8 @@ namespace {
 
 // Images larger than this are refused by the region scan.
 const int kMaxRegionImageSide = 10000;
+// A skinned combo's window reaches this far below its face for its list.
+const int kComboDropHeight = 50;
 
 int ReadField(CString field) {
     field.Trim();
@@ -186,6 +193,61 @@ void CLoadBmp::CreateButton(BOOL visible, CString position, CString tipText, CSk
         CopyBitmapRect(&m_disableImage, &disable, rect);
     }
     MakeSkinButton(visible, rect, &up, &over, &down, &disable, tipText, button, id);
+}
+
+void CLoadBmp::CreateStateLamp(BOOL visible, CString position, CStateLamp* lamp) {
+    if (!lamp || !m_pOwner) return;
+    const CRect rect = ControlRect(visible, position);
+    CBitmap on, off;
+    CopyBitmapRect(&m_overImage, &on, rect);
+    CopyBitmapRect(&m_downImage, &off, rect);
+    lamp->Create(&on, &off, rect, m_pOwner);
+}
+
+void CLoadBmp::CreateStaticEx(BOOL visible, CString position, CString backColor, CString textColor,
+                              CStaticEx* label) {
+    if (!label || !m_pOwner) return;
+    if (!label->Create(L"", WS_CHILD | WS_VISIBLE, ControlRect(visible, position), m_pOwner, 0xFFFF)) return;
+    label->SetBackColor(ParseRGB(backColor));
+    label->SetTextColor(ParseRGB(textColor));
+}
+
+void CLoadBmp::CreateSkinCbx(BOOL visible, CString position, CSkinCbx* combo, UINT id, BOOL dropList) {
+    if (!combo || !m_pOwner) return;
+    CRect rect = ControlRect(visible, position);
+    CBitmap up, over, down, disable;
+    CopyBitmapRect(&m_upImage, &up, rect);
+    CopyBitmapRect(&m_overImage, &over, rect);
+    CopyBitmapRect(&m_downImage, &down, rect);
+    CopyBitmapRect(&m_disableImage, &disable, rect);
+    combo->SetBitmaps(&up, &down, &over, &disable);
+    rect.bottom += kComboDropHeight;
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
+                        CBS_HASSTRINGS | CBS_AUTOHSCROLL | (dropList ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
+    combo->Create(style, rect, m_pOwner, id);
+}
+
+void CLoadBmp::CreateSkinSlider(BOOL visible, CString position, CString normalThumb, CString hoverThumb,
+                                CString disabledThumb, CString pressedThumb, CSkinSlider* slider, UINT id,
+                                CString caption) {
+    if (!slider || !m_pOwner) return;
+    const CRect rect = ControlRect(visible, position);
+    CBitmap background;
+    CopyBitmapRect(&m_upImage, &background, rect);
+    CBitmap normal, hover, pressed, disabled;
+    const struct {
+        const CString& path;
+        CBitmap* target;
+    } files[] = {{normalThumb, &normal}, {hoverThumb, &hover}, {pressedThumb, &pressed}, {disabledThumb, &disabled}};
+    for (const auto& file : files) {
+        if (!LoadBitmapFile(file.path, file.target)) {
+            ShowLoadFailure(GetInitLanguage()->GetString(L"Load image [FilePath] failed!"), file.path, caption);
+            return;
+        }
+    }
+    slider->SetBitmaps(&normal, &pressed, &hover, &disabled, &background);
+    slider->CreateEx(WS_EX_TOOLWINDOW, AfxRegisterWndClass(0), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect,
+                     m_pOwner, id);
 }
 
 void CLoadBmp::CreateButtonAlt(BOOL visible, CString position, CString tipText, CSkinButton* button, UINT id) {

@@ -11,6 +11,10 @@
 
 class CSkinButton;
 class CPlaySlider;
+class CStateLamp;
+class CStaticEx;
+class CSkinCbx;
+class CSkinSlider;
 
 class CLoadBmp {
 public:
@@ -28,6 +32,23 @@ public:
     // whole-window images. Invisible: created with a zero rectangle and no
     // pictures, so that the dialog can still address it by id.
     virtual void CreateButton(BOOL visible, CString position, CString tipText, CSkinButton* button, UINT id);
+    // The further controls. Each is created even when invisible (with a
+    // zero rectangle), like the buttons.
+    // A lamp showing its rectangle of the over image when on and of the
+    // down image when off.
+    virtual void CreateStateLamp(BOOL visible, CString position, CStateLamp* lamp);
+    // A label (id 0xFFFF) with its two colours from "r,g,b" texts.
+    virtual void CreateStaticEx(BOOL visible, CString position, CString backColor, CString textColor,
+                                CStaticEx* label);
+    // A combo box whose faces are its rectangle of the four whole-window
+    // images; its window is 50 pixels taller for the drop-down list.
+    virtual void CreateSkinCbx(BOOL visible, CString position, CSkinCbx* combo, UINT id, BOOL dropList);
+    // A slider over its rectangle of the up image with four thumb images
+    // loaded from files; the first file that fails shows the failure box
+    // (with caption) and the slider is not created.
+    virtual void CreateSkinSlider(BOOL visible, CString position, CString normalThumb, CString hoverThumb,
+                                  CString disabledThumb, CString pressedThumb, CSkinSlider* slider, UINT id,
+                                  CString caption);
     virtual void CreateButtonAlt(BOOL visible, CString position, CString tipText, CSkinButton* button, UINT id);
     // A play slider with its background cut out of the skin background under
     // it and its thumb and band images loaded from files. The first file that

@@ -111,23 +111,12 @@ int CPlaySlider::PositionFromPoint(int x, int y) const {
 }
 
 BOOL CPlaySlider::CurrentThumbRegion(CRgn* region) const {
-    if (!m_thumbRegion.GetSafeHandle() || !region->CreateRectRgn(0, 0, 0, 0)) return FALSE;
-    region->CopyRgn(&m_thumbRegion);
-    const CPoint at = GetThumbPosition();
-    region->OffsetRgn(at.x, at.y);
-    return TRUE;
+    return CopyShapeAt(m_thumbRegion, GetThumbPosition(), region);
 }
 
 bool CPlaySlider::IsOverThumb(CPoint point) const {
     CRgn region;
     return CurrentThumbRegion(&region) && region.PtInRegion(point);
-}
-
-void CPlaySlider::RelayToTooltip(CPoint point) {
-    if (!m_toolTip.GetSafeHwnd()) return;
-    const MSG& current = *AfxGetCurrentMessage();
-    MSG msg = {m_hWnd, current.message, current.wParam, current.lParam, 0, {point.x, point.y}};
-    m_toolTip.RelayEvent(&msg);
 }
 
 int CPlaySlider::OnCreate(LPCREATESTRUCT cs) {
@@ -146,33 +135,13 @@ void CPlaySlider::OnPaint() {
     CPaintDC dc(this);
     CRect client;
     GetClientRect(&client);
-    CDC from;
-    if (!from.CreateCompatibleDC(&dc)) return;
-    if (m_background.GetSafeHandle()) {
-        const CSize size = m_background.GetSize();
-        from.SelectObject(&m_background);
-        if (size.cx == client.Width() && size.cy == client.Height())
-            dc.BitBlt(0, 0, size.cx, size.cy, &from, 0, 0, SRCCOPY);
-        else
-            dc.StretchBlt(0, 0, client.Width(), client.Height(), &from, 0, 0, size.cx, size.cy, SRCCOPY);
-    }
+    DrawPictureToFit(&dc, &m_background, client);
     if (m_band.GetSafeHandle() && m_nBandWidth > 0) {
         const CSize size = m_band.GetSize();
-        from.SelectObject(&m_band);
-        dc.StretchBlt(m_nBandStart, (client.Height() - size.cy) / 2, m_nBandWidth, 4, &from, 0, 0, size.cx, size.cy,
-                      SRCCOPY);
+        DrawPictureToFit(&dc, &m_band, CRect(CPoint(m_nBandStart, (client.Height() - size.cy) / 2),
+                                             CSize(m_nBandWidth, 4)));
     }
-    CBitmap& thumb = m_thumb[m_nThumbState];
-    if ((m_nFlags & kShowThumb) && thumb.GetSafeHandle()) {
-        const CPoint at = GetThumbPosition();
-        const CSize size = thumb.GetSize();
-        const int saved = dc.SaveDC();
-        CRgn shape;
-        if (CurrentThumbRegion(&shape)) dc.SelectClipRgn(&shape, RGN_AND);
-        from.SelectObject(&thumb);
-        dc.BitBlt(at.x, at.y, size.cx, size.cy, &from, 0, 0, SRCCOPY);
-        dc.RestoreDC(saved);
-    }
+    if (m_nFlags & kShowThumb) DrawShapedPicture(&dc, &m_thumb[m_nThumbState], GetThumbPosition(), m_thumbRegion);
 }
 
 void CPlaySlider::OnEnable(BOOL enable) {
@@ -182,12 +151,12 @@ void CPlaySlider::OnEnable(BOOL enable) {
 
 void CPlaySlider::OnMouseMove(UINT flags, CPoint point) {
     if (::GetCapture() == m_hWnd) {
-        RelayToTooltip(point);
+        RelayToToolTip(m_toolTip, this, point);
     } else {
         m_bPointerInside = 1;
         if (IsOverThumb(point)) {
             m_nThumbState = kHover;
-            RelayToTooltip(point);
+            RelayToToolTip(m_toolTip, this, point);
         } else {
             m_nThumbState = kNormal;
         }
@@ -218,7 +187,7 @@ void CPlaySlider::OnMouseLeave() {
 }
 
 void CPlaySlider::OnLButtonDown(UINT flags, CPoint point) {
-    RelayToTooltip(point);
+    RelayToToolTip(m_toolTip, this, point);
     if (m_bDragging || !(m_nFlags & kShowThumb)) {
         Default();
         return;
@@ -250,7 +219,7 @@ void CPlaySlider::OnTimer(UINT_PTR id) {
 }
 
 void CPlaySlider::OnLButtonUp(UINT flags, CPoint point) {
-    RelayToTooltip(point);
+    RelayToToolTip(m_toolTip, this, point);
     m_bDragging = 0;
     if (!m_bReported) {
         if (::GetCapture() == m_hWnd) ::ReleaseCapture();

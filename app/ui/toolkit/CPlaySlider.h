@@ -66,7 +66,6 @@ private:
     // The thumb's shape now: the stored shape moved to the thumb position.
     BOOL CurrentThumbRegion(CRgn* region) const;
     bool IsOverThumb(CPoint point) const;
-    void RelayToTooltip(CPoint point);
     CSize ThumbSize() const;
 
     int m_nBandStart;

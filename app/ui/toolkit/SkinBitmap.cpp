@@ -112,3 +112,36 @@ BOOL ApplyWindowRegion(HWND window, CRgn* region, BOOL redraw) {
     region->DeleteObject();
     return FALSE;
 }
+
+void DrawPictureToFit(CDC* dc, CBitmap* picture, const CRect& target) {
+    if (!picture || !picture->GetSafeHandle()) return;
+    CDC from;
+    if (!from.CreateCompatibleDC(dc)) return;
+    const CSize size = picture->GetSize();
+    from.SelectObject(picture);
+    if (size.cx == target.Width() && size.cy == target.Height())
+        dc->BitBlt(target.left, target.top, size.cx, size.cy, &from, 0, 0, SRCCOPY);
+    else
+        dc->StretchBlt(target.left, target.top, target.Width(), target.Height(), &from, 0, 0, size.cx, size.cy,
+                       SRCCOPY);
+}
+
+void DrawShapedPicture(CDC* dc, CBitmap* picture, CPoint at, const CRgn& shape) {
+    if (!picture || !picture->GetSafeHandle()) return;
+    CDC from;
+    if (!from.CreateCompatibleDC(dc)) return;
+    const CSize size = picture->GetSize();
+    const int saved = dc->SaveDC();
+    CRgn clip;  // one per paint, freed with it
+    if (CopyShapeAt(shape, at, &clip)) dc->SelectClipRgn(&clip, RGN_AND);
+    from.SelectObject(picture);
+    dc->BitBlt(at.x, at.y, size.cx, size.cy, &from, 0, 0, SRCCOPY);
+    dc->RestoreDC(saved);
+}
+
+BOOL CopyShapeAt(const CRgn& shape, CPoint offset, CRgn* region) {
+    if (!shape.GetSafeHandle() || !region->CreateRectRgn(0, 0, 0, 0)) return FALSE;
+    region->CopyRgn(&shape);
+    region->OffsetRgn(offset.x, offset.y);
+    return TRUE;
+}

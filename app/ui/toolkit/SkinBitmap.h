@@ -26,6 +26,16 @@ BOOL ReadBitmapPixels(HBITMAP image, std::vector<COLORREF>* pixels, int* width, 
 // pixels; NULL when the image cannot be read. The caller owns the region.
 HRGN CreateColumnRunRegion(HBITMAP image, COLORREF outside, int top = 0, int extra = 0);
 
+// Draws the picture over the target rectangle: copied when the sizes agree,
+// stretched otherwise. Nothing for an empty picture.
+void DrawPictureToFit(CDC* dc, CBitmap* picture, const CRect& target);
+// Draws the picture unscaled with its top-left corner at the point, clipped
+// to shape moved there (unclipped without a shape).
+void DrawShapedPicture(CDC* dc, CBitmap* picture, CPoint at, const CRgn& shape);
+// Makes region a copy of shape moved by the offset; FALSE (region left as
+// it was) when shape is empty.
+BOOL CopyShapeAt(const CRgn& shape, CPoint offset, CRgn* region);
+
 // Makes region the window's region. The system owns a region it accepted,
 // so region lets go of it then; a refused region is deleted. TRUE when the
 // window took it.

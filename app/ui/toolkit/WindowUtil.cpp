@@ -264,6 +264,13 @@ int ShowMessageBox(CWnd* owner, const CString& text, UINT type, const CString& c
     return ::MessageBoxW(owner ? owner->GetSafeHwnd() : nullptr, text, caption, type);
 }
 
+void RelayToToolTip(CToolTipCtrl& tip, CWnd* control, CPoint point) {
+    if (!tip.GetSafeHwnd()) return;
+    const MSG& current = *AfxGetCurrentMessage();
+    MSG msg = {control->GetSafeHwnd(), current.message, current.wParam, current.lParam, 0, {point.x, point.y}};
+    tip.RelayEvent(&msg);
+}
+
 namespace {
 
 // The system's file dialog, open or save; the chosen path or "".

@@ -72,6 +72,10 @@ int ShowMessageBox(CWnd* owner, const CString& text, UINT type, const CString& c
 // A control's own tooltip: created on first use (shown at once), its text
 // replaced after that. Nothing happens before the control has a window.
 void SetControlToolTip(CToolTipCtrl& tip, CWnd* control, const CString& text);
+// Hands the mouse message being handled to the control's tooltip, at the
+// point given (a control may report another point than the message's).
+// Nothing before the tooltip exists.
+void RelayToToolTip(CToolTipCtrl& tip, CWnd* control, CPoint point);
 // The chosen path, or "" when the user cancels.
 CString PromptOpenFile(CWnd* parent, DWORD flags, const CString& filter, const CString& defaultExt);
 // The same with the system's save dialog: pass OFN_OVERWRITEPROMPT to have an
