@@ -12,6 +12,7 @@
 #include "CWinApp.h"
 #include "CWnd.h"
 #include "CDialog.h"
+#include "CFrameWnd.h"
 #include "CUserException.h"
 #include "CDataExchange.h"
 #include "AfxDDX.h"
