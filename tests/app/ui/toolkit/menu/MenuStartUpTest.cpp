@@ -264,3 +264,18 @@ TEST(MenuTempHandler, DialogsGetAHandlerOnlyWithTheOptionAndLoseItOnDestroy) {
     EXPECT_TRUE(DestroyWindow(again));
     EXPECT_FALSE(IsWindow(again));
 }
+
+TEST(MenuHook, ManyWindowCreationsLeaveNoTrace) {
+    for (int i = 0; i < 300; ++i) {
+        HWND window = i % 3 == 0 ? CreatePopupMenuWindow()
+                                 : CreateWindowExW(0, L"#32770", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                                   GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(nullptr, window) << i;
+        EXPECT_EQ(nullptr, GetPropW(window, kOldMenuProcProperty));
+        EXPECT_EQ(nullptr, GetPropW(window, kTempHandlerProperty));
+        DestroyWindow(window);
+    }
+    EXPECT_EQ(0, CStyleMenuHook::HookDataCount());
+    EXPECT_EQ(0, GlobalFindAtomW(kOldMenuProcProperty));
+    EXPECT_EQ(nullptr, CStyleMenu::s_hPendingMenu);
+}
