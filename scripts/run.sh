@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds, and starts Dodavozi under Wine: the 32-bit
 # program where this machine starts 32-bit programs, the 64-bit one otherwise.
+# Without a display the program runs on a virtual one (Xvfb), and the script
+# says how to look at it.
 set -euo pipefail
 HERE="$(dirname "${BASH_SOURCE[0]}")"
 bash "$HERE/setup.sh"
@@ -13,11 +15,15 @@ else
   use_arch x64
   echo "run: starting the 64-bit program (build-x64/bin): this machine does not start 32-bit programs"
 fi
-if [ ! -f "$DODAVOZI_BUILD_DIR/bin/Dodavozi.exe" ]; then
-  echo "run: Dodavozi.exe is not built yet: the main window and its start-up are still to come." >&2
-  exit 1
-fi
+cleanup() { [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true; }
+trap cleanup EXIT
 ensure_display
 ensure_wine_prefix
+if [ -n "${XVFB_PID:-}" ]; then
+  echo "run: no display was set: the program runs on the virtual display $DISPLAY (Xvfb)."
+  echo "run: to look at it, attach a VNC server to that display (x11vnc -display $DISPLAY) and a viewer to it,"
+  echo "run: or take a picture of it (xwd -root -display $DISPLAY | convert xwd:- shot.png)."
+fi
+echo "run: log in as vorpl (password vorpl); Exit in the window or its tray menu ends the program."
 cd "$DODAVOZI_BUILD_DIR/bin"
-exec wine Dodavozi.exe
+wine Dodavozi.exe

@@ -37,6 +37,11 @@ bool BoxCloser::Wait(std::wstring* text) {
     return m_seen;
 }
 
+bool BoxCloser::Stop(std::wstring* text) {
+    m_stop = true;
+    return Wait(text);
+}
+
 void BoxCloser::Watch() {
     for (int i = 0; i < 1000 && !m_stop; ++i) {
         Search search = {m_processId, &m_caption, nullptr};

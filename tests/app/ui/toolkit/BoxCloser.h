@@ -19,6 +19,9 @@ public:
     // Waits until the watcher has finished (a box closed or the time-out);
     // returns whether a box was seen, with its text.
     bool Wait(std::wstring* text = nullptr);
+    // Stops watching at once (for code that has returned, so any box it
+    // showed is closed already); the same result as Wait.
+    bool Stop(std::wstring* text = nullptr);
 
 private:
     void Watch();

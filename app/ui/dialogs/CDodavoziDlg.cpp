@@ -1,0 +1,570 @@
+#include "CDodavoziDlg.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <map>
+
+#include "CAboutDlg.h"
+#include "CLoginDlg.h"
+#include "CRerezedctrl1.h"
+#include "DialogMessages.h"
+#include "TaskListRow.h"
+#include "app/core/CAppConfig.h"
+#include "app/core/CInitLanguage.h"
+#include "app/core/FileUtil.h"
+#include "app/core/SystemUtil.h"
+#include "app/core/TwMessages.h"
+#include "app/engine/CBackupEngine.h"
+#include "app/ui/toolkit/SkinLayout.h"
+#include "app/ui/toolkit/WindowUtil.h"
+#include "resource.h"
+
+namespace {
+
+
+const wchar_t kMainWindowSize[] = L"902,675";
+// The free space (MB) below which a download cannot be set up.
+const long kMinDriveFreeSpaceMB = 500;
+
+struct SKIN_LABEL {
+    UINT labelId;
+    UINT buttonId;
+};
+// Each skin button's label, in the order the skin lays them out.
+const SKIN_LABEL kSkinLabels[] = {
+    {IDC_MAIN_STARTSTOP_LABEL, IDC_SKIN_DOWNLOAD}, {IDC_MAIN_RECORDMANAGE_LABEL, IDC_SKIN_MANAGE},
+    {IDC_MAIN_LOGQUERY_LABEL, IDC_SKIN_SEARCH},    {IDC_MAIN_SYSCONFIG_LABEL, IDC_SKIN_SYSCONFIG},
+    {IDC_MAIN_EXIT_LABEL, IDC_SKIN_EXIT},
+};
+
+struct TASK_COLUMN {
+    const wchar_t* title;
+    int width;
+    int format;
+};
+const TASK_COLUMN kTaskColumns[] = {
+    {L"Serial", 40, LVCFMT_CENTER},       {L"Device Name", 140, LVCFMT_LEFT}, {L"Channel Name", 140, LVCFMT_LEFT},
+    {L"Information", 240, LVCFMT_LEFT},   {L"Status", 220, LVCFMT_LEFT},
+};
+
+CBackupEngine& Engine() { return GetBackupEngine(); }
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CDodavoziDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_WM_CLOSE()
+    ON_WM_TIMER()
+    ON_MESSAGE(WM_TW_TRAY_NOTIFY, OnTrayNotify)
+    // Buttons: the hidden resource button and its skin button alike.
+    ON_BN_CLICKED(IDC_MAIN_STARTSTOP, OnStartStop)
+    ON_BN_CLICKED(IDC_SKIN_DOWNLOAD, OnStartStop)
+    ON_BN_CLICKED(IDC_MAIN_SYSCONFIG, OnSystemConfig)
+    ON_BN_CLICKED(IDC_SKIN_SYSCONFIG, OnSystemConfig)
+    ON_BN_CLICKED(IDC_MAIN_EXIT, OnExit)
+    ON_BN_CLICKED(IDC_SKIN_EXIT, OnExit)
+    // Menu commands, reached through DispatchMenuCommand.
+    ON_COMMAND(ID_TW_PASSWORD_MODIFY, OnPasswordModify)
+    ON_COMMAND(ID_TW_MANUAL_DOWNLOAD, OnManualDownload)
+    ON_COMMAND(ID_TW_SWITCH_USER, OnSwitchUser)
+    ON_COMMAND(ID_TW_EXIT, OnExitCommand)
+    // The engine's messages.
+    ON_MESSAGE(WM_TW_DEVICE_LOGIN_STATE, OnDeviceLoginState)
+    ON_MESSAGE(WM_TW_SLOT_CLOSED, OnSlotClosed)
+    ON_MESSAGE(WM_TW_DEVICE_OFFLINE, OnDeviceOffline)
+    ON_MESSAGE(WM_TW_SEARCH_RESULT, OnSearchResult)
+    ON_MESSAGE(WM_TW_DEVICE_NOT_LOGGED_IN, OnDeviceNotLoggedIn)
+END_MESSAGE_MAP()
+
+CDodavoziDlg::CDodavoziDlg(CWnd* parent)
+    : CDialog(IDD_DODAVOZI_DIALOG, parent),
+      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      // Registered here, before any window exists, so that no restart of the
+      // shell is missed.
+      m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")),
+      m_passwordDlg(this),
+      m_autoRunDlg(nullptr) {
+    ZeroMemory(&m_trayRecord, sizeof(m_trayRecord));
+}
+
+CDodavoziDlg::~CDodavoziDlg() = default;
+
+void CDodavoziDlg::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_MAIN_HEADER, m_header);
+    DDX_Control(dx, IDC_MAIN_TASKLIST, m_taskList);
+}
+
+// ---- Start-up ----------------------------------------------------------------
+
+BOOL CDodavoziDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    GetInitLanguage()->TranslateDialog(this);
+    // The engine's threads post to this window from now on.
+    SetMainWindow(m_hWnd, &m_trayRecord);
+    AddAboutMenuItem();
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    ApplySkin();
+    if (!m_autoRunDlg.CreateHidden(this)) {
+        // Without the worker no device logs in: end at once, through the
+        // orderly shutdown.
+        ShowDodavoziBox(nullptr, Translate(L"Create background window fail!"), MB_ICONERROR);
+        OnCancel();
+        return TRUE;
+    }
+    if (!StartupLogin()) {
+        OnCancel();
+        return TRUE;
+    }
+    AddTrayIcon();
+    SetUpTaskList();
+    SetTimer(IDT_TW_TICK, 1000);
+    SetUpHints();
+    if (GetAppConfig()->m_bAutoBackup) ToggleAutoDownload();
+    return TRUE;
+}
+
+void CDodavoziDlg::AddAboutMenuItem() {
+    CString aboutText;
+    if (!aboutText.LoadString(IDS_ABOUTBOX) || aboutText.IsEmpty()) return;
+    aboutText.Format(L"%s %s%s", Translate(L"About").GetString(), Translate(L"Dodavozi").GetString(), L"(&A)...");
+    CMenu* systemMenu = GetSystemMenu(FALSE);
+    if (!systemMenu) return;
+    systemMenu->AppendMenu(MF_SEPARATOR);
+    systemMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, aboutText);
+}
+
+void CDodavoziDlg::ApplySkin() {
+    const SKIN_LAYOUT layout = ReadSkinLayout(*GetAppConfig());
+    m_skin.InitSkin(this, layout.strMainBackImage, layout.strMainButtonImage, kMainWindowSize, FALSE,
+                    Translate(L""), Translate(L""));
+    LayoutControls();
+}
+
+void CDodavoziDlg::LayoutControls() {
+    CRect client;
+    GetClientRect(&client);
+    const int margin = 10;
+    int buttonsBottom = 0;
+    for (const SKIN_LABEL& entry : kSkinLabels) {
+        CRect buttonRect;
+        if (SkinButtonRect(entry.buttonId, &buttonRect)) buttonsBottom = std::max(buttonsBottom, (int)buttonRect.bottom);
+    }
+    int headerBottom = 0;
+    if (m_header.GetSafeHwnd() && buttonsBottom > 0) {
+        // The header strip is stretched under the buttons, across the width
+        // the skin gave the window.
+        headerBottom = buttonsBottom + margin;
+        m_header.MoveWindow(0, 0, client.Width(), headerBottom);
+        SetStaticBitmap(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_HEADER)),
+                        &m_headerBitmap, &m_header);
+    }
+    int labelsBottom = headerBottom;
+    for (const SKIN_LABEL& entry : kSkinLabels) {
+        CWnd* label = GetDlgItem(entry.labelId);
+        CRect buttonRect;
+        if (!label) continue;
+        if (!SkinButtonRect(entry.buttonId, &buttonRect)) {
+            label->ShowWindow(SW_HIDE);
+            continue;
+        }
+        CRect labelRect;
+        label->GetWindowRect(&labelRect);
+        const int width = std::max(LabelTextWidth(label) + 8, buttonRect.Width());
+        const int top = headerBottom + 3;
+        label->MoveWindow(buttonRect.CenterPoint().x - width / 2, top, width, labelRect.Height());
+        labelsBottom = std::max(labelsBottom, top + labelRect.Height());
+    }
+    CWnd* hints[] = {GetDlgItem(IDC_MAIN_HINT), GetDlgItem(IDC_MAIN_STOPHINT), GetDlgItem(IDC_MAIN_STATUSLINE)};
+    CRect hintRect;
+    hints[0]->GetWindowRect(&hintRect);
+    const int hintTop = client.bottom - margin / 2 - hintRect.Height();
+    const int hintWidth = client.Width() * 2 / 3;
+    hints[0]->MoveWindow(margin, hintTop, hintWidth, hintRect.Height());
+    hints[1]->MoveWindow(margin, hintTop, hintWidth, hintRect.Height());
+    hints[2]->MoveWindow(margin + hintWidth, hintTop, client.Width() - 2 * margin - hintWidth, hintRect.Height());
+    const int listTop = labelsBottom + margin / 2;
+    m_taskList.MoveWindow(margin, listTop, client.Width() - 2 * margin, hintTop - margin / 2 - listTop);
+}
+
+bool CDodavoziDlg::SkinButtonRect(UINT id, CRect* rect) {
+    CWnd* button = id == IDC_SKIN_DOWNLOAD ? &m_skin.m_downloadStart : GetDlgItem(id);
+    if (!button || !button->GetSafeHwnd()) return false;
+    button->GetWindowRect(rect);
+    ScreenToClient(rect);
+    return !rect->IsRectEmpty();
+}
+
+int CDodavoziDlg::LabelTextWidth(CWnd* label) {
+    CString text;
+    label->GetWindowText(text);
+    HDC dc = ::GetDC(label->m_hWnd);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(label->SendMessage(WM_GETFONT)));
+    SIZE size = {0, 0};
+    ::GetTextExtentPoint32W(dc, text, text.GetLength(), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(label->m_hWnd, dc);
+    return size.cx;
+}
+
+void CDodavoziDlg::SetUpTaskList() {
+    m_taskList.SetExtendedStyle(m_taskList.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT |
+                                LVS_EX_BORDERSELECT);
+    int column = 0;
+    for (const TASK_COLUMN& entry : kTaskColumns) {
+        m_taskList.InsertColumn(column++, Translate(entry.title), entry.format, entry.width);
+    }
+}
+
+void CDodavoziDlg::SetUpHints() {
+    m_startHint.Attach(this, IDC_MAIN_HINT);
+    m_stopHint.Attach(this, IDC_MAIN_STOPHINT);
+    m_startHint.SetHint(IDC_SKIN_DOWNLOAD, Translate(L"Start downloading."));
+    m_startHint.SetHint(IDC_SKIN_MANAGE, Translate(L"Query/Backup/Play/Delete records."));
+    m_startHint.SetHint(IDC_SKIN_SEARCH, Translate(L"Query and export logs."));
+    m_startHint.SetHint(IDC_SKIN_SYSCONFIG, Translate(L"Modify password.Manage users and devices."));
+    m_startHint.SetHint(IDC_SKIN_EXIT, Translate(L"Exit system."));
+    m_stopHint.SetHint(IDC_SKIN_DOWNLOAD, Translate(L"Stop downloading."));
+}
+
+int CDodavoziDlg::StartupLogin() {
+    CAppConfig* config = GetAppConfig();
+    SetAutoStart(L"Dodavozi", GetModuleFilePath(), config->m_bAutoStartup);
+    CLoginDlg login(LOGIN_MODE_STARTUP, nullptr);
+    if (login.DoModal() != IDOK) return 0;
+    WriteUserLogRecord(LOG_USER_LOGIN, L"Login Succeed!");
+    std::vector<DEVICE_RECORD> devices;
+    Engine().GetAllDevices(devices);
+    if (devices.empty()) {
+        ShowDodavoziBox(this, Translate(L"Please add some device's informations!"), MB_ICONWARNING);
+    }
+    QueueAllDevicesForLogin();
+    m_autoRunDlg.StartMaintainThread();
+    return 1;
+}
+
+void CDodavoziDlg::QueueAllDevicesForLogin() {
+    std::vector<DEVICE_RECORD> devices;
+    Engine().GetAllDevices(devices);
+    for (const DEVICE_RECORD& device : devices) {
+        if (device.id != 0) m_autoRunDlg.QueueDeviceLogin(device);
+    }
+    m_autoRunDlg.StartLoginThread();
+}
+
+void CDodavoziDlg::AddTrayIcon() {
+    m_bTrayIconAdded = ::AddTrayIcon(m_hWnd, m_hIcon, WM_TW_TRAY_NOTIFY, Translate(L"ZIRToolTipText"),
+                                     &m_trayRecord) != FALSE;
+}
+
+// ---- Window messages -------------------------------------------------------------
+
+void CDodavoziDlg::OnSysCommand(UINT id, LPARAM lParam) {
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    CDialog::OnSysCommand(id, lParam);
+}
+
+void CDodavoziDlg::OnPaint() {
+    if (!IsIconic()) {
+        CDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    CRect client;
+    GetClientRect(&client);
+    const int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HCURSOR CDodavoziDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+
+void CDodavoziDlg::OnClose() {
+    // The program lives on in the notification area.
+    ShowWindow(SW_HIDE);
+    m_nVisible = 0;
+}
+
+void CDodavoziDlg::OnTimer(UINT_PTR id) {
+    if (id == IDT_TW_TICK) {
+        Engine().RunDownloads();
+        int automaticOn = 0, manualOn = 0;
+        Engine().GetBackupState(&automaticOn, &manualOn);
+        if (automaticOn || manualOn) {
+            RefreshTaskList();
+        } else {
+            m_taskList.DeleteAllItems();
+            UpdateStartStopButton(TRUE);
+        }
+    }
+    CDialog::OnTimer(id);
+}
+
+void CDodavoziDlg::OnOK() { CDialog::OnOK(); }
+
+void CDodavoziDlg::OnCancel() { CDialog::OnCancel(); }
+
+// ---- Task list ---------------------------------------------------------------------
+
+void CDodavoziDlg::RefreshTaskList() {
+    int automaticOn = 0, manualOn = 0;
+    Engine().GetBackupState(&automaticOn, &manualOn);
+    std::map<int, int> taskCounts;
+    Engine().CountTasksBySchedule(&taskCounts);
+    std::vector<BACKUP_SCHEDULE> schedules;
+    Engine().Schedules().ListAll(schedules, TRUE);
+    const CTime now = CTime::GetCurrentTime();
+    m_taskList.SetRedraw(FALSE);
+    std::set<LPARAM> shown;
+    for (const BACKUP_SCHEDULE& schedule : schedules) {
+        DEVICE_RECORD device;
+        Engine().GetDevice(device, schedule.DevID);
+        const auto count = taskCounts.find(schedule.id);
+        TASK_ROW_TEXT text;
+        if (!MakeTaskRowText(schedule, device, automaticOn, manualOn, count == taskCounts.end() ? 0 : count->second,
+                             now, &text)) {
+            continue;
+        }
+        LVFINDINFOW find = {};
+        find.flags = LVFI_PARAM;
+        find.lParam = schedule.id;
+        int row = ListView_FindItem(m_taskList.m_hWnd, -1, &find);
+        const CString* columns[] = {&text.device, &text.channel, &text.information, &text.status};
+        if (row >= 0) {
+            for (int column = 1; column <= 4; ++column) SetItemTextIfChanged(row, column, *columns[column - 1]);
+        } else {
+            row = m_taskList.InsertItem(LVIF_TEXT | LVIF_PARAM, m_taskList.GetItemCount(), L"1", 0, 0, 0,
+                                        schedule.id);
+            for (int column = 1; column <= 4; ++column) m_taskList.SetItemText(row, column, *columns[column - 1]);
+            m_taskList.EnsureVisible(row, FALSE);
+            m_taskList.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        }
+        shown.insert(schedule.id);
+    }
+    UpdateDiskFullRow();
+    for (int row = m_taskList.GetItemCount() - 1; row >= 0; --row) {
+        const LPARAM data = static_cast<LPARAM>(m_taskList.GetItemData(row));
+        if (data != kDiskFullRowData && shown.count(data) == 0) m_taskList.DeleteItem(row);
+    }
+    for (int row = 0; row < m_taskList.GetItemCount(); ++row) {
+        CString serial;
+        serial.Format(L"%d", row + 1);
+        SetItemTextIfChanged(row, 0, serial);
+    }
+    m_taskList.SetRedraw(TRUE);
+}
+
+void CDodavoziDlg::UpdateDiskFullRow() {
+    LVFINDINFOW find = {};
+    find.flags = LVFI_PARAM;
+    find.lParam = kDiskFullRowData;
+    int row = ListView_FindItem(m_taskList.m_hWnd, -1, &find);
+    const bool stopped = Engine().IsDiskFull() && GetAppConfig()->m_nDriveOverMode == 1;
+    const int last = m_taskList.GetItemCount() - 1;
+    if (row >= 0 && (!stopped || row != last)) {
+        m_taskList.DeleteItem(row);
+        row = -1;
+    }
+    if (!stopped) return;
+    if (row < 0) {
+        row = m_taskList.InsertItem(LVIF_TEXT | LVIF_PARAM, m_taskList.GetItemCount(), L"", 0, 0, 0,
+                                    kDiskFullRowData);
+        m_taskList.SetItemText(row, 1, Translate(L"Disk is full,schedule stop download."));
+    }
+    m_taskList.EnsureVisible(row, FALSE);
+    m_taskList.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void CDodavoziDlg::SetItemTextIfChanged(int row, int column, const CString& text) {
+    if (m_taskList.GetItemText(row, column) != text) m_taskList.SetItemText(row, column, text);
+}
+
+// ---- Automatic and manual download --------------------------------------------------
+
+void CDodavoziDlg::UpdateStartStopButton(BOOL showStart) {
+    ShowDownloadTwin(!showStart);
+    const CString text = Translate(showStart ? L"Start" : L"Stop");
+    SetDlgItemText(IDC_MAIN_STARTSTOP, text);
+    SetDlgItemText(IDC_MAIN_STARTSTOP_LABEL, text);
+}
+
+void CDodavoziDlg::ShowDownloadTwin(bool running) {
+    if (m_skin.m_downloadStart.GetSafeHwnd()) m_skin.m_downloadStart.ShowWindow(running ? SW_HIDE : SW_SHOW);
+    if (m_skin.m_downloadStop.GetSafeHwnd()) m_skin.m_downloadStop.ShowWindow(running ? SW_SHOW : SW_HIDE);
+}
+
+void CDodavoziDlg::OnStartStop() {
+    if (ShowDownloadMenu() < 0) ToggleAutoDownload();
+}
+
+int CDodavoziDlg::ShowDownloadMenu() {
+    int automaticOn = 0, manualOn = 0;
+    Engine().GetBackupState(&automaticOn, &manualOn);
+    if (!manualOn) return -1;
+    CMenu menu;
+    BuildDownloadMenu(menu, automaticOn, manualOn);
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    const UINT choice = TrackMenu(menu, cursor.x, cursor.y);
+    if (choice == ID_TW_AUTO_DOWNLOAD) {
+        // A start the engine refuses is told, and the button follows the
+        // engine's state rather than the choice.
+        if (automaticOn) Engine().StopAutoBackup();
+        else StartAutoBackupAndReport();
+    } else if (choice == ID_TW_MANUAL_DOWNLOAD) {
+        Engine().StopManualDownload();
+    } else {
+        return 0;
+    }
+    m_taskList.DeleteAllItems();
+    Engine().GetBackupState(&automaticOn, &manualOn);
+    UpdateStartStopButton(!automaticOn && !manualOn);
+    return 0;
+}
+
+bool CDodavoziDlg::DownloadSettingsComplete() {
+    CAppConfig* config = GetAppConfig();
+    return !config->GetSaveDirList().empty() && config->m_nDriveFreeSpaceLimit >= kMinDriveFreeSpaceMB &&
+           !config->GetDownloadNameRule().IsEmpty();
+}
+
+void CDodavoziDlg::StartAutoBackupAndReport() {
+    if (Engine().StartAutoBackup() < 0) {
+        ShowDodavoziBox(this, Translate(L"Start backup schedule fail!"), MB_ICONINFORMATION);
+    }
+}
+
+void CDodavoziDlg::ToggleAutoDownload() {
+    int automaticOn = 0, manualOn = 0;
+    Engine().GetBackupState(&automaticOn, &manualOn);
+    // Stopping needs neither devices nor settings.
+    if (automaticOn) {
+        if (Engine().StopAutoBackup() == 0) {
+            ShowDownloadTwin(false);
+            m_taskList.DeleteAllItems();
+        }
+        UpdateStartStopLabel();
+        return;
+    }
+    std::vector<DEVICE_RECORD> devices;
+    Engine().GetAllDevices(devices);
+    if (devices.empty()) {
+        ShowDodavoziBox(this, Translate(L"Please add some device's informations!"), MB_ICONWARNING);
+        return;
+    }
+    QueueAllDevicesForLogin();
+    if (!DownloadSettingsComplete()) {
+        ShowDodavoziBox(this, Translate(L"Please set download path or drive space limit size or download file name rule!"),
+                        MB_ICONWARNING);
+        return;
+    }
+    if (Engine().StartAutoBackup() < 0) {
+        ShowDodavoziBox(this, Translate(L"Start backup schedule fail!"), MB_ICONINFORMATION);
+    } else {
+        ShowDownloadTwin(true);
+    }
+    UpdateStartStopLabel();
+}
+
+void CDodavoziDlg::UpdateStartStopLabel() {
+    // Only the automatic state decides the words here.
+    int automaticOn = 0, manualOn = 0;
+    Engine().GetBackupState(&automaticOn, &manualOn);
+    const CString text = Translate(automaticOn ? L"Stop" : L"Start");
+    SetDlgItemText(IDC_MAIN_STARTSTOP, text);
+    SetDlgItemText(IDC_MAIN_STARTSTOP_LABEL, text);
+}
+
+// ---- Exit and shutdown -----------------------------------------------------------------
+
+void CDodavoziDlg::OnExit() { ExitApplication(); }
+
+void CDodavoziDlg::ExitApplication() {
+    CLoginDlg confirm(LOGIN_MODE_EXIT, nullptr);
+    if (confirm.DoModal() != IDOK) return;
+    WriteUserLogRecord(LOG_USER_LOGOFF, L"Logoff Succeed!");
+    CDialog::OnCancel();
+}
+
+BOOL CDodavoziDlg::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_MOUSEMOVE) {
+        CWnd* under = nullptr;
+        if (msg->hwnd == m_hWnd) {
+            POINT point = {GET_X_LPARAM(msg->lParam), GET_Y_LPARAM(msg->lParam)};
+            under = ChildWindowFromPoint(point, CWP_SKIPINVISIBLE);
+        } else {
+            under = CWnd::FromHandle(msg->hwnd);
+        }
+        ShowHoverHint(under);
+    }
+    if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && msg->wParam == VK_ESCAPE) {
+        // Only a fresh press asks: neither the key's release (after the
+        // press that answered the confirmation) nor its auto-repeat does.
+        if (msg->message == WM_KEYDOWN && !(msg->lParam & (1 << 30))) ExitApplication();
+        return TRUE;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+void CDodavoziDlg::ShowHoverHint(CWnd* under) {
+    if (!under || !under->GetSafeHwnd() || under->m_hWnd == m_hWnd) return;
+    const HWND window = under->m_hWnd;
+    if (!::IsWindowVisible(window) || !::IsWindowEnabled(window)) return;
+    wchar_t className[16] = {};
+    ::GetClassNameW(window, className, 16);
+    if (_wcsicmp(className, L"Edit") == 0 && (::GetWindowLongW(window, GWL_STYLE) & ES_READONLY)) return;
+    const int id = ::GetDlgCtrlID(window);
+    int automaticOn = 0, manualOn = 0;
+    Engine().GetBackupState(&automaticOn, &manualOn);
+    const bool stopHint = id == static_cast<int>(IDC_SKIN_DOWNLOAD) && automaticOn;
+    GetDlgItem(IDC_MAIN_STOPHINT)->ShowWindow(stopHint ? SW_SHOW : SW_HIDE);
+    GetDlgItem(IDC_MAIN_HINT)->ShowWindow(stopHint ? SW_HIDE : SW_SHOW);
+    if (stopHint) m_stopHint.ShowHint(id);
+    else m_startHint.ShowHint(id);
+}
+
+BOOL CDodavoziDlg::DestroyWindow() {
+    KillTimer(IDT_TW_TICK);
+    Engine().StopAutoBackup();
+    Engine().StopManualDownload();
+    LogOutDevicesAtShutdown();
+    Engine().Shutdown();
+    if (m_bTrayIconAdded) {
+        DeleteTrayIcon(m_trayRecord);
+        m_bTrayIconAdded = false;
+    }
+    SetMainWindow(nullptr, nullptr);
+    return CDialog::DestroyWindow();
+}
+
+void CDodavoziDlg::LogOutDevicesAtShutdown() {
+    std::vector<DEVICE_RECORD> devices;
+    if (Engine().GetLoggedInDevices(devices) != 0) return;
+    for (const DEVICE_RECORD& device : devices) {
+        Engine().OnDeviceGone(device.id, 1);
+        WriteDeviceLogRecord(device, false);
+    }
+}
+
+void CDodavoziDlg::WriteDeviceLogRecord(const DEVICE_RECORD& device, bool loggedIn) {
+    CString text;
+    text.Format(L"%s[%s]:%s", Translate(L"Device").GetString(), FieldText(device.title).GetString(),
+                Translate(loggedIn ? L"Login" : L"Logout").GetString());
+    const CTime now = CTime::GetCurrentTime();
+    Engine().AddLogRecord(1, loggedIn ? LOG_DEVICE_LOGIN : LOG_DEVICE_LOGOUT, text, CString(), device.id, 0, 0, 0, now,
+                          now, now);
+}
+
+void CDodavoziDlg::WriteUserLogRecord(int code, const wchar_t* textKey) {
+    const CTime now = CTime::GetCurrentTime();
+    Engine().AddLogRecord(0, code, Translate(textKey), CString(), 0, 0, 0, 0, now, now, now);
+}

@@ -1,0 +1,244 @@
+// The main window's tray icon, its two menus and their commands, the
+// handlers of the engine's messages and the playback calls that go to the
+// record manager's video window control.
+#include "CDodavoziDlg.h"
+
+#include "CLoginDlg.h"
+#include "CRerezedctrl1.h"
+#include "DialogMessages.h"
+#include "app/core/CAppConfig.h"
+#include "app/core/SystemUtil.h"
+#include "app/engine/CBackupEngine.h"
+#include "resource.h"
+
+namespace {
+
+CBackupEngine& Engine() { return GetBackupEngine(); }
+
+const int kPaneCount = 4;
+// PlayFilesInPane's result when no pane is selected.
+const int kNoPaneSelected = -101;
+
+}  // namespace
+
+// ---- Tray icon -------------------------------------------------------------------------
+
+LRESULT CDodavoziDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == m_uTaskbarCreated && m_uTaskbarCreated != 0) {
+        // The shell restarted: its icons are gone, ours comes back.
+        AddTrayIcon();
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CDodavoziDlg::OnTrayNotify(WPARAM, LPARAM lParam) {
+    switch (static_cast<UINT>(lParam)) {
+    case WM_LBUTTONDOWN:
+        if (m_nVisible == 0) {
+            ShowWindow(SW_SHOW);
+            m_nVisible = 1;
+            SetForegroundWindow();
+        } else {
+            ShowWindow(SW_HIDE);
+            m_nVisible = 0;
+        }
+        break;
+    case WM_RBUTTONDOWN: {
+        POINT cursor;
+        ::GetCursorPos(&cursor);
+        ShowTrayMenu(cursor.x, cursor.y);
+        break;
+    }
+    default:
+        break;
+    }
+    return 0;
+}
+
+// ---- Menus ---------------------------------------------------------------------------------
+
+UINT CDodavoziDlg::TrackMenu(CMenu& menu, int x, int y) {
+    // The window must be in front, or the menu stays open after a click elsewhere.
+    SetForegroundWindow();
+    const UINT choice = static_cast<UINT>(
+        ::TrackPopupMenu(menu.GetSafeHmenu(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, m_hWnd, nullptr));
+    PostMessage(WM_NULL);
+    return choice;
+}
+
+void CDodavoziDlg::BuildDownloadMenu(CMenu& menu, int automaticOn, int manualOn) {
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_STRING | (automaticOn ? MF_CHECKED : 0), ID_TW_AUTO_DOWNLOAD, Translate(L"Auto Download"));
+    if (manualOn) menu.AppendMenu(MF_STRING | MF_CHECKED, ID_TW_MANUAL_DOWNLOAD, Translate(L"Manual Download"));
+}
+
+void CDodavoziDlg::BuildTrayMenu(CMenu& menu, int automaticOn, int manualOn) {
+    BuildDownloadMenu(menu, automaticOn, manualOn);
+    menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, ID_TW_EXIT, Translate(L"Exit"));
+}
+
+void CDodavoziDlg::BuildSystemConfigMenu(CMenu& menu, int automaticOn, int manualOn, bool superUser) {
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_STRING, ID_TW_PASSWORD_MODIFY, Translate(L"Password Modify"));
+    menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, ID_TW_MANUAL_DOWNLOAD, Translate(L"Manual Download"));
+    if (superUser) menu.AppendMenu(MF_STRING, ID_TW_USER_MANAGE, Translate(L"User Manage"));
+    menu.AppendMenu(MF_STRING, ID_TW_BACKUP_PROJECT, Translate(L"Backup Project"));
+    // The device list cannot change under a running download.
+    menu.AppendMenu(MF_STRING | (automaticOn || manualOn ? MF_GRAYED : 0), ID_TW_DEVICE_MANAGE,
+                    Translate(L"DeviceManage"));
+    menu.AppendMenu(MF_STRING, ID_TW_OPTION, Translate(L"Option"));
+}
+
+void CDodavoziDlg::ShowTrayMenu(int x, int y) {
+    int automaticOn = 0, manualOn = 0;
+    Engine().GetBackupState(&automaticOn, &manualOn);
+    CMenu menu;
+    BuildTrayMenu(menu, automaticOn, manualOn);
+    switch (TrackMenu(menu, x, y)) {
+    case ID_TW_AUTO_DOWNLOAD:
+        // The task list and the button follow on the next tick.
+        if (automaticOn) Engine().StopAutoBackup();
+        else StartAutoBackupAndReport();
+        break;
+    case ID_TW_MANUAL_DOWNLOAD:
+        if (manualOn) Engine().StopManualDownload();
+        else Engine().StartManualDownload();
+        break;
+    case ID_TW_EXIT:
+        DispatchMenuCommand(ID_TW_EXIT);
+        break;
+    default:
+        break;
+    }
+}
+
+void CDodavoziDlg::OnSystemConfig() {
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    ShowSystemConfigMenu(cursor.x, cursor.y);
+}
+
+void CDodavoziDlg::ShowSystemConfigMenu(int x, int y) {
+    int automaticOn = 0, manualOn = 0;
+    Engine().GetBackupState(&automaticOn, &manualOn);
+    CAppConfig* config = GetAppConfig();
+    const bool superUser = Engine().Users().m_CurrentUser.id == config->m_strSuperUserID;
+    CMenu menu;
+    BuildSystemConfigMenu(menu, automaticOn, manualOn, superUser);
+    const UINT choice = TrackMenu(menu, x, y);
+    if (choice != 0) DispatchMenuCommand(choice);
+}
+
+void CDodavoziDlg::DispatchMenuCommand(UINT id) {
+    // Each command's handler sits in the message map; an id without one does nothing.
+    SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+// ---- Menu commands -------------------------------------------------------------------------
+
+void CDodavoziDlg::OnPasswordModify() {
+    USER_INFO& current = Engine().Users().m_CurrentUser;
+    m_passwordDlg.SetCurrentPassword(current.psw);
+    if (m_passwordDlg.DoModal() != IDOK) return;
+    CString newPassword;
+    if (!m_passwordDlg.GetNewPassword(newPassword)) return;
+    if (Engine().Users().ChangePassword(current.id, current.psw, newPassword) != 0) return;
+    WriteUserLogRecord(LOG_PASSWORD_MODIFY, L"Password Modify");
+    ShowDodavoziBox(this, Translate(L"Password has been modified!"), MB_ICONINFORMATION);
+}
+
+void CDodavoziDlg::OnManualDownload() {
+    if (Engine().Schedules().IsManualFull()) {
+        ShowDodavoziBox(this, Translate(L"Max manual schedule count reached!"), MB_ICONWARNING);
+        return;
+    }
+}
+
+void CDodavoziDlg::OnSwitchUser() {
+    Engine().StopAutoBackup();
+    CLoginDlg login(LOGIN_MODE_SWITCH_USER, nullptr);
+    login.DoModal();
+}
+
+void CDodavoziDlg::OnExitCommand() { ExitApplication(); }
+
+// ---- Engine messages --------------------------------------------------------------------
+
+LRESULT CDodavoziDlg::OnDeviceLoginState(WPARAM wParam, LPARAM lParam) {
+    DEVICE_RECORD device;
+    Engine().GetDevice(device, static_cast<int>(wParam));
+    if (device.id == 0) return 0;
+    WriteDeviceLogRecord(device, lParam == 1);
+    return 0;
+}
+
+LRESULT CDodavoziDlg::OnDeviceOffline(WPARAM wParam, LPARAM lParam) {
+    if (lParam != 0) return 0;
+    const int deviceId = static_cast<int>(wParam);
+    Engine().OnDeviceGone(deviceId, 0);
+    QueueDeviceLoginIfKnown(deviceId);
+    return 0;
+}
+
+LRESULT CDodavoziDlg::OnDeviceNotLoggedIn(WPARAM wParam, LPARAM) {
+    QueueDeviceLoginIfKnown(static_cast<int>(wParam));
+    return 0;
+}
+
+void CDodavoziDlg::QueueDeviceLoginIfKnown(int deviceId) {
+    DEVICE_RECORD device;
+    Engine().GetDevice(device, deviceId);
+    // A device deleted meanwhile would stay in the login queue for ever.
+    if (device.id != 0) m_autoRunDlg.QueueDeviceLogin(device);
+}
+
+LRESULT CDodavoziDlg::OnSearchResult(WPARAM wParam, LPARAM) {
+    // wParam is the handle of the window that started the search; it may be
+    // gone by now, and a handle is never taken for an object.
+    const HWND searcher = reinterpret_cast<HWND>(wParam);
+    if (searcher && ::IsWindow(searcher)) ::PostMessageW(searcher, WM_TW_SEARCH_RESULT, 0, 0);
+    return 0;
+}
+
+// ---- Video panes --------------------------------------------------------------------------
+
+CRerezedctrl1* CDodavoziDlg::LiveVideoControl() const {
+    return m_pVideoControl && ::IsWindow(m_pVideoControl->GetSafeHwnd()) ? m_pVideoControl : nullptr;
+}
+
+int CDodavoziDlg::ResolvePane(int pane) const {
+    CRerezedctrl1* video = LiveVideoControl();
+    if (pane == -1) pane = video ? static_cast<int>(video->GetSelectedWindow()) : -1;
+    return pane >= 0 && pane < kPaneCount ? pane : -1;
+}
+
+int CDodavoziDlg::PlayControl(int pane, int command, int value) {
+    pane = ResolvePane(pane);
+    if (pane < 0) return -1;
+    Engine().ControlSlot(pane, command, static_cast<unsigned>(value));
+    return 0;
+}
+
+int CDodavoziDlg::PlayFilesInPane(int pane, int first, int second, const std::vector<CString>& paths) {
+    pane = ResolvePane(pane);
+    CRerezedctrl1* video = LiveVideoControl();
+    if (pane < 0 || !video) return kNoPaneSelected;
+    const HWND window = video->PaneWindow(pane);
+    Engine().ClearSlotPlaylist(pane);
+    return Engine().PlayFilesInSlot(pane, first, second, window, paths);
+}
+
+LRESULT CDodavoziDlg::OnSlotClosed(WPARAM wParam, LPARAM lParam) {
+    const int pane = static_cast<int>(wParam);
+    CRerezedctrl1* video = LiveVideoControl();
+    // Panes outside the control's four are not the control's to reset.
+    if ((lParam & 0xFF) != 1 || pane < 0 || pane >= kPaneCount || !video) return 0;
+    if (((lParam >> 8) & 0xFF) == 1) video->ClearWindow(pane);
+    for (long state : {3L, 5L, 1L}) {
+        if (video->GetWindowState(pane, state) == 1) video->SetWindowState(pane, state, 0);
+    }
+    video->EnableZoomRect(pane, 0);
+    return 0;
+}

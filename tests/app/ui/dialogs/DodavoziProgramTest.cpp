@@ -1,0 +1,259 @@
+// Dodavozi.exe started as a process in a folder of its own and driven from
+// outside by window messages: start-up, login, the main window, its tray
+// icon, menus and engine messages, and the orderly exit.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "ProgramFolder.h"
+#include "app/core/CAppConfig.h"
+#include "app/core/CBackupScheduleStore.h"
+#include "app/core/CLogDB.h"
+#include "app/core/CRecordListDB.h"
+#include "app/core/CUserManager.h"
+#include "app/core/TwMessages.h"
+#include "app/engine/CDeviceManager.h"
+#include "app/ui/dialogs/CDodavoziDlg.h"
+#include "app/ui/dialogs/resource.h"
+#include "app/ui/toolkit/CDodavoziDlgSkin.h"
+#include "tools/simrecorder/CSimRecorder.h"
+
+namespace {
+
+const wchar_t kProduct[] = L"Dodavozi";
+const wchar_t kNoDeviceText[] = L"Please add some device's informations!";
+
+// Where the screenshots for the documentation go, when asked for.
+std::wstring ShotPath(const wchar_t* name) {
+    const char* dir = std::getenv("DODAVOZI_SCREENSHOT_DIR");
+    if (!dir || !*dir) return std::wstring();
+    return std::wstring(CString(dir).GetString()) + L"\\" + name;
+}
+
+void ClickButton(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+void SetText(HWND dialog, int id, const std::wstring& text) {
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+class DodavoziProgramTest : public ::testing::Test {
+protected:
+    // Starts the program with the super user logging in by itself and waits
+    // for its main window; the no-device warning is answered when it comes.
+    HWND StartToMainWindow(bool expectNoDeviceBox = true) {
+        folder.UseAutomaticLogin();
+        EXPECT_NE(nullptr, folder.Start());
+        if (expectNoDeviceBox) {
+            HWND box = WaitDialog(folder.MainProcessId(), kProduct, true);
+            EXPECT_NE(nullptr, box) << "no warning about the missing devices";
+            if (box) {
+                EXPECT_EQ(kNoDeviceText, CloseMessageBox(box));
+            }
+        }
+        HWND main = WaitDialog(folder.MainProcessId(), kProduct, false);
+        EXPECT_NE(nullptr, main) << "the main window did not appear";
+        return main;
+    }
+
+    // Exit through the button, confirmed in the login dialog's exit mode.
+    void ExitThroughConfirmation(HWND main) {
+        ClickButton(main, IDC_SKIN_EXIT);
+        HWND confirm = WaitDialog(folder.MainProcessId(), L"Exit", false);
+        ASSERT_NE(nullptr, confirm);
+        EXPECT_EQ(L"vorpl", WindowText(GetDlgItem(confirm, IDC_LOGIN_USER)));
+        EXPECT_TRUE(GetWindowLongW(GetDlgItem(confirm, IDC_LOGIN_USER), GWL_STYLE) & ES_READONLY);
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(confirm, IDC_LOGIN_REMEMBER)));
+        ClickButton(confirm, IDOK);
+        EXPECT_TRUE(ProgramFolder::WaitExit(folder.MainProcess()));
+    }
+
+    // A simulated recorder with files of today and yesterday (01:00 to
+    // 01:30), registered as device 1001, an automatic schedule fetching
+    // today's, a save directory, and automatic download at start.
+    void SetUpScheduledBackup() {
+        SimRecorderConfig config;
+        config.channelCount = 1;
+        SimCatalogueRule rule;
+        const CTime yesterday = CTime::GetCurrentTime() - CTimeSpan(1, 0, 0, 0);
+        rule.firstDay = {(uint32_t)yesterday.GetYear(), (uint32_t)yesterday.GetMonth(), (uint32_t)yesterday.GetDay(),
+                         0, 0, 0};
+        rule.days = 2;
+        rule.fileMinutes = 10;
+        rule.dayStartSecond = 3600;
+        rule.dayEndSecond = 3600 + 1800;
+        config.rules.push_back(rule);
+        recorder.reset(new CSimRecorder(config));
+        ASSERT_TRUE(recorder->Start());
+
+        DEVICE_RECORD device;
+        device.id = kDeviceId;
+        CopyFixedText(device.title, "Gate");
+        CopyFixedText(device.ip, "127.0.0.1");
+        device.port = recorder->Port();
+        CopyFixedText(device.user, "admin");
+        CopyFixedText(device.password, "admin");
+        CDeviceManager devices;
+        ASSERT_EQ(0, devices.AddDeviceRecord(device));
+        ASSERT_EQ(0, devices.WriteDeviceXml(CString(folder.File(L"device.xml").c_str())));
+
+        BACKUP_SCHEDULE schedule;
+        schedule.DevID = kDeviceId;
+        schedule.RunTime = {0, 0, 23, 59};
+        for (int d = 0; d < kDaysPerWeek; ++d) schedule.WeekDayEnable[d] = 1;
+        schedule.AgoType = 0;
+        schedule.RecordTime = {1, 0, 2, 0};
+        CBackupScheduleStore schedules;
+        ASSERT_EQ(0, schedules.AddAuto(schedule));
+        ASSERT_EQ(0, schedules.Save(CString(folder.File(L"backupschedule.xml").c_str())));
+
+        CreateDirectoryW(folder.File(L"save").c_str(), nullptr);
+        folder.SetUserSetting(L"Login_Info", L"VAD_DriverPathCount", L"1");
+        folder.SetUserSetting(L"Login_Info", L"VAD_DriverPathType1", folder.File(L"save"));
+        folder.SetUserSetting(L"Login_Info", L"DriveFreeSpaceLimit", L"500");
+        folder.SetMainSetting(L"Login_Info", L"VAD_AutoBackup", L"1");
+    }
+
+    std::vector<LOG_RECORD> MonthLog() {
+        CLogDB log;
+        log.SetDirectory(CString(folder.File(L"Log\\").c_str()));
+        const CTime now = CTime::GetCurrentTime();
+        std::vector<LOG_RECORD> records;
+        log.Query(records, now.GetYear(), now.GetMonth(), -1, -1, CString(), GetDefaultLogTime(), GetDefaultLogTime(),
+                  -1, -1, -1, -1, -1, -1);
+        return records;
+    }
+
+    static const int kDeviceId = 1001;
+    ProgramFolder folder;
+    std::unique_ptr<CSimRecorder> recorder;
+};
+
+bool HasRecord(const std::vector<LOG_RECORD>& records, int type, int code, const wchar_t* text) {
+    for (const LOG_RECORD& record : records) {
+        if (record.I_LogType == type && record.I_SubType == code && record.C_Information == text) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST_F(DodavoziProgramTest, LoginRefusesWrongInputThenOpensTheMainWindow) {
+    ASSERT_NE(nullptr, folder.Start());
+    HWND login = WaitDialog(folder.MainProcessId(), L"Login", false);
+    ASSERT_NE(nullptr, login);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(login, IDC_LOGIN_REMEMBER)));
+    const std::wstring shot = ShotPath(L"login.bmp");
+    if (!shot.empty()) {
+        SetText(login, IDC_LOGIN_USER, L"vorpl");
+        Sleep(500);
+        SaveWindowShot(login, shot);
+    }
+    const struct {
+        const wchar_t* user;
+        const wchar_t* password;
+        const wchar_t* message;
+    } refusals[] = {
+        {L"vorpl", L"wrong", L"Password is wrong!"},
+        {L"nobody", L"vorpl", L"The user does not exist!"},
+    };
+    for (const auto& refusal : refusals) {
+        SetText(login, IDC_LOGIN_USER, refusal.user);
+        SetText(login, IDC_LOGIN_PASSWORD, refusal.password);
+        ClickButton(login, IDOK);
+        HWND box = WaitDialog(folder.MainProcessId(), kProduct, true);
+        ASSERT_NE(nullptr, box) << refusal.user;
+        EXPECT_EQ(refusal.message, CloseMessageBox(box));
+        EXPECT_TRUE(IsWindow(login)) << "the login stays open";
+    }
+    SetText(login, IDC_LOGIN_USER, L"vorpl");
+    SetText(login, IDC_LOGIN_PASSWORD, L"vorpl");
+    ClickButton(login, IDOK);
+    HWND box = WaitDialog(folder.MainProcessId(), kProduct, true);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(kNoDeviceText, CloseMessageBox(box));
+    HWND main = WaitDialog(folder.MainProcessId(), kProduct, false);
+    ASSERT_NE(nullptr, main);
+    ExitThroughConfirmation(main);
+}
+
+TEST_F(DodavoziProgramTest, CancelledLoginEndsTheProgram) {
+    HANDLE process = folder.Start();
+    HWND login = WaitDialog(folder.MainProcessId(), L"Login", false);
+    ASSERT_NE(nullptr, login);
+    ClickButton(login, IDCANCEL);
+    EXPECT_TRUE(ProgramFolder::WaitExit(process));
+    EXPECT_EQ(nullptr, FindDialog(folder.MainProcessId(), kProduct, false));
+}
+
+TEST_F(DodavoziProgramTest, MainWindowShowsItsSkinAndASecondCopyIsRefused) {
+    HWND main = StartToMainWindow();
+    ASSERT_NE(nullptr, main);
+    // The five skin buttons, one download twin of the two visible.
+    for (int id : {IDC_SKIN_DOWNLOAD, IDC_SKIN_MANAGE, IDC_SKIN_SEARCH, IDC_SKIN_SYSCONFIG, IDC_SKIN_EXIT}) {
+        EXPECT_EQ(1u, VisibleChildren(main, id).size()) << id;
+    }
+    EXPECT_EQ(L"Start", WindowText(GetDlgItem(main, IDC_MAIN_STARTSTOP_LABEL)));
+    RECT window;
+    GetWindowRect(main, &window);
+    EXPECT_EQ(902, window.right - window.left);
+    EXPECT_EQ(675, window.bottom - window.top);
+    const std::wstring shot = ShotPath(L"main-window.bmp");
+    if (!shot.empty()) {
+        Sleep(1500);
+        SaveWindowShot(main, shot);
+    }
+
+    HANDLE second = folder.Start();
+    ASSERT_NE(nullptr, second);
+    DWORD secondId = GetProcessId(second);
+    HWND box = WaitDialog(secondId, kProduct, true);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"Soft Is Running!", CloseMessageBox(box));
+    EXPECT_TRUE(ProgramFolder::WaitExit(second));
+    EXPECT_TRUE(IsWindowVisible(main)) << "the first copy is untouched";
+    ExitThroughConfirmation(main);
+}
+
+TEST_F(DodavoziProgramTest, AutomaticDownloadFillsTheTaskListAndExitShutsDownInOrder) {
+    SetUpScheduledBackup();
+    HWND main = StartToMainWindow(false);
+    ASSERT_NE(nullptr, main);
+    HWND list = GetDlgItem(main, IDC_MAIN_TASKLIST);
+    std::vector<std::vector<std::wstring>> rows;
+    const std::wstring running = L"[Auto][Device Status:Connect][Schedule Status:run][Need Download Files:";
+    EXPECT_TRUE(Eventually(
+        [&] {
+            rows = ReadListView(list, folder.MainProcessId(), 5);
+            return rows.size() == 1 && rows[0][4].compare(0, running.size(), running) == 0;
+        },
+        40000))
+        << (rows.empty() ? L"no row" : rows[0][4]);
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ(L"1", rows[0][0]);
+    EXPECT_EQ(L"Gate", rows[0][1]);
+    EXPECT_EQ(L"CAM 1", rows[0][2]);
+    const std::wstring today = CTime::GetCurrentTime().Format(L"%Y-%m-%d").GetString();
+    EXPECT_EQ(today + L" 01:00:00-" + today + L" 02:00:00", rows[0][3]);
+    EXPECT_EQ(L"Stop", WindowText(GetDlgItem(main, IDC_MAIN_STARTSTOP_LABEL)));
+    const std::wstring shot = ShotPath(L"main-window.bmp");
+    if (!shot.empty()) SaveWindowShot(main, shot);
+
+    // Downloads finish into the record list while the timer runs them.
+    CRecordListDB recordList;
+    ASSERT_EQ(1, recordList.Open(CString(folder.File(L"RecordList.db").c_str())));
+    RECORD_LIST_ROWS downloaded;
+    EXPECT_TRUE(Eventually([&] { return recordList.QueryAll(downloaded) == 0 && downloaded.size() >= 3; }, 60000))
+        << downloaded.size();
+
+    ExitThroughConfirmation(main);
+    const std::vector<LOG_RECORD> log = MonthLog();
+    EXPECT_TRUE(HasRecord(log, 0, LOG_USER_LOGIN, L"Login Succeed!"));
+    EXPECT_TRUE(HasRecord(log, 0, LOG_USER_LOGOFF, L"Logoff Succeed!"));
+    EXPECT_TRUE(HasRecord(log, 1, LOG_DEVICE_LOGIN, L"Device[Gate]:Login"));
+    EXPECT_TRUE(HasRecord(log, 1, LOG_DEVICE_LOGOUT, L"Device[Gate]:Logout")) << "devices logged out at shutdown";
+    // The settings were written back at exit, those the test never wrote too.
+    wchar_t value[64] = {0};
+    GetPrivateProfileStringW(L"Version_Info", L"VAD_InitiativeListenPort", L"", value, 64,
+                             folder.File(L"VAD_Config.ini").c_str());
+    EXPECT_STREQ(L"38888", value);
+}

@@ -1,0 +1,250 @@
+#include "ProgramFolder.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+std::wstring ModuleDir() {
+    wchar_t path[MAX_PATH] = {0};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path);
+    return dir.substr(0, dir.find_last_of(L'\\'));
+}
+
+void CopyTree(const std::wstring& from, const std::wstring& to) {
+    CreateDirectoryW(to.c_str(), nullptr);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        // Settings and data of earlier runs in the build folder stay behind.
+        if (name == L"VAD_Config.ini" || name == L"UserLogin.ini" || name == L"Log") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CopyTree(from + L"\\" + name, to + L"\\" + name);
+        } else {
+            CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+struct DialogSearch {
+    DWORD processId;
+    const std::wstring* caption;
+    bool messageBox;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    wchar_t className[32] = {0};
+    GetClassNameW(window, className, 32);
+    if (std::wstring(className) != L"#32770" || WindowText(window) != *search->caption) return TRUE;
+    if ((GetDlgItem(window, 0xFFFF) != nullptr) != search->messageBox) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+struct ChildSearch {
+    int id;
+    std::vector<HWND>* out;
+};
+
+BOOL CALLBACK MatchChild(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    if (GetDlgCtrlID(window) == search->id && IsWindowVisible(window)) search->out->push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+ProgramFolder::ProgramFolder() {
+    CopyTree(ModuleDir() + L"\\..\\bin", m_dir.Path());
+    // The default skin as the build names it.
+    SetMainSetting(L"Language", L"LanguageCount", L"1");
+    SetMainSetting(L"Language", L"DefaultLanguage", L"1");
+    SetMainSetting(L"Language", L"LanguageName1", L"English");
+    SetMainSetting(L"Language", L"SkinFileDir1", L"Skin\\English");
+}
+
+ProgramFolder::~ProgramFolder() {
+    std::vector<HANDLE> all = m_others;
+    if (m_process) all.push_back(m_process);
+    for (HANDLE process : all) {
+        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 10000);
+        }
+        CloseHandle(process);
+    }
+    // The program's log writer may still hold its files for a moment.
+    Sleep(200);
+}
+
+void ProgramFolder::SetMainSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
+    WritePrivateProfileStringW(section, key, value.c_str(), File(L"VAD_Config.ini").c_str());
+}
+
+void ProgramFolder::SetUserSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
+    WritePrivateProfileStringW(section, key, value.c_str(), File(L"UserLogin.ini").c_str());
+}
+
+void ProgramFolder::UseAutomaticLogin() {
+    SetMainSetting(L"Login_Info", L"VADAutoLogin", L"1");
+    SetMainSetting(L"Login_Info", L"Check", L"1");
+    SetMainSetting(L"Login_Info", L"UserName", L"vorpl");
+}
+
+HANDLE ProgramFolder::Start() {
+    const std::wstring exe = File(L"Dodavozi.exe");
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, Path().c_str(), &startup,
+                        &info)) {
+        return nullptr;
+    }
+    CloseHandle(info.hThread);
+    if (!m_process) {
+        m_process = info.hProcess;
+        m_processId = info.dwProcessId;
+    } else {
+        m_others.push_back(info.hProcess);
+    }
+    return info.hProcess;
+}
+
+bool ProgramFolder::WaitExit(HANDLE process, DWORD timeoutMs) {
+    return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = {0};
+    // WM_GETTEXT crosses processes; GetWindowText would not ask the window.
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
+}
+
+HWND FindDialog(DWORD processId, const std::wstring& caption, bool messageBox) {
+    DialogSearch search = {processId, &caption, messageBox, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+BOOL CALLBACK DumpWindow(HWND window, LPARAM processId) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != static_cast<DWORD>(processId)) return TRUE;
+    wchar_t className[64] = {0};
+    GetClassNameW(window, className, 64);
+    fwprintf(stderr, L"  window %p class '%ls' text '%ls' visible %d\n", (void*)window, className,
+             WindowText(window).c_str(), IsWindowVisible(window));
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        GetClassNameW(child, className, 64);
+        fwprintf(stderr, L"    child %d class '%ls' text '%ls' visible %d\n", GetDlgCtrlID(child), className,
+                 WindowText(child).c_str(), IsWindowVisible(child));
+    }
+    return TRUE;
+}
+
+HWND WaitDialog(DWORD processId, const std::wstring& caption, bool messageBox, DWORD timeoutMs) {
+    HWND found = nullptr;
+    Eventually([&] { return (found = FindDialog(processId, caption, messageBox)) != nullptr; }, timeoutMs);
+    if (!found) {
+        fwprintf(stderr, L"no dialog '%ls' among the windows of process %lu:\n", caption.c_str(), processId);
+        EnumWindows(DumpWindow, processId);
+    }
+    return found;
+}
+
+std::wstring CloseMessageBox(HWND box) {
+    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return text;
+}
+
+std::vector<HWND> VisibleChildren(HWND parent, int id) {
+    std::vector<HWND> found;
+    ChildSearch search = {id, &found};
+    EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+    return found;
+}
+
+std::vector<std::vector<std::wstring>> ReadListView(HWND list, DWORD processId, int columns) {
+    std::vector<std::vector<std::wstring>> rows;
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (!process) return rows;
+    const SIZE_T textChars = 512;
+    const SIZE_T size = sizeof(LVITEMW) + textChars * sizeof(wchar_t);
+    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        std::vector<std::wstring> cells;
+        for (int column = 0; column < columns; ++column) {
+            LVITEMW item = {};
+            item.iSubItem = column;
+            item.cchTextMax = static_cast<int>(textChars);
+            item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
+            WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
+            wchar_t text[512] = {0};
+            ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(text) - sizeof(wchar_t), nullptr);
+            cells.push_back(text);
+        }
+        rows.push_back(cells);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return rows;
+}
+
+bool SaveWindowShot(HWND window, const std::wstring& path) {
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) return false;
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up, as the file stores it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const DWORD imageSize = ((width * 3 + 3) & ~3) * height;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + imageSize;
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    out.write(static_cast<const char*>(bits), imageSize);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return out.good();
+}
+
+bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(50);
+    }
+    return true;
+}

@@ -1,0 +1,59 @@
+// Dodavozi.exe run as a process from a program folder of its own: a copy of
+// the built deliverables and skin in a temporary folder, settings written
+// there before the start, and the windows of the running program found and
+// driven from outside by window messages.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+
+class ProgramFolder {
+public:
+    // Copies build bin (the program, its libraries, the control, the skin).
+    ProgramFolder();
+    // Ends a program still running.
+    ~ProgramFolder();
+
+    std::wstring Path() const { return m_dir.Path(); }
+    std::wstring File(const std::wstring& name) const { return m_dir.File(name); }
+    // Writes key=value into a section of VAD_Config.ini or UserLogin.ini.
+    void SetMainSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value);
+    void SetUserSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value);
+    // The super user logs in by itself at start.
+    void UseAutomaticLogin();
+
+    // Starts one more copy of the program; returns its process handle.
+    HANDLE Start();
+    // Waits for the process to end; true when it did within the time.
+    static bool WaitExit(HANDLE process, DWORD timeoutMs = 20000);
+    DWORD MainProcessId() const { return m_processId; }
+    HANDLE MainProcess() const { return m_process; }
+
+private:
+    TempDir m_dir;
+    HANDLE m_process = nullptr;
+    DWORD m_processId = 0;
+    std::vector<HANDLE> m_others;
+};
+
+// A visible top-level window of the process whose caption is the text and
+// whose class is a dialog's; null when there is none. A message box is told
+// from a dialog by its text static (0xFFFF).
+HWND FindDialog(DWORD processId, const std::wstring& caption, bool messageBox);
+HWND WaitDialog(DWORD processId, const std::wstring& caption, bool messageBox, DWORD timeoutMs = 20000);
+// The text of a message box (its static 0xFFFF), after which it is closed with OK.
+std::wstring CloseMessageBox(HWND box);
+std::wstring WindowText(HWND window);
+// Every visible child with the id.
+std::vector<HWND> VisibleChildren(HWND parent, int id);
+// The cells of a list view of another process, row by row.
+std::vector<std::vector<std::wstring>> ReadListView(HWND list, DWORD processId, int columns);
+// Saves what the screen shows of the window as a 24-bit BMP file.
+bool SaveWindowShot(HWND window, const std::wstring& path);
+// Polls (without pumping other windows) until the condition holds.
+bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
