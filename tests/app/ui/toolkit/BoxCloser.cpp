@@ -13,8 +13,10 @@ BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    // Read without a message: the window's thread may be waiting for this
+    // one (joining it), and a sent WM_GETTEXT would never be answered.
     wchar_t caption[128] = {0};
-    GetWindowTextW(window, caption, 128);
+    InternalGetWindowText(window, caption, 128);
     if (*search->caption != caption) return TRUE;
     search->found = window;
     return FALSE;

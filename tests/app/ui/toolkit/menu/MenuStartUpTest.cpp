@@ -24,6 +24,8 @@ HWND CreatePopupMenuWindow() {
                            nullptr);
 }
 
+INT_PTR CALLBACK IdleDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 } // namespace
 
 TEST(MenuStartUp, StaticInitialisationRegistersTwelveStylesHooksAndProbesWine) {
@@ -230,7 +232,7 @@ TEST(MenuTempHandler, DialogsGetAHandlerOnlyWithTheOptionAndLoseItOnDestroy) {
     tpl.t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     tpl.t.cx = 100;
     tpl.t.cy = 50;
-    auto proc = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+    DLGPROC proc = &IdleDialogProc;
     HWND without = CreateDialogIndirectW(GetModuleHandleW(nullptr), &tpl.t, nullptr, proc);
     ASSERT_NE(nullptr, without);
     EXPECT_EQ(nullptr, GetPropW(without, kTempHandlerProperty));
