@@ -1,5 +1,7 @@
 #include "CWinApp.h"
 
+#include "CMultiDocTemplate.h"
+
 #include "AfxGlobals.h"
 #include "CResourceException.h"
 #include "CWnd.h"
@@ -51,6 +53,7 @@ CWinApp::CWinApp(LPCWSTR appName)
 }
 
 CWinApp::~CWinApp() {
+    while (!m_templates.IsEmpty()) delete static_cast<CMultiDocTemplate*>(m_templates.RemoveHead());
     if (g_app == this) g_app = nullptr;
     if (AfxGetThread() == this) AfxSetThread(nullptr);
 }
@@ -220,4 +223,12 @@ LPCWSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, 
     wc.lpszClassName = name;
     if (!RegisterClassW(&wc)) AfxThrowResourceException();
     return name;
+}
+
+void CWinApp::AddDocTemplate(CMultiDocTemplate* docTemplate) { m_templates.AddTail(docTemplate); }
+
+POSITION CWinApp::GetFirstDocTemplatePosition() const { return m_templates.GetHeadPosition(); }
+
+CMultiDocTemplate* CWinApp::GetNextDocTemplate(POSITION& pos) const {
+    return static_cast<CMultiDocTemplate*>(m_templates.GetNext(pos));
 }

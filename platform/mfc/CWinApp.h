@@ -5,6 +5,7 @@
 
 #include "CStringT.h"
 #include "CWinThread.h"
+#include "CPtrList.h"
 
 #ifndef ID_HELP
 #define ID_HELP 0xE146
@@ -12,6 +13,8 @@
 #ifndef WM_COMMANDHELP
 #define WM_COMMANDHELP 0x0365
 #endif
+
+class CMultiDocTemplate;
 
 class CWinApp : public CWinThread {
     DECLARE_DYNAMIC(CWinApp)
@@ -50,12 +53,18 @@ public:
     // application, captioned with the application name.
     virtual int DoMessageBox(LPCWSTR prompt, UINT type, UINT helpId);
 
+    // Document templates: the application owns and deletes them.
+    void AddDocTemplate(CMultiDocTemplate* docTemplate);
+    POSITION GetFirstDocTemplatePosition() const;
+    CMultiDocTemplate* GetNextDocTemplate(POSITION& pos) const;
+
     // ID_HELP: asks the active window for context help (WM_COMMANDHELP), and
     // when it gives none opens the application's help file.
     afx_msg void OnHelp();
 
 private:
     CString m_appName, m_exeName, m_registryKey, m_profileName, m_helpPath;
+    CPtrList m_templates;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -1,0 +1,92 @@
+// A shared, reference-counted store of menu icons made from a toolbar
+// resource or a bitmap: every source image is followed by its darkened
+// shadow image and its tinted disabled image (triples i, i+1, i+2).
+#pragma once
+
+#include <afxwin.h>
+#include <afxcmn.h>
+#include <afxtempl.h>
+
+class CStyleMenu;
+
+class CStyleMenuIcons : public CObject {
+    DECLARE_DYNAMIC(CStyleMenuIcons)
+public:
+    CStyleMenuIcons() {}
+    ~CStyleMenuIcons() override;
+
+    // The image triple's source index of command id (the highest), -1 when none.
+    virtual int FindCommand(UINT id) const;
+    virtual void OnSysColorChange();
+    virtual BOOL LoadFromBitmap(HBITMAP bitmap, int cx, int cy, const UINT* ids, COLORREF mask);
+    // data: bitmap id, width, height, command ids, 0.
+    virtual BOOL LoadFromToolBarData(const WORD* data, COLORREF mask);
+    virtual BOOL LoadToolBar(LPCTSTR name, HINSTANCE module);
+    virtual BOOL MatchesBitmap(int bitmap, int cx, int cy, const UINT* ids) const;
+    virtual BOOL MatchesToolBarData(const WORD* data, COLORREF mask) const;
+    virtual BOOL MatchesResource(LPCTSTR name, HINSTANCE module) const;
+    // Replaces the images with those of the bitmap resource at cx x cy.
+    virtual BOOL LoadBitmapResource(int cx, int cy, LPCTSTR name, HINSTANCE module);
+    virtual int AddShadowImage(HICON icon, int index);
+    virtual int AddDisabledImage(HICON icon, int index);
+    virtual BOOL RebuildImages();
+
+    void SetResourceName(LPCTSTR name);
+    BOOL GetIconSize(int* cx, int* cy) const;
+    CSize GetIconSize() const;
+    int ImageCount() const { return m_images.GetSafeHandle() ? m_images.GetImageCount() : 0; }
+    CImageList& Images() { return m_images; }
+    int CommandCount() const { return static_cast<int>(m_ids.GetSize()); }
+    // The command of source image i and its image index (3 i).
+    BOOL CommandAt(int i, UINT* id, int* index) const;
+
+    LPCTSTR m_name = nullptr;
+    HINSTANCE m_module = nullptr;
+    int m_sourceBitmap = 0;
+    int m_colorCount = 0;
+    COLORREF m_mask = static_cast<COLORREF>(-1);
+    int m_refs = 0;
+
+protected:
+    BOOL CreateList(int cx, int cy);
+    // Makes the shadow and disabled images of source index anew, in place.
+    void RegenerateDerived(int source);
+
+    CImageList m_images;
+    CArray<UINT, UINT> m_ids;
+};
+
+// A shared store of single bitmaps, each with its own transparent colour.
+class CStyleMenuBitmaps : public CStyleMenuIcons {
+    DECLARE_DYNAMIC(CStyleMenuBitmaps)
+public:
+    void OnSysColorChange() override;
+    // The source index of the new triple; -1 when the bitmap cannot be read
+    // or has another size than the store's images.
+    int AddBitmap(HBITMAP bitmap, COLORREF mask);
+
+private:
+    CArray<COLORREF, COLORREF> m_masks;
+};
+
+int AddRefIconStore(CStyleMenuIcons* store);
+// At the last release the store leaves the shared list and is deleted.
+int ReleaseIconStore(CStyleMenuIcons* store);
+CTypedPtrList<CPtrList, CStyleMenuIcons*>* SharedIconStores();
+// Every shared store's colours follow the system's again; at most every 2 s.
+void RefreshIconStores();
+// Exit clean-up: the stores themselves and their list.
+void DeleteSharedIconStores();
+// The first shared store of the toolbar resource, else a new one; NULL
+// when the toolbar does not load.
+CStyleMenuIcons* GetIconStore(CStyleMenu* menu, UINT toolBarId, HINSTANCE module);
+CStyleMenuBitmaps* GetBitmapStore(CStyleMenu* menu, HBITMAP bitmap, int* index);
+// The image index of command in toolbar resource toolBarId (its position
+// among the non-separator buttons); FALSE when the toolbar lacks it.
+BOOL GetToolBarImageIndex(UINT toolBarId, UINT command, int* image);
+// Every pixel's grey mixed with colour (alpha of 255 for the grey); the new (0,0) pixel.
+COLORREF TintBitmap(CBitmap* bitmap, int alpha, COLORREF colour);
+int GetBitmapColorCount(const BITMAPINFOHEADER& header);
+HBITMAP LoadBitmapResourceEx(LPCTSTR name, HINSTANCE module, int* colours);
+// A 16-colour bitmap resource with the button colours mapped to the system's; NULL for others.
+HBITMAP LoadSysColorBitmap16(UINT id);
