@@ -69,6 +69,7 @@ BEGIN_MESSAGE_MAP(CDodavoziDlg, CDialog)
     // Menu commands, reached through DispatchMenuCommand.
     ON_COMMAND(ID_TW_PASSWORD_MODIFY, OnPasswordModify)
     ON_COMMAND(ID_TW_MANUAL_DOWNLOAD, OnManualDownload)
+    ON_COMMAND(ID_TW_BACKUP_PROJECT, OnBackupProject)
     ON_COMMAND(ID_TW_SWITCH_USER, OnSwitchUser)
     ON_COMMAND(ID_TW_EXIT, OnExitCommand)
     // The engine's messages.
@@ -86,6 +87,7 @@ CDodavoziDlg::CDodavoziDlg(CWnd* parent)
       // shell is missed.
       m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")),
       m_passwordDlg(this),
+      m_backupProjectDlg(this),
       m_autoRunDlg(nullptr) {
     ZeroMemory(&m_trayRecord, sizeof(m_trayRecord));
 }
@@ -467,11 +469,14 @@ void CDodavoziDlg::ToggleAutoDownload() {
                         MB_ICONWARNING);
         return;
     }
-    if (Engine().StartAutoBackup() < 0) {
+    // Without schedules the operator gets the schedule list to add some;
+    // leaving it any other way than OK abandons the start.
+    while (Engine().StartAutoBackup() < 0) {
         ShowDodavoziBox(this, Translate(L"Start backup schedule fail!"), MB_ICONINFORMATION);
-    } else {
-        ShowDownloadTwin(true);
+        CBackupProjectDlg schedules(nullptr);
+        if (schedules.DoModal() != IDOK) return;
     }
+    ShowDownloadTwin(true);
     UpdateStartStopLabel();
 }
 

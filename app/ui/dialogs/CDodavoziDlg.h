@@ -17,6 +17,7 @@
 #include <set>
 #include <vector>
 
+#include "CBackupProjectDlg.h"
 #include "CPasswordModifyDlg.h"
 #include "app/engine/CAutoRunDlg.h"
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
@@ -67,6 +68,7 @@ public:
 
     // ---- State for the program's other windows and its tests ---------------
     CAutoRunDlg& Worker() { return m_autoRunDlg; }
+    CBackupProjectDlg& BackupProjectDlg() { return m_backupProjectDlg; }
     CListCtrl& TaskList() { return m_taskList; }
     CDodavoziDlgSkin& Skin() { return m_skin; }
     bool IsTrayIconAdded() const { return m_bTrayIconAdded; }
@@ -98,6 +100,7 @@ protected:
     // ---- Menu commands (DispatchMenuCommand) ---------------------------------
     afx_msg void OnPasswordModify();
     afx_msg void OnManualDownload();
+    afx_msg void OnBackupProject();
     afx_msg void OnSwitchUser();
     afx_msg void OnExitCommand();
 
@@ -171,6 +174,7 @@ private:
     HICON m_hIcon;
     UINT m_uTaskbarCreated;
     CPasswordModifyDlg m_passwordDlg;
+    CBackupProjectDlg m_backupProjectDlg;
     CStatic m_header;
     CBitmap m_headerBitmap;
     CListCtrl m_taskList;
