@@ -7,6 +7,7 @@
 #include "app/core/FileUtil.h"
 #include "app/engine/CBackupEngine.h"
 #include "app/engine/CDeviceManager.h"
+#include "app/ui/dialogs/DialogMessages.h"
 #include "app/ui/dialogs/ScheduleUiSupport.h"
 #include "app/ui/dialogs/resource.h"
 
@@ -72,7 +73,7 @@ BOOL CBackupProjectDlg::OnInitDialog() {
 
 void CBackupProjectDlg::InsertColumns() {
     for (int i = 0; i < static_cast<int>(sizeof kColumns / sizeof kColumns[0]); ++i) {
-        m_list.InsertColumn(i, TranslateText(kColumns[i].title), LVCFMT_LEFT, kColumns[i].width);
+        m_list.InsertColumn(i, Translate(kColumns[i].title), LVCFMT_LEFT, kColumns[i].width);
     }
 }
 
@@ -187,7 +188,7 @@ bool CBackupProjectDlg::AnyRowChecked() const {
 
 void CBackupProjectDlg::OnDelete() {
     if (m_checkedCount == 0 || !AnyRowChecked()) return;
-    if (ShowTranslatedMessage(this, L"Are you sure to del selected schedule info?", MB_OKCANCEL | MB_ICONEXCLAMATION) !=
+    if (ShowDodavoziBox(this, Translate(L"Are you sure to del selected schedule info?"), MB_OKCANCEL | MB_ICONEXCLAMATION) !=
         IDOK) {
         return;
     }
@@ -201,13 +202,13 @@ void CBackupProjectDlg::OnSave() {
     // A schedule file that was not written must not be logged as saved: the
     // operator keeps the dialog and the edits to try again.
     if (m_store.Save(CString()) != 0) {
-        ShowTranslatedMessage(this, L"Save backup schedule failed!", MB_OK | MB_ICONEXCLAMATION);
+        ShowDodavoziBox(this, Translate(L"Save backup schedule failed!"), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    ShowTranslatedMessage(this, L"If backup schedule is changed,schedule will be affect in next start schedule.",
+    ShowDodavoziBox(this, Translate(L"If backup schedule is changed,schedule will be affect in next start schedule."),
                           MB_OK | MB_ICONINFORMATION);
     CString text;
-    text.Format(L"%s %s", (LPCWSTR)TranslateText(L"Backup Project"), (LPCWSTR)TranslateText(L"Save succeed!"));
+    text.Format(L"%s %s", (LPCWSTR)Translate(L"Backup Project"), (LPCWSTR)Translate(L"Save succeed!"));
     const CTime now = CTime::GetCurrentTime();
     GetBackupEngine().AddLogRecord(1, kLogScheduleSaved, text, CString(), 0, 0, 0, 0, now, now, now);
     EndDialog(IDOK);

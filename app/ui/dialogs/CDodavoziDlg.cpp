@@ -73,6 +73,7 @@ BEGIN_MESSAGE_MAP(CDodavoziDlg, CDialog)
     ON_COMMAND(ID_TW_OPTION, OnOption)
     ON_COMMAND(ID_TW_MANUAL_DOWNLOAD, OnManualDownload)
     ON_COMMAND(ID_TW_DEVICE_MANAGE, OnDeviceManage)
+    ON_COMMAND(ID_TW_BACKUP_PROJECT, OnBackupProject)
     ON_COMMAND(ID_TW_SWITCH_USER, OnSwitchUser)
     ON_COMMAND(ID_TW_EXIT, OnExitCommand)
     // The engine's messages.
@@ -91,6 +92,7 @@ CDodavoziDlg::CDodavoziDlg(CWnd* parent)
       m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")),
       m_passwordDlg(this),
       m_systemConfigDlg(this),
+      m_backupProjectDlg(this),
       m_autoRunDlg(nullptr) {
     ZeroMemory(&m_trayRecord, sizeof(m_trayRecord));
 }
@@ -486,11 +488,17 @@ void CDodavoziDlg::ToggleAutoDownload() {
     if (!EnsureDevices()) return;
     QueueAllDevicesForLogin();
     if (!CompleteDownloadSettings()) return;
-    if (Engine().StartAutoBackup() < 0) {
+    // Without schedules the operator gets the schedule list to add some;
+    // leaving it any other way than OK abandons the start.
+    while (Engine().StartAutoBackup() < 0) {
         ShowDodavoziBox(this, Translate(L"Start backup schedule fail!"), MB_ICONINFORMATION);
-    } else {
-        ShowDownloadTwin(true);
+        CBackupProjectDlg schedules(nullptr);
+        if (schedules.DoModal() != IDOK) {
+            UpdateStartStopLabel();
+            return;
+        }
     }
+    ShowDownloadTwin(true);
     UpdateStartStopLabel();
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "CDevManageDlg.h"
+#include "CBackupProjectDlg.h"
 #include "CPasswordModifyDlg.h"
 #include "CRecordManageDlg.h"
 #include "CRecordManageHost.h"
@@ -75,6 +76,7 @@ public:
 
     // ---- State for the program's other windows and its tests ---------------
     CAutoRunDlg& Worker() { return m_autoRunDlg; }
+    CBackupProjectDlg& BackupProjectDlg() { return m_backupProjectDlg; }
     CListCtrl& TaskList() { return m_taskList; }
     CDodavoziDlgSkin& Skin() { return m_skin; }
     bool IsTrayIconAdded() const { return m_bTrayIconAdded; }
@@ -109,6 +111,7 @@ protected:
     afx_msg void OnOption();
     afx_msg void OnManualDownload();
     afx_msg void OnDeviceManage();
+    afx_msg void OnBackupProject();
     afx_msg void OnSwitchUser();
     afx_msg void OnExitCommand();
 
@@ -193,6 +196,7 @@ private:
     CPasswordModifyDlg m_passwordDlg;
     CDevManageDlg m_devManageDlg;
     CSystemConfigDlg m_systemConfigDlg;
+    CBackupProjectDlg m_backupProjectDlg;
     CStatic m_header;
     CBitmap m_headerBitmap;
     CListCtrl m_taskList;

@@ -4,6 +4,7 @@
 #include "CDodavoziDlg.h"
 
 #include "CLoginDlg.h"
+#include "CManualDownloadDlg.h"
 #include "CRerezedctrl1.h"
 #include "DialogMessages.h"
 #include "app/core/CAppConfig.h"
@@ -161,6 +162,14 @@ void CDodavoziDlg::OnManualDownload() {
         ShowDodavoziBox(this, Translate(L"Max manual schedule count reached!"), MB_ICONWARNING);
         return;
     }
+    CManualDownloadDlg manualDownload(nullptr);
+    manualDownload.DoModal();
+}
+
+void CDodavoziDlg::OnBackupProject() {
+    if (!m_backupProjectDlg.GetSafeHwnd() && !m_backupProjectDlg.Create(IDD_BACKUP_PROJECT, this)) return;
+    m_backupProjectDlg.LoadScheduleList(1);
+    m_backupProjectDlg.ShowWindow(SW_SHOW);
 }
 
 void CDodavoziDlg::OnDeviceManage() {

@@ -5,6 +5,8 @@
 #include "app/core/CInitLanguage.h"
 #include "app/core/DateAddressUtil.h"
 #include "app/engine/CBackupEngine.h"
+#include "app/ui/dialogs/CDodavoziDlg.h"
+#include "app/ui/dialogs/DialogMessages.h"
 #include "app/ui/dialogs/ScheduleUiSupport.h"
 #include "app/ui/dialogs/resource.h"
 #include "app/ui/toolkit/WindowUtil.h"
@@ -109,7 +111,7 @@ void CManualDownloadDlg::FillTree() {
     std::vector<DEVICE_RECORD> devices;
     GetBackupEngine().GetAllDevices(devices);
     if (devices.empty()) return;
-    m_root = InsertCheckItem(m_tree, TranslateText(L"All Devices"), nullptr, kItemRoot);
+    m_root = InsertCheckItem(m_tree, Translate(L"All Devices"), nullptr, kItemRoot);
     if (!m_root) return;
     for (const DEVICE_RECORD& device : devices) {
         HTREEITEM deviceItem = InsertCheckItem(m_tree, DeviceTitle(device), m_root,
@@ -287,12 +289,12 @@ void CManualDownloadDlg::AddCheckedTasks(int* added, int* refused) {
 
 void CManualDownloadDlg::OnAddTasks() {
     if (!IsRecordTimeValid()) {
-        ShowTranslatedMessage(this, L"Incorrect record time!", MB_OK | MB_ICONEXCLAMATION);
+        ShowDodavoziBox(this, Translate(L"Incorrect record time!"), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     const bool many = IsDlgButtonChecked(IDC_MANUAL_MANY) != 0;
     if (!many && m_channelCombo.GetCount() == 0) {
-        ShowTranslatedMessage(this, L"Please select a channel at least!", MB_OK | MB_ICONEXCLAMATION);
+        ShowDodavoziBox(this, Translate(L"Please select a channel at least!"), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     int added = 0, refused = 0;
@@ -305,12 +307,12 @@ void CManualDownloadDlg::OnAddTasks() {
         // The store holds a limited number of manual schedules; the operator
         // learns how many channels did not get a task.
         CString text;
-        text.Format(L"%s\r\n%s %d", (LPCWSTR)TranslateText(L"Max manual schedule count reached!"),
-                    (LPCWSTR)TranslateText(L"Tasks not added:"), refused);
-        ShowMessageBox(this, text, MB_OK | MB_ICONWARNING, TranslateText(L"Dodavozi"));
+        text.Format(L"%s\r\n%s %d", (LPCWSTR)Translate(L"Max manual schedule count reached!"),
+                    (LPCWSTR)Translate(L"Tasks not added:"), refused);
+        ShowDodavoziBox(this, text, MB_OK | MB_ICONWARNING);
     }
     if (added == 0) {
-        if (refused == 0) ShowTranslatedMessage(this, L"Please select a channel at least!", MB_OK | MB_ICONEXCLAMATION);
+        if (refused == 0) ShowDodavoziBox(this, Translate(L"Please select a channel at least!"), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     GetBackupEngine().StartManualDownload();
@@ -321,8 +323,9 @@ void CManualDownloadDlg::OnAddTasks() {
 void CManualDownloadDlg::TellMainWindowState() {
     int automaticOn = 0, manualOn = 0;
     GetBackupEngine().GetBackupState(&automaticOn, &manualOn);
-    (void)automaticOn;
-    (void)manualOn;
+    // The dialog runs without a parent: the main window is the program's.
+    CDodavoziDlg* mainWindow = dynamic_cast<CDodavoziDlg*>(AfxGetMainWnd());
+    if (mainWindow && mainWindow->GetSafeHwnd()) mainWindow->UpdateStartStopButton(!automaticOn && !manualOn);
 }
 
 void CManualDownloadDlg::OnOK() { OnAddTasks(); }

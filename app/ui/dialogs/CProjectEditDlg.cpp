@@ -3,6 +3,7 @@
 #include "app/core/CInitLanguage.h"
 #include "app/engine/CDeviceManager.h"
 #include "app/ui/dialogs/CBackupProjectDlg.h"
+#include "app/ui/dialogs/DialogMessages.h"
 #include "app/ui/dialogs/ScheduleUiSupport.h"
 #include "app/ui/dialogs/resource.h"
 #include "app/ui/toolkit/WindowUtil.h"
@@ -112,7 +113,7 @@ void CProjectEditDlg::FillDeviceList() {
     m_channelCombo.ResetContent();
     m_tree.DeleteAllItems();
     m_root = nullptr;
-    if (!m_devices.empty()) m_root = InsertCheckItem(m_tree, TranslateText(L"All Devices"), nullptr, 0);
+    if (!m_devices.empty()) m_root = InsertCheckItem(m_tree, Translate(L"All Devices"), nullptr, 0);
     for (const DEVICE_RECORD& device : m_devices) {
         m_deviceCombo.AddString(DeviceTitle(device));
         HTREEITEM deviceItem = InsertCheckItem(m_tree, DeviceTitle(device), m_root, static_cast<DWORD_PTR>(device.id));
@@ -139,7 +140,7 @@ void CProjectEditDlg::FillChannelCombo(int deviceIndex) {
     if (device.channelCount <= 0) return;
     for (int channel = 0; channel < device.channelCount && channel < kMaxChannels; ++channel) {
         CString name = ChannelName(device, channel);
-        if (name.IsEmpty()) name.Format(L"%s %d", (LPCWSTR)TranslateText(L"Channel"), channel + 1);
+        if (name.IsEmpty()) name.Format(L"%s %d", (LPCWSTR)Translate(L"Channel"), channel + 1);
         m_channelCombo.AddString(name);
     }
     m_channelCombo.SetCurSel(0);
@@ -325,13 +326,13 @@ void CProjectEditDlg::OnOK() {
     const TIME_RANGE& run = schedule.RunTime;
     const TIME_RANGE& record = schedule.RecordTime;
     if (schedule.AgoType == 0 && MinutesOf(record.THour, record.TMinute) > MinutesOf(run.FHour, run.FMinute)) {
-        ShowTranslatedMessage(this, L"Schedule start run time must after device record to backup end time!",
+        ShowDodavoziBox(this, Translate(L"Schedule start run time must after device record to backup end time!"),
                               MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     if (MinutesOf(record.THour, record.TMinute) <= MinutesOf(record.FHour, record.FMinute) ||
         MinutesOf(run.THour, run.TMinute) <= MinutesOf(run.FHour, run.FMinute)) {
-        ShowTranslatedMessage(this, L"End time must after start time!", MB_OK | MB_ICONEXCLAMATION);
+        ShowDodavoziBox(this, Translate(L"End time must after start time!"), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     const bool stored = m_multiChannel ? StoreChecked(schedule) : StoreSingle(schedule);
@@ -345,11 +346,11 @@ bool CProjectEditDlg::StoreSingle(const BACKUP_SCHEDULE& fields) {
     if (m_editMode == kModeModify && deviceIndex < 0) {
         // The schedule's device was deleted: storing would move the schedule
         // to whatever device the combo showed.
-        ShowTranslatedMessage(this, L"The device of this schedule does not exist!", MB_OK | MB_ICONEXCLAMATION);
+        ShowDodavoziBox(this, Translate(L"The device of this schedule does not exist!"), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     if (m_channelCombo.GetCount() == 0 || m_channelCombo.GetCurSel() < 0) {
-        ShowTranslatedMessage(this, L"Please select a channel at least!", MB_OK | MB_ICONEXCLAMATION);
+        ShowDodavoziBox(this, Translate(L"Please select a channel at least!"), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     BACKUP_SCHEDULE schedule = fields;
@@ -360,7 +361,7 @@ bool CProjectEditDlg::StoreSingle(const BACKUP_SCHEDULE& fields) {
     schedule.id = m_scheduleId;
     if (store.ModifyAuto(m_scheduleId, schedule) != 0) {
         // Deleted in the list while the editor was open: nothing to change.
-        ShowTranslatedMessage(this, L"The schedule does not exist!", MB_OK | MB_ICONEXCLAMATION);
+        ShowDodavoziBox(this, Translate(L"The schedule does not exist!"), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     return true;
@@ -383,7 +384,7 @@ bool CProjectEditDlg::StoreChecked(const BACKUP_SCHEDULE& fields) {
         }
     }
     if (added == 0) {
-        ShowTranslatedMessage(this, L"Please select a channel at least!", MB_OK | MB_ICONEXCLAMATION);
+        ShowDodavoziBox(this, Translate(L"Please select a channel at least!"), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     return true;

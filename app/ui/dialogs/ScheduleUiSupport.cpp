@@ -3,9 +3,8 @@
 #include <windowsx.h>
 
 #include "app/core/CAppConfig.h"
-#include "app/core/CInitLanguage.h"
 #include "app/engine/CDeviceManager.h"
-#include "app/ui/toolkit/WindowUtil.h"
+#include "app/ui/dialogs/DialogMessages.h"
 
 namespace {
 
@@ -18,20 +17,14 @@ const wchar_t* const kWeekdayKeys[7] = {L"Sunday",   L"Monday", L"Tuesday", L"We
 
 }  // namespace
 
-CString TranslateText(const CString& key) { return GetInitLanguage()->GetString(key); }
-
 CString AgoTypeName(int agoType) {
     if (agoType < 0 || agoType >= kAgoTypeCount) return CString();
-    return TranslateText(kAgoTypeKeys[agoType]);
+    return Translate(kAgoTypeKeys[agoType]);
 }
 
 CString WeekdayName(int day) {
     if (day < 0 || day >= 7) return CString();
-    return TranslateText(kWeekdayKeys[day]);
-}
-
-int ShowTranslatedMessage(CWnd* owner, const CString& key, UINT type) {
-    return ShowMessageBox(owner, TranslateText(key), type, TranslateText(L"Dodavozi"));
+    return Translate(kWeekdayKeys[day]);
 }
 
 int OpenConfiguredDeviceList(CDeviceManager& list) {

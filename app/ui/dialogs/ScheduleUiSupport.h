@@ -1,5 +1,5 @@
 // What the schedule list, the schedule editor and the manual download dialog
-// share: their translated names and messages, the device list they read, and
+// share: their translated names, the device list they read, and
 // the check-box clicks of their channel trees.
 #pragma once
 
@@ -9,9 +9,6 @@
 class CDeviceManager;
 struct DEVICE_RECORD;
 
-// The translation of an English key.
-CString TranslateText(const CString& key);
-
 // Number of AgoType values an automatic schedule can hold (0..9).
 const int kAgoTypeCount = 10;
 // "Today" ... "Thirty Days Ago", translated, for AgoType 0..9; "" for any
@@ -19,10 +16,6 @@ const int kAgoTypeCount = 10;
 CString AgoTypeName(int agoType);
 // "Sunday" ... "Saturday", translated; index 0 is Sunday.
 CString WeekdayName(int day);
-
-// A message box with the translated text and the translated caption
-// "Dodavozi"; the box's result.
-int ShowTranslatedMessage(CWnd* owner, const CString& key, UINT type);
 
 // Loads the configuration's device file into list, with the configured
 // device limit. OpenDeviceFile's result.
