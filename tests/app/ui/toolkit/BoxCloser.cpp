@@ -14,7 +14,9 @@ BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &owner);
     if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
     wchar_t caption[128] = {0};
-    GetWindowTextW(window, caption, 128);
+    // Read without a message: GetWindowText would send one to the window's
+    // thread, which may be waiting for this watcher to end.
+    InternalGetWindowText(window, caption, 128);
     if (*search->caption != caption) return TRUE;
     search->found = window;
     return FALSE;
