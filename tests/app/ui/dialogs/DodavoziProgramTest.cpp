@@ -301,6 +301,10 @@ TEST_F(DodavoziProgramTest, CloseHidesEscapeAsksOnceAndTheTrayMenuWorks) {
     PostMessageW(main, WM_KEYUP, VK_ESCAPE, 0xC0010001);
     Sleep(1000);
     EXPECT_EQ(nullptr, FindDialog(pid, L"Exit", false)) << "the key's release asked again";
+    // Enter does not end the program behind the confirmation's back.
+    PostMessageW(main, WM_COMMAND, IDOK, 0);
+    Sleep(500);
+    EXPECT_TRUE(IsWindowVisible(main));
 
     // Tray menu: Auto Download without a schedule is refused and said so.
     PostMessageW(main, WM_TW_TRAY_NOTIFY, ID_TW_TRAY_ICON, WM_RBUTTONDOWN);
