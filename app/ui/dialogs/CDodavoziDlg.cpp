@@ -327,7 +327,9 @@ void CDodavoziDlg::OnTimer(UINT_PTR id) {
     CDialog::OnTimer(id);
 }
 
-void CDodavoziDlg::OnOK() { CDialog::OnOK(); }
+// Enter ends nothing here: only Exit, once confirmed, ends the program (and
+// writes the log-off record).
+void CDodavoziDlg::OnOK() {}
 
 void CDodavoziDlg::OnCancel() { CDialog::OnCancel(); }
 

@@ -206,7 +206,6 @@ private:
     NOTIFYICONDATAW m_trayRecord;
     bool m_bTrayIconAdded = false;
     CDodavoziDlgSkin m_skin;
-    CRgn m_region;
     int m_nVisible = 0;
     CRerezedctrl1* m_pVideoControl = nullptr;
     // Made on the first Record Manage; its video control serves the panes.

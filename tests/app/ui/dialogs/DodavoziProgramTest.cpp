@@ -6,11 +6,13 @@
 #include <cstdlib>
 
 #include "ProgramFolder.h"
+#include "WaitFor.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CBackupScheduleStore.h"
 #include "app/core/CLogDB.h"
 #include "app/core/CRecordListDB.h"
 #include "app/core/CUserManager.h"
+#include "app/core/SystemUtil.h"
 #include "app/core/TwMessages.h"
 #include "app/engine/CDeviceManager.h"
 #include "app/ui/dialogs/CDodavoziDlg.h"
@@ -28,6 +30,26 @@ std::wstring ShotPath(const wchar_t* name) {
     const char* dir = std::getenv("DODAVOZI_SCREENSHOT_DIR");
     if (!dir || !*dir) return std::wstring();
     return std::wstring(CString(dir).GetString()) + L"\\" + name;
+}
+
+// The open popup menu of the process (a menu window is of class "#32768").
+HWND FindPopupMenu(DWORD processId) {
+    HWND menu = nullptr;
+    while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(menu, &owner);
+        if (owner == processId && IsWindowVisible(menu)) return menu;
+    }
+    return nullptr;
+}
+
+// Picks the popup menu's item by keys, as a user would.
+void ChooseMenuItem(HWND menu, int downs) {
+    for (int i = 0; i < downs; ++i) {
+        PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(menu, WM_KEYUP, VK_DOWN, 0xC0000000);
+    }
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
 }
 
 void ClickButton(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
@@ -276,4 +298,137 @@ TEST_F(DodavoziProgramTest, AutomaticDownloadFillsTheTaskListAndExitShutsDownInO
     GetPrivateProfileStringW(L"Version_Info", L"VAD_InitiativeListenPort", L"", value, 64,
                              folder.File(L"VAD_Config.ini").c_str());
     EXPECT_STREQ(L"38888", value);
+}
+
+TEST_F(DodavoziProgramTest, CloseHidesEscapeAsksOnceAndTheTrayMenuWorks) {
+    HWND main = StartToMainWindow();
+    ASSERT_NE(nullptr, main);
+    const DWORD pid = folder.MainProcessId();
+
+    // Closing only hides; the tray icon's click brings the window back.
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(Eventually([&] { return !IsWindowVisible(main); }, 5000));
+    PostMessageW(main, WM_TW_TRAY_NOTIFY, ID_TW_TRAY_ICON, WM_LBUTTONDOWN);
+    EXPECT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, 5000));
+
+    // Escape asks for the exit confirmation; Cancel keeps the program, and
+    // the key's release that follows does not ask again.
+    PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    HWND confirm = WaitDialog(pid, L"Exit", false);
+    ASSERT_NE(nullptr, confirm);
+    ClickButton(confirm, IDCANCEL);
+    EXPECT_TRUE(Eventually([&] { return FindDialog(pid, L"Exit", false) == nullptr; }, 5000));
+    PostMessageW(main, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    Sleep(1000);
+    EXPECT_EQ(nullptr, FindDialog(pid, L"Exit", false)) << "the key's release asked again";
+    // Enter does not end the program behind the confirmation's back.
+    PostMessageW(main, WM_COMMAND, IDOK, 0);
+    Sleep(500);
+    EXPECT_TRUE(IsWindowVisible(main));
+
+    // Tray menu: Auto Download without a schedule is refused and said so.
+    PostMessageW(main, WM_TW_TRAY_NOTIFY, ID_TW_TRAY_ICON, WM_RBUTTONDOWN);
+    HWND menu = nullptr;
+    ASSERT_TRUE(Eventually([&] { return (menu = FindPopupMenu(pid)) != nullptr; }, 5000));
+    ChooseMenuItem(menu, 1);
+    HWND box = WaitDialog(pid, kProduct, true);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"Start backup schedule fail!", CloseMessageBox(box));
+    EXPECT_EQ(L"Start", WindowText(GetDlgItem(main, IDC_MAIN_STARTSTOP_LABEL)));
+
+    // Tray menu: Exit, past the separator, asks and ends the program.
+    PostMessageW(main, WM_TW_TRAY_NOTIFY, ID_TW_TRAY_ICON, WM_RBUTTONDOWN);
+    ASSERT_TRUE(Eventually([&] { return (menu = FindPopupMenu(pid)) != nullptr; }, 5000));
+    ChooseMenuItem(menu, 2);
+    confirm = WaitDialog(pid, L"Exit", false);
+    ASSERT_NE(nullptr, confirm);
+    ClickButton(confirm, IDOK);
+    EXPECT_TRUE(ProgramFolder::WaitExit(folder.MainProcess()));
+}
+
+namespace {
+
+int g_searchResults = 0;
+
+LRESULT CALLBACK SearchWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TW_SEARCH_RESULT) ++g_searchResults;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MakeSearchWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = SearchWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"SearchResultTarget";
+    RegisterClassW(&wc);
+    return CreateWindowW(wc.lpszClassName, L"search", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                         nullptr);
+}
+
+}  // namespace
+
+TEST_F(DodavoziProgramTest, SearchResultsReachTheSearchingWindowOnlyWhileItExists) {
+    HWND main = StartToMainWindow();
+    ASSERT_NE(nullptr, main);
+    HWND gone = MakeSearchWindow();
+    DestroyWindow(gone);
+    PostMessageW(main, WM_TW_SEARCH_RESULT, reinterpret_cast<WPARAM>(gone), 0);
+    HWND searcher = MakeSearchWindow();
+    g_searchResults = 0;
+    PostMessageW(main, WM_TW_SEARCH_RESULT, reinterpret_cast<WPARAM>(searcher), 0);
+    EXPECT_TRUE(WaitFor([] { return g_searchResults == 1; }, 5000));
+    // Device messages for a device that does not exist change nothing.
+    PostMessageW(main, WM_TW_DEVICE_OFFLINE, 4242, 0);
+    PostMessageW(main, WM_TW_DEVICE_NOT_LOGGED_IN, 4242, 0);
+    PostMessageW(main, WM_TW_DEVICE_LOGIN_STATE, 4242, 1);
+    PostMessageW(main, WM_TW_SLOT_CLOSED, 9, 0x0101);
+    Sleep(500);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(folder.MainProcess(), 0)) << "the program ended";
+    EXPECT_EQ(L"Dodavozi", WindowText(main));
+    DestroyWindow(searcher);
+    ExitThroughConfirmation(main);
+}
+
+TEST_F(DodavoziProgramTest, PasswordChangeOfAUserIsSavedInTheUsersFile) {
+    CAppConfig config(CString(folder.Path().c_str()));
+    CUserManager users(&config);
+    users.Load(CString(folder.File(L"UserInfo.XML").c_str()));
+    USER_INFO oper;
+    oper.id = L"oper";
+    oper.psw = L"secret";
+    oper.systemdir = CString(folder.File(L"oper\\").c_str());
+    ASSERT_EQ(0, users.AddUser(oper));
+    ASSERT_EQ(0, users.Save(CString()));
+    CreateDirectoryW(folder.File(L"oper").c_str(), nullptr);
+    folder.SetMainSetting(L"Login_Info", L"VADAutoLogin", L"1");
+    folder.SetMainSetting(L"Login_Info", L"UserName", L"oper");
+    ASSERT_NE(nullptr, folder.Start());
+    const DWORD pid = folder.MainProcessId();
+    HWND box = WaitDialog(pid, kProduct, true);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(kNoDeviceText, CloseMessageBox(box));
+    HWND main = WaitDialog(pid, kProduct, false);
+    ASSERT_NE(nullptr, main);
+
+    PostMessageW(main, WM_COMMAND, ID_TW_PASSWORD_MODIFY, 0);
+    HWND dialog = WaitDialog(pid, L"Password Modify", false);
+    ASSERT_NE(nullptr, dialog);
+    SetText(dialog, IDC_PSW_OLD, L"secret");
+    SetText(dialog, IDC_PSW_NEW, L"better");
+    SetText(dialog, IDC_PSW_CONFIRM, L"better");
+    ClickButton(dialog, IDC_PSW_OK);
+    box = WaitDialog(pid, kProduct, true);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"Password has been modified!", CloseMessageBox(box));
+
+    CUserManager saved(&config);
+    ASSERT_EQ(0, saved.LoadFile(CString(folder.File(L"UserInfo.XML").c_str())));
+    EXPECT_EQ(L"better", std::wstring(saved.FindUser(L"oper").psw.GetString()));
+    // The exit confirmation offers the new password.
+    ClickButton(main, IDC_SKIN_EXIT);
+    HWND confirm = WaitDialog(pid, L"Exit", false);
+    ASSERT_NE(nullptr, confirm);
+    EXPECT_EQ(L"better", WindowText(GetDlgItem(confirm, IDC_LOGIN_PASSWORD)));
+    ClickButton(confirm, IDOK);
+    EXPECT_TRUE(ProgramFolder::WaitExit(folder.MainProcess()));
 }
