@@ -17,7 +17,9 @@
 #include <set>
 #include <vector>
 
+#include "CLogQueryDlg.h"
 #include "CPasswordModifyDlg.h"
+#include "CUserManageDlg.h"
 #include "app/engine/CAutoRunDlg.h"
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
 #include "app/ui/toolkit/CHoverHint.h"
@@ -94,9 +96,11 @@ protected:
     afx_msg void OnStartStop();
     afx_msg void OnExit();
     afx_msg void OnSystemConfig();
+    afx_msg void OnLogQuery();
 
     // ---- Menu commands (DispatchMenuCommand) ---------------------------------
     afx_msg void OnPasswordModify();
+    afx_msg void OnUserManage();
     afx_msg void OnManualDownload();
     afx_msg void OnSwitchUser();
     afx_msg void OnExitCommand();
@@ -166,6 +170,8 @@ private:
 
     HICON m_hIcon;
     UINT m_uTaskbarCreated;
+    CUserManageDlg m_userDlg;
+    CLogQueryDlg m_logDlg;
     CPasswordModifyDlg m_passwordDlg;
     CStatic m_header;
     CBitmap m_headerBitmap;
