@@ -17,12 +17,14 @@
 #include <set>
 #include <vector>
 
-#include "CDevManageDlg.h"
 #include "CBackupProjectDlg.h"
+#include "CDevManageDlg.h"
+#include "CLogQueryDlg.h"
 #include "CPasswordModifyDlg.h"
 #include "CRecordManageDlg.h"
 #include "CRecordManageHost.h"
 #include "CSystemConfigDlg.h"
+#include "CUserManageDlg.h"
 #include "app/engine/CAutoRunDlg.h"
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
 #include "app/ui/toolkit/CHoverHint.h"
@@ -105,10 +107,12 @@ protected:
     afx_msg void OnExit();
     afx_msg void OnSystemConfig();
     afx_msg void OnRecordManage();
+    afx_msg void OnLogQuery();
 
     // ---- Menu commands (DispatchMenuCommand) ---------------------------------
     afx_msg void OnPasswordModify();
     afx_msg void OnOption();
+    afx_msg void OnUserManage();
     afx_msg void OnManualDownload();
     afx_msg void OnDeviceManage();
     afx_msg void OnBackupProject();
@@ -193,6 +197,8 @@ private:
 
     HICON m_hIcon;
     UINT m_uTaskbarCreated;
+    CUserManageDlg m_userDlg;
+    CLogQueryDlg m_logDlg;
     CPasswordModifyDlg m_passwordDlg;
     CDevManageDlg m_devManageDlg;
     CSystemConfigDlg m_systemConfigDlg;

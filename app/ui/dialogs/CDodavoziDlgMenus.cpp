@@ -157,6 +157,18 @@ void CDodavoziDlg::OnOption() {
     m_systemConfigDlg.ShowWindow(SW_SHOW);
 }
 
+void CDodavoziDlg::OnUserManage() {
+    // Created on first use; afterwards only shown, its pending edits kept.
+    if (!m_userDlg.GetSafeHwnd() && !m_userDlg.Create(IDD_USER_MANAGE, this)) return;
+    m_userDlg.ShowWindow(SW_SHOW);
+}
+
+void CDodavoziDlg::OnLogQuery() {
+    if (!m_logDlg.GetSafeHwnd() && !m_logDlg.Create(IDD_LOG_QUERY, this)) return;
+    m_logDlg.Activate();
+    m_logDlg.ShowWindow(SW_SHOW);
+}
+
 void CDodavoziDlg::OnManualDownload() {
     if (Engine().Schedules().IsManualFull()) {
         ShowDodavoziBox(this, Translate(L"Max manual schedule count reached!"), MB_ICONWARNING);

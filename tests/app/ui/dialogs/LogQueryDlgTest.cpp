@@ -156,8 +156,9 @@ TEST_F(LogQueryDlgTest, EveryTreeItemQueriesItsTypeAndCode)
         int expected = Expected(row.type, row.code, CString());
         EXPECT_EQ(expected, ListRows(list));
         EXPECT_EQ(expected > 0, IsItemEnabled(dlg->m_hWnd, IDC_LOGQUERY_EXPORT));
-        if (expected > 0)
+        if (expected > 0) {
             EXPECT_EQ(0, SelectedRow(list));
+        }
     }
 }
 
