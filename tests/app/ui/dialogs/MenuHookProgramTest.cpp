@@ -41,11 +41,10 @@ HWND FindPopupMenu(DWORD processId) {
 
 TEST(MenuLibraryInTheProgram, TrayMenuAndDialogsPassTheHookUntouched) {
     ProgramFolder folder;
+    folder.WriteOneDeviceList();
     folder.UseAutomaticLogin();
     ASSERT_NE(nullptr, folder.Start());
     DWORD pid = folder.MainProcessId();
-    HWND box = WaitDialog(pid, kProduct, true);
-    if (box) CloseMessageBox(box);
     HWND main = WaitDialog(pid, kProduct, false);
     ASSERT_NE(nullptr, main);
     EXPECT_EQ(nullptr, GetPropW(main, L"CStyleMenuTempHandler"));

@@ -19,11 +19,7 @@ protected:
     // One device (that never answers: only its presence counts here) and
     // the super user logging in by itself.
     void SetUp() override {
-        CDeviceManager devices;
-        devices.SetMaxDeviceCount(10);
-        ASSERT_EQ(0, devices.AddDevice(1001, "gate", "", "127.0.0.1", 9, "DVR", "", "", "admin", "admin", 0, "", 0,
-                                       "", 0, ""));
-        ASSERT_EQ(0, devices.WriteDeviceXml(CString(folder.File(L"device.xml").c_str())));
+        folder.WriteOneDeviceList();
         folder.UseAutomaticLogin();
     }
     HWND StartToMainWindow() {

@@ -1,5 +1,7 @@
 #include "ProgramFolder.h"
 
+#include "app/engine/CDeviceManager.h"
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -95,6 +97,19 @@ void ProgramFolder::SetMainSetting(const wchar_t* section, const wchar_t* key, c
 
 void ProgramFolder::SetUserSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
     WritePrivateProfileStringW(section, key, value.c_str(), File(L"UserLogin.ini").c_str());
+}
+
+void ProgramFolder::WriteOneDeviceList(const std::wstring& userFolder) {
+    CDeviceManager devices;
+    DEVICE_RECORD device;
+    device.id = 1001;
+    CopyFixedText(device.title, "gate");
+    CopyFixedText(device.ip, "127.0.0.1");
+    device.port = 1;
+    devices.AddDeviceRecord(device);
+    const std::wstring folder = userFolder.empty() ? Path() : File(userFolder);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    devices.WriteDeviceXml(CString((folder + L"\\device.xml").c_str()));
 }
 
 void ProgramFolder::UseAutomaticLogin() {

@@ -26,6 +26,10 @@ public:
     void SetUserSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value);
     // The super user logs in by itself at start.
     void UseAutomaticLogin();
+    // A device list of one device that never answers (the login retries
+    // quietly), in the folder's device.xml or a user's subfolder, so that
+    // the start asks for no device.
+    void WriteOneDeviceList(const std::wstring& userFolder = L"");
 
     // Starts one more copy of the program; returns its process handle.
     HANDLE Start();

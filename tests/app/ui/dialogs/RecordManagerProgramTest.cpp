@@ -105,10 +105,10 @@ TEST_F(RecordManagerProgramTest, QueryPlayInTwoPanesAndStop) {
         AddRecording(db, L"gate.duz", 0, hourAgo);
         AddRecording(db, L"yard.duz", 1, hourAgo + CTimeSpan(0, 0, 5, 0));
     }
+    folder.WriteOneDeviceList();
     folder.UseAutomaticLogin();
     ASSERT_NE(nullptr, folder.Start());
     const DWORD pid = folder.MainProcessId();
-    if (HWND box = WaitDialog(pid, kProduct, true)) CloseMessageBox(box);  // no devices yet
     HWND main = WaitDialog(pid, kProduct, false);
     ASSERT_NE(nullptr, main);
 

@@ -13,12 +13,9 @@ class UserLogMainWindowTest : public ::testing::Test {
 protected:
     HWND StartToMainWindow()
     {
+        folder.WriteOneDeviceList();
         folder.UseAutomaticLogin();
         EXPECT_NE(nullptr, folder.Start());
-        // No device yet: the program says so first.
-        HWND box = WaitDialog(folder.MainProcessId(), kProduct, true);
-        if (box)
-            CloseMessageBox(box);
         return WaitDialog(folder.MainProcessId(), kProduct, false);
     }
 
