@@ -47,20 +47,17 @@ int ProcessorCount() {
   return info.dwNumberOfProcessors > 0 ? static_cast<int>(info.dwNumberOfProcessors) : 1;
 }
 
-void JoinAndClose(std::vector<HANDLE>& threads) {
-  for (HANDLE thread : threads) {
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-  }
+void JoinAndClose(std::vector<CUniqueHandle>& threads) {
+  for (CUniqueHandle& thread : threads) WaitForSingleObject(thread.Get(), INFINITE);
   threads.clear();
 }
 
-bool StartThreads(std::vector<HANDLE>& threads, int count, LPTHREAD_START_ROUTINE main, void* arg) {
+bool StartThreads(std::vector<CUniqueHandle>& threads, int count, LPTHREAD_START_ROUTINE main, void* arg) {
   for (int i = 0; i < count; ++i) {
-    HANDLE thread = CreateThread(nullptr, 0, main, arg, 0, nullptr);
+    CUniqueHandle thread(CreateThread(nullptr, 0, main, arg, 0, nullptr));
     if (!thread)
       return false;
-    threads.push_back(thread);
+    threads.push_back(std::move(thread));
   }
   return true;
 }
@@ -92,12 +89,12 @@ int CNetEngine::Start(int processors) {
   if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
     return -1;
   m_winsockStarted = true;
-  m_port = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 0);
+  m_port.Reset(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 0));
   if (!m_port)
     return -1;
   if (!StartThreads(m_ioThreads, processors + 1, IoThreadMain, this))
     return -1;
-  m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  m_stopEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!m_stopEvent)
     return -1;
   if (!StartThreads(m_pollThreads, processors + 2, PollThreadMain, this))
@@ -105,7 +102,7 @@ int CNetEngine::Start(int processors) {
   if (!StartThreads(m_serverPollThreads, 2, ServerPollThreadMain, this))
     return -1;
   FillSparePool();
-  m_sparePoolThread = CreateThread(nullptr, 0, SparePoolThreadMain, this, 0, nullptr);
+  m_sparePoolThread.Reset(CreateThread(nullptr, 0, SparePoolThreadMain, this, 0, nullptr));
   return m_sparePoolThread ? 1 : -1;
 }
 
@@ -125,8 +122,8 @@ int CNetEngine::Stop() {
   ReleaseSRWLockExclusive(&g_engineLock);
 
   const bool cleanup = engine->m_winsockStarted;
-  if (engine->m_port)
-    CloseHandle(engine->m_port);
+  // The port goes before the engine releases the keys still listed.
+  engine->m_port.Reset();
   delete engine;
   if (cleanup && WSACleanup() != 0)
     return -1;
@@ -141,25 +138,21 @@ void CNetEngine::Shutdown() {
     CancelListed(m_connections, m_connectionsLock);
     WaitForPendingOperations(kStopDrainMs);
     for (size_t i = 0; i < m_ioThreads.size(); ++i)
-      PostQueuedCompletionStatus(m_port, 0, 0, nullptr);
+      PostQueuedCompletionStatus(m_port.Get(), 0, 0, nullptr);
   }
   JoinAndClose(m_ioThreads);
   if (m_port)
     DrainPort();
 
   if (m_stopEvent)
-    SetEvent(m_stopEvent);
+    SetEvent(m_stopEvent.Get());
   if (m_sparePoolThread) {
-    WaitForSingleObject(m_sparePoolThread, INFINITE);
-    CloseHandle(m_sparePoolThread);
-    m_sparePoolThread = nullptr;
+    WaitForSingleObject(m_sparePoolThread.Get(), INFINITE);
+    m_sparePoolThread.Reset();
   }
   JoinAndClose(m_serverPollThreads);
   JoinAndClose(m_pollThreads);
-  if (m_stopEvent) {
-    CloseHandle(m_stopEvent);
-    m_stopEvent = nullptr;
-  }
+  m_stopEvent.Reset();
 
   CNetAutoLock guard(&m_spareSocketsLock, true);
   for (SOCKET socket : m_spareSockets) closesocket(socket);
@@ -185,7 +178,7 @@ void CNetEngine::DrainPort() {
     DWORD bytes = 0;
     ULONG_PTR keyValue = 0;
     OVERLAPPED* overlapped = nullptr;
-    const BOOL ok = GetQueuedCompletionStatus(m_port, &bytes, &keyValue, &overlapped, 0);
+    const BOOL ok = GetQueuedCompletionStatus(m_port.Get(), &bytes, &keyValue, &overlapped, 0);
     if (!overlapped) {
       if (ok)
         continue;  // a surplus wake packet
@@ -220,7 +213,7 @@ void CNetEngine::RemoveFromList(std::vector<CNetIoKey*>& list, CNetLock& lock, C
 bool CNetEngine::Associate(SOCKET socket, CNetIoKey* key) {
   if (m_stopping || !m_port || socket == INVALID_SOCKET || !key)
     return false;
-  return CreateIoCompletionPort(reinterpret_cast<HANDLE>(socket), m_port, reinterpret_cast<ULONG_PTR>(key), 0) != nullptr;
+  return CreateIoCompletionPort(reinterpret_cast<HANDLE>(socket), m_port.Get(), reinterpret_cast<ULONG_PTR>(key), 0) != nullptr;
 }
 
 int CNetEngine::Unregister(List CNetEngine::*list, CNetLock CNetEngine::*lock, SOCKET socket, CNetIoKey* key) {
@@ -307,7 +300,7 @@ int CNetEngine::Post(PostKind kind, CNetIoKey* key, CNetIoContext* record) {
   // Failed at once: no packet will come by itself, so one is queued with the
   // error; the object handles it on an I/O thread like any completion.
   record->m_postError = static_cast<DWORD>(error);
-  if (PostQueuedCompletionStatus(m_port, 0, reinterpret_cast<ULONG_PTR>(key), record))
+  if (PostQueuedCompletionStatus(m_port.Get(), 0, reinterpret_cast<ULONG_PTR>(key), record))
     return 1;
   InterlockedDecrement(&m_pending);
   record->Release();  // the caller still holds its own reference to both
@@ -418,7 +411,7 @@ void CNetEngine::IoThreadLoop() {
     DWORD bytes = 0;
     ULONG_PTR keyValue = 0;
     OVERLAPPED* overlapped = nullptr;
-    const BOOL ok = GetQueuedCompletionStatus(m_port, &bytes, &keyValue, &overlapped, INFINITE);
+    const BOOL ok = GetQueuedCompletionStatus(m_port.Get(), &bytes, &keyValue, &overlapped, INFINITE);
     const DWORD error = ok ? 0 : GetLastError();
     if (!overlapped) {
       if (ok && keyValue == 0)
@@ -443,7 +436,7 @@ void CNetEngine::IoThreadLoop() {
 void CNetEngine::PollLoop(std::vector<CNetIoKey*>& list, CNetLock& lock, int workSize) {
   std::vector<char> work(static_cast<size_t>(workSize));
   std::vector<CNetIoKey*> snapshot;
-  while (WaitForSingleObject(m_stopEvent, 0) != WAIT_OBJECT_0) {
+  while (WaitForSingleObject(m_stopEvent.Get(), 0) != WAIT_OBJECT_0) {
     // Owners' poll work runs outside the list lock: they add and remove
     // objects, and close them under their own locks, from inside it.
     {
@@ -472,7 +465,7 @@ void CNetEngine::PollLoop(std::vector<CNetIoKey*>& list, CNetLock& lock, int wor
 }
 
 void CNetEngine::SparePoolLoop() {
-  while (WaitForSingleObject(m_stopEvent, kSparePoolSleepMs) != WAIT_OBJECT_0) FillSparePool();
+  while (WaitForSingleObject(m_stopEvent.Get(), kSparePoolSleepMs) != WAIT_OBJECT_0) FillSparePool();
 }
 
 DWORD WINAPI CNetEngine::IoThreadMain(LPVOID engine) {

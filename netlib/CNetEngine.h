@@ -7,6 +7,7 @@
 #include <deque>
 #include <vector>
 
+#include "common/UniqueHandle.h"
 #include "netlib/CNetLock.h"
 
 class CNetIoContext;
@@ -98,17 +99,17 @@ private:
   static DWORD WINAPI SparePoolThreadMain(LPVOID engine);
   static void Complete(CNetIoKey* key, CNetIoContext* record, DWORD bytes, DWORD error);
 
-  HANDLE m_port = nullptr;
-  std::vector<HANDLE> m_ioThreads;
-  HANDLE m_stopEvent = nullptr;
+  CUniqueHandle m_port;
+  std::vector<CUniqueHandle> m_ioThreads;
+  CUniqueHandle m_stopEvent;
   volatile LONG m_nextLocalPort = 10000;
-  std::vector<HANDLE> m_pollThreads;
+  std::vector<CUniqueHandle> m_pollThreads;
   std::vector<CNetIoKey*> m_connections;
   CNetLock m_connectionsLock;
-  std::vector<HANDLE> m_serverPollThreads;
+  std::vector<CUniqueHandle> m_serverPollThreads;
   std::vector<CNetIoKey*> m_servers;
   CNetLock m_serversLock;
-  HANDLE m_sparePoolThread = nullptr;
+  CUniqueHandle m_sparePoolThread;
   std::deque<SOCKET> m_spareSockets;
   CNetLock m_spareSocketsLock;
   volatile LONG m_pending = 0;

@@ -16,16 +16,11 @@ const DWORD kHousekeepingMs = 5000;
 const DWORD kHeartbeatPauseMs = 10;
 const DWORD kThreadStopWaitMs = 10000;
 
-void StopThread(HANDLE& thread) {
+void StopThread(CUniqueHandle& thread) {
     if (!thread) return;
-    if (WaitForSingleObject(thread, kThreadStopWaitMs) != WAIT_OBJECT_0) TerminateThread(thread, static_cast<DWORD>(-1));
-    CloseHandle(thread);
-    thread = nullptr;
-}
-
-void CloseEvent(HANDLE& event) {
-    if (event) CloseHandle(event);
-    event = nullptr;
+    if (WaitForSingleObject(thread.Get(), kThreadStopWaitMs) != WAIT_OBJECT_0)
+        TerminateThread(thread.Get(), static_cast<DWORD>(-1));
+    thread.Reset();
 }
 
 }  // namespace
@@ -55,14 +50,14 @@ int CProxyServer::Start(HMODULE module) {
     const int engine = CNetEngine::Init();
     LoadPlugins(module);
     if (engine < 0) return -1;
-    m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_workEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_stopEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_workEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!m_stopEvent || !m_workEvent) return -1;
-    m_housekeepingThread = CreateThread(nullptr, 0, &CProxyServer::HousekeepingThread, this, 0, nullptr);
+    m_housekeepingThread.Reset(CreateThread(nullptr, 0, &CProxyServer::HousekeepingThread, this, 0, nullptr));
     if (!m_housekeepingThread) return -1;
-    m_eventThread = CreateThread(nullptr, 0, &CProxyServer::EventThread, this, 0, nullptr);
+    m_eventThread.Reset(CreateThread(nullptr, 0, &CProxyServer::EventThread, this, 0, nullptr));
     if (!m_eventThread) return -1;
-    m_heartbeatThread = CreateThread(nullptr, 0, &CProxyServer::HeartbeatThread, this, 0, nullptr);
+    m_heartbeatThread.Reset(CreateThread(nullptr, 0, &CProxyServer::HeartbeatThread, this, 0, nullptr));
     return m_heartbeatThread ? 0 : -1;
 }
 
@@ -95,12 +90,12 @@ void CProxyServer::Shutdown() {
         }
         DeleteDevice(first);
     }
-    if (m_stopEvent) SetEvent(m_stopEvent);
+    if (m_stopEvent) SetEvent(m_stopEvent.Get());
     StopThread(m_housekeepingThread);
     StopThread(m_eventThread);
     StopThread(m_heartbeatThread);
-    CloseEvent(m_stopEvent);
-    CloseEvent(m_workEvent);
+    m_stopEvent.Reset();
+    m_workEvent.Reset();
     CNetAutoLock lock(&m_eventsLock, true);
     m_events.clear();
 }
@@ -206,7 +201,7 @@ void CProxyServer::QueueEvent(CProxyDevice* device, int event) {
             return;
         }
     }
-    if (m_workEvent) SetEvent(m_workEvent);
+    if (m_workEvent) SetEvent(m_workEvent.Get());
 }
 
 bool CProxyServer::ProcessEvent() {
@@ -241,7 +236,7 @@ void CProxyServer::CheckAll() {
 DWORD WINAPI CProxyServer::HeartbeatThread(LPVOID param) {
     auto* self = static_cast<CProxyServer*>(param);
     try {
-        while (WaitForSingleObject(self->m_stopEvent, 0) == WAIT_TIMEOUT) {
+        while (WaitForSingleObject(self->m_stopEvent.Get(), 0) == WAIT_TIMEOUT) {
             // A plug-in with work pending is served again without pause, but
             // the rest of the time slice goes to others first: the device-list
             // lock lets readers in ahead of a waiting writer, and a heartbeat
@@ -259,7 +254,7 @@ DWORD WINAPI CProxyServer::HeartbeatThread(LPVOID param) {
 DWORD WINAPI CProxyServer::HousekeepingThread(LPVOID param) {
     auto* self = static_cast<CProxyServer*>(param);
     try {
-        while (WaitForSingleObject(self->m_stopEvent, kHousekeepingMs) == WAIT_TIMEOUT) self->CheckAll();
+        while (WaitForSingleObject(self->m_stopEvent.Get(), kHousekeepingMs) == WAIT_TIMEOUT) self->CheckAll();
     } catch (...) {
     }
     return 0;
@@ -267,7 +262,7 @@ DWORD WINAPI CProxyServer::HousekeepingThread(LPVOID param) {
 
 DWORD WINAPI CProxyServer::EventThread(LPVOID param) {
     auto* self = static_cast<CProxyServer*>(param);
-    HANDLE events[2] = {self->m_workEvent, self->m_stopEvent};
+    HANDLE events[2] = {self->m_workEvent.Get(), self->m_stopEvent.Get()};
     try {
         for (;;) {
             const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);

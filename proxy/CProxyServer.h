@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "common/UniqueHandle.h"
 #include "netlib/CNetLock.h"
 #include "proxy/Portmoor.h"
 
@@ -77,11 +78,11 @@ private:
     CNetLock m_errorsLock;
     std::deque<DeviceEvent> m_events;
     CNetLock m_eventsLock;
-    HANDLE m_heartbeatThread = nullptr;
-    HANDLE m_housekeepingThread = nullptr;
-    HANDLE m_eventThread = nullptr;
-    HANDLE m_stopEvent = nullptr;
-    HANDLE m_workEvent = nullptr;
+    CUniqueHandle m_heartbeatThread;
+    CUniqueHandle m_housekeepingThread;
+    CUniqueHandle m_eventThread;
+    CUniqueHandle m_stopEvent;
+    CUniqueHandle m_workEvent;
 };
 
 // The one proxy of this library.

@@ -8,31 +8,9 @@
 
 using namespace lan;
 
-namespace {
+CLanSearch::CLanSearch() = default;
 
-// The unnamed mutex that guards the found lists, held for one scope.
-class ListGuard {
-public:
-    explicit ListGuard(HANDLE mutex) : m_mutex(mutex) { WaitForSingleObject(m_mutex, INFINITE); }
-    ~ListGuard() { ReleaseMutex(m_mutex); }
-    ListGuard(const ListGuard&) = delete;
-    ListGuard& operator=(const ListGuard&) = delete;
-
-private:
-    HANDLE m_mutex;
-};
-
-}  // namespace
-
-CLanSearch::CLanSearch() : m_listLock(CreateMutexW(nullptr, FALSE, nullptr)) {}
-
-CLanSearch::~CLanSearch() {
-    Stop();
-    if (m_loginEvent)
-        CloseHandle(m_loginEvent);
-    if (m_listLock)
-        CloseHandle(m_listLock);
-}
+CLanSearch::~CLanSearch() { Stop(); }
 
 int CLanSearch::Search() {
     ClearFound();
@@ -45,13 +23,13 @@ int CLanSearch::Login(const char* user, const char* password, int index) {
     std::vector<uint8_t> extension;
     HANDLE loginEvent;
     {
-        ListGuard guard(m_listLock);
+        CScopedLock guard(m_listLock);
         if (!IsValidIndex(index))
             return -1;
         extension = m_extensions[index - 1];
         if (!m_loginEvent)
-            m_loginEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        loginEvent = m_loginEvent;
+            m_loginEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        loginEvent = m_loginEvent.Get();
     }
     if (!loginEvent)
         return -1;
@@ -64,14 +42,14 @@ int CLanSearch::Login(const char* user, const char* password, int index) {
     // On the receive thread no reply can arrive before this call returns.
     if (OnReceiveThread() || WaitForSingleObject(loginEvent, kLoginWaitMs) != WAIT_OBJECT_0)
         return -9;
-    ListGuard guard(m_listLock);
+    CScopedLock guard(m_listLock);
     return m_parser.LoginResult(sent);
 }
 
 int CLanSearch::ModifyIP(uint32_t ip, uint32_t address2, uint32_t address3, int index) {
     std::vector<uint8_t> packet;
     {
-        ListGuard guard(m_listLock);
+        CScopedLock guard(m_listLock);
         if (!IsValidIndex(index))
             return -1;
         LAN_DEVICE_RECORD& record = m_records[index - 1];
@@ -87,18 +65,18 @@ void CLanSearch::Stop() {
     // The thread goes first: a reply arriving after the extensions were
     // emptied would otherwise misalign the parallel lists.
     CUdpBroadcast::Close();
-    ListGuard guard(m_listLock);
+    CScopedLock guard(m_listLock);
     m_extensions.clear();
 }
 
 void CLanSearch::SetSearchCallback(fSearchDevCB callback, void* user) {
-    ListGuard guard(m_listLock);
+    CScopedLock guard(m_listLock);
     m_searchCallback = callback;
     m_searchUser = user;
 }
 
 void CLanSearch::SetModifyCallback(fModifyIPCB callback, void* user) {
-    ListGuard guard(m_listLock);
+    CScopedLock guard(m_listLock);
     m_modifyCallback = callback;
     m_modifyUser = user;
 }
@@ -115,7 +93,7 @@ void CLanSearch::OnReceive(const uint8_t* data, int length, const sockaddr_in& f
     int modifyResult = -1;
     const char* modifyText = "";
     {
-        ListGuard guard(m_listLock);
+        CScopedLock guard(m_listLock);
         LAN_DEVICE_RECORD record;
         memset(&record, 0, sizeof(record));
         switch (m_parser.Parse(data, size_t(length), &record, 1)) {
@@ -131,7 +109,7 @@ void CLanSearch::OnReceive(const uint8_t* data, int length, const sockaddr_in& f
             break;
         case CLanReplyParser::kLoginAnswer:
             if (m_loginEvent)
-                SetEvent(m_loginEvent);
+                SetEvent(m_loginEvent.Get());
             break;
         case CLanReplyParser::kModifyAnswer:
             modifyResult = m_parser.ModifyOutcome(&modifyText);
@@ -180,7 +158,7 @@ bool CLanSearch::AddDevice(const DEVICE_NET_INFO& info, const LAN_DEVICE_RECORD&
 }
 
 void CLanSearch::ClearFound() {
-    ListGuard guard(m_listLock);
+    CScopedLock guard(m_listLock);
     m_extensions.clear();
     m_infos.clear();
     m_records.clear();
@@ -188,7 +166,7 @@ void CLanSearch::ClearFound() {
 
 int CLanSearch::SendRequest(const std::vector<uint8_t>& packet) {
     {
-        ListGuard guard(m_listLock);
+        CScopedLock guard(m_listLock);
         RememberRequest(packet);
     }
     return Send(packet.data(), int(packet.size()));
@@ -205,7 +183,7 @@ void CLanSearch::RememberRequest(const std::vector<uint8_t>& packet) {
 
 bool CLanSearch::IsOwnEcho(const uint8_t* data, int length, const sockaddr_in& from) {
     {
-        ListGuard guard(m_listLock);
+        CScopedLock guard(m_listLock);
         const auto sameBytes = [&](const std::vector<uint8_t>& request) {
             return request.size() == size_t(length) &&
                    memcmp(request.data(), data, request.size()) == 0;

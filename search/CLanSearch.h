@@ -3,6 +3,8 @@
 // the reply parser, the login wait and the caller's callbacks.
 #pragma once
 
+#include "common/CScopedLock.h"
+#include "common/UniqueHandle.h"
 #include "search/CUdpBroadcast.h"
 #include "search/CLanReplyParser.h"
 #include "search/LanDeviceInfo.h"
@@ -66,8 +68,9 @@ private:
     std::vector<DEVICE_NET_INFO> m_infos;
     std::vector<LAN_DEVICE_RECORD> m_records;
     CLanReplyParser m_parser;
-    HANDLE m_loginEvent = nullptr;
-    HANDLE m_listLock;
+    CUniqueHandle m_loginEvent;
+    // Guards the found lists and the remembered requests.
+    CCriticalSection m_listLock;
     // The requests sent lately, oldest first. A broadcast comes back to this
     // socket too, and several requests can be on their way at once (two quick
     // IP changes, a change then a search): an echo of any of them is no

@@ -128,15 +128,15 @@ CLogDB::~CLogDB() {
                 InterlockedExchangeAdd(&m_nDropped, static_cast<long>(m_queue.size()));
                 m_queue.clear();
             }
-            writer = m_hWriter;
+            writer = m_hWriter.Get();
         }
         WaitForSingleObject(writer, 100);
     }
     // The writer has set its idle flag; let it leave the lock before the
     // lock goes away.
     if (m_hWriter) {
-        WaitForSingleObject(m_hWriter, INFINITE);
-        CloseHandle(m_hWriter);
+        WaitForSingleObject(m_hWriter.Get(), INFINITE);
+        m_hWriter.Reset();
     }
     CAutoLock guard(&m_dbLock);
     CloseLocked();
@@ -173,13 +173,12 @@ int CLogDB::AddLog(const LOG_RECORD& record) {
         return 0;  // the running writer checks the queue under this lock before it leaves
     if (m_hWriter) {
         // The previous writer set its idle flag and only has to return.
-        WaitForSingleObject(m_hWriter, INFINITE);
-        CloseHandle(m_hWriter);
-        m_hWriter = nullptr;
+        WaitForSingleObject(m_hWriter.Get(), INFINITE);
+        m_hWriter.Reset();
     }
     m_bRunning = 1;
     m_bIdle = 0;
-    m_hWriter = CreateThread(nullptr, 0, LogWriterThreadProc, this, 0, nullptr);
+    m_hWriter.Reset(CreateThread(nullptr, 0, LogWriterThreadProc, this, 0, nullptr));
     if (!m_hWriter) {
         // The entry stays queued; the next AddLog tries to start a writer again.
         m_bRunning = 0;

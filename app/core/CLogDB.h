@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "CLock.h"
+#include "common/UniqueHandle.h"
 
 // Local time in seconds since 1970, as the framework's time type holds it.
 typedef __time64_t LOG_TIME;
@@ -102,7 +103,7 @@ private:
     std::deque<LOG_RECORD> m_queue;
     int m_bRunning = 0;
     int m_bIdle = 1;
-    HANDLE m_hWriter = nullptr;
+    CUniqueHandle m_hWriter;
     sqlite3* m_pDB = nullptr;
     int m_bOpen = 0;
     LOG_TIME m_tOpenMonth;

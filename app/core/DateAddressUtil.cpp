@@ -6,6 +6,8 @@
 
 #include <cwchar>
 
+#include "common/UniqueHandle.h"
+
 namespace {
 
 // Winsock use counted per call: these helpers may run before or after the
@@ -98,15 +100,14 @@ CString GetLocalIpTowards(const CString& host, int port) {
     CString local;
     // A socket whose connect failed is not reused: each address gets a fresh one.
     for (addrinfo* entry = results; entry && local.IsEmpty(); entry = entry->ai_next) {
-        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        if (s == INVALID_SOCKET) break;
-        if (connect(s, entry->ai_addr, static_cast<int>(entry->ai_addrlen)) == 0) {
+        CUniqueSocket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        if (!s) break;
+        if (connect(s.Get(), entry->ai_addr, static_cast<int>(entry->ai_addrlen)) == 0) {
             sockaddr_in self = {};
             int length = sizeof(self);
-            if (getsockname(s, reinterpret_cast<sockaddr*>(&self), &length) == 0)
+            if (getsockname(s.Get(), reinterpret_cast<sockaddr*>(&self), &length) == 0)
                 local = IpToString(self.sin_addr.s_addr);
         }
-        closesocket(s);
     }
     freeaddrinfo(results);
     return local;

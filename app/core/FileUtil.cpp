@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "TextValues.h"
+#include "common/UniqueHandle.h"
 
 namespace {
 
@@ -199,12 +200,11 @@ int DeleteFileChecked(const CString& path) {
 }
 
 ULONGLONG GetFileLength(const CString& path) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
+    CUniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
     LARGE_INTEGER size = {};
-    BOOL ok = GetFileSizeEx(file, &size);
-    CloseHandle(file);
+    const BOOL ok = GetFileSizeEx(file.Get(), &size);
     return ok ? static_cast<ULONGLONG>(size.QuadPart) : 0;
 }
 

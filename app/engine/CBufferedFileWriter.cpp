@@ -25,8 +25,8 @@ CBufferedFileWriter::CBufferedFileWriter(int threadCount) { Start(std::max(1, th
 
 void CBufferedFileWriter::Start(int threadCount) {
     for (int i = 0; i < threadCount; ++i) {
-        HANDLE thread = CreateThread(nullptr, 0, FileWriterThreadProc, this, 0, nullptr);
-        if (thread) m_threads.push_back(thread);
+        CUniqueHandle thread(CreateThread(nullptr, 0, FileWriterThreadProc, this, 0, nullptr));
+        if (thread) m_threads.push_back(std::move(thread));
     }
 }
 
@@ -39,12 +39,12 @@ CBufferedFileWriter::~CBufferedFileWriter() {
     for (const CString& name : names) RemoveFile(name);
     InterlockedExchange(&m_stop, 1);
     const DWORD began = GetTickCount();
-    for (HANDLE thread : m_threads) {
+    for (CUniqueHandle& thread : m_threads) {
         const DWORD spent = GetTickCount() - began;
-        WaitForSingleObject(thread, spent < kStopWaitMs ? kStopWaitMs - spent : 0);
-        CloseHandle(thread);
+        WaitForSingleObject(thread.Get(), spent < kStopWaitMs ? kStopWaitMs - spent : 0);
+        thread.Reset();
     }
-    if (m_singleFile != INVALID_HANDLE_VALUE) CloseHandle(m_singleFile);
+    m_singleFile.Reset();
 }
 
 int CBufferedFileWriter::SetBufferSize(int size) {
@@ -72,28 +72,21 @@ int CBufferedFileWriter::AddFile(const CString& name, int user, int single) {
         if (m_files.count(name)) return -1;
     }
     const DWORD access = single ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
-    HANDLE file = CreateFileW(name, access, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return -3;
+    CUniqueFile file(CreateFileW(name, access, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return -3;
     CAutoLock lock(&m_lock);
     if (single) {
-        if (m_singleFile != INVALID_HANDLE_VALUE) CloseHandle(m_singleFile);
-        m_singleFile = file;
+        m_singleFile = std::move(file);
         m_mode = 0;
         return 0;
     }
     m_mode = 1;
-    if (m_bufferSize == 0) {
-        CloseHandle(file);
-        return -2;
-    }
-    if (m_files.count(name)) {
-        CloseHandle(file);
-        return -1;
-    }
+    if (m_bufferSize == 0) return -2;
+    if (m_files.count(name)) return -1;
     FILE_WRITE_CONTEXT& context = m_files[name];
     context.name = name;
-    context.handle = file;
+    context.handle = file.Release();
     context.buffer.assign(static_cast<size_t>(m_bufferSize), 0);
     context.user = user;
     return 0;

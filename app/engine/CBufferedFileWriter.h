@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/core/CLock.h"
+#include "common/UniqueHandle.h"
 
 class CBufferedFileWriter;
 
@@ -32,6 +33,8 @@ typedef void (*FileClosedCallback)(CBufferedFileWriter* writer, const CString& n
 typedef void (*FileProgressCallback)(CBufferedFileWriter* writer, const CString& name, int written, int totalKB,
                                      int user);
 
+// Copied into the queue with each full buffer, so its handle is not owned
+// here: RemoveFile closes it once the last queued copy is written.
 struct FILE_WRITE_CONTEXT {
     CString name;
     HANDLE handle = INVALID_HANDLE_VALUE;
@@ -82,7 +85,7 @@ private:
     void QueueFullBuffer(FILE_WRITE_CONTEXT& context);
 
     int m_mode = 1;
-    HANDLE m_singleFile = INVALID_HANDLE_VALUE;
+    CUniqueFile m_singleFile;
     std::list<FILE_WRITE_CONTEXT> m_queue;
     CLock m_lock;
     std::map<CString, FILE_WRITE_CONTEXT> m_files;
@@ -92,5 +95,5 @@ private:
     FileClosedCallback m_onClosed = nullptr;
     FileProgressCallback m_onProgress = nullptr;
     FileWriteFunction m_write = ::WriteFile;
-    std::vector<HANDLE> m_threads;
+    std::vector<CUniqueHandle> m_threads;
 };

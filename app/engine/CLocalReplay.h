@@ -7,6 +7,8 @@
 
 #include <stdint.h>
 
+#include "common/UniqueHandle.h"
+
 class CLocalReplay {
 public:
     CLocalReplay() = default;
@@ -35,6 +37,6 @@ public:
 private:
     uint64_t m_length = 0;
     uint64_t m_position = 0;
-    HANDLE m_file = INVALID_HANDLE_VALUE;
+    CUniqueFile m_file;
     CString m_path;
 };

@@ -3,6 +3,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include "common/UniqueHandle.h"
+
 namespace {
 
 // Winsock stays started for the life of the process once a probe ran.
@@ -15,12 +17,8 @@ bool StartWinsock() {
 }
 
 bool Connects(const sockaddr_in& address) {
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET) return false;
-    const bool connected =
-        connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
-    closesocket(s);
-    return connected;
+    CUniqueSocket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    return s && connect(s.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
 }
 
 }  // namespace

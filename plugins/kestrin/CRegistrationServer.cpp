@@ -11,18 +11,18 @@
 CRegistrationServer::CRegistrationServer() = default;
 
 CRegistrationServer::~CRegistrationServer() {
-    if (m_worker != nullptr) Cleanup();
+    if (m_worker) Cleanup();
 }
 
 int CRegistrationServer::Init() {
-    if (m_worker != nullptr) return 0;
+    if (m_worker) return 0;
     if (CNetEngine::Init() < 0) return -1;
-    m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_registrationEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    m_closedEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (m_stopEvent != nullptr && m_registrationEvent != nullptr && m_closedEvent != nullptr)
-        m_worker = CreateThread(nullptr, 0, &WorkerMain, this, 0, nullptr);
-    if (m_worker == nullptr) {
+    m_stopEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_registrationEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    m_closedEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (m_stopEvent && m_registrationEvent && m_closedEvent)
+        m_worker.Reset(CreateThread(nullptr, 0, &WorkerMain, this, 0, nullptr));
+    if (!m_worker) {
         Cleanup();
         return -1;
     }
@@ -31,10 +31,10 @@ int CRegistrationServer::Init() {
 
 int CRegistrationServer::Cleanup() {
     StopListen();
-    if (m_worker != nullptr) {
-        SetEvent(m_stopEvent);
-        if (WaitForSingleObject(m_worker, kWorkerStopMs) != WAIT_OBJECT_0)
-            TerminateThread(m_worker, DWORD(-1));
+    if (m_worker) {
+        SetEvent(m_stopEvent.Get());
+        if (WaitForSingleObject(m_worker.Get(), kWorkerStopMs) != WAIT_OBJECT_0)
+            TerminateThread(m_worker.Get(), DWORD(-1));
     }
     CloseHandles();
     {
@@ -49,10 +49,7 @@ int CRegistrationServer::Cleanup() {
 }
 
 void CRegistrationServer::CloseHandles() {
-    for (HANDLE* h : {&m_worker, &m_stopEvent, &m_registrationEvent, &m_closedEvent}) {
-        if (*h != nullptr) CloseHandle(*h);
-        *h = nullptr;
-    }
+    for (CUniqueHandle* h : {&m_worker, &m_stopEvent, &m_registrationEvent, &m_closedEvent}) h->Reset();
 }
 
 int CRegistrationServer::StartListen(const char* address, int port) {
@@ -136,7 +133,7 @@ void CRegistrationServer::QueueNetEvent(CAutoListener* listener, CAutoListener* 
             std::lock_guard<std::mutex> guard(m_registrationLock);
             m_registrations.push_back(event);
         }
-        if (m_registrationEvent != nullptr) SetEvent(m_registrationEvent);
+        if (m_registrationEvent) SetEvent(m_registrationEvent.Get());
         break;
     }
     case CAutoListener::kEventClosed: {
@@ -144,7 +141,7 @@ void CRegistrationServer::QueueNetEvent(CAutoListener* listener, CAutoListener* 
             std::lock_guard<std::mutex> guard(m_closedLock);
             m_closed.push_back(event);
         }
-        if (m_closedEvent != nullptr) SetEvent(m_closedEvent);
+        if (m_closedEvent) SetEvent(m_closedEvent.Get());
         break;
     }
     default:
@@ -161,14 +158,14 @@ DWORD WINAPI CRegistrationServer::WorkerMain(LPVOID self) {
 }
 
 void CRegistrationServer::WorkerLoop() {
-    HANDLE events[3] = {m_stopEvent, m_closedEvent, m_registrationEvent};
+    HANDLE events[3] = {m_stopEvent.Get(), m_closedEvent.Get(), m_registrationEvent.Get()};
     for (;;) {
         if (WaitForMultipleObjects(3, events, FALSE, INFINITE) == WAIT_OBJECT_0) return;
         // Every close waiting goes before each registration, so a flood of
         // registrations never holds back a close; and a registration whose
         // connection already closed finds it gone.
         for (;;) {
-            if (WaitForSingleObject(m_stopEvent, 0) == WAIT_OBJECT_0) return;
+            if (WaitForSingleObject(m_stopEvent.Get(), 0) == WAIT_OBJECT_0) return;
             while (ProcessClosed()) {
             }
             if (!ProcessRegistration()) break;

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "common/UniqueHandle.h"
 #include "netlib/CNetLock.h"
 
 class CAutoDevice;
@@ -94,10 +95,10 @@ private:
     std::mutex m_closedLock;
     std::deque<NetEvent> m_closed;
 
-    HANDLE m_stopEvent = nullptr;
-    HANDLE m_registrationEvent = nullptr;
-    HANDLE m_closedEvent = nullptr;
-    HANDLE m_worker = nullptr;
+    CUniqueHandle m_stopEvent;
+    CUniqueHandle m_registrationEvent;
+    CUniqueHandle m_closedEvent;
+    CUniqueHandle m_worker;
     DWORD m_lastSweep = 0;
     bool m_swept = false;
 };

@@ -13,9 +13,9 @@ std::atomic<int64_t> CSdkFileWriter::s_failBeyond{-1};
 
 bool CSdkFileWriter::Create(const std::string& path) {
     Close();
-    m_file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-    if (m_file == INVALID_HANDLE_VALUE) return false;
+    m_file.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!m_file) return false;
     if (!m_buffer) m_buffer.reset(new uint8_t[kBufferSize]);
     m_used = 0;
     m_stored = 0;
@@ -46,7 +46,7 @@ bool CSdkFileWriter::WriteThrough(const uint8_t* data, size_t length) {
         return false;
     }
     DWORD written = 0;
-    m_failed = !WriteFile(m_file, data, static_cast<DWORD>(length), &written, nullptr) || written != length;
+    m_failed = !WriteFile(m_file.Get(), data, static_cast<DWORD>(length), &written, nullptr) || written != length;
     m_stored += written;
     return !m_failed;
 }
@@ -54,7 +54,6 @@ bool CSdkFileWriter::WriteThrough(const uint8_t* data, size_t length) {
 bool CSdkFileWriter::Close() {
     if (!IsOpen()) return !m_failed;
     if (!m_failed) Flush();
-    CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
+    m_file.Reset();
     return !m_failed;
 }

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "common/UniqueHandle.h"
+
 class CSdkFileWriter {
 public:
     CSdkFileWriter() = default;
@@ -18,7 +20,7 @@ public:
 
     // Creates (or empties) the file. False when it cannot be opened for writing.
     bool Create(const std::string& path);
-    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return m_file.IsValid(); }
     // Takes the bytes; false when the file is not open or a write to it
     // failed (a full disk), after which nothing more reaches the file.
     bool Write(const uint8_t* data, size_t length);
@@ -37,7 +39,7 @@ private:
     bool Flush();
     bool WriteThrough(const uint8_t* data, size_t length);
 
-    HANDLE m_file = INVALID_HANDLE_VALUE;
+    CUniqueFile m_file;
     std::unique_ptr<uint8_t[]> m_buffer;
     size_t m_used = 0;
     uint64_t m_stored = 0;

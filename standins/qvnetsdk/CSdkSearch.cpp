@@ -10,9 +10,7 @@ const DWORD kProbeEveryMs = 1000;
 
 CSdkSearch::CSdkSearch(QVNET_SearchCallback onFound, QVNET_USER user) : m_onFound(onFound), m_user(user) {}
 
-CSdkSearch::~CSdkSearch() {
-    if (m_socket != INVALID_SOCKET) closesocket(m_socket);
-}
+CSdkSearch::~CSdkSearch() = default;
 
 bool CSdkSearch::Open(const std::string& targetIp, int32_t targetPort) {
     m_target.sin_family = AF_INET;
@@ -20,11 +18,11 @@ bool CSdkSearch::Open(const std::string& targetIp, int32_t targetPort) {
     m_target.sin_addr.s_addr = inet_addr(targetIp.c_str());
     if (m_target.sin_addr.s_addr == INADDR_NONE && targetIp != "255.255.255.255") return false;
     uint16_t bound = 0;
-    m_socket = qvsock::BindUdp(nullptr, 0, bound);
-    if (m_socket == INVALID_SOCKET) return false;
+    m_socket.Reset(qvsock::BindUdp(nullptr, 0, bound));
+    if (!m_socket) return false;
     if (m_target.sin_addr.s_addr == INADDR_BROADCAST) {
         BOOL broadcast = TRUE;
-        setsockopt(m_socket, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&broadcast), sizeof(broadcast));
+        setsockopt(m_socket.Get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&broadcast), sizeof(broadcast));
     }
     m_nonce = GetTickCount() ^ static_cast<uint32_t>(reinterpret_cast<uintptr_t>(this));
     return true;
@@ -42,7 +40,7 @@ void CSdkSearch::Shutdown() {
 
 void CSdkSearch::SendProbe() {
     const std::vector<uint8_t> probe = qvwire::BuildSearchProbe(m_nonce);
-    sendto(m_socket, reinterpret_cast<const char*>(probe.data()), static_cast<int>(probe.size()), 0,
+    sendto(m_socket.Get(), reinterpret_cast<const char*>(probe.data()), static_cast<int>(probe.size()), 0,
            reinterpret_cast<const sockaddr*>(&m_target), sizeof(m_target));
 }
 
@@ -65,8 +63,8 @@ void CSdkSearch::Run() {
             SendProbe();
             lastProbe = GetTickCount();
         }
-        if (!qvsock::WaitReadable(m_socket, 100)) continue;
-        const int received = recvfrom(m_socket, reinterpret_cast<char*>(buffer), sizeof(buffer), 0, nullptr, nullptr);
+        if (!qvsock::WaitReadable(m_socket.Get(), 100)) continue;
+        const int received = recvfrom(m_socket.Get(), reinterpret_cast<char*>(buffer), sizeof(buffer), 0, nullptr, nullptr);
         uint32_t nonce = 0;
         DEVICE_SEARCH_RESULT result;
         if (received > 0 && qvwire::ParseSearchAnswer(buffer, static_cast<size_t>(received), nonce, result) &&

@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "common/UniqueHandle.h"
 #include "standins/qvnetsdk/CSdkObject.h"
 #include "standins/qvnetsdk/qvnetsdk.h"
 
@@ -30,7 +31,7 @@ private:
 
     const QVNET_SearchCallback m_onFound;
     const QVNET_USER m_user;
-    SOCKET m_socket = INVALID_SOCKET;
+    CUniqueSocket m_socket;
     sockaddr_in m_target = {};
     uint32_t m_nonce = 0;
     std::set<std::string> m_seen;

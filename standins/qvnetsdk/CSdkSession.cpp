@@ -32,25 +32,22 @@ CSdkSession::CSdkSession(SOCKET s, const std::string& ip, int32_t port, const QV
     m_lastKeepAliveMs = NowMs();
 }
 
-CSdkSession::~CSdkSession() {
-    if (m_socket != INVALID_SOCKET) closesocket(m_socket);
-}
+CSdkSession::~CSdkSession() = default;
 
 std::shared_ptr<CSdkSession> CSdkSession::Login(const char* ip, int32_t port, const char* user, const char* password,
                                                 const QVNET_NET_PARAMS& params, int32_t& loginError,
                                                 uint32_t& error) {
     loginError = QVNET_LOGIN_TIMEOUT;
     error = QVNET_ERR_NETWORK;
-    SOCKET s = INVALID_SOCKET;
-    for (int attempt = 0; attempt < params.connectTries && s == INVALID_SOCKET; ++attempt) {
+    CUniqueSocket s;
+    for (int attempt = 0; attempt < params.connectTries && !s; ++attempt) {
         if (attempt > 0) Sleep(static_cast<DWORD>(params.retryPauseMs));
-        s = qvsock::Connect(ip, static_cast<uint16_t>(port), static_cast<uint32_t>(params.connectWaitMs));
+        s.Reset(qvsock::Connect(ip, static_cast<uint16_t>(port), static_cast<uint32_t>(params.connectWaitMs)));
     }
-    if (s == INVALID_SOCKET) return nullptr;
+    if (!s) return nullptr;
     std::vector<uint8_t> reply;
-    if (!qvsock::SendAll(s, BuildLoginRequest(user ? user : "", password ? password : "")) ||
-        !qvsock::ReceiveCommand(s, kCmdLoginReply, static_cast<uint32_t>(params.loginWaitMs), reply)) {
-        closesocket(s);
+    if (!qvsock::SendAll(s.Get(), BuildLoginRequest(user ? user : "", password ? password : "")) ||
+        !qvsock::ReceiveCommand(s.Get(), kCmdLoginReply, static_cast<uint32_t>(params.loginWaitMs), reply)) {
         error = QVNET_ERR_TIMEOUT;
         return nullptr;
     }
@@ -58,14 +55,13 @@ std::shared_ptr<CSdkSession> CSdkSession::Login(const char* ip, int32_t port, co
     uint32_t loginId = 0;
     QVNET_DEVICE_INFO info;
     if (!ParseLoginReply(reply.data(), reply.size(), result, loginId, info) || result != 0) {
-        closesocket(s);
         loginError = result >= 1 && result <= 7 ? result : QVNET_LOGIN_WRONG_USER;
         error = QVNET_ERR_LOGIN;
         return nullptr;
     }
     loginError = 0;
     error = QVNET_ERR_NONE;
-    return std::make_shared<CSdkSession>(s, ip, port, info);
+    return std::make_shared<CSdkSession>(s.Release(), ip, port, info);
 }
 
 void CSdkSession::Start() {
@@ -77,7 +73,7 @@ void CSdkSession::ReadLoop() {
     CPacketFramer framer;
     PacketHeader header;
     std::vector<uint8_t> body;
-    while (qvsock::ReceivePacket(m_socket, framer, header, body, m_stop)) {
+    while (qvsock::ReceivePacket(m_socket.Get(), framer, header, body, m_stop)) {
         m_lastReceiveMs = NowMs();
         // A device sends nothing unasked but keep-alive answers, which a relay
         // may also produce itself: they only show the peer is alive.
@@ -110,15 +106,14 @@ void CSdkSession::OnLost() {
     }
     {
         std::lock_guard<std::mutex> lock(m_sendMutex);
-        closesocket(m_socket);
-        m_socket = INVALID_SOCKET;
+        m_socket.Reset();
     }
     if (!m_intended && !m_reported.exchange(true)) CSdkCore::Get().NotifyDisconnect(Handle(), m_ip, m_port);
 }
 
 bool CSdkSession::SendPacket(const std::vector<uint8_t>& packet) {
     std::lock_guard<std::mutex> lock(m_sendMutex);
-    return m_socket != INVALID_SOCKET && !m_lost && qvsock::SendAll(m_socket, packet);
+    return m_socket && !m_lost && qvsock::SendAll(m_socket.Get(), packet);
 }
 
 SdkReply CSdkSession::Call(uint8_t command, const uint32_t (&args)[4], const std::vector<uint8_t>& body,
@@ -206,7 +201,7 @@ void CSdkSession::Close(bool intended) {
     m_stop = true;
     std::lock_guard<std::mutex> lock(m_sendMutex);
     // The reader wakes from its receive and closes the socket itself.
-    if (m_socket != INVALID_SOCKET) shutdown(m_socket, SD_BOTH);
+    if (m_socket) shutdown(m_socket.Get(), SD_BOTH);
 }
 
 void CSdkSession::Tick(int32_t keepAliveMs) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/UniqueHandle.h"
 #include "standins/qvnetsdk/CSdkObject.h"
 #include "standins/qvnetsdk/SdkWire.h"
 
@@ -83,7 +84,7 @@ private:
     // Registers a request awaiting its answer; its sequence number.
     uint32_t AddPending(bool lossFollows);
 
-    SOCKET m_socket;
+    CUniqueSocket m_socket;
     const std::string m_ip;
     const int32_t m_port;
     const QVNET_DEVICE_INFO m_info;

@@ -30,9 +30,9 @@ CAviWriter::~CAviWriter() { Abandon(); }
 bool CAviWriter::Create(const char* path) {
     Abandon();
     if (!path || !*path) return false;
-    m_file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_file == INVALID_HANDLE_VALUE) return false;
+    m_file.Reset(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!m_file) return false;
     m_failed = false;
     m_headersWritten = false;
     m_width = m_height = m_fps = 0;
@@ -104,24 +104,23 @@ bool CAviWriter::Finish() {
         m_end += idx.size();
         LARGE_INTEGER end;
         end.QuadPart = static_cast<LONGLONG>(m_end);
-        ok = SetFilePointerEx(m_file, end, nullptr, FILE_BEGIN) && SetEndOfFile(m_file);
+        ok = SetFilePointerEx(m_file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(m_file.Get());
     }
-    ok = CloseHandle(m_file) && ok;
-    m_file = INVALID_HANDLE_VALUE;
+    // A failed close fails the file like a failed write.
+    ok = CloseHandle(m_file.Release()) && ok;
     return ok;
 }
 
 void CAviWriter::Abandon() {
-    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
+    m_file.Reset();
 }
 
 bool CAviWriter::WriteAt(uint64_t offset, const std::vector<uint8_t>& bytes) {
     LARGE_INTEGER pos;
     pos.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(m_file, pos, nullptr, FILE_BEGIN)) return false;
+    if (!SetFilePointerEx(m_file.Get(), pos, nullptr, FILE_BEGIN)) return false;
     DWORD written = 0;
-    return WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    return WriteFile(m_file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
 }
 
@@ -134,7 +133,7 @@ bool CAviWriter::Append(const std::vector<uint8_t>& bytes) {
     m_failed = true;
     LARGE_INTEGER end;
     end.QuadPart = static_cast<LONGLONG>(m_end);
-    if (SetFilePointerEx(m_file, end, nullptr, FILE_BEGIN)) SetEndOfFile(m_file);
+    if (SetFilePointerEx(m_file.Get(), end, nullptr, FILE_BEGIN)) SetEndOfFile(m_file.Get());
     return false;
 }
 

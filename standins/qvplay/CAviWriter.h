@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/UniqueHandle.h"
+
 #include "StreamFormat.h"
 
 class CAviWriter {
@@ -20,7 +22,7 @@ public:
 
     // Creates (or empties) the file; false when it cannot be created.
     bool Create(const char* path);
-    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return m_file.IsValid(); }
     // Picture size and rate of the file; only the first call counts.
     void SetFormat(uint16_t width, uint16_t height, uint16_t fps);
     // Appends one picture, scaled to the file's size when it differs. False
@@ -49,7 +51,7 @@ private:
     bool Append(const std::vector<uint8_t>& bytes);
     uint32_t FrameBytes() const;
 
-    HANDLE m_file = INVALID_HANDLE_VALUE;
+    CUniqueFile m_file;
     bool m_failed = false;
     bool m_headersWritten = false;
     uint16_t m_width = 0, m_height = 0, m_fps = 0;

@@ -81,15 +81,14 @@ bool CPlayPort::Feed(const BYTE* data, DWORD length) {
     return true;
 }
 
-bool CPlayPort::StopPlayLocked(HANDLE& thread) {
-    thread = nullptr;
+bool CPlayPort::StopPlayLocked(CUniqueHandle& thread) {
+    thread.Reset();
     if (!m_playing) return true;
     // The port's own thread (inside the display callback) cannot wait for itself.
     if (GetCurrentThreadId() == m_threadId) return false;
     ++m_generation;
     m_playing = false;
-    thread = m_thread;
-    m_thread = nullptr;
+    thread = std::move(m_thread);
     m_threadId = 0;
     WakeAllConditionVariable(&m_wake);
     return true;
@@ -97,14 +96,14 @@ bool CPlayPort::StopPlayLocked(HANDLE& thread) {
 
 // The thread is waited for after the lock is released: it needs the lock to
 // notice that it has to end.
-static void WaitAndClose(HANDLE thread) {
+static void WaitAndClose(CUniqueHandle& thread) {
     if (!thread) return;
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    WaitForSingleObject(thread.Get(), INFINITE);
+    thread.Reset();
 }
 
 bool CPlayPort::Close() {
-    HANDLE thread = nullptr;
+    CUniqueHandle thread;
     {
         Guard g(m_lock);
         if (!m_open || !StopPlayLocked(thread)) return false;
@@ -149,7 +148,7 @@ bool CPlayPort::StartPlay(HWND window) {
         return false;
     }
     ++m_generation;
-    m_thread = thread;
+    m_thread.Reset(thread);
     m_threadId = id;
     m_playing = true;
     m_paceSet = false;
@@ -157,7 +156,7 @@ bool CPlayPort::StartPlay(HWND window) {
 }
 
 bool CPlayPort::StopPlay() {
-    HANDLE thread = nullptr;
+    CUniqueHandle thread;
     {
         Guard g(m_lock);
         if (!m_open || !StopPlayLocked(thread)) return false;

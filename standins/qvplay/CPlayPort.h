@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <deque>
 
+#include "common/UniqueHandle.h"
+
 #include "CAviWriter.h"
 #include "CByteRing.h"
 #include "CFrameAssembler.h"
@@ -58,7 +60,7 @@ private:
     void NoteShown(const PicturePtr& picture, double now);
     void Rebase(double now);
     void Present(const PicturePtr& picture, QVPLAY_DisplayCallback callback, LONG_PTR user);
-    bool StopPlayLocked(HANDLE& thread);
+    bool StopPlayLocked(CUniqueHandle& thread);
     bool FinishFileLocked();
     static double NowMs();
 
@@ -78,7 +80,7 @@ private:
     int64_t m_firstShownMs = 0;
 
     // Play.
-    HANDLE m_thread = nullptr;
+    CUniqueHandle m_thread;
     DWORD m_threadId = 0;
     uint32_t m_generation = 0;  // a thread runs while this equals its own
     bool m_playing = false;
