@@ -5,6 +5,7 @@
 #include "CStyleMenuHook.h"
 #include "MenuColors.h"
 #include "MenuPaint.h"
+#include "ThemeFunctions.h"
 
 #include <uxtheme.h>
 
@@ -352,6 +353,16 @@ COLORREF GetMenuBarColor(HMENU menu) {
     return GetDefaultMenuColor();
 }
 
+namespace {
+// Replaces colour with the theme's property of part 1, state 1 when the
+// theme has it (1 answers "not there").
+void ReadThemeColour(ThemeFunctions::HTHEME theme, int property, COLORREF* colour) {
+    COLORREF read = 0;
+    HRESULT result = ThemeFunctions::GetThemeColor(theme, 1, 1, property, &read);
+    if (SUCCEEDED(result) && result != 1) *colour = read;
+}
+}  // namespace
+
 COLORREF GetThemeBarColors(COLORREF* light, BOOL strong) {
     int version = CStyleMenu::s_winVersion;
     if (version == 2 || version == 5) {
@@ -370,13 +381,26 @@ COLORREF GetThemeBarColors(COLORREF* light, BOOL strong) {
         return GetSysColor(COLOR_BTNFACE);
     }
     COLORREF fill = DarkenColor(10, window);
-    COLORREF bar = ReplaceKnownBar(NearestScreenColor(MixColor70(fill, caption)));
-    if (caption == 0x86B8AA) bar = 0xAADADA;
-    else if (caption == 0xBEA3A4) bar = 0xE5D7D7;
-    else if (caption == 0xE55400) bar = 0xF5C2A3;
-    if (strong) {
-        *light = LightenColor(110, bar);
-        return bar;
+    COLORREF bar;
+    ThemeFunctions::HTHEME theme = ThemeFunctions::OpenThemeData(nullptr, L"Window");
+    if (theme) {
+        ReadThemeColour(theme, 3821, &caption);
+        ReadThemeColour(theme, 3805, &fill);
+        ThemeFunctions::CloseThemeData(theme);
+        if (caption == 0x86B8AA) bar = 0xAADADA;
+        else if (caption == 0xBEA3A4) bar = 0xE5D7D7;
+        else if (caption == 0xE55400) bar = 0xF5C2A3;
+        else bar = NearestScreenColor(MixColor70(fill, caption));
+        if (strong) {
+            *light = LightenColor(110, bar);
+            return bar;
+        }
+    } else {
+        bar = ReplaceKnownBar(NearestScreenColor(MixColor70(fill, caption)));
+        if (strong) {
+            *light = LightenColor(100, bar);
+            return bar;
+        }
     }
     *light = LightenColor(200, bar);
     return DarkenColor(20, bar);

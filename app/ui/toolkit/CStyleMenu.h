@@ -40,11 +40,20 @@ public:
     BOOL AppendItem(LPCTSTR text, UINT flags, UINT_PTR id, CImageList* images, int index);
     BOOL InsertItem(UINT position, LPCTSTR text, UINT flags, UINT_PTR id, CStyleMenuIcons* icons, int iconIndex);
     BOOL InsertItem(UINT position, LPCTSTR text, UINT flags, UINT_PTR id, CImageList* images, int index);
+    // A bitmap resource as the icon, from the first shared store taking it.
+    BOOL AppendItem(LPCTSTR text, UINT flags, UINT_PTR id, UINT bitmapId);
+    // The icon of id's button when resourceId is a toolbar holding id, else
+    // the bitmap resource resourceId.
+    BOOL InsertItem(UINT position, LPCTSTR text, UINT flags, UINT_PTR id, UINT resourceId);
     // Every item of command id in the tree; NULL text keeps the text. FALSE
     // (nothing added) when no menu of the tree holds the command.
     BOOL ModifyItem(LPCTSTR text, UINT id, CStyleMenuIcons* icons, int iconIndex);
     BOOL ModifyItem(LPCTSTR text, UINT id, CImageList* images, int index);
     BOOL ModifyItem(LPCTSTR text, UINT id, CBitmap* bitmap);
+    BOOL ModifyItem(LPCTSTR text, UINT id, UINT resourceId);
+    // The item titled oldText anywhere in the tree; a negative resourceId is
+    // kept as the index with the store unchanged.
+    BOOL ModifyItemByText(LPCTSTR newText, LPCTSTR oldText, int resourceId);
     BOOL SetIconColor(LPCTSTR text, UINT id, COLORREF fill, COLORREF border, int hatchStyle);
     // The icon index of an item by command, -1 when none or unknown.
     int GetItemIcon(UINT_PTR id);
@@ -60,6 +69,10 @@ public:
     // Icons of the toolbar resource for the items of its commands.
     BOOL LoadToolBar(UINT toolBarId, HINSTANCE module = nullptr);
     BOOL LoadToolBars(const UINT* ids, int count, HINSTANCE module = nullptr);
+    // A toolbar resource's buttons drawn from another bitmap resource.
+    BOOL LoadToolBar(LPCTSTR resourceName, UINT bitmapId, int flags, HINSTANCE module = nullptr);
+    // An in-memory description: bitmap id, width, height, command ids up to 0.
+    BOOL LoadToolBarData(const WORD* data);
     // Makes the records match the Windows menu after outside changes.
     void Rebuild();
 
@@ -94,6 +107,10 @@ public:
     void SetIconSize(int cx, int cy) { m_iconWidth = cx; m_iconHeight = cy; }
     HWND GetOwnerWindow() const { return m_owner; }
     COLORREF GetBitmapBackground() const;
+    // The store and image of a toolbar button or bitmap resource; FALSE when
+    // neither loads.
+    BOOL IconFromResource(UINT id, UINT resourceId, CStyleMenuIcons** store, int* index);
+    void ApplyStore(CStyleMenuIcons* store);
     COLORREF SetBitmapBackground(COLORREF color);
     BOOL IsPopup() const { return m_popup; }
     BOOL SetPopup(BOOL popup);

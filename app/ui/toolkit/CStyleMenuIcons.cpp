@@ -351,6 +351,23 @@ CStyleMenuIcons* GetIconStore(CStyleMenu* menu, UINT toolBarId, HINSTANCE module
     return store;
 }
 
+CStyleMenuIcons* GetToolBarDataStore(CStyleMenu* menu, const WORD* data) {
+    COLORREF mask = menu->GetBitmapBackground();
+    auto* list = SharedIconStores();
+    POSITION pos = list->GetHeadPosition();
+    while (pos) {
+        CStyleMenuIcons* store = list->GetNext(pos);
+        if (store->MatchesToolBarData(data, mask)) return store;
+    }
+    CStyleMenuIcons* store = new CStyleMenuIcons;
+    if (!store->LoadFromToolBarData(data, mask)) {
+        delete store;
+        return nullptr;
+    }
+    list->AddTail(store);
+    return store;
+}
+
 CStyleMenuBitmaps* GetBitmapStore(CStyleMenu* menu, HBITMAP bitmap, int* index) {
     *index = -1;
     if (!bitmap) return nullptr;

@@ -81,6 +81,10 @@ void DeleteSharedIconStores();
 // when the toolbar does not load.
 CStyleMenuIcons* GetIconStore(CStyleMenu* menu, UINT toolBarId, HINSTANCE module);
 CStyleMenuBitmaps* GetBitmapStore(CStyleMenu* menu, HBITMAP bitmap, int* index);
+// The shared store of an in-memory toolbar description (bitmap id, width,
+// height, command ids up to 0), made and joined to the shared list when no
+// store holds it yet; NULL when its bitmap does not load.
+CStyleMenuIcons* GetToolBarDataStore(CStyleMenu* menu, const WORD* data);
 // The image index of command in toolbar resource toolBarId (its position
 // among the non-separator buttons); FALSE when the toolbar lacks it.
 BOOL GetToolBarImageIndex(UINT toolBarId, UINT command, int* image);

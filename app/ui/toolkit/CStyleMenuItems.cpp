@@ -270,13 +270,7 @@ BOOL CStyleMenu::SetCheckImages(int normalId, int selectedId) {
 BOOL CStyleMenu::LoadToolBar(UINT toolBarId, HINSTANCE module) {
     CStyleMenuIcons* store = GetIconStore(this, toolBarId, module);
     if (!store) return FALSE;
-    for (int i = store->CommandCount() - 1; i >= 0; --i) {
-        UINT id = 0;
-        int index = -1;
-        if (!store->CommandAt(i, &id, &index)) continue;
-        int position = -1;
-        if (FindCommandMenu(id, &position)) ModifyItem(nullptr, id, store, index);
-    }
+    ApplyStore(store);
     return TRUE;
 }
 
@@ -390,4 +384,116 @@ LRESULT CStyleMenu::FindMenuChar(UINT ch, UINT, CMenu* menu) {
         if (text.Find(key) >= 0) return MAKELRESULT(i, MNC_EXECUTE);
     }
     return 0;
+}
+
+// --- icons from resources ---
+
+BOOL CStyleMenu::IconFromResource(UINT id, UINT resourceId, CStyleMenuIcons** store, int* index) {
+    *store = nullptr;
+    *index = -1;
+    int image = -1;
+    if (GetToolBarImageIndex(resourceId, id, &image)) {
+        CStyleMenuIcons* icons = GetIconStore(this, resourceId, nullptr);
+        for (int i = icons ? icons->CommandCount() - 1 : -1; i >= 0; --i) {
+            UINT command = 0;
+            int at = -1;
+            if (icons->CommandAt(i, &command, &at) && command == id) {
+                *store = icons;
+                *index = at;
+                return TRUE;
+            }
+        }
+    }
+    int colours = 0;
+    HBITMAP bitmap = LoadBitmapResourceEx(MAKEINTRESOURCEW(resourceId), nullptr, &colours);
+    if (!bitmap) return FALSE;
+    *store = GetBitmapStore(this, bitmap, index);
+    ::DeleteObject(bitmap);
+    return *store != nullptr;
+}
+
+BOOL CStyleMenu::AppendItem(LPCTSTR text, UINT flags, UINT_PTR id, UINT bitmapId) {
+    int colours = 0, index = -1;
+    HBITMAP bitmap = LoadBitmapResourceEx(MAKEINTRESOURCEW(bitmapId), nullptr, &colours);
+    CStyleMenuIcons* store = bitmap ? GetBitmapStore(this, bitmap, &index) : nullptr;
+    if (bitmap) ::DeleteObject(bitmap);
+    return AppendItem(text, flags, id, store, index);
+}
+
+BOOL CStyleMenu::InsertItem(UINT position, LPCTSTR text, UINT flags, UINT_PTR id, UINT resourceId) {
+    CStyleMenuIcons* store = nullptr;
+    int index = -1;
+    IconFromResource(static_cast<UINT>(id), resourceId, &store, &index);
+    return InsertItem(position, text, flags, id, store, index);
+}
+
+BOOL CStyleMenu::ModifyItem(LPCTSTR text, UINT id, UINT resourceId) {
+    CStyleMenuIcons* store = nullptr;
+    int index = -1;
+    IconFromResource(id, resourceId, &store, &index);
+    return ModifyItem(text, id, store, index);
+}
+
+BOOL CStyleMenu::ModifyItemByText(LPCTSTR newText, LPCTSTR oldText, int resourceId) {
+    int at = FindItemByText(oldText);
+    if (at < 0) {
+        for (INT_PTR i = 0; i < m_subMenus.GetSize(); ++i)
+            if (m_subMenus[i]->ModifyItemByText(newText, oldText, resourceId)) return TRUE;
+        return FALSE;
+    }
+    CStyleMenuItemData* item = m_items[at];
+    if (resourceId < 0) {
+        item->iconIndex = resourceId;
+    } else {
+        CStyleMenuIcons* store = nullptr;
+        int index = -1;
+        int colours = 0;
+        HBITMAP bitmap = LoadBitmapResourceEx(MAKEINTRESOURCEW(resourceId), nullptr, &colours);
+        if (bitmap) {
+            store = GetBitmapStore(this, bitmap, &index);
+            ::DeleteObject(bitmap);
+        }
+        item->SetIcons(store);
+        item->iconIndex = index;
+    }
+    if (newText && item->text != newText) return SetMenuText(at, MF_BYPOSITION, CString(newText));
+    return TRUE;
+}
+
+void CStyleMenu::ApplyStore(CStyleMenuIcons* store) {
+    for (int i = store->CommandCount() - 1; i >= 0; --i) {
+        UINT id = 0;
+        int index = -1;
+        if (!store->CommandAt(i, &id, &index)) continue;
+        int position = -1;
+        if (FindCommandMenu(id, &position)) ModifyItem(nullptr, id, store, index);
+    }
+}
+
+BOOL CStyleMenu::LoadToolBar(LPCTSTR resourceName, UINT bitmapId, int flags, HINSTANCE module) {
+    // Every store here draws from the menu's bitmap background mask; the
+    // bitmap/icon distinction of flags has no second kind of store to pick.
+    (void)flags;
+    HINSTANCE resources = AfxGetResourceHandle();
+    HINSTANCE from = module ? module : resources;
+    HRSRC found = ::FindResourceW(from, resourceName, MAKEINTRESOURCEW(241));
+    if (!found && from != resources) found = ::FindResourceW(from = resources, resourceName, MAKEINTRESOURCEW(241));
+    if (!found) return FALSE;
+    const WORD* data = static_cast<const WORD*>(::LockResource(::LoadResource(from, found)));
+    if (!data) return FALSE;
+    CArray<WORD, WORD> list;
+    list.Add(static_cast<WORD>(bitmapId));
+    list.Add(data[1]);
+    list.Add(data[2]);
+    for (WORD i = 0; i < data[3]; ++i)
+        if (data[4 + i]) list.Add(data[4 + i]);
+    list.Add(0);
+    return LoadToolBarData(list.GetData());
+}
+
+BOOL CStyleMenu::LoadToolBarData(const WORD* data) {
+    CStyleMenuIcons* store = GetToolBarDataStore(this, data);
+    if (!store) return FALSE;
+    ApplyStore(store);
+    return TRUE;
 }

@@ -339,3 +339,29 @@ TEST_F(CDialogTest, ModelessDialogPreTranslatesInsideAnotherDialogsModalLoop) {
     // The modeless dialog died with its owner, as owned windows do.
     EXPECT_EQ(nullptr, modeless.m_hWnd);
 }
+
+TEST_F(CDialogTest, DialogWithAMenuBarReachesItsInitialisation) {
+    class CMenuFormDlg : public CDialog {
+    public:
+        CMenuFormDlg() : CDialog(IDD_MENU_FORM) {}
+        HMENU menuAtInit = nullptr;
+        bool endAtInit = true;
+        BOOL OnInitDialog() override {
+            CDialog::OnInitDialog();
+            menuAtInit = ::GetMenu(m_hWnd);
+            if (endAtInit) OnNextTick([this] { EndDialog(55); });
+            return TRUE;
+        }
+    };
+    CMenuFormDlg modal;
+    EXPECT_EQ(55, modal.DoModal());
+    ASSERT_NE(nullptr, modal.menuAtInit);
+    EXPECT_FALSE(::IsMenu(modal.menuAtInit));  // the dialog took its menu with it
+
+    CMenuFormDlg modeless;
+    modeless.endAtInit = false;
+    ASSERT_TRUE(modeless.Create(MAKEINTRESOURCEW(IDD_MENU_FORM), nullptr));
+    EXPECT_EQ(::GetMenu(modeless.m_hWnd), modeless.menuAtInit);
+    EXPECT_EQ(1, ::GetMenuItemCount(modeless.menuAtInit));
+    modeless.DestroyWindow();
+}

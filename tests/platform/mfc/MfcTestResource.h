@@ -10,3 +10,6 @@
 #define IDC_ACTION 1006
 #define IDC_LIST 1007
 #define IDS_PROMPT 200
+#define IDD_MENU_FORM 101
+#define IDR_FORM_MENU 300
+#define ID_FORM_MENU_OPEN 301

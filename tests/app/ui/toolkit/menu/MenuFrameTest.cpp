@@ -125,6 +125,22 @@ TEST(MenuFrames, DialogTakesItsMenusAndTemplatesShareALibraryMenu) {
     ASSERT_TRUE(dialog.Create(IDD_MENUTEST_DIALOG, nullptr));
     HWND window = dialog.GetSafeHwnd();
     EXPECT_EQ(::GetSystemMenu(window, FALSE), dialog.m_systemMenu.GetSafeHmenu());
+    // The template's menu bar became the dialog's library menu: a bar, its
+    // entries library popups, owner-drawn, with the style's background.
+    HMENU barHandle = ::GetMenu(window);
+    ASSERT_NE(nullptr, barHandle);
+    CStyleMenu* bar = DYNAMIC_DOWNCAST(CStyleMenu, CMenu::FromHandlePermanent(barHandle));
+    ASSERT_EQ(&dialog.m_defaultMenu, bar);
+    EXPECT_FALSE(bar->IsPopup());
+    CStyleMenu* file = DYNAMIC_DOWNCAST(CStyleMenu, CMenu::FromHandlePermanent(GetSubMenu(barHandle, 0)));
+    ASSERT_NE(nullptr, file);
+    EXPECT_TRUE(GetMenuState(file->GetSafeHmenu(), ID_MENUTEST_SAVE, MF_BYCOMMAND) & MF_OWNERDRAW);
+    MENUINFO info = {sizeof info, MIM_BACKGROUND};
+    ASSERT_TRUE(GetMenuInfo(barHandle, &info));
+    EXPECT_NE(nullptr, info.hbrBack);
+    MEASUREITEMSTRUCT own = {ODT_MENU, 0, ID_MENUTEST_SAVE, 0, 0, reinterpret_cast<ULONG_PTR>(file->ItemDataAt(2))};
+    ::SendMessageW(window, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&own));
+    EXPECT_GT(own.itemWidth, 0u);
     // The update pass: no handler serves these commands, so they are disabled.
     CStyleMenu popup;
     ASSERT_TRUE(popup.CreatePopupMenu());

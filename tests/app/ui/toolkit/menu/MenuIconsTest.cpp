@@ -146,3 +146,45 @@ TEST(MenuIcons, TintAndBitmapResources) {
     EXPECT_NE(nullptr, mapped);
     if (mapped) DeleteObject(mapped);
 }
+
+TEST(MenuIcons, ResourceFormsOfItemOperations) {
+    CStyleMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_MENUTEST_MENU));
+    // A toolbar resource drawn from another bitmap: its buttons' commands get icons.
+    EXPECT_FALSE(menu.LoadToolBar(MAKEINTRESOURCEW(4999), IDR_MENUTEST_MENU, -1));
+    ASSERT_TRUE(menu.LoadToolBar(MAKEINTRESOURCEW(IDR_MENUTEST_TOOLBAR), IDR_MENUTEST_MENU, -1));
+    CStyleMenuItemData* open = menu.FindItemData(ID_MENUTEST_OPEN);
+    ASSERT_NE(nullptr, open);
+    ASSERT_NE(nullptr, open->icons);
+    EXPECT_EQ(3, open->iconIndex);  // second button: images 3, 4, 5
+    CStyleMenuIcons* fromData = open->icons;
+    // The same description again finds the same store.
+    const WORD data[] = {IDR_MENUTEST_MENU, 16, 15, ID_MENUTEST_NEW, ID_MENUTEST_OPEN, ID_MENUTEST_SAVE, 0};
+    ASSERT_TRUE(menu.LoadToolBarData(data));
+    EXPECT_EQ(fromData, menu.FindItemData(ID_MENUTEST_OPEN)->icons);
+
+    // resourceId: a toolbar holding the command gives its button, else a bitmap.
+    ASSERT_TRUE(menu.ModifyItem(nullptr, ID_MENUTEST_SAVE, static_cast<UINT>(IDR_MENUTEST_TOOLBAR)));
+    EXPECT_EQ(6, menu.FindItemData(ID_MENUTEST_SAVE)->iconIndex);
+    ASSERT_TRUE(menu.ModifyItem(nullptr, ID_MENUTEST_CUT, static_cast<UINT>(IDB_MENUTEST_SINGLE)));
+    CStyleMenuItemData* cut = menu.FindItemData(ID_MENUTEST_CUT);
+    EXPECT_NE(nullptr, cut->icons);
+    EXPECT_GE(cut->iconIndex, 0);
+    ASSERT_TRUE(menu.ModifyItem(nullptr, ID_MENUTEST_PASTE, static_cast<UINT>(4999)));
+    EXPECT_EQ(-1, menu.FindItemData(ID_MENUTEST_PASTE)->iconIndex);
+
+    CStyleMenu* file = DYNAMIC_DOWNCAST(CStyleMenu, CMenu::FromHandlePermanent(menu.GetSubMenu(0)->GetSafeHmenu()));
+    ASSERT_NE(nullptr, file);
+    ASSERT_TRUE(file->InsertItem(0, L"Fresh", MF_BYPOSITION, 4321, static_cast<UINT>(IDB_MENUTEST_SINGLE)));
+    EXPECT_GE(file->FindItemData(4321)->iconIndex, 0);
+    ASSERT_TRUE(file->AppendItem(L"Single", 0, 4322, static_cast<UINT>(IDB_MENUTEST_SINGLE)));
+    EXPECT_GE(file->FindItemData(4322)->iconIndex, 0);
+
+    // By text through the tree: new text, a negative id kept as the index.
+    ASSERT_TRUE(menu.ModifyItemByText(L"Paste &here", L"&Paste", -1));
+    CString text;
+    CStyleMenu* edit = DYNAMIC_DOWNCAST(CStyleMenu, CMenu::FromHandlePermanent(menu.GetSubMenu(1)->GetSafeHmenu()));
+    ASSERT_NE(nullptr, edit);
+    EXPECT_GE(edit->FindItemByText(L"Paste &here"), 0);
+    EXPECT_FALSE(menu.ModifyItemByText(L"x", L"no such item", -1));
+}

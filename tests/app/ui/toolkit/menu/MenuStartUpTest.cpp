@@ -132,6 +132,9 @@ TEST(MenuHook, PopupWindowClassNamesAreMatchedExactly) {
         EXPECT_FALSE(CStyleMenuHook::IsPopupMenuWindow(window)) << c.name;
         EXPECT_FALSE(CStyleMenuHook::SubclassMenuWindow(window, FALSE)) << c.name;
         DestroyWindow(window);
+        // "#32770" names the dialog class: left registered, it would replace
+        // the system's for every later dialog of this program.
+        UnregisterClassW(c.name, GetModuleHandleW(nullptr));
     }
 }
 
