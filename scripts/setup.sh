@@ -17,7 +17,7 @@ PACKAGES=(
   mingw-w64-i686-dev mingw-w64-x86-64-dev wine wine32:i386 wine64
   xvfb xauth cmake make googletest
   dpkg-dev tcl sqlite3 iproute2 clang libclang-rt-dev python3
-  libreoffice-calc-nogui
+  libreoffice-calc-nogui ffmpeg
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
