@@ -47,7 +47,9 @@ TEST(MenuThemeFunctions, ThemeCallsAnswerWithoutATheme) {
     EXPECT_EQ(0x123456u, colour);
     EXPECT_EQ(nullptr, ThemeFunctions::GetWindowTheme(GetDesktopWindow()));
     ThemeFunctions::HTHEME theme = ThemeFunctions::OpenThemeData(nullptr, L"Window");
-    if (theme) EXPECT_EQ(S_OK, ThemeFunctions::CloseThemeData(theme));
+    if (theme) {
+        EXPECT_EQ(S_OK, ThemeFunctions::CloseThemeData(theme));
+    }
     wchar_t file[MAX_PATH] = L"";
     ThemeFunctions::GetCurrentThemeName(file, MAX_PATH, nullptr, 0, nullptr, 0);
     ThemeFunctions::Release();
