@@ -266,6 +266,11 @@ bool CDodavoziDlg::EnsureDevices() {
 
 void CDodavoziDlg::ConnectDeviceDialog(CDevManageDlg& dialog) {
     dialog.SetLoginQueue([this](const DEVICE_RECORD& device) { m_autoRunDlg.QueueDeviceLogin(device); });
+    // A schedule editor left open must not offer devices that are gone or
+    // miss the ones just added.
+    dialog.SetCommitListener([this] {
+        if (m_backupProjectDlg.GetSafeHwnd()) m_backupProjectDlg.GetEditor().FillDeviceList();
+    });
 }
 
 void CDodavoziDlg::QueueAllDevicesForLogin() {
