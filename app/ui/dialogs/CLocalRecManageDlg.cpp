@@ -5,6 +5,7 @@
 #include <set>
 
 #include "CRecordEngine.h"
+#include "ListCheckBoxes.h"
 #include "CRecordManageDlg.h"
 #include "CRecordManageHost.h"
 #include "app/core/CAppConfig.h"
@@ -346,11 +347,8 @@ void CLocalRecManageDlg::OnListDblClk(NMHDR* header, LRESULT* result) {
 }
 
 BOOL CLocalRecManageDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    const NMHEADERW* header = reinterpret_cast<const NMHEADERW*>(lParam);
-    // The list relays its header's notifications; either may be named as the sender.
-    if (header->hdr.code == HDN_ITEMDBLCLICKW && m_list.GetSafeHwnd() &&
-        (header->hdr.hwndFrom == ListView_GetHeader(m_list.m_hWnd) || header->hdr.hwndFrom == m_list.m_hWnd)) {
-        if (header->iItem == 0 && m_list.GetItemCount() > 0) ToggleAllTicks();
+    if (IsFirstHeaderDoubleClick(m_list, lParam)) {
+        if (m_list.GetItemCount() > 0) ToggleAllTicks();
         *result = 0;
         return TRUE;
     }
@@ -359,9 +357,7 @@ BOOL CLocalRecManageDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
 
 void CLocalRecManageDlg::ToggleAllTicks() {
     m_selectAll = !m_selectAll;
-    m_list.SetRedraw(FALSE);
-    for (int row = 0; row < m_list.GetItemCount(); ++row) m_list.SetCheck(row, m_selectAll);
-    m_list.SetRedraw(TRUE);
+    SetAllChecks(m_list, m_selectAll);
     m_checkedCount = m_selectAll ? m_list.GetItemCount() : 0;
     UpdateButtons();
 }

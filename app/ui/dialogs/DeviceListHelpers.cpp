@@ -21,18 +21,3 @@ int IsSameDeviceAddress(const DEVICE_RECORD& a, const DEVICE_RECORD& b) {
         return SameText(a.DDNSIP, b.DDNSIP) && SameText(a.DDNSDevName, b.DDNSDevName) && a.DDNSPort == b.DDNSPort;
     return SameText(a.ip, b.ip) && a.port == b.port ? 1 : 0;
 }
-
-int CountCheckedRows(const CListCtrl& list) {
-    int checked = 0;
-    for (int row = 0; row < list.GetItemCount(); ++row) {
-        if (list.GetCheck(row)) ++checked;
-    }
-    return checked;
-}
-
-void SetAllChecks(CListCtrl& list, bool checked) {
-    list.SetRedraw(FALSE);
-    for (int row = 0; row < list.GetItemCount(); ++row) list.SetCheck(row, checked);
-    list.SetRedraw(TRUE);
-    list.Invalidate();
-}

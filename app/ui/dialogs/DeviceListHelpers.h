@@ -2,7 +2,7 @@
 // check boxes of their lists.
 #pragma once
 
-#include <afxcmn.h>
+#include "ListCheckBoxes.h"
 
 #include "app/engine/DEVICE_RECORD.h"
 
@@ -11,8 +11,3 @@
 // DDNS server, device name and port with DDNS, or the same IP and port
 // without. Else 0.
 int IsSameDeviceAddress(const DEVICE_RECORD& a, const DEVICE_RECORD& b);
-
-// Rows whose check box is ticked (state image 2).
-int CountCheckedRows(const CListCtrl& list);
-// Ticks or clears every row, with drawing held back meanwhile.
-void SetAllChecks(CListCtrl& list, bool checked);
