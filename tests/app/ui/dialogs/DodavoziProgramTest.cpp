@@ -18,6 +18,7 @@
 #include "app/ui/dialogs/CDodavoziDlg.h"
 #include "app/ui/dialogs/resource.h"
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
+#include "TwoDayRecordings.h"
 #include "tools/simrecorder/CSimRecorder.h"
 
 namespace {
@@ -88,18 +89,7 @@ protected:
     // 01:30), registered as device 1001, an automatic schedule fetching
     // today's, a save directory, and automatic download at start.
     void SetUpScheduledBackup() {
-        SimRecorderConfig config;
-        config.channelCount = 1;
-        SimCatalogueRule rule;
-        const CTime yesterday = CTime::GetCurrentTime() - CTimeSpan(1, 0, 0, 0);
-        rule.firstDay = {(uint32_t)yesterday.GetYear(), (uint32_t)yesterday.GetMonth(), (uint32_t)yesterday.GetDay(),
-                         0, 0, 0};
-        rule.days = 2;
-        rule.fileMinutes = 10;
-        rule.dayStartSecond = 3600;
-        rule.dayEndSecond = 3600 + 1800;
-        config.rules.push_back(rule);
-        recorder.reset(new CSimRecorder(config));
+        recorder.reset(new CSimRecorder(TwoDayRecordings(1)));
         ASSERT_TRUE(recorder->Start());
 
         DEVICE_RECORD device;

@@ -19,6 +19,7 @@
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
 #include "standins/qvnetsdk/SdkWire.h"
 #include "standins/streamfmt/StreamFormat.h"
+#include "TwoDayRecordings.h"
 #include "tools/simrecorder/CSimRecorder.h"
 
 namespace {
@@ -70,18 +71,7 @@ protected:
     // Two channels with ten-minute files from 01:00 to 01:30 yesterday and
     // today.
     void SetUp() override {
-        SimRecorderConfig config;
-        config.channelCount = kChannels;
-        SimCatalogueRule rule;
-        const CTime yesterday = CTime::GetCurrentTime() - CTimeSpan(1, 0, 0, 0);
-        rule.firstDay = {(uint32_t)yesterday.GetYear(), (uint32_t)yesterday.GetMonth(), (uint32_t)yesterday.GetDay(),
-                         0, 0, 0};
-        rule.days = 2;
-        rule.fileMinutes = 10;
-        rule.dayStartSecond = 3600;
-        rule.dayEndSecond = 3600 + 1800;
-        config.rules.push_back(rule);
-        recorder.reset(new CSimRecorder(config));
+        recorder.reset(new CSimRecorder(TwoDayRecordings(kChannels)));
         ASSERT_TRUE(recorder->Start());
         saveDir = folder.File(L"save");
         CreateDirectoryW(saveDir.c_str(), nullptr);
