@@ -22,7 +22,7 @@ public:
     Event Next(CByteRing& input);
     void Reset();
 
-    bool HasSpec() const { return m_haveParams; }
+    bool HasParams() const { return m_haveParams; }
     const streamfmt::StreamParams& Params() const { return m_params; }
     const streamfmt::FrameInfo& Frame() const { return m_frame; }
     // Bytes held back for another scan after a rejected unit.

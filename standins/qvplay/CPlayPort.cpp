@@ -333,7 +333,7 @@ bool CPlayPort::PictureDims(LONG* width, LONG* height) {
         *height = m_shown->height;
         return true;
     }
-    if (!m_assembler.HasSpec()) return false;
+    if (!m_assembler.HasParams()) return false;
     *width = m_assembler.Params().width;
     *height = m_assembler.Params().height;
     return true;
@@ -443,7 +443,7 @@ bool CPlayPort::BeginFileWrite(const char* path, DWORD mode) {
     if (mode != QVPLAY_FILE_AVI) return false;
     Guard g(m_lock);
     if (!m_open || m_writing || !m_writer.Create(path)) return false;
-    if (m_assembler.HasSpec()) {
+    if (m_assembler.HasParams()) {
         const streamfmt::StreamParams& streamParams = m_assembler.Params();
         m_writer.SetFormat(streamParams.width, streamParams.height, streamParams.fps);
     }

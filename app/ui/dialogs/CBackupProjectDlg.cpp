@@ -15,12 +15,12 @@ namespace {
 
 const int kLogScheduleSaved = 1024;
 
-struct ColumnSpec {
+struct ColumnLayout {
     const wchar_t* title;
     int width;
 };
 
-const ColumnSpec kColumns[] = {{L"No.", 50},           {L"Device", 100},     {L"Channel", 100},
+const ColumnLayout kColumns[] = {{L"No.", 50},           {L"Device", 100},     {L"Channel", 100},
                                {L"Schedule Time", 80}, {L"Week Enable", 180}, {L"Ago Type", 60},
                                {L"Device Record Time", 100}};
 

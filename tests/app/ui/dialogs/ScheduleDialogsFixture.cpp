@@ -30,14 +30,14 @@ private:
 
 ::testing::Environment* const g_engineEnvironment = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
 
-DEVICE_RECORD RecordOf(const DeviceSpec& spec) {
+DEVICE_RECORD RecordOf(const DeviceFixture& device) {
     DEVICE_RECORD record;
-    record.id = spec.id;
-    CopyFixedText(record.title, spec.title);
+    record.id = device.id;
+    CopyFixedText(record.title, device.title);
     CopyFixedText(record.ip, "127.0.0.1");
     CopyFixedText(record.type, "DVR");
-    record.channelCount = static_cast<int32_t>(spec.channels.size());
-    for (size_t i = 0; i < spec.channels.size(); ++i) CopyFixedText(record.channels[i].name, spec.channels[i]);
+    record.channelCount = static_cast<int32_t>(device.channels.size());
+    for (size_t i = 0; i < device.channels.size(); ++i) CopyFixedText(record.channels[i].name, device.channels[i]);
     return record;
 }
 
@@ -68,12 +68,12 @@ void ScheduleDialogsFixture::TearDown() {
     Pump();
 }
 
-void ScheduleDialogsFixture::SetDevices(const std::vector<DeviceSpec>& devices) {
+void ScheduleDialogsFixture::SetDevices(const std::vector<DeviceFixture>& devices) {
     CDeviceManager file;
     GetBackupEngine().RemoveAllDevices();
-    for (const DeviceSpec& spec : devices) {
-        ASSERT_EQ(0, file.AddDeviceRecord(RecordOf(spec)));
-        ASSERT_EQ(0, GetBackupEngine().Devices().AddDeviceRecord(RecordOf(spec)));
+    for (const DeviceFixture& device : devices) {
+        ASSERT_EQ(0, file.AddDeviceRecord(RecordOf(device)));
+        ASSERT_EQ(0, GetBackupEngine().Devices().AddDeviceRecord(RecordOf(device)));
     }
     ASSERT_EQ(0, file.WriteDeviceXml(CString(temp.File(L"device.xml").c_str())));
 }

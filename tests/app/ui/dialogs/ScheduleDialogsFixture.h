@@ -14,7 +14,7 @@
 #include "TempDir.h"
 #include "app/core/BackupSchedule.h"
 
-struct DeviceSpec {
+struct DeviceFixture {
     int id;
     const char* title;
     std::vector<const char*> channels;
@@ -26,7 +26,7 @@ protected:
     void TearDown() override;
 
     // Writes the device file and registers the same devices with the engine.
-    void SetDevices(const std::vector<DeviceSpec>& devices);
+    void SetDevices(const std::vector<DeviceFixture>& devices);
     std::wstring ScheduleFile() const { return temp.File(L"backupschedule.xml"); }
     void WriteSchedules(const std::vector<BACKUP_SCHEDULE>& schedules);
     std::vector<BACKUP_SCHEDULE> ReadSchedules();
