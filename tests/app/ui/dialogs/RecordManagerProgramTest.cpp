@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ProgramFolder.h"
+#include "ProgramScreen.h"
 #include "app/core/CRecordListDB.h"
 #include "app/ui/dialogs/resource.h"
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
@@ -22,26 +23,7 @@ namespace {
 
 const wchar_t kProduct[] = L"Dodavozi";
 
-// What the screen shows of a window, as 24-bit rows.
-std::vector<uint8_t> ScreenBytes(HWND window) {
-    RECT r;
-    ::GetWindowRect(window, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    std::vector<uint8_t> bytes(static_cast<size_t>((w * 3 + 3) & ~3) * h);
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    ::SelectObject(memory, old);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB};
-    ::GetDIBits(memory, bitmap, 0, h, bytes.data(), &info, DIB_RGB_COLORS);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return bytes;
-}
+std::vector<uint8_t> ScreenBytes(HWND window) { return CaptureScreen(window).bytes; }
 
 void DoubleClickScreen(int x, int y) {
     ::SetCursorPos(x, y);
@@ -93,33 +75,41 @@ protected:
         DoubleClickScreen(listRect.left + 30, header.bottom + row * rowHeight + rowHeight / 2);
     }
 
+    // Two recordings listed (gate.duz on channel 0, yard.duz on channel 1),
+    // the program started and the record manager open with both found.
+    void OpenManagerWithTwoRecordings() {
+        {
+            CRecordListDB db;
+            ASSERT_TRUE(db.Open(folder.File(L"RecordList.db").c_str()));
+            ASSERT_EQ(0, db.CheckTable(0));
+            const CTime hourAgo = CTime::GetCurrentTime() - CTimeSpan(0, 1, 0, 0);
+            AddRecording(db, L"gate.duz", 0, hourAgo);
+            AddRecording(db, L"yard.duz", 1, hourAgo + CTimeSpan(0, 0, 5, 0));
+        }
+        folder.WriteOneDeviceList();
+        folder.UseAutomaticLogin();
+        ASSERT_NE(nullptr, folder.Start());
+        pid = folder.MainProcessId();
+        HWND main = WaitDialog(pid, kProduct, false);
+        ASSERT_NE(nullptr, main);
+
+        ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_SKIN_MANAGE, BN_CLICKED), 0);
+        manager = WaitDialog(pid, L"Record Manage", false);
+        ASSERT_NE(nullptr, manager);
+        ::SetForegroundWindow(manager);
+        ASSERT_TRUE(Eventually([&] { return (list = Child(manager, IDC_LOCALREC_LIST)) != nullptr; }));
+        Click(Child(manager, IDC_LOCALREC_QUERY));
+        ASSERT_TRUE(Eventually([&] { return ListView_GetItemCount(list) == 2; }));
+    }
+
     ProgramFolder folder;
+    DWORD pid = 0;
+    HWND manager = nullptr;
+    HWND list = nullptr;
 };
 
 TEST_F(RecordManagerProgramTest, QueryPlayInTwoPanesAndStop) {
-    {
-        CRecordListDB db;
-        ASSERT_TRUE(db.Open(folder.File(L"RecordList.db").c_str()));
-        ASSERT_EQ(0, db.CheckTable(0));
-        const CTime hourAgo = CTime::GetCurrentTime() - CTimeSpan(0, 1, 0, 0);
-        AddRecording(db, L"gate.duz", 0, hourAgo);
-        AddRecording(db, L"yard.duz", 1, hourAgo + CTimeSpan(0, 0, 5, 0));
-    }
-    folder.WriteOneDeviceList();
-    folder.UseAutomaticLogin();
-    ASSERT_NE(nullptr, folder.Start());
-    const DWORD pid = folder.MainProcessId();
-    HWND main = WaitDialog(pid, kProduct, false);
-    ASSERT_NE(nullptr, main);
-
-    ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_SKIN_MANAGE, BN_CLICKED), 0);
-    HWND manager = WaitDialog(pid, L"Record Manage", false);
-    ASSERT_NE(nullptr, manager);
-    ::SetForegroundWindow(manager);
-    HWND list = nullptr;
-    ASSERT_TRUE(Eventually([&] { return (list = Child(manager, IDC_LOCALREC_LIST)) != nullptr; }));
-    Click(Child(manager, IDC_LOCALREC_QUERY));
-    ASSERT_TRUE(Eventually([&] { return ListView_GetItemCount(list) == 2; }));
+    ASSERT_NO_FATAL_FAILURE(OpenManagerWithTwoRecordings());
     const auto rows = ReadListView(list, pid, 6);
     EXPECT_EQ(folder.File(L"gate.duz"), rows[0][4]);
 
@@ -153,6 +143,57 @@ TEST_F(RecordManagerProgramTest, QueryPlayInTwoPanesAndStop) {
     const std::vector<uint8_t> twoPanes = ScreenBytes(video);
     Click(stop);
     EXPECT_TRUE(Eventually([&] { return ScreenBytes(video) != twoPanes; }));
+}
+
+// The user drags the play bar's thumb to the middle of the slider: the
+// selected pane's playback jumps to the middle of the recording (its picture
+// spells the second it shows).
+TEST_F(RecordManagerProgramTest, DraggingThePlaySliderMovesThePaneToThatPosition) {
+    ASSERT_NO_FATAL_FAILURE(OpenManagerWithTwoRecordings());
+    HWND video = Child(manager, IDC_RECMAN_VIDEO);
+    ASSERT_NE(nullptr, video);
+    const std::vector<HWND> panes = PaneVideoWindows(video);
+    ASSERT_EQ(4u, panes.size());
+    HWND slider = Child(manager, IDC_SKIN_STEPLENGTH);
+    ASSERT_NE(nullptr, slider);
+
+    DoubleClickRow(list, 0);
+    int early = -1;
+    ASSERT_TRUE(Eventually([&] { return (early = PictureSecond(panes[0])) >= 0; })) << "pane 0 shows no picture";
+    EXPECT_LT(early, 12);
+    // Playing moved the selection on: the play bar follows the selected pane.
+    RECT pane0;
+    ::GetWindowRect(panes[0], &pane0);
+    PointerTo((pane0.left + pane0.right) / 2, (pane0.top + pane0.bottom) / 2);
+    LeftButton(true);
+    LeftButton(false);
+
+    RECT bar;
+    ::GetWindowRect(slider, &bar);
+    const int width = bar.right - bar.left, middleY = (bar.top + bar.bottom) / 2;
+    int thumb = -1;
+    ASSERT_TRUE(Eventually([&] { return (thumb = SliderThumbCentre(slider)) >= 0; }, 5000)) << "no thumb seen";
+    ASSERT_LT(thumb, width / 2 - 30) << "the thumb is not left of the middle before the drag";
+    PointerTo(bar.left + thumb, middleY);
+    LeftButton(true);
+    ::Sleep(100);
+    for (int x = thumb; x < width / 2; x += 20) {
+        PointerTo(bar.left + x, middleY);
+        ::Sleep(20);
+    }
+    PointerTo(bar.left + width / 2, middleY);
+    ::Sleep(100);
+    LeftButton(false);
+
+    // The port still shows the frames it holds (a few seconds' worth), then
+    // jumps: 50% of the 40-second recording is its second 20.
+    int before = early, second = -1;
+    const bool jumped = Eventually([&] {
+        before = std::max(before, second);
+        second = PictureSecond(panes[0]);
+        return second >= 19 && second <= 26 && second - before >= 5;
+    }, 15000);
+    EXPECT_TRUE(jumped) << "the picture shows second " << second << " after " << before;
 }
 
 }  // namespace
