@@ -222,6 +222,49 @@ std::vector<std::vector<std::wstring>> ReadListView(HWND list, DWORD processId, 
     return rows;
 }
 
+LRESULT SendWithRemoteBytes(HWND window, DWORD processId, UINT message, WPARAM wParam, const void* bytes, size_t size) {
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+    if (!process) return 0;
+    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    LRESULT result = 0;
+    if (remote && WriteProcessMemory(process, remote, bytes, size, nullptr))
+        result = SendMessageW(window, message, wParam, reinterpret_cast<LPARAM>(remote));
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return result;
+}
+
+std::wstring TreeViewSelectionText(HWND tree, DWORD processId) {
+    const LPARAM selected = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    if (!selected) return std::wstring();
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (!process) return std::wstring();
+    const SIZE_T textChars = 260;
+    auto* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(TVITEMW) + textChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    wchar_t text[260] = {0};
+    if (remote) {
+        TVITEMW item = {};
+        item.mask = TVIF_TEXT;
+        item.hItem = reinterpret_cast<HTREEITEM>(selected);
+        item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(TVITEMW));
+        item.cchTextMax = static_cast<int>(textChars);
+        WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+        if (SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)))
+            ReadProcessMemory(process, remote + sizeof(TVITEMW), text, sizeof(text) - sizeof(wchar_t), nullptr);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return text;
+}
+
+void SetListViewCheck(HWND list, DWORD processId, int row, bool ticked) {
+    LVITEMW item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
+    SendWithRemoteBytes(list, processId, LVM_SETITEMSTATE, row, &item, sizeof(item));
+}
+
 bool SaveWindowShot(HWND window, const std::wstring& path) {
     RECT rect;
     if (!GetWindowRect(window, &rect)) return false;

@@ -57,6 +57,14 @@ std::wstring WindowText(HWND window);
 std::vector<HWND> VisibleChildren(HWND parent, int id);
 // The cells of a list view of another process, row by row.
 std::vector<std::vector<std::wstring>> ReadListView(HWND list, DWORD processId, int columns);
+// Sends a message whose lParam points into the window's own process: the
+// bytes are copied there first (messages of controls and common dialogs that
+// the system does not carry across processes).
+LRESULT SendWithRemoteBytes(HWND window, DWORD processId, UINT message, WPARAM wParam, const void* bytes, size_t size);
+// The text of the selected item of another process's tree view.
+std::wstring TreeViewSelectionText(HWND tree, DWORD processId);
+// Ticks or clears the check box of a row of another process's list view.
+void SetListViewCheck(HWND list, DWORD processId, int row, bool ticked);
 // Saves what the screen shows of the window as a 24-bit BMP file.
 bool SaveWindowShot(HWND window, const std::wstring& path);
 // Polls (without pumping other windows) until the condition holds.
