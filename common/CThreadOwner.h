@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 
 #include "common/FailureLog.h"
@@ -24,22 +25,29 @@ public:
     bool Start(std::function<void()> body) {
         if (IsAlive()) return false;
         m_thread.Reset();
+        m_threadId = 0;
         ResetEvent(m_stop.Get());
+        m_stopRequested = false;
         // The thread owns its copy of the body: one let go on a time-out
         // keeps running it while a new thread may start with another.
         std::function<void()>* owned = new std::function<void()>(std::move(body));
         // Made suspended so the handle is stored before the body can ask
         // IsRunning() about its own thread.
-        m_thread.Reset(CreateThread(nullptr, 0, ThreadProc, owned, CREATE_SUSPENDED, nullptr));
+        DWORD threadId = 0;
+        m_thread.Reset(CreateThread(nullptr, 0, ThreadProc, owned, CREATE_SUSPENDED, &threadId));
         if (!m_thread) {
             delete owned;
             return false;
         }
+        m_threadId = threadId;
         ResumeThread(m_thread.Get());
         return true;
     }
     // Signals the stop event; does not wait.
-    void RequestStop() { SetEvent(m_stop.Get()); }
+    void RequestStop() {
+        m_stopRequested = true;
+        SetEvent(m_stop.Get());
+    }
     // Signals stop and waits up to waitMs for the thread to end. True when it
     // ended (or none ran). On time-out the thread is let go: its handle is
     // closed and the owner may start another.
@@ -48,17 +56,22 @@ public:
         RequestStop();
         const bool ended = WaitForSingleObject(m_thread.Get(), waitMs) == WAIT_OBJECT_0;
         m_thread.Reset();
+        m_threadId = 0;
         return ended;
     }
-    bool StopRequested() const { return WaitForSingleObject(m_stop.Get(), 0) == WAIT_OBJECT_0; }
+    // Read from a flag, not the event: a body asks between every step, and
+    // asking a kernel object is a trip through the system (under Wine through
+    // its server), which a pass over thousands of steps would pay each time.
+    bool StopRequested() const { return m_stopRequested; }
     // Waits up to ms; true when a stop was requested meanwhile.
     bool WaitForStop(DWORD ms) const { return WaitForSingleObject(m_stop.Get(), ms) == WAIT_OBJECT_0; }
     // The stop event, for a body that waits on it together with other handles.
     HANDLE StopEvent() const { return m_stop.Get(); }
     // A thread was started and has not returned yet.
     bool IsAlive() const { return m_thread && WaitForSingleObject(m_thread.Get(), 0) == WAIT_TIMEOUT; }
-    // Alive and not asked to stop.
-    bool IsRunning() const { return IsAlive() && !StopRequested(); }
+    // Alive and not asked to stop. The thread asking about itself is alive
+    // without asking the system.
+    bool IsRunning() const { return (IsCurrentThread() || IsAlive()) && !StopRequested(); }
 
 private:
     static DWORD WINAPI ThreadProc(void* param) {
@@ -73,6 +86,10 @@ private:
         return 0;
     }
 
+    bool IsCurrentThread() const { return m_threadId != 0 && m_threadId == GetCurrentThreadId(); }
+
     CUniqueHandle m_stop;
     CUniqueHandle m_thread;
+    std::atomic<DWORD> m_threadId{0};
+    std::atomic<bool> m_stopRequested{false};
 };

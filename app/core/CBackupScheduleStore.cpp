@@ -221,6 +221,11 @@ int CBackupScheduleStore::ListAuto(std::vector<BACKUP_SCHEDULE>& out) {
     return ListAll(out, FALSE);
 }
 
+int CBackupScheduleStore::GetAutoCount() {
+    CAutoLock guard(&m_lock);
+    return static_cast<int>(m_autoSchedules.size());
+}
+
 int CBackupScheduleStore::ListDeviceChannels(std::vector<std::pair<int, int>>& out) {
     CAutoLock guard(&m_lock);
     for (const auto& entry : m_autoSchedules) out.emplace_back(entry.second.DevID, entry.second.ChannelIndex);
@@ -313,6 +318,8 @@ int CBackupScheduleStore::QueryDue(int hour, int minute, int /*second*/, int wee
     const int now = hour * 60 + minute;
     CAutoLock guard(&m_lock);
     const size_t before = out.size();
+    // Often nearly all are due (all-day schedules): one allocation, no moves.
+    out.reserve(before + m_autoSchedules.size() + m_manualSchedules.size());
     for (auto& entry : m_autoSchedules) {
         BACKUP_SCHEDULE& schedule = entry.second;
         if (schedule.WeekDayEnable[weekday] != 1) continue;

@@ -68,6 +68,7 @@ public:
                      TIME_RANGE recordTime);
     // Appends copies in id order. -1 when there are none, else 0.
     int ListAuto(std::vector<BACKUP_SCHEDULE>& out);
+    int GetAutoCount();
     // Appends the (device id, channel index) of every automatic schedule. -1 when none, else 0.
     int ListDeviceChannels(std::vector<std::pair<int, int>>& out);
 

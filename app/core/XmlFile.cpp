@@ -5,21 +5,38 @@
 #include <cstdio>
 #include <string>
 
+#include "common/UniqueHandle.h"
+
 namespace {
 
 const char kUtf8Bom[] = "\xEF\xBB\xBF";
+// Far beyond any settings file; a larger one is not read whole into memory.
+const LONGLONG kMaxReadBytes = 1LL << 30;
 
 // Returns true with the whole file in bytes; false when it cannot be opened
 // or read.
 bool ReadAllBytes(const CString& path, std::string& bytes) {
-    FILE* file = _wfopen(path, L"rb");
+    CUniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, got);
-    const bool ok = !ferror(file);
-    fclose(file);
-    return ok;
+    // Read in the length the file has now, in few large reads: a schedule
+    // file of a large installation is megabytes, and every read is a trip
+    // through the system (under Wine through its server).
+    LARGE_INTEGER length = {};
+    if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart < 0 || length.QuadPart > kMaxReadBytes) return false;
+    bytes.resize(static_cast<size_t>(length.QuadPart));
+    size_t filled = 0;
+    while (filled < bytes.size()) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), &bytes[filled], static_cast<DWORD>(bytes.size() - filled), &got, nullptr)) {
+            bytes.clear();
+            return false;
+        }
+        if (got == 0) break;  // the file shrank meanwhile
+        filled += got;
+    }
+    bytes.resize(filled);
+    return true;
 }
 
 // Writes the document in text mode (CRLF line ends, as the files have always

@@ -88,9 +88,7 @@ int CBackupScheduler::StartAutoBackup() {
     CAppConfig* config = GetAppConfig();
     m_downloads.SetLimit(config->m_nMultiBackupDevCount);
     m_schedules.Load(config->GetScheduleFile());
-    std::vector<BACKUP_SCHEDULE> automatic;
-    m_schedules.ListAll(automatic, FALSE);
-    if (automatic.empty()) return -1;
+    if (m_schedules.GetAutoCount() == 0) return -1;
     m_log(LOG_SCHEDULE_START, StartStopText(L"Dodavozi Start"));
     StartThread();
     InterlockedExchange(&m_scheduledOn, 1);

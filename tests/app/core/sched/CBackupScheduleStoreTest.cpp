@@ -141,6 +141,12 @@ TEST_F(CBackupScheduleStoreTest, LoadOfUnusableFiles) {
          "    <BackupScheduleRunTime FHour=\"8\" FMinute=\"15\" THour=\"9\" TMi",
          -1,
          {}},
+        {"byte-order mark before the program's own form",
+         "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
+         "<AutoBackupSchedule><BackupSchedule DevID=\"7\"/></AutoBackupSchedule>",
+         0,
+         {1}},
+        {"only a byte-order mark", "\xEF\xBB\xBF", -1, {}},
         {"unknown elements ignored",
          "<Other><BackupSchedule DevID=\"5\"/></Other>"
          "<AutoBackupSchedule><Note/><BackupSchedule DevID=\"1001\"><Extra a=\"1\"/>"
