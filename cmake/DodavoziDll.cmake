@@ -1,7 +1,9 @@
 # dodavozi_add_dll(<name> DEF <file.def> SOURCES <files>... [LIBS <targets>...]
-#                  [OUTPUT_DIR <dir>] [DECORATED_IMPORTS])
-# A DLL named <name>.dll whose exports come from its .def file, the one recipe
-# for every DLL of the tree. The exports keep the .def's names: --kill-at
+#                  [OUTPUT_DIR <dir>] [OUTPUT_NAME <file name>] [SUFFIX <.ext>]
+#                  [DECORATED_IMPORTS])
+# A DLL named <name>.dll (or <OUTPUT_NAME><SUFFIX>, e.g. a control's .ocx)
+# whose exports come from its .def file, the one recipe for every DLL of the
+# tree. The exports keep the .def's names: --kill-at
 # drops the "@n" of __stdcall symbols from the export table, and
 # --enable-stdcall-fixup binds a .def name written without "@n" to its
 # decorated symbol without a warning.
@@ -9,7 +11,7 @@
 # compile against them: on 32-bit the import library is remade from the .def
 # after the link; 64-bit has no decoration, so a copy without "@n" is used.
 function(dodavozi_add_dll name)
-  cmake_parse_arguments(D "DECORATED_IMPORTS" "DEF;OUTPUT_DIR" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(D "DECORATED_IMPORTS" "DEF;OUTPUT_DIR;OUTPUT_NAME;SUFFIX" "SOURCES;LIBS" ${ARGN})
   set(def ${CMAKE_CURRENT_SOURCE_DIR}/${D_DEF})
   if(D_DECORATED_IMPORTS AND CMAKE_SIZEOF_VOID_P EQUAL 8)
     file(READ ${def} text)
@@ -19,7 +21,13 @@ function(dodavozi_add_dll name)
     set(def ${CMAKE_CURRENT_BINARY_DIR}/${D_DEF})
   endif()
   add_library(${name} SHARED ${D_SOURCES} ${def})
-  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
+  if(NOT D_OUTPUT_NAME)
+    set(D_OUTPUT_NAME ${name})
+  endif()
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${D_OUTPUT_NAME})
+  if(D_SUFFIX)
+    set_target_properties(${name} PROPERTIES SUFFIX ${D_SUFFIX})
+  endif()
   if(D_OUTPUT_DIR)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${D_OUTPUT_DIR})
   endif()

@@ -55,6 +55,12 @@ struct FileHandleTraits {
     static void Close(HANDLE handle) { CloseHandle(handle); }
 };
 
+struct WsaEventTraits {
+    typedef WSAEVENT Type;
+    static WSAEVENT Invalid() { return WSA_INVALID_EVENT; }
+    static void Close(WSAEVENT event) { WSACloseEvent(event); }
+};
+
 struct SocketTraits {
     typedef SOCKET Type;
     static SOCKET Invalid() { return INVALID_SOCKET; }
@@ -66,3 +72,5 @@ typedef CUniqueResource<NullHandleTraits> CUniqueHandle;
 // Files and other handles whose failure value is INVALID_HANDLE_VALUE.
 typedef CUniqueResource<FileHandleTraits> CUniqueFile;
 typedef CUniqueResource<SocketTraits> CUniqueSocket;
+// Events from WSACreateEvent.
+typedef CUniqueResource<WsaEventTraits> CUniqueWsaEvent;

@@ -14,16 +14,28 @@
 // code page lacks. Others may keep the file open for reading or writing.
 inline bool ReadFileBytes(const wchar_t* path, std::string& bytes) {
     CUniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
-    bytes.clear();
-    char chunk[16384];
+    // Sized from the length the file has now and read in few large reads: a
+    // schedule file of a large installation is megabytes, and every read is
+    // a trip through the system (under Wine through its server).
+    LARGE_INTEGER length = {};
+    const LONGLONG kMaxBytes = 1LL << 30;  // far beyond any file read whole here
+    if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart < 0 || length.QuadPart > kMaxBytes) return false;
+    bytes.resize(static_cast<size_t>(length.QuadPart));
+    size_t filled = 0;
     for (;;) {
+        if (filled == bytes.size()) bytes.resize(filled + 16384);  // the file may grow meanwhile
         DWORD got = 0;
-        if (!ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr)) return false;
-        if (got == 0) return true;
-        bytes.append(chunk, got);
+        if (!ReadFile(file.Get(), &bytes[filled], static_cast<DWORD>(bytes.size() - filled), &got, nullptr)) {
+            bytes.clear();
+            return false;
+        }
+        if (got == 0) break;
+        filled += got;
     }
+    bytes.resize(filled);
+    return true;
 }
 
 // Drops a leading UTF-8 byte-order mark; true when there was one.

@@ -1,10 +1,12 @@
 #include "proxy/CProxyEventSink.h"
 
+#include "common/UniqueHandle.h"
+
 int CProxyEventSink::OnReceive(int, SOCKET, const char*, int) { return 1; }
 int CProxyEventSink::OnSendDone(int, SOCKET, int) { return 1; }
 
 int CProxyEventSink::OnAccept(int, SOCKET, SOCKET accepted, const char*, int) {
-    closesocket(accepted);
+    CUniqueSocket refused(accepted);
     return -1;
 }
 

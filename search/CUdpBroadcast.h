@@ -9,6 +9,9 @@
 
 #include <vector>
 
+#include "common/CScopedLock.h"
+#include "common/UniqueHandle.h"
+
 class CUdpBroadcast : public CWinsockUser {
 public:
     CUdpBroadcast();
@@ -47,13 +50,15 @@ protected:
 private:
     // What one receive thread uses; it outlives Close when the thread closes itself.
     struct Receiver {
-        CUdpBroadcast* owner;
-        SOCKET socket;
-        HANDLE stopEvent;
-        HANDLE readEvent;
-        HANDLE loopEnded;  // set once the thread runs no more of this library's loop
-        HANDLE thread;
-        DWORD threadId;
+        CUdpBroadcast* owner = nullptr;
+        CUniqueSocket socket;
+        CUniqueHandle stopEvent;
+        CUniqueWsaEvent readEvent;
+        CUniqueHandle loopEnded;  // set once the thread runs no more of this library's loop
+        // Not a CThreadOwner: an unloading library may only wait for the
+        // loop to end and then has to terminate the thread.
+        CUniqueHandle thread;
+        DWORD threadId = 0;
     };
 
     static DWORD WINAPI ReceiveThreadProc(void* parameter);
@@ -63,7 +68,7 @@ private:
     static void WaitUntilLoopEnded(Receiver* receiver);
     void ReapRetired();
 
-    CRITICAL_SECTION m_stateLock;  // m_receiver, m_retired, m_unloading
+    CCriticalSection m_stateLock;  // m_receiver, m_retired, m_unloading
     Receiver* m_receiver = nullptr;
     std::vector<Receiver*> m_retired;  // closed from their own thread, not yet joined
     sockaddr_in m_destination;

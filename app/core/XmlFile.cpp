@@ -1,53 +1,19 @@
 #include "XmlFile.h"
 
-#include <io.h>
-
-#include <cstdio>
 #include <string>
 
-#include "common/UniqueHandle.h"
+#include "common/WholeFile.h"
 
 namespace {
 
-const char kUtf8Bom[] = "\xEF\xBB\xBF";
-// Far beyond any settings file; a larger one is not read whole into memory.
-const LONGLONG kMaxReadBytes = 1LL << 30;
-
-// Returns true with the whole file in bytes; false when it cannot be opened
-// or read.
-bool ReadAllBytes(const CString& path, std::string& bytes) {
-    CUniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return false;
-    // Read in the length the file has now, in few large reads: a schedule
-    // file of a large installation is megabytes, and every read is a trip
-    // through the system (under Wine through its server).
-    LARGE_INTEGER length = {};
-    if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart < 0 || length.QuadPart > kMaxReadBytes) return false;
-    bytes.resize(static_cast<size_t>(length.QuadPart));
-    size_t filled = 0;
-    while (filled < bytes.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), &bytes[filled], static_cast<DWORD>(bytes.size() - filled), &got, nullptr)) {
-            bytes.clear();
-            return false;
-        }
-        if (got == 0) break;  // the file shrank meanwhile
-        filled += got;
-    }
-    bytes.resize(filled);
-    return true;
-}
-
-// Writes the document in text mode (CRLF line ends, as the files have always
-// had) and forces it to disk. Returns true only when every step succeeded.
-bool WriteDocument(const TiXmlDocument& doc, const CString& path) {
-    FILE* file = _wfopen(path, L"w");
-    if (!file) return false;
-    bool ok = doc.SaveFile(file) && fflush(file) == 0;
-    if (ok) ok = FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != FALSE;
-    if (fclose(file) != 0) ok = false;
-    return ok;
+// The document as the files have always been written: four-space indents and
+// CRLF line ends.
+std::string PrintDocument(const TiXmlDocument& doc) {
+    TiXmlPrinter printer;
+    printer.SetIndent("    ");
+    printer.SetLineBreak("\r\n");
+    doc.Accept(&printer);
+    return std::string(printer.CStr(), printer.Size());
 }
 
 // Windows refuses to replace a read-only file, and so did the in-place write
@@ -61,11 +27,11 @@ bool IsReadOnlyFile(const CString& path) {
 
 int ReadXmlText(const CString& path, std::string& text) {
     text.clear();
-    if (path.IsEmpty() || !ReadAllBytes(path, text) || text.empty()) {
+    if (path.IsEmpty() || !ReadFileBytes(path, text) || text.empty()) {
         text.clear();
         return 1;
     }
-    if (text.compare(0, 3, kUtf8Bom) == 0) text.erase(0, 3);
+    StripUtf8Bom(text);
     return 0;
 }
 
@@ -87,13 +53,8 @@ int ReadXmlFile(const CString& path, TiXmlDocument& doc) {
 int WriteXmlFile(const TiXmlDocument& doc, const CString& path) {
     if (path.IsEmpty()) return -2;
     if (IsReadOnlyFile(path)) return -3;
-    const CString temporary = path + L".tmp";
-    if (!WriteDocument(doc, temporary) ||
-        !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temporary);
-        return -3;
-    }
-    return 0;
+    const std::string bytes = PrintDocument(doc);
+    return ReplaceFileContents(path, bytes.data(), bytes.size()) == 0 ? 0 : -3;
 }
 
 void AddXmlDeclaration(TiXmlDocument& doc) {

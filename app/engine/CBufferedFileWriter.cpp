@@ -86,7 +86,8 @@ int CBufferedFileWriter::AddFile(const CString& name, int user, int single) {
     if (m_files.count(name)) return -1;
     FILE_WRITE_CONTEXT& context = m_files[name];
     context.name = name;
-    context.handle = file.Release();
+    context.handle = file.Get();
+    context.file = std::move(file);
     context.buffer.assign(static_cast<size_t>(m_bufferSize), 0);
     context.user = user;
     return 0;
@@ -156,7 +157,7 @@ int CBufferedFileWriter::RemoveFile(const CString& name) {
     if (onClosed && context.total > 0) {
         onClosed(this, name, static_cast<int>(context.total / 1024), 1, context.user & 0xFFFF);
     }
-    CloseHandle(context.handle);
+    context.file.Reset();
     return static_cast<int>(context.total / 1024);
 }
 

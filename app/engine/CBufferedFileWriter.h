@@ -33,11 +33,13 @@ typedef void (*FileClosedCallback)(CBufferedFileWriter* writer, const CString& n
 typedef void (*FileProgressCallback)(CBufferedFileWriter* writer, const CString& name, int written, int totalKB,
                                      int user);
 
-// Copied into the queue with each full buffer, so its handle is not owned
-// here: RemoveFile closes it once the last queued copy is written.
+// One open file, and a copy of it in the queue with each full buffer. The
+// open file's context owns the file; the queued copies only borrow its
+// handle, and RemoveFile writes them all before the owner closes it.
 struct FILE_WRITE_CONTEXT {
     CString name;
-    HANDLE handle = INVALID_HANDLE_VALUE;
+    CUniqueFile file;                        // the open file's context only
+    HANDLE handle = INVALID_HANDLE_VALUE;  // what the writes use
     std::vector<uint8_t> buffer;  // capacity: the writer's buffer size
     int buffered = 0;              // bytes in buffer (queued: bytes still to write)
     int offset = 0;                // queued: bytes of buffer already written

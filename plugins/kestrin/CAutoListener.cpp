@@ -1,5 +1,6 @@
 #include "plugins/kestrin/CAutoListener.h"
 
+#include "common/UniqueHandle.h"
 #include "netlib/CNetBuffer.h"
 #include "netlib/CNetTcpConnection.h"
 #include "netlib/CNetTcpServer.h"
@@ -162,10 +163,10 @@ int CAutoListener::OnAccept(int, SOCKET, SOCKET accepted, const char* peerAddres
         callback = m_onRegistration;
         user = m_registrationUser;
     }
+    CUniqueSocket owned(accepted);  // closed unless the connection takes it
     CAutoListener* connection = new (std::nothrow) CAutoListener();
     if (connection == nullptr || !connection->m_framer.Allocate()) {
         delete connection;
-        closesocket(accepted);
         return -1;
     }
     // Pending before any byte can arrive, so a registration always finds it.
@@ -173,7 +174,7 @@ int CAutoListener::OnAccept(int, SOCKET, SOCKET accepted, const char* peerAddres
     connection->m_onRegistration = callback;
     connection->m_registrationUser = user;
     connection->Report(kEventNew, "", 0);
-    if (connection->SetUpAccepted(accepted, peerAddress, peerPort) != 1)
+    if (connection->SetUpAccepted(owned.Release(), peerAddress, peerPort) != 1)
         connection->Ended();
     return 1;
 }

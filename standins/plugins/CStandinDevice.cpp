@@ -61,7 +61,7 @@ void CStandinDevice::Stop() {
     {
         // Wakes the worker out of its wait for device bytes.
         std::lock_guard<std::mutex> lock(m_sendMutex);
-        if (m_socket != INVALID_SOCKET) shutdown(m_socket, SD_BOTH);
+        if (m_socket) shutdown(m_socket.Get(), SD_BOTH);
     }
     if (m_worker.joinable()) m_worker.join();
     Disconnect();
@@ -75,14 +75,14 @@ bool CStandinDevice::WaitForStop(uint32_t ms) {
 }
 
 bool CStandinDevice::Login() {
-    SOCKET s = qvsock::Connect(m_address.c_str(), static_cast<uint16_t>(m_port), kConnectWaitMs);
-    if (s == INVALID_SOCKET) return false;
+    CUniqueSocket connection(qvsock::Connect(m_address.c_str(), static_cast<uint16_t>(m_port), kConnectWaitMs));
+    if (!connection) return false;
+    const SOCKET s = connection.Get();
     std::vector<uint8_t> reply;
     // Byte 8 of the reply is the device's verdict; anything but 0 refuses.
     if (!qvsock::SendAll(s, qvwire::BuildLoginRequest(m_userName, m_password)) ||
         !qvsock::ReceiveCommand(s, kCmdLoginReply, kLoginWaitMs, reply) || reply[8] != 0 ||
         reply.size() > static_cast<size_t>(kParseReplyMax)) {
-        closesocket(s);
         return false;
     }
     {
@@ -91,7 +91,7 @@ bool CStandinDevice::Login() {
         m_online = true;
     }
     std::lock_guard<std::mutex> lock(m_sendMutex);
-    m_socket = s;
+    m_socket = std::move(connection);
     return true;
 }
 
@@ -100,7 +100,7 @@ void CStandinDevice::Run() {
         bool connected;
         {
             std::lock_guard<std::mutex> lock(m_sendMutex);
-            connected = m_socket != INVALID_SOCKET;
+            connected = m_socket.IsValid();
         }
         if (!connected) {
             if (!Login()) {
@@ -119,7 +119,7 @@ void CStandinDevice::ReadLoop() {
     SOCKET s;
     {
         std::lock_guard<std::mutex> lock(m_sendMutex);
-        s = m_socket;
+        s = m_socket.Get();
     }
     CSdkPacketBuffer buffer;
     if (!buffer.Allocate()) return;
@@ -154,8 +154,7 @@ void CStandinDevice::ReadLoop() {
 void CStandinDevice::Disconnect() {
     {
         std::lock_guard<std::mutex> lock(m_sendMutex);
-        if (m_socket != INVALID_SOCKET) closesocket(m_socket);
-        m_socket = INVALID_SOCKET;
+        m_socket.Reset();
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_online = false;
@@ -289,7 +288,7 @@ int CStandinDevice::SendTracked(std::vector<uint8_t>& packet, const Pending& pen
 
 bool CStandinDevice::SendRaw(const std::vector<uint8_t>& packet) {
     std::lock_guard<std::mutex> lock(m_sendMutex);
-    return m_socket != INVALID_SOCKET && qvsock::SendAll(m_socket, packet);
+    return m_socket && qvsock::SendAll(m_socket.Get(), packet);
 }
 
 void CStandinDevice::ForgetSession(int sessionId) {

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/UniqueHandle.h"
 #include "plugins/PluginInterface.h"
 
 class CStandinDevice {
@@ -85,7 +86,7 @@ private:
     std::multimap<int, uint32_t> m_transfers;  // session id -> transfer id open on the device
 
     std::mutex m_sendMutex;  // the socket handle and every send on it
-    SOCKET m_socket = INVALID_SOCKET;
+    CUniqueSocket m_socket;
 
     std::mutex m_stopMutex;
     std::condition_variable m_stopSignal;

@@ -33,19 +33,19 @@ uint16_t LocalPort(SOCKET s) {
 SOCKET BindSocket(int type, const char* ip, uint16_t port, uint16_t& boundPort) {
     sockaddr_in address;
     if (!MakeAddress(ip, port, address)) return INVALID_SOCKET;
-    SOCKET s = socket(AF_INET, type, type == SOCK_STREAM ? IPPROTO_TCP : IPPROTO_UDP);
-    if (s == INVALID_SOCKET) return s;
+    CUniqueSocket s(socket(AF_INET, type, type == SOCK_STREAM ? IPPROTO_TCP : IPPROTO_UDP));
+    if (!s) return INVALID_SOCKET;
     // A recorder that goes off line and on line again rebinds its port while
     // old connections may linger in TIME_WAIT.
     BOOL reuse = TRUE;
-    if (type == SOCK_STREAM) setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof(reuse));
-    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        (type == SOCK_STREAM && listen(s, SOMAXCONN) != 0)) {
-        closesocket(s);
+    if (type == SOCK_STREAM)
+        setsockopt(s.Get(), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof(reuse));
+    if (bind(s.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        (type == SOCK_STREAM && listen(s.Get(), SOMAXCONN) != 0)) {
         return INVALID_SOCKET;
     }
-    boundPort = LocalPort(s);
-    return s;
+    boundPort = LocalPort(s.Get());
+    return s.Release();
 }
 
 // Large enough that a pipelined download's answers arrive in a few reads.
@@ -93,8 +93,9 @@ void Cleanup() { WSACleanup(); }
 SOCKET Connect(const char* ip, uint16_t port, uint32_t waitMs) {
     sockaddr_in address;
     if (!MakeAddress(ip, port, address) || address.sin_addr.s_addr == htonl(INADDR_ANY)) return INVALID_SOCKET;
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET) return s;
+    CUniqueSocket owned(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!owned) return INVALID_SOCKET;
+    const SOCKET s = owned.Get();
     u_long nonBlocking = 1;
     ioctlsocket(s, FIONBIO, &nonBlocking);
     bool connected = connect(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
@@ -112,15 +113,12 @@ SOCKET Connect(const char* ip, uint16_t port, uint32_t waitMs) {
             connected = error == 0;
         }
     }
-    if (!connected) {
-        closesocket(s);
-        return INVALID_SOCKET;
-    }
+    if (!connected) return INVALID_SOCKET;
     nonBlocking = 0;
     ioctlsocket(s, FIONBIO, &nonBlocking);
     BOOL noDelay = TRUE;
     setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof(noDelay));
-    return s;
+    return owned.Release();
 }
 
 SOCKET Listen(const char* ip, uint16_t port, uint16_t& boundPort) { return BindSocket(SOCK_STREAM, ip, port, boundPort); }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/UniqueHandle.h"
 #include "standins/qvnetsdk/CPacketFramer.h"
 
 namespace qvsock {
@@ -16,7 +17,9 @@ bool Startup();
 void Cleanup();
 
 // Connects a TCP socket to an IPv4 dotted address within waitMs. Returns the
-// connected blocking socket (TCP_NODELAY on), or INVALID_SOCKET.
+// connected blocking socket (TCP_NODELAY on), or INVALID_SOCKET. The opening
+// functions hand a raw socket over: the caller owns it (most put it in a
+// CUniqueSocket at once).
 SOCKET Connect(const char* ip, uint16_t port, uint32_t waitMs);
 // Binds (and for TCP listens on) ip:port; port 0 takes a free one. Returns
 // the socket or INVALID_SOCKET; `boundPort` receives the port.

@@ -130,9 +130,10 @@ int32_t QVNET_CALL QVNET_ResolveViaDdns(const char* serverIp, int32_t serverPort
         size_t length = nameLength > 0 ? static_cast<size_t>(nameLength) : std::strlen(deviceName);
         length = std::min({length, std::strlen(deviceName), kMaxDdnsName});
         const QVNET_NET_PARAMS params = Core().Params();
-        SOCKET s = qvsock::Connect(serverIp, static_cast<uint16_t>(serverPort),
-                                   static_cast<uint32_t>(params.connectWaitMs));
-        if (s == INVALID_SOCKET) return Fail(QVNET_ERR_NETWORK);
+        CUniqueSocket connection(qvsock::Connect(serverIp, static_cast<uint16_t>(serverPort),
+                                                 static_cast<uint32_t>(params.connectWaitMs)));
+        if (!connection) return Fail(QVNET_ERR_NETWORK);
+        const SOCKET s = connection.Get();
         PacketHeader header;
         header.command = kCmdDdns;
         header.sequence = 1;
@@ -140,7 +141,7 @@ int32_t QVNET_CALL QVNET_ResolveViaDdns(const char* serverIp, int32_t serverPort
         const bool answered =
             qvsock::SendAll(s, BuildPacket(header, reinterpret_cast<const uint8_t*>(deviceName), length)) &&
             qvsock::ReceiveCommand(s, kCmdDdns, static_cast<uint32_t>(params.replyWaitMs), reply);
-        closesocket(s);
+        connection.Reset();
         if (!answered) return Fail(QVNET_ERR_TIMEOUT);
         PacketHeader answer;
         DecodeHeader(reply.data(), reply.size(), answer);

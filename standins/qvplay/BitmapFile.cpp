@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/UniqueHandle.h"
+
 bool SaveBitmapFile(const char* path, const streamfmt::FrameInfo& picture) {
     if (!path || !*path || !picture.pixels || !picture.width || !picture.height) return false;
     const uint32_t stride = (picture.width * 3u + 3u) & ~3u;
@@ -36,12 +38,13 @@ bool SaveBitmapFile(const char* path, const streamfmt::FrameInfo& picture) {
         }
     }
 
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    CUniqueFile out(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return false;
     DWORD written = 0;
-    bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    bool ok = WriteFile(out.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
               written == bytes.size();
-    ok = CloseHandle(h) && ok;
+    // Closed by hand, not by the owner: a failed close fails the picture.
+    ok = CloseHandle(out.Release()) && ok;
     if (!ok) DeleteFileA(path);
     return ok;
 }

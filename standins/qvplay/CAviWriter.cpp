@@ -106,7 +106,8 @@ bool CAviWriter::Finish() {
         end.QuadPart = static_cast<LONGLONG>(m_end);
         ok = SetFilePointerEx(m_file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(m_file.Get());
     }
-    // A failed close fails the file like a failed write.
+    // A failed close fails the file like a failed write, so the close is
+    // checked here rather than left to the owner.
     ok = CloseHandle(m_file.Release()) && ok;
     return ok;
 }

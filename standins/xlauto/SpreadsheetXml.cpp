@@ -1,6 +1,8 @@
 #include "SpreadsheetXml.h"
 
 #include <windows.h>
+
+#include "common/UniqueHandle.h"
 #include <cstdlib>
 
 namespace SpreadsheetXml {
@@ -154,30 +156,28 @@ bool Parse(const std::string& text, std::vector<SheetData>& sheets)
 bool WriteFile(const std::wstring& path, const std::vector<const SheetData*>& sheets)
 {
     std::string text = Format(sheets);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    CUniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     DWORD written = 0;
-    BOOL ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+    BOOL ok = ::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     return ok && written == text.size();
 }
 
 bool ReadFile(const std::wstring& path, std::vector<SheetData>& sheets)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    CUniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
         return false;
     LARGE_INTEGER size = {};
     // Templates are small; anything huge is not one.
-    if (!GetFileSizeEx(file, &size) || size.QuadPart > 64 * 1024 * 1024) {
-        CloseHandle(file);
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 64 * 1024 * 1024)
         return false;
-    }
     std::string text(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
-    BOOL ok = text.empty() || ::ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-    CloseHandle(file);
+    BOOL ok = text.empty() || ::ReadFile(file.Get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+    file.Reset();
     return ok && read == text.size() && Parse(text, sheets);
 }
 

@@ -68,16 +68,14 @@ void CSimRegistrar::Run() {
 }
 
 void CSimRegistrar::RunRound() {
-    SOCKET main = qvsock::Connect(m_ip.c_str(), m_port, kConnectWaitMs);
-    if (main == INVALID_SOCKET) return;
+    CUniqueSocket connection(qvsock::Connect(m_ip.c_str(), m_port, kConnectWaitMs));
+    if (!connection) return;
+    const SOCKET main = connection.Get();
     const int loginsBefore = m_recorder.Device().LoginCount();
-    if (!qvsock::SendAll(main, RegistrationPacket(m_id, 0))) {
-        closesocket(main);
-        return;
-    }
+    if (!qvsock::SendAll(main, RegistrationPacket(m_id, 0))) return;
     {
         std::lock_guard<std::mutex> guard(m_linksLock);
-        m_links.push_back({main, std::thread([this, main] {
+        m_links.push_back({std::move(connection), std::thread([this, main] {
                                Serve(main);
                                m_mainEnded = true;
                            })});
@@ -105,16 +103,16 @@ bool CSimRegistrar::OpenSubConnection(int index) {
     // sub-connection registers; it refuses it then, and the recorder tries again.
     for (int attempt = 0; attempt < kSubAttempts && !m_roundStop && !m_mainEnded; ++attempt) {
         if (attempt > 0) Sleep(kSubRetryMs);
-        SOCKET s = qvsock::Connect(m_ip.c_str(), m_port, kConnectWaitMs);
-        if (s == INVALID_SOCKET) return false;
+        CUniqueSocket connection(qvsock::Connect(m_ip.c_str(), m_port, kConnectWaitMs));
+        if (!connection) return false;
+        const SOCKET s = connection.Get();
         std::vector<uint8_t> handshake;
         if (qvsock::SendAll(s, RegistrationPacket(m_id, index)) &&
             qvsock::ReceiveCommand(s, kSubConnectCommand, kHandshakeWaitMs, handshake)) {
             std::lock_guard<std::mutex> guard(m_linksLock);
-            m_links.push_back({s, std::thread([this, s] { Serve(s); })});
+            m_links.push_back({std::move(connection), std::thread([this, s] { Serve(s); })});
             return true;
         }
-        closesocket(s);
     }
     return false;
 }
@@ -128,9 +126,9 @@ void CSimRegistrar::CutLinks() {
         links.swap(m_links);
     }
     m_roundStop = true;
-    for (Link& link : links) shutdown(link.socket, SD_BOTH);
+    for (Link& link : links) shutdown(link.socket.Get(), SD_BOTH);
     for (Link& link : links) {
         if (link.thread.joinable()) link.thread.join();
-        closesocket(link.socket);
+        link.socket.Reset();
     }
 }

@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/UniqueHandle.h"
+
 class CSimRecorder;
 
 class CSimRegistrar {
@@ -49,7 +51,7 @@ public:
 
 private:
     struct Link {
-        SOCKET socket;
+        CUniqueSocket socket;
         std::thread thread;
     };
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "common/UniqueHandle.h"
 #include "standins/qvnetsdk/qvnetsdk.h"
 
 class CSimSearchResponder {
@@ -24,7 +25,7 @@ private:
     void Run();
 
     DEVICE_SEARCH_RESULT m_answer;
-    SOCKET m_socket = INVALID_SOCKET;
+    CUniqueSocket m_socket;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_probes{0};

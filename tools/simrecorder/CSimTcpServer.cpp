@@ -13,24 +13,25 @@ bool CSimTcpServer::Listen(const char* ip, uint16_t port) {
     std::lock_guard<std::mutex> lifecycle(m_lifecycleMutex);
     CloseLocked();
     uint16_t bound = 0;
-    SOCKET listener = qvsock::Listen(ip, port ? port : m_port, bound);
-    if (listener == INVALID_SOCKET) return false;
+    CUniqueSocket listener(qvsock::Listen(ip, port ? port : m_port, bound));
+    if (!listener) return false;
     // Non-blocking, so that a connection given up between the readiness
     // check and accept cannot block the loop (and Close) for good.
     u_long nonBlocking = 1;
-    ioctlsocket(listener, FIONBIO, &nonBlocking);
+    ioctlsocket(listener.Get(), FIONBIO, &nonBlocking);
     m_port = bound;
     m_stop = false;
     m_listening = true;
-    m_acceptThread = std::thread(&CSimTcpServer::AcceptLoop, this, listener);
+    m_acceptThread = std::thread(&CSimTcpServer::AcceptLoop, this, std::move(listener));
     return true;
 }
 
-void CSimTcpServer::AcceptLoop(SOCKET listener) {
+void CSimTcpServer::AcceptLoop(CUniqueSocket listener) {
     while (!m_stop) {
-        if (!qvsock::WaitReadable(listener, 100)) continue;
-        SOCKET s = accept(listener, nullptr, nullptr);
-        if (s == INVALID_SOCKET) continue;
+        if (!qvsock::WaitReadable(listener.Get(), 100)) continue;
+        CUniqueSocket accepted(accept(listener.Get(), nullptr, nullptr));
+        if (!accepted) continue;
+        const SOCKET s = accepted.Get();
         u_long blocking = 0;  // it takes the listener's mode; handlers expect a blocking socket
         ioctlsocket(s, FIONBIO, &blocking);
         BOOL noDelay = TRUE;
@@ -42,14 +43,13 @@ void CSimTcpServer::AcceptLoop(SOCKET listener) {
         c->socket = s;
         ++m_connections;
         ++m_accepted;
-        c->thread = std::thread([this, c] {
-            m_handler(c->socket, m_stop);
-            closesocket(c->socket);
+        c->thread = std::thread([this, c, owned = std::move(accepted)]() mutable {
+            m_handler(owned.Get(), m_stop);
+            owned.Reset();  // the peer sees the end at once
             --m_connections;
             c->done = true;
         });
     }
-    closesocket(listener);
 }
 
 void CSimTcpServer::ReapFinished() {

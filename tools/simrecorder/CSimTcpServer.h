@@ -12,6 +12,8 @@
 #include <mutex>
 #include <thread>
 
+#include "common/UniqueHandle.h"
+
 class CSimTcpServer {
 public:
     // Runs on the connection's thread; must return once `stop` is set or the
@@ -36,11 +38,11 @@ public:
 
 private:
     struct Connection {
-        SOCKET socket;
+        SOCKET socket;  // for the shutdown only: the connection's thread owns and closes it
         std::thread thread;
         std::atomic<bool> done{false};
     };
-    void AcceptLoop(SOCKET listener);
+    void AcceptLoop(CUniqueSocket listener);
     void CloseLocked();
     void ReapFinished();
 
