@@ -12,6 +12,7 @@
 #include "TempDir.h"
 #include "app/core/TwMessages.h"
 #include "app/ui/dialogs/resource.h"
+#include "app/ui/toolkit/CDodavoziDlgSkin.h"
 #include "helper/MenuStateProbe.h"
 
 namespace {
@@ -186,6 +187,20 @@ TEST(MenuLibraryInTheProgram, StartUpStatePopupsAndExitReadInsideTheProgram) {
     ExpectPopupsUntouched(record, 1);
     PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
     ASSERT_TRUE(Eventually([&] { return FindPopupMenu(pid) == nullptr; }));
+
+    // The log dialog's Export menu, a permanent menu object of the program's.
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_SKIN_SEARCH, BN_CLICKED), 0);
+    HWND logQuery = WaitDialog(pid, L"Log Query", false);
+    ASSERT_NE(nullptr, logQuery);
+    EXPECT_EQ(nullptr, GetPropW(logQuery, L"CStyleMenuTempHandler"));
+    PostMessageW(logQuery, WM_COMMAND, MAKEWPARAM(IDC_LOGQUERY_EXPORT, BN_CLICKED), 0);
+    ASSERT_TRUE(Eventually([&] { return (popup = FindPopupMenu(pid)) != nullptr; }));
+    ASSERT_TRUE(probe.Read(&record));
+    ExpectPopupsUntouched(record, 1);
+    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(Eventually([&] { return FindPopupMenu(pid) == nullptr; }));
+    PostMessageW(logQuery, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(logQuery); }));
 
     // Many popup windows made and destroyed leave nothing behind.
     for (int i = 0; i < 40; ++i) {
