@@ -191,6 +191,7 @@ BOOL CStyleMenu::LoadFromHandle(HMENU menu) {
         HMENU sub = ::GetSubMenu(menu, i);
         if (!sub) continue;
         CStyleMenu* child = new CStyleMenu(m_hMenu);
+        child->m_iconMenu = m_iconMenu;
         m_subMenus.Add(child);
         child->LoadFromHandle(sub);
         child->m_converted = TRUE;

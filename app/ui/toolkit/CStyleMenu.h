@@ -59,6 +59,11 @@ public:
     int GetItemIcon(UINT_PTR id);
 
     BOOL SetTitle(LPCTSTR text, DWORD titleFlags, CStyleMenuIcons* icons = nullptr, int iconIndex = -1);
+    BOOL SetTitle(LPCTSTR text, DWORD titleFlags, CImageList* images, int index);
+    // The title's icon from a bitmap resource, as AppendItem takes one.
+    BOOL SetTitleBitmap(LPCTSTR text, DWORD titleFlags, UINT bitmapId);
+    // The title's icon from a bitmap resource, or an icon resource in an icon menu.
+    BOOL SetTitleResource(LPCTSTR text, DWORD titleFlags, UINT resourceId);
     CStyleMenuItemDataTitle* GetTitleData() const;
     BOOL SetTitleColors(COLORREF textColor, COLORREF gradientColor, COLORREF backColor);
     BOOL RemoveMenuTitle();
@@ -69,10 +74,12 @@ public:
     // Icons of the toolbar resource for the items of its commands.
     BOOL LoadToolBar(UINT toolBarId, HINSTANCE module = nullptr);
     BOOL LoadToolBars(const UINT* ids, int count, HINSTANCE module = nullptr);
-    // A toolbar resource's buttons drawn from another bitmap resource.
+    // A toolbar resource's buttons drawn from another bitmap resource; flags
+    // 0 a bitmap store, 1 an icon store (the bitmap's alpha channel kept),
+    // -1 the menu's own kind.
     BOOL LoadToolBar(LPCTSTR resourceName, UINT bitmapId, int flags, HINSTANCE module = nullptr);
     // An in-memory description: bitmap id, width, height, command ids up to 0.
-    BOOL LoadToolBarData(const WORD* data);
+    BOOL LoadToolBarData(const WORD* data, int flags = -1);
     // Makes the records match the Windows menu after outside changes.
     void Rebuild();
 
@@ -107,9 +114,16 @@ public:
     void SetIconSize(int cx, int cy) { m_iconWidth = cx; m_iconHeight = cy; }
     HWND GetOwnerWindow() const { return m_owner; }
     COLORREF GetBitmapBackground() const;
-    // The store and image of a toolbar button or bitmap resource; FALSE when
-    // neither loads.
+    // The store and image of a toolbar button or bitmap resource (an icon
+    // resource in an icon menu); FALSE when neither loads.
     BOOL IconFromResource(UINT id, UINT resourceId, CStyleMenuIcons** store, int* index);
+    // The bitmap resource, or in an icon menu the icon resource, in a shared
+    // bitmap store; FALSE when it does not load or fits no store.
+    BOOL ResourceImage(UINT resourceId, CStyleMenuIcons** store, int* index);
+    // An icon menu takes its resource images (and check marks) as icons and
+    // its toolbars into icon stores; its sub-menus follow it.
+    BOOL IsIconMenu() const { return m_iconMenu; }
+    BOOL SetIconMenu(BOOL on);
     void ApplyStore(CStyleMenuIcons* store);
     COLORREF SetBitmapBackground(COLORREF color);
     BOOL IsPopup() const { return m_popup; }
@@ -198,6 +212,8 @@ private:
     void MeasureCommon(LPMEASUREITEMSTRUCT mis, BOOL menuBar, int style);
     void MeasureTitle(LPMEASUREITEMSTRUCT mis, CStyleMenuItemDataTitle* title);
     void DrawItemCommon(LPDRAWITEMSTRUCT dis, BOOL menuBar, int routine);
+    // The bitmap resource in a shared bitmap store; NULL when it does not load.
+    CStyleMenuIcons* BitmapResourceStore(UINT bitmapId, int* index);
     BOOL CopyImageToStore(CImageList* images, int index, UINT id, CStyleMenuIcons** store, int* storeIndex);
 
     CTypedPtrArray<CPtrArray, CStyleMenuItemData*> m_items;

@@ -93,6 +93,28 @@ BOOL SameIds(const CArray<UINT, UINT>& stored, const UINT* ids) {
     return i == stored.GetSize();
 }
 
+// A 32-bpp bitmap becomes a 24-bpp copy of itself, without its alpha channel.
+void DropAlpha(CBitmap& bitmap) {
+    BITMAP b;
+    if (!GetObjectW(bitmap.GetSafeHandle(), sizeof b, &b) || b.bmBitsPixel != 32) return;
+    BITMAPINFO info = Info32(b.bmWidth, b.bmHeight);
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP opaque = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!opaque) return;
+    HDC from = CreateCompatibleDC(nullptr);
+    HDC to = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldFrom = SelectObject(from, bitmap.GetSafeHandle());
+    HGDIOBJ oldTo = SelectObject(to, opaque);
+    BitBlt(to, 0, 0, b.bmWidth, b.bmHeight, from, 0, 0, SRCCOPY);
+    SelectObject(from, oldFrom);
+    SelectObject(to, oldTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    bitmap.DeleteObject();
+    bitmap.Attach(opaque);
+}
+
 HINSTANCE ResourceModule(HINSTANCE module) { return module ? module : AfxGetResourceHandle(); }
 
 DWORD g_lastRefresh = 0;
@@ -146,12 +168,16 @@ BOOL CStyleMenuIcons::CreateList(int cx, int cy) {
 
 BOOL CStyleMenuIcons::LoadBitmapResource(int cx, int cy, LPCTSTR name, HINSTANCE module) {
     int colours = 0;
-    HBITMAP loaded = LoadBitmapResourceEx(name, module, &colours);
+    HBITMAP loaded =
+        m_iconImages ? LoadAlphaBitmapResource(name, module, &colours) : LoadBitmapResourceEx(name, module, &colours);
     if (!loaded) return FALSE;
     m_colorCount = colours;
     CBitmap bitmap;
     bitmap.Attach(loaded);
     if (!CreateList(cx, cy)) return FALSE;
+    if (m_iconImages) return m_images.Add(&bitmap, static_cast<CBitmap*>(nullptr)) >= 0;
+    // An alpha channel would outweigh the mask colour in the image list.
+    DropAlpha(bitmap);
     COLORREF mask = m_mask == static_cast<COLORREF>(-1) ? GetSysColor(COLOR_BTNFACE) : m_mask;
     return m_images.Add(&bitmap, mask) >= 0;
 }
@@ -269,16 +295,32 @@ void CStyleMenuIcons::OnSysColorChange() {
 
 int CStyleMenuBitmaps::AddBitmap(HBITMAP bitmap, COLORREF mask) {
     BITMAP b;
-    if (!bitmap || !GetObjectW(bitmap, sizeof b, &b)) return -1;
-    if (m_images.GetSafeHandle()) {
-        CSize size = GetIconSize();
-        if (size.cx != b.bmWidth || size.cy != b.bmHeight) return -1;
-    } else if (!CreateList(b.bmWidth, b.bmHeight)) {
-        return -1;
-    }
+    if (!bitmap || !GetObjectW(bitmap, sizeof b, &b) || !TakesSize(b.bmWidth, b.bmHeight)) return -1;
     CBitmap copy;
     copy.Attach(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0));
-    int index = m_images.Add(&copy, mask);
+    return AddSource(m_images.Add(&copy, mask), mask);
+}
+
+int CStyleMenuBitmaps::AddIcon(HICON icon) {
+    ICONINFO parts = {};
+    if (!icon || !GetIconInfo(icon, &parts)) return -1;
+    BITMAP b = {};
+    BOOL read = GetObjectW(parts.hbmColor ? parts.hbmColor : parts.hbmMask, sizeof b, &b) != 0;
+    if (parts.hbmColor) DeleteObject(parts.hbmColor);
+    if (parts.hbmMask) DeleteObject(parts.hbmMask);
+    // A colourless icon's mask holds both halves, one above the other.
+    int height = parts.hbmColor ? b.bmHeight : b.bmHeight / 2;
+    if (!read || !TakesSize(b.bmWidth, height)) return -1;
+    return AddSource(m_images.Add(icon), CLR_NONE);
+}
+
+BOOL CStyleMenuBitmaps::TakesSize(int cx, int cy) {
+    if (!m_images.GetSafeHandle()) return CreateList(cx, cy);
+    CSize size = GetIconSize();
+    return size.cx == cx && size.cy == cy;
+}
+
+int CStyleMenuBitmaps::AddSource(int index, COLORREF mask) {
     if (index < 0) return -1;
     m_masks.Add(mask);
     m_ids.Add(0);
@@ -339,10 +381,11 @@ CStyleMenuIcons* GetIconStore(CStyleMenu* menu, UINT toolBarId, HINSTANCE module
     POSITION pos = list->GetHeadPosition();
     while (pos) {
         CStyleMenuIcons* store = list->GetNext(pos);
-        if (store->MatchesResource(name, module)) return store;
+        if (store->m_iconImages == menu->IsIconMenu() && store->MatchesResource(name, module)) return store;
     }
     CStyleMenuIcons* store = new CStyleMenuIcons;
     store->m_mask = menu->GetBitmapBackground();
+    store->m_iconImages = menu->IsIconMenu();
     if (!store->LoadToolBar(name, module)) {
         delete store;
         return nullptr;
@@ -351,15 +394,16 @@ CStyleMenuIcons* GetIconStore(CStyleMenu* menu, UINT toolBarId, HINSTANCE module
     return store;
 }
 
-CStyleMenuIcons* GetToolBarDataStore(CStyleMenu* menu, const WORD* data) {
+CStyleMenuIcons* GetToolBarDataStore(CStyleMenu* menu, const WORD* data, BOOL iconImages) {
     COLORREF mask = menu->GetBitmapBackground();
     auto* list = SharedIconStores();
     POSITION pos = list->GetHeadPosition();
     while (pos) {
         CStyleMenuIcons* store = list->GetNext(pos);
-        if (store->MatchesToolBarData(data, mask)) return store;
+        if (store->m_iconImages == iconImages && store->MatchesToolBarData(data, mask)) return store;
     }
     CStyleMenuIcons* store = new CStyleMenuIcons;
+    store->m_iconImages = iconImages;
     if (!store->LoadFromToolBarData(data, mask)) {
         delete store;
         return nullptr;
@@ -368,24 +412,25 @@ CStyleMenuIcons* GetToolBarDataStore(CStyleMenu* menu, const WORD* data) {
     return store;
 }
 
-CStyleMenuBitmaps* GetBitmapStore(CStyleMenu* menu, HBITMAP bitmap, int* index) {
-    *index = -1;
-    if (!bitmap) return nullptr;
-    COLORREF mask = menu->GetBitmapBackground();
+namespace {
+
+// The first shared bitmap store that add accepts, else a new one with the
+// menu's mask colour; NULL when even that refuses.
+CStyleMenuBitmaps* FindBitmapStore(CStyleMenu* menu, const std::function<int(CStyleMenuBitmaps*)>& add, int* index) {
     auto* list = SharedIconStores();
     POSITION pos = list->GetHeadPosition();
     while (pos) {
         CStyleMenuBitmaps* store = DYNAMIC_DOWNCAST(CStyleMenuBitmaps, list->GetNext(pos));
         if (!store) continue;
-        int at = store->AddBitmap(bitmap, mask);
+        int at = add(store);
         if (at >= 0) {
             *index = at;
             return store;
         }
     }
     CStyleMenuBitmaps* store = new CStyleMenuBitmaps;
-    store->m_mask = mask;
-    int at = store->AddBitmap(bitmap, mask);
+    store->m_mask = menu->GetBitmapBackground();
+    int at = add(store);
     if (at < 0) {
         delete store;
         return nullptr;
@@ -393,6 +438,21 @@ CStyleMenuBitmaps* GetBitmapStore(CStyleMenu* menu, HBITMAP bitmap, int* index) 
     list->AddTail(store);
     *index = at;
     return store;
+}
+
+}  // namespace
+
+CStyleMenuBitmaps* GetBitmapStore(CStyleMenu* menu, HBITMAP bitmap, int* index) {
+    *index = -1;
+    if (!bitmap) return nullptr;
+    COLORREF mask = menu->GetBitmapBackground();
+    return FindBitmapStore(menu, [&](CStyleMenuBitmaps* store) { return store->AddBitmap(bitmap, mask); }, index);
+}
+
+CStyleMenuBitmaps* GetIconImageStore(CStyleMenu* menu, HICON icon, int* index) {
+    *index = -1;
+    if (!icon) return nullptr;
+    return FindBitmapStore(menu, [&](CStyleMenuBitmaps* store) { return store->AddIcon(icon); }, index);
 }
 
 BOOL GetToolBarImageIndex(UINT toolBarId, UINT command, int* image) {
@@ -442,6 +502,15 @@ HBITMAP LoadBitmapResourceEx(LPCTSTR name, HINSTANCE module, int* colours) {
     const BITMAPINFOHEADER* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(where, found)));
     if (colours) *colours = header ? GetBitmapColorCount(*header) : 0;
     return LoadBitmapW(where, name);
+}
+
+HBITMAP LoadAlphaBitmapResource(LPCTSTR name, HINSTANCE module, int* colours) {
+    HINSTANCE where = ResourceModule(module);
+    HRSRC found = FindResourceW(where, name, RT_BITMAP);
+    if (!found) return nullptr;
+    const BITMAPINFOHEADER* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(where, found)));
+    if (colours) *colours = header ? GetBitmapColorCount(*header) : 0;
+    return static_cast<HBITMAP>(LoadImageW(where, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
 HBITMAP LoadSysColorBitmap16(UINT id) {

@@ -46,6 +46,9 @@ public:
     int m_colorCount = 0;
     COLORREF m_mask = static_cast<COLORREF>(-1);
     int m_refs = 0;
+    // Icon kind: a bitmap's transparency is its alpha channel, and no colour
+    // is masked out; otherwise the mask colour makes it.
+    BOOL m_iconImages = FALSE;
 
 protected:
     BOOL CreateList(int cx, int cy);
@@ -64,8 +67,15 @@ public:
     // The source index of the new triple; -1 when the bitmap cannot be read
     // or has another size than the store's images.
     int AddBitmap(HBITMAP bitmap, COLORREF mask);
+    // The same for an icon, which carries its own mask.
+    int AddIcon(HICON icon);
 
 private:
+    // Whether an image of cx x cy fits (a store without images takes any size).
+    BOOL TakesSize(int cx, int cy);
+    // Records the image added at index and appends its derived images.
+    int AddSource(int index, COLORREF mask);
+
     CArray<COLORREF, COLORREF> m_masks;
 };
 
@@ -79,12 +89,15 @@ void RefreshIconStores();
 void DeleteSharedIconStores();
 // The first shared store of the toolbar resource, else a new one; NULL
 // when the toolbar does not load.
+// Stores are of the menu's kind (bitmap or icon).
 CStyleMenuIcons* GetIconStore(CStyleMenu* menu, UINT toolBarId, HINSTANCE module);
 CStyleMenuBitmaps* GetBitmapStore(CStyleMenu* menu, HBITMAP bitmap, int* index);
+// The first shared bitmap store taking the icon, else a new one.
+CStyleMenuBitmaps* GetIconImageStore(CStyleMenu* menu, HICON icon, int* index);
 // The shared store of an in-memory toolbar description (bitmap id, width,
 // height, command ids up to 0), made and joined to the shared list when no
-// store holds it yet; NULL when its bitmap does not load.
-CStyleMenuIcons* GetToolBarDataStore(CStyleMenu* menu, const WORD* data);
+// store of the kind holds it yet; NULL when its bitmap does not load.
+CStyleMenuIcons* GetToolBarDataStore(CStyleMenu* menu, const WORD* data, BOOL iconImages);
 // The image index of command in toolbar resource toolBarId (its position
 // among the non-separator buttons); FALSE when the toolbar lacks it.
 BOOL GetToolBarImageIndex(UINT toolBarId, UINT command, int* image);
@@ -92,5 +105,7 @@ BOOL GetToolBarImageIndex(UINT toolBarId, UINT command, int* image);
 COLORREF TintBitmap(CBitmap* bitmap, int alpha, COLORREF colour);
 int GetBitmapColorCount(const BITMAPINFOHEADER& header);
 HBITMAP LoadBitmapResourceEx(LPCTSTR name, HINSTANCE module, int* colours);
+// The same as a DIB section, keeping a 32-bpp bitmap's alpha channel.
+HBITMAP LoadAlphaBitmapResource(LPCTSTR name, HINSTANCE module, int* colours);
 // A 16-colour bitmap resource with the button colours mapped to the system's; NULL for others.
 HBITMAP LoadSysColorBitmap16(UINT id);

@@ -204,6 +204,7 @@ CStyleMenu* CStyleMenu::AppendPopup(LPCTSTR text) {
     popup->m_checkImagesShared = TRUE;
     popup->m_checkNormalId = m_checkNormalId;
     popup->m_checkSelectedId = m_checkSelectedId;
+    popup->m_iconMenu = m_iconMenu;
     if (!AppendItem(text, MF_POPUP, reinterpret_cast<UINT_PTR>(popup->m_hMenu), static_cast<CStyleMenuIcons*>(nullptr), -1)) {
         RemoveItem(static_cast<UINT>(m_items.GetSize() - 1), MF_BYPOSITION, FALSE);
         delete popup;
@@ -235,6 +236,26 @@ BOOL CStyleMenu::SetTitle(LPCTSTR text, DWORD titleFlags, CStyleMenuIcons* icons
         ::ModifyMenuW(m_hMenu, 1, flags | MF_BYPOSITION, second->id, AsData(second));
     }
     return TRUE;
+}
+
+BOOL CStyleMenu::SetTitle(LPCTSTR text, DWORD titleFlags, CImageList* images, int index) {
+    CStyleMenuIcons* store = nullptr;
+    int storeIndex = -1;
+    CopyImageToStore(images, index, 0, &store, &storeIndex);
+    return SetTitle(text, titleFlags, store, storeIndex);
+}
+
+BOOL CStyleMenu::SetTitleBitmap(LPCTSTR text, DWORD titleFlags, UINT bitmapId) {
+    int index = -1;
+    CStyleMenuIcons* store = BitmapResourceStore(bitmapId, &index);
+    return SetTitle(text, titleFlags, store, index);
+}
+
+BOOL CStyleMenu::SetTitleResource(LPCTSTR text, DWORD titleFlags, UINT resourceId) {
+    CStyleMenuIcons* store = nullptr;
+    int index = -1;
+    ResourceImage(resourceId, &store, &index);
+    return SetTitle(text, titleFlags, store, index);
 }
 
 BOOL CStyleMenu::SetCheckImages(int normalId, int selectedId) {
@@ -404,19 +425,44 @@ BOOL CStyleMenu::IconFromResource(UINT id, UINT resourceId, CStyleMenuIcons** st
             }
         }
     }
-    int colours = 0;
-    HBITMAP bitmap = LoadBitmapResourceEx(MAKEINTRESOURCEW(resourceId), nullptr, &colours);
-    if (!bitmap) return FALSE;
-    *store = GetBitmapStore(this, bitmap, index);
-    ::DeleteObject(bitmap);
+    return ResourceImage(resourceId, store, index);
+}
+
+BOOL CStyleMenu::ResourceImage(UINT resourceId, CStyleMenuIcons** store, int* index) {
+    *store = nullptr;
+    *index = -1;
+    if (!resourceId) return FALSE;
+    if (m_iconMenu) {
+        HICON icon = static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                                                     m_iconWidth, m_iconHeight, 0));
+        if (!icon) return FALSE;
+        *store = GetIconImageStore(this, icon, index);
+        ::DestroyIcon(icon);
+        return *store != nullptr;
+    }
+    *store = BitmapResourceStore(resourceId, index);
     return *store != nullptr;
 }
 
-BOOL CStyleMenu::AppendItem(LPCTSTR text, UINT flags, UINT_PTR id, UINT bitmapId) {
-    int colours = 0, index = -1;
+BOOL CStyleMenu::SetIconMenu(BOOL on) {
+    BOOL old = m_iconMenu;
+    m_iconMenu = on;
+    for (INT_PTR i = 0; i < m_subMenus.GetSize(); ++i) m_subMenus[i]->SetIconMenu(on);
+    return old;
+}
+
+CStyleMenuIcons* CStyleMenu::BitmapResourceStore(UINT bitmapId, int* index) {
+    int colours = 0;
+    *index = -1;
     HBITMAP bitmap = LoadBitmapResourceEx(MAKEINTRESOURCEW(bitmapId), nullptr, &colours);
-    CStyleMenuIcons* store = bitmap ? GetBitmapStore(this, bitmap, &index) : nullptr;
+    CStyleMenuIcons* store = bitmap ? GetBitmapStore(this, bitmap, index) : nullptr;
     if (bitmap) ::DeleteObject(bitmap);
+    return store;
+}
+
+BOOL CStyleMenu::AppendItem(LPCTSTR text, UINT flags, UINT_PTR id, UINT bitmapId) {
+    int index = -1;
+    CStyleMenuIcons* store = BitmapResourceStore(bitmapId, &index);
     return AppendItem(text, flags, id, store, index);
 }
 
@@ -447,12 +493,7 @@ BOOL CStyleMenu::ModifyItemByText(LPCTSTR newText, LPCTSTR oldText, int resource
     } else {
         CStyleMenuIcons* store = nullptr;
         int index = -1;
-        int colours = 0;
-        HBITMAP bitmap = LoadBitmapResourceEx(MAKEINTRESOURCEW(resourceId), nullptr, &colours);
-        if (bitmap) {
-            store = GetBitmapStore(this, bitmap, &index);
-            ::DeleteObject(bitmap);
-        }
+        ResourceImage(static_cast<UINT>(resourceId), &store, &index);
         item->SetIcons(store);
         item->iconIndex = index;
     }
@@ -471,9 +512,6 @@ void CStyleMenu::ApplyStore(CStyleMenuIcons* store) {
 }
 
 BOOL CStyleMenu::LoadToolBar(LPCTSTR resourceName, UINT bitmapId, int flags, HINSTANCE module) {
-    // Every store here draws from the menu's bitmap background mask; the
-    // bitmap/icon distinction of flags has no second kind of store to pick.
-    (void)flags;
     HINSTANCE resources = AfxGetResourceHandle();
     HINSTANCE from = module ? module : resources;
     HRSRC found = ::FindResourceW(from, resourceName, MAKEINTRESOURCEW(241));
@@ -488,11 +526,11 @@ BOOL CStyleMenu::LoadToolBar(LPCTSTR resourceName, UINT bitmapId, int flags, HIN
     for (WORD i = 0; i < data[3]; ++i)
         if (data[4 + i]) list.Add(data[4 + i]);
     list.Add(0);
-    return LoadToolBarData(list.GetData());
+    return LoadToolBarData(list.GetData(), flags);
 }
 
-BOOL CStyleMenu::LoadToolBarData(const WORD* data) {
-    CStyleMenuIcons* store = GetToolBarDataStore(this, data);
+BOOL CStyleMenu::LoadToolBarData(const WORD* data, int flags) {
+    CStyleMenuIcons* store = GetToolBarDataStore(this, data, flags == -1 ? m_iconMenu : flags != 0);
     if (!store) return FALSE;
     ApplyStore(store);
     return TRUE;

@@ -2,6 +2,8 @@
 // derived images, colour refresh and toolbar icons on menu items.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "MenuTestResource.h"
 #include "MenuTestSupport.h"
 #include "app/ui/toolkit/CStyleMenu.h"
@@ -187,4 +189,110 @@ TEST(MenuIcons, ResourceFormsOfItemOperations) {
     ASSERT_NE(nullptr, edit);
     EXPECT_GE(edit->FindItemByText(L"Paste &here"), 0);
     EXPECT_FALSE(menu.ModifyItemByText(L"x", L"no such item", -1));
+}
+
+TEST(MenuIcons, IconMenusTakeResourcesAsIcons) {
+    CStyleMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_MENUTEST_MENU));
+    // A bitmap menu finds no bitmap of an icon's id.
+    ASSERT_TRUE(menu.ModifyItem(nullptr, ID_MENUTEST_CUT, static_cast<UINT>(IDI_MENUTEST_ICON)));
+    EXPECT_EQ(-1, menu.FindItemData(ID_MENUTEST_CUT)->iconIndex);
+
+    EXPECT_FALSE(menu.SetIconMenu(TRUE));
+    ASSERT_TRUE(menu.ModifyItem(nullptr, ID_MENUTEST_CUT, static_cast<UINT>(IDI_MENUTEST_ICON)));
+    CStyleMenuItemData* cut = menu.FindItemData(ID_MENUTEST_CUT);
+    ASSERT_NE(nullptr, DYNAMIC_DOWNCAST(CStyleMenuBitmaps, cut->icons));
+    ASSERT_GE(cut->iconIndex, 0);
+    // The icon's own mask: its margin stays transparent, its inside is the icon's.
+    EXPECT_EQ(RGB(0, 0, 255), ImagePixel(cut->icons, cut->iconIndex, 8, 7));
+    EXPECT_EQ(RGB(0, 0, 0), ImagePixel(cut->icons, cut->iconIndex, 0, 0));
+    EXPECT_EQ(DarkenColor(CStyleMenu::s_iconShadowDarken, RGB(0, 0, 255)),
+              ImagePixel(cut->icons, cut->iconIndex + 1, 8, 7));
+    EXPECT_EQ(RGB(0, 0, 0), ImagePixel(cut->icons, cut->iconIndex + 2, 0, 0));
+
+    // By text too; and a toolbar still wins over an icon for its own commands.
+    ASSERT_TRUE(menu.ModifyItemByText(nullptr, L"&Paste", IDI_MENUTEST_ICON));
+    EXPECT_EQ(cut->icons, menu.FindItemData(ID_MENUTEST_PASTE)->icons);
+    ASSERT_TRUE(menu.ModifyItem(nullptr, ID_MENUTEST_SAVE, static_cast<UINT>(IDR_MENUTEST_TOOLBAR)));
+    EXPECT_EQ(6, menu.FindItemData(ID_MENUTEST_SAVE)->iconIndex);
+    // An icon menu has no bitmap of a bitmap's id.
+    ASSERT_TRUE(menu.ModifyItem(nullptr, ID_MENUTEST_NEW, static_cast<UINT>(IDB_MENUTEST_SINGLE)));
+    EXPECT_EQ(-1, menu.FindItemData(ID_MENUTEST_NEW)->iconIndex);
+}
+
+TEST(MenuIcons, TitleIconsFromStoresListsBitmapsAndResources) {
+    CStyleMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    menu.AppendItem(L"&One", 0, 100, static_cast<CStyleMenuIcons*>(nullptr), -1);
+    struct Case {
+        const char* name;
+        std::function<BOOL()> set;
+        bool icon;
+    };
+    CImageList images;
+    ASSERT_TRUE(images.Create(16, 15, ILC_COLOR32 | ILC_MASK, 1, 1));
+    CBitmap green;
+    green.Attach(SolidBitmap(16, 15, RGB(0, 255, 0)));
+    ASSERT_EQ(0, images.Add(&green, RGB(255, 0, 255)));
+    const Case cases[] = {
+        {"bitmap id", [&] { return menu.SetTitleBitmap(L"T", 0, IDB_MENUTEST_SINGLE); }, true},
+        {"missing bitmap id", [&] { return menu.SetTitleBitmap(L"T", 0, 4999); }, false},
+        {"image list", [&] { return menu.SetTitle(L"T", 0, &images, 0); }, true},
+        {"image past the list", [&] { return menu.SetTitle(L"T", 0, &images, 1); }, false},
+        {"bitmap resource", [&] { return menu.SetTitleResource(L"T", 0, IDB_MENUTEST_SINGLE); }, true},
+        {"icon id in a bitmap menu", [&] { return menu.SetTitleResource(L"T", 0, IDI_MENUTEST_ICON); }, false},
+        {"icon id in an icon menu", [&] {
+             menu.SetIconMenu(TRUE);
+             BOOL ok = menu.SetTitleResource(L"T", 0, IDI_MENUTEST_ICON);
+             menu.SetIconMenu(FALSE);
+             return ok;
+         }, true},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(c.set()) << c.name;
+        CStyleMenuItemDataTitle* title = menu.GetTitleData();
+        ASSERT_NE(nullptr, title) << c.name;
+        EXPECT_EQ(c.icon, title->icons != nullptr && title->iconIndex >= 0) << c.name;
+    }
+    EXPECT_EQ(2, menu.GetMenuItemCount());
+    // The image list's picture, copied into a shared store.
+    ASSERT_TRUE(menu.SetTitle(L"T", 0, &images, 0));
+    EXPECT_EQ(RGB(0, 255, 0), ImagePixel(menu.GetTitleData()->icons, menu.GetTitleData()->iconIndex, 5, 5));
+}
+
+TEST(MenuIcons, ToolbarFlagsPickBitmapOrIconStores) {
+    CStyleMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_MENUTEST_MENU));
+    menu.SetBitmapBackground(RGB(255, 0, 255));
+    LPCWSTR toolbar = MAKEINTRESOURCEW(IDR_MENUTEST_ALPHA);
+    struct Case {
+        int flags;
+        BOOL iconMenu;
+        BOOL iconStore;
+    };
+    const Case cases[] = {{0, TRUE, FALSE}, {1, FALSE, TRUE}, {-1, FALSE, FALSE}, {-1, TRUE, TRUE}};
+    for (const Case& c : cases) {
+        menu.SetIconMenu(c.iconMenu);
+        ASSERT_TRUE(menu.LoadToolBar(toolbar, IDR_MENUTEST_ALPHA, c.flags)) << c.flags;
+        CStyleMenuItemData* open = menu.FindItemData(ID_MENUTEST_OPEN);
+        ASSERT_NE(nullptr, open->icons);
+        EXPECT_EQ(c.iconStore, open->icons->m_iconImages) << c.flags << " " << c.iconMenu;
+        // A bitmap store masks out the magenta band; an icon store keeps it and
+        // takes its transparency from the alpha channel alone.
+        EXPECT_EQ(c.iconStore ? RGB(255, 0, 255) : RGB(0, 0, 0), ImagePixel(open->icons, open->iconIndex, 7, 7))
+            << c.flags << " " << c.iconMenu;
+        EXPECT_EQ(RGB(255, 0, 0), ImagePixel(open->icons, open->iconIndex, 7, 3));
+        if (c.iconStore) {
+            EXPECT_EQ(RGB(0, 0, 0), ImagePixel(open->icons, open->iconIndex, 0, 0));
+        }
+    }
+    // One store of each kind for the same toolbar.
+    menu.SetIconMenu(FALSE);
+    ASSERT_TRUE(menu.LoadToolBar(toolbar, IDR_MENUTEST_ALPHA, 0));
+    CStyleMenuIcons* bitmaps = menu.FindItemData(ID_MENUTEST_OPEN)->icons;
+    ASSERT_TRUE(menu.LoadToolBar(toolbar, IDR_MENUTEST_ALPHA, 1));
+    CStyleMenuIcons* icons = menu.FindItemData(ID_MENUTEST_OPEN)->icons;
+    EXPECT_NE(bitmaps, icons);
+    ASSERT_TRUE(menu.LoadToolBar(toolbar, IDR_MENUTEST_ALPHA, 0));
+    EXPECT_EQ(bitmaps, menu.FindItemData(ID_MENUTEST_OPEN)->icons);
 }
