@@ -9,6 +9,11 @@
 #include "proxy/CProxySessionTable.h"
 #include "proxy/ProxyRecords.h"
 
+namespace {
+// How long an on-line report waits for a port that is still held.
+const DWORD kListenRetryMs = 1000;
+}  // namespace
+
 CProxyDevice::CProxyDevice(ProxyDeviceCallback callback, void* user) : m_callback(callback), m_user(user) {}
 
 CProxyDevice::~CProxyDevice() {
@@ -64,7 +69,6 @@ int CProxyDevice::FinishOpen(int type, const char* localAddress, int localPort) 
         return PROXY_ERR_LISTEN;
     }
     InterlockedExchange(&m_online, 1);
-    InterlockedExchange(&m_listening, 1);
     int info = 0;
     m_plugin->GetDeviceInfo(&info);
     m_deviceInfo = info;
@@ -84,10 +88,7 @@ void CProxyDevice::DiscardOpen() {
 
 int CProxyDevice::Close() {
     CNetAutoLock lock(&m_lock, true);
-    if (CProxyForwarder* forwarder = Forwarder()) {
-        forwarder->StopForClose();
-        InterlockedExchange(&m_listening, 0);
-    }
+    if (CProxyForwarder* forwarder = Forwarder()) forwarder->StopForClose();
     if (m_plugin) {
         m_plugin->Close();
         InterlockedExchange(&m_online, 0);
@@ -99,14 +100,17 @@ int CProxyDevice::QueryStatus(PROXY_DEVICE_STATUS* status) {
     if (!status) return PROXY_ERR_PARAM;
     CNetAutoLock lock(&m_lock, true);
     status->online = m_online;
-    status->listening = m_listening;
+    // Asked of the forwarder itself: it alone knows whether a listener that
+    // came up late, or went down meanwhile, runs.
+    CProxyForwarder* forwarder = Forwarder();
+    status->listening = forwarder && forwarder->IsListening() ? 1 : 0;
     if (m_deviceInfo == 0 && m_plugin) {
         int info = 0;
         m_plugin->GetDeviceInfo(&info);
         m_deviceInfo = info;
     }
     status->deviceInfo = m_deviceInfo;
-    if (CProxyForwarder* forwarder = Forwarder()) {
+    if (forwarder) {
         const int count = forwarder->GetClients(status->clients, PROXY_MAX_CLIENTS);
         status->clientCount = count > 0 ? count : 0;
     }
@@ -131,7 +135,11 @@ int CProxyDevice::Heartbeat() { return m_plugin ? m_plugin->Heartbeat() : 1; }
 
 void CProxyDevice::CheckSessions() {
     CProxyForwarder* forwarder = Forwarder();
-    if (forwarder && forwarder->Table()) forwarder->Table()->CheckClients();
+    if (!forwarder) return;
+    // A device on line whose port was held by another program when it came
+    // on line gets its listener once the port is free.
+    forwarder->RetryStart();
+    if (forwarder->Table()) forwarder->Table()->CheckClients();
 }
 
 void CProxyDevice::OnEvent(int event) {
@@ -168,9 +176,12 @@ void CProxyDevice::OnPluginMessage(int kind, int state) {
     if (kind != 0 || !forwarder) return;
     if (state == 0) {
         InterlockedExchange(&m_online, 0);
-        if (forwarder->Stop() >= 0) InterlockedExchange(&m_listening, 0);
+        forwarder->Stop();
     } else if (state == 1) {
+        // The listener first: a client that learns the device is on line
+        // logs in at once. Back on line right after going off line, the
+        // port can still be held by the sockets just closed on it.
+        forwarder->StartWhenFree(m_localAddress, m_localPort, kListenRetryMs);
         InterlockedExchange(&m_online, 1);
-        if (forwarder->Start(m_localAddress, m_localPort) >= 0) InterlockedExchange(&m_listening, 1);
     }
 }

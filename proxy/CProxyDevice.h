@@ -75,6 +75,5 @@ private:
     const ProxyDeviceCallback m_callback;
     void* const m_user;
     volatile LONG m_online = 0;
-    volatile LONG m_listening = 0;
     int m_deviceInfo = 0;
 };

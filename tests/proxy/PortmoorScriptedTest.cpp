@@ -8,6 +8,7 @@
 #include <cstring>
 #include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "plugins/PluginInterface.h"
@@ -54,6 +55,21 @@ struct ProxyCopy {
         if (module) FreeLibrary(module);
     }
 };
+
+// A listening socket of the test's own on 127.0.0.1:port.
+SOCKET HoldPort(uint16_t port) {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in at = {};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    at.sin_port = htons(port);
+    if (s != INVALID_SOCKET &&
+        (bind(s, reinterpret_cast<sockaddr*>(&at), sizeof(at)) != 0 || listen(s, 1) != 0)) {
+        closesocket(s);
+        s = INVALID_SOCKET;
+    }
+    return s;
+}
 
 // The controls of one installed copy of the scripted plug-in.
 struct Script {
@@ -259,7 +275,9 @@ TEST_F(PortmoorScripted, RegisteringDeviceListensWhileReportedOnLine) {
     status = Query(device);
     EXPECT_EQ(0, status.online);
     EXPECT_EQ(0, status.listening);
+    // At once, while the sockets just closed on the port may still hold it.
     ASSERT_EQ(0, m_registering.reportState(1));
+    EXPECT_EQ(1, Query(device).listening);
     CSdkTestClient again;
     EXPECT_NE(0u, LogIn(again)) << "back on the same address and port";
 
@@ -267,6 +285,43 @@ TEST_F(PortmoorScripted, RegisteringDeviceListensWhileReportedOnLine) {
     EXPECT_EQ(1, m_registering.counter(Script::kCloses));
     EXPECT_EQ(-2, m_registering.reportState(1)) << "closed: the plug-in reports no more";
     EXPECT_TRUE(again.WaitClosed());
+}
+
+// Another program holds the device's local port when the device comes on
+// line: held briefly, the on-line report returns with the listener running;
+// held for longer, the device is on line without a listener until a
+// housekeeping pass finds the port free.
+TEST_F(PortmoorScripted, RegisteringDeviceListensOnceItsPortIsFree) {
+    m_localPort = FreeLocalPort();
+    PROXY_DEVICE_INFO info = DirectDevice(0, m_localPort);
+    std::strcpy(info.regAddress, "0.0.0.0");
+    HANDLE device = m_proxy.addEx(PROXY_DEVICE_AUTOREG, &info, 1);
+    ASSERT_TRUE(device) << m_proxy.lastError();
+
+    SOCKET holder = HoldPort(m_localPort);
+    ASSERT_NE(INVALID_SOCKET, holder);
+    std::thread release([&] {
+        Sleep(100);
+        closesocket(holder);
+    });
+    EXPECT_EQ(0, m_registering.reportState(1));
+    release.join();
+    EXPECT_EQ(1, Query(device).listening) << "the on-line report waits a moment for its port";
+    CSdkTestClient first;
+    EXPECT_NE(0u, LogIn(first));
+
+    // The port the proxy has just let go may stay taken for a moment.
+    ASSERT_EQ(0, m_registering.reportState(0));
+    ASSERT_TRUE(WaitFor([&] { return (holder = HoldPort(m_localPort)) != INVALID_SOCKET; }));
+    ASSERT_EQ(0, m_registering.reportState(1));
+    PROXY_DEVICE_STATUS status = Query(device);
+    EXPECT_EQ(1, status.online);
+    EXPECT_EQ(0, status.listening);
+    closesocket(holder);
+    EXPECT_TRUE(WaitFor([&] { return Query(device).listening == 1; }, 20000));
+    CSdkTestClient later;
+    EXPECT_NE(0u, LogIn(later));
+    EXPECT_TRUE(m_proxy.remove(device));
 }
 
 }  // namespace
