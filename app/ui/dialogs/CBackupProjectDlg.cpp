@@ -8,6 +8,7 @@
 #include "app/engine/CBackupEngine.h"
 #include "app/engine/CDeviceManager.h"
 #include "app/ui/dialogs/DialogMessages.h"
+#include "app/ui/dialogs/ListCheckBoxes.h"
 #include "app/ui/dialogs/ScheduleUiSupport.h"
 #include "app/ui/dialogs/resource.h"
 
@@ -126,30 +127,21 @@ void CBackupProjectDlg::OnListItemChanged(NMHDR* header, LRESULT* result) {
 }
 
 BOOL CBackupProjectDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-    CHeaderCtrl* listHeader = m_list.GetSafeHwnd() ? m_list.GetHeaderCtrl() : nullptr;
     // The header is the list's child; its double-click reaches this dialog
     // only as relayed by the list, so it is recognised by its window.
-    if (header && listHeader && header->hwndFrom == listHeader->GetSafeHwnd() &&
-        (header->code == HDN_ITEMDBLCLICKW || header->code == HDN_ITEMDBLCLICKA)) {
-        OnHeaderDoubleClick(reinterpret_cast<const NMHEADERW*>(header)->iItem);
+    if (IsFirstHeaderDoubleClick(m_list, lParam)) {
+        ToggleAllTicks();
         *result = 0;
         return TRUE;
     }
     return CDialog::OnNotify(wParam, lParam, result);
 }
 
-void CBackupProjectDlg::OnHeaderDoubleClick(int column) {
-    const int rows = m_list.GetItemCount();
-    if (column != 0 || rows == 0) return;
-    m_checkAll = m_checkAll ? 0 : 1;
-    m_list.SetRedraw(FALSE);
-    for (int row = 0; row < rows; ++row) m_list.SetCheck(row, m_checkAll);
-    m_list.SetRedraw(TRUE);
-    m_list.Invalidate();
-    // The item-changed notifications of the loop counted too: the count is
-    // set outright.
-    m_checkedCount = m_checkAll ? rows : 0;
+void CBackupProjectDlg::ToggleAllTicks() {
+    if (!ToggleAllChecks(m_list, m_checkAll)) return;
+    // The item-changed notifications of the ticking counted too: the count
+    // is set outright.
+    m_checkedCount = m_checkAll ? m_list.GetItemCount() : 0;
     UpdateButtons();
 }
 
@@ -179,15 +171,8 @@ void CBackupProjectDlg::OnModify() {
     ShowEditor();
 }
 
-bool CBackupProjectDlg::AnyRowChecked() const {
-    for (int row = 0; row < m_list.GetItemCount(); ++row) {
-        if (m_list.GetCheck(row)) return true;
-    }
-    return false;
-}
-
 void CBackupProjectDlg::OnDelete() {
-    if (m_checkedCount == 0 || !AnyRowChecked()) return;
+    if (m_checkedCount == 0 || CountCheckedRows(m_list) == 0) return;
     if (ShowDodavoziBox(this, Translate(L"Are you sure to del selected schedule info?"), MB_OKCANCEL | MB_ICONEXCLAMATION) !=
         IDOK) {
         return;

@@ -44,9 +44,9 @@ protected:
 private:
     void InsertColumns();
     void FillRow(int row, BACKUP_SCHEDULE schedule, const DEVICE_RECORD& device);
-    void OnHeaderDoubleClick(int column);
+    // The header double-click: every row ticked, or every tick cleared.
+    void ToggleAllTicks();
     void ShowEditor();
-    bool AnyRowChecked() const;
     void UpdateButtons();
 
     CListCtrl m_list;

@@ -11,11 +11,14 @@
 #include <functional>
 #include <vector>
 
+#include "CDeviceForm.h"
+#include "CDeviceFormEdits.h"
+#include "CDeviceListRows.h"
+#include "CDeviceUserLists.h"
 #include "CSearchDeviceDlg.h"
 #include "app/engine/CDeviceManager.h"
 #include "app/ui/toolkit/CCtrlColorChange.h"
 #include "app/ui/toolkit/CHoverHint.h"
-#include "app/ui/toolkit/CSupperEdit.h"
 
 class CDevManageDlg : public CDialog, public CCtrlColorChange {
 public:
@@ -76,12 +79,7 @@ private:
     void SetUpEdits();
     void FillCombos();
     void SetUpHints();
-    void SetUpListColumns();
-    void FillUserCombo();
-    void AddUserEntry(const CString& text, const CString& directory);
-    void FreeUserLists();
     int ReloadDeviceList();
-    void FillDeviceRow(const DEVICE_RECORD& record, int row);
     void ShowSelectedDevice();
     void ClearForm();
     void RecordToForm(const DEVICE_RECORD& record);
@@ -110,18 +108,10 @@ private:
     bool AskOkCancel(const wchar_t* question);
     int SelectedLoginType();
 
-    // ---- Commit -------------------------------------------------------------
-    int SaveDeviceLists();
-    // Merges one entry's edited list into its old list; the engine's for entry 0.
-    void CommitEntry(int entry, CDeviceManager& working, CDeviceManager& scratch, std::vector<CString>& unsaved);
-    void CommitMatchedDevice(bool live, DEVICE_RECORD& record, DEVICE_RECORD& old);
+    // ---- OK -----------------------------------------------------------------
+    void SaveDeviceLists();
     void WriteSaveLog();
 
-public:
-    static void SetDeviceIds(DEVICE_RECORD& record, int id);
-    static int CredentialsChanged(const DEVICE_RECORD& a, const DEVICE_RECORD& b);
-
-private:
     int m_mode = MODE_VIEW;
     int m_updateRow = -1;
     int m_checkedCount = 0;
@@ -129,21 +119,15 @@ private:
     CComboBox m_userCombo;
     CListCtrl m_list;
     CHoverHint m_hint;
-    CSupperEdit m_titleEdit, m_descEdit, m_loginUserEdit, m_ipEdit, m_portEdit, m_passwordEdit, m_confirmEdit;
+    CDeviceFormEdits m_edits;
     CComboBox m_modelCombo, m_typeCombo, m_loginTypeCombo;
-    CSupperEdit m_cardEdit, m_channelsEdit, m_ddnsIpEdit, m_ddnsPortEdit, m_ddnsNameEdit;
-    // The form. Numbers are kept as typed: an emptied box is not the
-    // framework's "enter an integer" error but one of the dialog's checks.
-    CString m_title, m_desc, m_ip, m_savedIp;
-    CString m_port;
+    CDeviceForm m_form;
+    // The address typed before a login type or DDNS blanked the IP box.
+    CString m_savedIp;
     int m_defaultPort = kDefaultDevicePort;
-    CString m_user, m_password, m_confirm, m_model, m_type, m_cardSn;
-    CString m_channelCount;
-    int m_useDdns = 0;
-    CString m_ddnsIp;
-    CString m_ddnsPort;
-    CString m_ddnsName;
     CSearchDeviceDlg m_searchDlg;
+    CDeviceUserLists m_userLists;
+    CDeviceListRows m_rows;
     LoginQueue m_queueLogin;
     std::function<void()> m_onCommitted;
 };

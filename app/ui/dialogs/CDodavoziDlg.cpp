@@ -1,14 +1,12 @@
 #include "CDodavoziDlg.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
-#include <map>
 
 #include "CAboutDlg.h"
 #include "CLoginDlg.h"
 #include "CRerezedctrl1.h"
 #include "DialogMessages.h"
+#include "HoverHintTarget.h"
 #include "TaskListRow.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
@@ -36,16 +34,6 @@ const SKIN_LABEL kSkinLabels[] = {
     {IDC_MAIN_STARTSTOP_LABEL, IDC_SKIN_DOWNLOAD}, {IDC_MAIN_RECORDMANAGE_LABEL, IDC_SKIN_MANAGE},
     {IDC_MAIN_LOGQUERY_LABEL, IDC_SKIN_SEARCH},    {IDC_MAIN_SYSCONFIG_LABEL, IDC_SKIN_SYSCONFIG},
     {IDC_MAIN_EXIT_LABEL, IDC_SKIN_EXIT},
-};
-
-struct TASK_COLUMN {
-    const wchar_t* title;
-    int width;
-    int format;
-};
-const TASK_COLUMN kTaskColumns[] = {
-    {L"Serial", 40, LVCFMT_CENTER},       {L"Device Name", 140, LVCFMT_LEFT}, {L"Channel Name", 140, LVCFMT_LEFT},
-    {L"Information", 240, LVCFMT_LEFT},   {L"Status", 220, LVCFMT_LEFT},
 };
 
 CBackupEngine& Engine() { return GetBackupEngine(); }
@@ -131,7 +119,7 @@ BOOL CDodavoziDlg::OnInitDialog() {
         return TRUE;
     }
     AddTrayIcon();
-    SetUpTaskList();
+    m_taskRows.SetUpColumns();
     SetTimer(IDT_TW_TICK, 1000);
     SetUpHints();
     if (GetAppConfig()->m_bAutoBackup) ToggleAutoDownload();
@@ -219,15 +207,6 @@ int CDodavoziDlg::LabelTextWidth(CWnd* label) {
     ::SelectObject(dc, old);
     ::ReleaseDC(label->m_hWnd, dc);
     return size.cx;
-}
-
-void CDodavoziDlg::SetUpTaskList() {
-    m_taskList.SetExtendedStyle(m_taskList.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT |
-                                LVS_EX_BORDERSELECT);
-    int column = 0;
-    for (const TASK_COLUMN& entry : kTaskColumns) {
-        m_taskList.InsertColumn(column++, Translate(entry.title), entry.format, entry.width);
-    }
 }
 
 void CDodavoziDlg::SetUpHints() {
@@ -326,7 +305,7 @@ void CDodavoziDlg::OnTimer(UINT_PTR id) {
         int automaticOn = 0, manualOn = 0;
         Engine().GetBackupState(&automaticOn, &manualOn);
         if (automaticOn || manualOn) {
-            RefreshTaskList();
+            m_taskRows.Refresh();
         } else {
             m_taskList.DeleteAllItems();
             UpdateStartStopButton(TRUE);
@@ -340,81 +319,6 @@ void CDodavoziDlg::OnTimer(UINT_PTR id) {
 void CDodavoziDlg::OnOK() {}
 
 void CDodavoziDlg::OnCancel() { CDialog::OnCancel(); }
-
-// ---- Task list ---------------------------------------------------------------------
-
-void CDodavoziDlg::RefreshTaskList() {
-    int automaticOn = 0, manualOn = 0;
-    Engine().GetBackupState(&automaticOn, &manualOn);
-    std::map<int, int> taskCounts;
-    Engine().CountTasksBySchedule(&taskCounts);
-    std::vector<BACKUP_SCHEDULE> schedules;
-    Engine().Schedules().ListAll(schedules, TRUE);
-    const CTime now = CTime::GetCurrentTime();
-    m_taskList.SetRedraw(FALSE);
-    std::set<LPARAM> shown;
-    for (const BACKUP_SCHEDULE& schedule : schedules) {
-        DEVICE_RECORD device;
-        Engine().GetDevice(device, schedule.DevID);
-        const auto count = taskCounts.find(schedule.id);
-        TASK_ROW_TEXT text;
-        if (!MakeTaskRowText(schedule, device, automaticOn, manualOn, count == taskCounts.end() ? 0 : count->second,
-                             now, &text)) {
-            continue;
-        }
-        LVFINDINFOW find = {};
-        find.flags = LVFI_PARAM;
-        find.lParam = schedule.id;
-        int row = ListView_FindItem(m_taskList.m_hWnd, -1, &find);
-        const CString* columns[] = {&text.device, &text.channel, &text.information, &text.status};
-        if (row >= 0) {
-            for (int column = 1; column <= 4; ++column) SetItemTextIfChanged(row, column, *columns[column - 1]);
-        } else {
-            row = m_taskList.InsertItem(LVIF_TEXT | LVIF_PARAM, m_taskList.GetItemCount(), L"1", 0, 0, 0,
-                                        schedule.id);
-            for (int column = 1; column <= 4; ++column) m_taskList.SetItemText(row, column, *columns[column - 1]);
-            m_taskList.EnsureVisible(row, FALSE);
-            m_taskList.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        }
-        shown.insert(schedule.id);
-    }
-    UpdateDiskFullRow();
-    for (int row = m_taskList.GetItemCount() - 1; row >= 0; --row) {
-        const LPARAM data = static_cast<LPARAM>(m_taskList.GetItemData(row));
-        if (data != kDiskFullRowData && shown.count(data) == 0) m_taskList.DeleteItem(row);
-    }
-    for (int row = 0; row < m_taskList.GetItemCount(); ++row) {
-        CString serial;
-        serial.Format(L"%d", row + 1);
-        SetItemTextIfChanged(row, 0, serial);
-    }
-    m_taskList.SetRedraw(TRUE);
-}
-
-void CDodavoziDlg::UpdateDiskFullRow() {
-    LVFINDINFOW find = {};
-    find.flags = LVFI_PARAM;
-    find.lParam = kDiskFullRowData;
-    int row = ListView_FindItem(m_taskList.m_hWnd, -1, &find);
-    const bool stopped = Engine().IsDiskFull() && GetAppConfig()->m_nDriveOverMode == 1;
-    const int last = m_taskList.GetItemCount() - 1;
-    if (row >= 0 && (!stopped || row != last)) {
-        m_taskList.DeleteItem(row);
-        row = -1;
-    }
-    if (!stopped) return;
-    if (row < 0) {
-        row = m_taskList.InsertItem(LVIF_TEXT | LVIF_PARAM, m_taskList.GetItemCount(), L"", 0, 0, 0,
-                                    kDiskFullRowData);
-        m_taskList.SetItemText(row, 1, Translate(L"Disk is full,schedule stop download."));
-    }
-    m_taskList.EnsureVisible(row, FALSE);
-    m_taskList.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-void CDodavoziDlg::SetItemTextIfChanged(int row, int column, const CString& text) {
-    if (m_taskList.GetItemText(row, column) != text) m_taskList.SetItemText(row, column, text);
-}
 
 // ---- Automatic and manual download --------------------------------------------------
 
@@ -534,14 +438,7 @@ void CDodavoziDlg::ExitApplication() {
 
 BOOL CDodavoziDlg::PreTranslateMessage(MSG* msg) {
     if (msg->message == WM_MOUSEMOVE) {
-        CWnd* under = nullptr;
-        if (msg->hwnd == m_hWnd) {
-            POINT point = {GET_X_LPARAM(msg->lParam), GET_Y_LPARAM(msg->lParam)};
-            under = ChildWindowFromPoint(point, CWP_SKIPINVISIBLE);
-        } else {
-            under = CWnd::FromHandle(msg->hwnd);
-        }
-        ShowHoverHint(under);
+        if (HWND under = HintTargetOf(m_hWnd, *msg)) ShowHoverHint(::GetDlgCtrlID(under));
     }
     if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && msg->wParam == VK_ESCAPE) {
         // Only a fresh press asks: neither the key's release (after the
@@ -552,14 +449,7 @@ BOOL CDodavoziDlg::PreTranslateMessage(MSG* msg) {
     return CDialog::PreTranslateMessage(msg);
 }
 
-void CDodavoziDlg::ShowHoverHint(CWnd* under) {
-    if (!under || !under->GetSafeHwnd() || under->m_hWnd == m_hWnd) return;
-    const HWND window = under->m_hWnd;
-    if (!::IsWindowVisible(window) || !::IsWindowEnabled(window)) return;
-    wchar_t className[16] = {};
-    ::GetClassNameW(window, className, 16);
-    if (_wcsicmp(className, L"Edit") == 0 && (::GetWindowLongW(window, GWL_STYLE) & ES_READONLY)) return;
-    const int id = ::GetDlgCtrlID(window);
+void CDodavoziDlg::ShowHoverHint(int id) {
     int automaticOn = 0, manualOn = 0;
     Engine().GetBackupState(&automaticOn, &manualOn);
     const bool stopHint = id == static_cast<int>(IDC_SKIN_DOWNLOAD) && automaticOn;

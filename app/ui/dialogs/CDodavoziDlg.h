@@ -14,7 +14,6 @@
 #include <afxwin.h>
 #include <shellapi.h>
 
-#include <set>
 #include <vector>
 
 #include "CBackupProjectDlg.h"
@@ -24,6 +23,7 @@
 #include "CRecordManageDlg.h"
 #include "CRecordManageHost.h"
 #include "CSystemConfigDlg.h"
+#include "CTaskListView.h"
 #include "CUserManageDlg.h"
 #include "app/engine/CAutoRunDlg.h"
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
@@ -139,7 +139,6 @@ private:
     // no window or no place (a hidden button).
     bool SkinButtonRect(UINT id, CRect* rect);
     static int LabelTextWidth(CWnd* label);
-    void SetUpTaskList();
     void SetUpHints();
     // 1 when the user logged in and the device logins are under way; 0 ends
     // the program.
@@ -155,10 +154,7 @@ private:
     // Queues a copy of the device for login while the device exists.
     void QueueDeviceLoginIfKnown(int deviceId);
 
-    // ---- Task list and download state ---------------------------------------
-    void RefreshTaskList();
-    void UpdateDiskFullRow();
-    void SetItemTextIfChanged(int row, int column, const CString& text);
+    // ---- Download state --------------------------------------------------------
     void ShowDownloadTwin(bool running);
     // "Start" or "Stop" on the button and its label by the automatic state.
     void UpdateStartStopLabel();
@@ -176,7 +172,7 @@ private:
 
     // The hint line for the control under the mouse (the stop hint for the
     // download button while automatic download runs).
-    void ShowHoverHint(CWnd* under);
+    void ShowHoverHint(int controlId);
 
     // ---- Menus ---------------------------------------------------------------
     void ShowTrayMenu(int x, int y);
@@ -206,6 +202,7 @@ private:
     CStatic m_header;
     CBitmap m_headerBitmap;
     CListCtrl m_taskList;
+    CTaskListView m_taskRows{m_taskList};
     CHoverHint m_startHint;
     CHoverHint m_stopHint;
     CAutoRunDlg m_autoRunDlg;

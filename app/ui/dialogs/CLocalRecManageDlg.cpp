@@ -348,7 +348,7 @@ void CLocalRecManageDlg::OnListDblClk(NMHDR* header, LRESULT* result) {
 
 BOOL CLocalRecManageDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (IsFirstHeaderDoubleClick(m_list, lParam)) {
-        if (m_list.GetItemCount() > 0) ToggleAllTicks();
+        ToggleAllTicks();
         *result = 0;
         return TRUE;
     }
@@ -356,8 +356,7 @@ BOOL CLocalRecManageDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
 }
 
 void CLocalRecManageDlg::ToggleAllTicks() {
-    m_selectAll = !m_selectAll;
-    SetAllChecks(m_list, m_selectAll);
+    if (!ToggleAllChecks(m_list, m_selectAll)) return;
     m_checkedCount = m_selectAll ? m_list.GetItemCount() : 0;
     UpdateButtons();
 }

@@ -204,7 +204,7 @@ void CRecordToAVIDlg::OnItemChanged(NMHDR* header, LRESULT* result) {
 
 BOOL CRecordToAVIDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (IsFirstHeaderDoubleClick(m_list, lParam)) {
-        if (m_list.GetItemCount() > 0) ToggleAllTicks();
+        ToggleAllTicks();
         *result = 0;
         return TRUE;
     }
@@ -212,8 +212,7 @@ BOOL CRecordToAVIDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
 }
 
 void CRecordToAVIDlg::ToggleAllTicks() {
-    m_selectAll = !m_selectAll;
-    SetAllChecks(m_list, m_selectAll);
+    if (!ToggleAllChecks(m_list, m_selectAll)) return;
     m_checkedCount = m_selectAll ? m_list.GetItemCount() : 0;
     UpdateCancelButton();
 }

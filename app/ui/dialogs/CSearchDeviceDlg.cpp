@@ -157,10 +157,7 @@ void CSearchDeviceDlg::OnListItemChanged(NMHDR* header, LRESULT* result) {
 
 void CSearchDeviceDlg::OnCheckAllRows(NMHDR*, LRESULT* result) {
     *result = 0;
-    if (m_list.GetItemCount() == 0) return;
-    m_selectAll = !m_selectAll;
-    SetAllChecks(m_list, m_selectAll != 0);
-    RecountChecked();
+    if (ToggleAllChecks(m_list, m_selectAll)) RecountChecked();
 }
 
 void CSearchDeviceDlg::RecountChecked() {

@@ -1,45 +1,32 @@
 #include "CUserManageDlg.h"
 
-#include <windowsx.h>
-
+#include "CUserFolders.h"
+#include "DialogMessages.h"
+#include "HoverHintTarget.h"
+#include "ListCheckBoxes.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/CUserManager.h"
-#include "app/core/FileUtil.h"
 #include "app/core/TextValues.h"
 #include "app/engine/CBackupEngine.h"
-#include "app/ui/toolkit/WindowUtil.h"
 #include "resource.h"
 
 namespace {
 
-const wchar_t kIdChars[] = L"1234567890abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_+";
 const int kMaxIdLength = 32;
 const int kMaxPasswordLength = 32;
 const int kMaxNameLength = 126;
 const int kMaxInfoLength = 126;
-const CString kSeedFiles[] = {L"recplantemplet.xml", L"backupschedule.xml", L"device.xml", L"UserLogin.ini"};
 const UINT kCheckedStateFloor = 0x2000;
-
-CString Tr(const wchar_t* key) { return GetInitLanguage()->GetString(key); }
 
 CString LengthRefusal(const wchar_t* key, int limit)
 {
     CString text;
-    text.Format(L"%s %d !", static_cast<LPCWSTR>(Tr(key)), limit);
+    text.Format(L"%s %d !", static_cast<LPCWSTR>(Translate(key)), limit);
     return text;
 }
 
 BOOL IsCheckedState(UINT state) { return (state & LVIS_STATEIMAGEMASK) >= kCheckedStateFloor; }
-
-BOOL IsReadOnlyEditWindow(HWND window)
-{
-    wchar_t className[16] = {};
-    ::GetClassNameW(window, className, 16);
-    return _wcsicmp(className, L"Edit") == 0 && (::GetWindowLongW(window, GWL_STYLE) & ES_READONLY);
-}
-
-CString ProgramDir() { return GetAppConfig()->m_strModuleDir; }
 
 } // namespace
 
@@ -99,8 +86,8 @@ BOOL CUserManageDlg::OnInitDialog()
     GetInitLanguage()->TranslateDialog(this);
     SetupEdits();
     SetupHints();
-    m_comboSex.AddString(Tr(L"Male"));
-    m_comboSex.AddString(Tr(L"Female"));
+    m_comboSex.AddString(Translate(L"Male"));
+    m_comboSex.AddString(Translate(L"Female"));
     m_comboSex.SetCurSel(0);
     m_nSelectedRow = -1;
     m_nCheckAll = 0;
@@ -122,7 +109,7 @@ void CUserManageDlg::SetupEdits()
         SetCtrlColors(this, id, focused, normal, readOnly);
     for (CSupperEdit* edit : {&m_editId, &m_editPassword, &m_editConfirm}) {
         edit->PrepareFilter();
-        edit->SetAllowedChars(kIdChars);
+        edit->SetAllowedChars(kUserIdChars);
         edit->SetAllowPaste(FALSE);
     }
     for (CSupperEdit* edit : {&m_editName, &m_editInfo}) {
@@ -151,7 +138,7 @@ void CUserManageDlg::SetupHints()
         {IDC_USERMAN_DELETE, L"Delete user information!"},
     };
     for (const auto& hint : hints)
-        m_hint.SetHint(hint.id, Tr(hint.text));
+        m_hint.SetHint(hint.id, Translate(hint.text));
 }
 
 void CUserManageDlg::InsertColumns()
@@ -162,20 +149,14 @@ void CUserManageDlg::InsertColumns()
     } columns[] = {{L"No.", 80}, {L"ID", 80}, {L"Compellation", 120}, {L"Sex", 60}, {L"Info", 100}, {L"SystemDir", 250}};
     int index = 0;
     for (const auto& column : columns)
-        m_list.InsertColumn(index++, Tr(column.title), LVCFMT_LEFT, column.width);
+        m_list.InsertColumn(index++, Translate(column.title), LVCFMT_LEFT, column.width);
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
 }
 
 BOOL CUserManageDlg::PreTranslateMessage(MSG* msg)
 {
     if (msg->message == WM_MOUSEMOVE && m_hWnd) {
-        HWND target = msg->hwnd;
-        if (target == m_hWnd) {
-            POINT point = {GET_X_LPARAM(msg->lParam), GET_Y_LPARAM(msg->lParam)};
-            target = ::ChildWindowFromPointEx(m_hWnd, point, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED);
-        }
-        if (target && target != m_hWnd && ::IsWindowVisible(target) && ::IsWindowEnabled(target) &&
-            !IsReadOnlyEditWindow(target))
+        if (HWND target = HintTargetOf(m_hWnd, *msg, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED))
             m_hint.ShowHint(::GetDlgCtrlID(target));
     }
     return CDialog::PreTranslateMessage(msg);
@@ -257,27 +238,6 @@ USER_INFO* CUserManageDlg::RowRecord(int row) const
     return reinterpret_cast<USER_INFO*>(m_list.GetItemData(row));
 }
 
-CString CUserManageDlg::UserDirectoryText(const CString& id)
-{
-    CString programDir = ProgramDir();
-    programDir.TrimRight(L'\\');
-    CString prepared = PrepareDirectory(JoinPath(programDir, id), programDir);
-    prepared.TrimRight(L'\\');
-    if (prepared.CompareNoCase(programDir) == 0)
-        return programDir;
-    return JoinPath(L".", id);
-}
-
-CString CUserManageDlg::UserDirectoryPath(const CString& systemDir)
-{
-    CString path = systemDir;
-    if (path.Left(2) == L".\\")
-        path = JoinPath(ProgramDir(), path.Mid(2));
-    if (path.Right(1) != L"\\")
-        path += L"\\";
-    return path;
-}
-
 void CUserManageDlg::SetUserRow(USER_INFO* record, int row)
 {
     if (row < 0) {
@@ -286,10 +246,10 @@ void CUserManageDlg::SetUserRow(USER_INFO* record, int row)
         row = m_list.InsertItem(LVIF_TEXT | LVIF_PARAM, m_list.GetItemCount(), number, 0, 0, 0,
                                 reinterpret_cast<LPARAM>(record));
     }
-    record->systemdir = UserDirectoryText(record->id);
+    record->systemdir = CUserFolders::DirectoryText(record->id);
     m_list.SetItemText(row, 1, record->id);
     m_list.SetItemText(row, 2, record->name);
-    m_list.SetItemText(row, 3, Tr(record->sex));
+    m_list.SetItemText(row, 3, Translate(record->sex));
     m_list.SetItemText(row, 4, record->information);
     m_list.SetItemText(row, 5, record->systemdir);
     SelectRow(row);
@@ -317,9 +277,9 @@ void CUserManageDlg::SetEditMode(int mode)
     BOOL editing = mode != kBrowse;
     BOOL rowSelected = FirstSelectedRow() >= 0;
     GetDlgItem(IDC_USERMAN_RESET)->ShowWindow(editing ? SW_SHOW : SW_HIDE);
-    GetDlgItem(IDC_USERMAN_ADD)->SetWindowText(Tr(mode == kAdding ? L"Save" : L"Add"));
+    GetDlgItem(IDC_USERMAN_ADD)->SetWindowText(Translate(mode == kAdding ? L"Save" : L"Add"));
     GetDlgItem(IDC_USERMAN_ADD)->EnableWindow(mode != kUpdating);
-    GetDlgItem(IDC_USERMAN_UPDATE)->SetWindowText(Tr(mode == kUpdating ? L"Save" : L"Update"));
+    GetDlgItem(IDC_USERMAN_UPDATE)->SetWindowText(Translate(mode == kUpdating ? L"Save" : L"Update"));
     GetDlgItem(IDC_USERMAN_UPDATE)->EnableWindow(mode != kAdding && rowSelected);
     GetDlgItem(IDC_USERMAN_DELETE)->EnableWindow(FALSE);
     // An ID names its user's folder: a changed ID would leave the user's
@@ -417,11 +377,11 @@ int CUserManageDlg::ApplyEdit()
 CString CUserManageDlg::CheckEdit(int updatedRow) const
 {
     if (m_strId.IsEmpty())
-        return Tr(L"ID is empty!");
+        return Translate(L"ID is empty!");
     if (m_strId.GetLength() > kMaxIdLength)
         return LengthRefusal(L"User id length can not be more than", kMaxIdLength);
     if (m_strPassword != m_strConfirm)
-        return Tr(L"Two password is different!");
+        return Translate(L"Two password is different!");
     if (m_strPassword.GetLength() > kMaxPasswordLength)
         return LengthRefusal(L"Password length can not be more than", kMaxPasswordLength);
     if (m_strName.GetLength() > kMaxNameLength)
@@ -429,7 +389,7 @@ CString CUserManageDlg::CheckEdit(int updatedRow) const
     if (m_strInfo.GetLength() > kMaxInfoLength)
         return LengthRefusal(L"User information length can not be more than", kMaxInfoLength);
     if (IsIdTaken(m_strId, updatedRow))
-        return Tr(L"ID is already existed!");
+        return Translate(L"ID is already existed!");
     return CString();
 }
 
@@ -473,37 +433,25 @@ void CUserManageDlg::EnableDeleteByChecks()
 void CUserManageDlg::OnHeaderDoubleClick(NMHDR* header, LRESULT* result)
 {
     *result = 0;
-    const NMHEADERW* click = reinterpret_cast<const NMHEADERW*>(header);
-    if (click->iItem != 0 || m_list.GetItemCount() < 1)
+    if (!IsFirstHeaderDoubleClick(m_list, reinterpret_cast<LPARAM>(header)))
         return;
-    m_nCheckAll = !m_nCheckAll;
-    SetAllChecks(m_nCheckAll);
+    // Ticking is no edit: the rows' notifications must not reset the form.
+    m_bFilling = TRUE;
+    const bool toggled = ToggleAllChecks(m_list, m_nCheckAll);
+    m_bFilling = FALSE;
+    if (!toggled)
+        return;
     m_nCheckedCount = m_nCheckAll ? m_list.GetItemCount() : 0;
     EnableDeleteByChecks();
-}
-
-void CUserManageDlg::SetAllChecks(BOOL check)
-{
-    m_bFilling = TRUE;
-    m_list.SetRedraw(FALSE);
-    for (int row = 0; row < m_list.GetItemCount(); ++row)
-        m_list.SetCheck(row, check);
-    m_list.SetRedraw(TRUE);
-    m_list.Invalidate();
-    m_bFilling = FALSE;
 }
 
 void CUserManageDlg::OnDeleteClicked() { DeleteCheckedUsers(); }
 
 int CUserManageDlg::DeleteCheckedUsers()
 {
-    int checked = 0;
-    for (int row = 0; row < m_list.GetItemCount(); ++row)
-        checked += m_list.GetCheck(row) ? 1 : 0;
-    if (checked == 0)
+    if (CountCheckedRows(m_list) == 0)
         return -1;
-    if (ShowMessageBox(this, Tr(L"Are you sure to delete this item?"), MB_OKCANCEL | MB_ICONEXCLAMATION,
-                       Tr(L"Dodavozi")) != IDOK)
+    if (ShowDodavoziBox(this, Translate(L"Are you sure to delete this item?"), MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
         return 0;
     const CString currentId = Users().m_CurrentUser.id;
     BOOL deleted = FALSE;
@@ -514,7 +462,7 @@ int CUserManageDlg::DeleteCheckedUsers()
             continue;
         USER_INFO* record = RowRecord(row);
         if (record && record->id == currentId) {
-            ShowMessageBox(this, Tr(L"Can't delete current user information!"), MB_ICONINFORMATION, Tr(L"Dodavozi"));
+            ShowDodavoziBox(this, Translate(L"Can't delete current user information!"), MB_ICONINFORMATION);
             continue;
         }
         if (record)
@@ -550,11 +498,11 @@ int CUserManageDlg::DeleteCheckedUsers()
 void CUserManageDlg::OnOkClicked()
 {
     if (SaveUsers() != 0) {
-        ShowWarning(Tr(L"Save user information failed!"));
+        ShowWarning(Translate(L"Save user information failed!"));
         return;
     }
     CString text;
-    text.Format(L"%s %s", static_cast<LPCWSTR>(Tr(L"User Manage")), static_cast<LPCWSTR>(Tr(L"Save succeed!")));
+    text.Format(L"%s %s", static_cast<LPCWSTR>(Translate(L"User Manage")), static_cast<LPCWSTR>(Translate(L"Save succeed!")));
     if (m_logWriter)
         m_logWriter(0, 2, text);
     else {
@@ -581,53 +529,28 @@ int CUserManageDlg::SaveUsers()
             users.AddUser(user);
         return -1;
     }
-    DeleteRemovedDirectories();
-    SeedUserDirectories();
+    CUserFolders::RemoveFolders(m_removedIds, RowIds());
+    m_removedIds.clear();
+    for (int row = 0; row < m_list.GetItemCount(); ++row)
+        if (const USER_INFO* record = RowRecord(row))
+            CUserFolders::Seed(record->systemdir);
     m_bRowsChanged = FALSE;
     return 0;
 }
 
-BOOL CUserManageDlg::IsRemovableUserDir(const CString& id) const
+std::vector<CString> CUserManageDlg::RowIds() const
 {
-    if (id.IsEmpty() || id.SpanIncluding(kIdChars) != id)
-        return FALSE;
-    // A remaining user whose ID differs only in case lives in the same folder.
-    for (int row = 0; row < m_list.GetItemCount(); ++row) {
-        const USER_INFO* record = RowRecord(row);
-        if (record && record->id.CompareNoCase(id) == 0)
-            return FALSE;
-    }
-    return TRUE;
-}
-
-void CUserManageDlg::DeleteRemovedDirectories()
-{
-    // Only a plain ID names a direct child of the program directory; a
-    // hand-edited users file could otherwise reach the program directory or above.
-    for (const CString& id : m_removedIds) {
-        CString path = JoinPath(ProgramDir(), id);
-        if (IsRemovableUserDir(id) && path.GetLength() < MAX_PATH && FileExists(1, path))
-            DeleteFolderTree(path);
-    }
-    m_removedIds.clear();
-}
-
-void CUserManageDlg::SeedUserDirectories()
-{
-    for (int row = 0; row < m_list.GetItemCount(); ++row) {
-        const USER_INFO* record = RowRecord(row);
-        if (!record)
-            continue;
-        CString directory = UserDirectoryPath(record->systemdir);
-        CreateDirectoryPath(directory);
-        CopyFileArray(ProgramDir(), directory, kSeedFiles, 4, TRUE);
-    }
+    std::vector<CString> ids;
+    for (int row = 0; row < m_list.GetItemCount(); ++row)
+        if (const USER_INFO* record = RowRecord(row))
+            ids.push_back(record->id);
+    return ids;
 }
 
 void CUserManageDlg::ShowWarning(const CString& text)
 {
     HWND focus = ::GetFocus();
-    ShowMessageBox(this, text, MB_ICONEXCLAMATION, Tr(L"Dodavozi"));
+    ShowDodavoziBox(this, text, MB_ICONEXCLAMATION);
     if (focus)
         ::SetFocus(focus);
 }

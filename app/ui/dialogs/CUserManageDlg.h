@@ -35,12 +35,6 @@ public:
     void OnCancel() override {}
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    // The user's folder as stored: ".\ID" once it exists below the program
-    // directory, else the program directory itself.
-    static CString UserDirectoryText(const CString& id);
-    // The folder a stored text names (".\" standing for the program directory).
-    static CString UserDirectoryPath(const CString& systemDir);
-
     int GetEditMode() const { return m_nEditMode; }
     int GetCheckedCount() const { return m_nCheckedCount; }
     int GetSelectedRow() const { return m_nSelectedRow; }
@@ -88,14 +82,12 @@ private:
     CString CheckEdit(int updatedRow) const;
     BOOL IsIdTaken(const CString& id, int updatedRow) const;
     int DeleteCheckedUsers();
-    void SetAllChecks(BOOL check);
     void EnableDeleteByChecks();
 
     // Users file, folders, log record; -1 (nothing changed) when the file was not written.
     int SaveUsers();
-    void DeleteRemovedDirectories();
-    BOOL IsRemovableUserDir(const CString& id) const;
-    void SeedUserDirectories();
+    // The IDs of the rows as they stand.
+    std::vector<CString> RowIds() const;
     BOOL HasPendingWork() const;
     void ShowWarning(const CString& text);
 

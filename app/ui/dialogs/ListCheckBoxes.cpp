@@ -15,9 +15,18 @@ void SetAllChecks(CListCtrl& list, bool checked) {
     list.Invalidate();
 }
 
+bool ToggleAllChecks(CListCtrl& list, int& allTicked) {
+    if (list.GetItemCount() == 0) return false;
+    allTicked = !allTicked;
+    SetAllChecks(list, allTicked != 0);
+    return true;
+}
+
 bool IsFirstHeaderDoubleClick(const CListCtrl& list, LPARAM notification) {
     const NMHEADERW* header = reinterpret_cast<const NMHEADERW*>(notification);
-    if (header->hdr.code != HDN_ITEMDBLCLICKW || !list.GetSafeHwnd()) return false;
+    // The ANSI code too: the item index sits at the same place in both.
+    const bool doubleClick = header->hdr.code == HDN_ITEMDBLCLICKW || header->hdr.code == HDN_ITEMDBLCLICKA;
+    if (!doubleClick || !list.GetSafeHwnd()) return false;
     const HWND sender = header->hdr.hwndFrom;
     if (sender != ListView_GetHeader(list.m_hWnd) && sender != list.m_hWnd) return false;
     return header->iItem == 0;

@@ -9,6 +9,9 @@
 int CountCheckedRows(const CListCtrl& list);
 // Ticks or clears every row, with drawing held back meanwhile.
 void SetAllChecks(CListCtrl& list, bool checked);
+// The header double-click's toggle: allTicked flips and every row is ticked
+// or cleared to match. False, with nothing changed, for an empty list.
+bool ToggleAllChecks(CListCtrl& list, int& allTicked);
 // True for a double click on the list's first column header, whichever of
 // the header and the list (which relays it) is named as the sender.
 bool IsFirstHeaderDoubleClick(const CListCtrl& list, LPARAM notification);

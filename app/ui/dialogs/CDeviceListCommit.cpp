@@ -1,33 +1,16 @@
-// The device dialog's OK: the edited working lists become the users' device
-// files and, for the first user entry, the running engine's device list. A
-// device keeps its id (its channel keys, its schedules) while its address
-// stays; a logged-in device keeps its session unless its credentials changed.
-#include "CDevManageDlg.h"
+#include "CDeviceListCommit.h"
 
 #include <string.h>
 
 #include <algorithm>
 
+#include "CDeviceUserLists.h"
 #include "DeviceListHelpers.h"
+#include "TaskListRow.h"
 #include "app/core/CAppConfig.h"
-#include "app/core/CInitLanguage.h"
-#include "app/core/SchedulePurge.h"
 #include "app/engine/CBackupEngine.h"
 
-namespace {
-
-const int kLogTypeOperation = 0;
-const int kLogCodeSettingsSaved = 2;
-
-CString Tr(const wchar_t* key) { return GetInitLanguage()->GetString(key); }
-
-CString TitleOf(const DEVICE_RECORD& record) {
-    return CString(CStringA(record.title, static_cast<int>(strnlen(record.title, sizeof record.title))));
-}
-
-}  // namespace
-
-void CDevManageDlg::SetDeviceIds(DEVICE_RECORD& record, int id) {
+void CDeviceListCommit::SetDeviceIds(DEVICE_RECORD& record, int id) {
     record.id = id;
     const int channels = std::min<int>(std::max<int>(record.channelCount, 0), kMaxChannels);
     for (int i = 0; i < channels; ++i) record.channels[i].channelId = id * 10000 + i;
@@ -37,44 +20,30 @@ void CDevManageDlg::SetDeviceIds(DEVICE_RECORD& record, int id) {
     for (int i = 0; i < alarmsOut; ++i) record.alarmOut[i].alarmId = id * 10000 + 4000 + i;
 }
 
-int CDevManageDlg::CredentialsChanged(const DEVICE_RECORD& a, const DEVICE_RECORD& b) {
-    if (a.loggedIn != 1) return 0;
-    return strncmp(a.user, b.user, sizeof a.user - 1) != 0 || strncmp(a.password, b.password, sizeof a.password - 1) != 0
-               ? 1
-               : 0;
+bool CDeviceListCommit::CredentialsDiffer(const DEVICE_RECORD& a, const DEVICE_RECORD& b) {
+    return strncmp(a.user, b.user, sizeof a.user - 1) != 0 || strncmp(a.password, b.password, sizeof a.password - 1) != 0;
 }
 
-void CDevManageDlg::OnBnClickedOk() {
-    if (m_searchDlg.GetSafeHwnd() && m_searchDlg.IsWindowVisible()) m_searchDlg.OnBnClickedCancel();
-    SaveDeviceLists();
-    FreeUserLists();
-    if (m_onCommitted) m_onCommitted();
-    WriteSaveLog();
-    CDialog::OnOK();
+int CDeviceListCommit::CredentialsChanged(const DEVICE_RECORD& a, const DEVICE_RECORD& b) {
+    return a.loggedIn == 1 && CredentialsDiffer(a, b) ? 1 : 0;
 }
 
-int CDevManageDlg::SaveDeviceLists() {
+std::vector<CString> CDeviceListCommit::Commit(const CDeviceUserLists& lists) {
     CDeviceManager scratch;
     scratch.SetMaxDeviceCount(GetAppConfig()->m_nDevMaxCount);
     std::vector<CString> unsaved;
-    std::vector<CDeviceManager*> lists;
-    for (int entry = 0; entry < m_userCombo.GetCount(); ++entry) {
-        CDeviceManager* working = static_cast<CDeviceManager*>(m_userCombo.GetItemDataPtr(entry));
+    std::vector<CDeviceManager*> committed;
+    for (int entry = 0; entry < lists.Count(); ++entry) {
+        CDeviceManager* working = lists.At(entry);
         if (!working) continue;
         CommitEntry(entry, *working, scratch, unsaved);
-        lists.push_back(working);
+        committed.push_back(working);
     }
-    for (CDeviceManager* working : lists) working->WriteDeviceXml(CString());
-    if (!unsaved.empty()) {
-        CString names;
-        for (const CString& title : unsaved) names += L"\r\n" + title;
-        ShowWarning(Tr(L"These devices could not be saved:") + names);
-    }
-    PurgeUserSchedules(GetBackupEngine().Users());
-    return 0;
+    for (CDeviceManager* working : committed) working->WriteDeviceXml(CString());
+    return unsaved;
 }
 
-void CDevManageDlg::CommitEntry(int entry, CDeviceManager& working, CDeviceManager& scratch,
+void CDeviceListCommit::CommitEntry(int entry, CDeviceManager& working, CDeviceManager& scratch,
                                 std::vector<CString>& unsaved) {
     CBackupEngine& engine = GetBackupEngine();
     CDeviceManager& live = engine.Devices();
@@ -99,14 +68,14 @@ void CDevManageDlg::CommitEntry(int entry, CDeviceManager& working, CDeviceManag
         if (match != old.end()) {
             SetDeviceIds(record, match->id);
             CommitMatchedDevice(engineList, record, *match);
-            if (working.AddDeviceRecord(record) != 0) unsaved.push_back(TitleOf(record));
+            if (working.AddDeviceRecord(record) != 0) unsaved.push_back(FieldText(record.title));
             old.erase(match);
             continue;
         }
         const int id = engineList ? live.GetNextDeviceId() + newCount++ : working.GetNextDeviceId();
         SetDeviceIds(record, id);
         if (working.AddDeviceRecord(record) != 0) {
-            unsaved.push_back(TitleOf(record));
+            unsaved.push_back(FieldText(record.title));
         } else if (engineList) {
             newIds.push_back(id);
         }
@@ -121,7 +90,7 @@ void CDevManageDlg::CommitEntry(int entry, CDeviceManager& working, CDeviceManag
     for (int id : newIds) live.AddDeviceRecord(working.GetDevice(id));
 }
 
-void CDevManageDlg::CommitMatchedDevice(bool live, DEVICE_RECORD& record, DEVICE_RECORD& old) {
+void CDeviceListCommit::CommitMatchedDevice(bool live, DEVICE_RECORD& record, DEVICE_RECORD& old) {
     CBackupEngine& engine = GetBackupEngine();
     if (CredentialsChanged(old, record)) {
         if (!live) return;
@@ -144,12 +113,4 @@ void CDevManageDlg::CommitMatchedDevice(bool live, DEVICE_RECORD& record, DEVICE
         }
     }
     if (live && record.loggedIn != 1 && m_queueLogin) m_queueLogin(record);
-}
-
-void CDevManageDlg::WriteSaveLog() {
-    CString text;
-    text.Format(L"%s %s", Tr(L"DeviceManage").GetString(), Tr(L"Save succeed!").GetString());
-    const CTime now = CTime::GetCurrentTime();
-    GetBackupEngine().AddLogRecord(kLogTypeOperation, kLogCodeSettingsSaved, text, CString(), 0, 0, 0, 0, now, now,
-                                   now);
 }

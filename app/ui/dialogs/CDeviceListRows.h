@@ -1,0 +1,35 @@
+// CDeviceListRows: the device dialog's report list, one check-box row per
+// device of the selected working list, numbered from 1, with the device id
+// as item data. UI thread.
+#pragma once
+
+#include <afxcmn.h>
+
+#include <functional>
+#include <vector>
+
+#include "app/engine/DEVICE_RECORD.h"
+
+class CDeviceListRows {
+public:
+    explicit CDeviceListRows(CListCtrl& list) : m_list(list) {}
+
+    void SetUpColumns();
+    // Every row anew from the records; the first one selected.
+    void Fill(const std::vector<DEVICE_RECORD>& records);
+    // Appends (row -1) or rewrites the record's row, then selects it.
+    void SetRow(const DEVICE_RECORD& record, int row);
+    int IdAt(int row) const { return static_cast<int>(m_list.GetItemData(row)); }
+    // Selects the row of the device, if there is one.
+    void SelectId(int id);
+    // Deletes every ticked row, handing its device id to remove first; the
+    // rows left are numbered again and one of them selected. False when no
+    // row was ticked.
+    bool DeleteChecked(const std::function<void(int id)>& remove);
+
+private:
+    void Select(int row);
+    void Renumber();
+
+    CListCtrl& m_list;
+};
