@@ -155,7 +155,6 @@ void CNetEngine::Shutdown() {
   m_stopEvent.Reset();
 
   CNetAutoLock guard(&m_spareSocketsLock, true);
-  for (SOCKET socket : m_spareSockets) closesocket(socket);
   m_spareSockets.clear();
 }
 
@@ -217,13 +216,14 @@ bool CNetEngine::Associate(SOCKET socket, CNetIoKey* key) {
 }
 
 int CNetEngine::Unregister(List CNetEngine::*list, CNetLock CNetEngine::*lock, SOCKET socket, CNetIoKey* key) {
+  // Closed on return, once the key is off the list: the cancels walk the
+  // list and need every listed socket open.
+  CUniqueSocket closing(socket);
   {
     SharedEngine shared;
     if (shared.get() && key)
       RemoveFromList(shared.get()->*list, shared.get()->*lock, key);
   }
-  if (socket != INVALID_SOCKET)
-    closesocket(socket);
   return 1;
 }
 
@@ -280,7 +280,7 @@ int CNetEngine::PostAccept(CNetIoKey* key, CNetIoContext* record) {
   CNetEngine* engine = shared.get();
   if (!engine || !record)
     return -1;
-  if (record->m_acceptSocket == INVALID_SOCKET && !engine->TakeSpareSocket(&record->m_acceptSocket))
+  if (!record->m_acceptSocket && !engine->TakeSpareSocket(record->m_acceptSocket))
     return -1;
   return engine->Post(PostKindAccept, key, record);
 }
@@ -336,7 +336,7 @@ int CNetEngine::Issue(PostKind kind, CNetIoKey* key, CNetIoContext* record) {
     case PostKindAccept:
       // No data is awaited with the accept: the whole buffer holds the two
       // addresses, so the accept completes as soon as a peer connects.
-      if (!record->m_acceptEx(socket, record->m_acceptSocket, record->m_buffer->GetData(),
+      if (!record->m_acceptEx(socket, record->m_acceptSocket.Get(), record->m_buffer->GetData(),
                               static_cast<DWORD>(record->m_buffer->GetSize() - 2 * kAcceptAddressSpace),
                               kAcceptAddressSpace, kAcceptAddressSpace, &bytes, record))
         result = SOCKET_ERROR;
@@ -348,11 +348,11 @@ int CNetEngine::Issue(PostKind kind, CNetIoKey* key, CNetIoContext* record) {
   return error == WSA_IO_PENDING ? 0 : (error != 0 ? error : WSAEFAULT);
 }
 
-bool CNetEngine::TakeSpareSocket(SOCKET* socket) {
+bool CNetEngine::TakeSpareSocket(CUniqueSocket& socket) {
   CNetAutoLock guard(&m_spareSocketsLock, true);
   if (m_spareSockets.empty())
     return false;
-  *socket = m_spareSockets.front();
+  socket = std::move(m_spareSockets.front());
   m_spareSockets.pop_front();
   return true;
 }
@@ -363,15 +363,15 @@ void CNetEngine::FillSparePool() {
     CNetAutoLock guard(&m_spareSocketsLock, false);
     missing = std::max(0, kSpareSocketTarget - static_cast<int>(m_spareSockets.size()));
   }
-  std::vector<SOCKET> created;
+  std::vector<CUniqueSocket> created;
   for (int i = 0; i < missing; ++i) {
-    SOCKET socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (socket == INVALID_SOCKET)
+    CUniqueSocket socket(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!socket)
       break;
-    created.push_back(socket);
+    created.push_back(std::move(socket));
   }
   CNetAutoLock guard(&m_spareSocketsLock, true);
-  m_spareSockets.insert(m_spareSockets.end(), created.begin(), created.end());
+  for (CUniqueSocket& socket : created) m_spareSockets.push_back(std::move(socket));
 }
 
 int CNetEngine::NextLocalPort() {

@@ -80,7 +80,7 @@ private:
   void Shutdown();
   int Post(PostKind kind, CNetIoKey* key, CNetIoContext* record);
   int Issue(PostKind kind, CNetIoKey* key, CNetIoContext* record);
-  bool TakeSpareSocket(SOCKET* socket);
+  bool TakeSpareSocket(CUniqueSocket& socket);
   bool Associate(SOCKET socket, CNetIoKey* key);
   static int Unregister(List CNetEngine::*list, CNetLock CNetEngine::*lock, SOCKET socket, CNetIoKey* key);
   static int AddToList(std::vector<CNetIoKey*>& list, CNetLock& lock, CNetIoKey* key);
@@ -110,7 +110,7 @@ private:
   std::vector<CNetIoKey*> m_servers;
   CNetLock m_serversLock;
   CUniqueHandle m_sparePoolThread;
-  std::deque<SOCKET> m_spareSockets;
+  std::deque<CUniqueSocket> m_spareSockets;
   CNetLock m_spareSocketsLock;
   volatile LONG m_pending = 0;
   bool m_stopping = false;

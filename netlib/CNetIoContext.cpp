@@ -18,8 +18,6 @@ CNetIoContext::CNetIoContext(int kind, int transport, CNetBuffer* buffer)
 }
 
 CNetIoContext::~CNetIoContext() {
-  if (m_acceptSocket != INVALID_SOCKET)
-    closesocket(m_acceptSocket);
   NetRelease(m_buffer);
   InterlockedDecrement(&g_liveRecords);
 }

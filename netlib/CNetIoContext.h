@@ -4,6 +4,7 @@
 #include <winsock2.h>
 #include <mswsock.h>
 
+#include "common/UniqueHandle.h"
 #include "netlib/CNetRefCounted.h"
 
 class CNetBuffer;
@@ -37,7 +38,7 @@ public:
   volatile LONG m_abortCount = 0;
   LPFN_ACCEPTEX m_acceptEx = nullptr;
   LPFN_GETACCEPTEXSOCKADDRS m_getAcceptExSockaddrs = nullptr;
-  SOCKET m_acceptSocket = INVALID_SOCKET;
+  CUniqueSocket m_acceptSocket;
   DWORD m_flags = 0;
   // Error of a post that failed at once; the engine routes it through the
   // port like any other completion so it is handled in one place.

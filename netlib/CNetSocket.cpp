@@ -77,7 +77,7 @@ int CNetSocket::GetLocalAddress(char* text, int* port) const {
   in_addr address;
   address.s_addr = m_localAddress;
   USHORT netPort = m_localPort;
-  if (m_socket != INVALID_SOCKET && getsockname(m_socket, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
+  if (m_socket.IsValid() && getsockname(m_socket.Get(), reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
     address = bound.sin_addr;
     netPort = bound.sin_port;
   }
@@ -104,23 +104,22 @@ int CNetSocket::GetLocalIp(char* text) {
 int CNetSocket::CreateSocket(int kind) { return CreateSocket(kind, false); }
 
 int CNetSocket::CreateSocket(int kind, bool bindAlways) {
-  if (m_socket != INVALID_SOCKET || (kind != KindTcp && kind != KindUdp))
+  if (m_socket.IsValid() || (kind != KindTcp && kind != KindUdp))
     return -1;
-  SOCKET socket = kind == KindTcp ? ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-  if (socket == INVALID_SOCKET)
+  CUniqueSocket socket(kind == KindTcp ? ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)
+                                       : ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+  if (!socket)
     return -1;
   bool bound = true;
   if (m_localPort != 0 || (kind == KindTcp && bindAlways))
-    bound = BindTo(socket, m_localAddress, m_localPort);
+    bound = BindTo(socket.Get(), m_localAddress, m_localPort);
   else if (kind == KindUdp)
-    bound = BindUdpToNextLocalPort(socket) > 0;
+    bound = BindUdpToNextLocalPort(socket.Get()) > 0;
   u_long nonBlocking = 1;
-  if (!bound || ioctlsocket(socket, FIONBIO, &nonBlocking) != 0) {
-    closesocket(socket);
+  if (!bound || ioctlsocket(socket.Get(), FIONBIO, &nonBlocking) != 0)
     return -1;
-  }
-  ApplyBufferSizes(socket);
-  m_socket = socket;
+  ApplyBufferSizes(socket.Get());
+  m_socket = std::move(socket);
   return 1;
 }
 

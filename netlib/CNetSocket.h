@@ -3,6 +3,8 @@
 
 #include <winsock2.h>
 
+#include "common/UniqueHandle.h"
+
 class CNetEventSink;
 
 class CNetSocket {
@@ -42,7 +44,7 @@ public:
   // step fails (nothing is left open).
   int CreateSocket(int kind);
 
-  SOCKET GetSocket() const { return m_socket; }
+  SOCKET GetSocket() const { return m_socket.Get(); }
   int GetUserValue() const { return m_userValue; }
 
 protected:
@@ -55,7 +57,7 @@ protected:
   USHORT m_remotePort = 0;    // network order
   ULONG m_localAddress = 0;
   USHORT m_localPort = 0;
-  SOCKET m_socket = INVALID_SOCKET;
+  CUniqueSocket m_socket;
   const int m_userValue;
   CNetEventSink* const m_sink;
   int m_receiveBufferSize = 65536;

@@ -62,7 +62,7 @@ bool CNetTcpConnection::CreateIoLocked() {
     NetRelease(buffer);
     return false;
   }
-  m_key = new (std::nothrow) CNetIoKey(m_socket, m_userValue, this);
+  m_key = new (std::nothrow) CNetIoKey(m_socket.Get(), m_userValue, this);
   if (!m_key) {
     NetRelease(m_receiveRecord);
     return false;
@@ -71,10 +71,9 @@ bool CNetTcpConnection::CreateIoLocked() {
 }
 
 void CNetTcpConnection::TakeIoLocked(IoObjects& out) {
-  out.socket = m_socket;
+  out.socket = m_socket.Release();
   out.key = m_key;
   out.receiveRecord = m_receiveRecord;
-  m_socket = INVALID_SOCKET;
   m_key = nullptr;
   m_receiveRecord = nullptr;
   m_connected = 0;
@@ -102,7 +101,7 @@ void CNetTcpConnection::DisposeIo(IoObjects& io) {
 // Registers the socket with the port and posts the first receive; on
 // success the connection counts as connected. State lock held.
 bool CNetTcpConnection::RegisterLocked() {
-  if (CNetEngine::AddConnection(m_socket, m_key) < 0)
+  if (CNetEngine::AddConnection(m_socket.Get(), m_key) < 0)
     return false;
   m_connected = 1;  // before the post: the first completion may come at once
   m_connectedReported = true;
@@ -125,7 +124,7 @@ int CNetTcpConnection::ConnectFrom(const char* localAddress, int localPort, cons
   SOCKET socket;
   {
     CNetAutoLock state(&m_stateLock, true);
-    if (m_socket != INVALID_SOCKET)
+    if (m_socket.IsValid())
       return -1;
     m_localAddress = localAddress ? inet_addr(localAddress) : INADDR_ANY;
     m_localPort = htons(static_cast<USHORT>(localPort));
@@ -134,19 +133,18 @@ int CNetTcpConnection::ConnectFrom(const char* localAddress, int localPort, cons
     if (CreateSocket(KindTcp) < 0)
       return -1;
     if (!CreateIoLocked()) {
-      closesocket(m_socket);
-      m_socket = INVALID_SOCKET;
+      m_socket.Reset();
       return -1;
     }
     m_connected = 0;
     IssueConnect();
-    socket = m_socket;
+    socket = m_socket.Get();
   }
   const bool reached = ConnectState(socket, waitMs < 0 ? 0 : waitMs) > 0;
   IoObjects failed;
   {
     CNetAutoLock state(&m_stateLock, true);
-    if (m_socket != socket)
+    if (m_socket.Get() != socket)
       return -1;  // closed meanwhile
     if (reached && RegisterLocked())
       return 1;
@@ -157,17 +155,16 @@ int CNetTcpConnection::ConnectFrom(const char* localAddress, int localPort, cons
 }
 
 int CNetTcpConnection::Attach(SOCKET socket, const char* peerAddress, int peerPort) {
-  if (socket == INVALID_SOCKET)
+  CUniqueSocket owned(socket);
+  if (!owned)
     return -1;
   IoObjects failed;
   {
     CNetAutoLock state(&m_stateLock, true);
-    if (m_socket != INVALID_SOCKET) {
-      closesocket(socket);
+    if (m_socket.IsValid())
       return -1;
-    }
     m_autoReconnect = 0;
-    m_socket = socket;
+    m_socket = std::move(owned);
     m_remoteAddress = peerAddress ? inet_addr(peerAddress) : 0;
     m_remotePort = htons(static_cast<USHORT>(peerPort));
     if (CreateIoLocked() && RegisterLocked())
@@ -195,7 +192,7 @@ void CNetTcpConnection::IssueConnect() {
   remote.sin_addr.s_addr = m_remoteAddress;
   remote.sin_port = m_remotePort;
   // Non-blocking: the result is picked up by select.
-  connect(m_socket, reinterpret_cast<sockaddr*>(&remote), sizeof(remote));
+  connect(m_socket.Get(), reinterpret_cast<sockaddr*>(&remote), sizeof(remote));
 }
 
 // Ends a live connection after a failure and tells the owner, once. The
@@ -211,7 +208,7 @@ void CNetTcpConnection::Fail() {
     m_connected = 0;
     m_undelivered = 0;
     m_abortRequested = 0;
-    socket = m_socket;
+    socket = m_socket.Get();
     report = m_sink && m_connectedReported;
     m_connectedReported = false;
     shutdown(socket, SD_BOTH);
@@ -227,7 +224,7 @@ int CNetTcpConnection::Abort() {
     return 0;
   // Reported from the poll thread, never from here: the caller may hold
   // locks that its own close handler takes.
-  shutdown(m_socket, SD_BOTH);
+  shutdown(m_socket.Get(), SD_BOTH);
   InterlockedExchange(&m_abortRequested, 1);
   return 1;
 }
@@ -305,7 +302,7 @@ int CNetTcpConnection::IoSent(CNetIoContext* record, DWORD bytes, DWORD error) {
   // Reported before the next send is posted: the next completion could
   // otherwise be reported first from another I/O thread.
   if (m_sink && record->m_sendContext != -1)
-    m_sink->OnSendDone(m_userValue, m_socket, record->m_sendContext);
+    m_sink->OnSendDone(m_userValue, m_socket.Get(), record->m_sendContext);
   {
     CNetAutoLock state(&m_stateLock, false);
     CNetAutoLock queueGuard(&m_sendQueueLock, true);
@@ -336,7 +333,7 @@ int CNetTcpConnection::SetKeepAlive(const void* data, int length, int intervalSe
 // ---- Receiving -----------------------------------------------------------
 
 bool CNetTcpConnection::Deliver(const char* data, int length) {
-  return !m_sink || m_sink->OnReceive(m_userValue, m_socket, data, length) >= 0;
+  return !m_sink || m_sink->OnReceive(m_userValue, m_socket.Get(), data, length) >= 0;
 }
 
 int CNetTcpConnection::IoReceived(CNetIoContext* record, DWORD bytes, DWORD error) {
@@ -419,7 +416,7 @@ int CNetTcpConnection::IoPoll(char* work, int workSize) {
     int result = 1;
     if (undelivered && RetryDelivery())
       result = 0;
-    if (m_sink && m_sink->OnPoll(m_userValue, m_socket, work, workSize) == 0)
+    if (m_sink && m_sink->OnPoll(m_userValue, m_socket.Get(), work, workSize) == 0)
       result = 0;
     return result;
   });
@@ -474,19 +471,18 @@ int CNetTcpConnection::Reconnect(DWORD now) {
       if (CreateSocket(KindTcp) < 0)
         return 0;
       if (!CreateIoLocked()) {
-        closesocket(m_socket);
-        m_socket = INVALID_SOCKET;
+        m_socket.Reset();
         return 0;
       }
       IssueConnect();
       m_lastConnectAttempt = now;
       m_needNewSocket = false;
     }
-    const int progress = ConnectState(m_socket, 0);
+    const int progress = ConnectState(m_socket.Get(), 0);
     if (progress > 0) {
       m_needNewSocket = true;  // whatever happens next, a later attempt starts afresh
       if (RegisterLocked())
-        connectedSocket = m_socket;
+        connectedSocket = m_socket.Get();
     } else if (now - m_lastConnectAttempt > kReconnectSpacingMs) {
       // Refused or stale: the next check tries again on a fresh socket.
       m_needNewSocket = true;

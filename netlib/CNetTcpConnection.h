@@ -71,6 +71,8 @@ private:
   };
   // What Close takes out under the state lock and lets go outside it.
   struct IoObjects {
+    // Raw on purpose: CNetEngine::RemoveConnection takes it and closes it
+    // only after the key is off the engine's list.
     SOCKET socket = INVALID_SOCKET;
     CNetIoKey* key = nullptr;
     CNetIoContext* receiveRecord = nullptr;

@@ -21,7 +21,7 @@ CNetTcpServer::~CNetTcpServer() { StopListen(); }
 
 int CNetTcpServer::Listen(const char* address, int port) {
   CNetAutoLock state(&m_stateLock, true);
-  if (m_socket != INVALID_SOCKET)
+  if (m_socket.IsValid())
     return -1;
   m_localAddress = address ? inet_addr(address) : INADDR_ANY;
   m_localPort = htons(static_cast<USHORT>(port));
@@ -35,15 +35,14 @@ int CNetTcpServer::Listen(const char* address, int port) {
       NetRelease(buffer);
   }
   if (m_acceptRecord)
-    m_key = new (std::nothrow) CNetIoKey(m_socket, m_userValue, this);
+    m_key = new (std::nothrow) CNetIoKey(m_socket.Get(), m_userValue, this);
   // A deep backlog: bursts of connects wait in it while accepts are re-armed.
-  if (m_key && listen(m_socket, SOMAXCONN) == 0 && CNetEngine::AddServer(m_socket, m_key, m_acceptRecord) > 0 &&
+  if (m_key && listen(m_socket.Get(), SOMAXCONN) == 0 && CNetEngine::AddServer(m_socket.Get(), m_key, m_acceptRecord) > 0 &&
       CNetEngine::PostAccept(m_key, m_acceptRecord) > 0) {
     m_listening = true;
     return 1;
   }
-  CNetEngine::RemoveServer(m_socket, m_key);
-  m_socket = INVALID_SOCKET;
+  CNetEngine::RemoveServer(m_socket.Release(), m_key);
   NetRelease(m_acceptRecord);
   NetRelease(m_key);
   return -1;
@@ -56,10 +55,9 @@ int CNetTcpServer::StopListen() {
   {
     CNetAutoLock state(&m_stateLock, true);
     m_listening = false;
-    socket = m_socket;
+    socket = m_socket.Release();
     key = m_key;
     record = m_acceptRecord;
-    m_socket = INVALID_SOCKET;
     m_key = nullptr;
     m_acceptRecord = nullptr;
   }
@@ -76,38 +74,38 @@ int CNetTcpServer::StopListen() {
     CNetAutoLock queueGuard(&m_acceptedLock, true);
     left.swap(m_accepted);
   }
-  for (const Accepted& accepted : left) closesocket(accepted.socket);
+  left.clear();  // closes the accepted sockets no owner took
   return 1;
 }
 
 int CNetTcpServer::IoAccepted(CNetIoContext* record, DWORD error) {
-  const SOCKET accepted = record->m_acceptSocket;
-  record->m_acceptSocket = INVALID_SOCKET;  // the next accept takes a fresh spare socket
+  // The next accept takes a fresh spare socket.
+  CUniqueSocket accepted(std::move(record->m_acceptSocket));
   if (error != 0) {
-    // Not reused: a socket from a failed accept may be half set up. The
-    // retry waits for a poll so that a persistent failure cannot spin.
-    if (accepted != INVALID_SOCKET)
-      closesocket(accepted);
+    // Not reused (closed here): a socket from a failed accept may be half
+    // set up. The retry waits for a poll so that a persistent failure
+    // cannot spin.
     InterlockedExchange(&m_rearmNeeded, 1);
     return 1;
   }
-  QueueAccepted(accepted, record);
+  QueueAccepted(std::move(accepted), record);
   ArmAccept();
   return 1;
 }
 
-void CNetTcpServer::QueueAccepted(SOCKET accepted, CNetIoContext* record) {
-  if (accepted == INVALID_SOCKET)
+void CNetTcpServer::QueueAccepted(CUniqueSocket accepted, CNetIoContext* record) {
+  if (!accepted)
     return;
   {
     CNetAutoLock state(&m_stateLock, false);
     // Without this the accepted socket lacks its listener's properties
     // (getpeername and shutdown fail on it).
-    setsockopt(accepted, SOL_SOCKET, SO_UPDATE_ACCEPT_CONTEXT, reinterpret_cast<const char*>(&m_socket),
-               sizeof(m_socket));
+    const SOCKET listening = m_socket.Get();
+    setsockopt(accepted.Get(), SOL_SOCKET, SO_UPDATE_ACCEPT_CONTEXT, reinterpret_cast<const char*>(&listening),
+               sizeof(listening));
   }
   Accepted entry;
-  entry.socket = accepted;
+  entry.socket = std::move(accepted);
   entry.address[0] = 0;
   entry.port = 0;
   sockaddr* local = nullptr;
@@ -122,15 +120,13 @@ void CNetTcpServer::QueueAccepted(SOCKET accepted, CNetIoContext* record) {
     lstrcpynA(entry.address, inet_ntoa(peer->sin_addr), sizeof(entry.address));
     entry.port = ntohs(peer->sin_port);
   }
-  if (!m_sink) {
-    closesocket(accepted);
-    return;
-  }
+  if (!m_sink)
+    return;  // entry closes the socket
   try {
     CNetAutoLock queueGuard(&m_acceptedLock, true);
-    m_accepted.push_back(entry);
+    m_accepted.push_back(std::move(entry));
   } catch (...) {
-    closesocket(accepted);
+    // Not queued: entry still holds the socket and closes it.
   }
 }
 
@@ -146,13 +142,14 @@ bool CNetTcpServer::HandOverOne() {
     CNetAutoLock queueGuard(&m_acceptedLock, true);
     if (m_accepted.empty())
       return false;
-    entry = m_accepted.front();
+    entry = std::move(m_accepted.front());
     m_accepted.pop_front();
   }
   u_long nonBlocking = 1;
-  ioctlsocket(entry.socket, FIONBIO, &nonBlocking);
-  ApplyBufferSizes(entry.socket);
-  m_sink->OnAccept(m_userValue, m_socket, entry.socket, entry.address, entry.port);
+  ioctlsocket(entry.socket.Get(), FIONBIO, &nonBlocking);
+  ApplyBufferSizes(entry.socket.Get());
+  // The owner takes the socket: it attaches it or closes it.
+  m_sink->OnAccept(m_userValue, m_socket.Get(), entry.socket.Release(), entry.address, entry.port);
   return true;
 }
 

@@ -31,7 +31,7 @@ public:
 
 private:
   struct Accepted {
-    SOCKET socket;
+    CUniqueSocket socket;
     char address[32];
     int port;
   };
@@ -41,7 +41,7 @@ private:
   int IoAccepted(CNetIoContext* record, DWORD error) override;
   int IoPoll(char* work, int workSize) override;
 
-  void QueueAccepted(SOCKET accepted, CNetIoContext* record);
+  void QueueAccepted(CUniqueSocket accepted, CNetIoContext* record);
   void ArmAccept();
   bool HandOverOne();
 
