@@ -495,21 +495,29 @@ int GetBitmapColorCount(const BITMAPINFOHEADER& header) {
     return 0;
 }
 
-HBITMAP LoadBitmapResourceEx(LPCTSTR name, HINSTANCE module, int* colours) {
+namespace {
+
+// The module holding the bitmap resource, with its colour count read from
+// the resource's header; NULL when there is no such bitmap.
+HINSTANCE FindBitmapResource(LPCTSTR name, HINSTANCE module, int* colours) {
     HINSTANCE where = ResourceModule(module);
     HRSRC found = FindResourceW(where, name, RT_BITMAP);
     if (!found) return nullptr;
     const BITMAPINFOHEADER* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(where, found)));
     if (colours) *colours = header ? GetBitmapColorCount(*header) : 0;
-    return LoadBitmapW(where, name);
+    return where;
+}
+
+}  // namespace
+
+HBITMAP LoadBitmapResourceEx(LPCTSTR name, HINSTANCE module, int* colours) {
+    HINSTANCE where = FindBitmapResource(name, module, colours);
+    return where ? LoadBitmapW(where, name) : nullptr;
 }
 
 HBITMAP LoadAlphaBitmapResource(LPCTSTR name, HINSTANCE module, int* colours) {
-    HINSTANCE where = ResourceModule(module);
-    HRSRC found = FindResourceW(where, name, RT_BITMAP);
-    if (!found) return nullptr;
-    const BITMAPINFOHEADER* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(where, found)));
-    if (colours) *colours = header ? GetBitmapColorCount(*header) : 0;
+    HINSTANCE where = FindBitmapResource(name, module, colours);
+    if (!where) return nullptr;
     return static_cast<HBITMAP>(LoadImageW(where, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
