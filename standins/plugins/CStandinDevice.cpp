@@ -7,7 +7,7 @@
 #include "standins/plugins/StandinWire.h"
 #include "standins/qvnetsdk/SdkSocket.h"
 #include "standins/qvnetsdk/SdkWire.h"
-#include "proxy/CSdkPacketBuffer.h"
+#include "common/CWireFramer.h"
 
 using namespace standin;
 using qvwire::ReadLe32;
@@ -121,8 +121,10 @@ void CStandinDevice::ReadLoop() {
         std::lock_guard<std::mutex> lock(m_sendMutex);
         s = m_socket.Get();
     }
-    CSdkPacketBuffer buffer;
-    if (!buffer.Allocate()) return;
+    // The same 65536-byte receive store the proxy gives each SDK client.
+    const size_t kStoreSize = 65536;
+    CWireFramer buffer;
+    if (!buffer.Allocate(kStoreSize)) return;
     std::vector<uint8_t> work(kWorkSize);
     std::vector<uint8_t> chunk(kReceiveChunk);
     int64_t lastReceive = NowMs(), lastKeepAlive = NowMs();
@@ -139,14 +141,14 @@ void CStandinDevice::ReadLoop() {
         }
         // Never more than the buffer can take: a partial packet stays below
         // the work size, so a chunk always fits behind it.
-        const size_t room = std::min(chunk.size(), CSdkPacketBuffer::kCapacity - 1 - buffer.Buffered());
+        const size_t room = std::min(chunk.size(), kStoreSize - 1 - buffer.Unread());
         const int got = recv(s, reinterpret_cast<char*>(chunk.data()), static_cast<int>(room), 0);
-        if (got <= 0 || buffer.Append(chunk.data(), static_cast<size_t>(got)) < 0) return;
+        if (got <= 0 || buffer.Append(chunk.data(), static_cast<size_t>(got)) != CWireFramer::kAppended) return;
         lastReceive = now;
         size_t length = 0;
-        CSdkPacketBuffer::ExtractResult result;
-        while ((result = buffer.Extract(work.data(), work.size(), length)) != CSdkPacketBuffer::kNeedMore) {
-            if (result == CSdkPacketBuffer::kPacket) OnDevicePacket(work.data(), length);
+        CWireFramer::NextResult result;
+        while ((result = buffer.Next(work.data(), work.size(), &length)) != CWireFramer::kNeedMore) {
+            if (result == CWireFramer::kPacket) OnDevicePacket(work.data(), length);
         }
     }
 }
