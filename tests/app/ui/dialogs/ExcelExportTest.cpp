@@ -49,17 +49,23 @@ public:
     ProgIdHidden()
     {
         DWORD size = sizeof(m_clsid);
-        RegGetValueW(HKEY_CLASSES_ROOT, L"Excel.Application\\CLSID", nullptr, RRF_RT_REG_SZ, nullptr, m_clsid, &size);
+        m_had = RegGetValueW(HKEY_CLASSES_ROOT, L"Excel.Application\\CLSID", nullptr, RRF_RT_REG_SZ, nullptr, m_clsid,
+                             &size) == ERROR_SUCCESS &&
+                m_clsid[0] != L'\0';
         RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Excel.Application\\CLSID");
     }
+    // Puts back only what was there: an empty class written back would look
+    // registered to the test set-up and hide the stand-in for good.
     ~ProgIdHidden()
     {
+        if (!m_had) return;
         RegSetKeyValueW(HKEY_CLASSES_ROOT, L"Excel.Application\\CLSID", nullptr, REG_SZ, m_clsid,
                         static_cast<DWORD>((wcslen(m_clsid) + 1) * sizeof(wchar_t)));
     }
 
 private:
     wchar_t m_clsid[64] = {};
+    bool m_had = false;
 };
 
 // The only workbook file in folder, parsed; fails the test otherwise.
