@@ -119,7 +119,10 @@ TEST_F(PlayControlDlgTest, OpenFileOutcomes) {
     OpenManager();
     host.filesAnswer = {L"C:\\rec\\a.duz", L"C:\\rec\\b.duz"};
     manager->m_video.SetSelectedWindow(1);
+    engine.calls.clear();
     Command(IDC_SKIN_OPENFILE);
+    // The selected pane's play list is replaced by the files.
+    EXPECT_EQ((std::vector<std::string>{"ClearSlotPlaylist 1", "PlayFilesInSlot 1 1 0 2"}), engine.calls);
     ASSERT_EQ(1u, host.plays.size());
     EXPECT_EQ(-1, host.plays[0].pane);
     EXPECT_EQ(1, host.plays[0].first);
