@@ -28,6 +28,15 @@ void TakeSentMessage(DWORD waitMs) {
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 
+void AddTwoColumns(HWND list) {
+    for (int column = 0; column < 2; ++column) {
+        LVCOLUMNW header = {};
+        header.mask = LVCF_WIDTH;
+        header.cx = 100;
+        SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&header));
+    }
+}
+
 // A report list view on a thread of its own; the thread keeps rebuilding it
 // (all rows deleted, then inserted cell by cell) until stopped.
 class RebuiltList {
@@ -52,12 +61,7 @@ private:
             m_failed = true;
             return;
         }
-        for (int column = 0; column < 2; ++column) {
-            LVCOLUMNW header = {};
-            header.mask = LVCF_WIDTH;
-            header.cx = 100;
-            SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&header));
-        }
+        AddTwoColumns(list);
         m_list = list;
         for (bool first = true; !m_stop; first = !first) {
             Fill(list, first ? kFirst : kSecond);
@@ -145,12 +149,7 @@ TEST(ReadListView, ReadsAnOwnerDataList) {
             failed = true;
             return;
         }
-        for (int column = 0; column < 2; ++column) {
-            LVCOLUMNW header = {};
-            header.mask = LVCF_WIDTH;
-            header.cx = 100;
-            SendMessageW(made, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&header));
-        }
+        AddTwoColumns(made);
         SendMessageW(made, LVM_SETITEMCOUNT, kFirst.size(), 0);
         list = made;
         while (!stop) TakeSentMessage(10);
