@@ -179,6 +179,8 @@ void CLocalRecManageDlg::OnQuery() {
     m_result.clear();
     const int searched = GetRecordEngine().RecordList().SearchRecords(m_result, 1, from, to, L"", L"", device, channel,
                                                                       type, 0, L"", L"", -1, -1, -1, -1, L"", L"");
+    // Rows read before a failure are no answer to the search.
+    if (searched != 0) m_result.clear();
     m_list.SetRedraw(FALSE);
     m_list.DeleteAllItems();
     if (searched != 0)
