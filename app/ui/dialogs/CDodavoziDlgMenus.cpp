@@ -8,6 +8,7 @@
 #include "CRerezedctrl1.h"
 #include "CSearchDeviceDlg.h"
 #include "DialogMessages.h"
+#include "UnreadableFileNotices.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/SystemUtil.h"
 #include "app/engine/CBackupEngine.h"
@@ -215,6 +216,11 @@ LRESULT CDodavoziDlg::OnDeviceOffline(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CDodavoziDlg::OnDeviceNotLoggedIn(WPARAM wParam, LPARAM) {
     m_autoRunDlg.QueueDeviceLoginIfKnown(static_cast<int>(wParam));
+    return 0;
+}
+
+LRESULT CDodavoziDlg::OnUnreadableFile(WPARAM, LPARAM) {
+    ShowUnreadableFileNotices(this);
     return 0;
 }
 
