@@ -7,6 +7,7 @@
 
 #include "app/core/CAppConfig.h"
 #include "app/core/CAutoLock.h"
+#include "app/core/CPathLocks.h"
 #include "app/core/DeviceListIds.h"
 #include "app/engine/DeviceDefaultNames.h"
 #include "common/WholeFile.h"
@@ -176,6 +177,7 @@ bool CDeviceListStore::LoadDocument(const CString& path) {
 int CDeviceListStore::Read(const CString& path, const std::function<void()>& clear,
                            const std::function<bool(const DEVICE_RECORD&)>& add) {
     CAutoLock fileLock(&m_fileLock);
+    CAutoLock pathLock(&CPathLocks::For(path));
     clear();
     if (!LoadDocument(path)) return m_document->text.empty() ? 0 : -1;
     std::vector<DEVICE_LIST_ENTRY> entries;
@@ -191,6 +193,7 @@ int CDeviceListStore::Read(const CString& path, const std::function<void()>& cle
 
 int CDeviceListStore::Write(const CString& path, const std::function<std::vector<DEVICE_RECORD>()>& snapshot) {
     CAutoLock fileLock(&m_fileLock);
+    CAutoLock pathLock(&CPathLocks::For(path));
     TiXmlDocument& document = m_document->document;
     document.Clear();
     document.InsertEndChild(TiXmlDeclaration("1.0", "UTF-8", "yes"));
@@ -206,9 +209,11 @@ int CDeviceListStore::Write(const CString& path, const std::function<std::vector
 }
 
 int CDeviceListStore::SaveElement(const CString& path, const DEVICE_RECORD& record) {
-    // Held from the load to the save, so that a list written meanwhile is
-    // never overwritten with the older one read here.
+    // The path's lock is held from the load to the save, so that a list
+    // another manager writes meanwhile is never overwritten with the older
+    // one read here.
     CAutoLock fileLock(&m_fileLock);
+    CAutoLock pathLock(&CPathLocks::For(path));
     if (!LoadDocument(path)) return -1;
     TiXmlDocument& document = m_document->document;
     for (TiXmlElement* org = document.FirstChildElement("Organization"); org;
