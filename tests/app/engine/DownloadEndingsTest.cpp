@@ -4,6 +4,8 @@
 // arrived.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include "EngineFixture.h"
 #include "WaitFor.h"
 #include "app/core/CAppConfig.h"
@@ -14,6 +16,29 @@ namespace {
 int Weekday() { return CTime::GetCurrentTime().GetDayOfWeek() - 1; }
 
 bool FileExists(const CString& path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+
+// Every insert into the record list fails (or works again), while the
+// database itself opens and passes its table check.
+void RefuseRows(const CString& path, bool refuse) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open16(path.GetString(), &db));
+    const char* sql = refuse ? "CREATE TRIGGER refuse_rows BEFORE INSERT ON D_RecordList "
+                               "BEGIN SELECT RAISE(FAIL, 'refused'); END;"
+                             : "DROP TRIGGER refuse_rows;";
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
+    sqlite3_close(db);
+}
+
+// Log records of this month whose text starts with the prefix.
+int CountLogged(CBackupEngine& engine, const CString& prefix) {
+    std::vector<LOG_RECORD> records;
+    const CTime now = CTime::GetCurrentTime();
+    engine.Log().Query(records, now.GetYear(), now.GetMonth(), -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(),
+                       0, -1, -1, -1, -1, -1);
+    int count = 0;
+    for (const LOG_RECORD& record : records) count += record.C_Information.Find(prefix) == 0;
+    return count;
+}
 
 }  // namespace
 
@@ -85,14 +110,18 @@ TEST_F(DownloadEndings, ARecordFileOfNoByteIsRetiredAndRecorded) {
     EXPECT_TRUE(ReadWholeFile(std::wstring(row.C_FilePath)).empty());
 }
 
-TEST_F(DownloadEndings, RecordingsAreKeptWhenTheRecordListTakesNoRowsAndIndexedOnceItDoes) {
+TEST_F(DownloadEndings, ARecordListThatCannotBeOpenedAtLoginIsReported) {
     // The user's RecordList.db is a text file.
     CAppConfig* config = GetAppConfig();
-    const CString good = config->m_strRecordListFile;
     config->m_strRecordListFile = CString(temp.File(L"broken.db").c_str());
     ASSERT_TRUE(WriteWholeFile(temp.File(L"broken.db"), "not a database, just text\r\n"));
     EXPECT_EQ(-1, engine->LoadUserData()) << "the failed open and table check were not reported";
+    EXPECT_TRUE(WaitFor([&] { return CountLogged(*engine, L"Record list open failed! " + config->m_strRecordListFile) == 1; }));
+}
 
+TEST_F(DownloadEndings, RecordingsAreKeptWhenTheRecordListTakesNoRowsAndIndexedOnceItDoes) {
+    const CString database = GetAppConfig()->m_strRecordListFile;
+    RefuseRows(database, true);
     CSimRecorder& recorder = StartRecorder(RecorderWithFiles(1));
     AddDevice(1001, recorder);
     ASSERT_GE(Login(1001), 0);
@@ -114,23 +143,10 @@ TEST_F(DownloadEndings, RecordingsAreKeptWhenTheRecordListTakesNoRowsAndIndexedO
         EXPECT_EQ(ExpectedBytes(recorder, desc), ReadWholeFile(std::wstring(dayFolder + name)))
             << "a downloaded recording was thrown away: " << Narrow(std::wstring(name));
     }
-    // Told in the log: the database at login and each recording without its row.
-    ASSERT_TRUE(WaitFor([&] {
-        std::vector<LOG_RECORD> records;
-        const CTime now = CTime::GetCurrentTime();
-        engine->Log().Query(records, now.GetYear(), now.GetMonth(), -1, -1, L"", GetDefaultLogTime(),
-                            GetDefaultLogTime(), 0, -1, -1, -1, -1, -1);
-        int openFailed = 0, writeFailed = 0;
-        for (const LOG_RECORD& record : records) {
-            openFailed += record.C_Information.Find(L"Record list open failed!") == 0;
-            writeFailed += record.C_Information.Find(L"Record list write failed! " + dayFolder) == 0;
-        }
-        return openFailed == 1 && writeFailed == 3;
-    }));
+    EXPECT_TRUE(WaitFor([&] { return CountLogged(*engine, L"Record list write failed! " + dayFolder) == 3; }));
 
-    // The database works again: the kept recordings get their rows.
-    ASSERT_EQ(1, engine->RecordList().Open(good));
-    ASSERT_EQ(0, engine->RecordList().CheckTable(0));
+    // The database takes rows again: the kept recordings get theirs.
+    RefuseRows(database, false);
     ASSERT_TRUE(TickUntil([&] { return Rows().size() == 3; }));
     kept.clear();
     engine->CountUnindexedBySchedule(&kept);
