@@ -111,10 +111,9 @@ TEST_F(DownloadEndings, ARecordFileOfNoByteIsRetiredAndRecorded) {
 }
 
 TEST_F(DownloadEndings, ARecordListThatCannotBeOpenedAtLoginIsReported) {
-    // The user's RecordList.db is a text file.
+    // The user's RecordList.db cannot be made: its folder is gone.
     CAppConfig* config = GetAppConfig();
-    config->m_strRecordListFile = CString(temp.File(L"broken.db").c_str());
-    ASSERT_TRUE(WriteWholeFile(temp.File(L"broken.db"), "not a database, just text\r\n"));
+    config->m_strRecordListFile = CString(temp.File(L"gone\\RecordList.db").c_str());
     EXPECT_EQ(-1, engine->LoadUserData()) << "the failed open and table check were not reported";
     EXPECT_TRUE(WaitFor([&] { return CountLogged(*engine, L"Record list open failed! " + config->m_strRecordListFile) == 1; }));
 }
