@@ -7,6 +7,7 @@
 
 #include "app/core/CAppConfig.h"
 #include "app/core/CAutoLock.h"
+#include "app/core/CPathLocks.h"
 #include "app/core/DeviceListIds.h"
 #include "app/core/XmlFile.h"
 #include "app/engine/DeviceDefaultNames.h"
@@ -177,6 +178,7 @@ bool CDeviceListStore::LoadDocument(const CString& path) {
 int CDeviceListStore::Read(const CString& path, const std::function<void()>& clear,
                            const std::function<bool(const DEVICE_RECORD&)>& add, bool storedFile) {
     CAutoLock fileLock(&m_fileLock);
+    CAutoLock pathLock(&CPathLocks::For(path));
     clear();
     int result = 0;
     if (storedFile) {
@@ -199,6 +201,7 @@ int CDeviceListStore::Read(const CString& path, const std::function<void()>& cle
 
 int CDeviceListStore::Write(const CString& path, const std::function<std::vector<DEVICE_RECORD>()>& snapshot) {
     CAutoLock fileLock(&m_fileLock);
+    CAutoLock pathLock(&CPathLocks::For(path));
     TiXmlDocument& document = m_document->document;
     document.Clear();
     document.InsertEndChild(TiXmlDeclaration("1.0", "UTF-8", "yes"));
@@ -214,9 +217,11 @@ int CDeviceListStore::Write(const CString& path, const std::function<std::vector
 }
 
 int CDeviceListStore::SaveElement(const CString& path, const DEVICE_RECORD& record) {
-    // Held from the load to the save, so that a list written meanwhile is
-    // never overwritten with the older one read here.
+    // The path's lock is held from the load to the save, so that a list
+    // another manager writes meanwhile is never overwritten with the older
+    // one read here.
     CAutoLock fileLock(&m_fileLock);
+    CAutoLock pathLock(&CPathLocks::For(path));
     if (!LoadDocument(path)) return -1;
     TiXmlDocument& document = m_document->document;
     for (TiXmlElement* org = document.FirstChildElement("Organization"); org;
