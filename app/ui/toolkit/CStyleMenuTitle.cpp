@@ -3,11 +3,10 @@
 // frame, icon and decoration lines.
 #include "CStyleMenu.h"
 
+#include "CMenuTheme.h"
 #include "CStyleMenuIcons.h"
 #include "MenuColors.h"
 #include "MenuPaint.h"
-
-#include "CMenuTheme.h"
 
 void CStyleMenu::DrawMenuTitle(LPDRAWITEMSTRUCT dis, BOOL) {
     CStyleMenuItemDataTitle* title = DYNAMIC_DOWNCAST(CStyleMenuItemDataTitle,
