@@ -132,8 +132,15 @@ int CDeviceManager::SaveDeviceElement(int deviceId) {
 
 int CDeviceManager::ReadDeviceXml(const CString& path) {
     return m_listStore.Read(
-        ExpandProgramDir(path), [this]() { RemoveAllDevices(); },
-        [this](const DEVICE_RECORD& record) { return m_registry.AddLoaded(record); });
+        ExpandProgramDir(path),
+        [this]() {
+            RemoveAllDevices();
+            m_registry.ForgetNotLoaded();
+        },
+        [this](const DEVICE_RECORD& record) {
+            m_registry.AddLoaded(record);  // past the maximum it is held back, and the reading goes on
+            return true;
+        });
 }
 
 // ---- Login ---------------------------------------------------------------------

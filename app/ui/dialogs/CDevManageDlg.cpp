@@ -7,6 +7,7 @@
 #include "DeviceListHelpers.h"
 #include "DialogMessages.h"
 #include "HoverHintTarget.h"
+#include "StoredFileNotices.h"
 #include "TaskListRow.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
@@ -110,6 +111,8 @@ BOOL CDevManageDlg::OnInitDialog() {
     m_selectAll = 0;
     GetDlgItem(IDC_DEVMANAGE_DELETE)->EnableWindow(FALSE);
     RefreshView();
+    TellHeldBackDevices(this, m_userLists);
+    TellRefusedValues(this);
     return TRUE;
 }
 
@@ -441,6 +444,7 @@ void CDevManageDlg::ImportDeviceFile() {
         return;
     }
     list->RemoveAllDevices();
+    list->ForgetNotLoaded();  // the imported list replaces the file's
     for (const DEVICE_RECORD& record : records) list->AddDeviceRecord(record);
     SetEditMode(MODE_VIEW);
     ReloadDeviceList();
@@ -550,12 +554,15 @@ void CDevManageDlg::OnBnClickedOk() {
 }
 
 void CDevManageDlg::SaveDeviceLists() {
-    const std::vector<CString> unsaved = CDeviceListCommit(m_queueLogin).Commit(m_userLists);
+    CDeviceListCommit commit(m_queueLogin);
+    const std::vector<CString> unsaved = commit.Commit(m_userLists);
     if (!unsaved.empty()) {
         CString names;
         for (const CString& title : unsaved) names += L"\r\n" + title;
         ShowWarning(Translate(L"These devices could not be saved:") + names);
     }
+    for (const CString& file : commit.UnwrittenFiles())
+        ShowWarning(Translate(L"Save device information failed!") + L"\r\n" + file);
     PurgeUserSchedules(GetBackupEngine().Users());
 }
 

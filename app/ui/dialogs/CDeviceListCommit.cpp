@@ -39,7 +39,9 @@ std::vector<CString> CDeviceListCommit::Commit(const CDeviceUserLists& lists) {
         CommitEntry(entry, *working, scratch, unsaved);
         committed.push_back(working);
     }
-    for (CDeviceManager* working : committed) working->WriteDeviceXml(CString());
+    m_unwritten.clear();
+    for (CDeviceManager* working : committed)
+        if (working->WriteDeviceXml(CString()) != 0) m_unwritten.push_back(working->GetDeviceFile());
     return unsaved;
 }
 

@@ -24,6 +24,8 @@ public:
     // Merges every entry's list and writes it to its file; the titles of
     // the devices that could not be kept.
     std::vector<CString> Commit(const CDeviceUserLists& lists);
+    // The device files that Commit could not write (read-only, no room).
+    const std::vector<CString>& UnwrittenFiles() const { return m_unwritten; }
 
     // The device's id and the channel and alarm keys made from it.
     static void SetDeviceIds(DEVICE_RECORD& record, int id);
@@ -38,4 +40,5 @@ private:
     void CommitMatchedDevice(bool live, DEVICE_RECORD& record, DEVICE_RECORD& old);
 
     LoginQueue m_queueLogin;
+    std::vector<CString> m_unwritten;
 };
