@@ -374,6 +374,8 @@ int CDevManageDlg::CommitForm() {
     if (m_mode == MODE_ADD) {
         if (list->AddDeviceRecord(record) != 0) return RefuseAdd();
         ReadChannelsOnce(*list, record.id);
+        // OK or Cancel may have reached the dialog while its box was up: the list is gone then.
+        if (SelectedList() != list) return -1;
         m_rows.SetRow(list->GetDevice(record.id), -1);
         return 0;
     }
@@ -386,6 +388,7 @@ int CDevManageDlg::CommitForm() {
                 list->ReplaceDevice(record.id, record);
             }
             ReadChannelsOnce(*list, record.id);
+            if (SelectedList() != list) return -1;
         }
     }
     m_rows.SetRow(list->GetDevice(record.id), m_updateRow);
