@@ -137,7 +137,7 @@ int CBackupScheduleStore::LoadFile(const CString& path) {
         m_autoSchedules.emplace_hint(m_autoSchedules.end(), schedule.id, schedule);
     }
     if (refused) NoteRefusedValues(path);
-    return 0;
+    return read;
 }
 
 int CBackupScheduleStore::Save(const CString& path) {

@@ -9,6 +9,7 @@
 #include "app/core/CAutoLock.h"
 #include "app/core/DeviceListIds.h"
 #include "app/core/RefusedValues.h"
+#include "app/core/XmlFile.h"
 #include "app/engine/DeviceDefaultNames.h"
 #include "common/WholeFile.h"
 #include "tinyxml.h"
@@ -196,10 +197,17 @@ bool CDeviceListStore::LoadDocument(const CString& path) {
 }
 
 int CDeviceListStore::Read(const CString& path, const std::function<void()>& clear,
-                           const std::function<bool(const DEVICE_RECORD&)>& add) {
+                           const std::function<bool(const DEVICE_RECORD&)>& add, bool storedFile) {
     CAutoLock fileLock(&m_fileLock);
     clear();
-    if (!LoadDocument(path)) return m_document->text.empty() ? 0 : -1;
+    int result = 0;
+    if (storedFile) {
+        const int read = ReadStoredXmlFile(path, m_document->document);
+        if (read < 0) return -1;
+        if (read == 2) result = 1;
+    } else if (!LoadDocument(path)) {
+        return m_document->text.empty() ? 0 : -1;
+    }
     std::vector<DEVICE_LIST_ENTRY> entries;
     ListDeviceElements(m_document->document, entries);
     bool inRange = true;
@@ -210,7 +218,7 @@ int CDeviceListStore::Read(const CString& path, const std::function<void()>& cle
         if (!add(record)) break;
     }
     if (!inRange) NoteRefusedValues(path);
-    return 0;
+    return result;
 }
 
 int CDeviceListStore::Write(const CString& path, const std::function<std::vector<DEVICE_RECORD>()>& snapshot) {

@@ -78,7 +78,7 @@ int CDeviceManager::OpenDeviceFile(const CString& path) {
         CAutoLock lock(&m_settingsLock);
         m_deviceFile = ExpandProgramDir(path);
     }
-    return ReadDeviceXml(GetDeviceFile());
+    return ReadList(GetDeviceFile(), true);
 }
 
 CString CDeviceManager::GetDeviceFile() const {
@@ -130,9 +130,11 @@ int CDeviceManager::SaveDeviceElement(int deviceId) {
     return m_listStore.SaveElement(GetDeviceFile(), record);
 }
 
-int CDeviceManager::ReadDeviceXml(const CString& path) {
+int CDeviceManager::ReadDeviceXml(const CString& path) { return ReadList(ExpandProgramDir(path), false); }
+
+int CDeviceManager::ReadList(const CString& file, bool storedFile) {
     return m_listStore.Read(
-        ExpandProgramDir(path),
+        file,
         [this]() {
             RemoveAllDevices();
             m_registry.ForgetNotLoaded();
@@ -140,7 +142,8 @@ int CDeviceManager::ReadDeviceXml(const CString& path) {
         [this](const DEVICE_RECORD& record) {
             m_registry.AddLoaded(record);  // past the maximum it is held back, and the reading goes on
             return true;
-        });
+        },
+        storedFile);
 }
 
 // ---- Login ---------------------------------------------------------------------
