@@ -7,6 +7,7 @@
 #include "DeviceListHelpers.h"
 #include "DialogMessages.h"
 #include "HoverHintTarget.h"
+#include "StoredFileNotices.h"
 #include "TaskListRow.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
@@ -110,6 +111,8 @@ BOOL CDevManageDlg::OnInitDialog() {
     m_selectAll = 0;
     GetDlgItem(IDC_DEVMANAGE_DELETE)->EnableWindow(FALSE);
     RefreshView();
+    TellHeldBackDevices(this, m_userLists);
+    TellRefusedValues(this);
     return TRUE;
 }
 
@@ -371,6 +374,8 @@ int CDevManageDlg::CommitForm() {
     if (m_mode == MODE_ADD) {
         if (list->AddDeviceRecord(record) != 0) return RefuseAdd();
         ReadChannelsOnce(*list, record.id);
+        // OK or Cancel may have reached the dialog while its box was up: the list is gone then.
+        if (SelectedList() != list) return -1;
         m_rows.SetRow(list->GetDevice(record.id), -1);
         return 0;
     }
@@ -383,6 +388,7 @@ int CDevManageDlg::CommitForm() {
                 list->ReplaceDevice(record.id, record);
             }
             ReadChannelsOnce(*list, record.id);
+            if (SelectedList() != list) return -1;
         }
     }
     m_rows.SetRow(list->GetDevice(record.id), m_updateRow);
@@ -441,6 +447,7 @@ void CDevManageDlg::ImportDeviceFile() {
         return;
     }
     list->RemoveAllDevices();
+    list->ForgetNotLoaded();  // the imported list replaces the file's
     for (const DEVICE_RECORD& record : records) list->AddDeviceRecord(record);
     SetEditMode(MODE_VIEW);
     ReloadDeviceList();
@@ -553,7 +560,7 @@ bool CDevManageDlg::SaveDeviceLists() {
     const DEVICE_COMMIT_RESULT result = CDeviceListCommit(m_queueLogin).Commit(m_userLists);
     CString problems;
     AppendNamed(problems, L"These devices could not be saved:", result.unsaved);
-    AppendNamed(problems, L"These device files could not be written:", result.unwrittenFiles);
+    AppendNamed(problems, L"Save device information failed!", result.unwrittenFiles);
     AppendNamed(problems, L"These devices could not be started:", result.notRunning);
     if (!problems.IsEmpty()) ShowWarning(problems);
     PurgeUserSchedules(GetBackupEngine().Users());

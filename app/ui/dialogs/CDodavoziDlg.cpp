@@ -7,6 +7,7 @@
 #include "CRerezedctrl1.h"
 #include "DialogMessages.h"
 #include "HoverHintTarget.h"
+#include "StoredFileNotices.h"
 #include "TaskListRow.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
@@ -142,8 +143,9 @@ void CDodavoziDlg::AddAboutMenuItem() {
 
 void CDodavoziDlg::ApplySkin() {
     const SKIN_LAYOUT layout = ReadSkinLayout(*GetAppConfig());
+    // A picture that does not load is named to the user (an empty box would tell nothing).
     m_skin.InitSkin(this, layout.strMainBackImage, layout.strMainButtonImage, kMainWindowSize, FALSE,
-                    Translate(L""), Translate(L""));
+                    Translate(L"System Prompt"), Translate(L"Load background image [FilePath] failed!"));
     LayoutControls();
 }
 
@@ -230,6 +232,8 @@ int CDodavoziDlg::StartupLogin() {
     CLoginDlg login(LOGIN_MODE_STARTUP, nullptr);
     if (login.DoModal() != IDOK) return 0;
     WriteUserLogRecord(LOG_USER_LOGIN, L"Login Succeed!");
+    TellRefusedValues(this);
+    TellHeldBackDevices(this, Engine().Devices());
     if (!EnsureDevices()) return 0;
     QueueAllDevicesForLogin();
     m_autoRunDlg.StartMaintainThread();
