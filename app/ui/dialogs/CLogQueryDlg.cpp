@@ -28,12 +28,16 @@ CString UserEntry(const CString& id, const CString& name)
     return entry;
 }
 
+// One conversion to local time per text (each CTime field getter makes its
+// own): a month of log records has tens of thousands of these.
 CString FormatLogTime(LOG_TIME t)
 {
-    CTime time(t);
+    struct tm fields = {};
+    if (!CTime(t).GetLocalTm(&fields))
+        return L"0000-00-00 00:00:00";
     CString text;
-    text.Format(L"%04d-%02d-%02d %02d:%02d:%02d", time.GetYear(), time.GetMonth(), time.GetDay(), time.GetHour(),
-                time.GetMinute(), time.GetSecond());
+    text.Format(L"%04d-%02d-%02d %02d:%02d:%02d", fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday,
+                fields.tm_hour, fields.tm_min, fields.tm_sec);
     return text;
 }
 

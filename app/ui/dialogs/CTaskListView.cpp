@@ -43,7 +43,7 @@ void CTaskListView::Refresh() {
     const CTime now = CTime::GetCurrentTime();
     const std::unordered_map<DWORD_PTR, int> rows = RowsByData();
     std::set<LPARAM> shown;
-    int lastAdded = -1;
+    std::vector<VIRTUAL_LIST_ROW> added;
     for (const BACKUP_SCHEDULE& schedule : schedules) {
         DEVICE_RECORD device;
         Engine().GetDevice(device, schedule.DevID);
@@ -60,15 +60,17 @@ void CTaskListView::Refresh() {
         row.cells = {existing == rows.end() ? CString(L"1") : m_list.GetItemText(existing->second, 0), text.device,
                      text.channel, text.information, text.status};
         if (existing == rows.end()) {
-            lastAdded = m_list.AppendRow(row);
+            added.push_back(row);
         } else if (m_list.Row(existing->second).cells != row.cells) {
             m_list.ReplaceRow(existing->second, row);
         }
         shown.insert(schedule.id);
     }
-    // One selection for all the rows added: each new row was selected in
-    // turn, and in a single-selection list the last one stays.
-    if (lastAdded >= 0) SelectRow(lastAdded);
+    // Added at once, and one selection for them all: each new row was
+    // selected in turn, and in a single-selection list the last one stays.
+    const int addedCount = static_cast<int>(added.size());
+    const int firstAdded = m_list.AppendRows(std::move(added));
+    if (firstAdded >= 0) SelectRow(firstAdded + addedCount - 1);
     UpdateDiskFullRow();
     for (int row = m_list.RowCount() - 1; row >= 0; --row) {
         const LPARAM data = static_cast<LPARAM>(m_list.GetItemData(row));

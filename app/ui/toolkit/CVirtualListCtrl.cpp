@@ -20,9 +20,10 @@ bool CVirtualListCtrl::HasCheckBoxes() const { return (GetExtendedStyle() & LVS_
 
 BOOL CVirtualListCtrl::SetRows(std::vector<VIRTUAL_LIST_ROW> rows) {
     if (!IsOwnerData()) return FALSE;
-    // Cleared while the old rows still stand: the parent's handler of the
-    // change may read them.
-    SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // No rows first, so the control drops selection and focus at once:
+    // clearing them item by item (LVM_SETITEMSTATE for item -1) sends two
+    // notifications per row, seconds for a month of log records.
+    SetItemCountEx(0, 0);
     m_rows = std::move(rows);
     if (HasCheckBoxes()) SetCallbackMask(LVIS_STATEIMAGEMASK);
     SetItemCountEx(RowCount(), 0);
@@ -32,16 +33,22 @@ BOOL CVirtualListCtrl::SetRows(std::vector<VIRTUAL_LIST_ROW> rows) {
 }
 
 int CVirtualListCtrl::AppendRow(VIRTUAL_LIST_ROW row) {
-    if (!IsOwnerData()) return -1;
-    if (m_rows.empty() && HasCheckBoxes()) SetCallbackMask(LVIS_STATEIMAGEMASK);
-    m_rows.push_back(std::move(row));
+    std::vector<VIRTUAL_LIST_ROW> rows;
+    rows.push_back(std::move(row));
+    return AppendRows(std::move(rows));
+}
+
+int CVirtualListCtrl::AppendRows(std::vector<VIRTUAL_LIST_ROW> rows) {
+    if (!IsOwnerData() || rows.empty()) return -1;
+    const int first = RowCount();
+    if (first == 0 && HasCheckBoxes()) SetCallbackMask(LVIS_STATEIMAGEMASK);
+    for (VIRTUAL_LIST_ROW& row : rows) m_rows.push_back(std::move(row));
     if (!SetItemCountEx(RowCount(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL)) {
-        m_rows.pop_back();
+        m_rows.resize(first);
         return -1;
     }
-    const int index = RowCount() - 1;
-    RedrawItems(index, index);
-    return index;
+    RedrawItems(first, RowCount() - 1);
+    return first;
 }
 
 BOOL CVirtualListCtrl::ReplaceRow(int row, VIRTUAL_LIST_ROW value) {

@@ -33,6 +33,10 @@ public:
     BOOL SetRows(std::vector<VIRTUAL_LIST_ROW> rows);
     // Appends a row; its index, -1 when the control refused it.
     int AppendRow(VIRTUAL_LIST_ROW row);
+    // Appends rows with one change of the control's count (each change
+    // makes the control lay itself out again); the first one's index, -1
+    // when there were none or the control refused them.
+    int AppendRows(std::vector<VIRTUAL_LIST_ROW> rows);
     // Replaces one row's cells, data and check box, and repaints it.
     BOOL ReplaceRow(int row, VIRTUAL_LIST_ROW value);
     // Removes one row; the control moves the selection of the rows below up.
