@@ -9,6 +9,7 @@
 #include "ListCheckBoxes.h"
 #include "CRecordManageDlg.h"
 #include "CRecordManageHost.h"
+#include "UnreadableFileNotices.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/FileUtil.h"
@@ -176,9 +177,14 @@ void CLocalRecManageDlg::OnQuery() {
         if (channel != 1000) channel %= 1000;
     }
     m_result.clear();
-    GetRecordEngine().RecordList().SearchRecords(m_result, 1, from, to, L"", L"", device, channel, type, 0, L"", L"",
-                                                 -1, -1, -1, -1, L"", L"");
-    if (m_result.empty()) ShowNotice(this, L"No record");
+    const int searched = GetRecordEngine().RecordList().SearchRecords(m_result, 1, from, to, L"", L"", device, channel,
+                                                                      type, 0, L"", L"", -1, -1, -1, -1, L"", L"");
+    // Rows read before a failure are no answer to the search.
+    if (searched != 0) m_result.clear();
+    if (searched != 0)
+        ShowReadFailure(this, L"The record list could not be read!");
+    else if (m_result.empty())
+        ShowNotice(this, L"No record");
     std::vector<VIRTUAL_LIST_ROW> rows(m_result.size());
     for (size_t i = 0; i < m_result.size(); ++i) rows[i] = ResultRow(static_cast<int>(i));
     m_list.SetRows(std::move(rows));
