@@ -324,7 +324,7 @@ int CDevManageDlg::ValidateForm() {
 int CDevManageDlg::IsUniqueInList(const DEVICE_RECORD& record, int skippedRow) {
     CDeviceManager* list = SelectedList();
     if (!list) return 1;
-    for (int row = 0; row < m_list.GetItemCount(); ++row) {
+    for (int row = 0; row < m_list.RowCount(); ++row) {
         if (row == skippedRow) continue;
         const int id = m_rows.IdAt(row);
         const DEVICE_RECORD listed = list->GetDevice(id);

@@ -315,7 +315,7 @@ void CDodavoziDlg::OnTimer(UINT_PTR id) {
         if (automaticOn || manualOn) {
             m_taskRows.Refresh();
         } else {
-            m_taskList.DeleteAllItems();
+            m_taskList.DeleteAllRows();
             UpdateStartStopButton(TRUE);
         }
     }
@@ -365,7 +365,7 @@ int CDodavoziDlg::ShowDownloadMenu() {
     } else {
         return 0;
     }
-    m_taskList.DeleteAllItems();
+    m_taskList.DeleteAllRows();
     Engine().GetBackupState(&automaticOn, &manualOn);
     UpdateStartStopButton(!automaticOn && !manualOn);
     return 0;
@@ -402,7 +402,7 @@ void CDodavoziDlg::ToggleAutoDownload() {
     if (automaticOn) {
         if (Engine().StopAutoBackup() == 0) {
             ShowDownloadTwin(false);
-            m_taskList.DeleteAllItems();
+            m_taskList.DeleteAllRows();
         }
         UpdateStartStopLabel();
         return;

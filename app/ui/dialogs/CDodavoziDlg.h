@@ -79,7 +79,7 @@ public:
     // ---- State for the program's other windows and its tests ---------------
     CAutoRunDlg& Worker() { return m_autoRunDlg; }
     CBackupProjectDlg& BackupProjectDlg() { return m_backupProjectDlg; }
-    CListCtrl& TaskList() { return m_taskList; }
+    CVirtualListCtrl& TaskList() { return m_taskList; }
     CDodavoziDlgSkin& Skin() { return m_skin; }
     bool IsTrayIconAdded() const { return m_bTrayIconAdded; }
     const NOTIFYICONDATAW& TrayRecord() const { return m_trayRecord; }
@@ -202,7 +202,7 @@ private:
     CBackupProjectDlg m_backupProjectDlg;
     CStatic m_header;
     CBitmap m_headerBitmap;
-    CListCtrl m_taskList;
+    CVirtualListCtrl m_taskList;
     CTaskListView m_taskRows{m_taskList};
     CHoverHint m_startHint;
     CHoverHint m_stopHint;

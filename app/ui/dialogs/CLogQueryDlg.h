@@ -11,6 +11,7 @@
 
 #include "LOG_QUERY.h"
 #include "ListExport.h"
+#include "app/ui/toolkit/CVirtualListCtrl.h"
 #include "app/ui/toolkit/CWndResizeInfo.h"
 
 class CUserManager;
@@ -54,7 +55,7 @@ public:
     // The month picker's format for a date order of GetLocaleDateOrder.
     static CString MonthFormat(int dateOrder);
 
-    CListCtrl& ResultList() { return m_list; }
+    CVirtualListCtrl& ResultList() { return m_list; }
     BOOL IsQueryRunning() const { return m_hQueryThread != nullptr; }
 
 protected:
@@ -99,6 +100,6 @@ private:
     CComboBox m_comboUser;
     CDateTimeCtrl m_monthPicker;
     CTreeCtrl m_tree;
-    CListCtrl m_list;
+    CVirtualListCtrl m_list;
     CMenu m_exportMenu;
 };

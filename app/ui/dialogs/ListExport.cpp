@@ -6,6 +6,7 @@
 
 #include "CExcelExport.h"
 #include "CListTextTable.h"
+#include "app/ui/toolkit/CVirtualListCtrl.h"
 
 void OpenWithShell(const CString& path)
 {
@@ -55,7 +56,7 @@ int ExportListToExcel(CListCtrl* list, const CString& templatePath)
         excel.SetCell(1, c + 1, CListTextTable::HeaderText(header, c));
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c)
-            excel.SetCell(r + 2, c + 1, list->GetItemText(r, c));
+            excel.SetCell(r + 2, c + 1, ListCellText(*list, r, c));
     excel.SetVisible(TRUE);
     excel.Close();
     return 0;
