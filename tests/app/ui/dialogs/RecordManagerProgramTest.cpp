@@ -431,7 +431,10 @@ TEST_F(RecordManagerProgramTest, DeviceChangesReachTheOpenRecordManagerAndSchedu
     HWND editorDevices = ::GetDlgItem(editor, IDC_PROJEDIT_DEVICE);
     ASSERT_EQ(std::vector<std::wstring>{L"gate"}, ComboTexts(editorDevices));
     const std::wstring editorShot = ShotPath(L"schedule-editor.bmp");
-    if (!editorShot.empty()) SaveWindowShot(editor, editorShot);
+    if (!editorShot.empty()) {
+        ::Sleep(1000);
+        SaveWindowShot(editor, editorShot);
+    }
 
     ::PostMessageW(main, WM_COMMAND, ID_TW_DEVICE_MANAGE, 0);
     HWND devices = WaitDialog(pid, L"Device Manage", false);
@@ -447,7 +450,10 @@ TEST_F(RecordManagerProgramTest, DeviceChangesReachTheOpenRecordManagerAndSchedu
     if (HWND box = WaitDialog(pid, kProduct, true, 10000)) CloseMessageBox(box);
     ASSERT_TRUE(Eventually([&] { return ListView_GetItemCount(rows) == 2; }));
     const std::wstring devicesShot = ShotPath(L"device-manage.bmp");
-    if (!devicesShot.empty()) SaveWindowShot(devices, devicesShot);
+    if (!devicesShot.empty()) {
+        ::Sleep(1000);
+        SaveWindowShot(devices, devicesShot);
+    }
     PostClick(devices, IDC_DEVMANAGE_OK);
     EXPECT_TRUE(Eventually([&] {
         return ComboTexts(combo) == std::vector<std::wstring>{L"gate", L"yard", L"UnKnow"};
