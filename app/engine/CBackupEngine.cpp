@@ -7,6 +7,8 @@
 #include "app/core/CInitLanguage.h"
 #include "app/core/FileUtil.h"
 #include "app/core/SystemUtil.h"
+#include "app/core/UnreadableFiles.h"
+#include "app/engine/EngineLogCodes.h"
 #include "common/FailureLog.h"
 #include "common/UniqueHandle.h"
 
@@ -93,11 +95,13 @@ CBackupEngine::CBackupEngine()
     if (m_sdk.SetNetworkParams) m_sdk.SetNetworkParams(&rate.block);
     if (m_sdk.SetMessageCallback) m_sdk.SetMessageCallback(MessageThunk, 0);
     m_proxy.Init();
+    // Before the first file is read: a file set aside is in the log.
+    m_log.SetDirectory(JoinPath(config->m_strModuleDir, L"Log\\"));
+    SetUnreadableFileListener([this](const UNREADABLE_FILE& file) { LogUnreadableFile(file); });
     m_users.Load(config->m_strUsersFile);
     if (m_sdk.SetEventCallback) m_sdk.SetEventCallback(EventThunk, 0);
     m_replay->SetParams(m_replaySettings.queryWaitMs, m_replaySettings.reserved2, m_replaySettings.reserved3,
                         m_replaySettings.reserved4, m_replaySettings.notifyWindow);
-    m_log.SetDirectory(JoinPath(config->m_strModuleDir, L"Log\\"));
     m_devices.SetDeviceGoneHandler([this](int deviceId, int flag) { return OnDeviceGone(deviceId, flag); });
     m_users.SetUserDataLoader([this]() { LoadUserData(); });
     // A purge without a device list file keeps the schedules of the devices
@@ -122,6 +126,7 @@ CBackupEngine::~CBackupEngine() {
     if (g_currentEngine == this) {
         g_currentEngine = nullptr;
         CBackupScheduleStore::SetLiveDeviceLookup(nullptr);
+        SetUnreadableFileListener(nullptr);
     }
 }
 
@@ -175,6 +180,14 @@ void CBackupEngine::AddLogRecord(int logType, int code, CString information, CSt
     record.C_UpdateTime = time.GetTime();
     record.C_UserID = GetAppConfig()->GetLoginUserName();
     m_log.AddLog(record);
+}
+
+void CBackupEngine::LogUnreadableFile(const UNREADABLE_FILE& file) {
+    const CTime now = CTime::GetCurrentTime();
+    CString text;
+    text.Format(L"%s %s", GetInitLanguage()->GetString(L"This file could not be read:").GetString(),
+                file.path.GetString());
+    AddLogRecord(LOG_TYPE_SYSTEM, LOG_SYSTEM_ERROR, text, file.keptAs, 0, 0, 0, 0, now, now, now);
 }
 
 void CBackupEngine::WriteTextLog(const CString& text) {

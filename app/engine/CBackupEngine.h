@@ -66,6 +66,8 @@ enum {
 };
 
 // The network parameter block and record-query wait for a NetworkRateType.
+struct UNREADABLE_FILE;
+
 struct NETWORK_RATE_PARAMS {
     QVNET_NET_PARAMS block;
     int queryWaitMs;
@@ -101,6 +103,9 @@ public:
                       int desDevId, int desChannel, CTime begin, CTime end, CTime time);
     // Appends "[time] text" to Log_<date>.log in the program directory.
     void WriteTextLog(const CString& text);
+    // The operation-log record of a stored file set aside (type 0, code 3):
+    // the file in the text, where it is kept in the second text.
+    void LogUnreadableFile(const UNREADABLE_FILE& file);
 
     // ---- SDK callbacks and their handlers -------------------------------------
     void OnDeviceDisconnect(int loginHandle);

@@ -8,6 +8,7 @@
 #include "app/core/CAppConfig.h"
 #include "app/core/CAutoLock.h"
 #include "app/core/DeviceListIds.h"
+#include "app/core/XmlFile.h"
 #include "app/engine/DeviceDefaultNames.h"
 #include "common/WholeFile.h"
 #include "tinyxml.h"
@@ -174,10 +175,17 @@ bool CDeviceListStore::LoadDocument(const CString& path) {
 }
 
 int CDeviceListStore::Read(const CString& path, const std::function<void()>& clear,
-                           const std::function<bool(const DEVICE_RECORD&)>& add) {
+                           const std::function<bool(const DEVICE_RECORD&)>& add, bool storedFile) {
     CAutoLock fileLock(&m_fileLock);
     clear();
-    if (!LoadDocument(path)) return m_document->text.empty() ? 0 : -1;
+    int result = 0;
+    if (storedFile) {
+        const int read = ReadStoredXmlFile(path, m_document->document);
+        if (read < 0) return -1;
+        if (read == 2) result = 1;
+    } else if (!LoadDocument(path)) {
+        return m_document->text.empty() ? 0 : -1;
+    }
     std::vector<DEVICE_LIST_ENTRY> entries;
     ListDeviceElements(m_document->document, entries);
     for (const DEVICE_LIST_ENTRY& entry : entries) {
@@ -186,7 +194,7 @@ int CDeviceListStore::Read(const CString& path, const std::function<void()>& cle
         RecordFromElement(*entry.element, record);
         if (!add(record)) break;
     }
-    return 0;
+    return result;
 }
 
 int CDeviceListStore::Write(const CString& path, const std::function<std::vector<DEVICE_RECORD>()>& snapshot) {

@@ -39,9 +39,12 @@ public:
     // Calls clear, then add with each device of the file in list order (its
     // id from ListDeviceElements) until add returns false. 0, also for a
     // missing or empty file; -1 when the text does not parse (add is never
-    // called). A leading UTF-8 byte-order mark is skipped.
+    // called). A leading UTF-8 byte-order mark is skipped. For the stored
+    // list of a user (storedFile) a file that does not parse is set aside
+    // and the devices before the damage are read and written back
+    // (ReadStoredXmlFile): 1; -1 only when it could not be set aside.
     int Read(const CString& path, const std::function<void()>& clear,
-             const std::function<bool(const DEVICE_RECORD&)>& add);
+             const std::function<bool(const DEVICE_RECORD&)>& add, bool storedFile = false);
     // Writes the records snapshot returns (called under the file lock). 0;
     // -3 when the file could not be written.
     int Write(const CString& path, const std::function<std::vector<DEVICE_RECORD>()>& snapshot);

@@ -11,6 +11,7 @@
 #include "TempDir.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/DeviceListIds.h"
+#include "app/core/UnreadableFiles.h"
 #include "app/engine/CDeviceManager.h"
 
 namespace {
@@ -327,6 +328,34 @@ TEST_F(DeviceXmlFile, EmptyMissingBrokenAndLimitedFiles) {
     ASSERT_EQ(0, manager.ReadDeviceXml(Path(dir, L"five.xml")));
     EXPECT_EQ(3, manager.GetDeviceCount());
     EXPECT_EQ(0, manager.GetDevice(2003).id);
+}
+
+// A user's own list that does not parse is kept aside whole and the devices
+// before the damage go on; a file chosen for import is only refused.
+TEST_F(DeviceXmlFile, ADamagedOwnListIsKeptAsideWithTheDevicesBeforeTheDamage) {
+    const std::string whole = DeviceXml(
+        "<Device id=\"1001\" title=\"a\" channel=\"1\"><Channel num=\"1\" id=\"1\" title=\"door\"/></Device>"
+        "<Device id=\"1002\" title=\"b\"/><Device id=\"1003\" title=\"c\" channel=\"2\"><Channel num=\"1\" tit");
+    const CString file = Path(dir, L"device.xml");
+    WriteWholeFile(dir.File(L"device.xml"), whole);
+    TakeUnreadableFileNotices();
+
+    CDeviceManager imported;
+    EXPECT_EQ(-1, imported.ReadDeviceXml(file));
+    EXPECT_TRUE(TakeUnreadableFileNotices().empty());
+    EXPECT_EQ(whole, ReadWholeFile(dir.File(L"device.xml")));
+
+    CDeviceManager manager;
+    EXPECT_EQ(1, manager.OpenDeviceFile(file));
+    EXPECT_EQ(2, manager.GetDeviceCount());
+    EXPECT_STREQ("door", manager.GetDevice(1001).channels[0].name);
+    EXPECT_STREQ("b", manager.GetDevice(1002).title);
+    const std::vector<UNREADABLE_FILE> notices = TakeUnreadableFileNotices();
+    ASSERT_EQ(1u, notices.size());
+    EXPECT_EQ(whole, ReadWholeFile(notices[0].keptAs.GetString()));
+    CDeviceManager again;
+    EXPECT_EQ(0, again.OpenDeviceFile(file)) << "what was kept is the list now";
+    EXPECT_EQ(2, again.GetDeviceCount());
 }
 
 // A list another editor saved with a UTF-8 byte-order mark is read and its
