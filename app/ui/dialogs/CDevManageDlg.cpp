@@ -50,6 +50,12 @@ const HINT kHints[] = {
     {IDC_DEVMANAGE_CHANNELS, L"Please input device channel count!"},
 };
 
+bool IsEmptyFile(const CString& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    return !::GetFileAttributesExW(path, GetFileExInfoStandard, &data) ||
+           (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0);
+}
+
 // The edits the operator types device data into.
 const int kFormEdits[] = {IDC_DEVMANAGE_TITLE,    IDC_DEVMANAGE_DESC,     IDC_DEVMANAGE_IP,
                           IDC_DEVMANAGE_PORT,     IDC_DEVMANAGE_LOGINUSER, IDC_DEVMANAGE_PASSWORD,
@@ -438,11 +444,12 @@ void CDevManageDlg::ImportDeviceFile() {
     const CString path = PromptDeviceFile(OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY);
     if (path.IsEmpty() || !AskOkCancel(L"Import device XML File?")) return;
     // Read aside first: a file that does not read must not cost the user
-    // the devices (and, after OK, the schedules) of the list.
+    // the devices (and, after OK, the schedules) of the list. A list without
+    // devices is a list; an empty file is none.
     CDeviceManager imported;
     imported.SetMaxDeviceCount(GetAppConfig()->m_nDevMaxCount);
     std::vector<DEVICE_RECORD> records;
-    if (imported.ReadDeviceXml(path) != 0 || imported.GetAllDevices(records) != 0 || records.empty()) {
+    if (IsEmptyFile(path) || imported.ReadDeviceXml(path) != 0 || imported.GetAllDevices(records) != 0) {
         ShowWarning(Translate(L"Import device XML File failed!"));
         return;
     }

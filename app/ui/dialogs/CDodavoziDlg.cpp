@@ -253,11 +253,22 @@ bool CDodavoziDlg::EnsureDevices() {
 
 void CDodavoziDlg::ConnectDeviceDialog(CDevManageDlg& dialog) {
     dialog.SetLoginQueue([this](const DEVICE_RECORD& device) { m_autoRunDlg.QueueDeviceLogin(device); });
-    // A schedule editor left open must not offer devices that are gone or
-    // miss the ones just added.
-    dialog.SetCommitListener([this] {
-        if (m_backupProjectDlg.GetSafeHwnd()) m_backupProjectDlg.GetEditor().FillDeviceList();
-    });
+    // Windows left open must not offer devices that are gone or miss the
+    // ones just added.
+    dialog.SetCommitListener([this] { RefreshDeviceLists(); });
+}
+
+void CDodavoziDlg::RefreshDeviceLists() {
+    CProjectEditDlg& editor = m_backupProjectDlg.GetEditor();
+    if (m_backupProjectDlg.GetSafeHwnd() && editor.GetSafeHwnd()) {
+        // Hidden while its tree is rebuilt, so no half-filled tree is drawn.
+        const bool shown = editor.IsWindowVisible() != FALSE;
+        if (shown) editor.ShowWindow(SW_HIDE);
+        editor.FillDeviceList();
+        if (shown) editor.ShowWindow(SW_SHOW);
+    }
+    if (m_recordManageDlg.GetSafeHwnd() && m_recordManageDlg.m_localPage.GetSafeHwnd())
+        m_recordManageDlg.m_localPage.FillDeviceCombo();
 }
 
 void CDodavoziDlg::QueueAllDevicesForLogin() {
@@ -270,8 +281,21 @@ void CDodavoziDlg::QueueAllDevicesForLogin() {
 }
 
 void CDodavoziDlg::AddTrayIcon() {
-    m_bTrayIconAdded = ::AddTrayIcon(m_hWnd, m_hIcon, WM_TW_TRAY_NOTIFY, Translate(L"ZIRToolTipText"),
-                                     &m_trayRecord) != FALSE;
+    if (::AddTrayIcon(m_hWnd, m_hIcon, WM_TW_TRAY_NOTIFY, Translate(L"ZIRToolTipText"), &m_trayRecord)) {
+        m_bTrayIconAdded = true;
+        return;
+    }
+    // The shell refuses to add an icon it already shows (a "TaskbarCreated"
+    // without a restart): that icon is still ours to remove at exit.
+    m_bTrayIconAdded = IsTrayIconShown();
+}
+
+bool CDodavoziDlg::IsTrayIconShown() {
+    // A change succeeds only for an icon the shell has; the tooltip is the
+    // one thing changed, to its current translation.
+    NOTIFYICONDATAW probe = m_trayRecord;
+    probe.uFlags = NIF_TIP;
+    return m_trayRecord.hWnd != nullptr && ::Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
 }
 
 // ---- Window messages -------------------------------------------------------------
@@ -302,7 +326,9 @@ void CDodavoziDlg::OnPaint() {
 HCURSOR CDodavoziDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 
 void CDodavoziDlg::OnClose() {
-    // The program lives on in the notification area.
+    // The program lives on in the notification area, so without its icon
+    // there the window would be lost for good (a second start is refused).
+    if (!m_bTrayIconAdded || !IsTrayIconShown()) return;
     ShowWindow(SW_HIDE);
     m_nVisible = 0;
 }

@@ -145,9 +145,14 @@ private:
     // the program.
     int StartupLogin();
     void AddTrayIcon();
+    // True when the shell shows this window's icon.
+    bool IsTrayIconShown();
     // While the engine has no device: the warning and a temporary device
     // dialog, run modally. False when the operator leaves it without OK.
     bool EnsureDevices();
+    // After the device lists were committed: the schedule editor's device
+    // tree and the record manager's device combo read them again.
+    void RefreshDeviceLists();
     // Hands a device dialog's logins to the worker window.
     void ConnectDeviceDialog(CDevManageDlg& dialog);
     // Queues every device for login and starts the worker's login thread.

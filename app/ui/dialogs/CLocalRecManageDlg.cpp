@@ -260,10 +260,13 @@ CString CLocalRecManageDlg::MakeAviTarget(const CString& folder, const CString& 
         CString output = task.outputPath;
         taken.insert(output.MakeLower());
     }
+    // The writer replaces what it is given: an earlier conversion on disk,
+    // like a queued one, keeps its name and the new file takes the next.
+    const auto isTaken = [&taken](const CString& path) {
+        return taken.count(CString(path).MakeLower()) != 0 || FileExists(1, path);
+    };
     CString target = folder + name + L".avi";
-    for (int n = 2; taken.count(CString(target).MakeLower()) != 0; ++n) target.Format(L"%s%s (%d).avi",
-                                                                                      folder.GetString(),
-                                                                                      name.GetString(), n);
+    for (int n = 2; isTaken(target); ++n) target.Format(L"%s%s (%d).avi", folder.GetString(), name.GetString(), n);
     return target;
 }
 

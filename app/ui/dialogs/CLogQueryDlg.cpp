@@ -430,10 +430,18 @@ void CLogQueryDlg::OnExportText()
 void CLogQueryDlg::OnExportExcel()
 {
     HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    int result = ExportListToExcel(&m_list, CString());
+    int rowsWritten = 0;
+    int result = ::ExportListToExcel(&m_list, CString(), &rowsWritten);
     ::SetCursor(previous);
-    if (result != 0)
+    if (result == -2) {
+        // The sheet took only part of the list: the user must not take the
+        // workbook for all of it.
+        CString text;
+        text.Format(L"%s %s %d", Tr(L"Export failed!").GetString(), Tr(L"Rows written:").GetString(), rowsWritten);
+        ShowMessageBox(this, text, MB_ICONWARNING, Tr(L"Dodavozi"));
+    } else if (result != 0) {
         ShowExportFailure();
+    }
 }
 
 int CLogQueryDlg::ExportListToText(CListCtrl* list, CString path)

@@ -46,7 +46,8 @@ public:
     int Activate();
     // 0 done or skipped (not yet activated, or a query is running), -1 nothing queried.
     int RunQuery();
-    // The exports of the result list; 0 done or nothing to export, -1 failed.
+    // The exports of the result list; 0 done or nothing to export, negative
+    // failed (-2: the spreadsheet took only part of the rows).
     int ExportListToText(CListCtrl* list, CString path);
     int ExportListToExcel(CListCtrl* list, CString templatePath);
 
