@@ -87,6 +87,8 @@ CBackupEngine::CBackupEngine()
     CAppConfig* config = GetAppConfig();
     m_playSdk.Load();
     m_downloads.SetManualDoneHandler([this]() { m_scheduler.OnScheduleFinished(); });
+    m_downloads.SetIndexFailureHandler(
+        [this](const RECORD_LIST_ROW& row) { LogRecordListFailure(L"Record list write failed!", row.C_FilePath); });
     g_currentEngine = this;
 
     if (m_sdk.Init) m_sdk.Init(DisconnectThunk, 0);
@@ -225,6 +227,10 @@ void CBackupEngine::OnSdkEvent(int eventType, int handle) {
         found = FindSlotByHandle(handle, &deviceId, &channel);
     } else if (eventType == QVNET_EVENT_FETCH_FAILED) {
         found = FindTaskByHandle(handle, &deviceId, &channel);
+        // The slot is given back here, not through the session the SDK may
+        // or may not drop next. The task is queued again on the timer step:
+        // stopping the download belongs on no SDK thread.
+        if (found == 0) m_downloads.MarkFailed(handle);
     } else {
         PostMainWndMessage(WM_TW_SDK_EVENT, 0, eventType);
         return;
@@ -307,8 +313,9 @@ void CopyText(char (&field)[N], const char* text) {
 int CBackupEngine::LoadUserData() {
     CAppConfig* config = GetAppConfig();
     m_devices.SetMaxDeviceCount(config->m_nDevMaxCount);
-    m_recordList.Open(config->GetRecordListFile());
-    m_recordList.CheckTable(0);
+    const bool recordListReady =
+        m_recordList.Open(config->GetRecordListFile()) && m_recordList.CheckTable(0) == 0;
+    if (!recordListReady) LogRecordListFailure(L"Record list open failed!", config->GetRecordListFile());
     m_devices.SetProxyLoginFlag(config->m_nManufactureType);
     m_devices.OpenDeviceFile(config->GetDeviceFile());
     m_schedules.Load(config->GetScheduleFile());
@@ -316,7 +323,17 @@ int CBackupEngine::LoadUserData() {
     m_shortKeys.LoadFromConfig();
     m_users.Load(config->m_strUsersFile);
     SetConcurrentLimit(config->m_nMultiBackupDevCount);
-    return 0;
+    return recordListReady ? 0 : -1;
+}
+
+void CBackupEngine::LogRecordListFailure(const wchar_t* what, const CString& path) {
+    LOG_FAILURE(path);
+    const int kLogTypeSystem = 0;
+    const int kLogCodeSystemError = 3;
+    CString text;
+    text.Format(L"%s %s", (LPCWSTR)Translate(what), (LPCWSTR)path);
+    const CTime now = CTime::GetCurrentTime();
+    AddLogRecord(kLogTypeSystem, kLogCodeSystemError, text, CString(), 0, 0, 0, 0, now, now, now);
 }
 
 int CBackupEngine::LoginDevice(int deviceId) {

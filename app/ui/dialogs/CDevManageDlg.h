@@ -109,7 +109,10 @@ private:
     int SelectedLoginType();
 
     // ---- OK -----------------------------------------------------------------
-    void SaveDeviceLists();
+    // Commits the lists and tells the operator what failed; true when
+    // everything was saved and runs.
+    bool SaveDeviceLists();
+    static void AppendNamed(CString& text, const wchar_t* heading, const std::vector<CString>& names);
     void WriteSaveLog();
 
     int m_mode = MODE_VIEW;
@@ -117,7 +120,7 @@ private:
     int m_checkedCount = 0;
     int m_selectAll = 0;
     CComboBox m_userCombo;
-    CListCtrl m_list;
+    CVirtualListCtrl m_list;
     CHoverHint m_hint;
     CDeviceFormEdits m_edits;
     CComboBox m_modelCombo, m_typeCombo, m_loginTypeCombo;

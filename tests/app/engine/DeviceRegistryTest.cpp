@@ -472,6 +472,39 @@ TEST_F(DeviceXmlFile, ElementSavesNeverUndoAListWrittenMeanwhile) {
     for (int i = 0; i < added; ++i) EXPECT_STREQ(("cam" + std::to_string(i)).c_str(), reader.GetDevice(1002 + i).title);
 }
 
+TEST_F(DeviceXmlFile, TwoManagersOfOneFileNeverWriteBackAnOlderList) {
+    // The engine's manager saves elements after logins while the device
+    // dialog's own manager writes the whole list of the same file.
+    const CString file = Path(dir, L"device.xml");
+    CDeviceManager dialogList, engineList;
+    dialogList.SetMaxDeviceCount(200);
+    for (int i = 0; i < 41; ++i) {
+        ASSERT_EQ(0, dialogList.AddDeviceRecord(MakeRecord(1001 + i, ("cam" + std::to_string(i)).c_str(), "DVR", 1)));
+    }
+    ASSERT_EQ(0, dialogList.WriteDeviceXml(file));
+    ASSERT_EQ(0, engineList.OpenDeviceFile(file));
+    ASSERT_EQ(0, dialogList.OpenDeviceFile(file));
+
+    volatile LONG done = 0;
+    std::thread logins([&] {
+        for (int id = 1001; !done; id = id == 1041 ? 1001 : id + 1) engineList.SaveDeviceElement(id);
+    });
+    auto devicesInFile = [&] {
+        CDeviceManager reader;
+        reader.SetMaxDeviceCount(200);
+        reader.ReadDeviceXml(file);
+        return reader.GetDeviceCount();
+    };
+    for (int round = 0; round < 60; ++round) {
+        EXPECT_EQ(dialogList.GetDeviceCount(), devicesInFile()) << "round " << round;
+        ASSERT_EQ(0, dialogList.AddDeviceRecord(MakeRecord(1042 + round, "added", "DVR", 1)));
+        ASSERT_EQ(0, dialogList.WriteDeviceXml());
+    }
+    InterlockedExchange(&done, 1);
+    logins.join();
+    EXPECT_EQ(41 + 60, devicesInFile());
+}
+
 TEST_F(DeviceXmlFile, OnlyALeadingDotFolderIsTheProgramFolder) {
     GetAppConfig()->m_strModuleDir = Path(dir, L"program\\");
     CreateDirectoryW(dir.File(L"program").c_str(), nullptr);
