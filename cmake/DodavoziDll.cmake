@@ -16,7 +16,10 @@ function(dodavozi_add_dll name)
   if(D_DECORATED_IMPORTS AND CMAKE_SIZEOF_VOID_P EQUAL 8)
     file(READ ${def} text)
     string(REGEX REPLACE "@[0-9]+ " " " text "${text}")
-    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${D_DEF} "${text}")
+    # Rewritten only when it changes: a new date would relink the DLL and
+    # everything linking it at every configure.
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${D_DEF}.new "${text}")
+    configure_file(${CMAKE_CURRENT_BINARY_DIR}/${D_DEF}.new ${CMAKE_CURRENT_BINARY_DIR}/${D_DEF} COPYONLY)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${D_DEF})
     set(def ${CMAKE_CURRENT_BINARY_DIR}/${D_DEF})
   endif()

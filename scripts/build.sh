@@ -12,14 +12,17 @@ source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 # joins the build when its CMakeLists.txt appears, which Ninja cannot know).
 configure_if_needed() {
   local dir=$DODAVOZI_BUILD_DIR cache=$DODAVOZI_BUILD_DIR/CMakeCache.txt
+  # CMake leaves an unchanged cache untouched: the stamp tells when it last ran.
+  local stamp=$DODAVOZI_BUILD_DIR/CMakeFiles/configured.stamp
   if [ -f "$cache" ] && ! grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' "$cache"; then
     echo "build: $dir was made by another generator: configuring it afresh (its Wine prefix stays)"
     find "$dir" -mindepth 1 -maxdepth 1 ! -name wine -exec rm -rf {} +
   fi
-  if [ -f "$cache" ] && [ -f "$dir/build.ninja" ] && [ -z "$(newer_cmake_files "$cache")" ]; then
+  if [ -f "$cache" ] && [ -f "$dir/build.ninja" ] && [ -f "$stamp" ] && [ -z "$(newer_cmake_files "$stamp")" ]; then
     return 0
   fi
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$DODAVOZI_TOOLCHAIN" >/dev/null
+  touch "$stamp"
 }
 
 newer_cmake_files() {
