@@ -59,6 +59,17 @@ public:
         m_threadId = 0;
         return ended;
     }
+    // As Stop, but a thread that does not end in time is kept: it stays
+    // alive to IsAlive and Start refuses to run a second body beside it
+    // (which would clear the stop event the first one still waits on).
+    bool Join(DWORD waitMs) {
+        if (!m_thread) return true;
+        RequestStop();
+        if (WaitForSingleObject(m_thread.Get(), waitMs) != WAIT_OBJECT_0) return false;
+        m_thread.Reset();
+        m_threadId = 0;
+        return true;
+    }
     // Read from a flag, not the event: a body asks between every step, and
     // asking a kernel object is a trip through the system (under Wine through
     // its server), which a pass over thousands of steps would pay each time.

@@ -72,3 +72,14 @@ BACKUP_SCHEDULE::BACKUP_SCHEDULE() {
     // The padding is cleared too, so records compare and copy byte for byte.
     std::memset(static_cast<void*>(this), 0, sizeof(*this));
 }
+
+int DaysBackOfAgoType(int agoType) {
+    static const int kDaysBack[] = {0, 1, 2, 3, 4, 5, 6, 15, 20, 30};
+    return agoType >= 0 && agoType < 10 ? kDaysBack[agoType] : -1;
+}
+
+CTime CalendarDaysBack(const CTime& now, int days) {
+    // Noon is never skipped or repeated by a daylight-saving change, and the
+    // day field may go below 1: the conversion carries it into the months.
+    return CTime(now.GetYear(), now.GetMonth(), now.GetDay() - days, 12, 0, 0);
+}

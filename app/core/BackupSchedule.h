@@ -58,6 +58,14 @@ struct SCHEDULE_END_TIME {
     void Clear();
 };
 
+// The days back of an automatic schedule's AgoType 0..9; -1 for any other.
+int DaysBackOfAgoType(int agoType);
+// The local date `days` calendar days before `now`, at noon. Counted on the
+// calendar, not in 24-hour steps: around a daylight-saving change a day has
+// 23 or 25 hours, and a step of 86,400 seconds lands on the wrong date in
+// the hour after midnight.
+CTime CalendarDaysBack(const CTime& now, int days);
+
 struct BACKUP_SCHEDULE {
     int32_t id;
     int32_t DevID;

@@ -317,17 +317,16 @@ void ReadScheduleDocument(const TiXmlDocument& doc, std::vector<BACKUP_SCHEDULE>
 }
 
 int ReadScheduleFile(const CString& path, std::vector<BACKUP_SCHEDULE>& out) {
-    CFileView view;
-    const bool mapped = view.Open(path);
-    if (mapped) {
-        const size_t bom = view.Size() >= 3 && std::memcmp(view.Data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
-        if (ReadPlainScheduleXml(view.Data() + bom, view.Size() - bom, out)) return 0;
-    }
-    std::string text;
-    if (ReadXmlText(path, text) != 0) return 0;
-    if (!mapped && ReadPlainScheduleXml(text.data(), text.size(), out)) return 0;
+    {
+        CFileView view;
+        if (view.Open(path)) {
+            const size_t bom = view.Size() >= 3 && std::memcmp(view.Data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+            if (ReadPlainScheduleXml(view.Data() + bom, view.Size() - bom, out)) return 0;
+        }
+    }  // unmapped: a file that does not parse is moved aside
     TiXmlDocument doc;
-    if (ParseXmlText(text, doc) < 0) return -1;
+    const int read = ReadStoredXmlFile(path, doc);
+    if (read < 0) return -1;
     ReadScheduleDocument(doc, out);
-    return 0;
+    return read == 2 ? 1 : 0;
 }

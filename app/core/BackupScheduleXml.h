@@ -29,5 +29,7 @@ bool ReadPlainScheduleXml(const char* text, size_t length, std::vector<BACKUP_SC
 void ReadScheduleDocument(const TiXmlDocument& doc, std::vector<BACKUP_SCHEDULE>& out);
 // The automatic schedules of the file, through the plain reader when it
 // serves and the general parser otherwise. Returns 0 (also for a missing or
-// empty file, no schedules); -1 when the file does not parse (no schedules).
+// empty file, no schedules); 1 when the file does not parse: it was set
+// aside and the schedules before the damage are read (ReadStoredXmlFile);
+// -1 when it does not parse and could not be set aside (no schedules).
 int ReadScheduleFile(const CString& path, std::vector<BACKUP_SCHEDULE>& out);

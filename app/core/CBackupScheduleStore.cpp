@@ -124,7 +124,7 @@ int CBackupScheduleStore::LoadFile(const CString& path) {
         schedule.id = ++m_nAutoId;
         m_autoSchedules.emplace_hint(m_autoSchedules.end(), schedule.id, schedule);
     }
-    return 0;
+    return read;
 }
 
 int CBackupScheduleStore::Save(const CString& path) {

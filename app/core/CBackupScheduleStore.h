@@ -40,8 +40,10 @@ public:
     int Load(const CString& path);
     // Replaces the automatic schedules with those of the file (ids from 1;
     // every day state idle). Manual schedules are kept. Returns 0, also for a
-    // missing or empty file (no automatic schedules); -1 when the file does
-    // not parse (no automatic schedules).
+    // missing or empty file (no automatic schedules); 1 when the file does
+    // not parse: it was set aside and the schedules before the damage are
+    // loaded and written back; -1 when it does not parse and could not be
+    // set aside (no automatic schedules).
     int LoadFile(const CString& path);
     // Writes both maps to path, or to the kept path when path is empty; the
     // previous file stays intact unless the whole new one was written.

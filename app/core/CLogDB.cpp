@@ -263,21 +263,52 @@ int CLogDB::OpenMonth(LOG_TIME t) {
     CString path = GetMonthFile(t);
     CreateDirectoryPath(path);
     m_pDB = CSqlCommand::OpenFile(path, false, kWriterBusyTimeoutMs);
+    // Every page of a month is checked before the first entry goes in, on
+    // this thread, which nobody waits for: nothing is written into a
+    // damaged file.
+    if (m_pDB && CSqlCommand::IsDamagedFile(m_pDB)) {
+        m_strOpenFile = path;
+        if (SetAsideMonthFile(path))
+            m_pDB = CSqlCommand::OpenFile(path, false, kWriterBusyTimeoutMs);
+    }
     if (m_pDB) {
         m_bOpen = 1;
         m_tOpenMonth = t;
+        m_strOpenFile = path;
         // A month without the table gets it with the table (CheckTable).
         CSqlCommand(kCreateIdIndex).Execute(m_pDB);
     }
     return 0;
 }
 
+bool CLogDB::SetAsideMonthFile(const CString& path) {
+    CAutoLock guard(&m_dbLock);
+    if (m_pDB && m_strOpenFile.CompareNoCase(path) == 0)
+        CloseLocked();
+    CString keptAs;
+    if (CSqlCommand::SetAsideDamagedFile(path, &keptAs) != 0)
+        return false;
+    // The new month starts with the entries read before the damage.
+    sqlite3* db = CSqlCommand::OpenFile(path, false, kWriterBusyTimeoutMs);
+    if (db && CSqlCommand(kCreateTable).Execute(db) == 0) {
+        CSqlCommand::CopyReadableRows(keptAs, db, "D_Logs");
+        CSqlCommand(kCreateIdIndex).Execute(db);
+    }
+    CSqlCommand::CloseFile(db);
+    return true;
+}
+
 int CLogDB::CheckTable(int) {
     CAutoLock guard(&m_dbLock);
     if (!m_bOpen || !m_pDB)
         return -1;
-    if (CSqlCommand("SELECT 1 FROM D_Logs WHERE 1 = 2").Execute(m_pDB) == 0)
+    CSqlCommand probe("SELECT 1 FROM D_Logs WHERE 1 = 2");
+    if (probe.Execute(m_pDB) == 0)
         return 0;
+    if (probe.FoundDamage()) {
+        SetAsideMonthFile(m_strOpenFile);  // the next try opens a new file
+        return -2;
+    }
     if (CSqlCommand(kCreateTable).Execute(m_pDB) == 0) {
         CSqlCommand(kCreateIdIndex).Execute(m_pDB);
         return 0;
@@ -297,7 +328,10 @@ int CLogDB::Insert(const LOG_RECORD& record) {
              record.I_DesChannelIdx, record.I_Option, record.C_Information, record.C_FileName, record.C_OtherInfo,
              record.C_UserID, FormatLogTime(record.C_UpdateTime)});
     CAutoLock guard(&m_dbLock);
-    return cmd.Execute(m_pDB);
+    const int rc = cmd.Execute(m_pDB);
+    if (rc != 0 && cmd.FoundDamage())
+        SetAsideMonthFile(m_strOpenFile);  // the next try opens a new file
+    return rc;
 }
 
 int CLogDB::Query(std::vector<LOG_RECORD>& out, int year, int month, int type, int code, const CString& user,
@@ -331,10 +365,13 @@ int CLogDB::Query(std::vector<LOG_RECORD>& out, int year, int month, int type, i
 
     sqlite3* db = CSqlCommand::OpenFile(path, true, kQueryBusyTimeoutMs);
     if (!db)
-        return -1;
+        return -2;
     int rc = cmd.ForEachRow(db, [&out](sqlite3_stmt* stmt) { out.push_back(ReadLogRow(stmt)); });
     CSqlCommand::CloseFile(db);
-    if (rc != 0)
-        out.clear();
-    return rc;
+    if (rc == 0)
+        return 0;
+    out.clear();
+    if (cmd.FoundDamage())
+        SetAsideMonthFile(path);
+    return -2;
 }

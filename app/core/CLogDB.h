@@ -59,8 +59,11 @@ public:
     int AddLog(const LOG_RECORD& record);
 
     // The writer's connection: makes the file of t's month the open one,
-    // creating its folder and the file when missing. Returns 0 (IsMonthOpen
-    // tells whether the open worked).
+    // creating its folder and the file when missing. A file that is no
+    // database or has a damaged page is set aside first and a new one
+    // started; a statement meeting damage later sets it aside as well, so
+    // nothing is written into a damaged file. Returns 0 (IsMonthOpen tells
+    // whether the open worked).
     int OpenMonth(LOG_TIME t);
     // Makes sure D_Logs exists in the open file. 0 ok; -1 no open file; -2 the
     // table could not be made (the connection is then closed).
@@ -75,8 +78,10 @@ public:
     // time bounds keep the entries whose span contains a bound or lies
     // between them; timeMode is accepted for the log dialog's call and does
     // not change the selection. Reads through a connection of its own, so it
-    // never disturbs the writer. -1 when the month has no file or it cannot
-    // be read, else 0.
+    // never disturbs the writer. 0; -1 when the month has no file; -2 when
+    // it cannot be read (out empty). A file found to be no database or
+    // damaged is set aside; the new one holds the entries read before the
+    // damage.
     int Query(std::vector<LOG_RECORD>& out, int year, int month, int type, int code, const CString& user,
               LOG_TIME from, LOG_TIME to, int timeMode, int srcDevId, int srcChannel, int desDevId,
               int desChannel, int option);
@@ -95,6 +100,11 @@ private:
     bool ShouldRun();
     void ReportDropped(const LOG_RECORD& record, const wchar_t* reason);
     void CloseLocked();
+    // Closes the writer's connection when it is on the file, then sets the
+    // file aside (CSqlCommand::SetAsideDamagedFile) and starts a new one
+    // holding the entries that could be read. False when the file could not
+    // be set aside (it must not be written).
+    bool SetAsideMonthFile(const CString& path);
 
     CString m_strDirectory;
     CString m_strNameRule;
@@ -105,6 +115,7 @@ private:
     int m_bIdle = 1;
     CUniqueHandle m_hWriter;
     sqlite3* m_pDB = nullptr;
+    CString m_strOpenFile;
     int m_bOpen = 0;
     LOG_TIME m_tOpenMonth;
     volatile long m_nDropped = 0;

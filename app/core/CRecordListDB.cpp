@@ -218,10 +218,12 @@ int CRecordListDB::Open(const CString& path) {
     CAutoLock guard(&m_lock);
     m_strPath = path;
     CloseLocked();
-    // A short busy time-out rides over a statement of the other thread or of
-    // a second program instance without blocking the UI for long.
-    m_pDB = CSqlCommand::OpenFile(path, false, 2000);
-    m_bOpen = m_pDB ? 1 : 0;
+    OpenLocked();
+    // The schema is read at once; a file that is no database, or whose
+    // first pages are damaged, shows here, before anything is written.
+    CSqlCommand probe("SELECT COUNT(*) FROM sqlite_master");
+    if (m_bOpen && probe.Execute(m_pDB) != 0 && probe.FoundDamage())
+        StartNewFileLocked();
     // A file without the table gets them with it; one of an older version
     // gets them now, once (a few seconds at a million rows).
     if (m_bOpen)
@@ -229,14 +231,42 @@ int CRecordListDB::Open(const CString& path) {
     return m_bOpen;
 }
 
+void CRecordListDB::OpenLocked() {
+    // A short busy time-out rides over a statement of the other thread or of
+    // a second program instance without blocking the UI for long.
+    m_pDB = CSqlCommand::OpenFile(m_strPath, false, 2000);
+    m_bOpen = m_pDB ? 1 : 0;
+}
+
+bool CRecordListDB::StartNewFileLocked() {
+    CloseLocked();
+    CString keptAs;
+    if (CSqlCommand::SetAsideDamagedFile(m_strPath, &keptAs) != 0)
+        return false;  // left closed: nothing is written into the damaged file
+    OpenLocked();
+    if (!m_bOpen || CSqlCommand(kCreateTable).Execute(m_pDB) != 0)
+        return false;
+    // The stored files listed before the damage stay listed.
+    CSqlCommand::CopyReadableRows(keptAs, m_pDB, "D_RecordList");
+    CreateIndexes();
+    return true;
+}
+
 int CRecordListDB::Run(const CSqlCommand& command) {
     CAutoLock guard(&m_lock);
-    return command.Execute(m_pDB);
+    int rc = command.Execute(m_pDB);
+    // What was to be written into a damaged file goes into the new one.
+    if (rc != 0 && command.FoundDamage() && StartNewFileLocked())
+        rc = command.Execute(m_pDB);
+    return rc;
 }
 
 int CRecordListDB::Read(const CSqlCommand& command, RECORD_LIST_ROWS& rows) {
     CAutoLock guard(&m_lock);
-    return command.ForEachRow(m_pDB, [&rows](sqlite3_stmt* stmt) { rows.push_back(ReadRow(stmt)); });
+    const int rc = command.ForEachRow(m_pDB, [&rows](sqlite3_stmt* stmt) { rows.push_back(ReadRow(stmt)); });
+    if (rc != 0 && command.FoundDamage())
+        StartNewFileLocked();
+    return rc;
 }
 
 int CRecordListDB::CountUpTo(const std::function<void(CSqlCommand&)>& addCondition) {
@@ -253,8 +283,13 @@ int CRecordListDB::CreateIndexes() {
     CAutoLock guard(&m_lock);
     int result = 0;
     for (const char* statement : kCreateIndexes) {
-        if (CSqlCommand(statement).Execute(m_pDB) != 0)
-            result = -1;
+        CSqlCommand command(statement);
+        if (command.Execute(m_pDB) == 0)
+            continue;
+        result = -1;
+        // Making an index reads the whole table: damage in it shows here.
+        if (command.FoundDamage())
+            return StartNewFileLocked() ? 0 : -1;  // the new file has them
     }
     return result;
 }
@@ -269,9 +304,12 @@ int CRecordListDB::CreateTable() {
 int CRecordListDB::CheckTable(int rebuild) {
     CAutoLock guard(&m_lock);
     std::vector<CStringA> present;
-    int rc = CSqlCommand("PRAGMA table_info(D_RecordList)").ForEachRow(m_pDB, [&present](sqlite3_stmt* stmt) {
+    CSqlCommand columns("PRAGMA table_info(D_RecordList)");
+    int rc = columns.ForEachRow(m_pDB, [&present](sqlite3_stmt* stmt) {
         present.push_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
     });
+    if (rc != 0 && columns.FoundDamage())
+        return StartNewFileLocked() ? 0 : -2;  // the new file has the table
     if (rc != 0)
         return -2;
     if (present.empty())

@@ -45,8 +45,14 @@ typedef std::vector<RECORD_LIST_ROW> RECORD_LIST_ROWS;
 // comma-separated list of decimal codes; a list holding anything else makes
 // the operation fail (-1). Queries append to the caller's vector without
 // emptying it; they return 0, or -1 when the statement could not be prepared
-// or run (no connection, no table, locked file), rows read before a failure
-// staying appended.
+// or run (no connection, no table, locked file, a damaged file), rows read
+// before a failure staying appended.
+//
+// A file that is no database or shows damage (at open or in any statement)
+// is set aside (CSqlCommand::SetAsideDamagedFile) and a new one with the
+// table takes its place; a write that met the damage is made in the new
+// file, a query that met it fails. Damage in pages no statement has read
+// goes unnoticed until one does.
 class CRecordListDB {
 public:
     CRecordListDB() {}
@@ -137,9 +143,15 @@ public:
 
 private:
     void CloseLocked();
+    void OpenLocked();
+    // The file is no database or is damaged: it is set aside and a new one
+    // with the table takes its place. False when that failed (the
+    // connection stays closed, the damaged file untouched).
+    bool StartNewFileLocked();
     // Creates the missing indexes of the table. 0, or -1 when one could not
     // be made (no table yet, a read-only or locked file): the reads then
-    // still work, only slower.
+    // still work, only slower. A table found damaged meanwhile has the file
+    // set aside and a new one started.
     int CreateIndexes();
     int CreateTable();
     // The rows matching the condition, counted through its index up to a

@@ -1,7 +1,10 @@
 #include "CSqlCommand.h"
 
 #include <cerrno>
+#include <cstring>
 #include <cwchar>
+
+#include "UnreadableFiles.h"
 
 int CSqlCommand::Value::BindTo(sqlite3_stmt* stmt, int index) const {
     if (!m_isText)
@@ -56,12 +59,13 @@ sqlite3_stmt* CSqlCommand::Prepare(sqlite3* db) const {
     if (!db)
         return nullptr;
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, m_sql.c_str(), static_cast<int>(m_sql.size()), &stmt, nullptr) != SQLITE_OK || !stmt) {
+    m_lastCode = sqlite3_prepare_v2(db, m_sql.c_str(), static_cast<int>(m_sql.size()), &stmt, nullptr);
+    if (m_lastCode != SQLITE_OK || !stmt) {
         sqlite3_finalize(stmt);
         return nullptr;
     }
     for (size_t i = 0; i < m_values.size(); ++i) {
-        if (m_values[i].BindTo(stmt, static_cast<int>(i) + 1) != SQLITE_OK) {
+        if ((m_lastCode = m_values[i].BindTo(stmt, static_cast<int>(i) + 1)) != SQLITE_OK) {
             sqlite3_finalize(stmt);
             return nullptr;
         }
@@ -81,7 +85,23 @@ int CSqlCommand::ForEachRow(sqlite3* db, const std::function<void(sqlite3_stmt*)
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
         onRow(stmt);
     sqlite3_finalize(stmt);
+    m_lastCode = rc;
     return rc == SQLITE_DONE ? 0 : -1;
+}
+
+bool CSqlCommand::IsDamageCode(int code) {
+    const int primary = code & 0xFF;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+bool CSqlCommand::IsDamagedFile(sqlite3* db) {
+    bool reportsDamage = false;
+    CSqlCommand check("PRAGMA quick_check(1)");
+    const int rc = check.ForEachRow(db, [&reportsDamage](sqlite3_stmt* stmt) {
+        const char* verdict = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        reportsDamage = !verdict || std::strcmp(verdict, "ok") != 0;
+    });
+    return reportsDamage || (rc != 0 && check.FoundDamage());
 }
 
 sqlite3* CSqlCommand::OpenFile(const CString& path, bool readOnly, int busyTimeoutMs) {
@@ -103,6 +123,55 @@ sqlite3* CSqlCommand::OpenFile(const CString& path, bool readOnly, int busyTimeo
     // of all under Wine. Bounded for a 32-bit address space.
     sqlite3_exec(db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
     return db;
+}
+
+int CSqlCommand::SetAsideDamagedFile(const CString& path, CString* keptAs) {
+    // A journal left beside a new file of the same name would be played
+    // into it.
+    UNREADABLE_FILE file;
+    const int kept = SetAsideUnreadableFile(path, {L"-journal", L"-wal", L"-shm"}, &file);
+    if (keptAs)
+        *keptAs = file.keptAs;
+    if (kept == 0) return 0;
+    // Copied, as something else holds the file open: the new file can take
+    // its place only once the old one is gone.
+    return kept == 1 && DeleteFileW(path) ? 0 : -1;
+}
+
+int CSqlCommand::CopyReadableRows(const CString& fromPath, sqlite3* db, const char* table) {
+    sqlite3* from = fromPath.IsEmpty() ? nullptr : OpenFile(fromPath, true, 0);
+    sqlite3_stmt* read = nullptr;
+    if (!from || sqlite3_prepare_v2(from, (std::string("SELECT * FROM ") + table).c_str(), -1, &read, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(read);
+        CloseFile(from);
+        return 0;
+    }
+    const int columns = sqlite3_column_count(read);
+    std::string insert = std::string("INSERT INTO ") + table + "(";
+    for (int i = 0; i < columns; ++i)
+        insert += std::string(i ? "," : "") + sqlite3_column_name(read, i);
+    insert += ") VALUES(";
+    for (int i = 0; i < columns; ++i)
+        insert += i ? ",?" : "?";
+    insert += ")";
+    sqlite3_stmt* write = nullptr;
+    int copied = 0;
+    if (sqlite3_prepare_v2(db, insert.c_str(), -1, &write, nullptr) == SQLITE_OK) {
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        // Stepping stops at the first damaged page; what came before it stays.
+        while (sqlite3_step(read) == SQLITE_ROW) {
+            for (int i = 0; i < columns; ++i)
+                sqlite3_bind_value(write, i + 1, sqlite3_column_value(read, i));
+            if (sqlite3_step(write) == SQLITE_DONE)
+                ++copied;
+            sqlite3_reset(write);
+        }
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    sqlite3_finalize(write);
+    sqlite3_finalize(read);
+    CloseFile(from);
+    return copied;
 }
 
 void CSqlCommand::CloseFile(sqlite3* db) {

@@ -53,12 +53,29 @@ public:
     // -1 when db is null or preparing, binding or stepping failed (rows
     // delivered before the failure stay delivered).
     int ForEachRow(sqlite3* db, const std::function<void(sqlite3_stmt*)>& onRow) const;
+    // True when the last run failed because the file is no database or is
+    // damaged (SQLITE_NOTADB, SQLITE_CORRUPT): the file, not the statement,
+    // is at fault.
+    bool FoundDamage() const { return IsDamageCode(m_lastCode); }
+    static bool IsDamageCode(int code);
+    // Checks every page of the open file (quick_check). True when it is no
+    // database or reports damage.
+    static bool IsDamagedFile(sqlite3* db);
 
     // Opens (creating when missing unless readOnly) the database file at the
     // UTF-8 form of path, with a busy time-out so that a short lock held by
     // another connection is waited for, reading through a file mapping of up
     // to 256 MB. The new handle, or null on failure.
     static sqlite3* OpenFile(const CString& path, bool readOnly, int busyTimeoutMs);
+    // Sets a database file that is no database or is damaged aside with its
+    // journal (SetAsideUnreadableFile, which reports it); its connections
+    // must be closed first. 0 when path is then free for a new file; -1 when
+    // the file stays where it was (it must not be written).
+    static int SetAsideDamagedFile(const CString& path, CString* keptAs = nullptr);
+    // Copies the rows of the table that can still be read from the database
+    // file at fromPath, in their stored order up to the first damage, into
+    // the same table of db (columns matched by name). The number copied.
+    static int CopyReadableRows(const CString& fromPath, sqlite3* db, const char* table);
     // Closes a handle; null is allowed.
     static void CloseFile(sqlite3* db);
     // A text column read back from the ANSI code page; "" for NULL.
@@ -73,4 +90,5 @@ private:
 
     std::string m_sql;
     std::vector<Value> m_values;
+    mutable int m_lastCode = SQLITE_OK;  // of the last prepare, bind or step
 };

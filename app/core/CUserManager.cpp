@@ -80,7 +80,7 @@ int CUserManager::Load(const CString& path) {
 
 int CUserManager::LoadFile(const CString& path) {
     TiXmlDocument doc;
-    const int read = ReadXmlFile(path, doc);
+    const int read = ReadStoredXmlFile(path, doc);
     CAutoLock guard(&m_lock);
     m_users.clear();
     if (read < 0) return -1;
@@ -93,7 +93,7 @@ int CUserManager::LoadFile(const CString& path) {
             m_users[user.id] = user;
         }
     }
-    return 0;
+    return read == 2 ? 1 : 0;
 }
 
 int CUserManager::Save(const CString& path) {

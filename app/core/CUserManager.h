@@ -37,7 +37,9 @@ public:
     // else LoadFile(kept path).
     int Load(const CString& path);
     // Replaces the users with those of the file. 0, also for a missing or
-    // empty file (no users); -1 when the file does not parse (no users).
+    // empty file (no users); 1 when the file does not parse: it was set
+    // aside and the users before the damage are loaded and written back; -1
+    // when it does not parse and could not be set aside (no users).
     int LoadFile(const CString& path);
     // Writes every user to path, or to the kept path when path is empty; the
     // previous file stays intact unless the whole new one was written.

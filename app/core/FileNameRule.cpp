@@ -31,6 +31,12 @@ CString StripInvalidFileChars(const CString& text) {
     return result;
 }
 
+CString FolderNameOf(const CString& text, const CString& fallback) {
+    CString name = StripInvalidFileChars(text);
+    name.TrimRight(L". ");
+    return name.IsEmpty() ? fallback : name;
+}
+
 CString ExpandNameRule(const CString& rule, const CString& devId, const CString& chnIdx,
                        const CString& devName, const CString& chnName, const CString& recType,
                        __time64_t time, const CString& alarmInfo) {

@@ -17,6 +17,10 @@ CString ExpandNameRule(const CString& rule, const CString& devId, const CString&
 
 // Returns the text without \ / ; * ? " < > | : and control characters.
 CString StripInvalidFileChars(const CString& text);
+// The text as one folder name: StripInvalidFileChars, then without trailing
+// dots and blanks (which the file system drops, and which would make "." or
+// ".." a step out of the folder); the fallback when nothing is left.
+CString FolderNameOf(const CString& text, const CString& fallback);
 
 // The expander's inputs bundled in one record.
 struct FILE_NAME_RULE_ARGS {

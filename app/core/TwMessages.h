@@ -22,3 +22,6 @@ const UINT WM_TW_DEVICE_NOT_LOGGED_IN = 1150;
 const UINT WM_TW_SLIDER_POS = WM_USER + 108;
 // The tray icon's callback message.
 const UINT WM_TW_TRAY_NOTIFY = WM_APP + 100;
+// A stored file could not be read and was set aside: the notices wait in
+// TakeUnreadableFileNotices.
+const UINT WM_TW_UNREADABLE_FILE = WM_APP + 101;

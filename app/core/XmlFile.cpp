@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "UnreadableFiles.h"
+#include "XmlSalvage.h"
 #include "common/WholeFile.h"
 
 namespace {
@@ -48,6 +50,23 @@ int ReadXmlFile(const CString& path, TiXmlDocument& doc) {
     std::string text;
     if (ReadXmlText(path, text) != 0) return 1;
     return ParseXmlText(text, doc);
+}
+
+int ReadStoredXmlFile(const CString& path, TiXmlDocument& doc) {
+    doc.Clear();
+    doc.ClearError();
+    std::string text;
+    if (ReadXmlText(path, text) != 0) return 1;
+    if (ParseXmlText(text, doc) == 0) return 0;
+    SalvageXmlText(text, doc);
+    // Kept aside before the file is written again; a copy kept while the
+    // original could not be moved is as good.
+    if (SetAsideUnreadableFile(path) < 0) {
+        doc.Clear();
+        return -1;
+    }
+    WriteXmlFile(doc, path);
+    return 2;
 }
 
 int WriteXmlFile(const TiXmlDocument& doc, const CString& path) {

@@ -23,6 +23,14 @@ int ParseXmlText(const std::string& text, TiXmlDocument& doc);
 // cannot be opened or holds no bytes (doc stays empty); -1 when it does not
 // parse (doc holds TinyXML's error).
 int ReadXmlFile(const CString& path, TiXmlDocument& doc);
+// Reads a file the program keeps: ReadXmlFile, and for a file that does not
+// parse what can be kept of it. Returns 0 parsed; 1 missing or empty (doc
+// empty); 2 it did not parse: the file was set aside
+// (SetAsideUnreadableFile, which reports it), doc holds the records read
+// before the damage (SalvageXmlText) and has been written in its place;
+// -1 it did not parse and could not be set aside (doc empty, the file left
+// as it was).
+int ReadStoredXmlFile(const CString& path, TiXmlDocument& doc);
 // Writes doc to a temporary file beside path and only after a complete write
 // replaces path with it, so a failed save leaves the previous file as it was.
 // Returns 0; -2 when path is empty; -3 when writing or replacing failed (the

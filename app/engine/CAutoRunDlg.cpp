@@ -115,7 +115,16 @@ int CAutoRunDlg::StartMaintainThread() {
 }
 
 int CAutoRunDlg::StartBackupCopyThread() {
-    Start(m_backupCopyThread, &CAutoRunDlg::BackupCopyLoop);
+    CAutoLock guard(&m_backupCopyLock);
+    // A thread that has not yet decided to end takes the new files itself.
+    if (m_backupCopyActive && !m_backupCopyThread.StopRequested()) return 0;
+    // One that has decided, or was asked to stop, is joined outside the
+    // lock: a stopping thread takes it on its way out.
+    guard.Unlock();
+    m_backupCopyThread.Stop(kThreadStopWaitMs);
+    guard.Lock();
+    if (m_backupCopyActive) return 0;  // still winding down, or another start won
+    m_backupCopyActive = m_backupCopyThread.Start([this]() { BackupCopyLoop(); });
     return 0;
 }
 
@@ -236,14 +245,17 @@ void CAutoRunDlg::MaintainLoop() {
 
 void CAutoRunDlg::BackupCopyLoop() {
     while (!m_backupCopyThread.StopRequested()) {
-        CAutoLock guard(&m_backupCopyLock);
         BACKUP_COPY_ITEM item;
         if (!m_engine->PeekFirstBackupCopy(&item)) {
-            guard.Unlock();
             FinishBackupCopy();
-            break;
+            // The list is asked once more under the lock StartBackupCopyThread
+            // takes: a file queued after the first look is either seen here
+            // or finds the thread gone and starts a new one.
+            CAutoLock guard(&m_backupCopyLock);
+            if (m_engine->PeekFirstBackupCopy(&item)) continue;
+            m_backupCopyActive = false;
+            return;
         }
-        guard.Unlock();
         int result = CopyFilesToDir(item.targetDir, std::vector<CString>(1, item.sourceFile), TRUE);
         if (result != 0) {
             item.message = Translate(result == -1 ? L"Source file is not exist!" : L"Copy file faild!");
@@ -253,6 +265,8 @@ void CAutoRunDlg::BackupCopyLoop() {
         m_engine->RemoveFirstBackupCopyFile();
         if (m_backupCopyThread.WaitForStop(kCopyPauseMs)) break;
     }
+    CAutoLock guard(&m_backupCopyLock);
+    m_backupCopyActive = false;
 }
 
 void CAutoRunDlg::FinishBackupCopy() {

@@ -7,8 +7,10 @@
 //
 // Each thread is a CThreadOwner: a stop event and a join. Locks: one per
 // queue (login retry, login list, login report, id list) and
-// m_backupCopyLock for the failed-copy list, each held only while its list
-// is read or changed, never across a login or a file copy.
+// m_backupCopyLock for the failed-copy list and the copy thread's start and
+// end (the thread's last look at the engine's copy list and a start decide
+// under it), each held only while its list is read or changed, never across
+// a login or a file copy.
 #pragma once
 
 #include <afxwin.h>
@@ -110,6 +112,9 @@ private:
     std::list<DEVICE_RECORD> m_loginReportQueue;
     CLock m_backupCopyLock;
     std::list<BACKUP_COPY_ITEM> m_failedCopies;
+    // Under m_backupCopyLock: the copy thread runs and will look at the list
+    // again; it is cleared by the thread's last step.
+    bool m_backupCopyActive = false;
     std::vector<int> m_idList;
     CLock m_idListLock;
     // Declared last: their destructors join the threads before the lists go.

@@ -7,6 +7,8 @@
 #include "app/core/CInitLanguage.h"
 #include "app/core/FileUtil.h"
 #include "app/core/SystemUtil.h"
+#include "app/core/UnreadableFiles.h"
+#include "app/engine/EngineLogCodes.h"
 #include "common/FailureLog.h"
 #include "common/UniqueHandle.h"
 
@@ -85,6 +87,8 @@ CBackupEngine::CBackupEngine()
     CAppConfig* config = GetAppConfig();
     m_playSdk.Load();
     m_downloads.SetManualDoneHandler([this]() { m_scheduler.OnScheduleFinished(); });
+    m_downloads.SetIndexFailureHandler(
+        [this](const RECORD_LIST_ROW& row) { LogRecordListFailure(L"Record list write failed!", row.C_FilePath); });
     g_currentEngine = this;
 
     if (m_sdk.Init) m_sdk.Init(DisconnectThunk, 0);
@@ -93,11 +97,13 @@ CBackupEngine::CBackupEngine()
     if (m_sdk.SetNetworkParams) m_sdk.SetNetworkParams(&rate.block);
     if (m_sdk.SetMessageCallback) m_sdk.SetMessageCallback(MessageThunk, 0);
     m_proxy.Init();
+    // Before the first file is read: a file set aside is in the log.
+    m_log.SetDirectory(JoinPath(config->m_strModuleDir, L"Log\\"));
+    SetUnreadableFileListener([this](const UNREADABLE_FILE& file) { LogUnreadableFile(file); });
     m_users.Load(config->m_strUsersFile);
     if (m_sdk.SetEventCallback) m_sdk.SetEventCallback(EventThunk, 0);
     m_replay->SetParams(m_replaySettings.queryWaitMs, m_replaySettings.reserved2, m_replaySettings.reserved3,
                         m_replaySettings.reserved4, m_replaySettings.notifyWindow);
-    m_log.SetDirectory(JoinPath(config->m_strModuleDir, L"Log\\"));
     m_devices.SetDeviceGoneHandler([this](int deviceId, int flag) { return OnDeviceGone(deviceId, flag); });
     m_users.SetUserDataLoader([this]() { LoadUserData(); });
     // A purge without a device list file keeps the schedules of the devices
@@ -122,6 +128,7 @@ CBackupEngine::~CBackupEngine() {
     if (g_currentEngine == this) {
         g_currentEngine = nullptr;
         CBackupScheduleStore::SetLiveDeviceLookup(nullptr);
+        SetUnreadableFileListener(nullptr);
     }
 }
 
@@ -177,6 +184,14 @@ void CBackupEngine::AddLogRecord(int logType, int code, CString information, CSt
     m_log.AddLog(record);
 }
 
+void CBackupEngine::LogUnreadableFile(const UNREADABLE_FILE& file) {
+    const CTime now = CTime::GetCurrentTime();
+    CString text;
+    text.Format(L"%s %s", GetInitLanguage()->GetString(L"This file could not be read:").GetString(),
+                file.path.GetString());
+    AddLogRecord(LOG_TYPE_SYSTEM, LOG_SYSTEM_ERROR, text, file.keptAs, 0, 0, 0, 0, now, now, now);
+}
+
 void CBackupEngine::WriteTextLog(const CString& text) {
     CAutoLock guard(&m_textLogLock);
     CTime now = CTime::GetCurrentTime();
@@ -212,6 +227,10 @@ void CBackupEngine::OnSdkEvent(int eventType, int handle) {
         found = FindSlotByHandle(handle, &deviceId, &channel);
     } else if (eventType == QVNET_EVENT_FETCH_FAILED) {
         found = FindTaskByHandle(handle, &deviceId, &channel);
+        // The slot is given back here, not through the session the SDK may
+        // or may not drop next. The task is queued again on the timer step:
+        // stopping the download belongs on no SDK thread.
+        if (found == 0) m_downloads.MarkFailed(handle);
     } else {
         PostMainWndMessage(WM_TW_SDK_EVENT, 0, eventType);
         return;
@@ -294,8 +313,9 @@ void CopyText(char (&field)[N], const char* text) {
 int CBackupEngine::LoadUserData() {
     CAppConfig* config = GetAppConfig();
     m_devices.SetMaxDeviceCount(config->m_nDevMaxCount);
-    m_recordList.Open(config->GetRecordListFile());
-    m_recordList.CheckTable(0);
+    const bool recordListReady =
+        m_recordList.Open(config->GetRecordListFile()) && m_recordList.CheckTable(0) == 0;
+    if (!recordListReady) LogRecordListFailure(L"Record list open failed!", config->GetRecordListFile());
     m_devices.SetProxyLoginFlag(config->m_nManufactureType);
     m_devices.OpenDeviceFile(config->GetDeviceFile());
     m_schedules.Load(config->GetScheduleFile());
@@ -303,7 +323,17 @@ int CBackupEngine::LoadUserData() {
     m_shortKeys.LoadFromConfig();
     m_users.Load(config->m_strUsersFile);
     SetConcurrentLimit(config->m_nMultiBackupDevCount);
-    return 0;
+    return recordListReady ? 0 : -1;
+}
+
+void CBackupEngine::LogRecordListFailure(const wchar_t* what, const CString& path) {
+    LOG_FAILURE(path);
+    const int kLogTypeSystem = 0;
+    const int kLogCodeSystemError = 3;
+    CString text;
+    text.Format(L"%s %s", (LPCWSTR)Translate(what), (LPCWSTR)path);
+    const CTime now = CTime::GetCurrentTime();
+    AddLogRecord(kLogTypeSystem, kLogCodeSystemError, text, CString(), 0, 0, 0, 0, now, now, now);
 }
 
 int CBackupEngine::LoginDevice(int deviceId) {

@@ -66,6 +66,8 @@ enum {
 };
 
 // The network parameter block and record-query wait for a NetworkRateType.
+struct UNREADABLE_FILE;
+
 struct NETWORK_RATE_PARAMS {
     QVNET_NET_PARAMS block;
     int queryWaitMs;
@@ -101,6 +103,9 @@ public:
                       int desDevId, int desChannel, CTime begin, CTime end, CTime time);
     // Appends "[time] text" to Log_<date>.log in the program directory.
     void WriteTextLog(const CString& text);
+    // The operation-log record of a stored file set aside (type 0, code 3):
+    // the file in the text, where it is kept in the second text.
+    void LogUnreadableFile(const UNREADABLE_FILE& file);
 
     // ---- SDK callbacks and their handlers -------------------------------------
     void OnDeviceDisconnect(int loginHandle);
@@ -136,6 +141,7 @@ public:
     int RetireSchedules(CTime now) { return m_scheduler.RetireSchedules(now); }
     int ScheduleTick(CTime now) { return m_scheduler.ScheduleTick(now); }
     bool IsSchedulerRunning() const { return m_scheduler.IsRunning(); }
+    CBackupScheduler& Scheduler() { return m_scheduler; }
     // Passes the scheduler thread has finished since the engine was made.
     int GetSchedulerPassCount() const { return m_scheduler.GetPassCount(); }
 
@@ -175,6 +181,9 @@ public:
         m_downloads.CountBySchedule(counts);
         return 0;
     }
+    // Downloaded recordings kept on disk whose record-list row could not be
+    // written yet, by schedule id.
+    void CountUnindexedBySchedule(std::map<int, int>* counts) { m_downloads.CountUnindexedBySchedule(counts); }
     int GetChannelUse(int deviceId, const RECORD_FILE_DESC* desc);
     void AddRecordRowForTask(const RECORD_TASK& task, const CString& path, int length, int type, int withSource) {
         m_downloads.AddRecordRow(task, path, length, type, withSource);
@@ -248,7 +257,9 @@ public:
     }
 
     // ---- Device access ------------------------------------------------------
-    int LoadUserData();  // 0
+    // 0; -1 when the record-list database could not be opened or its table
+    // checked (logged; downloads keep their files all the same).
+    int LoadUserData();
     // The device manager's login result (0 or more = logged in).
     int LoginDevice(int deviceId);
     int StartDeviceSearch(int userValue);  // handle, or -1
@@ -335,6 +346,8 @@ public:
     const REPLAY_SETTINGS& ReplaySettings() const { return m_replaySettings; }
 
 private:
+    // Writes a system-error log record "<translated what> <path>".
+    void LogRecordListFailure(const wchar_t* what, const CString& path);
     // Stores and services of the logged-in user.
     CRecordListDB m_recordList;
     CUserManager m_users;

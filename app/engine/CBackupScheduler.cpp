@@ -17,10 +17,6 @@ namespace {
 const int kPassSeconds = 10;
 // The pause after a pass that took the whole period or more.
 const DWORD kOverrunPauseMs = 300;
-// How long a stop waits for a pass to finish: a pass may sit in a record
-// query with its retries.
-const DWORD kSchedulerStopWaitMs = 120000;
-
 CString StartStopText(const wchar_t* what) {
     CInitLanguage* language = GetInitLanguage();
     CString text;
@@ -48,14 +44,13 @@ DueDevice LookUpDueDevice(const CDeviceManager& devices, int deviceId) {
 }  // namespace
 
 bool ScheduleRecordWindow(const BACKUP_SCHEDULE& schedule, const CTime& now, QVNET_TIME* begin, QVNET_TIME* end) {
-    static const int kDaysBack[10] = {0, 1, 2, 3, 4, 5, 6, 15, 20, 30};
     int year, month, day;
     if (schedule.AgoType == kManualAgoType) {
         year = schedule.EndTime.Year;
         month = schedule.EndTime.Month;
         day = schedule.EndTime.Day;
-    } else if (schedule.AgoType >= 0 && schedule.AgoType <= 9) {
-        CTime date = now - CTimeSpan(kDaysBack[schedule.AgoType], 0, 0, 0);
+    } else if (DaysBackOfAgoType(schedule.AgoType) >= 0) {
+        const CTime date = CalendarDaysBack(now, DaysBackOfAgoType(schedule.AgoType));
         year = date.GetYear();
         month = date.GetMonth();
         day = date.GetDay();
@@ -90,38 +85,63 @@ int CBackupScheduler::StartAutoBackup() {
     m_downloads.SetLimit(config->m_nMultiBackupDevCount);
     m_schedules.Load(config->GetScheduleFile());
     if (m_schedules.GetAutoCount() == 0) return -1;
+    // On before the thread starts: its first pass must see it.
+    SetMode(m_scheduledOn, 1);
+    if (StartThread() != 0) {
+        SetMode(m_scheduledOn, 0);
+        return -1;
+    }
     m_log(LOG_SCHEDULE_START, StartStopText(L"Dodavozi Start"));
-    StartThread();
-    InterlockedExchange(&m_scheduledOn, 1);
     return 0;
 }
 
 int CBackupScheduler::StartManualDownload() {
     CAutoLock guard(&m_controlLock);
-    if (m_manualOn) return 0;
-    InterlockedExchange(&m_manualOn, 1);
-    StartThread();
-    return 0;
+    {
+        CAutoLock mode(&m_modeLock);
+        // Counted even while the mode is on: a manual schedule added now
+        // must keep it on against an OnScheduleFinished that counted before.
+        ++m_manualStarts;
+        if (m_manualOn) return 0;
+        InterlockedExchange(&m_manualOn, 1);
+    }
+    if (StartThread() == 0) return 0;
+    SetMode(m_manualOn, 0);
+    return -1;
+}
+
+void CBackupScheduler::SetMode(volatile LONG& mode, LONG on) {
+    CAutoLock guard(&m_modeLock);
+    InterlockedExchange(&mode, on);
+}
+
+bool CBackupScheduler::IsModeOn(const BACKUP_SCHEDULE& schedule) const {
+    return schedule.AgoType == kManualAgoType ? m_manualOn != 0 : m_scheduledOn != 0;
 }
 
 int CBackupScheduler::StartThread() {
     if (m_thread.IsRunning()) return 0;
-    // A thread of an earlier run that was stopped must be gone first.
-    m_thread.Stop(kSchedulerStopWaitMs);
-    return m_thread.Start([this] { RunLoop(); }) ? 0 : -1;
+    // A thread of an earlier run must be gone first; one that is still in
+    // its pass is kept, and no second one starts beside it.
+    if (!m_thread.Join(m_hooks.stopWaitMs)) return -1;
+    if (!m_thread.Start([this] { RunLoop(); })) return -1;
+    if (m_hooks.afterThreadStart) m_hooks.afterThreadStart();
+    return 0;
 }
 
 void CBackupScheduler::StopThread() {
     CAutoLock guard(&m_controlLock);
-    m_thread.Stop(kSchedulerStopWaitMs);
+    m_thread.Join(m_hooks.stopWaitMs);
 }
 
 int CBackupScheduler::StopAutoBackup() {
     CAutoLock guard(&m_controlLock);
     if (!m_scheduledOn) return -1;
+    // Off first, under the lock a pass adds its tasks under: a pass past its
+    // mode check adds nothing more, and what it added is stopped below.
+    SetMode(m_scheduledOn, 0);
     if (!m_manualOn) StopThread();
     m_downloads.StopScheduled();
-    InterlockedExchange(&m_scheduledOn, 0);
     m_log(LOG_SCHEDULE_STOP, StartStopText(L"Dodavozi Stop"));
     return 0;
 }
@@ -130,10 +150,11 @@ int CBackupScheduler::StopManualDownload() {
     CAutoLock guard(&m_controlLock);
     // The thread ends whenever neither mode stays on, so it never outlives
     // both (the last manual task may have cleared the flag already).
+    const bool wasOn = m_manualOn != 0;
+    SetMode(m_manualOn, 0);
     if (!m_scheduledOn) StopThread();
-    if (!m_manualOn) return 0;
+    if (!wasOn) return 0;
     m_downloads.StopManual();
-    InterlockedExchange(&m_manualOn, 0);
     return 0;
 }
 
@@ -144,7 +165,17 @@ int CBackupScheduler::GetBackupState(int* scheduledOn, int* manualOn) {
 }
 
 void CBackupScheduler::OnScheduleFinished() {
-    if (m_schedules.GetManualCount() < 1) InterlockedExchange(&m_manualOn, 0);
+    LONG starts;
+    {
+        CAutoLock mode(&m_modeLock);
+        starts = m_manualStarts;
+    }
+    // A manual start between the count and the clearing (its schedule added
+    // just after the count) changes m_manualStarts: the flag then stays on.
+    if (m_schedules.GetManualCount() >= 1) return;
+    if (m_hooks.afterManualCountRead) m_hooks.afterManualCountRead();
+    CAutoLock mode(&m_modeLock);
+    if (m_manualStarts == starts) InterlockedExchange(&m_manualOn, 0);
 }
 
 void CBackupScheduler::RunLoop() {
@@ -179,8 +210,8 @@ int CBackupScheduler::ScheduleTick(CTime now) {
     std::unordered_set<int> askedToLogIn;
     for (const BACKUP_SCHEDULE& schedule : due) {
         if (!m_thread.IsRunning()) break;
-        bool manual = schedule.AgoType == kManualAgoType;
-        if (manual ? !m_manualOn : !m_scheduledOn) continue;
+        if (!IsModeOn(schedule)) continue;
+        if (m_hooks.afterModeCheck) m_hooks.afterModeCheck(schedule);
         const DueDevice state = LookUpDueDevice(m_devices, schedule.DevID);
         if (state == DueDevice::kAbsent) continue;
         if (state == DueDevice::kLoggedOut) {
@@ -196,6 +227,13 @@ int CBackupScheduler::ScheduleTick(CTime now) {
         if (endPass) break;
     }
     return 0;
+}
+
+bool CBackupScheduler::AddTask(const BACKUP_SCHEDULE& schedule, const RECORD_FILE_DESC& desc, int weekday) {
+    CAutoLock mode(&m_modeLock);
+    if (!IsModeOn(schedule)) return false;
+    m_downloads.Add(schedule.DevID, &desc, schedule.id, weekday);
+    return true;
 }
 
 void CBackupScheduler::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device,
@@ -227,7 +265,7 @@ void CBackupScheduler::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const
                 }
                 desc.location2 = (uint32_t)FromQvnetTime(desc.end).GetTime();
             }
-            m_downloads.Add(schedule.DevID, &desc, schedule.id, weekday);
+            if (!AddTask(schedule, desc, weekday)) return;  // its mode was switched off
         }
         if (count != kRecordPageSize) break;
         // The next page starts one second after the last file, on the
@@ -243,6 +281,8 @@ void CBackupScheduler::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const
         if (!m_thread.IsRunning()) break;
     }
     if (failed) return;
+    CAutoLock mode(&m_modeLock);
+    if (!IsModeOn(schedule)) return;
     if (found) {
         m_schedules.SetDayStarted(schedule.id, weekday);
         m_downloads.FinishScheduleIfIdle(schedule.id, weekday);

@@ -3,11 +3,14 @@
 // whose window has closed and turns due schedules into download tasks by
 // querying the devices' record files.
 //
-// Lock: m_controlLock serialises starting and stopping the thread and the
+// Locks: m_controlLock serialises starting and stopping the thread and the
 // modes (UI thread, shut-down). The scheduler thread never takes it, so a
-// stop may hold it while joining the thread. The mode flags and the pass
-// count are single words changed with interlocked operations and read by
-// the thread without a lock.
+// stop may hold it while joining the thread. m_modeLock (inside it) guards
+// every change of a mode flag, a pass's adding of tasks and marking of a
+// schedule (so nothing of a mode is added once its stop has switched it
+// off), and the manual flag's turning itself off; the download runner's and
+// the schedule store's locks are taken inside it, never the other way. The
+// flags are read without a lock elsewhere.
 #pragma once
 
 #include <afx.h>
@@ -34,6 +37,19 @@ public:
     // Writes an operation-log line: code and text.
     typedef std::function<void(int code, const CString& text)> LogWriter;
 
+    // Seams for tests that force an interleaving; empty in the program.
+    struct Hooks {
+        // On the thread making a pass, once a due schedule's mode was found on.
+        std::function<void(const BACKUP_SCHEDULE&)> afterModeCheck;
+        // In OnScheduleFinished, once it found no manual schedule left.
+        std::function<void()> afterManualCountRead;
+        // In a start, right after the thread was started.
+        std::function<void()> afterThreadStart;
+        // How long a stop waits for a pass to finish: a pass may sit in a
+        // record query with its retries.
+        DWORD stopWaitMs = 120000;
+    };
+
     CBackupScheduler(CBackupScheduleStore& schedules, CDeviceManager& devices, CNetReplayService& replay,
                      CDownloadRunner& downloads, const LogWriter& log);
     ~CBackupScheduler();
@@ -54,10 +70,16 @@ public:
     void StopThread();
     // Manual download turns itself off once no manual schedule is left.
     void OnScheduleFinished();
+    // Set while the thread is not running.
+    void SetHooks(const Hooks& hooks) { m_hooks = hooks; }
 
 private:
     int StartThread();
     void RunLoop();
+    void SetMode(volatile LONG& mode, LONG on);
+    bool IsModeOn(const BACKUP_SCHEDULE& schedule) const;
+    // Adds the task while the schedule's mode is on; false when it is off.
+    bool AddTask(const BACKUP_SCHEDULE& schedule, const RECORD_FILE_DESC& desc, int weekday);
     void QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, const CTime& now,
                             int weekday, bool* endPass);
 
@@ -67,9 +89,12 @@ private:
     CDownloadRunner& m_downloads;
     LogWriter m_log;
 
+    Hooks m_hooks;
     CLock m_controlLock;
+    CLock m_modeLock;
     CThreadOwner m_thread;
     volatile LONG m_scheduledOn = 0;
     volatile LONG m_manualOn = 0;
+    LONG m_manualStarts = 0;  // under m_modeLock
     volatile LONG m_passes = 0;
 };

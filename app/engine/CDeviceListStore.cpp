@@ -7,7 +7,9 @@
 
 #include "app/core/CAppConfig.h"
 #include "app/core/CAutoLock.h"
+#include "app/core/CPathLocks.h"
 #include "app/core/DeviceListIds.h"
+#include "app/core/XmlFile.h"
 #include "app/engine/DeviceDefaultNames.h"
 #include "common/WholeFile.h"
 #include "tinyxml.h"
@@ -174,10 +176,18 @@ bool CDeviceListStore::LoadDocument(const CString& path) {
 }
 
 int CDeviceListStore::Read(const CString& path, const std::function<void()>& clear,
-                           const std::function<bool(const DEVICE_RECORD&)>& add) {
+                           const std::function<bool(const DEVICE_RECORD&)>& add, bool storedFile) {
     CAutoLock fileLock(&m_fileLock);
+    CAutoLock pathLock(&CPathLocks::For(path));
     clear();
-    if (!LoadDocument(path)) return m_document->text.empty() ? 0 : -1;
+    int result = 0;
+    if (storedFile) {
+        const int read = ReadStoredXmlFile(path, m_document->document);
+        if (read < 0) return -1;
+        if (read == 2) result = 1;
+    } else if (!LoadDocument(path)) {
+        return m_document->text.empty() ? 0 : -1;
+    }
     std::vector<DEVICE_LIST_ENTRY> entries;
     ListDeviceElements(m_document->document, entries);
     for (const DEVICE_LIST_ENTRY& entry : entries) {
@@ -186,11 +196,12 @@ int CDeviceListStore::Read(const CString& path, const std::function<void()>& cle
         RecordFromElement(*entry.element, record);
         if (!add(record)) break;
     }
-    return 0;
+    return result;
 }
 
 int CDeviceListStore::Write(const CString& path, const std::function<std::vector<DEVICE_RECORD>()>& snapshot) {
     CAutoLock fileLock(&m_fileLock);
+    CAutoLock pathLock(&CPathLocks::For(path));
     TiXmlDocument& document = m_document->document;
     document.Clear();
     document.InsertEndChild(TiXmlDeclaration("1.0", "UTF-8", "yes"));
@@ -206,9 +217,11 @@ int CDeviceListStore::Write(const CString& path, const std::function<std::vector
 }
 
 int CDeviceListStore::SaveElement(const CString& path, const DEVICE_RECORD& record) {
-    // Held from the load to the save, so that a list written meanwhile is
-    // never overwritten with the older one read here.
+    // The path's lock is held from the load to the save, so that a list
+    // another manager writes meanwhile is never overwritten with the older
+    // one read here.
     CAutoLock fileLock(&m_fileLock);
+    CAutoLock pathLock(&CPathLocks::For(path));
     if (!LoadDocument(path)) return -1;
     TiXmlDocument& document = m_document->document;
     for (TiXmlElement* org = document.FirstChildElement("Organization"); org;

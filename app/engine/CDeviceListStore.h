@@ -2,11 +2,14 @@
 // it into device records, writing the registry's records into it, and
 // rewriting one device's element after a login or a rename.
 //
-// Lock: m_fileLock keeps the file and its in-memory document to one reader
-// or writer at a time (the login-retry thread saves elements while the UI
-// thread writes or reads the whole list). The callbacks of Read and Write
-// run under it and take the registry's records lock: the file lock comes
-// first and is never taken while the records lock is held.
+// Locks: m_fileLock keeps this store's in-memory document to one reader or
+// writer at a time; inside it, the process-wide lock of the file's path
+// (CPathLocks) keeps the file itself to one reader or writer of any store
+// (the login-retry thread saves elements through the engine's manager while
+// the device dialog's lists write the whole file through their own). The
+// callbacks of Read and Write run under both and take the registry's records
+// lock: the file locks come first and are never taken while the records lock
+// is held.
 #pragma once
 
 #include <afx.h>
@@ -39,9 +42,12 @@ public:
     // Calls clear, then add with each device of the file in list order (its
     // id from ListDeviceElements) until add returns false. 0, also for a
     // missing or empty file; -1 when the text does not parse (add is never
-    // called). A leading UTF-8 byte-order mark is skipped.
+    // called). A leading UTF-8 byte-order mark is skipped. For the stored
+    // list of a user (storedFile) a file that does not parse is set aside
+    // and the devices before the damage are read and written back
+    // (ReadStoredXmlFile): 1; -1 only when it could not be set aside.
     int Read(const CString& path, const std::function<void()>& clear,
-             const std::function<bool(const DEVICE_RECORD&)>& add);
+             const std::function<bool(const DEVICE_RECORD&)>& add, bool storedFile = false);
     // Writes the records snapshot returns (called under the file lock). 0;
     // -3 when the file could not be written.
     int Write(const CString& path, const std::function<std::vector<DEVICE_RECORD>()>& snapshot);

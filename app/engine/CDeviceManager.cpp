@@ -78,7 +78,7 @@ int CDeviceManager::OpenDeviceFile(const CString& path) {
         CAutoLock lock(&m_settingsLock);
         m_deviceFile = ExpandProgramDir(path);
     }
-    return ReadDeviceXml(GetDeviceFile());
+    return ReadList(GetDeviceFile(), true);
 }
 
 CString CDeviceManager::GetDeviceFile() const {
@@ -130,10 +130,12 @@ int CDeviceManager::SaveDeviceElement(int deviceId) {
     return m_listStore.SaveElement(GetDeviceFile(), record);
 }
 
-int CDeviceManager::ReadDeviceXml(const CString& path) {
+int CDeviceManager::ReadDeviceXml(const CString& path) { return ReadList(ExpandProgramDir(path), false); }
+
+int CDeviceManager::ReadList(const CString& file, bool storedFile) {
     return m_listStore.Read(
-        ExpandProgramDir(path), [this]() { RemoveAllDevices(); },
-        [this](const DEVICE_RECORD& record) { return m_registry.AddLoaded(record); });
+        file, [this]() { RemoveAllDevices(); },
+        [this](const DEVICE_RECORD& record) { return m_registry.AddLoaded(record); }, storedFile);
 }
 
 // ---- Login ---------------------------------------------------------------------

@@ -51,8 +51,10 @@ public:
     // 1 turns on the shift of user names at login. Returns 0.
     int SetProxyLoginFlag(int flag);
     void SetDeviceGoneHandler(const DeviceGoneHandler& handler);
-    // Stores the path (".\" replaced by the program directory) and loads it;
-    // returns the result of ReadDeviceXml.
+    // Stores the path (".\" replaced by the program directory) and loads it
+    // as ReadDeviceXml does, except that a file that does not parse is set
+    // aside and the devices before the damage are loaded and written back:
+    // 1 (CDeviceListStore::Read of a stored file).
     int OpenDeviceFile(const CString& path);
     CString GetDeviceFile() const;
 
@@ -194,6 +196,10 @@ public:
 
 private:
     struct LoginMode;
+
+    // Empties the registry and loads the file (storedFile: the user's own
+    // list, set aside when it does not parse).
+    int ReadList(const CString& file, bool storedFile);
 
     int LoginSequence(int id, const LoginMode& mode);
     int ResolveLoginAddress(DEVICE_RECORD& record, const LoginMode& mode, std::string& address, int& loginTypeArg);

@@ -47,8 +47,8 @@ CString RecordTypeText(uint8_t marker) {
 }
 
 bool IsFinished(const RECORD_TASK& task) {
-    uint32_t size = task.source.desc.sizeKB;
-    return size != 0 && (task.source.done >= size || task.source.done == kSourceDone);
+    const uint32_t size = task.source.desc.sizeKB;
+    return task.source.done == kSourceDone || (size != 0 && task.source.done >= size);
 }
 
 CString NowText() { return CTime::GetCurrentTime().Format(L"%Y-%m-%d %H:%M:%S"); }
@@ -140,6 +140,8 @@ int CDownloadRunner::TakeNextPendingByChannel(const std::vector<int>& busyKeys, 
 }
 
 void CDownloadRunner::Run() {
+    RequeueFailed();
+    IndexKeptRecordings();
     // The step that retires finished downloads also starts the next ones:
     // otherwise each file would cost one tick to start and another to end.
     while (RetireOneFinished() == 0) {
@@ -167,9 +169,39 @@ int CDownloadRunner::RetireOneFinished() {
     row.L_FileLen = (int)task.source.total;
     row.C_UpdateTime = NowText();
     row.I_RecType = desc.recordKind;
-    if (m_records.Insert(row) < 0) DeleteFileChecked(row.C_FilePath);
+    // A recording that arrived is never deleted for want of its row: it is
+    // kept, reported, and indexed once the record list takes rows again.
+    if (m_records.Insert(row) < 0) KeepUnindexed(row, task.scheduleId);
     FinishScheduleIfIdle(task.scheduleId, task.weekday);
     return 0;
+}
+
+void CDownloadRunner::KeepUnindexed(const RECORD_LIST_ROW& row, int scheduleId) {
+    {
+        CAutoLock guard(&m_lock);
+        m_unindexed.push_back({row, scheduleId});
+    }
+    if (m_onIndexFailed) m_onIndexFailed(row);
+}
+
+void CDownloadRunner::IndexKeptRecordings() {
+    for (;;) {
+        UNINDEXED_RECORDING first;
+        {
+            CAutoLock guard(&m_lock);
+            if (m_unindexed.empty()) return;
+            first = m_unindexed.front();
+        }
+        // Still failing: tried again on the next step.
+        if (m_records.Insert(first.row) < 0) return;
+        CAutoLock guard(&m_lock);
+        m_unindexed.pop_front();
+    }
+}
+
+void CDownloadRunner::CountUnindexedBySchedule(std::map<int, int>* counts) {
+    CAutoLock guard(&m_lock);
+    for (const UNINDEXED_RECORDING& kept : m_unindexed) ++(*counts)[kept.scheduleId];
 }
 
 void CDownloadRunner::StartPending() {
@@ -196,7 +228,10 @@ bool CDownloadRunner::StartTask(RECORD_TASK task) {
         FinishScheduleIfIdle(task.scheduleId, task.weekday);
         return true;
     }
-    if (task.source.sdkHandle != 0) return true;  // its start failed for good
+    if (task.source.sdkHandle != 0) {  // its start failed for good
+        FinishScheduleIfIdle(task.scheduleId, task.weekday);
+        return true;
+    }
     if (m_slots.IsChannelInUse(task.source.deviceId, (int)desc.channel) ||
         m_conversions.FindTaskByDescriptor(task.source.deviceId, desc, 1)) {
         CAutoLock guard(&m_lock);
@@ -232,6 +267,16 @@ bool CDownloadRunner::StartTask(RECORD_TASK task) {
 int CDownloadRunner::IsRecordInDb(int deviceId, int channel, const RECORD_FILE_DESC* desc) {
     CString begin = FormatQvnetTime(desc->start);
     CString end = FormatQvnetTime(desc->end);
+    {
+        // A kept recording that waits for its row is on the disk already.
+        CAutoLock guard(&m_lock);
+        for (const UNINDEXED_RECORDING& kept : m_unindexed) {
+            const RECORD_LIST_ROW& row = kept.row;
+            if (row.L_DevID == deviceId && row.I_ChannelIndex == channel && row.C_StartTime == begin &&
+                row.C_EndTime == end && row.I_RecType == desc->recordKind)
+                return 1;
+        }
+    }
     RECORD_LIST_ROWS rows;
     m_records.QueryByFilter(rows, 1, L"", L"", L"", L"", L"", L"", deviceId, channel, -1, -1, L"", L"", -1, -1, -1,
                             -1, L"", L"");
@@ -261,9 +306,11 @@ bool CDownloadRunner::TakeFirst(const std::function<bool(const RECORD_TASK&)>& m
 
 int CDownloadRunner::Stop(int taskId) {
     RECORD_TASK task;
-    if (TakeFirst([taskId](const RECORD_TASK& t) { return t.taskId == taskId; }, &task) &&
-        task.source.sdkHandle != 0)
-        StopAndDelete(task);
+    if (!TakeFirst([taskId](const RECORD_TASK& t) { return t.taskId == taskId; }, &task)) return 0;
+    if (task.source.sdkHandle != 0) StopAndDelete(task);
+    // Like every other way out of the runner: a manual download whose last
+    // task was stopped must end.
+    FinishScheduleIfIdle(task.scheduleId, task.weekday);
     return 0;
 }
 
@@ -274,66 +321,78 @@ void CDownloadRunner::StopAndDelete(const RECORD_TASK& task) {
 
 void CDownloadRunner::StopScheduled() {
     std::vector<int> toStop;
+    std::vector<RECORD_TASK> dropped;
     {
         CAutoLock guard(&m_lock);
-        for (auto it = m_active.begin(); it != m_active.end();) {
-            if (it->IsManual()) { ++it; continue; }
-            m_schedules.SetDayEnded(it->scheduleId, it->weekday);
-            if (it->source.sdkHandle != 0) {
-                toStop.push_back(it->taskId);
-                ++it;
-            } else {
-                it = m_active.erase(it);
-            }
+        for (const RECORD_TASK& task : m_active) {
+            if (!task.IsManual()) m_schedules.SetDayEnded(task.scheduleId, task.weekday);
         }
-        for (auto it = m_pending.begin(); it != m_pending.end();) {
-            if (it->IsManual()) { ++it; continue; }
-            if (it->source.sdkHandle != 0) {
-                toStop.push_back(it->taskId);
-                ++it;
-            } else {
-                it = m_pending.erase(it);
-            }
-        }
+        auto automatic = [](const RECORD_TASK& task) { return !task.IsManual(); };
+        SettleLocked(m_active, automatic, toStop, dropped);
+        SettleLocked(m_pending, automatic, toStop, dropped);
     }
-    for (int id : toStop) Stop(id);
+    FinishAfterStop(toStop, dropped);
 }
 
 void CDownloadRunner::StopManual() {
     std::vector<int> toStop;
+    std::vector<RECORD_TASK> dropped;
     {
         CAutoLock guard(&m_lock);
-        auto settle = [&](auto& tasks) {
-            for (auto it = tasks.begin(); it != tasks.end();) {
-                if (!it->IsManual()) { ++it; continue; }
-                if (it->source.sdkHandle != 0) {
-                    m_schedules.SetDayEnded(it->scheduleId, 0);
-                    toStop.push_back(it->taskId);
-                    ++it;
-                } else {
-                    it = tasks.erase(it);
-                }
-            }
+        auto endStarted = [this](const RECORD_TASK& task) {
+            if (task.IsManual() && task.source.sdkHandle != 0) m_schedules.SetDayEnded(task.scheduleId, 0);
         };
-        settle(m_active);
-        settle(m_pending);
+        std::for_each(m_active.begin(), m_active.end(), endStarted);
+        std::for_each(m_pending.begin(), m_pending.end(), endStarted);
+        auto manual = [](const RECORD_TASK& task) { return task.IsManual(); };
+        SettleLocked(m_active, manual, toStop, dropped);
+        SettleLocked(m_pending, manual, toStop, dropped);
         m_schedules.ClearManual();
     }
-    for (int id : toStop) Stop(id);
+    FinishAfterStop(toStop, dropped);
 }
 
 void CDownloadRunner::RetireSchedule(int scheduleId) {
     std::vector<int> toStop;
+    std::vector<RECORD_TASK> dropped;
     {
         CAutoLock guard(&m_lock);
         for (const RECORD_TASK& task : m_active) {
             if (task.scheduleId == scheduleId) toStop.push_back(task.taskId);
         }
-        m_pending.remove_if([&](const RECORD_TASK& task) {
-            return task.scheduleId == scheduleId && task.source.sdkHandle == 0;
-        });
+        for (auto it = m_pending.begin(); it != m_pending.end();) {
+            if (it->scheduleId == scheduleId && it->source.sdkHandle == 0) {
+                dropped.push_back(*it);
+                it = m_pending.erase(it);
+            } else {
+                ++it;
+            }
+        }
     }
+    FinishAfterStop(toStop, dropped);
+}
+
+// Tasks that match: a started one (SDK handle set) is noted for Stop, the
+// others are taken out into dropped. Called under m_lock.
+template <typename Tasks>
+void CDownloadRunner::SettleLocked(Tasks& tasks, const std::function<bool(const RECORD_TASK&)>& match,
+                                   std::vector<int>& toStop, std::vector<RECORD_TASK>& dropped) {
+    for (auto it = tasks.begin(); it != tasks.end();) {
+        if (!match(*it)) {
+            ++it;
+        } else if (it->source.sdkHandle != 0) {
+            toStop.push_back(it->taskId);
+            ++it;
+        } else {
+            dropped.push_back(*it);
+            it = tasks.erase(it);
+        }
+    }
+}
+
+void CDownloadRunner::FinishAfterStop(const std::vector<int>& toStop, const std::vector<RECORD_TASK>& dropped) {
     for (int id : toStop) Stop(id);
+    for (const RECORD_TASK& task : dropped) FinishScheduleIfIdle(task.scheduleId, task.weekday);
 }
 
 void CDownloadRunner::Requeue(const std::function<bool(const RECORD_TASK&)>& match) {
@@ -348,6 +407,24 @@ void CDownloadRunner::Requeue(const std::function<bool(const RECORD_TASK&)>& mat
     task.source.done = 0;
     CAutoLock guard(&m_lock);
     m_pending.push_back(task);
+}
+
+void CDownloadRunner::MarkFailed(int handle) {
+    CAutoLock guard(&m_lock);
+    m_failedHandles.push_back(handle);
+}
+
+void CDownloadRunner::RequeueFailed() {
+    std::vector<int> failed;
+    {
+        CAutoLock guard(&m_lock);
+        failed.swap(m_failedHandles);
+    }
+    // A handle whose task has left meanwhile (its device went off line)
+    // matches nothing.
+    for (int handle : failed) {
+        Requeue([handle](const RECORD_TASK& t) { return t.source.sdkHandle == handle; });
+    }
 }
 
 void CDownloadRunner::RequeueDevice(int deviceId) {
@@ -395,7 +472,9 @@ void CDownloadRunner::UpdateProgress(int handle, uint32_t done, uint32_t total) 
     CAutoLock guard(&m_lock);
     for (RECORD_TASK& task : m_active) {
         if (task.source.sdkHandle != handle) continue;
-        task.source.done = done;
+        // The SDK reports the size in whole KB rounded up, so a total of 0
+        // is a file without a byte: it is complete as soon as it is reported.
+        task.source.done = total == 0 ? kSourceDone : done;
         task.source.total = total;
         task.source.desc.sizeKB = total;
     }

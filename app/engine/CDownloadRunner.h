@@ -3,7 +3,8 @@
 // limit; it is active while the SDK writes its file, and is retired into a
 // record-list row once the file is complete.
 //
-// Lock: m_lock guards the pending list, the active vector and the limit. The
+// Lock: m_lock guards the pending list, the active vector, the limit, the
+// failed handles and the kept recordings that wait for their row. The
 // schedule store's own lock is the only one taken while it is held: no SDK,
 // replay service, slot, conversion queue, file, database or message call
 // happens under it (the SDK's progress callback takes it; slots hold their
@@ -38,6 +39,11 @@ public:
     // Called (without the lock) when a schedule's pass ends and no manual
     // schedule is left: manual download turns itself off.
     void SetManualDoneHandler(const std::function<void()>& handler) { m_onManualDone = handler; }
+    // Called (without the lock) for a downloaded recording whose record-list
+    // row could not be inserted; the file is kept and the row tried again.
+    void SetIndexFailureHandler(const std::function<void(const RECORD_LIST_ROW&)>& handler) {
+        m_onIndexFailed = handler;
+    }
 
     int GetLimit();
     void SetLimit(int limit);
@@ -64,10 +70,16 @@ public:
     // Takes the device's (or the device channel's) started download out,
     // stops it, deletes its partial file and queues it again at the end.
     void RequeueDevice(int deviceId);
+    // The SDK reported that the download of this handle broke off. Any
+    // thread (the SDK's own); the task is queued again by the next Run,
+    // whatever the SDK does with the session.
+    void MarkFailed(int handle);
     void RequeueChannel(int deviceId, int channel);
 
     void GetAll(std::vector<RECORD_TASK>* out);  // active, then pending
     void CountBySchedule(std::map<int, int>* counts);
+    // Kept recordings that still wait for their record-list row, by schedule.
+    void CountUnindexedBySchedule(std::map<int, int>* counts);
     bool IsChannelDownloading(int deviceId, int channel);
     // 0 found (device id and channel set), -1 not.
     int FindByHandle(int handle, int* deviceId, int* channel);
@@ -77,6 +89,11 @@ public:
 
 private:
     int RetireOneFinished();
+    void RequeueFailed();
+    void KeepUnindexed(const RECORD_LIST_ROW& row, int scheduleId);
+    // Inserts the rows of kept recordings, oldest first, while the record
+    // list takes them.
+    void IndexKeptRecordings();
     void StartPending();
     // Starts one taken task; false when it went back to the pending list
     // and no more should start in this step.
@@ -84,6 +101,11 @@ private:
     bool TakeFirst(const std::function<bool(const RECORD_TASK&)>& match, RECORD_TASK* out);
     void Requeue(const std::function<bool(const RECORD_TASK&)>& match);
     void StopAndDelete(const RECORD_TASK& task);
+    template <typename Tasks>
+    void SettleLocked(Tasks& tasks, const std::function<bool(const RECORD_TASK&)>& match, std::vector<int>& toStop,
+                      std::vector<RECORD_TASK>& dropped);
+    // Stops the noted tasks and ends the schedules of the dropped ones.
+    void FinishAfterStop(const std::vector<int>& toStop, const std::vector<RECORD_TASK>& dropped);
 
     CNetReplayService& m_replay;
     CRecordListDB& m_records;
@@ -93,9 +115,17 @@ private:
     CDiskKeeper& m_disk;
     CPlaybackSlots& m_slots;
     std::function<void()> m_onManualDone;
+    std::function<void(const RECORD_LIST_ROW&)> m_onIndexFailed;
+
+    struct UNINDEXED_RECORDING {
+        RECORD_LIST_ROW row;
+        int scheduleId = 0;
+    };
 
     CLock m_lock;
     std::list<RECORD_TASK> m_pending;
     std::vector<RECORD_TASK> m_active;
     int m_limit = 1;
+    std::vector<int> m_failedHandles;  // reported by the SDK, not yet queued again
+    std::list<UNINDEXED_RECORDING> m_unindexed;  // downloaded, row not yet inserted
 };

@@ -9,6 +9,8 @@
 
 using namespace qvwire;
 
+std::atomic<bool> CSdkTransfer::s_keepSessionOnFailure{false};
+
 namespace {
 
 // Playback hands the stream over in pieces of this size, so a refused piece
@@ -191,7 +193,7 @@ void CSdkTransfer::Fail() {
     // The session is no longer trustworthy (or, after a failed write, the
     // caller's only way back is its device-gone path): dropping it runs that
     // path through the disconnect callback.
-    m_session->Close(false);
+    if (!s_keepSessionOnFailure) m_session->Close(false);
 }
 
 CSdkTransfer::Outcome CSdkTransfer::Transfer() {

@@ -42,8 +42,13 @@ public:
     void Shutdown() override;
     // Moves a playback to a byte offset (aligned to a frame start).
     void Seek(uint64_t offset) { m_seekTo = static_cast<int64_t>(offset); }
+    // Test seam: a failed transfer reports the failure but keeps its session
+    // (as an SDK may), so the caller must end the transfer on the event alone.
+    static void KeepSessionOnFailure(bool keep) { s_keepSessionOnFailure = keep; }
 
 private:
+    static std::atomic<bool> s_keepSessionOnFailure;
+
     enum Outcome { kStopped, kFinished, kNetworkFailed, kWriteFailed };
     // One block request sent and not yet answered.
     struct Read {

@@ -13,6 +13,7 @@
 #include "standins/qvnetsdk/CSdkSearch.h"
 #include "standins/qvnetsdk/CSdkTalk.h"
 #include "standins/qvnetsdk/CSdkFileWriter.h"
+#include "standins/qvnetsdk/CSdkTransfer.h"
 #include "standins/qvnetsdk/SdkExportSupport.h"
 
 using namespace qvwire;
@@ -113,6 +114,16 @@ int32_t QVNET_CALL QVNET_TestUseSyntheticAudio(int32_t on) {
 int32_t QVNET_CALL QVNET_TestFailFileWrites(int32_t keptKB) {
     try {
         CSdkFileWriter::FailWritesBeyond(keptKB < 0 ? -1 : static_cast<int64_t>(keptKB) * 1024);
+        return Done();
+    }
+    QVNET_GUARD(0)
+}
+
+// A failed download reports QVNET_EVENT_FETCH_FAILED and keeps its session
+// while on is non-zero.
+int32_t QVNET_CALL QVNET_TestKeepSessionOnFetchFailure(int32_t on) {
+    try {
+        CSdkTransfer::KeepSessionOnFailure(on != 0);
         return Done();
     }
     QVNET_GUARD(0)

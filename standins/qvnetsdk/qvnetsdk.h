@@ -57,7 +57,7 @@ typedef uintptr_t QVNET_USER;  // caller's value, handed back unchanged
 
 // Event types of the event callback.
 #define QVNET_EVENT_REPLAY_END     3  // a playback delivered its last byte
-#define QVNET_EVENT_FETCH_FAILED   4  // a download broke off; its session was dropped
+#define QVNET_EVENT_FETCH_FAILED   4  // a download broke off (its session may be dropped too)
 
 // ---- Records ----------------------------------------------------------------
 #pragma pack(push, 4)
@@ -217,6 +217,7 @@ enum QVNET_ORDINAL {
     QVNET_ORD_TestGetCounters = 1002,
     QVNET_ORD_TestUseSyntheticAudio = 1003,
     QVNET_ORD_TestFailFileWrites = 1004,
+    QVNET_ORD_TestKeepSessionOnFetchFailure = 1005,
 };
 
 // ---- Functions ----------------------------------------------------------------
@@ -299,7 +300,8 @@ typedef struct QVNET_TEST_COUNTERS {
     X(int32_t, TestSetSearchTarget, (const char* ip, int32_t port))                                                    \
     X(int32_t, TestGetCounters, (QVNET_TEST_COUNTERS * counters))                                                     \
     X(int32_t, TestUseSyntheticAudio, (int32_t on))                                                                  \
-    X(int32_t, TestFailFileWrites, (int32_t keptKB))
+    X(int32_t, TestFailFileWrites, (int32_t keptKB))                                                                 \
+    X(int32_t, TestKeepSessionOnFetchFailure, (int32_t on))
 
 #define QVNET_DECLARE_FUNCTION(ret, name, args) ret QVNET_CALL QVNET_##name args;
 #define QVNET_DECLARE_POINTER(ret, name, args) typedef ret(QVNET_CALL* PFN_QVNET_##name) args;

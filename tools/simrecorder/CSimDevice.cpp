@@ -316,7 +316,7 @@ uint32_t CSimDevice::Open(SimConnectionState& state, const uint8_t* data, size_t
     const uint32_t id = state.nextTransferId++;
     state.transfers[id] = streamParams;
     ++m_openTransfers;
-    const uint64_t total = streamfmt::StreamLength(streamParams);
+    const uint64_t total = m_faults.emptyFiles ? 0 : streamfmt::StreamLength(streamParams);
     args[0] = id;
     args[1] = static_cast<uint32_t>(total);
     args[2] = static_cast<uint32_t>(total >> 32);
@@ -332,7 +332,7 @@ uint32_t CSimDevice::Read(SimConnectionState& state, const uint32_t* args, Bytes
     auto found = state.transfers.find(args[0]);
     if (found == state.transfers.end()) return kStatusNoSuch;
     const uint64_t offset = args[1] | (static_cast<uint64_t>(args[2]) << 32);
-    const uint64_t total = streamfmt::StreamLength(found->second);
+    const uint64_t total = m_faults.emptyFiles ? 0 : streamfmt::StreamLength(found->second);
     if (offset >= total) return kStatusOk;
     const size_t wanted = static_cast<size_t>(std::min<uint64_t>({args[3], kMaxBlock, total - offset}));
     if (m_faults.slowMsPerBlock > 0) Sleep(static_cast<DWORD>(m_faults.slowMsPerBlock.load()));

@@ -19,6 +19,7 @@ struct SimFaults {
     std::atomic<int> loginRefusal{0};        // 0 = accept, else the login error 1..7
     std::atomic<bool> busy{false};           // searches and transfer starts answer "busy"
     std::atomic<bool> unknownFiles{false};   // every transfer start answers "no such file"
+    std::atomic<bool> emptyFiles{false};     // every transfer serves a file of 0 bytes
     std::atomic<int> slowMsPerBlock{0};      // pause before each stream block
     std::atomic<bool> mute{false};           // answer nothing at all (a hung device)
     std::atomic<int64_t> dropAfterBytes{0};  // close a connection once it has streamed this much (fires once)

@@ -542,21 +542,29 @@ void CDevManageDlg::OnDestroy() {
 
 void CDevManageDlg::OnBnClickedOk() {
     if (m_searchDlg.GetSafeHwnd() && m_searchDlg.IsWindowVisible()) m_searchDlg.OnBnClickedCancel();
-    SaveDeviceLists();
+    const bool saved = SaveDeviceLists();
     m_userLists.FreeAll();
     if (m_onCommitted) m_onCommitted();
-    WriteSaveLog();
+    if (saved) WriteSaveLog();
     CDialog::OnOK();
 }
 
-void CDevManageDlg::SaveDeviceLists() {
-    const std::vector<CString> unsaved = CDeviceListCommit(m_queueLogin).Commit(m_userLists);
-    if (!unsaved.empty()) {
-        CString names;
-        for (const CString& title : unsaved) names += L"\r\n" + title;
-        ShowWarning(Translate(L"These devices could not be saved:") + names);
-    }
+bool CDevManageDlg::SaveDeviceLists() {
+    const DEVICE_COMMIT_RESULT result = CDeviceListCommit(m_queueLogin).Commit(m_userLists);
+    CString problems;
+    AppendNamed(problems, L"These devices could not be saved:", result.unsaved);
+    AppendNamed(problems, L"These device files could not be written:", result.unwrittenFiles);
+    AppendNamed(problems, L"These devices could not be started:", result.notRunning);
+    if (!problems.IsEmpty()) ShowWarning(problems);
     PurgeUserSchedules(GetBackupEngine().Users());
+    return result.Succeeded();
+}
+
+void CDevManageDlg::AppendNamed(CString& text, const wchar_t* heading, const std::vector<CString>& names) {
+    if (names.empty()) return;
+    if (!text.IsEmpty()) text += L"\r\n\r\n";
+    text += Translate(heading);
+    for (const CString& name : names) text += L"\r\n" + name;
 }
 
 void CDevManageDlg::WriteSaveLog() {

@@ -109,7 +109,10 @@ private:
     int SelectedLoginType();
 
     // ---- OK -----------------------------------------------------------------
-    void SaveDeviceLists();
+    // Commits the lists and tells the operator what failed; true when
+    // everything was saved and runs.
+    bool SaveDeviceLists();
+    static void AppendNamed(CString& text, const wchar_t* heading, const std::vector<CString>& names);
     void WriteSaveLog();
 
     int m_mode = MODE_VIEW;

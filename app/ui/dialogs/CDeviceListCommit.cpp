@@ -28,23 +28,26 @@ int CDeviceListCommit::CredentialsChanged(const DEVICE_RECORD& a, const DEVICE_R
     return a.loggedIn == 1 && CredentialsDiffer(a, b) ? 1 : 0;
 }
 
-std::vector<CString> CDeviceListCommit::Commit(const CDeviceUserLists& lists) {
+DEVICE_COMMIT_RESULT CDeviceListCommit::Commit(const CDeviceUserLists& lists) {
     CDeviceManager scratch;
     scratch.SetMaxDeviceCount(GetAppConfig()->m_nDevMaxCount);
-    std::vector<CString> unsaved;
+    DEVICE_COMMIT_RESULT result;
     std::vector<CDeviceManager*> committed;
     for (int entry = 0; entry < lists.Count(); ++entry) {
         CDeviceManager* working = lists.At(entry);
-        if (!working) continue;
-        CommitEntry(entry, *working, scratch, unsaved);
+        if (!working || std::find(committed.begin(), committed.end(), working) != committed.end()) continue;
+        CommitEntry(entry, *working, scratch, result);
         committed.push_back(working);
     }
-    for (CDeviceManager* working : committed) working->WriteDeviceXml(CString());
-    return unsaved;
+    for (CDeviceManager* working : committed) {
+        if (working->WriteDeviceXml(CString()) != 0) result.unwrittenFiles.push_back(working->GetDeviceFile());
+    }
+    return result;
 }
 
 void CDeviceListCommit::CommitEntry(int entry, CDeviceManager& working, CDeviceManager& scratch,
-                                std::vector<CString>& unsaved) {
+                                    DEVICE_COMMIT_RESULT& result) {
+    std::vector<CString>& unsaved = result.unsaved;
     CBackupEngine& engine = GetBackupEngine();
     CDeviceManager& live = engine.Devices();
     const bool engineList = entry == 0;
@@ -67,7 +70,7 @@ void CDeviceListCommit::CommitEntry(int entry, CDeviceManager& working, CDeviceM
             old.begin(), old.end(), [&record](const DEVICE_RECORD& o) { return IsSameDeviceAddress(record, o) != 0; });
         if (match != old.end()) {
             SetDeviceIds(record, match->id);
-            CommitMatchedDevice(engineList, record, *match);
+            if (!CommitMatchedDevice(engineList, record, *match)) result.notRunning.push_back(FieldText(record.title));
             if (working.AddDeviceRecord(record) != 0) unsaved.push_back(FieldText(record.title));
             old.erase(match);
             continue;
@@ -87,17 +90,20 @@ void CDeviceListCommit::CommitEntry(int entry, CDeviceManager& working, CDeviceM
         live.DeleteDevice(gone.id);
     }
     // New devices log in through the engine's own triggers.
-    for (int id : newIds) live.AddDeviceRecord(working.GetDevice(id));
+    for (int id : newIds) {
+        const DEVICE_RECORD added = working.GetDevice(id);
+        if (live.AddDeviceRecord(added) != 0) result.notRunning.push_back(FieldText(added.title));
+    }
 }
 
-void CDeviceListCommit::CommitMatchedDevice(bool live, DEVICE_RECORD& record, DEVICE_RECORD& old) {
+bool CDeviceListCommit::CommitMatchedDevice(bool live, DEVICE_RECORD& record, DEVICE_RECORD& old) {
     CBackupEngine& engine = GetBackupEngine();
     if (CredentialsChanged(old, record)) {
-        if (!live) return;
+        if (!live) return true;
         engine.OnDeviceGone(record.id, 0);
-        engine.Devices().ReplaceDevice(record.id, record);
-        if (m_queueLogin) m_queueLogin(record);
-        return;
+        const bool kept = engine.Devices().ReplaceDevice(record.id, record) == 0;
+        if (kept && m_queueLogin) m_queueLogin(record);
+        return kept;
     }
     // The engine's record is merged where it lives, under its lock: the
     // snapshot in `old` may be stale by now (a login may have finished).
@@ -109,8 +115,9 @@ void CDeviceListCommit::CommitMatchedDevice(bool live, DEVICE_RECORD& record, DE
         if (live) {
             // Gone from the engine meanwhile: back without a session.
             record.ResetLoginState();
-            engine.Devices().AddDeviceRecord(record);
+            if (engine.Devices().AddDeviceRecord(record) != 0) return false;
         }
     }
     if (live && record.loggedIn != 1 && m_queueLogin) m_queueLogin(record);
+    return true;
 }

@@ -14,6 +14,14 @@
 
 class CDeviceUserLists;
 
+// What a commit could not do, by device title or file.
+struct DEVICE_COMMIT_RESULT {
+    std::vector<CString> unsaved;         // devices no list could keep (the list is full)
+    std::vector<CString> unwrittenFiles;  // device files that could not be written
+    std::vector<CString> notRunning;      // devices in the file that the engine refused
+    bool Succeeded() const { return unsaved.empty() && unwrittenFiles.empty() && notRunning.empty(); }
+};
+
 class CDeviceListCommit {
 public:
     // Hands a device to the main window's login queue.
@@ -21,9 +29,9 @@ public:
 
     explicit CDeviceListCommit(const LoginQueue& queueLogin) : m_queueLogin(queueLogin) {}
 
-    // Merges every entry's list and writes it to its file; the titles of
-    // the devices that could not be kept.
-    std::vector<CString> Commit(const CDeviceUserLists& lists);
+    // Merges every entry's list (an entry sharing another's list once) and
+    // writes it to its file; what could not be done.
+    DEVICE_COMMIT_RESULT Commit(const CDeviceUserLists& lists);
 
     // The device's id and the channel and alarm keys made from it.
     static void SetDeviceIds(DEVICE_RECORD& record, int id);
@@ -34,8 +42,9 @@ public:
 
 private:
     // Merges one entry's edited list into its old list; the engine's for entry 0.
-    void CommitEntry(int entry, CDeviceManager& working, CDeviceManager& scratch, std::vector<CString>& unsaved);
-    void CommitMatchedDevice(bool live, DEVICE_RECORD& record, DEVICE_RECORD& old);
+    void CommitEntry(int entry, CDeviceManager& working, CDeviceManager& scratch, DEVICE_COMMIT_RESULT& result);
+    // False when the engine refused a device it had to take back.
+    bool CommitMatchedDevice(bool live, DEVICE_RECORD& record, DEVICE_RECORD& old);
 
     LoginQueue m_queueLogin;
 };

@@ -1,9 +1,11 @@
 #include "CDeviceUserLists.h"
 
+#include <set>
 #include <vector>
 
 #include "DialogMessages.h"
 #include "app/core/CAppConfig.h"
+#include "app/core/CPathLocks.h"
 #include "app/core/FileUtil.h"
 #include "app/engine/CBackupEngine.h"
 
@@ -43,22 +45,40 @@ void CDeviceUserLists::Fill() {
 }
 
 void CDeviceUserLists::Add(const CString& text, const CString& directory) {
-    CDeviceManager* list = new CDeviceManager();
-    list->RemoveAllDevices();
-    list->SetMaxDeviceCount(GetAppConfig()->m_nDevMaxCount);
-    list->OpenDeviceFile(JoinPath(directory, L"device.xml"));
+    const CString file = JoinPath(directory, L"device.xml");
+    // Entries whose files are one file (ids that differ only in case, a user
+    // whose folder fell back to the program folder) share one list, so an
+    // edit in either is kept and neither writes over the other.
+    CDeviceManager* list = FindByFile(file);
+    const bool shared = list != nullptr;
+    if (!shared) {
+        list = new CDeviceManager();
+        list->RemoveAllDevices();
+        list->SetMaxDeviceCount(GetAppConfig()->m_nDevMaxCount);
+        list->OpenDeviceFile(file);
+    }
     const int index = m_combo.AddString(text);
     if (index < 0) {
-        delete list;
+        if (!shared) delete list;
         return;
     }
     m_combo.SetItemDataPtr(index, list);
 }
 
+CDeviceManager* CDeviceUserLists::FindByFile(const CString& file) const {
+    for (int i = 0; i < m_combo.GetCount(); ++i) {
+        CDeviceManager* list = At(i);
+        if (list && CPathLocks::SameFile(list->GetDeviceFile(), file)) return list;
+    }
+    return nullptr;
+}
+
 void CDeviceUserLists::FreeAll() {
     if (!m_combo.GetSafeHwnd()) return;
+    std::set<CDeviceManager*> freed;
     for (int i = 0; i < m_combo.GetCount(); ++i) {
-        delete static_cast<CDeviceManager*>(m_combo.GetItemDataPtr(i));
+        CDeviceManager* list = static_cast<CDeviceManager*>(m_combo.GetItemDataPtr(i));
+        if (freed.insert(list).second) delete list;
         m_combo.SetItemDataPtr(i, nullptr);
     }
 }

@@ -1,8 +1,9 @@
 // CDeviceUserLists: the device dialog's user combo and the working device
 // list behind each of its entries. The super user gets an entry for himself
 // (the engine's list, entry 0) and one for every user; any other user gets
-// his own alone. Each entry owns a CDeviceManager read from the user's
-// device.xml, freed by FreeAll (the dialog's OK, Cancel and destruction).
+// his own alone. Each entry has a CDeviceManager read from the user's
+// device.xml, freed by FreeAll (the dialog's OK, Cancel and destruction);
+// entries whose files are one file share one.
 #pragma once
 
 #include <afxwin.h>
@@ -24,6 +25,7 @@ public:
 
 private:
     void Add(const CString& text, const CString& directory);
+    CDeviceManager* FindByFile(const CString& file) const;
 
     CComboBox& m_combo;
 };

@@ -73,6 +73,7 @@ BEGIN_MESSAGE_MAP(CDodavoziDlg, CDialog)
     ON_MESSAGE(WM_TW_DEVICE_OFFLINE, OnDeviceOffline)
     ON_MESSAGE(WM_TW_SEARCH_RESULT, OnSearchResult)
     ON_MESSAGE(WM_TW_DEVICE_NOT_LOGGED_IN, OnDeviceNotLoggedIn)
+    ON_MESSAGE(WM_TW_UNREADABLE_FILE, OnUnreadableFile)
 END_MESSAGE_MAP()
 
 CDodavoziDlg::CDodavoziDlg(CWnd* parent)
@@ -103,6 +104,9 @@ BOOL CDodavoziDlg::OnInitDialog() {
     GetInitLanguage()->TranslateDialog(this);
     // The engine's threads post to this window from now on.
     SetMainWindow(m_hWnd, &m_trayRecord);
+    // Files set aside before there was a window (the users file is read as
+    // the engine is built) are told as soon as the messages flow.
+    PostMessage(WM_TW_UNREADABLE_FILE);
     AddAboutMenuItem();
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);

@@ -123,6 +123,7 @@ protected:
     afx_msg LRESULT OnDeviceLoginState(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnSlotClosed(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnDeviceOffline(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnUnreadableFile(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnSearchResult(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnDeviceNotLoggedIn(WPARAM wParam, LPARAM lParam);
 

@@ -7,6 +7,7 @@
 #include "CManualDownloadDlg.h"
 #include "CRerezedctrl1.h"
 #include "DialogMessages.h"
+#include "UnreadableFileNotices.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/SystemUtil.h"
 #include "app/engine/CBackupEngine.h"
@@ -221,6 +222,11 @@ LRESULT CDodavoziDlg::OnDeviceOffline(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CDodavoziDlg::OnDeviceNotLoggedIn(WPARAM wParam, LPARAM) {
     QueueDeviceLoginIfKnown(static_cast<int>(wParam));
+    return 0;
+}
+
+LRESULT CDodavoziDlg::OnUnreadableFile(WPARAM, LPARAM) {
+    ShowUnreadableFileNotices(this);
     return 0;
 }
 

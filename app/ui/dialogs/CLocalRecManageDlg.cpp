@@ -8,6 +8,7 @@
 #include "ListCheckBoxes.h"
 #include "CRecordManageDlg.h"
 #include "CRecordManageHost.h"
+#include "UnreadableFileNotices.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/FileUtil.h"
@@ -176,11 +177,16 @@ void CLocalRecManageDlg::OnQuery() {
         if (channel != 1000) channel %= 1000;
     }
     m_result.clear();
-    GetRecordEngine().RecordList().SearchRecords(m_result, 1, from, to, L"", L"", device, channel, type, 0, L"", L"",
-                                                 -1, -1, -1, -1, L"", L"");
+    const int searched = GetRecordEngine().RecordList().SearchRecords(m_result, 1, from, to, L"", L"", device, channel,
+                                                                      type, 0, L"", L"", -1, -1, -1, -1, L"", L"");
+    // Rows read before a failure are no answer to the search.
+    if (searched != 0) m_result.clear();
     m_list.SetRedraw(FALSE);
     m_list.DeleteAllItems();
-    if (m_result.empty()) ShowNotice(this, L"No record");
+    if (searched != 0)
+        ShowReadFailure(this, L"The record list could not be read!");
+    else if (m_result.empty())
+        ShowNotice(this, L"No record");
     for (size_t i = 0; i < m_result.size(); ++i) AddResultRow(static_cast<int>(i));
     m_list.SetRedraw(TRUE);
     m_selectAll = FALSE;

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "LogTypeNames.h"
+#include "UnreadableFileNotices.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/CUserManager.h"
@@ -77,8 +78,9 @@ CLogQueryDlg::QueryRunner CLogQueryDlg::Runner() const
         return m_runner;
     return [](LOG_QUERY& request) {
         LOG_TIME noTime = GetDefaultLogTime();
-        GetBackupEngine().Log().Query(request.results, request.month.GetYear(), request.month.GetMonth(), request.type,
-                                      request.code, request.user, noTime, noTime, -1, -1, -1, -1, -1, -1);
+        request.result =
+            GetBackupEngine().Log().Query(request.results, request.month.GetYear(), request.month.GetMonth(),
+                                          request.type, request.code, request.user, noTime, noTime, -1, -1, -1, -1, -1, -1);
     };
 }
 
@@ -286,10 +288,14 @@ int CLogQueryDlg::RunQuery()
         m_list.SetSelectionMark(0);
     }
     GetDlgItem(IDC_LOGQUERY_EXPORT)->EnableWindow(hasRows);
+    const bool unreadable = job->request.result == -2;
     delete job;
     ::CloseHandle(m_hQueryThread);
     m_hQueryThread = nullptr;
     ::SetCursor(previous);
+    // Said in so many words: an empty list would pass for a quiet month.
+    if (unreadable)
+        ShowReadFailure(this, L"The log of this month could not be read!");
     return 0;
 }
 

@@ -38,6 +38,8 @@ void CTaskListView::Refresh() {
     Engine().GetBackupState(&automaticOn, &manualOn);
     std::map<int, int> taskCounts;
     Engine().CountTasksBySchedule(&taskCounts);
+    std::map<int, int> unindexedCounts;
+    Engine().CountUnindexedBySchedule(&unindexedCounts);
     std::vector<BACKUP_SCHEDULE> schedules;
     Engine().Schedules().ListAll(schedules, TRUE);
     const CTime now = CTime::GetCurrentTime();
@@ -52,6 +54,7 @@ void CTaskListView::Refresh() {
                              now, &text)) {
             continue;
         }
+        AppendUnindexedText(unindexedCounts[schedule.id], &text);
         int row = FindRow(schedule.id);
         const CString* columns[] = {&text.device, &text.channel, &text.information, &text.status};
         if (row >= 0) {

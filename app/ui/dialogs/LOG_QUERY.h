@@ -14,4 +14,5 @@ struct LOG_QUERY {
     int type = -1;                    // -1 all types
     int code = -1;                    // -1 all codes
     CString user;                     // "" all users
+    int result = 0;                   // CLogDB::Query's result (-2 the month could not be read)
 };

@@ -28,7 +28,7 @@ bool RecordingDate(const BACKUP_SCHEDULE& schedule, int automaticOn, int manualO
     }
     const int daysBack = DaysBackOfAgoType(schedule.AgoType);
     if (daysBack < 0 || !automaticOn) return false;
-    *date = (now - CTimeSpan(daysBack, 0, 0, 0)).Format(L"%Y-%m-%d");
+    *date = CalendarDaysBack(now, daysBack).Format(L"%Y-%m-%d");
     return true;
 }
 
@@ -65,11 +65,6 @@ bool StateText(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, int
 
 }  // namespace
 
-int DaysBackOfAgoType(int agoType) {
-    static const int kDaysBack[] = {0, 1, 2, 3, 4, 5, 6, 15, 20, 30};
-    return agoType >= 0 && agoType < 10 ? kDaysBack[agoType] : -1;
-}
-
 CString FieldText(const char* field, size_t width) {
     return CString(CStringA(field, static_cast<int>(strnlen(field, width))));
 }
@@ -89,4 +84,11 @@ bool MakeTaskRowText(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& devic
     const bool manual = schedule.AgoType == kManualAgoType;
     out->status = L"[" + Translate(manual ? L"Manual" : L"Auto") + L"]" + state;
     return true;
+}
+
+void AppendUnindexedText(int unindexedCount, TASK_ROW_TEXT* text) {
+    if (unindexedCount <= 0) return;
+    CString part;
+    part.Format(L"[%s:%d]", Translate(L"Not in record list").GetString(), unindexedCount);
+    text->status += part;
 }

@@ -18,8 +18,6 @@ struct TASK_ROW_TEXT {
     CString status;
 };
 
-// The days back of an automatic schedule's AgoType 0..9; -1 for any other.
-int DaysBackOfAgoType(int agoType);
 // The text of a fixed field: up to its first zero byte, never past its end.
 CString FieldText(const char* field, size_t width);
 template <size_t N>
@@ -32,3 +30,7 @@ CString FieldText(const char (&field)[N]) {
 // ended or failed. taskCount is its pending plus active downloads.
 bool MakeTaskRowText(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, int automaticOn, int manualOn,
                      int taskCount, const CTime& now, TASK_ROW_TEXT* out);
+
+// Adds "[Not in record list:n]" to the status when n downloaded recordings
+// of the schedule are kept on disk without their record-list row.
+void AppendUnindexedText(int unindexedCount, TASK_ROW_TEXT* text);

@@ -419,6 +419,18 @@ COLORREF GetSelectionColor() {
     return MixColor86(window, highlight);
 }
 
+COLORREF GetWindowTint() { return DarkenColor(10, GetSysColor(COLOR_WINDOW)); }
+
+Menu2003Colors Get2003Colors() {
+    int style = CStyleMenu::GetMenuDrawStyle();
+    if ((style == 8 || style == 9) && !IsThemeActiveSafe()) {
+        COLORREF hot = GetSelectionColor();
+        COLORREF mixed = MixColor86(hot, GetSysColor(COLOR_HIGHLIGHT));
+        return Menu2003Colors{hot, mixed, mixed};
+    }
+    return Menu2003Colors{0xC2EEFF, 0x6FC0FF, 0x3E80FE};
+}
+
 CStyleMenuStyleScope CStyleMenuStyleScope::FromStyle(int styleId) {
     CStyleMenuStyleScope scope;
     scope.savedOptions = CStyleMenu::s_menuOptions;

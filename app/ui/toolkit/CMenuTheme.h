@@ -60,6 +60,17 @@ COLORREF GetMenuBarColor(HMENU menu);
 COLORREF GetThemeBarColors(COLORREF* light, BOOL strong);
 COLORREF GetThemeBarColor();
 COLORREF GetSelectionColor();
+// DarkenColor (10, COLOR_WINDOW): the 2003 styles' popup tint.
+COLORREF GetWindowTint();
+// The 2003 styles' hot, checked and pressed item colours for the current
+// style: fixed ones, but on styles 8 and 9 without a visual theme taken from
+// the selection colour.
+struct Menu2003Colors {
+    COLORREF hot;
+    COLORREF checked;
+    COLORREF pressed;
+};
+Menu2003Colors Get2003Colors();
 
 // Changes the library's settings for a scope and puts them back in Restore.
 class CStyleMenuStyleScope {

@@ -100,6 +100,17 @@ int CStyleMenu::SetIconShadowDarken(int darken) { return Exchange(s_iconShadowDa
 int CStyleMenu::SetSelectDisabledItems(int on) { return Exchange(s_selectDisabledItems, on); }
 int CStyleMenu::SetUseIconVariants(int on) { return Exchange(s_useIconVariants, on); }
 
+void CStyleMenu::GetLibraryLogFont(LOGFONTW* font) { *font = s_menuLogFont; }
+void CStyleMenu::SetLibraryLogFont(const LOGFONTW& font) { s_menuLogFont = font; }
+
+BOOL CStyleMenu::SetLibraryFont(CFont* font) {
+    LOGFONTW lf;
+    if (!font || !font->GetSafeHandle() || ::GetObjectW(font->GetSafeHandle(), sizeof lf, &lf) != sizeof lf)
+        return FALSE;
+    s_menuLogFont = lf;
+    return TRUE;
+}
+
 // --- themes ---
 
 BOOL CStyleMenu::AddTheme(CMenuTheme* theme) {
@@ -164,9 +175,8 @@ BOOL CStyleMenu::DestroyMenu() {
         delete m_items[i];
     }
     m_items.RemoveAll();
-    if (!m_checkImagesShared) delete m_checkImages;
+    delete m_checkImages;
     m_checkImages = nullptr;
-    m_checkImagesShared = FALSE;
     return CMenu::DestroyMenu();
 }
 
@@ -292,56 +302,14 @@ BOOL CStyleMenu::ChangeItemId(UINT oldId, UINT newId) {
                          reinterpret_cast<LPCWSTR>(data));
 }
 
-CStyleMenu* CStyleMenu::FindCommandMenu(UINT id, int* position) {
-    CArray<CStyleMenu*, CStyleMenu*> noMenus;
-    CArray<int, int> noPositions;
-    return FindCommandMenu(id, position, noMenus, noPositions);
-}
-
-CStyleMenu* CStyleMenu::FindCommandMenu(UINT id, int* position, const CArray<CStyleMenu*, CStyleMenu*>& skipMenus,
-                                        const CArray<int, int>& skipPositions) {
-    int count = ::GetMenuItemCount(m_hMenu);
-    for (int i = 0; i < count; ++i) {
-        HMENU sub = ::GetSubMenu(m_hMenu, i);
-        CStyleMenu* subMenu = sub ? DYNAMIC_DOWNCAST(CStyleMenu, CMenu::FromHandlePermanent(sub)) : nullptr;
-        if (subMenu) {
-            CStyleMenu* found = subMenu->FindCommandMenu(id, position, skipMenus, skipPositions);
-            if (found) return found;
-            continue;
-        }
-        if (sub || ::GetMenuItemID(m_hMenu, i) != id) continue;
-        BOOL skipped = FALSE;
-        for (INT_PTR k = 0; k < skipMenus.GetSize() && !skipped; ++k)
-            skipped = skipMenus[k] == this && skipPositions[k] == i;
-        if (skipped) continue;
-        *position = i;
-        return this;
+void CStyleMenu::DeleteRecord(CStyleMenuItemData* data) {
+    for (INT_PTR i = 0; i < m_items.GetSize(); ++i) {
+        if (m_items[i] != data) continue;
+        m_items.RemoveAt(i);
+        break;
     }
-    *position = -1;
-    return nullptr;
-}
-
-CStyleMenuItemData* CStyleMenu::FindItemData(UINT_PTR id) {
-    for (INT_PTR i = 0; i < m_items.GetSize(); ++i)
-        if (m_items[i]->id == id) return m_items[i];
-    int position = -1;
-    CStyleMenu* menu = FindCommandMenu(static_cast<UINT>(id), &position);
-    return menu && menu != this ? menu->ItemDataAt(position) : nullptr;
-}
-
-CStyleMenuItemData* CStyleMenu::ItemDataAt(int position) const {
-    return position >= 0 && position < m_items.GetSize() ? m_items[position] : nullptr;
-}
-
-BOOL CStyleMenu::IsOwnItemData(const CStyleMenuItemData* data) const {
-    for (INT_PTR i = 0; i < m_items.GetSize(); ++i)
-        if (m_items[i] == data) return TRUE;
-    return FALSE;
-}
-
-int CStyleMenu::GetItemIcon(UINT_PTR id) {
-    CStyleMenuItemData* data = FindItemData(id);
-    return data ? data->iconIndex : -1;
+    if (s_pHotMenuBarItemData == data) s_pHotMenuBarItemData = nullptr;
+    delete data;
 }
 
 BOOL CStyleMenu::RemoveItem(UINT position, UINT flags, BOOL destroy) {
@@ -352,7 +320,6 @@ BOOL CStyleMenu::RemoveItem(UINT position, UINT flags, BOOL destroy) {
         return menu->RemoveItem(static_cast<UINT>(at), flags | MF_BYPOSITION, destroy);
     }
     int pos = static_cast<int>(position);
-    UINT state = ::GetMenuState(m_hMenu, position, MF_BYPOSITION);
     HMENU sub = ::GetSubMenu(m_hMenu, pos);
     if (sub) {
         CStyleMenu* owned = nullptr;
@@ -361,30 +328,16 @@ BOOL CStyleMenu::RemoveItem(UINT position, UINT flags, BOOL destroy) {
             owned = m_subMenus[i];
             m_subMenus.RemoveAt(i);
         }
-        for (INT_PTR i = 0; i < m_items.GetSize(); ++i) {
-            if (m_items[i]->id != reinterpret_cast<UINT_PTR>(sub)) continue;
-            delete m_items[i];
-            m_items.RemoveAt(i);
-            break;
-        }
         if (destroy && owned) {
             // The Windows menu goes with the item below; the object must not destroy it twice.
             owned->Detach();
             owned->DestroyMenu();
             delete owned;
         }
-    } else if (state != static_cast<UINT>(-1) && !(state & MF_SEPARATOR)) {
-        UINT id = ::GetMenuItemID(m_hMenu, pos);
-        for (INT_PTR i = m_items.GetSize() - 1; i >= 0; --i) {
-            if (m_items[i]->id != id) continue;
-            delete m_items[i];
-            m_items.RemoveAt(i);
-            if (!destroy) break;
-        }
-    } else if (pos < m_items.GetSize()) {
-        delete m_items[pos];
-        m_items.RemoveAt(pos);
     }
+    // Exactly the record of this item: others may carry the same command.
+    CStyleMenuItemData* data = RecordAtPosition(pos);
+    if (data) DeleteRecord(data);
     return destroy ? ::DeleteMenu(m_hMenu, position, MF_BYPOSITION) : ::RemoveMenu(m_hMenu, position, MF_BYPOSITION);
 }
 
@@ -393,25 +346,31 @@ BOOL CStyleMenu::DeleteMenu(UINT position, UINT flags) { return RemoveItem(posit
 BOOL CStyleMenu::RemoveMenu(UINT position, UINT flags) { return RemoveItem(position, flags, FALSE); }
 
 BOOL CStyleMenu::ModifyMenu(UINT position, UINT flags, UINT_PTR id, LPCTSTR text) {
+    return ModifyByPosition(position, flags, id, text, nullptr);
+}
+
+BOOL CStyleMenu::ModifyMenu(UINT position, UINT flags, UINT_PTR id, const CBitmap* bitmap) {
+    return ModifyByPosition(position, flags, id, nullptr, bitmap);
+}
+
+BOOL CStyleMenu::ModifyByPosition(UINT position, UINT flags, UINT_PTR id, LPCTSTR text, const CBitmap* bitmap) {
     if (!(flags & MF_BYPOSITION)) {
         int at = -1;
         CStyleMenu* menu = FindCommandMenu(position, &at);
-        if (!menu) return CMenu::ModifyMenu(position, flags, id, text);
-        return menu->ModifyMenu(static_cast<UINT>(at), flags | MF_BYPOSITION, id, text);
+        if (menu) return menu->ModifyByPosition(static_cast<UINT>(at), flags | MF_BYPOSITION, id, text, bitmap);
     }
-    HMENU sub = ::GetSubMenu(m_hMenu, static_cast<int>(position));
-    CStyleMenuItemData* data = nullptr;
-    UINT_PTR key = sub ? reinterpret_cast<UINT_PTR>(sub) : ::GetMenuItemID(m_hMenu, static_cast<int>(position));
-    for (INT_PTR i = 0; i < m_items.GetSize() && !data; ++i)
-        if (m_items[i]->id == key) data = m_items[i];
-    if (!data) return CMenu::ModifyMenu(position, flags, id, text);
+    CStyleMenuItemData* data = (flags & MF_BYPOSITION) ? RecordAtPosition(static_cast<int>(position)) : nullptr;
+    if (!data) {
+        // No record takes it: the Windows item changes as a plain menu's would.
+        if (!bitmap) return CMenu::ModifyMenu(position, flags, id, text);
+        return ::ModifyMenuW(m_hMenu, position, flags | MF_BITMAP, id,
+                             reinterpret_cast<LPCWSTR>(bitmap->GetSafeHandle()));
+    }
     data->id = id;
-    data->flags = (flags & ~MF_BYPOSITION) | MF_OWNERDRAW;
-    if (!(flags & (MF_BITMAP | MF_OWNERDRAW)) && text) data->SetString(text);
-    if (flags & MF_POPUP) {
-        CStyleMenu* popup = DYNAMIC_DOWNCAST(CStyleMenu, CMenu::FromHandlePermanent(reinterpret_cast<HMENU>(id)));
-        if (popup) popup->m_parent = m_hMenu;
-    }
+    data->flags = (flags & ~(MF_BYPOSITION | MF_BITMAP)) | MF_OWNERDRAW;
+    // MF_BITMAP and MF_OWNERDRAW make text a handle or a value, not a string.
+    if (!bitmap && !(flags & (MF_BITMAP | MF_OWNERDRAW)) && text) data->SetString(text);
+    AdoptSubMenu(flags, id);
     return ::ModifyMenuW(m_hMenu, position, (flags & ~(MF_BITMAP | MF_STRING)) | MF_BYPOSITION | MF_OWNERDRAW, id,
                          reinterpret_cast<LPCWSTR>(data));
 }
@@ -445,28 +404,6 @@ BOOL CStyleMenu::GetMenuText(UINT position, CString& text, UINT flags) {
     if (!data) return FALSE;
     text = data->GetString(TextAccelerators());
     return TRUE;
-}
-
-int CStyleMenu::FindItemByText(const CString& text) const {
-    for (INT_PTR i = 0; i < m_items.GetSize(); ++i)
-        if (m_items[i]->text == text) return static_cast<int>(i);
-    return -1;
-}
-
-BOOL CStyleMenu::RemoveItemByText(const CString& text, int mode) {
-    int at = FindItemByText(text);
-    if (at < 0) return FALSE;
-    switch (mode) {
-    case 0: return RemoveMenu(at, MF_BYPOSITION);
-    case 1: return at > 0 && RemoveMenu(at - 1, MF_BYPOSITION);
-    case 2: return RemoveMenu(at + 1, MF_BYPOSITION);
-    case 3: {
-        BOOL after = RemoveMenu(at + 1, MF_BYPOSITION);
-        BOOL before = at > 0 && RemoveMenu(at - 1, MF_BYPOSITION);
-        return after && before;
-    }
-    }
-    return FALSE;
 }
 
 BOOL CStyleMenu::RemoveMenuTitle() {
@@ -504,6 +441,22 @@ COLORREF CStyleMenu::GetBitmapBackground() const {
 COLORREF CStyleMenu::SetBitmapBackground(COLORREF color) { return Exchange(m_bitmapBackground, color); }
 BOOL CStyleMenu::SetPopup(BOOL popup) { return Exchange(m_popup, popup); }
 HACCEL CStyleMenu::SetAccelerators(HACCEL accel) { return Exchange(m_accel, accel); }
+
+BOOL CStyleMenu::GetPlainValue(int* value) const {
+    if (!value) return FALSE;
+    *value = m_plain;
+    return TRUE;
+}
+
+BOOL CStyleMenu::SetPlainValue(int value) {
+    m_plain = value;
+    return TRUE;
+}
+
+BOOL CStyleMenu::SetPlainValue(int value, int* previous) {
+    *previous = Exchange(m_plain, value);
+    return TRUE;
+}
 
 void CStyleMenu::SetColors(COLORREF back, COLORREF column, COLORREF selFill, COLORREF selBorder, COLORREF checkBack,
                            COLORREF menuBar) {

@@ -2,6 +2,13 @@
 // (CMenuTheme). It owns one CStyleMenuItemData per item, in position order,
 // and the CStyleMenu objects of the sub-menus it created. The library's
 // process-wide state lives in its static members; operations return BOOL.
+// The class is split by behaviour over several files: CStyleMenu.cpp (life,
+// themes, options, delete/remove/modify by position), CStyleMenuSearch.cpp
+// (searches over the tree and over any menu, user values), CStyleMenuItems.cpp
+// (append, insert, modify, titles, rebuild), CStyleMenuToolBars.cpp (icons
+// from resources, toolbars and bitmaps), CStyleMenuMeasure.cpp (measuring),
+// CStyleMenuDraw.cpp (popup items), CStyleMenuDrawBar.cpp (menu-bar items)
+// and CStyleMenuTitle.cpp (titles).
 #pragma once
 
 #include <afxwin.h>
@@ -12,6 +19,9 @@
 
 class CMenuTheme;
 class CStyleMenuIcons;
+
+// The five item painters behind the twelve styles' draw routines.
+enum MenuItemPainter { kDraw0, kDraw4, kDraw6, kDrawXP, kDraw2003 };
 
 class CStyleMenu : public CMenu {
     DECLARE_DYNCREATE(CStyleMenu)
@@ -80,15 +90,25 @@ public:
     BOOL LoadToolBar(LPCTSTR resourceName, UINT bitmapId, int flags, HINSTANCE module = nullptr);
     // An in-memory description: bitmap id, width, height, command ids up to 0.
     BOOL LoadToolBarData(const WORD* data, int flags = -1);
+    // Images cx x cy from a bitmap, one per command of ids (ended by 0); the
+    // store of the same bitmap, size and commands is shared.
+    BOOL LoadToolBar(HBITMAP bitmap, int cx, int cy, const UINT* ids, int flags = -1);
     // Makes the records match the Windows menu after outside changes.
     void Rebuild();
 
     BOOL DeleteMenu(UINT position, UINT flags);
     BOOL RemoveMenu(UINT position, UINT flags);
     BOOL ModifyMenu(UINT position, UINT flags, UINT_PTR id = 0, LPCTSTR text = nullptr);
+    // The same with a bitmap for the Windows item where no record takes the
+    // change; a record keeps its text.
+    BOOL ModifyMenu(UINT position, UINT flags, UINT_PTR id, const CBitmap* bitmap);
     BOOL SetMenuText(UINT position, UINT flags, const CString& text);
     BOOL GetMenuText(UINT position, CString& text, UINT flags = MF_BYPOSITION);
     int FindItemByText(const CString& text) const;
+    // Through the tree: the position and, in menu, the menu holding it.
+    int FindItemByText(const CString& text, CStyleMenu** menu);
+    // The sub-menu whose item text (with accelerator names) is text, through the tree.
+    CStyleMenu* FindSubMenuByText(const CString& text);
     BOOL RemoveItemByText(const CString& text, int mode);
 
     // --- searches over the tree ---
@@ -102,6 +122,16 @@ public:
     // The menu that holds this popup as an item, as a CStyleMenu; NULL when none.
     CStyleMenu* GetParentStyleMenu() const;
     BOOL IsMenuBar(HMENU subMenu = nullptr) const;
+    // Over any menu whose handle has a permanent object (sub-menus taken as
+    // they come): the menu holding command id, and the one holding it with
+    // item data data; NULL (position -1) when none.
+    static CMenu* FindMenuOfCommand(HMENU menu, UINT id, int* position = nullptr);
+    static CMenu* FindMenuOfCommandData(HMENU menu, UINT id, ULONG_PTR data, int* position = nullptr);
+
+    // The caller's value of an item (MF_BYPOSITION or by command through the
+    // tree): -1 when there is no such item; setting it FALSE then.
+    DWORD GetItemUserValue(UINT item, UINT flags = MF_BYCOMMAND);
+    BOOL SetItemUserValue(UINT item, DWORD value, UINT flags = MF_BYCOMMAND);
 
     // --- popup initialisation (every WM_INITMENUPOPUP route) ---
     static BOOL InitPopupMenu(HWND owner, CMenu* popup);
@@ -143,6 +173,12 @@ public:
     void SetColors(COLORREF back, COLORREF column, COLORREF selFill, COLORREF selBorder, COLORREF checkBack,
                    COLORREF menuBar);
     const COLORREF* GetColors() const { return m_colors; }
+    // A plain value of the menu's own; nothing in the library reads it.
+    int GetPlainValue() const { return m_plain; }
+    BOOL GetPlainValue(int* value) const;
+    BOOL SetPlainValue(int value);
+    // The same, handing back the value it replaces.
+    BOOL SetPlainValue(int value, int* previous);
     enum { kColorMenuBar, kColorBack, kColorColumn, kColorSelFill, kColorSelBorder, kColorCheckBack };
     int GetCheckImageId(BOOL selected) const { return selected ? m_checkSelectedId : m_checkNormalId; }
     CImageList* GetCheckImages() const { return m_checkImages; }
@@ -187,6 +223,11 @@ public:
     static int SetIconShadowDarken(int darken);
     static int SetSelectDisabledItems(int on);
     static int SetUseIconVariants(int on);
+    // The library's font description (s_menuLogFont), copied whole.
+    static void GetLibraryLogFont(LOGFONTW* font);
+    static void SetLibraryLogFont(const LOGFONTW& font);
+    // Taken from a font object; FALSE when it has no font.
+    static BOOL SetLibraryFont(CFont* font);
 
     // --- themes (registry owns them) ---
     static BOOL AddTheme(CMenuTheme* theme);
@@ -209,9 +250,16 @@ private:
                          CTypedPtrArray<CPtrArray, CStyleMenuItemData*>& into);
     void RedrawMenuBarRect(CStyleMenu* bar) const;
     CString ItemText(int position) const;
-    void MeasureCommon(LPMEASUREITEMSTRUCT mis, BOOL menuBar, int style);
+    // A neighbour measured for a system command takes no neighbour itself.
+    void MeasureCommon(LPMEASUREITEMSTRUCT mis, BOOL menuBar, int style, BOOL neighbour = FALSE);
     void MeasureTitle(LPMEASUREITEMSTRUCT mis, CStyleMenuItemDataTitle* title);
     void DrawItemCommon(LPDRAWITEMSTRUCT dis, BOOL menuBar, int routine);
+    void DrawMenuBarItem(LPDRAWITEMSTRUCT dis, const CString& label, UINT state, UINT prefix, int routine);
+    // The record of the Windows item at position, NULL when it has none.
+    CStyleMenuItemData* RecordAtPosition(int position) const;
+    // Removes and deletes one record (and forgets it as the hot item).
+    void DeleteRecord(CStyleMenuItemData* data);
+    BOOL ModifyByPosition(UINT position, UINT flags, UINT_PTR id, LPCTSTR text, const CBitmap* bitmap);
     // The bitmap resource in a shared bitmap store; NULL when it does not load.
     CStyleMenuIcons* BitmapResourceStore(UINT bitmapId, int* index);
     BOOL CopyImageToStore(CImageList* images, int index, UINT id, CStyleMenuIcons** store, int* storeIndex);
@@ -223,7 +271,6 @@ private:
     HWND m_owner = nullptr;
     COLORREF m_bitmapBackground = 0xFF000000;
     CImageList* m_checkImages = nullptr;
-    BOOL m_checkImagesShared = FALSE;
     int m_checkSelectedId = -1;
     int m_checkNormalId = -1;
     BOOL m_iconMenu = FALSE;

@@ -174,7 +174,10 @@ BOOL CStyleMenuIcons::LoadBitmapResource(int cx, int cy, LPCTSTR name, HINSTANCE
     m_colorCount = colours;
     CBitmap bitmap;
     bitmap.Attach(loaded);
-    if (!CreateList(cx, cy)) return FALSE;
+    return CreateList(cx, cy) && AddSourceBitmap(bitmap);
+}
+
+BOOL CStyleMenuIcons::AddSourceBitmap(CBitmap& bitmap) {
     if (m_iconImages) return m_images.Add(&bitmap, static_cast<CBitmap*>(nullptr)) >= 0;
     // An alpha channel would outweigh the mask colour in the image list.
     DropAlpha(bitmap);
@@ -257,11 +260,12 @@ BOOL CStyleMenuIcons::LoadFromBitmap(HBITMAP bitmap, int cx, int cy, const UINT*
     BITMAP b;
     if (!bitmap || !GetObjectW(bitmap, sizeof b, &b)) return FALSE;
     m_mask = mask;
-    m_sourceBitmap = static_cast<int>(reinterpret_cast<INT_PTR>(bitmap));
+    m_sourceBitmap = bitmap;
     if (!CreateList(cx, cy)) return FALSE;
+    // A copy: the caller keeps and may delete its bitmap.
     CBitmap copy;
-    copy.Attach(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0));
-    m_images.Add(&copy, mask);
+    copy.Attach(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, m_iconImages ? LR_CREATEDIBSECTION : 0));
+    if (!AddSourceBitmap(copy)) return FALSE;
     m_ids.RemoveAll();
     for (const UINT* id = ids; id && *id; ++id) m_ids.Add(*id);
     RebuildImages();
@@ -282,9 +286,9 @@ BOOL CStyleMenuIcons::MatchesToolBarData(const WORD* data, COLORREF mask) const 
     return i == m_ids.GetSize();
 }
 
-BOOL CStyleMenuIcons::MatchesBitmap(int bitmap, int cx, int cy, const UINT* ids) const {
+BOOL CStyleMenuIcons::MatchesBitmap(HBITMAP bitmap, int cx, int cy, const UINT* ids) const {
     CSize size = GetIconSize();
-    return bitmap == m_sourceBitmap && size.cx == cx && size.cy == cy && SameIds(m_ids, ids);
+    return bitmap && bitmap == m_sourceBitmap && size.cx == cx && size.cy == cy && SameIds(m_ids, ids);
 }
 
 void CStyleMenuIcons::OnSysColorChange() {
@@ -369,47 +373,62 @@ void RefreshIconStores() {
 void DeleteSharedIconStores() {
     auto* list = CStyleMenu::s_pSharedIconStores;
     if (!list) return;
-    // Items of menus still alive hold references; they must not reach a freed store.
     CStyleMenu::s_pSharedIconStores = nullptr;
-    while (!list->IsEmpty()) delete list->RemoveHead();
+    // Items of menus still alive hold references: their stores go with the
+    // last release (which finds no list then), not here.
+    while (!list->IsEmpty()) {
+        CStyleMenuIcons* store = list->RemoveHead();
+        if (store->m_refs <= 0) delete store;
+    }
     delete list;
 }
 
-CStyleMenuIcons* GetIconStore(CStyleMenu* menu, UINT toolBarId, HINSTANCE module) {
-    LPCWSTR name = MAKEINTRESOURCEW(static_cast<WORD>(toolBarId));
+namespace {
+
+// The first shared store of the kind that matches, else a new one that load
+// fills, joined to the list; NULL (nothing joined) when it does not load.
+CStyleMenuIcons* SharedStore(CStyleMenu* menu, BOOL iconImages, const std::function<BOOL(CStyleMenuIcons*)>& matches,
+                             const std::function<BOOL(CStyleMenuIcons*)>& load) {
     auto* list = SharedIconStores();
     POSITION pos = list->GetHeadPosition();
     while (pos) {
         CStyleMenuIcons* store = list->GetNext(pos);
-        if (store->m_iconImages == menu->IsIconMenu() && store->MatchesResource(name, module)) return store;
+        if (store->m_iconImages == iconImages && matches(store))
+            return store;
     }
     CStyleMenuIcons* store = new CStyleMenuIcons;
     store->m_mask = menu->GetBitmapBackground();
-    store->m_iconImages = menu->IsIconMenu();
-    if (!store->LoadToolBar(name, module)) {
+    store->m_iconImages = iconImages;
+    if (!load(store)) {
         delete store;
         return nullptr;
     }
     list->AddTail(store);
     return store;
+}
+
+}  // namespace
+
+CStyleMenuIcons* GetIconStore(CStyleMenu* menu, UINT toolBarId, HINSTANCE module) {
+    LPCWSTR name = MAKEINTRESOURCEW(static_cast<WORD>(toolBarId));
+    return SharedStore(
+        menu, menu->IsIconMenu(), [&](CStyleMenuIcons* store) { return store->MatchesResource(name, module); },
+        [&](CStyleMenuIcons* store) { return store->LoadToolBar(name, module); });
 }
 
 CStyleMenuIcons* GetToolBarDataStore(CStyleMenu* menu, const WORD* data, BOOL iconImages) {
     COLORREF mask = menu->GetBitmapBackground();
-    auto* list = SharedIconStores();
-    POSITION pos = list->GetHeadPosition();
-    while (pos) {
-        CStyleMenuIcons* store = list->GetNext(pos);
-        if (store->m_iconImages == iconImages && store->MatchesToolBarData(data, mask)) return store;
-    }
-    CStyleMenuIcons* store = new CStyleMenuIcons;
-    store->m_iconImages = iconImages;
-    if (!store->LoadFromToolBarData(data, mask)) {
-        delete store;
-        return nullptr;
-    }
-    list->AddTail(store);
-    return store;
+    return SharedStore(
+        menu, iconImages, [&](CStyleMenuIcons* store) { return store->MatchesToolBarData(data, mask); },
+        [&](CStyleMenuIcons* store) { return store->LoadFromToolBarData(data, mask); });
+}
+
+CStyleMenuIcons* GetToolBarBitmapStore(CStyleMenu* menu, HBITMAP bitmap, int cx, int cy, const UINT* ids,
+                                       BOOL iconImages) {
+    COLORREF mask = menu->GetBitmapBackground();
+    return SharedStore(
+        menu, iconImages, [&](CStyleMenuIcons* store) { return store->MatchesBitmap(bitmap, cx, cy, ids); },
+        [&](CStyleMenuIcons* store) { return store->LoadFromBitmap(bitmap, cx, cy, ids, mask); });
 }
 
 namespace {

@@ -22,7 +22,7 @@ public:
     // data: bitmap id, width, height, command ids, 0.
     virtual BOOL LoadFromToolBarData(const WORD* data, COLORREF mask);
     virtual BOOL LoadToolBar(LPCTSTR name, HINSTANCE module);
-    virtual BOOL MatchesBitmap(int bitmap, int cx, int cy, const UINT* ids) const;
+    virtual BOOL MatchesBitmap(HBITMAP bitmap, int cx, int cy, const UINT* ids) const;
     virtual BOOL MatchesToolBarData(const WORD* data, COLORREF mask) const;
     virtual BOOL MatchesResource(LPCTSTR name, HINSTANCE module) const;
     // Replaces the images with those of the bitmap resource at cx x cy.
@@ -42,7 +42,8 @@ public:
 
     LPCTSTR m_name = nullptr;
     HINSTANCE m_module = nullptr;
-    int m_sourceBitmap = 0;
+    // The bitmap the images came from (LoadFromBitmap), compared by handle.
+    HBITMAP m_sourceBitmap = nullptr;
     int m_colorCount = 0;
     COLORREF m_mask = static_cast<COLORREF>(-1);
     int m_refs = 0;
@@ -52,6 +53,9 @@ public:
 
 protected:
     BOOL CreateList(int cx, int cy);
+    // Adds a bitmap's images: through its alpha channel in an icon store,
+    // else with the mask colour (the system face colour when none is set).
+    BOOL AddSourceBitmap(CBitmap& bitmap);
     // Makes the shadow and disabled images of source index anew, in place.
     void RegenerateDerived(int source);
 
@@ -85,7 +89,8 @@ int ReleaseIconStore(CStyleMenuIcons* store);
 CTypedPtrList<CPtrList, CStyleMenuIcons*>* SharedIconStores();
 // Every shared store's colours follow the system's again; at most every 2 s.
 void RefreshIconStores();
-// Exit clean-up: the stores themselves and their list.
+// Exit clean-up: the list and every store that nothing holds; a store still
+// held lives on until its last user lets it go.
 void DeleteSharedIconStores();
 // The first shared store of the toolbar resource, else a new one; NULL
 // when the toolbar does not load.
@@ -98,6 +103,9 @@ CStyleMenuBitmaps* GetIconImageStore(CStyleMenu* menu, HICON icon, int* index);
 // height, command ids up to 0), made and joined to the shared list when no
 // store of the kind holds it yet; NULL when its bitmap does not load.
 CStyleMenuIcons* GetToolBarDataStore(CStyleMenu* menu, const WORD* data, BOOL iconImages);
+// The same for images cx x cy of a bitmap with the commands ids (ended by 0).
+CStyleMenuIcons* GetToolBarBitmapStore(CStyleMenu* menu, HBITMAP bitmap, int cx, int cy, const UINT* ids,
+                                       BOOL iconImages);
 // The image index of command in toolbar resource toolBarId (its position
 // among the non-separator buttons); FALSE when the toolbar lacks it.
 BOOL GetToolBarImageIndex(UINT toolBarId, UINT command, int* image);

@@ -29,7 +29,8 @@ public:
     BOOL syncMark = FALSE;
     CStyleMenuIcons* icons = nullptr;
     int iconIndex = -1;
-    DWORD spare = 0;
+    // The caller's own value for the item; the library never reads it.
+    DWORD userValue = 0;
 };
 
 // Title bits of CStyleMenuItemDataTitle::titleFlags.

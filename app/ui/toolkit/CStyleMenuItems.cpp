@@ -1,5 +1,5 @@
 // CStyleMenu's item operations: append, insert, modify, titles, popups,
-// toolbar icons, rebuilding the records from the Windows menu and the
+// rebuilding the records from the Windows menu and the
 // keyboard mnemonic lookup.
 #include "CStyleMenu.h"
 
@@ -41,7 +41,8 @@ CStyleMenuItemData* CStyleMenu::NewRecord(int position, LPCTSTR text, UINT flags
     CStyleMenuItemData* data = title ? new CStyleMenuItemDataTitle : new CStyleMenuItemData;
     if (position < 0 || position >= m_items.GetSize()) m_items.Add(data);
     else m_items.InsertAt(position, data);
-    data->SetString(text ? text : L"");
+    // A bitmap item's text is its bitmap handle, not a string to copy.
+    if (!(flags & MF_BITMAP)) data->SetString(text ? text : L"");
     data->flags = flags;
     data->id = id;
     if (icons && iconIndex >= 0) {
@@ -57,8 +58,6 @@ BOOL CStyleMenu::AppendItem(LPCTSTR text, UINT flags, UINT_PTR id, CStyleMenuIco
     else flags |= MF_OWNERDRAW;
     AdoptSubMenu(flags, id);
     CStyleMenuItemData* data = NewRecord(-1, text, flags, id, icons, iconIndex);
-    // Bitmap items carry their HBITMAP in text; the record keeps no text then.
-    if (flags & MF_BITMAP) data->SetString(L"");
     if (!::AppendMenuW(m_hMenu, flags & ~MF_OWNERDRAW, id, text)) return FALSE;
     int last = ::GetMenuItemCount(m_hMenu) - 1;
     return ::ModifyMenuW(m_hMenu, last, (flags & ~MF_BITMAP) | MF_BYPOSITION, id, AsData(data));
@@ -89,7 +88,6 @@ BOOL CStyleMenu::InsertItem(UINT position, LPCTSTR text, UINT flags, UINT_PTR id
     int count = ::GetMenuItemCount(m_hMenu);
     int at = (position == static_cast<UINT>(-1) || static_cast<int>(position) > count) ? count : static_cast<int>(position);
     CStyleMenuItemData* data = NewRecord(at, text, flags, id, icons, iconIndex);
-    if (flags & MF_BITMAP) data->SetString(L"");
     if (!::InsertMenuW(m_hMenu, at, (flags & ~MF_OWNERDRAW) | MF_BYPOSITION, id, text)) return FALSE;
     return ::ModifyMenuW(m_hMenu, at, (flags & ~MF_BITMAP) | MF_BYPOSITION, id, AsData(data));
 }
@@ -172,25 +170,15 @@ BOOL CStyleMenu::SetIconColor(LPCTSTR text, UINT id, COLORREF fill, COLORREF bor
     return ModifyItem(text, id, &bitmap);
 }
 
-BOOL CStyleMenu::CopyImageToStore(CImageList* images, int index, UINT id, CStyleMenuIcons** store, int* storeIndex) {
+BOOL CStyleMenu::CopyImageToStore(CImageList* images, int index, UINT, CStyleMenuIcons** store, int* storeIndex) {
     *store = nullptr;
     *storeIndex = -1;
     if (!images || !images->GetSafeHandle() || index < 0 || index >= images->GetImageCount()) return FALSE;
-    IMAGEINFO info = {};
-    if (!images->GetImageInfo(index, &info)) return FALSE;
+    // As an icon, the image keeps its own mask: its transparent parts stay so.
     HICON icon = images->ExtractIcon(index);
     if (!icon) return FALSE;
-    ICONINFO parts = {};
-    HBITMAP colour = nullptr;
-    if (::GetIconInfo(icon, &parts)) {
-        colour = parts.hbmColor;
-        if (parts.hbmMask) ::DeleteObject(parts.hbmMask);
-    }
+    *store = GetIconImageStore(this, icon, storeIndex);
     ::DestroyIcon(icon);
-    if (!colour) return FALSE;
-    // The icon's colour bitmap is black where it was transparent.
-    *store = GetBitmapStore(this, colour, storeIndex);
-    ::DeleteObject(colour);
     return *store != nullptr;
 }
 
@@ -200,8 +188,14 @@ CStyleMenu* CStyleMenu::AppendPopup(LPCTSTR text) {
         delete popup;
         return nullptr;
     }
-    popup->m_checkImages = m_checkImages;
-    popup->m_checkImagesShared = TRUE;
+    // A copy of its own: the parent may replace or delete its list at any time.
+    if (m_checkImages && m_checkImages->GetSafeHandle()) {
+        popup->m_checkImages = new CImageList;
+        if (!popup->m_checkImages->Create(m_checkImages)) {
+            delete popup->m_checkImages;
+            popup->m_checkImages = nullptr;
+        }
+    }
     popup->m_checkNormalId = m_checkNormalId;
     popup->m_checkSelectedId = m_checkSelectedId;
     popup->m_iconMenu = m_iconMenu;
@@ -262,9 +256,8 @@ BOOL CStyleMenu::SetCheckImages(int normalId, int selectedId) {
     if (normalId <= 0 || selectedId <= 0) return FALSE;
     m_checkNormalId = normalId;
     m_checkSelectedId = selectedId;
-    if (!m_checkImagesShared) delete m_checkImages;
+    delete m_checkImages;
     m_checkImages = new CImageList;
-    m_checkImagesShared = FALSE;
     BOOL ok = m_checkImages->Create(m_iconWidth, m_iconHeight, ILC_COLOR32 | ILC_MASK, 2, 1);
     for (int id : {normalId, selectedId}) {
         if (!ok) break;
@@ -286,20 +279,6 @@ BOOL CStyleMenu::SetCheckImages(int normalId, int selectedId) {
         m_checkImages = nullptr;
     }
     return ok;
-}
-
-BOOL CStyleMenu::LoadToolBar(UINT toolBarId, HINSTANCE module) {
-    CStyleMenuIcons* store = GetIconStore(this, toolBarId, module);
-    if (!store) return FALSE;
-    ApplyStore(store);
-    return TRUE;
-}
-
-BOOL CStyleMenu::LoadToolBars(const UINT* ids, int count, HINSTANCE module) {
-    BOOL all = TRUE;
-    for (int i = 0; i < count; ++i)
-        if (!LoadToolBar(ids[i], module)) all = FALSE;
-    return all;
 }
 
 void CStyleMenu::FinishLoad() {
@@ -407,131 +386,3 @@ LRESULT CStyleMenu::FindMenuChar(UINT ch, UINT, CMenu* menu) {
     return 0;
 }
 
-// --- icons from resources ---
-
-BOOL CStyleMenu::IconFromResource(UINT id, UINT resourceId, CStyleMenuIcons** store, int* index) {
-    *store = nullptr;
-    *index = -1;
-    int image = -1;
-    if (GetToolBarImageIndex(resourceId, id, &image)) {
-        CStyleMenuIcons* icons = GetIconStore(this, resourceId, nullptr);
-        for (int i = icons ? icons->CommandCount() - 1 : -1; i >= 0; --i) {
-            UINT command = 0;
-            int at = -1;
-            if (icons->CommandAt(i, &command, &at) && command == id) {
-                *store = icons;
-                *index = at;
-                return TRUE;
-            }
-        }
-    }
-    return ResourceImage(resourceId, store, index);
-}
-
-BOOL CStyleMenu::ResourceImage(UINT resourceId, CStyleMenuIcons** store, int* index) {
-    *store = nullptr;
-    *index = -1;
-    if (!resourceId) return FALSE;
-    if (m_iconMenu) {
-        HICON icon = static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
-                                                     m_iconWidth, m_iconHeight, 0));
-        if (!icon) return FALSE;
-        *store = GetIconImageStore(this, icon, index);
-        ::DestroyIcon(icon);
-        return *store != nullptr;
-    }
-    *store = BitmapResourceStore(resourceId, index);
-    return *store != nullptr;
-}
-
-BOOL CStyleMenu::SetIconMenu(BOOL on) {
-    BOOL old = m_iconMenu;
-    m_iconMenu = on;
-    for (INT_PTR i = 0; i < m_subMenus.GetSize(); ++i) m_subMenus[i]->SetIconMenu(on);
-    return old;
-}
-
-CStyleMenuIcons* CStyleMenu::BitmapResourceStore(UINT bitmapId, int* index) {
-    int colours = 0;
-    *index = -1;
-    HBITMAP bitmap = LoadBitmapResourceEx(MAKEINTRESOURCEW(bitmapId), nullptr, &colours);
-    CStyleMenuIcons* store = bitmap ? GetBitmapStore(this, bitmap, index) : nullptr;
-    if (bitmap) ::DeleteObject(bitmap);
-    return store;
-}
-
-BOOL CStyleMenu::AppendItem(LPCTSTR text, UINT flags, UINT_PTR id, UINT bitmapId) {
-    int index = -1;
-    CStyleMenuIcons* store = BitmapResourceStore(bitmapId, &index);
-    return AppendItem(text, flags, id, store, index);
-}
-
-BOOL CStyleMenu::InsertItem(UINT position, LPCTSTR text, UINT flags, UINT_PTR id, UINT resourceId) {
-    CStyleMenuIcons* store = nullptr;
-    int index = -1;
-    IconFromResource(static_cast<UINT>(id), resourceId, &store, &index);
-    return InsertItem(position, text, flags, id, store, index);
-}
-
-BOOL CStyleMenu::ModifyItem(LPCTSTR text, UINT id, UINT resourceId) {
-    CStyleMenuIcons* store = nullptr;
-    int index = -1;
-    IconFromResource(id, resourceId, &store, &index);
-    return ModifyItem(text, id, store, index);
-}
-
-BOOL CStyleMenu::ModifyItemByText(LPCTSTR newText, LPCTSTR oldText, int resourceId) {
-    int at = FindItemByText(oldText);
-    if (at < 0) {
-        for (INT_PTR i = 0; i < m_subMenus.GetSize(); ++i)
-            if (m_subMenus[i]->ModifyItemByText(newText, oldText, resourceId)) return TRUE;
-        return FALSE;
-    }
-    CStyleMenuItemData* item = m_items[at];
-    if (resourceId < 0) {
-        item->iconIndex = resourceId;
-    } else {
-        CStyleMenuIcons* store = nullptr;
-        int index = -1;
-        ResourceImage(static_cast<UINT>(resourceId), &store, &index);
-        item->SetIcons(store);
-        item->iconIndex = index;
-    }
-    if (newText && item->text != newText) return SetMenuText(at, MF_BYPOSITION, CString(newText));
-    return TRUE;
-}
-
-void CStyleMenu::ApplyStore(CStyleMenuIcons* store) {
-    for (int i = store->CommandCount() - 1; i >= 0; --i) {
-        UINT id = 0;
-        int index = -1;
-        if (!store->CommandAt(i, &id, &index)) continue;
-        int position = -1;
-        if (FindCommandMenu(id, &position)) ModifyItem(nullptr, id, store, index);
-    }
-}
-
-BOOL CStyleMenu::LoadToolBar(LPCTSTR resourceName, UINT bitmapId, int flags, HINSTANCE module) {
-    HINSTANCE resources = AfxGetResourceHandle();
-    HINSTANCE from = module ? module : resources;
-    HRSRC found = ::FindResourceW(from, resourceName, MAKEINTRESOURCEW(241));
-    if (!found && from != resources) found = ::FindResourceW(from = resources, resourceName, MAKEINTRESOURCEW(241));
-    if (!found) return FALSE;
-    const WORD* data = static_cast<const WORD*>(::LockResource(::LoadResource(from, found)));
-    if (!data) return FALSE;
-    CArray<WORD, WORD> list;
-    list.Add(static_cast<WORD>(bitmapId));
-    list.Add(data[1]);
-    list.Add(data[2]);
-    for (WORD i = 0; i < data[3]; ++i)
-        if (data[4 + i]) list.Add(data[4 + i]);
-    list.Add(0);
-    return LoadToolBarData(list.GetData(), flags);
-}
-
-BOOL CStyleMenu::LoadToolBarData(const WORD* data, int flags) {
-    CStyleMenuIcons* store = GetToolBarDataStore(this, data, flags == -1 ? m_iconMenu : flags != 0);
-    if (!store) return FALSE;
-    ApplyStore(store);
-    return TRUE;
-}

@@ -56,7 +56,7 @@ void CStyleMenu::MeasureTitle(LPMEASUREITEMSTRUCT mis, CStyleMenuItemDataTitle* 
     mis->itemHeight = static_cast<UINT>(height);
 }
 
-void CStyleMenu::MeasureCommon(LPMEASUREITEMSTRUCT mis, BOOL menuBar, int style) {
+void CStyleMenu::MeasureCommon(LPMEASUREITEMSTRUCT mis, BOOL menuBar, int style, BOOL neighbour) {
     CStyleMenuItemData* data = reinterpret_cast<CStyleMenuItemData*>(mis->itemData);
     if (!data) return;
     if (data->flags & MF_SEPARATOR) {
@@ -94,27 +94,17 @@ void CStyleMenu::MeasureCommon(LPMEASUREITEMSTRUCT mis, BOOL menuBar, int style)
     mis->itemWidth = width > 0 ? static_cast<UINT>(width) : 0;
     mis->itemHeight = static_cast<UINT>(height);
     UINT command = static_cast<UINT>(data->id) & 0xFFF0;
-    if (command < 0xF000 || command > 0xF150) return;
+    if (neighbour || command < 0xF000 || command > 0xF150) return;
     // A system command is as wide as the next command item, and exactly a menu high.
     for (INT_PTR i = 0; i + 1 < m_items.GetSize(); ++i) {
         if (m_items[i] != data) continue;
         for (INT_PTR k = i + 1; k < m_items.GetSize(); ++k) {
             if (!m_items[k]->id) continue;
+            // Measured as itself (its accelerator names, bold when default).
             MEASUREITEMSTRUCT next = *mis;
             next.itemID = static_cast<UINT>(m_items[k]->id);
             next.itemData = reinterpret_cast<ULONG_PTR>(m_items[k]);
-            if ((m_items[k]->id & 0xFFF0) >= 0xF000 && (m_items[k]->id & 0xFFF0) <= 0xF150) {
-                // Measure the neighbour without its own neighbour search.
-                next.itemData = 0;
-                CStyleMenuItemData copy;
-                copy.text = m_items[k]->text;
-                copy.flags = m_items[k]->flags;
-                copy.id = 1;
-                next.itemData = reinterpret_cast<ULONG_PTR>(&copy);
-                MeasureCommon(&next, menuBar, style);
-            } else {
-                MeasureCommon(&next, menuBar, style);
-            }
+            MeasureCommon(&next, menuBar, style, TRUE);
             if (next.itemWidth > mis->itemWidth) mis->itemWidth = next.itemWidth;
             break;
         }

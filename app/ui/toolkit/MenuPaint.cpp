@@ -495,6 +495,64 @@ UINT TrackPopupMenuInWorkArea(CMenu* menu, UINT flags, const RECT& item, CWnd* o
     return ::TrackPopupMenuEx(menu->GetSafeHmenu(), flags, x, y, owner->GetSafeHwnd(), &params);
 }
 
+void FillSolid(HDC dc, const RECT& r, COLORREF colour) {
+    COLORREF old = SetBkColor(dc, colour);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+    SetBkColor(dc, old);
+}
+
+void FillOutlined(HDC dc, const RECT& r, COLORREF fill, COLORREF outline) {
+    HPEN pen = CreatePen(PS_SOLID, 1, outline);
+    HBRUSH brush = CreateSolidBrush(fill);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    Rectangle(dc, r.left, r.top, r.right, r.bottom);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+}
+
+void OutlineRect(HDC dc, const RECT& r, COLORREF outline) {
+    HPEN pen = CreatePen(PS_SOLID, 1, outline);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, r.left, r.top, r.right, r.bottom);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(pen);
+}
+
+void Frame3d(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
+    CDC::FromHandle(dc)->Draw3dRect(&r, topLeft, bottomRight);
+}
+
+HFONT CreateMenuItemFont(UINT state) {
+    LOGFONTW lf = GetMenuLogFont();
+    if (state & ODS_DEFAULT) lf.lfWeight = 700;
+    if (state & 0x8000) lf.lfEscapement = lf.lfOrientation = -900;
+    return CreateFontIndirectW(&lf);
+}
+
+BOOL FillWithMenuBrush(HDC dc, const RECT& r, HMENU menu, POINT origin) {
+    MENUINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIM_BACKGROUND;
+    if (!menu || !GetMenuInfo(menu, &info) || !info.hbrBack) return FALSE;
+    POINT old;
+    SetBrushOrgEx(dc, origin.x, origin.y, &old);
+    FillRect(dc, &r, info.hbrBack);
+    SetBrushOrgEx(dc, old.x, old.y, nullptr);
+    return TRUE;
+}
+
+void DrawIconMono(HDC dc, HICON icon, int x, int y, COLORREF colour) {
+    if (!icon) return;
+    HBRUSH brush = CreateSolidBrush(colour);
+    DrawStateW(dc, brush, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, 0, 0, DST_ICON | DSS_MONO);
+    DeleteObject(brush);
+}
+
 CStyleBrushList* MenuBrushCache() {
     if (!g_brushes) g_brushes = new CStyleBrushList;
     return g_brushes;

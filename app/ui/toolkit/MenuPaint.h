@@ -16,6 +16,20 @@ void PaintShadowStrip(HDC dc, const RECT& rect, COLORREF colour);
 void FillFrameBand(CDC* dc, const RECT& outer, const RECT& inner, COLORREF colour);
 void DrawCornerPixels(CDC* dc, const RECT& rect, COLORREF colour);
 
+// Plain fills of the item painters; every GDI object they make is freed.
+void FillSolid(HDC dc, const RECT& r, COLORREF colour);
+// r filled with fill inside a 1-pixel pen of outline.
+void FillOutlined(HDC dc, const RECT& r, COLORREF fill, COLORREF outline);
+void OutlineRect(HDC dc, const RECT& r, COLORREF outline);
+void Frame3d(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight);
+// The menu font for an item in state: bold for the default item, turned for 0x8000.
+HFONT CreateMenuItemFont(UINT state);
+// Fills r with the menu's own background brush, its pattern starting at
+// origin (DC coordinates); FALSE when the menu has no brush.
+BOOL FillWithMenuBrush(HDC dc, const RECT& r, HMENU menu, POINT origin);
+// An icon as a one-colour silhouette in colour (its mask decides the shape).
+void DrawIconMono(HDC dc, HICON icon, int x, int y, COLORREF colour);
+
 // One Marlett character centred in rect.
 void DrawMarlettGlyph(CDC* dc, const RECT& rect, wchar_t glyph, BOOL bold);
 // The caption-button glyph of a system command ("r", "0", "1", "2"); FALSE

@@ -2,6 +2,8 @@
 // list's clean-up, the save folders, user files and the backup copy.
 #include "BackupEnginePartsFixture.h"
 
+#include <atomic>
+
 TEST_F(BackupEngineParts, DiskFullStopsDownloadsOnlyWhenConfigured) {
     CAppConfig* config = GetAppConfig();
     config->m_nDriveFreeSpaceLimit = 0x7FFFFFFF;
@@ -184,4 +186,47 @@ TEST_F(BackupEngineParts, BackupCopyReportsTheFilesItCouldNotCopy) {
     EXPECT_EQ(CString(L"Prompt:"), prompts[0].second);
     EXPECT_EQ(0, engine->GetBackupCopyCount());
     EXPECT_TRUE(worker->GetFailedCopies().empty());
+}
+
+TEST_F(BackupEngineParts, DeviceTitlesBecomeFolderNamesByTheFileNameRule) {
+    const struct {
+        const char* title;
+        const wchar_t* folder;
+    } cases[] = {{"cam*1?", L"cam1"}, {"Gate 2", L"Gate 2"}, {"a/b:c|d", L"abcd"}, {"..", L"1001"}, {"??", L"1001"}};
+    DEVICE_RECORD device;
+    device.id = 1001;
+    device.channelCount = 1;
+    const CTime begin(2026, 3, 31, 1, 0, 0);
+    for (const auto& c : cases) {
+        CopyFixedText(device.title, c.title);
+        CString path;
+        ASSERT_EQ(0, engine->MakeTargetFileName(&device, 0, &begin, L"DOWNLOAD", &path, 1, L"Normal")) << c.title;
+        const CString folder = CString(temp.File(L"save").c_str()) + L"\\2026-03-31\\" + c.folder + L"\\1\\Normal";
+        EXPECT_EQ(0, path.Find(folder + L"\\")) << c.title << ": " << Narrow(std::wstring(path));
+        EXPECT_TRUE(PathExists(std::wstring(folder))) << c.title;
+    }
+}
+
+TEST_F(BackupEngineParts, FilesQueuedWhileTheCopyThreadEndsAreCopied) {
+    CreateDirectoryW(temp.File(L"backup").c_str(), nullptr);
+    for (const wchar_t* name : {L"first.duz", L"late.duz"}) WriteWholeFile(temp.File(name), "data");
+    auto queue = [&](const wchar_t* name) {
+        BACKUP_COPY_ITEM item;
+        item.sourceFile = temp.File(name).c_str();
+        item.targetDir = temp.File(L"backup").c_str();
+        engine->AddBackupCopyFile(item);
+        worker->StartBackupCopyThread();
+    };
+    std::atomic<int> prompts{0};
+    // The first prompt comes once the thread found the list empty and is on
+    // its way out: the operator queues another file just then.
+    worker->SetPromptHandler([&](const CString&, const CString&) {
+        if (++prompts == 1) std::thread([&] { queue(L"late.duz"); }).join();
+    });
+    queue(L"first.duz");
+    EXPECT_TRUE(WaitFor([&] { return PathExists(temp.File(L"backup\\late.duz")); })) << "the late file was never copied";
+    ASSERT_TRUE(WaitFor([&] { return !worker->IsBackupCopyRunning(); }));
+    EXPECT_TRUE(PathExists(temp.File(L"backup\\first.duz")));
+    EXPECT_EQ(0, engine->GetBackupCopyCount()) << "a file left in the list stays protected from clean-up";
+    EXPECT_EQ(2, prompts.load());
 }

@@ -11,6 +11,7 @@
 #include "TempDir.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/DeviceListIds.h"
+#include "app/core/UnreadableFiles.h"
 #include "app/engine/CDeviceManager.h"
 
 namespace {
@@ -329,6 +330,34 @@ TEST_F(DeviceXmlFile, EmptyMissingBrokenAndLimitedFiles) {
     EXPECT_EQ(0, manager.GetDevice(2003).id);
 }
 
+// A user's own list that does not parse is kept aside whole and the devices
+// before the damage go on; a file chosen for import is only refused.
+TEST_F(DeviceXmlFile, ADamagedOwnListIsKeptAsideWithTheDevicesBeforeTheDamage) {
+    const std::string whole = DeviceXml(
+        "<Device id=\"1001\" title=\"a\" channel=\"1\"><Channel num=\"1\" id=\"1\" title=\"door\"/></Device>"
+        "<Device id=\"1002\" title=\"b\"/><Device id=\"1003\" title=\"c\" channel=\"2\"><Channel num=\"1\" tit");
+    const CString file = Path(dir, L"device.xml");
+    WriteWholeFile(dir.File(L"device.xml"), whole);
+    TakeUnreadableFileNotices();
+
+    CDeviceManager imported;
+    EXPECT_EQ(-1, imported.ReadDeviceXml(file));
+    EXPECT_TRUE(TakeUnreadableFileNotices().empty());
+    EXPECT_EQ(whole, ReadWholeFile(dir.File(L"device.xml")));
+
+    CDeviceManager manager;
+    EXPECT_EQ(1, manager.OpenDeviceFile(file));
+    EXPECT_EQ(2, manager.GetDeviceCount());
+    EXPECT_STREQ("door", manager.GetDevice(1001).channels[0].name);
+    EXPECT_STREQ("b", manager.GetDevice(1002).title);
+    const std::vector<UNREADABLE_FILE> notices = TakeUnreadableFileNotices();
+    ASSERT_EQ(1u, notices.size());
+    EXPECT_EQ(whole, ReadWholeFile(notices[0].keptAs.GetString()));
+    CDeviceManager again;
+    EXPECT_EQ(0, again.OpenDeviceFile(file)) << "what was kept is the list now";
+    EXPECT_EQ(2, again.GetDeviceCount());
+}
+
 // A list another editor saved with a UTF-8 byte-order mark is read and its
 // elements saved like any other; the mark is not written back.
 TEST_F(DeviceXmlFile, AByteOrderMarkedListIsReadAndSaved) {
@@ -441,6 +470,39 @@ TEST_F(DeviceXmlFile, ElementSavesNeverUndoAListWrittenMeanwhile) {
     EXPECT_STREQ("retried", reader.GetDevice(1001).title);
     EXPECT_EQ(2, reader.GetDevice(1001).channelCount);
     for (int i = 0; i < added; ++i) EXPECT_STREQ(("cam" + std::to_string(i)).c_str(), reader.GetDevice(1002 + i).title);
+}
+
+TEST_F(DeviceXmlFile, TwoManagersOfOneFileNeverWriteBackAnOlderList) {
+    // The engine's manager saves elements after logins while the device
+    // dialog's own manager writes the whole list of the same file.
+    const CString file = Path(dir, L"device.xml");
+    CDeviceManager dialogList, engineList;
+    dialogList.SetMaxDeviceCount(200);
+    for (int i = 0; i < 41; ++i) {
+        ASSERT_EQ(0, dialogList.AddDeviceRecord(MakeRecord(1001 + i, ("cam" + std::to_string(i)).c_str(), "DVR", 1)));
+    }
+    ASSERT_EQ(0, dialogList.WriteDeviceXml(file));
+    ASSERT_EQ(0, engineList.OpenDeviceFile(file));
+    ASSERT_EQ(0, dialogList.OpenDeviceFile(file));
+
+    volatile LONG done = 0;
+    std::thread logins([&] {
+        for (int id = 1001; !done; id = id == 1041 ? 1001 : id + 1) engineList.SaveDeviceElement(id);
+    });
+    auto devicesInFile = [&] {
+        CDeviceManager reader;
+        reader.SetMaxDeviceCount(200);
+        reader.ReadDeviceXml(file);
+        return reader.GetDeviceCount();
+    };
+    for (int round = 0; round < 60; ++round) {
+        EXPECT_EQ(dialogList.GetDeviceCount(), devicesInFile()) << "round " << round;
+        ASSERT_EQ(0, dialogList.AddDeviceRecord(MakeRecord(1042 + round, "added", "DVR", 1)));
+        ASSERT_EQ(0, dialogList.WriteDeviceXml());
+    }
+    InterlockedExchange(&done, 1);
+    logins.join();
+    EXPECT_EQ(41 + 60, devicesInFile());
 }
 
 TEST_F(DeviceXmlFile, OnlyALeadingDotFolderIsTheProgramFolder) {

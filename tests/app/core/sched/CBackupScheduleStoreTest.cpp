@@ -6,6 +6,7 @@
 
 #include "SchedFixtures.h"
 #include "TempDir.h"
+#include "app/core/UnreadableFiles.h"
 
 namespace {
 
@@ -134,19 +135,25 @@ TEST_F(CBackupScheduleStoreTest, LoadOfUnusableFiles) {
     } cases[] = {
         {"missing file", nullptr, 0, {}},
         {"empty file", "", 0, {}},
-        {"only blanks", "  \r\n", -1, {}},
-        {"malformed", "<AutoBackupSchedule><BackupSchedule DevID=\"1\"", -1, {}},
+        {"only blanks", "  \r\n", 1, {}},
+        {"malformed", "<AutoBackupSchedule><BackupSchedule DevID=\"1\"", 1, {}},
         {"truncated in the middle",
          "<?xml version=\"1.0\" ?>\n<AutoBackupSchedule>\n  <BackupSchedule DevID=\"1001\" ChannelIndex=\"2\">\n"
          "    <BackupScheduleRunTime FHour=\"8\" FMinute=\"15\" THour=\"9\" TMi",
-         -1,
+         1,
          {}},
+        {"cut short after two schedules",
+         "<?xml version=\"1.0\" ?>\n<AutoBackupSchedule>\n  <BackupSchedule DevID=\"1001\" />\n"
+         "  <BackupSchedule DevID=\"1002\"><WeekDayInfo WeekDay=\"2\" Enable=\"1\" /></BackupSchedule>\n"
+         "  <BackupSchedule DevID=\"1003\"><WeekDayInfo WeekD",
+         1,
+         {1, 2}},
         {"byte-order mark before the program's own form",
          "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
          "<AutoBackupSchedule><BackupSchedule DevID=\"7\"/></AutoBackupSchedule>",
          0,
          {1}},
-        {"only a byte-order mark", "\xEF\xBB\xBF", -1, {}},
+        {"only a byte-order mark", "\xEF\xBB\xBF", 1, {}},
         {"unknown elements ignored",
          "<Other><BackupSchedule DevID=\"5\"/></Other>"
          "<AutoBackupSchedule><Note/><BackupSchedule DevID=\"1001\"><Extra a=\"1\"/>"
@@ -162,7 +169,12 @@ TEST_F(CBackupScheduleStoreTest, LoadOfUnusableFiles) {
             ASSERT_TRUE(WriteWholeFile(file, c.content));
         }
         store.AddAuto(MakeSchedule(1, 0, Range(0, 0, 0, 0), {}));  // replaced by every load
+        TakeUnreadableFileNotices();
         EXPECT_EQ(c.result, store.Load(path));
+        // A file that does not parse is kept aside whole, and reported once.
+        const std::vector<UNREADABLE_FILE> keptAside = TakeUnreadableFileNotices();
+        ASSERT_EQ(c.result == 1 ? 1u : 0u, keptAside.size());
+        if (c.result == 1) EXPECT_EQ(std::string(c.content), ReadWholeFile(keptAside[0].keptAs.GetString()));
         std::vector<BACKUP_SCHEDULE> all;
         store.ListAll(all, TRUE);
         EXPECT_EQ(c.ids, IdsOf(all));

@@ -6,6 +6,7 @@
 
 #include "SchedFixtures.h"
 #include "TempDir.h"
+#include "app/core/UnreadableFiles.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/PasswordCoding.h"
@@ -109,7 +110,9 @@ TEST_F(CUserManagerTest, LoadOfHandWrittenFiles) {
     } cases[] = {
         {"missing", nullptr, 0, {}},
         {"empty", "", 0, {}},
-        {"malformed", "<Organization><user id=\"a\"", -1, {}},
+        {"malformed (set aside)", "<Organization><user id=\"a\"", 1, {}},
+        {"cut short in the third user (set aside, two kept)",
+         "<Organization><user id=\"u1\" name=\"One\"/><user id=\"u2\"/><user id=\"u3\" na", 1, {L"u1", L"u2"}},
         {"ANSI name under a UTF-8 declaration",
          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
          "<Organization><user id=\"Jos\xE9\" name=\"Jos\xE9\" /><user id=\"zoe\" /></Organization>",
@@ -128,7 +131,12 @@ TEST_F(CUserManagerTest, LoadOfHandWrittenFiles) {
             ASSERT_TRUE(WriteWholeFile(file, c.content));
         }
         users->AddUser(User(L"stale", L""));  // replaced by every load
+        TakeUnreadableFileNotices();
         EXPECT_EQ(c.result, users->LoadFile(path));
+        // A file that does not parse is kept aside whole, and reported once.
+        const std::vector<UNREADABLE_FILE> keptAside = TakeUnreadableFileNotices();
+        ASSERT_EQ(c.result == 1 ? 1u : 0u, keptAside.size());
+        if (c.result == 1) EXPECT_EQ(std::string(c.content), ReadWholeFile(keptAside[0].keptAs.GetString()));
         std::vector<USER_INFO> all;
         users->ListUsers(CString(), all);
         ASSERT_EQ(c.ids.size(), all.size());

@@ -8,6 +8,7 @@
 
 #include "SchedFixtures.h"
 #include "TempDir.h"
+#include "app/core/UnreadableFiles.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CBackupScheduleStore.h"
 #include "app/core/CInitLanguage.h"
@@ -177,11 +178,15 @@ TEST_F(UserSchedulePurgeTest, SuperUserPurgesEveryUsersFiles) {
     const std::string u3Before = ReadWholeFile(dir.File(L"u3\\backupschedule.xml"));
     const std::string u4Before = ReadWholeFile(dir.File(L"u4\\backupschedule.xml"));
 
+    TakeUnreadableFileNotices();
     EXPECT_EQ(0, PurgeUserSchedules(*users, config.get()));
     EXPECT_EQ((std::vector<int>{1001}), DevicesIn(scheduleFile));
     EXPECT_EQ((std::vector<int>{1003}), DevicesIn(dir.File(L"u1\\backupschedule.xml")));
     EXPECT_EQ((std::vector<int>{1002}), DevicesIn(absoluteDir + L"\\backupschedule.xml"));
-    EXPECT_EQ(u3Before, ReadWholeFile(dir.File(L"u3\\backupschedule.xml")));
+    // u3's schedules that do not parse are kept aside as they were, not purged.
+    const std::vector<UNREADABLE_FILE> keptAside = TakeUnreadableFileNotices();
+    ASSERT_EQ(1u, keptAside.size());
+    EXPECT_EQ(u3Before, ReadWholeFile(keptAside[0].keptAs.GetString()));
     EXPECT_EQ(u4Before, ReadWholeFile(dir.File(L"u4\\backupschedule.xml")));
 }
 

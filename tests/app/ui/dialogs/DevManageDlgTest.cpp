@@ -170,3 +170,81 @@ TEST_F(DevManageDlgTest, OtherUsersListsGoToTheirOwnFilesNotTheEngine) {
     GetBackupEngine().GetAllDevices(devices);
     EXPECT_TRUE(devices.empty());
 }
+
+namespace {
+
+// Log records of this month with the text, once every record written before
+// the call has reached the file.
+int CountLogged(const CString& text) {
+    CLogDB& log = GetBackupEngine().Log();
+    const CTime now = CTime::GetCurrentTime();
+    CString marker;
+    marker.Format(L"marker %u", GetTickCount());
+    GetBackupEngine().AddLogRecord(0, 2, marker, CString(), 0, 0, 0, 0, now, now, now);
+    int count = -1;
+    WaitFor([&] {
+        std::vector<LOG_RECORD> records;
+        log.Query(records, now.GetYear(), now.GetMonth(), -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), 0,
+                  -1, -1, -1, -1, -1);
+        bool marked = false;
+        count = 0;
+        for (const LOG_RECORD& record : records) {
+            marked = marked || record.C_Information == marker;
+            count += record.C_Information == text;
+        }
+        return marked;
+    });
+    return count;
+}
+
+const wchar_t kSaveSucceeded[] = L"DeviceManage Save succeed!";
+
+}  // namespace
+
+TEST_F(DevManageDlgTest, OkNamesWhatCouldNotBeStartedOrWrittenAndLogsNoSuccess) {
+    CSimRecorder* second = StartRecorder("admin");
+    AddThroughForm(L"gate", recorder->Port());
+    AddThroughForm(L"yard", second->Port());
+    const int successes = CountLogged(kSaveSucceeded);
+
+    // The engine takes one device only: the second is in the file but would not run.
+    GetBackupEngine().Devices().SetMaxDeviceCount(1);
+    CommitAndReopen();
+    GetBackupEngine().Devices().SetMaxDeviceCount(50);
+    EXPECT_NE(std::wstring::npos, boxes.Last().find(L"These devices could not be started:\r\nyard")) << Narrow(boxes.Last().c_str());
+    EXPECT_NE(std::string::npos, DeviceFile().find("yard"));
+    EXPECT_EQ(successes, CountLogged(kSaveSucceeded));
+
+    // A device file that cannot be replaced (a folder stands in its place).
+    ASSERT_TRUE(DeleteFileW(temp.File(L"device.xml").c_str()));
+    ASSERT_TRUE(CreateDirectoryW(temp.File(L"device.xml").c_str(), nullptr));
+    boxes.Clear();
+    CommitAndReopen();
+    const std::wstring told = boxes.Last();
+    EXPECT_NE(std::wstring::npos, told.find(L"These device files could not be written:")) << Narrow(told.c_str());
+    EXPECT_NE(std::wstring::npos, told.find(temp.File(L"device.xml"))) << Narrow(told.c_str());
+    EXPECT_EQ(successes, CountLogged(kSaveSucceeded));
+    RemoveDirectoryW(temp.File(L"device.xml").c_str());
+
+    CommitAndReopen();
+    EXPECT_EQ(successes + 1, CountLogged(kSaveSucceeded)) << "a commit that did everything is logged";
+}
+
+TEST_F(DevManageDlgTest, EntriesOfOneFileShareOneListAndNeitherOverwritesTheOther) {
+    USER_INFO twin;
+    twin.id = L"ADMIN2";
+    twin.name = L"Twin";
+    twin.systemdir = temp.Path().c_str();  // the super user's own folder
+    ASSERT_EQ(0, GetBackupEngine().Users().AddUser(twin));
+    dlg->RefreshView();
+    ASSERT_EQ(2, static_cast<CComboBox*>(dlg->GetDlgItem(IDC_DEVMANAGE_USER))->GetCount());
+
+    AddThroughForm(L"gate", recorder->Port());
+    SelectCombo(IDC_DEVMANAGE_USER, 1);
+    EXPECT_EQ(1, List().GetItemCount()) << "the other entry of the same file shows the same list";
+    CommitAndReopen();
+    EXPECT_NE(std::string::npos, DeviceFile().find("gate")) << "an unchanged twin list wrote over the file";
+    std::vector<DEVICE_RECORD> devices;
+    GetBackupEngine().GetAllDevices(devices);
+    EXPECT_EQ(1u, devices.size());
+}

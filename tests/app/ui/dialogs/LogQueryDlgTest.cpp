@@ -10,6 +10,7 @@
 #include "LogMonthFixture.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CUserManager.h"
+#include "app/core/UnreadableFiles.h"
 #include "app/ui/dialogs/resource.h"
 #include "tests/support/TempDir.h"
 
@@ -47,8 +48,9 @@ protected:
             ++queries;
             if (slowQueryMs)
                 Sleep(slowQueryMs);
-            log.Query(request.results, request.month.GetYear(), request.month.GetMonth(), request.type, request.code,
-                      request.user, GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1, -1, -1, -1);
+            request.result = log.Query(request.results, request.month.GetYear(), request.month.GetMonth(), request.type,
+                                       request.code, request.user, GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1,
+                                       -1, -1, -1);
         });
         dlg->SetExportedFileOpener([](const CString&) {});
         ASSERT_TRUE(dlg->Create(IDD_LOG_QUERY, nullptr));
@@ -231,6 +233,27 @@ TEST_F(LogQueryDlgTest, AMonthWithoutAFileListsNothing)
     ChooseMonth(kFixtureMonth);
     ASSERT_GT(ListRows(list), 0);
     ChooseMonth(CTime(2024, 2, 10, 12, 0, 0));
+    EXPECT_EQ(0, ListRows(list));
+    EXPECT_FALSE(IsItemEnabled(dlg->m_hWnd, IDC_LOGQUERY_EXPORT));
+}
+
+// A month whose file is damaged is said to be unreadable, with where the
+// file is kept now, not shown as a quiet month.
+TEST_F(LogQueryDlgTest, AMonthThatCannotBeReadIsToldNotShownEmpty)
+{
+    Open();
+    dlg->Activate();
+    ChooseMonth(kFixtureMonth);
+    ASSERT_GT(ListRows(list), 0);
+    const CTime damagedMonth(2024, 5, 10, 12, 0, 0);
+    const CString file = log.GetMonthFile(damagedMonth.GetTime());
+    ASSERT_TRUE(WriteWholeFile(file.GetString(), std::string(4096, 'x')));
+    TakeUnreadableFileNotices();
+
+    const std::vector<std::wstring> boxes = AnswerBoxes(1, [&] { ChooseMonth(damagedMonth); });
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::wstring::npos, boxes[0].find(L"This file could not be read:"));
+    EXPECT_NE(std::wstring::npos, boxes[0].find(file.GetString() + std::wstring(L".unreadable-")));
     EXPECT_EQ(0, ListRows(list));
     EXPECT_FALSE(IsItemEnabled(dlg->m_hWnd, IDC_LOGQUERY_EXPORT));
 }

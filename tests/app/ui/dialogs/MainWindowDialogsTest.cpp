@@ -263,6 +263,16 @@ DEVICE_RECORD TwoChannelDevice(int loggedIn) {
 
 }  // namespace
 
+TEST(TaskListRowTest, KeptRecordingsWithoutTheirRowAreCountedInTheStatus) {
+    TASK_ROW_TEXT text;
+    text.status = L"[Auto][Device Status:Connect][Schedule Status:end]";
+    AppendUnindexedText(0, &text);
+    EXPECT_EQ(L"[Auto][Device Status:Connect][Schedule Status:end]", std::wstring(text.status.GetString()));
+    AppendUnindexedText(6, &text);
+    EXPECT_EQ(L"[Auto][Device Status:Connect][Schedule Status:end][Not in record list:6]",
+              std::wstring(text.status.GetString()));
+}
+
 TEST(TaskListRowTest, DatesChannelsAndStatesOfTheRows) {
     const CTime now(2026, 3, 31, 12, 0, 0);  // a Tuesday
     const int tuesday = 2;

@@ -6,6 +6,8 @@
 // channels, and the orderly stop and exit.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <cstdlib>
 #include <algorithm>
 
@@ -271,4 +273,64 @@ TEST_F(OperatorBackupProgramTest, FromAFreshFolderToVerifiedFilesAndAnOrderlyExi
     ASSERT_NE(nullptr, confirm);
     Click(confirm, IDOK);
     EXPECT_TRUE(ProgramFolder::WaitExit(folder.MainProcess(), 60000)) << "the program did not end";
+}
+
+// A record list that takes no row (every insert refused, while the file
+// opens and passes its table check) must not cost a downloaded recording:
+// each stays in the save folder, and the schedule's row in the task list
+// says how many wait for their row.
+TEST_F(OperatorBackupProgramTest, RecordingsAreKeptWhenTheRecordListTakesNoRows) {
+    {
+        CRecordListDB made;
+        ASSERT_EQ(1, made.Open(CString(folder.File(L"RecordList.db").c_str())));
+        ASSERT_EQ(0, made.CheckTable(0));
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open16(folder.File(L"RecordList.db").c_str(), &db));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db,
+                                      "CREATE TRIGGER refuse_rows BEFORE INSERT ON D_RecordList "
+                                      "BEGIN SELECT RAISE(FAIL, 'refused'); END;",
+                                      nullptr, nullptr, nullptr));
+    sqlite3_close(db);
+
+    ASSERT_NE(nullptr, folder.Start());
+    EXPECT_EQ(L"Please add some device's informations!", CloseBox());
+    AddDeviceAtFirstStart();
+    HWND main = Wait(kProduct);
+    ASSERT_NE(nullptr, main);
+    ConfirmSaveDirectory(main);
+    AddScheduleDueNow(main);
+    Click(main, IDC_SKIN_DOWNLOAD);
+
+    HWND taskList = GetDlgItem(main, IDC_MAIN_TASKLIST);
+    std::wstring status;
+    EXPECT_TRUE(Eventually(
+        [&] {
+            for (const auto& row : ReadListView(taskList, folder.MainProcessId(), 5)) {
+                if (row[4].find(L"[Auto]") == 0) status = row[4];
+            }
+            return status.find(L"[Not in record list:3]") != std::wstring::npos;
+        },
+        180000))
+        << Narrow(status);
+    const std::wstring shot = ShotPath(L"record-list-refused.bmp");
+    if (!shot.empty()) SaveWindowShot(main, shot);
+
+    // Yesterday's files of the schedule's channel are all on disk.
+    const CString day = (CTime::GetCurrentTime() - CTimeSpan(1, 0, 0, 0)).Format(L"%Y-%m-%d");
+    int kept = 0;
+    for (int channel = 0; channel < kChannels; ++channel) {
+        for (const RECORD_FILE_DESC& file : FilesOf(channel, 1)) {
+            const CString start = StartText(file);
+            CString path;
+            path.Format(L"%s\\%s\\Gate\\%d\\Normal\\%s%s%s%s%s%s_DownLoad.duz", saveDir.c_str(), day.GetString(),
+                        channel + 1, start.Mid(0, 4).GetString(), start.Mid(5, 2).GetString(),
+                        start.Mid(8, 2).GetString(), start.Mid(11, 2).GetString(), start.Mid(14, 2).GetString(),
+                        start.Mid(17, 2).GetString());
+            if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) continue;
+            ++kept;
+            EXPECT_TRUE(ReadWholeFile(path.GetString()) == GeneratorBytes(file)) << Narrow(path.GetString());
+        }
+    }
+    EXPECT_EQ(3, kept) << "downloaded recordings were thrown away";
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "DamagedBytes.h"
 #include "RecordManageFakes.h"
+#include "TempDir.h"
+#include "app/core/UnreadableFiles.h"
 #include "app/ui/dialogs/resource.h"
 #include "tests/app/ui/toolkit/BoxCloser.h"
 
@@ -120,6 +123,44 @@ TEST_F(RecordPagesTest, QueryByDeviceChannelTypeAndWindow) {
     Query();
     ASSERT_EQ(1, List().GetItemCount());
     EXPECT_EQ(CString(files[0].c_str()), List().GetItemText(0, 4));
+}
+
+// A record list whose page cannot be read is said to be so, with where it is
+// kept, not answered with "No record"; the next query goes on with the rows
+// before the damage.
+TEST_F(RecordPagesTest, AQueryThatCannotReadTheRecordListSaysSo) {
+    const std::wstring file = dir.File(L"damaged.db");
+    {
+        CRecordListDB model;
+        ASSERT_EQ(1, model.Open(file.c_str()));
+        ASSERT_EQ(0, model.CheckTable(0));
+        for (int i = 0; i < 300; ++i) {
+            RECORD_LIST_ROW row;
+            row.L_DevID = 1001;
+            row.C_StartTime.Format(L"2026-12-01 10:%02d:%02d", i / 60, i % 60);
+            row.C_EndTime = row.C_StartTime;
+            row.C_Info.Format(L"row-%04d %0120d", i, i);
+            ASSERT_EQ(0, model.Insert(row));
+        }
+    }
+    ASSERT_TRUE(WriteWholeFile(file, DamagePageHolding(ReadWholeFile(file), "row-0150")));
+    ASSERT_EQ(1, engine.db.Open(file.c_str()));
+    OpenManager();
+    SetWindow(CTime(2026, 12, 1, 0, 0, 0), CTime(2026, 12, 3, 0, 0, 0));
+    SelectDevice(L"UnKnow");
+    TakeUnreadableFileNotices();
+
+    std::unique_ptr<BoxCloser> closer(new BoxCloser);
+    Query();
+    std::wstring text;
+    ASSERT_TRUE(closer->Wait(&text));
+    EXPECT_NE(std::wstring::npos, text.find(L"This file could not be read:")) << CStringA(text.c_str()).GetString();
+    EXPECT_NE(std::wstring::npos, text.find(file + L".unreadable-"));
+    EXPECT_EQ(0, List().GetItemCount()) << "no part of a failed search is shown as the whole";
+
+    Query();
+    EXPECT_LT(0, List().GetItemCount());
+    EXPECT_GE(150, List().GetItemCount());
 }
 
 TEST_F(RecordPagesTest, TicksEnableTheButtonsAndTheNumberHeaderTicksAll) {

@@ -13,25 +13,6 @@
 #include "app/ui/toolkit/MenuColors.h"
 #include "app/ui/toolkit/MenuPaint.h"
 
-namespace {
-
-// Draws with style for the scope of the call, then style 2 is current again.
-DibPixels DrawWithStyle(CStyleMenu& menu, int style, int position, UINT state, BOOL menuBar = FALSE) {
-    CStyleMenu::s_pCurrentTheme = CStyleMenu::FindTheme(style);
-    DibPixels p = DrawMenuItem(menu, position, state, 160, 24, menuBar);
-    CStyleMenu::s_pCurrentTheme = CStyleMenu::FindTheme(2);
-    return p;
-}
-
-int CountColour(const DibPixels& p, COLORREF c) {
-    int n = 0;
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) n += p.At(x, y) == c;
-    return n;
-}
-
-} // namespace
-
 TEST(MenuColours, ArithmeticTable) {
     struct Case {
         const char* name;
@@ -180,7 +161,7 @@ TEST(MenuDraw, EachStylePaintsItsBackgroundSelectionAndSeparator) {
         {0, menuColour, highlight},
         {4, menuColour, highlight},
         {2, custom[CStyleMenu::kColorBack], custom[CStyleMenu::kColorSelFill]},
-        {8, MixColor86(DarkenColor(10, GetSysColor(COLOR_WINDOW)), GetMenuBackColor(nullptr)), RGB(255, 238, 194)},
+        {10, MixColor86(DarkenColor(10, GetSysColor(COLOR_WINDOW)), GetMenuBackColor(nullptr)), RGB(255, 238, 194)},
     };
     for (const Case& c : cases) {
         DibPixels plain = DrawWithStyle(menu, c.style, 0, 0);

@@ -12,8 +12,6 @@
 
 namespace {
 
-int SharedCount() { return CStyleMenu::s_pSharedIconStores ? static_cast<int>(CStyleMenu::s_pSharedIconStores->GetCount()) : 0; }
-
 // The colour at (x, y) of image index of the store, drawn on black.
 COLORREF ImagePixel(CStyleMenuIcons* store, int index, int x, int y) {
     DibCanvas canvas(24, 24, RGB(0, 0, 0));
@@ -21,31 +19,18 @@ COLORREF ImagePixel(CStyleMenuIcons* store, int index, int x, int y) {
     return canvas.Pixels().At(x, y);
 }
 
-HBITMAP SolidBitmap(int w, int h, COLORREF c) {
-    DibCanvas canvas(w, h, c);
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    ReleaseDC(nullptr, screen);
-    HDC memory = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, canvas.dc(), 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    return bitmap;
-}
-
 } // namespace
 
 TEST(MenuIcons, OneStorePerToolbarWithTriplesAndItemIcons) {
     CStyleMenu menu;
     ASSERT_TRUE(menu.LoadMenu(IDR_MENUTEST_MENU));
-    int before = SharedCount();
+    int before = SharedStoreCount();
     // The toolbar bitmap's face is light grey, whatever the system's face colour.
     menu.SetBitmapBackground(RGB(192, 192, 192));
     CStyleMenuIcons* store = GetIconStore(&menu, IDR_MENUTEST_TOOLBAR, nullptr);
     ASSERT_NE(nullptr, store);
     EXPECT_EQ(store, GetIconStore(&menu, IDR_MENUTEST_TOOLBAR, nullptr));
-    EXPECT_EQ(before + 1, SharedCount());
+    EXPECT_EQ(before + 1, SharedStoreCount());
     EXPECT_EQ(3, store->CommandCount());
     EXPECT_EQ(9, store->ImageCount());
     EXPECT_EQ(CSize(16, 15), store->GetIconSize());
@@ -76,9 +61,9 @@ TEST(MenuIcons, OneStorePerToolbarWithTriplesAndItemIcons) {
 TEST(MenuIcons, SeparatorsOnlyAndOtherSizes) {
     CStyleMenu menu;
     ASSERT_TRUE(menu.CreatePopupMenu());
-    int before = SharedCount();
+    int before = SharedStoreCount();
     EXPECT_EQ(nullptr, GetIconStore(&menu, IDR_MENUTEST_SEPARATORS, nullptr));
-    EXPECT_EQ(before, SharedCount());
+    EXPECT_EQ(before, SharedStoreCount());
     EXPECT_EQ(nullptr, GetIconStore(&menu, 9999, nullptr));
 
     menu.AppendItem(L"Cut", 0, ID_MENUTEST_CUT, static_cast<CStyleMenuIcons*>(nullptr), -1);

@@ -40,14 +40,6 @@ UINT ItemType(HMENU menu, int position) {
     return info.fType;
 }
 
-ULONG_PTR ItemData(HMENU menu, int position) {
-    MENUITEMINFOW info = {};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_DATA;
-    GetMenuItemInfoW(menu, position, TRUE, &info);
-    return info.dwItemData;
-}
-
 MEASUREITEMSTRUCT Measure(CStyleMenu& menu, int position, int style) {
     CStyleMenu::SetMenuDrawStyle(style);
     MEASUREITEMSTRUCT mis = {ODT_MENU, 0, menu.GetMenuItemID(position), 0, 0,
@@ -120,7 +112,7 @@ TEST(MenuItems, AppendInsertModifyKeepRecordsAlignedWithPositions) {
     EXPECT_EQ(MF_SEPARATOR | MF_OWNERDRAW, menu.ItemDataAt(1)->flags);
     for (int i = 0; i < 3; ++i) {
         EXPECT_TRUE(ItemType(menu, i) & MFT_OWNERDRAW) << i;
-        EXPECT_EQ(reinterpret_cast<ULONG_PTR>(menu.ItemDataAt(i)), ItemData(menu, i)) << i;
+        EXPECT_EQ(reinterpret_cast<ULONG_PTR>(menu.ItemDataAt(i)), MenuItemData(menu, i)) << i;
     }
     EXPECT_EQ(-1, menu.GetItemIcon(ID_MENUTEST_EXIT));
 
@@ -207,7 +199,7 @@ TEST(MenuItems, RebuildAfterOutsideChangesAndSystemCommandRenumbering) {
     ASSERT_EQ(3, menu.ItemDataCount());
     EXPECT_EQ(CString(L"&Zero"), menu.ItemDataAt(0)->text);
     EXPECT_EQ(two, menu.ItemDataAt(2));
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(reinterpret_cast<ULONG_PTR>(menu.ItemDataAt(i)), ItemData(menu, i));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(reinterpret_cast<ULONG_PTR>(menu.ItemDataAt(i)), MenuItemData(menu, i));
     // An item removed outside loses its record.
     RemoveMenu(menu, 1, MF_BYPOSITION);
     menu.Rebuild();
@@ -316,4 +308,24 @@ TEST(MenuMeasure, SystemCloseTakesTheNextCommandsWidthAndAMenuHeight) {
     MEASUREITEMSTRUCT longer = Measure(menu, 2, 2);
     EXPECT_EQ(longer.itemWidth, close.itemWidth);
     EXPECT_EQ(static_cast<UINT>(GetSystemMetrics(SM_CYMENU)), close.itemHeight);
+}
+
+TEST(MenuMeasure, SystemCommandNeighbourIsMeasuredAsItself) {
+    // Restore takes the width of Move after it: Move's accelerator names and
+    // its bold as the default item count.
+    ACCEL entries[] = {{FVIRTKEY | FALT, VK_F7, SC_MOVE}};
+    HACCEL table = CreateAcceleratorTableW(entries, 1);
+    CStyleMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    menu.SetAccelerators(table);
+    menu.AppendItem(L"&R", 0, SC_RESTORE, static_cast<CStyleMenuIcons*>(nullptr), -1);
+    menu.AppendItem(L"&Move", 0, SC_MOVE, static_cast<CStyleMenuIcons*>(nullptr), -1);
+    menu.SetDefaultItem(SC_MOVE);
+    for (int style : {0, 2, 6}) {
+        MEASUREITEMSTRUCT restore = Measure(menu, 0, style);
+        MEASUREITEMSTRUCT move = Measure(menu, 1, style);
+        EXPECT_EQ(move.itemWidth, restore.itemWidth) << style;
+        EXPECT_EQ(static_cast<UINT>(GetSystemMetrics(SM_CYMENU)), restore.itemHeight) << style;
+    }
+    DestroyAcceleratorTable(table);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <afxwin.h>
+#include <afxcmn.h>
 
 #include <vector>
 
@@ -36,6 +37,26 @@ private:
 
 // Draws the item at position of menu into a fresh canvas through its DrawItem.
 DibPixels DrawMenuItem(CStyleMenu& menu, int position, UINT state, int width, int height, BOOL menuBar = FALSE);
+
+// The same with style current for the call (style 2 again after), on a
+// 160 x 24 canvas.
+DibPixels DrawWithStyle(CStyleMenu& menu, int style, int position, UINT state, BOOL menuBar = FALSE);
+
+// How many pixels are exactly c.
+int CountColour(const DibPixels& p, COLORREF c);
+// The item data of the Windows item at position.
+ULONG_PTR MenuItemData(HMENU menu, int position);
+// How many stores the shared list holds (0 without a list).
+int SharedStoreCount();
+
+// Image lists of one 16 x 16 image: a blue square inside a 2-pixel margin
+// that is transparent through the image's mask (no alpha channel), or
+// through the alpha channel of the test icon.
+BOOL CreateMaskedMarginImages(CImageList& list);
+BOOL CreateAlphaMarginImages(CImageList& list);
+
+// A w x h bitmap compatible with the screen, filled with c.
+HBITMAP SolidBitmap(int w, int h, COLORREF c);
 
 // A visible top-level window of a private class, destroyed with the object.
 class TestWindow {
