@@ -7,6 +7,11 @@ function(dodavozi_add_test name)
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${DODAVOZI_TEST_DIR})
   target_link_libraries(${name} PRIVATE ${T_LIBS} dodavozi_testsupport gmock gtest)
+  # A program that builds the program's windows runs the program's start-up
+  # hook (the toolkit links its object into every such program) and checks it.
+  if("dodavozi_dialogs" IN_LIST T_LIBS OR "dodavozi_toolkit" IN_LIST T_LIBS)
+    target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/app/ui/ProgramStartUpHookTest.cpp)
+  endif()
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)

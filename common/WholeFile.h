@@ -50,8 +50,12 @@ inline bool StripUtf8Bom(std::string& text) {
 // temporary file then replaces the target. Returns 0 once the target holds
 // exactly the bytes; -1 when the temporary file cannot be created or written
 // (the target is untouched); -2 when the replace fails (the temporary file is
-// removed, the target is untouched).
+// removed, the target is untouched); -3 when the target is read-only (nothing
+// is written: Windows refuses to replace such a file, and so did the in-place
+// writes these files once had; Wine's MoveFileEx would replace it).
 inline int ReplaceFileContents(const wchar_t* path, const void* data, size_t length) {
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return -3;
     std::wstring temporary = std::wstring(path) + L"." + std::to_wstring(GetCurrentThreadId()) + L".tmp";
     bool written;
     {

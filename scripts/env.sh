@@ -55,8 +55,17 @@ ensure_wine_prefix() {
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     wineserver -w
   fi
+  install_caption_font
   register_video_control
   register_spreadsheet_standin
+}
+
+# Wine draws the caption buttons' glyphs with its own Marlett font (Debian's
+# fonts-wine), but this Wine does not load its data folder's fonts: without a
+# copy in the prefix the buttons show letters.
+install_caption_font() {
+  local font=/usr/share/wine/fonts/marlett.ttf fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -f "$font" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ] && cp "$font" "$fonts/" || true
 }
 
 # The record manager's video window control: Wine reports a Windows version

@@ -10,14 +10,15 @@ LOG="$ROOT/.cache/setup.log"
 mkdir -p "$ROOT/.cache"
 
 # Both architectures: the 32-bit build and Wine of record, and the 64-bit
-# build with 64-bit Wine that every machine can run.
+# build with 64-bit Wine that every machine can run. Wine's own fonts draw
+# the glyphs of the windows' caption buttons.
 PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-i686-dev mingw-w64-x86-64-dev wine wine32:i386 wine64
   xvfb xauth cmake make ninja-build googletest
   dpkg-dev tcl sqlite3 iproute2 clang libclang-rt-dev python3
-  libreoffice-calc-nogui ffmpeg
+  libreoffice-calc-nogui ffmpeg fonts-wine
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -6,6 +6,8 @@
 #include "CInitLanguage.h"
 #include "FileUtil.h"
 #include "PasswordCoding.h"
+#include "RefusedValues.h"
+#include "StaleTemporaries.h"
 #include "TextValues.h"
 
 namespace {
@@ -31,6 +33,12 @@ const wchar_t kDefaultDownloadRule[] = L"{Y4}{M2}{D2}{H2}{m2}{S2}_DownLoad.duz";
 const wchar_t kEmptyRuleReplacement[] = L"{RECTYPE}_{Y4}{M2}{D2}{H2}{m2}{S2}.Duz";
 // A corrupt count must not stall start-up reading thousands of missing keys.
 const int kMaxSaveDirKeys = 256;
+const int kMaxDeviceTypeKeys = 256;
+const int kMaxDevMaxCount = 2000;
+// The language and skin the program ships: what a settings file without a
+// usable language table falls back to (and gets written into it).
+const wchar_t kShippedLanguageName[] = L"English";
+const wchar_t kShippedSkinDir[] = L"Skin\\English";
 
 CString Numbered(const wchar_t* name, int n) {
     CString key;
@@ -45,6 +53,16 @@ CString WithTrailingBackslash(const CString& dir) {
 
 CString OrWhenEmpty(const CString& value, const wchar_t* replacement) {
     return value.IsEmpty() ? CString(replacement) : value;
+}
+
+// The value of the key when it lies in low..high; else the replacement, and
+// the file is noted so that the user is told.
+int RangedInt(const CIniFile& ini, const wchar_t* section, const CString& key, int defaultValue, int low, int high,
+              int replacement) {
+    const int value = ini.GetInt(section, key, defaultValue);
+    if (value >= low && value <= high) return value;
+    NoteRefusedValues(ini.GetPath());
+    return replacement;
 }
 
 }  // namespace
@@ -63,18 +81,27 @@ void CAppConfig::SetUserDirLookup(const UserDirLookup& lookup) {
 CAppConfig::CAppConfig(const CString& programDir) {
     m_strModuleDir = WithTrailingBackslash(programDir);
     m_strUserDir = m_strModuleDir;
+    RemoveStaleTemporariesOnce(m_strModuleDir);
     m_strUsersFile = m_strModuleDir + L"UserInfo.XML";
     m_strRecordListFile = JoinPath(L".\\", L"RecordList.db");
     const CString mainFile = m_strModuleDir + L"VAD_Config.ini";
     m_pMainIni.reset(new CIniFile(mainFile));
     m_pLanguageIni.reset(new CIniFile(mainFile));
     ReadLanguages();
+    if (m_bShippedLanguage) WriteShippedLanguage();
     m_pSpecialIni.reset(new CIniFile(mainFile));
     // The language chosen now stays the skin's until the next start.
     const CString skinDir = GetCurrentSkinDir();
     m_pPlayIni.reset(new CIniFile(JoinPath(skinDir, L"play.ini")));
     m_pMainWndIni.reset(new CIniFile(JoinPath(skinDir, L"DivozoRivovid.ini")));
     SetCurrentUser(m_strSuperUserID);
+}
+
+// Once per directory: later a save of another thread may be under way there.
+void CAppConfig::RemoveStaleTemporariesOnce(const CString& dir) {
+    CString key = dir;
+    key.MakeLower();
+    if (m_cleanedDirs.insert(key).second) RemoveStaleTemporaries(dir);
 }
 
 CAppConfig::~CAppConfig() {
@@ -101,6 +128,7 @@ void CAppConfig::SetCurrentUser(const CString& user) {
         m_strRecPlanTemplateFile = m_strUserDir + L"recplantemplet.xml";
         m_strScheduleFile = m_strUserDir + L"backupschedule.xml";
     }
+    RemoveStaleTemporariesOnce(GetUserDir());
     const CString userFile = GetUserDir() + L"UserLogin.ini";
     m_pUserIni.reset(new CIniFile(userFile));
     m_pShortKeyIni.reset(new CIniFile(userFile));
@@ -131,9 +159,13 @@ void CAppConfig::ReadMainSettings() {
     m_nWndType = ini.GetInt(kVersionInfo, L"VAD_WndType", -1);
     m_bAutoLogin = ini.GetBool(kLoginInfo, L"VADAutoLogin", FALSE);
     m_bAutoBackup = ini.GetBool(kLoginInfo, L"VAD_AutoBackup", FALSE);
-    m_nDriveOverMode = ini.GetInt(kLoginInfo, L"VAD_DriveOverMode", 0);
+    m_nDriveOverMode = RangedInt(ini, kLoginInfo, L"VAD_DriveOverMode", 0, 0, 1, 0);
     m_bAutoStartup = ini.GetBool(kVersionInfo, L"VAD_AutoStartup", FALSE);
-    m_nDevMaxCount = ini.GetInt(kVersionInfo, L"DevMaxCount", 50);
+    // 0 stands for the default; a negative or too large maximum is refused.
+    const int devMax = ini.GetInt(kVersionInfo, L"DevMaxCount", 50);
+    m_nDevMaxCount = devMax == 0 ? 50
+                                 : RangedInt(ini, kVersionInfo, L"DevMaxCount", 50, 1, kMaxDevMaxCount,
+                                             devMax < 0 ? 50 : kMaxDevMaxCount);
     m_nNetworkRateType = ini.GetInt(kVersionInfo, L"NetworkRateType", 0);
     m_strFocusColor = ini.GetString(kVersionInfo, L"Ctrl_FocusColor", L"195,229,242");
     m_strNormalColor = ini.GetString(kVersionInfo, L"Ctrl_NormalColor", L"255,255,255");
@@ -149,9 +181,8 @@ void CAppConfig::ReadUserSettings() {
     m_bPreviewPictureMode = user.GetBool(kLoginInfo, L"PreviewPictureMode", TRUE);
     m_bAutoReLogin = user.GetBool(kLoginInfo, L"AutoReLogin", FALSE);
     m_nDriveFreeSpaceLimit = user.GetLong(kLoginInfo, L"DriveFreeSpaceLimit", 500);
-    if (m_nDriveFreeSpaceLimit == 0) m_nDriveFreeSpaceLimit = 500;
-    if (m_nDevMaxCount <= 0) m_nDevMaxCount = 50;
-    if (m_nDevMaxCount > 2000) m_nDevMaxCount = 2000;
+    if (m_nDriveFreeSpaceLimit < 0) NoteRefusedValues(user.GetPath());
+    if (m_nDriveFreeSpaceLimit <= 0) m_nDriveFreeSpaceLimit = 500;
 
     picDir = OrWhenEmpty(picDir, m_strModuleDir);
     CreateDirectoryPath(WithTrailingBackslash(picDir));
@@ -161,21 +192,21 @@ void CAppConfig::ReadUserSettings() {
         m_strCapturePicNameRule = OrWhenEmpty(picRule, kEmptyRuleReplacement);
     }
     m_strListenIP = m_pMainIni->GetString(kVersionInfo, L"VAD_InitiativeListenIP", L"");
-    m_nListenPort = m_pMainIni->GetInt(kVersionInfo, L"VAD_InitiativeListenPort", 38888);
+    m_nListenPort = RangedInt(*m_pMainIni, kVersionInfo, L"VAD_InitiativeListenPort", 38888, 1, 65535, 38888);
     ReadSaveDirs();
     {
         CAutoLock guard(&m_textLock);
         m_strRecordNameRule = OrWhenEmpty(recordRule, kEmptyRuleReplacement);
         m_strDownloadNameRule = OrWhenEmpty(downloadRule, kEmptyRuleReplacement);
     }
-    m_nMultiBackupDevCount = std::min(20, std::max(1, user.GetInt(kLoginInfo, L"VAD_MultiBackupDevCount", 1)));
-    m_nAutoDeleteDay = user.GetInt(kLoginInfo, L"VAD_AutoDeleteDay", 0);
-    if (m_nAutoDeleteDay < 1 || m_nAutoDeleteDay > 254) m_nAutoDeleteDay = 0;
+    const int backups = user.GetInt(kLoginInfo, L"VAD_MultiBackupDevCount", 1);
+    m_nMultiBackupDevCount = RangedInt(user, kLoginInfo, L"VAD_MultiBackupDevCount", 1, 1, 20, backups < 1 ? 1 : 20);
+    m_nAutoDeleteDay = RangedInt(user, kLoginInfo, L"VAD_AutoDeleteDay", 0, 0, 254, 0);
 }
 
 void CAppConfig::ReadSaveDirs() {
     const CIniFile& user = *m_pUserIni;
-    const int count = std::min(kMaxSaveDirKeys, user.GetInt(kLoginInfo, L"VAD_DriverPathCount", 0));
+    const int count = RangedInt(user, kLoginInfo, L"VAD_DriverPathCount", 0, 0, kMaxSaveDirKeys, kMaxSaveDirKeys);
     std::vector<CString> dirs;
     for (int n = 1; n <= count; ++n) {
         CString dir = user.GetString(kLoginInfo, Numbered(L"VAD_DriverPathType", n), L"");
@@ -200,13 +231,24 @@ CString CAppConfig::JoinedSaveDirs(const std::vector<CString>& dirs) {
 
 void CAppConfig::ReadLanguages() {
     const CIniFile& ini = *m_pLanguageIni;
-    m_nDefaultLanguage = ini.GetInt(kLanguage, L"DefaultLanguage", 1);
-    m_nLanguageCount = ini.GetInt(kLanguage, L"LanguageCount", 0);
-    const int entries = std::max(0, std::min(kMaxLanguages, m_nLanguageCount));
+    const int count = ini.GetInt(kLanguage, L"LanguageCount", 0);
+    if (count < 0) NoteRefusedValues(ini.GetPath());
+    // Without a language table (the file deleted or damaged) the window
+    // would have no skin: the shipped language stands in and is written back.
+    m_bShippedLanguage = count <= 0;
+    m_nLanguageCount = m_bShippedLanguage ? 1 : count;
+    const int entries = std::min(kMaxLanguages, m_nLanguageCount);
+    m_nDefaultLanguage = RangedInt(ini, kLanguage, L"DefaultLanguage", 1, 1, entries, 1);
     for (int i = 0; i < entries; ++i) {
         const int n = i + 1;
         m_strLanguageName[i] = ini.GetString(kLanguage, Numbered(L"LanguageName", n), L"");
-        m_strSkinDir[i] = JoinPath(m_strModuleDir, ini.GetString(kLanguage, Numbered(L"SkinFileDir", n), L""));
+        CString skinDir = ini.GetString(kLanguage, Numbered(L"SkinFileDir", n), L"");
+        if (n == 1 && skinDir.IsEmpty()) {
+            m_bShippedLanguage = true;
+            skinDir = kShippedSkinDir;
+        }
+        if (n == 1 && m_strLanguageName[i].IsEmpty()) m_strLanguageName[i] = kShippedLanguageName;
+        m_strSkinDir[i] = JoinPath(m_strModuleDir, skinDir);
         m_strLanguageFile[i] = JoinPath(m_strSkinDir[i], ini.GetString(kLanguage, Numbered(L"LanguageFilePath", n), L""));
         m_strOcxLanguageFile[i] =
             JoinPath(m_strSkinDir[i], ini.GetString(kLanguage, Numbered(L"DevCfgOcxLanguageFilePath", n), L""));
@@ -219,6 +261,17 @@ void CAppConfig::ReadLanguages() {
     m_strCurLanguageExtra.Empty();
     m_strCurOcxLanguageFile = selected ? m_strOcxLanguageFile[cur] : CString();
     m_strCurHelpFile = selected ? m_strHelpFile[cur] : CString();
+}
+
+void CAppConfig::WriteShippedLanguage() {
+    const CIniFile& ini = *m_pLanguageIni;
+    CIniFile::CBatch batch(ini);
+    ini.WriteInt(kLanguage, L"LanguageCount", m_nLanguageCount);
+    ini.WriteInt(kLanguage, L"DefaultLanguage", m_nDefaultLanguage);
+    if (ini.GetString(kLanguage, L"LanguageName1", L"").IsEmpty())
+        ini.WriteString(kLanguage, L"LanguageName1", kShippedLanguageName);
+    if (ini.GetString(kLanguage, L"SkinFileDir1", L"").IsEmpty())
+        ini.WriteString(kLanguage, L"SkinFileDir1", kShippedSkinDir);
 }
 
 CString CAppConfig::GetCurrentSkinDir() const {
@@ -258,7 +311,8 @@ void CAppConfig::ReadDeviceTypeLists() {
     const CIniFile& ini = *m_pSpecialIni;
     for (const auto& l : lists) {
         std::vector<CString> types;
-        const int count = ini.GetInt(kSpecialSetting, CString(l.name) + L"_Count", 0);
+        const int count =
+            RangedInt(ini, kSpecialSetting, CString(l.name) + L"_Count", 0, 0, kMaxDeviceTypeKeys, kMaxDeviceTypeKeys);
         for (int n = 1; n <= count; ++n) {
             CString type = ini.GetString(kSpecialSetting, Numbered(l.name, n), L"");
             if (!type.IsEmpty()) types.push_back(type);
@@ -272,7 +326,8 @@ void CAppConfig::ReadDeviceTypeLists() {
 void CAppConfig::ReadShortKeys() {
     const CIniFile& ini = *m_pShortKeyIni;
     // The table has 15 entries: a larger count must not make the writer overrun it.
-    m_nShortKeyCount = std::max(0, std::min(kMaxShortKeys, ini.GetInt(kShortKey, L"ShortKeyCount", 0)));
+    const int keys = ini.GetInt(kShortKey, L"ShortKeyCount", 0);
+    m_nShortKeyCount = RangedInt(ini, kShortKey, L"ShortKeyCount", 0, 0, kMaxShortKeys, keys < 0 ? 0 : kMaxShortKeys);
     for (int i = 0; i < m_nShortKeyCount; ++i) {
         const int n = i + 1;
         m_strShortKeyItemName[i] = ini.GetString(kShortKey, Numbered(L"ShortKey_ItemName", n), L"");
@@ -323,6 +378,9 @@ BOOL CAppConfig::WriteSaveDirs() {
 }
 
 BOOL CAppConfig::SaveSettings() {
+    // Each file is replaced once, whole, when its batch closes.
+    CIniFile::CBatch mainFile(*m_pMainIni);
+    CIniFile::CBatch userFile(*m_pUserIni);
     BOOL ok = WriteDefaultLanguage();
     ok &= WriteShortKeys();
     ok &= WriteSuperUser();
@@ -343,6 +401,8 @@ BOOL CAppConfig::SaveSettings() {
     ok &= m_pMainIni->WriteString(kVersionInfo, L"VAD_InitiativeListenIP", m_strListenIP);
     ok &= m_pMainIni->WriteInt(kVersionInfo, L"VAD_InitiativeListenPort", m_nListenPort);
     ok &= user.WriteInt(kLoginInfo, L"VAD_AutoDeleteDay", m_nAutoDeleteDay);
+    ok &= mainFile.Close();
+    ok &= userFile.Close();
     return ok;
 }
 

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "CIniFile.h"
@@ -175,9 +176,13 @@ private:
     void ReadMainSettings();
     void ReadUserSettings();
     void ReadSaveDirs();
+    void WriteShippedLanguage();
+    void RemoveStaleTemporariesOnce(const CString& dir);
     BOOL WriteSaveDirs();
     static CString JoinedSaveDirs(const std::vector<CString>& dirs);
 
+    bool m_bShippedLanguage = false;  // the language table was not usable
+    std::set<CString> m_cleanedDirs;  // lower case
     mutable CLock m_textLock;
     std::unique_ptr<CIniFile> m_pMainIni;      // VAD_Config.ini: versions, login, main settings, super user
     std::unique_ptr<CIniFile> m_pUserIni;      // UserLogin.ini [Login_Info]

@@ -5,6 +5,9 @@
 #include "BackupScheduleXml.h"
 #include "CAutoLock.h"
 #include "DeviceListIds.h"
+#include "FileUtil.h"
+#include "RefusedValues.h"
+#include "ScheduleRanges.h"
 #include "XmlFile.h"
 
 namespace {
@@ -117,13 +120,23 @@ int CBackupScheduleStore::LoadFile(const CString& path) {
     // Read before the lock: a slow disk must not stall the scheduler.
     std::vector<BACKUP_SCHEDULE> loaded;
     const int read = ReadScheduleFile(path, loaded);
+    // The devices of the list beside it (all of them, past any maximum); a
+    // list that cannot be read refuses no schedule.
+    std::set<int> devices;
+    const bool devicesKnown = ReadDeviceListIds(JoinPath(GetPathDirectory(path), L"device.xml"), devices) == 0;
+    bool refused = false;
     CAutoLock guard(&m_lock);
     ClearAuto();
     if (read < 0) return -1;
     for (BACKUP_SCHEDULE& schedule : loaded) {
+        if (!FitScheduleRanges(schedule, refused) || (devicesKnown && !devices.count(schedule.DevID))) {
+            refused = true;
+            continue;
+        }
         schedule.id = ++m_nAutoId;
         m_autoSchedules.emplace_hint(m_autoSchedules.end(), schedule.id, schedule);
     }
+    if (refused) NoteRefusedValues(path);
     return read;
 }
 

@@ -49,6 +49,7 @@ CInitLanguage::~CInitLanguage() {}
 int CInitLanguage::SetLanguageFile(const CString& path) {
     CAutoLock guard(&m_fileLock);
     m_strLanguageFile = path;
+    m_languageIni = path.IsEmpty() ? nullptr : std::make_shared<CIniFile>(path);
     return 1;
 }
 
@@ -58,12 +59,14 @@ CString CInitLanguage::GetLanguageFile() const {
 }
 
 CString CInitLanguage::GetString(const CString& key) const {
-    const CString file = GetLanguageFile();
-    // An empty key would read as "every key of the section" on some systems.
-    if (file.IsEmpty() || key.IsEmpty()) return key;
-    wchar_t buffer[kTranslationChars] = {0};
-    GetPrivateProfileStringW(L"String", key, L"", buffer, kTranslationChars, file);
-    return buffer[0] ? CString(buffer) : key;
+    std::shared_ptr<CIniFile> file;
+    {
+        CAutoLock guard(&m_fileLock);
+        file = m_languageIni;
+    }
+    if (!file || key.IsEmpty()) return key;
+    const CString text = file->GetString(L"String", key, L"").Left(kTranslationChars - 1);
+    return text.IsEmpty() ? key : text;
 }
 
 void CInitLanguage::TranslateDialog(HWND dialog, const ClassNameOf& classNameOf) const {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "CIniFile.h"
 #include "CLock.h"
 
 // One language file found under <base>\Language (texts cut to 63 characters).
@@ -90,6 +91,8 @@ private:
     const SOLUTION_ENTRY* m_pCurSolution = nullptr;
     mutable CLock m_fileLock;  // the UI thread replaces the path while workers translate
     CString m_strLanguageFile;
+    // The file's texts, read once (every window's every text is a lookup).
+    std::shared_ptr<CIniFile> m_languageIni;
 };
 
 // Returns the one object, made on the first call; null only when it cannot be allocated.

@@ -18,13 +18,6 @@ std::string PrintDocument(const TiXmlDocument& doc) {
     return std::string(printer.CStr(), printer.Size());
 }
 
-// Windows refuses to replace a read-only file, and so did the in-place write
-// the files always had; Wine's MoveFileEx replaces it anyway.
-bool IsReadOnlyFile(const CString& path) {
-    const DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-}
-
 }  // namespace
 
 int ReadXmlText(const CString& path, std::string& text) {
@@ -71,7 +64,6 @@ int ReadStoredXmlFile(const CString& path, TiXmlDocument& doc) {
 
 int WriteXmlFile(const TiXmlDocument& doc, const CString& path) {
     if (path.IsEmpty()) return -2;
-    if (IsReadOnlyFile(path)) return -3;
     const std::string bytes = PrintDocument(doc);
     return ReplaceFileContents(path, bytes.data(), bytes.size()) == 0 ? 0 : -3;
 }

@@ -9,6 +9,7 @@
 #include "app/core/CAutoLock.h"
 #include "app/core/CPathLocks.h"
 #include "app/core/DeviceListIds.h"
+#include "app/core/RefusedValues.h"
 #include "app/core/XmlFile.h"
 #include "app/engine/DeviceDefaultNames.h"
 #include "common/WholeFile.h"
@@ -27,6 +28,24 @@ int IntAttribute(const TiXmlElement& element, const char* name, int fallback) {
     int value = fallback;
     element.QueryIntAttribute(name, &value);
     return value;
+}
+
+// The attribute's value when it lies in low..high; else the fallback, and
+// refused is set (a port of 70000 must not become 4464).
+int RangedAttribute(const TiXmlElement& element, const char* name, int fallback, int low, int high, bool& refused) {
+    const int value = IntAttribute(element, name, fallback);
+    if (value >= low && value <= high) return value;
+    refused = true;
+    return fallback;
+}
+
+// A count beyond the record's slots keeps the slots it can (their names are
+// the user's); refused is set all the same.
+int ClampedCount(const TiXmlElement& element, const char* name, int high, bool& refused) {
+    const int value = IntAttribute(element, name, 0);
+    if (value >= 0 && value <= high) return value;
+    refused = true;
+    return value < 0 ? 0 : high;
 }
 
 // The 0-based slot index of a Channel or Alarm child; -1 when not valid.
@@ -87,23 +106,25 @@ void ElementFromRecord(TiXmlElement& element, const DEVICE_RECORD& record) {
     }
 }
 
-void RecordFromElement(const TiXmlElement& element, DEVICE_RECORD& record) {
+// False when a value was out of range (and replaced).
+bool RecordFromElement(const TiXmlElement& element, DEVICE_RECORD& record) {
+    bool refused = false;
     ReadTextAttribute(element, "title", record.title, sizeof(record.title), 32);
     ReadTextAttribute(element, "desc", record.desc, sizeof(record.desc), 256);
     record.UseDDNS = IntAttribute(element, "UseDDNS", record.UseDDNS) != 0 ? 1 : 0;
     ReadTextAttribute(element, "DDNSIP", record.DDNSIP, sizeof(record.DDNSIP), 256);
-    record.DDNSPort = static_cast<uint16_t>(IntAttribute(element, "DDNSPort", record.DDNSPort));
+    record.DDNSPort = static_cast<uint16_t>(RangedAttribute(element, "DDNSPort", record.DDNSPort, 0, 65535, refused));
     ReadTextAttribute(element, "DDNSDevName", record.DDNSDevName, sizeof(record.DDNSDevName), 172);
     ReadTextAttribute(element, "ip", record.ip, sizeof(record.ip), 256);
-    record.port = static_cast<uint16_t>(IntAttribute(element, "port", record.port));
+    record.port = static_cast<uint16_t>(RangedAttribute(element, "port", record.port, 0, 65535, refused));
     ReadTextAttribute(element, "manufacturer", record.manufacturer, sizeof(record.manufacturer), 64);
     ReadTextAttribute(element, "type", record.type, sizeof(record.type), 32);
     ReadTextAttribute(element, "cardsn", record.cardsn, sizeof(record.cardsn), 32);
     ReadTextAttribute(element, "model", record.model, sizeof(record.model), 32);
     ReadTextAttribute(element, "user", record.user, sizeof(record.user), 8);
     ReadTextAttribute(element, "password", record.password, sizeof(record.password), 8);
-    record.logintype = IntAttribute(element, "logintype", record.logintype);
-    record.channelCount = std::min(std::max(IntAttribute(element, "channel", 0), 0), kMaxChannels);
+    record.logintype = RangedAttribute(element, "logintype", record.logintype, 0, 2, refused);
+    record.channelCount = ClampedCount(element, "channel", kMaxChannels, refused);
     record.multiplay = IntAttribute(element, "multiplay", record.multiplay);
 
     int taken = 0;
@@ -122,7 +143,7 @@ void RecordFromElement(const TiXmlElement& element, DEVICE_RECORD& record) {
         }
     }
 
-    record.alarmInCount = static_cast<int8_t>(std::min(std::max(IntAttribute(element, "alarm", 0), 0), kMaxAlarms));
+    record.alarmInCount = static_cast<int8_t>(ClampedCount(element, "alarm", kMaxAlarms, refused));
     taken = 0;
     for (const TiXmlElement* child = element.FirstChildElement("Alarm"); child && taken < record.alarmInCount;
          child = child->NextSiblingElement("Alarm")) {
@@ -138,6 +159,7 @@ void RecordFromElement(const TiXmlElement& element, DEVICE_RECORD& record) {
     record.loginHandle = 0;
     record.talkOpen = 0;
     record.talkHandle = 0;
+    return !refused;
 }
 
 }  // namespace
@@ -190,12 +212,14 @@ int CDeviceListStore::Read(const CString& path, const std::function<void()>& cle
     }
     std::vector<DEVICE_LIST_ENTRY> entries;
     ListDeviceElements(m_document->document, entries);
+    bool inRange = true;
     for (const DEVICE_LIST_ENTRY& entry : entries) {
         DEVICE_RECORD record;
         record.id = entry.id;
-        RecordFromElement(*entry.element, record);
+        inRange = RecordFromElement(*entry.element, record) && inRange;
         if (!add(record)) break;
     }
+    if (!inRange) NoteRefusedValues(path);
     return result;
 }
 

@@ -134,8 +134,16 @@ int CDeviceManager::ReadDeviceXml(const CString& path) { return ReadList(ExpandP
 
 int CDeviceManager::ReadList(const CString& file, bool storedFile) {
     return m_listStore.Read(
-        file, [this]() { RemoveAllDevices(); },
-        [this](const DEVICE_RECORD& record) { return m_registry.AddLoaded(record); }, storedFile);
+        file,
+        [this]() {
+            RemoveAllDevices();
+            m_registry.ForgetNotLoaded();
+        },
+        [this](const DEVICE_RECORD& record) {
+            m_registry.AddLoaded(record);  // past the maximum it is held back, and the reading goes on
+            return true;
+        },
+        storedFile);
 }
 
 // ---- Login ---------------------------------------------------------------------

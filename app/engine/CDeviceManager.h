@@ -60,10 +60,14 @@ public:
 
     // ---- Device list file ---------------------------------------------------
     // Empties the registry and loads the file, each device under the id that
-    // ListDeviceElements gives it, up to the maximum count. 0 (also for a
-    // missing or empty file), -1 when the text does not parse (the registry
-    // stays empty).
+    // ListDeviceElements gives it, up to the maximum count; the devices past
+    // it are held back (GetNotLoadedCount) and written with the list. 0 (also
+    // for a missing or empty file), -1 when the text does not parse (the
+    // registry stays empty).
     int ReadDeviceXml(const CString& path);
+    // Devices of the file read last that the maximum kept out of the list.
+    int GetNotLoadedCount() const { return m_registry.GetNotLoadedCount(); }
+    void ForgetNotLoaded() { m_registry.ForgetNotLoaded(); }
     // Writes every record (the path, else the stored one). 0; -2 when there
     // is no file name; -3 when the file could not be written.
     int WriteDeviceXml(const CString& path = CString());

@@ -197,11 +197,25 @@ int CDeviceRegistry::SetChannelValues(int id, int channelIndex, int first, int s
 
 bool CDeviceRegistry::AddLoaded(const DEVICE_RECORD& record) {
     CAutoLock lock(&m_recordsLock);
-    if (static_cast<int>(m_devices.size()) >= m_maxDeviceCount) return false;
+    if (static_cast<int>(m_devices.size()) >= m_maxDeviceCount) {
+        m_notLoaded[record.id] = record;
+        RaiseLastIdLocked(record.id);
+        return false;
+    }
     m_devices[record.id] = record;
     RaiseLastIdLocked(record.id);
     SyncCountLocked();
     return true;
+}
+
+int CDeviceRegistry::GetNotLoadedCount() const {
+    CAutoLock lock(&m_recordsLock);
+    return static_cast<int>(m_notLoaded.size());
+}
+
+void CDeviceRegistry::ForgetNotLoaded() {
+    CAutoLock lock(&m_recordsLock);
+    m_notLoaded.clear();
 }
 
 void CDeviceRegistry::Assign(const DEVICE_RECORD& record) {
@@ -240,6 +254,13 @@ std::vector<DEVICE_RECORD> CDeviceRegistry::SnapshotWithDefaultNames() {
         FillDefaultChannelNames(entry.second);
         records.push_back(entry.second);
     }
+    for (auto& entry : m_notLoaded) {
+        if (m_devices.count(entry.first)) continue;
+        FillDefaultChannelNames(entry.second);
+        records.push_back(entry.second);
+    }
+    std::sort(records.begin(), records.end(),
+              [](const DEVICE_RECORD& a, const DEVICE_RECORD& b) { return a.id < b.id; });
     return records;
 }
 

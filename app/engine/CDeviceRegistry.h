@@ -46,9 +46,14 @@ public:
     int GetChannelSlot(CHANNEL_SLOT& out, int channelId) const;
     int SetChannelValues(int id, int channelIndex, int first, int second, int third, int fourth);
 
-    // A record read from the device list file, under its own id. False (not
-    // stored) when the registry is full.
+    // A record read from the device list file, under its own id. False when
+    // the registry is full: the record is then held back, not listed, and
+    // still written into the file by SnapshotWithDefaultNames (the maximum
+    // must not cost the user devices), and its id is never given again.
     bool AddLoaded(const DEVICE_RECORD& record);
+    // How many records of the file were held back since the last ForgetNotLoaded.
+    int GetNotLoadedCount() const;
+    void ForgetNotLoaded();
     // Stores the record under its id, whether or not the id is present.
     void Assign(const DEVICE_RECORD& record);
     // Calls change with the stored record under the records lock. False
@@ -58,7 +63,8 @@ public:
     // longer holds this session (first: already holds another one) and is
     // left alone; -1 the id is absent (stored instead when insertWhenAbsent).
     int StoreSession(const DEVICE_RECORD& record, bool insertWhenAbsent, bool first);
-    // Every record with default names given to unnamed channels (stored too).
+    // Every record with default names given to unnamed channels (stored too),
+    // and the held-back ones whose ids are not in use, in ascending id order.
     std::vector<DEVICE_RECORD> SnapshotWithDefaultNames();
 
     int GetTalkDeviceId() const;
@@ -72,6 +78,7 @@ private:
     void RaiseLastIdLocked(int id);
 
     DeviceMap m_devices;
+    DeviceMap m_notLoaded;  // read from the file past the maximum
     int32_t m_talkDeviceId = 0;
     int32_t m_deviceCount = 0;
     int32_t m_lastId = kMinDeviceId;

@@ -37,6 +37,12 @@ public:
     BOOL SetColumnWidth(int column, int width) { return ListView_SetColumnWidth(m_hWnd, column, width); }
 
     int GetItemCount() const { return ListView_GetItemCount(m_hWnd); }
+    // An owner-data list's row count; flags are LVSICF_*.
+    BOOL SetItemCountEx(int count, DWORD flags = LVSICF_NOINVALIDATEALL) {
+        return static_cast<BOOL>(SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), static_cast<LPARAM>(flags)));
+    }
+    // The item states the owner keeps and the control asks for (LVN_GETDISPINFO).
+    BOOL SetCallbackMask(UINT mask) { return ListView_SetCallbackMask(m_hWnd, mask); }
     // Index of the new item, -1 on failure.
     int InsertItem(int index, LPCWSTR text) { return InsertItem(LVIF_TEXT, index, text, 0, 0, 0, 0); }
     int InsertItem(int index, LPCWSTR text, int image) { return InsertItem(LVIF_TEXT | LVIF_IMAGE, index, text, 0, 0, image, 0); }

@@ -47,11 +47,12 @@ int CWinThread::Run() {
 }
 
 BOOL CWinThread::PreTranslateMessage(MSG* msg) {
-    CWnd* mainWnd = GetMainWnd();
-    if (CWnd::WalkPreTranslateTree(mainWnd->GetSafeHwnd(), msg)) return TRUE;
+    if (CWnd::WalkPreTranslateTree(GetMainWnd()->GetSafeHwnd(), msg)) return TRUE;
     // A modeless window outside the main window's tree still gets the main
-    // window's keyboard handling.
-    if (mainWnd && mainWnd->m_hWnd && msg->hwnd) {
+    // window's keyboard handling. Looked up after the walk: the walk may
+    // have ended the main window or the message's window.
+    CWnd* mainWnd = GetMainWnd();
+    if (mainWnd && mainWnd->m_hWnd && ::IsWindow(mainWnd->m_hWnd) && msg->hwnd && ::IsWindow(msg->hwnd)) {
         HWND top = CWnd::FromHandle(msg->hwnd)->GetTopLevelParent()->GetSafeHwnd();
         if (top != mainWnd->m_hWnd) return mainWnd->PreTranslateMessage(msg);
     }

@@ -272,7 +272,9 @@ LRESULT CWnd::Default() {
 BOOL CWnd::PreTranslateMessage(MSG* msg) { return FALSE; }
 
 BOOL PASCAL CWnd::WalkPreTranslateTree(HWND stop, MSG* msg) {
-    for (HWND hWnd = msg->hwnd; hWnd; hWnd = ::GetParent(hWnd)) {
+    // A PreTranslateMessage may run a box and, inside it, end windows of this
+    // chain: each step looks its window up again, and a window gone ends the walk.
+    for (HWND hWnd = msg->hwnd; hWnd && ::IsWindow(hWnd); hWnd = ::GetParent(hWnd)) {
         CWnd* wnd = FromHandlePermanent(hWnd);
         if (wnd && wnd->PreTranslateMessage(msg)) return TRUE;
         if (hWnd == stop) break;

@@ -25,3 +25,6 @@ bool RemoveTree(const std::wstring& path);
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
 std::string ReadWholeFile(const std::wstring& path);
 bool PathExists(const std::wstring& path);
+// The file's identity on disk (0 when it does not open): a file replaced by
+// another has a new one, a file rewritten in place keeps its own.
+unsigned long long FileIdentity(const std::wstring& path);

@@ -194,15 +194,18 @@ def button_image(names, size):
 
 # --- the play-control bar (play.ini) -------------------------------------------
 
-PLAY_SIZE = (560, 56)
+# The record manager makes its play bar 382 x 56 pixels: everything here must
+# fit that, or it is cut off. Start and Pause share one place, since the bar
+# shows only one of them at a time.
+PLAY_SIZE = (382, 56)
 PLAY_BUTTON = 32
 PLAY_BUTTONS = [  # key name, icon, left edge
-    ("Start", "start", 16), ("Pause", "pause", 54), ("Stop", "stop", 92), ("Slow", "slow", 142),
-    ("Fast", "fast", 180), ("OpenFile", "openfile", 470), ("PlayList", "playlist", 512),
+    ("Start", "start", 16), ("Pause", "pause", 16), ("Stop", "stop", 54), ("Slow", "slow", 104),
+    ("Fast", "fast", 142), ("OpenFile", "openfile", 292), ("PlayList", "playlist", 334),
 ]
 PLAY_TIPS = {"Start": "Play", "Pause": "Pause", "Stop": "Stop", "Slow": "Slow", "Fast": "Fast",
              "OpenFile": "Open File", "PlayList": "Play List"}
-SLIDER_RECT = (12, 3, 548, 17)
+SLIDER_RECT = (12, 3, 370, 17)
 THUMB = 14
 
 

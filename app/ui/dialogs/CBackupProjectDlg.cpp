@@ -1,5 +1,6 @@
 #include "CBackupProjectDlg.h"
 
+#include <utility>
 #include <vector>
 
 #include "app/core/CAppConfig.h"
@@ -79,50 +80,46 @@ void CBackupProjectDlg::InsertColumns() {
 }
 
 int CBackupProjectDlg::LoadScheduleList(int reload) {
-    m_list.DeleteAllItems();
-    // Rows are gone without item-changed notifications, so the marks they
-    // carried must not linger in the count (Delete would act on nothing).
-    m_checkedCount = 0;
-    m_checkAll = 0;
     CDeviceManager devices;
     OpenConfiguredDeviceList(devices);
     if (reload == 1) m_store.Load(JoinPath(GetAppConfig()->GetUserDir(), L"backupschedule.xml"));
 
     std::vector<BACKUP_SCHEDULE> schedules;
+    std::vector<VIRTUAL_LIST_ROW> rows;
     if (m_store.ListAll(schedules, FALSE) == 0) {
-        for (int i = 0; i < static_cast<int>(schedules.size()); ++i) {
-            CString number;
-            number.Format(L"%d", i + 1);
-            m_list.InsertItem(i, number);
-            m_list.SetItemData(i, static_cast<DWORD_PTR>(schedules[i].id));
-            FillRow(i, schedules[i], devices.GetDevice(schedules[i].DevID));
-        }
+        rows.reserve(schedules.size());
+        for (int i = 0; i < static_cast<int>(schedules.size()); ++i)
+            rows.push_back(ScheduleRow(i, schedules[i], devices.GetDevice(schedules[i].DevID)));
     }
+    m_list.SetRows(std::move(rows));
+    // The new rows are all unticked, whatever the old ones carried.
+    m_checkedCount = 0;
+    m_checkAll = 0;
     UpdateButtons();
     return 0;
 }
 
-void CBackupProjectDlg::FillRow(int row, BACKUP_SCHEDULE schedule, const DEVICE_RECORD& device) {
-    m_list.SetItemText(row, 1, DeviceTitle(device));
-    m_list.SetItemText(row, 2, ChannelName(device, schedule.ChannelIndex));
-    m_list.SetItemText(row, 3, FormatWindow(schedule.RunTime));
-    m_list.SetItemText(row, 4, EnabledWeekdays(schedule));
-    m_list.SetItemText(row, 5, AgoTypeName(schedule.AgoType));
-    m_list.SetItemText(row, 6, FormatWindow(schedule.RecordTime));
+VIRTUAL_LIST_ROW CBackupProjectDlg::ScheduleRow(int index, const BACKUP_SCHEDULE& schedule,
+                                                const DEVICE_RECORD& device) {
+    VIRTUAL_LIST_ROW row;
+    CString number;
+    number.Format(L"%d", index + 1);
+    row.cells = {number,
+                 DeviceTitle(device),
+                 ChannelName(device, schedule.ChannelIndex),
+                 FormatWindow(schedule.RunTime),
+                 EnabledWeekdays(schedule),
+                 AgoTypeName(schedule.AgoType),
+                 FormatWindow(schedule.RecordTime)};
+    row.data = static_cast<DWORD_PTR>(schedule.id);
+    return row;
 }
 
 void CBackupProjectDlg::OnListItemChanged(NMHDR* header, LRESULT* result) {
     const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
     *result = 0;
-    if (change->uChanged & LVIF_STATE) {
-        const UINT oldImage = change->uOldState & LVIS_STATEIMAGEMASK;
-        const UINT newImage = change->uNewState & LVIS_STATEIMAGEMASK;
-        if (oldImage < INDEXTOSTATEIMAGEMASK(2) && newImage >= INDEXTOSTATEIMAGEMASK(2)) {
-            ++m_checkedCount;
-        } else if (oldImage >= INDEXTOSTATEIMAGEMASK(2) && newImage < INDEXTOSTATEIMAGEMASK(2) && m_checkedCount > 0) {
-            --m_checkedCount;
-        }
-    }
+    // Counted from the rows: one change may stand for every row (item -1).
+    if (change->uChanged & LVIF_STATE) m_checkedCount = m_list.CheckedCount();
     UpdateButtons();
 }
 
@@ -139,9 +136,7 @@ BOOL CBackupProjectDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) 
 
 void CBackupProjectDlg::ToggleAllTicks() {
     if (!ToggleAllChecks(m_list, m_checkAll)) return;
-    // The item-changed notifications of the ticking counted too: the count
-    // is set outright.
-    m_checkedCount = m_checkAll ? m_list.GetItemCount() : 0;
+    m_checkedCount = m_list.CheckedCount();
     UpdateButtons();
 }
 
@@ -172,12 +167,12 @@ void CBackupProjectDlg::OnModify() {
 }
 
 void CBackupProjectDlg::OnDelete() {
-    if (m_checkedCount == 0 || CountCheckedRows(m_list) == 0) return;
+    if (m_checkedCount == 0 || m_list.CheckedCount() == 0) return;
     if (ShowDodavoziBox(this, Translate(L"Are you sure to del selected schedule info?"), MB_OKCANCEL | MB_ICONEXCLAMATION) !=
         IDOK) {
         return;
     }
-    for (int row = m_list.GetItemCount() - 1; row >= 0; --row) {
+    for (int row = m_list.RowCount() - 1; row >= 0; --row) {
         if (m_list.GetCheck(row)) m_store.DeleteAuto(static_cast<int>(m_list.GetItemData(row)));
     }
     LoadScheduleList(0);

@@ -10,6 +10,7 @@
 
 #include "app/core/CBackupScheduleStore.h"
 #include "app/ui/dialogs/CProjectEditDlg.h"
+#include "app/ui/toolkit/CVirtualListCtrl.h"
 
 class CBackupProjectDlg : public CDialog {
 public:
@@ -22,7 +23,7 @@ public:
 
     CBackupScheduleStore& GetStore() { return m_store; }
     CProjectEditDlg& GetEditor() { return m_editor; }
-    CListCtrl& GetList() { return m_list; }
+    CVirtualListCtrl& GetList() { return m_list; }
     int GetCheckedCount() const { return m_checkedCount; }
 
 protected:
@@ -43,13 +44,13 @@ protected:
 
 private:
     void InsertColumns();
-    void FillRow(int row, BACKUP_SCHEDULE schedule, const DEVICE_RECORD& device);
+    static VIRTUAL_LIST_ROW ScheduleRow(int index, const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device);
     // The header double-click: every row ticked, or every tick cleared.
     void ToggleAllTicks();
     void ShowEditor();
     void UpdateButtons();
 
-    CListCtrl m_list;
+    CVirtualListCtrl m_list;
     CProjectEditDlg m_editor;
     int m_checkedCount;
     int m_checkAll;

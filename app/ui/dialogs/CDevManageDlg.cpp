@@ -7,6 +7,7 @@
 #include "DeviceListHelpers.h"
 #include "DialogMessages.h"
 #include "HoverHintTarget.h"
+#include "StoredFileNotices.h"
 #include "TaskListRow.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
@@ -48,6 +49,12 @@ const HINT kHints[] = {
     {IDC_DEVMANAGE_CARDSN, L"Please input device card SN!"},
     {IDC_DEVMANAGE_CHANNELS, L"Please input device channel count!"},
 };
+
+bool IsEmptyFile(const CString& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    return !::GetFileAttributesExW(path, GetFileExInfoStandard, &data) ||
+           (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0);
+}
 
 // The edits the operator types device data into.
 const int kFormEdits[] = {IDC_DEVMANAGE_TITLE,    IDC_DEVMANAGE_DESC,     IDC_DEVMANAGE_IP,
@@ -110,6 +117,8 @@ BOOL CDevManageDlg::OnInitDialog() {
     m_selectAll = 0;
     GetDlgItem(IDC_DEVMANAGE_DELETE)->EnableWindow(FALSE);
     RefreshView();
+    TellHeldBackDevices(this, m_userLists);
+    TellRefusedValues(this);
     return TRUE;
 }
 
@@ -321,7 +330,7 @@ int CDevManageDlg::ValidateForm() {
 int CDevManageDlg::IsUniqueInList(const DEVICE_RECORD& record, int skippedRow) {
     CDeviceManager* list = SelectedList();
     if (!list) return 1;
-    for (int row = 0; row < m_list.GetItemCount(); ++row) {
+    for (int row = 0; row < m_list.RowCount(); ++row) {
         if (row == skippedRow) continue;
         const int id = m_rows.IdAt(row);
         const DEVICE_RECORD listed = list->GetDevice(id);
@@ -371,6 +380,8 @@ int CDevManageDlg::CommitForm() {
     if (m_mode == MODE_ADD) {
         if (list->AddDeviceRecord(record) != 0) return RefuseAdd();
         ReadChannelsOnce(*list, record.id);
+        // OK or Cancel may have reached the dialog while its box was up: the list is gone then.
+        if (SelectedList() != list) return -1;
         m_rows.SetRow(list->GetDevice(record.id), -1);
         return 0;
     }
@@ -383,6 +394,7 @@ int CDevManageDlg::CommitForm() {
                 list->ReplaceDevice(record.id, record);
             }
             ReadChannelsOnce(*list, record.id);
+            if (SelectedList() != list) return -1;
         }
     }
     m_rows.SetRow(list->GetDevice(record.id), m_updateRow);
@@ -432,15 +444,17 @@ void CDevManageDlg::ImportDeviceFile() {
     const CString path = PromptDeviceFile(OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY);
     if (path.IsEmpty() || !AskOkCancel(L"Import device XML File?")) return;
     // Read aside first: a file that does not read must not cost the user
-    // the devices (and, after OK, the schedules) of the list.
+    // the devices (and, after OK, the schedules) of the list. A list without
+    // devices is a list; an empty file is none.
     CDeviceManager imported;
     imported.SetMaxDeviceCount(GetAppConfig()->m_nDevMaxCount);
     std::vector<DEVICE_RECORD> records;
-    if (imported.ReadDeviceXml(path) != 0 || imported.GetAllDevices(records) != 0 || records.empty()) {
+    if (IsEmptyFile(path) || imported.ReadDeviceXml(path) != 0 || imported.GetAllDevices(records) != 0) {
         ShowWarning(Translate(L"Import device XML File failed!"));
         return;
     }
     list->RemoveAllDevices();
+    list->ForgetNotLoaded();  // the imported list replaces the file's
     for (const DEVICE_RECORD& record : records) list->AddDeviceRecord(record);
     SetEditMode(MODE_VIEW);
     ReloadDeviceList();
@@ -553,7 +567,7 @@ bool CDevManageDlg::SaveDeviceLists() {
     const DEVICE_COMMIT_RESULT result = CDeviceListCommit(m_queueLogin).Commit(m_userLists);
     CString problems;
     AppendNamed(problems, L"These devices could not be saved:", result.unsaved);
-    AppendNamed(problems, L"These device files could not be written:", result.unwrittenFiles);
+    AppendNamed(problems, L"Save device information failed!", result.unwrittenFiles);
     AppendNamed(problems, L"These devices could not be started:", result.notRunning);
     if (!problems.IsEmpty()) ShowWarning(problems);
     PurgeUserSchedules(GetBackupEngine().Users());

@@ -120,7 +120,7 @@ private:
     int m_checkedCount = 0;
     int m_selectAll = 0;
     CComboBox m_userCombo;
-    CListCtrl m_list;
+    CVirtualListCtrl m_list;
     CHoverHint m_hint;
     CDeviceFormEdits m_edits;
     CComboBox m_modelCombo, m_typeCombo, m_loginTypeCombo;

@@ -29,25 +29,24 @@ void CDeviceListRows::SetUpColumns() {
 }
 
 void CDeviceListRows::Fill(const std::vector<DEVICE_RECORD>& records) {
-    m_list.DeleteAllItems();
-    for (const DEVICE_RECORD& record : records) SetRow(record, -1);
-    if (m_list.GetItemCount() > 0) Select(0);
+    std::vector<VIRTUAL_LIST_ROW> rows(records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        CString number;
+        number.Format(L"%d", static_cast<int>(i) + 1);
+        rows[i].cells = Cells(records[i], number);
+        rows[i].data = static_cast<DWORD_PTR>(records[i].id);
+    }
+    m_list.SetRows(std::move(rows));
+    if (m_list.RowCount() > 0) Select(0);
 }
 
-void CDeviceListRows::SetRow(const DEVICE_RECORD& record, int row) {
-    if (row < 0) {
-        const int count = m_list.GetItemCount();
-        CString number;
-        number.Format(L"%d", count + 1);
-        row = m_list.InsertItem(count, number);
-        if (row < 0) return;
-        m_list.SetItemData(row, static_cast<DWORD_PTR>(record.id));
-    }
+std::vector<CString> CDeviceListRows::Cells(const DEVICE_RECORD& record, const CString& number) {
     const bool ddns = record.UseDDNS != 0;
     CString ddnsPort, port;
     if (ddns) ddnsPort.Format(L"%u", static_cast<unsigned>(record.DDNSPort));
     port.Format(L"%u", static_cast<unsigned>(record.port));
-    const CString texts[] = {
+    return {
+        number,
         FieldText(record.title),
         FieldText(record.desc),
         Translate(ddns ? L"Yes" : L"No"),
@@ -60,46 +59,50 @@ void CDeviceListRows::SetRow(const DEVICE_RECORD& record, int row) {
         FieldText(record.model),
         FieldText(record.user),
     };
-    for (int column = 1; column <= static_cast<int>(sizeof texts / sizeof texts[0]); ++column)
-        m_list.SetItemText(row, column, texts[column - 1]);
+}
+
+void CDeviceListRows::SetRow(const DEVICE_RECORD& record, int row) {
+    VIRTUAL_LIST_ROW value;
+    value.data = static_cast<DWORD_PTR>(record.id);
+    if (row < 0) {
+        CString number;
+        number.Format(L"%d", m_list.RowCount() + 1);
+        value.cells = Cells(record, number);
+        row = m_list.AppendRow(value);
+        if (row < 0) return;
+    } else {
+        if (row >= m_list.RowCount()) return;
+        value.cells = Cells(record, m_list.GetItemText(row, 0));
+        value.data = m_list.GetItemData(row);
+        value.checked = m_list.GetCheck(row) != FALSE;
+        m_list.ReplaceRow(row, value);
+    }
     Select(row);
-    m_list.RedrawItems(row, row);
 }
 
 void CDeviceListRows::SelectId(int id) {
-    for (int row = 0; row < m_list.GetItemCount(); ++row) {
-        if (IdAt(row) != id) continue;
-        Select(row);
-        return;
-    }
+    const int row = m_list.FindRowByData(static_cast<DWORD_PTR>(id));
+    if (row >= 0) Select(row);
 }
 
 bool CDeviceListRows::DeleteChecked(const std::function<void(int id)>& remove) {
     bool deleted = false;
-    for (int row = m_list.GetItemCount() - 1; row >= 0; --row) {
+    for (int row = m_list.RowCount() - 1; row >= 0; --row) {
         if (!m_list.GetCheck(row)) continue;
         remove(IdAt(row));
-        m_list.DeleteItem(row);
+        m_list.DeleteRow(row);
         deleted = true;
-        const int count = m_list.GetItemCount();
+        const int count = m_list.RowCount();
         if (count > 0) m_list.SetItemState(row < count ? row : count - 1, LVIS_SELECTED, LVIS_SELECTED);
     }
     if (!deleted) return false;
-    Renumber();
+    m_list.NumberRows(0);
     const int selected = m_list.GetNextItem(-1, LVNI_SELECTED);
-    if (m_list.GetItemCount() > 0) Select(selected < 0 ? 0 : selected);
+    if (m_list.RowCount() > 0) Select(selected < 0 ? 0 : selected);
     return true;
 }
 
 void CDeviceListRows::Select(int row) {
     m_list.SetItemState(row, kSelectedFocused, kSelectedFocused);
     m_list.EnsureVisible(row, FALSE);
-}
-
-void CDeviceListRows::Renumber() {
-    for (int row = 0; row < m_list.GetItemCount(); ++row) {
-        CString number;
-        number.Format(L"%d", row + 1);
-        m_list.SetItemText(row, 0, number);
-    }
 }

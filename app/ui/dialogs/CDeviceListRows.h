@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "app/engine/DEVICE_RECORD.h"
+#include "app/ui/toolkit/CVirtualListCtrl.h"
 
 class CDeviceListRows {
 public:
-    explicit CDeviceListRows(CListCtrl& list) : m_list(list) {}
+    explicit CDeviceListRows(CVirtualListCtrl& list) : m_list(list) {}
 
     void SetUpColumns();
     // Every row anew from the records; the first one selected.
@@ -29,7 +30,8 @@ public:
 
 private:
     void Select(int row);
-    void Renumber();
+    // The row's cells from the record; column 0 holds number.
+    static std::vector<CString> Cells(const DEVICE_RECORD& record, const CString& number);
 
-    CListCtrl& m_list;
+    CVirtualListCtrl& m_list;
 };

@@ -7,6 +7,7 @@
 #include "CRerezedctrl1.h"
 #include "DialogMessages.h"
 #include "HoverHintTarget.h"
+#include "StoredFileNotices.h"
 #include "TaskListRow.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
@@ -142,8 +143,9 @@ void CDodavoziDlg::AddAboutMenuItem() {
 
 void CDodavoziDlg::ApplySkin() {
     const SKIN_LAYOUT layout = ReadSkinLayout(*GetAppConfig());
+    // A picture that does not load is named to the user (an empty box would tell nothing).
     m_skin.InitSkin(this, layout.strMainBackImage, layout.strMainButtonImage, kMainWindowSize, FALSE,
-                    Translate(L""), Translate(L""));
+                    Translate(L"System Prompt"), Translate(L"Load background image [FilePath] failed!"));
     LayoutControls();
 }
 
@@ -230,6 +232,8 @@ int CDodavoziDlg::StartupLogin() {
     CLoginDlg login(LOGIN_MODE_STARTUP, nullptr);
     if (login.DoModal() != IDOK) return 0;
     WriteUserLogRecord(LOG_USER_LOGIN, L"Login Succeed!");
+    TellRefusedValues(this);
+    TellHeldBackDevices(this, Engine().Devices());
     if (!EnsureDevices()) return 0;
     QueueAllDevicesForLogin();
     m_autoRunDlg.StartMaintainThread();
@@ -249,11 +253,22 @@ bool CDodavoziDlg::EnsureDevices() {
 
 void CDodavoziDlg::ConnectDeviceDialog(CDevManageDlg& dialog) {
     dialog.SetLoginQueue([this](const DEVICE_RECORD& device) { m_autoRunDlg.QueueDeviceLogin(device); });
-    // A schedule editor left open must not offer devices that are gone or
-    // miss the ones just added.
-    dialog.SetCommitListener([this] {
-        if (m_backupProjectDlg.GetSafeHwnd()) m_backupProjectDlg.GetEditor().FillDeviceList();
-    });
+    // Windows left open must not offer devices that are gone or miss the
+    // ones just added.
+    dialog.SetCommitListener([this] { RefreshDeviceLists(); });
+}
+
+void CDodavoziDlg::RefreshDeviceLists() {
+    CProjectEditDlg& editor = m_backupProjectDlg.GetEditor();
+    if (m_backupProjectDlg.GetSafeHwnd() && editor.GetSafeHwnd()) {
+        // Hidden while its tree is rebuilt, so no half-filled tree is drawn.
+        const bool shown = editor.IsWindowVisible() != FALSE;
+        if (shown) editor.ShowWindow(SW_HIDE);
+        editor.FillDeviceList();
+        if (shown) editor.ShowWindow(SW_SHOW);
+    }
+    if (m_recordManageDlg.GetSafeHwnd() && m_recordManageDlg.m_localPage.GetSafeHwnd())
+        m_recordManageDlg.m_localPage.FillDeviceCombo();
 }
 
 void CDodavoziDlg::QueueAllDevicesForLogin() {
@@ -266,8 +281,21 @@ void CDodavoziDlg::QueueAllDevicesForLogin() {
 }
 
 void CDodavoziDlg::AddTrayIcon() {
-    m_bTrayIconAdded = ::AddTrayIcon(m_hWnd, m_hIcon, WM_TW_TRAY_NOTIFY, Translate(L"ZIRToolTipText"),
-                                     &m_trayRecord) != FALSE;
+    if (::AddTrayIcon(m_hWnd, m_hIcon, WM_TW_TRAY_NOTIFY, Translate(L"ZIRToolTipText"), &m_trayRecord)) {
+        m_bTrayIconAdded = true;
+        return;
+    }
+    // The shell refuses to add an icon it already shows (a "TaskbarCreated"
+    // without a restart): that icon is still ours to remove at exit.
+    m_bTrayIconAdded = IsTrayIconShown();
+}
+
+bool CDodavoziDlg::IsTrayIconShown() {
+    // A change succeeds only for an icon the shell has; the tooltip is the
+    // one thing changed, to its current translation.
+    NOTIFYICONDATAW probe = m_trayRecord;
+    probe.uFlags = NIF_TIP;
+    return m_trayRecord.hWnd != nullptr && ::Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
 }
 
 // ---- Window messages -------------------------------------------------------------
@@ -298,7 +326,9 @@ void CDodavoziDlg::OnPaint() {
 HCURSOR CDodavoziDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 
 void CDodavoziDlg::OnClose() {
-    // The program lives on in the notification area.
+    // The program lives on in the notification area, so without its icon
+    // there the window would be lost for good (a second start is refused).
+    if (!m_bTrayIconAdded || !IsTrayIconShown()) return;
     ShowWindow(SW_HIDE);
     m_nVisible = 0;
 }
@@ -311,7 +341,7 @@ void CDodavoziDlg::OnTimer(UINT_PTR id) {
         if (automaticOn || manualOn) {
             m_taskRows.Refresh();
         } else {
-            m_taskList.DeleteAllItems();
+            m_taskList.DeleteAllRows();
             UpdateStartStopButton(TRUE);
         }
     }
@@ -361,7 +391,7 @@ int CDodavoziDlg::ShowDownloadMenu() {
     } else {
         return 0;
     }
-    m_taskList.DeleteAllItems();
+    m_taskList.DeleteAllRows();
     Engine().GetBackupState(&automaticOn, &manualOn);
     UpdateStartStopButton(!automaticOn && !manualOn);
     return 0;
@@ -398,7 +428,7 @@ void CDodavoziDlg::ToggleAutoDownload() {
     if (automaticOn) {
         if (Engine().StopAutoBackup() == 0) {
             ShowDownloadTwin(false);
-            m_taskList.DeleteAllItems();
+            m_taskList.DeleteAllRows();
         }
         UpdateStartStopLabel();
         return;

@@ -79,7 +79,7 @@ public:
     // ---- State for the program's other windows and its tests ---------------
     CAutoRunDlg& Worker() { return m_autoRunDlg; }
     CBackupProjectDlg& BackupProjectDlg() { return m_backupProjectDlg; }
-    CListCtrl& TaskList() { return m_taskList; }
+    CVirtualListCtrl& TaskList() { return m_taskList; }
     CDodavoziDlgSkin& Skin() { return m_skin; }
     bool IsTrayIconAdded() const { return m_bTrayIconAdded; }
     const NOTIFYICONDATAW& TrayRecord() const { return m_trayRecord; }
@@ -145,9 +145,14 @@ private:
     // the program.
     int StartupLogin();
     void AddTrayIcon();
+    // True when the shell shows this window's icon.
+    bool IsTrayIconShown();
     // While the engine has no device: the warning and a temporary device
     // dialog, run modally. False when the operator leaves it without OK.
     bool EnsureDevices();
+    // After the device lists were committed: the schedule editor's device
+    // tree and the record manager's device combo read them again.
+    void RefreshDeviceLists();
     // Hands a device dialog's logins to the worker window.
     void ConnectDeviceDialog(CDevManageDlg& dialog);
     // Queues every device for login and starts the worker's login thread.
@@ -202,7 +207,7 @@ private:
     CBackupProjectDlg m_backupProjectDlg;
     CStatic m_header;
     CBitmap m_headerBitmap;
-    CListCtrl m_taskList;
+    CVirtualListCtrl m_taskList;
     CTaskListView m_taskRows{m_taskList};
     CHoverHint m_startHint;
     CHoverHint m_stopHint;

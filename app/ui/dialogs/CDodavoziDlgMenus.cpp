@@ -18,6 +18,9 @@ namespace {
 CBackupEngine& Engine() { return GetBackupEngine(); }
 
 const int kPaneCount = 4;
+// The file of the video window control that the record manager holds.
+const wchar_t kVideoControlFile[] = L"Rerezed.ocx";
+
 // PlayFilesInPane's result when no pane is selected.
 const int kNoPaneSelected = -101;
 
@@ -146,7 +149,12 @@ void CDodavoziDlg::OnPasswordModify() {
     if (m_passwordDlg.DoModal() != IDOK) return;
     CString newPassword;
     if (!m_passwordDlg.GetNewPassword(newPassword)) return;
-    if (Engine().Users().ChangePassword(current.id, current.psw, newPassword) != 0) return;
+    // The dialog has checked the old password: a refusal here is a file
+    // that did not take the new one.
+    if (Engine().Users().ChangePassword(current.id, current.psw, newPassword) != 0) {
+        ShowDodavoziBox(this, Translate(L"Password modify failed!"), MB_ICONWARNING);
+        return;
+    }
     WriteUserLogRecord(LOG_PASSWORD_MODIFY, L"Password Modify");
     ShowDodavoziBox(this, Translate(L"Password has been modified!"), MB_ICONINFORMATION);
 }
@@ -283,7 +291,14 @@ int CDodavoziDlg::AdvanceVideoPane(int opened) {
 void CDodavoziDlg::OnRecordManage() {
     if (!m_recordManageDlg.GetSafeHwnd()) {
         m_recordManageDlg.SetHost(this);
-        if (!m_recordManageDlg.Create(IDD_RECORD_MANAGE, this)) return;
+        if (!m_recordManageDlg.Create(IDD_RECORD_MANAGE, this)) {
+            // The window holds the video control: without it there is no window.
+            CString text;
+            text.Format(L"%s (%s)!", Translate(L"Can not create the video window control").GetString(),
+                        kVideoControlFile);
+            ShowDodavoziBox(this, text, MB_ICONWARNING);
+            return;
+        }
         AttachVideoControl(&m_recordManageDlg.m_video);
     }
     m_recordManageDlg.ShowWindow(SW_SHOW);

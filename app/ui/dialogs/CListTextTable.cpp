@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/ui/toolkit/CVirtualListCtrl.h"
+
 namespace {
 const int kPadding = 5;
 const int kHeaderTextChars = 256;
@@ -61,7 +63,7 @@ BOOL CListTextTable::Read(CListCtrl* list, UINT codePage)
     m_rows.resize(static_cast<size_t>(rows));
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c)
-            m_rows[r].push_back(ToCodePage(list->GetItemText(r, c), codePage));
+            m_rows[r].push_back(ToCodePage(ListCellText(*list, r, c), codePage));
     for (size_t c = 0; c < m_widths.size(); ++c) {
         int width = m_header[c].GetLength();
         for (const auto& row : m_rows)

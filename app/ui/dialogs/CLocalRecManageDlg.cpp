@@ -3,6 +3,7 @@
 #include <AfxDDX.h>
 
 #include <set>
+#include <utility>
 
 #include "CRecordEngine.h"
 #include "ListCheckBoxes.h"
@@ -21,7 +22,6 @@ IMPLEMENT_DYNAMIC(CLocalRecManageDlg, CDialog)
 namespace {
 
 const int kColumnFilePath = 4;
-const UINT kTickedState = 0x2000;
 const int kNoSelectedPane = -101;
 
 CString Tr(const wchar_t* key) { return GetInitLanguage()->GetString(key); }
@@ -181,32 +181,25 @@ void CLocalRecManageDlg::OnQuery() {
                                                                       type, 0, L"", L"", -1, -1, -1, -1, L"", L"");
     // Rows read before a failure are no answer to the search.
     if (searched != 0) m_result.clear();
-    m_list.SetRedraw(FALSE);
-    m_list.DeleteAllItems();
     if (searched != 0)
         ShowReadFailure(this, L"The record list could not be read!");
     else if (m_result.empty())
         ShowNotice(this, L"No record");
-    for (size_t i = 0; i < m_result.size(); ++i) AddResultRow(static_cast<int>(i));
-    m_list.SetRedraw(TRUE);
+    std::vector<VIRTUAL_LIST_ROW> rows(m_result.size());
+    for (size_t i = 0; i < m_result.size(); ++i) rows[i] = ResultRow(static_cast<int>(i));
+    m_list.SetRows(std::move(rows));
     m_selectAll = FALSE;
     m_checkedCount = 0;
     UpdateButtons();
 }
 
-void CLocalRecManageDlg::AddResultRow(int index) {
-    const RECORD_LIST_ROW& row = m_result[index];
-    const int item = m_list.InsertItem(index, FormatInt(index + 1));
-    m_list.SetItemText(item, 1, row.C_StartTime);
-    m_list.SetItemText(item, 2, row.C_EndTime);
-    m_list.SetItemText(item, 3, FormatInt(row.L_FileLen));
-    m_list.SetItemText(item, 4, row.C_FilePath);
-    m_list.SetItemText(item, 5, RecordTypeText(row.I_Type));
-    m_list.SetItemData(item, static_cast<DWORD_PTR>(index));
-}
-
-void CLocalRecManageDlg::RenumberRows() {
-    for (int row = 0; row < m_list.GetItemCount(); ++row) m_list.SetItemText(row, 0, FormatInt(row + 1));
+VIRTUAL_LIST_ROW CLocalRecManageDlg::ResultRow(int index) const {
+    const RECORD_LIST_ROW& result = m_result[index];
+    VIRTUAL_LIST_ROW row;
+    row.cells = {FormatInt(index + 1),       result.C_StartTime, result.C_EndTime, FormatInt(result.L_FileLen),
+                 result.C_FilePath, RecordTypeText(result.I_Type)};
+    row.data = static_cast<DWORD_PTR>(index);
+    return row;
 }
 
 void CLocalRecManageDlg::OnDelete() {
@@ -224,9 +217,9 @@ void CLocalRecManageDlg::OnDelete() {
         if (engine.RecordList().Delete(L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", path, -1, -1, L"",
                                        L"") != 0)
             continue;
-        m_list.DeleteItem(row);
+        m_list.DeleteRow(row);
     }
-    RenumberRows();
+    m_list.NumberRows(0);
     m_selectAll = FALSE;
     m_checkedCount = 0;
     UpdateButtons();
@@ -267,10 +260,13 @@ CString CLocalRecManageDlg::MakeAviTarget(const CString& folder, const CString& 
         CString output = task.outputPath;
         taken.insert(output.MakeLower());
     }
+    // The writer replaces what it is given: an earlier conversion on disk,
+    // like a queued one, keeps its name and the new file takes the next.
+    const auto isTaken = [&taken](const CString& path) {
+        return taken.count(CString(path).MakeLower()) != 0 || FileExists(1, path);
+    };
     CString target = folder + name + L".avi";
-    for (int n = 2; taken.count(CString(target).MakeLower()) != 0; ++n) target.Format(L"%s%s (%d).avi",
-                                                                                      folder.GetString(),
-                                                                                      name.GetString(), n);
+    for (int n = 2; isTaken(target); ++n) target.Format(L"%s%s (%d).avi", folder.GetString(), name.GetString(), n);
     return target;
 }
 
@@ -335,14 +331,9 @@ void CLocalRecManageDlg::OnItemChanged(NMHDR* header, LRESULT* result) {
     const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
     *result = 0;
     if (!(change->uChanged & LVIF_STATE)) return;
-    const UINT before = change->uOldState & LVIS_STATEIMAGEMASK;
-    const UINT after = change->uNewState & LVIS_STATEIMAGEMASK;
-    if (before < kTickedState && after >= kTickedState)
-        ++m_checkedCount;
-    else if (before >= kTickedState && after < kTickedState)
-        --m_checkedCount;
-    else
-        return;
+    if ((change->uOldState & LVIS_STATEIMAGEMASK) == (change->uNewState & LVIS_STATEIMAGEMASK)) return;
+    // Counted from the rows: one change may stand for every row (item -1).
+    m_checkedCount = m_list.CheckedCount();
     UpdateButtons();
 }
 

@@ -12,6 +12,7 @@
 
 #include "app/core/CRecordListDB.h"
 #include "app/engine/DEVICE_RECORD.h"
+#include "app/ui/toolkit/CVirtualListCtrl.h"
 #include "app/ui/toolkit/CWndResizeInfo.h"
 
 class CRecordManageDlg;
@@ -33,7 +34,7 @@ public:
     CWndResizeInfo m_resize;
     CComboBox m_deviceCombo;
     CComboBox m_channelCombo;
-    CListCtrl m_list;
+    CVirtualListCtrl m_list;
     CDateTimeCtrl m_startDatePicker;
     CDateTimeCtrl m_endDatePicker;
     CTime m_startDate;
@@ -65,8 +66,7 @@ private:
     void ResetPage();
     void FillChannelCombo();
     int CheckedRecordType() const;
-    void AddResultRow(int index);
-    void RenumberRows();
+    VIRTUAL_LIST_ROW ResultRow(int index) const;
     void ToggleAllTicks();
     void ClearTicks();
     void UpdateButtons();

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <new>
+#include <utility>
 
 #include "LogTypeNames.h"
 #include "UnreadableFileNotices.h"
@@ -28,12 +29,16 @@ CString UserEntry(const CString& id, const CString& name)
     return entry;
 }
 
+// One conversion to local time per text (each CTime field getter makes its
+// own): a month of log records has tens of thousands of these.
 CString FormatLogTime(LOG_TIME t)
 {
-    CTime time(t);
+    struct tm fields = {};
+    if (!CTime(t).GetLocalTm(&fields))
+        return L"0000-00-00 00:00:00";
     CString text;
-    text.Format(L"%04d-%02d-%02d %02d:%02d:%02d", time.GetYear(), time.GetMonth(), time.GetDay(), time.GetHour(),
-                time.GetMinute(), time.GetSecond());
+    text.Format(L"%04d-%02d-%02d %02d:%02d:%02d", fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday,
+                fields.tm_hour, fields.tm_min, fields.tm_sec);
     return text;
 }
 
@@ -330,37 +335,20 @@ void CLogQueryDlg::WaitForQueryThread(HANDLE thread)
 
 void CLogQueryDlg::FillList(const std::vector<LOG_RECORD>& records)
 {
-    // Tens of thousands of rows: no repaint per row, and room made at once.
-    m_list.SetRedraw(FALSE);
-    m_list.DeleteAllItems();
-    ListView_SetItemCount(m_list.m_hWnd, static_cast<int>(records.size()));
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    int row = 0;
-    for (const LOG_RECORD& record : records) {
+    std::vector<VIRTUAL_LIST_ROW> rows(records.size());
+    for (size_t index = 0; index < records.size(); ++index) {
+        const LOG_RECORD& record = records[index];
         CString number;
-        number.Format(L"%d", row + 1);
-        CString begin = FormatLogTime(record.C_StartTime);
-        CString span = begin + L" -- " + FormatLogTime(record.C_StopTime);
-        const CString texts[] = {number,
-                                 FormatLogTime(record.C_UpdateTime),
-                                 record.C_UserID,
-                                 LogTypeText(record.I_LogType, record.I_SubType),
-                                 record.C_Information,
-                                 span};
-        item.iItem = row;
-        item.iSubItem = 0;
-        item.pszText = const_cast<LPWSTR>(texts[0].GetString());
-        item.iItem = static_cast<int>(::SendMessageW(m_list.m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        for (int column = 1; column < 6; ++column) {
-            item.iSubItem = column;
-            item.pszText = const_cast<LPWSTR>(texts[column].GetString());
-            ::SendMessageW(m_list.m_hWnd, LVM_SETITEMTEXTW, item.iItem, reinterpret_cast<LPARAM>(&item));
-        }
-        ++row;
+        number.Format(L"%d", static_cast<int>(index) + 1);
+        const CString begin = FormatLogTime(record.C_StartTime);
+        rows[index].cells = {number,
+                             FormatLogTime(record.C_UpdateTime),
+                             record.C_UserID,
+                             LogTypeText(record.I_LogType, record.I_SubType),
+                             record.C_Information,
+                             begin + L" -- " + FormatLogTime(record.C_StopTime)};
     }
-    m_list.SetRedraw(TRUE);
-    m_list.Invalidate();
+    m_list.SetRows(std::move(rows));
 }
 
 void CLogQueryDlg::OnUserChanged() { RunQuery(); }
@@ -442,10 +430,18 @@ void CLogQueryDlg::OnExportText()
 void CLogQueryDlg::OnExportExcel()
 {
     HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    int result = ExportListToExcel(&m_list, CString());
+    int rowsWritten = 0;
+    int result = ::ExportListToExcel(&m_list, CString(), &rowsWritten);
     ::SetCursor(previous);
-    if (result != 0)
+    if (result == -2) {
+        // The sheet took only part of the list: the user must not take the
+        // workbook for all of it.
+        CString text;
+        text.Format(L"%s %s %d", Tr(L"Export failed!").GetString(), Tr(L"Rows written:").GetString(), rowsWritten);
+        ShowMessageBox(this, text, MB_ICONWARNING, Tr(L"Dodavozi"));
+    } else if (result != 0) {
         ShowExportFailure();
+    }
 }
 
 int CLogQueryDlg::ExportListToText(CListCtrl* list, CString path)

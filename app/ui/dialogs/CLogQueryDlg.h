@@ -11,6 +11,7 @@
 
 #include "LOG_QUERY.h"
 #include "ListExport.h"
+#include "app/ui/toolkit/CVirtualListCtrl.h"
 #include "app/ui/toolkit/CWndResizeInfo.h"
 
 class CUserManager;
@@ -45,7 +46,8 @@ public:
     int Activate();
     // 0 done or skipped (not yet activated, or a query is running), -1 nothing queried.
     int RunQuery();
-    // The exports of the result list; 0 done or nothing to export, -1 failed.
+    // The exports of the result list; 0 done or nothing to export, negative
+    // failed (-2: the spreadsheet took only part of the rows).
     int ExportListToText(CListCtrl* list, CString path);
     int ExportListToExcel(CListCtrl* list, CString templatePath);
 
@@ -54,7 +56,7 @@ public:
     // The month picker's format for a date order of GetLocaleDateOrder.
     static CString MonthFormat(int dateOrder);
 
-    CListCtrl& ResultList() { return m_list; }
+    CVirtualListCtrl& ResultList() { return m_list; }
     BOOL IsQueryRunning() const { return m_hQueryThread != nullptr; }
 
 protected:
@@ -99,6 +101,6 @@ private:
     CComboBox m_comboUser;
     CDateTimeCtrl m_monthPicker;
     CTreeCtrl m_tree;
-    CListCtrl m_list;
+    CVirtualListCtrl m_list;
     CMenu m_exportMenu;
 };

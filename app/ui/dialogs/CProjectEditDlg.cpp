@@ -6,6 +6,8 @@
 #include "app/ui/dialogs/DialogMessages.h"
 #include "app/ui/dialogs/ScheduleUiSupport.h"
 #include "app/ui/dialogs/resource.h"
+#include "app/ui/toolkit/CRedrawPause.h"
+#include "app/ui/toolkit/ControlCall.h"
 #include "app/ui/toolkit/WindowUtil.h"
 
 namespace {
@@ -111,6 +113,7 @@ void CProjectEditDlg::FillDeviceList() {
 
     m_deviceCombo.ResetContent();
     m_channelCombo.ResetContent();
+    CRedrawPause pause(m_tree.m_hWnd);
     m_tree.DeleteAllItems();
     m_root = nullptr;
     if (!m_devices.empty()) m_root = InsertCheckItem(m_tree, Translate(L"All Devices"), nullptr, 0);
@@ -120,7 +123,7 @@ void CProjectEditDlg::FillDeviceList() {
         for (int channel = 0; channel < device.channelCount && channel < kMaxChannels; ++channel) {
             InsertCheckItem(m_tree, ChannelName(device, channel), deviceItem, static_cast<DWORD_PTR>(channel));
         }
-        m_tree.Expand(deviceItem, TVE_EXPAND);
+        ExpandTreeItem(m_tree.m_hWnd, deviceItem);
     }
     if (m_root) m_tree.Expand(m_root, TVE_EXPAND);
     // A schedule being modified keeps its own device when the list is
@@ -371,14 +374,16 @@ bool CProjectEditDlg::StoreChecked(const BACKUP_SCHEDULE& fields) {
     int added = 0;
     if (m_editMode != kModeModify && m_root && m_tree.GetCheck(m_root)) {
         CBackupScheduleStore& store = m_listDialog->GetStore();
-        for (HTREEITEM device = m_tree.GetChildItem(m_root); device; device = m_tree.GetNextSiblingItem(device)) {
-            if (!m_tree.GetCheck(device)) continue;
-            for (HTREEITEM channel = m_tree.GetChildItem(device); channel;
-                 channel = m_tree.GetNextSiblingItem(channel)) {
-                if (!m_tree.GetCheck(channel)) continue;
+        const HWND tree = m_tree.m_hWnd;
+        for (HTREEITEM device = TreeNextItem(tree, m_root, TVGN_CHILD); device;
+             device = TreeNextItem(tree, device, TVGN_NEXT)) {
+            if (!TreeItemChecked(tree, device)) continue;
+            for (HTREEITEM channel = TreeNextItem(tree, device, TVGN_CHILD); channel;
+                 channel = TreeNextItem(tree, channel, TVGN_NEXT)) {
+                if (!TreeItemChecked(tree, channel)) continue;
                 BACKUP_SCHEDULE schedule = fields;
-                schedule.DevID = static_cast<int>(m_tree.GetItemData(device));
-                schedule.ChannelIndex = static_cast<int>(m_tree.GetItemData(channel));
+                schedule.DevID = static_cast<int>(TreeItemData(tree, device));
+                schedule.ChannelIndex = static_cast<int>(TreeItemData(tree, channel));
                 if (store.AddAuto(schedule) == 0) ++added;
             }
         }

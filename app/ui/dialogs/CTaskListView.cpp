@@ -43,8 +43,9 @@ void CTaskListView::Refresh() {
     std::vector<BACKUP_SCHEDULE> schedules;
     Engine().Schedules().ListAll(schedules, TRUE);
     const CTime now = CTime::GetCurrentTime();
-    m_list.SetRedraw(FALSE);
+    const std::unordered_map<DWORD_PTR, int> rows = RowsByData();
     std::set<LPARAM> shown;
+    std::vector<VIRTUAL_LIST_ROW> added;
     for (const BACKUP_SCHEDULE& schedule : schedules) {
         DEVICE_RECORD device;
         Engine().GetDevice(device, schedule.DevID);
@@ -55,58 +56,58 @@ void CTaskListView::Refresh() {
             continue;
         }
         AppendUnindexedText(unindexedCounts[schedule.id], &text);
-        int row = FindRow(schedule.id);
-        const CString* columns[] = {&text.device, &text.channel, &text.information, &text.status};
-        if (row >= 0) {
-            for (int column = 1; column <= 4; ++column) SetTextIfChanged(row, column, *columns[column - 1]);
-        } else {
-            row = m_list.InsertItem(LVIF_TEXT | LVIF_PARAM, m_list.GetItemCount(), L"1", 0, 0, 0, schedule.id);
-            for (int column = 1; column <= 4; ++column) m_list.SetItemText(row, column, *columns[column - 1]);
-            SelectRow(row);
+        const DWORD_PTR data = static_cast<DWORD_PTR>(static_cast<LPARAM>(schedule.id));
+        const auto existing = rows.find(data);
+        VIRTUAL_LIST_ROW row;
+        row.data = data;
+        row.cells = {existing == rows.end() ? CString(L"1") : m_list.GetItemText(existing->second, 0), text.device,
+                     text.channel, text.information, text.status};
+        if (existing == rows.end()) {
+            added.push_back(row);
+        } else if (m_list.Row(existing->second).cells != row.cells) {
+            m_list.ReplaceRow(existing->second, row);
         }
         shown.insert(schedule.id);
     }
+    // Added at once, and one selection for them all: each new row was
+    // selected in turn, and in a single-selection list the last one stays.
+    const int addedCount = static_cast<int>(added.size());
+    const int firstAdded = m_list.AppendRows(std::move(added));
+    if (firstAdded >= 0) SelectRow(firstAdded + addedCount - 1);
     UpdateDiskFullRow();
-    for (int row = m_list.GetItemCount() - 1; row >= 0; --row) {
+    for (int row = m_list.RowCount() - 1; row >= 0; --row) {
         const LPARAM data = static_cast<LPARAM>(m_list.GetItemData(row));
-        if (data != kDiskFullRowData && shown.count(data) == 0) m_list.DeleteItem(row);
+        if (data != kDiskFullRowData && shown.count(data) == 0) m_list.DeleteRow(row);
     }
-    for (int row = 0; row < m_list.GetItemCount(); ++row) {
-        CString serial;
-        serial.Format(L"%d", row + 1);
-        SetTextIfChanged(row, 0, serial);
-    }
-    m_list.SetRedraw(TRUE);
+    m_list.NumberRows(0);
+}
+
+std::unordered_map<DWORD_PTR, int> CTaskListView::RowsByData() const {
+    std::unordered_map<DWORD_PTR, int> rows;
+    for (int row = 0; row < m_list.RowCount(); ++row) rows.emplace(m_list.GetItemData(row), row);
+    return rows;
 }
 
 void CTaskListView::UpdateDiskFullRow() {
-    int row = FindRow(kDiskFullRowData);
+    const DWORD_PTR diskFull = static_cast<DWORD_PTR>(kDiskFullRowData);
+    int row = m_list.FindRowByData(diskFull);
     const bool stopped = Engine().IsDiskFull() && GetAppConfig()->m_nDriveOverMode == 1;
-    const int last = m_list.GetItemCount() - 1;
+    const int last = m_list.RowCount() - 1;
     if (row >= 0 && (!stopped || row != last)) {
-        m_list.DeleteItem(row);
+        m_list.DeleteRow(row);
         row = -1;
     }
     if (!stopped) return;
     if (row < 0) {
-        row = m_list.InsertItem(LVIF_TEXT | LVIF_PARAM, m_list.GetItemCount(), L"", 0, 0, 0, kDiskFullRowData);
-        m_list.SetItemText(row, 1, Translate(L"Disk is full,schedule stop download."));
+        VIRTUAL_LIST_ROW full;
+        full.cells = {CString(), Translate(L"Disk is full,schedule stop download.")};
+        full.data = diskFull;
+        row = m_list.AppendRow(full);
     }
     SelectRow(row);
-}
-
-int CTaskListView::FindRow(LPARAM data) const {
-    LVFINDINFOW find = {};
-    find.flags = LVFI_PARAM;
-    find.lParam = data;
-    return ListView_FindItem(m_list.m_hWnd, -1, &find);
 }
 
 void CTaskListView::SelectRow(int row) {
     m_list.EnsureVisible(row, FALSE);
     m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-void CTaskListView::SetTextIfChanged(int row, int column, const CString& text) {
-    if (m_list.GetItemText(row, column) != text) m_list.SetItemText(row, column, text);
 }

@@ -26,6 +26,12 @@ CString LengthRefusal(const wchar_t* key, int limit)
     return text;
 }
 
+// The combo item of a stored sex; none (-1) for a text that is neither.
+int SexIndex(const CString& sex)
+{
+    return sex.CompareNoCase(L"Male") == 0 ? 0 : sex.CompareNoCase(L"Female") == 0 ? 1 : -1;
+}
+
 BOOL IsCheckedState(UINT state) { return (state & LVIS_STATEIMAGEMASK) >= kCheckedStateFloor; }
 
 } // namespace
@@ -212,8 +218,11 @@ void CUserManageDlg::FillUserList()
     m_nCheckAll = 0;
     std::vector<USER_INFO> users;
     Users().ListUsers(CString(), users);
-    for (const USER_INFO& user : users)
-        SetUserRow(new USER_INFO(user), -1);
+    for (const USER_INFO& user : users) {
+        USER_INFO* record = new USER_INFO(user);
+        m_originalIds[record] = record->id;
+        SetUserRow(record, -1);
+    }
     m_list.SetRedraw(TRUE);
     m_bFilling = FALSE;
     EnableDeleteByChecks();
@@ -229,6 +238,7 @@ void CUserManageDlg::FreeRowRecords()
         m_list.SetItemData(row, 0);
         delete record;
     }
+    m_originalIds.clear();
 }
 
 USER_INFO* CUserManageDlg::RowRecord(int row) const
@@ -282,10 +292,8 @@ void CUserManageDlg::SetEditMode(int mode)
     GetDlgItem(IDC_USERMAN_UPDATE)->SetWindowText(Translate(mode == kUpdating ? L"Save" : L"Update"));
     GetDlgItem(IDC_USERMAN_UPDATE)->EnableWindow(mode != kAdding && rowSelected);
     GetDlgItem(IDC_USERMAN_DELETE)->EnableWindow(FALSE);
-    // An ID names its user's folder: a changed ID would leave the user's
-    // devices and schedules behind, so renaming is delete and add.
-    m_editId.SetReadOnly(mode != kAdding);
-    for (CSupperEdit* edit : {&m_editName, &m_editPassword, &m_editConfirm, &m_editInfo})
+    // A changed ID moves the user's folder along at OK.
+    for (CSupperEdit* edit : {&m_editId, &m_editName, &m_editPassword, &m_editConfirm, &m_editInfo})
         edit->SetReadOnly(!editing);
     m_editSystemDir.SetReadOnly(TRUE);
     m_comboSex.EnableWindow(editing);
@@ -314,7 +322,7 @@ void CUserManageDlg::ShowSelectedUser()
         m_strName = record->name;
         m_strInfo = record->information;
         m_strSystemDir = record->systemdir;
-        m_comboSex.SetCurSel(record->sex == L"Male" ? 0 : 1);
+        m_comboSex.SetCurSel(SexIndex(record->sex));
     }
     UpdateData(FALSE);
     EnableDeleteByChecks();
@@ -365,7 +373,10 @@ int CUserManageDlg::ApplyEdit()
     record->name = m_strName;
     record->information = m_strInfo;
     record->psw = m_strPassword;
-    record->sex = m_comboSex.GetCurSel() == 0 ? L"Male" : L"Female";
+    // A stored sex the user left as shown is kept as it was written.
+    const int sex = m_comboSex.GetCurSel();
+    if (sex >= 0 && (row < 0 || sex != SexIndex(record->sex)))
+        record->sex = sex == 0 ? L"Male" : L"Female";
     m_bFilling = TRUE;
     SetUserRow(record, row);
     m_bFilling = FALSE;
@@ -390,6 +401,13 @@ CString CUserManageDlg::CheckEdit(int updatedRow) const
         return LengthRefusal(L"User information length can not be more than", kMaxInfoLength);
     if (IsIdTaken(m_strId, updatedRow))
         return Translate(L"ID is already existed!");
+    // Another user's folder is free once that user is renamed or deleted;
+    // while that user keeps the ID, the check above has refused it.
+    std::vector<CString> userFolders = m_removedIds;
+    for (const auto& original : m_originalIds)
+        userFolders.push_back(original.second);
+    if (!CUserFolders::CanName(m_strId, userFolders))
+        return Translate(L"ID is the name of a folder in the program's directory!");
     return CString();
 }
 
@@ -465,8 +483,11 @@ int CUserManageDlg::DeleteCheckedUsers()
             ShowDodavoziBox(this, Translate(L"Can't delete current user information!"), MB_ICONINFORMATION);
             continue;
         }
-        if (record)
-            m_removedIds.push_back(record->id);
+        // Only a user that was saved has a folder to remove.
+        const CString original = OriginalId(record);
+        if (!original.IsEmpty())
+            m_removedIds.push_back(original);
+        m_originalIds.erase(record);
         m_list.SetItemData(row, 0);
         delete record;
         m_list.DeleteItem(row);
@@ -517,10 +538,7 @@ int CUserManageDlg::SaveUsers()
     CUserManager& users = Users();
     std::vector<USER_INFO> before;
     users.ListUsers(CString(), before);
-    users.Clear();
-    for (int row = 0; row < m_list.GetItemCount(); ++row)
-        if (const USER_INFO* record = RowRecord(row))
-            users.AddUser(*record);
+    StoreRows();
     // The folders change only once the file holds the users: a failed save
     // must leave both the users and their data as they were.
     if (users.Save(CString()) != 0) {
@@ -529,22 +547,43 @@ int CUserManageDlg::SaveUsers()
             users.AddUser(user);
         return -1;
     }
-    CUserFolders::RemoveFolders(m_removedIds, RowIds());
-    m_removedIds.clear();
+    std::vector<std::pair<CString, CString>> folders;
     for (int row = 0; row < m_list.GetItemCount(); ++row)
         if (const USER_INFO* record = RowRecord(row))
-            CUserFolders::Seed(record->systemdir);
+            folders.push_back({OriginalId(record), record->id});
+    CUserFolders::Update(m_removedIds, folders);
+    m_removedIds.clear();
+    SeedFolders();
     m_bRowsChanged = FALSE;
     return 0;
 }
 
-std::vector<CString> CUserManageDlg::RowIds() const
+void CUserManageDlg::SeedFolders()
 {
-    std::vector<CString> ids;
+    bool fellBack = false;
+    for (int row = 0; row < m_list.GetItemCount(); ++row) {
+        USER_INFO* record = RowRecord(row);
+        if (!record)
+            continue;
+        m_originalIds[record] = record->id;
+        if (!CUserFolders::Seed(*record)) {
+            m_list.SetItemText(row, 5, record->systemdir);
+            fellBack = true;
+        }
+    }
+    // The users file names the folder each user got.
+    if (fellBack) {
+        StoreRows();
+        Users().Save(CString());
+    }
+}
+
+void CUserManageDlg::StoreRows()
+{
+    Users().Clear();
     for (int row = 0; row < m_list.GetItemCount(); ++row)
         if (const USER_INFO* record = RowRecord(row))
-            ids.push_back(record->id);
-    return ids;
+            Users().AddUser(*record);
 }
 
 void CUserManageDlg::ShowWarning(const CString& text)

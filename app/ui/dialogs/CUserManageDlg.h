@@ -8,6 +8,7 @@
 #include <afxcmn.h>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "app/core/UserInfo.h"
@@ -86,8 +87,17 @@ private:
 
     // Users file, folders, log record; -1 (nothing changed) when the file was not written.
     int SaveUsers();
-    // The IDs of the rows as they stand.
-    std::vector<CString> RowIds() const;
+    // Makes and fills every row's folder; notes the IDs as saved.
+    void SeedFolders();
+    // The user manager holds exactly the rows' users.
+    void StoreRows();
+    // The ID a row's user had when it was loaded or last saved; "" for a new one.
+    CString OriginalId(const USER_INFO* record) const
+    {
+        auto found = m_originalIds.find(record);
+        return found == m_originalIds.end() ? CString() : found->second;
+    }
+
     BOOL HasPendingWork() const;
     void ShowWarning(const CString& text);
 
@@ -95,6 +105,7 @@ private:
     LogRecordWriter m_logWriter;
 
     std::vector<CString> m_removedIds;
+    std::map<const USER_INFO*, CString> m_originalIds;
     int m_nEditMode = kBrowse;
     int m_nSelectedRow = -1;
     int m_nCheckedCount = 0;

@@ -1,6 +1,10 @@
 #include "ListCheckBoxes.h"
 
+#include "app/ui/toolkit/CVirtualListCtrl.h"
+
 int CountCheckedRows(const CListCtrl& list) {
+    const CVirtualListCtrl* rows = dynamic_cast<const CVirtualListCtrl*>(&list);
+    if (rows) return rows->CheckedCount();
     int checked = 0;
     for (int row = 0; row < list.GetItemCount(); ++row) {
         if (list.GetCheck(row)) ++checked;
@@ -9,6 +13,11 @@ int CountCheckedRows(const CListCtrl& list) {
 }
 
 void SetAllChecks(CListCtrl& list, bool checked) {
+    CVirtualListCtrl* rows = dynamic_cast<CVirtualListCtrl*>(&list);
+    if (rows) {
+        rows->SetAllChecks(checked);
+        return;
+    }
     list.SetRedraw(FALSE);
     for (int row = 0; row < list.GetItemCount(); ++row) list.SetCheck(row, checked);
     list.SetRedraw(TRUE);

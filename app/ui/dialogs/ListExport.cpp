@@ -6,6 +6,7 @@
 
 #include "CExcelExport.h"
 #include "CListTextTable.h"
+#include "app/ui/toolkit/CVirtualListCtrl.h"
 
 void OpenWithShell(const CString& path)
 {
@@ -41,8 +42,10 @@ int ExportListToTextInCodePage(CListCtrl* list, const CString& path, UINT codePa
     return result;
 }
 
-int ExportListToExcel(CListCtrl* list, const CString& templatePath)
+int ExportListToExcel(CListCtrl* list, const CString& templatePath, int* rowsWritten)
 {
+    if (rowsWritten)
+        *rowsWritten = 0;
     CHeaderCtrl* header = list->GetHeaderCtrl();
     int columns = header ? header->GetItemCount() : 0;
     int rows = list->GetItemCount();
@@ -51,12 +54,18 @@ int ExportListToExcel(CListCtrl* list, const CString& templatePath)
     CExcelExport excel;
     if (excel.Open(templatePath, L"Log", FALSE) != 0)
         return -1;
-    for (int c = 0; c < columns; ++c)
-        excel.SetCell(1, c + 1, CListTextTable::HeaderText(header, c));
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < columns; ++c)
-            excel.SetCell(r + 2, c + 1, list->GetItemText(r, c));
+    // A cell the sheet refuses (past its last row) ends the export: the
+    // workbook is shown with what it took, and the caller says it failed.
+    int result = 0;
+    for (int c = 0; c < columns && result == 0; ++c)
+        result = excel.SetCell(1, c + 1, CListTextTable::HeaderText(header, c));
+    for (int r = 0; r < rows && result == 0; ++r) {
+        for (int c = 0; c < columns && result == 0; ++c)
+            result = excel.SetCell(r + 2, c + 1, ListCellText(*list, r, c));
+        if (result == 0 && rowsWritten)
+            *rowsWritten = r + 1;
+    }
     excel.SetVisible(TRUE);
     excel.Close();
-    return 0;
+    return result == 0 ? 0 : -2;
 }

@@ -18,5 +18,7 @@ int ExportListToTextInCodePage(CListCtrl* list, const CString& path, UINT codePa
 
 // The list into a new visible spreadsheet workbook, sheet "Log", header in
 // row 1. 0 done or nothing to export (no application started then); -1
-// when the spreadsheet application cannot be started or its workbook set up.
-int ExportListToExcel(CListCtrl* list, const CString& templatePath);
+// when the spreadsheet application cannot be started or its workbook set up;
+// -2 when the sheet refused a cell (the rows before it stay in the workbook).
+// rowsWritten, when given, gets the number of list rows written whole.
+int ExportListToExcel(CListCtrl* list, const CString& templatePath, int* rowsWritten = nullptr);

@@ -5,6 +5,8 @@
 #include "app/core/CAppConfig.h"
 #include "app/engine/CDeviceManager.h"
 #include "app/ui/dialogs/DialogMessages.h"
+#include "app/ui/toolkit/CRedrawPause.h"
+#include "app/ui/toolkit/ControlCall.h"
 
 namespace {
 
@@ -46,11 +48,7 @@ void EnableTreeCheckBoxes(CTreeCtrl& tree) {
 }
 
 HTREEITEM InsertCheckItem(CTreeCtrl& tree, const CString& text, HTREEITEM parent, DWORD_PTR data) {
-    HTREEITEM item = tree.InsertItem(text, parent ? parent : TVI_ROOT);
-    if (!item) return nullptr;
-    tree.SetItemData(item, data);
-    tree.SetCheck(item, FALSE);
-    return item;
+    return AppendTreeCheckItem(tree.m_hWnd, text, parent, data);
 }
 
 HTREEITEM CheckBoxItemAtClick(const CTreeCtrl& tree) {
@@ -62,23 +60,34 @@ HTREEITEM CheckBoxItemAtClick(const CTreeCtrl& tree) {
     return (item && (flags & TVHT_ONITEMSTATEICON)) ? item : nullptr;
 }
 
-void SetSubtreeCheck(CTreeCtrl& tree, HTREEITEM item, BOOL check) {
-    for (HTREEITEM child = tree.GetChildItem(item); child; child = tree.GetNextSiblingItem(child)) {
-        tree.SetCheck(child, check);
-        SetSubtreeCheck(tree, child, check);
+namespace {
+
+void CheckDescendants(HWND tree, HTREEITEM item, bool check) {
+    for (HTREEITEM child = TreeNextItem(tree, item, TVGN_CHILD); child; child = TreeNextItem(tree, child, TVGN_NEXT)) {
+        SetTreeItemCheck(tree, child, check);
+        CheckDescendants(tree, child, check);
     }
 }
 
+}  // namespace
+
+void SetSubtreeCheck(CTreeCtrl& tree, HTREEITEM item, BOOL check) {
+    CRedrawPause pause(tree.m_hWnd);
+    CheckDescendants(tree.m_hWnd, item, check != FALSE);
+}
+
 bool AnyChildChecked(const CTreeCtrl& tree, HTREEITEM item) {
-    for (HTREEITEM child = tree.GetChildItem(item); child; child = tree.GetNextSiblingItem(child)) {
-        if (tree.GetCheck(child)) return true;
+    for (HTREEITEM child = TreeNextItem(tree.m_hWnd, item, TVGN_CHILD); child;
+         child = TreeNextItem(tree.m_hWnd, child, TVGN_NEXT)) {
+        if (TreeItemChecked(tree.m_hWnd, child)) return true;
     }
     return false;
 }
 
 bool AllChildrenChecked(const CTreeCtrl& tree, HTREEITEM item) {
-    for (HTREEITEM child = tree.GetChildItem(item); child; child = tree.GetNextSiblingItem(child)) {
-        if (!tree.GetCheck(child)) return false;
+    for (HTREEITEM child = TreeNextItem(tree.m_hWnd, item, TVGN_CHILD); child;
+         child = TreeNextItem(tree.m_hWnd, child, TVGN_NEXT)) {
+        if (!TreeItemChecked(tree.m_hWnd, child)) return false;
     }
     return true;
 }

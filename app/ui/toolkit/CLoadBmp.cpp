@@ -93,7 +93,8 @@ BOOL CLoadBmp::LoadBitmapFile(CString path, CBitmap* target) {
 }
 
 void CLoadBmp::ShowLoadFailure(const CString& failText, const CString& path, const CString& caption) {
-    CString text = failText;
+    // Never a box without a word: a window that passes no text still names the picture.
+    CString text = failText.IsEmpty() ? GetInitLanguage()->GetString(L"Load image [FilePath] failed!") : failText;
     text.Replace(L"[FilePath]", path);
     ShowMessageBox(nullptr, text, MB_ICONEXCLAMATION, caption);
 }

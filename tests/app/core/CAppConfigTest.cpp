@@ -5,6 +5,7 @@
 #include "TempDir.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/PasswordCoding.h"
+#include "app/core/RefusedValues.h"
 
 namespace {
 
@@ -46,9 +47,13 @@ TEST_F(CAppConfigTest, DefaultsWithoutAnyFile) {
     EXPECT_STREQ(L"217,214,197", config.m_strReadOnlyColor);
     EXPECT_STREQ(L"vorpl", config.m_strSuperUserID);
     EXPECT_STREQ(L"vorpl", config.m_strSuperUserPassword);
+    // The shipped language and skin stand in, and the file gets them.
     EXPECT_EQ(1, config.m_nDefaultLanguage);
-    EXPECT_EQ(0, config.m_nLanguageCount);
-    EXPECT_STREQ(L"", GetInitLanguage()->GetLanguageFile());
+    EXPECT_EQ(1, config.m_nLanguageCount);
+    EXPECT_STREQ(L"English", config.m_strLanguageName[0]);
+    EXPECT_STREQ(programDir + L"Skin\\English", config.GetCurrentSkinDir());
+    EXPECT_STREQ(L"Skin\\English", Read(mainIni, L"Language", L"SkinFileDir1"));
+    EXPECT_STREQ(L"1", Read(mainIni, L"Language", L"LanguageCount"));
     EXPECT_STREQ(programDir, config.m_strModuleDir);
     EXPECT_STREQ(programDir, config.GetUserDir());
     EXPECT_STREQ(programDir, config.GetCapturePicDir());
@@ -255,8 +260,99 @@ TEST_F(CAppConfigTest, LanguagesAndTheirSkinDirectory) {
     EXPECT_STREQ(programDir + L"Skin2\\help.chm", config.m_strCurHelpFile);
     EXPECT_STREQ(programDir + L"Skin2\\back.bmp", config.m_strWndPic);
 
-    Main(L"Language", L"DefaultLanguage", L"9");  // beyond the table: no entry
-    CAppConfig none(programDir);
-    EXPECT_STREQ(L"", GetInitLanguage()->GetLanguageFile());
-    EXPECT_STREQ(programDir, none.GetCurrentSkinDir());
+    Main(L"Language", L"DefaultLanguage", L"9");  // beyond the table: the first
+    CAppConfig first(programDir);
+    EXPECT_STREQ(programDir + L"Skin1", first.GetCurrentSkinDir());
+}
+
+TEST_F(CAppConfigTest, OutOfRangeValuesAreReplacedToldOnceAndNeverWrittenBack) {
+    const struct {
+        bool mainFile;
+        const wchar_t* section;
+        const wchar_t* key;
+        const wchar_t* value;
+        int expected;
+        int CAppConfig::*member;
+        bool writtenBack;  // else the file keeps the key as it was
+    } cases[] = {
+        {true, L"Version_Info", L"VAD_InitiativeListenPort", L"70000", 38888, &CAppConfig::m_nListenPort, true},
+        {true, L"Version_Info", L"VAD_InitiativeListenPort", L"-1", 38888, &CAppConfig::m_nListenPort, true},
+        {true, L"Version_Info", L"DevMaxCount", L"-3", 50, &CAppConfig::m_nDevMaxCount, false},
+        {true, L"Version_Info", L"DevMaxCount", L"5000", 2000, &CAppConfig::m_nDevMaxCount, false},
+        {true, L"Login_Info", L"VAD_DriveOverMode", L"7", 0, &CAppConfig::m_nDriveOverMode, true},
+        {true, L"Language", L"DefaultLanguage", L"5", 1, &CAppConfig::m_nDefaultLanguage, true},
+        {false, L"Login_Info", L"VAD_MultiBackupDevCount", L"50", 20, &CAppConfig::m_nMultiBackupDevCount, true},
+        {false, L"Login_Info", L"VAD_AutoDeleteDay", L"-1", 0, &CAppConfig::m_nAutoDeleteDay, true},
+        {false, L"ShortKey", L"ShortKeyCount", L"20", 15, &CAppConfig::m_nShortKeyCount, true},
+    };
+    TakeFilesWithRefusedValues();  // what earlier tests noted
+    for (const auto& c : cases) {
+        TempDir own;
+        const CString folder = (own.Path() + L"\\").c_str();
+        const CString file = folder + (c.mainFile ? L"VAD_Config.ini" : L"UserLogin.ini");
+        ASSERT_TRUE(WritePrivateProfileStringW(c.section, c.key, c.value, file));
+        {
+            CAppConfig config(folder);
+            EXPECT_EQ(c.expected, config.*c.member) << c.key << "=" << c.value;
+            const std::vector<CString> told = TakeFilesWithRefusedValues();
+            ASSERT_EQ(1u, told.size()) << c.key << "=" << c.value;
+            EXPECT_STREQ(file, told[0]);
+            CAppConfig again(folder);
+            EXPECT_TRUE(TakeFilesWithRefusedValues().empty()) << "told twice";
+        }
+        CString expected;
+        expected.Format(L"%d", c.expected);
+        EXPECT_STREQ(c.writtenBack ? expected : CString(c.value), Read(file, c.section, c.key)) << c.key;
+    }
+
+    // Counts of the settings file are capped: the entries there are still read.
+    Main(L"SpecialSetting", L"DonotTalkDevType_Count", L"100000");
+    Main(L"SpecialSetting", L"DonotTalkDevType2", L"NVR8");
+    User(L"DriveFreeSpaceLimit", L"-1");
+    CAppConfig config(programDir);
+    ASSERT_EQ(1u, config.m_SpecialDevTypes.DonotTalkDevType.size());
+    EXPECT_EQ(500, config.m_nDriveFreeSpaceLimit);
+    EXPECT_EQ(2u, TakeFilesWithRefusedValues().size());
+    ASSERT_TRUE(config.SaveSettings());
+    EXPECT_STREQ(L"500", Read(userIni, L"Login_Info", L"DriveFreeSpaceLimit"));
+}
+
+TEST_F(CAppConfigTest, StaleTemporariesOfTheProgramsOwnFilesGoAtStart) {
+    const std::string stored = "<Organization grade=\"1\"><Device id=\"1001\" /></Organization>";
+    ASSERT_TRUE(WriteWholeFile(dir.File(L"device.xml"), stored));
+    // What saves ended mid-write leave; only those of the program's own files go.
+    const wchar_t* stale[] = {L"device.xml.4711.tmp", L"UserLogin.ini.12.tmp", L"VAD_Config.ini.99.tmp",
+                              L"backupschedule.xml.3.tmp", L"UserInfo.XML.8.tmp"};
+    const wchar_t* kept[] = {L"device.xml.tmp", L"notes.txt.5.tmp", L"device.xml.12a.tmp", L"device.xml"};
+    for (const wchar_t* name : stale) ASSERT_TRUE(WriteWholeFile(dir.File(name), "<Organiza"));
+    for (const wchar_t* name : kept) {
+        if (!PathExists(dir.File(name))) {
+            ASSERT_TRUE(WriteWholeFile(dir.File(name), "x"));
+        }
+    }
+    CString bobDir = programDir + L"bob\\";
+    ASSERT_TRUE(CreateDirectoryW(bobDir, nullptr));
+    ASSERT_TRUE(WriteWholeFile(dir.File(L"bob\\device.xml.77.tmp"), "<Org"));
+    CAppConfig::SetUserDirLookup([](const CString& user) { return user == L"bob" ? CString(L".\\bob") : CString(); });
+
+    CAppConfig config(programDir);
+    for (const wchar_t* name : stale) EXPECT_FALSE(PathExists(dir.File(name))) << name;
+    for (const wchar_t* name : kept) EXPECT_TRUE(PathExists(dir.File(name))) << name;
+    EXPECT_EQ(stored, ReadWholeFile(dir.File(L"device.xml")));
+    EXPECT_TRUE(PathExists(dir.File(L"bob\\device.xml.77.tmp")));  // not that user's turn yet
+    config.SetCurrentUser(L"bob");
+    EXPECT_FALSE(PathExists(dir.File(L"bob\\device.xml.77.tmp")));
+}
+
+TEST_F(CAppConfigTest, ExitWritesEachSettingsFileWhole) {
+    User(L"VAD_DriverPathCount", L"1");
+    User(L"VAD_DriverPathType1", (programDir + L"keep").GetString());
+    CAppConfig config(programDir);
+    const ULONGLONG before = FileIdentity(userIni.GetString());
+    ASSERT_TRUE(config.SaveSettings());
+    // Replaced (another file on disk), never rewritten in place key by key.
+    EXPECT_NE(before, FileIdentity(userIni.GetString()));
+    EXPECT_STREQ(programDir + L"keep", Read(userIni, L"Login_Info", L"VAD_DriverPathType1"));
+    EXPECT_STREQ(L"500", Read(userIni, L"Login_Info", L"DriveFreeSpaceLimit"));
+    EXPECT_STREQ(L"0", Read(userIni, L"ShortKey", L"ShortKeyCount"));
 }

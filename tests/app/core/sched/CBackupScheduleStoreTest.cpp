@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "SchedFixtures.h"
+#include "app/core/RefusedValues.h"
 #include "TempDir.h"
 #include "app/core/UnreadableFiles.h"
 
@@ -150,7 +151,7 @@ TEST_F(CBackupScheduleStoreTest, LoadOfUnusableFiles) {
          {1, 2}},
         {"byte-order mark before the program's own form",
          "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
-         "<AutoBackupSchedule><BackupSchedule DevID=\"7\"/></AutoBackupSchedule>",
+         "<AutoBackupSchedule><BackupSchedule DevID=\"1007\"/></AutoBackupSchedule>",
          0,
          {1}},
         {"only a byte-order mark", "\xEF\xBB\xBF", 1, {}},
@@ -294,4 +295,73 @@ TEST_F(CBackupScheduleStoreTest, FailedSaveLeavesThePreviousFile) {
     CBackupScheduleStore loaded;
     ASSERT_EQ(0, loaded.Load(path));
     EXPECT_EQ(0, loaded.ExistsAuto(2));
+}
+
+namespace {
+
+// One automatic schedule of device 1001, channel 0, day code 1, with the
+// attribute text replaced where given.
+std::string ScheduleText(const char* devId, const char* channel, const char* agoType, const char* runTime,
+                         const char* endTime) {
+    return std::string("  <BackupSchedule DevID=\"") + devId + "\" ChannelIndex=\"" + channel + "\" AgoType=\"" +
+           agoType + "\">\n    <BackupScheduleRunTime " + runTime +
+           " />\n    <BackupScheduleDeviceRecordTime FHour=\"0\" FMinute=\"0\" THour=\"23\" TMinute=\"59\" />\n"
+           "    <BackupScheduleEndTime " + endTime + " />\n  </BackupSchedule>\n";
+}
+
+const char kRunTime[] = "FHour=\"8\" FMinute=\"0\" THour=\"9\" TMinute=\"0\"";
+const char kNoEnd[] = "Year=\"0\" Month=\"0\" Day=\"0\" Hour=\"0\" Minute=\"0\" Second=\"0\"";
+
+}  // namespace
+
+TEST_F(CBackupScheduleStoreTest, OutOfRangeValuesAreRefusedOrClampedAndTheFileNamed) {
+    ASSERT_TRUE(WriteWholeFile(dir.File(L"device.xml"),
+                               "<Organization grade=\"1\"><Device id=\"1001\" title=\"a\" /></Organization>"));
+    const struct {
+        const char* devId;
+        const char* channel;
+        const char* agoType;
+        const char* runTime;
+        const char* endTime;
+        bool kept;
+    } cases[] = {
+        {"1001", "-1", "1", kRunTime, kNoEnd, false},
+        {"1001", "9999", "1", kRunTime, kNoEnd, false},
+        {"1001", "0", "-7", kRunTime, kNoEnd, false},
+        {"1001", "0", "999", kRunTime, kNoEnd, false},
+        {"4321", "0", "1", kRunTime, kNoEnd, false},  // no such device in the list beside it
+        {"1001", "0", "1", "FHour=\"25\" FMinute=\"61\" THour=\"9\" TMinute=\"0\"", kNoEnd, true},
+        {"1001", "0", "1", kRunTime, "Year=\"2026\" Month=\"2\" Day=\"31\" Hour=\"25\" Minute=\"61\" Second=\"99\"", true},
+        {"1001", "0", "1", kRunTime, "Year=\"-5\" Month=\"1\" Day=\"1\" Hour=\"0\" Minute=\"0\" Second=\"0\"", true},
+        {"1001", "0", "1", kRunTime, "Year=\"2026\" Month=\"13\" Day=\"1\" Hour=\"0\" Minute=\"0\" Second=\"0\"", true},
+    };
+    TakeFilesWithRefusedValues();  // what earlier tests noted
+    for (const auto& c : cases) {
+        TempDir own;
+        CopyFileW(dir.File(L"device.xml").c_str(), own.File(L"device.xml").c_str(), FALSE);
+        const std::wstring file = own.File(L"backupschedule.xml");
+        const std::string valid = ScheduleText("1001", "3", "2", kRunTime, kNoEnd);
+        ASSERT_TRUE(WriteWholeFile(file, "<AutoBackupSchedule>\n" + valid +
+                                             ScheduleText(c.devId, c.channel, c.agoType, c.runTime, c.endTime) +
+                                             "</AutoBackupSchedule>\n"));
+        CBackupScheduleStore loaded;
+        ASSERT_EQ(0, loaded.Load(file.c_str()));
+        std::vector<BACKUP_SCHEDULE> schedules;
+        loaded.ListAuto(schedules);
+        ASSERT_EQ(c.kept ? 2u : 1u, schedules.size()) << c.channel << " " << c.agoType << " " << c.devId;
+        EXPECT_EQ(3, schedules[0].ChannelIndex);  // the valid one is untouched
+        const BACKUP_SCHEDULE& last = schedules.back();
+        EXPECT_LE(last.RunTime.FHour, 23);
+        EXPECT_LE(last.RunTime.FMinute, 59);
+        EXPECT_TRUE(last.EndTime.Year == 0 || (last.EndTime.Month >= 1 && last.EndTime.Month <= 12 &&
+                                                last.EndTime.Day <= 28));
+        const std::vector<CString> told = TakeFilesWithRefusedValues();
+        ASSERT_EQ(1u, told.size()) << c.runTime << " " << c.endTime;
+        EXPECT_STREQ(file.c_str(), told[0]);
+        // What is saved holds nothing out of range.
+        ASSERT_EQ(0, loaded.Save(CString()));
+        CBackupScheduleStore again;
+        ASSERT_EQ(0, again.Load(file.c_str()));
+        EXPECT_EQ(schedules.size(), static_cast<size_t>(again.GetAutoCount()));
+    }
 }

@@ -61,11 +61,12 @@ protected:
 
 TEST_F(SchedulePurgeTest, RemovesAutomaticSchedulesOfDeletedDevices) {
     WriteSchedules(scheduleFile, {1002, 1001, 1002, 1003});
-    ASSERT_TRUE(WriteWholeFile(deviceFile, DeviceXml({1001, 1003})));
     CBackupScheduleStore store;
     ASSERT_EQ(0, store.Load(CString(scheduleFile.c_str())));
     ASSERT_EQ(0, store.AddManual(MakeSchedule(1002, 0, Range(0, 0, 0, 0), {})));
 
+    // The device left the list after the schedules were loaded.
+    ASSERT_TRUE(WriteWholeFile(deviceFile, DeviceXml({1001, 1003})));
     EXPECT_EQ(0, store.PurgeDeletedDevices(CString(deviceFile.c_str())));
     std::vector<BACKUP_SCHEDULE> all;
     store.ListAll(all, TRUE);

@@ -125,3 +125,31 @@ TEST_F(DevManageDlgTest, ExportAndImportAndAFailedImportKeepsTheList) {
     EXPECT_STREQ(L"gate", List().GetItemText(0, 1));
     EXPECT_STREQ(L"yard", List().GetItemText(1, 1));
 }
+
+// A device file whose list holds no device is a list: importing it empties
+// the working list without a complaint. A file with nothing in it is no
+// device file and leaves the list alone.
+TEST_F(DevManageDlgTest, ImportOfAListWithoutDevicesEmptiesTheWorkingList) {
+    const struct {
+        const char* content;
+        int rowsAfter;
+        size_t boxes;
+    } cases[] = {
+        {"", 1, 2},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\r\n<Organization grade=\"1\" />\r\n", 0, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        AddThroughForm(L"gate", 2);
+        const std::wstring file = temp.File(L"import.xml");
+        ASSERT_TRUE(WriteWholeFile(file, c.content));
+        dlg->chosenFile = file.c_str();
+        boxes.Clear();
+        Click(IDC_DEVMANAGE_IMPORT);
+        EXPECT_EQ(c.rowsAfter, List().GetItemCount());
+        // The question first, then the failure when there is one.
+        EXPECT_EQ(c.boxes, boxes.Texts().size());
+        Click(IDC_DEVMANAGE_CANCEL);
+        dlg->RefreshView();
+    }
+}

@@ -221,7 +221,7 @@ TEST_F(DevManageDlgTest, OkNamesWhatCouldNotBeStartedOrWrittenAndLogsNoSuccess) 
     boxes.Clear();
     CommitAndReopen();
     const std::wstring told = boxes.Last();
-    EXPECT_NE(std::wstring::npos, told.find(L"These device files could not be written:")) << Narrow(told.c_str());
+    EXPECT_NE(std::wstring::npos, told.find(L"Save device information failed!")) << Narrow(told.c_str());
     EXPECT_NE(std::wstring::npos, told.find(temp.File(L"device.xml"))) << Narrow(told.c_str());
     EXPECT_EQ(successes, CountLogged(kSaveSucceeded));
     RemoveDirectoryW(temp.File(L"device.xml").c_str());
@@ -247,4 +247,65 @@ TEST_F(DevManageDlgTest, EntriesOfOneFileShareOneListAndNeitherOverwritesTheOthe
     std::vector<DEVICE_RECORD> devices;
     GetBackupEngine().GetAllDevices(devices);
     EXPECT_EQ(1u, devices.size());
+}
+
+namespace {
+
+std::string ListOf(int count) {
+    std::string devices;
+    for (int i = 0; i < count; ++i) {
+        const std::string id = std::to_string(1001 + i);
+        devices += "<Device id=\"" + id + "\" title=\"dev" + id + "\" ip=\"192.0.2.1\" port=\"" +
+                   std::to_string(30000 + i) + "\" />";
+    }
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n<Organization grade=\"1\">" + devices +
+           "</Organization>\n";
+}
+
+size_t DevicesIn(const std::string& text) {
+    size_t count = 0;
+    for (size_t at = text.find("<Device "); at != std::string::npos; at = text.find("<Device ", at + 1)) ++count;
+    return count;
+}
+
+}  // namespace
+
+TEST_F(DevManageDlgTest, AListPastTheMaximumIsToldAndKeepsEveryDeviceOnOk) {
+    ASSERT_TRUE(WriteWholeFile(temp.File(L"device.xml"), ListOf(60)));
+    GetBackupEngine().Devices().SetMaxDeviceCount(50);
+    GetBackupEngine().Devices().OpenDeviceFile(GetAppConfig()->m_strDeviceFile);
+    dlg->DestroyWindow();
+    boxes.Clear();
+    ASSERT_TRUE(dlg->Create(IDD_DEVMANAGE, nullptr));
+    EXPECT_TRUE(WaitFor([this] {
+        for (const std::wstring& text : boxes.Texts())
+            if (text.find(L"10 devices of ") == 0) return true;
+        return false;
+    })) << Narrow(boxes.Last().c_str());
+    EXPECT_EQ(50, List().GetItemCount());
+
+    SelectRow(0);
+    List().SetCheck(0, TRUE);
+    Click(IDC_DEVMANAGE_DELETE);
+    CommitAndReopen();
+    EXPECT_EQ(59u, DevicesIn(DeviceFile())) << "only the device deleted left the file";
+    EXPECT_NE(std::string::npos, DeviceFile().find("dev1060"));
+}
+
+TEST_F(DevManageDlgTest, AReadOnlyListIsReportedAndKeptOnOk) {
+    ASSERT_TRUE(WriteWholeFile(temp.File(L"device.xml"), ListOf(1)));
+    GetBackupEngine().Devices().OpenDeviceFile(GetAppConfig()->m_strDeviceFile);
+    dlg->RefreshView();
+    const std::string stored = DeviceFile();
+    ASSERT_TRUE(SetFileAttributesW(temp.File(L"device.xml").c_str(), FILE_ATTRIBUTE_READONLY));
+    AddThroughForm(L"gate", recorder->Port());
+    boxes.Clear();
+    Click(IDC_DEVMANAGE_OK);
+    SetFileAttributesW(temp.File(L"device.xml").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(WaitFor([this] {
+        for (const std::wstring& text : boxes.Texts())
+            if (text.find(L"Save device information failed!") == 0) return true;
+        return false;
+    })) << Narrow(boxes.Last().c_str());
+    EXPECT_EQ(stored, DeviceFile());
 }

@@ -26,24 +26,6 @@ namespace {
 const wchar_t kProduct[] = L"Dodavozi";
 const wchar_t kNoDeviceText[] = L"Please add some device's informations!";
 
-// Where the screenshots for the documentation go, when asked for.
-std::wstring ShotPath(const wchar_t* name) {
-    const char* dir = std::getenv("DODAVOZI_SCREENSHOT_DIR");
-    if (!dir || !*dir) return std::wstring();
-    return std::wstring(CString(dir).GetString()) + L"\\" + name;
-}
-
-// The open popup menu of the process (a menu window is of class "#32768").
-HWND FindPopupMenu(DWORD processId) {
-    HWND menu = nullptr;
-    while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(menu, &owner);
-        if (owner == processId && IsWindowVisible(menu)) return menu;
-    }
-    return nullptr;
-}
-
 // Picks the popup menu's item by keys, as a user would.
 void ChooseMenuItem(HWND menu, int downs) {
     for (int i = 0; i < downs; ++i) {
@@ -83,6 +65,38 @@ protected:
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(confirm, IDC_LOGIN_REMEMBER)));
         ClickButton(confirm, IDOK);
         EXPECT_TRUE(ProgramFolder::WaitExit(folder.MainProcess()));
+    }
+
+    // The user "oper" (password "secret") logs in by itself at start.
+    void StartAsOper(CAppConfig& config, HWND* main) {
+        CUserManager users(&config);
+        users.Load(CString(folder.File(L"UserInfo.XML").c_str()));
+        USER_INFO oper;
+        oper.id = L"oper";
+        oper.psw = L"secret";
+        oper.systemdir = CString(folder.File(L"oper\\").c_str());
+        ASSERT_EQ(0, users.AddUser(oper));
+        ASSERT_EQ(0, users.Save(CString()));
+        folder.WriteOneDeviceList(L"oper");
+        folder.SetMainSetting(L"Login_Info", L"VADAutoLogin", L"1");
+        folder.SetMainSetting(L"Login_Info", L"UserName", L"oper");
+        ASSERT_NE(nullptr, folder.Start());
+        *main = WaitDialog(folder.MainProcessId(), kProduct, false);
+        ASSERT_NE(nullptr, *main);
+    }
+
+    // "secret" changed to "better" in the password dialog; the box that answers.
+    void ChangeOpersPassword(HWND main, HWND* box) {
+        const DWORD pid = folder.MainProcessId();
+        PostMessageW(main, WM_COMMAND, ID_TW_PASSWORD_MODIFY, 0);
+        HWND dialog = WaitDialog(pid, L"Password Modify", false);
+        ASSERT_NE(nullptr, dialog);
+        SetText(dialog, IDC_PSW_OLD, L"secret");
+        SetText(dialog, IDC_PSW_NEW, L"better");
+        SetText(dialog, IDC_PSW_CONFIRM, L"better");
+        ClickButton(dialog, IDC_PSW_OK);
+        *box = WaitDialog(pid, kProduct, true);
+        ASSERT_NE(nullptr, *box);
     }
 
     // A simulated recorder with files of today and yesterday (01:00 to
@@ -208,8 +222,16 @@ TEST_F(DodavoziProgramTest, MainWindowShowsItsSkinAndASecondCopyIsRefused) {
     HWND main = StartToMainWindow();
     ASSERT_NE(nullptr, main);
     // The five skin buttons, one download twin of the two visible.
+    // Each lies wholly inside the window's client area, where it can be clicked.
+    RECT client;
+    GetClientRect(main, &client);
+    MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&client), 2);
     for (int id : {IDC_SKIN_DOWNLOAD, IDC_SKIN_MANAGE, IDC_SKIN_SEARCH, IDC_SKIN_SYSCONFIG, IDC_SKIN_EXIT}) {
-        EXPECT_EQ(1u, VisibleChildren(main, id).size()) << id;
+        const std::vector<HWND> shown = VisibleChildren(main, id);
+        ASSERT_EQ(1u, shown.size()) << id;
+        RECT button, inside;
+        GetWindowRect(shown[0], &button);
+        EXPECT_TRUE(IntersectRect(&inside, &button, &client) && EqualRect(&inside, &button)) << id;
     }
     EXPECT_EQ(L"Start", WindowText(GetDlgItem(main, IDC_MAIN_STARTSTOP_LABEL)));
     RECT window;
@@ -368,31 +390,12 @@ TEST_F(DodavoziProgramTest, SearchResultsReachTheSearchingWindowOnlyWhileItExist
 
 TEST_F(DodavoziProgramTest, PasswordChangeOfAUserIsSavedInTheUsersFile) {
     CAppConfig config(CString(folder.Path().c_str()));
-    CUserManager users(&config);
-    users.Load(CString(folder.File(L"UserInfo.XML").c_str()));
-    USER_INFO oper;
-    oper.id = L"oper";
-    oper.psw = L"secret";
-    oper.systemdir = CString(folder.File(L"oper\\").c_str());
-    ASSERT_EQ(0, users.AddUser(oper));
-    ASSERT_EQ(0, users.Save(CString()));
-    folder.WriteOneDeviceList(L"oper");
-    folder.SetMainSetting(L"Login_Info", L"VADAutoLogin", L"1");
-    folder.SetMainSetting(L"Login_Info", L"UserName", L"oper");
-    ASSERT_NE(nullptr, folder.Start());
+    HWND main = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartAsOper(config, &main));
     const DWORD pid = folder.MainProcessId();
-    HWND main = WaitDialog(pid, kProduct, false);
-    ASSERT_NE(nullptr, main);
 
-    PostMessageW(main, WM_COMMAND, ID_TW_PASSWORD_MODIFY, 0);
-    HWND dialog = WaitDialog(pid, L"Password Modify", false);
-    ASSERT_NE(nullptr, dialog);
-    SetText(dialog, IDC_PSW_OLD, L"secret");
-    SetText(dialog, IDC_PSW_NEW, L"better");
-    SetText(dialog, IDC_PSW_CONFIRM, L"better");
-    ClickButton(dialog, IDC_PSW_OK);
-    HWND box = WaitDialog(pid, kProduct, true);
-    ASSERT_NE(nullptr, box);
+    HWND box = nullptr;
+    ASSERT_NO_FATAL_FAILURE(ChangeOpersPassword(main, &box));
     EXPECT_EQ(L"Password has been modified!", CloseMessageBox(box));
 
     CUserManager saved(&config);
@@ -405,4 +408,71 @@ TEST_F(DodavoziProgramTest, PasswordChangeOfAUserIsSavedInTheUsersFile) {
     EXPECT_EQ(L"better", WindowText(GetDlgItem(confirm, IDC_LOGIN_PASSWORD)));
     ClickButton(confirm, IDOK);
     EXPECT_TRUE(ProgramFolder::WaitExit(folder.MainProcess()));
+}
+
+namespace {
+
+// Whether the shell shows the main window's tray icon: changing nothing
+// succeeds only for an icon it has.
+bool TrayIconShown(HWND main) {
+    NOTIFYICONDATAW record = {};
+    record.cbSize = sizeof record;
+    record.hWnd = main;
+    record.uID = ID_TW_TRAY_ICON;
+    return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+}
+
+}  // namespace
+
+// "TaskbarCreated" without a shell restart finds the icon still there: the
+// program keeps it as its own, so closing still hides and the exit removes it.
+TEST_F(DodavoziProgramTest, TaskbarCreatedKeepsTheIconThatIsThereAndExitRemovesIt) {
+    HWND main = StartToMainWindow();
+    ASSERT_NE(nullptr, main);
+    ASSERT_TRUE(TrayIconShown(main));
+    PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(Eventually([&] { return !IsWindowVisible(main); }, 5000));
+    EXPECT_TRUE(TrayIconShown(main));
+    PostMessageW(main, WM_TW_TRAY_NOTIFY, ID_TW_TRAY_ICON, WM_LBUTTONDOWN);
+    ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, 5000));
+    ExitThroughConfirmation(main);
+    EXPECT_FALSE(TrayIconShown(main)) << "the icon outlives the program";
+}
+
+// Without its tray icon a hidden window could not be brought back (a second
+// start is refused): closing leaves it on the screen.
+TEST_F(DodavoziProgramTest, CloseKeepsTheWindowWhenItsTrayIconIsGone) {
+    HWND main = StartToMainWindow();
+    ASSERT_NE(nullptr, main);
+    NOTIFYICONDATAW record = {};
+    record.cbSize = sizeof record;
+    record.hWnd = main;
+    record.uID = ID_TW_TRAY_ICON;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &record));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    Sleep(1000);
+    EXPECT_TRUE(IsWindowVisible(main)) << "the window hid without a way back";
+    ExitThroughConfirmation(main);
+}
+
+// A password change the users file cannot take is said to have failed, and
+// the file keeps the old password.
+TEST_F(DodavoziProgramTest, PasswordChangeThatCannotBeSavedSaysSo) {
+    CAppConfig config(CString(folder.Path().c_str()));
+    HWND main = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartAsOper(config, &main));
+
+    // Held open without sharing, the users file takes no write.
+    HANDLE held = CreateFileW(folder.File(L"UserInfo.XML").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    HWND box = nullptr;
+    ASSERT_NO_FATAL_FAILURE(ChangeOpersPassword(main, &box));
+    EXPECT_EQ(L"Password modify failed!", CloseMessageBox(box));
+    CloseHandle(held);
+
+    CUserManager saved(&config);
+    ASSERT_EQ(0, saved.LoadFile(CString(folder.File(L"UserInfo.XML").c_str())));
+    EXPECT_EQ(L"secret", std::wstring(saved.FindUser(L"oper").psw.GetString()));
 }

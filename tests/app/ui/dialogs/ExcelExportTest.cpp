@@ -205,6 +205,25 @@ TEST_F(ExcelExportTest, RefusesCellsOutsideTheSheetAndASecondOpen) {
     EXPECT_EQ(3u, sheets[0].cells.size());
 }
 
+// A list longer than the sheet: the rows up to its last one stay in the
+// workbook, and the export says it failed and how many rows it wrote.
+TEST_F(ExcelExportTest, RowsPastTheSheetsEndFailTheExportWithTheCountWritten) {
+    const int sheetRows = 65536;
+    TextTable table = {{L"No."}};
+    for (int r = 1; r <= sheetRows; ++r)
+        table.push_back({std::to_wstring(r)});
+    fixture.Fill(table);
+    int written = -1;
+    EXPECT_EQ(-2, ExportListToExcel(&fixture.List(), CString(), &written));
+    // The header takes the sheet's first row.
+    EXPECT_EQ(sheetRows - 1, written);
+    std::vector<SheetData> sheets = ReadOnlyWorkbook(dir.Path());
+    ASSERT_EQ(1u, sheets.size());
+    EXPECT_EQ(static_cast<size_t>(sheetRows), sheets[0].cells.size());
+    EXPECT_EQ(std::to_wstring(sheetRows - 1), (sheets[0].cells[{sheetRows, 1}]));
+    EXPECT_EQ(0u, record.Count(L"LiveObjects"));
+}
+
 TEST_F(ExcelExportTest, WithoutTheProgramTheExportFailsAndWritesNothing) {
     fixture.Fill(kLogTable);
     {

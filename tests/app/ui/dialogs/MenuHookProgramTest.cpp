@@ -19,31 +19,6 @@ namespace {
 
 const wchar_t kProduct[] = L"Dodavozi";
 
-struct PopupSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchPopupMenu(HWND window, LPARAM param) {
-    PopupSearch* s = reinterpret_cast<PopupSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (owner == s->processId && IsWindowVisible(window) && lstrcmpW(name, L"#32768") == 0) {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The visible popup-menu window of the process, null when there is none.
-HWND FindPopupMenu(DWORD processId) {
-    PopupSearch search = {processId, nullptr};
-    EnumWindows(MatchPopupMenu, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // The menu-state probe hooked into the user-interface thread of a running
 // program; each request has the probe write one record from inside it.
 class MenuProbe {

@@ -44,28 +44,11 @@ void Choose(HWND dialog, int id, int index) {
 
 std::string Narrow(const std::wstring& text) { return std::string(CStringA(text.c_str()).GetString()); }
 
-// The open popup menu of the process (a menu window is of class "#32768").
-HWND FindPopupMenu(DWORD processId) {
-    HWND menu = nullptr;
-    while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(menu, &owner);
-        if (owner == processId && IsWindowVisible(menu)) return menu;
-    }
-    return nullptr;
-}
-
 CString StartText(const RECORD_FILE_DESC& file) {
     CString text;
     text.Format(L"%04u-%02u-%02u %02u:%02u:%02u", file.start.year, file.start.month, file.start.day, file.start.hour,
                 file.start.minute, file.start.second);
     return text;
-}
-
-std::wstring ShotPath(const wchar_t* name) {
-    const char* dir = std::getenv("DODAVOZI_SCREENSHOT_DIR");
-    if (!dir || !*dir) return std::wstring();
-    return std::wstring(CString(dir).GetString()) + L"\\" + name;
 }
 
 class OperatorBackupProgramTest : public ::testing::Test {

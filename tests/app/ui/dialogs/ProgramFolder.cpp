@@ -306,3 +306,20 @@ bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
     return true;
 }
+
+std::wstring ShotPath(const wchar_t* name) {
+    const wchar_t* dir = _wgetenv(L"DODAVOZI_SCREENSHOT_DIR");
+    if (!dir || !*dir) return std::wstring();
+    return std::wstring(dir) + L"\\" + name;
+}
+
+HWND FindPopupMenu(DWORD processId) {
+    // A menu window is of class "#32768".
+    HWND menu = nullptr;
+    while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(menu, &owner);
+        if (owner == processId && IsWindowVisible(menu)) return menu;
+    }
+    return nullptr;
+}

@@ -53,6 +53,8 @@ HWND WaitDialog(DWORD processId, const std::wstring& caption, bool messageBox, D
 // The text of a message box (its static 0xFFFF), after which it is closed with OK.
 std::wstring CloseMessageBox(HWND box);
 std::wstring WindowText(HWND window);
+// The open popup menu of the process; null when there is none.
+HWND FindPopupMenu(DWORD processId);
 // Every visible child with the id.
 std::vector<HWND> VisibleChildren(HWND parent, int id);
 // The cells of a list view of another process, row by row.
@@ -65,6 +67,9 @@ LRESULT SendWithRemoteBytes(HWND window, DWORD processId, UINT message, WPARAM w
 std::wstring TreeViewSelectionText(HWND tree, DWORD processId);
 // Ticks or clears the check box of a row of another process's list view.
 void SetListViewCheck(HWND list, DWORD processId, int row, bool ticked);
+// Where a screenshot of that name for the documentation goes: into the
+// folder in DODAVOZI_SCREENSHOT_DIR (a Windows path); "" when none is asked for.
+std::wstring ShotPath(const wchar_t* name);
 // Saves what the screen shows of the window as a 24-bit BMP file.
 bool SaveWindowShot(HWND window, const std::wstring& path);
 // Polls (without pumping other windows) until the condition holds.

@@ -2,7 +2,9 @@
 // user's D_RecordList are found by Query, a double click plays one in pane 0
 // with a moving picture, a second one plays in pane 1, and the play bar's
 // Stop blanks the pane again; a drag of the play slider moves the picture;
-// To AVI converts two recordings into a folder chosen in the folder chooser.
+// To AVI converts two recordings into a folder chosen in the folder chooser;
+// every play bar button works where it is drawn; devices added and deleted in
+// the device dialog reach the open record manager.
 #include <gtest/gtest.h>
 
 #include <afxwin.h>
@@ -130,6 +132,51 @@ protected:
         ASSERT_TRUE(Eventually([&] { return ListView_GetItemCount(list) == 2; }));
     }
 
+    // The video control's four pane windows and the play bar's slider.
+    void FindPanesAndSlider(std::vector<HWND>* panes, HWND* slider) {
+        HWND video = Child(manager, IDC_RECMAN_VIDEO);
+        ASSERT_NE(nullptr, video);
+        *panes = PaneVideoWindows(video);
+        ASSERT_EQ(4u, panes->size());
+        *slider = Child(manager, IDC_SKIN_STEPLENGTH);
+        ASSERT_NE(nullptr, *slider);
+    }
+    // A real click into the middle of the window (a pane: it becomes the
+    // selected one).
+    static void ClickInto(HWND window) {
+        RECT r;
+        ::GetWindowRect(window, &r);
+        PointerTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        LeftButton(true);
+        LeftButton(false);
+    }
+    // A play bar button pressed where it is drawn; its command has time to act.
+    static void Press(HWND button) {
+        ClickInto(button);
+        ::Sleep(300);
+    }
+    // Drags the play slider's thumb with the mouse, as the user would, to
+    // the percentage of the slider's width.
+    static void DragThumbTo(HWND slider, int percent) {
+        RECT bar;
+        ::GetWindowRect(slider, &bar);
+        const int width = bar.right - bar.left, middleY = (bar.top + bar.bottom) / 2;
+        const int target = width * percent / 100;
+        int thumb = -1;
+        ASSERT_TRUE(Eventually([&] { return (thumb = SliderThumbCentre(slider)) >= 0; }, 5000)) << "no thumb seen";
+        ASSERT_LT(thumb, target - 30) << "the thumb is not left of the target before the drag";
+        PointerTo(bar.left + thumb, middleY);
+        LeftButton(true);
+        ::Sleep(100);
+        for (int x = thumb; x < target; x += 20) {
+            PointerTo(bar.left + x, middleY);
+            ::Sleep(20);
+        }
+        PointerTo(bar.left + target, middleY);
+        ::Sleep(100);
+        LeftButton(false);
+    }
+
     ProgramFolder folder;
     DWORD pid = 0;
     HWND manager = nullptr;
@@ -178,40 +225,17 @@ TEST_F(RecordManagerProgramTest, QueryPlayInTwoPanesAndStop) {
 // spells the second it shows).
 TEST_F(RecordManagerProgramTest, DraggingThePlaySliderMovesThePaneToThatPosition) {
     ASSERT_NO_FATAL_FAILURE(OpenManagerWithTwoRecordings());
-    HWND video = Child(manager, IDC_RECMAN_VIDEO);
-    ASSERT_NE(nullptr, video);
-    const std::vector<HWND> panes = PaneVideoWindows(video);
-    ASSERT_EQ(4u, panes.size());
-    HWND slider = Child(manager, IDC_SKIN_STEPLENGTH);
-    ASSERT_NE(nullptr, slider);
+    std::vector<HWND> panes;
+    HWND slider = nullptr;
+    ASSERT_NO_FATAL_FAILURE(FindPanesAndSlider(&panes, &slider));
 
     DoubleClickRow(list, 0);
     int early = -1;
     ASSERT_TRUE(Eventually([&] { return (early = PictureSecond(panes[0])) >= 0; })) << "pane 0 shows no picture";
     EXPECT_LT(early, 12);
     // Playing moved the selection on: the play bar follows the selected pane.
-    RECT pane0;
-    ::GetWindowRect(panes[0], &pane0);
-    PointerTo((pane0.left + pane0.right) / 2, (pane0.top + pane0.bottom) / 2);
-    LeftButton(true);
-    LeftButton(false);
-
-    RECT bar;
-    ::GetWindowRect(slider, &bar);
-    const int width = bar.right - bar.left, middleY = (bar.top + bar.bottom) / 2;
-    int thumb = -1;
-    ASSERT_TRUE(Eventually([&] { return (thumb = SliderThumbCentre(slider)) >= 0; }, 5000)) << "no thumb seen";
-    ASSERT_LT(thumb, width / 2 - 30) << "the thumb is not left of the middle before the drag";
-    PointerTo(bar.left + thumb, middleY);
-    LeftButton(true);
-    ::Sleep(100);
-    for (int x = thumb; x < width / 2; x += 20) {
-        PointerTo(bar.left + x, middleY);
-        ::Sleep(20);
-    }
-    PointerTo(bar.left + width / 2, middleY);
-    ::Sleep(100);
-    LeftButton(false);
+    ClickInto(panes[0]);
+    ASSERT_NO_FATAL_FAILURE(DragThumbTo(slider, 50));
 
     // The port still shows the frames it holds (a few seconds' worth), then
     // jumps: 50% of the 40-second recording is its second 20.
@@ -279,6 +303,176 @@ TEST_F(RecordManagerProgramTest, ToAviOfTwoRecordingsIntoAChosenFolder) {
         EXPECT_EQ("RIFF", std::string(head, 4)) << name;
         EXPECT_EQ("AVI ", std::string(head + 8, 4)) << name;
     }
+}
+
+
+// How far the pane's picture moves on in the time (-1 when it shows none).
+int SecondsAdvancedIn(HWND pane, DWORD ms) {
+    const int first = PictureSecond(pane);
+    ::Sleep(ms);
+    const int last = PictureSecond(pane);
+    return first < 0 || last < 0 ? -1 : last - first;
+}
+
+// Every button of the play bar lies inside the bar the record manager makes
+// and works where it is drawn: pressed with the mouse, Pause stops the
+// picture and Start (shown at the same place) moves it on, Fast and Slow
+// change its pace, the slider dragged to 90% jumps there, Play List and Open
+// File open their menu and dialog, and Stop blanks the pane.
+TEST_F(RecordManagerProgramTest, EveryPlayBarButtonWorksWhereItIsDrawn) {
+    ASSERT_NO_FATAL_FAILURE(OpenManagerWithTwoRecordings());
+    std::vector<HWND> panes;
+    HWND slider = nullptr;
+    ASSERT_NO_FATAL_FAILURE(FindPanesAndSlider(&panes, &slider));
+    HWND bar = ::GetParent(slider);
+    RECT barRect;
+    ::GetWindowRect(bar, &barRect);
+    for (int id : {IDC_SKIN_PAUSE, IDC_SKIN_START, IDC_SKIN_STOP, IDC_SKIN_FAST, IDC_SKIN_SLOW, IDC_SKIN_OPENFILE,
+                   IDC_SKIN_PLAYLIST, IDC_SKIN_STEPLENGTH}) {
+        HWND control = ::GetDlgItem(bar, id);
+        ASSERT_NE(nullptr, control) << id;
+        RECT r, inside;
+        ::GetWindowRect(control, &r);
+        EXPECT_TRUE(::IntersectRect(&inside, &r, &barRect) && ::EqualRect(&inside, &r))
+            << "control " << id << " reaches out of the play bar";
+    }
+
+    DoubleClickRow(list, 0);
+    ASSERT_TRUE(Eventually([&] { return PictureSecond(panes[0]) >= 0; })) << "pane 0 shows no picture";
+    ClickInto(panes[0]);
+
+    HWND pause = ::GetDlgItem(bar, IDC_SKIN_PAUSE), start = ::GetDlgItem(bar, IDC_SKIN_START);
+    ASSERT_TRUE(Eventually([&] { return ::IsWindowVisible(pause) && !::IsWindowVisible(start); }));
+    Press(pause);
+    ASSERT_TRUE(Eventually([&] { return ::IsWindowVisible(start) && !::IsWindowVisible(pause); }))
+        << "Start does not replace Pause";
+    RECT pauseRect, startRect;
+    ::GetWindowRect(pause, &pauseRect);
+    ::GetWindowRect(start, &startRect);
+    EXPECT_TRUE(::EqualRect(&pauseRect, &startRect)) << "Start and Pause are not at one place";
+    ::Sleep(1500);
+    EXPECT_EQ(0, SecondsAdvancedIn(panes[0], 2000)) << "the picture moves while paused";
+    Press(start);
+    EXPECT_TRUE(Eventually([&] { return SecondsAdvancedIn(panes[0], 1500) > 0; })) << "Start does not resume";
+
+    // Two steps faster is four times the pace; two steps slower is back to one.
+    Press(::GetDlgItem(bar, IDC_SKIN_FAST));
+    Press(::GetDlgItem(bar, IDC_SKIN_FAST));
+    EXPECT_TRUE(Eventually([&] { return SecondsAdvancedIn(panes[0], 2000) >= 5; }, 8000)) << "Fast has no effect";
+    Press(::GetDlgItem(bar, IDC_SKIN_SLOW));
+    Press(::GetDlgItem(bar, IDC_SKIN_SLOW));
+    EXPECT_TRUE(Eventually([&] {
+        const int advanced = SecondsAdvancedIn(panes[0], 2000);
+        return advanced >= 0 && advanced <= 3;
+    }, 8000)) << "Slow has no effect";
+
+    // The thumb dragged to 90% of the slider: the picture jumps to second 36
+    // of the 40-second recording.
+    ASSERT_NO_FATAL_FAILURE(DragThumbTo(slider, 90));
+    int second = -1;
+    EXPECT_TRUE(Eventually([&] {
+        second = PictureSecond(panes[0]);
+        return second >= 34 && second <= 39;
+    }, 15000)) << "the picture shows second " << second;
+
+    Press(::GetDlgItem(bar, IDC_SKIN_PLAYLIST));
+    HWND menu = nullptr;
+    EXPECT_TRUE(Eventually([&] { return (menu = FindPopupMenu(pid)) != nullptr; }, 5000)) << "no play list menu";
+    ::keybd_event(VK_ESCAPE, 0, 0, 0);
+    ::keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    EXPECT_TRUE(Eventually([&] { return FindPopupMenu(pid) == nullptr; }, 5000));
+
+    Press(::GetDlgItem(bar, IDC_SKIN_OPENFILE));
+    HWND open = nullptr;
+    EXPECT_TRUE(Eventually([&] { return (open = WaitDialog(pid, L"Open", false, 500)) != nullptr; }, 8000))
+        << "no file dialog";
+    if (open) ::PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(Eventually([&] { return FindDialog(pid, L"Open", false) == nullptr; }, 5000));
+
+    Press(::GetDlgItem(bar, IDC_SKIN_STOP));
+    EXPECT_TRUE(Eventually([&] { return PictureSecond(panes[0]) < 0; })) << "Stop leaves the picture";
+}
+
+std::vector<std::wstring> ComboTexts(HWND combo) {
+    std::vector<std::wstring> texts;
+    const int count = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = {0};
+        ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+void PostClick(HWND dialog, int id) {
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+void SetItem(HWND dialog, int id, const wchar_t* text) {
+    ::SendMessageW(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// The record manager and the schedule editor stay open while devices are
+// added and deleted in the device dialog: after each OK both offer the
+// devices as they are, and the editor is on the screen again.
+TEST_F(RecordManagerProgramTest, DeviceChangesReachTheOpenRecordManagerAndScheduleEditor) {
+    ASSERT_NO_FATAL_FAILURE(OpenManagerWithTwoRecordings());
+    HWND combo = Child(manager, IDC_LOCALREC_DEVICE);
+    ASSERT_NE(nullptr, combo);
+    ASSERT_EQ((std::vector<std::wstring>{L"gate", L"UnKnow"}), ComboTexts(combo));
+    HWND main = WaitDialog(pid, kProduct, false);
+    ASSERT_NE(nullptr, main);
+    ::PostMessageW(main, WM_COMMAND, ID_TW_BACKUP_PROJECT, 0);
+    HWND schedules = WaitDialog(pid, L"Backup Project", false);
+    ASSERT_NE(nullptr, schedules);
+    PostClick(schedules, IDC_PROJECT_ADD);
+    HWND editor = WaitDialog(pid, L"Backup Project Edit", false);
+    ASSERT_NE(nullptr, editor);
+    HWND editorDevices = ::GetDlgItem(editor, IDC_PROJEDIT_DEVICE);
+    ASSERT_EQ(std::vector<std::wstring>{L"gate"}, ComboTexts(editorDevices));
+    const std::wstring editorShot = ShotPath(L"schedule-editor.bmp");
+    if (!editorShot.empty()) {
+        ::Sleep(1000);
+        SaveWindowShot(editor, editorShot);
+    }
+
+    ::PostMessageW(main, WM_COMMAND, ID_TW_DEVICE_MANAGE, 0);
+    HWND devices = WaitDialog(pid, L"Device Manage", false);
+    ASSERT_NE(nullptr, devices);
+    HWND rows = ::GetDlgItem(devices, IDC_DEVMANAGE_LIST);
+    PostClick(devices, IDC_DEVMANAGE_ADD);
+    ASSERT_TRUE(Eventually([&] { return WindowText(::GetDlgItem(devices, IDC_DEVMANAGE_ADD)) == L"Save"; }));
+    SetItem(devices, IDC_DEVMANAGE_TITLE, L"yard");
+    SetItem(devices, IDC_DEVMANAGE_IP, L"127.0.0.1");
+    SetItem(devices, IDC_DEVMANAGE_PORT, L"2");
+    PostClick(devices, IDC_DEVMANAGE_ADD);
+    // The new device does not answer: the dialog says so and keeps it.
+    if (HWND box = WaitDialog(pid, kProduct, true, 10000)) CloseMessageBox(box);
+    ASSERT_TRUE(Eventually([&] { return ListView_GetItemCount(rows) == 2; }));
+    const std::wstring devicesShot = ShotPath(L"device-manage.bmp");
+    if (!devicesShot.empty()) {
+        ::Sleep(1000);
+        SaveWindowShot(devices, devicesShot);
+    }
+    PostClick(devices, IDC_DEVMANAGE_OK);
+    EXPECT_TRUE(Eventually([&] {
+        return ComboTexts(combo) == std::vector<std::wstring>{L"gate", L"yard", L"UnKnow"};
+    })) << "the added device is missing";
+    EXPECT_TRUE(Eventually([&] { return ComboTexts(editorDevices) == std::vector<std::wstring>{L"gate", L"yard"}; }));
+    EXPECT_TRUE(::IsWindowVisible(editor));
+
+    ::PostMessageW(main, WM_COMMAND, ID_TW_DEVICE_MANAGE, 0);
+    ASSERT_TRUE(Eventually([&] { return ::IsWindowVisible(devices) && ListView_GetItemCount(rows) == 2; }));
+    SetListViewCheck(rows, pid, 0, true);
+    PostClick(devices, IDC_DEVMANAGE_DELETE);
+    HWND question = WaitDialog(pid, kProduct, true);
+    ASSERT_NE(nullptr, question);
+    EXPECT_EQ(L"Are you sure to delete this item?", CloseMessageBox(question));
+    ASSERT_TRUE(Eventually([&] { return ListView_GetItemCount(rows) == 1; }));
+    PostClick(devices, IDC_DEVMANAGE_OK);
+    EXPECT_TRUE(Eventually([&] { return ComboTexts(combo) == std::vector<std::wstring>{L"yard", L"UnKnow"}; }))
+        << "the deleted device is still offered";
+    EXPECT_TRUE(Eventually([&] { return ComboTexts(editorDevices) == std::vector<std::wstring>{L"yard"}; }));
 }
 
 }  // namespace

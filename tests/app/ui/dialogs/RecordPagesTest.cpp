@@ -332,6 +332,25 @@ TEST_F(RecordPagesTest, ToAviGivesSameNamedFilesTheirOwnTargetsAndShowsThePage) 
     EXPECT_EQ(1, host.copyThreadStarts);
 }
 
+// Earlier conversions on disk keep their files: a new one of another x.duz
+// takes the next free name.
+TEST_F(RecordPagesTest, ToAviTargetsPassOverFilesAlreadyOnDisk) {
+    AddRecordFile(dir.File(L"one"), L"x.duz", 1001, 0, "2026-12-01 10:00:00", "2026-12-01 10:01:00");
+    const std::wstring out = dir.File(L"avi");
+    CreateDirectoryW(out.c_str(), nullptr);
+    for (const wchar_t* earlier : {L"\\x.avi", L"\\x (2).avi"})
+        ASSERT_TRUE(WriteWholeFile(out + earlier, "RIFF earlier"));
+    OpenManager();
+    SetWindow(CTime(2026, 12, 1, 0, 0, 0), CTime(2026, 12, 3, 0, 0, 0));
+    SelectDevice(L"UnKnow");
+    Query();
+    List().SetCheck(0, TRUE);
+    host.folderAnswer = out.c_str();
+    Click(IDC_LOCALREC_TOAVI);
+    ASSERT_EQ(1u, engine.tasks.size());
+    EXPECT_EQ(CString(out.c_str()) + L"\\x (3).avi", engine.tasks[0].outputPath);
+}
+
 BACKUP_TASK Task(int type, int size, int64_t done, int status) {
     BACKUP_TASK task;
     task.type = type;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 #include "DialogTestSupport.h"
@@ -110,8 +111,8 @@ TEST_F(UserManageDlgTest, ListsEveryUserWithItsFolderAndShowsTheLastOne)
     EXPECT_EQ(L"1", ListText(list, 0, 0));
     EXPECT_EQ(L"Female", ListText(list, 0, 3));
     EXPECT_EQ(L".\\alice", ListText(list, 0, 5));
-    // The folder is made below the program directory, whatever the working directory.
-    EXPECT_TRUE(PathExists(Prog(L"alice")));
+    // Listing makes nothing on disk: folders come with OK.
+    EXPECT_FALSE(PathExists(Prog(L"alice")));
     EXPECT_EQ(2, SelectedRow(list));
     EXPECT_EQ(L"dave", ItemText(Dlg(), IDC_USERMAN_ID));
     EXPECT_EQ(L"pd", ItemText(Dlg(), IDC_USERMAN_CONFIRM));
@@ -182,7 +183,7 @@ TEST_F(UserManageDlgTest, EditModesSetTheControls)
     } rows[] = {
         {IDC_USERMAN_ADD, CUserManageDlg::kAdding, TRUE, L"Save", TRUE, L"Update", FALSE, FALSE, FALSE},
         {IDC_USERMAN_RESET, CUserManageDlg::kBrowse, FALSE, L"Add", TRUE, L"Update", TRUE, TRUE, TRUE},
-        {IDC_USERMAN_UPDATE, CUserManageDlg::kUpdating, TRUE, L"Add", FALSE, L"Save", TRUE, TRUE, FALSE},
+        {IDC_USERMAN_UPDATE, CUserManageDlg::kUpdating, TRUE, L"Add", FALSE, L"Save", TRUE, FALSE, FALSE},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.mode);
@@ -368,6 +369,125 @@ TEST_F(UserManageDlgTest, AFailingSaveKeepsTheDialogOpenAndWritesNoRecord)
     EXPECT_TRUE(PathExists(Prog(L"alice")));
     EXPECT_EQ(L"alice", std::wstring(users->FindUser(L"alice").id));
     EXPECT_EQ(std::vector<CString>{L"alice"}, dlg->GetRemovedIds());
+}
+
+// The program keeps its log, languages and skins in folders of the program
+// directory: no user may be named after them (nor after anything else there
+// that is not a user's folder), and deleting a user of such a name, as an
+// older users file may hold, leaves the folder alone.
+TEST_F(UserManageDlgTest, IdsNamingTheProgramsOwnFoldersAreRefusedAndNeverDeleted)
+{
+    CreateDirectoryW(Prog(L"Log").c_str(), nullptr);
+    WriteWholeFile(Prog(L"Log\\2026_12.db"), "month");
+    CreateDirectoryW(Prog(L"save").c_str(), nullptr);
+    users->AddUserFields(L"Skin", L"", L"p", L"Male", L"", L"", L"", L".\\Skin", L"");
+    users->Save(CString());
+    CreateDirectoryW(Prog(L"Skin").c_str(), nullptr);
+    WriteWholeFile(Prog(L"Skin\\play.ini"), "skin");
+    Open();
+    for (int row = 0; row < ListRows(list); ++row)
+        CheckRow(row, ListText(list, row, 1) == L"Skin");
+    ClickAnsweringBox(IDC_USERMAN_DELETE);
+    for (const wchar_t* id : {L"Log", L"log", L"Language", L"SKIN", L"save"}) {
+        SCOPED_TRACE(id);
+        Click(Dlg(), IDC_USERMAN_ADD);
+        FillFields(id, L"p", L"p", L"", L"");
+        EXPECT_EQ(L"ID is the name of a folder in the program's directory!", ClickAnsweringBox(IDC_USERMAN_ADD));
+        EXPECT_EQ(CUserManageDlg::kAdding, dlg->GetEditMode());
+        Click(Dlg(), IDC_USERMAN_RESET);
+    }
+    Click(Dlg(), IDC_USERMAN_OK);
+    EXPECT_EQ("month", ReadWholeFile(Prog(L"Log\\2026_12.db")));
+    EXPECT_EQ("skin", ReadWholeFile(Prog(L"Skin\\play.ini")));
+    EXPECT_TRUE(PathExists(Prog(L"save")));
+}
+
+// A new ID moves the user's folder with its devices and schedules; two users
+// who trade IDs each keep their own data.
+TEST_F(UserManageDlgTest, RenamingAUserKeepsItsFolderAndData)
+{
+    for (const char* id : {"alice", "bob", "dave"}) {
+        const std::wstring folder = Prog(std::wstring(id, id + strlen(id)));
+        CreateDirectoryW(folder.c_str(), nullptr);
+        WriteWholeFile(folder + L"\\device.xml", std::string(id) + "'s devices");
+    }
+    Open();
+    const struct {
+        int row;
+        const wchar_t* id;
+    } renames[] = {{2, L"david"}, {0, L"tmp"}, {1, L"alice"}, {0, L"bob"}};
+    for (const auto& rename : renames) {
+        SelectListRow(list, rename.row);
+        Click(Dlg(), IDC_USERMAN_UPDATE);
+        EXPECT_FALSE(IsItemReadOnly(Dlg(), IDC_USERMAN_ID));
+        SetItemText(Dlg(), IDC_USERMAN_ID, rename.id);
+        Click(Dlg(), IDC_USERMAN_UPDATE);
+        EXPECT_EQ(CUserManageDlg::kBrowse, dlg->GetEditMode()) << rename.id;
+    }
+    Click(Dlg(), IDC_USERMAN_OK);
+    EXPECT_EQ("dave's devices", ReadWholeFile(Prog(L"david\\device.xml")));
+    EXPECT_EQ("alice's devices", ReadWholeFile(Prog(L"bob\\device.xml")));
+    EXPECT_EQ("bob's devices", ReadWholeFile(Prog(L"alice\\device.xml")));
+    EXPECT_FALSE(PathExists(Prog(L"dave")));
+    EXPECT_FALSE(PathExists(Prog(L"tmp")));
+    CUserManager reread(GetAppConfig());
+    ASSERT_EQ(0, reread.LoadFile(usersFile.c_str()));
+    EXPECT_EQ(L"pd", std::wstring(reread.FindUser(L"david").psw));
+    EXPECT_EQ(L".\\david", std::wstring(reread.FindUser(L"david").systemdir));
+    EXPECT_EQ(L"Alice", std::wstring(reread.FindUser(L"bob").name));
+    EXPECT_TRUE(reread.FindUser(L"dave").id.IsEmpty());
+}
+
+// Folders come with OK only, each a direct child of the program directory:
+// listing, showing, adding and cancelling make none, and an ID a hand-edited
+// file holds that is no plain name gets none anywhere.
+TEST_F(UserManageDlgTest, FoldersAreMadeAtOkOnlyAndOnlyBelowTheProgramDirectory)
+{
+    users->AddUserFields(L"..\\outside", L"", L"p", L"Male", L"", L"", L"", L"", L"");
+    users->Save(CString());
+    Open();
+    Click(Dlg(), IDC_USERMAN_ADD);
+    FillFields(L"carol", L"pc", L"pc", L"", L"");
+    Click(Dlg(), IDC_USERMAN_ADD);
+    Click(Dlg(), IDC_USERMAN_CANCEL);
+    dlg->ShowWindow(SW_SHOW);
+    for (const wchar_t* id : {L"alice", L"bob", L"dave", L"carol"})
+        EXPECT_FALSE(PathExists(Prog(id))) << id;
+    EXPECT_FALSE(PathExists(temp.File(L"outside")));
+
+    Click(Dlg(), IDC_USERMAN_OK);
+    for (const wchar_t* id : {L"alice", L"bob", L"dave", L"carol"})
+        EXPECT_EQ("seed", ReadWholeFile(Prog(std::wstring(id) + L"\\UserLogin.ini"))) << id;
+    EXPECT_FALSE(PathExists(temp.File(L"outside")));
+    CUserManager reread(GetAppConfig());
+    ASSERT_EQ(0, reread.LoadFile(usersFile.c_str()));
+    EXPECT_EQ(CString(program.c_str()), reread.FindUser(L"..\\outside").systemdir);
+}
+
+// A stored record without a sex (the reader's "male") shows it as Male, and
+// a change of something else keeps what was stored; a sex the combo does not
+// know shows none and is kept too.
+TEST_F(UserManageDlgTest, AnUpdateKeepsTheStoredSex)
+{
+    users->AddUserFields(L"erin", L"", L"pe", L"unset", L"", L"", L"", L".\\erin", L"");
+    users->Save(CString());
+    std::string file = ReadWholeFile(usersFile);
+    const size_t at = file.find(" sex=\"unset\"");
+    ASSERT_NE(std::string::npos, at);
+    WriteWholeFile(usersFile, file.erase(at, strlen(" sex=\"unset\"")));
+    ASSERT_EQ(0, users->LoadFile(usersFile.c_str()));
+    Open();
+    SelectListRow(list, 3);
+    ASSERT_EQ(L"erin", ItemText(Dlg(), IDC_USERMAN_ID));
+    EXPECT_EQ(0, SendDlgItemMessageW(Dlg(), IDC_USERMAN_SEX, CB_GETCURSEL, 0, 0));
+    Click(Dlg(), IDC_USERMAN_UPDATE);
+    SetItemText(Dlg(), IDC_USERMAN_INFO, L"changed");
+    Click(Dlg(), IDC_USERMAN_UPDATE);
+    Click(Dlg(), IDC_USERMAN_OK);
+    CUserManager reread(GetAppConfig());
+    ASSERT_EQ(0, reread.LoadFile(usersFile.c_str()));
+    EXPECT_EQ(L"changed", std::wstring(reread.FindUser(L"erin").information));
+    EXPECT_EQ(std::wstring(USER_INFO().sex), std::wstring(reread.FindUser(L"erin").sex));
 }
 
 } // namespace

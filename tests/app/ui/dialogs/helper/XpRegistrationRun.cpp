@@ -1,4 +1,6 @@
-// The program's start-up in a prefix that reports Windows XP, where it
+// The record manager asked for in a prefix that knows no video window
+// control: the program names the control it could not create. Then the
+// program's start-up in a prefix that reports Windows XP, where it
 // registers its video window control itself (run by xp-registration.sh in a
 // throw-away prefix, never in the shared test prefix): with Rerezed.ocx
 // missing start-up shows "Rerezed.ocx" + "Loaded Faild!" and ends; with it
@@ -14,6 +16,7 @@
 
 #include "../ProgramFolder.h"
 #include "RerezedGuids.h"
+#include "app/ui/toolkit/CDodavoziDlgSkin.h"
 
 namespace {
 
@@ -27,6 +30,22 @@ std::wstring RegisteredServer() {
     if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &size) != ERROR_SUCCESS)
         return std::wstring();
     return path;
+}
+
+TEST(NoVideoControl, RecordManageNamesTheControlItCouldNotCreate) {
+    ASSERT_EQ(L"", RegisteredServer()) << "the prefix knows the control";
+    ProgramFolder folder;
+    folder.WriteOneDeviceList();
+    folder.UseAutomaticLogin();
+    ASSERT_NE(nullptr, folder.Start());
+    const DWORD pid = folder.MainProcessId();
+    HWND main = WaitDialog(pid, kProduct, false, 60000);
+    ASSERT_NE(nullptr, main) << "no main window";
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_SKIN_MANAGE, BN_CLICKED), 0);
+    HWND box = WaitDialog(pid, kProduct, true);
+    ASSERT_NE(nullptr, box) << "Record Manage said nothing";
+    EXPECT_EQ(L"Can not create the video window control (Rerezed.ocx)!", CloseMessageBox(box));
+    EXPECT_EQ(nullptr, FindDialog(pid, L"Record Manage", false));
 }
 
 TEST(XpRegistration, WithoutTheControlStartUpReportsItAndEnds) {
