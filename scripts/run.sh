@@ -6,15 +6,20 @@
 set -euo pipefail
 HERE="$(dirname "${BASH_SOURCE[0]}")"
 bash "$HERE/setup.sh"
-bash "$HERE/build.sh" >/dev/null
 source "$HERE/env.sh"
-if can_run_x86 && [ "${DODAVOZI_ARCH:-x86}" = x86 ]; then
-  use_arch x86
+if [ "${DODAVOZI_ARCH:-x86}" = x86 ] && can_run_x86; then
+  arch=x86
   echo "run: starting the 32-bit program (build/bin)"
 else
-  use_arch x64
-  echo "run: starting the 64-bit program (build-x64/bin): this machine does not start 32-bit programs"
+  arch=x64
+  why=""
+  [ "${DODAVOZI_ARCH:-x86}" = x86 ] && why=": this machine does not start 32-bit programs"
+  echo "run: starting the 64-bit program (build-x64/bin)$why"
 fi
+# Only what the program needs (its target depends on everything it loads
+# from its folder), of the one architecture that runs.
+DODAVOZI_ARCH=$arch bash "$HERE/build.sh" Dodavozi >/dev/null
+use_arch $arch
 cleanup() { [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true; }
 trap cleanup EXIT
 ensure_display

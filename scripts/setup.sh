@@ -16,17 +16,24 @@ PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-i686-dev mingw-w64-x86-64-dev wine wine32:i386 wine64
-  xvfb xauth cmake make googletest
+  xvfb xauth cmake make ninja-build googletest
   dpkg-dev tcl sqlite3 iproute2 clang libclang-rt-dev python3
   libreoffice-calc-nogui ffmpeg fonts-wine
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
+# One query for all of them: each dpkg-query start reads dpkg's whole
+# database, and this runs before every build, test and program start.
 missing_packages() {
-  local p
+  local -A installed=()
+  local name p native
+  native=$(dpkg --print-architecture)
+  while read -r name; do installed[$name]=1; done < <(
+    dpkg-query -W -f='${Status} ${binary:Package}\n' "${PACKAGES[@]}" 2>/dev/null |
+      awk '$1 == "install" && $3 == "installed" { print $4 }')
   for p in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+    [ -n "${installed[$p]:-}" ] || [ -n "${installed[$p:$native]:-}" ] || echo "$p"
   done
 }
 

@@ -1,5 +1,6 @@
 #include "app/engine/CBackupScheduler.h"
 
+#include <unordered_set>
 #include <vector>
 
 #include "app/core/CAppConfig.h"
@@ -203,6 +204,10 @@ int CBackupScheduler::ScheduleTick(CTime now) {
     int weekday = WeekdayIndex(now);
     std::vector<BACKUP_SCHEDULE> due;
     m_schedules.QueryDue(now.GetHour(), now.GetMinute(), now.GetSecond(), weekday, due, 0, 0);
+    // The main window queues one login per device however often it is asked,
+    // and a thread's message queue is bounded: one message per off-line
+    // device and pass, however many of its schedules are due.
+    std::unordered_set<int> askedToLogIn;
     for (const BACKUP_SCHEDULE& schedule : due) {
         if (!m_thread.IsRunning()) break;
         if (!IsModeOn(schedule)) continue;
@@ -210,7 +215,8 @@ int CBackupScheduler::ScheduleTick(CTime now) {
         const DueDevice state = LookUpDueDevice(m_devices, schedule.DevID);
         if (state == DueDevice::kAbsent) continue;
         if (state == DueDevice::kLoggedOut) {
-            PostMainWndMessage(WM_TW_DEVICE_NOT_LOGGED_IN, (WPARAM)schedule.DevID, 0);
+            if (askedToLogIn.insert(schedule.DevID).second)
+                PostMainWndMessage(WM_TW_DEVICE_NOT_LOGGED_IN, (WPARAM)schedule.DevID, 0);
             continue;
         }
         const DEVICE_RECORD device = m_devices.GetDevice(schedule.DevID);

@@ -142,12 +142,14 @@ int CDownloadRunner::TakeNextPendingByChannel(const std::vector<int>& busyKeys, 
 void CDownloadRunner::Run() {
     RequeueFailed();
     IndexKeptRecordings();
-    if (RetireOneFinished() == 0) return;
+    // The step that retires finished downloads also starts the next ones:
+    // otherwise each file would cost one tick to start and another to end.
+    while (RetireOneFinished() == 0) {
+    }
     StartPending();
 }
 
-// 0 when a finished download was retired (nothing else runs in that step),
-// -1 when none had finished.
+// 0 when a finished download was retired, -1 when none had finished.
 int CDownloadRunner::RetireOneFinished() {
     RECORD_TASK task;
     {

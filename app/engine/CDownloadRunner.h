@@ -52,7 +52,7 @@ public:
     // 0 taken (removed from the pending list), -1 none.
     int TakeNextPending(const std::vector<int>& busyDeviceIds, RECORD_TASK* out);
     int TakeNextPendingByChannel(const std::vector<int>& busyKeys, RECORD_TASK* out);
-    // Retires one finished download, or starts pending ones within the limit.
+    // Retires the finished downloads, then starts pending ones within the limit.
     void Run();
     // 1 when the record list already holds the recording, else 0.
     int IsRecordInDb(int deviceId, int channel, const RECORD_FILE_DESC* desc);

@@ -191,7 +191,8 @@ void SchedulerPass(const CString& folder) {
     MessageCounter window;
     LARGE_INTEGER start = BenchNow();
     const double passMs = StartAndFirstPass(engine);
-    while (window.Received() < kDevices * kChannels) Sleep(1);
+    // One message per off-line device and pass, however many of its schedules are due.
+    while (window.Received() < kDevices) Sleep(1);
     const double receivedMs = BenchSeconds(start, BenchNow()) * 1000.0;
     printf("scheduler: the same with a main window receiving the posted messages: %.1f ms; all %ld messages "
            "received after %.1f ms\n",

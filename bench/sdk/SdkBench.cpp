@@ -90,12 +90,15 @@ double RecorderBytesPerSecond(const SimRecorderConfig& config, const RECORD_FILE
 struct Progress {
     std::atomic<uint32_t> total{0};
     std::atomic<uint32_t> done{0};
+    HANDLE complete = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~Progress() { CloseHandle(complete); }
 };
 
 void QVNET_CALL OnPos(int32_t, uint32_t total, uint32_t done, QVNET_USER user) {
     Progress* p = reinterpret_cast<Progress*>(user);
     p->total = total;
     p->done = done;
+    if (total > 0 && done >= total) SetEvent(p->complete);
 }
 
 void QVNET_CALL OnDisconnect(int32_t, const char*, int32_t, QVNET_USER) {}
@@ -107,11 +110,12 @@ double Fetch(int32_t login, const RECORD_FILE_DESC& file, const std::string& pat
     const int32_t handle =
         Sdk().FetchRecordFile(login, &file, path.c_str(), OnPos, reinterpret_cast<QVNET_USER>(&progress));
     if (!handle) return -1;
-    while (!(progress.total > 0 && progress.done >= progress.total)) {
+    // Waits on the last report rather than spinning: a spinning waiter
+    // would take a core from the transfer it times.
+    while (WaitForSingleObject(progress.complete, 100) != WAIT_OBJECT_0) {
         QVNET_TEST_COUNTERS counters = {};
         Sdk().TestGetCounters(&counters);
         if (counters.sessions == 0) return -1;
-        Sleep(0);
     }
     LARGE_INTEGER end = BenchNow();
     Sdk().StopFetch(handle);

@@ -45,6 +45,7 @@ bool CSdkCore::Init(QVNET_DisconnectCallback onDisconnect, QVNET_USER user) {
     m_params = DefaultParams();
     ApplySearchTargetFromEnvironment();
     m_timerStop = false;
+    m_threads.Reopen();
     m_initialised = true;
     StartThread([this] { TimerLoop(); });
     return true;
@@ -71,8 +72,9 @@ void CSdkCore::Cleanup() {
         if (std::dynamic_pointer_cast<CSdkSession>(object.second)) object.second->Shutdown();
     }
     objects.clear();
+    m_threads.StopWaiting();
     const DWORD start = GetTickCount();
-    while (m_threads - m_inCallback > 0 && GetTickCount() - start < kCleanupWaitMs) Sleep(5);
+    while (m_threads.Live() - m_inCallback > 0 && GetTickCount() - start < kCleanupWaitMs) Sleep(5);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_winsock) qvsock::Cleanup();
     m_winsock = false;
@@ -159,17 +161,6 @@ std::shared_ptr<CSdkObject> CSdkCore::RemoveObject(int32_t handle) {
     return object;
 }
 
-void CSdkCore::StartThread(std::function<void()> body) {
-    ++m_threads;
-    std::thread([this, body] {
-        try {
-            body();
-        } catch (...) {
-        }
-        --m_threads;
-    }).detach();
-}
-
 void CSdkCore::NotifyDisconnect(int32_t loginHandle, const std::string& ip, int32_t port) {
     QVNET_DisconnectCallback callback;
     QVNET_USER user;
@@ -222,6 +213,9 @@ void CSdkCore::GetCounters(QVNET_TEST_COUNTERS& counters) const {
         if (std::dynamic_pointer_cast<CSdkSession>(object.second)) ++counters.sessions;
     }
     counters.objects = static_cast<int32_t>(m_objects.size()) - counters.sessions;
-    counters.threads = m_threads;
+    // Threads at work; those waiting for the next piece are counted apart.
+    counters.idleThreads = m_threads.Waiting();
+    counters.threads = m_threads.Live() - counters.idleThreads;
+    counters.threadsStarted = m_threads.Started();
     counters.disconnects = m_disconnects;
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "standins/qvnetsdk/CSdkObject.h"
+#include "standins/qvnetsdk/CSdkThreadPool.h"
 #include "standins/qvnetsdk/SdkWire.h"
 #include "standins/qvnetsdk/qvnetsdk.h"
 
@@ -61,8 +62,9 @@ public:
         return out;
     }
 
-    // Runs `body` on a new SDK thread, counted for clean-up.
-    void StartThread(std::function<void()> body);
+    // Runs `body` on an SDK thread (one left waiting by ended work, or a new
+    // one), counted for clean-up.
+    void StartThread(std::function<void()> body) { m_threads.Run(std::move(body)); }
 
     void NotifyDisconnect(int32_t loginHandle, const std::string& ip, int32_t port);
     void NotifyEvent(int32_t type, int32_t value, int32_t handle);
@@ -97,7 +99,7 @@ private:
     int32_t m_searchPort = qvwire::kSearchPort;
     std::map<int32_t, std::shared_ptr<CSdkObject>> m_objects;
     int32_t m_nextHandle = 0;
-    std::atomic<int> m_threads{0};
+    CSdkThreadPool m_threads;
     std::atomic<int> m_inCallback{0};
     std::atomic<int> m_disconnects{0};
     std::atomic<bool> m_timerStop{false};

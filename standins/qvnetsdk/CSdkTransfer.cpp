@@ -40,6 +40,8 @@ uint32_t CSdkTransfer::Open(const std::shared_ptr<CSdkSession>& session, Kind ki
     SdkReply reply = session->Call(kCmdOpen, args, EncodeOpenRequest(request), static_cast<uint32_t>(params.replyWaitMs));
     if (reply.error) return reply.error;
     std::shared_ptr<CSdkTransfer> created(new CSdkTransfer(session, kind, callbacks));
+    // Taken once: a read per block must not queue on the SDK-wide lock.
+    created->m_blockWaitMs = static_cast<uint32_t>(params.transferWaitMs);
     created->m_deviceId = reply.header.args[0];
     created->m_total = reply.header.args[1] | (static_cast<uint64_t>(reply.header.args[2]) << 32);
     if (reply.body.size() == sizeof(RECORD_FILE_DESC)) std::memcpy(&created->m_range, reply.body.data(), sizeof(RECORD_FILE_DESC));
@@ -115,7 +117,7 @@ bool CSdkTransfer::ReadBlock(std::vector<uint8_t>& block) {
     if (!RequestReads()) return false;
     const Read read = m_reads.front();
     m_reads.pop_front();
-    SdkReply reply = m_session->Wait(read.sequence, static_cast<uint32_t>(CSdkCore::Get().Params().transferWaitMs));
+    SdkReply reply = m_session->Wait(read.sequence, m_blockWaitMs);
     if (reply.error || reply.body.empty()) return false;
     if (reply.body.size() > read.length) reply.body.resize(read.length);
     if (reply.body.size() < read.length) {

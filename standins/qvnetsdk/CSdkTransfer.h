@@ -77,6 +77,7 @@ private:
     const Kind m_kind;
     const Callbacks m_callbacks;
     uint32_t m_deviceId = 0;
+    uint32_t m_blockWaitMs = 0;  // how long a block's answer may take
     uint64_t m_total = 0;
     uint64_t m_offset = 0;     // next byte to hand on
     uint64_t m_requested = 0;  // next byte to ask the device for

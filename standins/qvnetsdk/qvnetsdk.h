@@ -290,8 +290,10 @@ enum QVNET_ORDINAL {
 typedef struct QVNET_TEST_COUNTERS {
     int32_t sessions;        // login sessions alive
     int32_t objects;         // other handles alive: transfers, searches, talks, jobs
-    int32_t threads;         // SDK threads still running
+    int32_t threads;         // SDK threads at work
     int32_t disconnects;     // disconnect callbacks made since start
+    int32_t idleThreads;     // SDK threads waiting for their next work
+    int32_t threadsStarted;  // SDK threads started since the process began
 } QVNET_TEST_COUNTERS;
 
 #define QVNET_TEST_FUNCTIONS(X)                                                                                        \

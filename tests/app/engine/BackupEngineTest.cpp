@@ -157,3 +157,66 @@ TEST_F(BackupEngineParts, OneActiveDownloadPerDeviceAndADroppedDeviceRequeuesIt)
     ASSERT_GE(Login(1001), 0);
     ASSERT_TRUE(TickUntil([&] { return Rows().size() == 2 && Tasks().empty(); }));
 }
+
+namespace {
+
+bool ActiveDownloadsFinished(const std::vector<RECORD_TASK>& tasks) {
+    for (const RECORD_TASK& task : tasks) {
+        if (task.state != 1) continue;
+        const bool finished = task.source.done == 0xFFFFFFFFu ||
+                              (task.source.desc.sizeKB != 0 && task.source.done >= task.source.desc.sizeKB);
+        if (!finished) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST_F(BackupEngineParts, EachTimerStepRetiresTheFinishedFileAndStartsTheNext) {
+    CSimRecorder& recorder = StartRecorder(RecorderWithFiles(1));
+    AddDevice(1001, recorder);
+    ASSERT_GE(Login(1001), 0);
+    std::vector<RECORD_FILE_DESC> files = FilesOf(recorder, 0, 0);
+    for (const RECORD_FILE_DESC& file : FilesOf(recorder, 0, 1)) files.push_back(file);
+    ASSERT_EQ(6u, files.size());
+    for (const RECORD_FILE_DESC& file : files) ASSERT_EQ(0, engine->AddDownloadTask(1001, &file, 1, 0));
+
+    // Timer steps, each once the running download has finished: the first
+    // starts a file, every later one retires a file and starts the next.
+    size_t steps = 0;
+    while (Rows().size() < files.size() && steps < 3 * files.size()) {
+        engine->RunDownloads();
+        ++steps;
+        ASSERT_TRUE(WaitFor([&] { return ActiveDownloadsFinished(Tasks()); })) << "step " << steps;
+    }
+    EXPECT_EQ(files.size(), Rows().size());
+    EXPECT_EQ(files.size() + 1, steps) << "one step per file, and one to retire the last";
+    EXPECT_TRUE(Tasks().empty());
+}
+
+TEST_F(BackupEngineParts, AnOffLineDeviceIsAskedForOncePerPassWhateverItsDueSchedules) {
+    handleOffline = false;
+    CSimRecorder& recorder = StartRecorder(RecorderWithFiles(2));
+    AddDevice(1001, recorder);
+    AddDevice(1002, recorder);
+    for (int device : {1001, 1002}) {
+        for (int channel : {0, 1}) ASSERT_EQ(0, engine->Schedules().AddAuto(DaySchedule(device, channel)));
+    }
+    ASSERT_EQ(0, engine->Schedules().Save(GetAppConfig()->m_strScheduleFile));
+    auto askedFor = [this] {
+        std::map<int, int> asked;
+        for (const std::vector<int>& message : TakePosted()) {
+            if (message[0] == WM_TW_DEVICE_NOT_LOGGED_IN) ++asked[message[1]];
+        }
+        return asked;
+    };
+    const std::map<int, int> once = {{1001, 1}, {1002, 1}};
+
+    ASSERT_EQ(0, engine->StartAutoBackup());
+    ASSERT_TRUE(WaitFor([&] { return engine->GetSchedulerPassCount() >= 1; }));
+    EXPECT_EQ(once, askedFor());
+    // Still off line: asked for again on the next pass, once again.
+    engine->ScheduleTick(CTime::GetCurrentTime());
+    EXPECT_EQ(once, askedFor());
+    EXPECT_EQ(0, engine->StopAutoBackup());
+}

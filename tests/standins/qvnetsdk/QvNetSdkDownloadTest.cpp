@@ -272,7 +272,7 @@ TEST_F(QvNetSdkTest, StopUnderTheCallersLockNeitherDeadlocksNorCallsBackLater) {
         EXPECT_TRUE(DeleteFileA(path.c_str())) << "the file is closed when the stop returns";
         caller.progress.stopped = true;
     }
-    // Once the transfer's thread has ended, only the timer and the session's
+    // Once the transfer's thread has left it, only the timer and the session's
     // reader remain; the callback that was already under way was the last.
     EXPECT_TRUE(WaitFor([] { return Threads() == 2; }));
     EXPECT_EQ(caller.progress.afterStop, 1) << "only the callback already under way finished";
