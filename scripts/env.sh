@@ -83,11 +83,16 @@ register_video_control() {
 
 # The spreadsheet automation stand-in under "Excel.Application", once it is
 # built: the log export's workbooks open in it (tests and scripts/run.sh).
+# Registered again when its class or the ProgID's class key is missing (a
+# test that hides the ProgID and dies before putting it back).
 register_spreadsheet_standin() {
   local dll="$DODAVOZI_BUILD_DIR/bin/xlauto.dll"
   [ -f "$dll" ] || return 0
   local key='E8B9B1EA-A594-425E-8088-CA194A15556B'
-  if grep -qiF "CLSID\\\\{$key}\\\\InprocServer32" "$WINEPREFIX/system.reg" 2>/dev/null; then return 0; fi
+  if grep -qiF "CLSID\\\\{$key}\\\\InprocServer32" "$WINEPREFIX/system.reg" 2>/dev/null &&
+    grep -qiF '[Software\\Classes\\Excel.Application\\CLSID]' "$WINEPREFIX/system.reg" 2>/dev/null; then
+    return 0
+  fi
   wine regsvr32 /s "Z:${dll//\//\\}" >/dev/null 2>&1 || echo "env: registering xlauto.dll failed" >&2
   wineserver -w
 }

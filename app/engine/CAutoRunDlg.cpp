@@ -80,6 +80,17 @@ int CAutoRunDlg::QueueDeviceLogin(const DEVICE_RECORD& record) {
     return 0;
 }
 
+void CAutoRunDlg::QueueDeviceLoginIfKnown(int deviceId) {
+    const DEVICE_RECORD device = m_engine->GetDevice(deviceId);
+    if (device.id != 0) QueueDeviceLogin(device);
+}
+
+void CAutoRunDlg::OnDeviceOffline(int deviceId, LPARAM flags) {
+    if (flags != 0) return;
+    m_engine->OnDeviceGone(deviceId, 0);
+    QueueDeviceLoginIfKnown(deviceId);
+}
+
 int CAutoRunDlg::QueueLoginReport(const DEVICE_RECORD& record) {
     CAutoLock guard(&m_loginReportLock);
     QueueUnique(m_loginReportQueue, record);

@@ -47,6 +47,14 @@ public:
 
     // Queues a copy of the record for login unless its id is queued. 0.
     int QueueDeviceLogin(const DEVICE_RECORD& record);
+    // The main window's answer to the engine's WM_TW_DEVICE_NOT_LOGGED_IN:
+    // the engine's record of the device is queued for login while the
+    // device exists (one deleted meanwhile would stay queued for ever).
+    void QueueDeviceLoginIfKnown(int deviceId);
+    // ... and to WM_TW_DEVICE_OFFLINE: with flags 0 (the session dropped)
+    // the engine drops the device's work and the device is queued for
+    // login again; other flags change nothing.
+    void OnDeviceOffline(int deviceId, LPARAM flags);
     int QueueLoginReport(const DEVICE_RECORD& record);
     int StartLoginThread();         // 0; nothing when it runs
     int StartMaintainThread();      // 0

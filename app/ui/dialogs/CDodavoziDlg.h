@@ -25,6 +25,7 @@
 #include "CSystemConfigDlg.h"
 #include "CTaskListView.h"
 #include "CUserManageDlg.h"
+#include "CVideoPanePlayer.h"
 #include "app/engine/CAutoRunDlg.h"
 #include "app/ui/toolkit/CDodavoziDlgSkin.h"
 #include "app/ui/toolkit/CHoverHint.h"
@@ -57,7 +58,7 @@ public:
     void ShowPrompt(const CString& text, const CString& caption, int, int, int, int, int) {}
     // The record manager's video window control, while it exists (null to
     // detach). Playback commands and pane resets go to it.
-    void AttachVideoControl(CRerezedctrl1* control) { m_pVideoControl = control; }
+    void AttachVideoControl(CRerezedctrl1* control) { m_videoPanes.Attach(control); }
     // pane -1: the selected pane. -1 when there is none, else 0.
     int PlayControl(int pane, int command, int value) override;
     // Plays the files in the pane (-1: the selected one; none gives -101).
@@ -157,8 +158,6 @@ private:
     void ConnectDeviceDialog(CDevManageDlg& dialog);
     // Queues every device for login and starts the worker's login thread.
     void QueueAllDevicesForLogin();
-    // Queues a copy of the device for login while the device exists.
-    void QueueDeviceLoginIfKnown(int deviceId);
 
     // ---- Download state --------------------------------------------------------
     void ShowDownloadTwin(bool running);
@@ -192,11 +191,6 @@ private:
     void WriteDeviceLogRecord(const DEVICE_RECORD& device, bool loggedIn);
     void WriteUserLogRecord(int code, const wchar_t* textKey);
 
-    // The video control while its window exists; null otherwise.
-    CRerezedctrl1* LiveVideoControl() const;
-    // A pane index (0..3), the selected pane for -1; -1 when there is none.
-    int ResolvePane(int pane) const;
-
     HICON m_hIcon;
     UINT m_uTaskbarCreated;
     CUserManageDlg m_userDlg;
@@ -216,7 +210,7 @@ private:
     bool m_bTrayIconAdded = false;
     CDodavoziDlgSkin m_skin;
     int m_nVisible = 0;
-    CRerezedctrl1* m_pVideoControl = nullptr;
+    CVideoPanePlayer m_videoPanes;
     // Made on the first Record Manage; its video control serves the panes.
     CRecordManageDlg m_recordManageDlg;
 };

@@ -6,6 +6,7 @@
 #include "CLoginDlg.h"
 #include "CManualDownloadDlg.h"
 #include "CRerezedctrl1.h"
+#include "CSearchDeviceDlg.h"
 #include "DialogMessages.h"
 #include "UnreadableFileNotices.h"
 #include "app/core/CAppConfig.h"
@@ -17,12 +18,8 @@ namespace {
 
 CBackupEngine& Engine() { return GetBackupEngine(); }
 
-const int kPaneCount = 4;
 // The file of the video window control that the record manager holds.
 const wchar_t kVideoControlFile[] = L"Rerezed.ocx";
-
-// PlayFilesInPane's result when no pane is selected.
-const int kNoPaneSelected = -101;
 
 }  // namespace
 
@@ -221,15 +218,12 @@ LRESULT CDodavoziDlg::OnDeviceLoginState(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CDodavoziDlg::OnDeviceOffline(WPARAM wParam, LPARAM lParam) {
-    if (lParam != 0) return 0;
-    const int deviceId = static_cast<int>(wParam);
-    Engine().OnDeviceGone(deviceId, 0);
-    QueueDeviceLoginIfKnown(deviceId);
+    m_autoRunDlg.OnDeviceOffline(static_cast<int>(wParam), lParam);
     return 0;
 }
 
 LRESULT CDodavoziDlg::OnDeviceNotLoggedIn(WPARAM wParam, LPARAM) {
-    QueueDeviceLoginIfKnown(static_cast<int>(wParam));
+    m_autoRunDlg.QueueDeviceLoginIfKnown(static_cast<int>(wParam));
     return 0;
 }
 
@@ -238,47 +232,19 @@ LRESULT CDodavoziDlg::OnUnreadableFile(WPARAM, LPARAM) {
     return 0;
 }
 
-void CDodavoziDlg::QueueDeviceLoginIfKnown(int deviceId) {
-    DEVICE_RECORD device;
-    Engine().GetDevice(device, deviceId);
-    // A device deleted meanwhile would stay in the login queue for ever.
-    if (device.id != 0) m_autoRunDlg.QueueDeviceLogin(device);
-}
-
 LRESULT CDodavoziDlg::OnSearchResult(WPARAM wParam, LPARAM) {
-    // wParam is the handle of the window that started the search; it may be
-    // gone by now, and a handle is never taken for an object.
-    const HWND searcher = reinterpret_cast<HWND>(wParam);
-    if (searcher && ::IsWindow(searcher)) ::PostMessageW(searcher, WM_TW_SEARCH_RESULT, 0, 0);
+    CSearchDeviceDlg::RelaySearchResult(wParam);
     return 0;
 }
 
 // ---- Video panes --------------------------------------------------------------------------
 
-CRerezedctrl1* CDodavoziDlg::LiveVideoControl() const {
-    return m_pVideoControl && ::IsWindow(m_pVideoControl->GetSafeHwnd()) ? m_pVideoControl : nullptr;
-}
-
-int CDodavoziDlg::ResolvePane(int pane) const {
-    CRerezedctrl1* video = LiveVideoControl();
-    if (pane == -1) pane = video ? static_cast<int>(video->GetSelectedWindow()) : -1;
-    return pane >= 0 && pane < kPaneCount ? pane : -1;
-}
-
 int CDodavoziDlg::PlayControl(int pane, int command, int value) {
-    pane = ResolvePane(pane);
-    if (pane < 0) return -1;
-    Engine().ControlSlot(pane, command, static_cast<unsigned>(value));
-    return 0;
+    return m_videoPanes.PlayControl(pane, command, value);
 }
 
 int CDodavoziDlg::PlayFilesInPane(int pane, int first, int second, const std::vector<CString>& paths) {
-    pane = ResolvePane(pane);
-    CRerezedctrl1* video = LiveVideoControl();
-    if (pane < 0 || !video) return kNoPaneSelected;
-    const HWND window = video->PaneWindow(pane);
-    Engine().ClearSlotPlaylist(pane);
-    return Engine().PlayFilesInSlot(pane, first, second, window, paths);
+    return m_videoPanes.PlayFilesInPane(pane, first, second, paths);
 }
 
 int CDodavoziDlg::AdvanceVideoPane(int opened) {
@@ -306,9 +272,9 @@ void CDodavoziDlg::OnRecordManage() {
 
 LRESULT CDodavoziDlg::OnSlotClosed(WPARAM wParam, LPARAM lParam) {
     const int pane = static_cast<int>(wParam);
-    CRerezedctrl1* video = LiveVideoControl();
+    CRerezedctrl1* video = m_videoPanes.LiveControl();
     // Panes outside the control's four are not the control's to reset.
-    if ((lParam & 0xFF) != 1 || pane < 0 || pane >= kPaneCount || !video) return 0;
+    if ((lParam & 0xFF) != 1 || pane < 0 || pane >= CVideoPanePlayer::kPaneCount || !video) return 0;
     if (((lParam >> 8) & 0xFF) == 1) video->ClearWindow(pane);
     for (long state : {3L, 5L, 1L}) {
         if (video->GetWindowState(pane, state) == 1) video->SetWindowState(pane, state, 0);

@@ -39,7 +39,10 @@ BEGIN_MESSAGE_MAP(CManualDownloadDlg, CDialog)
 END_MESSAGE_MAP()
 
 CManualDownloadDlg::CManualDownloadDlg(CWnd* parent)
-    : CDialog(IDD_MANUAL_DOWNLOAD, parent), m_checkedCount(0), m_root(nullptr) {}
+    : CDialog(IDD_MANUAL_DOWNLOAD, parent),
+      m_checkedCount(0),
+      m_root(nullptr),
+      m_clock([] { return CTime::GetCurrentTime(); }) {}
 
 void CManualDownloadDlg::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
@@ -84,7 +87,7 @@ BOOL CManualDownloadDlg::OnInitDialog() {
     m_date.SetFormat(GetLocaleDateOrder() == 2 ? L"yyyy-MM-dd" : L"MM-dd-yyyy");
     m_from.SetFormat(L"HH:mm");
     m_to.SetFormat(L"HH:mm");
-    const CTime yesterday = CTime::GetCurrentTime() - CTimeSpan(1, 0, 0, 0);
+    const CTime yesterday = m_clock() - CTimeSpan(1, 0, 0, 0);
     const CTime from(yesterday.GetYear(), yesterday.GetMonth(), yesterday.GetDay(), 0, 0, 0);
     const CTime to(yesterday.GetYear(), yesterday.GetMonth(), yesterday.GetDay(), 23, 59, 0);
     m_date.SetTime(&yesterday);
@@ -231,7 +234,7 @@ bool CManualDownloadDlg::IsRecordTimeValid() const {
     m_date.GetTime(date);
     m_from.GetTime(from);
     m_to.GetTime(to);
-    const CTime now = CTime::GetCurrentTime();
+    const CTime now = m_clock();
     if (DayValue(date) > DayValue(now)) return false;
     if (DayValue(date) == DayValue(now)) {
         return SecondsOfDay(from) < SecondsOfDay(now) && SecondsOfDay(to) < SecondsOfDay(now) &&

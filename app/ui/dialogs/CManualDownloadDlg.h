@@ -8,6 +8,8 @@
 #include <afxwin.h>
 #include <afxcmn.h>
 
+#include <functional>
+
 #include "app/core/BackupSchedule.h"
 
 class CManualDownloadDlg : public CDialog {
@@ -21,7 +23,13 @@ public:
         kItemNumberMask = 0x0FFFFFFF
     };
 
+    // What the dialog takes for now: the default day (yesterday) and the
+    // check that a window of today lies before now.
+    typedef std::function<CTime()> Clock;
+
     explicit CManualDownloadDlg(CWnd* parent = nullptr);
+    // Before the window is made; the wall clock by default.
+    void SetClock(const Clock& clock) { m_clock = clock; }
 
     CTreeCtrl& GetTree() { return m_tree; }
     int GetCheckedCount() const { return m_checkedCount; }
@@ -66,6 +74,7 @@ private:
     CDateTimeCtrl m_to;
     int m_checkedCount;
     HTREEITEM m_root;
+    Clock m_clock;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -106,6 +106,11 @@ int CSearchDeviceDlg::AddResultRow(const DEVICE_SEARCH_RESULT& result) {
     return 0;
 }
 
+void CSearchDeviceDlg::RelaySearchResult(WPARAM searcher) {
+    const HWND window = reinterpret_cast<HWND>(searcher);
+    if (window && ::IsWindow(window)) ::PostMessageW(window, WM_TW_SEARCH_RESULT, 0, 0);
+}
+
 DEVICE_RECORD CSearchDeviceDlg::MakeDeviceRecord(const CString& ip, const CString& port) {
     DEVICE_RECORD record;
     const CStringA ansiIp(ip);

@@ -23,6 +23,10 @@ public:
 
     // The record a search answer becomes in a device list.
     static DEVICE_RECORD MakeDeviceRecord(const CString& ip, const CString& port);
+    // The main window's relay of the engine's WM_TW_SEARCH_RESULT: on to the
+    // window that started the search (wParam) while it exists. That window
+    // may be gone by now, and a handle is never taken for an object.
+    static void RelaySearchResult(WPARAM searcher);
     int GetCheckedCount() const { return m_checkedCount; }
 
 protected:

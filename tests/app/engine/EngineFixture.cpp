@@ -26,12 +26,11 @@ QVNET_TIME DayOf(int daysBack) {
 LRESULT CALLBACK EngineFixture::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     EngineFixture* self = s_current;
     if (self && message >= WM_USER) {
-        // The main window's reaction to a device that went off line or is
-        // needed by a due schedule: drop its work and queue it for login.
-        if (self->handleOffline && self->engine && self->worker &&
-            (message == WM_TW_DEVICE_OFFLINE || message == WM_TW_DEVICE_NOT_LOGGED_IN)) {
-            if (message == WM_TW_DEVICE_OFFLINE) self->engine->OnDeviceGone((int)wParam, 0);
-            self->worker->QueueDeviceLogin(self->engine->GetDevice((int)wParam));
+        // The main window hands a device that went off line or is needed by
+        // a due schedule to its worker window, as here.
+        if (self->handleOffline && self->worker) {
+            if (message == WM_TW_DEVICE_OFFLINE) self->worker->OnDeviceOffline((int)wParam, lParam);
+            if (message == WM_TW_DEVICE_NOT_LOGGED_IN) self->worker->QueueDeviceLoginIfKnown((int)wParam);
         }
         self->m_posted.push_back({(int)message, (int)wParam, (int)lParam});
         return 0;

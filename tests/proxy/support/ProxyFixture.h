@@ -6,7 +6,8 @@
 
 #include "proxy/Portmoor.h"
 
-// A port on 127.0.0.1 that nothing listens on right now.
+// A port on 127.0.0.1 that nothing listens on right now, from below the
+// ephemeral range.
 uint16_t FreeLocalPort();
 // A record for a device reached directly at 127.0.0.1:devicePort whose SDK
 // clients come to 127.0.0.1:localPort.

@@ -1,9 +1,10 @@
 #include "DevManageDlgFixture.h"
 
+#include "app/ui/dialogs/CSearchDeviceDlg.h"
+
 LRESULT CALLBACK MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TW_SEARCH_RESULT) {
-        HWND target = reinterpret_cast<HWND>(wParam);
-        if (target && IsWindow(target)) PostMessageW(target, WM_TW_SEARCH_RESULT, 0, 0);
+        CSearchDeviceDlg::RelaySearchResult(wParam);
         return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

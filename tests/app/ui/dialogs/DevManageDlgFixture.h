@@ -85,8 +85,7 @@ private:
     std::thread m_thread;
 };
 
-// The main window's relay of search results: on to the window that
-// started the search, while that window exists.
+// The main window's relay of search results, through the program's own.
 LRESULT CALLBACK MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The dialog with the file chooser answered by the test.

@@ -13,6 +13,9 @@
 
 namespace {
 
+// The dialog's now: mid-day, so that windows of today lie minutes before it.
+CTime FixedNow() { return CTime(2026, 3, 10, 12, 30, 0); }
+
 class ManualDownloadDlgTest : public ScheduleDialogsFixture {
 protected:
     void SetUp() override {
@@ -25,6 +28,7 @@ protected:
     }
 
     void Open() {
+        dialog.SetClock(FixedNow);
         ASSERT_TRUE(dialog.Create(IDD_MANUAL_DOWNLOAD, nullptr));
         dialog.ShowWindow(SW_SHOW);
         Pump();
@@ -80,11 +84,7 @@ struct WindowCase {
 };
 
 TEST_F(ManualDownloadDlgTest, RecordWindowChecksAndTheTaskOfOneChannel) {
-    CTime now = CTime::GetCurrentTime();
-    if (now.GetHour() == 0 && now.GetMinute() < 3) {
-        ::Sleep(180000);  // the cases of today need a few minutes of it behind them
-        now = CTime::GetCurrentTime();
-    }
+    const CTime now = FixedNow();
     const WindowCase cases[] = {
         {"today, to is now", 0, 2, 0, false},
         {"today, from after to", 0, 1, 2, false},
@@ -137,15 +137,17 @@ TEST_F(ManualDownloadDlgTest, TheDefaultsOfYesterdayAreAcceptedAndTheModalRunEnd
     g_modalFound = nullptr;
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, DriveModalDialog);
     CManualDownloadDlg modal;
+    modal.SetClock(FixedNow);
     const INT_PTR result = modal.DoModal();
     ::KillTimer(nullptr, timer);
     EXPECT_EQ(IDC_MANUAL_OK, result);
     ASSERT_EQ(1u, Tasks().size());
     const BACKUP_SCHEDULE task = Tasks()[0];
-    const CTime yesterday = CTime::GetCurrentTime() - CTimeSpan(1, 0, 0, 0);
     EXPECT_EQ(1002, task.DevID);
     EXPECT_EQ(0, task.ChannelIndex);
-    EXPECT_EQ(yesterday.GetDay(), task.EndTime.Day);
+    EXPECT_EQ(2026, task.EndTime.Year);
+    EXPECT_EQ(3, task.EndTime.Month);
+    EXPECT_EQ(9, task.EndTime.Day);
     const TIME_RANGE whole = {0, 0, 23, 59};
     EXPECT_EQ(0, memcmp(&whole, &task.RecordTime, sizeof whole));
 }

@@ -79,20 +79,50 @@ TEST_F(PlayControlDlgTest, SeekFilterAndCommandByPlayback) {
     EXPECT_EQ((std::vector<std::vector<int>>{{1, 2, 50}, {1, 2, 0}, {1, 7, 100}}), host.controls);
 }
 
+// The fixture's bar wears the default skin: both twins and the slider exist.
 TEST_F(PlayControlDlgTest, RefreshShowsPauseOrStart) {
     OpenManager();
-    manager->m_video.SetSelectedWindow(0);
-    engine.slots[0] = Slot(0, 100, 30 * 1024, 0, 0);
-    engine.calls.clear();
-    Bar().RefreshPosition();  // no skin here: nothing to show, and nothing fails
-    SUCCEED();
+    ASSERT_TRUE(Bar().m_skin.HasSlider());
+    ASSERT_TRUE(Bar().m_skin.m_pause.GetSafeHwnd() && Bar().m_skin.m_start.GetSafeHwnd());
+    manager->m_video.SetSelectedWindow(1);
+    const struct {
+        const char* name;
+        RECORD_TASK slot;
+        int playState;
+        bool pauseShown;
+        int position;
+    } cases[] = {
+        {"file playing", Slot(0, 100, 30 * 1024, 0, 0), 0, true, 30},
+        {"range paused", Slot(0xFF, 0, 0, 200, 150), 1, false, 75},
+        {"range playing", Slot(0xFF, 0, 0, 200, 50), 0, true, 25},
+        {"nothing open", RECORD_TASK(), 0, false, 0},
+    };
+    for (const auto& c : cases) {
+        engine.slots[1] = c.slot;
+        engine.slots[1].source.playState = c.playState;
+        Bar().RefreshPosition();
+        EXPECT_EQ(c.pauseShown, Bar().m_skin.m_pause.IsWindowVisible() != FALSE) << c.name;
+        EXPECT_EQ(!c.pauseShown, Bar().m_skin.m_start.IsWindowVisible() != FALSE) << c.name;
+        EXPECT_EQ(c.position, Bar().m_skin.m_slider.GetPos()) << c.name;
+    }
+    // Without a selected pane the slider goes back to the start.
+    engine.slots[1] = Slot(0, 100, 60 * 1024, 0, 0);
+    Bar().RefreshPosition();
+    ASSERT_EQ(60, Bar().m_skin.m_slider.GetPos());
+    SelectNoPane();
+    if (manager->GetSelectedPane() >= 0) return;
+    Bar().RefreshPosition();
+    EXPECT_EQ(0, Bar().m_skin.m_slider.GetPos());
 }
 
 TEST_F(PlayControlDlgTest, OpenFileOutcomes) {
     OpenManager();
     host.filesAnswer = {L"C:\\rec\\a.duz", L"C:\\rec\\b.duz"};
     manager->m_video.SetSelectedWindow(1);
+    engine.calls.clear();
     Command(IDC_SKIN_OPENFILE);
+    // The selected pane's play list is replaced by the files.
+    EXPECT_EQ((std::vector<std::string>{"ClearSlotPlaylist 1", "PlayFilesInSlot 1 1 0 2"}), engine.calls);
     ASSERT_EQ(1u, host.plays.size());
     EXPECT_EQ(-1, host.plays[0].pane);
     EXPECT_EQ(1, host.plays[0].first);

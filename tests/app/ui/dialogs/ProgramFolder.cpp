@@ -194,30 +194,88 @@ std::vector<HWND> VisibleChildren(HWND parent, int id) {
     return found;
 }
 
+namespace {
+
+// A buffer in another process for one LVITEMW and its text.
+class RemoteCell {
+public:
+    static const int kTextChars = 512;
+
+    RemoteCell(HANDLE process) : m_process(process) {
+        m_remote = static_cast<char*>(VirtualAllocEx(process, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteCell() {
+        if (m_remote) VirtualFreeEx(m_process, m_remote, 0, MEM_RELEASE);
+    }
+    bool Valid() const { return m_remote != nullptr; }
+
+    // The cell's text; false when the list did not answer for it (the row
+    // went meanwhile). The text buffer is cleared first and only the
+    // characters the list reports are taken, so no earlier cell shows through.
+    bool Read(HWND list, int row, int column, std::wstring* text) {
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.cchTextMax = kTextChars;
+        item.pszText = reinterpret_cast<LPWSTR>(m_remote + sizeof(LVITEMW));
+        static const wchar_t kCleared[kTextChars] = {0};
+        if (!WriteProcessMemory(m_process, m_remote, &item, sizeof(item), nullptr) ||
+            !WriteProcessMemory(m_process, item.pszText, kCleared, sizeof(kCleared), nullptr)) {
+            return false;
+        }
+        DWORD_PTR length = 0;
+        if (!SendMessageTimeoutW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(m_remote), SMTO_ABORTIFHUNG,
+                                 5000, &length) ||
+            length >= static_cast<DWORD_PTR>(kTextChars)) {
+            return false;
+        }
+        wchar_t buffer[kTextChars] = {0};
+        if (length > 0 && !ReadProcessMemory(m_process, item.pszText, buffer, length * sizeof(wchar_t), nullptr))
+            return false;
+        text->assign(buffer, static_cast<size_t>(length));
+        return true;
+    }
+
+private:
+    static const SIZE_T kSize = sizeof(LVITEMW) + kTextChars * sizeof(wchar_t);
+    HANDLE m_process;
+    char* m_remote = nullptr;
+};
+
+int ListItemCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+// One pass over the rows; false when a cell could not be read or the row
+// count changed under it.
+bool ReadListPass(HWND list, RemoteCell& cell, int columns, std::vector<std::vector<std::wstring>>* rows) {
+    rows->clear();
+    const int count = ListItemCount(list);
+    bool whole = true;
+    for (int row = 0; row < count; ++row) {
+        std::vector<std::wstring> cells(columns);
+        for (int column = 0; column < columns; ++column) whole = cell.Read(list, row, column, &cells[column]) && whole;
+        rows->push_back(cells);
+    }
+    return whole && ListItemCount(list) == count;
+}
+
+}  // namespace
+
 std::vector<std::vector<std::wstring>> ReadListView(HWND list, DWORD processId, int columns) {
     std::vector<std::vector<std::wstring>> rows;
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
     if (!process) return rows;
-    const SIZE_T textChars = 512;
-    const SIZE_T size = sizeof(LVITEMW) + textChars * sizeof(wchar_t);
-    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
-    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        std::vector<std::wstring> cells;
-        for (int column = 0; column < columns; ++column) {
-            LVITEMW item = {};
-            item.iSubItem = column;
-            item.cchTextMax = static_cast<int>(textChars);
-            item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
-            WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
-            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
-            wchar_t text[512] = {0};
-            ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(text) - sizeof(wchar_t), nullptr);
-            cells.push_back(text);
+    {
+        RemoteCell cell(process);
+        // A list being rebuilt is read again until two whole passes agree.
+        std::vector<std::vector<std::wstring>> previous;
+        bool havePrevious = false;
+        for (int attempt = 0; cell.Valid() && attempt < 50; ++attempt) {
+            const bool steady = ReadListPass(list, cell, columns, &rows);
+            if (steady && havePrevious && rows == previous) break;
+            havePrevious = steady;
+            previous = rows;
+            if (!steady) Sleep(10);
         }
-        rows.push_back(cells);
     }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     CloseHandle(process);
     return rows;
 }

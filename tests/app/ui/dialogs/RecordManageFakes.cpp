@@ -151,11 +151,9 @@ int FakeRecordEngine::RunStep() {
 
 int TestHost::PlayFilesInPane(int pane, int first, int second, const std::vector<CString>& files) {
     plays.push_back({pane, first, second, files});
-    if (pane == -1) pane = manager->GetSelectedPane();
-    if (pane < 0) return -101;
-    HWND window = manager->GetPaneWindow(pane);
-    GetRecordEngine().ClearSlotPlaylist(pane);
-    return GetRecordEngine().PlayFilesInSlot(pane, first, second, window, files);
+    CVideoPanePlayer panes;
+    panes.Attach(&manager->m_video);
+    return panes.PlayFilesInPane(pane, first, second, files);
 }
 
 int TestHost::PlayControl(int pane, int command, int value) {

@@ -1,6 +1,6 @@
 // The record manager's tests: an engine that records the calls the windows
 // make and answers from fixed slots, play lists and a task list (its record
-// list a real database), a host that plays files as the main window does,
+// list a real database), a host that plays files with the main window's code,
 // and a fixture that registers the video window control and builds the
 // record manager from its real template.
 #pragma once
@@ -18,6 +18,7 @@
 #include "app/ui/dialogs/CRecordEngine.h"
 #include "app/ui/dialogs/CRecordManageDlg.h"
 #include "app/ui/dialogs/CRecordManageHost.h"
+#include "app/ui/dialogs/CVideoPanePlayer.h"
 #include "app/core/CAppConfig.h"
 #include "tests/support/TempDir.h"
 
@@ -71,7 +72,8 @@ private:
     int m_nextTaskId = 1;
 };
 
-// Plays files the way the main window does, through the fake engine.
+// Plays files through the main window's pane player (so through the fake
+// engine), keeping each request.
 class TestHost : public CRecordManageHost {
 public:
     CRecordManageDlg* manager = nullptr;

@@ -32,6 +32,16 @@ const wchar_t kProduct[] = L"Dodavozi";
 
 std::vector<uint8_t> ScreenBytes(HWND window) { return CaptureScreen(window).bytes; }
 
+// A pane whose slot was closed shows one colour (the default skin has no
+// back picture for empty panes).
+bool PaneIsBlank(HWND pane) {
+    const ScreenArea area = CaptureScreen(pane);
+    for (int y = 0; y < area.height; ++y)
+        for (int x = 0; x < area.width; ++x)
+            if (area.Pixel(x, y) != area.Pixel(0, 0)) return false;
+    return area.width > 0;
+}
+
 void DoubleClickScreen(int x, int y) {
     ::SetCursorPos(x, y);
     for (int i = 0; i < 2; ++i) {
@@ -206,18 +216,28 @@ TEST_F(RecordManagerProgramTest, QueryPlayInTwoPanesAndStop) {
     }
 
     // Stop on the play bar closes the selected pane (pane 2 after two plays:
-    // select pane 0 by clicking into it first).
-    RECT videoRect;
-    ::GetWindowRect(video, &videoRect);
-    ::SetCursorPos(videoRect.left + 40, videoRect.top + 60);
-    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    // select pane 0 by clicking into it first): pane 0 goes blank and stays
+    // so, pane 1 plays on.
+    const std::vector<HWND> panes = PaneVideoWindows(video);
+    ASSERT_EQ(4u, panes.size());
+    ASSERT_GE(PictureSecond(panes[0]), 0) << "pane 0 does not play before the stop";
+    ASSERT_GE(PictureSecond(panes[1]), 0) << "pane 1 does not play before the stop";
+    RECT pane0;
+    ::GetWindowRect(panes[0], &pane0);
+    PointerTo((pane0.left + pane0.right) / 2, (pane0.top + pane0.bottom) / 2);
+    LeftButton(true);
+    LeftButton(false);
     ::Sleep(300);
     HWND stop = Child(manager, IDC_SKIN_STOP);
     ASSERT_NE(nullptr, stop);
-    const std::vector<uint8_t> twoPanes = ScreenBytes(video);
     Click(stop);
-    EXPECT_TRUE(Eventually([&] { return ScreenBytes(video) != twoPanes; }));
+    EXPECT_TRUE(Eventually([&] { return PaneIsBlank(panes[0]); }, 5000)) << "pane 0 still shows a picture";
+    const int secondBefore = PictureSecond(panes[1]);
+    ::Sleep(1500);
+    EXPECT_TRUE(PaneIsBlank(panes[0])) << "pane 0 shows a picture again";
+    const int secondAfter = PictureSecond(panes[1]);
+    EXPECT_GE(secondBefore, 0) << "pane 1 stopped showing its picture";
+    EXPECT_GT(secondAfter, secondBefore) << "pane 1 does not play on";
 }
 
 // The user drags the play bar's thumb to the middle of the slider: the
