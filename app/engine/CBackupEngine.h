@@ -47,12 +47,12 @@
 #include "app/engine/CNetSdk.h"
 #include "app/engine/CPlayPortPool.h"
 #include "app/engine/CPlaybackSlots.h"
+#include "app/engine/CQvPlayLibrary.h"
 #include "app/engine/CReplaySink.h"
 #include "app/engine/CShortKeyTable.h"
 #include "app/engine/CTaskQueueHost.h"
 #include "app/engine/EngineLogCodes.h"
 #include "app/engine/RECORD_TASK.h"
-#include "standins/qvplay/CQvPlayLibrary.h"
 
 // The engine's messages to the main window are in app/core/TwMessages.h;
 // the slot results and kSlotClosedByEngine in CPlaybackSlots.h.

@@ -1,6 +1,8 @@
 // CDeviceSearch: the LAN device search the device dialogs run through the
 // network SDK, and the results its callback queues for the UI thread (the
-// main window is told with WM_TW_SEARCH_RESULT and pops them).
+// main window is told with WM_TW_SEARCH_RESULT and pops them). The dialogs
+// take the record of a found device, DEVICE_SEARCH_RESULT, from here and
+// never include the SDK's contract themselves.
 //
 // Lock: m_lock guards the result queue and is a leaf. The search handle is
 // changed only by the UI thread.
