@@ -307,7 +307,7 @@ void CDevManageDlg::EnableDelete() { GetDlgItem(IDC_DEVMANAGE_DELETE)->EnableWin
 
 int CDevManageDlg::ShowWarning(const CString& text) {
     HWND focus = ::GetFocus();
-    ShowDodavoziBox(this, text, MB_ICONEXCLAMATION);
+    ShowOwnBox(text, MB_ICONEXCLAMATION);
     if (focus && ::IsWindow(focus)) ::SetFocus(focus);
     return 0;
 }
@@ -318,7 +318,24 @@ int CDevManageDlg::RefuseAdd() {
 }
 
 bool CDevManageDlg::AskOkCancel(const wchar_t* question) {
-    return ShowDodavoziBox(this, Translate(question), MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+    return ShowOwnBox(Translate(question), MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+}
+
+int CDevManageDlg::ShowOwnBox(const CString& text, UINT type) {
+    ++m_ownBoxesUp;
+    const int answer = ShowDodavoziBox(this, text, type);
+    if (--m_ownBoxesUp == 0 && m_heldCommand != 0) {
+        // Posted, not called: the work that opened the box finishes first.
+        PostMessage(WM_COMMAND, MAKEWPARAM(m_heldCommand, BN_CLICKED), 0);
+        m_heldCommand = 0;
+    }
+    return answer;
+}
+
+bool CDevManageDlg::HoldWhileBoxIsUp(int command) {
+    if (m_ownBoxesUp == 0) return false;
+    m_heldCommand = command;
+    return true;
 }
 
 int CDevManageDlg::ValidateForm() {
@@ -380,8 +397,6 @@ int CDevManageDlg::CommitForm() {
     if (m_mode == MODE_ADD) {
         if (list->AddDeviceRecord(record) != 0) return RefuseAdd();
         ReadChannelsOnce(*list, record.id);
-        // OK or Cancel may have reached the dialog while its box was up: the list is gone then.
-        if (SelectedList() != list) return -1;
         m_rows.SetRow(list->GetDevice(record.id), -1);
         return 0;
     }
@@ -394,7 +409,6 @@ int CDevManageDlg::CommitForm() {
                 list->ReplaceDevice(record.id, record);
             }
             ReadChannelsOnce(*list, record.id);
-            if (SelectedList() != list) return -1;
         }
     }
     m_rows.SetRow(list->GetDevice(record.id), m_updateRow);
@@ -537,6 +551,7 @@ void CDevManageDlg::OnBnClickedExport() {
 }
 
 void CDevManageDlg::OnBnClickedCancel() {
+    if (HoldWhileBoxIsUp(IDC_DEVMANAGE_CANCEL)) return;
     if (m_searchDlg.GetSafeHwnd() && m_searchDlg.IsWindowVisible()) m_searchDlg.OnBnClickedCancel();
     m_userLists.FreeAll();
     CDialog::OnCancel();
@@ -555,6 +570,7 @@ void CDevManageDlg::OnDestroy() {
 // ---- OK ----------------------------------------------------------------------------
 
 void CDevManageDlg::OnBnClickedOk() {
+    if (HoldWhileBoxIsUp(IDC_DEVMANAGE_OK)) return;
     if (m_searchDlg.GetSafeHwnd() && m_searchDlg.IsWindowVisible()) m_searchDlg.OnBnClickedCancel();
     const bool saved = SaveDeviceLists();
     m_userLists.FreeAll();

@@ -114,11 +114,18 @@ private:
     bool SaveDeviceLists();
     static void AppendNamed(CString& text, const wchar_t* heading, const std::vector<CString>& names);
     void WriteSaveLog();
+    // OK and Cancel that arrive while one of the dialog's own boxes is up
+    // are held until it closes: the add or update that opened the box still
+    // works on the lists that OK or Cancel would free.
+    int ShowOwnBox(const CString& text, UINT type);
+    bool HoldWhileBoxIsUp(int command);
 
     int m_mode = MODE_VIEW;
     int m_updateRow = -1;
     int m_checkedCount = 0;
     int m_selectAll = 0;
+    int m_ownBoxesUp = 0;
+    int m_heldCommand = 0;
     CComboBox m_userCombo;
     CVirtualListCtrl m_list;
     CHoverHint m_hint;

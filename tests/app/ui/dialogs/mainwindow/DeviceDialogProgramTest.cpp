@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/app/ui/dialogs/ProgramFolder.h"
+#include "TempDir.h"
 #include "app/ui/dialogs/resource.h"
 
 namespace {
@@ -22,10 +23,25 @@ bool IsRunning(HANDLE process) {
     return GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
 }
 
+// Every device list the program folder holds, its own and its users', run together.
+std::string DeviceListsText(const ProgramFolder& folder) {
+    std::string text = ReadWholeFile(folder.File(L"device.xml"));
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(folder.File(L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return text;
+    do {
+        const std::wstring name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+            text += ReadWholeFile(folder.File(name + L"\\device.xml"));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return text;
+}
+
 }  // namespace
 
-TEST(DeviceDialogProgram, ACommandWhileItsLoginFailureBoxIsUpEndsTheDialogCleanly) {
-    for (const int command : {IDC_DEVMANAGE_OK}) {
+TEST(DeviceDialogProgram, OkOrCancelArrivingWhileItsBoxIsUpTakeEffectWhenItCloses) {
+    for (const int command : {IDC_DEVMANAGE_OK, IDC_DEVMANAGE_CANCEL}) {
         SCOPED_TRACE(command == IDC_DEVMANAGE_OK ? "OK" : "Cancel");
         ProgramFolder folder;  // no device list: the dialog opens by itself
         folder.UseAutomaticLogin();
@@ -52,18 +68,23 @@ TEST(DeviceDialogProgram, ACommandWhileItsLoginFailureBoxIsUpEndsTheDialogCleanl
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, command)));
         Sleep(500);
+        // Held until the box closes: nothing is saved or ended under it.
+        EXPECT_EQ(std::string::npos, DeviceListsText(folder).find("gate"));
+        EXPECT_TRUE(IsWindowVisible(dialog));
         const std::wstring text = CloseMessageBox(box);
         EXPECT_EQ(0u, text.find(L"Can not login the device")) << std::string(text.begin(), text.end());
         if (command == IDC_DEVMANAGE_OK) {
             // The device was kept: the start goes on to the main window.
             EXPECT_NE(nullptr, WaitDialog(process, L"Dodavozi", false));
             EXPECT_TRUE(IsRunning(folder.MainProcess()));
+            EXPECT_NE(std::string::npos, DeviceListsText(folder).find("gate"));
         } else {
             // Nothing kept: the program ends in order, not by a fault.
             ASSERT_TRUE(ProgramFolder::WaitExit(folder.MainProcess()));
             DWORD code = 0;
             GetExitCodeProcess(folder.MainProcess(), &code);
             EXPECT_LT(code, 0x80000000u) << std::hex << code;
+            EXPECT_EQ(std::string::npos, DeviceListsText(folder).find("gate"));
         }
     }
 }
