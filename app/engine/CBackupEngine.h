@@ -20,7 +20,9 @@
 // runner as the scheduler's download tasks); what the parts ask about one
 // another (who uses a device channel, whether a file is still needed) the
 // engine answers (CChannelUse, CRecordFileUse) from the parts, which exist
-// by the time anything can ask: no part asks while it is being built. Its own locks: m_textLogLock (the text log file) and
+// by the time anything can ask: no part asks while it is being built.
+//
+// The engine's own locks: m_textLogLock (the text log file) and
 // m_workerLock (the worker-stopper map), both leaves.
 //
 // Lock order between the parts: a slot's playlist lock, then the slots'

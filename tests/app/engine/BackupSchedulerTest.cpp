@@ -3,6 +3,7 @@
 // from a real file.
 #include <gtest/gtest.h>
 
+#include "DaySchedule.h"
 #include "PartFakes.h"
 #include "TempDir.h"
 #include "WaitFor.h"
@@ -27,16 +28,9 @@ protected:
 
     // A schedule due all day, every day, over yesterday's 01:00..02:00.
     void AddSchedule(int channel) {
-        BACKUP_SCHEDULE schedule;
-        schedule.DevID = kCamera;
-        schedule.ChannelIndex = channel;
-        schedule.RunTime = {0, 0, 23, 59};
-        for (int d = 0; d < kDaysPerWeek; ++d) schedule.WeekDayEnable[d] = 1;
-        schedule.AgoType = 1;
-        schedule.RecordTime = {1, 0, 2, 0};
         CBackupScheduleStore file;
         file.Load(GetAppConfig()->m_strScheduleFile);
-        ASSERT_EQ(0, file.AddAuto(schedule));
+        ASSERT_EQ(0, file.AddAuto(DaySchedule(kCamera, channel, 1)));
         ASSERT_EQ(0, file.Save(GetAppConfig()->m_strScheduleFile));
     }
     // Scheduled backup on for one pass of the thread, then off.
