@@ -4,6 +4,7 @@
 
 #include "CAutoLock.h"
 #include "CInitLanguage.h"
+#include "CUserDirLookup.h"
 #include "FileUtil.h"
 #include "PasswordCoding.h"
 #include "RefusedValues.h"
@@ -13,12 +14,6 @@
 namespace {
 
 CAppConfig* g_appConfig = nullptr;
-
-// Made on first use: the first GetAppConfig runs during static initialisation.
-CAppConfig::UserDirLookup& UserDirLookupSlot() {
-    static CAppConfig::UserDirLookup lookup;
-    return lookup;
-}
 
 const wchar_t kVersionInfo[] = L"Version_Info";
 const wchar_t kLoginInfo[] = L"Login_Info";
@@ -74,10 +69,6 @@ int SPECIAL_DEVTYPE_LISTS::IsDonotRealMonitorDevType(const CString& type) const 
                : 0;
 }
 
-void CAppConfig::SetUserDirLookup(const UserDirLookup& lookup) {
-    UserDirLookupSlot() = lookup;
-}
-
 CAppConfig::CAppConfig(const CString& programDir) {
     m_strModuleDir = WithTrailingBackslash(programDir);
     m_strUserDir = m_strModuleDir;
@@ -113,13 +104,13 @@ CString CAppConfig::ProgramDirFor(const CString& path) const {
     return path;
 }
 
-void CAppConfig::SetCurrentUser(const CString& user) {
+void CAppConfig::SetCurrentUser(const CString& user, CUserDirLookup* userDirs) {
     const CString id = user.IsEmpty() ? m_strSuperUserID : user;
     CString dir;
     if (id == m_strSuperUserID)
         dir = L".\\";
-    else if (UserDirLookupSlot())
-        dir = UserDirLookupSlot()(id);
+    else if (userDirs)
+        dir = userDirs->FindUserDir(id);
     {
         CAutoLock guard(&m_textLock);
         if (!dir.IsEmpty()) m_strUserDir = WithTrailingBackslash(ProgramDirFor(dir));

@@ -20,6 +20,8 @@
 #include "CIniFile.h"
 #include "CLock.h"
 
+class CUserDirLookup;
+
 const int kMaxLanguages = 8;
 const int kMaxShortKeys = 15;
 
@@ -38,12 +40,6 @@ struct SPECIAL_DEVTYPE_LISTS {
 
 class CAppConfig {
 public:
-    // Finds a user's own directory (the user record's systemdir); "" when the
-    // user is unknown. The user manager registers it; without one every
-    // user other than the super user keeps the current directory.
-    typedef std::function<CString(const CString& userId)> UserDirLookup;
-    static void SetUserDirLookup(const UserDirLookup& lookup);
-
     // Reads everything for the super user. programDir is the program's
     // directory with a trailing "\" (GetModuleDir for the program).
     explicit CAppConfig(const CString& programDir);
@@ -53,8 +49,10 @@ public:
     CAppConfig& operator=(const CAppConfig&) = delete;
 
     // Makes the user current ("" = the super user), points the per-user
-    // files at the user's directory and re-reads every setting.
-    void SetCurrentUser(const CString& user);
+    // files at the user's directory and re-reads every setting. The
+    // directory of a user other than the super user comes from userDirs;
+    // without one, or for a user it does not know, the directory stays.
+    void SetCurrentUser(const CString& user, CUserDirLookup* userDirs = nullptr);
     void LoadSettings(BOOL full);
     // Writes every setting kept in the files. Returns FALSE when a write failed.
     BOOL SaveSettings();

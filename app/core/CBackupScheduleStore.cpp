@@ -4,6 +4,7 @@
 
 #include "BackupScheduleXml.h"
 #include "CAutoLock.h"
+#include "CLiveDeviceLookup.h"
 #include "DeviceListIds.h"
 #include "FileUtil.h"
 #include "RefusedValues.h"
@@ -13,8 +14,6 @@
 namespace {
 
 const int kDefaultMaximum = 300;
-
-CBackupScheduleStore::DeviceLookup g_liveDeviceLookup;
 
 bool IsWeekday(int weekday) {
     return weekday >= 0 && weekday < kDaysPerWeek;
@@ -92,15 +91,12 @@ TiXmlElement* NewManualElement(BACKUP_SCHEDULE& schedule) {
 
 }  // namespace
 
-void CBackupScheduleStore::SetLiveDeviceLookup(const DeviceLookup& lookup) {
-    g_liveDeviceLookup = lookup;
-}
-
-CBackupScheduleStore::CBackupScheduleStore()
+CBackupScheduleStore::CBackupScheduleStore(CLiveDeviceLookup* liveDevices)
     : m_nAutoId(0),
       m_nAutoMax(kDefaultMaximum),
       m_nManualId(kManualScheduleIdBase),
-      m_nManualMax(kDefaultMaximum) {}
+      m_nManualMax(kDefaultMaximum),
+      m_pLiveDevices(liveDevices) {}
 
 CBackupScheduleStore::~CBackupScheduleStore() {
     m_lock.Destroy();
@@ -410,7 +406,7 @@ int CBackupScheduleStore::CollectExpired(int hour, int minute, int /*second*/, i
 int CBackupScheduleStore::PurgeDeletedDevices(const CString& deviceFile) {
     DeviceLookup exists;
     if (deviceFile.IsEmpty()) {
-        exists = g_liveDeviceLookup;
+        if (CLiveDeviceLookup* live = m_pLiveDevices) exists = [live](int devId) { return live->HasDevice(devId); };
     } else {
         std::set<int> ids;
         if (ReadDeviceListIds(deviceFile, ids) != 0) return -1;

@@ -22,14 +22,13 @@
 #include "BackupSchedule.h"
 #include "CLock.h"
 
+class CLiveDeviceLookup;
+
 class CBackupScheduleStore {
 public:
-    // Answers whether a device id is in the live device list; the engine
-    // registers it for PurgeDeletedDevices with an empty path.
-    typedef std::function<bool(int devId)> DeviceLookup;
-    static void SetLiveDeviceLookup(const DeviceLookup& lookup);
-
-    CBackupScheduleStore();
+    // liveDevices: the device list a purge without a file consults (the
+    // engine's device manager for the engine's store); null for none.
+    explicit CBackupScheduleStore(CLiveDeviceLookup* liveDevices = nullptr);
     ~CBackupScheduleStore();
     CBackupScheduleStore(const CBackupScheduleStore&) = delete;
     CBackupScheduleStore& operator=(const CBackupScheduleStore&) = delete;
@@ -130,13 +129,15 @@ public:
     // or the weekday is outside 0..6.
     int CollectExpired(int hour, int minute, int second, int weekday, std::vector<BACKUP_SCHEDULE>& out);
     // Erases the automatic schedules whose device is not in the device list
-    // file (the live list when path is empty) and saves. Returns 0; -1 when
-    // the device list cannot be read (missing, empty or broken file, or no
-    // live list) and nothing changed; Save's code when the save failed.
+    // file (the live list given at construction when path is empty) and
+    // saves. Returns 0; -1 when the device list cannot be read (missing,
+    // empty or broken file, or no live list) and nothing changed; Save's
+    // code when the save failed.
     int PurgeDeletedDevices(const CString& deviceFile);
 
 private:
     typedef std::map<int, BACKUP_SCHEDULE> ScheduleMap;
+    typedef std::function<bool(int devId)> DeviceLookup;
 
     int StoreAuto(BACKUP_SCHEDULE schedule);
     // Replaces the record under id (its id kept); nullptr when absent.
@@ -153,4 +154,5 @@ private:
     ScheduleMap m_manualSchedules;
     int m_nManualMax;
     CString m_strPath;
+    CLiveDeviceLookup* m_pLiveDevices;
 };

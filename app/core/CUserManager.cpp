@@ -2,13 +2,11 @@
 
 #include "CAppConfig.h"
 #include "CAutoLock.h"
+#include "CUserDataLoader.h"
 #include "PasswordCoding.h"
 #include "XmlFile.h"
 
 namespace {
-
-// The manager whose users the configuration asks for their folders.
-CUserManager* g_userDirSource = nullptr;
 
 struct USER_ATTRIBUTE {
     const char* name;
@@ -56,10 +54,6 @@ USER_INFO ReadUserElement(const TiXmlElement* element) {
 CUserManager::CUserManager(CAppConfig* config) : m_pConfig(config) {}
 
 CUserManager::~CUserManager() {
-    if (g_userDirSource == this) {
-        CAppConfig::SetUserDirLookup(nullptr);
-        g_userDirSource = nullptr;
-    }
     m_lock.Destroy();
 }
 
@@ -217,11 +211,6 @@ int CUserManager::ChangePassword(const CString& id, const CString& oldPassword, 
     return 0;
 }
 
-void CUserManager::RegisterUserDirLookup() {
-    g_userDirSource = this;
-    CAppConfig::SetUserDirLookup([this](const CString& userId) { return FindUser(userId).systemdir; });
-}
-
 int CUserManager::Login(const CString& id, const CString& password, BOOL apply) {
     if (id.IsEmpty()) return -2;
     CAppConfig* config = Config();
@@ -244,8 +233,15 @@ int CUserManager::Login(const CString& id, const CString& password, BOOL apply) 
     m_CurrentUser = user;
     config->SetLoginUserName(id);
     config->WriteLoginInfo();
-    RegisterUserDirLookup();
-    config->SetCurrentUser(id);
-    if (m_userDataLoader) m_userDataLoader();
+    config->SetCurrentUser(id, this);
     return 0;
+}
+
+int LoginAndLoadUserData(CUserManager& users, CUserDataLoader* loader, const CString& id, const CString& password,
+                         BOOL apply) {
+    const int result = users.Login(id, password, apply);
+    // The load reloads the user manager too: it runs once Login is done
+    // with it, not from inside it.
+    if (result == 0 && apply && loader) loader->LoadUserData();
+    return result;
 }

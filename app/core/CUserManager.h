@@ -8,30 +8,24 @@
 
 #include <afx.h>
 
-#include <functional>
 #include <map>
 #include <vector>
 
 #include "CLock.h"
+#include "CUserDirLookup.h"
 #include "UserInfo.h"
 
 class CAppConfig;
+class CUserDataLoader;
 
-class CUserManager {
+class CUserManager : public CUserDirLookup {
 public:
-    // Run after a successful login with apply, once the configuration points
-    // at the user's folder: the engine reloads the user's devices, schedules
-    // and record list there.
-    typedef std::function<void()> UserDataLoader;
-
     // config holds the super user and switches the per-user paths; nullptr
     // means GetAppConfig() at each use.
     explicit CUserManager(CAppConfig* config = nullptr);
     ~CUserManager();
     CUserManager(const CUserManager&) = delete;
     CUserManager& operator=(const CUserManager&) = delete;
-
-    void SetUserDataLoader(const UserDataLoader& loader) { m_userDataLoader = loader; }
 
     // A non-empty path becomes the kept path. -1 when there is no kept path,
     // else LoadFile(kept path).
@@ -77,9 +71,13 @@ public:
     int ChangePassword(const CString& id, const CString& oldPassword, const CString& newPassword);
     // Returns 0 success; -1 wrong password; -2 unknown user or empty id. With
     // apply 0 nothing changes. With apply non-zero the user becomes the
-    // current user, its id the remembered login name, the configuration
-    // switches to its folder and the user data loader runs.
+    // current user, its id the remembered login name and the configuration
+    // switches to its folder; the user's data is loaded by the caller once
+    // this has returned (LoginAndLoadUserData).
     int Login(const CString& id, const CString& password, BOOL apply);
+
+    // CUserDirLookup: the user's systemdir.
+    CString FindUserDir(const CString& userId) override { return FindUser(userId).systemdir; }
 
     // True when the password comes back unchanged from the coding of the
     // users file; characters outside the ANSI code page do not, and such a
@@ -93,12 +91,16 @@ private:
     typedef std::map<CString, USER_INFO> UserMap;
 
     CAppConfig* Config() const;
-    void RegisterUserDirLookup();
     int ChangeSuperUserPassword(const CString& oldPassword, const CString& newPassword);
 
     CLock m_lock;
     CString m_strPath;
     UserMap m_users;
     CAppConfig* m_pConfig;
-    UserDataLoader m_userDataLoader;
 };
+
+// The login as the program makes it: users.Login, and after a login with
+// apply has succeeded and returned, loader's LoadUserData (none with a null
+// loader). Login's result: the login stands whatever the load gives.
+int LoginAndLoadUserData(CUserManager& users, CUserDataLoader* loader, const CString& id, const CString& password,
+                         BOOL apply);

@@ -78,6 +78,7 @@ CBackupEngine::CBackupEngine()
       m_replay(new CNetReplayService(m_sdk, *this)),
       m_playPorts(new CPlayPortPool(m_playSdk)),
       m_taskQueue(new CBackupTaskQueue(*m_replay, *m_playPorts, *this)),
+      m_schedules(&m_devices),
       m_search(m_sdk),
       m_disk(m_recordList, *this),
       m_downloads(*m_replay, m_recordList, m_schedules, m_devices, m_disk, *this),
@@ -108,10 +109,6 @@ CBackupEngine::CBackupEngine()
     m_replay->SetParams(m_replaySettings.queryWaitMs, m_replaySettings.reserved2, m_replaySettings.reserved3,
                         m_replaySettings.reserved4, m_replaySettings.notifyWindow);
     m_devices.SetDeviceGoneHandler([this](int deviceId, int flag) { return OnDeviceGone(deviceId, flag); });
-    m_users.SetUserDataLoader([this]() { LoadUserData(); });
-    // A purge without a device list file keeps the schedules of the devices
-    // this engine's registry holds.
-    CBackupScheduleStore::SetLiveDeviceLookup([this](int devId) { return m_devices.GetDevice(devId).id == devId; });
 }
 
 CBackupEngine::~CBackupEngine() {
@@ -129,7 +126,6 @@ CBackupEngine::~CBackupEngine() {
     m_taskQueue.reset();
     if (g_currentEngine == this) {
         g_currentEngine = nullptr;
-        CBackupScheduleStore::SetLiveDeviceLookup(nullptr);
         SetUnreadableFileListener(nullptr);
     }
 }

@@ -44,6 +44,7 @@
 #include "app/core/CLogDB.h"
 #include "app/core/CRecordListDB.h"
 #include "app/core/TwMessages.h"
+#include "app/core/CUserDataLoader.h"
 #include "app/core/CUserManager.h"
 #include "app/engine/BACKUP_COPY_ITEM.h"
 #include "app/engine/CBackupCopyList.h"
@@ -88,7 +89,8 @@ struct NETWORK_RATE_PARAMS {
 // Other rate types give an all-zero block and the 3000 ms wait.
 NETWORK_RATE_PARAMS NetworkParamsForRate(int rateType);
 
-class CBackupEngine : public CReplaySink, public CTaskQueueHost, public CChannelUse, public CRecordFileUse {
+class CBackupEngine : public CReplaySink, public CTaskQueueHost, public CChannelUse, public CRecordFileUse,
+                      public CUserDataLoader {
 public:
     // Starts the network SDK (time-outs from the configuration, callbacks),
     // the proxy and the playback service's pump. One engine at a time.
@@ -277,9 +279,10 @@ public:
     }
 
     // ---- Device access ------------------------------------------------------
-    // 0; -1 when the record-list database could not be opened or its table
-    // checked (logged; downloads keep their files all the same).
-    int LoadUserData();
+    // CUserDataLoader, after a login (LoginAndLoadUserData): 0; -1 when the
+    // record-list database could not be opened or its table checked (logged;
+    // downloads keep their files all the same).
+    int LoadUserData() override;
     // The device manager's login result (0 or more = logged in).
     int LoginDevice(int deviceId);
     int StartDeviceSearch(int userValue);  // handle, or -1

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/CLiveDeviceLookup.h"
 #include "app/core/CLock.h"
 #include "app/core/TwMessages.h"
 #include "app/engine/CDeviceListStore.h"
@@ -34,7 +35,7 @@
 #include "app/engine/CDeviceRegistry.h"
 #include "app/engine/DEVICE_RECORD.h"
 
-class CDeviceManager : public CDeviceLookup {
+class CDeviceManager : public CDeviceLookup, public CLiveDeviceLookup {
 public:
     // Called for device command 1 once the device accepted it: closes the
     // device's playback and downloads and logs it out. The engine installs
@@ -122,6 +123,9 @@ public:
     // The record, or the all-zero record (id 0) when the id is absent.
     DEVICE_RECORD GetDevice(int id) const override { return m_registry.GetDevice(id); }
     void GetDevice(int id, DEVICE_RECORD& out) const { out = GetDevice(id); }
+    // CLiveDeviceLookup: whether GetDevice gives a record of that id (so id 0,
+    // the absent record's, counts as held, as it always has for a purge).
+    bool HasDevice(int devId) override { return GetDevice(devId).id == devId; }
     // Calls read with the stored record under the records lock, for a caller
     // that needs a few fields of many devices: no whole-record copy. read must
     // not call into this manager or the SDK. False (read not called) when the

@@ -2,12 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "TempDir.h"
 #include "app/core/CInitLanguage.h"
+#include "app/core/CUserDirLookup.h"
 #include "app/core/PasswordCoding.h"
 #include "app/core/RefusedValues.h"
 
 namespace {
+
+// The users' folders as the user manager would give them.
+struct UserFolders : CUserDirLookup {
+    std::map<CString, CString> dirs;
+    UserFolders(std::initializer_list<std::pair<const CString, CString>> table) : dirs(table) {}
+    CString FindUserDir(const CString& userId) override {
+        auto found = dirs.find(userId);
+        return found == dirs.end() ? CString() : found->second;
+    }
+};
 
 class CAppConfigTest : public ::testing::Test {
 protected:
@@ -27,10 +40,7 @@ protected:
         GetPrivateProfileStringW(section, key, L"<none>", value, 1024, file);
         return value;
     }
-    void TearDown() override {
-        CAppConfig::SetUserDirLookup(nullptr);
-        DeleteInitLanguage();
-    }
+    void TearDown() override { DeleteInitLanguage(); }
 };
 
 const wchar_t kEmptyRule[] = L"{RECTYPE}_{Y4}{M2}{D2}{H2}{m2}{S2}.Duz";
@@ -209,27 +219,25 @@ TEST_F(CAppConfigTest, SwitchingTheCurrentUser) {
     CreateDirectoryW(programDir + L"users", nullptr);
     CreateDirectoryW(bobDir, nullptr);
     ASSERT_TRUE(WritePrivateProfileStringW(L"Login_Info", L"VAD_MultiBackupDevCount", L"4", bobDir + L"UserLogin.ini"));
-    CAppConfig::SetUserDirLookup([](const CString& user) {
-        if (user == L"bob") return CString(L".\\users\\bob");
-        if (user == L"rel") return CString(L"..\\data\\.\\x");
-        return CString();
-    });
+    UserFolders users{{L"bob", L".\\users\\bob"}, {L"rel", L"..\\data\\.\\x"}};
     Main(L"SpecialSetting", L"DonotRealMonitorDevType_Count", L"3");
     Main(L"SpecialSetting", L"DonotRealMonitorDevType1", L"NVR8");
     Main(L"SpecialSetting", L"DonotRealMonitorDevType3", L"DVR4");
     Main(L"SpecialSetting", L"ManufactureType", L"1");
     CAppConfig config(programDir);
-    config.SetCurrentUser(L"bob");
+    config.SetCurrentUser(L"bob", &users);
     EXPECT_STREQ(bobDir, config.GetUserDir());
     EXPECT_EQ(4, config.m_nMultiBackupDevCount);
     EXPECT_STREQ(bobDir + L"device.xml", config.GetDeviceFile());
     EXPECT_STREQ(bobDir + L"backupschedule.xml", config.GetScheduleFile());
     EXPECT_STREQ(bobDir + L"recplantemplet.xml", config.GetRecPlanTemplateFile());
-    config.SetCurrentUser(L"stranger");  // unknown: the directory stays
+    config.SetCurrentUser(L"stranger", &users);  // unknown: the directory stays
     EXPECT_STREQ(bobDir, config.GetUserDir());
-    config.SetCurrentUser(L"rel");  // only a leading ".\" is the program directory
+    config.SetCurrentUser(L"rel", &users);  // only a leading ".\" is the program directory
     EXPECT_STREQ(L"..\\data\\.\\x\\", config.GetUserDir());
-    config.SetCurrentUser(L"");  // the super user
+    config.SetCurrentUser(L"bob");  // nobody to ask: the directory stays
+    EXPECT_STREQ(L"..\\data\\.\\x\\", config.GetUserDir());
+    config.SetCurrentUser(L"", &users);  // the super user
     EXPECT_STREQ(programDir, config.GetUserDir());
     EXPECT_EQ(1, config.m_nMultiBackupDevCount);
     ASSERT_EQ(2u, config.m_SpecialDevTypes.DonotRealMonitorDevType.size());
@@ -333,14 +341,14 @@ TEST_F(CAppConfigTest, StaleTemporariesOfTheProgramsOwnFilesGoAtStart) {
     CString bobDir = programDir + L"bob\\";
     ASSERT_TRUE(CreateDirectoryW(bobDir, nullptr));
     ASSERT_TRUE(WriteWholeFile(dir.File(L"bob\\device.xml.77.tmp"), "<Org"));
-    CAppConfig::SetUserDirLookup([](const CString& user) { return user == L"bob" ? CString(L".\\bob") : CString(); });
+    UserFolders users{{L"bob", L".\\bob"}};
 
     CAppConfig config(programDir);
     for (const wchar_t* name : stale) EXPECT_FALSE(PathExists(dir.File(name))) << name;
     for (const wchar_t* name : kept) EXPECT_TRUE(PathExists(dir.File(name))) << name;
     EXPECT_EQ(stored, ReadWholeFile(dir.File(L"device.xml")));
     EXPECT_TRUE(PathExists(dir.File(L"bob\\device.xml.77.tmp")));  // not that user's turn yet
-    config.SetCurrentUser(L"bob");
+    config.SetCurrentUser(L"bob", &users);
     EXPECT_FALSE(PathExists(dir.File(L"bob\\device.xml.77.tmp")));
 }
 

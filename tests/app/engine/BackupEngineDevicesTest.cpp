@@ -13,7 +13,7 @@ TEST_F(BackupEngineParts, APurgeWithoutAFileKeepsTheRegisteredDevicesSchedules) 
         for (int devId : {1001, 1002, 1001}) writer.AddAuto(DaySchedule(devId, 0));
         ASSERT_EQ(0, writer.Save(file));
     }
-    CBackupScheduleStore store;
+    CBackupScheduleStore store(&engine->Devices());
     ASSERT_EQ(0, store.Load(file));
     EXPECT_EQ(0, store.PurgeDeletedDevices(CString()));
     CBackupScheduleStore reloaded;

@@ -12,11 +12,12 @@ BEGIN_MESSAGE_MAP(CLoginDlg, CDialog)
     ON_BN_CLICKED(IDC_LOGIN_REMEMBER, OnSavePassword)
 END_MESSAGE_MAP()
 
-CLoginDlg::CLoginDlg(int mode, CWnd* parent, CUserManager* users, CAppConfig* config)
+CLoginDlg::CLoginDlg(int mode, CWnd* parent, CUserManager* users, CAppConfig* config, CUserDataLoader* loader)
     : CDialog(IDD_LOGIN, parent),
       m_nMode(mode == LOGIN_MODE_SWITCH_USER || mode == LOGIN_MODE_EXIT ? mode : LOGIN_MODE_STARTUP),
       m_pUsers(users),
-      m_pConfig(config) {}
+      m_pConfig(config),
+      m_pLoader(loader) {}
 
 CLoginDlg::CLoginDlg(CWnd* parent) : CLoginDlg(LOGIN_MODE_STARTUP, parent) {}
 
@@ -25,6 +26,8 @@ CLoginDlg::~CLoginDlg() = default;
 CUserManager& CLoginDlg::Users() { return m_pUsers ? *m_pUsers : GetBackupEngine().Users(); }
 
 CAppConfig& CLoginDlg::Config() { return m_pConfig ? *m_pConfig : *GetAppConfig(); }
+
+CUserDataLoader* CLoginDlg::Loader() { return m_pUsers ? m_pLoader : &GetBackupEngine(); }
 
 void CLoginDlg::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
@@ -121,7 +124,7 @@ void CLoginDlg::OnOK() {
     m_userEdit.GetWindowText(user);
     m_passwordEdit.GetWindowText(password);
     const BOOL apply = m_nMode == LOGIN_MODE_EXIT ? FALSE : TRUE;
-    const int result = Users().Login(user, password, apply);
+    const int result = LoginAndLoadUserData(Users(), Loader(), user, password, apply);
     if (result == 0) {
         CDialog::OnOK();
         return;

@@ -10,15 +10,19 @@
 #include "app/ui/toolkit/CSupperEdit.h"
 
 class CAppConfig;
+class CUserDataLoader;
 class CUserManager;
 
 enum LOGIN_MODE { LOGIN_MODE_STARTUP = 0, LOGIN_MODE_SWITCH_USER = 1, LOGIN_MODE_EXIT = 2 };
 
 class CLoginDlg : public CDialog {
 public:
-    // A mode outside 1..2 is the start-up mode. users null: the engine's;
-    // config null: the program's.
-    CLoginDlg(int mode, CWnd* parent, CUserManager* users = nullptr, CAppConfig* config = nullptr);
+    // A mode outside 1..2 is the start-up mode. users null: the engine's,
+    // and the engine loads the user's data after a login; other users have
+    // it loaded by loader (null: nothing is loaded). config null: the
+    // program's.
+    CLoginDlg(int mode, CWnd* parent, CUserManager* users = nullptr, CAppConfig* config = nullptr,
+              CUserDataLoader* loader = nullptr);
     explicit CLoginDlg(CWnd* parent = nullptr);
     ~CLoginDlg() override;
 
@@ -35,6 +39,7 @@ protected:
 private:
     CUserManager& Users();
     CAppConfig& Config();
+    CUserDataLoader* Loader();
     // Fills both edits from the remembered user (the super user or a user of
     // the users file); nothing when that user no longer exists.
     void FillRememberedUser();
@@ -50,4 +55,5 @@ private:
     CButton m_rememberCheck;
     CUserManager* m_pUsers;
     CAppConfig* m_pConfig;
+    CUserDataLoader* m_pLoader;
 };

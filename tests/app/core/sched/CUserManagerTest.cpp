@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "SchedFixtures.h"
@@ -9,9 +10,21 @@
 #include "app/core/UnreadableFiles.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
+#include "app/core/CUserDataLoader.h"
 #include "app/core/PasswordCoding.h"
 
 namespace {
+
+// Stands in for the engine after a login: counts the loads and runs what
+// the test gives it.
+struct DataLoader : CUserDataLoader {
+    int loads = 0;
+    std::function<int()> load = [] { return 0; };
+    int LoadUserData() override {
+        ++loads;
+        return load();
+    }
+};
 
 class CUserManagerTest : public ::testing::Test {
 protected:
@@ -232,27 +245,76 @@ TEST_F(CUserManagerTest, Login) {
     }
     EXPECT_STREQ(L"", users->m_CurrentUser.id) << "apply 0 changes nothing";
 
-    int reloads = 0;
-    users->SetUserDataLoader([&] { ++reloads; });
-    ASSERT_EQ(0, users->Login(L"ann", L"Secret", TRUE));
+    DataLoader loader;
+    ASSERT_EQ(0, LoginAndLoadUserData(*users, &loader, L"ann", L"Secret", TRUE));
     EXPECT_STREQ(L"ann", users->m_CurrentUser.id);
     EXPECT_STREQ(L"Ann", users->m_CurrentUser.name);
     EXPECT_EQ(1, users->m_CurrentUser.loggedIn);
-    EXPECT_EQ(1, reloads);
+    EXPECT_EQ(1, loader.loads);
     EXPECT_STREQ(L"ann", config->m_strLoginUserName);
     EXPECT_STREQ(L"ann", IniValue(L"Login_Info", L"UserName"));
     // The configuration now points at the user's own folder.
     EXPECT_STREQ(programDir + L"ann\\", config->GetUserDir());
     EXPECT_STREQ(programDir + L"ann\\backupschedule.xml", config->GetScheduleFile());
 
-    ASSERT_EQ(0, users->Login(super, superPassword, TRUE));
+    ASSERT_EQ(0, LoginAndLoadUserData(*users, &loader, super, superPassword, TRUE));
     EXPECT_STREQ(super, users->m_CurrentUser.id);
     EXPECT_STREQ(superPassword, users->m_CurrentUser.psw);
     EXPECT_STREQ(L"2047", users->m_CurrentUser.rights);
     EXPECT_EQ(0, users->m_CurrentUser.HasRight(kAllRights));
     EXPECT_EQ(-1, users->UserExists(super)) << "the super user is never in the map";
     EXPECT_STREQ(programDir, config->GetUserDir());
-    EXPECT_EQ(2, reloads);
+    EXPECT_EQ(2, loader.loads);
+}
+
+TEST_F(CUserManagerTest, TheUsersDataLoadsOnlyAfterAFinishedLogin) {
+    ASSERT_EQ(0, users->AddUserFields(L"ann", L"Ann", L"Secret", L"", L"", L"", L"", L".\\ann", L"3"));
+    ASSERT_EQ(0, users->Save(path));
+    ASSERT_EQ(0, users->Load(path));
+
+    // No load for a login that failed or only checked.
+    const struct {
+        const wchar_t* id;
+        const wchar_t* password;
+        BOOL apply;
+        int result;
+    } refused[] = {
+        {L"ann", L"wrong", TRUE, -1},
+        {L"nobody", L"Secret", TRUE, -2},
+        {L"ann", L"Secret", FALSE, 0},
+    };
+    DataLoader loader;
+    for (const auto& c : refused) {
+        EXPECT_EQ(c.result, LoginAndLoadUserData(*users, &loader, c.id, c.password, c.apply)) << c.password;
+        EXPECT_EQ(0, loader.loads) << c.password;
+    }
+
+    // The load reloads the users from the file, as the engine's does, and
+    // fails; by then the login is whole, and it stands.
+    USER_INFO seen;
+    CString seenDir, seenRemembered;
+    loader.load = [&] {
+        seen = users->m_CurrentUser;
+        seenDir = config->GetUserDir();
+        seenRemembered = IniValue(L"Login_Info", L"UserName");
+        users->Load(path);
+        return -1;
+    };
+    ASSERT_EQ(0, users->AddUser(User(L"unsaved", L"x")));
+    EXPECT_EQ(0, LoginAndLoadUserData(*users, &loader, L"ann", L"Secret", TRUE));
+    EXPECT_EQ(1, loader.loads);
+    EXPECT_STREQ(L"ann", seen.id);
+    EXPECT_EQ(1, seen.loggedIn);
+    EXPECT_STREQ(programDir + L"ann\\", seenDir);
+    EXPECT_STREQ(L"ann", seenRemembered);
+    EXPECT_STREQ(L"ann", users->m_CurrentUser.id) << "the failed load undid the login";
+    EXPECT_EQ(-1, users->UserExists(L"unsaved")) << "the users were not reloaded";
+    EXPECT_EQ(0, users->UserExists(L"ann"));
+
+    // Without a loader the login alone is made.
+    EXPECT_EQ(0, LoginAndLoadUserData(*users, nullptr, config->m_strSuperUserID, config->m_strSuperUserPassword, TRUE));
+    EXPECT_STREQ(programDir, config->GetUserDir());
+    EXPECT_EQ(1, loader.loads);
 }
 
 TEST_F(CUserManagerTest, ChangePasswordOfAUser) {

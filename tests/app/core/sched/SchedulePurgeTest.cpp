@@ -12,6 +12,7 @@
 #include "app/core/CAppConfig.h"
 #include "app/core/CBackupScheduleStore.h"
 #include "app/core/CInitLanguage.h"
+#include "app/core/CLiveDeviceLookup.h"
 #include "app/core/CUserManager.h"
 #include "app/core/DeviceListIds.h"
 
@@ -51,10 +52,14 @@ protected:
     std::wstring scheduleFile = dir.File(L"backupschedule.xml");
     std::wstring deviceFile = dir.File(L"device.xml");
 
-    void TearDown() override {
-        CBackupScheduleStore::SetLiveDeviceLookup(nullptr);
-        DeleteInitLanguage();
-    }
+    void TearDown() override { DeleteInitLanguage(); }
+};
+
+// A device list held in memory with the devices of the ids.
+struct LiveDevices : CLiveDeviceLookup {
+    std::set<int> ids;
+    LiveDevices(std::initializer_list<int> listed) : ids(listed) {}
+    bool HasDevice(int devId) override { return ids.count(devId) != 0; }
 };
 
 }  // namespace
@@ -122,12 +127,14 @@ TEST_F(SchedulePurgeTest, DeviceIdsOfTheWholeList) {
 
 TEST_F(SchedulePurgeTest, EmptyPathMeansTheLiveList) {
     WriteSchedules(scheduleFile, {1001, 1002});
-    CBackupScheduleStore store;
-    ASSERT_EQ(0, store.Load(CString(scheduleFile.c_str())));
-    EXPECT_EQ(-1, store.PurgeDeletedDevices(CString())) << "no live list registered";
-    EXPECT_EQ(0, store.ExistsAuto(1));
+    CBackupScheduleStore alone;
+    ASSERT_EQ(0, alone.Load(CString(scheduleFile.c_str())));
+    EXPECT_EQ(-1, alone.PurgeDeletedDevices(CString())) << "no live list given";
+    EXPECT_EQ(0, alone.ExistsAuto(1));
 
-    CBackupScheduleStore::SetLiveDeviceLookup([](int devId) { return devId == 1002; });
+    LiveDevices live{1002};
+    CBackupScheduleStore store(&live);
+    ASSERT_EQ(0, store.Load(CString(scheduleFile.c_str())));
     EXPECT_EQ(0, store.PurgeDeletedDevices(CString()));
     EXPECT_EQ(-1, store.ExistsAuto(1));
     EXPECT_EQ((std::vector<int>{1002}), DevicesIn(scheduleFile));

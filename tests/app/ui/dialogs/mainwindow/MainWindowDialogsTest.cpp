@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "BoxCloser.h"
 #include "TempDir.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
+#include "app/core/CUserDataLoader.h"
 #include "app/core/CUserManager.h"
 #include "app/ui/dialogs/mainwindow/CAboutDlg.h"
 #include "app/ui/dialogs/mainwindow/CDodavoziDlg.h"
@@ -38,6 +40,16 @@ std::wstring CommandAndBox(CWnd& dialog, int id) {
     return text;
 }
 
+// Stands in for the engine: the user it found logged in at each load.
+struct LoadRecorder : CUserDataLoader {
+    CUserManager* users = nullptr;
+    std::vector<std::wstring> loadedFor;
+    int LoadUserData() override {
+        loadedFor.push_back(users->m_CurrentUser.id.GetString());
+        return 0;
+    }
+};
+
 // A program folder with the super user "vorpl" and one user "oper".
 class LoginDialogTest : public ::testing::Test {
 protected:
@@ -52,18 +64,20 @@ protected:
         oper.systemdir = CString(dir.Path().c_str()) + L"\\oper\\";
         ASSERT_EQ(0, users->AddUser(oper));
         ASSERT_EQ(0, users->Save(CString()));
+        loader.users = users.get();
     }
     void TearDown() override { DeleteInitLanguage(); }
 
     TempDir dir;
     std::unique_ptr<CAppConfig> config;
     std::unique_ptr<CUserManager> users;
+    LoadRecorder loader;
 };
 
 }  // namespace
 
 TEST_F(LoginDialogTest, WrongInputKeepsTheDialogOpenWithTheMessage) {
-    CLoginDlg login(LOGIN_MODE_STARTUP, nullptr, users.get(), config.get());
+    CLoginDlg login(LOGIN_MODE_STARTUP, nullptr, users.get(), config.get(), &loader);
     ASSERT_TRUE(login.Create(IDD_LOGIN));
     login.ShowWindow(SW_SHOW);
     EXPECT_EQ(L"Login", WindowCaption(login));
@@ -85,12 +99,14 @@ TEST_F(LoginDialogTest, WrongInputKeepsTheDialogOpenWithTheMessage) {
         EXPECT_EQ(login.GetDlgItem(c.focused)->m_hWnd, ::GetFocus()) << c.user;
     }
     EXPECT_TRUE(users->m_CurrentUser.id.IsEmpty());
+    EXPECT_TRUE(loader.loadedFor.empty());
     Type(login, IDC_LOGIN_USER, L"oper");
     Type(login, IDC_LOGIN_PASSWORD, L"secret");
     EXPECT_EQ(L"", CommandAndBox(login, IDOK));
     EXPECT_FALSE(login.IsWindowVisible());
     EXPECT_EQ(L"oper", std::wstring(users->m_CurrentUser.id.GetString()));
     EXPECT_EQ(L"oper", std::wstring(config->GetLoginUserName().GetString()));
+    EXPECT_EQ(std::vector<std::wstring>{L"oper"}, loader.loadedFor);
     login.DestroyWindow();
 }
 
@@ -132,7 +148,7 @@ TEST_F(LoginDialogTest, RememberedUserFillsTheEditsAndAutomaticLoginNeverShows) 
 
 TEST_F(LoginDialogTest, ExitConfirmationChecksWithoutChangingTheUser) {
     ASSERT_EQ(0, users->Login(L"oper", L"secret", TRUE));
-    CLoginDlg confirm(LOGIN_MODE_EXIT, nullptr, users.get(), config.get());
+    CLoginDlg confirm(LOGIN_MODE_EXIT, nullptr, users.get(), config.get(), &loader);
     ASSERT_TRUE(confirm.Create(IDD_LOGIN));
     confirm.ShowWindow(SW_SHOW);
     EXPECT_EQ(L"Exit", WindowCaption(confirm));
@@ -152,6 +168,7 @@ TEST_F(LoginDialogTest, ExitConfirmationChecksWithoutChangingTheUser) {
     EXPECT_EQ(L"", CommandAndBox(confirm, IDOK));
     EXPECT_FALSE(confirm.IsWindowVisible());
     EXPECT_EQ(L"oper", std::wstring(users->m_CurrentUser.id.GetString()));
+    EXPECT_TRUE(loader.loadedFor.empty()) << "a confirmation loaded the user's data again";
     confirm.DestroyWindow();
 }
 
