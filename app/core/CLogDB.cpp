@@ -114,6 +114,15 @@ LOG_TIME GetDefaultLogTime() {
     return kDefault;
 }
 
+LOG_RECORD NewLogEntry(int type, int code, const CString& information) {
+    LOG_RECORD record;
+    record.I_LogType = type;
+    record.I_SubType = code;
+    record.C_Information = information;
+    record.C_StartTime = record.C_StopTime = record.C_UpdateTime = _time64(nullptr);
+    return record;
+}
+
 CLogDB::CLogDB() : m_strNameRule(kDefaultNameRule), m_tOpenMonth(GetDefaultLogTime()) {}
 
 CLogDB::~CLogDB() {

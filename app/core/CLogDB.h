@@ -39,6 +39,10 @@ struct LOG_RECORD {
     LOG_TIME C_UpdateTime = 0;  // when the entry was made; chooses the file
 };
 
+// An entry of the program's own doings, made now: one moment, so its start,
+// stop and update times are all the current time.
+LOG_RECORD NewLogEntry(int type, int code, const CString& information);
+
 class CLogDB {
 public:
     CLogDB();

@@ -54,46 +54,6 @@ const char kSelectHead[] =
     "SELECT L_ID,L_DevID,I_ChannelIndex,L_SrcDevID,I_SrcChannelIndex,I_Type,C_StartTime,C_EndTime,"
     "I_FileType,C_CardSN,C_Info,C_FilePath,L_FileLen,C_UpdateTime,I_RecType FROM D_RecordList WHERE 1 = 1";
 
-// Every filter a statement of this class can carry; unset is -1 or "".
-struct RecordFilter {
-    CString startFrom, startTo, endFrom, endTo, updateFrom, updateTo;
-    int devId = -1, channel = -1, srcDevId = -1, srcChannel = -1, type = -1, fileType = -1;
-    CString cardSN, info, filePath;
-    int minLen = -1, maxLen = -1;
-    CString typesNotIn, typesIn;
-    // A row read back holds 0 (its default) where the table holds NULL, as
-    // in the columns added to an older table; deleting that row must match
-    // such a NULL.
-    bool nullIsZero = false;
-};
-
-RecordFilter CommonFilter(const CString& updateFrom, const CString& updateTo, int devId, int channel, int type,
-                          int fileType, const CString& cardSN, const CString& info, int srcDevId, int srcChannel,
-                          const CString& typesNotIn, const CString& typesIn) {
-    RecordFilter f;
-    f.updateFrom = updateFrom;
-    f.updateTo = updateTo;
-    f.devId = devId;
-    f.channel = channel;
-    f.type = type;
-    f.fileType = fileType;
-    f.cardSN = cardSN;
-    f.info = info;
-    f.srcDevId = srcDevId;
-    f.srcChannel = srcChannel;
-    f.typesNotIn = typesNotIn;
-    f.typesIn = typesIn;
-    return f;
-}
-
-void SetSpan(RecordFilter& f, const CString& startFrom, const CString& startTo, const CString& endFrom,
-             const CString& endTo) {
-    f.startFrom = startFrom;
-    f.startTo = startTo;
-    f.endFrom = endFrom;
-    f.endTo = endTo;
-}
-
 void AddText(CSqlCommand& cmd, const char* clause, const CString& value) {
     if (!value.IsEmpty())
         cmd.Add(clause, value);
@@ -112,32 +72,6 @@ void AddEqualNumber(CSqlCommand& cmd, const char* column, int value, bool nullIs
     cmd.Add(clause, value);
 }
 
-// Appends the clause of every set filter. False when a type list is not a
-// list of decimal codes.
-bool AddFilters(CSqlCommand& cmd, const RecordFilter& f) {
-    AddText(cmd, " AND C_StartTime >= ?", f.startFrom);
-    AddText(cmd, " AND C_StartTime <= ?", f.startTo);
-    AddText(cmd, " AND C_EndTime >= ?", f.endFrom);
-    AddText(cmd, " AND C_EndTime <= ?", f.endTo);
-    AddText(cmd, " AND C_UpdateTime >= ?", f.updateFrom);
-    AddText(cmd, " AND C_UpdateTime <= ?", f.updateTo);
-    AddEqualNumber(cmd, "L_DevID", f.devId, f.nullIsZero);
-    AddEqualNumber(cmd, "I_ChannelIndex", f.channel, f.nullIsZero);
-    AddEqualNumber(cmd, "L_SrcDevID", f.srcDevId, f.nullIsZero);
-    AddEqualNumber(cmd, "I_SrcChannelIndex", f.srcChannel, f.nullIsZero);
-    AddEqualNumber(cmd, "I_Type", f.type, f.nullIsZero);
-    if (!f.typesNotIn.IsEmpty() && !cmd.AddCodeList(" AND I_Type NOT", f.typesNotIn))
-        return false;
-    AddEqualNumber(cmd, "I_FileType", f.fileType, f.nullIsZero);
-    AddText(cmd, " AND C_CardSN = ?", f.cardSN);
-    if (!f.info.IsEmpty())
-        cmd.Add(" AND C_Info LIKE ? ESCAPE '!'", L"%" + CSqlCommand::LikeLiteral(f.info) + L"%");
-    AddText(cmd, " AND C_FilePath = ?", f.filePath);
-    AddNumber(cmd, " AND L_FileLen >= ?", f.minLen);
-    AddNumber(cmd, " AND L_FileLen <= ?", f.maxLen);
-    return f.typesIn.IsEmpty() || cmd.AddCodeList(" AND I_Type", f.typesIn);
-}
-
 // Rows that overlap the window from..to; either bound may be unset. No
 // index serves an overlap, and one on the start time would tempt SQLite
 // into walking it for the order, one row lookup per row of the table; the
@@ -152,6 +86,34 @@ void AddOverlap(CSqlCommand& cmd, const CString& from, const CString& to) {
         cmd.Add(" AND ((+C_StartTime <= ? AND +C_EndTime >= ?) OR (+C_StartTime >= ?))", {from, from, from});
     else if (!to.IsEmpty())
         cmd.Add(" AND ((+C_StartTime <= ? AND +C_EndTime >= ?) OR (+C_EndTime <= ?))", {to, to, to});
+}
+
+// Appends the clause of every set filter; with nullIsZero a NULL number
+// column matches a filter of 0. False when a type list is not a list of
+// decimal codes.
+bool AddFilters(CSqlCommand& cmd, const RecordFilter& f, bool nullIsZero = false) {
+    AddOverlap(cmd, f.overlapFrom, f.overlapTo);
+    AddText(cmd, " AND C_StartTime >= ?", f.startFrom);
+    AddText(cmd, " AND C_StartTime <= ?", f.startTo);
+    AddText(cmd, " AND C_EndTime >= ?", f.endFrom);
+    AddText(cmd, " AND C_EndTime <= ?", f.endTo);
+    AddText(cmd, " AND C_UpdateTime >= ?", f.updateFrom);
+    AddText(cmd, " AND C_UpdateTime <= ?", f.updateTo);
+    AddEqualNumber(cmd, "L_DevID", f.devId, nullIsZero);
+    AddEqualNumber(cmd, "I_ChannelIndex", f.channel, nullIsZero);
+    AddEqualNumber(cmd, "L_SrcDevID", f.srcDevId, nullIsZero);
+    AddEqualNumber(cmd, "I_SrcChannelIndex", f.srcChannel, nullIsZero);
+    AddEqualNumber(cmd, "I_Type", f.type, nullIsZero);
+    if (!f.typesNotIn.IsEmpty() && !cmd.AddCodeList(" AND I_Type NOT", f.typesNotIn))
+        return false;
+    AddEqualNumber(cmd, "I_FileType", f.fileType, nullIsZero);
+    AddText(cmd, " AND C_CardSN = ?", f.cardSN);
+    if (!f.info.IsEmpty())
+        cmd.Add(" AND C_Info LIKE ? ESCAPE '!'", L"%" + CSqlCommand::LikeLiteral(f.info) + L"%");
+    AddText(cmd, " AND C_FilePath = ?", f.filePath);
+    AddNumber(cmd, " AND L_FileLen >= ?", f.minLen);
+    AddNumber(cmd, " AND L_FileLen <= ?", f.maxLen);
+    return f.typesIn.IsEmpty() || cmd.AddCodeList(" AND I_Type", f.typesIn);
 }
 
 void AddPrefixes(CSqlCommand& cmd, const std::vector<CString>& prefixes, bool indexed = true) {
@@ -354,31 +316,35 @@ int CRecordListDB::Insert(const RECORD_LIST_ROW& row) {
     return Run(cmd);
 }
 
-int CRecordListDB::Delete(const CString& startFrom, const CString& startTo, const CString& endFrom,
-                          const CString& endTo, const CString& updateFrom, const CString& updateTo, int devId,
-                          int channel, int type, int fileType, const CString& cardSN, const CString& info,
-                          const CString& filePath, int srcDevId, int srcChannel, const CString& typesNotIn,
-                          const CString& typesIn) {
-    RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
-                                  srcChannel, typesNotIn, typesIn);
-    SetSpan(f, startFrom, startTo, endFrom, endTo);
-    f.filePath = filePath;
+int CRecordListDB::Delete(const RecordFilter& filter) {
+    return DeleteMatching(filter, false);
+}
+
+int CRecordListDB::DeleteMatching(const RecordFilter& filter, bool nullIsZero) {
     CSqlCommand cmd("DELETE FROM D_RecordList WHERE 1 = 1");
-    if (!AddFilters(cmd, f))
+    if (!AddFilters(cmd, filter, nullIsZero))
         return -1;
     return Run(cmd);
 }
 
 int CRecordListDB::DeleteRow(const RECORD_LIST_ROW& row) {
-    RecordFilter f = CommonFilter(row.C_UpdateTime, row.C_UpdateTime, row.L_DevID, row.I_ChannelIndex, row.I_Type,
-                                  row.I_FileType, row.C_CardSN, row.C_Info, row.L_SrcDevID, row.I_SrcChannelIndex,
-                                  CString(), CString());
-    SetSpan(f, row.C_StartTime, row.C_StartTime, row.C_EndTime, row.C_EndTime);
+    RecordFilter f;
+    f.startFrom = f.startTo = row.C_StartTime;
+    f.endFrom = f.endTo = row.C_EndTime;
+    f.updateFrom = f.updateTo = row.C_UpdateTime;
+    f.devId = row.L_DevID;
+    f.channel = row.I_ChannelIndex;
+    f.srcDevId = row.L_SrcDevID;
+    f.srcChannel = row.I_SrcChannelIndex;
+    f.type = row.I_Type;
+    f.fileType = row.I_FileType;
+    f.cardSN = row.C_CardSN;
+    f.info = row.C_Info;
     f.filePath = row.C_FilePath;
-    f.nullIsZero = true;
-    CSqlCommand cmd("DELETE FROM D_RecordList WHERE 1 = 1");
-    AddFilters(cmd, f);  // no type lists: cannot fail
-    return Run(cmd);
+    // A row read back holds 0 (its default) where the table holds NULL, as
+    // in the columns added to an older table; deleting that row must match
+    // such a NULL.
+    return DeleteMatching(f, true);
 }
 
 int CRecordListDB::UpdateInfo(const CString& startTime, int devId, int channel, int type, int fileType,
@@ -390,41 +356,18 @@ int CRecordListDB::UpdateInfo(const CString& startTime, int devId, int channel, 
     return Run(cmd);
 }
 
-int CRecordListDB::SearchRecords(RECORD_LIST_ROWS& rows, int filter, const CString& from, const CString& to,
-                                 const CString& updateFrom, const CString& updateTo, int devId, int channel,
-                                 int type, int fileType, const CString& cardSN, const CString& info, int minLen,
-                                 int maxLen, int srcDevId, int srcChannel, const CString& typesNotIn,
-                                 const CString& typesIn) {
+int CRecordListDB::SearchRecords(RECORD_LIST_ROWS& rows, const RecordFilter& filter) {
     CSqlCommand cmd(kSelectHead);
-    if (filter == 1) {
-        AddOverlap(cmd, from, to);
-        RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
-                                      srcChannel, typesNotIn, typesIn);
-        f.minLen = minLen;
-        f.maxLen = maxLen;
-        if (!AddFilters(cmd, f))
-            return -1;
-    }
+    if (!AddFilters(cmd, filter))
+        return -1;
     cmd.Add(" ORDER BY +C_StartTime,+C_EndTime");
     return Read(cmd, rows);
 }
 
-int CRecordListDB::QueryByFilter(RECORD_LIST_ROWS& rows, int filter, const CString& startFrom,
-                                 const CString& startTo, const CString& endFrom, const CString& endTo,
-                                 const CString& updateFrom, const CString& updateTo, int devId, int channel,
-                                 int type, int fileType, const CString& cardSN, const CString& info, int minLen,
-                                 int maxLen, int srcDevId, int srcChannel, const CString& typesNotIn,
-                                 const CString& typesIn) {
+int CRecordListDB::QueryByFilter(RECORD_LIST_ROWS& rows, const RecordFilter& filter) {
     CSqlCommand cmd(kSelectHead);
-    if (filter == 1) {
-        RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
-                                      srcChannel, typesNotIn, typesIn);
-        SetSpan(f, startFrom, startTo, endFrom, endTo);
-        f.minLen = minLen;
-        f.maxLen = maxLen;
-        if (!AddFilters(cmd, f))
-            return -1;
-    }
+    if (!AddFilters(cmd, filter))
+        return -1;
     AddOrderById(cmd, -1);
     return Read(cmd, rows);
 }
@@ -516,17 +459,113 @@ int CRecordListDB::DeleteFirstRows(int n) {
     return result;
 }
 
+
+// ---- The filters in order: the positional forms over RecordFilter ----------
+
+namespace {
+
+// The filters the positional Delete, SearchRecords and QueryByFilter share.
+RecordFilter CommonFilter(const CString& updateFrom, const CString& updateTo, int devId, int channel, int type,
+                          int fileType, const CString& cardSN, const CString& info, int srcDevId, int srcChannel,
+                          const CString& typesNotIn, const CString& typesIn) {
+    RecordFilter f;
+    f.updateFrom = updateFrom;
+    f.updateTo = updateTo;
+    f.devId = devId;
+    f.channel = channel;
+    f.type = type;
+    f.fileType = fileType;
+    f.cardSN = cardSN;
+    f.info = info;
+    f.srcDevId = srcDevId;
+    f.srcChannel = srcChannel;
+    f.typesNotIn = typesNotIn;
+    f.typesIn = typesIn;
+    return f;
+}
+
+void SetSpan(RecordFilter& f, const CString& startFrom, const CString& startTo, const CString& endFrom,
+             const CString& endTo) {
+    f.startFrom = startFrom;
+    f.startTo = startTo;
+    f.endFrom = endFrom;
+    f.endTo = endTo;
+}
+
+}  // namespace
+
+int CRecordListDB::Delete(const CString& startFrom, const CString& startTo, const CString& endFrom,
+                          const CString& endTo, const CString& updateFrom, const CString& updateTo, int devId,
+                          int channel, int type, int fileType, const CString& cardSN, const CString& info,
+                          const CString& filePath, int srcDevId, int srcChannel, const CString& typesNotIn,
+                          const CString& typesIn) {
+    RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
+                                  srcChannel, typesNotIn, typesIn);
+    SetSpan(f, startFrom, startTo, endFrom, endTo);
+    f.filePath = filePath;
+    return Delete(f);
+}
+
+int CRecordListDB::SearchRecords(RECORD_LIST_ROWS& rows, int filter, const CString& from, const CString& to,
+                                 const CString& updateFrom, const CString& updateTo, int devId, int channel,
+                                 int type, int fileType, const CString& cardSN, const CString& info, int minLen,
+                                 int maxLen, int srcDevId, int srcChannel, const CString& typesNotIn,
+                                 const CString& typesIn) {
+    if (filter != 1)
+        return SearchRecords(rows, RecordFilter());
+    RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
+                                  srcChannel, typesNotIn, typesIn);
+    f.overlapFrom = from;
+    f.overlapTo = to;
+    f.minLen = minLen;
+    f.maxLen = maxLen;
+    return SearchRecords(rows, f);
+}
+
+int CRecordListDB::QueryByFilter(RECORD_LIST_ROWS& rows, int filter, const CString& startFrom,
+                                 const CString& startTo, const CString& endFrom, const CString& endTo,
+                                 const CString& updateFrom, const CString& updateTo, int devId, int channel,
+                                 int type, int fileType, const CString& cardSN, const CString& info, int minLen,
+                                 int maxLen, int srcDevId, int srcChannel, const CString& typesNotIn,
+                                 const CString& typesIn) {
+    if (filter != 1)
+        return QueryByFilter(rows, RecordFilter());
+    RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
+                                  srcChannel, typesNotIn, typesIn);
+    SetSpan(f, startFrom, startTo, endFrom, endTo);
+    f.minLen = minLen;
+    f.maxLen = maxLen;
+    return QueryByFilter(rows, f);
+}
+
+namespace {
+
+// The filters DeleteWhere and SelectWhere take; every other one unset.
+RecordFilter WhereFilter(const CString& startFrom, const CString& startTo, const CString& endFrom,
+                         const CString& endTo, const CString& updateFrom, const CString& updateTo, int type,
+                         const CString& typesNotIn, const CString& typesIn) {
+    RecordFilter f;
+    SetSpan(f, startFrom, startTo, endFrom, endTo);
+    f.updateFrom = updateFrom;
+    f.updateTo = updateTo;
+    f.type = type;
+    f.typesNotIn = typesNotIn;
+    f.typesIn = typesIn;
+    return f;
+}
+
+}  // namespace
+
 int CRecordListDB::DeleteWhere(const CString& startFrom, const CString& startTo, const CString& endFrom,
                                const CString& endTo, const CString& updateFrom, const CString& updateTo, int type,
                                const CString& typesNotIn, const CString& typesIn) {
-    return Delete(startFrom, startTo, endFrom, endTo, updateFrom, updateTo, -1, -1, type, -1, CString(), CString(),
-                  CString(), -1, -1, typesNotIn, typesIn);
+    return Delete(WhereFilter(startFrom, startTo, endFrom, endTo, updateFrom, updateTo, type, typesNotIn, typesIn));
 }
 
 int CRecordListDB::SelectWhere(RECORD_LIST_ROWS& rows, const CString& startFrom, const CString& startTo,
                                const CString& endFrom, const CString& endTo, const CString& updateFrom,
                                const CString& updateTo, int type, const CString& typesNotIn,
                                const CString& typesIn) {
-    return QueryByFilter(rows, 1, startFrom, startTo, endFrom, endTo, updateFrom, updateTo, -1, -1, type, -1,
-                         CString(), CString(), -1, -1, -1, -1, typesNotIn, typesIn);
+    return QueryByFilter(rows,
+                         WhereFilter(startFrom, startTo, endFrom, endTo, updateFrom, updateTo, type, typesNotIn, typesIn));
 }

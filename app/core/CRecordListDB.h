@@ -41,12 +41,27 @@ struct RECORD_LIST_ROW {
 
 typedef std::vector<RECORD_LIST_ROW> RECORD_LIST_ROWS;
 
-// Unset filters: -1 for numbers, "" for texts. A type list is a
-// comma-separated list of decimal codes; a list holding anything else makes
-// the operation fail (-1). Queries append to the caller's vector without
-// emptying it; they return 0, or -1 when the statement could not be prepared
-// or run (no connection, no table, locked file, a damaged file), rows read
-// before a failure staying appended.
+// Every filter a query or a delete can carry; a row matches when it passes
+// each one that is set. Unset: -1 for numbers, "" for texts. A type list is
+// a comma-separated list of decimal codes; a list holding anything else
+// makes the operation fail (-1).
+struct RecordFilter {
+    // The row's span overlaps overlapFrom..overlapTo; either may be unset.
+    CString overlapFrom, overlapTo;
+    // Bounds of the start, end and update times, each inclusive.
+    CString startFrom, startTo, endFrom, endTo, updateFrom, updateTo;
+    int devId = -1, channel = -1, srcDevId = -1, srcChannel = -1, type = -1, fileType = -1;
+    CString cardSN;
+    CString info;  // contained in C_Info
+    CString filePath;
+    int minLen = -1, maxLen = -1;  // bounds of L_FileLen
+    CString typesNotIn, typesIn;
+};
+
+// Queries append to the caller's vector without emptying it; they return 0,
+// or -1 when the statement could not be prepared or run (no connection, no
+// table, locked file, a damaged file), rows read before a failure staying
+// appended.
 //
 // A file that is no database or shows damage (at open or in any statement)
 // is set aside (CSqlCommand::SetAsideDamagedFile) and a new one with the
@@ -75,8 +90,10 @@ public:
     // Inserts the row with L_ID one above the largest in the table (1 in an
     // empty table); row.L_ID is not used. 0 ok, -1 failure.
     int Insert(const RECORD_LIST_ROW& row);
-    // Deletes the rows matching every set filter (all rows when none is set).
-    // info is a "contains" test. 0 ok, -1 failure.
+    // Deletes the rows matching the filter (all rows when none is set). 0 ok,
+    // -1 failure.
+    int Delete(const RecordFilter& filter);
+    // Delete with these filters.
     int Delete(const CString& startFrom, const CString& startTo, const CString& endFrom, const CString& endTo,
                const CString& updateFrom, const CString& updateTo, int devId, int channel, int type, int fileType,
                const CString& cardSN, const CString& info, const CString& filePath, int srcDevId, int srcChannel,
@@ -93,15 +110,17 @@ public:
     int UpdateInfo(const CString& startTime, int devId, int channel, int type, int fileType, const CString& info,
                    int fileLen, const CString& filePath);
 
-    // With filter 1 the rows whose span overlaps from..to (either may be "")
-    // and that match every set filter; otherwise every row. Ordered by
-    // C_StartTime, C_EndTime.
+    // The rows matching the filter, ordered by C_StartTime, C_EndTime.
+    int SearchRecords(RECORD_LIST_ROWS& rows, const RecordFilter& filter);
+    // With filter 1 SearchRecords with these filters, from..to being the
+    // overlap; otherwise every row.
     int SearchRecords(RECORD_LIST_ROWS& rows, int filter, const CString& from, const CString& to,
                       const CString& updateFrom, const CString& updateTo, int devId, int channel, int type,
                       int fileType, const CString& cardSN, const CString& info, int minLen, int maxLen, int srcDevId,
                       int srcChannel, const CString& typesNotIn, const CString& typesIn);
-    // With filter 1 the rows matching every set filter; otherwise every row.
-    // Ordered by L_ID.
+    // The rows matching the filter, ordered by L_ID.
+    int QueryByFilter(RECORD_LIST_ROWS& rows, const RecordFilter& filter);
+    // With filter 1 QueryByFilter with these filters; otherwise every row.
     int QueryByFilter(RECORD_LIST_ROWS& rows, int filter, const CString& startFrom, const CString& startTo,
                       const CString& endFrom, const CString& endTo, const CString& updateFrom,
                       const CString& updateTo, int devId, int channel, int type, int fileType,
@@ -158,6 +177,8 @@ private:
     // bound; the bound itself when there are that many or they cannot be
     // counted.
     int CountUpTo(const std::function<void(class CSqlCommand&)>& addCondition);
+    // Delete; with nullIsZero a NULL number column matches a filter of 0.
+    int DeleteMatching(const RecordFilter& filter, bool nullIsZero);
     int Run(const class CSqlCommand& command);
     int Read(const class CSqlCommand& command, RECORD_LIST_ROWS& rows);
 

@@ -1,18 +1,15 @@
 #include "RefusedValues.h"
 
-#include <algorithm>
 #include <set>
 
-#include "CAutoLock.h"
 #include "CInitLanguage.h"
-#include "CLock.h"
+#include "CNoticeQueue.h"
 
 namespace {
 
 struct REFUSED_FILES {
-    CLock lock;
-    std::vector<CString> pending;
-    std::set<CString> told;  // lower case
+    CNoticeQueue<CString> pending;
+    std::set<CString> told;  // lower case; guarded by the queue's lock
 };
 
 REFUSED_FILES& Refused() {
@@ -26,19 +23,10 @@ void NoteRefusedValues(const CString& file) {
     REFUSED_FILES& refused = Refused();
     CString key = file;
     key.MakeLower();
-    CAutoLock guard(&refused.lock);
-    if (!refused.told.insert(key).second) return;
-    refused.pending.push_back(file);
+    refused.pending.PostIf(file, [&refused, &key]() { return refused.told.insert(key).second; });
 }
 
-std::vector<CString> TakeFilesWithRefusedValues() {
-    REFUSED_FILES& refused = Refused();
-    CAutoLock guard(&refused.lock);
-    std::vector<CString> files;
-    files.swap(refused.pending);
-    return files;
-}
-
+std::vector<CString> TakeFilesWithRefusedValues() { return Refused().pending.Take(); }
 CString RefusedValuesText(const std::vector<CString>& files) {
     if (files.empty()) return CString();
     CString text = GetInitLanguage()->GetString(L"Values out of range were replaced by their defaults in:");

@@ -1,6 +1,7 @@
 #include "UnreadableFiles.h"
 
 #include "CAutoLock.h"
+#include "CNoticeQueue.h"
 #include "SystemUtil.h"
 #include "TwMessages.h"
 
@@ -12,9 +13,9 @@ const int kMaxNumber = 1000;
 // Function statics: the engine's users file is read during static
 // initialisation, before globals of this file might be built.
 struct Reports {
-    CLock lock;
+    CNoticeQueue<UNREADABLE_FILE> notices;
+    CLock listenerLock;  // a leaf
     std::function<void(const UNREADABLE_FILE&)> listener;
-    std::vector<UNREADABLE_FILE> notices;
 };
 
 Reports& TheReports() {
@@ -56,11 +57,11 @@ int KeepUnderFreeName(const CString& path, const std::vector<CString>& suffixes,
 }
 
 void Report(const UNREADABLE_FILE& file) {
+    Reports& reports = TheReports();
+    reports.notices.Post(file);
     std::function<void(const UNREADABLE_FILE&)> listener;
     {
-        Reports& reports = TheReports();
-        CAutoLock guard(&reports.lock);
-        reports.notices.push_back(file);
+        CAutoLock guard(&reports.listenerLock);
         listener = reports.listener;
     }
     if (listener) listener(file);
@@ -89,14 +90,8 @@ int SetAsideUnreadableFile(const CString& path, const std::vector<CString>& comp
 
 void SetUnreadableFileListener(const std::function<void(const UNREADABLE_FILE&)>& listener) {
     Reports& reports = TheReports();
-    CAutoLock guard(&reports.lock);
+    CAutoLock guard(&reports.listenerLock);
     reports.listener = listener;
 }
 
-std::vector<UNREADABLE_FILE> TakeUnreadableFileNotices() {
-    Reports& reports = TheReports();
-    CAutoLock guard(&reports.lock);
-    std::vector<UNREADABLE_FILE> taken;
-    taken.swap(reports.notices);
-    return taken;
-}
+std::vector<UNREADABLE_FILE> TakeUnreadableFileNotices() { return TheReports().notices.Take(); }

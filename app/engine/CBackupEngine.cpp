@@ -83,10 +83,8 @@ CBackupEngine::CBackupEngine()
       m_disk(m_recordList, *this),
       m_downloads(*m_replay, m_recordList, m_schedules, m_devices, m_disk, *this),
       m_slots(*m_replay, *m_playPorts, m_devices, m_disk, m_recordList, *this),
-      m_scheduler(m_schedules, m_devices, *m_replay, m_downloads, [this](int code, const CString& text) {
-          CTime now = CTime::GetCurrentTime();
-          AddLogRecord(1, code, text, CString(), 0, 0, 0, 0, now, now, now);
-      }) {
+      m_scheduler(m_schedules, m_devices, *m_replay, m_downloads,
+                  [this](int code, const CString& text) { AddLogRecord(NewLogEntry(1, code, text)); }) {
     CAppConfig* config = GetAppConfig();
     m_playSdk.Load();
     m_downloads.SetManualDoneHandler([this]() { m_scheduler.OnScheduleFinished(); });
@@ -186,16 +184,21 @@ void CBackupEngine::AddLogRecord(int logType, int code, CString information, CSt
     record.C_StartTime = begin.GetTime();
     record.C_StopTime = end.GetTime();
     record.C_UpdateTime = time.GetTime();
+    AddLogRecord(record);
+}
+
+void CBackupEngine::AddLogRecord(LOG_RECORD record) {
     record.C_UserID = GetAppConfig()->GetLoginUserName();
     m_log.AddLog(record);
 }
 
 void CBackupEngine::LogUnreadableFile(const UNREADABLE_FILE& file) {
-    const CTime now = CTime::GetCurrentTime();
     CString text;
     text.Format(L"%s %s", GetInitLanguage()->GetString(L"This file could not be read:").GetString(),
                 file.path.GetString());
-    AddLogRecord(LOG_TYPE_SYSTEM, LOG_SYSTEM_ERROR, text, file.keptAs, 0, 0, 0, 0, now, now, now);
+    LOG_RECORD entry = NewLogEntry(LOG_TYPE_SYSTEM, LOG_SYSTEM_ERROR, text);
+    entry.C_OtherInfo = file.keptAs;
+    AddLogRecord(entry);
 }
 
 void CBackupEngine::WriteTextLog(const CString& text) {
@@ -223,8 +226,9 @@ void CBackupEngine::OnDeviceDisconnect(int loginHandle) {
     CString info;
     info.Format(L"%s[%s]:%s", (LPCWSTR)Translate(L"Device"), (LPCWSTR)CString(device.title),
                 (LPCWSTR)Translate(L"Device offline!"));
-    CTime now = CTime::GetCurrentTime();
-    AddLogRecord(1, LOG_DEVICE_OFFLINE, info, CString(), device.id, 0, 0, 0, now, now, now);
+    LOG_RECORD entry = NewLogEntry(1, LOG_DEVICE_OFFLINE, info);
+    entry.L_SrcDevID = device.id;
+    AddLogRecord(entry);
 }
 
 void CBackupEngine::OnSdkEvent(int eventType, int handle) {
@@ -339,8 +343,7 @@ void CBackupEngine::LogRecordListFailure(const wchar_t* what, const CString& pat
     const int kLogCodeSystemError = 3;
     CString text;
     text.Format(L"%s %s", (LPCWSTR)Translate(what), (LPCWSTR)path);
-    const CTime now = CTime::GetCurrentTime();
-    AddLogRecord(kLogTypeSystem, kLogCodeSystemError, text, CString(), 0, 0, 0, 0, now, now, now);
+    AddLogRecord(NewLogEntry(kLogTypeSystem, kLogCodeSystemError, text));
 }
 
 int CBackupEngine::LoginDevice(int deviceId) {
@@ -351,12 +354,6 @@ int CBackupEngine::LoginDevice(int deviceId) {
         m_taskQueue->MarkDeviceTasks(deviceId, 1);
     }
     return result;
-}
-
-int CBackupEngine::ModifyDevice(int id, const DEVICE_RECORD& edited) {
-    return ModifyDevice(id, edited.title, edited.desc, edited.ip, edited.port, edited.type, edited.manufacturer,
-                        edited.model, edited.user, edited.password, edited.UseDDNS, edited.DDNSIP, edited.DDNSPort,
-                        edited.DDNSDevName, edited.logintype, edited.cardsn);
 }
 
 int CBackupEngine::CopyUserFilesTo(const CString& directory) {

@@ -111,6 +111,10 @@ public:
     void ClearWorkerStopper(void* owner);
 
     // ---- Operation log ------------------------------------------------------
+    // Queues the entry for the log database; its user becomes the
+    // configuration's current user name.
+    void AddLogRecord(LOG_RECORD record);
+    // The same with the fields in order (no option, no file name).
     void AddLogRecord(int logType, int code, CString information, CString otherInfo, int srcDevId, int srcChannel,
                       int desDevId, int desChannel, CTime begin, CTime end, CTime time);
     // Appends "[time] text" to Log_<date>.log in the program directory.
@@ -296,6 +300,8 @@ public:
     int GetAllDevices(std::vector<DEVICE_RECORD>& out) { return m_devices.GetAllDevices(out); }
     int GetLoggedInDevices(std::vector<DEVICE_RECORD>& out) { return m_devices.GetLoggedInDevices(out); }
     int GetDeviceTypes(std::vector<CString>& out) { return m_devices.GetDeviceTypes(out); }
+    // A new device with the typed fields of `typed` (CDeviceManager::AddDevice).
+    int AddDevice(const DEVICE_RECORD& typed) { return m_devices.AddDevice(typed); }
     int AddDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
                   const char* manufacturer, const char* model, const char* user, const char* password, int useDdns,
                   const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType, const char* cardsn) {
@@ -312,7 +318,7 @@ public:
                                       ddnsIp, ddnsPort, ddnsDevName, loginType, cardsn);
     }
     // The same with the typed fields taken from an edited copy of the record.
-    int ModifyDevice(int id, const DEVICE_RECORD& edited);
+    int ModifyDevice(int id, const DEVICE_RECORD& edited) { return m_devices.ModifyDevice(id, edited); }
     int DeleteDevice(int id) { return m_devices.DeleteDevice(id); }
     int RemoveAllDevices() { return m_devices.RemoveAllDevices(); }
     DEVICE_RECORD FindDeviceByAddress(const char* ip, int port) { return m_devices.FindDeviceByAddress(ip, port); }

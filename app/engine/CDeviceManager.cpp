@@ -27,29 +27,6 @@ CString Translate(const wchar_t* key) { return GetInitLanguage()->GetString(key)
 
 CString ExpandProgramDir(const CString& path) { return GetAppConfig()->ProgramDirFor(path); }
 
-// What the user types about a device; every text is cut to its field (the
-// address keeps its whole field: dynamic-DNS host names run long).
-void SetTypedValues(DEVICE_RECORD& record, const char* title, const char* desc, const char* ip, int port,
-                    const char* type, const char* manufacturer, const char* model, const char* user,
-                    const char* password, int useDdns, const char* ddnsIp, int ddnsPort, const char* ddnsDevName,
-                    int loginType, const char* cardsn) {
-    CopyFixedText(record.title, title);
-    CopyFixedText(record.desc, desc);
-    CopyFixedText(record.ip, ip);
-    CopyFixedText(record.type, type);
-    CopyFixedText(record.manufacturer, manufacturer);
-    CopyFixedText(record.model, model);
-    CopyFixedText(record.user, user);
-    CopyFixedText(record.password, password);
-    CopyFixedText(record.DDNSIP, ddnsIp);
-    CopyFixedText(record.DDNSDevName, ddnsDevName);
-    CopyFixedText(record.cardsn, cardsn);
-    record.port = static_cast<uint16_t>(port);
-    record.UseDDNS = useDdns;
-    record.DDNSPort = static_cast<uint16_t>(ddnsPort);
-    record.logintype = loginType;
-}
-
 }  // namespace
 
 struct CDeviceManager::LoginMode {
@@ -84,35 +61,6 @@ int CDeviceManager::OpenDeviceFile(const CString& path) {
 CString CDeviceManager::GetDeviceFile() const {
     CAutoLock lock(&m_settingsLock);
     return m_deviceFile;
-}
-
-// ---- Adding and changing -----------------------------------------------------------
-
-int CDeviceManager::AddDevice(int id, const char* title, const char* desc, const char* ip, int port,
-                              const char* type, const char* manufacturer, const char* model, const char* user,
-                              const char* password, int useDdns, const char* ddnsIp, int ddnsPort,
-                              const char* ddnsDevName, int loginType, const char* cardsn) {
-    if (id > kMaxDeviceId) id = id % 1000 + 10000;
-    if (id < kMinDeviceId) id += 1000;
-    DEVICE_RECORD record;
-    record.id = id;
-    SetTypedValues(record, title, desc, ip, port, type, manufacturer, model, user, password, useDdns, ddnsIp,
-                   ddnsPort, ddnsDevName, loginType, cardsn);
-    return AddDeviceRecord(record);
-}
-
-int CDeviceManager::ModifyDevice(int id, const char* title, const char* desc, const char* ip, int port,
-                                 const char* type, const char* manufacturer, const char* model, const char* user,
-                                 const char* password, int useDdns, const char* ddnsIp, int ddnsPort,
-                                 const char* ddnsDevName, int loginType, const char* cardsn) {
-    return m_registry.Update(id,
-                             [&](DEVICE_RECORD& record) {
-                                 SetTypedValues(record, title, desc, ip, port, type, manufacturer, model, user,
-                                                password, useDdns, ddnsIp, ddnsPort, ddnsDevName, loginType, cardsn);
-                                 return true;
-                             })
-               ? 0
-               : -1;
 }
 
 // ---- Device list file ----------------------------------------------------------

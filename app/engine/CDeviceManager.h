@@ -9,8 +9,9 @@
 // device list file (CDeviceListStore) and the SDK reads (CDeviceQueries);
 // what remains here are the sessions: login, logout, commands, talk, names.
 // The class is split over two files: CDeviceManager.cpp (sessions) and
-// CDeviceManagerMerge.cpp (the device dialogs' commit merged into a live
-// record).
+// CDeviceManagerMerge.cpp (what the operator types taken into records: the
+// typed values of AddDevice and ModifyDevice, and the device dialogs' commit
+// merged into a live record).
 //
 // Locks: the registry's records and count locks (rules in CDeviceRegistry.h):
 // no SDK call is made while the records lock is held, since the SDK's
@@ -94,13 +95,21 @@ public:
     // registry is full (a record that replaces one of the same id never
     // counts twice).
     int AddDeviceRecord(const DEVICE_RECORD& record) { return m_registry.AddDeviceRecord(record); }
-    // -1 when full. Ids above 9999 become id % 1000 + 10000, below 1000 id +
-    // 1000 (-1 when that is still below 1000).
+    // A new record with what the user types about a device taken from
+    // `typed` (names, address, credentials, type, DDNS, login type, card;
+    // texts cut to their fields) and typed.id as its id. -1 when full. Ids
+    // above 9999 become id % 1000 + 10000, below 1000 id + 1000 (-1 when
+    // that is still below 1000).
+    int AddDevice(const DEVICE_RECORD& typed);
+    // The same with the typed values in order.
     int AddDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
                   const char* manufacturer, const char* model, const char* user, const char* password, int useDdns,
                   const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType, const char* cardsn);
-    // -1 when the id is absent. Overwrites what the user types; login state,
-    // channels and alarms stay.
+    // -1 when the id is absent. Overwrites what the user types (the fields
+    // AddDevice takes) with those of `typed`; login state, channels and
+    // alarms stay.
+    int ModifyDevice(int id, const DEVICE_RECORD& typed);
+    // The same with the typed values in order.
     int ModifyDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
                      const char* manufacturer, const char* model, const char* user, const char* password,
                      int useDdns, const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType,

@@ -275,9 +275,11 @@ int CDownloadRunner::IsRecordInDb(int deviceId, int channel, const RECORD_FILE_D
                 return 1;
         }
     }
+    RecordFilter sameChannel;
+    sameChannel.devId = deviceId;
+    sameChannel.channel = channel;
     RECORD_LIST_ROWS rows;
-    m_records.QueryByFilter(rows, 1, L"", L"", L"", L"", L"", L"", deviceId, channel, -1, -1, L"", L"", -1, -1, -1,
-                            -1, L"", L"");
+    m_records.QueryByFilter(rows, sameChannel);
     for (const RECORD_LIST_ROW& row : rows) {
         if (row.C_StartTime == begin && row.C_EndTime == end && row.I_RecType == desc->recordKind) return 1;
     }

@@ -186,6 +186,14 @@ void PrintFigure(long rows, const Figure& f, const char* unit) {
     (void)unit;
 }
 
+// The record manager's search: rows whose span overlaps from..to.
+RecordFilter Overlapping(const std::string& from, const std::string& to) {
+    RecordFilter filter;
+    filter.overlapFrom = CString(from.c_str());
+    filter.overlapTo = CString(to.c_str());
+    return filter;
+}
+
 void BenchRecordList(const CString& folder, long rows) {
     CString path;
     path.Format(L"%s\\RecordList_%ld.db", folder.GetString(), rows);
@@ -237,8 +245,10 @@ void BenchRecordList(const CString& folder, long rows) {
                                        .c_str());
     std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
         RECORD_LIST_ROWS out;
-        db.SearchRecords(out, 1, CString(dayFrom.c_str()), CString(dayTo.c_str()), L"", L"", 1003, -1, -1, 0, L"",
-                         L"", -1, -1, -1, -1, L"", L"");
+        RecordFilter filter = Overlapping(dayFrom, dayTo);
+        filter.devId = 1003;
+        filter.fileType = 0;
+        db.SearchRecords(out, filter);
         n = out.size();
     }, [&] {
         m = managerPlain.Run({dayFrom, dayFrom, dayTo, dayTo, dayFrom, dayTo}, {1003, 0});
@@ -253,8 +263,10 @@ void BenchRecordList(const CString& folder, long rows) {
                                       .c_str());
     std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
         RECORD_LIST_ROWS out;
-        db.SearchRecords(out, 1, CString(exactStart.c_str()), CString(exactEnd.c_str()), L"", L"", 1005, 7, -1, -1,
-                         L"", L"", -1, -1, -1, -1, L"", L"");
+        RecordFilter filter = Overlapping(exactStart, exactEnd);
+        filter.devId = 1005;
+        filter.channel = 7;
+        db.SearchRecords(out, filter);
         n = out.size();
     }, [&] {
         m = listedPlain.Run({exactStart, exactStart, exactEnd, exactEnd, exactStart, exactEnd}, {1005, 7});
@@ -290,8 +302,7 @@ void BenchRecordList(const CString& folder, long rows) {
                                    .c_str());
     std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
         RECORD_LIST_ROWS out;
-        db.SearchRecords(out, 1, CString(dayFrom.c_str()), CString(dayTo.c_str()), L"", L"", -1, -1, -1, -1, L"",
-                         L"", -1, -1, -1, -1, L"", L"");
+        db.SearchRecords(out, Overlapping(dayFrom, dayTo));
         n = out.size();
     }, [&] { m = allPlain.Run({dayFrom, dayFrom, dayTo, dayTo, dayFrom, dayTo}, {}); });
     PrintFigure(rows, {"SearchRecords: one day, every device", classMs, plainMs, n == m ? n : 0}, "ms");
@@ -301,7 +312,10 @@ void BenchRecordList(const CString& folder, long rows) {
     PlainQuery channelPlain(plain, (std::string(kColumns) + " AND L_DevID = ? AND I_ChannelIndex = ? ORDER BY L_ID").c_str());
     std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
         RECORD_LIST_ROWS out;
-        db.QueryByFilter(out, 1, L"", L"", L"", L"", L"", L"", 1005, 7, -1, -1, L"", L"", -1, -1, -1, -1, L"", L"");
+        RecordFilter filter;
+        filter.devId = 1005;
+        filter.channel = 7;
+        db.QueryByFilter(out, filter);
         n = out.size();
     }, [&] { m = channelPlain.Run({}, {1005, 7}); });
     PrintFigure(rows, {"QueryByFilter: one device and channel", classMs, plainMs, n == m ? n : 0}, "ms");

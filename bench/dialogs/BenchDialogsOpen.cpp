@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "UserFolderSetup.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CBackupScheduleStore.h"
 #include "app/core/SystemUtil.h"
@@ -34,14 +35,6 @@ double Now() {
     QueryPerformanceCounter(&counter);
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 struct Figure {
@@ -75,17 +68,6 @@ DEVICE_RECORD MakeDevice(int index, int channels) {
     return record;
 }
 
-BACKUP_SCHEDULE MakeSchedule(int devId, int channel) {
-    BACKUP_SCHEDULE schedule;
-    schedule.DevID = devId;
-    schedule.ChannelIndex = channel;
-    schedule.RunTime = {1, 0, 23, 0};
-    schedule.RecordTime = {8, 30, 17, 45};
-    for (int day = 0; day < kDaysPerWeek; ++day) schedule.WeekDayEnable[day] = 1;
-    schedule.AgoType = 1;
-    return schedule;
-}
-
 bool WriteFiles(const TempDir& temp, int devices, int channels, int schedules) {
     CDeviceManager file;
     file.SetMaxDeviceCount(devices);
@@ -94,7 +76,7 @@ bool WriteFiles(const TempDir& temp, int devices, int channels, int schedules) {
     }
     if (file.WriteDeviceXml(CString(temp.File(L"device.xml").c_str())) != 0) return false;
     CBackupScheduleStore store;
-    for (int i = 0; i < schedules; ++i) store.AddAuto(MakeSchedule(1001 + i % devices, (i / devices) % channels));
+    for (int i = 0; i < schedules; ++i) store.AddAuto(DailySchedule(1001 + i % devices, (i / devices) % channels));
     return store.Save(CString(temp.File(L"backupschedule.xml").c_str())) == 0;
 }
 
@@ -115,19 +97,11 @@ int main(int argc, char** argv) {
     InitCommonControlsEx(&icc);
 
     TempDir temp;
-    CAppConfig* config = GetAppConfig();
     const CString folder(temp.Path().c_str());
-    config->m_strSuperUserID = L"admin";
-    config->m_strUserDir = folder + L"\\";
-    config->m_strModuleDir = folder + L"\\";
-    config->m_strDeviceFile = folder + L"\\device.xml";
-    config->m_strScheduleFile = folder + L"\\backupschedule.xml";
-    config->m_nDevMaxCount = devices;
+    UseAdminUserFolder(folder, devices);
+    CAppConfig* config = GetAppConfig();
     CBackupEngine& engine = GetBackupEngine();
     engine.Log().SetDirectory(folder + L"\\Log\\");
-    engine.Users().Clear();
-    engine.Users().m_CurrentUser = USER_INFO();
-    engine.Users().m_CurrentUser.id = L"admin";
 
     double begin = Now();
     if (!WriteFiles(temp, devices, channels, schedules)) {
@@ -169,7 +143,7 @@ int main(int argc, char** argv) {
             manage.UpdateWindow();
         }));
         manage.DestroyWindow();
-        Pump();
+        PumpMessages();
 
         CBackupProjectDlg list;
         scheduleList.runs.push_back(Time([&] {
@@ -191,11 +165,11 @@ int main(int argc, char** argv) {
             tree.SelectItem(tree.GetRootItem());
             ::SendMessageW(tree.m_hWnd, WM_KEYDOWN, VK_SPACE, 1);
             ::SendMessageW(tree.m_hWnd, WM_KEYUP, VK_SPACE, 0xC0000001);
-            Pump();
+            PumpMessages();
             editor.UpdateWindow();
         }));
         list.DestroyWindow();
-        Pump();
+        PumpMessages();
 
         // The task list as the main window holds it: an owner-data list
         // under a window of the framework, which hands the list its notifications.
@@ -221,7 +195,7 @@ int main(int argc, char** argv) {
         taskRows = tasks.RowCount();
         tasks.DestroyWindow();
         host.DestroyWindow();
-        Pump();
+        PumpMessages();
     }
     for (const Figure* figure : {&loadDevices, &loadSchedules, &deviceDialog, &scheduleList, &multiChannel,
                                  &allDevices, &taskList, &taskListAgain})

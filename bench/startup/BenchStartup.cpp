@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ProcessWindows.h"
 #include "ProgramFolder.h"
 
 namespace {
@@ -18,20 +19,6 @@ double Now() {
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&counter);
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-struct WindowSearch {
-    DWORD processId;
-    bool found;
-};
-
-BOOL CALLBACK FindVisible(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-    search->found = true;
-    return FALSE;
 }
 
 // Seconds from CreateProcess to a visible window (or, with waitExit, to the
@@ -47,9 +34,8 @@ double TimeSystemProgram(const wchar_t* commandLine, bool waitExit) {
     if (waitExit) {
         if (WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0) seconds = Now() - start;
     } else {
-        for (WindowSearch search = {info.dwProcessId, false}; Now() - start < 30; Sleep(1)) {
-            EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
-            if (search.found) {
+        for (; Now() - start < 30; Sleep(1)) {
+            if (FindProcessWindow(info.dwProcessId)) {
                 seconds = Now() - start;
                 break;
             }

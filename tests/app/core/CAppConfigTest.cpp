@@ -45,6 +45,24 @@ protected:
 
 const wchar_t kEmptyRule[] = L"{RECTYPE}_{Y4}{M2}{D2}{H2}{m2}{S2}.Duz";
 
+// A stored number setting and the value the configuration reads it as.
+struct SETTING_CASE {
+    bool mainFile;  // VAD_Config.ini, else UserLogin.ini
+    const wchar_t* section;
+    const wchar_t* key;
+    const wchar_t* value;
+    int expected;
+    int CAppConfig::*member;
+    bool writtenBack;  // of a value out of range; else the file keeps the key as it was
+};
+
+// The file of the case in the program folder (ending in "\\"), written.
+CString WriteSetting(const CString& folder, const SETTING_CASE& c) {
+    const CString file = folder + (c.mainFile ? L"VAD_Config.ini" : L"UserLogin.ini");
+    EXPECT_TRUE(WritePrivateProfileStringW(c.section, c.key, c.value, file));
+    return file;
+}
+
 }  // namespace
 
 TEST_F(CAppConfigTest, DefaultsWithoutAnyFile) {
@@ -84,14 +102,7 @@ TEST_F(CAppConfigTest, DefaultsWithoutAnyFile) {
 }
 
 TEST_F(CAppConfigTest, ClampsAtTheirEdges) {
-    const struct {
-        bool mainFile;
-        const wchar_t* section;
-        const wchar_t* key;
-        const wchar_t* value;
-        int expected;
-        int CAppConfig::*member;
-    } cases[] = {
+    const SETTING_CASE cases[] = {
         {true, L"Version_Info", L"DevMaxCount", L"0", 50, &CAppConfig::m_nDevMaxCount},
         {true, L"Version_Info", L"DevMaxCount", L"-3", 50, &CAppConfig::m_nDevMaxCount},
         {true, L"Version_Info", L"DevMaxCount", L"2000", 2000, &CAppConfig::m_nDevMaxCount},
@@ -109,10 +120,7 @@ TEST_F(CAppConfigTest, ClampsAtTheirEdges) {
     for (const auto& c : cases) {
         DeleteFileW(mainIni);
         DeleteFileW(userIni);
-        if (c.mainFile)
-            Main(c.section, c.key, c.value);
-        else
-            User(c.key, c.value, c.section);
+        WriteSetting(programDir, c);
         CAppConfig config(programDir);
         EXPECT_EQ(c.expected, config.*c.member) << c.key << "=" << c.value;
     }
@@ -274,15 +282,7 @@ TEST_F(CAppConfigTest, LanguagesAndTheirSkinDirectory) {
 }
 
 TEST_F(CAppConfigTest, OutOfRangeValuesAreReplacedToldOnceAndNeverWrittenBack) {
-    const struct {
-        bool mainFile;
-        const wchar_t* section;
-        const wchar_t* key;
-        const wchar_t* value;
-        int expected;
-        int CAppConfig::*member;
-        bool writtenBack;  // else the file keeps the key as it was
-    } cases[] = {
+    const SETTING_CASE cases[] = {
         {true, L"Version_Info", L"VAD_InitiativeListenPort", L"70000", 38888, &CAppConfig::m_nListenPort, true},
         {true, L"Version_Info", L"VAD_InitiativeListenPort", L"-1", 38888, &CAppConfig::m_nListenPort, true},
         {true, L"Version_Info", L"DevMaxCount", L"-3", 50, &CAppConfig::m_nDevMaxCount, false},
@@ -297,8 +297,7 @@ TEST_F(CAppConfigTest, OutOfRangeValuesAreReplacedToldOnceAndNeverWrittenBack) {
     for (const auto& c : cases) {
         TempDir own;
         const CString folder = (own.Path() + L"\\").c_str();
-        const CString file = folder + (c.mainFile ? L"VAD_Config.ini" : L"UserLogin.ini");
-        ASSERT_TRUE(WritePrivateProfileStringW(c.section, c.key, c.value, file));
+        const CString file = WriteSetting(folder, c);
         {
             CAppConfig config(folder);
             EXPECT_EQ(c.expected, config.*c.member) << c.key << "=" << c.value;

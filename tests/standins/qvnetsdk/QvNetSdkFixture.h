@@ -145,5 +145,34 @@ protected:
         return WaitFor([&] { return progress.Last().first > 0 && progress.Last().second >= file.sizeKB; });
     }
 
+    // FetchInto, then the wait for the download's last report: the handle,
+    // or 0 (a failure added) when it did not start or did not complete.
+    int32_t FetchWhole(int32_t login, const RECORD_FILE_DESC& file, const wchar_t* name, Progress& progress) {
+        const int32_t handle = FetchInto(login, file, name, progress);
+        if (handle <= 0) {
+            ADD_FAILURE() << "the download did not start";
+            return 0;
+        }
+        if (!Completed(progress, file)) {
+            ADD_FAILURE() << "the download did not complete";
+            return 0;
+        }
+        return handle;
+    }
+
+    // Starts a download of each file into "<prefix><index>.duz", followed
+    // by progress[index]. False (a failure added) when one did not start.
+    bool FetchEach(int32_t login, const std::vector<RECORD_FILE_DESC>& files, const wchar_t* prefix,
+                   Progress* progress) {
+        for (size_t i = 0; i < files.size(); ++i) {
+            const std::wstring name = prefix + std::to_wstring(i) + L".duz";
+            if (FetchInto(login, files[i], name.c_str(), progress[i]) <= 0) {
+                ADD_FAILURE() << "download " << i << " did not start";
+                return false;
+            }
+        }
+        return true;
+    }
+
     TempDir m_temp;
 };

@@ -27,9 +27,8 @@ TEST_F(QvNetSdkTest, DownloadsOneAfterAnotherShareOneThread) {
     int32_t startedAfterFirst = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         Progress progress;
-        const int32_t handle = FetchInto(login, files[i], (L"seq" + std::to_wstring(i) + L".duz").c_str(), progress);
+        const int32_t handle = FetchWhole(login, files[i], (L"seq" + std::to_wstring(i) + L".duz").c_str(), progress);
         ASSERT_GT(handle, 0);
-        ASSERT_TRUE(Completed(progress, files[i]));
         EXPECT_TRUE(progress.fileClosedAtEnd);
         EXPECT_EQ(ReadFileBytes(progress.path), Expected(1, files[i].start, files[i].end)) << "file " << i;
         EXPECT_EQ(Sdk().StopFetch(handle), 1);
@@ -58,9 +57,8 @@ TEST_F(QvNetSdkTest, StoppedTransferHandsItsThreadToTheNextDownload) {
 
     recorder->Faults().slowMsPerBlock = 0;
     Progress next;
-    const int32_t second = FetchInto(login, files[1], L"next.duz", next);
+    const int32_t second = FetchWhole(login, files[1], L"next.duz", next);
     ASSERT_GT(second, 0);
-    ASSERT_TRUE(Completed(next, files[1]));
     EXPECT_EQ(ReadFileBytes(next.path), Expected(0, files[1].start, files[1].end));
     EXPECT_EQ(Counters().threadsStarted, started) << "the next download ran on the stopped one's thread";
     EXPECT_LE(stopped.Count(), reportsAtStop + 1) << "the stopped download reports nothing more";
@@ -74,9 +72,7 @@ TEST_F(QvNetSdkTest, LogoutEndsTransfersAndCleanupEndsWaitingThreads) {
     std::vector<RECORD_FILE_DESC> files = Find(login, 1, At(12, 0), At(12, 15), 100);
     ASSERT_EQ(files.size(), 3u);
     Progress progress[3];
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_GT(FetchInto(login, files[i], (L"lo" + std::to_wstring(i) + L".duz").c_str(), progress[i]), 0);
-    }
+    ASSERT_TRUE(FetchEach(login, files, L"lo", progress));
     // The device answers in request order: the first file's first block.
     ASSERT_TRUE(WaitFor([&] { return progress[0].Count() > 0; }));
     EXPECT_EQ(Sdk().LogoutDevice(login), 1);
@@ -97,7 +93,6 @@ TEST_F(QvNetSdkTest, LogoutEndsTransfersAndCleanupEndsWaitingThreads) {
     login = Login(*recorder);
     ASSERT_GT(login, 0);
     Progress again;
-    ASSERT_GT(FetchInto(login, files[0], L"again.duz", again), 0);
-    ASSERT_TRUE(Completed(again, files[0]));
+    ASSERT_GT(FetchWhole(login, files[0], L"again.duz", again), 0);
     EXPECT_EQ(ReadFileBytes(again.path), Expected(1, files[0].start, files[0].end));
 }

@@ -602,9 +602,7 @@ void CDevManageDlg::WriteSaveLog() {
     const int kLogCodeSettingsSaved = 2;
     CString text;
     text.Format(L"%s %s", Translate(L"DeviceManage").GetString(), Translate(L"Save succeed!").GetString());
-    const CTime now = CTime::GetCurrentTime();
-    GetBackupEngine().AddLogRecord(kLogTypeOperation, kLogCodeSettingsSaved, text, CString(), 0, 0, 0, 0, now, now,
-                                   now);
+    GetBackupEngine().AddLogRecord(NewLogEntry(kLogTypeOperation, kLogCodeSettingsSaved, text));
 }
 
 // ---- Hints and colours ----------------------------------------------------------------

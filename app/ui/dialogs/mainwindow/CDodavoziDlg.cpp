@@ -523,12 +523,11 @@ void CDodavoziDlg::WriteDeviceLogRecord(const DEVICE_RECORD& device, bool logged
     CString text;
     text.Format(L"%s[%s]:%s", Translate(L"Device").GetString(), FieldText(device.title).GetString(),
                 Translate(loggedIn ? L"Login" : L"Logout").GetString());
-    const CTime now = CTime::GetCurrentTime();
-    Engine().AddLogRecord(1, loggedIn ? LOG_DEVICE_LOGIN : LOG_DEVICE_LOGOUT, text, CString(), device.id, 0, 0, 0, now,
-                          now, now);
+    LOG_RECORD entry = NewLogEntry(1, loggedIn ? LOG_DEVICE_LOGIN : LOG_DEVICE_LOGOUT, text);
+    entry.L_SrcDevID = device.id;
+    Engine().AddLogRecord(entry);
 }
 
 void CDodavoziDlg::WriteUserLogRecord(int code, const wchar_t* textKey) {
-    const CTime now = CTime::GetCurrentTime();
-    Engine().AddLogRecord(0, code, Translate(textKey), CString(), 0, 0, 0, 0, now, now, now);
+    Engine().AddLogRecord(NewLogEntry(0, code, Translate(textKey)));
 }

@@ -176,9 +176,15 @@ void CLocalRecManageDlg::OnQuery() {
         channel = static_cast<int>(m_channelCombo.GetItemData(m_channelCombo.GetCurSel()));
         if (channel != 1000) channel %= 1000;
     }
+    RecordFilter filter;
+    filter.overlapFrom = from;
+    filter.overlapTo = to;
+    filter.devId = device;
+    filter.channel = channel;
+    filter.type = type;
+    filter.fileType = 0;
     m_result.clear();
-    const int searched = GetRecordEngine().RecordList().SearchRecords(m_result, 1, from, to, L"", L"", device, channel,
-                                                                      type, 0, L"", L"", -1, -1, -1, -1, L"", L"");
+    const int searched = GetRecordEngine().RecordList().SearchRecords(m_result, filter);
     // Rows read before a failure are no answer to the search.
     if (searched != 0) m_result.clear();
     if (searched != 0)
@@ -214,9 +220,9 @@ void CLocalRecManageDlg::OnDelete() {
         if (engine.IsFileInUse(path) || engine.FindTaskByPath(path) || engine.IsFileInBackupCopy(path)) continue;
         // A file already gone counts as deleted; one that stays keeps its row.
         if (DeleteFileChecked(path) == -2) continue;
-        if (engine.RecordList().Delete(L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", path, -1, -1, L"",
-                                       L"") != 0)
-            continue;
+        RecordFilter samePath;
+        samePath.filePath = path;
+        if (engine.RecordList().Delete(samePath) != 0) continue;
         m_list.DeleteRow(row);
     }
     m_list.NumberRows(0);

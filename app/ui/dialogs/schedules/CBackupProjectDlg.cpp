@@ -189,8 +189,7 @@ void CBackupProjectDlg::OnSave() {
                           MB_OK | MB_ICONINFORMATION);
     CString text;
     text.Format(L"%s %s", (LPCWSTR)Translate(L"Backup Project"), (LPCWSTR)Translate(L"Save succeed!"));
-    const CTime now = CTime::GetCurrentTime();
-    GetBackupEngine().AddLogRecord(1, kLogScheduleSaved, text, CString(), 0, 0, 0, 0, now, now, now);
+    GetBackupEngine().AddLogRecord(NewLogEntry(1, kLogScheduleSaved, text));
     EndDialog(IDOK);
 }
 

@@ -315,8 +315,7 @@ void CSystemConfigDlg::OnOK() {
     SaveToConfig();
     CString text;
     text.Format(L"%s %s", static_cast<LPCWSTR>(Translate(L"Option")), static_cast<LPCWSTR>(Translate(L"Save succeed!")));
-    const CTime now = CTime::GetCurrentTime();
-    GetBackupEngine().AddLogRecord(0, 2, text, L"", 0, 0, 0, 0, now, now, now);
+    GetBackupEngine().AddLogRecord(NewLogEntry(0, 2, text));
     EndDialog(IDOK);
 }
 

@@ -526,10 +526,8 @@ void CUserManageDlg::OnOkClicked()
     text.Format(L"%s %s", static_cast<LPCWSTR>(Translate(L"User Manage")), static_cast<LPCWSTR>(Translate(L"Save succeed!")));
     if (m_logWriter)
         m_logWriter(0, 2, text);
-    else {
-        CTime now = CTime::GetCurrentTime();
-        GetBackupEngine().AddLogRecord(0, 2, text, CString(), 0, 0, 0, 0, now, now, now);
-    }
+    else
+        GetBackupEngine().AddLogRecord(NewLogEntry(0, 2, text));
     EndDialog(IDOK);
 }
 

@@ -1,5 +1,7 @@
 #include "DialogTestSupport.h"
 
+#include "app/core/SystemUtil.h"
+
 std::wstring ItemText(HWND dialog, int id)
 {
     wchar_t text[1024] = {};
@@ -51,11 +53,7 @@ void SelectListRow(HWND list, int row)
 
 void Pump()
 {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    PumpMessages();
 }
 
 #include <atomic>

@@ -1,5 +1,6 @@
 #include "ProgramFolder.h"
 
+#include "ProcessWindows.h"
 #include "app/engine/CDeviceManager.h"
 
 #include <commctrl.h>
@@ -33,26 +34,6 @@ void CopyTree(const std::wstring& from, const std::wstring& to) {
         }
     } while (FindNextFileW(search, &found));
     FindClose(search);
-}
-
-struct DialogSearch {
-    DWORD processId;
-    const std::wstring* caption;
-    bool messageBox;
-    HWND found;
-};
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-    wchar_t className[32] = {0};
-    GetClassNameW(window, className, 32);
-    if (std::wstring(className) != L"#32770" || WindowText(window) != *search->caption) return TRUE;
-    if ((GetDlgItem(window, 0xFFFF) != nullptr) != search->messageBox) return TRUE;
-    search->found = window;
-    return FALSE;
 }
 
 struct ChildSearch {
@@ -150,9 +131,12 @@ std::wstring WindowText(HWND window) {
 }
 
 HWND FindDialog(DWORD processId, const std::wstring& caption, bool messageBox) {
-    DialogSearch search = {processId, &caption, messageBox, nullptr};
-    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindProcessWindow(processId, [&](HWND window) {
+        wchar_t className[32] = {0};
+        GetClassNameW(window, className, 32);
+        return std::wstring(className) == L"#32770" && WindowText(window) == caption &&
+               (GetDlgItem(window, 0xFFFF) != nullptr) == messageBox;
+    });
 }
 
 BOOL CALLBACK DumpWindow(HWND window, LPARAM processId) {

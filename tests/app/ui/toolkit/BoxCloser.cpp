@@ -1,27 +1,6 @@
 #include "BoxCloser.h"
 
-namespace {
-
-struct Search {
-    DWORD processId;
-    const std::wstring* caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-    wchar_t caption[128] = {0};
-    // Read without a message: the window's thread may be waiting for this one.
-    InternalGetWindowText(window, caption, 128);
-    if (*search->caption != caption) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-}  // namespace
+#include "ProcessWindows.h"
 
 BoxCloser::BoxCloser(DWORD processId, const wchar_t* caption, int button)
     : m_processId(processId ? processId : GetCurrentProcessId()), m_caption(caption), m_button(button),
@@ -45,14 +24,18 @@ bool BoxCloser::Stop(std::wstring* text) {
 
 void BoxCloser::Watch() {
     for (int i = 0; i < 1000 && !m_stop; ++i) {
-        Search search = {m_processId, &m_caption, nullptr};
-        EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
+        const HWND box = FindProcessWindow(m_processId, [this](HWND window) {
+            wchar_t caption[128] = {0};
+            // Read without a message: the window's thread may be waiting for this one.
+            InternalGetWindowText(window, caption, 128);
+            return m_caption == caption;
+        });
+        if (box) {
             wchar_t text[512] = {0};
-            GetDlgItemTextW(search.found, 0xFFFF, text, 512);  // the box's static text
+            GetDlgItemTextW(box, 0xFFFF, text, 512);  // the box's static text
             m_text = text;
             m_seen = true;
-            PostMessageW(search.found, WM_COMMAND, m_button, 0);
+            PostMessageW(box, WM_COMMAND, m_button, 0);
             return;
         }
         Sleep(10);

@@ -1,5 +1,7 @@
 #include "SkinTestSupport.h"
 
+#include "app/core/SystemUtil.h"
+
 #include "app/ui/toolkit/SkinBitmap.h"
 
 bool Pixels::SameAs(const Pixels& other, int left, int top, int w, int h, int fromX, int fromY) const {
@@ -129,13 +131,7 @@ Pixels ReadScreen(HWND window) {
     return last;
 }
 
-void PumpPending() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+void PumpPending() { PumpMessages(); }
 
 void MoveCursorTo(HWND window, POINT client) {
     POINT screen = client;

@@ -14,7 +14,9 @@
 #include <thread>
 #include <vector>
 
+#include "ProcessWindows.h"
 #include "TempDir.h"
+#include "UserFolderSetup.h"
 #include "WaitFor.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CBackupScheduleStore.h"
@@ -50,21 +52,13 @@ public:
     }
 
 private:
-    static BOOL CALLBACK Match(HWND window, LPARAM param) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        wchar_t caption[64] = {};
-        GetWindowTextW(window, caption, 64);
-        if (process == GetCurrentProcessId() && IsWindowVisible(window) && wcscmp(caption, L"Dodavozi") == 0) {
-            *reinterpret_cast<HWND*>(param) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
     void Run() {
         while (!m_stop) {
-            HWND box = nullptr;
-            EnumWindows(Match, reinterpret_cast<LPARAM>(&box));
+            const HWND box = FindProcessWindow(GetCurrentProcessId(), [](HWND window) {
+                wchar_t caption[64] = {};
+                GetWindowTextW(window, caption, 64);
+                return wcscmp(caption, L"Dodavozi") == 0;
+            });
             if (box) {
                 wchar_t text[512] = {};
                 GetDlgItemTextW(box, 0xFFFF, text, 512);
@@ -123,19 +117,10 @@ protected:
         SetMainWindow(mainWindow, nullptr);
 
         CAppConfig* config = GetAppConfig();
-        const CString folder(temp.Path().c_str());
-        config->m_strSuperUserID = L"admin";
-        config->m_strUserDir = folder + L"\\";
-        config->m_strModuleDir = folder + L"\\";
-        config->m_strDeviceFile = folder + L"\\device.xml";
-        config->m_strScheduleFile = folder + L"\\backupschedule.xml";
-        config->m_nDevMaxCount = 50;
         config->m_nManufactureType = 0;
+        UseAdminUserFolder(CString(temp.Path().c_str()), 50);
 
         CBackupEngine& engine = GetBackupEngine();
-        engine.Users().Clear();
-        engine.Users().m_CurrentUser = USER_INFO();
-        engine.Users().m_CurrentUser.id = L"admin";
         engine.Devices().RemoveAllDevices();
         engine.Devices().OpenDeviceFile(config->m_strDeviceFile);
 

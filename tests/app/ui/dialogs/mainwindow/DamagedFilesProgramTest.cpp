@@ -103,21 +103,39 @@ protected:
         ASSERT_FALSE(notice.empty()) << "no word of the damaged " << Narrow(name);
         ExpectKeptAside(name, damaged, notice);
     }
+    // The dialog that shows a store, opened from the main window.
+    struct STORE_DIALOG {
+        int command;
+        const wchar_t* caption;
+        int listId;
+        int okId;
+        bool confirms;  // OK asks in a message box
+    };
     // Opens the store's dialog from the main window, finds the rows kept
     // there and saves them with OK (confirmed in a message box when asked).
-    void SaveThroughDialog(int command, const wchar_t* caption, int listId, int rows, int okId, bool confirms) {
+    void SaveThroughDialog(const STORE_DIALOG& store, int rows) {
         HWND main = MainWindow();
         ASSERT_NE(nullptr, main);
-        HWND dialog = Open(main, command, caption);
+        HWND dialog = Open(main, store.command, store.caption);
         ASSERT_NE(nullptr, dialog);
-        ASSERT_TRUE(RowsBecome(dialog, listId, rows)) << "the records before the damage are not shown";
-        Click(dialog, okId);
-        if (confirms) {
+        ASSERT_TRUE(RowsBecome(dialog, store.listId, rows)) << "the records before the damage are not shown";
+        Click(dialog, store.okId);
+        if (store.confirms) {
             HWND box = WaitDialog(folder.MainProcessId(), kProduct, true, kWaitMs);
             ASSERT_NE(nullptr, box);
             CloseMessageBox(box);
         }
         ASSERT_TRUE(Hidden(dialog));
+    }
+    // The file of three records cut inside the one holding the marker (the
+    // last): the program starts on it, tells of it and keeps it aside, and
+    // the store's dialog saves the two records before the cut, the kept
+    // file staying as it was.
+    void CutStartAndSave(const std::wstring& name, const std::string& marker, const STORE_DIALOG& store) {
+        const std::string damaged = CutInside(ReadWholeFile(folder.File(name)), marker);
+        ASSERT_NO_FATAL_FAILURE(StartOnDamaged(name, damaged));
+        ASSERT_NO_FATAL_FAILURE(SaveThroughDialog(store, 2));
+        EXPECT_EQ(damaged, ReadWholeFile(KeptFile(name))) << "nothing of the kept file lost";
     }
 
     ProgramFolder folder;
@@ -143,17 +161,14 @@ TEST_F(DamagedFilesProgramTest, ACutDeviceListKeepsTheDevicesBeforeTheCut) {
             devices.AddDeviceRecord(device);
         ASSERT_EQ(0, devices.WriteDeviceXml(folder.File(L"device.xml").c_str()));
     }
-    const std::string damaged = CutInside(ReadWholeFile(folder.File(L"device.xml")), "shed");
-    ASSERT_NO_FATAL_FAILURE(StartOnDamaged(L"device.xml", damaged));
     // Two devices: the start did not ask for devices as if there were none.
-    ASSERT_NO_FATAL_FAILURE(
-        SaveThroughDialog(ID_TW_DEVICE_MANAGE, L"Device Manage", IDC_DEVMANAGE_LIST, 2, IDC_DEVMANAGE_OK, false));
+    ASSERT_NO_FATAL_FAILURE(CutStartAndSave(
+        L"device.xml", "shed", {ID_TW_DEVICE_MANAGE, L"Device Manage", IDC_DEVMANAGE_LIST, IDC_DEVMANAGE_OK, false}));
 
     CDeviceManager saved;
     EXPECT_EQ(0, saved.ReadDeviceXml(folder.File(L"device.xml").c_str()));
     EXPECT_EQ(2, saved.GetDeviceCount());
     EXPECT_STREQ("yard", saved.GetDevice(1002).title);
-    EXPECT_EQ(damaged, ReadWholeFile(KeptFile(L"device.xml"))) << "nothing of the kept file lost";
 }
 
 TEST_F(DamagedFilesProgramTest, ACutScheduleFileKeepsTheSchedulesBeforeTheCut) {
@@ -166,10 +181,8 @@ TEST_F(DamagedFilesProgramTest, ACutScheduleFileKeepsTheSchedulesBeforeTheCut) {
             store.AddAutoFields(1001, channel, window, everyDay, channel, window);
         ASSERT_EQ(0, store.Save(folder.File(L"backupschedule.xml").c_str()));
     }
-    const std::string damaged = CutInside(ReadWholeFile(folder.File(L"backupschedule.xml")), "ChannelIndex=\"2\"");
-    ASSERT_NO_FATAL_FAILURE(StartOnDamaged(L"backupschedule.xml", damaged));
-    ASSERT_NO_FATAL_FAILURE(
-        SaveThroughDialog(ID_TW_BACKUP_PROJECT, L"Backup Project", IDC_PROJECT_LIST, 2, IDC_PROJECT_OK, true));
+    ASSERT_NO_FATAL_FAILURE(CutStartAndSave(L"backupschedule.xml", "ChannelIndex=\"2\"",
+                                            {ID_TW_BACKUP_PROJECT, L"Backup Project", IDC_PROJECT_LIST, IDC_PROJECT_OK, true}));
 
     CBackupScheduleStore saved;
     EXPECT_EQ(0, saved.Load(folder.File(L"backupschedule.xml").c_str()));
@@ -177,7 +190,6 @@ TEST_F(DamagedFilesProgramTest, ACutScheduleFileKeepsTheSchedulesBeforeTheCut) {
     saved.ListAuto(schedules);
     ASSERT_EQ(2u, schedules.size());
     EXPECT_EQ(1, schedules[1].ChannelIndex);
-    EXPECT_EQ(damaged, ReadWholeFile(KeptFile(L"backupschedule.xml")));
 }
 
 TEST_F(DamagedFilesProgramTest, ACutUsersFileKeepsTheUsersBeforeTheCut) {
@@ -188,10 +200,8 @@ TEST_F(DamagedFilesProgramTest, ACutUsersFileKeepsTheUsersBeforeTheCut) {
             users.AddUserFields(id, id, L"pw", L"Male", L"2000-01-01", L"", L"", folder.File(id).c_str(), L"1");
         ASSERT_EQ(0, users.Save(folder.File(L"UserInfo.XML").c_str()));
     }
-    const std::string damaged = CutInside(ReadWholeFile(folder.File(L"UserInfo.XML")), "id=\"cleo\"");
-    ASSERT_NO_FATAL_FAILURE(StartOnDamaged(L"UserInfo.XML", damaged));
-    ASSERT_NO_FATAL_FAILURE(
-        SaveThroughDialog(ID_TW_USER_MANAGE, L"User Manage", IDC_USERMAN_LIST, 2, IDC_USERMAN_OK, false));
+    ASSERT_NO_FATAL_FAILURE(CutStartAndSave(L"UserInfo.XML", "id=\"cleo\"",
+                                            {ID_TW_USER_MANAGE, L"User Manage", IDC_USERMAN_LIST, IDC_USERMAN_OK, false}));
 
     CUserManager saved;
     EXPECT_EQ(0, saved.LoadFile(folder.File(L"UserInfo.XML").c_str()));
@@ -199,7 +209,6 @@ TEST_F(DamagedFilesProgramTest, ACutUsersFileKeepsTheUsersBeforeTheCut) {
     saved.ListUsers(CString(), users);
     ASSERT_EQ(2u, users.size());
     EXPECT_STREQ(L"bert", users[1].id);
-    EXPECT_EQ(damaged, ReadWholeFile(KeptFile(L"UserInfo.XML")));
 }
 
 TEST_F(DamagedFilesProgramTest, ARecordListWithADamagedPageIsToldInTheRecordManager) {

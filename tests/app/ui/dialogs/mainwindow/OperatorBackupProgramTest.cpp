@@ -74,6 +74,24 @@ protected:
         return Eventually([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 20000);
     }
 
+    // From the first start to a backup at work: the device asked for, the
+    // save directory confirmed, a schedule due now, and Download pressed.
+    // The main window; null when the program or its window did not come.
+    HWND StartBackupDueNow() {
+        if (!folder.Start()) {
+            ADD_FAILURE() << "the program did not start";
+            return nullptr;
+        }
+        EXPECT_EQ(L"Please add some device's informations!", CloseBox());
+        AddDeviceAtFirstStart();
+        HWND main = Wait(kProduct);
+        if (!main) return nullptr;
+        ConfirmSaveDirectory(main);
+        AddScheduleDueNow(main);
+        Click(main, IDC_SKIN_DOWNLOAD);
+        return main;
+    }
+
     // The first start has no device: the program asks for one and opens
     // the device dialog, where it is entered like a user would.
     void AddDeviceAtFirstStart() {
@@ -161,15 +179,8 @@ protected:
 }  // namespace
 
 TEST_F(OperatorBackupProgramTest, FromAFreshFolderToVerifiedFilesAndAnOrderlyExit) {
-    ASSERT_NE(nullptr, folder.Start());
-    EXPECT_EQ(L"Please add some device's informations!", CloseBox());
-    AddDeviceAtFirstStart();
-    HWND main = Wait(kProduct);
+    HWND main = StartBackupDueNow();
     ASSERT_NE(nullptr, main);
-    ConfirmSaveDirectory(main);
-    AddScheduleDueNow(main);
-
-    Click(main, IDC_SKIN_DOWNLOAD);
     ASSERT_TRUE(Eventually([&] { return WindowText(GetDlgItem(main, IDC_MAIN_STARTSTOP_LABEL)) == L"Stop"; }, 40000));
     for (int channel = 0; channel < kChannels; ++channel) AddManualDownload(main, channel);
 
@@ -276,14 +287,8 @@ TEST_F(OperatorBackupProgramTest, RecordingsAreKeptWhenTheRecordListTakesNoRows)
                                       nullptr, nullptr, nullptr));
     sqlite3_close(db);
 
-    ASSERT_NE(nullptr, folder.Start());
-    EXPECT_EQ(L"Please add some device's informations!", CloseBox());
-    AddDeviceAtFirstStart();
-    HWND main = Wait(kProduct);
+    HWND main = StartBackupDueNow();
     ASSERT_NE(nullptr, main);
-    ConfirmSaveDirectory(main);
-    AddScheduleDueNow(main);
-    Click(main, IDC_SKIN_DOWNLOAD);
 
     HWND taskList = GetDlgItem(main, IDC_MAIN_TASKLIST);
     std::wstring status;

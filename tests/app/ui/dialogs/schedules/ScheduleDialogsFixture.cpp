@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "SkinTestSupport.h"
+#include "UserFolderSetup.h"
 #include "WaitFor.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CBackupScheduleStore.h"
@@ -93,14 +94,7 @@ std::vector<BACKUP_SCHEDULE> ScheduleDialogsFixture::ReadSchedules() {
 }
 
 BACKUP_SCHEDULE ScheduleDialogsFixture::Schedule(int devId, int channel, int agoType) {
-    BACKUP_SCHEDULE schedule;
-    schedule.DevID = devId;
-    schedule.ChannelIndex = channel;
-    schedule.RunTime = {1, 0, 23, 0};
-    schedule.RecordTime = {8, 30, 17, 45};
-    for (int day = 0; day < kDaysPerWeek; ++day) schedule.WeekDayEnable[day] = 1;
-    schedule.AgoType = agoType;
-    return schedule;
+    return DailySchedule(devId, channel, agoType);
 }
 
 void ClickButton(HWND dialog, int id) {

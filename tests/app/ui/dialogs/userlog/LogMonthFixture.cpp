@@ -1,6 +1,9 @@
 #include "LogMonthFixture.h"
 
+#include <commctrl.h>
 #include <sqlite3.h>
+
+#include "app/ui/dialogs/resource.h"
 
 namespace {
 
@@ -76,4 +79,17 @@ bool WriteLogMonth(CLogDB& log, const CTime& month, int count)
     ok = sqlite3_exec(db, ok ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK && ok;
     sqlite3_close(db);
     return ok;
+}
+
+void ChooseLogMonth(HWND dialog, const CTime& month)
+{
+    HWND picker = GetDlgItem(dialog, IDC_LOGQUERY_MONTH);
+    NMDATETIMECHANGE change = {};
+    month.GetAsSystemTime(change.st);
+    DateTime_SetSystemtime(picker, GDT_VALID, &change.st);
+    change.nmhdr.hwndFrom = picker;
+    change.nmhdr.idFrom = IDC_LOGQUERY_MONTH;
+    change.nmhdr.code = DTN_DATETIMECHANGE;
+    change.dwFlags = GDT_VALID;
+    SendMessageW(dialog, WM_NOTIFY, IDC_LOGQUERY_MONTH, reinterpret_cast<LPARAM>(&change));
 }

@@ -11,3 +11,6 @@
 bool WriteLogMonth(CLogDB& log, const CTime& month, int count);
 // The user, type and code of record i of WriteLogMonth.
 void LogMonthEntry(int i, CString* user, int* type, int* code);
+// Sets the log query dialog's month picker as the user would, with its
+// change notification.
+void ChooseLogMonth(HWND dialog, const CTime& month);

@@ -60,19 +60,7 @@ protected:
         tree = GetDlgItem(dlg->m_hWnd, IDC_LOGQUERY_TREE);
     }
 
-    // The picker set as the user would, with its change notification.
-    void ChooseMonth(const CTime& month)
-    {
-        HWND picker = GetDlgItem(dlg->m_hWnd, IDC_LOGQUERY_MONTH);
-        NMDATETIMECHANGE change = {};
-        month.GetAsSystemTime(change.st);
-        DateTime_SetSystemtime(picker, GDT_VALID, &change.st);
-        change.nmhdr.hwndFrom = picker;
-        change.nmhdr.idFrom = IDC_LOGQUERY_MONTH;
-        change.nmhdr.code = DTN_DATETIMECHANGE;
-        change.dwFlags = GDT_VALID;
-        SendMessageW(dlg->m_hWnd, WM_NOTIFY, IDC_LOGQUERY_MONTH, reinterpret_cast<LPARAM>(&change));
-    }
+    void ChooseMonth(const CTime& month) { ChooseLogMonth(dlg->m_hWnd, month); }
 
     void ChooseUser(int index)
     {
