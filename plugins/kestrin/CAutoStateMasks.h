@@ -6,7 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
+
+#include "common/CAutoLock.h"
 
 class CAutoStateMasks {
 public:
@@ -27,6 +28,6 @@ public:
 private:
     static bool IsMaskType(int type) { return type >= 2 && type <= 5; }
 
-    mutable std::mutex m_lock;
+    mutable CLock m_lock;
     uint32_t m_masks[4] = {};
 };
