@@ -61,6 +61,12 @@ struct WsaEventTraits {
     static void Close(WSAEVENT event) { WSACloseEvent(event); }
 };
 
+struct ModuleTraits {
+    typedef HMODULE Type;
+    static HMODULE Invalid() { return nullptr; }
+    static void Close(HMODULE module) { FreeLibrary(module); }
+};
+
 struct SocketTraits {
     typedef SOCKET Type;
     static SOCKET Invalid() { return INVALID_SOCKET; }
@@ -72,5 +78,7 @@ typedef CUniqueResource<NullHandleTraits> CUniqueHandle;
 // Files and other handles whose failure value is INVALID_HANDLE_VALUE.
 typedef CUniqueResource<FileHandleTraits> CUniqueFile;
 typedef CUniqueResource<SocketTraits> CUniqueSocket;
+// Libraries from LoadLibrary: each owner gives back the one reference it took.
+typedef CUniqueResource<ModuleTraits> CUniqueModule;
 // Events from WSACreateEvent.
 typedef CUniqueResource<WsaEventTraits> CUniqueWsaEvent;
