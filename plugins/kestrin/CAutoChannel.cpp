@@ -110,7 +110,7 @@ CAutoChannel::SendAction CAutoChannel::UpdateStreams(const uint8_t* packet, size
 
     std::vector<uint8_t> request = NewStreamRequest(packet);
     bool marked = false;
-    CAutoLock guard(&m_streamLock);
+    std::lock_guard<std::mutex> guard(m_streamLock);
     for (int i = 0; i < kMaxChannels; ++i) {
         uint8_t wanted = packet[8 + i];
         auto mine = std::find_if(m_streams.begin(), m_streams.end(), [&](const StreamEntry& e) {
@@ -147,7 +147,7 @@ CAutoChannel::SendAction CAutoChannel::UpdateStreams(const uint8_t* packet, size
 
 bool CAutoChannel::UpdateKeyed(KeyedList& list, int key, bool stop, int32_t clientId, int32_t tag,
                                int merge) {
-    CAutoLock guard(&list.lock);
+    std::lock_guard<std::mutex> guard(list.lock);
     auto& entries = list.entries;
     auto mine = std::find_if(entries.begin(), entries.end(), [&](const KeyedEntry& e) {
         return e.key == key && e.clientId == clientId;
@@ -167,7 +167,7 @@ bool CAutoChannel::UpdateKeyed(KeyedList& list, int key, bool stop, int32_t clie
 }
 
 void CAutoChannel::RemoveClient(KeyedList& list, int32_t clientId) {
-    CAutoLock guard(&list.lock);
+    std::lock_guard<std::mutex> guard(list.lock);
     auto& entries = list.entries;
     entries.erase(std::remove_if(entries.begin(), entries.end(),
                                  [clientId](const KeyedEntry& e) { return e.clientId == clientId; }),
@@ -175,7 +175,7 @@ void CAutoChannel::RemoveClient(KeyedList& list, int32_t clientId) {
 }
 
 void CAutoChannel::AddPending(uint8_t command, int32_t clientId, int32_t tag, int merge, int count) {
-    CAutoLock guard(&m_pendingLock);
+    std::lock_guard<std::mutex> guard(m_pendingLock);
     for (int i = 0; i < count; ++i) {
         if (m_pending.size() >= kMaxPending) m_pending.pop_front();
         m_pending.push_back({command, clientId, tag, merge});
@@ -208,7 +208,7 @@ CAutoChannel::Route CAutoChannel::OnDeviceData(int connectionIndex, const uint8_
 CAutoChannel::Route CAutoChannel::RouteStream(int connectionIndex, int channel) {
     Route route;
     route.kind = Route::kDeliver;
-    CAutoLock guard(&m_streamLock);
+    std::lock_guard<std::mutex> guard(m_streamLock);
     for (const StreamEntry& e : m_streams) {
         if (e.channel == channel) route.targets.push_back({e.clientId, connectionIndex});
     }
@@ -219,7 +219,7 @@ CAutoChannel::Route CAutoChannel::RouteKeyed(const KeyedList& list, int key, int
                                              bool takeMerge) {
     Route route;
     route.kind = Route::kDeliver;
-    CAutoLock guard(&list.lock);
+    std::lock_guard<std::mutex> guard(list.lock);
     for (const KeyedEntry& e : list.entries) {
         if (e.key != key) continue;
         route.targets.push_back({e.clientId, connectionIndex});
@@ -231,7 +231,7 @@ CAutoChannel::Route CAutoChannel::RouteKeyed(const KeyedList& list, int key, int
 CAutoChannel::Route CAutoChannel::RouteReply(int connectionIndex, uint8_t replyCommand) {
     Route route;
     uint8_t request = RequestForReply(replyCommand);
-    CAutoLock guard(&m_pendingLock);
+    std::lock_guard<std::mutex> guard(m_pendingLock);
     auto match = std::find_if(m_pending.begin(), m_pending.end(),
                               [request](const PendingEntry& e) { return e.command == request; });
     if (match == m_pending.end()) return route;
@@ -265,7 +265,7 @@ std::vector<std::vector<uint8_t>> CAutoChannel::CloseCommand(int32_t clientId,
     // or the client named a channel or type outside them) goes too, so a
     // departed client never stays in a list.
     {
-        CAutoLock guard(&m_streamLock);
+        std::lock_guard<std::mutex> guard(m_streamLock);
         m_streams.erase(std::remove_if(m_streams.begin(), m_streams.end(),
                                        [clientId](const StreamEntry& e) { return e.clientId == clientId; }),
                         m_streams.end());
@@ -277,25 +277,25 @@ std::vector<std::vector<uint8_t>> CAutoChannel::CloseCommand(int32_t clientId,
 
 void CAutoChannel::Reset() {
     {
-        CAutoLock guard(&m_pendingLock);
+        std::lock_guard<std::mutex> guard(m_pendingLock);
         m_pending.clear();
     }
     {
-        CAutoLock guard(&m_streamLock);
+        std::lock_guard<std::mutex> guard(m_streamLock);
         m_streams.clear();
     }
     for (KeyedList* list : {&m_states, &m_services}) {
-        CAutoLock guard(&list->lock);
+        std::lock_guard<std::mutex> guard(list->lock);
         list->entries.clear();
     }
 }
 
 size_t CAutoChannel::PendingCount() const {
-    CAutoLock guard(&m_pendingLock);
+    std::lock_guard<std::mutex> guard(m_pendingLock);
     return m_pending.size();
 }
 
 size_t CAutoChannel::StreamSubscriberCount() const {
-    CAutoLock guard(&m_streamLock);
+    std::lock_guard<std::mutex> guard(m_streamLock);
     return m_streams.size();
 }

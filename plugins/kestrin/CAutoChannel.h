@@ -9,9 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <mutex>
 #include <vector>
 
-#include "common/CAutoLock.h"
 #include "plugins/kestrin/AutoPluginTypes.h"
 
 // The session's state at the moment of a call.
@@ -92,7 +92,7 @@ private:
         int merge;
     };
     struct KeyedList {
-        mutable CLock lock;
+        mutable std::mutex lock;
         std::vector<KeyedEntry> entries;
     };
 
@@ -108,9 +108,9 @@ private:
     static Route RouteKeyed(const KeyedList& list, int key, int connectionIndex, bool takeMerge);
     Route RouteStream(int connectionIndex, int channel);
 
-    mutable CLock m_pendingLock;
+    mutable std::mutex m_pendingLock;
     std::deque<PendingEntry> m_pending;
-    mutable CLock m_streamLock;
+    mutable std::mutex m_streamLock;
     std::vector<StreamEntry> m_streams;
     KeyedList m_states;
     KeyedList m_services;

@@ -7,8 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
-#include "common/CAutoLock.h"
 #include "common/CWireFramer.h"
 
 class CAutoFramer {
@@ -51,6 +51,6 @@ public:
     size_t Unread() const;
 
 private:
-    mutable CLock m_lock;
+    mutable std::mutex m_lock;
     CWireFramer m_framer;
 };

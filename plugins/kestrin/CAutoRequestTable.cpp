@@ -54,7 +54,7 @@ int CAutoRequestTable::MapRequest(const uint8_t* packet, size_t length, int32_t*
         part.answered = !layout.present[s] || !layout.online[s];
         part.store.assign(StoreSize(kind), 0);
     }
-    CAutoLock guard(&m_lock);
+    std::lock_guard<std::mutex> guard(m_lock);
     DropExpired(nowMs);
     if (m_entries.size() >= kMaxEntries) m_entries.pop_front();
     // Sequence numbers stay positive: they travel where client ids do.
@@ -125,7 +125,7 @@ bool CAutoRequestTable::Merge(int slot, const PLUGIN_DATA_TARGET* targets, int t
         out == nullptr) {
         return false;
     }
-    CAutoLock guard(&m_lock);
+    std::lock_guard<std::mutex> guard(m_lock);
     int32_t sequence = targets[0].sessionId;
     auto it = std::find_if(m_entries.begin(), m_entries.end(),
                            [sequence](const Entry& e) { return e.sequence == sequence; });
@@ -155,6 +155,6 @@ bool CAutoRequestTable::Merge(int slot, const PLUGIN_DATA_TARGET* targets, int t
 }
 
 size_t CAutoRequestTable::Count() const {
-    CAutoLock guard(&m_lock);
+    std::lock_guard<std::mutex> guard(m_lock);
     return m_entries.size();
 }

@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <list>
+#include <mutex>
 #include <vector>
 
-#include "common/CAutoLock.h"
 #include "plugins/kestrin/AutoChannelLayout.h"
 #include "plugins/kestrin/AutoPluginTypes.h"
 
@@ -73,7 +73,7 @@ private:
                                  std::vector<uint8_t>* out);
     void DropExpired(uint32_t nowMs);
 
-    mutable CLock m_lock;
+    mutable std::mutex m_lock;
     int32_t m_counter = 0;
     std::list<Entry> m_entries;
 };

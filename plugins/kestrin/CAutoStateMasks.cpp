@@ -25,7 +25,7 @@ bool CAutoStateMasks::ApplyReport(uint8_t* packet, size_t length, int offset, in
     uint32_t reported = offset >= 0 && offset < 32
                             ? uint32_t(uint64_t(kestrin::ReadLe32(packet + 32)) << offset)
                             : 0;
-    CAutoLock guard(&m_lock);
+    std::lock_guard<std::mutex> guard(m_lock);
     uint32_t& mask = m_masks[type - 2];
     mask = (mask & ~range) | (reported & range);
     kestrin::WriteLe32(packet + 32, mask);
@@ -34,7 +34,7 @@ bool CAutoStateMasks::ApplyReport(uint8_t* packet, size_t length, int offset, in
 
 void CAutoStateMasks::MarkRecordOffline(int offset, int count) {
     uint32_t range = RangeBits(offset, count);
-    CAutoLock guard(&m_lock);
+    std::lock_guard<std::mutex> guard(m_lock);
     for (int type = 2; type <= 5; ++type) {
         uint32_t& mask = m_masks[type - 2];
         mask = type == kOfflineSetType ? (mask | range) : (mask & ~range);
@@ -43,6 +43,6 @@ void CAutoStateMasks::MarkRecordOffline(int offset, int count) {
 
 uint32_t CAutoStateMasks::Mask(int type) const {
     if (!IsMaskType(type)) return 0;
-    CAutoLock guard(&m_lock);
+    std::lock_guard<std::mutex> guard(m_lock);
     return m_masks[type - 2];
 }

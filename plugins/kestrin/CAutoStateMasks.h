@@ -6,8 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
-
-#include "common/CAutoLock.h"
+#include <mutex>
 
 class CAutoStateMasks {
 public:
@@ -28,6 +27,6 @@ public:
 private:
     static bool IsMaskType(int type) { return type >= 2 && type <= 5; }
 
-    mutable CLock m_lock;
+    mutable std::mutex m_lock;
     uint32_t m_masks[4] = {};
 };

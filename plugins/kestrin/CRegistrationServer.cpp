@@ -87,7 +87,7 @@ int CRegistrationServer::StopListen() {
 }
 
 int CRegistrationServer::ListenPort() const {
-    CAutoLock guard(const_cast<CLock*>(&m_listenLock));
+    CAutoLock guard(&m_listenLock);
     return m_listener != nullptr ? m_listener->ListenPort() : 0;
 }
 

@@ -84,7 +84,7 @@ private:
     void CloseHandles();
 
     CAutoListener* m_listener = nullptr;
-    CLock m_listenLock;
+    mutable CLock m_listenLock;
 
     mutable CNetLock m_pendingLock;
     std::list<NetEvent> m_pending;
