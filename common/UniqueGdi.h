@@ -12,52 +12,21 @@
 
 #include <windows.h>
 
-template <typename Handle>
-struct GdiObjectTraits {
-    typedef Handle Type;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle object) { DeleteObject(object); }
-};
-
-struct MemoryDcTraits {
-    typedef HDC Type;
-    static HDC Invalid() { return nullptr; }
-    static void Close(HDC dc) { DeleteDC(dc); }
-};
-
-struct IconTraits {
-    typedef HICON Type;
-    static HICON Invalid() { return nullptr; }
-    static void Close(HICON icon) { DestroyIcon(icon); }
-};
-
-struct CursorTraits {
-    typedef HCURSOR Type;
-    static HCURSOR Invalid() { return nullptr; }
-    static void Close(HCURSOR cursor) { DestroyCursor(cursor); }
-};
-
-struct MenuTraits {
-    typedef HMENU Type;
-    static HMENU Invalid() { return nullptr; }
-    static void Close(HMENU menu) { DestroyMenu(menu); }
-};
-
-typedef CUniqueResource<GdiObjectTraits<HGDIOBJ>> CUniqueGdiObject;
-typedef CUniqueResource<GdiObjectTraits<HBITMAP>> CUniqueBitmap;
-typedef CUniqueResource<GdiObjectTraits<HBRUSH>> CUniqueBrush;
-typedef CUniqueResource<GdiObjectTraits<HPEN>> CUniquePen;
-typedef CUniqueResource<GdiObjectTraits<HFONT>> CUniqueFont;
-typedef CUniqueResource<GdiObjectTraits<HRGN>> CUniqueRegion;
+typedef CUniqueResource<NullInvalidTraits<HGDIOBJ, &DeleteObject>> CUniqueGdiObject;
+typedef CUniqueResource<NullInvalidTraits<HBITMAP, &DeleteObject>> CUniqueBitmap;
+typedef CUniqueResource<NullInvalidTraits<HBRUSH, &DeleteObject>> CUniqueBrush;
+typedef CUniqueResource<NullInvalidTraits<HPEN, &DeleteObject>> CUniquePen;
+typedef CUniqueResource<NullInvalidTraits<HFONT, &DeleteObject>> CUniqueFont;
+typedef CUniqueResource<NullInvalidTraits<HRGN, &DeleteObject>> CUniqueRegion;
 // Device contexts from CreateCompatibleDC and CreateDC (not GetDC or
 // GetWindowDC: see CBorrowedDC).
-typedef CUniqueResource<MemoryDcTraits> CUniqueMemoryDC;
+typedef CUniqueResource<NullInvalidTraits<HDC, &DeleteDC>> CUniqueMemoryDC;
 // Icons and cursors the program made or loaded for itself (not shared ones
 // from LoadIcon/LoadCursor, which must never be destroyed).
-typedef CUniqueResource<IconTraits> CUniqueIcon;
-typedef CUniqueResource<CursorTraits> CUniqueCursor;
+typedef CUniqueResource<NullInvalidTraits<HICON, &DestroyIcon>> CUniqueIcon;
+typedef CUniqueResource<NullInvalidTraits<HCURSOR, &DestroyCursor>> CUniqueCursor;
 // Menus that belong to no window (a window destroys the menu it shows).
-typedef CUniqueResource<MenuTraits> CUniqueMenu;
+typedef CUniqueResource<NullInvalidTraits<HMENU, &DestroyMenu>> CUniqueMenu;
 
 // The device context of a window's client area (NULL: the screen), or of the
 // whole window with its frame, given back with ReleaseDC to the same window.

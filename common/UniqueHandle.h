@@ -43,10 +43,13 @@ private:
     Type m_value;
 };
 
-struct NullHandleTraits {
-    typedef HANDLE Type;
-    static HANDLE Invalid() { return nullptr; }
-    static void Close(HANDLE handle) { CloseHandle(handle); }
+// The traits of every kind whose "no handle" value is NULL: the handle type
+// and the one call that gives a handle back.
+template <typename Handle, auto CloseFunction>
+struct NullInvalidTraits {
+    typedef Handle Type;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { CloseFunction(handle); }
 };
 
 struct FileHandleTraits {
@@ -61,12 +64,6 @@ struct WsaEventTraits {
     static void Close(WSAEVENT event) { WSACloseEvent(event); }
 };
 
-struct ModuleTraits {
-    typedef HMODULE Type;
-    static HMODULE Invalid() { return nullptr; }
-    static void Close(HMODULE module) { FreeLibrary(module); }
-};
-
 struct SocketTraits {
     typedef SOCKET Type;
     static SOCKET Invalid() { return INVALID_SOCKET; }
@@ -74,11 +71,11 @@ struct SocketTraits {
 };
 
 // Threads, events, mutexes, mappings: NULL means none.
-typedef CUniqueResource<NullHandleTraits> CUniqueHandle;
+typedef CUniqueResource<NullInvalidTraits<HANDLE, &CloseHandle>> CUniqueHandle;
 // Files and other handles whose failure value is INVALID_HANDLE_VALUE.
 typedef CUniqueResource<FileHandleTraits> CUniqueFile;
 typedef CUniqueResource<SocketTraits> CUniqueSocket;
 // Libraries from LoadLibrary: each owner gives back the one reference it took.
-typedef CUniqueResource<ModuleTraits> CUniqueModule;
+typedef CUniqueResource<NullInvalidTraits<HMODULE, &FreeLibrary>> CUniqueModule;
 // Events from WSACreateEvent.
 typedef CUniqueResource<WsaEventTraits> CUniqueWsaEvent;
