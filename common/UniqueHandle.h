@@ -43,10 +43,13 @@ private:
     Type m_value;
 };
 
-struct NullHandleTraits {
-    typedef HANDLE Type;
-    static HANDLE Invalid() { return nullptr; }
-    static void Close(HANDLE handle) { CloseHandle(handle); }
+// The traits of every kind whose "no handle" value is NULL: the handle type
+// and the one call that gives a handle back.
+template <typename Handle, auto CloseFunction>
+struct NullInvalidTraits {
+    typedef Handle Type;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { CloseFunction(handle); }
 };
 
 struct FileHandleTraits {
@@ -68,9 +71,11 @@ struct SocketTraits {
 };
 
 // Threads, events, mutexes, mappings: NULL means none.
-typedef CUniqueResource<NullHandleTraits> CUniqueHandle;
+typedef CUniqueResource<NullInvalidTraits<HANDLE, &CloseHandle>> CUniqueHandle;
 // Files and other handles whose failure value is INVALID_HANDLE_VALUE.
 typedef CUniqueResource<FileHandleTraits> CUniqueFile;
 typedef CUniqueResource<SocketTraits> CUniqueSocket;
+// Libraries from LoadLibrary: each owner gives back the one reference it took.
+typedef CUniqueResource<NullInvalidTraits<HMODULE, &FreeLibrary>> CUniqueModule;
 // Events from WSACreateEvent.
 typedef CUniqueResource<WsaEventTraits> CUniqueWsaEvent;

@@ -21,24 +21,21 @@ int CallsOnThisThread(const CNetIoKey* key) {
 
 CNetIoKey::CNetIoKey(SOCKET socket, int userValue, CNetIoHandler* handler)
     : CNetRefCounted(1), m_socket(socket), m_userValue(userValue), m_handler(handler) {
-  InitializeCriticalSection(&m_lock);
-  InitializeConditionVariable(&m_idle);
   InterlockedIncrement(&g_liveKeys);
 }
 
-CNetIoKey::~CNetIoKey() {
-  DeleteCriticalSection(&m_lock);
-  InterlockedDecrement(&g_liveKeys);
-}
+CNetIoKey::~CNetIoKey() { InterlockedDecrement(&g_liveKeys); }
 
 LONG CNetIoKey::LiveCount() { return g_liveKeys; }
 
 CNetIoHandler* CNetIoKey::BeginCallback() {
-  EnterCriticalSection(&m_lock);
-  CNetIoHandler* handler = m_handler;
-  if (handler)
-    ++m_activeCalls;
-  LeaveCriticalSection(&m_lock);
+  CNetIoHandler* handler;
+  {
+    CAutoLock guard(&m_lock);
+    handler = m_handler;
+    if (handler)
+      ++m_activeCalls;
+  }
   if (handler) {
     if (t_activeDepth < kMaxNesting)
       t_activeKeys[t_activeDepth] = this;
@@ -49,18 +46,15 @@ CNetIoHandler* CNetIoKey::BeginCallback() {
 
 void CNetIoKey::EndCallback() {
   --t_activeDepth;
-  EnterCriticalSection(&m_lock);
+  CAutoLock guard(&m_lock);
   --m_activeCalls;
   if (!m_handler)  // a Detach may be waiting for this call
-    WakeAllConditionVariable(&m_idle);
-  LeaveCriticalSection(&m_lock);
+    m_idle.WakeAll();
 }
 
 void CNetIoKey::Detach() {
   const int own = CallsOnThisThread(this);
-  EnterCriticalSection(&m_lock);
+  CAutoLock guard(&m_lock);
   m_handler = nullptr;
-  while (m_activeCalls > own)
-    SleepConditionVariableCS(&m_idle, &m_lock, INFINITE);
-  LeaveCriticalSection(&m_lock);
+  m_idle.WaitFor(guard, INFINITE, [&] { return m_activeCalls <= own; });
 }

@@ -3,6 +3,7 @@
 
 #include <winsock2.h>
 
+#include "common/CLockCondition.h"
 #include "netlib/CNetRefCounted.h"
 
 class CNetIoHandler;
@@ -32,8 +33,8 @@ public:
   static LONG LiveCount();
 
 private:
-  CRITICAL_SECTION m_lock;
-  CONDITION_VARIABLE m_idle;
+  CLock m_lock;
+  CLockCondition m_idle;
   CNetIoHandler* m_handler;
   int m_activeCalls = 0;
 };

@@ -30,20 +30,18 @@ CProxyServer& ProxyServer() {
     return server;
 }
 
-CProxyServer::CProxyServer() { InitializeCriticalSection(&m_startLock); }
+CProxyServer::CProxyServer() {}
 
-CProxyServer::~CProxyServer() { DeleteCriticalSection(&m_startLock); }
+CProxyServer::~CProxyServer() {}
 
 int CProxyServer::Init(HMODULE module) {
-    EnterCriticalSection(&m_startLock);
-    int result = 0;
+    CAutoLock guard(&m_startLock);
     if (InterlockedIncrement(&m_starts) == 1 && Start(module) < 0) {
         InterlockedDecrement(&m_starts);
         Stop();
-        result = -1;
+        return -1;
     }
-    LeaveCriticalSection(&m_startLock);
-    return result;
+    return 0;
 }
 
 int CProxyServer::Start(HMODULE module) {
@@ -62,12 +60,10 @@ int CProxyServer::Start(HMODULE module) {
 }
 
 int CProxyServer::Cleanup() {
-    EnterCriticalSection(&m_startLock);
-    int result = 0;
+    CAutoLock guard(&m_startLock);
     // An unbalanced call finds nothing started and changes nothing.
-    if (m_starts > 0 && InterlockedDecrement(&m_starts) == 0) result = Stop();
-    LeaveCriticalSection(&m_startLock);
-    return result;
+    if (m_starts > 0 && InterlockedDecrement(&m_starts) == 0) return Stop();
+    return 0;
 }
 
 // Tears down whatever Start made, also half-way. 1, or -1 when the socket

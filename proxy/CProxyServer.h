@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "common/CAutoLock.h"
 #include "common/UniqueHandle.h"
 #include "netlib/CNetLock.h"
 #include "proxy/Portmoor.h"
@@ -71,7 +72,7 @@ private:
     static void OnDeviceEvent(CProxyDevice* device, int event, void* user);
 
     volatile LONG m_starts = 0;
-    CRITICAL_SECTION m_startLock;  // serialises Init and Cleanup
+    CLock m_startLock;  // serialises Init and Cleanup
     std::vector<CProxyDevice*> m_devices;
     CNetLock m_devicesLock;
     std::map<DWORD, int> m_errors;

@@ -23,7 +23,7 @@ int CLanSearch::Login(const char* user, const char* password, int index) {
     std::vector<uint8_t> extension;
     HANDLE loginEvent;
     {
-        CScopedLock guard(m_listLock);
+        CAutoLock guard(&m_listLock);
         if (!IsValidIndex(index))
             return -1;
         extension = m_extensions[index - 1];
@@ -42,14 +42,14 @@ int CLanSearch::Login(const char* user, const char* password, int index) {
     // On the receive thread no reply can arrive before this call returns.
     if (OnReceiveThread() || WaitForSingleObject(loginEvent, kLoginWaitMs) != WAIT_OBJECT_0)
         return -9;
-    CScopedLock guard(m_listLock);
+    CAutoLock guard(&m_listLock);
     return m_parser.LoginResult(sent);
 }
 
 int CLanSearch::ModifyIP(uint32_t ip, uint32_t address2, uint32_t address3, int index) {
     std::vector<uint8_t> packet;
     {
-        CScopedLock guard(m_listLock);
+        CAutoLock guard(&m_listLock);
         if (!IsValidIndex(index))
             return -1;
         LAN_DEVICE_RECORD& record = m_records[index - 1];
@@ -65,18 +65,18 @@ void CLanSearch::Stop() {
     // The thread goes first: a reply arriving after the extensions were
     // emptied would otherwise misalign the parallel lists.
     CUdpBroadcast::Close();
-    CScopedLock guard(m_listLock);
+    CAutoLock guard(&m_listLock);
     m_extensions.clear();
 }
 
 void CLanSearch::SetSearchCallback(fSearchDevCB callback, void* user) {
-    CScopedLock guard(m_listLock);
+    CAutoLock guard(&m_listLock);
     m_searchCallback = callback;
     m_searchUser = user;
 }
 
 void CLanSearch::SetModifyCallback(fModifyIPCB callback, void* user) {
-    CScopedLock guard(m_listLock);
+    CAutoLock guard(&m_listLock);
     m_modifyCallback = callback;
     m_modifyUser = user;
 }
@@ -93,7 +93,7 @@ void CLanSearch::OnReceive(const uint8_t* data, int length, const sockaddr_in& f
     int modifyResult = -1;
     const char* modifyText = "";
     {
-        CScopedLock guard(m_listLock);
+        CAutoLock guard(&m_listLock);
         LAN_DEVICE_RECORD record;
         memset(&record, 0, sizeof(record));
         switch (m_parser.Parse(data, size_t(length), &record, 1)) {
@@ -158,7 +158,7 @@ bool CLanSearch::AddDevice(const DEVICE_NET_INFO& info, const LAN_DEVICE_RECORD&
 }
 
 void CLanSearch::ClearFound() {
-    CScopedLock guard(m_listLock);
+    CAutoLock guard(&m_listLock);
     m_extensions.clear();
     m_infos.clear();
     m_records.clear();
@@ -166,7 +166,7 @@ void CLanSearch::ClearFound() {
 
 int CLanSearch::SendRequest(const std::vector<uint8_t>& packet) {
     {
-        CScopedLock guard(m_listLock);
+        CAutoLock guard(&m_listLock);
         RememberRequest(packet);
     }
     return Send(packet.data(), int(packet.size()));
@@ -183,7 +183,7 @@ void CLanSearch::RememberRequest(const std::vector<uint8_t>& packet) {
 
 bool CLanSearch::IsOwnEcho(const uint8_t* data, int length, const sockaddr_in& from) {
     {
-        CScopedLock guard(m_listLock);
+        CAutoLock guard(&m_listLock);
         const auto sameBytes = [&](const std::vector<uint8_t>& request) {
             return request.size() == size_t(length) &&
                    memcmp(request.data(), data, request.size()) == 0;

@@ -3,7 +3,7 @@
 // the reply parser, the login wait and the caller's callbacks.
 #pragma once
 
-#include "common/CScopedLock.h"
+#include "common/CAutoLock.h"
 #include "common/UniqueHandle.h"
 #include "search/CUdpBroadcast.h"
 #include "search/CLanReplyParser.h"
@@ -70,7 +70,7 @@ private:
     CLanReplyParser m_parser;
     CUniqueHandle m_loginEvent;
     // Guards the found lists and the remembered requests.
-    CCriticalSection m_listLock;
+    CLock m_listLock;
     // The requests sent lately, oldest first. A broadcast comes back to this
     // socket too, and several requests can be on their way at once (two quick
     // IP changes, a change then a search): an echo of any of them is no

@@ -29,7 +29,7 @@ CUdpBroadcast::~CUdpBroadcast() {
 
 int CUdpBroadcast::Open() {
     ReapRetired();
-    CScopedLock lock(m_stateLock);
+    CAutoLock lock(&m_stateLock);
     if (m_receiver)
         return 2;
     if (!EnsureStarted())
@@ -68,7 +68,7 @@ int CUdpBroadcast::Open() {
 void CUdpBroadcast::Close() {
     Receiver* receiver;
     {
-        CScopedLock lock(m_stateLock);
+        CAutoLock lock(&m_stateLock);
         receiver = m_receiver;
         m_receiver = nullptr;
         if (!receiver)
@@ -88,7 +88,7 @@ void CUdpBroadcast::Close() {
 }
 
 int CUdpBroadcast::Send(const uint8_t* data, int length) {
-    CScopedLock lock(m_stateLock);
+    CAutoLock lock(&m_stateLock);
     if (!m_receiver)
         return -1;
     return sendto(m_receiver->socket.Get(), reinterpret_cast<const char*>(data), length, 0,
@@ -96,13 +96,13 @@ int CUdpBroadcast::Send(const uint8_t* data, int length) {
 }
 
 bool CUdpBroadcast::IsOpen() {
-    CScopedLock lock(m_stateLock);
+    CAutoLock lock(&m_stateLock);
     return m_receiver != nullptr;
 }
 
 bool CUdpBroadcast::OnReceiveThread() {
     const DWORD self = GetCurrentThreadId();
-    CScopedLock lock(m_stateLock);
+    CAutoLock lock(&m_stateLock);
     bool found = m_receiver && m_receiver->threadId == self;
     for (Receiver* retired : m_retired)
         found = found || retired->threadId == self;
@@ -110,7 +110,7 @@ bool CUdpBroadcast::OnReceiveThread() {
 }
 
 void CUdpBroadcast::PrepareForUnload() {
-    CScopedLock lock(m_stateLock);
+    CAutoLock lock(&m_stateLock);
     m_unloading = true;
 }
 
@@ -160,7 +160,7 @@ void CUdpBroadcast::DrainSocket(Receiver* receiver) {
 void CUdpBroadcast::JoinAndFree(Receiver* receiver) {
     bool unloading;
     {
-        CScopedLock lock(m_stateLock);
+        CAutoLock lock(&m_stateLock);
         unloading = m_unloading;
     }
     if (unloading)
@@ -186,7 +186,7 @@ void CUdpBroadcast::ReapRetired() {
     const DWORD self = GetCurrentThreadId();
     std::vector<Receiver*> reapable;
     {
-        CScopedLock lock(m_stateLock);
+        CAutoLock lock(&m_stateLock);
         for (size_t i = 0; i < m_retired.size();) {
             if (m_retired[i]->threadId != self) {
                 reapable.push_back(m_retired[i]);

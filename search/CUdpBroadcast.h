@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "common/CScopedLock.h"
+#include "common/CAutoLock.h"
 #include "common/UniqueHandle.h"
 
 class CUdpBroadcast : public CWinsockUser {
@@ -68,7 +68,7 @@ private:
     static void WaitUntilLoopEnded(Receiver* receiver);
     void ReapRetired();
 
-    CCriticalSection m_stateLock;  // m_receiver, m_retired, m_unloading
+    CLock m_stateLock;  // m_receiver, m_retired, m_unloading
     Receiver* m_receiver = nullptr;
     std::vector<Receiver*> m_retired;  // closed from their own thread, not yet joined
     sockaddr_in m_destination;

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "common/UniqueHandle.h"
+
 static_assert(NOTIFYICONDATAW_V3_SIZE == kTrayRecordSize, "version-3 tray record: 952 bytes on 32-bit, 968 on 64-bit");
 
 namespace {
@@ -34,13 +36,12 @@ CString QuotedCommand(const CString& command) {
 // library is then freed).
 int CallComServerEntry(const CString& libraryFile, const char* entryName) {
     typedef HRESULT(STDAPICALLTYPE * EntryFn)();
-    HMODULE library = LoadLibraryW(libraryFile);
-    if (library) {
-        auto entry = reinterpret_cast<EntryFn>(reinterpret_cast<void*>(GetProcAddress(library, entryName)));
-        if (entry && SUCCEEDED(entry())) return 1;
-        FreeLibrary(library);
-    }
-    return 0;
+    CUniqueModule library(LoadLibraryW(libraryFile));
+    if (!library) return 0;
+    auto entry = reinterpret_cast<EntryFn>(reinterpret_cast<void*>(GetProcAddress(library.Get(), entryName)));
+    if (!entry || FAILED(entry())) return 0;
+    library.Release();  // a server that answered stays loaded
+    return 1;
 }
 
 }  // namespace

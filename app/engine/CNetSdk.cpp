@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "common/CAutoLock.h"
+
 namespace {
 
 // One failing function per entry type: zero of the result type, whatever the
@@ -24,11 +26,8 @@ struct BoundState {
     HMODULE library = nullptr;
     bool attempted = false;
     std::atomic<bool> bound{false};  // set once the attempt is complete
-    CRITICAL_SECTION lock;
-    BoundState() {
-        InitializeCriticalSection(&lock);
-        table = CNetSdk::FailingTable();
-    }
+    CLock lock;
+    BoundState() { table = CNetSdk::FailingTable(); }
 };
 
 BoundState& State() {
@@ -48,7 +47,7 @@ QVNET_API CNetSdk::FailingTable() {
 
 int CNetSdk::Bind(const wchar_t* libraryPath) {
     BoundState& state = State();
-    EnterCriticalSection(&state.lock);
+    CAutoLock guard(&state.lock);
     int result = 0;
     if (!state.attempted) {
         state.attempted = true;  // one attempt: a missing library stays missing
@@ -70,7 +69,6 @@ int CNetSdk::Bind(const wchar_t* libraryPath) {
         }
         state.bound = true;
     }
-    LeaveCriticalSection(&state.lock);
     return result;
 }
 
@@ -83,9 +81,8 @@ QVNET_API& CNetSdk::Api() {
 QVNET_API CNetSdk::Replace(const QVNET_API& table) {
     BoundState& state = State();
     if (!state.bound) Bind();
-    EnterCriticalSection(&state.lock);
+    CAutoLock guard(&state.lock);
     QVNET_API previous = state.table;
     state.table = table;
-    LeaveCriticalSection(&state.lock);
     return previous;
 }

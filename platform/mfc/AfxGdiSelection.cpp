@@ -1,7 +1,8 @@
 #include "AfxGdiSelection.h"
 
 #include <map>
-#include <mutex>
+
+#include "common/CAutoLock.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ struct DcRecord {
 };
 
 struct Registry {
-    std::mutex lock;
+    CLock lock;
     std::map<HDC, DcRecord> dcs;
     std::map<HGDIOBJ, HDC> selectedIn;
 };
@@ -39,7 +40,7 @@ HGDIOBJ AfxSelectGdiObject(HDC dc, HGDIOBJ obj) {
     HGDIOBJ old = ::SelectObject(dc, obj);
     if (kind < 0 || !old || old == HGDI_ERROR) return old;
     Registry& r = Reg();
-    std::lock_guard<std::mutex> guard(r.lock);
+    CAutoLock guard(&r.lock);
     DcRecord& rec = r.dcs[dc];
     if (!rec.original[kind]) rec.original[kind] = old;
     auto it = r.selectedIn.find(old);
@@ -50,7 +51,7 @@ HGDIOBJ AfxSelectGdiObject(HDC dc, HGDIOBJ obj) {
 
 void AfxDeselectGdiObject(HGDIOBJ obj) {
     Registry& r = Reg();
-    std::lock_guard<std::mutex> guard(r.lock);
+    CAutoLock guard(&r.lock);
     auto it = r.selectedIn.find(obj);
     if (it == r.selectedIn.end()) return;
     HDC dc = it->second;
@@ -63,7 +64,7 @@ void AfxDeselectGdiObject(HGDIOBJ obj) {
 
 void AfxRestoreDcObjects(HDC dc) {
     Registry& r = Reg();
-    std::lock_guard<std::mutex> guard(r.lock);
+    CAutoLock guard(&r.lock);
     auto rec = r.dcs.find(dc);
     if (rec == r.dcs.end()) return;
     for (HGDIOBJ original : rec->second.original) {

@@ -44,7 +44,7 @@ void CAutoDevice::Close() {
 
 int CAutoDevice::SetCallBack(PluginMessageCallback onMessage, PluginDataCallback onData,
                              void* user) {
-    std::lock_guard<std::mutex> guard(m_callbackLock);
+    CAutoLock guard(&m_callbackLock);
     m_onMessage = onMessage;
     m_onData = onData;
     m_user = user;
@@ -147,7 +147,7 @@ void CAutoDevice::Deliver(PLUGIN_DATA_TARGET* targets, size_t count, uint8_t* pa
     PluginDataCallback onData;
     void* user;
     {
-        std::lock_guard<std::mutex> guard(m_callbackLock);
+        CAutoLock guard(&m_callbackLock);
         onData = m_onData;
         user = m_user;
     }
@@ -158,7 +158,7 @@ void CAutoDevice::Report(int state) {
     PluginMessageCallback onMessage;
     void* user;
     {
-        std::lock_guard<std::mutex> guard(m_callbackLock);
+        CAutoLock guard(&m_callbackLock);
         onMessage = m_onMessage;
         user = m_user;
     }

@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
+#include "common/CAutoLock.h"
 #include "plugins/kestrin/AutoChannelLayout.h"
 #include "plugins/kestrin/AutoPluginTypes.h"
 #include "plugins/kestrin/CAutoRequestTable.h"
@@ -66,7 +66,7 @@ private:
     std::unique_ptr<CAutoRequestTable> m_requests;
     CAutoStateMasks m_masks;
 
-    mutable std::mutex m_callbackLock;
+    mutable CLock m_callbackLock;
     PluginMessageCallback m_onMessage = nullptr;
     PluginDataCallback m_onData = nullptr;
     void* m_user = nullptr;

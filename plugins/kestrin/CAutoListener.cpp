@@ -29,7 +29,7 @@ int CAutoListener::Listen(const char* address, int port, RegistrationCallback ca
                           void* user) {
     if (m_server != nullptr || m_connection != nullptr) return -1;
     {
-        std::lock_guard<std::mutex> guard(m_callbackLock);
+        CAutoLock guard(&m_callbackLock);
         m_onRegistration = callback;
         m_registrationUser = user;
     }
@@ -55,7 +55,7 @@ int CAutoListener::ListenPort() const {
 }
 
 bool CAutoListener::SetSessionCallbacks(CloseCallback onClose, DataCallback onData, void* user) {
-    std::lock_guard<std::mutex> guard(m_callbackLock);
+    CAutoLock guard(&m_callbackLock);
     if (m_ended.load()) return false;
     m_onClose = onClose;
     m_onData = onData;
@@ -105,7 +105,7 @@ void CAutoListener::Report(int eventType, const char* text, int connectionIndex)
     void* user;
     CAutoListener* listener;
     {
-        std::lock_guard<std::mutex> guard(m_callbackLock);
+        CAutoLock guard(&m_callbackLock);
         callback = m_onRegistration;
         user = m_registrationUser;
         listener = m_listener;
@@ -118,7 +118,7 @@ void CAutoListener::ReportRegistration(const uint8_t* packet, size_t length) {
     int status = kestrin::ParseRegistration(packet, length, &registration);
     if (status == kestrin::kNotRegistration) return;
     {
-        std::lock_guard<std::mutex> guard(m_callbackLock);
+        CAutoLock guard(&m_callbackLock);
         if (m_onRegistration == nullptr || m_registrationReported) return;
         m_registrationReported = true;
     }
@@ -134,7 +134,7 @@ void CAutoListener::Ended() {
     CloseCallback onClose;
     void* user;
     {
-        std::lock_guard<std::mutex> guard(m_callbackLock);
+        CAutoLock guard(&m_callbackLock);
         if (m_ended.exchange(true)) return;
         onClose = m_onClose;
         user = m_sessionUser;
@@ -159,7 +159,7 @@ int CAutoListener::OnAccept(int, SOCKET, SOCKET accepted, const char* peerAddres
     RegistrationCallback callback;
     void* user;
     {
-        std::lock_guard<std::mutex> guard(m_callbackLock);
+        CAutoLock guard(&m_callbackLock);
         callback = m_onRegistration;
         user = m_registrationUser;
     }
@@ -200,7 +200,7 @@ int CAutoListener::OnPoll(int, SOCKET, char* work, int workSize) {
     DataCallback onData;
     void* user;
     {
-        std::lock_guard<std::mutex> guard(m_callbackLock);
+        CAutoLock guard(&m_callbackLock);
         onData = m_onData;
         user = m_sessionUser;
     }
@@ -217,7 +217,7 @@ int CAutoListener::OnConnect(int, SOCKET) {
     CloseCallback onClose;
     void* user;
     {
-        std::lock_guard<std::mutex> guard(m_callbackLock);
+        CAutoLock guard(&m_callbackLock);
         onClose = m_onClose;
         user = m_sessionUser;
     }

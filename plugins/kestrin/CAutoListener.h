@@ -7,10 +7,10 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 #include <winsock2.h>
 
+#include "common/CAutoLock.h"
 #include "netlib/CNetEventSink.h"
 #include "plugins/kestrin/CAutoFramer.h"
 
@@ -89,7 +89,7 @@ private:
 
     std::atomic<int> m_connectionIndex{0};
     const uint64_t m_serial;
-    std::mutex m_callbackLock;  // guards the handlers and the ended flag's transition
+    CLock m_callbackLock;  // guards the handlers and the ended flag's transition
     CloseCallback m_onClose = nullptr;
     DataCallback m_onData = nullptr;
     void* m_sessionUser = nullptr;

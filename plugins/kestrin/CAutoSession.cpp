@@ -21,7 +21,7 @@ CAutoSession::~CAutoSession() { CloseAll(); }
 
 int CAutoSession::SetRecord(const char* userName, const char* password,
                             const char* registrationId, int channelCount, int streamMode) {
-    std::lock_guard<std::mutex> guard(m_sessionLock);
+    CAutoLock guard(&m_sessionLock);
     CopyText(m_userName, sizeof m_userName, userName);
     CopyText(m_password, sizeof m_password, password);
     CopyText(m_registrationId, sizeof m_registrationId, registrationId);
@@ -36,7 +36,7 @@ int CAutoSession::Attach(CAutoListener* connection, int connectionIndex,
     if (connection == nullptr || registrationId == nullptr || registrationId[0] == '\0')
         return -1;
     {
-        std::lock_guard<std::mutex> guard(m_sessionLock);
+        CAutoLock guard(&m_sessionLock);
         if (!kestrin::RegistrationIdEquals(registrationId, m_registrationId)) return -1;
     }
     if (connectionIndex == 0) {
@@ -55,7 +55,7 @@ int CAutoSession::Attach(CAutoListener* connection, int connectionIndex,
 
 int CAutoSession::AttachMain(CAutoListener* connection, std::vector<CAutoListener*>* toClose,
                              bool* restarted) {
-    std::lock_guard<std::mutex> guard(m_sessionLock);
+    CAutoLock guard(&m_sessionLock);
     uint8_t login[kestrin::kMaxLoginPacket];
     int loginLength = kestrin::BuildLoginPacket(m_userName, m_password, login, sizeof login);
     if (loginLength < 0) return -1;
@@ -70,7 +70,7 @@ int CAutoSession::AttachMain(CAutoListener* connection, std::vector<CAutoListene
     }
     connection->SetConnectionIndex(0);
     {
-        std::lock_guard<std::mutex> state(m_stateLock);
+        CAutoLock state(&m_stateLock);
         m_connections[0] = connection;
         m_online = false;
         m_lost = false;  // what a connection of the last round reported is past
@@ -83,7 +83,7 @@ int CAutoSession::AttachMain(CAutoListener* connection, std::vector<CAutoListene
 }
 
 int CAutoSession::AttachSub(CAutoListener* connection, int connectionIndex, bool* nowOnline) {
-    std::lock_guard<std::mutex> guard(m_sessionLock);
+    CAutoLock guard(&m_sessionLock);
     if (m_connections[0] == nullptr || m_loginId == 0 || connectionIndex < 1 ||
         connectionIndex > kestrin::kMaxConnectionIndex || m_connections[connectionIndex] != nullptr)
         return -1;
@@ -91,7 +91,7 @@ int CAutoSession::AttachSub(CAutoListener* connection, int connectionIndex, bool
     connection->SetConnectionIndex(connectionIndex);
     bool last = kestrin::IsLastSubConnection(connectionIndex, m_channelCount);
     {
-        std::lock_guard<std::mutex> state(m_stateLock);
+        CAutoLock state(&m_stateLock);
         m_connections[connectionIndex] = connection;
         // A connection lost on the way leaves the session to the heartbeat.
         if (last && !m_lost) {
@@ -107,7 +107,7 @@ int CAutoSession::AttachSub(CAutoListener* connection, int connectionIndex, bool
 
 std::vector<CAutoListener*> CAutoSession::DetachAllLocked() {
     std::vector<CAutoListener*> detached;
-    std::lock_guard<std::mutex> state(m_stateLock);
+    CAutoLock state(&m_stateLock);
     for (CAutoListener*& connection : m_connections) {
         if (connection != nullptr) detached.push_back(connection);
         connection = nullptr;
@@ -125,7 +125,7 @@ void CAutoSession::Dispose(const std::vector<CAutoListener*>& connections) {
 int CAutoSession::CloseAll() {
     std::vector<CAutoListener*> old;
     {
-        std::lock_guard<std::mutex> guard(m_sessionLock);
+        CAutoLock guard(&m_sessionLock);
         m_channel.Reset();
         old = DetachAllLocked();
         m_loginId = 0;
@@ -136,12 +136,12 @@ int CAutoSession::CloseAll() {
 
 int CAutoSession::Heartbeat() {
     {
-        std::lock_guard<std::mutex> guard(m_sessionLock);
+        CAutoLock guard(&m_sessionLock);
         if (m_connections[0] != nullptr) m_connections[0]->PeriodicCheck(GetTickCount());
     }
     bool restart = false;
     {
-        std::lock_guard<std::mutex> state(m_stateLock);
+        CAutoLock state(&m_stateLock);
         if (m_lost && !m_online && m_connections[0] != nullptr) {
             m_lost = false;
             restart = true;
@@ -155,7 +155,7 @@ int CAutoSession::Heartbeat() {
 }
 
 bool CAutoSession::GetLoginReply(std::vector<uint8_t>* out) const {
-    std::lock_guard<std::mutex> guard(m_sessionLock);
+    CAutoLock guard(&m_sessionLock);
     if (m_loginReply.size() < kestrin::kHeaderSize) return false;
     *out = m_loginReply;
     return true;
@@ -189,26 +189,26 @@ void CAutoSession::CloseCommand(int32_t clientId) {
 }
 
 bool CAutoSession::IsOnline() const {
-    std::lock_guard<std::mutex> state(m_stateLock);
+    CAutoLock state(&m_stateLock);
     return m_online;
 }
 
 int CAutoSession::ChannelCount() const {
-    std::lock_guard<std::mutex> guard(m_sessionLock);
+    CAutoLock guard(&m_sessionLock);
     return m_channelCount;
 }
 
 AUTO_SESSION_VIEW CAutoSession::View() const {
     AUTO_SESSION_VIEW view;
     view.online = IsOnline();
-    std::lock_guard<std::mutex> guard(m_sessionLock);
+    CAutoLock guard(&m_sessionLock);
     view.streamMode = m_streamMode;
     view.channelCount = m_channelCount;
     return view;
 }
 
 void CAutoSession::SendToDevice(const uint8_t* packet, size_t length) {
-    std::lock_guard<std::mutex> guard(m_sessionLock);
+    CAutoLock guard(&m_sessionLock);
     if (m_connections[0] != nullptr) m_connections[0]->Send(packet, int(length));
 }
 
@@ -217,7 +217,7 @@ int CAutoSession::OnConnectionClosed(CAutoListener* connection, int value, void*
     if (self == nullptr || value != 0) return 0;
     // Only the state lock: an Attach holding the session lock may be what
     // this close waits behind. The next heartbeat does the rest.
-    std::lock_guard<std::mutex> state(self->m_stateLock);
+    CAutoLock state(&self->m_stateLock);
     bool current = std::find(std::begin(self->m_connections), std::end(self->m_connections),
                              connection) != std::end(self->m_connections);
     if (current) {
@@ -253,7 +253,7 @@ void CAutoSession::HandleData(CAutoListener* connection, uint8_t* packet, size_t
 void CAutoSession::StoreLoginReply(const uint8_t* packet, size_t length) {
     kestrin::AUTO_LOGIN_REPLY reply;
     if (kestrin::ParseLoginReply(packet, length, &reply) != 0) return;
-    std::lock_guard<std::mutex> guard(m_sessionLock);
+    CAutoLock guard(&m_sessionLock);
     m_loginReply.assign(packet, packet + length);
     m_channelCount = reply.channelCount;
     // A device announcing more sub-connections than there are slots could

@@ -7,9 +7,9 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <vector>
 
+#include "common/CAutoLock.h"
 #include "plugins/kestrin/AutoProtocol.h"
 #include "plugins/kestrin/CAutoChannel.h"
 
@@ -73,7 +73,7 @@ private:
     void SendToDevice(const uint8_t* packet, size_t length);
 
     CAutoDevice* const m_owner;
-    mutable std::mutex m_sessionLock;
+    mutable CLock m_sessionLock;
     // Changed under both locks, so the close callback may look under the
     // state lock alone.
     CAutoListener* m_connections[kConnectionSlots] = {};
@@ -86,7 +86,7 @@ private:
     int m_streamMode = 0;
     std::vector<uint8_t> m_loginReply;
 
-    mutable std::mutex m_stateLock;
+    mutable CLock m_stateLock;
     bool m_online = false;
     bool m_lost = false;
 };

@@ -38,11 +38,11 @@ int CRegistrationServer::Cleanup() {
     }
     CloseHandles();
     {
-        std::lock_guard<std::mutex> guard(m_registrationLock);
+        CAutoLock guard(&m_registrationLock);
         m_registrations.clear();
     }
     {
-        std::lock_guard<std::mutex> guard(m_closedLock);
+        CAutoLock guard(&m_closedLock);
         m_closed.clear();
     }
     return CNetEngine::Stop();
@@ -54,7 +54,7 @@ void CRegistrationServer::CloseHandles() {
 
 int CRegistrationServer::StartListen(const char* address, int port) {
     if (address == nullptr) return -1;
-    std::lock_guard<std::mutex> guard(m_listenLock);
+    CAutoLock guard(&m_listenLock);
     if (m_listener != nullptr) return 0;
     CAutoListener* listener = new CAutoListener();
     if (listener->Listen(address, port, &RegistrationNetCallback, this) < 0) {
@@ -69,7 +69,7 @@ int CRegistrationServer::StopListen() {
     int result = 0;
     CAutoListener* listener;
     {
-        std::lock_guard<std::mutex> guard(m_listenLock);
+        CAutoLock guard(&m_listenLock);
         listener = m_listener;
         m_listener = nullptr;
     }
@@ -87,7 +87,7 @@ int CRegistrationServer::StopListen() {
 }
 
 int CRegistrationServer::ListenPort() const {
-    std::lock_guard<std::mutex> guard(const_cast<std::mutex&>(m_listenLock));
+    CAutoLock guard(&m_listenLock);
     return m_listener != nullptr ? m_listener->ListenPort() : 0;
 }
 
@@ -130,7 +130,7 @@ void CRegistrationServer::QueueNetEvent(CAutoListener* listener, CAutoListener* 
                                     strnlen(registrationId, kestrin::kRegistrationIdSize - 1));
         event.connectionIndex = connectionIndex;
         {
-            std::lock_guard<std::mutex> guard(m_registrationLock);
+            CAutoLock guard(&m_registrationLock);
             m_registrations.push_back(event);
         }
         if (m_registrationEvent) SetEvent(m_registrationEvent.Get());
@@ -138,7 +138,7 @@ void CRegistrationServer::QueueNetEvent(CAutoListener* listener, CAutoListener* 
     }
     case CAutoListener::kEventClosed: {
         {
-            std::lock_guard<std::mutex> guard(m_closedLock);
+            CAutoLock guard(&m_closedLock);
             m_closed.push_back(event);
         }
         if (m_closedEvent) SetEvent(m_closedEvent.Get());
@@ -173,8 +173,8 @@ void CRegistrationServer::WorkerLoop() {
     }
 }
 
-bool CRegistrationServer::TakeFront(std::mutex& lock, std::deque<NetEvent>& queue, NetEvent* out) {
-    std::lock_guard<std::mutex> guard(lock);
+bool CRegistrationServer::TakeFront(CLock& lock, std::deque<NetEvent>& queue, NetEvent* out) {
+    CAutoLock guard(&lock);
     if (queue.empty()) return false;
     *out = std::move(queue.front());
     queue.pop_front();
@@ -230,7 +230,7 @@ void CRegistrationServer::Dispose(CAutoListener* connection) {
 
 void CRegistrationServer::HeartbeatSweep(DWORD now) {
     {
-        std::lock_guard<std::mutex> guard(m_listenLock);
+        CAutoLock guard(&m_listenLock);
         if (now - m_lastSweep <= kSweepIntervalMs) return;
         m_lastSweep = now;
     }

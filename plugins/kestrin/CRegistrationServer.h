@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <deque>
 #include <list>
-#include <mutex>
 #include <string>
 
+#include "common/CAutoLock.h"
 #include "common/UniqueHandle.h"
 #include "netlib/CNetLock.h"
 
@@ -77,22 +77,22 @@ private:
     // Each takes one event; false when its queue was empty.
     bool ProcessRegistration();
     bool ProcessClosed();
-    static bool TakeFront(std::mutex& lock, std::deque<NetEvent>& queue, NetEvent* out);
+    static bool TakeFront(CLock& lock, std::deque<NetEvent>& queue, NetEvent* out);
     // Unlinks the pending connection of the event; null when it is not pending.
     CAutoListener* TakePending(const NetEvent& event);
     static void Dispose(CAutoListener* connection);
     void CloseHandles();
 
     CAutoListener* m_listener = nullptr;
-    std::mutex m_listenLock;
+    mutable CLock m_listenLock;
 
     mutable CNetLock m_pendingLock;
     std::list<NetEvent> m_pending;
     CNetLock m_devicesLock;
     std::list<CAutoDevice*> m_devices;
-    std::mutex m_registrationLock;
+    CLock m_registrationLock;
     std::deque<NetEvent> m_registrations;
-    std::mutex m_closedLock;
+    CLock m_closedLock;
     std::deque<NetEvent> m_closed;
 
     CUniqueHandle m_stopEvent;

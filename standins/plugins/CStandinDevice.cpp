@@ -54,13 +54,13 @@ bool CStandinDevice::Start() {
 
 void CStandinDevice::Stop() {
     {
-        std::lock_guard<std::mutex> lock(m_stopMutex);
+        CAutoLock lock(&m_stopLock);
         m_stop = true;
     }
-    m_stopSignal.notify_all();
+    m_stopSignal.WakeAll();
     {
         // Wakes the worker out of its wait for device bytes.
-        std::lock_guard<std::mutex> lock(m_sendMutex);
+        CAutoLock lock(&m_sendLock);
         if (m_socket) shutdown(m_socket.Get(), SD_BOTH);
     }
     if (m_worker.joinable()) m_worker.join();
@@ -70,8 +70,8 @@ void CStandinDevice::Stop() {
 }
 
 bool CStandinDevice::WaitForStop(uint32_t ms) {
-    std::unique_lock<std::mutex> lock(m_stopMutex);
-    return m_stopSignal.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop.load(); });
+    CAutoLock lock(&m_stopLock);
+    return m_stopSignal.WaitFor(lock, ms, [this] { return m_stop.load(); });
 }
 
 bool CStandinDevice::Login() {
@@ -86,11 +86,11 @@ bool CStandinDevice::Login() {
         return false;
     }
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         m_loginReply.swap(reply);
         m_online = true;
     }
-    std::lock_guard<std::mutex> lock(m_sendMutex);
+    CAutoLock lock(&m_sendLock);
     m_socket = std::move(connection);
     return true;
 }
@@ -99,7 +99,7 @@ void CStandinDevice::Run() {
     while (!m_stop) {
         bool connected;
         {
-            std::lock_guard<std::mutex> lock(m_sendMutex);
+            CAutoLock lock(&m_sendLock);
             connected = m_socket.IsValid();
         }
         if (!connected) {
@@ -118,7 +118,7 @@ void CStandinDevice::Run() {
 void CStandinDevice::ReadLoop() {
     SOCKET s;
     {
-        std::lock_guard<std::mutex> lock(m_sendMutex);
+        CAutoLock lock(&m_sendLock);
         s = m_socket.Get();
     }
     // The same 65536-byte receive store the proxy gives each SDK client.
@@ -155,10 +155,10 @@ void CStandinDevice::ReadLoop() {
 
 void CStandinDevice::Disconnect() {
     {
-        std::lock_guard<std::mutex> lock(m_sendMutex);
+        CAutoLock lock(&m_sendLock);
         m_socket.Reset();
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     m_online = false;
     // Replies that will never come: the SDK times its requests out itself.
     m_pending.clear();
@@ -169,7 +169,7 @@ void CStandinDevice::ReportState(int state) {
     PluginMessageCallback onMessage;
     void* user;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         onMessage = m_onMessage;
         user = m_callbackUser;
     }
@@ -179,7 +179,7 @@ void CStandinDevice::ReportState(int state) {
 void CStandinDevice::SetCallbacks(PluginMessageCallback onMessage, PluginDataCallback onData, void* user) {
     bool online;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         m_onMessage = onMessage;
         m_onData = onData;
         m_callbackUser = user;
@@ -196,7 +196,7 @@ void CStandinDevice::OnDevicePacket(uint8_t* packet, size_t length) {
     PluginDataCallback onData;
     void* user;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         auto found = m_pending.find(sequence);
         if (found == m_pending.end()) return;
         pending = found->second;
@@ -220,7 +220,7 @@ int CStandinDevice::Parse(const SDK_COMMAND& command, PARSE_RESULT& result) {
     const uint8_t* packet = command.data;
     switch (packet[0]) {
     case kCmdLogin: {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         // Without a stored reply the result stays all zero: no answer, no session.
         if (m_loginReply.empty()) return 0;
         std::memcpy(result.reply, m_loginReply.data(), m_loginReply.size());
@@ -255,7 +255,7 @@ int CStandinDevice::Send(const uint8_t* data, int length, int sessionId, int sub
     const uint8_t command = data[0];
     if (command == kCmdLogin || command == kCmdKeepAlive || command == kCmdSubConnection) return 0;
     if (command == kCmdClose) {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         const uint32_t transfer = ReadLe32(data + kArg0Offset);
         auto range = m_transfers.equal_range(sessionId);
         for (auto it = range.first; it != range.second; ++it) {
@@ -273,7 +273,7 @@ int CStandinDevice::Send(const uint8_t* data, int length, int sessionId, int sub
 int CStandinDevice::SendTracked(std::vector<uint8_t>& packet, const Pending& pending) {
     uint32_t sequence;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         if (!m_online) return -1;
         do {
             sequence = ++m_nextSequence;
@@ -283,20 +283,20 @@ int CStandinDevice::SendTracked(std::vector<uint8_t>& packet, const Pending& pen
     }
     WriteLe32(&packet[kSequenceOffset], sequence);
     if (SendRaw(packet)) return 0;
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     m_pending.erase(sequence);
     return -1;
 }
 
 bool CStandinDevice::SendRaw(const std::vector<uint8_t>& packet) {
-    std::lock_guard<std::mutex> lock(m_sendMutex);
+    CAutoLock lock(&m_sendLock);
     return m_socket && qvsock::SendAll(m_socket.Get(), packet);
 }
 
 void CStandinDevice::ForgetSession(int sessionId) {
     std::vector<uint32_t> transfers;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         for (auto it = m_pending.begin(); it != m_pending.end();) {
             it = it->second.sessionId == sessionId ? m_pending.erase(it) : std::next(it);
         }
@@ -314,11 +314,11 @@ void CStandinDevice::ForgetSession(int sessionId) {
 }
 
 int CStandinDevice::ChannelCount() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     return m_loginReply.size() > kChannelCountOffset ? m_loginReply[kChannelCountOffset] : 0;
 }
 
 bool CStandinDevice::IsOnline() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     return m_online;
 }

@@ -9,14 +9,13 @@
 #include <winsock2.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/CLockCondition.h"
 #include "common/UniqueHandle.h"
 #include "plugins/PluginInterface.h"
 
@@ -75,7 +74,7 @@ private:
     const std::string m_password;
     bool m_winsock = false;
 
-    mutable std::mutex m_mutex;  // callbacks, login reply, pending replies, transfers, online
+    mutable CLock m_lock;  // callbacks, login reply, pending replies, transfers, online
     PluginMessageCallback m_onMessage = nullptr;
     PluginDataCallback m_onData = nullptr;
     void* m_callbackUser = nullptr;
@@ -85,11 +84,11 @@ private:
     std::map<uint32_t, Pending> m_pending;
     std::multimap<int, uint32_t> m_transfers;  // session id -> transfer id open on the device
 
-    std::mutex m_sendMutex;  // the socket handle and every send on it
+    CLock m_sendLock;  // the socket handle and every send on it
     CUniqueSocket m_socket;
 
-    std::mutex m_stopMutex;
-    std::condition_variable m_stopSignal;
+    CLock m_stopLock;
+    CLockCondition m_stopSignal;
     std::atomic<bool> m_stop{false};
     std::thread m_worker;
 };

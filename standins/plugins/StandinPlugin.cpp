@@ -2,27 +2,27 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 
+#include "common/CAutoLock.h"
 #include "standins/plugins/CStandinDevice.h"
 
 namespace standin {
 
 namespace {
 
-std::mutex g_devicesMutex;
+CLock g_devicesLock;
 std::map<PLUGIN_HANDLE, std::shared_ptr<CStandinDevice>> g_devices;
 
 // A call on a handle holds the device alive for its duration, so a close on
 // another thread never frees it under the call.
 std::shared_ptr<CStandinDevice> Find(PLUGIN_HANDLE handle) {
-    std::lock_guard<std::mutex> lock(g_devicesMutex);
+    CAutoLock lock(&g_devicesLock);
     auto found = g_devices.find(handle);
     return found == g_devices.end() ? nullptr : found->second;
 }
 
 std::shared_ptr<CStandinDevice> Take(PLUGIN_HANDLE handle) {
-    std::lock_guard<std::mutex> lock(g_devicesMutex);
+    CAutoLock lock(&g_devicesLock);
     auto found = g_devices.find(handle);
     if (found == g_devices.end()) return nullptr;
     std::shared_ptr<CStandinDevice> device = found->second;
@@ -38,7 +38,7 @@ int PluginUnInit() {
     try {
         std::map<PLUGIN_HANDLE, std::shared_ptr<CStandinDevice>> open;
         {
-            std::lock_guard<std::mutex> lock(g_devicesMutex);
+            CAutoLock lock(&g_devicesLock);
             open.swap(g_devices);
         }
         for (auto& entry : open) entry.second->Stop();
@@ -58,7 +58,7 @@ PLUGIN_HANDLE PluginOpen(PLUGIN_DEVICE_RECORD* record, int regPort, const char* 
         auto device = std::make_shared<CStandinDevice>(address, regPort, userName, password);
         if (!device->Start()) return nullptr;
         PLUGIN_HANDLE handle = device.get();
-        std::lock_guard<std::mutex> lock(g_devicesMutex);
+        CAutoLock lock(&g_devicesLock);
         g_devices[handle] = device;
         return handle;
     } catch (...) {
@@ -140,7 +140,7 @@ int PluginGetDeviceInfo(PLUGIN_HANDLE handle, int* info) {
 }
 
 int PluginOpenCount() {
-    std::lock_guard<std::mutex> lock(g_devicesMutex);
+    CAutoLock lock(&g_devicesLock);
     return static_cast<int>(g_devices.size());
 }
 

@@ -1,7 +1,5 @@
 #include "standins/qvnetsdk/CSdkCore.h"
 
-#include <chrono>
-
 #include <windows.h>
 
 #include <cstdlib>
@@ -36,7 +34,7 @@ CSdkCore& CSdkCore::Get() {
 }
 
 bool CSdkCore::Init(QVNET_DisconnectCallback onDisconnect, QVNET_USER user) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     m_onDisconnect = onDisconnect;
     m_disconnectUser = user;
     if (m_initialised) return true;
@@ -54,15 +52,15 @@ bool CSdkCore::Init(QVNET_DisconnectCallback onDisconnect, QVNET_USER user) {
 void CSdkCore::Cleanup() {
     std::map<int32_t, std::shared_ptr<CSdkObject>> objects;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         if (!m_initialised) return;
         m_initialised = false;
         m_timerStop = true;
         objects.swap(m_objects);
     }
     {
-        std::lock_guard<std::mutex> lock(m_timerMutex);
-        m_timerWake.notify_all();
+        CAutoLock lock(&m_timerLock);
+        m_timerWake.WakeAll();
     }
     // Transfers, talks and searches before the sessions they use.
     for (auto& object : objects) {
@@ -75,7 +73,7 @@ void CSdkCore::Cleanup() {
     m_threads.StopWaiting();
     const DWORD start = GetTickCount();
     while (m_threads.Live() - m_inCallback > 0 && GetTickCount() - start < kCleanupWaitMs) Sleep(5);
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     if (m_winsock) qvsock::Cleanup();
     m_winsock = false;
 }
@@ -96,20 +94,20 @@ void CSdkCore::ApplySearchTargetFromEnvironment() {
 }
 
 void CSdkCore::SetMessageCallback(QVNET_MessageCallback callback, QVNET_USER user) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     m_onMessage = callback;
     m_messageUser = user;
 }
 
 void CSdkCore::SetEventCallback(QVNET_EventCallback callback, QVNET_USER user) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     m_onEvent = callback;
     m_eventUser = user;
 }
 
 void CSdkCore::SetParams(const QVNET_NET_PARAMS& params) {
     const QVNET_NET_PARAMS defaults = DefaultParams();
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     auto pick = [](int32_t value, int32_t fallback) { return value > 0 ? value : fallback; };
     m_params.connectWaitMs = pick(params.connectWaitMs, defaults.connectWaitMs);
     m_params.replyWaitMs = pick(params.replyWaitMs, defaults.replyWaitMs);
@@ -121,24 +119,24 @@ void CSdkCore::SetParams(const QVNET_NET_PARAMS& params) {
 }
 
 QVNET_NET_PARAMS CSdkCore::Params() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     return m_params;
 }
 
 void CSdkCore::SetSearchTarget(const std::string& ip, int32_t port) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     m_searchIp = ip;
     m_searchPort = port;
 }
 
 void CSdkCore::SearchTarget(std::string& ip, int32_t& port) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     ip = m_searchIp;
     port = m_searchPort;
 }
 
 int32_t CSdkCore::Register(const std::shared_ptr<CSdkObject>& object) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     if (!m_initialised) return 0;
     const int32_t handle = ++m_nextHandle;
     object->SetHandle(handle);
@@ -147,13 +145,13 @@ int32_t CSdkCore::Register(const std::shared_ptr<CSdkObject>& object) {
 }
 
 std::shared_ptr<CSdkObject> CSdkCore::FindObject(int32_t handle) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     auto found = m_objects.find(handle);
     return found == m_objects.end() ? nullptr : found->second;
 }
 
 std::shared_ptr<CSdkObject> CSdkCore::RemoveObject(int32_t handle) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     auto found = m_objects.find(handle);
     if (found == m_objects.end()) return nullptr;
     std::shared_ptr<CSdkObject> object = found->second;
@@ -165,7 +163,7 @@ void CSdkCore::NotifyDisconnect(int32_t loginHandle, const std::string& ip, int3
     QVNET_DisconnectCallback callback;
     QVNET_USER user;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         if (!m_initialised) return;
         callback = m_onDisconnect;
         user = m_disconnectUser;
@@ -180,7 +178,7 @@ void CSdkCore::NotifyEvent(int32_t type, int32_t value, int32_t handle) {
     QVNET_EventCallback callback;
     QVNET_USER user;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         if (!m_initialised || !m_onEvent) return;
         callback = m_onEvent;
         user = m_eventUser;
@@ -193,20 +191,20 @@ void CSdkCore::TimerLoop() {
     while (!m_timerStop) {
         std::vector<std::shared_ptr<CSdkSession>> sessions;
         {
-            std::lock_guard<std::mutex> lock(m_mutex);
+            CAutoLock lock(&m_lock);
             for (auto& object : m_objects) {
                 if (auto session = std::dynamic_pointer_cast<CSdkSession>(object.second)) sessions.push_back(session);
             }
         }
         const int32_t keepAliveMs = Params().keepAliveMs;
         for (auto& session : sessions) session->Tick(keepAliveMs);
-        std::unique_lock<std::mutex> lock(m_timerMutex);
-        m_timerWake.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_timerStop.load(); });
+        CAutoLock lock(&m_timerLock);
+        m_timerWake.WaitFor(lock, 100, [this] { return m_timerStop.load(); });
     }
 }
 
 void CSdkCore::GetCounters(QVNET_TEST_COUNTERS& counters) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     counters.sessions = 0;
     counters.objects = 0;
     for (auto& object : m_objects) {

@@ -7,15 +7,14 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/CLockCondition.h"
 #include "sdk/qvnetsdk/qvnetsdk.h"
 #include "standins/qvnetsdk/CSdkObject.h"
 #include "standins/qvnetsdk/CSdkThreadPool.h"
@@ -56,7 +55,7 @@ public:
     template <class T>
     std::vector<std::shared_ptr<T>> All() const {
         std::vector<std::shared_ptr<T>> out;
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         for (auto& object : m_objects) {
             if (auto typed = std::dynamic_pointer_cast<T>(object.second)) out.push_back(typed);
         }
@@ -87,7 +86,7 @@ private:
     // QVNET_SEARCH_TARGET="ip:port", when set, replaces the search target.
     void ApplySearchTargetFromEnvironment();
 
-    mutable std::mutex m_mutex;
+    mutable CLock m_lock;
     std::atomic<bool> m_initialised{false};
     QVNET_DisconnectCallback m_onDisconnect = nullptr;
     QVNET_USER m_disconnectUser = 0;
@@ -104,7 +103,7 @@ private:
     std::atomic<int> m_inCallback{0};
     std::atomic<int> m_disconnects{0};
     std::atomic<bool> m_timerStop{false};
-    std::mutex m_timerMutex;
-    std::condition_variable m_timerWake;
+    CLock m_timerLock;
+    CLockCondition m_timerWake;
     bool m_winsock = false;
 };

@@ -28,7 +28,7 @@ CSdkLocalAudio& CSdkLocalAudio::Get() {
 }
 
 uint32_t CSdkLocalAudio::Start() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     if (m_stop && !*m_stop) return QVNET_ERR_NONE;
     HWAVEIN device = nullptr;
     WAVEFORMATEX format = TalkFormat();
@@ -42,7 +42,7 @@ uint32_t CSdkLocalAudio::Start() {
 }
 
 void CSdkLocalAudio::Stop() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     if (m_stop) *m_stop = true;
     m_stop.reset();
 }
@@ -92,7 +92,7 @@ void CSdkLocalAudio::CaptureLoop(HWAVEIN device, std::shared_ptr<std::atomic<boo
 }
 
 void CSdkLocalAudio::Play(const uint8_t* data, size_t length) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     if (!data || length == 0 || m_outputFailed || m_synthetic) return;
     if (!m_output) {
         WAVEFORMATEX format = TalkFormat();

@@ -8,8 +8,9 @@
 #include <atomic>
 #include <list>
 #include <memory>
-#include <mutex>
 #include <vector>
+
+#include "common/CAutoLock.h"
 
 class CSdkLocalAudio {
 public:
@@ -32,7 +33,7 @@ private:
     static void CaptureLoop(HWAVEIN device, std::shared_ptr<std::atomic<bool>> stop);
     static void DeliverToTalks(const uint8_t* data, size_t length);
 
-    std::mutex m_mutex;
+    CLock m_lock;
     std::shared_ptr<std::atomic<bool>> m_stop;
     std::atomic<bool> m_synthetic{false};
     HWAVEOUT m_output = nullptr;

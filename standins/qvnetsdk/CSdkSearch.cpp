@@ -34,7 +34,7 @@ void CSdkSearch::Start() {
 }
 
 void CSdkSearch::Shutdown() {
-    std::lock_guard<std::mutex> lock(m_gate);
+    CAutoLock lock(&m_gate);
     m_stopped = true;
 }
 
@@ -48,7 +48,7 @@ void CSdkSearch::Report(const DEVICE_SEARCH_RESULT& result) {
     const std::string key = std::string(result.ip) + "|" + std::to_string(result.port) + "|" + result.mac;
     if (!m_seen.insert(key).second || !m_onFound) return;
     {
-        std::lock_guard<std::mutex> lock(m_gate);
+        CAutoLock lock(&m_gate);
         if (m_stopped) return;
     }
     CSdkCore::CallbackScope scope;

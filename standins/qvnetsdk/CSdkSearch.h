@@ -6,10 +6,10 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <string>
 
+#include "common/CAutoLock.h"
 #include "common/UniqueHandle.h"
 #include "sdk/qvnetsdk/qvnetsdk.h"
 #include "standins/qvnetsdk/CSdkObject.h"
@@ -35,6 +35,6 @@ private:
     sockaddr_in m_target = {};
     uint32_t m_nonce = 0;
     std::set<std::string> m_seen;
-    std::mutex m_gate;
+    CLock m_gate;
     std::atomic<bool> m_stopped{false};
 };

@@ -78,7 +78,7 @@ void CSdkSession::ReadLoop() {
         // A device sends nothing unasked but keep-alive answers, which a relay
         // may also produce itself: they only show the peer is alive.
         if (header.command < 0x90 || header.command > 0x9F) continue;
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         auto found = m_pending.find(header.sequence);
         if (found == m_pending.end() || found->second->done) continue;  // answer to an abandoned request
         SdkReply& reply = found->second->reply;
@@ -87,7 +87,7 @@ void CSdkSession::ReadLoop() {
         reply.body.swap(body);
         if (found->second->lossFollows && reply.error == QVNET_ERR_NONE) m_intended = true;
         found->second->done = true;
-        m_replied.notify_all();
+        m_replied.WakeAll();
     }
     OnLost();
 }
@@ -95,24 +95,24 @@ void CSdkSession::ReadLoop() {
 void CSdkSession::OnLost() {
     m_lost = true;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         for (auto& pending : m_pending) {
             if (!pending.second->done) {
                 pending.second->reply.error = QVNET_ERR_NETWORK;
                 pending.second->done = true;
             }
         }
-        m_replied.notify_all();
+        m_replied.WakeAll();
     }
     {
-        std::lock_guard<std::mutex> lock(m_sendMutex);
+        CAutoLock lock(&m_sendLock);
         m_socket.Reset();
     }
     if (!m_intended && !m_reported.exchange(true)) CSdkCore::Get().NotifyDisconnect(Handle(), m_ip, m_port);
 }
 
 bool CSdkSession::SendPacket(const std::vector<uint8_t>& packet) {
-    std::lock_guard<std::mutex> lock(m_sendMutex);
+    CAutoLock lock(&m_sendLock);
     return m_socket && !m_lost && qvsock::SendAll(m_socket.Get(), packet);
 }
 
@@ -130,7 +130,7 @@ SdkReply CSdkSession::Call(uint8_t command, const uint32_t (&args)[4], const std
 uint32_t CSdkSession::AddPending(bool lossFollows) {
     auto pending = std::make_shared<Pending>();
     pending->lossFollows = lossFollows;
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     // 0 stands for "not sent", so the wrap skips it.
     if (++m_sequence == 0) ++m_sequence;
     m_pending[m_sequence] = pending;
@@ -177,11 +177,11 @@ bool CSdkSession::SendMany(uint8_t command, const std::vector<std::array<uint32_
 SdkReply CSdkSession::Wait(uint32_t sequence, uint32_t waitMs) {
     SdkReply failed;
     failed.error = QVNET_ERR_NETWORK;
-    std::unique_lock<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     auto found = m_pending.find(sequence);
     if (found == m_pending.end()) return failed;
     std::shared_ptr<Pending> pending = found->second;
-    m_replied.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return pending->done; });
+    m_replied.WaitFor(lock, waitMs, [&] { return pending->done; });
     m_pending.erase(sequence);
     if (!pending->done) {
         // The late answer, if any, finds no request and is dropped.
@@ -192,14 +192,14 @@ SdkReply CSdkSession::Wait(uint32_t sequence, uint32_t waitMs) {
 }
 
 void CSdkSession::Abandon(uint32_t sequence) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     m_pending.erase(sequence);
 }
 
 void CSdkSession::Close(bool intended) {
     if (intended) m_intended = true;
     m_stop = true;
-    std::lock_guard<std::mutex> lock(m_sendMutex);
+    CAutoLock lock(&m_sendLock);
     // The reader wakes from its receive and closes the socket itself.
     if (m_socket) shutdown(m_socket.Get(), SD_BOTH);
 }

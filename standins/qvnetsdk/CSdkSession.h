@@ -7,13 +7,12 @@
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "common/CLockCondition.h"
 #include "common/UniqueHandle.h"
 #include "standins/qvnetsdk/CSdkObject.h"
 #include "standins/qvnetsdk/SdkWire.h"
@@ -88,9 +87,9 @@ private:
     const std::string m_ip;
     const int32_t m_port;
     const QVNET_DEVICE_INFO m_info;
-    std::mutex m_sendMutex;
-    std::mutex m_mutex;  // pending map
-    std::condition_variable m_replied;
+    CLock m_sendLock;
+    CLock m_lock;  // pending map
+    CLockCondition m_replied;
     std::map<uint32_t, std::shared_ptr<Pending>> m_pending;
     uint32_t m_sequence = 0;
     std::atomic<bool> m_stop{false};

@@ -17,14 +17,14 @@ uint32_t CSdkTalk::Send(const uint8_t* data, size_t length) {
     const uint32_t args[4] = {kTalkExchange, m_deviceTalkId, 0, 0};
     SdkReply reply = m_session->Call(kCmdTalk, args, std::vector<uint8_t>(data, data + length), kTalkWaitMs);
     if (reply.error) return reply.error;
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     if (!reply.body.empty() && m_answers.size() < kMaxQueuedAnswers) m_answers.push_back(std::move(reply.body));
     return QVNET_ERR_NONE;
 }
 
 bool CSdkTalk::Deliver(const uint8_t* data, size_t length, uint8_t kind) {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         if (m_stopped || !m_onAudio) return false;
     }
     CSdkCore::CallbackScope scope;
@@ -37,7 +37,7 @@ void CSdkTalk::DeliverLocal(const uint8_t* data, size_t length) {
     for (;;) {
         std::vector<uint8_t> answer;
         {
-            std::lock_guard<std::mutex> lock(m_mutex);
+            CAutoLock lock(&m_lock);
             if (m_answers.empty()) return;
             answer.swap(m_answers.front());
             m_answers.pop_front();
@@ -48,7 +48,7 @@ void CSdkTalk::DeliverLocal(const uint8_t* data, size_t length) {
 
 void CSdkTalk::Shutdown() {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         if (m_stopped) return;
         m_stopped = true;
         m_answers.clear();

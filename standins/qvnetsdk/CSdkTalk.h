@@ -4,9 +4,9 @@
 
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <vector>
 
+#include "common/CAutoLock.h"
 #include "standins/qvnetsdk/CSdkObject.h"
 #include "standins/qvnetsdk/CSdkSession.h"
 
@@ -31,7 +31,7 @@ private:
     const uint32_t m_deviceTalkId;
     const QVNET_TalkCallback m_onAudio;
     const QVNET_USER m_user;
-    std::mutex m_mutex;  // answers and the stop flag
+    CLock m_lock;  // answers and the stop flag
     std::deque<std::vector<uint8_t>> m_answers;
     bool m_stopped = false;
 };

@@ -7,7 +7,7 @@ namespace {
 // Long enough to bridge the caller's pauses between transfers (a backup
 // starts its next file on a one-second tick); short enough that an idle
 // SDK holds no threads for long.
-const std::chrono::seconds kWaitForWork(30);
+const DWORD kWaitForWorkMs = 30 * 1000;
 // More waiting threads than concurrent transfers would never be used.
 const int kMaxWaiting = 16;
 
@@ -22,12 +22,12 @@ void RunGuarded(const std::function<void()>& body) {
 
 void CSdkThreadPool::Run(std::function<void()> body) {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         if (m_waiting > 0 && !m_stopped) {
             // Claims one waiting thread: whichever wakes first takes the work.
             --m_waiting;
             m_work.push_back(std::move(body));
-            m_wake.notify_one();
+            m_wake.WakeOne();
             return;
         }
         ++m_live;
@@ -43,10 +43,10 @@ void CSdkThreadPool::Serve(std::function<void()> body) {
 }
 
 bool CSdkThreadPool::NextWork(std::function<void()>& body) {
-    std::unique_lock<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     if (!m_stopped && m_waiting < kMaxWaiting) {
         ++m_waiting;
-        m_wake.wait_for(lock, kWaitForWork, [this] { return m_stopped || !m_work.empty(); });
+        m_wake.WaitFor(lock, kWaitForWorkMs, [this] { return m_stopped || !m_work.empty(); });
         if (!m_work.empty()) {
             // Run already took this thread out of the waiting count.
             body = std::move(m_work.front());
@@ -60,27 +60,27 @@ bool CSdkThreadPool::NextWork(std::function<void()>& body) {
 }
 
 void CSdkThreadPool::StopWaiting() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     m_stopped = true;
-    m_wake.notify_all();
+    m_wake.WakeAll();
 }
 
 void CSdkThreadPool::Reopen() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     m_stopped = false;
 }
 
 int CSdkThreadPool::Live() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     return m_live;
 }
 
 int CSdkThreadPool::Waiting() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     return m_waiting;
 }
 
 int CSdkThreadPool::Started() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     return m_started;
 }

@@ -4,11 +4,10 @@
 // before it ends.
 #pragma once
 
-#include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
+
+#include "common/CLockCondition.h"
 
 class CSdkThreadPool {
 public:
@@ -33,8 +32,8 @@ private:
     // Waits for the next piece of work; false when the thread is to end.
     bool NextWork(std::function<void()>& body);
 
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
+    mutable CLock m_lock;
+    CLockCondition m_wake;
     std::deque<std::function<void()>> m_work;  // handed to waiting threads, not yet taken
     int m_live = 0;
     int m_waiting = 0;  // waiting threads not yet claimed by a Run

@@ -60,13 +60,13 @@ void CSdkTransfer::Start() {
 }
 
 void CSdkTransfer::Shutdown() {
-    std::lock_guard<std::mutex> lock(m_gate);
+    CAutoLock lock(&m_gate);
     m_stopped = true;
     m_file.Close();
 }
 
 bool CSdkTransfer::CloseFile() {
-    std::lock_guard<std::mutex> lock(m_gate);
+    CAutoLock lock(&m_gate);
     return m_file.Close();
 }
 
@@ -75,7 +75,7 @@ bool CSdkTransfer::Deliver(F call) {
     {
         // Checked under the gate that Shutdown takes: once it has returned,
         // no delivery gets past this point.
-        std::lock_guard<std::mutex> lock(m_gate);
+        CAutoLock lock(&m_gate);
         if (m_stopped) return false;
     }
     CSdkCore::CallbackScope scope;
@@ -130,7 +130,7 @@ bool CSdkTransfer::ReadBlock(std::vector<uint8_t>& block) {
 }
 
 bool CSdkTransfer::WriteBlock(const std::vector<uint8_t>& block) {
-    std::lock_guard<std::mutex> lock(m_gate);
+    CAutoLock lock(&m_gate);
     return m_file.Write(block.data(), block.size());
 }
 
@@ -181,7 +181,7 @@ uint64_t CSdkTransfer::AlignToFrame(uint64_t offset) const {
 void CSdkTransfer::Fail() {
     uint64_t stored = 0;
     {
-        std::lock_guard<std::mutex> lock(m_gate);
+        CAutoLock lock(&m_gate);
         m_file.Close();
         stored = m_file.Stored();
     }

@@ -9,9 +9,9 @@
 #include <atomic>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 
+#include "common/CAutoLock.h"
 #include "standins/qvnetsdk/CSdkFileWriter.h"
 #include "standins/qvnetsdk/CSdkObject.h"
 #include "standins/qvnetsdk/CSdkSession.h"
@@ -84,7 +84,7 @@ private:
     std::deque<Read> m_reads;  // in the order the device answers them
     RECORD_FILE_DESC m_range = {};
     uint64_t m_headerSize = 0, m_frameSize = 0;  // stream layout, for aligned seeks
-    std::mutex m_gate;                           // stop flag against callback starts and file use
+    CLock m_gate;                           // stop flag against callback starts and file use
     std::atomic<bool> m_stopped{false};
     CSdkFileWriter m_file;
     std::atomic<int64_t> m_seekTo{-1};

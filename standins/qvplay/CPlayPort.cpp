@@ -21,24 +21,9 @@ struct ThreadStart {
 };
 }  // namespace
 
-class CPlayPort::Guard {
-public:
-    explicit Guard(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~Guard() { LeaveCriticalSection(&m_cs); }
-    Guard(const Guard&) = delete;
-    Guard& operator=(const Guard&) = delete;
+CPlayPort::CPlayPort(LONG number) : m_number(number) {}
 
-private:
-    CRITICAL_SECTION& m_cs;
-};
-
-CPlayPort::CPlayPort(LONG number) : m_number(number) {
-    InitializeCriticalSection(&m_lock);
-    InitializeConditionVariable(&m_wake);
-    InitializeConditionVariable(&m_painted);
-}
-
-CPlayPort::~CPlayPort() { DeleteCriticalSection(&m_lock); }
+CPlayPort::~CPlayPort() {}
 
 double CPlayPort::NowMs() {
     static LARGE_INTEGER frequency = [] {
@@ -53,14 +38,14 @@ double CPlayPort::NowMs() {
 
 bool CPlayPort::SetStreamKind(LONG kind) {
     if (kind != QVPLAY_STREAM_REALTIME && kind != QVPLAY_STREAM_FILE) return false;
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (m_open) return false;
     m_kind = kind;
     return true;
 }
 
 bool CPlayPort::Open(const BYTE* head, DWORD headSize, DWORD bufferSize) {
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (m_open || bufferSize == 0) return false;
     if (!m_input.Reset(bufferSize)) return false;
     m_assembler.Reset();
@@ -75,9 +60,9 @@ bool CPlayPort::Open(const BYTE* head, DWORD headSize, DWORD bufferSize) {
 
 bool CPlayPort::Feed(const BYTE* data, DWORD length) {
     if (!data) return false;
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open || !m_input.Push(data, length)) return false;
-    WakeConditionVariable(&m_wake);
+    m_wake.WakeOne();
     return true;
 }
 
@@ -90,7 +75,7 @@ bool CPlayPort::StopPlayLocked(CUniqueHandle& thread) {
     m_playing = false;
     thread = std::move(m_thread);
     m_threadId = 0;
-    WakeAllConditionVariable(&m_wake);
+    m_wake.WakeAll();
     return true;
 }
 
@@ -105,7 +90,7 @@ static void WaitAndClose(CUniqueHandle& thread) {
 bool CPlayPort::Close() {
     CUniqueHandle thread;
     {
-        Guard g(m_lock);
+        CAutoLock g(&m_lock);
         if (!m_open || !StopPlayLocked(thread)) return false;
         if (m_writing) FinishFileLocked();
         m_input.Release();
@@ -127,11 +112,11 @@ bool CPlayPort::Close() {
 }
 
 bool CPlayPort::StartPlay(HWND window) {
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open || (window && !IsWindow(window))) return false;
     m_display.playWindow = window;
     if (m_playing) {
-        WakeConditionVariable(&m_wake);
+        m_wake.WakeOne();
         return true;
     }
     // The thread holds its own reference on this module, so that unloading
@@ -158,7 +143,7 @@ bool CPlayPort::StartPlay(HWND window) {
 bool CPlayPort::StopPlay() {
     CUniqueHandle thread;
     {
-        Guard g(m_lock);
+        CAutoLock g(&m_lock);
         if (!m_open || !StopPlayLocked(thread)) return false;
     }
     WaitAndClose(thread);
@@ -174,7 +159,7 @@ DWORD WINAPI CPlayPort::ThreadMain(void* param) {
 }
 
 void CPlayPort::Run(uint32_t generation) {
-    EnterCriticalSection(&m_lock);
+    CAutoLock g(&m_lock);
     while (m_generation == generation) {
         DWORD timeout = INFINITE;
         if (!m_paused) {
@@ -191,22 +176,21 @@ void CPlayPort::Run(uint32_t generation) {
                     QVPLAY_DisplayCallback callback = m_callback;
                     LONG_PTR user = m_callbackUser;
                     m_painting = true;
-                    LeaveCriticalSection(&m_lock);
+                    g.Unlock();
                     CFramePainter::Paint(settings, picture.get(), false);
-                    EnterCriticalSection(&m_lock);
+                    g.Lock();
                     m_painting = false;
-                    WakeAllConditionVariable(&m_painted);
-                    LeaveCriticalSection(&m_lock);
+                    m_painted.WakeAll();
+                    g.Unlock();
                     Present(picture, callback, user);
-                    EnterCriticalSection(&m_lock);
+                    g.Lock();
                     continue;
                 }
                 timeout = static_cast<DWORD>(std::ceil(wait));
             }
         }
-        SleepConditionVariableCS(&m_wake, &m_lock, timeout);
+        m_wake.WaitOnce(g, timeout);
     }
-    LeaveCriticalSection(&m_lock);
 }
 
 // Returns false when nothing more can be decoded now. Runs under the lock and
@@ -285,29 +269,28 @@ void CPlayPort::Present(const PicturePtr& picture, QVPLAY_DisplayCallback callba
 }
 
 bool CPlayPort::SetPaused(bool paused) {
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return false;
     // Time spent paused is not made up afterwards.
     if (m_paused && !paused) Rebase(NowMs());
     m_paused = paused;
-    WakeConditionVariable(&m_wake);
+    m_wake.WakeOne();
     // Once paused, the windows keep what a redraw puts there: a picture the
     // thread is still painting (with the settings of before) lands first.
     // The port's own thread (in the display callback) never paints then.
-    while (paused && m_painting && GetCurrentThreadId() != m_threadId)
-        SleepConditionVariableCS(&m_painted, &m_lock, INFINITE);
+    if (paused && GetCurrentThreadId() != m_threadId) m_painted.WaitFor(g, INFINITE, [this] { return !m_painting; });
     return true;
 }
 
 bool CPlayPort::StepSpeed(int delta) {
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return false;
     int step = m_speedStep + delta;
     if (step < QVPLAY_MIN_SPEED_STEP || step > QVPLAY_MAX_SPEED_STEP) return false;
     m_speedStep = step;
     // The next picture keeps its distance from the last one, at the new pace.
     Rebase(m_lastShownWallMs);
-    WakeConditionVariable(&m_wake);
+    m_wake.WakeOne();
     return true;
 }
 
@@ -315,7 +298,7 @@ bool CPlayPort::Redraw(bool clear) {
     PicturePtr picture;
     DisplaySettings settings;
     {
-        Guard g(m_lock);
+        CAutoLock g(&m_lock);
         if (!m_open) return false;
         picture = m_shown;
         settings = m_display;
@@ -326,7 +309,7 @@ bool CPlayPort::Redraw(bool clear) {
 
 bool CPlayPort::PictureDims(LONG* width, LONG* height) {
     if (!width || !height) return false;
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return false;
     if (m_shown) {
         *width = m_shown->width;
@@ -341,36 +324,36 @@ bool CPlayPort::PictureDims(LONG* width, LONG* height) {
 
 bool CPlayPort::SetDecodeAhead(LONG frames) {
     if (frames < QVPLAY_MIN_DECODE_AHEAD || frames > QVPLAY_MAX_DECODE_AHEAD) return false;
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return false;
     m_decodeAhead = static_cast<size_t>(frames);
-    WakeConditionVariable(&m_wake);
+    m_wake.WakeOne();
     return true;
 }
 
 bool CPlayPort::SetScaleMode(LONG mode) {
     if (mode != QVPLAY_SCALE_STRETCH && mode != QVPLAY_SCALE_KEEP_ASPECT) return false;
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return false;
     m_display.scaleMode = mode;
     return true;
 }
 
 bool CPlayPort::SetSound(bool on) {
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (on && !m_open) return false;
     m_sound = on;
     return true;
 }
 
 DWORD CPlayPort::PendingData() {
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return 0;
     return static_cast<DWORD>(m_input.Size() + m_assembler.Rescan());
 }
 
 DWORD CPlayPort::BufferedAmount(DWORD kind) {
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return 0;
     switch (kind) {
     case QVPLAY_BUFFERED_INPUT_BYTES:
@@ -387,7 +370,7 @@ DWORD CPlayPort::BufferedAmount(DWORD kind) {
 bool CPlayPort::SetViewRegion(DWORD index, const RECT* rect, HWND window, bool enable) {
     if (index >= QVPLAY_MAX_REGIONS || (window && !IsWindow(window))) return false;
     if (enable && (!rect || IsEmptyRect(*rect))) return false;
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return false;
     ViewRegion& region = m_display.regions[index];
     region.enabled = enable;
@@ -397,7 +380,7 @@ bool CPlayPort::SetViewRegion(DWORD index, const RECT* rect, HWND window, bool e
 }
 
 bool CPlayPort::SetCallback(QVPLAY_DisplayCallback callback, LONG_PTR user) {
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return false;
     m_callback = callback;
     m_callbackUser = user;
@@ -408,7 +391,7 @@ bool CPlayPort::SetColourAdjust(DWORD region, const LONG values[4]) {
     if (region >= QVPLAY_MAX_REGIONS) return false;
     for (int i = 0; i < 4; ++i)
         if (values[i] < 0 || values[i] > QVPLAY_ADJUST_MAX) return false;
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return false;
     for (int i = 0; i < 4; ++i) m_display.regions[region].adjust[i] = values[i];
     return true;
@@ -418,7 +401,7 @@ bool CPlayPort::SetMargins(DWORD region, const RECT& margins) {
     if (region >= QVPLAY_MAX_REGIONS || margins.left < 0 || margins.top < 0 || margins.right < 0 ||
         margins.bottom < 0)
         return false;
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return false;
     m_display.regions[region].margin = margins;
     return true;
@@ -427,7 +410,7 @@ bool CPlayPort::SetMargins(DWORD region, const RECT& margins) {
 bool CPlayPort::SavePicture(const char* path) {
     PicturePtr picture;
     {
-        Guard g(m_lock);
+        CAutoLock g(&m_lock);
         if (!m_open) return false;
         picture = m_shown;
     }
@@ -441,7 +424,7 @@ bool CPlayPort::SavePicture(const char* path) {
 
 bool CPlayPort::BeginFileWrite(const char* path, DWORD mode) {
     if (mode != QVPLAY_FILE_AVI) return false;
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open || m_writing || !m_writer.Create(path)) return false;
     if (m_assembler.HasParams()) {
         const streamfmt::StreamParams& streamParams = m_assembler.Params();
@@ -452,7 +435,7 @@ bool CPlayPort::BeginFileWrite(const char* path, DWORD mode) {
 }
 
 bool CPlayPort::EndFileWrite() {
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_writing) return false;
     return FinishFileLocked();
 }
@@ -464,7 +447,7 @@ bool CPlayPort::FinishFileLocked() {
     }
     bool complete = m_writer.Finish();
     m_writing = false;
-    WakeConditionVariable(&m_wake);
+    m_wake.WakeOne();
     return complete;
 }
 
@@ -472,7 +455,7 @@ bool CPlayPort::QueryPlayState(DWORD kind, BYTE* buffer, DWORD size, DWORD* retu
     if (kind != QVPLAY_QUERY_PLAY_STATE) return false;
     if (returned) *returned = QVPLAY_PLAY_STATE_SIZE;
     if (!buffer || size < QVPLAY_PLAY_STATE_SIZE) return false;
-    Guard g(m_lock);
+    CAutoLock g(&m_lock);
     if (!m_open) return false;
     const streamfmt::StreamParams& streamParams = m_assembler.Params();
     LONG values[6] = {streamParams.width, streamParams.height, streamParams.fps, static_cast<LONG>(m_framesShown), 0, 0};

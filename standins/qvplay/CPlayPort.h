@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 
+#include "common/CLockCondition.h"
 #include "common/UniqueHandle.h"
 
 #include "CAviWriter.h"
@@ -52,7 +53,6 @@ public:
     bool QueryPlayState(DWORD kind, BYTE* buffer, DWORD size, DWORD* returned);
 
 private:
-    class Guard;
     static DWORD WINAPI ThreadMain(void* param);
     void Run(uint32_t generation);
     bool DecodeOne();
@@ -65,9 +65,9 @@ private:
     static double NowMs();
 
     const LONG m_number;
-    CRITICAL_SECTION m_lock;
-    CONDITION_VARIABLE m_wake;
-    CONDITION_VARIABLE m_painted;  // the thread finished painting a picture
+    CLock m_lock;
+    CLockCondition m_wake;
+    CLockCondition m_painted;  // the thread finished painting a picture
 
     // Stream.
     LONG m_kind = QVPLAY_STREAM_REALTIME;

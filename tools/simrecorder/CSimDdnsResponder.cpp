@@ -7,7 +7,7 @@ CSimDdnsResponder::CSimDdnsResponder()
     : m_server([this](SOCKET s, const std::atomic<bool>& stop) { Serve(s, stop); }) {}
 
 void CSimDdnsResponder::SetEntry(const std::string& deviceName, const std::string& address) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     m_entries[deviceName] = address;
 }
 
@@ -27,7 +27,7 @@ void CSimDdnsResponder::Serve(SOCKET s, const std::atomic<bool>& stop) {
         answer.sequence = request.sequence;
         std::string address;
         {
-            std::lock_guard<std::mutex> lock(m_mutex);
+            CAutoLock lock(&m_lock);
             auto found = m_entries.find(name);
             if (found != m_entries.end()) address = found->second;
         }

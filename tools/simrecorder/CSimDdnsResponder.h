@@ -2,9 +2,9 @@
 #pragma once
 
 #include <map>
-#include <mutex>
 #include <string>
 
+#include "common/CAutoLock.h"
 #include "tools/simrecorder/CSimTcpServer.h"
 
 class CSimDdnsResponder {
@@ -22,7 +22,7 @@ private:
     void Serve(SOCKET s, const std::atomic<bool>& stop);
 
     CSimTcpServer m_server;
-    std::mutex m_mutex;
+    CLock m_lock;
     std::map<std::string, std::string> m_entries;
     std::atomic<int> m_lookups{0};
 };

@@ -95,22 +95,22 @@ QVNET_TIME CSimDevice::Now() const {
     SYSTEMTIME st;
     GetLocalTime(&st);
     QVNET_TIME t = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     return SecondsToTime(TimeToSeconds(t) + m_clockOffset);
 }
 
 int64_t CSimDevice::ClockOffset() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     return m_clockOffset;
 }
 
 std::string CSimDevice::ChannelName(uint32_t channel) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     return channel < m_channelNames.size() ? m_channelNames[channel] : std::string();
 }
 
 bool CSimDevice::JobRunning(uint32_t jobId) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     return m_jobs.count(jobId) != 0;
 }
 
@@ -217,7 +217,7 @@ uint32_t CSimDevice::Query(const uint32_t* args, Bytes& body) {
         AppendTime(body, Now());
         return kStatusOk;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     switch (args[0]) {
     case kQueryChannelNames:
         body.assign(32 * m_channelNames.size(), 0);
@@ -257,12 +257,12 @@ uint32_t CSimDevice::Set(const uint32_t* args, const uint8_t* data, size_t lengt
         const QVNET_TIME wanted = ReadTime(data);
         if (!IsValidTime(wanted)) return kStatusBadRequest;
         const int64_t offset = TimeToSeconds(wanted) - TimeToSeconds(Now());
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         m_clockOffset += offset;
         return kStatusOk;
     }
     case kSetChannelNames: {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         for (size_t c = 0; c < m_channelNames.size() && 32 * (c + 1) <= length; ++c) {
             m_channelNames[c] = FieldText(reinterpret_cast<const char*>(data + 32 * c), 32);
         }
@@ -354,7 +354,7 @@ uint32_t CSimDevice::Close(SimConnectionState& state, const uint32_t* args) {
 }
 
 uint32_t CSimDevice::Talk(const uint32_t* args, size_t uplinkLength, uint32_t* replyArgs, Bytes& body) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     switch (args[0]) {
     case kTalkOpen:
         replyArgs[0] = m_nextId;
@@ -376,7 +376,7 @@ uint32_t CSimDevice::Talk(const uint32_t* args, size_t uplinkLength, uint32_t* r
 }
 
 uint32_t CSimDevice::Job(const uint32_t* args, const uint8_t* data, size_t length, uint32_t* replyArgs) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     switch (args[0]) {
     case kJobStart:
         if (length < 12 || ReadLe32(data) >= m_config.channelCount) return kStatusBadRequest;

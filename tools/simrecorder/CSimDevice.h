@@ -6,10 +6,10 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "common/CAutoLock.h"
 #include "standins/streamfmt/StreamFormat.h"
 #include "tools/simrecorder/CRecordCatalogue.h"
 #include "tools/simrecorder/SimRecorderConfig.h"
@@ -80,7 +80,7 @@ private:
     const SimRecorderConfig m_config;
     CRecordCatalogue m_catalogue;
     SimFaults m_faults;
-    mutable std::mutex m_mutex;  // names, clock, jobs, talks
+    mutable CLock m_lock;  // names, clock, jobs, talks
     std::vector<std::string> m_channelNames;
     std::map<uint32_t, Bytes> m_deviceConfigs;
     Bytes m_status, m_recordPlan, m_recordStates;

@@ -23,7 +23,7 @@ CSimRecorder::~CSimRecorder() { Stop(); }
 
 bool CSimRecorder::Start(const char* ip, uint16_t port) {
     {
-        std::lock_guard<std::mutex> lock(m_controlMutex);
+        CAutoLock lock(&m_controlLock);
         m_stopping = false;
     }
     m_ip = ip ? ip : "";
@@ -36,7 +36,7 @@ void CSimRecorder::Stop() {
     // line again) while the recorder is being closed.
     std::thread control;
     {
-        std::lock_guard<std::mutex> lock(m_controlMutex);
+        CAutoLock lock(&m_controlLock);
         m_stopping = true;
         control.swap(m_control);
     }
@@ -80,7 +80,7 @@ void CSimRecorder::RunControl(CSimDevice::Action action) {
     // it runs on a thread of its own.
     // One still running is never waited for here: it may be joining this
     // very connection, and it already takes the recorder off line.
-    std::lock_guard<std::mutex> lock(m_controlMutex);
+    CAutoLock lock(&m_controlLock);
     if (m_stopping || m_controlRunning) return;
     if (m_control.joinable()) m_control.join();
     m_controlRunning = true;

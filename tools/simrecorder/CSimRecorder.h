@@ -8,10 +8,10 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <thread>
 
+#include "common/CAutoLock.h"
 #include "tools/simrecorder/CSimDevice.h"
 #include "tools/simrecorder/CSimTcpServer.h"
 
@@ -49,9 +49,9 @@ private:
     CSimDevice m_device;
     CSimTcpServer m_server;
     std::string m_ip;
-    std::mutex m_controlMutex;
+    CLock m_controlLock;
     std::thread m_control;
-    bool m_stopping = false;                   // under m_controlMutex
+    bool m_stopping = false;                   // under m_controlLock
     std::atomic<bool> m_controlRunning{false};
     uint32_t m_restartMs;
 };

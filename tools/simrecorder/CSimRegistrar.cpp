@@ -74,7 +74,7 @@ void CSimRegistrar::RunRound() {
     const int loginsBefore = m_recorder.Device().LoginCount();
     if (!qvsock::SendAll(main, RegistrationPacket(m_id, 0))) return;
     {
-        std::lock_guard<std::mutex> guard(m_linksLock);
+        CAutoLock guard(&m_linksLock);
         m_links.push_back({std::move(connection), std::thread([this, main] {
                                Serve(main);
                                m_mainEnded = true;
@@ -109,7 +109,7 @@ bool CSimRegistrar::OpenSubConnection(int index) {
         std::vector<uint8_t> handshake;
         if (qvsock::SendAll(s, RegistrationPacket(m_id, index)) &&
             qvsock::ReceiveCommand(s, kSubConnectCommand, kHandshakeWaitMs, handshake)) {
-            std::lock_guard<std::mutex> guard(m_linksLock);
+            CAutoLock guard(&m_linksLock);
             m_links.push_back({std::move(connection), std::thread([this, s] { Serve(s); })});
             return true;
         }
@@ -122,7 +122,7 @@ void CSimRegistrar::Serve(SOCKET s) { m_recorder.Serve(s, m_roundStop); }
 void CSimRegistrar::CutLinks() {
     std::vector<Link> links;
     {
-        std::lock_guard<std::mutex> guard(m_linksLock);
+        CAutoLock guard(&m_linksLock);
         links.swap(m_links);
     }
     m_roundStop = true;

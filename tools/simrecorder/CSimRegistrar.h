@@ -10,11 +10,11 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/CAutoLock.h"
 #include "common/UniqueHandle.h"
 
 class CSimRecorder;
@@ -74,7 +74,7 @@ private:
     std::atomic<bool> m_mainEnded{false};
     std::atomic<bool> m_registered{false};
     std::atomic<int> m_registrations{0};
-    std::mutex m_linksLock;
+    CLock m_linksLock;
     std::vector<Link> m_links;
     bool m_winsock = false;
 };

@@ -10,7 +10,7 @@ CSimTcpServer::~CSimTcpServer() {
 }
 
 bool CSimTcpServer::Listen(const char* ip, uint16_t port) {
-    std::lock_guard<std::mutex> lifecycle(m_lifecycleMutex);
+    CAutoLock lifecycle(&m_lifecycleLock);
     CloseLocked();
     uint16_t bound = 0;
     CUniqueSocket listener(qvsock::Listen(ip, port ? port : m_port, bound));
@@ -37,7 +37,7 @@ void CSimTcpServer::AcceptLoop(CUniqueSocket listener) {
         BOOL noDelay = TRUE;
         setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof(noDelay));
         ReapFinished();
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         m_live.push_back(std::unique_ptr<Connection>(new Connection));
         Connection* c = m_live.back().get();
         c->socket = s;
@@ -53,7 +53,7 @@ void CSimTcpServer::AcceptLoop(CUniqueSocket listener) {
 }
 
 void CSimTcpServer::ReapFinished() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CAutoLock lock(&m_lock);
     for (auto it = m_live.begin(); it != m_live.end();) {
         if ((*it)->done) {
             (*it)->thread.join();
@@ -65,7 +65,7 @@ void CSimTcpServer::ReapFinished() {
 }
 
 void CSimTcpServer::Close() {
-    std::lock_guard<std::mutex> lifecycle(m_lifecycleMutex);
+    CAutoLock lifecycle(&m_lifecycleLock);
     CloseLocked();
 }
 
@@ -75,7 +75,7 @@ void CSimTcpServer::CloseLocked() {
     m_listening = false;
     std::list<std::unique_ptr<Connection>> live;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CAutoLock lock(&m_lock);
         live.swap(m_live);
         // Waking a blocked receive: the handlers poll `stop`, and the
         // shutdown makes the peer see the loss at once.

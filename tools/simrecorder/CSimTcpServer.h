@@ -9,9 +9,9 @@
 #include <functional>
 #include <list>
 #include <memory>
-#include <mutex>
 #include <thread>
 
+#include "common/CAutoLock.h"
 #include "common/UniqueHandle.h"
 
 class CSimTcpServer {
@@ -47,8 +47,8 @@ private:
     void ReapFinished();
 
     Handler m_handler;
-    std::mutex m_lifecycleMutex;  // one Listen or Close at a time: each joins the threads
-    std::mutex m_mutex;
+    CLock m_lifecycleLock;  // one Listen or Close at a time: each joins the threads
+    CLock m_lock;
     std::list<std::unique_ptr<Connection>> m_live;
     std::thread m_acceptThread;
     std::atomic<bool> m_stop{false};

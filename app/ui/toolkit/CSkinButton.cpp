@@ -29,12 +29,10 @@ CSize BitmapSize(HBITMAP bitmap) {
 }  // namespace
 
 CSkinButton::CSkinButton()
-    : m_hCursor(nullptr), m_nTextAlign(TA_CENTER), m_bPressedLook(FALSE), m_bHover(false), m_bPressed(false),
+    : m_nTextAlign(TA_CENTER), m_bPressedLook(FALSE), m_bHover(false), m_bPressed(false),
       m_nFocusMargin(0), m_textColor(::GetSysColor(COLOR_BTNTEXT)), m_nBorder(0), m_nDrawMode(1) {}
 
-CSkinButton::~CSkinButton() {
-    if (m_hCursor) ::DestroyCursor(m_hCursor);
-}
+CSkinButton::~CSkinButton() {}
 
 void CSkinButton::StoreModes(int drawMode, int border, int focusMargin) {
     m_nDrawMode = static_cast<short>(drawMode > 1 ? 2 : (drawMode < 0 ? 0 : drawMode));
@@ -103,12 +101,11 @@ void CSkinButton::SetCaption(const CString& text) {
 void CSkinButton::SetToolTipText(const CString& text) { SetControlToolTip(m_toolTip, this, text); }
 
 BOOL CSkinButton::SetButtonCursor(UINT cursorId) {
-    if (m_hCursor) ::DestroyCursor(m_hCursor);
-    m_hCursor = nullptr;
+    m_hCursor.Reset();
     if (cursorId == 0) return TRUE;
-    m_hCursor = static_cast<HCURSOR>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(cursorId), IMAGE_CURSOR,
-                                                  0, 0, LR_DEFAULTCOLOR));
-    return m_hCursor != nullptr;
+    m_hCursor.Reset(static_cast<HCURSOR>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(cursorId),
+                                                      IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR)));
+    return m_hCursor.IsValid();
 }
 
 int CSkinButton::ReleasePress() {
@@ -252,7 +249,7 @@ BOOL CSkinButton::OnEraseBkgnd(CDC*) { return TRUE; }
 
 BOOL CSkinButton::OnSetCursor(CWnd*, UINT, UINT) {
     if (!m_hCursor) return static_cast<BOOL>(Default());
-    ::SetCursor(m_hCursor);
+    ::SetCursor(m_hCursor.Get());
     return TRUE;
 }
 

@@ -9,6 +9,8 @@
 #include <afxcmn.h>
 #include <afxwin.h>
 
+#include "common/UniqueGdi.h"
+
 class CSkinButton : public CButton {
 public:
     CSkinButton();
@@ -69,7 +71,7 @@ private:
     BOOL FollowHeldPress();
     void DrawFace(CDC* dc, UINT itemState, CRect& rect);
 
-    HCURSOR m_hCursor;
+    CUniqueCursor m_hCursor;
     CString m_strCaption;
     int m_nTextAlign;
     BOOL m_bPressedLook;

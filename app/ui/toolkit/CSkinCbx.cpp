@@ -1,6 +1,7 @@
 #include "CSkinCbx.h"
 
 #include "SkinBitmap.h"
+#include "common/UniqueGdi.h"
 
 IMPLEMENT_DYNAMIC(CSkinCbx, CComboBox)
 
@@ -53,11 +54,10 @@ void CSkinCbx::DrawFace(CDC* dc, const CRect& client) {
     CRect textRect = client;
     textRect.left += kTextLeftMargin;
     textRect.right -= kTextRightMargin;
-    CFont* oldFont = m_font.GetSafeHandle() ? dc->SelectObject(&m_font) : nullptr;
+    CDcSelection useFont(dc->GetSafeHdc(), m_font.GetSafeHandle());
     dc->SetBkMode(TRANSPARENT);
     dc->SetTextColor(m_textColor);
     dc->DrawText(text, &textRect, DT_SINGLELINE | DT_VCENTER);
-    if (oldFont) dc->SelectObject(oldFont);
 }
 
 void CSkinCbx::OnPaint() {

@@ -29,12 +29,10 @@ const int kProgressBottom = 11;
 }  // namespace
 
 CSkinSlider::CSkinSlider()
-    : m_nProgressWidth(0), m_hCursor(nullptr), m_nStyleFlags(kShowThumb | kJumpToClick), m_nMin(0), m_nMax(100),
+    : m_nProgressWidth(0), m_nStyleFlags(kShowThumb | kJumpToClick), m_nMin(0), m_nMax(100),
       m_nPos(0), m_nPageStep(1), m_nThumbState(kNormal), m_bMouseInside(0), m_bButtonDown(0) {}
 
-CSkinSlider::~CSkinSlider() {
-    if (m_hCursor) ::DestroyCursor(m_hCursor);
-}
+CSkinSlider::~CSkinSlider() {}
 
 void CSkinSlider::SetBitmaps(CBitmap* normal, CBitmap* pressed, CBitmap* hover, CBitmap* disabled,
                              CBitmap* background) {
@@ -66,12 +64,11 @@ void CSkinSlider::SetPos(int pos) {
 }
 
 BOOL CSkinSlider::SetSliderCursor(UINT cursorId) {
-    if (m_hCursor) ::DestroyCursor(m_hCursor);
-    m_hCursor = nullptr;
+    m_hCursor.Reset();
     if (cursorId == 0) return TRUE;
-    m_hCursor = static_cast<HCURSOR>(
-        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(cursorId), IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR));
-    return m_hCursor != nullptr;
+    m_hCursor.Reset(static_cast<HCURSOR>(
+        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(cursorId), IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR)));
+    return m_hCursor.IsValid();
 }
 
 void CSkinSlider::SetToolTipText(const CString& text) { SetControlToolTip(m_toolTip, this, text); }
@@ -221,7 +218,7 @@ void CSkinSlider::OnEnable(BOOL enable) { SetThumbState(enable ? kNormal : kDisa
 
 BOOL CSkinSlider::OnSetCursor(CWnd*, UINT, UINT) {
     if (m_hCursor) {
-        ::SetCursor(m_hCursor);
+        ::SetCursor(m_hCursor.Get());
         return TRUE;
     }
     return static_cast<BOOL>(Default());

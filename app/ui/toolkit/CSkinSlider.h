@@ -10,6 +10,7 @@
 #include <afxwin.h>
 
 #include "app/core/TwMessages.h"
+#include "common/UniqueGdi.h"
 
 class CSkinSlider : public CWnd {
     DECLARE_DYNAMIC(CSkinSlider)
@@ -70,7 +71,7 @@ private:
     void SetThumbState(int state);
 
     int m_nProgressWidth;
-    HCURSOR m_hCursor;
+    CUniqueCursor m_hCursor;
     CBitmap m_background;
     CBitmap m_thumb[4];
     int m_nStyleFlags;

@@ -1,5 +1,7 @@
 #include "CStaticEx.h"
 
+#include "common/UniqueGdi.h"
+
 BEGIN_MESSAGE_MAP(CStaticEx, CStatic)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
@@ -43,14 +45,13 @@ void CStaticEx::OnPaint() {
     CRect client;
     GetClientRect(&client);
     if (!m_font.GetSafeHandle()) CreateLabelFont(client.Height());
-    CFont* oldFont = dc.SelectObject(&m_font);
+    CDcSelection useFont(dc.GetSafeHdc(), m_font.GetSafeHandle());
     dc.SetTextColor(m_textColor);
     dc.SetBkMode(TRANSPARENT);
     const bool centred = m_nTextAlign == TA_CENTER;
     dc.SetTextAlign(static_cast<UINT>(m_nTextAlign));
     ::ExtTextOutW(dc.GetSafeHdc(), centred ? client.Width() / 2 : 0, 0, ETO_CLIPPED, &client, m_strText,
                   static_cast<UINT>(m_strText.GetLength()), nullptr);
-    dc.SelectObject(oldFont);
 }
 
 BOOL CStaticEx::OnEraseBkgnd(CDC*) { return TRUE; }

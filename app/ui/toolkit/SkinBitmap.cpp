@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/UniqueGdi.h"
+
 BOOL CopyBitmapRect(CBitmap* source, CBitmap* target, CRect rect) {
     if (!target) return FALSE;
     target->DeleteObject();
@@ -35,9 +37,8 @@ BOOL ReadBitmapPixels(HBITMAP image, std::vector<COLORREF>* pixels, int* width, 
     request.bmiHeader.biBitCount = 32;
     request.bmiHeader.biCompression = BI_RGB;
     std::vector<DWORD> bits(static_cast<size_t>(info.bmWidth) * info.bmHeight);
-    HDC screen = ::GetDC(nullptr);
-    int rows = ::GetDIBits(screen, image, 0, info.bmHeight, bits.data(), &request, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
+    const int rows = ::GetDIBits(CBorrowedDC(nullptr).Get(), image, 0, info.bmHeight, bits.data(), &request,
+                                 DIB_RGB_COLORS);
     if (rows != info.bmHeight) return FALSE;
     pixels->resize(bits.size());
     // A DIB pixel is 0x00RRGGBB; a COLORREF keeps red in the low byte.
@@ -70,17 +71,13 @@ HRGN RegionFromRects(const RECT* rects, size_t count) {
 // Some systems refuse very long rectangle lists: build in batches and unite.
 HRGN RegionFromRects(const std::vector<RECT>& rects) {
     const size_t kBatch = 2000;
-    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    CUniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
     for (size_t first = 0; region && first < rects.size(); first += kBatch) {
-        HRGN part = RegionFromRects(&rects[first], std::min(kBatch, rects.size() - first));
-        if (!part) {
-            ::DeleteObject(region);
-            return nullptr;
-        }
-        ::CombineRgn(region, region, part, RGN_OR);
-        ::DeleteObject(part);
+        const CUniqueRegion part(RegionFromRects(&rects[first], std::min(kBatch, rects.size() - first)));
+        if (!part) return nullptr;
+        ::CombineRgn(region.Get(), region.Get(), part.Get(), RGN_OR);
     }
-    return region;
+    return region.Release();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/ui/toolkit/menu/CStyleMenu.h"
+#include "common/UniqueGdi.h"
 
 namespace {
 
@@ -71,14 +72,13 @@ int MonitorRect(CWnd* window, RECT* rect, bool workArea) {
 
 // The widest of the texts as the parent's device context measures them.
 int WidestText(CWnd* measureOn, const std::vector<CString>& texts) {
-    HDC dc = ::GetDC(measureOn->GetSafeHwnd());
+    const CBorrowedDC dc(measureOn->GetSafeHwnd());
     int widest = 0;
     for (const CString& text : texts) {
         SIZE size = {};
-        ::GetTextExtentPoint32W(dc, text, text.GetLength(), &size);
+        ::GetTextExtentPoint32W(dc.Get(), text, text.GetLength(), &size);
         if (size.cx > widest) widest = size.cx;
     }
-    ::ReleaseDC(measureOn->GetSafeHwnd(), dc);
     return widest;
 }
 
@@ -342,51 +342,42 @@ HBITMAP PictureToBitmap(IPicture* picture) {
     OLE_YSIZE_HIMETRIC height = 0;
     picture->get_Width(&width);
     picture->get_Height(&height);
-    HDC screen = ::GetDC(nullptr);
-    int pixelsX = ::MulDiv(width, ::GetDeviceCaps(screen, LOGPIXELSX), 2540);
-    int pixelsY = ::MulDiv(height, ::GetDeviceCaps(screen, LOGPIXELSY), 2540);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, pixelsX, pixelsY);
+    const CBorrowedDC screen(nullptr);
+    int pixelsX = ::MulDiv(width, ::GetDeviceCaps(screen.Get(), LOGPIXELSX), 2540);
+    int pixelsY = ::MulDiv(height, ::GetDeviceCaps(screen.Get(), LOGPIXELSY), 2540);
+    const HBITMAP bitmap = ::CreateCompatibleBitmap(screen.Get(), pixelsX, pixelsY);
     if (!bitmap) {
         ::OutputDebugStringW(L"CreateCompatibleBitmap Fail\n");
-        ::ReleaseDC(nullptr, screen);
         return nullptr;
     }
-    HDC memory = ::CreateCompatibleDC(screen);
-    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    const CUniqueMemoryDC memory(::CreateCompatibleDC(screen.Get()));
+    CDcSelection useBitmap(memory.Get(), bitmap);
     // Picture objects draw with the source rectangle flipped vertically.
-    picture->Render(memory, 0, 0, pixelsX, pixelsY, 0, height, width, -height, nullptr);
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    picture->Render(memory.Get(), 0, 0, pixelsX, pixelsY, 0, height, width, -height, nullptr);
     return bitmap;
 }
 
 int ScaleBitmapTo(HBITMAP source, CBitmap* target, SIZE size) {
     BITMAP info = {};
     if (!source || !target || !::GetObjectW(source, sizeof info, &info)) return 0;
-    HDC screen = ::GetDC(nullptr);
-    HBITMAP scaled = ::CreateCompatibleBitmap(screen, size.cx, size.cy);
-    if (!scaled) {
-        ::ReleaseDC(nullptr, screen);
-        return 0;
+    CUniqueBitmap scaled;
+    {
+        const CBorrowedDC screen(nullptr);
+        scaled.Reset(::CreateCompatibleBitmap(screen.Get(), size.cx, size.cy));
+        if (!scaled) return 0;
+        const CUniqueMemoryDC from(::CreateCompatibleDC(screen.Get()));
+        const CUniqueMemoryDC to(::CreateCompatibleDC(screen.Get()));
+        CDcSelection useSource(from.Get(), source);
+        CDcSelection useScaled(to.Get(), scaled.Get());
+        if (info.bmWidth == size.cx && info.bmHeight == size.cy) {
+            ::BitBlt(to.Get(), 0, 0, size.cx, size.cy, from.Get(), 0, 0, SRCCOPY);
+        } else {
+            ::SetStretchBltMode(to.Get(), HALFTONE);
+            ::StretchBlt(to.Get(), 0, 0, size.cx, size.cy, from.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        }
     }
-    HDC from = ::CreateCompatibleDC(screen);
-    HDC to = ::CreateCompatibleDC(screen);
-    HGDIOBJ oldFrom = ::SelectObject(from, source);
-    HGDIOBJ oldTo = ::SelectObject(to, scaled);
-    if (info.bmWidth == size.cx && info.bmHeight == size.cy) {
-        ::BitBlt(to, 0, 0, size.cx, size.cy, from, 0, 0, SRCCOPY);
-    } else {
-        ::SetStretchBltMode(to, HALFTONE);
-        ::StretchBlt(to, 0, 0, size.cx, size.cy, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    }
-    ::SelectObject(from, oldFrom);
-    ::SelectObject(to, oldTo);
-    ::DeleteDC(from);
-    ::DeleteDC(to);
-    ::ReleaseDC(nullptr, screen);
     target->DeleteObject();
-    target->Attach(scaled);
+    target->Attach(scaled.Release());
     return 1;
 }
 
@@ -395,11 +386,11 @@ int SetStaticBitmap(HBITMAP bitmap, CBitmap* holder, CStatic* control) {
         if (control) control->SetBitmap(nullptr);
         return -1;
     }
+    const CUniqueBitmap given(bitmap);  // the caller hands its bitmap over; the control shows a scaled copy
     CRect client;
     control->GetClientRect(&client);
     SIZE size = {client.Width(), client.Height()};
     ScaleBitmapTo(bitmap, holder, size);
-    ::DeleteObject(bitmap);
     control->SetBitmap(static_cast<HBITMAP>(holder->GetSafeHandle()));
     return 0;
 }

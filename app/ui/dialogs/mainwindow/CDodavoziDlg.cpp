@@ -18,6 +18,7 @@
 #include "app/ui/toolkit/SkinLayout.h"
 #include "app/ui/toolkit/WindowUtil.h"
 #include "app/ui/dialogs/resource.h"
+#include "common/UniqueGdi.h"
 
 namespace {
 
@@ -206,12 +207,10 @@ bool CDodavoziDlg::SkinButtonRect(UINT id, CRect* rect) {
 int CDodavoziDlg::LabelTextWidth(CWnd* label) {
     CString text;
     label->GetWindowText(text);
-    HDC dc = ::GetDC(label->m_hWnd);
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(label->SendMessage(WM_GETFONT)));
+    const CBorrowedDC dc(label->m_hWnd);
+    CDcSelection useFont(dc.Get(), reinterpret_cast<HGDIOBJ>(label->SendMessage(WM_GETFONT)));
     SIZE size = {0, 0};
-    ::GetTextExtentPoint32W(dc, text, text.GetLength(), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(label->m_hWnd, dc);
+    ::GetTextExtentPoint32W(dc.Get(), text, text.GetLength(), &size);
     return size.cx;
 }
 

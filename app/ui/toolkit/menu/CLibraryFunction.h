@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "common/UniqueHandle.h"
+
 class CLibraryFunction {
 public:
     CLibraryFunction(LPCWSTR library, LPCSTR function);
@@ -21,7 +23,7 @@ public:
 private:
     LPCWSTR m_library;
     LPCSTR m_function;
-    HMODULE m_module;
+    CUniqueModule m_module;
     FARPROC m_proc;
     bool m_tried;
 };

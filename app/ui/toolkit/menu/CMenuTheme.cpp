@@ -6,6 +6,7 @@
 #include "MenuColors.h"
 #include "MenuPaint.h"
 #include "ThemeFunctions.h"
+#include "common/UniqueGdi.h"
 
 #include <uxtheme.h>
 
@@ -25,10 +26,9 @@ void StartFade(HWND window, HookData* data, LONG exStyle) {
 
 // A one-pixel rectangle outline in colour; pen and brush freed.
 void OutlineRect(HDC dc, int x, int y, int w, int h, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
+    const CUniqueBrush brush(CreateSolidBrush(colour));
     RECT r = {x, y, x + w, y + h};
-    FrameRect(dc, &r, brush);
-    DeleteObject(brush);
+    FrameRect(dc, &r, brush.Get());
 }
 
 BOOL DropShadowRoom() { return IsSystemDropShadow(); }
@@ -230,8 +230,8 @@ void CMenuTheme::DrawGripper(CDC* dc, RECT* rect, DWORD barStyle, int left, int 
     switch (CStyleMenu::GetMenuDrawStyle()) {
     case 2:
     case 3: {
-        HPEN pen = CreatePen(PS_SOLID, 1, ShadowColor(GetDefaultMenuColor()));
-        HGDIOBJ old = SelectObject(dc->m_hDC, pen);
+        const CUniquePen pen(CreatePen(PS_SOLID, 1, ShadowColor(GetDefaultMenuColor())));
+        CDcSelection usePen(dc->m_hDC, pen.Get());
         if (vertical) {
             for (int x = top + left + 4; x < width - left - right - 4; x += 2) {
                 MoveToEx(dc->m_hDC, x0 + x, y0 + top + 4, nullptr);
@@ -243,8 +243,6 @@ void CMenuTheme::DrawGripper(CDC* dc, RECT* rect, DWORD barStyle, int left, int 
                 LineTo(dc->m_hDC, x0 + left + 7, y0 + y);
             }
         }
-        SelectObject(dc->m_hDC, old);
-        DeleteObject(pen);
         return;
     }
     case 6:

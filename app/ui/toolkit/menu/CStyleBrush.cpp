@@ -2,6 +2,7 @@
 
 #include "CStyleMenu.h"
 #include "MenuPaint.h"
+#include "common/UniqueGdi.h"
 
 CStyleBrush::CStyleBrush(int k, COLORREF f, COLORREF t) : kind(k), from(f), to(t) {
     int version = CStyleMenu::s_winVersion;
@@ -10,21 +11,21 @@ CStyleBrush::CStyleBrush(int k, COLORREF f, COLORREF t) : kind(k), from(f), to(t
         return;
     }
     int width = (GetSystemMetrics(SM_CXFULLSCREEN) + 16) & ~7;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP pattern = ::CreateCompatibleBitmap(screen, width, 20);
-    HGDIOBJ old = ::SelectObject(memory, pattern);
-    RECT gradient = {0, 0, width < 700 ? width : 700, 20};
-    FillGradient(memory, gradient, from, to, TRUE, TRUE);
-    if (width > 700) {
-        RECT rest = {700, 0, width, 20};
-        COLORREF back = ::SetBkColor(memory, to);
-        ::ExtTextOutW(memory, 0, 0, ETO_OPAQUE, &rest, nullptr, 0, nullptr);
-        ::SetBkColor(memory, back);
+    CUniqueBitmap pattern;
+    {
+        const CBorrowedDC screen(nullptr);
+        const CUniqueMemoryDC owner(::CreateCompatibleDC(screen.Get()));
+        const HDC memory = owner.Get();
+        pattern.Reset(::CreateCompatibleBitmap(screen.Get(), width, 20));
+        CDcSelection usePattern(memory, pattern.Get());
+        RECT gradient = {0, 0, width < 700 ? width : 700, 20};
+        FillGradient(memory, gradient, from, to, TRUE, TRUE);
+        if (width > 700) {
+            RECT rest = {700, 0, width, 20};
+            COLORREF back = ::SetBkColor(memory, to);
+            ::ExtTextOutW(memory, 0, 0, ETO_OPAQUE, &rest, nullptr, 0, nullptr);
+            ::SetBkColor(memory, back);
+        }
     }
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    Attach(::CreatePatternBrush(pattern));
-    ::DeleteObject(pattern);
+    Attach(::CreatePatternBrush(pattern.Get()));  // the brush keeps its own copy
 }

@@ -7,6 +7,7 @@
 #include "CStyleBrush.h"
 #include "CStyleBrushList.h"
 #include "MenuColors.h"
+#include "common/UniqueGdi.h"
 
 BOOL RedrawMenuBarItem(CWnd* frame, CMenu* menu, int position, UINT state) {
     if (position == -1 || !frame || !menu) return FALSE;
@@ -17,10 +18,11 @@ BOOL RedrawMenuBarItem(CWnd* frame, CMenu* menu, int position, UINT state) {
     info.cbSize = sizeof info;
     info.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_ID | MIIM_SUBMENU;
     if (!::GetMenuItemInfoW(menu->GetSafeHmenu(), position, TRUE, &info) || !(info.fType & MFT_OWNERDRAW)) return FALSE;
-    HDC dc = ::GetWindowDC(window);
+    const CBorrowedDC windowDC(window, TRUE);
+    const HDC dc = windowDC.Get();
     LOGFONTW lf = GetMenuLogFont();
-    HFONT font = ::CreateFontIndirectW(&lf);
-    HGDIOBJ oldFont = ::SelectObject(dc, font);
+    const CUniqueFont font(::CreateFontIndirectW(&lf));
+    CDcSelection useFont(dc, font.Get());
     RECT wr;
     ::GetWindowRect(window, &wr);
     ::OffsetRect(&r, -wr.left, -wr.top);
@@ -44,9 +46,6 @@ BOOL RedrawMenuBarItem(CWnd* frame, CMenu* menu, int position, UINT state) {
     ::SetWindowOrgEx(dc, 0, 0, &origin);
     ::SendMessageW(window, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
     ::SetWindowOrgEx(dc, origin.x, origin.y, nullptr);
-    ::SelectObject(dc, oldFont);
-    ::DeleteObject(font);
-    ::ReleaseDC(window, dc);
     return TRUE;
 }
 

@@ -5,6 +5,8 @@
 
 #include <afxwin.h>
 
+#include "common/UniqueGdi.h"
+
 class CStyleMemDC : public CDC {
 public:
     CStyleMemDC(const RECT& rect, HDC target);
@@ -12,9 +14,13 @@ public:
     void Discard() { m_discard = TRUE; }
 
 private:
+    // Attaches a DC compatible with target (in the member list, so that the
+    // bitmap's selection can be a member); returns it.
+    HDC AttachCompatibleDC(HDC target);
+
     RECT m_rect;
-    HGDIOBJ m_oldBitmap = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    BOOL m_discard = FALSE;
     HDC m_target;
+    CUniqueBitmap m_bitmap;
+    CDcSelection m_useBitmap;
+    BOOL m_discard = FALSE;
 };

@@ -2,6 +2,7 @@
 
 #include "CMenuTheme.h"
 #include "CStyleMenuIcons.h"
+#include "common/UniqueGdi.h"
 
 IMPLEMENT_DYNCREATE(CStyleMenu, CMenu)
 
@@ -183,13 +184,13 @@ BOOL CStyleMenu::DestroyMenu() {
 BOOL CStyleMenu::LoadMenu(UINT id) { return LoadMenu(MAKEINTRESOURCEW(id)); }
 
 BOOL CStyleMenu::LoadMenu(LPCTSTR name) {
-    HMENU menu = ::LoadMenuW(AfxGetResourceHandle(), name);
+    CUniqueMenu menu(::LoadMenuW(AfxGetResourceHandle(), name));
     if (!menu) return FALSE;
     // A menu loaded from a resource is a menu bar unless something holds it.
     if (!m_parent) m_popup = FALSE;
-    if (LoadFromHandle(menu)) return TRUE;
-    ::DestroyMenu(menu);
-    return FALSE;
+    if (!LoadFromHandle(menu.Get())) return FALSE;
+    menu.Release();  // this object owns it now
+    return TRUE;
 }
 
 BOOL CStyleMenu::LoadFromHandle(HMENU menu) {

@@ -9,6 +9,7 @@
 #include "CStyleMenuIcons.h"
 #include "MenuColors.h"
 #include "MenuPaint.h"
+#include "common/UniqueGdi.h"
 
 namespace {
 
@@ -116,16 +117,14 @@ void DrawItemIcon(const PopupItem& p, CStyleMenuIcons* icons, int index) {
             return;
         }
         COLORREF colour = p.routine == kDraw6 ? Style6Disabled(p.palette.back) : DarkenColor(70, p.palette.column);
-        HICON icon = images.ExtractIcon(index);
-        DrawIconMono(p.dc, icon, p.iconX, p.iconY, colour);
-        if (icon) ::DestroyIcon(icon);
+        const CUniqueIcon icon(images.ExtractIcon(index));
+        DrawIconMono(p.dc, icon.Get(), p.iconX, p.iconY, colour);
         return;
     }
     if (p.flat && p.selected && !p.checked) {
         // Lifted: a shadow one pixel down-right, the image one up-left.
-        HICON icon = images.ExtractIcon(index);
-        DrawIconMono(p.dc, icon, p.iconX + 1, p.iconY + 1, ShadowColor(p.custom[CStyleMenu::kColorSelFill]));
-        if (icon) ::DestroyIcon(icon);
+        const CUniqueIcon icon(images.ExtractIcon(index));
+        DrawIconMono(p.dc, icon.Get(), p.iconX + 1, p.iconY + 1, ShadowColor(p.custom[CStyleMenu::kColorSelFill]));
         ImageList_Draw(list, index, p.dc, p.iconX - 1, p.iconY - 1, ILD_TRANSPARENT);
         return;
     }
@@ -321,8 +320,8 @@ void CStyleMenu::DrawItemCommon(LPDRAWITEMSTRUCT dis, BOOL menuBar, int routine)
     }
 
     // Text.
-    HFONT font = CreateMenuItemFont(state);
-    HGDIOBJ oldFont = ::SelectObject(p.dc, font);
+    const CUniqueFont font(CreateMenuItemFont(state));
+    CDcSelection useFont(p.dc, font.Get());
     int mode = ::SetBkMode(p.dc, TRANSPARENT);
     UINT labelFlags = (rtl ? 0x20026 : 0x24) | prefix;
     UINT accelFlags = (rtl ? 0x24 : 0x26) | prefix;
@@ -339,8 +338,6 @@ void CStyleMenu::DrawItemCommon(LPDRAWITEMSTRUCT dis, BOOL menuBar, int routine)
     ::DrawTextW(p.dc, label, label.GetLength(), &textRect, labelFlags);
     if (!accel.IsEmpty()) ::DrawTextW(p.dc, accel, accel.GetLength(), &textRect, accelFlags);
     ::SetBkMode(p.dc, mode);
-    ::SelectObject(p.dc, oldFont);
-    ::DeleteObject(font);
 }
 
 void CStyleMenu::DrawItemStyle0(LPDRAWITEMSTRUCT dis, BOOL menuBar) { DrawItemCommon(dis, menuBar, kDraw0); }

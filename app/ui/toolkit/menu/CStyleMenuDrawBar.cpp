@@ -6,6 +6,7 @@
 #include "CMenuTheme.h"
 #include "MenuColors.h"
 #include "MenuPaint.h"
+#include "common/UniqueGdi.h"
 
 namespace {
 
@@ -115,13 +116,11 @@ void CStyleMenu::DrawMenuBarItem(LPDRAWITEMSTRUCT dis, const CString& label, UIN
         break;
     }
     }
-    HFONT font = CreateMenuItemFont(state);
-    HGDIOBJ oldFont = ::SelectObject(dc, font);
+    const CUniqueFont font(CreateMenuItemFont(state));
+    CDcSelection useFont(dc, font.Get());
     int mode = ::SetBkMode(dc, TRANSPARENT);
     COLORREF oldText = ::SetTextColor(dc, textColour);
     DrawMenuText(dc, label, -1, textRect, 0x25 | prefix);
     ::SetTextColor(dc, oldText);
     ::SetBkMode(dc, mode);
-    ::SelectObject(dc, oldFont);
-    ::DeleteObject(font);
 }

@@ -7,6 +7,7 @@
 #include "CStyleMenuIcons.h"
 #include "CStyleMenuTempHandler.h"
 #include "MenuPaint.h"
+#include "common/UniqueGdi.h"
 
 // The version class, the start-up object and the map of subclassed popups
 // are defined here, in this order, so that their construction order holds
@@ -46,12 +47,16 @@ BOOL ClassNameIs(HWND window, const wchar_t* name) {
 }
 
 HRGN CopyRegion(HRGN source) {
-    HRGN copy = CreateRectRgn(0, 0, 1, 1);
-    if (copy && CombineRgn(copy, source, nullptr, RGN_COPY) == ERROR) {
-        DeleteObject(copy);
-        return nullptr;
-    }
-    return copy;
+    CUniqueRegion copy(CreateRectRgn(0, 0, 1, 1));
+    if (copy && CombineRgn(copy.Get(), source, nullptr, RGN_COPY) == ERROR) return nullptr;
+    return copy.Release();
+}
+
+// A popup's update region: 1 (the whole window, as WM_NCPAINT says it; no
+// object) or a copy of its own, deleted here.
+void ForgetUpdateRegion(HRGN& region) {
+    if (region != reinterpret_cast<HRGN>(1)) CUniqueRegion(region).Reset();
+    region = reinterpret_cast<HRGN>(1);
 }
 
 void RegisterThemes() {
@@ -147,7 +152,7 @@ CStyleMenuHook::CMenuHookData::CMenuHookData(HWND window, BOOL onSizeWindow)
 }
 
 CStyleMenuHook::CMenuHookData::~CMenuHookData() {
-    if (hUpdateRgn != reinterpret_cast<HRGN>(1) && hUpdateRgn) DeleteObject(hUpdateRgn);
+    ForgetUpdateRegion(hUpdateRgn);
     screenBitmap.DeleteObject();
 }
 
@@ -235,10 +240,7 @@ LRESULT CStyleMenuHook::OnNcPaint(HWND window, CMenuHookData* data, WNDPROC prev
     CMenuTheme* theme = CStyleMenu::s_pCurrentTheme;
     HRGN region = reinterpret_cast<HRGN>(wParam);
     if (!data->borderPainted) {
-        if (region != data->hUpdateRgn) {
-            if (data->hUpdateRgn != reinterpret_cast<HRGN>(1) && data->hUpdateRgn) DeleteObject(data->hUpdateRgn);
-            data->hUpdateRgn = reinterpret_cast<HRGN>(1);
-        }
+        if (region != data->hUpdateRgn) ForgetUpdateRegion(data->hUpdateRgn);
         if (wParam != 1) {
             HRGN copy = CopyRegion(region);
             if (copy) data->hUpdateRgn = copy;
@@ -253,9 +255,8 @@ LRESULT CStyleMenuHook::OnNcPaint(HWND window, CMenuHookData* data, WNDPROC prev
         HDC dc = GetWindowDC(window);
         RECT frame;
         if (theme->PaintBorder(window, dc, FALSE) && theme->GetFrameRect(window, &frame)) {
-            HRGN inner = CreateRectRgn(frame.left + 1, frame.top + 1, frame.right - 1, frame.bottom - 1);
-            result = CallWindowProcW(previous, window, WM_NCPAINT, reinterpret_cast<WPARAM>(inner), 0);
-            if (inner) DeleteObject(inner);
+            const CUniqueRegion inner(CreateRectRgn(frame.left + 1, frame.top + 1, frame.right - 1, frame.bottom - 1));
+            result = CallWindowProcW(previous, window, WM_NCPAINT, reinterpret_cast<WPARAM>(inner.Get()), 0);
             *consumed = TRUE;
             theme->PaintBorder(window, dc, TRUE);
         }
@@ -273,9 +274,10 @@ LRESULT CStyleMenuHook::OnPrint(HWND window, CMenuHookData* data, WNDPROC previo
     RECT windowRect;
     GetWindowRect(window, &windowRect);
     int width = windowRect.right - windowRect.left, height = windowRect.bottom - windowRect.top;
-    HDC memory = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
+    CUniqueMemoryDC owner(CreateCompatibleDC(target));
+    const HDC memory = owner.Get();
+    CUniqueBitmap bitmap(CreateCompatibleBitmap(target, width, height));
+    CDcSelection useBitmap(memory, bitmap.Get());
     theme->PaintBorder(window, memory, FALSE);
     RECT frame;
     LRESULT result = 0;
@@ -283,8 +285,8 @@ LRESULT CStyleMenuHook::OnPrint(HWND window, CMenuHookData* data, WNDPROC previo
         RECT clip = frame;
         OffsetRect(&clip, frame.left - windowRect.left, frame.top - windowRect.top);
         InflateRect(&clip, -1, -1);
-        HRGN clipRegion = CreateRectRgnIndirect(&clip);
-        SelectClipRgn(memory, clipRegion);
+        const CUniqueRegion clipRegion(CreateRectRgnIndirect(&clip));
+        SelectClipRgn(memory, clipRegion.Get());
         result = CallWindowProcW(previous, window, WM_PRINT, reinterpret_cast<WPARAM>(memory), lParam & ~PRF_NONCLIENT);
         BitBlt(target, 0, 0, width, height, memory, 0, 0, SRCCOPY);
         SelectClipRgn(memory, nullptr);
@@ -292,20 +294,15 @@ LRESULT CStyleMenuHook::OnPrint(HWND window, CMenuHookData* data, WNDPROC previo
         GetClientRect(window, &client);
         POINT origin = {0, 0};
         ClientToScreen(window, &origin);
-        HRGN clientRegion = CreateRectRgnIndirect(&client);
-        SelectClipRgn(memory, clientRegion);
+        const CUniqueRegion clientRegion(CreateRectRgnIndirect(&client));
+        SelectClipRgn(memory, clientRegion.Get());
         SendMessageW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
         SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), lParam);
         BitBlt(target, origin.x - windowRect.left, origin.y - windowRect.top, client.right - 1, client.bottom, memory, 0,
                0, SRCCOPY);
         SelectClipRgn(memory, nullptr);
-        if (clipRegion) DeleteObject(clipRegion);
-        if (clientRegion) DeleteObject(clientRegion);
         *consumed = TRUE;
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
     data->flags &= ~kPrinting;
     return result;
 }

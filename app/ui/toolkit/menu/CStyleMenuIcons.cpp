@@ -3,6 +3,7 @@
 #include "CMenuTheme.h"
 #include "CStyleMenu.h"
 #include "MenuColors.h"
+#include "common/UniqueGdi.h"
 
 #include <functional>
 #include <vector>
@@ -25,6 +26,13 @@ BITMAPINFO Info32(int w, int h) {
     info.bmiHeader.biBitCount = 32;
     return info;
 }
+
+// The two bitmaps GetIconInfo hands its caller, given back together.
+struct IconParts {
+    explicit IconParts(const ICONINFO& parts) : colour(parts.hbmColor), mask(parts.hbmMask) {}
+    CUniqueBitmap colour;
+    CUniqueBitmap mask;
+};
 
 // Rewrites every pixel of a bitmap through map; the new bitmap (a 32-bpp
 // DIB section), NULL when the source cannot be read.
@@ -52,24 +60,18 @@ HBITMAP MapBitmap(HBITMAP source, const PixelMap& map, COLORREF* first = nullptr
 HICON MapIcon(HICON icon, const PixelMap& map) {
     ICONINFO parts = {};
     if (!icon || !GetIconInfo(icon, &parts)) return nullptr;
-    HBITMAP colour = MapBitmap(parts.hbmColor, map);
-    HICON result = nullptr;
-    if (colour) {
-        ICONINFO made = parts;
-        made.hbmColor = colour;
-        result = CreateIconIndirect(&made);
-        DeleteObject(colour);
-    }
-    if (parts.hbmColor) DeleteObject(parts.hbmColor);
-    if (parts.hbmMask) DeleteObject(parts.hbmMask);
-    return result;
+    const IconParts owned(parts);
+    CUniqueBitmap colour(MapBitmap(parts.hbmColor, map));
+    if (!colour) return nullptr;
+    ICONINFO made = parts;
+    made.hbmColor = colour.Get();
+    return CreateIconIndirect(&made);
 }
 
 int PutIcon(CImageList& list, HICON icon, int index) {
-    if (!icon) return -1;
-    int result = index < 0 ? list.Add(icon) : list.Replace(index, icon);
-    DestroyIcon(icon);
-    return result;
+    const CUniqueIcon owned(icon);  // the list keeps its own copy
+    if (!owned) return -1;
+    return index < 0 ? list.Add(icon) : list.Replace(index, icon);
 }
 
 COLORREF DisabledTint() {
@@ -100,19 +102,17 @@ void DropAlpha(CBitmap& bitmap) {
     BITMAPINFO info = Info32(b.bmWidth, b.bmHeight);
     info.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
-    HBITMAP opaque = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    CUniqueBitmap opaque(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!opaque) return;
-    HDC from = CreateCompatibleDC(nullptr);
-    HDC to = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldFrom = SelectObject(from, bitmap.GetSafeHandle());
-    HGDIOBJ oldTo = SelectObject(to, opaque);
-    BitBlt(to, 0, 0, b.bmWidth, b.bmHeight, from, 0, 0, SRCCOPY);
-    SelectObject(from, oldFrom);
-    SelectObject(to, oldTo);
-    DeleteDC(from);
-    DeleteDC(to);
+    {
+        CUniqueMemoryDC from(CreateCompatibleDC(nullptr));
+        CUniqueMemoryDC to(CreateCompatibleDC(nullptr));
+        CDcSelection useSource(from.Get(), bitmap.GetSafeHandle());
+        CDcSelection useCopy(to.Get(), opaque.Get());
+        BitBlt(to.Get(), 0, 0, b.bmWidth, b.bmHeight, from.Get(), 0, 0, SRCCOPY);
+    }
     bitmap.DeleteObject();
-    bitmap.Attach(opaque);
+    bitmap.Attach(opaque.Release());
 }
 
 HINSTANCE ResourceModule(HINSTANCE module) { return module ? module : AfxGetResourceHandle(); }
@@ -204,21 +204,19 @@ BOOL CStyleMenuIcons::RebuildImages() {
     old.GetIconSize(&cx, &cy);
     if (!CreateList(cx, cy)) return FALSE;
     for (int i = 0; i < n; ++i) {
-        HICON icon = old.ExtractIcon(i);
-        m_images.Add(icon);
-        AddShadowImage(icon, -1);
-        AddDisabledImage(icon, -1);
-        if (icon) DestroyIcon(icon);
+        const CUniqueIcon icon(old.ExtractIcon(i));
+        m_images.Add(icon.Get());
+        AddShadowImage(icon.Get(), -1);
+        AddDisabledImage(icon.Get(), -1);
     }
     return TRUE;
 }
 
 void CStyleMenuIcons::RegenerateDerived(int source) {
-    HICON icon = m_images.ExtractIcon(source);
+    const CUniqueIcon icon(m_images.ExtractIcon(source));
     if (!icon) return;
-    AddShadowImage(icon, source + 1);
-    AddDisabledImage(icon, source + 2);
-    DestroyIcon(icon);
+    AddShadowImage(icon.Get(), source + 1);
+    AddDisabledImage(icon.Get(), source + 2);
 }
 
 BOOL CStyleMenuIcons::LoadToolBar(LPCTSTR name, HINSTANCE module) {
@@ -308,10 +306,9 @@ int CStyleMenuBitmaps::AddBitmap(HBITMAP bitmap, COLORREF mask) {
 int CStyleMenuBitmaps::AddIcon(HICON icon) {
     ICONINFO parts = {};
     if (!icon || !GetIconInfo(icon, &parts)) return -1;
+    const IconParts owned(parts);
     BITMAP b = {};
     BOOL read = GetObjectW(parts.hbmColor ? parts.hbmColor : parts.hbmMask, sizeof b, &b) != 0;
-    if (parts.hbmColor) DeleteObject(parts.hbmColor);
-    if (parts.hbmMask) DeleteObject(parts.hbmMask);
     // A colourless icon's mask holds both halves, one above the other.
     int height = parts.hbmColor ? b.bmHeight : b.bmHeight / 2;
     if (!read || !TakesSize(b.bmWidth, height)) return -1;
@@ -328,10 +325,9 @@ int CStyleMenuBitmaps::AddSource(int index, COLORREF mask) {
     if (index < 0) return -1;
     m_masks.Add(mask);
     m_ids.Add(0);
-    HICON icon = m_images.ExtractIcon(index);
-    AddShadowImage(icon, -1);
-    AddDisabledImage(icon, -1);
-    if (icon) DestroyIcon(icon);
+    const CUniqueIcon icon(m_images.ExtractIcon(index));
+    AddShadowImage(icon.Get(), -1);
+    AddDisabledImage(icon.Get(), -1);
     return index;
 }
 
@@ -542,9 +538,7 @@ HBITMAP LoadAlphaBitmapResource(LPCTSTR name, HINSTANCE module, int* colours) {
 
 HBITMAP LoadSysColorBitmap16(UINT id) {
     int colours = 0;
-    HBITMAP probe = LoadBitmapResourceEx(MAKEINTRESOURCEW(id), nullptr, &colours);
-    if (!probe) return nullptr;
-    DeleteObject(probe);
+    if (!CUniqueBitmap(LoadBitmapResourceEx(MAKEINTRESOURCEW(id), nullptr, &colours))) return nullptr;
     if (colours != 16) return nullptr;
     return CreateMappedBitmap(AfxGetResourceHandle(), static_cast<INT_PTR>(id), 0, nullptr, 0);
 }

@@ -4,6 +4,7 @@
 #include "CStyleMenu.h"
 
 #include "CStyleMenuIcons.h"
+#include "common/UniqueGdi.h"
 
 namespace {
 
@@ -150,23 +151,18 @@ BOOL CStyleMenu::ModifyItem(LPCTSTR text, UINT id, CBitmap* bitmap) {
 }
 
 BOOL CStyleMenu::SetIconColor(LPCTSTR text, UINT id, COLORREF fill, COLORREF border, int hatchStyle) {
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
     CBitmap bitmap;
-    bitmap.Attach(::CreateCompatibleBitmap(screen, m_iconWidth, m_iconHeight));
-    HGDIOBJ oldBitmap = ::SelectObject(memory, bitmap.GetSafeHandle());
-    HPEN pen = ::CreatePen(PS_SOLID, 1, border);
-    HBRUSH brush = hatchStyle == -1 ? ::CreateSolidBrush(fill) : ::CreateHatchBrush(hatchStyle, fill);
-    HGDIOBJ oldPen = ::SelectObject(memory, pen);
-    HGDIOBJ oldBrush = ::SelectObject(memory, brush);
-    ::Rectangle(memory, 0, 0, m_iconWidth, m_iconHeight);
-    ::SelectObject(memory, oldPen);
-    ::SelectObject(memory, oldBrush);
-    ::SelectObject(memory, oldBitmap);
-    ::DeleteObject(pen);
-    ::DeleteObject(brush);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    {
+        CBorrowedDC screen(nullptr);
+        CUniqueMemoryDC memory(::CreateCompatibleDC(screen.Get()));
+        bitmap.Attach(::CreateCompatibleBitmap(screen.Get(), m_iconWidth, m_iconHeight));
+        CUniquePen pen(::CreatePen(PS_SOLID, 1, border));
+        CUniqueBrush brush(hatchStyle == -1 ? ::CreateSolidBrush(fill) : ::CreateHatchBrush(hatchStyle, fill));
+        CDcSelection useBitmap(memory.Get(), bitmap.GetSafeHandle());
+        CDcSelection usePen(memory.Get(), pen.Get());
+        CDcSelection useBrush(memory.Get(), brush.Get());
+        ::Rectangle(memory.Get(), 0, 0, m_iconWidth, m_iconHeight);
+    }
     return ModifyItem(text, id, &bitmap);
 }
 
@@ -175,10 +171,9 @@ BOOL CStyleMenu::CopyImageToStore(CImageList* images, int index, UINT, CStyleMen
     *storeIndex = -1;
     if (!images || !images->GetSafeHandle() || index < 0 || index >= images->GetImageCount()) return FALSE;
     // As an icon, the image keeps its own mask: its transparent parts stay so.
-    HICON icon = images->ExtractIcon(index);
+    const CUniqueIcon icon(images->ExtractIcon(index));
     if (!icon) return FALSE;
-    *store = GetIconImageStore(this, icon, storeIndex);
-    ::DestroyIcon(icon);
+    *store = GetIconImageStore(this, icon.Get(), storeIndex);
     return *store != nullptr;
 }
 
@@ -262,10 +257,9 @@ BOOL CStyleMenu::SetCheckImages(int normalId, int selectedId) {
     for (int id : {normalId, selectedId}) {
         if (!ok) break;
         if (m_iconMenu) {
-            HICON icon = static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON,
-                                                         m_iconWidth, m_iconHeight, 0));
-            ok = icon && m_checkImages->Add(icon) >= 0;
-            if (icon) ::DestroyIcon(icon);
+            const CUniqueIcon icon(static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id),
+                                                                   IMAGE_ICON, m_iconWidth, m_iconHeight, 0)));
+            ok = icon && m_checkImages->Add(icon.Get()) >= 0;
             continue;
         }
         HBITMAP loaded = static_cast<HBITMAP>(

@@ -3,25 +3,23 @@
 #include "CStyleMenu.h"
 
 #include "CStyleMenuIcons.h"
+#include "common/UniqueGdi.h"
 
 namespace {
 
 enum { kStyle0, kStyle6, kStyleXP };
 
 SIZE TextSize(const CString& text, const LOGFONTW& lf) {
-    HDC screen = ::GetDC(nullptr);
-    HFONT font = ::CreateFontIndirectW(&lf);
-    HGDIOBJ old = ::SelectObject(screen, font);
+    const CBorrowedDC screen(nullptr);
+    const CUniqueFont font(::CreateFontIndirectW(&lf));
+    CDcSelection useFont(screen.Get(), font.Get());
     SIZE size = {0, 0};
-    ::GetTextExtentPoint32W(screen, text, text.GetLength(), &size);
+    ::GetTextExtentPoint32W(screen.Get(), text, text.GetLength(), &size);
     if (text.IsEmpty()) {
         TEXTMETRICW tm;
-        ::GetTextMetricsW(screen, &tm);
+        ::GetTextMetricsW(screen.Get(), &tm);
         size.cy = tm.tmHeight;
     }
-    ::SelectObject(screen, old);
-    ::DeleteObject(font);
-    ::ReleaseDC(nullptr, screen);
     return size;
 }
 

@@ -7,6 +7,7 @@
 #include "CStyleMenuIcons.h"
 #include "MenuColors.h"
 #include "MenuPaint.h"
+#include "common/UniqueGdi.h"
 
 void CStyleMenu::DrawMenuTitle(LPDRAWITEMSTRUCT dis, BOOL) {
     CStyleMenuItemDataTitle* title = DYNAMIC_DOWNCAST(CStyleMenuItemDataTitle,
@@ -32,8 +33,8 @@ void CStyleMenu::DrawMenuTitle(LPDRAWITEMSTRUCT dis, BOOL) {
     RECT r = dis->rcItem;
     LOGFONTW lf = s_menuLogFont;
     lf.lfEscapement = lf.lfOrientation = vertical ? 900 : 0;
-    HFONT font = ::CreateFontIndirectW(&lf);
-    HGDIOBJ oldFont = ::SelectObject(dc, font);
+    const CUniqueFont font(::CreateFontIndirectW(&lf));
+    CDcSelection useFont(dc, font.Get());
     CString caption = title->GetString(TextAccelerators());
     SIZE extent = {0, 0};
     ::GetTextExtentPoint32W(dc, caption, caption.GetLength(), &extent);
@@ -59,13 +60,10 @@ void CStyleMenu::DrawMenuTitle(LPDRAWITEMSTRUCT dis, BOOL) {
             int free = (r.right - r.left) - extent.cx - icon.cx;
             start.x += free / 2 < 10 ? free / 2 : 10;
         }
-        HBRUSH brush = ::CreateSolidBrush(back);
-        HGDIOBJ oldBrush = ::SelectObject(dc, brush);
-        HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(WHITE_PEN));
+        const CUniqueBrush brush(::CreateSolidBrush(back));
+        CDcSelection useBrush(dc, brush.Get());
+        CDcSelection usePen(dc, ::GetStockObject(WHITE_PEN));
         ::RoundRect(dc, round.left, round.top, round.right, round.bottom, 10, 10);
-        ::SelectObject(dc, oldPen);
-        ::SelectObject(dc, oldBrush);
-        ::DeleteObject(brush);
     } else {
         FillSolid(dc, r, back);
     }
@@ -80,13 +78,10 @@ void CStyleMenu::DrawMenuTitle(LPDRAWITEMSTRUCT dis, BOOL) {
     ::SetTextColor(dc, oldText);
     ::SetBkMode(dc, mode);
     if (hasIcon) {
-        HICON handle = title->icons->Images().ExtractIcon(title->iconIndex);
+        const CUniqueIcon handle(title->icons->Images().ExtractIcon(title->iconIndex));
         int x = vertical ? start.x : start.x - icon.cx;
         int y = vertical ? start.y + 2 : start.y + 2;
-        if (handle) {
-            ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(handle), 0, x, y, 0, 0, DST_ICON);
-            ::DestroyIcon(handle);
-        }
+        if (handle) ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(handle.Get()), 0, x, y, 0, 0, DST_ICON);
     }
     if (title->titleFlags & kTitleLines) {
         COLORREF hi = GetSysColor(COLOR_BTNHIGHLIGHT), lo = GetSysColor(COLOR_BTNSHADOW);
@@ -98,6 +93,4 @@ void CStyleMenu::DrawMenuTitle(LPDRAWITEMSTRUCT dis, BOOL) {
             Frame3d(dc, RECT{r.left + 12, r.bottom - 4, r.right - 12, r.bottom - 2}, lo, hi);
         }
     }
-    ::SelectObject(dc, oldFont);
-    ::DeleteObject(font);
 }

@@ -3,6 +3,7 @@
 #include "CStyleMenu.h"
 
 #include "CStyleMenuIcons.h"
+#include "common/UniqueGdi.h"
 
 BOOL CStyleMenu::LoadToolBar(UINT toolBarId, HINSTANCE module) {
     CStyleMenuIcons* store = GetIconStore(this, toolBarId, module);
@@ -43,11 +44,10 @@ BOOL CStyleMenu::ResourceImage(UINT resourceId, CStyleMenuIcons** store, int* in
     *index = -1;
     if (!resourceId) return FALSE;
     if (m_iconMenu) {
-        HICON icon = static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
-                                                     m_iconWidth, m_iconHeight, 0));
+        const CUniqueIcon icon(static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(resourceId),
+                                                               IMAGE_ICON, m_iconWidth, m_iconHeight, 0)));
         if (!icon) return FALSE;
-        *store = GetIconImageStore(this, icon, index);
-        ::DestroyIcon(icon);
+        *store = GetIconImageStore(this, icon.Get(), index);
         return *store != nullptr;
     }
     *store = BitmapResourceStore(resourceId, index);
@@ -64,10 +64,8 @@ BOOL CStyleMenu::SetIconMenu(BOOL on) {
 CStyleMenuIcons* CStyleMenu::BitmapResourceStore(UINT bitmapId, int* index) {
     int colours = 0;
     *index = -1;
-    HBITMAP bitmap = LoadBitmapResourceEx(MAKEINTRESOURCEW(bitmapId), nullptr, &colours);
-    CStyleMenuIcons* store = bitmap ? GetBitmapStore(this, bitmap, index) : nullptr;
-    if (bitmap) ::DeleteObject(bitmap);
-    return store;
+    const CUniqueBitmap bitmap(LoadBitmapResourceEx(MAKEINTRESOURCEW(bitmapId), nullptr, &colours));
+    return bitmap ? GetBitmapStore(this, bitmap.Get(), index) : nullptr;
 }
 
 BOOL CStyleMenu::AppendItem(LPCTSTR text, UINT flags, UINT_PTR id, UINT bitmapId) {

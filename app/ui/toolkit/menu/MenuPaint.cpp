@@ -4,6 +4,7 @@
 #include "CStyleMenu.h"
 #include "CStyleMenuHook.h"
 #include "MenuColors.h"
+#include "common/UniqueGdi.h"
 
 #include <algorithm>
 #include <string>
@@ -124,15 +125,14 @@ void* CaptureBackground(HWND window) {
         RECT r;
         GetWindowRect(window, &r);
         int w = r.right - r.left + 10, h = r.bottom - r.top + 10;
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, w, h, screen, data->position.x, data->position.y, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-        if (bitmap) data->screenBitmap.Attach(bitmap);
+        CBorrowedDC screen(nullptr);
+        CUniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), w, h));
+        {
+            CUniqueMemoryDC memory(CreateCompatibleDC(screen.Get()));
+            CDcSelection useBitmap(memory.Get(), bitmap.Get());
+            BitBlt(memory.Get(), 0, 0, w, h, screen.Get(), data->position.x, data->position.y, SRCCOPY);
+        }
+        if (bitmap) data->screenBitmap.Attach(bitmap.Release());
     }
     return data;
 }
@@ -230,13 +230,11 @@ void DrawCornerPixels(CDC* dc, const RECT& r, COLORREF colour) {
 void DrawMarlettGlyph(CDC* dc, const RECT& rect, wchar_t glyph, BOOL bold) {
     RECT r = rect;
     InflateRect(&r, 2, 2);
-    HFONT font = MarlettFont(r.bottom - r.top, bold);
-    HGDIOBJ old = SelectObject(dc->m_hDC, font);
+    CUniqueFont font(MarlettFont(r.bottom - r.top, bold));
+    CDcSelection useFont(dc->m_hDC, font.Get());
     int mode = SetBkMode(dc->m_hDC, TRANSPARENT);
     DrawTextW(dc->m_hDC, &glyph, 1, &r, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
     SetBkMode(dc->m_hDC, mode);
-    SelectObject(dc->m_hDC, old);
-    DeleteObject(font);
 }
 
 BOOL DrawSystemCommandGlyph(CDC* dc, const RECT& rect, UINT command, COLORREF colour) {
@@ -363,15 +361,14 @@ void DrawMenuText(HDC dc, LPCWSTR text, int count, const RECT& rect, UINT flags)
     LOGFONTW lf = {};
     HFONT current = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
     GetObjectW(current, sizeof lf, &lf);
-    HFONT substitute = nullptr;
-    HGDIOBJ oldFont = nullptr;
+    CUniqueFont substitute;
     if (!(tm.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR)) && (lf.lfEscapement || lf.lfOrientation)) {
         lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
         lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
-        substitute = CreateFontIndirectW(&lf);
-        oldFont = SelectObject(dc, substitute);
-        GetTextMetricsW(dc, &tm);
+        substitute.Reset(CreateFontIndirectW(&lf));
     }
+    CDcSelection useSubstitute(dc, substitute.Get());
+    if (substitute) GetTextMetricsW(dc, &tm);
     BOOL rtl = (GetLayout(dc) & LAYOUT_RTL) != 0;
     UINT oldAlign = SetTextAlign(dc, TA_UPDATECP | (rtl ? TA_RIGHT : 0));
     int orientation = ((lf.lfOrientation % 3600) + 3600) % 3600;
@@ -423,10 +420,6 @@ void DrawMenuText(HDC dc, LPCWSTR text, int count, const RECT& rect, UINT flags)
     }
     MoveToEx(dc, oldPos.x, oldPos.y, nullptr);
     SetTextAlign(dc, oldAlign);
-    if (substitute) {
-        SelectObject(dc, oldFont);
-        DeleteObject(substitute);
-    }
 }
 
 HBITMAP CreateMaskBitmap(HBITMAP source, COLORREF transparent) {
@@ -434,18 +427,14 @@ HBITMAP CreateMaskBitmap(HBITMAP source, COLORREF transparent) {
     if (!source || !GetObjectW(source, sizeof b, &b)) return nullptr;
     HBITMAP mask = CreateBitmap(b.bmWidth, b.bmHeight, 1, 1, nullptr);
     if (!mask) return nullptr;
-    HDC src = CreateCompatibleDC(nullptr);
-    HDC dst = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldSrc = SelectObject(src, source);
-    HGDIOBJ oldDst = SelectObject(dst, mask);
-    COLORREF oldBack = SetBkColor(src, transparent);
-    BitBlt(dst, 0, 0, b.bmWidth, b.bmHeight, src, 0, 0, SRCCOPY);
-    BitBlt(src, 0, 0, b.bmWidth, b.bmHeight, dst, 0, 0, SRCINVERT);
-    SetBkColor(src, oldBack);
-    SelectObject(src, oldSrc);
-    SelectObject(dst, oldDst);
-    DeleteDC(src);
-    DeleteDC(dst);
+    CUniqueMemoryDC src(CreateCompatibleDC(nullptr));
+    CUniqueMemoryDC dst(CreateCompatibleDC(nullptr));
+    CDcSelection useSource(src.Get(), source);
+    CDcSelection useMask(dst.Get(), mask);
+    COLORREF oldBack = SetBkColor(src.Get(), transparent);
+    BitBlt(dst.Get(), 0, 0, b.bmWidth, b.bmHeight, src.Get(), 0, 0, SRCCOPY);
+    BitBlt(src.Get(), 0, 0, b.bmWidth, b.bmHeight, dst.Get(), 0, 0, SRCINVERT);
+    SetBkColor(src.Get(), oldBack);
     return mask;
 }
 
@@ -502,25 +491,18 @@ void FillSolid(HDC dc, const RECT& r, COLORREF colour) {
 }
 
 void FillOutlined(HDC dc, const RECT& r, COLORREF fill, COLORREF outline) {
-    HPEN pen = CreatePen(PS_SOLID, 1, outline);
-    HBRUSH brush = CreateSolidBrush(fill);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    CUniquePen pen(CreatePen(PS_SOLID, 1, outline));
+    CUniqueBrush brush(CreateSolidBrush(fill));
+    CDcSelection usePen(dc, pen.Get());
+    CDcSelection useBrush(dc, brush.Get());
     Rectangle(dc, r.left, r.top, r.right, r.bottom);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(pen);
-    DeleteObject(brush);
 }
 
 void OutlineRect(HDC dc, const RECT& r, COLORREF outline) {
-    HPEN pen = CreatePen(PS_SOLID, 1, outline);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    CUniquePen pen(CreatePen(PS_SOLID, 1, outline));
+    CDcSelection usePen(dc, pen.Get());
+    CDcSelection noFill(dc, GetStockObject(NULL_BRUSH));
     Rectangle(dc, r.left, r.top, r.right, r.bottom);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(pen);
 }
 
 void Frame3d(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
@@ -548,9 +530,8 @@ BOOL FillWithMenuBrush(HDC dc, const RECT& r, HMENU menu, POINT origin) {
 
 void DrawIconMono(HDC dc, HICON icon, int x, int y, COLORREF colour) {
     if (!icon) return;
-    HBRUSH brush = CreateSolidBrush(colour);
-    DrawStateW(dc, brush, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, 0, 0, DST_ICON | DSS_MONO);
-    DeleteObject(brush);
+    CUniqueBrush brush(CreateSolidBrush(colour));
+    DrawStateW(dc, brush.Get(), nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, 0, 0, DST_ICON | DSS_MONO);
 }
 
 CStyleBrushList* MenuBrushCache() {

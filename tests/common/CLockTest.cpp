@@ -1,4 +1,4 @@
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 
 #include <gtest/gtest.h>
 
