@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "SentMessageCount.h"
 #include "TempDir.h"
 #include "UserFolderSetup.h"
 #include "app/core/CAppConfig.h"
@@ -35,6 +36,14 @@ double Now() {
     QueryPerformanceCounter(&counter);
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
 }
 
 struct Figure {
@@ -86,6 +95,84 @@ void Print(const Figure& figure) {
     printf("  ms\n");
 }
 
+using Measure = std::function<void(const char* name, const std::function<void()>& work)>;
+
+// One pass over every window, each step handed to measure in the same order.
+void RunRound(int devices, int& taskRows, const Measure& measure) {
+    CAppConfig* config = GetAppConfig();
+    CBackupEngine& engine = GetBackupEngine();
+    measure("load device.xml (CDeviceManager)", [&] {
+        CDeviceManager list;
+        list.SetMaxDeviceCount(devices);
+        list.OpenDeviceFile(config->m_strDeviceFile);
+    });
+    measure("load backupschedule.xml (store)", [&] {
+        CBackupScheduleStore store;
+        store.Load(config->m_strScheduleFile);
+    });
+
+    CDevManageDlg manage;
+    measure("Device Manage open", [&] {
+        manage.Create(IDD_DEVMANAGE, nullptr);
+        manage.ShowWindow(SW_SHOW);
+        manage.UpdateWindow();
+    });
+    manage.DestroyWindow();
+    Pump();
+
+    CBackupProjectDlg list;
+    measure("schedule list open (editor built)", [&] {
+        list.Create(IDD_BACKUP_PROJECT, nullptr);
+        list.ShowWindow(SW_SHOW);
+        list.UpdateWindow();
+    });
+    CProjectEditDlg& editor = list.GetEditor();
+    measure("editor: Multi Channel shows the tree", [&] {
+        list.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PROJECT_ADD, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(list.GetDlgItem(IDC_PROJECT_ADD)->m_hWnd));
+        HWND multi = editor.GetDlgItem(IDC_PROJEDIT_MULTI)->m_hWnd;
+        ::SendMessageW(multi, BM_SETCHECK, BST_CHECKED, 0);
+        editor.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PROJEDIT_MULTI, BN_CLICKED), reinterpret_cast<LPARAM>(multi));
+        editor.UpdateWindow();
+    });
+    measure("editor: tick All Devices", [&] {
+        CTreeCtrl& tree = editor.GetTree();
+        tree.SelectItem(tree.GetRootItem());
+        ::SendMessageW(tree.m_hWnd, WM_KEYDOWN, VK_SPACE, 1);
+        ::SendMessageW(tree.m_hWnd, WM_KEYUP, VK_SPACE, 0xC0000001);
+        Pump();
+        editor.UpdateWindow();
+    });
+    list.DestroyWindow();
+    Pump();
+
+    // The task list as the main window holds it: an owner-data list
+    // under a window of the framework, which hands the list its notifications.
+    CWnd host;
+    host.CreateEx(0, AfxRegisterWndClass(0), L"tasks", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 400, nullptr,
+                  nullptr);
+    CVirtualListCtrl tasks;
+    tasks.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                 CRect(0, 0, 780, 360), &host, 1);
+    CTaskListView view(tasks);
+    view.SetUpColumns();
+    // Schedules get task rows while automatic backup is on.
+    engine.StartAutoBackup();
+    measure("task list: first refresh", [&] {
+        view.Refresh();
+        tasks.UpdateWindow();
+    });
+    measure("task list: refresh, nothing changed", [&] {
+        view.Refresh();
+        tasks.UpdateWindow();
+    });
+    engine.StopAutoBackup();
+    taskRows = tasks.RowCount();
+    tasks.DestroyWindow();
+    host.DestroyWindow();
+    Pump();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,96 +198,29 @@ int main(int argc, char** argv) {
     printf("%d devices of %d channels, %d schedules: files written in %.0f ms\n", devices, channels, schedules,
            Now() - begin);
 
-    Figure loadDevices{"load device.xml (CDeviceManager)", {}};
-    Figure loadSchedules{"load backupschedule.xml (store)", {}};
-    Figure deviceDialog{"Device Manage open", {}};
-    Figure scheduleList{"schedule list open (editor built)", {}};
-    Figure multiChannel{"editor: Multi Channel shows the tree", {}};
-    Figure allDevices{"editor: tick All Devices", {}};
-    Figure taskList{"task list: first refresh", {}};
-    Figure taskListAgain{"task list: refresh, nothing changed", {}};
-
     engine.Devices().SetMaxDeviceCount(devices);
     engine.Devices().OpenDeviceFile(config->m_strDeviceFile);
     engine.Schedules().Load(config->m_strScheduleFile);
 
+    std::vector<Figure> figures;
     int taskRows = 0;
     for (int round = 0; round < rounds; ++round) {
-        loadDevices.runs.push_back(Time([&] {
-            CDeviceManager list;
-            list.SetMaxDeviceCount(devices);
-            list.OpenDeviceFile(config->m_strDeviceFile);
-        }));
-        loadSchedules.runs.push_back(Time([&] {
-            CBackupScheduleStore store;
-            store.Load(config->m_strScheduleFile);
-        }));
-
-        CDevManageDlg manage;
-        deviceDialog.runs.push_back(Time([&] {
-            manage.Create(IDD_DEVMANAGE, nullptr);
-            manage.ShowWindow(SW_SHOW);
-            manage.UpdateWindow();
-        }));
-        manage.DestroyWindow();
-        PumpMessages();
-
-        CBackupProjectDlg list;
-        scheduleList.runs.push_back(Time([&] {
-            list.Create(IDD_BACKUP_PROJECT, nullptr);
-            list.ShowWindow(SW_SHOW);
-            list.UpdateWindow();
-        }));
-        CProjectEditDlg& editor = list.GetEditor();
-        multiChannel.runs.push_back(Time([&] {
-            list.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PROJECT_ADD, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(list.GetDlgItem(IDC_PROJECT_ADD)->m_hWnd));
-            HWND multi = editor.GetDlgItem(IDC_PROJEDIT_MULTI)->m_hWnd;
-            ::SendMessageW(multi, BM_SETCHECK, BST_CHECKED, 0);
-            editor.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PROJEDIT_MULTI, BN_CLICKED), reinterpret_cast<LPARAM>(multi));
-            editor.UpdateWindow();
-        }));
-        allDevices.runs.push_back(Time([&] {
-            CTreeCtrl& tree = editor.GetTree();
-            tree.SelectItem(tree.GetRootItem());
-            ::SendMessageW(tree.m_hWnd, WM_KEYDOWN, VK_SPACE, 1);
-            ::SendMessageW(tree.m_hWnd, WM_KEYUP, VK_SPACE, 0xC0000001);
-            PumpMessages();
-            editor.UpdateWindow();
-        }));
-        list.DestroyWindow();
-        PumpMessages();
-
-        // The task list as the main window holds it: an owner-data list
-        // under a window of the framework, which hands the list its notifications.
-        CWnd host;
-        host.CreateEx(0, AfxRegisterWndClass(0), L"tasks", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 400, nullptr,
-                      nullptr);
-        CVirtualListCtrl tasks;
-        tasks.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                     CRect(0, 0, 780, 360), &host, 1);
-        CTaskListView view(tasks);
-        view.SetUpColumns();
-        // Schedules get task rows while automatic backup is on.
-        engine.StartAutoBackup();
-        taskList.runs.push_back(Time([&] {
-            view.Refresh();
-            tasks.UpdateWindow();
-        }));
-        taskListAgain.runs.push_back(Time([&] {
-            view.Refresh();
-            tasks.UpdateWindow();
-        }));
-        engine.StopAutoBackup();
-        taskRows = tasks.RowCount();
-        tasks.DestroyWindow();
-        host.DestroyWindow();
-        PumpMessages();
+        size_t step = 0;
+        RunRound(devices, taskRows, [&](const char* name, const std::function<void()>& work) {
+            if (figures.size() <= step) figures.push_back({name, {}});
+            figures[step++].runs.push_back(Time(work));
+        });
     }
-    for (const Figure* figure : {&loadDevices, &loadSchedules, &deviceDialog, &scheduleList, &multiChannel,
-                                 &allDevices, &taskList, &taskListAgain})
-        Print(*figure);
+    for (const Figure& figure : figures) Print(figure);
     printf("task list rows: %d\n", taskRows);
+    // A round of its own with every sent message counted: the counting hook
+    // costs a server round trip per message, so it never runs in a timed round.
+    printf("\nmessages sent on the window thread per step (one more round):\n");
+    RunRound(devices, taskRows, [](const char* name, const std::function<void()>& work) {
+        SentMessageCount count;
+        work();
+        printf("%-44s %s\n", name, count.Summary(6).c_str());
+    });
     engine.Shutdown();
     return 0;
 }

@@ -47,7 +47,7 @@ int CVirtualListCtrl::AppendRows(std::vector<VIRTUAL_LIST_ROW> rows) {
         m_rows.resize(first);
         return -1;
     }
-    RedrawItems(first, RowCount() - 1);
+    RedrawRowsInView(first, RowCount() - 1);
     return first;
 }
 
@@ -83,7 +83,18 @@ void CVirtualListCtrl::NumberRows(int column) {
         cells[column] = number;
         if (firstChanged < 0) firstChanged = row;
     }
-    if (firstChanged >= 0) RedrawItems(firstChanged, RowCount() - 1);
+    if (firstChanged >= 0) RedrawRowsInView(firstChanged, RowCount() - 1);
+}
+
+void CVirtualListCtrl::RedrawRowsInView(int first, int last) {
+    // The control asks its header twice for every row it is told to redraw,
+    // shown or not: thousands of sent messages for a task list's first fill.
+    // Rows out of view are painted from the rows when scrolled to anyway.
+    const int top = GetTopIndex();
+    const int lastShown = top + GetCountPerPage();  // the row cut by the bottom edge too
+    first = first > top ? first : top;
+    last = last < lastShown ? last : lastShown;
+    if (first <= last) RedrawItems(first, last);
 }
 
 int CVirtualListCtrl::FindRowByData(DWORD_PTR data) const {

@@ -75,6 +75,8 @@ private:
     bool ToggleCheckAtClick(LPARAM point);
     LRESULT SetStateImage(WPARAM wParam, LPARAM lParam);
     void NotifyCheckChanged(int row, bool oldChecked, bool newChecked);
+    // Redraws the rows of first..last that are in view.
+    void RedrawRowsInView(int first, int last);
 
     std::vector<VIRTUAL_LIST_ROW> m_rows;
 };

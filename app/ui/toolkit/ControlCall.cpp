@@ -25,6 +25,18 @@ void ExpandTreeItem(HWND tree, HTREEITEM item) {
     CallControl(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
 }
 
+void CollapseTreeItem(HWND tree, HTREEITEM item) {
+    CallControl(tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
+}
+
+bool TreeItemExpanded(HWND tree, HTREEITEM item) {
+    return (CallControl(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
+
+void SelectTreeItem(HWND tree, HTREEITEM item, UINT kind) {
+    CallControl(tree, TVM_SELECTITEM, kind, reinterpret_cast<LPARAM>(item));
+}
+
 bool TreeItemChecked(HWND tree, HTREEITEM item) {
     const UINT state = static_cast<UINT>(
         CallControl(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK));
@@ -40,14 +52,20 @@ void SetTreeItemCheck(HWND tree, HTREEITEM item, bool checked) {
     CallControl(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change));
 }
 
-HTREEITEM AppendTreeCheckItem(HWND tree, const CString& text, HTREEITEM parent, DWORD_PTR data) {
+HTREEITEM AppendTreeCheckItem(HWND tree, const CString& text, HTREEITEM parent, DWORD_PTR data, bool expanded) {
     TVINSERTSTRUCTW insert = {};
     insert.hParent = parent ? parent : TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE;
     insert.item.pszText = const_cast<LPWSTR>(static_cast<LPCWSTR>(text));
     insert.item.lParam = static_cast<LPARAM>(data);
-    insert.item.state = INDEXTOSTATEIMAGEMASK(1);
-    insert.item.stateMask = TVIS_STATEIMAGEMASK;
+    insert.item.state = INDEXTOSTATEIMAGEMASK(1) | (expanded ? TVIS_EXPANDED : 0);
+    insert.item.stateMask = TVIS_STATEIMAGEMASK | (expanded ? TVIS_EXPANDED : 0);
     return reinterpret_cast<HTREEITEM>(CallControl(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+void FillComboBox(HWND combo, const std::vector<CString>& texts) {
+    CallControl(combo, CB_RESETCONTENT, 0, 0);
+    for (const CString& text : texts)
+        CallControl(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(static_cast<LPCWSTR>(text)));
 }

@@ -10,16 +10,29 @@
 
 #include <afxcmn.h>
 
+#include <vector>
+
 // The control's answer to the message. A window of another thread gets the
 // message sent, as the system requires.
 LRESULT CallControl(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Tree items through CallControl: the next item of a kind (TVGN_*), an
-// item's data, its check mark (state image 2) and setting it, expanding it,
-// and appending an unchecked item with its data.
+// item's data, its check mark (state image 2) and setting it, expanding,
+// collapsing and selecting it (TVGN_CARET, TVGN_FIRSTVISIBLE), and appending
+// an unchecked item with its data. An item appended expanded shows the
+// children added under it later without the two expand notifications.
 HTREEITEM TreeNextItem(HWND tree, HTREEITEM item, UINT kind);
 DWORD_PTR TreeItemData(HWND tree, HTREEITEM item);
 void ExpandTreeItem(HWND tree, HTREEITEM item);
+void CollapseTreeItem(HWND tree, HTREEITEM item);
+bool TreeItemExpanded(HWND tree, HTREEITEM item);
+void SelectTreeItem(HWND tree, HTREEITEM item, UINT kind);
 bool TreeItemChecked(HWND tree, HTREEITEM item);
 void SetTreeItemCheck(HWND tree, HTREEITEM item, bool checked);
-HTREEITEM AppendTreeCheckItem(HWND tree, const CString& text, HTREEITEM parent, DWORD_PTR data);
+HTREEITEM AppendTreeCheckItem(HWND tree, const CString& text, HTREEITEM parent, DWORD_PTR data,
+                              bool expanded = false);
+
+// Empties a combo box and adds texts in order through CallControl: the
+// box still sends each text on to its list, but one sent message per text
+// is saved, hundreds for a device list.
+void FillComboBox(HWND combo, const std::vector<CString>& texts);

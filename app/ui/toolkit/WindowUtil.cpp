@@ -196,6 +196,12 @@ int AdjustComboDropWidth(CComboBox* combo) {
         combo->GetLBText(i, text);
         texts.push_back(text);
     }
+    return AdjustComboDropWidth(combo, texts);
+}
+
+int AdjustComboDropWidth(CComboBox* combo, const std::vector<CString>& texts) {
+    CWnd* parent = combo ? combo->GetParent() : nullptr;
+    if (!parent) return 0;
     combo->SetDroppedWidth(WidestText(parent, texts));
     return 0;
 }

@@ -58,6 +58,9 @@ int GetMonitorRect(CWnd* window, RECT* rect);
 void CenterOnMonitorWorkArea(CWnd* parent, CWnd* window);
 
 int AdjustComboDropWidth(CComboBox* combo);
+// The same for a box just filled with texts, measured without reading them
+// back one message each.
+int AdjustComboDropWidth(CComboBox* combo, const std::vector<CString>& texts);
 int AdjustListBoxExtent(CListBox* list);
 // Selects the first item whose text equals the text exactly; no change when none does.
 void SelectComboItemByText(CComboBox* combo, const CString& text);

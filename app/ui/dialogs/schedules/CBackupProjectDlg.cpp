@@ -1,5 +1,6 @@
 #include "CBackupProjectDlg.h"
 
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "app/core/FileUtil.h"
 #include "app/engine/CBackupEngine.h"
 #include "app/engine/CDeviceManager.h"
+#include "app/ui/dialogs/CTranslationBatch.h"
 #include "app/ui/dialogs/DialogMessages.h"
 #include "app/ui/dialogs/ListCheckBoxes.h"
 #include "app/ui/dialogs/schedules/ScheduleUiSupport.h"
@@ -80,22 +82,29 @@ void CBackupProjectDlg::InsertColumns() {
 }
 
 int CBackupProjectDlg::LoadScheduleList(int reload) {
-    CDeviceManager devices;
-    OpenConfiguredDeviceList(devices);
+    std::vector<DEVICE_RECORD> devices = ReadConfiguredDevices();
+    std::unordered_map<int, const DEVICE_RECORD*> byId;
+    for (const DEVICE_RECORD& device : devices) byId.emplace(device.id, &device);
     if (reload == 1) m_store.Load(JoinPath(GetAppConfig()->GetUserDir(), L"backupschedule.xml"));
 
     std::vector<BACKUP_SCHEDULE> schedules;
     std::vector<VIRTUAL_LIST_ROW> rows;
+    CTranslationBatch weekdayAndAgoNames;
     if (m_store.ListAll(schedules, FALSE) == 0) {
+        const DEVICE_RECORD missing;
         rows.reserve(schedules.size());
-        for (int i = 0; i < static_cast<int>(schedules.size()); ++i)
-            rows.push_back(ScheduleRow(i, schedules[i], devices.GetDevice(schedules[i].DevID)));
+        for (int i = 0; i < static_cast<int>(schedules.size()); ++i) {
+            const auto device = byId.find(schedules[i].DevID);
+            rows.push_back(ScheduleRow(i, schedules[i], device == byId.end() ? missing : *device->second));
+        }
     }
     m_list.SetRows(std::move(rows));
     // The new rows are all unticked, whatever the old ones carried.
     m_checkedCount = 0;
     m_checkAll = 0;
     UpdateButtons();
+    // The editor about to be made shows the same devices: one read of the file.
+    if (!m_editor.GetSafeHwnd()) m_editor.OfferDevices(std::move(devices));
     return 0;
 }
 

@@ -104,28 +104,23 @@ CRect CProjectEditDlg::StartRect(int id) const {
     return CRect();
 }
 
+void CProjectEditDlg::OfferDevices(std::vector<DEVICE_RECORD> devices) {
+    m_devices = std::move(devices);
+    m_devicesOffered = true;
+}
+
 void CProjectEditDlg::FillDeviceList() {
-    m_devices.clear();
-    CDeviceManager devices;
-    OpenConfiguredDeviceList(devices);
-    devices.GetAllDevices(m_devices);
+    if (!m_devicesOffered) m_devices = ReadConfiguredDevices();
+    m_devicesOffered = false;
     if (!GetSafeHwnd()) return;
 
-    m_deviceCombo.ResetContent();
+    std::vector<CString> titles;
+    titles.reserve(m_devices.size());
+    for (const DEVICE_RECORD& device : m_devices) titles.push_back(DeviceTitle(device));
+    FillComboBox(m_deviceCombo.m_hWnd, titles);
+    AdjustComboDropWidth(&m_deviceCombo, titles);
     m_channelCombo.ResetContent();
-    CRedrawPause pause(m_tree.m_hWnd);
-    m_tree.DeleteAllItems();
-    m_root = nullptr;
-    if (!m_devices.empty()) m_root = InsertCheckItem(m_tree, Translate(L"All Devices"), nullptr, 0);
-    for (const DEVICE_RECORD& device : m_devices) {
-        m_deviceCombo.AddString(DeviceTitle(device));
-        HTREEITEM deviceItem = InsertCheckItem(m_tree, DeviceTitle(device), m_root, static_cast<DWORD_PTR>(device.id));
-        for (int channel = 0; channel < device.channelCount && channel < kMaxChannels; ++channel) {
-            InsertCheckItem(m_tree, ChannelName(device, channel), deviceItem, static_cast<DWORD_PTR>(channel));
-        }
-        ExpandTreeItem(m_tree.m_hWnd, deviceItem);
-    }
-    if (m_root) m_tree.Expand(m_root, TVE_EXPAND);
+    FillTree(titles);
     // A schedule being modified keeps its own device when the list is
     // re-read; a new one starts on the first device.
     if (m_editMode == kModeModify) {
@@ -136,18 +131,38 @@ void CProjectEditDlg::FillDeviceList() {
     }
 }
 
+void CProjectEditDlg::FillTree(const std::vector<CString>& titles) {
+    CRedrawPause pause(m_tree.m_hWnd);
+    m_tree.DeleteAllItems();
+    m_root = nullptr;
+    if (!m_devices.empty()) m_root = InsertCheckItem(m_tree, Translate(L"All Devices"), nullptr, 0);
+    // Devices are made expanded while the root is still closed: their
+    // channels go in without the tree laying out what it shows, and without
+    // two expand notifications per device.
+    for (size_t i = 0; i < m_devices.size(); ++i) {
+        const DEVICE_RECORD& device = m_devices[i];
+        HTREEITEM deviceItem = InsertCheckItem(m_tree, titles[i], m_root, static_cast<DWORD_PTR>(device.id), true);
+        for (int channel = 0; channel < device.channelCount && channel < kMaxChannels; ++channel) {
+            InsertCheckItem(m_tree, ChannelName(device, channel), deviceItem, static_cast<DWORD_PTR>(channel));
+        }
+    }
+    if (m_root) m_tree.Expand(m_root, TVE_EXPAND);
+}
+
 void CProjectEditDlg::FillChannelCombo(int deviceIndex) {
     m_channelCombo.ResetContent();
     if (deviceIndex < 0 || deviceIndex >= static_cast<int>(m_devices.size())) return;
     const DEVICE_RECORD& device = m_devices[deviceIndex];
     if (device.channelCount <= 0) return;
+    std::vector<CString> names;
     for (int channel = 0; channel < device.channelCount && channel < kMaxChannels; ++channel) {
         CString name = ChannelName(device, channel);
         if (name.IsEmpty()) name.Format(L"%s %d", (LPCWSTR)Translate(L"Channel"), channel + 1);
-        m_channelCombo.AddString(name);
+        names.push_back(name);
     }
+    FillComboBox(m_channelCombo.m_hWnd, names);
     m_channelCombo.SetCurSel(0);
-    AdjustComboDropWidth(&m_channelCombo);
+    AdjustComboDropWidth(&m_channelCombo, names);
 }
 
 void CProjectEditDlg::OnDeviceChanged() { FillChannelCombo(m_deviceCombo.GetCurSel()); }
@@ -217,8 +232,6 @@ void CProjectEditDlg::ResetForNew() {
     m_multiButton.SetCheck(BST_UNCHECKED);
     m_multiChannel = 0;
     ShowSingleControls(TRUE);
-    AdjustComboDropWidth(&m_deviceCombo);
-    AdjustComboDropWidth(&m_channelCombo);
     PlaceControls(kDeviceRowAndBelowIds, CountOf(kDeviceRowAndBelowIds), 0);
     FitWindowToButtons();
 }

@@ -31,6 +31,10 @@ public:
     // Re-reads the device file and refills the device and channel combos
     // and the tree.
     void FillDeviceList();
+    // Devices just read from the device file by the list dialog: the next
+    // fill (the editor's initialisation) shows them instead of reading the
+    // file again.
+    void OfferDevices(std::vector<DEVICE_RECORD> devices);
 
     CTreeCtrl& GetTree() { return m_tree; }
 
@@ -53,6 +57,8 @@ protected:
 private:
     void ReadControls();
     void ShowWeekdays();
+    // The root, every device expanded, and each device's channels.
+    void FillTree(const std::vector<CString>& titles);
     void FillChannelCombo(int deviceIndex);
     // Selects the device with the id (no selection when it is not in the
     // list) and the channel at the index of it (none when out of range).
@@ -70,6 +76,7 @@ private:
     static const int kSavedRectCount = 11;
     CRect m_startRects[kSavedRectCount];
     std::vector<DEVICE_RECORD> m_devices;
+    bool m_devicesOffered = false;
     CComboBox m_deviceCombo;
     CComboBox m_channelCombo;
     CComboBox m_agoCombo;

@@ -35,6 +35,14 @@ int OpenConfiguredDeviceList(CDeviceManager& list) {
     return list.OpenDeviceFile(config->GetDeviceFile());
 }
 
+std::vector<DEVICE_RECORD> ReadConfiguredDevices() {
+    CDeviceManager list;
+    OpenConfiguredDeviceList(list);
+    std::vector<DEVICE_RECORD> devices;
+    list.GetAllDevices(devices);
+    return devices;
+}
+
 CString DeviceTitle(const DEVICE_RECORD& device) { return CString(device.title); }
 
 CString ChannelName(const DEVICE_RECORD& device, int channelIndex) {
@@ -47,8 +55,8 @@ void EnableTreeCheckBoxes(CTreeCtrl& tree) {
     tree.ModifyStyle(0, TVS_CHECKBOXES);
 }
 
-HTREEITEM InsertCheckItem(CTreeCtrl& tree, const CString& text, HTREEITEM parent, DWORD_PTR data) {
-    return AppendTreeCheckItem(tree.m_hWnd, text, parent, data);
+HTREEITEM InsertCheckItem(CTreeCtrl& tree, const CString& text, HTREEITEM parent, DWORD_PTR data, bool expanded) {
+    return AppendTreeCheckItem(tree.m_hWnd, text, parent, data, expanded);
 }
 
 HTREEITEM CheckBoxItemAtClick(const CTreeCtrl& tree) {
@@ -72,8 +80,23 @@ void CheckDescendants(HWND tree, HTREEITEM item, bool check) {
 }  // namespace
 
 void SetSubtreeCheck(CTreeCtrl& tree, HTREEITEM item, BOOL check) {
-    CRedrawPause pause(tree.m_hWnd);
-    CheckDescendants(tree.m_hWnd, item, check != FALSE);
+    const HWND window = tree.m_hWnd;
+    CRedrawPause pause(window);
+    // Wine's tree view walks every shown item to size its scroll bars after
+    // each item that changes, hidden or not: ticking all 16 000 channels of a
+    // fleet took seconds. Collapsed for the batch, the descendants are not
+    // shown and each change walks only what lies beside the item.
+    // Collapsing may move the selection up to the item, and scroll:
+    // both are put back.
+    const bool expanded = TreeItemExpanded(window, item);
+    const HTREEITEM selected = TreeNextItem(window, nullptr, TVGN_CARET);
+    const HTREEITEM firstShown = TreeNextItem(window, nullptr, TVGN_FIRSTVISIBLE);
+    if (expanded) CollapseTreeItem(window, item);
+    CheckDescendants(window, item, check != FALSE);
+    if (!expanded) return;
+    ExpandTreeItem(window, item);
+    if (selected && TreeNextItem(window, nullptr, TVGN_CARET) != selected) SelectTreeItem(window, selected, TVGN_CARET);
+    if (firstShown) SelectTreeItem(window, firstShown, TVGN_FIRSTVISIBLE);
 }
 
 bool AnyChildChecked(const CTreeCtrl& tree, HTREEITEM item) {

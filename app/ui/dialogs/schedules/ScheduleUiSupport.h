@@ -6,6 +6,8 @@
 #include <afxwin.h>
 #include <afxcmn.h>
 
+#include <vector>
+
 class CDeviceManager;
 struct DEVICE_RECORD;
 
@@ -20,6 +22,8 @@ CString WeekdayName(int day);
 // Loads the configuration's device file into list, with the configured
 // device limit. OpenDeviceFile's result.
 int OpenConfiguredDeviceList(CDeviceManager& list);
+// Every record of the configuration's device file, in id order.
+std::vector<DEVICE_RECORD> ReadConfiguredDevices();
 // The device's title, and the stored name of the channel ("" for a channel
 // index outside the device's channels).
 CString DeviceTitle(const DEVICE_RECORD& device);
@@ -28,12 +32,15 @@ CString ChannelName(const DEVICE_RECORD& device, int channelIndex);
 // Gives a tree from a template working check boxes: the style must be set
 // again once the control exists, before it is filled.
 void EnableTreeCheckBoxes(CTreeCtrl& tree);
-// Appends an unchecked item with its data under parent (TVI_ROOT when NULL).
-HTREEITEM InsertCheckItem(CTreeCtrl& tree, const CString& text, HTREEITEM parent, DWORD_PTR data);
+// Appends an unchecked item with its data under parent (TVI_ROOT when NULL),
+// expanded when asked: the children added under it later are shown.
+HTREEITEM InsertCheckItem(CTreeCtrl& tree, const CString& text, HTREEITEM parent, DWORD_PTR data,
+                          bool expanded = false);
 // The item whose check box the mouse message being handled hit (the tree's
 // NM_CLICK); NULL when the click was elsewhere.
 HTREEITEM CheckBoxItemAtClick(const CTreeCtrl& tree);
-// Sets the check mark of every descendant of item.
+// Sets the check mark of every descendant of item; the selection and the
+// first item shown stay.
 void SetSubtreeCheck(CTreeCtrl& tree, HTREEITEM item, BOOL check);
 // Whether any child of item carries a check mark.
 bool AnyChildChecked(const CTreeCtrl& tree, HTREEITEM item);

@@ -6,6 +6,7 @@
 #include "BoxCloser.h"
 #include "ScheduleDialogsFixture.h"
 #include "WaitFor.h"
+#include "app/core/CInitLanguage.h"
 #include "app/core/CLogDB.h"
 #include "app/engine/CBackupEngine.h"
 #include "app/ui/dialogs/schedules/CBackupProjectDlg.h"
@@ -99,6 +100,35 @@ TEST_F(BackupProjectDlgTest, RowsShowTheFileSchedulesAndLeaveUnknownValuesEmpty)
     EXPECT_FALSE(Enabled(IDC_PROJECT_MODIFY));
     EXPECT_FALSE(Enabled(IDC_PROJECT_DELETE));
     SaveScreenshot(Hwnd(), L"schedule-list");
+}
+
+// The words of one fill are asked for once and kept for that fill only: a
+// language chosen between two fills shows in the second.
+TEST_F(BackupProjectDlgTest, EachFillSpeaksTheLanguageChosenBeforeIt) {
+    CInitLanguage* language = GetInitLanguage();
+    struct LanguageBack {
+        CString file;
+        ~LanguageBack() { GetInitLanguage()->SetLanguageFile(file); }
+    } back{language->GetLanguageFile()};
+    const CString french = temp.File(L"French.ini").c_str(), german = temp.File(L"German.ini").c_str();
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"Monday", L"Lundi", french));
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"Two Days Ago", L"Avant-hier", french));
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"Monday", L"Montag", german));
+    BACKUP_SCHEDULE schedule = Schedule(1001, 0, 2);
+    for (int day = 0; day < kDaysPerWeek; ++day) schedule.WeekDayEnable[day] = day == 1;
+    WriteSchedules({schedule, schedule});
+    language->SetLanguageFile(french);
+    Open();
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(CString(L"Lundi"), Cell(row, 4)) << row;
+        EXPECT_EQ(CString(L"Avant-hier"), Cell(row, 5)) << row;
+    }
+    language->SetLanguageFile(german);
+    dialog.LoadScheduleList(1);
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(CString(L"Montag"), Cell(row, 4)) << row;
+        EXPECT_EQ(CString(L"Two Days Ago"), Cell(row, 5)) << row;
+    }
 }
 
 TEST_F(BackupProjectDlgTest, NumberHeaderDoubleClickChecksThenUnchecksEveryRow) {

@@ -166,6 +166,48 @@ TEST_F(ProjectEditDlgTest, MultiChannelTreeMarksFollowTheirChannelsAndAddOneSche
     }
 }
 
+// Ticking a subtree closes it for the batch (the tree would otherwise lay
+// out every shown item after each change): what the operator sees must
+// come back as it was.
+TEST_F(ProjectEditDlgTest, TickingAllDevicesKeepsTheSelectionTheViewAndEveryDeviceOpen) {
+    const std::vector<const char*> channels = {"C1", "C2", "C3", "C4", "C5", "C6", "C7", "C8"};
+    SetDevices({{1001, "D1", channels}, {1002, "D2", channels}, {1003, "D3", channels},
+                {1004, "D4", channels}, {1005, "D5", channels}, {1006, "D6", channels}});
+    Open();
+    Add();
+    ::SendMessageW(::GetDlgItem(Editor(), IDC_PROJEDIT_MULTI), BM_SETCHECK, BST_CHECKED, 0);
+    ClickButton(Editor(), IDC_PROJEDIT_MULTI);
+    CTreeCtrl& tree = list.GetEditor().GetTree();
+    const HTREEITEM root = tree.GetRootItem();
+    for (int device = 0; device < 6; ++device)
+        EXPECT_TRUE(tree.GetItemState(TreeItem(device), TVIS_EXPANDED) & TVIS_EXPANDED) << "device " << device;
+    const HTREEITEM selected = TreeItem(4, 5);
+    tree.SelectItem(selected);  // scrolls it into view, far below the root
+    ASSERT_NE(root, TreeView_GetFirstVisible(tree.GetSafeHwnd())) << "the tree must be long enough to scroll";
+    TreeView_SelectSetFirstVisible(tree.GetSafeHwnd(), TreeItem(3, 6));
+    const HTREEITEM firstShown = TreeView_GetFirstVisible(tree.GetSafeHwnd());
+
+    ClickTreeCheckBox(tree.GetSafeHwnd(), TreeItem(3));  // a device, the selection's neighbour
+    Pump();
+    EXPECT_EQ(selected, tree.GetSelectedItem());
+    EXPECT_EQ(firstShown, TreeView_GetFirstVisible(tree.GetSafeHwnd()));
+    TreeView_SelectSetFirstVisible(tree.GetSafeHwnd(), root);
+    ClickTreeCheckBox(tree.GetSafeHwnd(), root);
+    Pump();
+    EXPECT_EQ(selected, tree.GetSelectedItem());
+    EXPECT_EQ(root, TreeView_GetFirstVisible(tree.GetSafeHwnd()));
+    for (int device = 0; device < 6; ++device) {
+        EXPECT_TRUE(tree.GetItemState(TreeItem(device), TVIS_EXPANDED) & TVIS_EXPANDED) << "device " << device;
+        EXPECT_TRUE(tree.GetCheck(TreeItem(device))) << "device " << device;
+        for (int channel = 0; channel < 8; ++channel)
+            EXPECT_TRUE(tree.GetCheck(TreeItem(device, channel))) << "device " << device << " channel " << channel;
+    }
+    ClickTreeCheckBox(tree.GetSafeHwnd(), root);
+    Pump();
+    EXPECT_FALSE(tree.GetCheck(TreeItem(5, 7)));
+    EXPECT_EQ(selected, tree.GetSelectedItem());
+}
+
 TEST_F(ProjectEditDlgTest, ModifyFindsDeviceAndChannelByIdAndPositionNotByName) {
     SetDevices({{1001, "Same", {"Cam", "Cam"}}, {1002, "Same", {"Cam", "Cam"}}});
     BACKUP_SCHEDULE schedule = Schedule(1002, 1, 3);
