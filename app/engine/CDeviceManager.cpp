@@ -120,7 +120,10 @@ int CDeviceManager::ModifyDevice(int id, const char* title, const char* desc, co
 int CDeviceManager::WriteDeviceXml(const CString& path) {
     CString file = path.IsEmpty() ? GetDeviceFile() : path;
     if (file.IsEmpty()) return -2;
-    return m_listStore.Write(ExpandProgramDir(file), [this]() { return m_registry.SnapshotWithDefaultNames(); });
+    return m_listStore.Write(ExpandProgramDir(file),
+                             [this](std::vector<DEVICE_RECORD>& records, HELD_BACK_ELEMENTS& heldBack) {
+                                 m_registry.SnapshotForFile(records, heldBack);
+                             });
 }
 
 int CDeviceManager::SaveDeviceElement(int deviceId) {
@@ -140,7 +143,8 @@ int CDeviceManager::ReadList(const CString& file, bool storedFile) {
             m_registry.ForgetNotLoaded();
         },
         [this](const DEVICE_RECORD& record) {
-            m_registry.AddLoaded(record);  // past the maximum it is held back, and the reading goes on
+            // Past the maximum it is held back, and the reading goes on.
+            m_registry.AddLoaded(record, &CDeviceListStore::ElementText);
             return true;
         },
         storedFile);
