@@ -9,6 +9,7 @@
 #include "app/core/CAutoLock.h"
 #include "app/core/CFileView.h"
 #include "app/core/CPathLocks.h"
+#include "app/core/CXmlTextWriter.h"
 #include "app/core/DeviceListIds.h"
 #include "app/core/RefusedValues.h"
 #include "app/core/XmlFile.h"
@@ -102,73 +103,29 @@ private:
     TiXmlElement* m_child = nullptr;
 };
 
-// The element as the document printer writes it inside the list's root:
-// four-space indents, "\n" line ends, values escaped alike and put between
-// single quotes when they hold a double quote.
 class TextSink {
 public:
-    explicit TextSink(std::string& out) : m_out(out) { m_out += "    <Device"; }
-    void Attribute(const char* name, const char* value) {
-        m_out += ' ';
-        m_out += name;
-        const bool plain = strpbrk(value, "&<>\"'") == nullptr && !HasControlCharacter(value);
-        if (plain) {
-            m_out += "=\"";
-            m_out += value;
-            m_out += '"';
-            return;
-        }
-        TIXML_STRING encoded;
-        TiXmlBase::EncodeString(TIXML_STRING(value), &encoded);
-        const char quote = strchr(value, '"') ? '\'' : '"';
-        m_out += '=';
-        m_out += quote;
-        m_out.append(encoded.c_str(), encoded.length());
-        m_out += quote;
-    }
-    // "%d", without the formatting machinery: a list holds millions of numbers.
-    void Attribute(const char* name, int value) {
-        char text[16];
-        char* p = text + sizeof text;
-        *--p = '\0';
-        unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-        do {
-            *--p = static_cast<char>('0' + magnitude % 10);
-            magnitude /= 10;
-        } while (magnitude);
-        if (value < 0) *--p = '-';
-        Attribute(name, p);
-    }
-    void BeginChild(const char* name) {
-        if (!m_children) m_out += ">\n";
-        m_children = true;
-        m_out += "        <";
-        m_out += name;
-    }
-    void EndChild() { m_out += " />\n"; }
-    void End() { m_out += m_children ? "    </Device>\n" : " />\n"; }
+    explicit TextSink(CXmlTextWriter& writer) : m_writer(writer) {}
+    void Attribute(const char* name, const char* value) { m_writer.Attribute(name, value); }
+    void Attribute(const char* name, int value) { m_writer.Attribute(name, value); }
+    void BeginChild(const char* name) { m_writer.Open(name); }
+    void EndChild() { m_writer.Close(); }
 
 private:
-    static bool HasControlCharacter(const char* value) {
-        for (; *value; ++value) {
-            if (static_cast<unsigned char>(*value) < 32) return true;
-        }
-        return false;
-    }
-
-    std::string& m_out;
-    bool m_children = false;
+    CXmlTextWriter& m_writer;
 };
+
+void WriteDevice(const DEVICE_RECORD& record, CXmlTextWriter& writer) {
+    writer.Open("Device");
+    TextSink sink(writer);
+    DescribeDevice(record, sink);
+    writer.Close();
+}
 
 void ElementFromRecord(TiXmlElement& element, const DEVICE_RECORD& record) {
     ElementSink sink(element);
     DescribeDevice(record, sink);
 }
-
-const char kListHead[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n";
-const char kListOpen[] = "<Organization grade=\"1\">\n";
-const char kListClose[] = "</Organization>\n";
-const char kEmptyList[] = "<Organization grade=\"1\" />\n";
 
 }  // namespace
 
@@ -272,37 +229,31 @@ int CDeviceListStore::Write(
     snapshot(records, heldBack);
     // The text is put together element by element: a document of a list of
     // 100 000 devices would take hundreds of megabytes.
-    std::string text = kListHead;
-    if (records.empty() && heldBack.empty()) {
-        text += kEmptyList;
-    } else {
-        size_t size = text.size() + sizeof kListOpen + sizeof kListClose + records.size() * 1024;
-        for (const auto& entry : heldBack) size += entry.second.size();
-        text.reserve(size);
-        text += kListOpen;
-        std::vector<DEVICE_RECORD>::const_iterator record = records.begin();
-        HELD_BACK_ELEMENTS::const_iterator kept = heldBack.begin();
-        while (record != records.end() || kept != heldBack.end()) {
-            if (kept == heldBack.end() || (record != records.end() && record->id < kept->first))
-                AppendElementText(*record++, text);
-            else
-                text += (kept++)->second;
-        }
-        text += kListClose;
+    std::string text;
+    size_t size = 1024 + records.size() * 1024;
+    for (const auto& entry : heldBack) size += entry.second.size();
+    text.reserve(size);
+    CXmlTextWriter writer(text, "\n");
+    writer.Declaration();
+    writer.Open("Organization");
+    writer.Attribute("grade", "1");
+    std::vector<DEVICE_RECORD>::const_iterator record = records.begin();
+    HELD_BACK_ELEMENTS::const_iterator kept = heldBack.begin();
+    while (record != records.end() || kept != heldBack.end()) {
+        if (kept == heldBack.end() || (record != records.end() && record->id < kept->first))
+            WriteDevice(*record++, writer);
+        else
+            writer.AppendChildren((kept++)->second);
     }
+    writer.Close();
     return ReplaceFileContents(path, text.data(), text.size()) == 0 ? 0 : -3;
 }
 
 std::string CDeviceListStore::ElementText(const DEVICE_RECORD& record) {
     std::string text;
-    AppendElementText(record, text);
+    CXmlTextWriter writer(text, "\n", 1);
+    WriteDevice(record, writer);
     return text;
-}
-
-void CDeviceListStore::AppendElementText(const DEVICE_RECORD& record, std::string& text) {
-    TextSink sink(text);
-    DescribeDevice(record, sink);
-    sink.End();
 }
 
 int CDeviceListStore::SaveElement(const CString& path, const DEVICE_RECORD& record) {

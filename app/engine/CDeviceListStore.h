@@ -64,7 +64,6 @@ public:
     // The record's Device element as Write puts it into the file, default
     // channel names given.
     static std::string ElementText(const DEVICE_RECORD& record);
-    static void AppendElementText(const DEVICE_RECORD& record, std::string& text);
     // Rewrites the element of record.id. 0 (also when the file has no element
     // for it: the file is saved unchanged); -1 when the file cannot be
     // loaded; -3 when it cannot be saved.
