@@ -8,6 +8,9 @@
 // It is composed of the registry (CDeviceRegistry: records, ids, count), the
 // device list file (CDeviceListStore) and the SDK reads (CDeviceQueries);
 // what remains here are the sessions: login, logout, commands, talk, names.
+// The class is split over two files: CDeviceManager.cpp (sessions) and
+// CDeviceManagerMerge.cpp (the device dialogs' commit merged into a live
+// record).
 //
 // Locks: the registry's records and count locks (rules in CDeviceRegistry.h):
 // no SDK call is made while the records lock is held, since the SDK's

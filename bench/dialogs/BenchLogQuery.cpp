@@ -12,9 +12,9 @@
 #include "TempDir.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CUserManager.h"
-#include "app/ui/dialogs/CLogQueryDlg.h"
+#include "app/ui/dialogs/userlog/CLogQueryDlg.h"
 #include "app/ui/dialogs/resource.h"
-#include "tests/app/ui/dialogs/LogMonthFixture.h"
+#include "tests/app/ui/dialogs/userlog/LogMonthFixture.h"
 
 namespace {
 

@@ -30,7 +30,7 @@
 #include "app/engine/CDeviceListStore.h"
 #include "app/engine/CDeviceManager.h"
 #include "app/core/CFileView.h"
-#include "tests/app/ui/dialogs/LogMonthFixture.h"
+#include "tests/app/ui/dialogs/userlog/LogMonthFixture.h"
 
 namespace {
 

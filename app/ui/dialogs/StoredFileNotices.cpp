@@ -1,6 +1,6 @@
 #include "StoredFileNotices.h"
 
-#include "CDeviceUserLists.h"
+#include "app/ui/dialogs/devices/CDeviceUserLists.h"
 #include "DialogMessages.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/RefusedValues.h"

@@ -1,10 +1,10 @@
 // Resource ids of the program. Each dialog group keeps its ids in a header of
-// its own under res/, so that groups can be added without touching each other.
+// its own in its folder, so that groups can be added without touching each other.
 #pragma once
-#include "res/MainWindowIds.h"
-#include "res/DevManageIds.h"
-#include "res/UserManageIds.h"
-#include "res/LogQueryIds.h"
-#include "res/ScheduleIds.h"
-#include "res/RecordManageIds.h"
-#include "res/SystemConfigIds.h"
+#include "mainwindow/MainWindowIds.h"
+#include "devices/DevManageIds.h"
+#include "userlog/UserManageIds.h"
+#include "userlog/LogQueryIds.h"
+#include "schedules/ScheduleIds.h"
+#include "records/RecordManageIds.h"
+#include "schedules/SystemConfigIds.h"

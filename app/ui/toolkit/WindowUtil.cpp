@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "CStyleMenu.h"
+#include "app/ui/toolkit/menu/CStyleMenu.h"
 
 namespace {
 

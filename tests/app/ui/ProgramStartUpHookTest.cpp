@@ -6,9 +6,9 @@
 
 #include <windows.h>
 
-#include "app/ui/toolkit/CStyleMenu.h"
-#include "app/ui/toolkit/CStyleMenuTempHandler.h"
-#include "app/ui/toolkit/MenuStartUpState.h"
+#include "app/ui/toolkit/menu/CStyleMenu.h"
+#include "app/ui/toolkit/menu/CStyleMenuTempHandler.h"
+#include "app/ui/toolkit/menu/MenuStartUpState.h"
 
 TEST(ProgramStartUpHook, InstalledBeforeMainWithTheProgramsStyles) {
     MenuStartUpState state;

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "app/ui/dialogs/CRerezedctrl1.h"
+#include "app/ui/dialogs/records/CRerezedctrl1.h"
 
 struct RerezedServer {
     // Loads Rerezed.ocx and registers it (both once per process).

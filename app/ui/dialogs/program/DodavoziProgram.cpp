@@ -3,7 +3,7 @@
 // from the configuration, callbacks registered). Only the program links this
 // file; the dialog library and its tests have no application object.
 #include "app/engine/CBackupEngine.h"
-#include "app/ui/dialogs/CDodavoziApp.h"
+#include "app/ui/dialogs/mainwindow/CDodavoziApp.h"
 
 CDodavoziApp theApp;
 

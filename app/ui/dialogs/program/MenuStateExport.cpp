@@ -2,7 +2,7 @@
 // start-up state, for a probe that a test loads into the running program.
 // It only reads. Referring to the library's state from here also keeps the
 // library's start-up object in the program whatever the linker would drop.
-#include "app/ui/toolkit/MenuStartUpState.h"
+#include "app/ui/toolkit/menu/MenuStartUpState.h"
 
 extern "C" __declspec(dllexport) BOOL DodavoziMenuStartUpState(MenuStartUpState* state, DWORD size) {
     if (!state || size != sizeof *state) return FALSE;

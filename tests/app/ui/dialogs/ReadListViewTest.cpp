@@ -62,10 +62,12 @@ private:
             return;
         }
         AddTwoColumns(list);
-        m_list = list;
         for (bool first = true; !m_stop; first = !first) {
             Fill(list, first ? kFirst : kSecond);
             ++m_rebuilds;
+            // Handed out once whole: before its first fill the list is in
+            // neither state, and a read then is no fault of the reader.
+            if (!m_list) m_list = list;
             // Settled for a while, as the program's lists are between two
             // rebuilds: whole passes can be read now.
             for (int i = 0; i < 40 && !m_stop; ++i) TakeSentMessage(5);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
-#include "app/ui/toolkit/CStyleMenu.h"
+#include "app/ui/toolkit/menu/CStyleMenu.h"
 
 namespace {
 

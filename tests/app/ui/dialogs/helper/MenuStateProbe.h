@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/ui/toolkit/MenuStartUpState.h"
+#include "app/ui/toolkit/menu/MenuStartUpState.h"
 
 // Posted to a window of the program's user-interface thread; wParam is the
 // request number, which names the record file.

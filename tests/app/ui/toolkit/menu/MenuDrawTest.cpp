@@ -4,14 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "MenuTestSupport.h"
-#include "app/ui/toolkit/CMenuTheme.h"
-#include "app/ui/toolkit/CStyleBrushList.h"
-#include "app/ui/toolkit/CStyleBrush.h"
-#include "app/ui/toolkit/CStyleMemDC.h"
-#include "app/ui/toolkit/CStyleMenu.h"
-#include "app/ui/toolkit/CStyleMenuHook.h"
-#include "app/ui/toolkit/MenuColors.h"
-#include "app/ui/toolkit/MenuPaint.h"
+#include "app/ui/toolkit/menu/CMenuTheme.h"
+#include "app/ui/toolkit/menu/CStyleBrushList.h"
+#include "app/ui/toolkit/menu/CStyleBrush.h"
+#include "app/ui/toolkit/menu/CStyleMemDC.h"
+#include "app/ui/toolkit/menu/CStyleMenu.h"
+#include "app/ui/toolkit/menu/CStyleMenuHook.h"
+#include "app/ui/toolkit/menu/MenuColors.h"
+#include "app/ui/toolkit/menu/MenuPaint.h"
 
 TEST(MenuColours, ArithmeticTable) {
     struct Case {

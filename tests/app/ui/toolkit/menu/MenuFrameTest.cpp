@@ -5,10 +5,10 @@
 
 #include "MenuTestResource.h"
 #include "MenuTestSupport.h"
-#include "app/ui/toolkit/CStyleDialog.h"
-#include "app/ui/toolkit/CStyleDockBar.h"
-#include "app/ui/toolkit/CStyleFrameWnd.h"
-#include "app/ui/toolkit/CStyleMultiDocTemplate.h"
+#include "app/ui/toolkit/menu/CStyleDialog.h"
+#include "app/ui/toolkit/menu/CStyleDockBar.h"
+#include "app/ui/toolkit/menu/CStyleFrameWnd.h"
+#include "app/ui/toolkit/menu/CStyleMultiDocTemplate.h"
 
 namespace {
 

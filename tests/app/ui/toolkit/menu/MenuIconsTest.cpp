@@ -6,9 +6,9 @@
 
 #include "MenuTestResource.h"
 #include "MenuTestSupport.h"
-#include "app/ui/toolkit/CStyleMenu.h"
-#include "app/ui/toolkit/CStyleMenuIcons.h"
-#include "app/ui/toolkit/MenuColors.h"
+#include "app/ui/toolkit/menu/CStyleMenu.h"
+#include "app/ui/toolkit/menu/CStyleMenuIcons.h"
+#include "app/ui/toolkit/menu/MenuColors.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "MenuTestResource.h"
 #include "MenuTestSupport.h"
-#include "app/ui/toolkit/CStyleMenu.h"
+#include "app/ui/toolkit/menu/CStyleMenu.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "MenuTestResource.h"
 #include "MenuTestSupport.h"
-#include "app/ui/toolkit/CStyleMenu.h"
-#include "app/ui/toolkit/CStyleMenuIcons.h"
+#include "app/ui/toolkit/menu/CStyleMenu.h"
+#include "app/ui/toolkit/menu/CStyleMenuIcons.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "MenuTestSupport.h"
-#include "app/ui/toolkit/CMenuTheme2003.h"
-#include "app/ui/toolkit/CStyleMenu.h"
-#include "app/ui/toolkit/CStyleMenuHook.h"
-#include "app/ui/toolkit/CStyleMenuTempHandler.h"
+#include "app/ui/toolkit/menu/CMenuTheme2003.h"
+#include "app/ui/toolkit/menu/CStyleMenu.h"
+#include "app/ui/toolkit/menu/CStyleMenuHook.h"
+#include "app/ui/toolkit/menu/CStyleMenuTempHandler.h"
 
 namespace {
 

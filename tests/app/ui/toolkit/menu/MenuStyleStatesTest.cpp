@@ -7,10 +7,10 @@
 
 #include "MenuTestResource.h"
 #include "MenuTestSupport.h"
-#include "app/ui/toolkit/CMenuTheme.h"
-#include "app/ui/toolkit/CStyleMenu.h"
-#include "app/ui/toolkit/CStyleMenuIcons.h"
-#include "app/ui/toolkit/MenuColors.h"
+#include "app/ui/toolkit/menu/CMenuTheme.h"
+#include "app/ui/toolkit/menu/CStyleMenu.h"
+#include "app/ui/toolkit/menu/CStyleMenuIcons.h"
+#include "app/ui/toolkit/menu/MenuColors.h"
 
 namespace {
 

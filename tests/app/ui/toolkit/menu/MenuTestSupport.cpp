@@ -1,7 +1,7 @@
 #include "MenuTestSupport.h"
 
 #include "MenuTestResource.h"
-#include "app/ui/toolkit/CStyleMenu.h"
+#include "app/ui/toolkit/menu/CStyleMenu.h"
 
 DibCanvas::DibCanvas(int width, int height, COLORREF fill) : m_width(width), m_height(height) {
     BITMAPINFO info = {};

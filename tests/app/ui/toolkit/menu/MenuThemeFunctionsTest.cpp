@@ -1,11 +1,11 @@
 #include <afxwin.h>
 #include <gtest/gtest.h>
 
-#include "app/ui/toolkit/CLibraryFunction.h"
-#include "app/ui/toolkit/CMenuTheme.h"
-#include "app/ui/toolkit/CStyleMenu.h"
-#include "app/ui/toolkit/MenuColors.h"
-#include "app/ui/toolkit/ThemeFunctions.h"
+#include "app/ui/toolkit/menu/CLibraryFunction.h"
+#include "app/ui/toolkit/menu/CMenuTheme.h"
+#include "app/ui/toolkit/menu/CStyleMenu.h"
+#include "app/ui/toolkit/menu/MenuColors.h"
+#include "app/ui/toolkit/menu/ThemeFunctions.h"
 
 namespace {
 

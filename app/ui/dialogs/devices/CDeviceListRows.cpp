@@ -1,0 +1,108 @@
+#include "CDeviceListRows.h"
+
+#include "CDeviceForm.h"
+#include "app/ui/dialogs/DialogMessages.h"
+#include "app/ui/dialogs/mainwindow/TaskListRow.h"
+
+namespace {
+
+struct LIST_COLUMN {
+    const wchar_t* heading;
+    int width;
+    int format;
+};
+const LIST_COLUMN kColumns[] = {
+    {L"No.", 50, LVCFMT_RIGHT},         {L"Title", 200, LVCFMT_LEFT},    {L"Desc", 180, LVCFMT_LEFT},
+    {L"Use DDNS", 80, LVCFMT_LEFT},      {L"DDNS IP", 120, LVCFMT_LEFT},  {L"DDNS Port", 80, LVCFMT_LEFT},
+    {L"DDNS Device Name", 120, LVCFMT_LEFT}, {L"IP", 120, LVCFMT_LEFT}, {L"Port", 80, LVCFMT_RIGHT},
+    {L"Type", 120, LVCFMT_LEFT},         {L"Model", 120, LVCFMT_LEFT},    {L"UserID", 100, LVCFMT_LEFT},
+};
+
+const UINT kSelectedFocused = LVIS_SELECTED | LVIS_FOCUSED;
+
+}  // namespace
+
+void CDeviceListRows::SetUpColumns() {
+    m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < static_cast<int>(sizeof kColumns / sizeof kColumns[0]); ++i)
+        m_list.InsertColumn(i, Translate(kColumns[i].heading), kColumns[i].format, kColumns[i].width);
+}
+
+void CDeviceListRows::Fill(const std::vector<DEVICE_RECORD>& records) {
+    std::vector<VIRTUAL_LIST_ROW> rows(records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        CString number;
+        number.Format(L"%d", static_cast<int>(i) + 1);
+        rows[i].cells = Cells(records[i], number);
+        rows[i].data = static_cast<DWORD_PTR>(records[i].id);
+    }
+    m_list.SetRows(std::move(rows));
+    if (m_list.RowCount() > 0) Select(0);
+}
+
+std::vector<CString> CDeviceListRows::Cells(const DEVICE_RECORD& record, const CString& number) {
+    const bool ddns = record.UseDDNS != 0;
+    CString ddnsPort, port;
+    if (ddns) ddnsPort.Format(L"%u", static_cast<unsigned>(record.DDNSPort));
+    port.Format(L"%u", static_cast<unsigned>(record.port));
+    return {
+        number,
+        FieldText(record.title),
+        FieldText(record.desc),
+        Translate(ddns ? L"Yes" : L"No"),
+        ddns ? FieldText(record.DDNSIP) : CString(),
+        ddnsPort,
+        ddns ? FieldText(record.DDNSDevName) : CString(),
+        record.logintype == CDeviceForm::kLoginTypeSelfRegistering ? CString() : FieldText(record.ip),
+        port,
+        Translate(FieldText(record.type)),
+        FieldText(record.model),
+        FieldText(record.user),
+    };
+}
+
+void CDeviceListRows::SetRow(const DEVICE_RECORD& record, int row) {
+    VIRTUAL_LIST_ROW value;
+    value.data = static_cast<DWORD_PTR>(record.id);
+    if (row < 0) {
+        CString number;
+        number.Format(L"%d", m_list.RowCount() + 1);
+        value.cells = Cells(record, number);
+        row = m_list.AppendRow(value);
+        if (row < 0) return;
+    } else {
+        if (row >= m_list.RowCount()) return;
+        value.cells = Cells(record, m_list.GetItemText(row, 0));
+        value.data = m_list.GetItemData(row);
+        value.checked = m_list.GetCheck(row) != FALSE;
+        m_list.ReplaceRow(row, value);
+    }
+    Select(row);
+}
+
+void CDeviceListRows::SelectId(int id) {
+    const int row = m_list.FindRowByData(static_cast<DWORD_PTR>(id));
+    if (row >= 0) Select(row);
+}
+
+bool CDeviceListRows::DeleteChecked(const std::function<void(int id)>& remove) {
+    bool deleted = false;
+    for (int row = m_list.RowCount() - 1; row >= 0; --row) {
+        if (!m_list.GetCheck(row)) continue;
+        remove(IdAt(row));
+        m_list.DeleteRow(row);
+        deleted = true;
+        const int count = m_list.RowCount();
+        if (count > 0) m_list.SetItemState(row < count ? row : count - 1, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    if (!deleted) return false;
+    m_list.NumberRows(0);
+    const int selected = m_list.GetNextItem(-1, LVNI_SELECTED);
+    if (m_list.RowCount() > 0) Select(selected < 0 ? 0 : selected);
+    return true;
+}
+
+void CDeviceListRows::Select(int row) {
+    m_list.SetItemState(row, kSelectedFocused, kSelectedFocused);
+    m_list.EnsureVisible(row, FALSE);
+}
