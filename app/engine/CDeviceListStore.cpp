@@ -220,31 +220,24 @@ int CDeviceListStore::ReadDocument(const CString& path, const std::function<bool
     return result;
 }
 
-int CDeviceListStore::Write(
-    const CString& path, const std::function<void(std::vector<DEVICE_RECORD>&, HELD_BACK_ELEMENTS&)>& snapshot) {
+int CDeviceListStore::Write(const CString& path, const std::function<void(const Visitor&)>& visitAll) {
     CAutoLock fileLock(&m_fileLock);
     CAutoLock pathLock(&CPathLocks::For(path));
-    std::vector<DEVICE_RECORD> records;
-    HELD_BACK_ELEMENTS heldBack;
-    snapshot(records, heldBack);
     // The text is put together element by element: a document of a list of
-    // 100 000 devices would take hundreds of megabytes.
+    // 100 000 devices would take hundreds of megabytes, and a copy of the
+    // records 29 KB each.
     std::string text;
-    size_t size = 1024 + records.size() * 1024;
-    for (const auto& entry : heldBack) size += entry.second.size();
-    text.reserve(size);
     CXmlTextWriter writer(text, "\n");
     writer.Declaration();
     writer.Open("Organization");
     writer.Attribute("grade", "1");
-    std::vector<DEVICE_RECORD>::const_iterator record = records.begin();
-    HELD_BACK_ELEMENTS::const_iterator kept = heldBack.begin();
-    while (record != records.end() || kept != heldBack.end()) {
-        if (kept == heldBack.end() || (record != records.end() && record->id < kept->first))
-            WriteDevice(*record++, writer);
-        else
-            writer.AppendChildren((kept++)->second);
-    }
+    visitAll([&writer](const DEVICE_RECORD* record, const std::string* element) {
+        if (record) {
+            WriteDevice(*record, writer);
+        } else {
+            writer.AppendChildren(*element);
+        }
+    });
     writer.Close();
     return ReplaceFileContents(path, text.data(), text.size()) == 0 ? 0 : -3;
 }

@@ -56,11 +56,13 @@ public:
     // (ReadStoredXmlFile): 1; -1 only when it could not be set aside.
     int Read(const CString& path, const std::function<void()>& clear,
              const std::function<bool(const DEVICE_RECORD&)>& add, bool storedFile = false);
-    // Writes the records and held-back elements snapshot gives (called under
-    // the file lock; each in ascending id order) as one list in id order. 0;
-    // -3 when the file could not be written.
-    int Write(const CString& path,
-              const std::function<void(std::vector<DEVICE_RECORD>&, HELD_BACK_ELEMENTS&)>& snapshot);
+    // One device of a list being written: a record, or the element text of a
+    // held-back device (the other null).
+    typedef std::function<void(const DEVICE_RECORD* record, const std::string* element)> Visitor;
+    // Writes the devices visitAll hands its visitor (called under the file
+    // lock, in ascending id order) as the list. 0; -3 when the file could
+    // not be written.
+    int Write(const CString& path, const std::function<void(const Visitor&)>& visitAll);
     // The record's Device element as Write puts it into the file, default
     // channel names given.
     static std::string ElementText(const DEVICE_RECORD& record);

@@ -121,9 +121,7 @@ int CDeviceManager::WriteDeviceXml(const CString& path) {
     CString file = path.IsEmpty() ? GetDeviceFile() : path;
     if (file.IsEmpty()) return -2;
     return m_listStore.Write(ExpandProgramDir(file),
-                             [this](std::vector<DEVICE_RECORD>& records, HELD_BACK_ELEMENTS& heldBack) {
-                                 m_registry.SnapshotForFile(records, heldBack);
-                             });
+                             [this](const CDeviceListStore::Visitor& visit) { m_registry.VisitForFile(visit); });
 }
 
 int CDeviceManager::SaveDeviceElement(int deviceId) {

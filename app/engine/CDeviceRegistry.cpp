@@ -248,17 +248,21 @@ int CDeviceRegistry::StoreSession(const DEVICE_RECORD& record, bool insertWhenAb
     return 0;
 }
 
-void CDeviceRegistry::SnapshotForFile(std::vector<DEVICE_RECORD>& records, HELD_BACK_ELEMENTS& heldBack) {
-    records.clear();
-    heldBack.clear();
+void CDeviceRegistry::VisitForFile(const CDeviceListStore::Visitor& visit) {
     CAutoLock lock(&m_recordsLock);
-    records.reserve(m_devices.size());
-    for (auto& entry : m_devices) {
-        FillDefaultChannelNames(entry.second);
-        records.push_back(entry.second);
-    }
-    for (const auto& entry : m_notLoaded) {
-        if (!m_devices.count(entry.first)) heldBack.emplace_hint(heldBack.end(), entry);
+    DeviceMap::iterator record = m_devices.begin();
+    HELD_BACK_ELEMENTS::const_iterator kept = m_notLoaded.begin();
+    while (record != m_devices.end() || kept != m_notLoaded.end()) {
+        if (kept != m_notLoaded.end() && m_devices.count(kept->first)) {
+            ++kept;
+        } else if (kept == m_notLoaded.end() || (record != m_devices.end() && record->first < kept->first)) {
+            FillDefaultChannelNames(record->second);
+            visit(&record->second, nullptr);
+            ++record;
+        } else {
+            visit(nullptr, &kept->second);
+            ++kept;
+        }
     }
 }
 

@@ -51,7 +51,7 @@ public:
     // A record read from the device list file, under its own id. False when
     // the registry is full: the record is then held back as the element
     // heldBackElement makes of it, not listed, and still written into the
-    // file by SnapshotForFile (the maximum must not cost the user devices),
+    // file by VisitForFile (the maximum must not cost the user devices),
     // and its id is never given again.
     bool AddLoaded(const DEVICE_RECORD& record,
                    const std::function<std::string(const DEVICE_RECORD&)>& heldBackElement);
@@ -67,9 +67,10 @@ public:
     // longer holds this session (first: already holds another one) and is
     // left alone; -1 the id is absent (stored instead when insertWhenAbsent).
     int StoreSession(const DEVICE_RECORD& record, bool insertWhenAbsent, bool first);
-    // Every record with default names given to unnamed channels (stored too),
-    // in ascending id order, and the held-back elements whose ids are not in use.
-    void SnapshotForFile(std::vector<DEVICE_RECORD>& records, HELD_BACK_ELEMENTS& heldBack);
+    // Hands visit every record, default names given to unnamed channels
+    // (stored too), and the held-back elements whose ids are not in use, in
+    // ascending id order, under the records lock.
+    void VisitForFile(const CDeviceListStore::Visitor& visit);
 
     int GetTalkDeviceId() const;
     void SetTalkDeviceId(int id);

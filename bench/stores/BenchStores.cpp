@@ -200,10 +200,11 @@ int main(int argc, char** argv) {
             std::vector<int> channelTotals;
             bool inRange = true;
             readDevices.runs.push_back(Time([&] {
-                CDeviceElementReader::ReadPlainList(view.Data(), view.Size(), [&](const DEVICE_RECORD& record) {
-                    channelTotals.push_back(record.channelCount);
-                    return true;
-                }, inRange);
+                if (!CDeviceElementReader::ReadPlainList(view.Data(), view.Size(), [&](const DEVICE_RECORD& record) {
+                        channelTotals.push_back(record.channelCount);
+                        return true;
+                    }, inRange))
+                    printf("round %d: device.xml is not in the plain form\n", round + 1);
             }));
             DEVICE_RECORD record;
             record.channelCount = channels;
