@@ -18,9 +18,13 @@ CBackupEngine* volatile g_currentEngine = nullptr;
 
 const int kShutdownSettleMs = 500;
 
-void QVNET_CALL DisconnectThunk(int32_t loginHandle, const char*, int32_t, QVNET_USER) {
+// The SDK's callbacks carry the engine that registered them as their user
+// value.
+CBackupEngine* EngineOf(QVNET_USER user) { return reinterpret_cast<CBackupEngine*>(user); }
+
+void QVNET_CALL DisconnectThunk(int32_t loginHandle, const char*, int32_t, QVNET_USER user) {
     try {
-        if (CBackupEngine* engine = CBackupEngine::Current()) engine->OnDeviceDisconnect(loginHandle);
+        if (CBackupEngine* engine = EngineOf(user)) engine->OnDeviceDisconnect(loginHandle);
     } catch (...) {
         LOG_FAILURE_ERROR(L"disconnect callback", 0);
     }
@@ -30,9 +34,9 @@ int32_t QVNET_CALL MessageThunk(int32_t, int32_t, const char*, int32_t, const ch
     return 1;
 }
 
-void QVNET_CALL EventThunk(int32_t eventType, int32_t, int32_t handle, int32_t, QVNET_USER) {
+void QVNET_CALL EventThunk(int32_t eventType, int32_t, int32_t handle, int32_t, QVNET_USER user) {
     try {
-        if (CBackupEngine* engine = CBackupEngine::Current()) engine->OnSdkEvent(eventType, handle);
+        if (CBackupEngine* engine = EngineOf(user)) engine->OnSdkEvent(eventType, handle);
     } catch (...) {
         LOG_FAILURE_ERROR(L"event callback", 0);
     }
@@ -64,8 +68,6 @@ NETWORK_RATE_PARAMS NetworkParamsForRate(int rateType) {
     return params;
 }
 
-CBackupEngine* CBackupEngine::Current() { return g_currentEngine; }
-
 CBackupEngine& GetBackupEngine() {
     static CBackupEngine engine;
     return engine;
@@ -77,9 +79,9 @@ CBackupEngine::CBackupEngine()
       m_playPorts(new CPlayPortPool(m_playSdk)),
       m_taskQueue(new CBackupTaskQueue(*m_replay, *m_playPorts, *this)),
       m_search(m_sdk),
-      m_disk(m_recordList, m_copies, *m_taskQueue, m_slots),
-      m_downloads(*m_replay, m_recordList, m_schedules, m_devices, *m_taskQueue, m_disk, m_slots),
-      m_slots(*m_replay, *m_playPorts, *m_taskQueue, m_downloads, m_devices, *this, m_disk, m_recordList),
+      m_disk(m_recordList, *this),
+      m_downloads(*m_replay, m_recordList, m_schedules, m_devices, m_disk, *this),
+      m_slots(*m_replay, *m_playPorts, m_devices, m_disk, m_recordList, *this),
       m_scheduler(m_schedules, m_devices, *m_replay, m_downloads, [this](int code, const CString& text) {
           CTime now = CTime::GetCurrentTime();
           AddLogRecord(1, code, text, CString(), 0, 0, 0, 0, now, now, now);
@@ -91,7 +93,8 @@ CBackupEngine::CBackupEngine()
         [this](const RECORD_LIST_ROW& row) { LogRecordListFailure(L"Record list write failed!", row.C_FilePath); });
     g_currentEngine = this;
 
-    if (m_sdk.Init) m_sdk.Init(DisconnectThunk, 0);
+    const QVNET_USER self = reinterpret_cast<QVNET_USER>(this);
+    if (m_sdk.Init) m_sdk.Init(DisconnectThunk, self);
     NETWORK_RATE_PARAMS rate = NetworkParamsForRate(config->m_nNetworkRateType);
     m_replaySettings.queryWaitMs = rate.queryWaitMs;
     if (m_sdk.SetNetworkParams) m_sdk.SetNetworkParams(&rate.block);
@@ -101,7 +104,7 @@ CBackupEngine::CBackupEngine()
     m_log.SetDirectory(JoinPath(config->m_strModuleDir, L"Log\\"));
     SetUnreadableFileListener([this](const UNREADABLE_FILE& file) { LogUnreadableFile(file); });
     m_users.Load(config->m_strUsersFile);
-    if (m_sdk.SetEventCallback) m_sdk.SetEventCallback(EventThunk, 0);
+    if (m_sdk.SetEventCallback) m_sdk.SetEventCallback(EventThunk, self);
     m_replay->SetParams(m_replaySettings.queryWaitMs, m_replaySettings.reserved2, m_replaySettings.reserved3,
                         m_replaySettings.reserved4, m_replaySettings.notifyWindow);
     m_devices.SetDeviceGoneHandler([this](int deviceId, int flag) { return OnDeviceGone(deviceId, flag); });
@@ -117,8 +120,7 @@ CBackupEngine::~CBackupEngine() {
         // The conversion queue stops its sources through the SDK, so it goes
         // before the SDK is cleaned up.
         m_taskQueue->StopAll();
-        if (m_sdk.SetMessageCallback) m_sdk.SetMessageCallback(nullptr, 0);
-        if (m_sdk.Cleanup) m_sdk.Cleanup();
+        CleanUpSdk();
     }
     // The pump calls back into the engine: it ends before the parts go.
     m_replay->Stop();
@@ -130,6 +132,15 @@ CBackupEngine::~CBackupEngine() {
         CBackupScheduleStore::SetLiveDeviceLookup(nullptr);
         SetUnreadableFileListener(nullptr);
     }
+}
+
+void CBackupEngine::CleanUpSdk() {
+    if (m_sdk.SetMessageCallback) m_sdk.SetMessageCallback(nullptr, 0);
+    // The event callback carries this engine: the SDK keeps no pointer to
+    // it past its clean-up (the disconnect callback is silent once the SDK
+    // is cleaned up, and the next engine's start-up replaces it).
+    if (m_sdk.SetEventCallback) m_sdk.SetEventCallback(nullptr, 0);
+    if (m_sdk.Cleanup) m_sdk.Cleanup();
 }
 
 void CBackupEngine::SetWorkerStopper(void* owner, const WorkerStopper& stop) {
@@ -157,8 +168,7 @@ int CBackupEngine::Shutdown() {
     std::vector<DEVICE_RECORD> loggedIn;
     m_devices.GetLoggedInDevices(loggedIn);
     for (const DEVICE_RECORD& device : loggedIn) m_devices.LogoutDevice(device.id);
-    if (m_sdk.SetMessageCallback) m_sdk.SetMessageCallback(nullptr, 0);
-    if (m_sdk.Cleanup) m_sdk.Cleanup();
+    CleanUpSdk();
     Sleep(kShutdownSettleMs);
     m_replay->Stop();
     m_proxy.DeleteAllDevices();
@@ -265,10 +275,7 @@ int CBackupEngine::OnPlaybackData(int handle, int, const uint8_t* data, int leng
     return OnStreamData(handle, data, length) >= 0 ? 1 : 0;
 }
 
-int CBackupEngine::GetLoginHandle(int deviceId) {
-    DEVICE_RECORD device = m_devices.GetDevice(deviceId);
-    return (device.id != 0 && device.loggedIn && device.loginHandle != 0) ? device.loginHandle : 0;
-}
+int CBackupEngine::GetLoginHandle(int deviceId) { return LoginHandleOf(m_devices.GetDevice(deviceId)); }
 
 int CBackupEngine::CheckChannelBusy(int deviceId, const RECORD_FILE_DESC& desc) {
     return GetChannelUse(deviceId, &desc);
@@ -282,10 +289,14 @@ int CBackupEngine::RunDownloads() {
 
 int CBackupEngine::GetChannelUse(int deviceId, const RECORD_FILE_DESC* desc) {
     int channel = (int)desc->channel;
-    if (m_slots.IsChannelInUse(deviceId, channel)) return CHANNEL_IN_SLOT;
-    if (m_downloads.IsChannelDownloading(deviceId, channel)) return CHANNEL_DOWNLOADING;
-    if (m_taskQueue->FindTaskByDescriptor(deviceId, *desc, 1)) return CHANNEL_CONVERTING;
+    if (IsChannelPlaying(deviceId, channel)) return CHANNEL_IN_SLOT;
+    if (IsChannelDownloading(deviceId, channel)) return CHANNEL_DOWNLOADING;
+    if (IsChannelConverting(deviceId, *desc)) return CHANNEL_CONVERTING;
     return CHANNEL_FREE;
+}
+
+bool CBackupEngine::IsRecordFileInUse(const CString& path) {
+    return m_copies.Contains(path) || m_slots.IsFileInUse(path) || m_taskQueue->FindTaskByPath(path);
 }
 
 CString CBackupEngine::GetFirstBackupCopyFile() {

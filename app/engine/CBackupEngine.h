@@ -11,7 +11,18 @@
 //   the short-cut keys and the backup-copy list.
 // The engine itself holds the stores and databases of the logged-in user,
 // the playback and download service and the conversion queue, and takes
-// the SDK's callbacks. Its own locks: m_textLogLock (the text log file) and
+// the SDK's callbacks (each carries the engine as its user value).
+//
+// The parts never hold one another. Each is given, in its constructor, the
+// narrow face it needs of what was built before it (the disk keeper as the
+// namer of new files, the service as download transfers, playback sources
+// and record-file query, the device manager as the device lookup, the
+// runner as the scheduler's download tasks); what the parts ask about one
+// another (who uses a device channel, whether a file is still needed) the
+// engine answers (CChannelUse, CRecordFileUse) from the parts, which exist
+// by the time anything can ask: no part asks while it is being built.
+//
+// The engine's own locks: m_textLogLock (the text log file) and
 // m_workerLock (the worker-stopper map), both leaves.
 //
 // Lock order between the parts: a slot's playlist lock, then the slots'
@@ -38,6 +49,7 @@
 #include "app/engine/CBackupCopyList.h"
 #include "app/engine/CBackupScheduler.h"
 #include "app/engine/CBackupTaskQueue.h"
+#include "app/engine/CChannelUse.h"
 #include "app/engine/CDevProxy.h"
 #include "app/engine/CDeviceManager.h"
 #include "app/engine/CDeviceSearch.h"
@@ -47,12 +59,13 @@
 #include "app/engine/CNetSdk.h"
 #include "app/engine/CPlayPortPool.h"
 #include "app/engine/CPlaybackSlots.h"
+#include "app/engine/CQvPlayLibrary.h"
+#include "app/engine/CRecordFileUse.h"
 #include "app/engine/CReplaySink.h"
 #include "app/engine/CShortKeyTable.h"
 #include "app/engine/CTaskQueueHost.h"
 #include "app/engine/EngineLogCodes.h"
 #include "app/engine/RECORD_TASK.h"
-#include "standins/qvplay/CQvPlayLibrary.h"
 
 // The engine's messages to the main window are in app/core/TwMessages.h;
 // the slot results and kSlotClosedByEngine in CPlaybackSlots.h.
@@ -75,7 +88,7 @@ struct NETWORK_RATE_PARAMS {
 // Other rate types give an all-zero block and the 3000 ms wait.
 NETWORK_RATE_PARAMS NetworkParamsForRate(int rateType);
 
-class CBackupEngine : public CReplaySink, public CTaskQueueHost {
+class CBackupEngine : public CReplaySink, public CTaskQueueHost, public CChannelUse, public CRecordFileUse {
 public:
     // Starts the network SDK (time-outs from the configuration, callbacks),
     // the proxy and the playback service's pump. One engine at a time.
@@ -83,9 +96,6 @@ public:
     ~CBackupEngine();
     CBackupEngine(const CBackupEngine&) = delete;
     CBackupEngine& operator=(const CBackupEngine&) = delete;
-
-    // The engine the SDK callbacks reach; null when none exists.
-    static CBackupEngine* Current();
 
     // Stops the scheduler, talk, the pump and conversions, cleans the SDK
     // up, waits 500 ms, removes the proxy's devices and stops the proxy.
@@ -128,6 +138,16 @@ public:
     // CTaskQueueHost
     int GetLoginHandle(int deviceId) override;
     int CheckChannelBusy(int deviceId, const RECORD_FILE_DESC& desc) override;
+    // CChannelUse
+    bool IsChannelPlaying(int deviceId, int channel) override { return m_slots.IsChannelInUse(deviceId, channel); }
+    bool IsChannelDownloading(int deviceId, int channel) override {
+        return m_downloads.IsChannelDownloading(deviceId, channel);
+    }
+    bool IsChannelConverting(int deviceId, const RECORD_FILE_DESC& desc) override {
+        return m_taskQueue->FindTaskByDescriptor(deviceId, desc, 1) != 0;
+    }
+    // CRecordFileUse
+    bool IsRecordFileInUse(const CString& path) override;
 
     // ---- Scheduled backup and manual download ---------------------------------
     // 0 started or on already; -1 no automatic schedule (nothing started).
@@ -346,6 +366,8 @@ public:
     const REPLAY_SETTINGS& ReplaySettings() const { return m_replaySettings; }
 
 private:
+    // Unregisters the callbacks and cleans the SDK up.
+    void CleanUpSdk();
     // Writes a system-error log record "<translated what> <path>".
     void LogRecordListFailure(const wchar_t* what, const CString& path);
     // Stores and services of the logged-in user.
@@ -362,8 +384,8 @@ private:
     CDevProxy m_proxy;
     CBackupScheduleStore m_schedules;
 
-    // The parts. They refer to each other and to the members above, so
-    // they come last and go first.
+    // The parts. Each is given the members above and the parts before it,
+    // so they come last, in this order, and go first.
     CBackupCopyList m_copies;
     CShortKeyTable m_shortKeys;
     CDeviceSearch m_search;

@@ -8,7 +8,6 @@
 #include "app/core/CInitLanguage.h"
 #include "app/core/SystemUtil.h"
 #include "app/core/TwMessages.h"
-#include "app/engine/CDownloadRunner.h"
 #include "app/engine/EngineLogCodes.h"
 #include "app/engine/RecordTime.h"
 
@@ -34,7 +33,7 @@ enum class DueDevice { kAbsent, kLoggedOut, kLoggedIn };
 
 // Read without copying the whole record: in a large installation most due
 // schedules may belong to devices that are off line, and each needs only this.
-DueDevice LookUpDueDevice(const CDeviceManager& devices, int deviceId) {
+DueDevice LookUpDueDevice(const CDeviceLookup& devices, int deviceId) {
     int32_t loggedIn = 0;
     if (!devices.ReadDevice(deviceId, [&loggedIn](const DEVICE_RECORD& device) { loggedIn = device.loggedIn; }))
         return DueDevice::kAbsent;
@@ -72,9 +71,9 @@ bool ScheduleRecordWindow(const BACKUP_SCHEDULE& schedule, const CTime& now, QVN
     return true;
 }
 
-CBackupScheduler::CBackupScheduler(CBackupScheduleStore& schedules, CDeviceManager& devices,
-                                   CNetReplayService& replay, CDownloadRunner& downloads, const LogWriter& log)
-    : m_schedules(schedules), m_devices(devices), m_replay(replay), m_downloads(downloads), m_log(log) {}
+CBackupScheduler::CBackupScheduler(CBackupScheduleStore& schedules, CDeviceLookup& devices,
+                                   CRecordFileQuery& recordFiles, CScheduledDownloads& downloads, const LogWriter& log)
+    : m_schedules(schedules), m_devices(devices), m_recordFiles(recordFiles), m_downloads(downloads), m_log(log) {}
 
 CBackupScheduler::~CBackupScheduler() { StopThread(); }
 
@@ -247,8 +246,9 @@ void CBackupScheduler::QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const
     for (;;) {
         memset(page.data(), 0, page.size() * sizeof(RECORD_FILE_DESC));
         int count = 0;
-        int result = m_replay.QueryRecordFiles(0, device.loginHandle, schedule.ChannelIndex, &begin, &end, CString(),
-                                               page.data(), (int)(page.size() * sizeof(RECORD_FILE_DESC)), &count);
+        int result =
+            m_recordFiles.QueryRecordFiles(0, device.loginHandle, schedule.ChannelIndex, &begin, &end, CString(),
+                                           page.data(), (int)(page.size() * sizeof(RECORD_FILE_DESC)), &count);
         if (result < 0) {
             failed = true;
             found = false;

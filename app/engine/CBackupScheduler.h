@@ -19,11 +19,10 @@
 
 #include "app/core/CBackupScheduleStore.h"
 #include "app/core/CLock.h"
-#include "app/engine/CDeviceManager.h"
-#include "app/engine/CNetReplayService.h"
+#include "app/engine/CDeviceLookup.h"
+#include "app/engine/CRecordFileQuery.h"
+#include "app/engine/CScheduledDownloads.h"
 #include "common/CThreadOwner.h"
-
-class CDownloadRunner;
 
 const int kRecordPageSize = 100;
 
@@ -50,8 +49,10 @@ public:
         DWORD stopWaitMs = 120000;
     };
 
-    CBackupScheduler(CBackupScheduleStore& schedules, CDeviceManager& devices, CNetReplayService& replay,
-                     CDownloadRunner& downloads, const LogWriter& log);
+    // What the scheduler asks of others: the schedules, the devices'
+    // records, their record files, and the download tasks it adds and stops.
+    CBackupScheduler(CBackupScheduleStore& schedules, CDeviceLookup& devices, CRecordFileQuery& recordFiles,
+                     CScheduledDownloads& downloads, const LogWriter& log);
     ~CBackupScheduler();
     CBackupScheduler(const CBackupScheduler&) = delete;
     CBackupScheduler& operator=(const CBackupScheduler&) = delete;
@@ -84,9 +85,9 @@ private:
                             int weekday, bool* endPass);
 
     CBackupScheduleStore& m_schedules;
-    CDeviceManager& m_devices;
-    CNetReplayService& m_replay;
-    CDownloadRunner& m_downloads;
+    CDeviceLookup& m_devices;
+    CRecordFileQuery& m_recordFiles;
+    CScheduledDownloads& m_downloads;
     LogWriter m_log;
 
     Hooks m_hooks;

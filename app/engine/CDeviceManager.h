@@ -30,10 +30,11 @@
 #include "app/core/CLock.h"
 #include "app/core/TwMessages.h"
 #include "app/engine/CDeviceListStore.h"
+#include "app/engine/CDeviceLookup.h"
 #include "app/engine/CDeviceRegistry.h"
 #include "app/engine/DEVICE_RECORD.h"
 
-class CDeviceManager {
+class CDeviceManager : public CDeviceLookup {
 public:
     // Called for device command 1 once the device accepted it: closes the
     // device's playback and downloads and logs it out. The engine installs
@@ -119,13 +120,13 @@ public:
 
     // ---- Copies -------------------------------------------------------------
     // The record, or the all-zero record (id 0) when the id is absent.
-    DEVICE_RECORD GetDevice(int id) const { return m_registry.GetDevice(id); }
+    DEVICE_RECORD GetDevice(int id) const override { return m_registry.GetDevice(id); }
     void GetDevice(int id, DEVICE_RECORD& out) const { out = GetDevice(id); }
     // Calls read with the stored record under the records lock, for a caller
     // that needs a few fields of many devices: no whole-record copy. read must
     // not call into this manager or the SDK. False (read not called) when the
     // id is absent.
-    bool ReadDevice(int id, const std::function<void(const DEVICE_RECORD&)>& read) const {
+    bool ReadDevice(int id, const std::function<void(const DEVICE_RECORD&)>& read) const override {
         return m_registry.ReadDevice(id, read);
     }
     // 0, ascending ids

@@ -7,7 +7,7 @@
 #include <stdint.h>
 
 #include "app/engine/DEVICE_RECORD.h"
-#include "standins/qvnetsdk/qvnetsdk.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
 
 class CDeviceQueries {
 public:

@@ -3,29 +3,28 @@
 #include "app/core/CAutoLock.h"
 #include "app/core/SystemUtil.h"
 #include "app/core/TwMessages.h"
-#include "app/engine/CBackupEngine.h"
 #include "common/FailureLog.h"
 
-namespace {
-
-void QVNET_CALL SearchResultThunk(const DEVICE_SEARCH_RESULT* data, QVNET_USER user) {
+void QVNET_CALL CDeviceSearch::ResultThunk(const DEVICE_SEARCH_RESULT* data, QVNET_USER user) {
     try {
-        CBackupEngine* engine = CBackupEngine::Current();
-        if (!engine || !data) return;
-        engine->QueueSearchResult(data);
-        PostMainWndMessage(WM_TW_SEARCH_RESULT, (WPARAM)user, 0);
+        const STARTED_SEARCH* search = reinterpret_cast<const STARTED_SEARCH*>(user);
+        if (!search || !data) return;
+        search->owner->Queue(data);
+        PostMainWndMessage(WM_TW_SEARCH_RESULT, (WPARAM)search->userValue, 0);
     } catch (...) {
         LOG_FAILURE_ERROR(L"search result callback", 0);
     }
 }
 
-}  // namespace
-
 int CDeviceSearch::Start(QVNET_USER userValue) {
     if (m_handle > 0) Stop(true);
     if (!m_sdk.StartDeviceSearch) return -1;
-    int handle = m_sdk.StartDeviceSearch(SearchResultThunk, userValue, 0);
-    if (handle <= 0) return -1;
+    m_started.push_back({this, userValue});
+    int handle = m_sdk.StartDeviceSearch(ResultThunk, reinterpret_cast<QVNET_USER>(&m_started.back()), 0);
+    if (handle <= 0) {
+        m_started.pop_back();  // refused: the SDK kept nothing to call back with
+        return -1;
+    }
     m_handle = handle;
     return handle;
 }

@@ -1,9 +1,15 @@
 // CDeviceSearch: the LAN device search the device dialogs run through the
 // network SDK, and the results its callback queues for the UI thread (the
-// main window is told with WM_TW_SEARCH_RESULT and pops them).
+// main window is told with WM_TW_SEARCH_RESULT and pops them). The dialogs
+// take the record of a found device, DEVICE_SEARCH_RESULT, from here and
+// never include the SDK's contract themselves.
 //
-// Lock: m_lock guards the result queue and is a leaf. The search handle is
-// changed only by the UI thread.
+// The SDK hands its results back with the value a search was started with:
+// that value is the search's own record (this object and the caller's
+// value to post), so a result reaches the search that asked for it.
+//
+// Lock: m_lock guards the result queue and is a leaf. The search handle and
+// the records are changed only by the UI thread.
 #pragma once
 
 #include <list>
@@ -25,8 +31,17 @@ public:
     int Pop(DEVICE_SEARCH_RESULT* out);             // 0 popped, -1 empty
 
 private:
+    // What a started search carries through the SDK. Kept until this object
+    // goes: a result of a stopped search may still be on its way.
+    struct STARTED_SEARCH {
+        CDeviceSearch* owner;
+        QVNET_USER userValue;
+    };
+    static void QVNET_CALL ResultThunk(const DEVICE_SEARCH_RESULT* data, QVNET_USER user);
+
     QVNET_API& m_sdk;
     int m_handle = 0;
+    std::list<STARTED_SEARCH> m_started;
     CLock m_lock;
     std::list<DEVICE_SEARCH_RESULT> m_results;
 };

@@ -5,7 +5,6 @@
 #include "app/core/FileNameRule.h"
 #include "app/core/FileUtil.h"
 #include "app/core/TextValues.h"
-#include "app/engine/CPlaybackSlots.h"
 
 namespace {
 
@@ -32,9 +31,7 @@ bool DriveHasFreeBytes(const CString& drive) { return GetFreeDiskBytes(drive) > 
 
 }  // namespace
 
-CDiskKeeper::CDiskKeeper(CRecordListDB& records, CBackupCopyList& copies, CBackupTaskQueue& conversions,
-                         CPlaybackSlots& slots)
-    : m_records(records), m_copies(copies), m_conversions(conversions), m_slots(slots) {}
+CDiskKeeper::CDiskKeeper(CRecordListDB& records, CRecordFileUse& fileUse) : m_records(records), m_fileUse(fileUse) {}
 
 CString CDiskKeeper::SelectSaveDirectory(const CString& directories, int update) {
     const ULONGLONG limit = (ULONGLONG)(int64_t)GetAppConfig()->m_nDriveFreeSpaceLimit;
@@ -159,9 +156,7 @@ int CDiskKeeper::DeleteExpiredRecords() {
 void CDiskKeeper::RunCleanupRows(const RECORD_LIST_ROWS& rows) {
     int64_t freedKB = 0;
     for (const RECORD_LIST_ROW& row : rows) {
-        if (m_copies.Contains(row.C_FilePath) || m_slots.IsFileInUse(row.C_FilePath) ||
-            m_conversions.FindTaskByPath(row.C_FilePath))
-            continue;
+        if (m_fileUse.IsRecordFileInUse(row.C_FilePath)) continue;
         int deleted = DeleteFileChecked(row.C_FilePath);
         if (deleted == -2) continue;  // refused: the row stays with its file
         if (deleted == 0) freedKB += row.L_FileLen;

@@ -5,8 +5,6 @@
 #include "app/core/CAppConfig.h"
 #include "app/core/CAutoLock.h"
 #include "app/core/FileUtil.h"
-#include "app/engine/CDiskKeeper.h"
-#include "app/engine/CPlaybackSlots.h"
 #include "app/engine/RecordTime.h"
 
 namespace {
@@ -65,11 +63,11 @@ bool EraseFirst(Tasks& tasks, const std::function<bool(const RECORD_TASK&)>& mat
 
 }  // namespace
 
-CDownloadRunner::CDownloadRunner(CNetReplayService& replay, CRecordListDB& records, CBackupScheduleStore& schedules,
-                                 CDeviceManager& devices, CBackupTaskQueue& conversions, CDiskKeeper& disk,
-                                 CPlaybackSlots& slots)
-    : m_replay(replay), m_records(records), m_schedules(schedules), m_devices(devices), m_conversions(conversions),
-      m_disk(disk), m_slots(slots) {}
+CDownloadRunner::CDownloadRunner(CDownloadTransfers& transfers, CRecordListDB& records,
+                                 CBackupScheduleStore& schedules, CDeviceLookup& devices, CTargetNamer& targets,
+                                 CChannelUse& channels)
+    : m_transfers(transfers), m_records(records), m_schedules(schedules), m_devices(devices), m_targets(targets),
+      m_channels(channels) {}
 
 int CDownloadRunner::GetLimit() {
     CAutoLock guard(&m_lock);
@@ -156,7 +154,7 @@ int CDownloadRunner::RetireOneFinished() {
         CAutoLock guard(&m_lock);
         if (!EraseFirst(m_active, IsFinished, &task)) return -1;
     }
-    m_replay.Control(task.source.sdkHandle, REPLAY_KIND_DOWNLOAD, REPLAY_CMD_STOP, 0);
+    m_transfers.Control(task.source.sdkHandle, REPLAY_KIND_DOWNLOAD, REPLAY_CMD_STOP, 0);
     const RECORD_FILE_DESC& desc = task.source.desc;
     RECORD_LIST_ROW row;
     row.L_DevID = task.source.deviceId;
@@ -210,7 +208,7 @@ void CDownloadRunner::StartPending() {
     {
         CAutoLock guard(&m_lock);
         if ((int)m_active.size() >= m_limit) return;
-        if (m_disk.IsDiskFull() && GetAppConfig()->m_nDriveOverMode == 1) return;
+        if (m_targets.IsDiskFull() && GetAppConfig()->m_nDriveOverMode == 1) return;
         for (const RECORD_TASK& task : m_active) busy.push_back(task.source.deviceId);
         free = m_limit - (int)m_active.size();
     }
@@ -232,8 +230,8 @@ bool CDownloadRunner::StartTask(RECORD_TASK task) {
         FinishScheduleIfIdle(task.scheduleId, task.weekday);
         return true;
     }
-    if (m_slots.IsChannelInUse(task.source.deviceId, (int)desc.channel) ||
-        m_conversions.FindTaskByDescriptor(task.source.deviceId, desc, 1)) {
+    if (m_channels.IsChannelPlaying(task.source.deviceId, (int)desc.channel) ||
+        m_channels.IsChannelConverting(task.source.deviceId, desc)) {
         CAutoLock guard(&m_lock);
         m_pending.push_back(task);
         return false;
@@ -241,12 +239,12 @@ bool CDownloadRunner::StartTask(RECORD_TASK task) {
     DEVICE_RECORD device = m_devices.GetDevice(task.source.deviceId);
     CTime begin = FromQvnetTime(desc.start);
     CString path;
-    if (m_disk.MakeTargetFileName(&device, (int)desc.channel, &begin, L"DOWNLOAD", &path, 1,
+    if (m_targets.MakeTargetFileName(&device, (int)desc.channel, &begin, L"DOWNLOAD", &path, 1,
                                   RecordTypeText(desc.recordType)) == -1) {
         FinishScheduleIfIdle(task.scheduleId, task.weekday);
         return true;
     }
-    int handle = m_replay.DownloadToFile(device.loginHandle, desc, path);
+    int handle = m_transfers.DownloadToFile(device.loginHandle, desc, path);
     CAutoLock guard(&m_lock);
     if (handle == -1) {
         m_pending.push_back(task);
@@ -315,7 +313,7 @@ int CDownloadRunner::Stop(int taskId) {
 }
 
 void CDownloadRunner::StopAndDelete(const RECORD_TASK& task) {
-    if (task.source.sdkHandle > 0) m_replay.Control(task.source.sdkHandle, REPLAY_KIND_DOWNLOAD, REPLAY_CMD_STOP, 0);
+    if (task.source.sdkHandle > 0) m_transfers.Control(task.source.sdkHandle, REPLAY_KIND_DOWNLOAD, REPLAY_CMD_STOP, 0);
     if (task.source.path[0]) DeleteFileChecked(CString(task.source.path));
 }
 

@@ -8,7 +8,8 @@
 // schedule store's own lock is the only one taken while it is held: no SDK,
 // replay service, slot, conversion queue, file, database or message call
 // happens under it (the SDK's progress callback takes it; slots hold their
-// lock while they ask IsChannelDownloading).
+// lock while they ask IsChannelDownloading). It asks about other channel
+// users (CChannelUse) only without it.
 #pragma once
 
 #include <afx.h>
@@ -21,18 +22,20 @@
 #include "app/core/CBackupScheduleStore.h"
 #include "app/core/CLock.h"
 #include "app/core/CRecordListDB.h"
-#include "app/engine/CBackupTaskQueue.h"
-#include "app/engine/CDeviceManager.h"
-#include "app/engine/CNetReplayService.h"
+#include "app/engine/CChannelUse.h"
+#include "app/engine/CDeviceLookup.h"
+#include "app/engine/CDownloadTransfers.h"
+#include "app/engine/CScheduledDownloads.h"
+#include "app/engine/CTargetNamer.h"
 #include "app/engine/RECORD_TASK.h"
 
-class CDiskKeeper;
-class CPlaybackSlots;
-
-class CDownloadRunner {
+class CDownloadRunner : public CScheduledDownloads {
 public:
-    CDownloadRunner(CNetReplayService& replay, CRecordListDB& records, CBackupScheduleStore& schedules,
-                    CDeviceManager& devices, CBackupTaskQueue& conversions, CDiskKeeper& disk, CPlaybackSlots& slots);
+    // What the runner asks of others: the SDK downloads, the record list and
+    // the schedule store it writes, the devices' records, where files go,
+    // and whether a slot or a conversion holds a channel.
+    CDownloadRunner(CDownloadTransfers& transfers, CRecordListDB& records, CBackupScheduleStore& schedules,
+                    CDeviceLookup& devices, CTargetNamer& targets, CChannelUse& channels);
     CDownloadRunner(const CDownloadRunner&) = delete;
     CDownloadRunner& operator=(const CDownloadRunner&) = delete;
 
@@ -46,9 +49,9 @@ public:
     }
 
     int GetLimit();
-    void SetLimit(int limit);
+    void SetLimit(int limit) override;
     // 0 added; -1 an equal task exists (a manual request adopts it).
-    int Add(int deviceId, const RECORD_FILE_DESC* desc, int scheduleId, int weekday);
+    int Add(int deviceId, const RECORD_FILE_DESC* desc, int scheduleId, int weekday) override;
     // 0 taken (removed from the pending list), -1 none.
     int TakeNextPending(const std::vector<int>& busyDeviceIds, RECORD_TASK* out);
     int TakeNextPendingByChannel(const std::vector<int>& busyKeys, RECORD_TASK* out);
@@ -57,16 +60,16 @@ public:
     // 1 when the record list already holds the recording, else 0.
     int IsRecordInDb(int deviceId, int channel, const RECORD_FILE_DESC* desc);
     // Ends the schedule's day once it has no task left. 0.
-    int FinishScheduleIfIdle(int scheduleId, int weekday);
+    int FinishScheduleIfIdle(int scheduleId, int weekday) override;
     // Removes the task; a started one is stopped and its file deleted. 0.
     int Stop(int taskId);
     // Stops the scheduled (or the manual) tasks: started ones through Stop,
     // the others are dropped. The manual stop also clears the store's
     // manual schedules.
-    void StopScheduled();
-    void StopManual();
+    void StopScheduled() override;
+    void StopManual() override;
     // Stops every active task of the schedule and drops its unstarted ones.
-    void RetireSchedule(int scheduleId);
+    void RetireSchedule(int scheduleId) override;
     // Takes the device's (or the device channel's) started download out,
     // stops it, deletes its partial file and queues it again at the end.
     void RequeueDevice(int deviceId);
@@ -107,13 +110,12 @@ private:
     // Stops the noted tasks and ends the schedules of the dropped ones.
     void FinishAfterStop(const std::vector<int>& toStop, const std::vector<RECORD_TASK>& dropped);
 
-    CNetReplayService& m_replay;
+    CDownloadTransfers& m_transfers;
     CRecordListDB& m_records;
     CBackupScheduleStore& m_schedules;
-    CDeviceManager& m_devices;
-    CBackupTaskQueue& m_conversions;
-    CDiskKeeper& m_disk;
-    CPlaybackSlots& m_slots;
+    CDeviceLookup& m_devices;
+    CTargetNamer& m_targets;
+    CChannelUse& m_channels;
     std::function<void()> m_onManualDone;
     std::function<void(const RECORD_LIST_ROW&)> m_onIndexFailed;
 

@@ -17,8 +17,11 @@
 #include <memory>
 
 #include "app/core/CLock.h"
+#include "app/engine/CDownloadTransfers.h"
 #include "app/engine/CLocalReplay.h"
 #include "app/engine/CNetSdk.h"
+#include "app/engine/CPlaybackSources.h"
+#include "app/engine/CRecordFileQuery.h"
 #include "app/engine/CReplaySink.h"
 #include "common/CThreadOwner.h"
 
@@ -35,17 +38,7 @@ struct REPLAY_SETTINGS {
     int notifyWindow = 0;
 };
 
-// Kinds and commands of CNetReplayService::Control.
-enum {
-    REPLAY_KIND_PLAYBACK = 3,
-    REPLAY_KIND_DOWNLOAD = 4,
-    REPLAY_KIND_LOCAL = 5,
-    REPLAY_CMD_STOP = 1,
-    REPLAY_CMD_SEEK_FILE = 2,   // playback: file offset; local source: position in KB
-    REPLAY_CMD_SEEK_RANGE = 7,  // playback of a time range: range offset
-};
-
-class CNetReplayService {
+class CNetReplayService : public CRecordFileQuery, public CPlaybackSources, public CDownloadTransfers {
 public:
     // Starts the pump thread. sdk and sink must outlive the service.
     CNetReplayService(QVNET_API& sdk, CReplaySink& sink);
@@ -62,22 +55,22 @@ public:
     // Returns 0 on success; -1 for login 0 (no SDK call) or when every
     // attempt failed.
     int QueryRecordFiles(int fileType, int login, int channel, const QVNET_TIME* start, const QVNET_TIME* end,
-                         const CString& cardNumber, RECORD_FILE_DESC* buffer, int bufferSize, int* count);
+                         const CString& cardNumber, RECORD_FILE_DESC* buffer, int bufferSize, int* count) override;
     // Playback of one record file / of a channel between two times. Returns
     // the playback handle, or -1 for login 0 or a refused start.
-    int PlayByFile(int login, const RECORD_FILE_DESC& desc);
-    int PlayByTime(int login, int channel, const QVNET_TIME* start, const QVNET_TIME* end);
+    int PlayByFile(int login, const RECORD_FILE_DESC& desc) override;
+    int PlayByTime(int login, int channel, const QVNET_TIME* start, const QVNET_TIME* end) override;
     // Download into a local file that the SDK writes itself; a descriptor
     // with the time-range marker downloads by time. Returns the download
     // handle; -1 for login 0 or when the device is busy or timed out (retry
     // later); -2 for any other refusal.
-    int DownloadToFile(int login, const RECORD_FILE_DESC& desc, const CString& path);
+    int DownloadToFile(int login, const RECORD_FILE_DESC& desc, const CString& path) override;
     // Stop and seek commands by handle kind (REPLAY_KIND_*, REPLAY_CMD_*);
     // unknown kinds, commands and handles do nothing. Always returns 0.
-    int Control(int handle, int kind, int command, uint32_t value);
+    int Control(int handle, int kind, int command, uint32_t value) override;
     // Opens a local record file as a source. Returns its handle with *sizeKB
     // (and *lengthBytes when given) set, or -1 when it cannot be opened.
-    int OpenLocalFile(const CString& path, int* sizeKB, int64_t* lengthBytes = nullptr);
+    int OpenLocalFile(const CString& path, int* sizeKB, int64_t* lengthBytes = nullptr) override;
 
     // Asks the pump to end and gives it 100 ms; Stop finishes the job.
     void SignalStop();

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "standins/qvnetsdk/qvnetsdk.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
 
 struct QVNET_API {
 #define QVNET_TABLE_ENTRY(ret, name, args) PFN_QVNET_##name name;

@@ -10,7 +10,7 @@
 
 #include <afx.h>
 
-#include "standins/qvplay/CQvPlayLibrary.h"
+#include "app/engine/CQvPlayLibrary.h"
 
 enum {
     PLAY_PORT_COUNT = 100,

@@ -4,8 +4,6 @@
 #include "app/core/FileUtil.h"
 #include "app/core/SystemUtil.h"
 #include "app/core/TwMessages.h"
-#include "app/engine/CDiskKeeper.h"
-#include "app/engine/CDownloadRunner.h"
 
 namespace {
 
@@ -45,11 +43,10 @@ void StartFresh(RECORD_SOURCE& source, int handle, int deviceId, int channel, in
 
 }  // namespace
 
-CPlaybackSlots::CPlaybackSlots(CNetReplayService& replay, CPlayPortPool& ports, CBackupTaskQueue& conversions,
-                               CDownloadRunner& downloads, CDeviceManager& devices, CTaskQueueHost& logins,
-                               CDiskKeeper& disk, CRecordListDB& records)
-    : m_replay(replay), m_ports(ports), m_conversions(conversions), m_downloads(downloads), m_devices(devices),
-      m_logins(logins), m_disk(disk), m_records(records) {}
+CPlaybackSlots::CPlaybackSlots(CPlaybackSources& sources, CPlayPortPool& ports, CDeviceLookup& devices,
+                               CTargetNamer& targets, CRecordListDB& records, CChannelUse& channels)
+    : m_sources(sources), m_ports(ports), m_devices(devices), m_targets(targets), m_records(records),
+      m_channels(channels) {}
 
 int CPlaybackSlots::OpenPort(int slot, HWND window) {
     if (m_slots[slot].state != 0) return 0;
@@ -74,8 +71,8 @@ int CPlaybackSlots::CheckChannelFree(int deviceId, const RECORD_FILE_DESC& desc)
         if (PlaysDevice(other.source, deviceId) && other.source.desc.channel == desc.channel)
             return SLOT_ERR_CHANNEL_PLAYING;
     }
-    if (m_downloads.IsChannelDownloading(deviceId, (int)desc.channel)) return SLOT_ERR_CHANNEL_DOWNLOADING;
-    if (m_conversions.FindTaskByDescriptor(deviceId, desc, 1)) return SLOT_ERR_CHANNEL_CONVERTING;
+    if (m_channels.IsChannelDownloading(deviceId, (int)desc.channel)) return SLOT_ERR_CHANNEL_DOWNLOADING;
+    if (m_channels.IsChannelConverting(deviceId, desc)) return SLOT_ERR_CHANNEL_CONVERTING;
     return 0;
 }
 
@@ -89,9 +86,9 @@ int CPlaybackSlots::PlayDeviceSource(int slot, HWND window, int deviceId, const 
     if (busy != 0) return busy;
     if (OpenPort(slot, window) != 0) return SLOT_ERR_NO_PORT;
     guard.Unlock();
-    int login = m_logins.GetLoginHandle(deviceId);
-    int handle = byTime ? m_replay.PlayByTime(login, (int)desc.channel, &desc.start, &desc.end)
-                        : m_replay.PlayByFile(login, desc);
+    int login = LoginHandleOf(m_devices.GetDevice(deviceId));
+    int handle = byTime ? m_sources.PlayByTime(login, (int)desc.channel, &desc.start, &desc.end)
+                        : m_sources.PlayByFile(login, desc);
     guard.Lock();
     if (handle == -1) {
         ClosePortLocked(slot);
@@ -137,7 +134,7 @@ int CPlaybackSlots::PlayLocalFile(int slot, int deviceId, int channel, HWND wind
     CAutoLock guard(&m_lock);
     if (OpenPort(slot, window) != 0) return -1;
     int sizeKB = 0;
-    int handle = m_replay.OpenLocalFile(path, &sizeKB);
+    int handle = m_sources.OpenLocalFile(path, &sizeKB);
     if (handle == -1) {
         ClosePortLocked(slot);
         return -1;
@@ -244,7 +241,7 @@ int CPlaybackSlots::Control(int slot, int command, unsigned value) {
             RECORD_SOURCE stopped = source;
             // The SDK's progress callback takes the slots' lock: stop unlocked.
             guard.Unlock();
-            m_replay.Control(stopped.sdkHandle, ControlKindOf(stopped), REPLAY_CMD_STOP, 0);
+            m_sources.Control(stopped.sdkHandle, ControlKindOf(stopped), REPLAY_CMD_STOP, 0);
             guard.Lock();
             ClosePortLocked(slot);
             break;
@@ -254,7 +251,7 @@ int CPlaybackSlots::Control(int slot, int command, unsigned value) {
                 source.done >= source.desc.sizeKB) {
                 if (RestartPlayback(slot, false) != 0) return 0;
             }
-            m_replay.Control(source.sdkHandle, ControlKindOf(source), REPLAY_CMD_SEEK_FILE,
+            m_sources.Control(source.sdkHandle, ControlKindOf(source), REPLAY_CMD_SEEK_FILE,
                              (uint32_t)((uint64_t)value * source.desc.sizeKB / 100));
             if (withPort) m_ports.ClearDisplay(source.playPort);
             break;
@@ -286,7 +283,7 @@ int CPlaybackSlots::Control(int slot, int command, unsigned value) {
             if (source.total != 0 && source.done >= source.total) {
                 if (RestartPlayback(slot, true) != 0) return 0;
             }
-            m_replay.Control(source.sdkHandle, REPLAY_KIND_PLAYBACK, REPLAY_CMD_SEEK_RANGE,
+            m_sources.Control(source.sdkHandle, REPLAY_KIND_PLAYBACK, REPLAY_CMD_SEEK_RANGE,
                              (uint32_t)((uint64_t)value * source.total / 100));
             if (withPort) m_ports.ClearDisplay(source.playPort);
             break;
@@ -302,10 +299,10 @@ int CPlaybackSlots::Control(int slot, int command, unsigned value) {
 int CPlaybackSlots::RestartPlayback(int slot, bool byTime) {
     RECORD_SOURCE copy = m_slots[slot].source;
     m_lock.Unlock();
-    m_replay.Control(copy.sdkHandle, REPLAY_KIND_PLAYBACK, REPLAY_CMD_STOP, 0);
-    int login = m_logins.GetLoginHandle(copy.deviceId);
-    int handle = byTime ? m_replay.PlayByTime(login, copy.channel, &copy.desc.start, &copy.desc.end)
-                        : m_replay.PlayByFile(login, copy.desc);
+    m_sources.Control(copy.sdkHandle, REPLAY_KIND_PLAYBACK, REPLAY_CMD_STOP, 0);
+    int login = LoginHandleOf(m_devices.GetDevice(copy.deviceId));
+    int handle = byTime ? m_sources.PlayByTime(login, copy.channel, &copy.desc.start, &copy.desc.end)
+                        : m_sources.PlayByFile(login, copy.desc);
     m_lock.Lock();
     CAutoLock route(&m_routeLock);
     RECORD_SOURCE& source = m_slots[slot].source;
@@ -398,7 +395,7 @@ CString CPlaybackSlots::Snapshot(int slot) {
     DEVICE_RECORD device = m_devices.GetDevice(source.deviceId);
     CTime now = CTime::GetCurrentTime();
     CString path;
-    if (m_disk.MakeTargetFileName(&device, source.channel, &now, L"Pic", &path, 2, CString()) != 0) return CString();
+    if (m_targets.MakeTargetFileName(&device, source.channel, &now, L"Pic", &path, 2, CString()) != 0) return CString();
     if (state != 0 || !m_ports.CapturePicture(source.playPort, path)) return CString();
     RECORD_LIST_ROW row;
     row.L_DevID = source.deviceId;

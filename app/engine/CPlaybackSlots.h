@@ -8,8 +8,9 @@
 // - a slot's playlist lock (SLOT_PLAYLIST::lock) is taken alone or before
 //   m_lock, never inside it (playing a playlist's next item holds it);
 // - m_lock guards the slot table. It is held across play-port calls, the
-//   replay service's seeks and local opens and the download runner's and the
-//   conversion queue's checks, never across an SDK playback start or stop
+//   sources' seeks and local opens and the questions about other channel
+//   users (CChannelUse: the download runner's and the conversion queue's
+//   locks), never across an SDK playback start or stop
 //   (the SDK's progress callback takes it) nor a posted message;
 // - m_routeLock is a leaf inside m_lock. It guards what the stream-data path
 //   reads and writes of a slot (handle, port, play state, received bytes):
@@ -25,16 +26,13 @@
 
 #include "app/core/CLock.h"
 #include "app/core/CRecordListDB.h"
-#include "app/engine/CBackupTaskQueue.h"
-#include "app/engine/CDeviceManager.h"
-#include "app/engine/CNetReplayService.h"
+#include "app/engine/CChannelUse.h"
+#include "app/engine/CDeviceLookup.h"
 #include "app/engine/CPlayPortPool.h"
-#include "app/engine/CTaskQueueHost.h"
+#include "app/engine/CPlaybackSources.h"
+#include "app/engine/CTargetNamer.h"
 #include "app/engine/RECORD_TASK.h"
 #include "app/engine/SLOT_PLAYLIST.h"
-
-class CDiskKeeper;
-class CDownloadRunner;
 
 const int kSlotCount = 4;
 // The lParam of WM_TW_SLOT_CLOSED when the engine closed the slot.
@@ -51,9 +49,12 @@ enum {
 
 class CPlaybackSlots {
 public:
-    CPlaybackSlots(CNetReplayService& replay, CPlayPortPool& ports, CBackupTaskQueue& conversions,
-                   CDownloadRunner& downloads, CDeviceManager& devices, CTaskQueueHost& logins, CDiskKeeper& disk,
-                   CRecordListDB& records);
+    // What the slots ask of others: the sources they play, the play ports
+    // that show them, the devices' records (logins, titles), where pictures
+    // go and the record list they enter them in, and whether a download or
+    // a conversion holds a channel.
+    CPlaybackSlots(CPlaybackSources& sources, CPlayPortPool& ports, CDeviceLookup& devices, CTargetNamer& targets,
+                   CRecordListDB& records, CChannelUse& channels);
     CPlaybackSlots(const CPlaybackSlots&) = delete;
     CPlaybackSlots& operator=(const CPlaybackSlots&) = delete;
 
@@ -107,14 +108,12 @@ private:
     void CloseSlotsWhere(const std::function<bool(const RECORD_SOURCE&)>& plays);
     void SetPlayState(RECORD_SOURCE& source, int32_t state);
 
-    CNetReplayService& m_replay;
+    CPlaybackSources& m_sources;
     CPlayPortPool& m_ports;
-    CBackupTaskQueue& m_conversions;
-    CDownloadRunner& m_downloads;
-    CDeviceManager& m_devices;
-    CTaskQueueHost& m_logins;
-    CDiskKeeper& m_disk;
+    CDeviceLookup& m_devices;
+    CTargetNamer& m_targets;
     CRecordListDB& m_records;
+    CChannelUse& m_channels;
 
     CLock m_lock;
     CLock m_routeLock;

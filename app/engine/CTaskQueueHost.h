@@ -2,7 +2,7 @@
 // about devices. Called without the queue's lock held.
 #pragma once
 
-#include "standins/qvnetsdk/qvnetsdk.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
 
 class CTaskQueueHost {
 public:

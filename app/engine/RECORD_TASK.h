@@ -5,7 +5,7 @@
 
 #include <stdint.h>
 
-#include "standins/qvnetsdk/qvnetsdk.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
 
 // Item types of a source.
 enum {

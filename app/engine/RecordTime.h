@@ -3,7 +3,7 @@
 
 #include <afx.h>
 
-#include "standins/qvnetsdk/qvnetsdk.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
 
 QVNET_TIME ToQvnetTime(const CTime& time);
 // Local time with the daylight-saving flag left to the C library.

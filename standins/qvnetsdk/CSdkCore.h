@@ -16,10 +16,11 @@
 #include <thread>
 #include <vector>
 
+#include "sdk/qvnetsdk/qvnetsdk.h"
 #include "standins/qvnetsdk/CSdkObject.h"
 #include "standins/qvnetsdk/CSdkThreadPool.h"
+#include "standins/qvnetsdk/QvNetTestExports.h"
 #include "standins/qvnetsdk/SdkWire.h"
-#include "standins/qvnetsdk/qvnetsdk.h"
 
 class CSdkCore {
 public:

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "common/UniqueHandle.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
 #include "standins/qvnetsdk/CSdkObject.h"
-#include "standins/qvnetsdk/qvnetsdk.h"
 
 class CSdkSearch : public CSdkObject, public std::enable_shared_from_this<CSdkSearch> {
 public:

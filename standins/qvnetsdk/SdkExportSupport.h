@@ -8,11 +8,11 @@
 #include <memory>
 #include <vector>
 
+#include "sdk/qvnetsdk/qvnetsdk.h"
 #include "standins/qvnetsdk/CSdkCore.h"
 #include "standins/qvnetsdk/CSdkSession.h"
 #include "standins/qvnetsdk/CSdkTransfer.h"
 #include "standins/qvnetsdk/SdkWire.h"
-#include "standins/qvnetsdk/qvnetsdk.h"
 
 namespace sdkexport {
 

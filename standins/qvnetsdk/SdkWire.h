@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "standins/qvnetsdk/qvnetsdk.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
 #include "common/LittleEndian.h"
 
 namespace qvwire {

@@ -2,7 +2,7 @@
 // Each entry catches everything: no exception leaves the DLL, and a failure
 // leaves its code for QVNET_LastErrorCode.
 #define QVNET_DECLARE_EXPORTS
-#include "standins/qvnetsdk/qvnetsdk.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
 
 #include <windows.h>
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "qvplay.h"
+#include "sdk/qvplay/qvplay.h"
 
 // One decoded picture: palette indexes, rows top to bottom.
 struct DecodedPicture {

@@ -17,7 +17,7 @@
 #include "CByteRing.h"
 #include "CFrameAssembler.h"
 #include "CFramePainter.h"
-#include "qvplay.h"
+#include "sdk/qvplay/qvplay.h"
 
 class CPlayPort {
 public:

@@ -5,7 +5,7 @@
 #include <type_traits>
 
 #include "CPlayPort.h"
-#include "qvplay.h"
+#include "sdk/qvplay/qvplay.h"
 
 namespace {
 

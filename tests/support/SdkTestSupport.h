@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "standins/qvnetsdk/qvnetsdk.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
 #include "tools/simrecorder/SimRecorderConfig.h"
 
 // The day every test recorder's catalogue starts on.

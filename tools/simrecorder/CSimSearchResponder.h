@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "common/UniqueHandle.h"
-#include "standins/qvnetsdk/qvnetsdk.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
 
 class CSimSearchResponder {
 public:

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "standins/qvnetsdk/qvnetsdk.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
 
 // Files of `fileMinutes` minutes on every listed channel, for `days` days from
 // `firstDay` (its date only), between two seconds of each day.

@@ -18,6 +18,7 @@
 #include "app/core/SystemUtil.h"
 #include "app/engine/CDeviceManager.h"
 #include "app/engine/CNetSdk.h"
+#include "standins/qvnetsdk/QvNetTestExports.h"
 #include "tools/simrecorder/CSimDdnsResponder.h"
 #include "tools/simrecorder/CSimRecorder.h"
 

@@ -10,6 +10,7 @@
 #include "EngineFixture.h"
 #include "WaitFor.h"
 #include "app/engine/CDeviceManager.h"
+#include "standins/qvnetsdk/QvNetTestExports.h"
 
 namespace {
 

@@ -125,17 +125,6 @@ SimRecorderConfig EngineFixture::RecorderWithFiles(int channels) {
     return config;
 }
 
-BACKUP_SCHEDULE EngineFixture::DaySchedule(int deviceId, int channel, int agoType) {
-    BACKUP_SCHEDULE schedule;
-    schedule.DevID = deviceId;
-    schedule.ChannelIndex = channel;
-    schedule.RunTime = {0, 0, 23, 59};
-    for (int d = 0; d < kDaysPerWeek; ++d) schedule.WeekDayEnable[d] = 1;
-    schedule.AgoType = agoType;
-    schedule.RecordTime = {1, 0, 2, 0};
-    return schedule;
-}
-
 bool EngineFixture::TickUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD periodMs) {
     SetTimer(window, kTickTimer, periodMs, nullptr);
     DWORD last = GetTickCount() - periodMs;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "DaySchedule.h"
 #include "TempDir.h"
 #include "app/engine/CAutoRunDlg.h"
 #include "app/engine/CBackupEngine.h"
@@ -34,9 +35,6 @@ protected:
     // Files of 10 minutes on every channel of today and of yesterday,
     // 01:00 to 01:30 (three per channel and day).
     static SimRecorderConfig RecorderWithFiles(int channels = 1);
-    // An automatic schedule running all day, every weekday, for the device
-    // channel, over 01:00..02:00 of the day AgoType names.
-    static BACKUP_SCHEDULE DaySchedule(int deviceId, int channel, int agoType = 0);
 
     // Timer steps like the main window's, every `periodMs`, until the
     // condition holds; false after timeoutMs.

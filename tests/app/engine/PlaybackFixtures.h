@@ -15,9 +15,9 @@
 
 #include "app/engine/CBackupTaskQueue.h"
 #include "app/engine/CNetSdk.h"
+#include "app/engine/CQvPlayLibrary.h"
 #include "app/engine/CReplaySink.h"
 #include "app/engine/CTaskQueueHost.h"
-#include "standins/qvplay/CQvPlayLibrary.h"
 #include "standins/streamfmt/StreamFormat.h"
 #include "tools/simrecorder/CSimRecorder.h"
 #include "tools/simrecorder/SimRecorderConfig.h"

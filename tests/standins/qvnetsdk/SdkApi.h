@@ -3,7 +3,8 @@
 
 #include <windows.h>
 
-#include "standins/qvnetsdk/qvnetsdk.h"
+#include "sdk/qvnetsdk/qvnetsdk.h"
+#include "standins/qvnetsdk/QvNetTestExports.h"
 
 struct SdkApi {
 #define QVNET_API_MEMBER(ret, name, args) PFN_QVNET_##name name = nullptr;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "AviFileReader.h"
-#include "CQvPlayLibrary.h"
+#include "app/engine/CQvPlayLibrary.h"
 #include "StreamFormat.h"
 #include "TempDir.h"
 #include "WaitFor.h"

@@ -7,8 +7,8 @@
 #include <afxcmn.h>
 #include <afxwin.h>
 
+#include "app/engine/CDeviceSearch.h"
 #include "app/engine/DEVICE_RECORD.h"
-#include "standins/qvnetsdk/qvnetsdk.h"
 
 class CDevManageDlg;
 

@@ -1,6 +1,7 @@
 #include "DevManageDlgFixture.h"
 
 #include "app/ui/dialogs/devices/CSearchDeviceDlg.h"
+#include "standins/qvnetsdk/QvNetTestExports.h"
 
 LRESULT CALLBACK MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TW_SEARCH_RESULT) {

@@ -13,9 +13,10 @@
 // stop call returns, no new callback for that handle begins; one that was
 // already being delivered may still be finishing.
 //
-// The LAN search probes UDP port 37810 of 255.255.255.255, unless the
-// environment names another target as QVNET_SEARCH_TARGET="ip:port" when
-// QVNET_Init runs (test runs set it to the loopback address).
+// The LAN search probes UDP port 37810 of 255.255.255.255.
+//
+// This is the contract as the program uses it; the stand-in DLL adds hooks
+// for tests on top of it (standins/qvnetsdk/QvNetTestExports.h).
 #pragma once
 
 #include <stddef.h>
@@ -212,12 +213,6 @@ enum QVNET_ORDINAL {
     QVNET_ORD_SetEventCallback = 157,
     QVNET_ORD_StartDeviceSearch = 213,
     QVNET_ORD_StopDeviceSearch = 214,
-    // Test-only exports, not used by the program.
-    QVNET_ORD_TestSetSearchTarget = 1001,
-    QVNET_ORD_TestGetCounters = 1002,
-    QVNET_ORD_TestUseSyntheticAudio = 1003,
-    QVNET_ORD_TestFailFileWrites = 1004,
-    QVNET_ORD_TestKeepSessionOnFetchFailure = 1005,
 };
 
 // ---- Functions ----------------------------------------------------------------
@@ -286,30 +281,11 @@ enum QVNET_ORDINAL {
     X(int32_t, StartDeviceSearch, (QVNET_SearchCallback onFound, QVNET_USER user, int32_t reserved))                  \
     X(int32_t, StopDeviceSearch, (int32_t searchHandle))
 
-// Counters for tests (QVNET_TestGetCounters).
-typedef struct QVNET_TEST_COUNTERS {
-    int32_t sessions;        // login sessions alive
-    int32_t objects;         // other handles alive: transfers, searches, talks, jobs
-    int32_t threads;         // SDK threads at work
-    int32_t disconnects;     // disconnect callbacks made since start
-    int32_t idleThreads;     // SDK threads waiting for their next work
-    int32_t threadsStarted;  // SDK threads started since the process began
-} QVNET_TEST_COUNTERS;
-
-#define QVNET_TEST_FUNCTIONS(X)                                                                                        \
-    X(int32_t, TestSetSearchTarget, (const char* ip, int32_t port))                                                    \
-    X(int32_t, TestGetCounters, (QVNET_TEST_COUNTERS * counters))                                                     \
-    X(int32_t, TestUseSyntheticAudio, (int32_t on))                                                                  \
-    X(int32_t, TestFailFileWrites, (int32_t keptKB))                                                                 \
-    X(int32_t, TestKeepSessionOnFetchFailure, (int32_t on))
-
 #define QVNET_DECLARE_FUNCTION(ret, name, args) ret QVNET_CALL QVNET_##name args;
 #define QVNET_DECLARE_POINTER(ret, name, args) typedef ret(QVNET_CALL* PFN_QVNET_##name) args;
 QVNET_FUNCTIONS(QVNET_DECLARE_POINTER)
-QVNET_TEST_FUNCTIONS(QVNET_DECLARE_POINTER)
 #ifdef QVNET_DECLARE_EXPORTS
 QVNET_FUNCTIONS(QVNET_DECLARE_FUNCTION)
-QVNET_TEST_FUNCTIONS(QVNET_DECLARE_FUNCTION)
 #endif
 #undef QVNET_DECLARE_FUNCTION
 #undef QVNET_DECLARE_POINTER

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "qvplay.h"
+#include "sdk/qvplay/qvplay.h"
 
 class CQvPlayLibrary {
 public:

@@ -1,4 +1,4 @@
-#include "CQvPlayLibrary.h"
+#include "app/engine/CQvPlayLibrary.h"
 
 CQvPlayLibrary::~CQvPlayLibrary() { Unload(); }
 
