@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CFileView.h"
+#include "PlainXmlReader.h"
 #include "XmlFile.h"
 
 namespace {
@@ -49,248 +50,93 @@ BACKUP_SCHEDULE ReadAutoElement(const TiXmlElement* element) {
 
 // --- The plain reader ---
 
-// The declaration the program writes; any other goes to the general parser,
-// whose reading of odd declarations can end the document early.
-const char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>";
-// Deeper nesting, never written by the program, is left to the general parser.
-const int kMaxDepth = 32;
-// More attributes than any element of the file has; checked for repeats,
-// which the general parser refuses.
-const size_t kMaxAttributes = 16;
 // A saved automatic schedule takes about 600 bytes; reserving for one per
 // 512 bytes spares the records' moves while the vector grows.
 const size_t kBytesPerScheduleAtLeast = 512;
 
-// The whitespace of the general parser and of sscanf in the "C" locale.
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-bool IsNameStart(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
-
-bool IsNameChar(char c) {
-    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':';
-}
-
-struct Span {
-    const char* data = nullptr;
-    size_t size = 0;
-
-    bool Is(const char* text) const { return std::strlen(text) == size && std::memcmp(data, text, size) == 0; }
-    bool operator==(const Span& other) const {
-        return size == other.size && std::memcmp(data, other.data, size) == 0;
-    }
-};
-
-struct Attribute {
-    Span name;
-    Span value;
-};
-
 // Where an element sits, which decides what it contributes.
 enum class Place { kOther, kAutoSection, kSchedule };
 
-class PlainScheduleReader {
+class PlainScheduleHandler : public CPlainXmlReader::IHandler {
 public:
-    PlainScheduleReader(const char* text, size_t length) : m_p(text), m_end(text + length) {}
+    explicit PlainScheduleHandler(std::vector<BACKUP_SCHEDULE>& out) : m_out(out) {}
 
-    // False when the text is not in the plain form (nothing is then trusted).
-    bool Read(std::vector<BACKUP_SCHEDULE>& out) {
-        if (std::memchr(m_p, '\0', static_cast<size_t>(m_end - m_p))) return false;
-        SkipSpace();
-        const size_t declaration = sizeof(kDeclaration) - 1;
-        if (static_cast<size_t>(m_end - m_p) >= declaration && std::memcmp(m_p, kDeclaration, declaration) == 0)
-            m_p += declaration;
-        bool anyElement = false;
-        for (;;) {
-            SkipSpace();
-            if (m_p == m_end) return anyElement;
-            if (*m_p != '<' || !ReadElement(1, Place::kOther, out)) return false;
-            anyElement = true;
-        }
-    }
-
-private:
-    bool SkipSpace() {
-        const char* start = m_p;
-        while (m_p < m_end && IsSpace(*m_p)) ++m_p;
-        return m_p != start;
-    }
-
-    bool ReadName(Span& name) {
-        if (m_p == m_end || !IsNameStart(*m_p)) return false;
-        name.data = m_p;
-        while (m_p < m_end && IsNameChar(*m_p)) ++m_p;
-        name.size = static_cast<size_t>(m_p - name.data);
-        return true;
-    }
-
-    // A quoted value holding neither markup nor entity references.
-    bool ReadValue(Span& value) {
-        if (m_p == m_end || (*m_p != '"' && *m_p != '\'')) return false;
-        const char quote = *m_p++;
-        value.data = m_p;
-        while (m_p < m_end && *m_p != quote) {
-            if (*m_p == '<' || *m_p == '&') return false;
-            ++m_p;
-        }
-        if (m_p == m_end) return false;
-        value.size = static_cast<size_t>(m_p - value.data);
-        ++m_p;
-        return true;
-    }
-
-    // Reads the attributes after the element name up to "/>" or ">".
-    bool ReadAttributes(bool& empty) {
-        m_attributes.clear();
-        for (;;) {
-            const bool spaced = SkipSpace();
-            if (m_p == m_end) return false;
-            if (*m_p == '/') {
-                empty = true;
-                return ++m_p < m_end && *m_p++ == '>';
-            }
-            if (*m_p == '>') {
-                empty = false;
-                ++m_p;
-                return true;
-            }
-            Attribute attribute;
-            if (!spaced || !ReadName(attribute.name)) return false;
-            SkipSpace();
-            if (m_p == m_end || *m_p++ != '=') return false;
-            SkipSpace();
-            if (!ReadValue(attribute.value) || m_attributes.size() == kMaxAttributes) return false;
-            for (const Attribute& earlier : m_attributes)
-                if (earlier.name == attribute.name) return false;
-            m_attributes.push_back(attribute);
-        }
-    }
-
-    const Attribute* Find(const char* name) const {
-        for (const Attribute& attribute : m_attributes)
-            if (attribute.name.Is(name)) return &attribute;
-        return nullptr;
-    }
-
-    // The attribute as sscanf("%d") reads it, 0 when it is missing or no
-    // number. False for more digits than surely fit, left to the general
-    // parser's reading.
-    bool IntAttribute(const char* name, int& value) const {
-        value = 0;
-        const Attribute* attribute = Find(name);
-        if (!attribute) return true;
-        const char* p = attribute->value.data;
-        const char* end = p + attribute->value.size;
-        while (p < end && IsSpace(*p)) ++p;
-        const bool negative = p < end && *p == '-';
-        if (p < end && (*p == '-' || *p == '+')) ++p;
-        if (p == end || *p < '0' || *p > '9') return true;
-        while (p < end && *p == '0') ++p;
-        int digits = 0;
-        int magnitude = 0;
-        for (; p < end && *p >= '0' && *p <= '9'; ++p) {
-            if (++digits > 9) return false;
-            magnitude = magnitude * 10 + (*p - '0');
-        }
-        value = negative ? -magnitude : magnitude;
-        return true;
-    }
-
-    bool ByteAttribute(const char* name, uint8_t& field) const {
-        int value;
-        if (!IntAttribute(name, value)) return false;
-        field = static_cast<uint8_t>(value);
-        return true;
-    }
-
-    bool ReadTimeRange(TIME_RANGE& range) const {
-        return ByteAttribute("FHour", range.FHour) && ByteAttribute("FMinute", range.FMinute) &&
-               ByteAttribute("THour", range.THour) && ByteAttribute("TMinute", range.TMinute);
-    }
-
-    bool ReadEndTime(SCHEDULE_END_TIME& end) const {
-        int year;
-        if (!IntAttribute("Year", year)) return false;
-        end.Year = year;
-        return ByteAttribute("Month", end.Month) && ByteAttribute("Day", end.Day) && ByteAttribute("Hour", end.Hour) &&
-               ByteAttribute("Minute", end.Minute) && ByteAttribute("Second", end.Second);
-    }
-
-    bool StartSchedule() {
-        m_schedule = BACKUP_SCHEDULE();
-        m_seenRunTime = m_seenRecordTime = m_seenEndTime = false;
-        return IntAttribute("DevID", m_schedule.DevID) && IntAttribute("ChannelIndex", m_schedule.ChannelIndex) &&
-               IntAttribute("AgoType", m_schedule.AgoType);
-    }
-
-    // A child of a schedule: the first of each window and of the end time
-    // counts, every weekday entry does.
-    bool ReadScheduleChild(const Span& name) {
-        if (name.Is("BackupScheduleRunTime") && !m_seenRunTime) {
-            m_seenRunTime = true;
-            return ReadTimeRange(m_schedule.RunTime);
-        }
-        if (name.Is("BackupScheduleDeviceRecordTime") && !m_seenRecordTime) {
-            m_seenRecordTime = true;
-            return ReadTimeRange(m_schedule.RecordTime);
-        }
-        if (name.Is("BackupScheduleEndTime") && !m_seenEndTime) {
-            m_seenEndTime = true;
-            return ReadEndTime(m_schedule.EndTime);
-        }
-        if (name.Is("WeekDayInfo")) {
-            int day, enable;
-            if (!IntAttribute("WeekDay", day) || !IntAttribute("Enable", enable)) return false;
-            if (day >= 0 && day < kDaysPerWeek) m_schedule.WeekDayEnable[day] = enable != 0 ? 1 : 0;
-        }
-        return true;
-    }
-
-    // Reads the element at m_p ('<') through its end tag.
-    bool ReadElement(int depth, Place parent, std::vector<BACKUP_SCHEDULE>& out) {
-        ++m_p;
-        Span name;
-        bool empty = false;
-        if (!ReadName(name) || !ReadAttributes(empty)) return false;
+    bool Start(int depth, const CPlainXmlReader::Span& name, const CPlainXmlReader& reader) override {
+        const Place parent = m_places.empty() ? Place::kOther : m_places.back();
         Place place = Place::kOther;
         if (depth == 1 && name.Is("AutoBackupSchedule")) {
             place = Place::kAutoSection;
         } else if (parent == Place::kAutoSection && name.Is("BackupSchedule")) {
             place = Place::kSchedule;
-            if (!StartSchedule()) return false;
-        } else if (parent == Place::kSchedule && !ReadScheduleChild(name)) {
+            if (!StartSchedule(reader)) return false;
+        } else if (parent == Place::kSchedule && !ReadScheduleChild(name, reader)) {
             return false;
         }
-        if (!empty && !ReadContent(depth, place, name, out)) return false;
-        if (place == Place::kSchedule) out.push_back(m_schedule);
+        m_places.push_back(place);
         return true;
     }
 
-    // Text and child elements up to and including the end tag of name.
-    bool ReadContent(int depth, Place place, const Span& name, std::vector<BACKUP_SCHEDULE>& out) {
-        for (;;) {
-            while (m_p < m_end && *m_p != '<') {
-                if (*m_p == '&') return false;
-                ++m_p;
-            }
-            if (m_end - m_p < 2) return false;
-            if (m_p[1] == '/') {
-                m_p += 2;
-                Span endName;
-                if (!ReadName(endName) || !(endName == name)) return false;
-                SkipSpace();
-                return m_p < m_end && *m_p++ == '>';
-            }
-            if (depth == kMaxDepth || !ReadElement(depth + 1, place, out)) return false;
-        }
+    bool End(int) override {
+        if (m_places.back() == Place::kSchedule) m_out.push_back(m_schedule);
+        m_places.pop_back();
+        return true;
     }
 
-    const char* m_p;
-    const char* m_end;
-    std::vector<Attribute> m_attributes;
+private:
+    static bool ByteAttribute(const CPlainXmlReader& reader, const char* name, uint8_t& field) {
+        int value;
+        if (!reader.IntAttribute(name, value)) return false;
+        field = static_cast<uint8_t>(value);
+        return true;
+    }
+
+    static bool ReadTimeRange(const CPlainXmlReader& reader, TIME_RANGE& range) {
+        return ByteAttribute(reader, "FHour", range.FHour) && ByteAttribute(reader, "FMinute", range.FMinute) &&
+               ByteAttribute(reader, "THour", range.THour) && ByteAttribute(reader, "TMinute", range.TMinute);
+    }
+
+    static bool ReadEndTime(const CPlainXmlReader& reader, SCHEDULE_END_TIME& end) {
+        int year;
+        if (!reader.IntAttribute("Year", year)) return false;
+        end.Year = year;
+        return ByteAttribute(reader, "Month", end.Month) && ByteAttribute(reader, "Day", end.Day) &&
+               ByteAttribute(reader, "Hour", end.Hour) && ByteAttribute(reader, "Minute", end.Minute) &&
+               ByteAttribute(reader, "Second", end.Second);
+    }
+
+    bool StartSchedule(const CPlainXmlReader& reader) {
+        m_schedule = BACKUP_SCHEDULE();
+        m_seenRunTime = m_seenRecordTime = m_seenEndTime = false;
+        return reader.IntAttribute("DevID", m_schedule.DevID) &&
+               reader.IntAttribute("ChannelIndex", m_schedule.ChannelIndex) &&
+               reader.IntAttribute("AgoType", m_schedule.AgoType);
+    }
+
+    // A child of a schedule: the first of each window and of the end time
+    // counts, every weekday entry does.
+    bool ReadScheduleChild(const CPlainXmlReader::Span& name, const CPlainXmlReader& reader) {
+        if (name.Is("BackupScheduleRunTime") && !m_seenRunTime) {
+            m_seenRunTime = true;
+            return ReadTimeRange(reader, m_schedule.RunTime);
+        }
+        if (name.Is("BackupScheduleDeviceRecordTime") && !m_seenRecordTime) {
+            m_seenRecordTime = true;
+            return ReadTimeRange(reader, m_schedule.RecordTime);
+        }
+        if (name.Is("BackupScheduleEndTime") && !m_seenEndTime) {
+            m_seenEndTime = true;
+            return ReadEndTime(reader, m_schedule.EndTime);
+        }
+        if (name.Is("WeekDayInfo")) {
+            int day, enable;
+            if (!reader.IntAttribute("WeekDay", day) || !reader.IntAttribute("Enable", enable)) return false;
+            if (day >= 0 && day < kDaysPerWeek) m_schedule.WeekDayEnable[day] = enable != 0 ? 1 : 0;
+        }
+        return true;
+    }
+
+    std::vector<BACKUP_SCHEDULE>& m_out;
+    std::vector<Place> m_places;
     BACKUP_SCHEDULE m_schedule;
     bool m_seenRunTime = false;
     bool m_seenRecordTime = false;
@@ -302,7 +148,8 @@ private:
 bool ReadPlainScheduleXml(const char* text, size_t length, std::vector<BACKUP_SCHEDULE>& out) {
     const size_t before = out.size();
     out.reserve(before + length / kBytesPerScheduleAtLeast);
-    if (PlainScheduleReader(text, length).Read(out)) return true;
+    PlainScheduleHandler handler(out);
+    if (CPlainXmlReader().Read(text, length, handler)) return true;
     out.resize(before);
     return false;
 }

@@ -3,10 +3,8 @@
 // A user with a thousand recorders has tens of thousands of schedules, and
 // building a document of every element and attribute before walking it cost
 // about a second at every login and every start of scheduled backup. The file
-// as the program writes it is read straight into records instead; anything
-// else (comments, entities, other declarations, faults) goes to the general
-// parser, which knows all of XML and reports the faults, so both ways give
-// the same schedules for every file.
+// as the program writes it is read straight into records instead
+// (CPlainXmlReader); anything else goes to the general parser.
 #pragma once
 
 #include <afx.h>

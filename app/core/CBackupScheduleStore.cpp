@@ -5,6 +5,7 @@
 #include "BackupScheduleXml.h"
 #include "CAutoLock.h"
 #include "CLiveDeviceLookup.h"
+#include "CXmlTextWriter.h"
 #include "DeviceListIds.h"
 #include "FileUtil.h"
 #include "RefusedValues.h"
@@ -37,56 +38,58 @@ bool SameMinutes(TIME_RANGE& a, TIME_RANGE& b) {
 
 // --- backupschedule.xml ---
 
-TiXmlElement* NewTimeRangeElement(const char* name, const TIME_RANGE& range) {
-    TiXmlElement* element = new TiXmlElement(name);
-    element->SetAttribute("FHour", range.FHour);
-    element->SetAttribute("FMinute", range.FMinute);
-    element->SetAttribute("THour", range.THour);
-    element->SetAttribute("TMinute", range.TMinute);
-    return element;
+// The file is written as text: a document of 100 000 schedules took
+// twelve seconds to build and print under Wine.
+void WriteTimeRange(CXmlTextWriter& writer, const char* name, const TIME_RANGE& range) {
+    writer.Open(name);
+    writer.Attribute("FHour", range.FHour);
+    writer.Attribute("FMinute", range.FMinute);
+    writer.Attribute("THour", range.THour);
+    writer.Attribute("TMinute", range.TMinute);
+    writer.Close();
 }
 
-TiXmlElement* NewEndTimeElement(const SCHEDULE_END_TIME& end) {
-    TiXmlElement* element = new TiXmlElement("BackupScheduleEndTime");
-    element->SetAttribute("Year", end.Year);
-    element->SetAttribute("Month", end.Month);
-    element->SetAttribute("Day", end.Day);
-    element->SetAttribute("Hour", end.Hour);
-    element->SetAttribute("Minute", end.Minute);
-    element->SetAttribute("Second", end.Second);
-    return element;
+void WriteEndTime(CXmlTextWriter& writer, const SCHEDULE_END_TIME& end) {
+    writer.Open("BackupScheduleEndTime");
+    writer.Attribute("Year", end.Year);
+    writer.Attribute("Month", end.Month);
+    writer.Attribute("Day", end.Day);
+    writer.Attribute("Hour", end.Hour);
+    writer.Attribute("Minute", end.Minute);
+    writer.Attribute("Second", end.Second);
+    writer.Close();
 }
 
-TiXmlElement* NewAutoElement(BACKUP_SCHEDULE& schedule) {
+void WriteAutoElement(CXmlTextWriter& writer, BACKUP_SCHEDULE& schedule) {
     // A window read as 23:59 is saved as 23:59.
     schedule.RunTime.ClampBoth();
     schedule.RecordTime.ClampBoth();
-    TiXmlElement* element = new TiXmlElement("BackupSchedule");
-    element->SetAttribute("DevID", schedule.DevID);
-    element->SetAttribute("ChannelIndex", schedule.ChannelIndex);
-    element->SetAttribute("Complete", schedule.DayState[0]);
-    element->SetAttribute("AgoType", schedule.AgoType);
-    element->LinkEndChild(NewTimeRangeElement("BackupScheduleRunTime", schedule.RunTime));
-    element->LinkEndChild(NewTimeRangeElement("BackupScheduleDeviceRecordTime", schedule.RecordTime));
-    element->LinkEndChild(NewEndTimeElement(schedule.EndTime));
+    writer.Open("BackupSchedule");
+    writer.Attribute("DevID", schedule.DevID);
+    writer.Attribute("ChannelIndex", schedule.ChannelIndex);
+    writer.Attribute("Complete", schedule.DayState[0]);
+    writer.Attribute("AgoType", schedule.AgoType);
+    WriteTimeRange(writer, "BackupScheduleRunTime", schedule.RunTime);
+    WriteTimeRange(writer, "BackupScheduleDeviceRecordTime", schedule.RecordTime);
+    WriteEndTime(writer, schedule.EndTime);
     for (int day = 0; day < kDaysPerWeek; ++day) {
         if (schedule.WeekDayEnable[day] != 1) continue;
-        TiXmlElement* weekDay = new TiXmlElement("WeekDayInfo");
-        weekDay->SetAttribute("WeekDay", day);
-        weekDay->SetAttribute("Enable", 1);
-        element->LinkEndChild(weekDay);
+        writer.Open("WeekDayInfo");
+        writer.Attribute("WeekDay", day);
+        writer.Attribute("Enable", 1);
+        writer.Close();
     }
-    return element;
+    writer.Close();
 }
 
-TiXmlElement* NewManualElement(BACKUP_SCHEDULE& schedule) {
+void WriteManualElement(CXmlTextWriter& writer, BACKUP_SCHEDULE& schedule) {
     schedule.RecordTime.ClampBoth();
-    TiXmlElement* element = new TiXmlElement("BackupSchedule");
-    element->SetAttribute("DevID", schedule.DevID);
-    element->SetAttribute("ChannelIndex", schedule.ChannelIndex);
-    element->SetAttribute("AgoType", schedule.AgoType);
-    element->LinkEndChild(NewTimeRangeElement("BackupScheduleDeviceRecordTime", schedule.RecordTime));
-    return element;
+    writer.Open("BackupSchedule");
+    writer.Attribute("DevID", schedule.DevID);
+    writer.Attribute("ChannelIndex", schedule.ChannelIndex);
+    writer.Attribute("AgoType", schedule.AgoType);
+    WriteTimeRange(writer, "BackupScheduleDeviceRecordTime", schedule.RecordTime);
+    writer.Close();
 }
 
 }  // namespace
@@ -137,22 +140,24 @@ int CBackupScheduleStore::LoadFile(const CString& path) {
 }
 
 int CBackupScheduleStore::Save(const CString& path) {
-    // The document is built from a snapshot under the lock and written after
+    // The text is built from a snapshot under the lock and written after
     // releasing it; being local, nothing can clear it halfway through.
-    TiXmlDocument doc;
+    std::string text;
     CString target = path;
     {
         CAutoLock guard(&m_lock);
         if (target.IsEmpty()) target = m_strPath;
-        AddXmlDeclaration(doc);
-        TiXmlElement* autoSection = new TiXmlElement("AutoBackupSchedule");
-        for (auto& entry : m_autoSchedules) autoSection->LinkEndChild(NewAutoElement(entry.second));
-        TiXmlElement* manualSection = new TiXmlElement("ManualBackupSchedule");
-        for (auto& entry : m_manualSchedules) manualSection->LinkEndChild(NewManualElement(entry.second));
-        doc.LinkEndChild(autoSection);
-        doc.LinkEndChild(manualSection);
+        text.reserve(1024 + m_autoSchedules.size() * 800 + m_manualSchedules.size() * 200);
+        CXmlTextWriter writer(text, "\r\n");
+        writer.Declaration();
+        writer.Open("AutoBackupSchedule");
+        for (auto& entry : m_autoSchedules) WriteAutoElement(writer, entry.second);
+        writer.Close();
+        writer.Open("ManualBackupSchedule");
+        for (auto& entry : m_manualSchedules) WriteManualElement(writer, entry.second);
+        writer.Close();
     }
-    return WriteXmlFile(doc, target);
+    return WriteXmlText(text, target);
 }
 
 // --- Automatic schedules ---

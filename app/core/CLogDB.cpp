@@ -68,12 +68,17 @@ bool SameMonth(LOG_TIME a, LOG_TIME b) {
 
 
 
+__time64_t ColumnTime(sqlite3_stmt* stmt, int column) {
+    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    return ParseTimeString(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
+}
+
 LOG_RECORD ReadLogRow(sqlite3_stmt* stmt) {
     LOG_RECORD record;
     record.I_LogType = sqlite3_column_int(stmt, 1);
     record.I_SubType = sqlite3_column_int(stmt, 2);
-    record.C_StartTime = ParseTimeString(CSqlCommand::ColumnText(stmt, 3));
-    record.C_StopTime = ParseTimeString(CSqlCommand::ColumnText(stmt, 4));
+    record.C_StartTime = ColumnTime(stmt, 3);
+    record.C_StopTime = ColumnTime(stmt, 4);
     record.L_SrcDevID = static_cast<int>(sqlite3_column_int64(stmt, 5));
     record.I_SrcChannelIdx = sqlite3_column_int(stmt, 6);
     record.L_DesDevID = static_cast<int>(sqlite3_column_int64(stmt, 7));
@@ -83,7 +88,7 @@ LOG_RECORD ReadLogRow(sqlite3_stmt* stmt) {
     record.C_FileName = CSqlCommand::ColumnText(stmt, 11);
     record.C_OtherInfo = CSqlCommand::ColumnText(stmt, 12);
     record.C_UserID = CSqlCommand::ColumnText(stmt, 13);
-    record.C_UpdateTime = ParseTimeString(CSqlCommand::ColumnText(stmt, 14));
+    record.C_UpdateTime = ColumnTime(stmt, 14);
     return record;
 }
 

@@ -181,10 +181,10 @@ int CRecordListDB::Open(const CString& path) {
     m_strPath = path;
     CloseLocked();
     OpenLocked();
-    // The schema is read at once; a file that is no database, or whose
-    // first pages are damaged, shows here, before anything is written.
-    CSqlCommand probe("SELECT COUNT(*) FROM sqlite_master");
-    if (m_bOpen && probe.Execute(m_pDB) != 0 && probe.FoundDamage())
+    // Every page is checked at once: a file that is no database, or is
+    // damaged anywhere, shows here, before anything is written into it, and
+    // not only when a search first reaches the damaged page.
+    if (m_bOpen && CSqlCommand::IsDamagedFile(m_pDB))
         StartNewFileLocked();
     // A file without the table gets them with it; one of an older version
     // gets them now, once (a few seconds at a million rows).

@@ -63,11 +63,11 @@ struct RecordFilter {
 // table, locked file, a damaged file), rows read before a failure staying
 // appended.
 //
-// A file that is no database or shows damage (at open or in any statement)
-// is set aside (CSqlCommand::SetAsideDamagedFile) and a new one with the
-// table takes its place; a write that met the damage is made in the new
-// file, a query that met it fails. Damage in pages no statement has read
-// goes unnoticed until one does.
+// A file that is no database or shows damage (every page is checked at
+// open; later damage in any statement) is set aside
+// (CSqlCommand::SetAsideDamagedFile) and a new one with the table and the
+// rows read before the damage takes its place; a write that met the damage
+// is made in the new file, a query that met it fails.
 class CRecordListDB {
 public:
     CRecordListDB() {}

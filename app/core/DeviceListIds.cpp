@@ -1,5 +1,9 @@
 #include "DeviceListIds.h"
 
+#include <cstring>
+
+#include "CFileView.h"
+#include "PlainXmlReader.h"
 #include "XmlFile.h"
 
 namespace {
@@ -14,45 +18,115 @@ void ForEachDeviceElement(const TiXmlDocument& document, Visit visit) {
     }
 }
 
-// The element's own id; 0 when it has none the registry can keep.
-int OwnId(const TiXmlElement* device) {
-    int id = 0;
-    if (device->QueryIntAttribute("id", &id) != TIXML_SUCCESS) return 0;
-    return id >= kMinDeviceId && id <= kMaxKeptDeviceId ? id : 0;
-}
+// Gives the ids of elements without their own. Ids are only ever taken, so
+// every id below the cursor stays taken: a list of 100 000 devices without
+// ids does not search the whole range again for each one.
+class CFreeIds {
+public:
+    explicit CFreeIds(std::set<int>& taken) : m_taken(taken) {}
 
-int FreeIdAfter(int lastId, const std::set<int>& taken) {
-    int id = lastId + 1;
-    if (id > kMinDeviceId && id <= kMaxDeviceId && !taken.count(id)) return id;
-    for (id = kMinDeviceId + 1; id <= kMaxDeviceId; ++id) {
-        if (!taken.count(id)) return id;
+    // lastId + 1 when it is free and in range, else the lowest free id from
+    // 1001; 0 when every id up to 9999 is taken.
+    int After(int lastId) {
+        const int id = lastId + 1;
+        if (id > kMinDeviceId && id <= kMaxDeviceId && !m_taken.count(id)) return id;
+        while (m_cursor <= kMaxDeviceId && m_taken.count(m_cursor)) ++m_cursor;
+        return m_cursor <= kMaxDeviceId ? m_cursor : 0;
     }
-    return 0;
-}
+
+private:
+    std::set<int>& m_taken;
+    int m_cursor = kMinDeviceId + 1;
+};
+
+// The Device elements of every Organization element: depth 2 under depth 1.
+class PlainOwnIds : public CPlainXmlReader::IHandler {
+public:
+    explicit PlainOwnIds(std::vector<int>& ownIds) : m_ownIds(ownIds) {}
+
+    bool Start(int depth, const CPlainXmlReader::Span& name, const CPlainXmlReader& reader) override {
+        if (depth == 1) m_inList = name.Is("Organization");
+        if (depth != 2 || !m_inList || !name.Is("Device")) return true;
+        int value;
+        bool number;
+        if (!reader.IntAttribute("id", value, number)) return false;
+        m_ownIds.push_back(OwnDeviceId(number, value));
+        return true;
+    }
+    bool End(int) override { return true; }
+
+private:
+    std::vector<int>& m_ownIds;
+    bool m_inList = false;
+};
 
 }  // namespace
 
-void ListDeviceElements(const TiXmlDocument& document, std::vector<DEVICE_LIST_ENTRY>& out) {
+int OwnDeviceId(bool number, int value) {
+    return number && value >= kMinDeviceId && value <= kMaxKeptDeviceId ? value : 0;
+}
+
+void AssignDeviceIds(const std::vector<int>& ownIds, std::vector<int>& ids) {
     // The elements' own ids first, so that no id given to another element
     // takes the place of a device further down the list.
     std::set<int> taken;
-    ForEachDeviceElement(document, [&](const TiXmlElement* device) {
-        if (int id = OwnId(device)) taken.insert(id);
-    });
+    for (int id : ownIds) {
+        if (id) taken.insert(id);
+    }
+    ids.clear();
+    ids.reserve(ownIds.size());
+    CFreeIds free(taken);
     int lastId = kMinDeviceId;
-    ForEachDeviceElement(document, [&](const TiXmlElement* device) {
-        int id = OwnId(device);
+    for (int id : ownIds) {
         if (!id) {
-            id = FreeIdAfter(lastId, taken);
-            if (!id) return;
-            taken.insert(id);
+            id = free.After(lastId);
+            if (id) taken.insert(id);
         }
         if (id > lastId) lastId = id;
-        out.push_back({device, id});
+        ids.push_back(id);
+    }
+}
+
+bool ReadPlainDeviceOwnIds(const char* text, size_t length, std::vector<int>& ownIds) {
+    const size_t before = ownIds.size();
+    PlainOwnIds handler(ownIds);
+    if (CPlainXmlReader().Read(text, length, handler)) return true;
+    ownIds.resize(before);
+    return false;
+}
+
+void ListDeviceElements(const TiXmlDocument& document, std::vector<DEVICE_LIST_ENTRY>& out) {
+    std::vector<const TiXmlElement*> elements;
+    std::vector<int> ownIds;
+    ForEachDeviceElement(document, [&](const TiXmlElement* device) {
+        int value = 0;
+        const bool number = device->QueryIntAttribute("id", &value) == TIXML_SUCCESS;
+        elements.push_back(device);
+        ownIds.push_back(OwnDeviceId(number, value));
     });
+    std::vector<int> ids;
+    AssignDeviceIds(ownIds, ids);
+    for (size_t i = 0; i < elements.size(); ++i) {
+        if (ids[i]) out.push_back({elements[i], ids[i]});
+    }
 }
 
 int ReadDeviceListIds(const CString& path, std::set<int>& ids) {
+    std::vector<int> ownIds;
+    std::vector<int> assigned;
+    {
+        CFileView view;
+        if (view.Open(path)) {
+            const size_t bom = view.Size() >= 3 && std::memcmp(view.Data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+            if (ReadPlainDeviceOwnIds(view.Data() + bom, view.Size() - bom, ownIds)) {
+                AssignDeviceIds(ownIds, assigned);
+                for (int id : assigned) {
+                    if (id) ids.insert(id);
+                }
+                return 0;
+            }
+        }
+    }
     TiXmlDocument doc;
     if (ReadXmlFile(path, doc) != 0) return -1;
     std::vector<DEVICE_LIST_ENTRY> entries;

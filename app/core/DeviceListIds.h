@@ -5,6 +5,7 @@
 
 #include <afx.h>
 
+#include <cstddef>
 #include <set>
 #include <vector>
 
@@ -34,8 +35,18 @@ struct DEVICE_LIST_ENTRY {
 // elements with the same id are both listed: the later one replaces the
 // earlier in the registry.
 void ListDeviceElements(const TiXmlDocument& document, std::vector<DEVICE_LIST_ENTRY>& out);
+// The same ids from the elements' own ids in document order (0 for an
+// element without one the registry can keep): one id per element, 0 for an
+// element left out.
+void AssignDeviceIds(const std::vector<int>& ownIds, std::vector<int>& ids);
+// The own id of a Device element whose id attribute reads as value (number:
+// it held one): the id, or 0.
+int OwnDeviceId(bool number, int value);
+// The own ids of the Device elements of a list text in the plain form
+// (CPlainXmlReader), in document order. False when the text is not plain.
+bool ReadPlainDeviceOwnIds(const char* text, size_t length, std::vector<int>& ownIds);
 
 // Adds the ids ListDeviceElements gives the elements of the file, with no
-// maximum count. Returns 0; -1 when the file is missing, holds no bytes or
+// maximum count, read straight from the text when it is plain. Returns 0; -1 when the file is missing, holds no bytes or
 // does not parse (ids untouched).
 int ReadDeviceListIds(const CString& path, std::set<int>& ids);

@@ -86,11 +86,47 @@ SIX_INT_VALUES ParseSixInts(const CString& text) {
     return result;
 }
 
+namespace {
+
+__time64_t DefaultTime() { return MakeLocalTime(2000, 1, 1, 12, 0, 0); }
+
+// The form the program writes, "YYYY-MM-DD HH:MM:SS" with every digit in
+// place, read without cutting the text: a month of the log holds 100 000
+// entries of three times each. False for any other form.
+template <typename Char>
+bool ReadWrittenTime(const Char* text, size_t length, __time64_t& time) {
+    static const char kForm[] = "dddd-dd-dd dd:dd:dd";
+    if (length != sizeof(kForm) - 1) return false;
+    int digits[14];
+    int count = 0;
+    for (size_t i = 0; i < length; ++i) {
+        const Char c = text[i];
+        if (kForm[i] != 'd') {
+            if (c != static_cast<Char>(kForm[i])) return false;
+        } else if (c < '0' || c > '9') {
+            return false;
+        } else {
+            digits[count++] = c - '0';
+        }
+    }
+    const int year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
+    const int month = digits[4] * 10 + digits[5], day = digits[6] * 10 + digits[7];
+    const int hour = digits[8] * 10 + digits[9], minute = digits[10] * 10 + digits[11];
+    const int second = digits[12] * 10 + digits[13];
+    const bool valid = year >= 2000 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour <= 23 &&
+                       minute <= 59 && second <= 59;
+    time = valid ? MakeLocalTime(year, month, day, hour, minute, second) : DefaultTime();
+    return true;
+}
+
+}  // namespace
+
 __time64_t ParseTimeString(const CString& text) {
-    const __time64_t fallback = MakeLocalTime(2000, 1, 1, 12, 0, 0);
+    __time64_t time;
+    if (ReadWrittenTime(text.GetString(), static_cast<size_t>(text.GetLength()), time)) return time;
     CString trimmed = text;
     trimmed.Trim();
-    if (trimmed.IsEmpty()) return fallback;
+    if (trimmed.IsEmpty()) return DefaultTime();
     int pos = 0;
     const int year = ReadNumber(CutAt(trimmed, L'-', pos));
     const int month = ReadNumber(CutAt(trimmed, L'-', pos));
@@ -100,7 +136,13 @@ __time64_t ParseTimeString(const CString& text) {
     const int second = ReadNumber(trimmed.Mid(pos));
     bool valid = year >= 2000 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour >= 0 &&
                  hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
-    return valid ? MakeLocalTime(year, month, day, hour, minute, second) : fallback;
+    return valid ? MakeLocalTime(year, month, day, hour, minute, second) : DefaultTime();
+}
+
+__time64_t ParseTimeString(const char* text, size_t length) {
+    __time64_t time;
+    if (ReadWrittenTime(text, length, time)) return time;
+    return ParseTimeString(CString(CStringA(text, static_cast<int>(length))));
 }
 
 __time64_t MakeLocalTime(int year, int month, int day, int hour, int minute, int second) {

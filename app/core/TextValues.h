@@ -5,6 +5,8 @@
 
 #include <afx.h>
 
+#include <cstddef>
+
 #include <cstdint>
 #include <ctime>
 #include <vector>
@@ -36,6 +38,8 @@ SIX_INT_VALUES ParseSixInts(const CString& text);
 // 2000, month 1-12, day 1-31, hour 0-23, minute and second 0-59); a day past
 // the month's end rolls into the next month.
 __time64_t ParseTimeString(const CString& text);
+// The same for a text in the ANSI code page, as a database column holds it.
+__time64_t ParseTimeString(const char* text, size_t length);
 // The local time of the parts (normalised as mktime does: a day past the
 // month's end rolls over); -1 when it cannot be represented.
 __time64_t MakeLocalTime(int year, int month, int day, int hour, int minute, int second);

@@ -64,8 +64,12 @@ int ReadStoredXmlFile(const CString& path, TiXmlDocument& doc) {
 
 int WriteXmlFile(const TiXmlDocument& doc, const CString& path) {
     if (path.IsEmpty()) return -2;
-    const std::string bytes = PrintDocument(doc);
-    return ReplaceFileContents(path, bytes.data(), bytes.size()) == 0 ? 0 : -3;
+    return WriteXmlText(PrintDocument(doc), path);
+}
+
+int WriteXmlText(const std::string& text, const CString& path) {
+    if (path.IsEmpty()) return -2;
+    return ReplaceFileContents(path, text.data(), text.size()) == 0 ? 0 : -3;
 }
 
 void AddXmlDeclaration(TiXmlDocument& doc) {

@@ -36,6 +36,8 @@ int ReadStoredXmlFile(const CString& path, TiXmlDocument& doc);
 // Returns 0; -2 when path is empty; -3 when writing or replacing failed (the
 // temporary file is removed).
 int WriteXmlFile(const TiXmlDocument& doc, const CString& path);
+// The same for a file's text.
+int WriteXmlText(const std::string& text, const CString& path);
 // Adds the declaration every file of the program starts with.
 void AddXmlDeclaration(TiXmlDocument& doc);
 

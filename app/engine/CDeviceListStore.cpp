@@ -7,10 +7,13 @@
 
 #include "app/core/CAppConfig.h"
 #include "app/core/CAutoLock.h"
+#include "app/core/CFileView.h"
 #include "app/core/CPathLocks.h"
+#include "app/core/CXmlTextWriter.h"
 #include "app/core/DeviceListIds.h"
 #include "app/core/RefusedValues.h"
 #include "app/core/XmlFile.h"
+#include "app/engine/CDeviceElementReader.h"
 #include "app/engine/DeviceDefaultNames.h"
 #include "common/WholeFile.h"
 #include "tinyxml.h"
@@ -19,153 +22,115 @@ namespace {
 
 bool IsSpecialDeviceType(const char* type) { return GetAppConfig()->IsCfgOcxSpecialDevType(CString(type)) != FALSE; }
 
-void ReadTextAttribute(const TiXmlElement& element, const char* name, char* field, size_t width, size_t maxBytes) {
-    const char* value = element.Attribute(name);
-    if (value) CopyFixedText(field, width, value, maxBytes);
+// The name written for a channel: its own, or the default name of an
+// unnamed one (made in buffer).
+const char* ChannelTitle(const DEVICE_RECORD& record, int index, char (&buffer)[33]) {
+    if (record.channels[index].name[0]) return record.channels[index].name;
+    DefaultChannelName(buffer, index);
+    return buffer;
 }
 
-int IntAttribute(const TiXmlElement& element, const char* name, int fallback) {
-    int value = fallback;
-    element.QueryIntAttribute(name, &value);
-    return value;
-}
-
-// The attribute's value when it lies in low..high; else the fallback, and
-// refused is set (a port of 70000 must not become 4464).
-int RangedAttribute(const TiXmlElement& element, const char* name, int fallback, int low, int high, bool& refused) {
-    const int value = IntAttribute(element, name, fallback);
-    if (value >= low && value <= high) return value;
-    refused = true;
-    return fallback;
-}
-
-// A count beyond the record's slots keeps the slots it can (their names are
-// the user's); refused is set all the same.
-int ClampedCount(const TiXmlElement& element, const char* name, int high, bool& refused) {
-    const int value = IntAttribute(element, name, 0);
-    if (value >= 0 && value <= high) return value;
-    refused = true;
-    return value < 0 ? 0 : high;
-}
-
-// The 0-based slot index of a Channel or Alarm child; -1 when not valid.
-int SlotIndex(const TiXmlElement& child, int count, int limit) {
-    int num = 0;
-    child.QueryIntAttribute("num", &num);
-    const int index = num - 1 < 0 ? 0 : num - 1;
-    return (index < count && index < limit) ? index : -1;
-}
-
-void ElementFromRecord(TiXmlElement& element, const DEVICE_RECORD& record) {
-    element.SetAttribute("id", record.id);
-    element.SetAttribute("title", record.title);
-    element.SetAttribute("desc", record.desc);
-    element.SetAttribute("UseDDNS", record.UseDDNS == 1 ? "1" : "0");
-    element.SetAttribute("DDNSIP", record.DDNSIP);
-    element.SetAttribute("DDNSPort", record.DDNSPort);
-    element.SetAttribute("DDNSDevName", record.DDNSDevName);
-    element.SetAttribute("ip", record.ip);
-    element.SetAttribute("port", record.port);
-    element.SetAttribute("manufacturer", record.manufacturer);
-    element.SetAttribute("type", record.type);
-    element.SetAttribute("model", record.model);
-    element.SetAttribute("user", record.user);
-    element.SetAttribute("password", record.password);
-    element.SetAttribute("logintype", record.logintype);
-    element.SetAttribute("cardsn", record.cardsn);
-    element.SetAttribute("rights", "");
-    element.SetAttribute("alertout", 0);
+// The Device element of a record told to a sink: its attributes in the
+// file's order, then its Channel and Alarm children. One description serves
+// the document (a single element's update) and the text (whole lists).
+template <typename Sink>
+void DescribeDevice(const DEVICE_RECORD& record, Sink& sink) {
+    sink.Attribute("id", record.id);
+    sink.Attribute("title", record.title);
+    sink.Attribute("desc", record.desc);
+    sink.Attribute("UseDDNS", record.UseDDNS == 1 ? "1" : "0");
+    sink.Attribute("DDNSIP", record.DDNSIP);
+    sink.Attribute("DDNSPort", record.DDNSPort);
+    sink.Attribute("DDNSDevName", record.DDNSDevName);
+    sink.Attribute("ip", record.ip);
+    sink.Attribute("port", record.port);
+    sink.Attribute("manufacturer", record.manufacturer);
+    sink.Attribute("type", record.type);
+    sink.Attribute("model", record.model);
+    sink.Attribute("user", record.user);
+    sink.Attribute("password", record.password);
+    sink.Attribute("logintype", record.logintype);
+    sink.Attribute("cardsn", record.cardsn);
+    sink.Attribute("rights", "");
+    sink.Attribute("alertout", 0);
     if (IsSpecialDeviceType(record.type)) {
-        element.SetAttribute("channel", 0);
-        element.SetAttribute("alarm", 0);
+        sink.Attribute("channel", 0);
+        sink.Attribute("alarm", 0);
         return;
     }
-    element.SetAttribute("channel", record.channelCount);
-    element.SetAttribute("multiplay", record.multiplay);
-    element.SetAttribute("alarm", record.alarmInCount);
+    sink.Attribute("channel", record.channelCount);
+    sink.Attribute("multiplay", record.multiplay);
+    sink.Attribute("alarm", record.alarmInCount);
     if (record.channelCount > 0 && record.channelCount <= kMaxChannels) {
         const bool camera = (strcmp(record.type, "IPC") == 0 || strcmp(record.type, "IPSD") == 0) &&
                             record.channelCount == 1;
+        char defaultName[sizeof(record.channels[0].name)] = {};
         for (int i = 0; i < record.channelCount; ++i) {
-            TiXmlElement channel("Channel");
-            channel.SetAttribute("num", i + 1);
-            channel.SetAttribute("id", record.channels[i].channelId);
-            channel.SetAttribute("title", record.channels[i].name);
-            channel.SetAttribute("camera", camera ? "10" : "0");
-            element.InsertEndChild(channel);
+            sink.BeginChild("Channel");
+            sink.Attribute("num", i + 1);
+            sink.Attribute("id", record.channels[i].channelId);
+            sink.Attribute("title", ChannelTitle(record, i, defaultName));
+            sink.Attribute("camera", camera ? "10" : "0");
+            sink.EndChild();
         }
     }
     if (record.alarmInCount > 0 && record.alarmInCount <= kMaxAlarms) {
         for (int i = 0; i < record.alarmInCount; ++i) {
-            TiXmlElement alarm("Alarm");
-            alarm.SetAttribute("num", i + 1);
-            alarm.SetAttribute("id", record.alarmIn[i].alarmId);
-            alarm.SetAttribute("title", record.alarmIn[i].name);
-            element.InsertEndChild(alarm);
+            sink.BeginChild("Alarm");
+            sink.Attribute("num", i + 1);
+            sink.Attribute("id", record.alarmIn[i].alarmId);
+            sink.Attribute("title", record.alarmIn[i].name);
+            sink.EndChild();
         }
     }
 }
 
-// False when a value was out of range (and replaced).
-bool RecordFromElement(const TiXmlElement& element, DEVICE_RECORD& record) {
-    bool refused = false;
-    ReadTextAttribute(element, "title", record.title, sizeof(record.title), 32);
-    ReadTextAttribute(element, "desc", record.desc, sizeof(record.desc), 256);
-    record.UseDDNS = IntAttribute(element, "UseDDNS", record.UseDDNS) != 0 ? 1 : 0;
-    ReadTextAttribute(element, "DDNSIP", record.DDNSIP, sizeof(record.DDNSIP), 256);
-    record.DDNSPort = static_cast<uint16_t>(RangedAttribute(element, "DDNSPort", record.DDNSPort, 0, 65535, refused));
-    ReadTextAttribute(element, "DDNSDevName", record.DDNSDevName, sizeof(record.DDNSDevName), 172);
-    ReadTextAttribute(element, "ip", record.ip, sizeof(record.ip), 256);
-    record.port = static_cast<uint16_t>(RangedAttribute(element, "port", record.port, 0, 65535, refused));
-    ReadTextAttribute(element, "manufacturer", record.manufacturer, sizeof(record.manufacturer), 64);
-    ReadTextAttribute(element, "type", record.type, sizeof(record.type), 32);
-    ReadTextAttribute(element, "cardsn", record.cardsn, sizeof(record.cardsn), 32);
-    ReadTextAttribute(element, "model", record.model, sizeof(record.model), 32);
-    ReadTextAttribute(element, "user", record.user, sizeof(record.user), 8);
-    ReadTextAttribute(element, "password", record.password, sizeof(record.password), 8);
-    record.logintype = RangedAttribute(element, "logintype", record.logintype, 0, 2, refused);
-    record.channelCount = ClampedCount(element, "channel", kMaxChannels, refused);
-    record.multiplay = IntAttribute(element, "multiplay", record.multiplay);
-
-    int taken = 0;
-    for (const TiXmlElement* child = element.FirstChildElement("Channel"); child && taken < record.channelCount;
-         child = child->NextSiblingElement("Channel")) {
-        const int index = SlotIndex(*child, record.channelCount, kMaxChannels);
-        if (index < 0) continue;
-        ++taken;
-        CHANNEL_SLOT& slot = record.channels[index];
-        if (child->Attribute("id")) slot.channelId = record.id * 10000 + 1000 + index;
-        const char* title = child->Attribute("title");
-        if (title && *title) {
-            CopyFixedText(slot.name, title);
-        } else if (title) {
-            DefaultChannelName(slot.name, index);
-        }
+class ElementSink {
+public:
+    explicit ElementSink(TiXmlElement& element) : m_element(element) {}
+    void Attribute(const char* name, const char* value) { Target().SetAttribute(name, value); }
+    void Attribute(const char* name, int value) { Target().SetAttribute(name, value); }
+    void BeginChild(const char* name) { m_child = new TiXmlElement(name); }
+    void EndChild() {
+        m_element.LinkEndChild(m_child);
+        m_child = nullptr;
     }
 
-    record.alarmInCount = static_cast<int8_t>(ClampedCount(element, "alarm", kMaxAlarms, refused));
-    taken = 0;
-    for (const TiXmlElement* child = element.FirstChildElement("Alarm"); child && taken < record.alarmInCount;
-         child = child->NextSiblingElement("Alarm")) {
-        const int index = SlotIndex(*child, record.alarmInCount, kMaxAlarms);
-        if (index < 0) continue;
-        ++taken;
-        ALARM_SLOT& slot = record.alarmIn[index];
-        slot.alarmId = IntAttribute(*child, "id", slot.alarmId);
-        const char* title = child->Attribute("title");
-        if (title) CopyFixedText(slot.name, title);
-    }
-    record.loggedIn = 0;
-    record.loginHandle = 0;
-    record.talkOpen = 0;
-    record.talkHandle = 0;
-    return !refused;
+private:
+    TiXmlElement& Target() { return m_child ? *m_child : m_element; }
+
+    TiXmlElement& m_element;
+    TiXmlElement* m_child = nullptr;
+};
+
+class TextSink {
+public:
+    explicit TextSink(CXmlTextWriter& writer) : m_writer(writer) {}
+    void Attribute(const char* name, const char* value) { m_writer.Attribute(name, value); }
+    void Attribute(const char* name, int value) { m_writer.Attribute(name, value); }
+    void BeginChild(const char* name) { m_writer.Open(name); }
+    void EndChild() { m_writer.Close(); }
+
+private:
+    CXmlTextWriter& m_writer;
+};
+
+void WriteDevice(const DEVICE_RECORD& record, CXmlTextWriter& writer) {
+    writer.Open("Device");
+    TextSink sink(writer);
+    DescribeDevice(record, sink);
+    writer.Close();
+}
+
+void ElementFromRecord(TiXmlElement& element, const DEVICE_RECORD& record) {
+    ElementSink sink(element);
+    DescribeDevice(record, sink);
 }
 
 }  // namespace
 
-// The parsed document and the text it was parsed from (TinyXML keeps
-// pointers into neither, but one buffer reused saves an allocation per save).
+// The parsed document and the text it was parsed from, held while a read
+// or a single element's update works on them.
 class CDeviceListStore::CDocument {
 public:
     TiXmlDocument document;
@@ -179,7 +144,15 @@ CDeviceListStore::~CDeviceListStore() = default;
 int CDeviceListStore::SaveDocument(const CString& path) {
     TiXmlPrinter printer;
     m_document->document.Accept(&printer);
+    ReleaseDocument();
     return ReplaceFileContents(path, printer.CStr(), printer.Size()) == 0 ? 0 : -3;
+}
+
+// The document of a large list takes many times the file's size: it is not
+// kept between reads and saves.
+void CDeviceListStore::ReleaseDocument() {
+    m_document->document.Clear();
+    std::string().swap(m_document->text);
 }
 
 // Reads and parses the file; false when it cannot be read or does not parse.
@@ -202,42 +175,78 @@ int CDeviceListStore::Read(const CString& path, const std::function<void()>& cle
     CAutoLock fileLock(&m_fileLock);
     CAutoLock pathLock(&CPathLocks::For(path));
     clear();
+    bool inRange = true;
+    int result = 0;
+    if (!ReadPlainFile(path, add, inRange)) {
+        clear();
+        inRange = true;
+        result = ReadDocument(path, add, inRange, storedFile);
+    }
+    if (!inRange) NoteRefusedValues(path);
+    return result;
+}
+
+// The file as the program writes it, read straight from its text. False
+// when it cannot be mapped, is empty or is not in the plain form.
+bool CDeviceListStore::ReadPlainFile(const CString& path, const std::function<bool(const DEVICE_RECORD&)>& add,
+                                     bool& inRange) {
+    CFileView view;
+    if (path.IsEmpty() || !view.Open(path)) return false;
+    const size_t bom = view.Size() >= 3 && memcmp(view.Data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+    return CDeviceElementReader::ReadPlainList(view.Data() + bom, view.Size() - bom, add, inRange);
+}
+
+// Through the general parser: Read's results.
+int CDeviceListStore::ReadDocument(const CString& path, const std::function<bool(const DEVICE_RECORD&)>& add,
+                                   bool& inRange, bool storedFile) {
     int result = 0;
     if (storedFile) {
         const int read = ReadStoredXmlFile(path, m_document->document);
         if (read < 0) return -1;
         if (read == 2) result = 1;
     } else if (!LoadDocument(path)) {
-        return m_document->text.empty() ? 0 : -1;
+        const bool empty = m_document->text.empty();
+        ReleaseDocument();
+        return empty ? 0 : -1;
     }
     std::vector<DEVICE_LIST_ENTRY> entries;
     ListDeviceElements(m_document->document, entries);
-    bool inRange = true;
     for (const DEVICE_LIST_ENTRY& entry : entries) {
         DEVICE_RECORD record;
-        record.id = entry.id;
-        inRange = RecordFromElement(*entry.element, record) && inRange;
+        inRange = CDeviceElementReader::ReadElement(*entry.element, entry.id, record) && inRange;
         if (!add(record)) break;
     }
-    if (!inRange) NoteRefusedValues(path);
+    ReleaseDocument();
     return result;
 }
 
-int CDeviceListStore::Write(const CString& path, const std::function<std::vector<DEVICE_RECORD>()>& snapshot) {
+int CDeviceListStore::Write(const CString& path, const std::function<void(const Visitor&)>& visitAll) {
     CAutoLock fileLock(&m_fileLock);
     CAutoLock pathLock(&CPathLocks::For(path));
-    TiXmlDocument& document = m_document->document;
-    document.Clear();
-    document.InsertEndChild(TiXmlDeclaration("1.0", "UTF-8", "yes"));
-    TiXmlElement root("Organization");
-    root.SetAttribute("grade", "1");
-    for (const DEVICE_RECORD& record : snapshot()) {
-        TiXmlElement device("Device");
-        ElementFromRecord(device, record);
-        root.InsertEndChild(device);
-    }
-    document.InsertEndChild(root);
-    return SaveDocument(path);
+    // The text is put together element by element: a document of a list of
+    // 100 000 devices would take hundreds of megabytes, and a copy of the
+    // records 29 KB each.
+    std::string text;
+    CXmlTextWriter writer(text, "\n");
+    writer.Declaration();
+    writer.Open("Organization");
+    writer.Attribute("grade", "1");
+    visitAll([&writer](const DEVICE_RECORD* record, const std::string* element) {
+        if (record) {
+            WriteDevice(*record, writer);
+        } else {
+            writer.AppendChildren(*element);
+        }
+    });
+    writer.Close();
+    return ReplaceFileContents(path, text.data(), text.size()) == 0 ? 0 : -3;
+}
+
+std::string CDeviceListStore::ElementText(const DEVICE_RECORD& record) {
+    std::string text;
+    CXmlTextWriter writer(text, "\n", 1);
+    WriteDevice(record, writer);
+    return text;
 }
 
 int CDeviceListStore::SaveElement(const CString& path, const DEVICE_RECORD& record) {

@@ -15,12 +15,20 @@
 #include <afx.h>
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/core/CAutoLock.h"
 #include "app/core/CLock.h"
 #include "app/engine/DEVICE_RECORD.h"
+
+// Devices of a list file read past the registry's maximum, by id: each one's
+// Device element as the file is written (CDeviceListStore::ElementText). A
+// few hundred bytes where a record takes 29 KB: a list of 100 000 devices
+// holds back most of them.
+typedef std::map<int32_t, std::string> HELD_BACK_ELEMENTS;
 
 class CDeviceListStore {
 public:
@@ -48,9 +56,16 @@ public:
     // (ReadStoredXmlFile): 1; -1 only when it could not be set aside.
     int Read(const CString& path, const std::function<void()>& clear,
              const std::function<bool(const DEVICE_RECORD&)>& add, bool storedFile = false);
-    // Writes the records snapshot returns (called under the file lock). 0;
-    // -3 when the file could not be written.
-    int Write(const CString& path, const std::function<std::vector<DEVICE_RECORD>()>& snapshot);
+    // One device of a list being written: a record, or the element text of a
+    // held-back device (the other null).
+    typedef std::function<void(const DEVICE_RECORD* record, const std::string* element)> Visitor;
+    // Writes the devices visitAll hands its visitor (called under the file
+    // lock, in ascending id order) as the list. 0; -3 when the file could
+    // not be written.
+    int Write(const CString& path, const std::function<void(const Visitor&)>& visitAll);
+    // The record's Device element as Write puts it into the file, default
+    // channel names given.
+    static std::string ElementText(const DEVICE_RECORD& record);
     // Rewrites the element of record.id. 0 (also when the file has no element
     // for it: the file is saved unchanged); -1 when the file cannot be
     // loaded; -3 when it cannot be saved.
@@ -58,7 +73,11 @@ public:
 
 private:
     class CDocument;
+    bool ReadPlainFile(const CString& path, const std::function<bool(const DEVICE_RECORD&)>& add, bool& inRange);
+    int ReadDocument(const CString& path, const std::function<bool(const DEVICE_RECORD&)>& add, bool& inRange,
+                     bool storedFile);
     int SaveDocument(const CString& path);
+    void ReleaseDocument();
     bool LoadDocument(const CString& path);
 
     CLock m_fileLock;

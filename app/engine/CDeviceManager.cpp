@@ -68,7 +68,8 @@ CString CDeviceManager::GetDeviceFile() const {
 int CDeviceManager::WriteDeviceXml(const CString& path) {
     CString file = path.IsEmpty() ? GetDeviceFile() : path;
     if (file.IsEmpty()) return -2;
-    return m_listStore.Write(ExpandProgramDir(file), [this]() { return m_registry.SnapshotWithDefaultNames(); });
+    return m_listStore.Write(ExpandProgramDir(file),
+                             [this](const CDeviceListStore::Visitor& visit) { m_registry.VisitForFile(visit); });
 }
 
 int CDeviceManager::SaveDeviceElement(int deviceId) {
@@ -88,7 +89,8 @@ int CDeviceManager::ReadList(const CString& file, bool storedFile) {
             m_registry.ForgetNotLoaded();
         },
         [this](const DEVICE_RECORD& record) {
-            m_registry.AddLoaded(record);  // past the maximum it is held back, and the reading goes on
+            // Past the maximum it is held back, and the reading goes on.
+            m_registry.AddLoaded(record, &CDeviceListStore::ElementText);
             return true;
         },
         storedFile);

@@ -195,10 +195,11 @@ int CDeviceRegistry::SetChannelValues(int id, int channelIndex, int first, int s
 
 // ---- For the device manager's sessions and file ---------------------------------
 
-bool CDeviceRegistry::AddLoaded(const DEVICE_RECORD& record) {
+bool CDeviceRegistry::AddLoaded(const DEVICE_RECORD& record,
+                                const std::function<std::string(const DEVICE_RECORD&)>& heldBackElement) {
     CAutoLock lock(&m_recordsLock);
     if (static_cast<int>(m_devices.size()) >= m_maxDeviceCount) {
-        m_notLoaded[record.id] = record;
+        m_notLoaded[record.id] = heldBackElement(record);
         RaiseLastIdLocked(record.id);
         return false;
     }
@@ -247,21 +248,22 @@ int CDeviceRegistry::StoreSession(const DEVICE_RECORD& record, bool insertWhenAb
     return 0;
 }
 
-std::vector<DEVICE_RECORD> CDeviceRegistry::SnapshotWithDefaultNames() {
-    std::vector<DEVICE_RECORD> records;
+void CDeviceRegistry::VisitForFile(const CDeviceListStore::Visitor& visit) {
     CAutoLock lock(&m_recordsLock);
-    for (auto& entry : m_devices) {
-        FillDefaultChannelNames(entry.second);
-        records.push_back(entry.second);
+    DeviceMap::iterator record = m_devices.begin();
+    HELD_BACK_ELEMENTS::const_iterator kept = m_notLoaded.begin();
+    while (record != m_devices.end() || kept != m_notLoaded.end()) {
+        if (kept != m_notLoaded.end() && m_devices.count(kept->first)) {
+            ++kept;
+        } else if (kept == m_notLoaded.end() || (record != m_devices.end() && record->first < kept->first)) {
+            FillDefaultChannelNames(record->second);
+            visit(&record->second, nullptr);
+            ++record;
+        } else {
+            visit(nullptr, &kept->second);
+            ++kept;
+        }
     }
-    for (auto& entry : m_notLoaded) {
-        if (m_devices.count(entry.first)) continue;
-        FillDefaultChannelNames(entry.second);
-        records.push_back(entry.second);
-    }
-    std::sort(records.begin(), records.end(),
-              [](const DEVICE_RECORD& a, const DEVICE_RECORD& b) { return a.id < b.id; });
-    return records;
 }
 
 int CDeviceRegistry::GetTalkDeviceId() const {

@@ -13,9 +13,11 @@
 
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "app/core/CLock.h"
+#include "app/engine/CDeviceListStore.h"
 #include "app/engine/DEVICE_RECORD.h"
 
 class CDeviceRegistry {
@@ -47,10 +49,12 @@ public:
     int SetChannelValues(int id, int channelIndex, int first, int second, int third, int fourth);
 
     // A record read from the device list file, under its own id. False when
-    // the registry is full: the record is then held back, not listed, and
-    // still written into the file by SnapshotWithDefaultNames (the maximum
-    // must not cost the user devices), and its id is never given again.
-    bool AddLoaded(const DEVICE_RECORD& record);
+    // the registry is full: the record is then held back as the element
+    // heldBackElement makes of it, not listed, and still written into the
+    // file by VisitForFile (the maximum must not cost the user devices),
+    // and its id is never given again.
+    bool AddLoaded(const DEVICE_RECORD& record,
+                   const std::function<std::string(const DEVICE_RECORD&)>& heldBackElement);
     // How many records of the file were held back since the last ForgetNotLoaded.
     int GetNotLoadedCount() const;
     void ForgetNotLoaded();
@@ -63,9 +67,10 @@ public:
     // longer holds this session (first: already holds another one) and is
     // left alone; -1 the id is absent (stored instead when insertWhenAbsent).
     int StoreSession(const DEVICE_RECORD& record, bool insertWhenAbsent, bool first);
-    // Every record with default names given to unnamed channels (stored too),
-    // and the held-back ones whose ids are not in use, in ascending id order.
-    std::vector<DEVICE_RECORD> SnapshotWithDefaultNames();
+    // Hands visit every record, default names given to unnamed channels
+    // (stored too), and the held-back elements whose ids are not in use, in
+    // ascending id order, under the records lock.
+    void VisitForFile(const CDeviceListStore::Visitor& visit);
 
     int GetTalkDeviceId() const;
     void SetTalkDeviceId(int id);
@@ -78,7 +83,7 @@ private:
     void RaiseLastIdLocked(int id);
 
     DeviceMap m_devices;
-    DeviceMap m_notLoaded;  // read from the file past the maximum
+    HELD_BACK_ELEMENTS m_notLoaded;  // read from the file past the maximum
     int32_t m_talkDeviceId = 0;
     int32_t m_deviceCount = 0;
     int32_t m_lastId = kMinDeviceId;

@@ -10,3 +10,8 @@ std::string PseudoRandomBytes(size_t count, unsigned seed);
 // The bytes of an SQLite file with the page that holds the marker
 // overwritten with junk; "" when the marker is not there.
 std::string DamagePageHolding(std::string bytes, const std::string& marker);
+// Overwrites, in place, the page of the SQLite file at path that holds the
+// marker, as DamagePageHolding does, while a connection may hold the file
+// open. The file's damaged bytes; "" when the marker is not there or the
+// file cannot be written.
+std::string DamagePageInPlace(const std::wstring& path, const std::string& marker);

@@ -92,6 +92,7 @@ TEST(TextValuesTest, TimeStrings) {
     } cases[] = {
         {L"2009-07-15 08:05:03", L"2009-07-15 08:05:03"},
         {L"  2037-12-31 23:59:59 ", L"2037-12-31 23:59:59"},
+        {L"2009-7-15 8:05:3", L"2009-07-15 08:05:03"},
         {L"2009-04-31 10:00:00", L"2009-05-01 10:00:00"},  // rolls into the next month
         {L"1999-07-15 08:05:03", L"2000-01-01 12:00:00"},
         {L"2009-13-15 08:05:03", L"2000-01-01 12:00:00"},
@@ -101,5 +102,9 @@ TEST(TextValuesTest, TimeStrings) {
         {L"", L"2000-01-01 12:00:00"},
         {L"2009", L"2000-01-01 12:00:00"},
     };
-    for (const auto& c : cases) EXPECT_STREQ(c.expected, Formatted(ParseTimeString(c.text))) << c.text;
+    for (const auto& c : cases) {
+        EXPECT_STREQ(c.expected, Formatted(ParseTimeString(c.text))) << c.text;
+        const CStringA narrow(c.text);
+        EXPECT_STREQ(c.expected, Formatted(ParseTimeString(narrow.GetString(), narrow.GetLength()))) << c.text;
+    }
 }

@@ -69,8 +69,9 @@ TEST_F(DamagedDatabaseTest, RecordListSetAsideAndStartedAnewByDamageKind) {
         {"emptied", "", 0, false, 0, 0},
         {"random bytes", PseudoRandomBytes(good.size(), 11), 0, true, 0, 0},
         {"zero-filled", std::string(good.size(), '\0'), 0, true, 0, 0},
-        // The rows stored before the damaged page are read over.
-        {"a damaged page of the table", DamagePageHolding(good, "row-0150"), -1, true, 1, 150},
+        // Found by the check of every page at open; the rows stored before
+        // the damaged page are read over.
+        {"a damaged page of the table", DamagePageHolding(good, "row-0150"), 0, true, 1, 150},
         // The header's page count beyond the end shows as soon as the file is read.
         {"truncated", good.substr(0, good.size() / 2), 0, true, 0, 150},
     };
@@ -104,15 +105,34 @@ TEST_F(DamagedDatabaseTest, RecordListSetAsideAndStartedAnewByDamageKind) {
     }
 }
 
-TEST_F(DamagedDatabaseTest, AnInsertMeetingDamageGoesIntoANewFileNotTheDamagedOne) {
+TEST_F(DamagedDatabaseTest, DamageInAPageNoStatementReadsIsFoundAtOpen) {
     const std::wstring file = dir.File(L"RecordList.db");
-    // The last rows' page is where the next row goes.
+    // The last rows' page: no search reads it before the next row goes into it.
     const std::string damaged = DamagePageHolding(RecordListBytes(dir), "row-0299");
     ASSERT_TRUE(WriteWholeFile(file, damaged));
     CRecordListDB db;
     ASSERT_EQ(1, db.Open(file.c_str()));
+    ExpectKeptAside(file, damaged);
     ASSERT_EQ(0, db.CheckTable(0));
-    EXPECT_TRUE(TakeUnreadableFileNotices().empty()) << "nothing has read the page yet";
+    ASSERT_EQ(0, db.Insert(MakeRow(1002, 0, L"2024-02-01 00:00:00", L"2024-02-01 01:00:00", L"C:\\r\\new.duz")));
+    RECORD_LIST_ROWS all;
+    ASSERT_EQ(0, db.QueryAll(all));
+    ASSERT_GT(all.size(), 1u) << "the rows before the damaged page are kept";
+    EXPECT_GT(static_cast<size_t>(kRows), all.size());
+    EXPECT_STREQ(L"C:\\r\\new.duz", all.back().C_FilePath);
+    EXPECT_TRUE(TakeUnreadableFileNotices().empty()) << "the new file is not set aside again";
+}
+
+TEST_F(DamagedDatabaseTest, AnInsertMeetingDamageAfterOpenGoesIntoANewFileNotTheDamagedOne) {
+    const std::wstring file = dir.File(L"RecordList.db");
+    ASSERT_TRUE(WriteWholeFile(file, RecordListBytes(dir)));
+    CRecordListDB db;
+    ASSERT_EQ(1, db.Open(file.c_str()));
+    ASSERT_EQ(0, db.CheckTable(0));
+    // Damaged while open, where the next row goes.
+    const std::string damaged = DamagePageInPlace(file, "row-0299");
+    ASSERT_FALSE(damaged.empty());
+    EXPECT_TRUE(TakeUnreadableFileNotices().empty());
 
     ASSERT_EQ(0, db.Insert(MakeRow(1002, 0, L"2024-02-01 00:00:00", L"2024-02-01 01:00:00", L"C:\\r\\new.duz")));
     ExpectKeptAside(file, damaged);
