@@ -29,14 +29,23 @@ public:
         DeleteCriticalSection(&m_section);
     }
     // Same as Destroy, for callers that want a status: always 0.
-    int Release() { Destroy(); return 0; }
+    int Release() {
+        Destroy();
+        return 0;
+    }
     // Enter and leave without touching the deleted flag.
     void InitSection() { InitializeCriticalSection(&m_section); }
     void DeleteSection() { DeleteCriticalSection(&m_section); }
 
     // Both always return 0. Re-entrant for the owning thread.
-    int Lock() { EnterCriticalSection(&m_section); return 0; }
-    int Unlock() { LeaveCriticalSection(&m_section); return 0; }
+    int Lock() {
+        EnterCriticalSection(&m_section);
+        return 0;
+    }
+    int Unlock() {
+        LeaveCriticalSection(&m_section);
+        return 0;
+    }
 
 private:
     friend class CLockCondition;

@@ -124,7 +124,6 @@ public:
     // Bytes of an oversized packet still to be dropped as they arrive.
     uint64_t PendingSkip() const { return m_skip; }
 
-
 private:
     // An empty buffer starts again at the front, so appends rarely move bytes.
     void RewindWhenEmpty() {

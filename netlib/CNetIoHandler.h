@@ -10,13 +10,13 @@ class CNetIoContext;
 // Windows error of the completion, 0 on success.
 class CNetIoHandler {
 public:
-  virtual int IoReceived(CNetIoContext* record, DWORD bytes, DWORD error) = 0;
-  virtual int IoSent(CNetIoContext* record, DWORD bytes, DWORD error) = 0;
-  virtual int IoAccepted(CNetIoContext* record, DWORD error) = 0;
-  // From a poll thread with its work buffer (NULL, 0 for servers).
-  // Non-zero: idle, nothing was processed.
-  virtual int IoPoll(char* work, int workSize) = 0;
+    virtual int IoReceived(CNetIoContext* record, DWORD bytes, DWORD error) = 0;
+    virtual int IoSent(CNetIoContext* record, DWORD bytes, DWORD error) = 0;
+    virtual int IoAccepted(CNetIoContext* record, DWORD error) = 0;
+    // From a poll thread with its work buffer (NULL, 0 for servers).
+    // Non-zero: idle, nothing was processed.
+    virtual int IoPoll(char* work, int workSize) = 0;
 
 protected:
-  ~CNetIoHandler() = default;
+    ~CNetIoHandler() = default;
 };

@@ -14,26 +14,26 @@
 // builds (NETLIB_LOCK_CHECKS) assert it.
 class CNetLock {
 public:
-  CNetLock();
-  virtual ~CNetLock();
+    CNetLock();
+    virtual ~CNetLock();
 
-  // Ends one read hold; the last one lets waiting writers in. A hold taken
-  // with keepOwner 0 may be ended by any thread.
-  virtual void ReadUnlock();
-  // Takes a shared hold; waits only while another thread holds the write
-  // lock. keepOwner 0 marks a hold that another thread will end.
-  virtual void ReadLock(int keepOwner = 1);
-  // Takes the lock alone; waits until no reader and no other writer holds it.
-  virtual void WriteLock(int flag = 0);
-  virtual void WriteUnlock();
+    // Ends one read hold; the last one lets waiting writers in. A hold taken
+    // with keepOwner 0 may be ended by any thread.
+    virtual void ReadUnlock();
+    // Takes a shared hold; waits only while another thread holds the write
+    // lock. keepOwner 0 marks a hold that another thread will end.
+    virtual void ReadLock(int keepOwner = 1);
+    // Takes the lock alone; waits until no reader and no other writer holds it.
+    virtual void WriteLock(int flag = 0);
+    virtual void WriteUnlock();
 
 private:
-  CNetLock(const CNetLock&) = delete;
-  CNetLock& operator=(const CNetLock&) = delete;
+    CNetLock(const CNetLock&) = delete;
+    CNetLock& operator=(const CNetLock&) = delete;
 
-  CRITICAL_SECTION m_countLock;
-  CONDITION_VARIABLE m_released;
-  int m_readers = 0;
-  DWORD m_writer = 0;
-  int m_writeDepth = 0;
+    CRITICAL_SECTION m_countLock;
+    CONDITION_VARIABLE m_released;
+    int m_readers = 0;
+    DWORD m_writer = 0;
+    int m_writeDepth = 0;
 };

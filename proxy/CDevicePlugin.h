@@ -18,8 +18,7 @@ public:
     // Opens one device from the fields of record and installs the
     // callbacks. 0 with a handle; -1 otherwise, also for a plug-in that opens
     // from record lists (type 1).
-    virtual int Open(PLUGIN_DEVICE_RECORD* record, int regPort, char* userName, char* password,
-                     char* registrationId);
+    virtual int Open(PLUGIN_DEVICE_RECORD* record, int regPort, char* userName, char* password, char* registrationId);
     // Opens one device from count records (one per device connection) and
     // installs the callbacks. 0 with a handle; -1 otherwise, also for a
     // plug-in that opens from one record's fields (types 0 and 2).

@@ -23,8 +23,12 @@ CProxyClient* CProxyClient::Create(CProxySessionTable* table) {
 }
 
 CProxyClient::CProxyClient(CProxySessionTable* table)
-    : CNetTcpConnection(this, 0), m_table(table), m_clientId(InterlockedIncrement(&g_lastClientId)),
-      m_sessionId(m_clientId), m_result(), m_command() {}
+    : CNetTcpConnection(this, 0),
+      m_table(table),
+      m_clientId(InterlockedIncrement(&g_lastClientId)),
+      m_sessionId(m_clientId),
+      m_result(),
+      m_command() {}
 
 CProxyClient::~CProxyClient() {
     // The connection's events call into this object: they end before it goes.

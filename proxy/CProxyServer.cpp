@@ -242,8 +242,7 @@ DWORD WINAPI CProxyServer::HeartbeatThread(LPVOID param) {
             else
                 Sleep(0);
         }
-    } catch (...) {
-    }
+    } catch (...) {}
     return 0;
 }
 
@@ -251,8 +250,7 @@ DWORD WINAPI CProxyServer::HousekeepingThread(LPVOID param) {
     auto* self = static_cast<CProxyServer*>(param);
     try {
         while (WaitForSingleObject(self->m_stopEvent.Get(), kHousekeepingMs) == WAIT_TIMEOUT) self->CheckAll();
-    } catch (...) {
-    }
+    } catch (...) {}
     return 0;
 }
 
@@ -264,11 +262,9 @@ DWORD WINAPI CProxyServer::EventThread(LPVOID param) {
             const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
             if (woken == WAIT_OBJECT_0 + 1) break;
             if (woken == WAIT_OBJECT_0) {
-                while (self->ProcessEvent()) {
-                }
+                while (self->ProcessEvent()) {}
             }
         }
-    } catch (...) {
-    }
+    } catch (...) {}
     return 0;
 }

@@ -36,27 +36,27 @@ int CProxySessionTable::OnClientCommand(SDK_COMMAND& command, PARSE_RESULT& resu
     if (m_device->ParseCommand(&command, &result) < 0) return 0;
     if (result.replyLength > kParseReplyMax) return 0;
     switch (result.action) {
-    case kParseLogin:
-        // Registered before the reply goes out: the SDK opens its
-        // sub-connections as soon as it has the reply.
-        if (result.registerClient == 1) AddMainClient(result.sessionIndex, connection);
-        if (result.replyLength > 0) {
+        case kParseLogin:
+            // Registered before the reply goes out: the SDK opens its
+            // sub-connections as soon as it has the reply.
+            if (result.registerClient == 1) AddMainClient(result.sessionIndex, connection);
+            if (result.replyLength > 0) {
+                Reply(result, connection);
+                ForwardToDevice(command, connection);
+            }
+            break;
+        case kParseSubConnection:
+            if (result.connect == 1) m_device->Connect(&command, &result);
+            if (result.registerClient == 1) AttachSubClient(result.mainSessionId, result.sessionIndex, connection);
             Reply(result, connection);
-            ForwardToDevice(command, connection);
-        }
-        break;
-    case kParseSubConnection:
-        if (result.connect == 1) m_device->Connect(&command, &result);
-        if (result.registerClient == 1) AttachSubClient(result.mainSessionId, result.sessionIndex, connection);
-        Reply(result, connection);
-        break;
-    default:
-        if (result.forward == 1) {
-            ForwardToDevice(command, connection);
-        } else {
-            Reply(result, connection);
-        }
-        break;
+            break;
+        default:
+            if (result.forward == 1) {
+                ForwardToDevice(command, connection);
+            } else {
+                Reply(result, connection);
+            }
+            break;
     }
     return 0;
 }
@@ -114,29 +114,29 @@ int CProxySessionTable::SendToClients(int sessionId, int subIndex, CNetBuffer* b
 
 void CProxySessionTable::TakeOut(CProxyClient* connection, std::deque<CProxyClient*>& closing) {
     switch (connection->GetKind()) {
-    case CProxyClient::kMain: {
-        auto found = m_sessions.find(connection->SessionId());
-        if (found == m_sessions.end() || found->second->Main() != connection) return;
-        // Closing the main connection ends the whole login session.
-        found->second->TakeAll(closing);
-        delete found->second;
-        m_sessions.erase(found);
-        break;
-    }
-    case CProxyClient::kSub: {
-        auto found = m_sessions.find(connection->SessionId());
-        if (found == m_sessions.end()) return;
-        CProxyClient* detached = found->second->DetachSub(connection->SessionIndex());
-        if (detached) closing.push_back(detached);
-        break;
-    }
-    default: {
-        auto found = m_unregistered.find(connection->ClientId());
-        if (found == m_unregistered.end() || found->second != connection) return;
-        m_unregistered.erase(found);
-        closing.push_back(connection);
-        break;
-    }
+        case CProxyClient::kMain: {
+            auto found = m_sessions.find(connection->SessionId());
+            if (found == m_sessions.end() || found->second->Main() != connection) return;
+            // Closing the main connection ends the whole login session.
+            found->second->TakeAll(closing);
+            delete found->second;
+            m_sessions.erase(found);
+            break;
+        }
+        case CProxyClient::kSub: {
+            auto found = m_sessions.find(connection->SessionId());
+            if (found == m_sessions.end()) return;
+            CProxyClient* detached = found->second->DetachSub(connection->SessionIndex());
+            if (detached) closing.push_back(detached);
+            break;
+        }
+        default: {
+            auto found = m_unregistered.find(connection->ClientId());
+            if (found == m_unregistered.end() || found->second != connection) return;
+            m_unregistered.erase(found);
+            closing.push_back(connection);
+            break;
+        }
     }
 }
 

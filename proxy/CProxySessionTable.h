@@ -66,7 +66,7 @@ private:
 
     CProxyDevice* const m_device;
     std::map<int, CProxyClient*> m_unregistered;  // by client id
-    std::map<int, CProxyClientLink*> m_sessions;   // by session id
+    std::map<int, CProxyClientLink*> m_sessions;  // by session id
     CNetLock m_lock;
     std::deque<CProxyClient*> m_closeQueue;
     CNetLock m_closeLock;

@@ -16,9 +16,9 @@
 #define PROXY_SDK_VERSION 0x01000000
 
 // Device types of the add functions.
-#define PROXY_DEVICE_PRIVATE 0     // private-protocol devices
-#define PROXY_DEVICE_AUTOREG 1     // devices that register themselves
-#define PROXY_DEVICE_STANDARD 2    // standard-protocol devices
+#define PROXY_DEVICE_PRIVATE 0   // private-protocol devices
+#define PROXY_DEVICE_AUTOREG 1   // devices that register themselves
+#define PROXY_DEVICE_STANDARD 2  // standard-protocol devices
 
 // Most records PROXY_AddDeviceEx takes for one registering device.
 #define PROXY_MAX_RECORDS 4
@@ -26,19 +26,19 @@
 
 // One device connection (328 bytes). Texts are zero-terminated ANSI text.
 struct PROXY_DEVICE_INFO {
-    char regAddress[32];     // where the plug-in listens for registrations, or the device's address
+    char regAddress[32];  // where the plug-in listens for registrations, or the device's address
     int32_t regPort;
-    char userName[32];       // login of the plug-in at the device
+    char userName[32];  // login of the plug-in at the device
     char password[32];
     char registrationId[64];
-    char localAddress[32];   // the local listener for SDK clients (first record only)
+    char localAddress[32];  // the local listener for SDK clients (first record only)
     int32_t localPort;
     char localUserName[32];  // not read
     char localPassword[32];  // not read
     int32_t reserved1;
-    int32_t channelCount;    // channels served by this record's connection
-    int32_t deviceInfo;      // reported back through the plug-in's device information
-    int32_t streamMode;      // handed on unchanged
+    int32_t channelCount;  // channels served by this record's connection
+    int32_t deviceInfo;    // reported back through the plug-in's device information
+    int32_t streamMode;    // handed on unchanged
     int32_t reserved2;
     int32_t reserved3;
     uint8_t reserved[40];
@@ -54,9 +54,9 @@ struct PROXY_CLIENT_ENTRY {
 struct PROXY_DEVICE_STATUS {
     PROXY_CLIENT_ENTRY clients[PROXY_MAX_CLIENTS];  // one per SDK login session
     int32_t clientCount;
-    int32_t online;     // 1 while the plug-in reports the device on line
-    int32_t listening;  // 1 while the local listener runs
-    int32_t deviceInfo; // 0 when the plug-in has none
+    int32_t online;      // 1 while the plug-in reports the device on line
+    int32_t listening;   // 1 while the local listener runs
+    int32_t deviceInfo;  // 0 when the plug-in has none
 };
 
 static_assert(sizeof(PROXY_DEVICE_INFO) == 328, "record layout is fixed");

@@ -30,13 +30,10 @@ CUdpBroadcast::~CUdpBroadcast() {
 int CUdpBroadcast::Open() {
     ReapRetired();
     CAutoLock lock(&m_stateLock);
-    if (m_receiver)
-        return 2;
-    if (!EnsureStarted())
-        return -1;
+    if (m_receiver) return 2;
+    if (!EnsureStarted()) return -1;
     CUniqueSocket s(WSASocketA(AF_INET, SOCK_DGRAM, 0, nullptr, 0, WSA_FLAG_OVERLAPPED));
-    if (!s)
-        return -1;
+    if (!s) return -1;
     BOOL on = TRUE;
     setsockopt(s.Get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof(on));
     sockaddr_in local;
@@ -44,23 +41,19 @@ int CUdpBroadcast::Open() {
     local.sin_family = AF_INET;
     local.sin_port = htons(lan::kPort);
     local.sin_addr.s_addr = INADDR_ANY;
-    if (bind(s.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0)
-        return -1;
+    if (bind(s.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0) return -1;
     std::unique_ptr<Receiver> receiver(new Receiver);
     receiver->owner = this;
     receiver->stopEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     receiver->readEvent.Reset(WSACreateEvent());
     receiver->loopEnded.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!receiver->stopEvent || !receiver->readEvent || !receiver->loopEnded)
-        return -1;
+    if (!receiver->stopEvent || !receiver->readEvent || !receiver->loopEnded) return -1;
     // The thread waits on readiness and its stop event together, so
     // stopping never has to interrupt a blocking receive.
-    if (WSAEventSelect(s.Get(), receiver->readEvent.Get(), FD_READ) != 0)
-        return -1;
+    if (WSAEventSelect(s.Get(), receiver->readEvent.Get(), FD_READ) != 0) return -1;
     receiver->socket = std::move(s);
     receiver->thread.Reset(CreateThread(nullptr, 0, ReceiveThreadProc, receiver.get(), 0, &receiver->threadId));
-    if (!receiver->thread)
-        return -1;
+    if (!receiver->thread) return -1;
     m_receiver = receiver.release();
     return 1;
 }
@@ -71,8 +64,7 @@ void CUdpBroadcast::Close() {
         CAutoLock lock(&m_stateLock);
         receiver = m_receiver;
         m_receiver = nullptr;
-        if (!receiver)
-            return;
+        if (!receiver) return;
         SetEvent(receiver->stopEvent.Get());
         if (receiver->threadId == GetCurrentThreadId()) {
             // Closed from a callback: the thread sees its stop event once the
@@ -89,8 +81,7 @@ void CUdpBroadcast::Close() {
 
 int CUdpBroadcast::Send(const uint8_t* data, int length) {
     CAutoLock lock(&m_stateLock);
-    if (!m_receiver)
-        return -1;
+    if (!m_receiver) return -1;
     return sendto(m_receiver->socket.Get(), reinterpret_cast<const char*>(data), length, 0,
                   reinterpret_cast<const sockaddr*>(&m_destination), sizeof(m_destination));
 }
@@ -104,8 +95,7 @@ bool CUdpBroadcast::OnReceiveThread() {
     const DWORD self = GetCurrentThreadId();
     CAutoLock lock(&m_stateLock);
     bool found = m_receiver && m_receiver->threadId == self;
-    for (Receiver* retired : m_retired)
-        found = found || retired->threadId == self;
+    for (Receiver* retired : m_retired) found = found || retired->threadId == self;
     return found;
 }
 
@@ -125,8 +115,7 @@ void CUdpBroadcast::ReceiveLoop(Receiver* receiver) {
     for (;;) {
         HANDLE events[2] = {receiver->stopEvent.Get(), receiver->readEvent.Get()};
         const DWORD woken = WSAWaitForMultipleEvents(2, events, FALSE, WSA_INFINITE, FALSE);
-        if (woken != WSA_WAIT_EVENT_0 + 1)
-            return;  // stopped, or the wait itself failed
+        if (woken != WSA_WAIT_EVENT_0 + 1) return;  // stopped, or the wait itself failed
         WSANETWORKEVENTS happened;
         WSAEnumNetworkEvents(receiver->socket.Get(), receiver->readEvent.Get(), &happened);
         DrainSocket(receiver);
@@ -139,19 +128,16 @@ void CUdpBroadcast::DrainSocket(Receiver* receiver) {
     while (WaitForSingleObject(receiver->stopEvent.Get(), 0) == WAIT_TIMEOUT) {
         int senderLength = sizeof(m_sender);
         const int received = recvfrom(receiver->socket.Get(), reinterpret_cast<char*>(m_receiveBuffer),
-                                      kReceiveBufferSize, 0,
-                                      reinterpret_cast<sockaddr*>(&m_sender), &senderLength);
+                                      kReceiveBufferSize, 0, reinterpret_cast<sockaddr*>(&m_sender), &senderLength);
         if (received >= 0) {
             OnReceive(m_receiveBuffer, received, m_sender);
             continue;
         }
         const int error = WSAGetLastError();
-        if (error == WSAEWOULDBLOCK)
-            return;
+        if (error == WSAEWOULDBLOCK) return;
         // An oversized datagram, or an ICMP error from an earlier send,
         // costs only that one datagram.
-        if (error == WSAEMSGSIZE || error == WSAECONNRESET)
-            continue;
+        if (error == WSAEMSGSIZE || error == WSAECONNRESET) continue;
         WaitForSingleObject(receiver->stopEvent.Get(), kReceiveErrorPauseMs);
         return;
     }
@@ -173,8 +159,7 @@ void CUdpBroadcast::JoinAndFree(Receiver* receiver) {
 void CUdpBroadcast::WaitUntilLoopEnded(Receiver* receiver) {
     HANDLE ends[2] = {receiver->thread.Get(), receiver->loopEnded.Get()};
     WaitForMultipleObjects(2, ends, FALSE, kUnloadWaitMs);
-    if (WaitForSingleObject(receiver->thread.Get(), 0) == WAIT_OBJECT_0)
-        return;
+    if (WaitForSingleObject(receiver->thread.Get(), 0) == WAIT_OBJECT_0) return;
     // Out of its loop (or hung in a callback), the thread would next wait
     // for the loader lock that this unload holds; ended now, it never runs
     // code of the unmapped library.
@@ -196,6 +181,5 @@ void CUdpBroadcast::ReapRetired() {
             }
         }
     }
-    for (Receiver* receiver : reapable)
-        JoinAndFree(receiver);
+    for (Receiver* receiver : reapable) JoinAndFree(receiver);
 }

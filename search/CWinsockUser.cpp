@@ -12,13 +12,11 @@ CWinsockUser::CWinsockUser() {
 }
 
 CWinsockUser::~CWinsockUser() {
-    if (s_started && WSACleanup() == 0)
-        s_started = false;
+    if (s_started && WSACleanup() == 0) s_started = false;
 }
 
 bool CWinsockUser::EnsureStarted() {
-    if (s_started)
-        return true;
+    if (s_started) return true;
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
         OutputDebugStringA(" WSAStartup() Failed!\n");

@@ -17,7 +17,7 @@ public:
 protected:
     static constexpr int kReceiveBufferSize = 102400;
 
-    sockaddr_in m_sender;                    // sender of the last received packet
+    sockaddr_in m_sender;  // sender of the last received packet
     uint8_t m_receiveBuffer[kReceiveBufferSize];
 
 private:

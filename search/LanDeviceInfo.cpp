@@ -39,14 +39,11 @@ bool ParseIpv4Part(const char** cursor, uint32_t* value) {
             digit = uint32_t(*p - 'A' + 10);
         else
             break;
-        if (digit >= base)
-            return false;
+        if (digit >= base) return false;
         result = result * base + digit;
-        if (result > 0xFFFFFFFFu)
-            return false;
+        if (result > 0xFFFFFFFFu) return false;
     }
-    if (p == digitsStart && base != 8)
-        return false;
+    if (p == digitsStart && base != 8) return false;
     *value = uint32_t(result);
     *cursor = p;
     return true;
@@ -68,16 +65,13 @@ void SplitTextRecord(const uint8_t* body, size_t length, TextParts* parts) {
     while (*p != '\0' && parts->count < kMaxTextParts) {
         parts->part[parts->count++] = p;
         char* separator = strstr(p, "::");
-        if (!separator)
-            break;
+        if (!separator) break;
         *separator = '\0';
         p = separator + 2;
     }
 }
 
-const char* PartOrEmpty(const TextParts& parts, int index) {
-    return index < parts.count ? parts.part[index] : "";
-}
+const char* PartOrEmpty(const TextParts& parts, int index) { return index < parts.count ? parts.part[index] : ""; }
 
 void CopyText(char* dest, size_t destSize, const char* text) {
     const size_t length = strnlen(text, destSize - 1);
@@ -94,35 +88,28 @@ uint32_t AddressWordOrNone(const char* text) {
 }  // namespace
 
 bool ParseIpv4Text(const char* text, uint32_t* word) {
-    if (!text)
-        return false;
+    if (!text) return false;
     uint32_t parts[4];
     int count = 0;
     const char* p = text;
     for (;;) {
-        if (count == 4 || !ParseIpv4Part(&p, &parts[count]))
-            return false;
+        if (count == 4 || !ParseIpv4Part(&p, &parts[count])) return false;
         ++count;
-        if (*p != '.')
-            break;
+        if (*p != '.') break;
         ++p;
     }
-    if (*p != '\0' && !IsSpace(*p))
-        return false;
+    if (*p != '\0' && !IsSpace(*p)) return false;
     // The last part fills every byte the earlier parts left.
     uint32_t host = 0;
     for (int i = 0; i < count - 1; ++i) {
-        if (parts[i] > 0xFF)
-            return false;
+        if (parts[i] > 0xFF) return false;
         host |= parts[i] << (24 - 8 * i);
     }
     const uint32_t lastMax = count == 1 ? 0xFFFFFFFFu : (0xFFFFFFFFu >> (8 * (count - 1)));
-    if (parts[count - 1] > lastMax)
-        return false;
+    if (parts[count - 1] > lastMax) return false;
     host |= parts[count - 1];
     // Wire order: the first byte of the text is the first byte in memory.
-    const uint8_t bytes[4] = {uint8_t(host >> 24), uint8_t(host >> 16), uint8_t(host >> 8),
-                              uint8_t(host)};
+    const uint8_t bytes[4] = {uint8_t(host >> 24), uint8_t(host >> 16), uint8_t(host >> 8), uint8_t(host)};
     *word = ReadLe32(bytes);
     return true;
 }
@@ -132,8 +119,8 @@ void FormatIpv4Text(uint32_t word, char* out, size_t outSize) {
              unsigned((word >> 16) & 0xFF), unsigned(word >> 24));
 }
 
-void MakeInfoFromRecord(const LAN_DEVICE_RECORD& record, const uint8_t* extension,
-                        size_t extensionLength, DEVICE_NET_INFO* info) {
+void MakeInfoFromRecord(const LAN_DEVICE_RECORD& record, const uint8_t* extension, size_t extensionLength,
+                        DEVICE_NET_INFO* info) {
     memset(info, 0, sizeof(*info));
     info->ip = ReadLe32(&record.bytes[kRecIp]);
     info->address2 = ReadLe32(&record.bytes[kRecAddress2]);
@@ -143,10 +130,8 @@ void MakeInfoFromRecord(const LAN_DEVICE_RECORD& record, const uint8_t* extensio
     FormatIpv4Text(info->ip, info->ipText, sizeof(info->ipText));
     // Extension bytes 0-15 as they come; byte 16 widened to a 16-bit word.
     const size_t copied = extensionLength < 16 ? extensionLength : 16;
-    if (copied > 0)
-        memcpy(info->extra, extension, copied);
-    if (extensionLength > 16)
-        info->extra[16] = extension[16];
+    if (copied > 0) memcpy(info->extra, extension, copied);
+    if (extensionLength > 16) info->extra[16] = extension[16];
 }
 
 bool MakeInfoFromText(const uint8_t* body, size_t length, DEVICE_NET_INFO* info) {
@@ -155,13 +140,11 @@ bool MakeInfoFromText(const uint8_t* body, size_t length, DEVICE_NET_INFO* info)
     SplitTextRecord(body, length, &parts);
     const char* ipText = PartOrEmpty(parts, kPartIp);
     uint32_t ip;
-    if (!ParseIpv4Text(ipText, &ip) || ip == 0)
-        return false;
+    if (!ParseIpv4Text(ipText, &ip) || ip == 0) return false;
     info->ip = ip;
     info->address2 = AddressWordOrNone(PartOrEmpty(parts, kPartAddress2));
     info->address3 = AddressWordOrNone(PartOrEmpty(parts, kPartAddress3));
     CopyText(info->ipText, sizeof(info->ipText), ipText);
-    CopyText(reinterpret_cast<char*>(info->extra), sizeof(info->extra),
-             PartOrEmpty(parts, kPartLabel));
+    CopyText(reinterpret_cast<char*>(info->extra), sizeof(info->extra), PartOrEmpty(parts, kPartLabel));
     return true;
 }

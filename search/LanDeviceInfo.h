@@ -12,12 +12,12 @@ extern "C" {
 
 // 104 bytes, little-endian; address words keep the byte order of the wire.
 typedef struct DEVICE_NET_INFO {
-    uint32_t ip;          // device address
-    uint32_t address2;    // second address word
-    uint32_t address3;    // third address word
-    uint32_t word4;       // fourth record word (binary replies only)
-    uint16_t port;        // 0 for text replies
-    char ipText[64];      // dotted text, zero-terminated
+    uint32_t ip;        // device address
+    uint32_t address2;  // second address word
+    uint32_t address3;  // third address word
+    uint32_t word4;     // fourth record word (binary replies only)
+    uint16_t port;      // 0 for text replies
+    char ipText[64];    // dotted text, zero-terminated
     // Binary reply: extension bytes 0-15, byte 16 widened to 16 bits, then 0.
     // Text reply: a zero-terminated short text (at most 21 characters).
     uint8_t extra[22];
@@ -42,8 +42,8 @@ void FormatIpv4Text(uint32_t word, char* out, size_t outSize);
 
 // Fills info from a binary device record and the reply's extension bytes
 // (missing extension bytes are taken as 0).
-void MakeInfoFromRecord(const LAN_DEVICE_RECORD& record, const uint8_t* extension,
-                        size_t extensionLength, DEVICE_NET_INFO* info);
+void MakeInfoFromRecord(const LAN_DEVICE_RECORD& record, const uint8_t* extension, size_t extensionLength,
+                        DEVICE_NET_INFO* info);
 
 // Fills info from the body of a text record. Returns true when the record
 // names a device: its address part is valid dotted text of a non-zero

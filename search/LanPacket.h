@@ -63,16 +63,15 @@ std::vector<uint8_t> BuildSearchRequest(uint8_t form);
 // form (32 + E bytes) when user and password both have at most 8 characters,
 // else the long form (34 + U + P + E bytes, "user&&password" as body).
 // Null texts count as empty. extensionLength must not exceed 255.
-std::vector<uint8_t> BuildLoginRequest(const char* user, const char* password,
-                                       const uint8_t* extension, size_t extensionLength);
+std::vector<uint8_t> BuildLoginRequest(const char* user, const char* password, const uint8_t* extension,
+                                       size_t extensionLength);
 
 // Returns the 120 + E byte modify request carrying the record and the extension.
 // extensionLength must not exceed 255.
-std::vector<uint8_t> BuildModifyRequest(const LAN_DEVICE_RECORD& record,
-                                        const uint8_t* extension, size_t extensionLength);
+std::vector<uint8_t> BuildModifyRequest(const LAN_DEVICE_RECORD& record, const uint8_t* extension,
+                                        size_t extensionLength);
 
 // Writes the three address words that a modify request replaces.
-void SetRecordAddresses(LAN_DEVICE_RECORD* record, uint32_t ip, uint32_t address2,
-                        uint32_t address3);
+void SetRecordAddresses(LAN_DEVICE_RECORD* record, uint32_t ip, uint32_t address2, uint32_t address3);
 
 }  // namespace lan

@@ -29,8 +29,7 @@ int __stdcall NET_SearchDev(fSearchDevCB callback, void* user);
 // -9 without a reply in 10000 ms, -1 for an unknown index.
 int __stdcall NET_LoginDev(const char* user, const char* password, int index);
 // Returns 0 once the request is sent, -1 for an unknown index.
-int __stdcall NET_ModifyDevIP(DWORD ip, DWORD address2, DWORD address3, int index,
-                              fModifyIPCB callback, void* user);
+int __stdcall NET_ModifyDevIP(DWORD ip, DWORD address2, DWORD address3, int index, fModifyIPCB callback, void* user);
 // Closes the socket and the receive thread and forgets both callbacks.
 // Returns 0. Safe to call from a callback.
 int __stdcall NET_FinishOperate(void);

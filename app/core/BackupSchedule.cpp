@@ -30,33 +30,19 @@ CTime TimeOnFixedDay(uint8_t& hour, uint8_t& minute) {
 
 }  // namespace
 
-void TIME_RANGE::Clear() {
-    FHour = FMinute = THour = TMinute = 0;
-}
+void TIME_RANGE::Clear() { FHour = FMinute = THour = TMinute = 0; }
 
-int TIME_RANGE::GetStartMinutes() {
-    return ClampedMinutes(FHour, FMinute);
-}
+int TIME_RANGE::GetStartMinutes() { return ClampedMinutes(FHour, FMinute); }
 
-int TIME_RANGE::GetEndMinutes() {
-    return ClampedMinutes(THour, TMinute);
-}
+int TIME_RANGE::GetEndMinutes() { return ClampedMinutes(THour, TMinute); }
 
-CString TIME_RANGE::FormatStart() {
-    return FormatClamped(FHour, FMinute);
-}
+CString TIME_RANGE::FormatStart() { return FormatClamped(FHour, FMinute); }
 
-CString TIME_RANGE::FormatEnd() {
-    return FormatClamped(THour, TMinute);
-}
+CString TIME_RANGE::FormatEnd() { return FormatClamped(THour, TMinute); }
 
-CTime TIME_RANGE::GetStartTime() {
-    return TimeOnFixedDay(FHour, FMinute);
-}
+CTime TIME_RANGE::GetStartTime() { return TimeOnFixedDay(FHour, FMinute); }
 
-CTime TIME_RANGE::GetEndTime() {
-    return TimeOnFixedDay(THour, TMinute);
-}
+CTime TIME_RANGE::GetEndTime() { return TimeOnFixedDay(THour, TMinute); }
 
 void TIME_RANGE::ClampBoth() {
     GetStartMinutes();

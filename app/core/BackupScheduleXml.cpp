@@ -40,7 +40,8 @@ BACKUP_SCHEDULE ReadAutoElement(const TiXmlElement* element) {
     for (const TiXmlElement* weekDay = element->FirstChildElement("WeekDayInfo"); weekDay;
          weekDay = weekDay->NextSiblingElement("WeekDayInfo")) {
         const int day = GetIntAttribute(weekDay, "WeekDay");
-        if (day >= 0 && day < kDaysPerWeek) schedule.WeekDayEnable[day] = GetIntAttribute(weekDay, "Enable") != 0 ? 1 : 0;
+        if (day >= 0 && day < kDaysPerWeek)
+            schedule.WeekDayEnable[day] = GetIntAttribute(weekDay, "Enable") != 0 ? 1 : 0;
     }
     schedule.AgoType = GetIntAttribute(element, "AgoType");
     ReadTimeRange(element, "BackupScheduleDeviceRecordTime", schedule.RecordTime);

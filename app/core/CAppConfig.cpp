@@ -95,9 +95,7 @@ void CAppConfig::RemoveStaleTemporariesOnce(const CString& dir) {
     if (m_cleanedDirs.insert(key).second) RemoveStaleTemporaries(dir);
 }
 
-CAppConfig::~CAppConfig() {
-    SaveSettings();
-}
+CAppConfig::~CAppConfig() { SaveSettings(); }
 
 CString CAppConfig::ProgramDirFor(const CString& path) const {
     if (path.Left(2) == L".\\") return m_strModuleDir + path.Mid(2);
@@ -240,7 +238,8 @@ void CAppConfig::ReadLanguages() {
         }
         if (n == 1 && m_strLanguageName[i].IsEmpty()) m_strLanguageName[i] = kShippedLanguageName;
         m_strSkinDir[i] = JoinPath(m_strModuleDir, skinDir);
-        m_strLanguageFile[i] = JoinPath(m_strSkinDir[i], ini.GetString(kLanguage, Numbered(L"LanguageFilePath", n), L""));
+        m_strLanguageFile[i] =
+            JoinPath(m_strSkinDir[i], ini.GetString(kLanguage, Numbered(L"LanguageFilePath", n), L""));
         m_strOcxLanguageFile[i] =
             JoinPath(m_strSkinDir[i], ini.GetString(kLanguage, Numbered(L"DevCfgOcxLanguageFilePath", n), L""));
         m_strHelpFile[i] = JoinPath(m_strSkinDir[i], ini.GetString(kLanguage, Numbered(L"HelpFile", n), L""));
@@ -397,10 +396,10 @@ BOOL CAppConfig::SaveSettings() {
     return ok;
 }
 
-#define GUARDED_COPY(getter, member)        \
-    CString CAppConfig::getter() const {    \
-        CAutoLock guard(&m_textLock);       \
-        return member;                      \
+#define GUARDED_COPY(getter, member)     \
+    CString CAppConfig::getter() const { \
+        CAutoLock guard(&m_textLock);    \
+        return member;                   \
     }
 GUARDED_COPY(GetUserDir, m_strUserDir)
 GUARDED_COPY(GetSaveDirs, m_strSaveDirs)

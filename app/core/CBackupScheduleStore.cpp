@@ -16,13 +16,9 @@ namespace {
 
 const int kDefaultMaximum = 300;
 
-bool IsWeekday(int weekday) {
-    return weekday >= 0 && weekday < kDaysPerWeek;
-}
+bool IsWeekday(int weekday) { return weekday >= 0 && weekday < kDaysPerWeek; }
 
-bool IsEndedState(int32_t state) {
-    return state == kDayEnded || state == kDayEndedOther;
-}
+bool IsEndedState(int32_t state) { return state == kDayEnded || state == kDayEndedOther; }
 
 // Which day states count as due for the filter flags of QueryDue.
 bool IsAcceptedState(int32_t state, int acceptRunning, int acceptEnded) {
@@ -101,9 +97,7 @@ CBackupScheduleStore::CBackupScheduleStore(CLiveDeviceLookup* liveDevices)
       m_nManualMax(kDefaultMaximum),
       m_pLiveDevices(liveDevices) {}
 
-CBackupScheduleStore::~CBackupScheduleStore() {
-    m_lock.Destroy();
-}
+CBackupScheduleStore::~CBackupScheduleStore() { m_lock.Destroy(); }
 
 // --- File ---
 
@@ -169,13 +163,10 @@ int CBackupScheduleStore::StoreAuto(BACKUP_SCHEDULE schedule) {
     return 0;
 }
 
-int CBackupScheduleStore::AddAuto(const BACKUP_SCHEDULE& schedule) {
-    return StoreAuto(schedule);
-}
+int CBackupScheduleStore::AddAuto(const BACKUP_SCHEDULE& schedule) { return StoreAuto(schedule); }
 
 int CBackupScheduleStore::AddAutoFields(int devId, int channelIndex, const TIME_RANGE& runTime,
-                                        const int weekDays[kDaysPerWeek], int agoType,
-                                        const TIME_RANGE& recordTime) {
+                                        const int weekDays[kDaysPerWeek], int agoType, const TIME_RANGE& recordTime) {
     BACKUP_SCHEDULE schedule;
     schedule.DevID = devId;
     schedule.ChannelIndex = channelIndex;
@@ -221,19 +212,17 @@ bool CBackupScheduleStore::HasSameAuto(int devId, int channelIndex, TIME_RANGE r
     CAutoLock guard(&m_lock);
     for (auto& entry : m_autoSchedules) {
         BACKUP_SCHEDULE& schedule = entry.second;
-        if (schedule.DevID != devId || schedule.ChannelIndex != channelIndex || schedule.AgoType != agoType)
-            continue;
+        if (schedule.DevID != devId || schedule.ChannelIndex != channelIndex || schedule.AgoType != agoType) continue;
         bool sameDays = true;
-        for (int day = 0; day < kDaysPerWeek; ++day) sameDays = sameDays && schedule.WeekDayEnable[day] == weekDays[day];
+        for (int day = 0; day < kDaysPerWeek; ++day)
+            sameDays = sameDays && schedule.WeekDayEnable[day] == weekDays[day];
         if (sameDays && SameMinutes(schedule.RunTime, runTime) && SameMinutes(schedule.RecordTime, recordTime))
             return true;
     }
     return false;
 }
 
-int CBackupScheduleStore::ListAuto(std::vector<BACKUP_SCHEDULE>& out) {
-    return ListAll(out, FALSE);
-}
+int CBackupScheduleStore::ListAuto(std::vector<BACKUP_SCHEDULE>& out) { return ListAll(out, FALSE); }
 
 int CBackupScheduleStore::GetAutoCount() {
     CAutoLock guard(&m_lock);
@@ -284,9 +273,7 @@ int CBackupScheduleStore::GetManualCount() {
     return static_cast<int>(m_manualSchedules.size());
 }
 
-bool CBackupScheduleStore::IsManualFull() {
-    return GetManualCount() >= m_nManualMax;
-}
+bool CBackupScheduleStore::IsManualFull() { return GetManualCount() >= m_nManualMax; }
 
 bool CBackupScheduleStore::HasSameManual(int devId, int channelIndex, int agoType, TIME_RANGE recordTime) {
     CAutoLock guard(&m_lock);
@@ -326,8 +313,8 @@ int CBackupScheduleStore::ListAll(std::vector<BACKUP_SCHEDULE>& out, BOOL includ
 
 // --- Due and retire rules ---
 
-int CBackupScheduleStore::QueryDue(int hour, int minute, int /*second*/, int weekday,
-                                   std::vector<BACKUP_SCHEDULE>& out, int acceptRunning, int acceptEnded) {
+int CBackupScheduleStore::QueryDue(int hour, int minute, int /*second*/, int weekday, std::vector<BACKUP_SCHEDULE>& out,
+                                   int acceptRunning, int acceptEnded) {
     if (!IsWeekday(weekday)) return -1;
     const int now = hour * 60 + minute;
     CAutoLock guard(&m_lock);

@@ -100,8 +100,14 @@ public:
     // Counter + 1, without the lock.
     int PeekNextAutoId() const { return m_nAutoId + 1; }
     int PeekNextManualId() const { return m_nManualId + 1; }
-    int SetAutoMaximum(int maximum) { m_nAutoMax = maximum; return 0; }
-    int SetManualMaximum(int maximum) { m_nManualMax = maximum; return 0; }
+    int SetAutoMaximum(int maximum) {
+        m_nAutoMax = maximum;
+        return 0;
+    }
+    int SetManualMaximum(int maximum) {
+        m_nManualMax = maximum;
+        return 0;
+    }
 
     // --- Due and retire rules ---
 
@@ -111,8 +117,8 @@ public:
     // accepted. Accepted states by (acceptRunning, acceptEnded): (1,0) all
     // but ended, (0,1) only ended, (1,1) all but idle, else idle or done.
     // Returns 0 when it appended any; -1 when none or the weekday is outside 0..6.
-    int QueryDue(int hour, int minute, int second, int weekday, std::vector<BACKUP_SCHEDULE>& out,
-                 int acceptRunning, int acceptEnded);
+    int QueryDue(int hour, int minute, int second, int weekday, std::vector<BACKUP_SCHEDULE>& out, int acceptRunning,
+                 int acceptEnded);
     // Automatic: the weekday's state becomes started; manual: its state does.
     // -1 when the id is in neither map or the weekday is outside 0..6, else 0.
     int SetDayStarted(int id, int weekday);

@@ -100,16 +100,15 @@ std::string CIniDocument::Bytes() const {
     Encoding encoding = m_encoding;
     if (encoding == ANSI && !Narrowed(text, CP_ACP, bytes)) encoding = UTF16LE_BOM;
     switch (encoding) {
-    case UTF16LE_BOM:
-        bytes.assign("\xFF\xFE");
-        bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-        break;
-    case UTF8_BOM:
-        Narrowed(text, CP_UTF8, bytes);
-        bytes.insert(0, "\xEF\xBB\xBF");
-        break;
-    case ANSI:
-        break;
+        case UTF16LE_BOM:
+            bytes.assign("\xFF\xFE");
+            bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+            break;
+        case UTF8_BOM:
+            Narrowed(text, CP_UTF8, bytes);
+            bytes.insert(0, "\xEF\xBB\xBF");
+            break;
+        case ANSI: break;
     }
     return bytes;
 }

@@ -148,13 +148,9 @@ CString CInitLanguage::GetLanguageName(int index) const {
     return m_aLanguages[index]->name;
 }
 
-CString CInitLanguage::GetSolutionName() const {
-    return m_pCurSolution ? CString(m_pCurSolution->name) : CString();
-}
+CString CInitLanguage::GetSolutionName() const { return m_pCurSolution ? CString(m_pCurSolution->name) : CString(); }
 
-CString CInitLanguage::GetSolutionFolder() const {
-    return m_pCurSolution ? CString(m_pCurSolution->path) : CString();
-}
+CString CInitLanguage::GetSolutionFolder() const { return m_pCurSolution ? CString(m_pCurSolution->path) : CString(); }
 
 CString CInitLanguage::GetSolutionPath() const {
     return m_pCurSolution ? m_strBaseDir + m_pCurSolution->language->file : CString();

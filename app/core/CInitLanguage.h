@@ -14,8 +14,8 @@
 
 // One language file found under <base>\Language (texts cut to 63 characters).
 struct LANGUAGE_ENTRY {
-    wchar_t file[64];  // "Language\" + file name
-    wchar_t name[64];  // [Info] Language
+    wchar_t file[64];    // "Language\" + file name
+    wchar_t name[64];    // [Info] Language
     wchar_t author[64];  // [Info] Author
 };
 

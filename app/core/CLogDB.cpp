@@ -35,24 +35,19 @@ const int kQueryBusyTimeoutMs = 2000;
 // Destruction waits this many steps of 100 ms before it stops the writer.
 const int kStopAfterSteps = 100;
 
-
-bool ToLocal(LOG_TIME t, struct tm& parts) {
-    return _localtime64_s(&parts, &t) == 0;
-}
+bool ToLocal(LOG_TIME t, struct tm& parts) { return _localtime64_s(&parts, &t) == 0; }
 
 CString FormatLogTime(LOG_TIME t) {
     struct tm parts = {};
-    if (!ToLocal(t, parts))
-        ToLocal(GetDefaultLogTime(), parts);
+    if (!ToLocal(t, parts)) ToLocal(GetDefaultLogTime(), parts);
     CString text;
-    text.Format(L"%04d-%02d-%02d %02d:%02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                parts.tm_hour, parts.tm_min, parts.tm_sec);
+    text.Format(L"%04d-%02d-%02d %02d:%02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+                parts.tm_min, parts.tm_sec);
     return text;
 }
 
 // The next piece of text up to separator (the rest when separator is 0), as
 // a trimmed base-10 number; text that is no number reads as 0.
-
 
 bool IsUnsetBound(LOG_TIME t) {
     struct tm parts = {};
@@ -63,10 +58,6 @@ bool SameMonth(LOG_TIME a, LOG_TIME b) {
     struct tm pa = {}, pb = {};
     return ToLocal(a, pa) && ToLocal(b, pb) && pa.tm_year == pb.tm_year && pa.tm_mon == pb.tm_mon;
 }
-
-
-
-
 
 __time64_t ColumnTime(sqlite3_stmt* stmt, int column) {
     const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
@@ -98,9 +89,10 @@ void AddTimeWindow(CSqlCommand& cmd, LOG_TIME fromTime, LOG_TIME toTime) {
     bool hasFrom = !IsUnsetBound(fromTime), hasTo = !IsUnsetBound(toTime);
     CString from = FormatLogTime(fromTime), to = FormatLogTime(toTime);
     if (hasFrom && hasTo)
-        cmd.Add(" AND ((C_StartTime <= ? AND C_StopTime >= ?) OR (C_StartTime <= ? AND C_StopTime >= ?)"
-                " OR (C_StartTime >= ? AND C_StopTime <= ?))",
-                {from, from, to, to, from, to});
+        cmd.Add(
+            " AND ((C_StartTime <= ? AND C_StopTime >= ?) OR (C_StartTime <= ? AND C_StopTime >= ?)"
+            " OR (C_StartTime >= ? AND C_StopTime <= ?))",
+            {from, from, to, to, from, to});
     else if (hasFrom)
         cmd.Add(" AND ((C_StartTime <= ? AND C_StopTime >= ?) OR C_StartTime >= ?)", {from, from, from});
     else if (hasTo)
@@ -108,11 +100,10 @@ void AddTimeWindow(CSqlCommand& cmd, LOG_TIME fromTime, LOG_TIME toTime) {
 }
 
 void AddIfSet(CSqlCommand& cmd, const char* clause, int value) {
-    if (value != -1)
-        cmd.Add(clause, value);
+    if (value != -1) cmd.Add(clause, value);
 }
 
-} // namespace
+}  // namespace
 
 LOG_TIME GetDefaultLogTime() {
     static const LOG_TIME kDefault = MakeLocalTime(2000, 1, 1, 12, 0, 0);
@@ -135,8 +126,7 @@ CLogDB::~CLogDB() {
         HANDLE writer;
         {
             CAutoLock guard(&m_lock);
-            if (m_bIdle)
-                break;
+            if (m_bIdle) break;
             if (step == kStopAfterSteps) {
                 m_bRunning = 0;
                 InterlockedExchangeAdd(&m_nDropped, static_cast<long>(m_queue.size()));
@@ -165,8 +155,7 @@ int CLogDB::SetDirectory(const CString& directory) {
 
 int CLogDB::SetNameRule(const CString& rule) {
     CString base = rule;
-    while (base.GetLength() >= 3 && base.Right(3).CompareNoCase(L".db") == 0)
-        base = base.Left(base.GetLength() - 3);
+    while (base.GetLength() >= 3 && base.Right(3).CompareNoCase(L".db") == 0) base = base.Left(base.GetLength() - 3);
     CAutoLock guard(&m_lock);
     m_strNameRule = base + L".db";
     return 0;
@@ -179,12 +168,10 @@ CString CLogDB::GetMonthFile(LOG_TIME t) {
 
 int CLogDB::AddLog(const LOG_RECORD& record) {
     LOG_RECORD copy = record;
-    if (copy.C_UpdateTime == 0)
-        copy.C_UpdateTime = _time64(nullptr);
+    if (copy.C_UpdateTime == 0) copy.C_UpdateTime = _time64(nullptr);
     CAutoLock guard(&m_lock);
     m_queue.push_back(copy);
-    if (!m_bIdle)
-        return 0;  // the running writer checks the queue under this lock before it leaves
+    if (!m_bIdle) return 0;  // the running writer checks the queue under this lock before it leaves
     if (m_hWriter) {
         // The previous writer set its idle flag and only has to return.
         WaitForSingleObject(m_hWriter.Get(), INFINITE);
@@ -228,10 +215,8 @@ void CLogDB::WriterLoop() {
         bool written = false;
         try {
             written = WriteWithRetries(record);
-        } catch (...) {
-        }
-        if (!written)
-            ReportDropped(record, L"could not be written");
+        } catch (...) {}
+        if (!written) ReportDropped(record, L"could not be written");
         CAutoLock guard(&m_lock);
         if (!m_queue.empty())  // destruction may have emptied it meanwhile
             m_queue.pop_front();
@@ -242,13 +227,11 @@ bool CLogDB::WriteWithRetries(const LOG_RECORD& record) {
     for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
         if (attempt > 0) {
             Sleep(kRetryPauseMs);
-            if (!ShouldRun())
-                return false;
+            if (!ShouldRun()) return false;
         }
         CAutoLock guard(&m_dbLock);
         OpenMonth(record.C_UpdateTime);
-        if (CheckTable(0) == 0 && Insert(record) == 0)
-            return true;
+        if (CheckTable(0) == 0 && Insert(record) == 0) return true;
     }
     return false;
 }
@@ -271,8 +254,7 @@ void CLogDB::CloseLocked() {
 
 int CLogDB::OpenMonth(LOG_TIME t) {
     CAutoLock guard(&m_dbLock);
-    if (m_bOpen && m_pDB && SameMonth(t, m_tOpenMonth))
-        return 0;
+    if (m_bOpen && m_pDB && SameMonth(t, m_tOpenMonth)) return 0;
     CloseLocked();
     CString path = GetMonthFile(t);
     CreateDirectoryPath(path);
@@ -282,8 +264,7 @@ int CLogDB::OpenMonth(LOG_TIME t) {
     // damaged file.
     if (m_pDB && CSqlCommand::IsDamagedFile(m_pDB)) {
         m_strOpenFile = path;
-        if (SetAsideMonthFile(path))
-            m_pDB = CSqlCommand::OpenFile(path, false, kWriterBusyTimeoutMs);
+        if (SetAsideMonthFile(path)) m_pDB = CSqlCommand::OpenFile(path, false, kWriterBusyTimeoutMs);
     }
     if (m_pDB) {
         m_bOpen = 1;
@@ -297,11 +278,9 @@ int CLogDB::OpenMonth(LOG_TIME t) {
 
 bool CLogDB::SetAsideMonthFile(const CString& path) {
     CAutoLock guard(&m_dbLock);
-    if (m_pDB && m_strOpenFile.CompareNoCase(path) == 0)
-        CloseLocked();
+    if (m_pDB && m_strOpenFile.CompareNoCase(path) == 0) CloseLocked();
     CString keptAs;
-    if (CSqlCommand::SetAsideDamagedFile(path, &keptAs) != 0)
-        return false;
+    if (CSqlCommand::SetAsideDamagedFile(path, &keptAs) != 0) return false;
     // The new month starts with the entries read before the damage.
     sqlite3* db = CSqlCommand::OpenFile(path, false, kWriterBusyTimeoutMs);
     if (db && CSqlCommand(kCreateTable).Execute(db) == 0) {
@@ -314,11 +293,9 @@ bool CLogDB::SetAsideMonthFile(const CString& path) {
 
 int CLogDB::CheckTable(int) {
     CAutoLock guard(&m_dbLock);
-    if (!m_bOpen || !m_pDB)
-        return -1;
+    if (!m_bOpen || !m_pDB) return -1;
     CSqlCommand probe("SELECT 1 FROM D_Logs WHERE 1 = 2");
-    if (probe.Execute(m_pDB) == 0)
-        return 0;
+    if (probe.Execute(m_pDB) == 0) return 0;
     if (probe.FoundDamage()) {
         SetAsideMonthFile(m_strOpenFile);  // the next try opens a new file
         return -2;
@@ -337,27 +314,24 @@ int CLogDB::Insert(const LOG_RECORD& record) {
         "L_DesDevID,I_DesChannelIdx,I_Option,C_Information,C_FileName,C_OtherInfo,C_UserID,C_UpdateTime)"
         " VALUES((SELECT IFNULL(MAX(L_ID),0) + 1 FROM D_Logs)");
     cmd.Add(",?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
-            {record.I_LogType, record.I_SubType, FormatLogTime(record.C_StartTime),
-             FormatLogTime(record.C_StopTime), record.L_SrcDevID, record.I_SrcChannelIdx, record.L_DesDevID,
-             record.I_DesChannelIdx, record.I_Option, record.C_Information, record.C_FileName, record.C_OtherInfo,
-             record.C_UserID, FormatLogTime(record.C_UpdateTime)});
+            {record.I_LogType, record.I_SubType, FormatLogTime(record.C_StartTime), FormatLogTime(record.C_StopTime),
+             record.L_SrcDevID, record.I_SrcChannelIdx, record.L_DesDevID, record.I_DesChannelIdx, record.I_Option,
+             record.C_Information, record.C_FileName, record.C_OtherInfo, record.C_UserID,
+             FormatLogTime(record.C_UpdateTime)});
     CAutoLock guard(&m_dbLock);
     const int rc = cmd.Execute(m_pDB);
-    if (rc != 0 && cmd.FoundDamage())
-        SetAsideMonthFile(m_strOpenFile);  // the next try opens a new file
+    if (rc != 0 && cmd.FoundDamage()) SetAsideMonthFile(m_strOpenFile);  // the next try opens a new file
     return rc;
 }
 
 int CLogDB::Query(std::vector<LOG_RECORD>& out, int year, int month, int type, int code, const CString& user,
-                  LOG_TIME from, LOG_TIME to, int timeMode, int srcDevId, int srcChannel, int desDevId,
-                  int desChannel, int option) {
+                  LOG_TIME from, LOG_TIME to, int timeMode, int srcDevId, int srcChannel, int desDevId, int desChannel,
+                  int option) {
     out.clear();
     LOG_TIME monthStart = MakeLocalTime(year, month, 1, 0, 0, 0);
-    if (monthStart == -1)
-        return -1;
+    if (monthStart == -1) return -1;
     CString path = GetMonthFile(monthStart);
-    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
-        return -1;
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return -1;
 
     CSqlCommand cmd(
         "SELECT L_ID,I_LogType,I_SubType,C_StartTime,C_StopTime,L_SrcDevID,I_SrcChannelIdx,L_DesDevID,"
@@ -371,21 +345,17 @@ int CLogDB::Query(std::vector<LOG_RECORD>& out, int year, int month, int type, i
     AddIfSet(cmd, " AND L_DesDevID = ?", desDevId);
     AddIfSet(cmd, " AND I_DesChannelIdx = ?", desChannel);
     AddIfSet(cmd, " AND I_Option = ?", option);
-    if (!user.IsEmpty())
-        cmd.Add(" AND C_UserID = ?", user);
+    if (!user.IsEmpty()) cmd.Add(" AND C_UserID = ?", user);
     // Rows are written in L_ID order, so a read of the table sorts almost
     // nothing; walking the L_ID index for the order would look up every row.
     cmd.Add(" ORDER BY +L_ID");
 
     sqlite3* db = CSqlCommand::OpenFile(path, true, kQueryBusyTimeoutMs);
-    if (!db)
-        return -2;
+    if (!db) return -2;
     int rc = cmd.ForEachRow(db, [&out](sqlite3_stmt* stmt) { out.push_back(ReadLogRow(stmt)); });
     CSqlCommand::CloseFile(db);
-    if (rc == 0)
-        return 0;
+    if (rc == 0) return 0;
     out.clear();
-    if (cmd.FoundDamage())
-        SetAsideMonthFile(path);
+    if (cmd.FoundDamage()) SetAsideMonthFile(path);
     return -2;
 }

@@ -86,9 +86,8 @@ public:
     // it cannot be read (out empty). A file found to be no database or
     // damaged is set aside; the new one holds the entries read before the
     // damage.
-    int Query(std::vector<LOG_RECORD>& out, int year, int month, int type, int code, const CString& user,
-              LOG_TIME from, LOG_TIME to, int timeMode, int srcDevId, int srcChannel, int desDevId,
-              int desChannel, int option);
+    int Query(std::vector<LOG_RECORD>& out, int year, int month, int type, int code, const CString& user, LOG_TIME from,
+              LOG_TIME to, int timeMode, int srcDevId, int srcChannel, int desDevId, int desChannel, int option);
 
     // The file that holds the entries of t's month.
     CString GetMonthFile(LOG_TIME t);

@@ -22,8 +22,7 @@ public:
     template <typename Admit>
     bool PostIf(const Notice& notice, Admit&& admit) {
         CAutoLock guard(&m_lock);
-        if (!admit())
-            return false;
+        if (!admit()) return false;
         m_pending.push_back(notice);
         return true;
     }

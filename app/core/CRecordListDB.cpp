@@ -17,11 +17,21 @@ const struct {
     const char* name;
     const char* type;
 } kColumns[] = {
-    {"L_ID", "BIGINT"},           {"L_DevID", "BIGINT"},        {"I_ChannelIndex", "INT"},
-    {"L_SrcDevID", "BIGINT"},     {"I_SrcChannelIndex", "INT"}, {"I_Type", "INT"},
-    {"C_StartTime", "varchar(20)"}, {"C_EndTime", "varchar(20)"}, {"I_FileType", "INT"},
-    {"C_CardSN", "varchar(20)"},  {"C_Info", "varchar(256)"},   {"C_FilePath", "varchar(256)"},
-    {"L_FileLen", "BIGINT"},      {"C_UpdateTime", "varchar(20)"}, {"I_RecType", "INT"},
+    {"L_ID", "BIGINT"},
+    {"L_DevID", "BIGINT"},
+    {"I_ChannelIndex", "INT"},
+    {"L_SrcDevID", "BIGINT"},
+    {"I_SrcChannelIndex", "INT"},
+    {"I_Type", "INT"},
+    {"C_StartTime", "varchar(20)"},
+    {"C_EndTime", "varchar(20)"},
+    {"I_FileType", "INT"},
+    {"C_CardSN", "varchar(20)"},
+    {"C_Info", "varchar(256)"},
+    {"C_FilePath", "varchar(256)"},
+    {"L_FileLen", "BIGINT"},
+    {"C_UpdateTime", "varchar(20)"},
+    {"I_RecType", "INT"},
 };
 
 // The columns stay as the file format has them; an index is an addition any
@@ -55,18 +65,15 @@ const char kSelectHead[] =
     "I_FileType,C_CardSN,C_Info,C_FilePath,L_FileLen,C_UpdateTime,I_RecType FROM D_RecordList WHERE 1 = 1";
 
 void AddText(CSqlCommand& cmd, const char* clause, const CString& value) {
-    if (!value.IsEmpty())
-        cmd.Add(clause, value);
+    if (!value.IsEmpty()) cmd.Add(clause, value);
 }
 
 void AddNumber(CSqlCommand& cmd, const char* clause, int value) {
-    if (value != -1)
-        cmd.Add(clause, value);
+    if (value != -1) cmd.Add(clause, value);
 }
 
 void AddEqualNumber(CSqlCommand& cmd, const char* column, int value, bool nullIsZero) {
-    if (value == -1)
-        return;
+    if (value == -1) return;
     CStringA clause;
     clause.Format(nullIsZero ? " AND IFNULL(%s, 0) = ?" : " AND %s = ?", column);
     cmd.Add(clause, value);
@@ -79,9 +86,10 @@ void AddEqualNumber(CSqlCommand& cmd, const char* column, int value, bool nullIs
 // device index and a search of every device reads the table once.
 void AddOverlap(CSqlCommand& cmd, const CString& from, const CString& to) {
     if (!from.IsEmpty() && !to.IsEmpty())
-        cmd.Add(" AND ((+C_StartTime <= ? AND +C_EndTime >= ?) OR (+C_StartTime <= ? AND +C_EndTime >= ?)"
-                " OR (+C_StartTime >= ? AND +C_EndTime <= ?))",
-                {from, from, to, to, from, to});
+        cmd.Add(
+            " AND ((+C_StartTime <= ? AND +C_EndTime >= ?) OR (+C_StartTime <= ? AND +C_EndTime >= ?)"
+            " OR (+C_StartTime >= ? AND +C_EndTime <= ?))",
+            {from, from, to, to, from, to});
     else if (!from.IsEmpty())
         cmd.Add(" AND ((+C_StartTime <= ? AND +C_EndTime >= ?) OR (+C_StartTime >= ?))", {from, from, from});
     else if (!to.IsEmpty())
@@ -104,12 +112,10 @@ bool AddFilters(CSqlCommand& cmd, const RecordFilter& f, bool nullIsZero = false
     AddEqualNumber(cmd, "L_SrcDevID", f.srcDevId, nullIsZero);
     AddEqualNumber(cmd, "I_SrcChannelIndex", f.srcChannel, nullIsZero);
     AddEqualNumber(cmd, "I_Type", f.type, nullIsZero);
-    if (!f.typesNotIn.IsEmpty() && !cmd.AddCodeList(" AND I_Type NOT", f.typesNotIn))
-        return false;
+    if (!f.typesNotIn.IsEmpty() && !cmd.AddCodeList(" AND I_Type NOT", f.typesNotIn)) return false;
     AddEqualNumber(cmd, "I_FileType", f.fileType, nullIsZero);
     AddText(cmd, " AND C_CardSN = ?", f.cardSN);
-    if (!f.info.IsEmpty())
-        cmd.Add(" AND C_Info LIKE ? ESCAPE '!'", L"%" + CSqlCommand::LikeLiteral(f.info) + L"%");
+    if (!f.info.IsEmpty()) cmd.Add(" AND C_Info LIKE ? ESCAPE '!'", L"%" + CSqlCommand::LikeLiteral(f.info) + L"%");
     AddText(cmd, " AND C_FilePath = ?", f.filePath);
     AddNumber(cmd, " AND L_FileLen >= ?", f.minLen);
     AddNumber(cmd, " AND L_FileLen <= ?", f.maxLen);
@@ -117,8 +123,7 @@ bool AddFilters(CSqlCommand& cmd, const RecordFilter& f, bool nullIsZero = false
 }
 
 void AddPrefixes(CSqlCommand& cmd, const std::vector<CString>& prefixes, bool indexed = true) {
-    if (prefixes.empty())
-        return;
+    if (prefixes.empty()) return;
     const char* column = indexed ? "C_FilePath" : "+C_FilePath";
     cmd.Add(" AND (");
     for (size_t i = 0; i < prefixes.size(); ++i) {
@@ -132,15 +137,13 @@ void AddPrefixes(CSqlCommand& cmd, const std::vector<CString>& prefixes, bool in
 void AddOrderById(CSqlCommand& cmd, int limit, Access access = Access::kPlanner) {
     const bool sorted = access == Access::kByStart || access == Access::kByPath;
     cmd.Add(sorted ? " ORDER BY +L_ID" : " ORDER BY L_ID");
-    if (limit >= 0)
-        cmd.Add(" LIMIT ?", limit);
+    if (limit >= 0) cmd.Add(" LIMIT ?", limit);
 }
 
 // Unset values (NULL, as in columns added to an older table) keep the
 // row's defaults.
 void ReadInt(sqlite3_stmt* stmt, int column, int& field) {
-    if (sqlite3_column_type(stmt, column) != SQLITE_NULL)
-        field = static_cast<int>(sqlite3_column_int64(stmt, column));
+    if (sqlite3_column_type(stmt, column) != SQLITE_NULL) field = static_cast<int>(sqlite3_column_int64(stmt, column));
 }
 
 RECORD_LIST_ROW ReadRow(sqlite3_stmt* stmt) {
@@ -163,7 +166,7 @@ RECORD_LIST_ROW ReadRow(sqlite3_stmt* stmt) {
     return row;
 }
 
-} // namespace
+}  // namespace
 
 CRecordListDB::~CRecordListDB() {
     CAutoLock guard(&m_lock);
@@ -184,12 +187,10 @@ int CRecordListDB::Open(const CString& path) {
     // Every page is checked at once: a file that is no database, or is
     // damaged anywhere, shows here, before anything is written into it, and
     // not only when a search first reaches the damaged page.
-    if (m_bOpen && CSqlCommand::IsDamagedFile(m_pDB))
-        StartNewFileLocked();
+    if (m_bOpen && CSqlCommand::IsDamagedFile(m_pDB)) StartNewFileLocked();
     // A file without the table gets them with it; one of an older version
     // gets them now, once (a few seconds at a million rows).
-    if (m_bOpen)
-        CreateIndexes();
+    if (m_bOpen) CreateIndexes();
     return m_bOpen;
 }
 
@@ -206,8 +207,7 @@ bool CRecordListDB::StartNewFileLocked() {
     if (CSqlCommand::SetAsideDamagedFile(m_strPath, &keptAs) != 0)
         return false;  // left closed: nothing is written into the damaged file
     OpenLocked();
-    if (!m_bOpen || CSqlCommand(kCreateTable).Execute(m_pDB) != 0)
-        return false;
+    if (!m_bOpen || CSqlCommand(kCreateTable).Execute(m_pDB) != 0) return false;
     // The stored files listed before the damage stay listed.
     CSqlCommand::CopyReadableRows(keptAs, m_pDB, "D_RecordList");
     CreateIndexes();
@@ -218,16 +218,14 @@ int CRecordListDB::Run(const CSqlCommand& command) {
     CAutoLock guard(&m_lock);
     int rc = command.Execute(m_pDB);
     // What was to be written into a damaged file goes into the new one.
-    if (rc != 0 && command.FoundDamage() && StartNewFileLocked())
-        rc = command.Execute(m_pDB);
+    if (rc != 0 && command.FoundDamage() && StartNewFileLocked()) rc = command.Execute(m_pDB);
     return rc;
 }
 
 int CRecordListDB::Read(const CSqlCommand& command, RECORD_LIST_ROWS& rows) {
     CAutoLock guard(&m_lock);
     const int rc = command.ForEachRow(m_pDB, [&rows](sqlite3_stmt* stmt) { rows.push_back(ReadRow(stmt)); });
-    if (rc != 0 && command.FoundDamage())
-        StartNewFileLocked();
+    if (rc != 0 && command.FoundDamage()) StartNewFileLocked();
     return rc;
 }
 
@@ -246,19 +244,16 @@ int CRecordListDB::CreateIndexes() {
     int result = 0;
     for (const char* statement : kCreateIndexes) {
         CSqlCommand command(statement);
-        if (command.Execute(m_pDB) == 0)
-            continue;
+        if (command.Execute(m_pDB) == 0) continue;
         result = -1;
         // Making an index reads the whole table: damage in it shows here.
-        if (command.FoundDamage())
-            return StartNewFileLocked() ? 0 : -1;  // the new file has them
+        if (command.FoundDamage()) return StartNewFileLocked() ? 0 : -1;  // the new file has them
     }
     return result;
 }
 
 int CRecordListDB::CreateTable() {
-    if (Run(CSqlCommand(kCreateTable)) != 0)
-        return -2;
+    if (Run(CSqlCommand(kCreateTable)) != 0) return -2;
     CreateIndexes();
     return 0;
 }
@@ -270,37 +265,27 @@ int CRecordListDB::CheckTable(int rebuild) {
     int rc = columns.ForEachRow(m_pDB, [&present](sqlite3_stmt* stmt) {
         present.push_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
     });
-    if (rc != 0 && columns.FoundDamage())
-        return StartNewFileLocked() ? 0 : -2;  // the new file has the table
-    if (rc != 0)
-        return -2;
-    if (present.empty())
-        return CreateTable();
+    if (rc != 0 && columns.FoundDamage()) return StartNewFileLocked() ? 0 : -2;  // the new file has the table
+    if (rc != 0) return -2;
+    if (present.empty()) return CreateTable();
 
     bool complete = true;
     for (const auto& column : kColumns) {
         bool found = false;
-        for (const CStringA& name : present)
-            found = found || name.CompareNoCase(column.name) == 0;
-        if (found)
-            continue;
+        for (const CStringA& name : present) found = found || name.CompareNoCase(column.name) == 0;
+        if (found) continue;
         complete = false;
         CStringA alter;
         alter.Format("ALTER TABLE D_RecordList ADD %s %s NULL", column.name, column.type);
-        if (Run(CSqlCommand(alter)) != 0)
-            return -2;
+        if (Run(CSqlCommand(alter)) != 0) return -2;
     }
-    if (!complete)
-        CreateIndexes();
-    if (!complete || !rebuild)
-        return 0;
+    if (!complete) CreateIndexes();
+    if (!complete || !rebuild) return 0;
 
-    if (Run(CSqlCommand("SELECT 1 FROM D_RecordList WHERE 1 = 2")) != 0)
-        return -1;
+    if (Run(CSqlCommand("SELECT 1 FROM D_RecordList WHERE 1 = 2")) != 0) return -1;
     CloseLocked();
     DeleteFileW(m_strPath);
-    if (!Open(m_strPath))
-        return -3;
+    if (!Open(m_strPath)) return -3;
     return CreateTable();
 }
 
@@ -311,19 +296,16 @@ int CRecordListDB::Insert(const RECORD_LIST_ROW& row) {
         " VALUES((SELECT IFNULL(MAX(L_ID),0) + 1 FROM D_RecordList)");
     cmd.Add(",?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
             {row.L_DevID, row.I_ChannelIndex, row.L_SrcDevID, row.I_SrcChannelIndex, row.I_Type, row.C_StartTime,
-             row.C_EndTime, row.I_FileType, row.C_CardSN, row.C_Info, row.C_FilePath, row.L_FileLen,
-             row.C_UpdateTime, row.I_RecType});
+             row.C_EndTime, row.I_FileType, row.C_CardSN, row.C_Info, row.C_FilePath, row.L_FileLen, row.C_UpdateTime,
+             row.I_RecType});
     return Run(cmd);
 }
 
-int CRecordListDB::Delete(const RecordFilter& filter) {
-    return DeleteMatching(filter, false);
-}
+int CRecordListDB::Delete(const RecordFilter& filter) { return DeleteMatching(filter, false); }
 
 int CRecordListDB::DeleteMatching(const RecordFilter& filter, bool nullIsZero) {
     CSqlCommand cmd("DELETE FROM D_RecordList WHERE 1 = 1");
-    if (!AddFilters(cmd, filter, nullIsZero))
-        return -1;
+    if (!AddFilters(cmd, filter, nullIsZero)) return -1;
     return Run(cmd);
 }
 
@@ -358,23 +340,19 @@ int CRecordListDB::UpdateInfo(const CString& startTime, int devId, int channel, 
 
 int CRecordListDB::SearchRecords(RECORD_LIST_ROWS& rows, const RecordFilter& filter) {
     CSqlCommand cmd(kSelectHead);
-    if (!AddFilters(cmd, filter))
-        return -1;
+    if (!AddFilters(cmd, filter)) return -1;
     cmd.Add(" ORDER BY +C_StartTime,+C_EndTime");
     return Read(cmd, rows);
 }
 
 int CRecordListDB::QueryByFilter(RECORD_LIST_ROWS& rows, const RecordFilter& filter) {
     CSqlCommand cmd(kSelectHead);
-    if (!AddFilters(cmd, filter))
-        return -1;
+    if (!AddFilters(cmd, filter)) return -1;
     AddOrderById(cmd, -1);
     return Read(cmd, rows);
 }
 
-int CRecordListDB::QueryAll(RECORD_LIST_ROWS& rows) {
-    return QueryPage(rows, -1);
-}
+int CRecordListDB::QueryAll(RECORD_LIST_ROWS& rows) { return QueryPage(rows, -1); }
 
 int CRecordListDB::QueryPage(RECORD_LIST_ROWS& rows, int limit) {
     CSqlCommand cmd(kSelectHead);
@@ -410,9 +388,8 @@ int CRecordListDB::QueryOlderByPathPrefixes(RECORD_LIST_ROWS& rows, int limit, c
     Access access = Access::kPlanner;
     if (limit >= 0) {
         const int older = CountUpTo([&time](CSqlCommand& cmd) { cmd.Add(" AND C_StartTime <= ?", time); });
-        const int onDrives = prefixes.empty()
-                                 ? kProbeRows
-                                 : CountUpTo([&prefixes](CSqlCommand& cmd) { AddPrefixes(cmd, prefixes); });
+        const int onDrives =
+            prefixes.empty() ? kProbeRows : CountUpTo([&prefixes](CSqlCommand& cmd) { AddPrefixes(cmd, prefixes); });
         if (older < kProbeRows || onDrives < kProbeRows)
             access = older <= onDrives ? Access::kByStart : Access::kByPath;
         else
@@ -439,12 +416,10 @@ int CRecordListDB::QueryFirstBySize(RECORD_LIST_ROWS& rows, int64_t amount) {
 
 int CRecordListDB::DeleteFirstBySize(int64_t amount) {
     RECORD_LIST_ROWS all;
-    if (QueryAll(all) != 0)
-        return -1;
+    if (QueryAll(all) != 0) return -1;
     int64_t sum = 0;
     for (size_t i = 0; i < all.size() && sum < amount; ++i) {
-        if (DeleteRow(all[i]) == 0)
-            sum += all[i].L_FileLen;
+        if (DeleteRow(all[i]) == 0) sum += all[i].L_FileLen;
     }
     return 0;
 }
@@ -453,12 +428,10 @@ int CRecordListDB::DeleteFirstRows(int n) {
     RECORD_LIST_ROWS first;
     int result = QueryPage(first, n);
     for (const RECORD_LIST_ROW& row : first) {
-        if (DeleteRow(row) != 0)
-            result = -1;
+        if (DeleteRow(row) != 0) result = -1;
     }
     return result;
 }
-
 
 // ---- The filters in order: the positional forms over RecordFilter ----------
 
@@ -507,12 +480,10 @@ int CRecordListDB::Delete(const CString& startFrom, const CString& startTo, cons
 }
 
 int CRecordListDB::SearchRecords(RECORD_LIST_ROWS& rows, int filter, const CString& from, const CString& to,
-                                 const CString& updateFrom, const CString& updateTo, int devId, int channel,
-                                 int type, int fileType, const CString& cardSN, const CString& info, int minLen,
-                                 int maxLen, int srcDevId, int srcChannel, const CString& typesNotIn,
-                                 const CString& typesIn) {
-    if (filter != 1)
-        return SearchRecords(rows, RecordFilter());
+                                 const CString& updateFrom, const CString& updateTo, int devId, int channel, int type,
+                                 int fileType, const CString& cardSN, const CString& info, int minLen, int maxLen,
+                                 int srcDevId, int srcChannel, const CString& typesNotIn, const CString& typesIn) {
+    if (filter != 1) return SearchRecords(rows, RecordFilter());
     RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
                                   srcChannel, typesNotIn, typesIn);
     f.overlapFrom = from;
@@ -522,14 +493,12 @@ int CRecordListDB::SearchRecords(RECORD_LIST_ROWS& rows, int filter, const CStri
     return SearchRecords(rows, f);
 }
 
-int CRecordListDB::QueryByFilter(RECORD_LIST_ROWS& rows, int filter, const CString& startFrom,
-                                 const CString& startTo, const CString& endFrom, const CString& endTo,
-                                 const CString& updateFrom, const CString& updateTo, int devId, int channel,
-                                 int type, int fileType, const CString& cardSN, const CString& info, int minLen,
-                                 int maxLen, int srcDevId, int srcChannel, const CString& typesNotIn,
-                                 const CString& typesIn) {
-    if (filter != 1)
-        return QueryByFilter(rows, RecordFilter());
+int CRecordListDB::QueryByFilter(RECORD_LIST_ROWS& rows, int filter, const CString& startFrom, const CString& startTo,
+                                 const CString& endFrom, const CString& endTo, const CString& updateFrom,
+                                 const CString& updateTo, int devId, int channel, int type, int fileType,
+                                 const CString& cardSN, const CString& info, int minLen, int maxLen, int srcDevId,
+                                 int srcChannel, const CString& typesNotIn, const CString& typesIn) {
+    if (filter != 1) return QueryByFilter(rows, RecordFilter());
     RecordFilter f = CommonFilter(updateFrom, updateTo, devId, channel, type, fileType, cardSN, info, srcDevId,
                                   srcChannel, typesNotIn, typesIn);
     SetSpan(f, startFrom, startTo, endFrom, endTo);
@@ -541,9 +510,9 @@ int CRecordListDB::QueryByFilter(RECORD_LIST_ROWS& rows, int filter, const CStri
 namespace {
 
 // The filters DeleteWhere and SelectWhere take; every other one unset.
-RecordFilter WhereFilter(const CString& startFrom, const CString& startTo, const CString& endFrom,
-                         const CString& endTo, const CString& updateFrom, const CString& updateTo, int type,
-                         const CString& typesNotIn, const CString& typesIn) {
+RecordFilter WhereFilter(const CString& startFrom, const CString& startTo, const CString& endFrom, const CString& endTo,
+                         const CString& updateFrom, const CString& updateTo, int type, const CString& typesNotIn,
+                         const CString& typesIn) {
     RecordFilter f;
     SetSpan(f, startFrom, startTo, endFrom, endTo);
     f.updateFrom = updateFrom;
@@ -564,8 +533,7 @@ int CRecordListDB::DeleteWhere(const CString& startFrom, const CString& startTo,
 
 int CRecordListDB::SelectWhere(RECORD_LIST_ROWS& rows, const CString& startFrom, const CString& startTo,
                                const CString& endFrom, const CString& endTo, const CString& updateFrom,
-                               const CString& updateTo, int type, const CString& typesNotIn,
-                               const CString& typesIn) {
-    return QueryByFilter(rows,
-                         WhereFilter(startFrom, startTo, endFrom, endTo, updateFrom, updateTo, type, typesNotIn, typesIn));
+                               const CString& updateTo, int type, const CString& typesNotIn, const CString& typesIn) {
+    return QueryByFilter(
+        rows, WhereFilter(startFrom, startTo, endFrom, endTo, updateFrom, updateTo, type, typesNotIn, typesIn));
 }

@@ -122,10 +122,10 @@ public:
     int QueryByFilter(RECORD_LIST_ROWS& rows, const RecordFilter& filter);
     // With filter 1 QueryByFilter with these filters; otherwise every row.
     int QueryByFilter(RECORD_LIST_ROWS& rows, int filter, const CString& startFrom, const CString& startTo,
-                      const CString& endFrom, const CString& endTo, const CString& updateFrom,
-                      const CString& updateTo, int devId, int channel, int type, int fileType,
-                      const CString& cardSN, const CString& info, int minLen, int maxLen, int srcDevId,
-                      int srcChannel, const CString& typesNotIn, const CString& typesIn);
+                      const CString& endFrom, const CString& endTo, const CString& updateFrom, const CString& updateTo,
+                      int devId, int channel, int type, int fileType, const CString& cardSN, const CString& info,
+                      int minLen, int maxLen, int srcDevId, int srcChannel, const CString& typesNotIn,
+                      const CString& typesIn);
     int QueryAll(RECORD_LIST_ROWS& rows);
     // The first rows by L_ID, at most limit (-1: all).
     int QueryPage(RECORD_LIST_ROWS& rows, int limit);
@@ -153,9 +153,9 @@ public:
                     const CString& updateFrom, const CString& updateTo, int type, const CString& typesNotIn,
                     const CString& typesIn);
     // QueryByFilter (filter on) with these filters only.
-    int SelectWhere(RECORD_LIST_ROWS& rows, const CString& startFrom, const CString& startTo,
-                    const CString& endFrom, const CString& endTo, const CString& updateFrom,
-                    const CString& updateTo, int type, const CString& typesNotIn, const CString& typesIn);
+    int SelectWhere(RECORD_LIST_ROWS& rows, const CString& startFrom, const CString& startTo, const CString& endFrom,
+                    const CString& endTo, const CString& updateFrom, const CString& updateTo, int type,
+                    const CString& typesNotIn, const CString& typesIn);
 
     const CString& GetPath() const { return m_strPath; }
     BOOL IsOpen() const { return m_bOpen == 1; }

@@ -26,9 +26,7 @@ const USER_ATTRIBUTE kUserAttributes[] = {
     {"rights", &USER_INFO::rights},
 };
 
-bool IsPasswordField(const USER_ATTRIBUTE& attribute) {
-    return attribute.field == &USER_INFO::psw;
-}
+bool IsPasswordField(const USER_ATTRIBUTE& attribute) { return attribute.field == &USER_INFO::psw; }
 
 TiXmlElement* NewUserElement(const USER_INFO& user) {
     TiXmlElement* element = new TiXmlElement("user");
@@ -53,13 +51,9 @@ USER_INFO ReadUserElement(const TiXmlElement* element) {
 
 CUserManager::CUserManager(CAppConfig* config) : m_pConfig(config) {}
 
-CUserManager::~CUserManager() {
-    m_lock.Destroy();
-}
+CUserManager::~CUserManager() { m_lock.Destroy(); }
 
-CAppConfig* CUserManager::Config() const {
-    return m_pConfig ? m_pConfig : GetAppConfig();
-}
+CAppConfig* CUserManager::Config() const { return m_pConfig ? m_pConfig : GetAppConfig(); }
 
 // --- File ---
 
@@ -119,13 +113,9 @@ USER_INFO CUserManager::FindUser(const CString& id) {
     return found == m_users.end() ? USER_INFO() : found->second;
 }
 
-int CUserManager::UserExists(const CString& id) {
-    return FindUser(id).id.IsEmpty() ? -1 : 0;
-}
+int CUserManager::UserExists(const CString& id) { return FindUser(id).id.IsEmpty() ? -1 : 0; }
 
-int CUserManager::HasRight(const CString& id, long mask) {
-    return FindUser(id).HasRight(mask);
-}
+int CUserManager::HasRight(const CString& id, long mask) { return FindUser(id).HasRight(mask); }
 
 int CUserManager::ListUsers(const CString& id, std::vector<USER_INFO>& out) {
     if (!id.IsEmpty()) {

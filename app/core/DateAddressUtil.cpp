@@ -75,8 +75,7 @@ int GetLocalIpAddresses(std::vector<CString>& addresses) {
     if (getaddrinfo(name, nullptr, &hints, &results) != 0) return 0;
     for (addrinfo* entry = results; entry; entry = entry->ai_next) {
         if (entry->ai_family != AF_INET) continue;
-        const BYTE* octets =
-            reinterpret_cast<const BYTE*>(&reinterpret_cast<sockaddr_in*>(entry->ai_addr)->sin_addr);
+        const BYTE* octets = reinterpret_cast<const BYTE*>(&reinterpret_cast<sockaddr_in*>(entry->ai_addr)->sin_addr);
         CString text;
         text.Format(L"%u.%u.%u.%u\n", octets[0], octets[1], octets[2], octets[3]);
         addresses.push_back(text);

@@ -37,14 +37,16 @@ CString FolderNameOf(const CString& text, const CString& fallback) {
     return name.IsEmpty() ? fallback : name;
 }
 
-CString ExpandNameRule(const CString& rule, const CString& devId, const CString& chnIdx,
-                       const CString& devName, const CString& chnName, const CString& recType,
-                       __time64_t time, const CString& alarmInfo) {
+CString ExpandNameRule(const CString& rule, const CString& devId, const CString& chnIdx, const CString& devName,
+                       const CString& chnName, const CString& recType, __time64_t time, const CString& alarmInfo) {
     struct tm local = {};
     _localtime64_s(&local, &time);
     const int year = local.tm_year + 1900;
     const CString yearText = Decimal(year);
-    const struct { const wchar_t* token; CString value; } replacements[] = {
+    const struct {
+        const wchar_t* token;
+        CString value;
+    } replacements[] = {
         {L"{Y4}", ZeroPadded(year, 4)},
         {L"{Y2}", yearText.Right(2)},
         {L"{M}", Decimal(local.tm_mon + 1)},
@@ -73,12 +75,17 @@ FILE_NAME_RULE_ARGS::FILE_NAME_RULE_ARGS() : time(_time64(nullptr)) {
     rule.Format(L"%s%s%s_%s%s%s", L"{Y2}", L"{M2}", L"{D2}", L"{H2}", L"{m2}", L"{S2}");
 }
 
-FILE_NAME_RULE_ARGS::FILE_NAME_RULE_ARGS(const CString& devId_, const CString& devName_,
-                                         const CString& chnIdx_, const CString& chnName_,
-                                         const CString& recType_, const CString& rule_,
+FILE_NAME_RULE_ARGS::FILE_NAME_RULE_ARGS(const CString& devId_, const CString& devName_, const CString& chnIdx_,
+                                         const CString& chnName_, const CString& recType_, const CString& rule_,
                                          __time64_t time_, const CString& alarmInfo_)
-    : devId(devId_), devName(devName_), chnIdx(chnIdx_), chnName(chnName_), recType(recType_),
-      rule(rule_), time(time_), alarmInfo(alarmInfo_) {}
+    : devId(devId_),
+      devName(devName_),
+      chnIdx(chnIdx_),
+      chnName(chnName_),
+      recType(recType_),
+      rule(rule_),
+      time(time_),
+      alarmInfo(alarmInfo_) {}
 
 CString FILE_NAME_RULE_ARGS::Expand() const {
     return ExpandNameRule(rule, devId, chnIdx, devName, chnName, recType, time, alarmInfo);

@@ -11,9 +11,8 @@
 // {CHNIDX} {CHNNM} {RECTYPE} {ALARMINFO}, in that order, and finally removes
 // every character a file name cannot hold. Returns the name; no extension is
 // added, unknown brace texts stay as they are, an empty rule gives "".
-CString ExpandNameRule(const CString& rule, const CString& devId, const CString& chnIdx,
-                       const CString& devName, const CString& chnName, const CString& recType,
-                       __time64_t time, const CString& alarmInfo);
+CString ExpandNameRule(const CString& rule, const CString& devId, const CString& chnIdx, const CString& devName,
+                       const CString& chnName, const CString& recType, __time64_t time, const CString& alarmInfo);
 
 // Returns the text without \ / ; * ? " < > | : and control characters.
 CString StripInvalidFileChars(const CString& text);
@@ -35,9 +34,8 @@ struct FILE_NAME_RULE_ARGS {
 
     // Empty texts, the current time and the rule "{Y2}{M2}{D2}_{H2}{m2}{S2}".
     FILE_NAME_RULE_ARGS();
-    FILE_NAME_RULE_ARGS(const CString& devId, const CString& devName, const CString& chnIdx,
-                        const CString& chnName, const CString& recType, const CString& rule,
-                        __time64_t time, const CString& alarmInfo);
+    FILE_NAME_RULE_ARGS(const CString& devId, const CString& devName, const CString& chnIdx, const CString& chnName,
+                        const CString& recType, const CString& rule, __time64_t time, const CString& alarmInfo);
     // Returns ExpandNameRule over the fields.
     CString Expand() const;
 };

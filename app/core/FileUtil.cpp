@@ -8,9 +8,7 @@
 
 namespace {
 
-bool PathIsThere(const CString& path) {
-    return !path.IsEmpty() && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-}
+bool PathIsThere(const CString& path) { return !path.IsEmpty() && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 CString WithoutTrailingBackslashes(CString path) {
     path.TrimRight(L'\\');
@@ -77,9 +75,7 @@ CString GetModuleFilePath() {
     }
 }
 
-CString GetModuleDir() {
-    return GetPathDirectory(GetModuleFilePath());
-}
+CString GetModuleDir() { return GetPathDirectory(GetModuleFilePath()); }
 
 CString GetFileNameFromPath(const CString& path) {
     int cut = -1;
@@ -100,9 +96,7 @@ CString GetPathDrive(const CString& path) {
     return CString();
 }
 
-CString ConcatStrings(const CString& a, const CString& b) {
-    return a + b;
-}
+CString ConcatStrings(const CString& a, const CString& b) { return a + b; }
 
 int CreateDirectoryPath(const CString& path) {
     // The end marker cannot appear in a path; split drops it with the last
@@ -152,15 +146,12 @@ int DeleteFolderTree(const std::vector<CString>& paths) {
     return SHFileOperationW(&op);
 }
 
-int DeleteFolderTree(const CString& path) {
-    return DeleteFolderTree(std::vector<CString>{path});
-}
+int DeleteFolderTree(const CString& path) { return DeleteFolderTree(std::vector<CString>{path}); }
 
 int CopyFolderTree(const CString& source, const CString& target) {
     CString from = WithoutTrailingBackslashes(source);
     CString to = WithoutTrailingBackslashes(target);
-    if (from.IsEmpty() || to.IsEmpty() || GetPathDrive(from).IsEmpty() || GetPathDrive(to).IsEmpty())
-        return -1;
+    if (from.IsEmpty() || to.IsEmpty() || GetPathDrive(from).IsEmpty() || GetPathDrive(to).IsEmpty()) return -1;
     // The target itself first: files of the top level may be listed before any sub-directory.
     CreateDirectoryPath(to + L"\\");
     ForEachEntry(from, [&](const CString& name, bool isDirectory) {
@@ -200,8 +191,8 @@ int DeleteFileChecked(const CString& path) {
 }
 
 ULONGLONG GetFileLength(const CString& path) {
-    CUniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    CUniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;
     LARGE_INTEGER size = {};
     const BOOL ok = GetFileSizeEx(file.Get(), &size);

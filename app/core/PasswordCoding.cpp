@@ -23,8 +23,7 @@ signed char AnsiByte(wchar_t c) {
 CString EncodePassword(const CString& plain, int mode) {
     CString coded;
     if (mode != 0) return coded;
-    for (int k = 0; k < plain.GetLength(); ++k)
-        coded.AppendFormat(L"%04d", AnsiByte(plain.GetAt(k)) + PositionTerm(k));
+    for (int k = 0; k < plain.GetLength(); ++k) coded.AppendFormat(L"%04d", AnsiByte(plain.GetAt(k)) + PositionTerm(k));
     return coded;
 }
 

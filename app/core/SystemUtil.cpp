@@ -74,9 +74,7 @@ void SetMainWindow(HWND mainWindow, const NOTIFYICONDATAW* trayRecord) {
     g_mainWindow.store(mainWindow);
 }
 
-HWND GetMainWindowHandle() {
-    return g_mainWindow.load();
-}
+HWND GetMainWindowHandle() { return g_mainWindow.load(); }
 
 int PostMainWndMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (HWND window = g_mainWindow.load()) PostMessageW(window, message, wParam, lParam);
@@ -100,9 +98,7 @@ BOOL AddTrayIcon(HWND window, HICON icon, UINT callbackMessage, const CString& t
     return Shell_NotifyIconW(NIM_ADD, record);
 }
 
-BOOL DeleteTrayIcon(NOTIFYICONDATAW record) {
-    return Shell_NotifyIconW(NIM_DELETE, &record);
-}
+BOOL DeleteTrayIcon(NOTIFYICONDATAW record) { return Shell_NotifyIconW(NIM_DELETE, &record); }
 
 int SetAutoStartUnder(HKEY root, const CString& subKey, const CString& name, const CString& command, BOOL on) {
     HKEY key = nullptr;
@@ -182,8 +178,7 @@ HWND ShowHelp(const CString& helpFile, const CString& topic, const CString& anch
     const UINT kDisplayTopic = 0;  // HH_DISPLAY_TOPIC
     static HMODULE helpLibrary = LoadLibraryW(L"hhctrl.ocx");
     if (!helpLibrary) return nullptr;
-    auto htmlHelp =
-        reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(helpLibrary, "HtmlHelpW")));
+    auto htmlHelp = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(helpLibrary, "HtmlHelpW")));
     if (!htmlHelp) return nullptr;
     CString path = BuildHelpPath(helpFile, topic, anchor);
     return htmlHelp(GetDesktopWindow(), path, kDisplayTopic, 0);

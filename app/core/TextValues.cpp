@@ -35,7 +35,6 @@ CString CutAt(const CString& text, wchar_t separator, int& pos) {
     return piece;
 }
 
-
 }  // namespace
 
 int SplitString(const CString& text, wchar_t separator, std::vector<CString>& pieces) {
@@ -134,8 +133,8 @@ __time64_t ParseTimeString(const CString& text) {
     const int hour = ReadNumber(CutAt(trimmed, L':', pos));
     const int minute = ReadNumber(CutAt(trimmed, L':', pos));
     const int second = ReadNumber(trimmed.Mid(pos));
-    bool valid = year >= 2000 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour >= 0 &&
-                 hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+    bool valid = year >= 2000 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour >= 0 && hour <= 23 &&
+                 minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
     return valid ? MakeLocalTime(year, month, day, hour, minute, second) : DefaultTime();
 }
 

@@ -72,9 +72,7 @@ int WriteXmlText(const std::string& text, const CString& path) {
     return ReplaceFileContents(path, text.data(), text.size()) == 0 ? 0 : -3;
 }
 
-void AddXmlDeclaration(TiXmlDocument& doc) {
-    doc.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", "yes"));
-}
+void AddXmlDeclaration(TiXmlDocument& doc) { doc.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", "yes")); }
 
 void SetAnsiAttribute(TiXmlElement* element, const char* name, const CString& value) {
     element->SetAttribute(name, CStringA(value).GetString());

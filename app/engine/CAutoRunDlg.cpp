@@ -49,9 +49,7 @@ CAutoRunDlg::~CAutoRunDlg() {
     StopAllThreads();
 }
 
-BOOL CAutoRunDlg::CreateHidden(CWnd* parent) {
-    return CreateIndirect(&kHiddenTemplate.dialog, parent);
-}
+BOOL CAutoRunDlg::CreateHidden(CWnd* parent) { return CreateIndirect(&kHiddenTemplate.dialog, parent); }
 
 BOOL CAutoRunDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -172,8 +170,8 @@ void CAutoRunDlg::StopAllThreads() {
         m_backupCopyThread.RequestStop();
         m_engine->ClearBackupCopyFiles();
     }
-    CThreadOwner* threads[] = {&m_loginListThread, &m_loginRetryThread, &m_recordStateThread, &m_loginReportThread,
-                               &m_backupCopyThread, &m_idleThread, &m_maintainThread};
+    CThreadOwner* threads[] = {&m_loginListThread,  &m_loginRetryThread, &m_recordStateThread, &m_loginReportThread,
+                               &m_backupCopyThread, &m_idleThread,       &m_maintainThread};
     // All are asked first, so they wind down together while each is joined.
     for (CThreadOwner* thread : threads) thread->RequestStop();
     for (CThreadOwner* thread : threads) thread->Stop(kThreadStopWaitMs);
@@ -315,8 +313,8 @@ void CAutoRunDlg::LoginReportLoop() {
         DEVICE_RECORD current = m_engine->GetDevice(record.id);
         CString text;
         if (current.loggedIn) {
-            text.Format(L"%s\r\n%s(ID:%ld;IP:%s)", (LPCWSTR)Translate(L"Login Succeed!"), (LPCWSTR)CString(current.title),
-                        (long)current.id, (LPCWSTR)CString(current.ip));
+            text.Format(L"%s\r\n%s(ID:%ld;IP:%s)", (LPCWSTR)Translate(L"Login Succeed!"),
+                        (LPCWSTR)CString(current.title), (long)current.id, (LPCWSTR)CString(current.ip));
         } else {
             text.Format(L"%s\r\n%s(%s)", (LPCWSTR)Translate(L"Login Faild!"), (LPCWSTR)CString(current.title),
                         (LPCWSTR)m_engine->Devices().GetLoginErrorText(record.id));

@@ -56,12 +56,12 @@ public:
     // login again; other flags change nothing.
     void OnDeviceOffline(int deviceId, LPARAM flags);
     int QueueLoginReport(const DEVICE_RECORD& record);
-    int StartLoginThread();         // 0; nothing when it runs
-    int StartMaintainThread();      // 0
-    int StartBackupCopyThread();    // 0; nothing while a copy runs
-    int StartLoginReportThread();   // 0
-    int StartLoginListThread();     // 0
-    int StartRecordStateThread();   // 0
+    int StartLoginThread();        // 0; nothing when it runs
+    int StartMaintainThread();     // 0
+    int StartBackupCopyThread();   // 0; nothing while a copy runs
+    int StartLoginReportThread();  // 0
+    int StartLoginListThread();    // 0
+    int StartRecordStateThread();  // 0
     // Clears every queue, asks every thread to stop, then waits (bounded)
     // for each.
     void StopAllThreads();

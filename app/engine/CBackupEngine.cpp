@@ -30,9 +30,7 @@ void QVNET_CALL DisconnectThunk(int32_t loginHandle, const char*, int32_t, QVNET
     }
 }
 
-int32_t QVNET_CALL MessageThunk(int32_t, int32_t, const char*, int32_t, const char*, int32_t, QVNET_USER) {
-    return 1;
-}
+int32_t QVNET_CALL MessageThunk(int32_t, int32_t, const char*, int32_t, const char*, int32_t, QVNET_USER) { return 1; }
 
 void QVNET_CALL EventThunk(int32_t eventType, int32_t, int32_t handle, int32_t, QVNET_USER user) {
     try {
@@ -208,8 +206,8 @@ void CBackupEngine::WriteTextLog(const CString& text) {
     CString line;
     line.Format(L"[%s] %s\r\n", (LPCWSTR)now.Format(L"%Y-%m-%d %H:%M:%S"), (LPCWSTR)text);
     CStringA narrow(line);
-    CUniqueFile file(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
+    CUniqueFile file(
+        CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (!file || !WriteFile(file.Get(), (LPCSTR)narrow, (DWORD)narrow.GetLength(), &written, nullptr))
         LOG_FAILURE(path);
@@ -324,8 +322,7 @@ void CopyText(char (&field)[N], const char* text) {
 int CBackupEngine::LoadUserData() {
     CAppConfig* config = GetAppConfig();
     m_devices.SetMaxDeviceCount(config->m_nDevMaxCount);
-    const bool recordListReady =
-        m_recordList.Open(config->GetRecordListFile()) && m_recordList.CheckTable(0) == 0;
+    const bool recordListReady = m_recordList.Open(config->GetRecordListFile()) && m_recordList.CheckTable(0) == 0;
     if (!recordListReady) LogRecordListFailure(L"Record list open failed!", config->GetRecordListFile());
     m_devices.SetProxyLoginFlag(config->m_nManufactureType);
     m_devices.OpenDeviceFile(config->GetDeviceFile());
@@ -399,8 +396,7 @@ int CBackupEngine::DeviceCommandAndDrop(int id, int command, int value) {
     return -1;
 }
 
-int CBackupEngine::ReloginAndStartChannelFileJob(int id, int channel, const CString& fileName, int valueA,
-                                                 int valueB) {
+int CBackupEngine::ReloginAndStartChannelFileJob(int id, int channel, const CString& fileName, int valueA, int valueB) {
     OnDeviceGone(id, 0);
     LoginDevice(id);
     return m_devices.StartChannelFileJob(id, channel, fileName, valueA, valueB);

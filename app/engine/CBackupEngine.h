@@ -89,7 +89,10 @@ struct NETWORK_RATE_PARAMS {
 // Other rate types give an all-zero block and the 3000 ms wait.
 NETWORK_RATE_PARAMS NetworkParamsForRate(int rateType);
 
-class CBackupEngine : public CReplaySink, public CTaskQueueHost, public CChannelUse, public CRecordFileUse,
+class CBackupEngine : public CReplaySink,
+                      public CTaskQueueHost,
+                      public CChannelUse,
+                      public CRecordFileUse,
                       public CUserDataLoader {
 public:
     // Starts the network SDK (time-outs from the configuration, callbacks),
@@ -191,15 +194,15 @@ public:
         return m_downloads.IsRecordInDb(deviceId, channel, desc);
     }
     // 0 with the full path; -1 when no save directory can be chosen.
-    int MakeTargetFileName(const DEVICE_RECORD* dev, int channel, const CTime* begin, CString kind,
-                           CString* outPath, int mode, CString recordTypeText) {
+    int MakeTargetFileName(const DEVICE_RECORD* dev, int channel, const CTime* begin, CString kind, CString* outPath,
+                           int mode, CString recordTypeText) {
         return m_disk.MakeTargetFileName(dev, channel, begin, kind, outPath, mode, recordTypeText);
     }
     int FinishScheduleIfIdle(int scheduleId, int weekday) {  // 0
         return m_downloads.FinishScheduleIfIdle(scheduleId, weekday);
     }
     int StopTask(int taskId) { return m_downloads.Stop(taskId); }  // 0
-    int GetAllTasks(std::vector<RECORD_TASK>* out) {                // 0: active, then pending
+    int GetAllTasks(std::vector<RECORD_TASK>* out) {               // 0: active, then pending
         m_downloads.GetAll(out);
         return 0;
     }
@@ -259,9 +262,9 @@ public:
         *out = m_disk.SelectSaveDirectory(directories, update);
         return out;
     }
-    int CheckDiskSpace() { return m_disk.CheckDiskSpace(); }  // 0
+    int CheckDiskSpace() { return m_disk.CheckDiskSpace(); }                                          // 0
     int DeleteOldestRecords(CString directories) { return m_disk.DeleteOldestRecords(directories); }  // 0
-    int DeleteExpiredRecords() { return m_disk.DeleteExpiredRecords(); }  // 0
+    int DeleteExpiredRecords() { return m_disk.DeleteExpiredRecords(); }                              // 0
     int IsFileInUse(CString path) { return m_slots.IsFileInUse(path); }
     int IsDiskFull() const { return m_disk.IsDiskFull(); }
     int AddBackupCopyFile(const BACKUP_COPY_ITEM& item) {
@@ -292,8 +295,8 @@ public:
     int StartDeviceSearch(int userValue);  // handle, or -1
     // The window's handle is the value the results are posted with.
     int StartDeviceSearch(CWnd* userWindow) { return StartDeviceSearch((int)(intptr_t)userWindow->GetSafeHwnd()); }
-    int StopDeviceSearch() { return m_search.Stop(!m_shutDown); }  // 0
-    int PopSearchResult(DEVICE_SEARCH_RESULT* out) { return m_search.Pop(out); }  // 0 popped, -1 empty
+    int StopDeviceSearch() { return m_search.Stop(!m_shutDown); }                                 // 0
+    int PopSearchResult(DEVICE_SEARCH_RESULT* out) { return m_search.Pop(out); }                  // 0 popped, -1 empty
     int QueueSearchResult(const DEVICE_SEARCH_RESULT* result) { return m_search.Queue(result); }  // 0
     DEVICE_RECORD GetDevice(int deviceId) { return m_devices.GetDevice(deviceId); }
     void GetDevice(DEVICE_RECORD& out, int deviceId) { out = m_devices.GetDevice(deviceId); }
@@ -311,9 +314,8 @@ public:
     // Changes only what the user types about the device; its login state,
     // handles, channels and alarms stay. -1 when the id is absent.
     int ModifyDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
-                     const char* manufacturer, const char* model, const char* user, const char* password,
-                     int useDdns, const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType,
-                     const char* cardsn) {
+                     const char* manufacturer, const char* model, const char* user, const char* password, int useDdns,
+                     const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType, const char* cardsn) {
         return m_devices.ModifyDevice(id, title, desc, ip, port, type, manufacturer, model, user, password, useDdns,
                                       ddnsIp, ddnsPort, ddnsDevName, loginType, cardsn);
     }
@@ -323,7 +325,10 @@ public:
     int RemoveAllDevices() { return m_devices.RemoveAllDevices(); }
     DEVICE_RECORD FindDeviceByAddress(const char* ip, int port) { return m_devices.FindDeviceByAddress(ip, port); }
     int GetChannelSlot(CHANNEL_SLOT& out, int channelId) { return m_devices.GetChannelSlot(out, channelId); }
-    int CheckRecordState(int id) { m_devices.CheckRecordState(id); return 0; }
+    int CheckRecordState(int id) {
+        m_devices.CheckRecordState(id);
+        return 0;
+    }
     int SyncDeviceTime(int id, __time64_t time, int force) { return m_devices.SyncDeviceTime(id, time, force); }
     int WriteDeviceXml() { return m_devices.WriteDeviceXml(); }
     int SetAlarmName(int id, int index, const CString& name) { return m_devices.SetAlarmName(id, index, name); }

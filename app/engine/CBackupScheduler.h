@@ -81,8 +81,8 @@ private:
     bool IsModeOn(const BACKUP_SCHEDULE& schedule) const;
     // Adds the task while the schedule's mode is on; false when it is off.
     bool AddTask(const BACKUP_SCHEDULE& schedule, const RECORD_FILE_DESC& desc, int weekday);
-    void QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, const CTime& now,
-                            int weekday, bool* endPass);
+    void QueryScheduleFiles(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, const CTime& now, int weekday,
+                            bool* endPass);
 
     CBackupScheduleStore& m_schedules;
     CDeviceLookup& m_devices;

@@ -263,8 +263,7 @@ int CBackupTaskQueue::StartTask(int id) {
         const int login = m_host.GetLoginHandle(task.deviceId);
         if (login == 0) return FailStart(id, TASK_DEVICE_OFFLINE, output);
         if (task.desc.recordType == QVNET_RECORD_TIME_RANGE) {
-            handle = m_replay.PlayByTime(login, static_cast<int>(task.desc.channel), &task.desc.start,
-                                         &task.desc.end);
+            handle = m_replay.PlayByTime(login, static_cast<int>(task.desc.channel), &task.desc.start, &task.desc.end);
         } else {
             handle = m_replay.PlayByFile(login, task.desc);
         }

@@ -43,9 +43,9 @@ struct BACKUP_TASK {
     int deviceId = 0;            // device tasks
     CString sourcePath;          // local tasks
     CString outputPath;
-    int size = 0;         // source size in KB, for display
-    int64_t done = 0;     // local: bytes fed; device: the SDK's progress in KB
-    int64_t length = 0;   // local: the source's exact length in bytes
+    int size = 0;        // source size in KB, for display
+    int64_t done = 0;    // local: bytes fed; device: the SDK's progress in KB
+    int64_t length = 0;  // local: the source's exact length in bytes
     int status = TASK_PENDING;
 };
 

@@ -165,7 +165,7 @@ bool CBufferedFileWriter::WriteEntry(FILE_WRITE_CONTEXT& entry) {
     while (entry.offset < entry.buffered) {
         DWORD written = 0;
         if (!m_write(entry.handle, entry.buffer.data() + entry.offset,
-                       static_cast<DWORD>(entry.buffered - entry.offset), &written, nullptr) ||
+                     static_cast<DWORD>(entry.buffered - entry.offset), &written, nullptr) ||
             written == 0) {
             return false;
         }
@@ -225,7 +225,6 @@ void CBufferedFileWriter::RunWriter() {
 DWORD WINAPI CBufferedFileWriter::FileWriterThreadProc(void* param) {
     try {
         static_cast<CBufferedFileWriter*>(param)->RunWriter();
-    } catch (...) {
-    }
+    } catch (...) {}
     return 0;
 }

@@ -27,8 +27,7 @@ typedef BOOL(WINAPI* FileWriteFunction)(HANDLE file, LPCVOID data, DWORD length,
 
 // (writer, name, total KB, 1, user value's low 16 bits) once a file with
 // data was closed.
-typedef void (*FileClosedCallback)(CBufferedFileWriter* writer, const CString& name, int totalKB, int flag,
-                                   int user);
+typedef void (*FileClosedCallback)(CBufferedFileWriter* writer, const CString& name, int totalKB, int flag, int user);
 // (writer, name, bytes just written, total KB, user value) after each buffer.
 typedef void (*FileProgressCallback)(CBufferedFileWriter* writer, const CString& name, int written, int totalKB,
                                      int user);
@@ -38,12 +37,12 @@ typedef void (*FileProgressCallback)(CBufferedFileWriter* writer, const CString&
 // handle, and RemoveFile writes them all before the owner closes it.
 struct FILE_WRITE_CONTEXT {
     CString name;
-    CUniqueFile file;                        // the open file's context only
+    CUniqueFile file;                      // the open file's context only
     HANDLE handle = INVALID_HANDLE_VALUE;  // what the writes use
-    std::vector<uint8_t> buffer;  // capacity: the writer's buffer size
-    int buffered = 0;              // bytes in buffer (queued: bytes still to write)
-    int offset = 0;                // queued: bytes of buffer already written
-    int64_t total = 0;             // bytes written to the file so far
+    std::vector<uint8_t> buffer;           // capacity: the writer's buffer size
+    int buffered = 0;                      // bytes in buffer (queued: bytes still to write)
+    int offset = 0;                        // queued: bytes of buffer already written
+    int64_t total = 0;                     // bytes written to the file so far
     int user = 0;
 };
 

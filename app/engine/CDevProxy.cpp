@@ -6,9 +6,7 @@
 
 CDevProxy::CDevProxy() {}
 
-CDevProxy::~CDevProxy() {
-    Cleanup();
-}
+CDevProxy::~CDevProxy() { Cleanup(); }
 
 void CDevProxy::SetFunctions(const PROXY_FUNCTIONS& functions) {
     CAutoLock guard(&m_lock);

@@ -62,8 +62,8 @@ void DescribeDevice(const DEVICE_RECORD& record, Sink& sink) {
     sink.Attribute("multiplay", record.multiplay);
     sink.Attribute("alarm", record.alarmInCount);
     if (record.channelCount > 0 && record.channelCount <= kMaxChannels) {
-        const bool camera = (strcmp(record.type, "IPC") == 0 || strcmp(record.type, "IPSD") == 0) &&
-                            record.channelCount == 1;
+        const bool camera =
+            (strcmp(record.type, "IPC") == 0 || strcmp(record.type, "IPSD") == 0) && record.channelCount == 1;
         char defaultName[sizeof(record.channels[0].name)] = {};
         for (int i = 0; i < record.channelCount; ++i) {
             sink.BeginChild("Channel");

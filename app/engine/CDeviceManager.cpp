@@ -186,7 +186,8 @@ int CDeviceManager::LoginSequence(int id, const LoginMode& mode) {
     if (mode.forDialog) {
         for (int i = 0; i < record.channelCount; ++i) {
             record.channels[i].channelId = id * 10000 + i;
-            if (record.channels[i].name[0] == '\0') DefaultSlotName(record.channels[i].name, L"Channel", L"%s%d", i + 1);
+            if (record.channels[i].name[0] == '\0')
+                DefaultSlotName(record.channels[i].name, L"Channel", L"%s%d", i + 1);
         }
     }
     record.alarmInCount = static_cast<int8_t>(std::min<int>(info.alarmInCount, kMaxAlarms));
@@ -263,17 +264,17 @@ CString CDeviceManager::GetLoginErrorText(int id) const {
     const DEVICE_RECORD record = GetDevice(id);
     if (record.id == 0) return CString();
     switch (record.lastLoginError) {
-    case 0: return L"Other network error!";
-    case 1: return L"Password is wrong!";
-    case 2: return L"UserID is wrong!";
-    case 3: return L"Time out!";
-    case 4: return L"UserID has login!";
-    case 5: return L"UserID has been locked!";
-    case 6: return L"UserID is in black list!";
-    case 7: return L"System busy!";
-    case 9: return L"Host is not find!";
-    case 16: return L"Query DDNS faild!";
-    default: return CString();
+        case 0: return L"Other network error!";
+        case 1: return L"Password is wrong!";
+        case 2: return L"UserID is wrong!";
+        case 3: return L"Time out!";
+        case 4: return L"UserID has login!";
+        case 5: return L"UserID has been locked!";
+        case 6: return L"UserID is in black list!";
+        case 7: return L"System busy!";
+        case 9: return L"Host is not find!";
+        case 16: return L"Query DDNS faild!";
+        default: return CString();
     }
 }
 
@@ -315,27 +316,27 @@ int CDeviceManager::LogoutDeviceNotify(int id) {
 
 int CDeviceManager::DeviceCommand(int id, int command, int formatIndex) {
     switch (command) {
-    case 0: {
-        const DEVICE_RECORD record = GetDevice(id);
-        if (record.loggedIn != 1 || NetSdk().DeviceControlA(record.loginHandle) != 1) return -1;
-        PostMainWndMessage(WM_TW_DEVICE_OFFLINE, static_cast<WPARAM>(id), 0);
-        return 0;
-    }
-    case 1: {
-        const DEVICE_RECORD record = GetDevice(id);
-        if (record.loggedIn != 1 || NetSdk().DeviceControlB(record.loginHandle) != 1) return -1;
-        DeviceGoneHandler handler;
-        {
-            CAutoLock lock(&m_settingsLock);
-            handler = m_onDeviceGone;
+        case 0: {
+            const DEVICE_RECORD record = GetDevice(id);
+            if (record.loggedIn != 1 || NetSdk().DeviceControlA(record.loginHandle) != 1) return -1;
+            PostMainWndMessage(WM_TW_DEVICE_OFFLINE, static_cast<WPARAM>(id), 0);
+            return 0;
         }
-        if (handler) return handler(id, 1);
-        LogoutDevice(id);
-        return 0;
-    }
-    case 2: return StartTalk(id, formatIndex);
-    case 3: return StopTalk(id);
-    default: return -1;
+        case 1: {
+            const DEVICE_RECORD record = GetDevice(id);
+            if (record.loggedIn != 1 || NetSdk().DeviceControlB(record.loginHandle) != 1) return -1;
+            DeviceGoneHandler handler;
+            {
+                CAutoLock lock(&m_settingsLock);
+                handler = m_onDeviceGone;
+            }
+            if (handler) return handler(id, 1);
+            LogoutDevice(id);
+            return 0;
+        }
+        case 2: return StartTalk(id, formatIndex);
+        case 3: return StopTalk(id);
+        default: return -1;
     }
 }
 
@@ -495,8 +496,7 @@ int CDeviceManager::SetAlarmName(int id, int alarmIndex, const CString& name) {
 int CDeviceManager::StartChannelFileJob(int id, int channel, const CString& fileName, int valueA, int valueB) {
     const DEVICE_RECORD record = GetDevice(id);
     if (record.loggedIn != 1) return -1;
-    const int32_t job =
-        NetSdk().StartChannelFileJob(record.loginHandle, channel, Narrow(fileName), valueA, valueB);
+    const int32_t job = NetSdk().StartChannelFileJob(record.loginHandle, channel, Narrow(fileName), valueA, valueB);
     if (job == 0) return -1;
     const bool stored = m_registry.Update(id, [&](DEVICE_RECORD& current) {
         if (current.loggedIn != 1 || current.loginHandle != record.loginHandle) return false;

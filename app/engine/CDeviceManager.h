@@ -111,9 +111,8 @@ public:
     int ModifyDevice(int id, const DEVICE_RECORD& typed);
     // The same with the typed values in order.
     int ModifyDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
-                     const char* manufacturer, const char* model, const char* user, const char* password,
-                     int useDdns, const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType,
-                     const char* cardsn);
+                     const char* manufacturer, const char* model, const char* user, const char* password, int useDdns,
+                     const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType, const char* cardsn);
     // -1 when the id is absent; the stored record becomes the given one
     // with its id forced to `id`.
     int ReplaceDevice(int id, const DEVICE_RECORD& record) { return m_registry.ReplaceDevice(id, record); }

@@ -130,18 +130,18 @@ int CDeviceManager::ModifyDevice(int id, const DEVICE_RECORD& typed) {
                : -1;
 }
 
-int CDeviceManager::AddDevice(int id, const char* title, const char* desc, const char* ip, int port,
-                              const char* type, const char* manufacturer, const char* model, const char* user,
-                              const char* password, int useDdns, const char* ddnsIp, int ddnsPort,
-                              const char* ddnsDevName, int loginType, const char* cardsn) {
-    return AddDevice(TypedRecord(id, title, desc, ip, port, type, manufacturer, model, user, password, useDdns,
-                                 ddnsIp, ddnsPort, ddnsDevName, loginType, cardsn));
+int CDeviceManager::AddDevice(int id, const char* title, const char* desc, const char* ip, int port, const char* type,
+                              const char* manufacturer, const char* model, const char* user, const char* password,
+                              int useDdns, const char* ddnsIp, int ddnsPort, const char* ddnsDevName, int loginType,
+                              const char* cardsn) {
+    return AddDevice(TypedRecord(id, title, desc, ip, port, type, manufacturer, model, user, password, useDdns, ddnsIp,
+                                 ddnsPort, ddnsDevName, loginType, cardsn));
 }
 
 int CDeviceManager::ModifyDevice(int id, const char* title, const char* desc, const char* ip, int port,
                                  const char* type, const char* manufacturer, const char* model, const char* user,
                                  const char* password, int useDdns, const char* ddnsIp, int ddnsPort,
                                  const char* ddnsDevName, int loginType, const char* cardsn) {
-    return ModifyDevice(id, TypedRecord(id, title, desc, ip, port, type, manufacturer, model, user, password,
-                                        useDdns, ddnsIp, ddnsPort, ddnsDevName, loginType, cardsn));
+    return ModifyDevice(id, TypedRecord(id, title, desc, ip, port, type, manufacturer, model, user, password, useDdns,
+                                        ddnsIp, ddnsPort, ddnsDevName, loginType, cardsn));
 }

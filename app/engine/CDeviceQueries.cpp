@@ -65,8 +65,7 @@ void QVNET_CALL DeviceTalkAudioCallback(int32_t talkHandle, const char* buffer, 
         } else if (kind == 1) {
             NetSdk().PlayDeviceAudio(buffer, length);
         }
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 // Record states of the channels from the record plan and the files found in
@@ -77,8 +76,8 @@ int ReadChannelRecordStates(const DEVICE_RECORD& record, uint8_t* states) {
     std::vector<uint8_t> plan(static_cast<size_t>(channels) * kPlanBytesPerChannel + 4, 0);
     int32_t planLength = 0;
     const int32_t planSize = channels * kPlanBytesPerChannel;
-    if (channels == 0 ||
-        NetSdk().ReadChannelConfig(handle, 5, -1, plan.data(), planSize, &planLength, 500) == 0 || planLength == 0)
+    if (channels == 0 || NetSdk().ReadChannelConfig(handle, 5, -1, plan.data(), planSize, &planLength, 500) == 0 ||
+        planLength == 0)
         return -4;
     int code = 0;
     QVNET_TIME now = {};
@@ -97,8 +96,7 @@ int ReadChannelRecordStates(const DEVICE_RECORD& record, uint8_t* states) {
     for (int j = 0; j < channels; ++j) {
         const size_t offset = static_cast<size_t>(j) * kPlanBytesPerChannel;
         const int planned =
-            offset < planBytes ? IsPlannedAt(plan.data() + offset, planBytes - offset, local.tm_wday, secondOfDay)
-                               : 0;
+            offset < planBytes ? IsPlannedAt(plan.data() + offset, planBytes - offset, local.tm_wday, secondOfDay) : 0;
         int32_t count = 0, result = 0;
         for (int attempt = 0; attempt < 3; ++attempt) {
             if (attempt > 0) Sleep(100);

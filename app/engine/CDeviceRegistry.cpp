@@ -192,7 +192,6 @@ int CDeviceRegistry::SetChannelValues(int id, int channelIndex, int first, int s
     return 0;
 }
 
-
 // ---- For the device manager's sessions and file ---------------------------------
 
 bool CDeviceRegistry::AddLoaded(const DEVICE_RECORD& record,

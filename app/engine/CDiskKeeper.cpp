@@ -85,8 +85,8 @@ int CDiskKeeper::MakeTargetFileName(const DEVICE_RECORD* dev, int channel, const
         if (channel >= 0 && channel < kMaxChannels) channelName = CString(dev->channels[channel].name);
     }
     CString title(dev->title);
-    CString subDirectory = directory + begin->Format(L"%Y-%m-%d") + L"\\" + FolderNameOf(title, deviceId) + L"\\" +
-                           channelNumber + L"\\";
+    CString subDirectory =
+        directory + begin->Format(L"%Y-%m-%d") + L"\\" + FolderNameOf(title, deviceId) + L"\\" + channelNumber + L"\\";
     if (!recordTypeText.IsEmpty()) subDirectory += recordTypeText + L"\\";
     CreateDirectoryPath(subDirectory);
 

@@ -38,9 +38,9 @@ public:
     // chosen.
     int MakeTargetFileName(const DEVICE_RECORD* dev, int channel, const CTime* begin, CString kind, CString* outPath,
                            int mode, CString recordTypeText) override;
-    int CheckDiskSpace();                           // 0
+    int CheckDiskSpace();                                 // 0
     int DeleteOldestRecords(const CString& directories);  // 0
-    int DeleteExpiredRecords();                     // 0
+    int DeleteExpiredRecords();                           // 0
 
 private:
     void RunCleanupRows(const RECORD_LIST_ROWS& rows);

@@ -38,8 +38,10 @@ int RowTypeOf(uint8_t marker) {
 CString RecordTypeText(uint8_t marker) {
     switch (marker) {
         case 0: return L"Normal";
-        case 1: case 2: return L"Alarm";
-        case 3: case 4: return L"Other";
+        case 1:
+        case 2: return L"Alarm";
+        case 3:
+        case 4: return L"Other";
         default: return CString();
     }
 }
@@ -63,10 +65,13 @@ bool EraseFirst(Tasks& tasks, const std::function<bool(const RECORD_TASK&)>& mat
 
 }  // namespace
 
-CDownloadRunner::CDownloadRunner(CDownloadTransfers& transfers, CRecordListDB& records,
-                                 CBackupScheduleStore& schedules, CDeviceLookup& devices, CTargetNamer& targets,
-                                 CChannelUse& channels)
-    : m_transfers(transfers), m_records(records), m_schedules(schedules), m_devices(devices), m_targets(targets),
+CDownloadRunner::CDownloadRunner(CDownloadTransfers& transfers, CRecordListDB& records, CBackupScheduleStore& schedules,
+                                 CDeviceLookup& devices, CTargetNamer& targets, CChannelUse& channels)
+    : m_transfers(transfers),
+      m_records(records),
+      m_schedules(schedules),
+      m_devices(devices),
+      m_targets(targets),
       m_channels(channels) {}
 
 int CDownloadRunner::GetLimit() {
@@ -115,24 +120,26 @@ int CDownloadRunner::Add(int deviceId, const RECORD_FILE_DESC* desc, int schedul
 
 int CDownloadRunner::TakeNextPending(const std::vector<int>& busyDeviceIds, RECORD_TASK* out) {
     CAutoLock guard(&m_lock);
-    return EraseFirst(m_pending,
-                      [&](const RECORD_TASK& task) {
-                          return std::find(busyDeviceIds.begin(), busyDeviceIds.end(), task.source.deviceId) ==
-                                 busyDeviceIds.end();
-                      },
-                      out)
+    return EraseFirst(
+               m_pending,
+               [&](const RECORD_TASK& task) {
+                   return std::find(busyDeviceIds.begin(), busyDeviceIds.end(), task.source.deviceId) ==
+                          busyDeviceIds.end();
+               },
+               out)
                ? 0
                : -1;
 }
 
 int CDownloadRunner::TakeNextPendingByChannel(const std::vector<int>& busyKeys, RECORD_TASK* out) {
     CAutoLock guard(&m_lock);
-    return EraseFirst(m_pending,
-                      [&](const RECORD_TASK& task) {
-                          int key = task.source.deviceId * 10000 + (int)task.source.desc.channel;
-                          return std::find(busyKeys.begin(), busyKeys.end(), key) == busyKeys.end();
-                      },
-                      out)
+    return EraseFirst(
+               m_pending,
+               [&](const RECORD_TASK& task) {
+                   int key = task.source.deviceId * 10000 + (int)task.source.desc.channel;
+                   return std::find(busyKeys.begin(), busyKeys.end(), key) == busyKeys.end();
+               },
+               out)
                ? 0
                : -1;
 }
@@ -142,8 +149,7 @@ void CDownloadRunner::Run() {
     IndexKeptRecordings();
     // The step that retires finished downloads also starts the next ones:
     // otherwise each file would cost one tick to start and another to end.
-    while (RetireOneFinished() == 0) {
-    }
+    while (RetireOneFinished() == 0) {}
     StartPending();
 }
 
@@ -240,7 +246,7 @@ bool CDownloadRunner::StartTask(RECORD_TASK task) {
     CTime begin = FromQvnetTime(desc.start);
     CString path;
     if (m_targets.MakeTargetFileName(&device, (int)desc.channel, &begin, L"DOWNLOAD", &path, 1,
-                                  RecordTypeText(desc.recordType)) == -1) {
+                                     RecordTypeText(desc.recordType)) == -1) {
         FinishScheduleIfIdle(task.scheduleId, task.weekday);
         return true;
     }
@@ -480,8 +486,7 @@ void CDownloadRunner::UpdateProgress(int handle, uint32_t done, uint32_t total) 
     }
 }
 
-void CDownloadRunner::AddRecordRow(const RECORD_TASK& task, const CString& path, int length, int type,
-                                   int withSource) {
+void CDownloadRunner::AddRecordRow(const RECORD_TASK& task, const CString& path, int length, int type, int withSource) {
     RECORD_LIST_ROW row;
     row.L_DevID = task.source.deviceId;
     row.I_ChannelIndex = task.source.channel;

@@ -128,6 +128,6 @@ private:
     std::list<RECORD_TASK> m_pending;
     std::vector<RECORD_TASK> m_active;
     int m_limit = 1;
-    std::vector<int> m_failedHandles;  // reported by the SDK, not yet queued again
+    std::vector<int> m_failedHandles;            // reported by the SDK, not yet queued again
     std::list<UNINDEXED_RECORDING> m_unindexed;  // downloaded, row not yet inserted
 };

@@ -4,8 +4,8 @@ CLocalReplay::~CLocalReplay() { Close(); }
 
 int CLocalReplay::Open(const CString& path) {
     Close();
-    CUniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    CUniqueFile file(
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return -1;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.Get(), &size)) return -1;

@@ -35,8 +35,8 @@ void CNetReplayService::SetParams(int queryWaitMs, int reserved2, int reserved3,
 }
 
 int CNetReplayService::QueryRecordFiles(int fileType, int login, int channel, const QVNET_TIME* start,
-                                        const QVNET_TIME* end, const CString& cardNumber,
-                                        RECORD_FILE_DESC* buffer, int bufferSize, int* count) {
+                                        const QVNET_TIME* end, const CString& cardNumber, RECORD_FILE_DESC* buffer,
+                                        int bufferSize, int* count) {
     if (login == 0) return -1;
     char card[kCardNumberSize] = {};
     if (!cardNumber.IsEmpty()) {
@@ -56,15 +56,14 @@ int CNetReplayService::QueryRecordFiles(int fileType, int login, int channel, co
 
 int CNetReplayService::PlayByFile(int login, const RECORD_FILE_DESC& desc) {
     if (login == 0) return -1;
-    const int handle =
-        m_sdk.ReplayRecordFile(login, &desc, nullptr, FilePosThunk, SinkValue(), DataThunk, SinkValue());
+    const int handle = m_sdk.ReplayRecordFile(login, &desc, nullptr, FilePosThunk, SinkValue(), DataThunk, SinkValue());
     return handle == 0 ? -1 : handle;
 }
 
 int CNetReplayService::PlayByTime(int login, int channel, const QVNET_TIME* start, const QVNET_TIME* end) {
     if (login == 0) return -1;
-    const int handle = m_sdk.ReplayTimeRange(login, channel, start, end, nullptr, FilePosThunk, SinkValue(),
-                                             DataThunk, SinkValue());
+    const int handle =
+        m_sdk.ReplayTimeRange(login, channel, start, end, nullptr, FilePosThunk, SinkValue(), DataThunk, SinkValue());
     return handle == 0 ? -1 : handle;
 }
 
@@ -73,8 +72,8 @@ int CNetReplayService::DownloadToFile(int login, const RECORD_FILE_DESC& desc, c
     CStringA narrowPath(path);
     int handle = 0;
     if (desc.recordType == QVNET_RECORD_TIME_RANGE) {
-        handle = m_sdk.FetchTimeRange(login, static_cast<int32_t>(desc.channel), 0, &desc.start, &desc.end,
-                                      narrowPath, TimePosThunk, SinkValue());
+        handle = m_sdk.FetchTimeRange(login, static_cast<int32_t>(desc.channel), 0, &desc.start, &desc.end, narrowPath,
+                                      TimePosThunk, SinkValue());
     } else {
         handle = m_sdk.FetchRecordFile(login, &desc, narrowPath, FilePosThunk, SinkValue());
     }
@@ -160,8 +159,8 @@ void CNetReplayService::PumpLoop() {
     }
 }
 
-int32_t QVNET_CALL CNetReplayService::DataThunk(int32_t handle, uint32_t type, const uint8_t* data,
-                                                 uint32_t length, QVNET_USER user) {
+int32_t QVNET_CALL CNetReplayService::DataThunk(int32_t handle, uint32_t type, const uint8_t* data, uint32_t length,
+                                                QVNET_USER user) {
     try {
         CReplaySink* sink = reinterpret_cast<CReplaySink*>(user);
         return sink->OnPlaybackData(handle, static_cast<int>(type), data, static_cast<int>(length)) == 1 ? 1 : 0;
@@ -171,8 +170,7 @@ int32_t QVNET_CALL CNetReplayService::DataThunk(int32_t handle, uint32_t type, c
     }
 }
 
-void QVNET_CALL CNetReplayService::FilePosThunk(int32_t handle, uint32_t totalKB, uint32_t doneKB,
-                                                 QVNET_USER user) {
+void QVNET_CALL CNetReplayService::FilePosThunk(int32_t handle, uint32_t totalKB, uint32_t doneKB, QVNET_USER user) {
     try {
         reinterpret_cast<CReplaySink*>(user)->OnFileDownloadPos(handle, totalKB, doneKB);
     } catch (...) {
@@ -181,7 +179,7 @@ void QVNET_CALL CNetReplayService::FilePosThunk(int32_t handle, uint32_t totalKB
 }
 
 void QVNET_CALL CNetReplayService::TimePosThunk(int32_t handle, uint32_t totalKB, uint32_t doneKB, int32_t index,
-                                                 const RECORD_FILE_DESC*, QVNET_USER user) {
+                                                const RECORD_FILE_DESC*, QVNET_USER user) {
     try {
         reinterpret_cast<CReplaySink*>(user)->OnTimeDownloadPos(handle, totalKB, doneKB, index);
     } catch (...) {

@@ -55,14 +55,14 @@ int CNetSdk::Bind(const wchar_t* libraryPath) {
         if (!state.library) {
             result = -1;
         } else {
-#define QVNET_BIND_ENTRY(ret, name, args)                                                               \
-    {                                                                                                   \
-        FARPROC proc = GetProcAddress(state.library, MAKEINTRESOURCEA(QVNET_ORD_##name));               \
-        if (proc) {                                                                                     \
-            state.table.name = reinterpret_cast<PFN_QVNET_##name>(reinterpret_cast<void*>(proc));       \
-        } else {                                                                                        \
-            result = -2;                                                                                \
-        }                                                                                               \
+#define QVNET_BIND_ENTRY(ret, name, args)                                                         \
+    {                                                                                             \
+        FARPROC proc = GetProcAddress(state.library, MAKEINTRESOURCEA(QVNET_ORD_##name));         \
+        if (proc) {                                                                               \
+            state.table.name = reinterpret_cast<PFN_QVNET_##name>(reinterpret_cast<void*>(proc)); \
+        } else {                                                                                  \
+            result = -2;                                                                          \
+        }                                                                                         \
     }
             QVNET_FUNCTIONS(QVNET_BIND_ENTRY)
 #undef QVNET_BIND_ENTRY

@@ -130,8 +130,7 @@ int CPlayPortPool::SlowDown(int port) {
 
 int CPlayPortPool::IsDrained(int port) {
     if (!IsValidPort(port)) return 1;
-    return m_sdk.QueryPendingData(port) == 0 && m_sdk.QueryBufferedAmount(port, QVPLAY_BUFFERED_FRAMES) == 0 ? 1
-                                                                                                            : 0;
+    return m_sdk.QueryPendingData(port) == 0 && m_sdk.QueryBufferedAmount(port, QVPLAY_BUFFERED_FRAMES) == 0 ? 1 : 0;
 }
 
 int CPlayPortPool::RefreshPort(int port) {
@@ -147,8 +146,7 @@ int CPlayPortPool::ClearDisplay(int port) {
     return 0;
 }
 
-int CPlayPortPool::SetDisplayRegionScaled(int port, int index, RECT rect, const RECT& ref, HWND window,
-                                          BOOL enable) {
+int CPlayPortPool::SetDisplayRegionScaled(int port, int index, RECT rect, const RECT& ref, HWND window, BOOL enable) {
     if (!IsValidPort(port)) return -1;
     LONG width = 0, height = 0;
     if (!m_sdk.QueryPictureDims(port, &width, &height)) return -1;

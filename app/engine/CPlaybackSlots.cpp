@@ -45,7 +45,11 @@ void StartFresh(RECORD_SOURCE& source, int handle, int deviceId, int channel, in
 
 CPlaybackSlots::CPlaybackSlots(CPlaybackSources& sources, CPlayPortPool& ports, CDeviceLookup& devices,
                                CTargetNamer& targets, CRecordListDB& records, CChannelUse& channels)
-    : m_sources(sources), m_ports(ports), m_devices(devices), m_targets(targets), m_records(records),
+    : m_sources(sources),
+      m_ports(ports),
+      m_devices(devices),
+      m_targets(targets),
+      m_records(records),
       m_channels(channels) {}
 
 int CPlaybackSlots::OpenPort(int slot, HWND window) {
@@ -247,12 +251,11 @@ int CPlaybackSlots::Control(int slot, int command, unsigned value) {
             break;
         }
         case 2:
-            if (source.itemType == SOURCE_ITEM_DEVICE && source.desc.sizeKB != 0 &&
-                source.done >= source.desc.sizeKB) {
+            if (source.itemType == SOURCE_ITEM_DEVICE && source.desc.sizeKB != 0 && source.done >= source.desc.sizeKB) {
                 if (RestartPlayback(slot, false) != 0) return 0;
             }
             m_sources.Control(source.sdkHandle, ControlKindOf(source), REPLAY_CMD_SEEK_FILE,
-                             (uint32_t)((uint64_t)value * source.desc.sizeKB / 100));
+                              (uint32_t)((uint64_t)value * source.desc.sizeKB / 100));
             if (withPort) m_ports.ClearDisplay(source.playPort);
             break;
         case 3:
@@ -284,11 +287,10 @@ int CPlaybackSlots::Control(int slot, int command, unsigned value) {
                 if (RestartPlayback(slot, true) != 0) return 0;
             }
             m_sources.Control(source.sdkHandle, REPLAY_KIND_PLAYBACK, REPLAY_CMD_SEEK_RANGE,
-                             (uint32_t)((uint64_t)value * source.total / 100));
+                              (uint32_t)((uint64_t)value * source.total / 100));
             if (withPort) m_ports.ClearDisplay(source.playPort);
             break;
-        default:
-            break;
+        default: break;
     }
     return 0;
 }

@@ -21,11 +21,10 @@ bool CQvPlayLibrary::Load(const wchar_t* path) {
                Bind(SoundOn, QVPLAY_ORD_SoundOn) & Bind(SoundOff, QVPLAY_ORD_SoundOff) &
                Bind(QueryPendingData, QVPLAY_ORD_QueryPendingData) & Bind(RepaintPort, QVPLAY_ORD_RepaintPort) &
                Bind(SetViewRegion, QVPLAY_ORD_SetViewRegion) & Bind(SetViewCallback, QVPLAY_ORD_SetViewCallback) &
-               Bind(QueryBufferedAmount, QVPLAY_ORD_QueryBufferedAmount) &
-               Bind(SetPortQuadA, QVPLAY_ORD_SetPortQuadA) & Bind(SetPortQuadB, QVPLAY_ORD_SetPortQuadB) &
-               Bind(SavePicture, QVPLAY_ORD_SavePicture) & Bind(BeginFileWrite, QVPLAY_ORD_BeginFileWrite) &
-               Bind(EndFileWrite, QVPLAY_ORD_EndFileWrite) & Bind(SetPortValueB, QVPLAY_ORD_SetPortValueB) &
-               Bind(QueryPortTriple, QVPLAY_ORD_QueryPortTriple);
+               Bind(QueryBufferedAmount, QVPLAY_ORD_QueryBufferedAmount) & Bind(SetPortQuadA, QVPLAY_ORD_SetPortQuadA) &
+               Bind(SetPortQuadB, QVPLAY_ORD_SetPortQuadB) & Bind(SavePicture, QVPLAY_ORD_SavePicture) &
+               Bind(BeginFileWrite, QVPLAY_ORD_BeginFileWrite) & Bind(EndFileWrite, QVPLAY_ORD_EndFileWrite) &
+               Bind(SetPortValueB, QVPLAY_ORD_SetPortValueB) & Bind(QueryPortTriple, QVPLAY_ORD_QueryPortTriple);
     if (!all) Unload();
     return all;
 }

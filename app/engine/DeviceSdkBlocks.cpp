@@ -4,18 +4,21 @@
 
 #include "common/LittleEndian.h"
 
-int32_t ReadInt32(const uint8_t* data) {
-    return static_cast<int32_t>(ReadLe32(data));
-}
+int32_t ReadInt32(const uint8_t* data) { return static_cast<int32_t>(ReadLe32(data)); }
 
 const char* DeviceTypeText(int typeCode) {
     switch (typeCode) {
-    case 3: case 21: case 22: case 23: case 24: case 26: return "NVS";
-    case 19: return "IPSD";
-    case 20: return "IPC";
-    case 29: return "SVR";
-    case 30: return "SVR_BS";
-    default: return "DVR";
+        case 3:
+        case 21:
+        case 22:
+        case 23:
+        case 24:
+        case 26: return "NVS";
+        case 19: return "IPSD";
+        case 20: return "IPC";
+        case 29: return "SVR";
+        case 30: return "SVR_BS";
+        default: return "DVR";
     }
 }
 
@@ -92,12 +95,12 @@ int IsPlannedAt(const uint8_t* channelPlan, size_t length, int weekday, int seco
 
 const wchar_t* TalkFormatKey(int formatType) {
     switch (formatType) {
-    case 0: return L"NoHead PCM";
-    case 1: return L"HaveHead PCM";
-    case 2: return L"G711a";
-    case 3: return L"AMR";
-    case 4: return L"G711u";
-    case 5: return L"G726";
-    default: return L"";
+        case 0: return L"NoHead PCM";
+        case 1: return L"HaveHead PCM";
+        case 2: return L"G711a";
+        case 3: return L"AMR";
+        case 4: return L"G711u";
+        case 5: return L"G726";
+        default: return L"";
     }
 }

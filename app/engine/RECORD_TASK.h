@@ -35,9 +35,9 @@ struct RECORD_SOURCE {
     char path[516];  // narrow: output file of a download, or the local file
     uint32_t done;   // kSourceDone = finished
     uint32_t total;
-    int32_t received;   // stream bytes taken by a playback slot
-    int32_t playState;  // 1 paused, 0 running
-    int32_t speedIndex; // 0..6, 3 = normal
+    int32_t received;    // stream bytes taken by a playback slot
+    int32_t playState;   // 1 paused, 0 running
+    int32_t speedIndex;  // 0..6, 3 = normal
 };
 
 struct RECORD_TASK {

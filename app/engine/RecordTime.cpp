@@ -14,8 +14,8 @@ QVNET_TIME ToQvnetTime(const CTime& time) {
 }
 
 CTime FromQvnetTime(const QVNET_TIME& time) {
-    return CTime((int)time.year, (int)time.month, (int)time.day, (int)time.hour, (int)time.minute,
-                 (int)time.second, -1);
+    return CTime((int)time.year, (int)time.month, (int)time.day, (int)time.hour, (int)time.minute, (int)time.second,
+                 -1);
 }
 
 CString FormatQvnetTime(const QVNET_TIME& time) {

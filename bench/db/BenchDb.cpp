@@ -91,8 +91,8 @@ const char kInsertSql[] =
     " VALUES((SELECT IFNULL(MAX(L_ID),0) + 1 FROM D_RecordList),?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
 
 void BindRow(sqlite3_stmt* stmt, const RECORD_LIST_ROW& row) {
-    CStringA texts[] = {CStringA(row.C_StartTime), CStringA(row.C_EndTime), CStringA(row.C_CardSN),
-                        CStringA(row.C_Info), CStringA(row.C_FilePath), CStringA(row.C_UpdateTime)};
+    CStringA texts[] = {CStringA(row.C_StartTime), CStringA(row.C_EndTime),  CStringA(row.C_CardSN),
+                        CStringA(row.C_Info),      CStringA(row.C_FilePath), CStringA(row.C_UpdateTime)};
     sqlite3_bind_int(stmt, 1, row.L_DevID);
     sqlite3_bind_int(stmt, 2, row.I_ChannelIndex);
     sqlite3_bind_int(stmt, 3, row.L_SrcDevID);
@@ -137,13 +137,10 @@ public:
     ~PlainQuery() { sqlite3_finalize(m_stmt); }
     size_t Run(const std::vector<std::string>& texts, const std::vector<int>& ints) {
         int index = 1;
-        for (const std::string& t : texts)
-            sqlite3_bind_text(m_stmt, index++, t.c_str(), -1, SQLITE_TRANSIENT);
-        for (int v : ints)
-            sqlite3_bind_int(m_stmt, index++, v);
+        for (const std::string& t : texts) sqlite3_bind_text(m_stmt, index++, t.c_str(), -1, SQLITE_TRANSIENT);
+        for (int v : ints) sqlite3_bind_int(m_stmt, index++, v);
         RECORD_LIST_ROWS rows;
-        while (sqlite3_step(m_stmt) == SQLITE_ROW)
-            rows.push_back(PlainRow(m_stmt));
+        while (sqlite3_step(m_stmt) == SQLITE_ROW) rows.push_back(PlainRow(m_stmt));
         sqlite3_reset(m_stmt);
         return rows.size();
     }
@@ -209,9 +206,10 @@ void BenchRecordList(const CString& folder, long rows) {
     start = NowMs();
     db.Open(path);
     db.CheckTable(0);
-    std::printf("\nD_RecordList with %ld rows (bulk load in one transaction: %.0f ms; first Open and CheckTable: "
-                "%.0f ms)\n\n",
-                rows, loadMs, NowMs() - start);
+    std::printf(
+        "\nD_RecordList with %ld rows (bulk load in one transaction: %.0f ms; first Open and CheckTable: "
+        "%.0f ms)\n\n",
+        rows, loadMs, NowMs() - start);
     std::printf("| rows | operation | CRecordListDB ms | plain prepared ms | ratio | rows back |\n");
     std::printf("|---|---|---|---|---|---|\n");
 
@@ -221,11 +219,13 @@ void BenchRecordList(const CString& folder, long rows) {
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(plain, kInsertSql, -1, &insert, nullptr);
     double classMs = 0, plainMs = 0;
-    std::tie(classMs, plainMs) = CompareMs(inserts, [&] { db.Insert(MakeRow(next++)); }, [&] {
-        BindRow(insert, MakeRow(next++));
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    });
+    std::tie(classMs, plainMs) = CompareMs(
+        inserts, [&] { db.Insert(MakeRow(next++)); },
+        [&] {
+            BindRow(insert, MakeRow(next++));
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        });
     sqlite3_finalize(insert);
     PrintFigure(rows, {"Insert (one row, own transaction)", classMs, plainMs, 1}, "ms");
 
@@ -238,103 +238,136 @@ void BenchRecordList(const CString& folder, long rows) {
     size_t n = 0, m = 0;
 
     // The record manager: one day of one device, any channel and type, file type 0.
-    PlainQuery managerPlain(plain, (std::string(kColumns) +
-                                    " AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_StartTime <= ? AND "
-                                    "C_EndTime >= ?) OR (C_StartTime >= ? AND C_EndTime <= ?))"
-                                    " AND L_DevID = ? AND I_FileType = ? ORDER BY C_StartTime,C_EndTime")
-                                       .c_str());
-    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
-        RECORD_LIST_ROWS out;
-        RecordFilter filter = Overlapping(dayFrom, dayTo);
-        filter.devId = 1003;
-        filter.fileType = 0;
-        db.SearchRecords(out, filter);
-        n = out.size();
-    }, [&] {
-        m = managerPlain.Run({dayFrom, dayFrom, dayTo, dayTo, dayFrom, dayTo}, {1003, 0});
-    });
+    PlainQuery managerPlain(
+        plain, (std::string(kColumns) + " AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_StartTime <= ? AND "
+                                        "C_EndTime >= ?) OR (C_StartTime >= ? AND C_EndTime <= ?))"
+                                        " AND L_DevID = ? AND I_FileType = ? ORDER BY C_StartTime,C_EndTime")
+                   .c_str());
+    std::tie(classMs, plainMs) = CompareMs(
+        repeat,
+        [&] {
+            RECORD_LIST_ROWS out;
+            RecordFilter filter = Overlapping(dayFrom, dayTo);
+            filter.devId = 1003;
+            filter.fileType = 0;
+            db.SearchRecords(out, filter);
+            n = out.size();
+        },
+        [&] {
+            m = managerPlain.Run({dayFrom, dayFrom, dayTo, dayTo, dayFrom, dayTo}, {1003, 0});
+        });
     PrintFigure(rows, {"SearchRecords: one day, one device", classMs, plainMs, n == m ? n : 0}, "ms");
 
     // The download runner's check whether a record file is listed already.
-    PlainQuery listedPlain(plain, (std::string(kColumns) +
-                                   " AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_StartTime <= ? AND "
-                                   "C_EndTime >= ?) OR (C_StartTime >= ? AND C_EndTime <= ?))"
-                                   " AND L_DevID = ? AND I_ChannelIndex = ? ORDER BY C_StartTime,C_EndTime")
-                                      .c_str());
-    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
-        RECORD_LIST_ROWS out;
-        RecordFilter filter = Overlapping(exactStart, exactEnd);
-        filter.devId = 1005;
-        filter.channel = 7;
-        db.SearchRecords(out, filter);
-        n = out.size();
-    }, [&] {
-        m = listedPlain.Run({exactStart, exactStart, exactEnd, exactEnd, exactStart, exactEnd}, {1005, 7});
-    });
+    PlainQuery listedPlain(
+        plain, (std::string(kColumns) + " AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_StartTime <= ? AND "
+                                        "C_EndTime >= ?) OR (C_StartTime >= ? AND C_EndTime <= ?))"
+                                        " AND L_DevID = ? AND I_ChannelIndex = ? ORDER BY C_StartTime,C_EndTime")
+                   .c_str());
+    std::tie(classMs, plainMs) = CompareMs(
+        repeat,
+        [&] {
+            RECORD_LIST_ROWS out;
+            RecordFilter filter = Overlapping(exactStart, exactEnd);
+            filter.devId = 1005;
+            filter.channel = 7;
+            db.SearchRecords(out, filter);
+            n = out.size();
+        },
+        [&] {
+            m = listedPlain.Run({exactStart, exactStart, exactEnd, exactEnd, exactStart, exactEnd}, {1005, 7});
+        });
     PrintFigure(rows, {"SearchRecords: one file of one channel", classMs, plainMs, n == m ? n : 0}, "ms");
 
     // Disk clean-up: the 200 oldest rows of a drive, and of two drives up to a cut-off.
-    PlainQuery prefixPlain(plain, (std::string(kColumns) + " AND (C_FilePath LIKE ? ESCAPE '!') ORDER BY L_ID LIMIT ?").c_str());
-    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
-        RECORD_LIST_ROWS out;
-        db.QueryByPathPrefix(out, 200, L"E:\\");
-        n = out.size();
-    }, [&] { m = prefixPlain.Run({"E:\\%"}, {200}); });
+    PlainQuery prefixPlain(
+        plain, (std::string(kColumns) + " AND (C_FilePath LIKE ? ESCAPE '!') ORDER BY L_ID LIMIT ?").c_str());
+    std::tie(classMs, plainMs) = CompareMs(
+        repeat,
+        [&] {
+            RECORD_LIST_ROWS out;
+            db.QueryByPathPrefix(out, 200, L"E:\\");
+            n = out.size();
+        },
+        [&] { m = prefixPlain.Run({"E:\\%"}, {200}); });
     PrintFigure(rows, {"QueryByPathPrefix, limit 200", classMs, plainMs, n == m ? n : 0}, "ms");
 
-    PlainQuery olderPlain(plain, (std::string(kColumns) +
-                                  " AND C_StartTime <= ? AND (C_FilePath LIKE ? ESCAPE '!' OR C_FilePath LIKE ? "
-                                  "ESCAPE '!') ORDER BY L_ID LIMIT ?")
-                                     .c_str());
-    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
-        RECORD_LIST_ROWS out;
-        db.QueryOlderByPathPrefixes(out, 200, CString(cutOff.c_str()), {L"D:\\", L"E:\\"});
-        n = out.size();
-    }, [&] { m = olderPlain.Run({cutOff, "D:\\%", "E:\\%"}, {200}); });
+    PlainQuery olderPlain(
+        plain, (std::string(kColumns) + " AND C_StartTime <= ? AND (C_FilePath LIKE ? ESCAPE '!' OR C_FilePath LIKE ? "
+                                        "ESCAPE '!') ORDER BY L_ID LIMIT ?")
+                   .c_str());
+    std::tie(classMs, plainMs) = CompareMs(
+        repeat,
+        [&] {
+            RECORD_LIST_ROWS out;
+            db.QueryOlderByPathPrefixes(out, 200, CString(cutOff.c_str()), {L"D:\\", L"E:\\"});
+            n = out.size();
+        },
+        [&] {
+            m = olderPlain.Run({cutOff, "D:\\%", "E:\\%"}, {200});
+        });
     PrintFigure(rows, {"QueryOlderByPathPrefixes, limit 200", classMs, plainMs, n == m ? n : 0}, "ms");
 
     // The record manager over every device: no index serves an overlap of
     // time windows, so this one reads the whole table.
-    PlainQuery allPlain(plain, (std::string(kColumns) +
-                                " AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_StartTime <= ? AND "
-                                "C_EndTime >= ?) OR (C_StartTime >= ? AND C_EndTime <= ?))"
-                                " ORDER BY C_StartTime,C_EndTime")
-                                   .c_str());
-    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
-        RECORD_LIST_ROWS out;
-        db.SearchRecords(out, Overlapping(dayFrom, dayTo));
-        n = out.size();
-    }, [&] { m = allPlain.Run({dayFrom, dayFrom, dayTo, dayTo, dayFrom, dayTo}, {}); });
+    PlainQuery allPlain(plain,
+                        (std::string(kColumns) + " AND ((C_StartTime <= ? AND C_EndTime >= ?) OR (C_StartTime <= ? AND "
+                                                 "C_EndTime >= ?) OR (C_StartTime >= ? AND C_EndTime <= ?))"
+                                                 " ORDER BY C_StartTime,C_EndTime")
+                            .c_str());
+    std::tie(classMs, plainMs) = CompareMs(
+        repeat,
+        [&] {
+            RECORD_LIST_ROWS out;
+            db.SearchRecords(out, Overlapping(dayFrom, dayTo));
+            n = out.size();
+        },
+        [&] {
+            m = allPlain.Run({dayFrom, dayFrom, dayTo, dayTo, dayFrom, dayTo}, {});
+        });
     PrintFigure(rows, {"SearchRecords: one day, every device", classMs, plainMs, n == m ? n : 0}, "ms");
 
     // The download runner's duplicate check as the engine makes it: every
     // row of the device and channel.
-    PlainQuery channelPlain(plain, (std::string(kColumns) + " AND L_DevID = ? AND I_ChannelIndex = ? ORDER BY L_ID").c_str());
-    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
-        RECORD_LIST_ROWS out;
-        RecordFilter filter;
-        filter.devId = 1005;
-        filter.channel = 7;
-        db.QueryByFilter(out, filter);
-        n = out.size();
-    }, [&] { m = channelPlain.Run({}, {1005, 7}); });
+    PlainQuery channelPlain(plain,
+                            (std::string(kColumns) + " AND L_DevID = ? AND I_ChannelIndex = ? ORDER BY L_ID").c_str());
+    std::tie(classMs, plainMs) = CompareMs(
+        repeat,
+        [&] {
+            RECORD_LIST_ROWS out;
+            RecordFilter filter;
+            filter.devId = 1005;
+            filter.channel = 7;
+            db.QueryByFilter(out, filter);
+            n = out.size();
+        },
+        [&] {
+            m = channelPlain.Run({}, {1005, 7});
+        });
     PrintFigure(rows, {"QueryByFilter: one device and channel", classMs, plainMs, n == m ? n : 0}, "ms");
 
-    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
-        RECORD_LIST_ROWS out;
-        db.QueryByPathPrefix(out, 200, L"F:\\");
-        n = out.size();
-    }, [&] { m = prefixPlain.Run({"F:\\%"}, {200}); });
+    std::tie(classMs, plainMs) = CompareMs(
+        repeat,
+        [&] {
+            RECORD_LIST_ROWS out;
+            db.QueryByPathPrefix(out, 200, L"F:\\");
+            n = out.size();
+        },
+        [&] { m = prefixPlain.Run({"F:\\%"}, {200}); });
     PrintFigure(rows, {"QueryByPathPrefix, limit 200, drive without rows", classMs, plainMs, n == m ? n : 0}, "ms");
 
     std::string beforeAll = "2000-01-01 00:00:00";
-    std::tie(classMs, plainMs) = CompareMs(repeat, [&] {
-        RECORD_LIST_ROWS out;
-        db.QueryOlderByPathPrefixes(out, 200, CString(beforeAll.c_str()), {L"D:\\", L"E:\\"});
-        n = out.size();
-    }, [&] { m = olderPlain.Run({beforeAll, "D:\\%", "E:\\%"}, {200}); });
-    PrintFigure(rows, {"QueryOlderByPathPrefixes, limit 200, nothing expired", classMs, plainMs, n == m ? n : 0},
-                "ms");
+    std::tie(classMs, plainMs) = CompareMs(
+        repeat,
+        [&] {
+            RECORD_LIST_ROWS out;
+            db.QueryOlderByPathPrefixes(out, 200, CString(beforeAll.c_str()), {L"D:\\", L"E:\\"});
+            n = out.size();
+        },
+        [&] {
+            m = olderPlain.Run({beforeAll, "D:\\%", "E:\\%"}, {200});
+        });
+    PrintFigure(rows, {"QueryOlderByPathPrefixes, limit 200, nothing expired", classMs, plainMs, n == m ? n : 0}, "ms");
 
     // Deleting one row as the clean-up and the record manager do: each run
     // deletes another row of the middle of the table.
@@ -345,22 +378,24 @@ void BenchRecordList(const CString& folder, long rows) {
     sqlite3_stmt* deleteRow = nullptr;
     sqlite3_prepare_v2(plain, kDeleteRowSql, -1, &deleteRow, nullptr);
     long victim = rows / 2;
-    std::tie(classMs, plainMs) = CompareMs(repeat, [&] { db.DeleteRow(MakeRow(victim++)); }, [&] {
-        RECORD_LIST_ROW row = MakeRow(victim++);
-        CStringA texts[] = {CStringA(row.C_StartTime), CStringA(row.C_EndTime), CStringA(row.C_UpdateTime),
-                            CStringA(row.C_FilePath)};
-        int index = 1;
-        for (int t = 0; t < 3; ++t) {
-            sqlite3_bind_text(deleteRow, index++, texts[t], -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(deleteRow, index++, texts[t], -1, SQLITE_TRANSIENT);
-        }
-        for (int v : {row.L_DevID, row.I_ChannelIndex, row.L_SrcDevID, row.I_SrcChannelIndex, row.I_Type,
-                      row.I_FileType})
-            sqlite3_bind_int(deleteRow, index++, v);
-        sqlite3_bind_text(deleteRow, index++, texts[3], -1, SQLITE_TRANSIENT);
-        sqlite3_step(deleteRow);
-        sqlite3_reset(deleteRow);
-    });
+    std::tie(classMs, plainMs) = CompareMs(
+        repeat, [&] { db.DeleteRow(MakeRow(victim++)); },
+        [&] {
+            RECORD_LIST_ROW row = MakeRow(victim++);
+            CStringA texts[] = {CStringA(row.C_StartTime), CStringA(row.C_EndTime), CStringA(row.C_UpdateTime),
+                                CStringA(row.C_FilePath)};
+            int index = 1;
+            for (int t = 0; t < 3; ++t) {
+                sqlite3_bind_text(deleteRow, index++, texts[t], -1, SQLITE_TRANSIENT);
+                sqlite3_bind_text(deleteRow, index++, texts[t], -1, SQLITE_TRANSIENT);
+            }
+            for (int v :
+                 {row.L_DevID, row.I_ChannelIndex, row.L_SrcDevID, row.I_SrcChannelIndex, row.I_Type, row.I_FileType})
+                sqlite3_bind_int(deleteRow, index++, v);
+            sqlite3_bind_text(deleteRow, index++, texts[3], -1, SQLITE_TRANSIENT);
+            sqlite3_step(deleteRow);
+            sqlite3_reset(deleteRow);
+        });
     sqlite3_finalize(deleteRow);
     PrintFigure(rows, {"DeleteRow (own transaction)", classMs, plainMs, 1}, "ms");
 
@@ -445,8 +480,7 @@ void BenchLogWriter(const CString& folder, int entries) {
     long written = 0;
     while (written < entries) {
         Sleep(20);
-        if (!check)
-            check = CSqlCommand::OpenFile(file, true, 2000);
+        if (!check) check = CSqlCommand::OpenFile(file, true, 2000);
         sqlite3_stmt* stmt = nullptr;
         if (check && sqlite3_prepare_v2(check, "SELECT COUNT(*) FROM D_Logs", -1, &stmt, nullptr) == SQLITE_OK &&
             sqlite3_step(stmt) == SQLITE_ROW)
@@ -455,33 +489,30 @@ void BenchLogWriter(const CString& folder, int entries) {
     }
     double totalMs = NowMs() - start;
     CSqlCommand::CloseFile(check);
-    std::printf("\nOperation-log writer: %d entries written in %.0f ms = %.0f entries/s; AddLog took %.4f ms on "
-                "average\n",
-                entries, totalMs, entries * 1000.0 / totalMs, addMs / entries);
+    std::printf(
+        "\nOperation-log writer: %d entries written in %.0f ms = %.0f entries/s; AddLog took %.4f ms on "
+        "average\n",
+        entries, totalMs, entries * 1000.0 / totalMs, addMs / entries);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     CString folder = CString(temp) + L"dodavozi_bench_db";
-    if (argc > 1)
-        folder = CString(argv[1]);
+    if (argc > 1) folder = CString(argv[1]);
     CreateDirectoryW(folder, nullptr);
     std::vector<long> sizes;
-    for (int i = 2; i < argc; ++i)
-        sizes.push_back(std::atol(argv[i]));
-    if (sizes.empty())
-        sizes = {100000, 1000000};
+    for (int i = 2; i < argc; ++i) sizes.push_back(std::atol(argv[i]));
+    if (sizes.empty()) sizes = {100000, 1000000};
     std::printf("SQLite %s, folder %s\n", sqlite3_libversion(), CStringA(folder).GetString());
-    for (long rows : sizes)
-        BenchRecordList(folder, rows);
-    std::printf("\nOperation log, one month holding N entries (medians: 20 inserts, 7 queries)\n\n"
-                "| entries | first OpenMonth and CheckTable ms | Insert ms | Query of type 9 ms | rows back |\n"
-                "|---|---|---|---|---|\n");
-    for (long rows : sizes)
-        BenchLogMonth(folder, rows);
+    for (long rows : sizes) BenchRecordList(folder, rows);
+    std::printf(
+        "\nOperation log, one month holding N entries (medians: 20 inserts, 7 queries)\n\n"
+        "| entries | first OpenMonth and CheckTable ms | Insert ms | Query of type 9 ms | rows back |\n"
+        "|---|---|---|---|---|\n");
+    for (long rows : sizes) BenchLogMonth(folder, rows);
     BenchLogWriter(folder, 5000);
     return 0;
 }

@@ -18,24 +18,21 @@
 
 namespace {
 
-double Now()
-{
+double Now() {
     LARGE_INTEGER counter, frequency;
     QueryPerformanceCounter(&counter);
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-double Median(std::vector<double> values)
-{
+double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const int records = argc > 1 ? atoi(argv[1]) : 50000;
     const int rounds = argc > 2 ? atoi(argv[2]) : 5;
     TempDir temp;

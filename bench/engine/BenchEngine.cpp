@@ -96,8 +96,7 @@ void BackupThroughput(const CString& folder, int files, int minutesPerFile, DWOR
     double plain = PlainLoopbackCopy(bytes, folder + L"\\plain.bin");
     printf("scheduled backup: %d files, %.1f MB in %.3f s = %.2f MB/s (tick %lu ms)\n", (int)rows.size(),
            bytes / 1048576.0, backup, bytes / 1048576.0 / backup, (unsigned long)tickMs);
-    printf("plain loopback copy: %.1f MB in %.3f s = %.2f MB/s\n", bytes / 1048576.0, plain,
-           bytes / 1048576.0 / plain);
+    printf("plain loopback copy: %.1f MB in %.3f s = %.2f MB/s\n", bytes / 1048576.0, plain, bytes / 1048576.0 / plain);
     printf("ratio backup/plain: %.3f\n", plain / backup);
 }
 
@@ -134,8 +133,8 @@ private:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"BenchMainWindow";
         RegisterClassW(&windowClass);
-        m_window = CreateWindowW(L"BenchMainWindow", L"", 0, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance,
-                                 nullptr);
+        m_window =
+            CreateWindowW(L"BenchMainWindow", L"", 0, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
         SetEvent(ready);
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
@@ -184,9 +183,10 @@ void SchedulerPass(const CString& folder) {
     printf("schedule file: %d schedules, %.1f MB, load %.1f ms (mean of %d)\n", kDevices * kChannels,
            GetFileLength(file) / 1048576.0, loadMs / kLoads, kLoads);
 
-    printf("scheduler: start and first pass over %d devices x %d channels (%d due schedules, devices off line), "
-           "no main window: %.1f ms\n",
-           kDevices, kChannels, kDevices * kChannels, StartAndFirstPass(engine));
+    printf(
+        "scheduler: start and first pass over %d devices x %d channels (%d due schedules, devices off line), "
+        "no main window: %.1f ms\n",
+        kDevices, kChannels, kDevices * kChannels, StartAndFirstPass(engine));
 
     MessageCounter window;
     LARGE_INTEGER start = BenchNow();
@@ -194,9 +194,10 @@ void SchedulerPass(const CString& folder) {
     // One message per off-line device and pass, however many of its schedules are due.
     while (window.Received() < kDevices) Sleep(1);
     const double receivedMs = BenchSeconds(start, BenchNow()) * 1000.0;
-    printf("scheduler: the same with a main window receiving the posted messages: %.1f ms; all %ld messages "
-           "received after %.1f ms\n",
-           passMs, window.Received(), receivedMs);
+    printf(
+        "scheduler: the same with a main window receiving the posted messages: %.1f ms; all %ld messages "
+        "received after %.1f ms\n",
+        passMs, window.Received(), receivedMs);
     engine.Shutdown();
     (void)folder;
 }
@@ -205,8 +206,9 @@ void SchedulerPass(const CString& folder) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: bench_engine <work folder> [files] [minutes per file] [tick ms]\n"
-                        "       bench_engine <work folder> scheduler\n");
+        fprintf(stderr,
+                "usage: bench_engine <work folder> [files] [minutes per file] [tick ms]\n"
+                "       bench_engine <work folder> scheduler\n");
         return 2;
     }
     WSADATA wsa;

@@ -90,8 +90,8 @@ std::vector<uint8_t> StreamPacket() {
 }
 
 // Round trips of an 0xA6 query answered at once by the device, in ms.
-std::vector<double> RoundTrips(const Plugin& plugin, void* device, CRegisteringDevice& dev,
-                               Counters& counters, int count) {
+std::vector<double> RoundTrips(const Plugin& plugin, void* device, CRegisteringDevice& dev, Counters& counters,
+                               int count) {
     std::atomic<bool> stop{false};
     std::thread answerer([&] {
         std::vector<uint8_t> packet, answer(kHeaderSize, 0);
@@ -201,8 +201,8 @@ int main(int argc, char** argv) {
     }
     for (std::thread& t : registering) t.join();
     while (registered.online < deviceCount - failed) Sleep(1);
-    std::printf("%d devices registering at once (%d threads): all on line after %.0f ms (%d failed)\n",
-                deviceCount, threads, BenchSeconds(from, BenchNow()) * 1000.0, failed.load());
+    std::printf("%d devices registering at once (%d threads): all on line after %.0f ms (%d failed)\n", deviceCount,
+                threads, BenchSeconds(from, BenchNow()) * 1000.0, failed.load());
     for (void* d : devices) plugin.close(d);
     doubles.clear();
     plugin.cleanup();

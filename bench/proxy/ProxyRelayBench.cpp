@@ -154,8 +154,10 @@ int main(int argc, char** argv) {
     const double relayed = Receive(sub, total, from);
     stream.join();
     const double plain = PlainLoopbackMBps(packet, packets);
-    std::printf("stream, %lld MB in %zu-byte packets: through Portmoor %.0f MB/s, plain loopback %.0f MB/s, "
-                "ratio %.2f\n", total / 1000000, packet.size(), relayed, plain, relayed / plain);
+    std::printf(
+        "stream, %lld MB in %zu-byte packets: through Portmoor %.0f MB/s, plain loopback %.0f MB/s, "
+        "ratio %.2f\n",
+        total / 1000000, packet.size(), relayed, plain, relayed / plain);
 
     // Round trips: the device answers every 0xA6 query with 0xB5 at once.
     volatile bool stop = false;

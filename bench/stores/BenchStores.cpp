@@ -67,9 +67,8 @@ std::string DeviceXml(int devices, int channels) {
                  id, i + 1, channels, channels > 0 ? ">" : " />");
         xml += line;
         for (int c = 0; c < channels; ++c) {
-            snprintf(line, sizeof line,
-                     "        <Channel num=\"%d\" id=\"%d\" title=\"Camera %02d\" camera=\"0\" />\n", c + 1,
-                     id * 10000 + 1000 + c, c + 1);
+            snprintf(line, sizeof line, "        <Channel num=\"%d\" id=\"%d\" title=\"Camera %02d\" camera=\"0\" />\n",
+                     c + 1, id * 10000 + 1000 + c, c + 1);
             xml += line;
         }
         if (channels > 0) xml += "    </Device>\n";
@@ -166,10 +165,11 @@ int main(int argc, char** argv) {
         fprintf(stderr, "could not write the files\n");
         return 1;
     }
-    printf("N = %d (devices of %d channels, device.xml %.1f MB; schedules over the first %d devices; log records;"
-           " record-list rows); files written in %.0f ms\n",
-           count, channels, static_cast<double>(devicesText.size()) / 1e6, std::min(count, deviceMaximum),
-           1000.0 * BenchSeconds(begin, BenchNow()));
+    printf(
+        "N = %d (devices of %d channels, device.xml %.1f MB; schedules over the first %d devices; log records;"
+        " record-list rows); files written in %.0f ms\n",
+        count, channels, static_cast<double>(devicesText.size()) / 1e6, std::min(count, deviceMaximum),
+        1000.0 * BenchSeconds(begin, BenchNow()));
 
     Figure openDevices{"device.xml: open (maximum " + std::to_string(deviceMaximum) + ")", {}};
     Figure writeDevices{"device.xml: write back (OK), held-back kept", {}};
@@ -200,10 +200,13 @@ int main(int argc, char** argv) {
             std::vector<int> channelTotals;
             bool inRange = true;
             readDevices.runs.push_back(Time([&] {
-                if (!CDeviceElementReader::ReadPlainList(view.Data(), view.Size(), [&](const DEVICE_RECORD& record) {
-                        channelTotals.push_back(record.channelCount);
-                        return true;
-                    }, inRange))
+                if (!CDeviceElementReader::ReadPlainList(
+                        view.Data(), view.Size(),
+                        [&](const DEVICE_RECORD& record) {
+                            channelTotals.push_back(record.channelCount);
+                            return true;
+                        },
+                        inRange))
                     printf("round %d: device.xml is not in the plain form\n", round + 1);
             }));
             DEVICE_RECORD record;
@@ -230,24 +233,26 @@ int main(int argc, char** argv) {
         queryLog.runs.push_back(Time([&] {
             std::vector<LOG_RECORD> records;
             const LOG_TIME noTime = GetDefaultLogTime();
-            log.Query(records, month.GetYear(), month.GetMonth(), -1, -1, L"", noTime, noTime, -1, -1, -1, -1, -1,
-                      -1);
+            log.Query(records, month.GetYear(), month.GetMonth(), -1, -1, L"", noTime, noTime, -1, -1, -1, -1, -1, -1);
         }));
         {
             sqlite3* db = CSqlCommand::OpenFile(log.GetMonthFile(month.GetTime()), true, 1000);
-            const CSqlCommand select("SELECT L_ID,I_LogType,I_SubType,C_StartTime,C_StopTime,L_SrcDevID,"
-                                     "I_SrcChannelIdx,L_DesDevID,I_DesChannelIdx,I_Option,C_Information,C_FileName,"
-                                     "C_OtherInfo,C_UserID,C_UpdateTime FROM D_Logs WHERE 1 = 1 ORDER BY +L_ID");
+            const CSqlCommand select(
+                "SELECT L_ID,I_LogType,I_SubType,C_StartTime,C_StopTime,L_SrcDevID,"
+                "I_SrcChannelIdx,L_DesDevID,I_DesChannelIdx,I_Option,C_Information,C_FileName,"
+                "C_OtherInfo,C_UserID,C_UpdateTime FROM D_Logs WHERE 1 = 1 ORDER BY +L_ID");
             size_t seen = 0;
             stepLog.runs.push_back(Time([&] { select.ForEachRow(db, [&](sqlite3_stmt*) { ++seen; }); }));
             textLog.runs.push_back(Time([&] {
                 select.ForEachRow(db, [&](sqlite3_stmt* stmt) {
-                    for (int column : {3, 4, 10, 11, 12, 13, 14}) seen += CSqlCommand::ColumnText(stmt, column).GetLength();
+                    for (int column : {3, 4, 10, 11, 12, 13, 14})
+                        seen += CSqlCommand::ColumnText(stmt, column).GetLength();
                 });
             }));
             timesLog.runs.push_back(Time([&] {
                 select.ForEachRow(db, [&](sqlite3_stmt* stmt) {
-                    for (int column : {3, 4, 14}) seen += static_cast<size_t>(ParseTimeString(CSqlCommand::ColumnText(stmt, column)) & 1);
+                    for (int column : {3, 4, 14})
+                        seen += static_cast<size_t>(ParseTimeString(CSqlCommand::ColumnText(stmt, column)) & 1);
                 });
             }));
             CSqlCommand::CloseFile(db);
@@ -259,8 +264,8 @@ int main(int argc, char** argv) {
         }));
     }
     printf("held back past the maximum: %d; schedules loaded: %zu\n", heldBack, rows);
-    for (const Figure* figure :
-         {&openDevices, &writeDevices, &readDevices, &printDevices, &deviceIds, &loadSchedules, &saveSchedules, &queryLog, &stepLog, &textLog, &timesLog, &openRecords})
+    for (const Figure* figure : {&openDevices, &writeDevices, &readDevices, &printDevices, &deviceIds, &loadSchedules,
+                                 &saveSchedules, &queryLog, &stepLog, &textLog, &timesLog, &openRecords})
         Print(*figure);
     printf("peak working set %.0f MB\n", PeakMegabytes());
     return 0;

@@ -38,8 +38,7 @@ bool LoopbackPair(SOCKET* sender, SOCKET* receiver) {
 
 void SendRepeatedly(SOCKET s, const std::vector<uint8_t>& packet, long long count, const volatile bool* stop) {
     for (long long i = 0; i < count && !(stop != nullptr && *stop); ++i) {
-        if (send(s, reinterpret_cast<const char*>(packet.data()), int(packet.size()), 0) != int(packet.size()))
-            return;
+        if (send(s, reinterpret_cast<const char*>(packet.data()), int(packet.size()), 0) != int(packet.size())) return;
     }
 }
 

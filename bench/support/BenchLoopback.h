@@ -17,8 +17,7 @@ LARGE_INTEGER BenchNow();
 bool LoopbackPair(SOCKET* sender, SOCKET* receiver);
 
 // Sends packet count times on s; stops early when stop becomes true or a send fails.
-void SendRepeatedly(SOCKET s, const std::vector<uint8_t>& packet, long long count,
-                    const volatile bool* stop = nullptr);
+void SendRepeatedly(SOCKET s, const std::vector<uint8_t>& packet, long long count, const volatile bool* stop = nullptr);
 
 // MB/s of count copies of packet over one plain loopback connection (a sender
 // and a receiver thread).

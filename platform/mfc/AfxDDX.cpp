@@ -54,7 +54,7 @@ void ExchangeNumber(CDataExchange* dx, int id, T& value, LPCWSTR format, LPCWSTR
     }
 }
 
-} // namespace
+}  // namespace
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
     if (control.m_hWnd) return;
@@ -77,8 +77,11 @@ void DDX_Text(CDataExchange* dx, int id, CString& value) {
 }
 
 void DDX_Text(CDataExchange* dx, int id, int& value) {
-    ExchangeNumber(dx, id, value, L"%d", L"Please enter an integer.",
-                   [](const wchar_t* s, wchar_t** end) { long v = wcstol(s, end, 10); if (v < INT_MIN || v > INT_MAX) errno = ERANGE; return static_cast<int>(v); });
+    ExchangeNumber(dx, id, value, L"%d", L"Please enter an integer.", [](const wchar_t* s, wchar_t** end) {
+        long v = wcstol(s, end, 10);
+        if (v < INT_MIN || v > INT_MAX) errno = ERANGE;
+        return static_cast<int>(v);
+    });
 }
 
 void DDX_Text(CDataExchange* dx, int id, long& value) {
@@ -87,13 +90,17 @@ void DDX_Text(CDataExchange* dx, int id, long& value) {
 }
 
 void DDX_Text(CDataExchange* dx, int id, UINT& value) {
-    ExchangeNumber(dx, id, value, L"%u", L"Please enter a positive integer.",
-                   [](const wchar_t* s, wchar_t** end) { if (*s == L'-') errno = ERANGE; return static_cast<UINT>(wcstoul(s, end, 10)); });
+    ExchangeNumber(dx, id, value, L"%u", L"Please enter a positive integer.", [](const wchar_t* s, wchar_t** end) {
+        if (*s == L'-') errno = ERANGE;
+        return static_cast<UINT>(wcstoul(s, end, 10));
+    });
 }
 
 void DDX_Text(CDataExchange* dx, int id, DWORD& value) {
-    ExchangeNumber(dx, id, value, L"%lu", L"Please enter a positive integer.",
-                   [](const wchar_t* s, wchar_t** end) { if (*s == L'-') errno = ERANGE; return static_cast<DWORD>(wcstoul(s, end, 10)); });
+    ExchangeNumber(dx, id, value, L"%lu", L"Please enter a positive integer.", [](const wchar_t* s, wchar_t** end) {
+        if (*s == L'-') errno = ERANGE;
+        return static_cast<DWORD>(wcstoul(s, end, 10));
+    });
 }
 
 void DDX_Text(CDataExchange* dx, int id, double& value) {
@@ -149,7 +156,8 @@ void DDX_CBString(CDataExchange* dx, int id, CString& value) {
         return;
     }
     // Select the item starting with the text; a drop-down keeps any text.
-    LRESULT found = ::SendMessageW(control, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(value.GetString()));
+    LRESULT found =
+        ::SendMessageW(control, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(value.GetString()));
     if (found == CB_ERR) ::SetWindowTextW(control, value);
 }
 

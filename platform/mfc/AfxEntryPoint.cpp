@@ -18,7 +18,7 @@ LPWSTR ArgumentsOf(LPWSTR line) {
     return line;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int cmdShow) {
     return AfxWinMain(instance, previous, ArgumentsOf(GetCommandLineW()), cmdShow);

@@ -9,12 +9,12 @@ namespace {
 // Kinds a DC holds one of at a time: pen, brush, font, bitmap.
 int KindIndex(DWORD type) {
     switch (type) {
-    case OBJ_PEN:
-    case OBJ_EXTPEN: return 0;
-    case OBJ_BRUSH: return 1;
-    case OBJ_FONT: return 2;
-    case OBJ_BITMAP: return 3;
-    default: return -1;
+        case OBJ_PEN:
+        case OBJ_EXTPEN: return 0;
+        case OBJ_BRUSH: return 1;
+        case OBJ_FONT: return 2;
+        case OBJ_BITMAP: return 3;
+        default: return -1;
     }
 }
 
@@ -33,7 +33,7 @@ Registry& Reg() {
     return registry;
 }
 
-} // namespace
+}  // namespace
 
 HGDIOBJ AfxSelectGdiObject(HDC dc, HGDIOBJ obj) {
     int kind = KindIndex(::GetObjectType(obj));

@@ -9,7 +9,7 @@ std::vector<CHandleMapBase*>& ThreadMaps() {
     return maps;
 }
 
-} // namespace
+}  // namespace
 
 CHandleMapBase::CHandleMapBase() { ThreadMaps().push_back(this); }
 

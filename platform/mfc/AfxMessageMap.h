@@ -100,23 +100,24 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP() \
-protected: \
+#define DECLARE_MESSAGE_MAP()                     \
+protected:                                        \
     static const AFX_MSGMAP* GetThisMessageMap(); \
     const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass) \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() { \
-        typedef theClass ThisClass; \
-        typedef baseClass TheBaseClass; \
-        (void)sizeof(ThisClass*); \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+        typedef theClass ThisClass;                                                   \
+        typedef baseClass TheBaseClass;                                               \
+        (void)sizeof(ThisClass*);                                                     \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-
-#define END_MESSAGE_MAP() \
-            {0, 0, 0, 0, AfxSig_end, nullptr}}; \
-        static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
-        return &messageMap; \
+#define END_MESSAGE_MAP()                                                                         \
+    { 0, 0, 0, 0, AfxSig_end, nullptr }                                                           \
+    }                                                                                             \
+    ;                                                                                             \
+    static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
+    return &messageMap;                                                                           \
     }
 
 // Checks the handler's signature against the one the entry promises, then
@@ -129,16 +130,40 @@ protected: \
 
 // Commands and control notifications.
 #define ON_COMMAND(id, memberFxn) \
-    {WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_v_v, AFX_MSG_HANDLER(void (CCmdTarget::*)(), memberFxn)},
+    {WM_COMMAND,                  \
+     CN_COMMAND,                  \
+     static_cast<UINT>(id),       \
+     static_cast<UINT>(id),       \
+     AfxSig_v_v,                  \
+     AFX_MSG_HANDLER(void(CCmdTarget::*)(), memberFxn)},
 #define ON_UPDATE_COMMAND_UI(id, memberFxn) \
-    {WM_COMMAND, AFX_CODE(CN_UPDATE_COMMAND_UI), static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_v_pCUI, \
-     AFX_MSG_HANDLER(void (CCmdTarget::*)(CCmdUI*), memberFxn)},
+    {WM_COMMAND,                            \
+     AFX_CODE(CN_UPDATE_COMMAND_UI),        \
+     static_cast<UINT>(id),                 \
+     static_cast<UINT>(id),                 \
+     AfxSig_v_pCUI,                         \
+     AFX_MSG_HANDLER(void(CCmdTarget::*)(CCmdUI*), memberFxn)},
 #define ON_COMMAND_RANGE(id, idLast, memberFxn) \
-    {WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), static_cast<UINT>(idLast), AfxSig_v_u, AFX_MSG_HANDLER(void (CCmdTarget::*)(UINT), memberFxn)},
+    {WM_COMMAND,                                \
+     CN_COMMAND,                                \
+     static_cast<UINT>(id),                     \
+     static_cast<UINT>(idLast),                 \
+     AfxSig_v_u,                                \
+     AFX_MSG_HANDLER(void(CCmdTarget::*)(UINT), memberFxn)},
 #define ON_CONTROL(code, id, memberFxn) \
-    {WM_COMMAND, AFX_CODE(code), static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_v_v, AFX_MSG_HANDLER(void (CCmdTarget::*)(), memberFxn)},
+    {WM_COMMAND,                        \
+     AFX_CODE(code),                    \
+     static_cast<UINT>(id),             \
+     static_cast<UINT>(id),             \
+     AfxSig_v_v,                        \
+     AFX_MSG_HANDLER(void(CCmdTarget::*)(), memberFxn)},
 #define ON_CONTROL_RANGE(code, id, idLast, memberFxn) \
-    {WM_COMMAND, AFX_CODE(code), static_cast<UINT>(id), static_cast<UINT>(idLast), AfxSig_v_u, AFX_MSG_HANDLER(void (CCmdTarget::*)(UINT), memberFxn)},
+    {WM_COMMAND,                                      \
+     AFX_CODE(code),                                  \
+     static_cast<UINT>(id),                           \
+     static_cast<UINT>(idLast),                       \
+     AfxSig_v_u,                                      \
+     AFX_MSG_HANDLER(void(CCmdTarget::*)(UINT), memberFxn)},
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_BN_DOUBLECLICKED(id, memberFxn) ON_CONTROL(BN_DOUBLECLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
@@ -152,26 +177,47 @@ protected: \
 #define ON_STN_CLICKED(id, memberFxn) ON_CONTROL(STN_CLICKED, id, memberFxn)
 
 #define ON_NOTIFY(code, id, memberFxn) \
-    {WM_NOTIFY, AFX_CODE(code), static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_v_NMHDR_pl, \
-     AFX_MSG_HANDLER(void (CCmdTarget::*)(NMHDR*, LRESULT*), memberFxn)},
+    {WM_NOTIFY,                        \
+     AFX_CODE(code),                   \
+     static_cast<UINT>(id),            \
+     static_cast<UINT>(id),            \
+     AfxSig_v_NMHDR_pl,                \
+     AFX_MSG_HANDLER(void(CCmdTarget::*)(NMHDR*, LRESULT*), memberFxn)},
 #define ON_NOTIFY_RANGE(code, id, idLast, memberFxn) \
-    {WM_NOTIFY, AFX_CODE(code), static_cast<UINT>(id), static_cast<UINT>(idLast), AfxSig_v_uNMHDR_pl, \
-     AFX_MSG_HANDLER(void (CCmdTarget::*)(UINT, NMHDR*, LRESULT*), memberFxn)},
+    {WM_NOTIFY,                                      \
+     AFX_CODE(code),                                 \
+     static_cast<UINT>(id),                          \
+     static_cast<UINT>(idLast),                      \
+     AfxSig_v_uNMHDR_pl,                             \
+     AFX_MSG_HANDLER(void(CCmdTarget::*)(UINT, NMHDR*, LRESULT*), memberFxn)},
 #define ON_NOTIFY_EX(code, id, memberFxn) \
-    {WM_NOTIFY, AFX_CODE(code), static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_b_uNMHDR_pl, \
-     AFX_MSG_HANDLER(BOOL (CCmdTarget::*)(UINT, NMHDR*, LRESULT*), memberFxn)},
+    {WM_NOTIFY,                           \
+     AFX_CODE(code),                      \
+     static_cast<UINT>(id),               \
+     static_cast<UINT>(id),               \
+     AfxSig_b_uNMHDR_pl,                  \
+     AFX_MSG_HANDLER(BOOL(CCmdTarget::*)(UINT, NMHDR*, LRESULT*), memberFxn)},
 
 // Notifications the parent reflected back to the control that sent them.
 #define ON_CONTROL_REFLECT(code, memberFxn) \
-    {WM_COMMAND + WM_REFLECT_BASE, AFX_CODE(code), 0, 0, AfxSig_v_v, AFX_MSG_HANDLER(void (CCmdTarget::*)(), memberFxn)},
+    {WM_COMMAND + WM_REFLECT_BASE, AFX_CODE(code), 0, 0, AfxSig_v_v, AFX_MSG_HANDLER(void(CCmdTarget::*)(), memberFxn)},
 #define ON_NOTIFY_REFLECT(code, memberFxn) \
-    {WM_NOTIFY + WM_REFLECT_BASE, AFX_CODE(code), 0, 0, AfxSig_v_NMHDR_pl, \
-     AFX_MSG_HANDLER(void (CCmdTarget::*)(NMHDR*, LRESULT*), memberFxn)},
-#define ON_WM_CTLCOLOR_REFLECT() \
-    {WM_CTLCOLOR + WM_REFLECT_BASE, 0, 0, 0, AfxSig_hbr_Du, AFX_MSG_HANDLER(HBRUSH (CWnd::*)(CDC*, UINT), &ThisClass::CtlColor)},
+    {WM_NOTIFY + WM_REFLECT_BASE,          \
+     AFX_CODE(code),                       \
+     0,                                    \
+     0,                                    \
+     AfxSig_v_NMHDR_pl,                    \
+     AFX_MSG_HANDLER(void(CCmdTarget::*)(NMHDR*, LRESULT*), memberFxn)},
+#define ON_WM_CTLCOLOR_REFLECT()    \
+    {WM_CTLCOLOR + WM_REFLECT_BASE, \
+     0,                             \
+     0,                             \
+     0,                             \
+     AfxSig_hbr_Du,                 \
+     AFX_MSG_HANDLER(HBRUSH(CWnd::*)(CDC*, UINT), &ThisClass::CtlColor)},
 
 #define ON_MESSAGE(message, memberFxn) \
-    {static_cast<UINT>(message), 0, 0, 0, AfxSig_l_wl, AFX_MSG_HANDLER(LRESULT (CWnd::*)(WPARAM, LPARAM), memberFxn)},
+    {static_cast<UINT>(message), 0, 0, 0, AfxSig_l_wl, AFX_MSG_HANDLER(LRESULT(CWnd::*)(WPARAM, LPARAM), memberFxn)},
 
 // Window messages with their usual handler names.
 #define AFX_ON_WM(message, sig, type, name) {message, 0, 0, 0, sig, AFX_MSG_HANDLER(type, &ThisClass::name)},
@@ -184,7 +230,8 @@ protected: \
 #define ON_WM_ERASEBKGND() AFX_ON_WM(WM_ERASEBKGND, AfxSig_b_D, BOOL (CWnd::*)(CDC*), OnEraseBkgnd)
 #define ON_WM_CTLCOLOR() AFX_ON_WM(WM_CTLCOLOR, AfxSig_hbr_DWu, HBRUSH (CWnd::*)(CDC*, CWnd*, UINT), OnCtlColor)
 #define ON_WM_DRAWITEM() AFX_ON_WM(WM_DRAWITEM, AfxSig_v_iDIS, void (CWnd::*)(int, LPDRAWITEMSTRUCT), OnDrawItem)
-#define ON_WM_MEASUREITEM() AFX_ON_WM(WM_MEASUREITEM, AfxSig_v_iMIS, void (CWnd::*)(int, LPMEASUREITEMSTRUCT), OnMeasureItem)
+#define ON_WM_MEASUREITEM() \
+    AFX_ON_WM(WM_MEASUREITEM, AfxSig_v_iMIS, void (CWnd::*)(int, LPMEASUREITEMSTRUCT), OnMeasureItem)
 #define ON_WM_SIZE() AFX_ON_WM(WM_SIZE, AfxSig_v_uii, void (CWnd::*)(UINT, int, int), OnSize)
 #define ON_WM_SIZING() AFX_ON_WM(WM_SIZING, AfxSig_v_upR, void (CWnd::*)(UINT, LPRECT), OnSizing)
 #define ON_WM_MOVE() AFX_ON_WM(WM_MOVE, AfxSig_v_ii, void (CWnd::*)(int, int), OnMove)
@@ -212,13 +259,18 @@ protected: \
 #define ON_WM_NCHITTEST() AFX_ON_WM(WM_NCHITTEST, AfxSig_l_P, LRESULT (CWnd::*)(CPoint), OnNcHitTest)
 #define ON_WM_HSCROLL() AFX_ON_WM(WM_HSCROLL, AfxSig_v_uuW, void (CWnd::*)(UINT, UINT, CScrollBar*), OnHScroll)
 #define ON_WM_VSCROLL() AFX_ON_WM(WM_VSCROLL, AfxSig_v_uuW, void (CWnd::*)(UINT, UINT, CScrollBar*), OnVScroll)
-#define ON_WM_INITMENUPOPUP() AFX_ON_WM(WM_INITMENUPOPUP, AfxSig_v_Mub, void (CWnd::*)(CMenu*, UINT, BOOL), OnInitMenuPopup)
+#define ON_WM_INITMENUPOPUP() \
+    AFX_ON_WM(WM_INITMENUPOPUP, AfxSig_v_Mub, void (CWnd::*)(CMenu*, UINT, BOOL), OnInitMenuPopup)
 #define ON_WM_MENUCHAR() AFX_ON_WM(WM_MENUCHAR, AfxSig_l_uuM, LRESULT (CWnd::*)(UINT, UINT, CMenu*), OnMenuChar)
 #define ON_WM_ENTERMENULOOP() AFX_ON_WM(WM_ENTERMENULOOP, AfxSig_v_b, void (CWnd::*)(BOOL), OnEnterMenuLoop)
 #define ON_WM_EXITMENULOOP() AFX_ON_WM(WM_EXITMENULOOP, AfxSig_v_b, void (CWnd::*)(BOOL), OnExitMenuLoop)
-#define ON_WM_NCCALCSIZE() AFX_ON_WM(WM_NCCALCSIZE, AfxSig_v_bNCCALC, void (CWnd::*)(BOOL, NCCALCSIZE_PARAMS*), OnNcCalcSize)
-#define ON_WM_WINDOWPOSCHANGED() AFX_ON_WM(WM_WINDOWPOSCHANGED, AfxSig_v_pWP, void (CWnd::*)(WINDOWPOS*), OnWindowPosChanged)
-#define ON_WM_WINDOWPOSCHANGING() AFX_ON_WM(WM_WINDOWPOSCHANGING, AfxSig_v_pWP, void (CWnd::*)(WINDOWPOS*), OnWindowPosChanging)
+#define ON_WM_NCCALCSIZE() \
+    AFX_ON_WM(WM_NCCALCSIZE, AfxSig_v_bNCCALC, void (CWnd::*)(BOOL, NCCALCSIZE_PARAMS*), OnNcCalcSize)
+#define ON_WM_WINDOWPOSCHANGED() \
+    AFX_ON_WM(WM_WINDOWPOSCHANGED, AfxSig_v_pWP, void (CWnd::*)(WINDOWPOS*), OnWindowPosChanged)
+#define ON_WM_WINDOWPOSCHANGING() \
+    AFX_ON_WM(WM_WINDOWPOSCHANGING, AfxSig_v_pWP, void (CWnd::*)(WINDOWPOS*), OnWindowPosChanging)
 #define ON_WM_ACTIVATE() AFX_ON_WM(WM_ACTIVATE, AfxSig_v_uWb, void (CWnd::*)(UINT, CWnd*, BOOL), OnActivate)
-#define ON_WM_MOUSEACTIVATE() AFX_ON_WM(WM_MOUSEACTIVATE, AfxSig_i_Wuu, int (CWnd::*)(CWnd*, UINT, UINT), OnMouseActivate)
+#define ON_WM_MOUSEACTIVATE() \
+    AFX_ON_WM(WM_MOUSEACTIVATE, AfxSig_i_Wuu, int (CWnd::*)(CWnd*, UINT, UINT), OnMouseActivate)
 #define ON_WM_SYSCOLORCHANGE() AFX_ON_WM(WM_SYSCOLORCHANGE, AfxSig_v_v, void (CWnd::*)(), OnSysColorChange)

@@ -11,19 +11,40 @@ bool g_containerEnabled = false;
 bool PushArgument(VARIANT& v, BYTE kind, va_list& args) {
     ::VariantInit(&v);
     switch (kind) {
-    case VT_I2: v.vt = VT_I2; v.iVal = static_cast<short>(va_arg(args, int)); return true;
-    case VT_I4: v.vt = VT_I4; v.lVal = va_arg(args, long); return true;
-    case VT_R4: v.vt = VT_R4; v.fltVal = static_cast<float>(va_arg(args, double)); return true;
-    case VT_R8: v.vt = VT_R8; v.dblVal = va_arg(args, double); return true;
-    case VT_BOOL: v.vt = VT_BOOL; v.boolVal = va_arg(args, BOOL) ? VARIANT_TRUE : VARIANT_FALSE; return true;
-    case VT_BSTR: {
-        const wchar_t* text = va_arg(args, const wchar_t*);
-        v.vt = VT_BSTR;
-        v.bstrVal = ::SysAllocString(text ? text : L"");
-        return v.bstrVal != nullptr;
-    }
-    case VT_I2 | VT_MFCBYREF: v.vt = VT_I2 | VT_BYREF; v.piVal = va_arg(args, short*); return true;
-    case VT_I4 | VT_MFCBYREF: v.vt = VT_I4 | VT_BYREF; v.plVal = va_arg(args, long*); return true;
+        case VT_I2:
+            v.vt = VT_I2;
+            v.iVal = static_cast<short>(va_arg(args, int));
+            return true;
+        case VT_I4:
+            v.vt = VT_I4;
+            v.lVal = va_arg(args, long);
+            return true;
+        case VT_R4:
+            v.vt = VT_R4;
+            v.fltVal = static_cast<float>(va_arg(args, double));
+            return true;
+        case VT_R8:
+            v.vt = VT_R8;
+            v.dblVal = va_arg(args, double);
+            return true;
+        case VT_BOOL:
+            v.vt = VT_BOOL;
+            v.boolVal = va_arg(args, BOOL) ? VARIANT_TRUE : VARIANT_FALSE;
+            return true;
+        case VT_BSTR: {
+            const wchar_t* text = va_arg(args, const wchar_t*);
+            v.vt = VT_BSTR;
+            v.bstrVal = ::SysAllocString(text ? text : L"");
+            return v.bstrVal != nullptr;
+        }
+        case VT_I2 | VT_MFCBYREF:
+            v.vt = VT_I2 | VT_BYREF;
+            v.piVal = va_arg(args, short*);
+            return true;
+        case VT_I4 | VT_MFCBYREF:
+            v.vt = VT_I4 | VT_BYREF;
+            v.plVal = va_arg(args, long*);
+            return true;
     }
     return false;
 }
@@ -31,10 +52,10 @@ bool PushArgument(VARIANT& v, BYTE kind, va_list& args) {
 void ClearResult(VARTYPE type, void* result) {
     if (!result) return;
     switch (type) {
-    case VT_I2: *static_cast<short*>(result) = 0; break;
-    case VT_I4: *static_cast<long*>(result) = 0; break;
-    case VT_BOOL: *static_cast<BOOL*>(result) = FALSE; break;
-    case VT_BSTR: static_cast<CString*>(result)->Empty(); break;
+        case VT_I2: *static_cast<short*>(result) = 0; break;
+        case VT_I4: *static_cast<long*>(result) = 0; break;
+        case VT_BOOL: *static_cast<BOOL*>(result) = FALSE; break;
+        case VT_BSTR: static_cast<CString*>(result)->Empty(); break;
     }
 }
 
@@ -45,11 +66,11 @@ HRESULT StoreResult(VARIANT& value, VARTYPE type, void* result) {
     HRESULT hr = ::VariantChangeType(&converted, &value, 0, type);
     if (FAILED(hr)) return hr;
     switch (type) {
-    case VT_I2: *static_cast<short*>(result) = converted.iVal; break;
-    case VT_I4: *static_cast<long*>(result) = converted.lVal; break;
-    case VT_BOOL: *static_cast<BOOL*>(result) = converted.boolVal != VARIANT_FALSE; break;
-    case VT_BSTR: *static_cast<CString*>(result) = converted.bstrVal ? converted.bstrVal : L""; break;
-    default: hr = DISP_E_TYPEMISMATCH;
+        case VT_I2: *static_cast<short*>(result) = converted.iVal; break;
+        case VT_I4: *static_cast<long*>(result) = converted.lVal; break;
+        case VT_BOOL: *static_cast<BOOL*>(result) = converted.boolVal != VARIANT_FALSE; break;
+        case VT_BSTR: *static_cast<CString*>(result) = converted.bstrVal ? converted.bstrVal : L""; break;
+        default: hr = DISP_E_TYPEMISMATCH;
     }
     ::VariantClear(&converted);
     return hr;
@@ -110,19 +131,19 @@ bool AfxEventArgument::Convert(VARIANT& source, BYTE vts) {
 
 long AfxEventArgument::AsLong() const {
     switch (m_value.vt) {
-    case VT_BOOL: return m_value.boolVal != VARIANT_FALSE ? TRUE : FALSE;
-    case VT_I2: return m_value.iVal;
-    case VT_I4: return m_value.lVal;
-    case VT_R4: return static_cast<long>(m_value.fltVal);
-    case VT_R8: return static_cast<long>(m_value.dblVal);
+        case VT_BOOL: return m_value.boolVal != VARIANT_FALSE ? TRUE : FALSE;
+        case VT_I2: return m_value.iVal;
+        case VT_I4: return m_value.lVal;
+        case VT_R4: return static_cast<long>(m_value.fltVal);
+        case VT_R8: return static_cast<long>(m_value.dblVal);
     }
     return 0;
 }
 
 double AfxEventArgument::AsDouble() const {
     switch (m_value.vt) {
-    case VT_R4: return m_value.fltVal;
-    case VT_R8: return m_value.dblVal;
+        case VT_R4: return m_value.fltVal;
+        case VT_R8: return m_value.dblVal;
     }
     return AsLong();
 }

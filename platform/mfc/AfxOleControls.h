@@ -17,7 +17,6 @@
 
 class CCmdTarget;
 
-
 // Argument and result kinds: one byte per argument, as the VARTYPE; the
 // by-reference kinds carry 0x40.
 #ifndef VT_MFCBYREF
@@ -87,19 +86,34 @@ private:
     void* m_ref = nullptr;
 };
 
-template <class T> struct AfxEventValue {
+template <class T>
+struct AfxEventValue {
     static T Get(const AfxEventArgument& a) {
-        if constexpr (std::is_floating_point<T>::value) return static_cast<T>(a.AsDouble());
-        else return static_cast<T>(a.AsLong());
+        if constexpr (std::is_floating_point<T>::value)
+            return static_cast<T>(a.AsDouble());
+        else
+            return static_cast<T>(a.AsLong());
     }
 };
-template <> struct AfxEventValue<const wchar_t*> { static const wchar_t* Get(const AfxEventArgument& a) { return a.AsString(); } };
-template <> struct AfxEventValue<short*> { static short* Get(const AfxEventArgument& a) { return a.AsShortRef(); } };
-template <> struct AfxEventValue<long*> { static long* Get(const AfxEventArgument& a) { return a.AsLongRef(); } };
+template <>
+struct AfxEventValue<const wchar_t*> {
+    static const wchar_t* Get(const AfxEventArgument& a) { return a.AsString(); }
+};
+template <>
+struct AfxEventValue<short*> {
+    static short* Get(const AfxEventArgument& a) { return a.AsShortRef(); }
+};
+template <>
+struct AfxEventValue<long*> {
+    static long* Get(const AfxEventArgument& a) { return a.AsLongRef(); }
+};
 
-template <class F> struct AfxEventInvoker;
-template <class C, class R, class... A> struct AfxEventInvoker<R (C::*)(A...)> {
-    template <R (C::*F)(A...)> static BOOL Call(CCmdTarget* target, const BYTE* vts, DISPPARAMS* params) {
+template <class F>
+struct AfxEventInvoker;
+template <class C, class R, class... A>
+struct AfxEventInvoker<R (C::*)(A...)> {
+    template <R (C::*F)(A...)>
+    static BOOL Call(CCmdTarget* target, const BYTE* vts, DISPPARAMS* params) {
         constexpr UINT count = sizeof...(A);
         if (std::strlen(reinterpret_cast<const char*>(vts)) != count || params->cArgs != count) return FALSE;
         AfxEventArgument args[count ? count : 1];
@@ -114,27 +128,29 @@ template <class C, class R, class... A> struct AfxEventInvoker<R (C::*)(A...)> {
     }
 };
 
-template <auto F> BOOL AfxEventThunk(CCmdTarget* target, const BYTE* vts, DISPPARAMS* params) {
+template <auto F>
+BOOL AfxEventThunk(CCmdTarget* target, const BYTE* vts, DISPPARAMS* params) {
     return AfxEventInvoker<decltype(F)>::template Call<F>(target, vts, params);
 }
 
-#define DECLARE_EVENTSINK_MAP()                                  \
-protected:                                                        \
-    static const AFX_EVENTSINKMAP* GetThisEventSinkMap();         \
+#define DECLARE_EVENTSINK_MAP()                           \
+protected:                                                \
+    static const AFX_EVENTSINKMAP* GetThisEventSinkMap(); \
     const AFX_EVENTSINKMAP* GetEventSinkMap() const override;
 
-#define BEGIN_EVENTSINK_MAP(theClass, baseClass)                                              \
+#define BEGIN_EVENTSINK_MAP(theClass, baseClass)                                                \
     const AFX_EVENTSINKMAP* theClass::GetEventSinkMap() const { return GetThisEventSinkMap(); } \
-    const AFX_EVENTSINKMAP* theClass::GetThisEventSinkMap() {                                  \
-        typedef baseClass TheBaseClass;                                                        \
+    const AFX_EVENTSINKMAP* theClass::GetThisEventSinkMap() {                                   \
+        typedef baseClass TheBaseClass;                                                         \
         static const AFX_EVENTSINKMAP_ENTRY entries[] = {
-
-#define ON_EVENT(theClass, id, dispid, pfn, vts)                                                           \
+#define ON_EVENT(theClass, id, dispid, pfn, vts)                                             \
     {static_cast<UINT>(id), static_cast<DISPID>(dispid), reinterpret_cast<const BYTE*>(vts), \
      &AfxEventThunk<&theClass::pfn>},
 
-#define END_EVENTSINK_MAP()                                                         \
-    {0, 0, nullptr, nullptr}};                                                      \
+#define END_EVENTSINK_MAP()                                                            \
+    { 0, 0, nullptr, nullptr }                                                         \
+    }                                                                                  \
+    ;                                                                                  \
     static const AFX_EVENTSINKMAP map = {&TheBaseClass::GetThisEventSinkMap, entries}; \
-    return &map;                                                                    \
+    return &map;                                                                       \
     }

@@ -41,14 +41,19 @@ public:
         m_items[static_cast<size_t>(i)] = value;
     }
     // Index of the new element.
-    INT_PTR Add(ARG_TYPE value) { m_items.push_back(value); return GetSize() - 1; }
+    INT_PTR Add(ARG_TYPE value) {
+        m_items.push_back(value);
+        return GetSize() - 1;
+    }
     // Index where the appended elements start.
     INT_PTR Append(const CArray& other) {
         INT_PTR start = GetSize();
         m_items.insert(m_items.end(), other.m_items.begin(), other.m_items.end());
         return start;
     }
-    void Copy(const CArray& other) { if (this != &other) m_items = other.m_items; }
+    void Copy(const CArray& other) {
+        if (this != &other) m_items = other.m_items;
+    }
     // Inserting past the end grows the array to reach the index first.
     void InsertAt(INT_PTR i, ARG_TYPE value, INT_PTR count = 1) {
         if (i < 0 || count < 0) AfxThrowInvalidArgException();

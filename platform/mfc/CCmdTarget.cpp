@@ -37,28 +37,26 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
             }
             AFX_NOTIFY* notify = static_cast<AFX_NOTIFY*>(pExtra);
             switch (e->nSig) {
-            case AfxSig_v_v:
-                (this->*e->pfn)();
-                return TRUE;
-            case AfxSig_v_pCUI:
-                if (nCode != CN_UPDATE_COMMAND_UI) break;
-                (this->*reinterpret_cast<void (CCmdTarget::*)(CCmdUI*)>(e->pfn))(static_cast<CCmdUI*>(pExtra));
-                return TRUE;
-            case AfxSig_v_u:
-                (this->*reinterpret_cast<void (CCmdTarget::*)(UINT)>(e->pfn))(nID);
-                return TRUE;
-            case AfxSig_v_NMHDR_pl:
-                (this->*reinterpret_cast<void (CCmdTarget::*)(NMHDR*, LRESULT*)>(e->pfn))(notify->pNMHDR, notify->pResult);
-                return TRUE;
-            case AfxSig_v_uNMHDR_pl:
-                (this->*reinterpret_cast<void (CCmdTarget::*)(UINT, NMHDR*, LRESULT*)>(e->pfn))(nID, notify->pNMHDR, notify->pResult);
-                return TRUE;
-            case AfxSig_b_uNMHDR_pl:
-                if ((this->*reinterpret_cast<BOOL (CCmdTarget::*)(UINT, NMHDR*, LRESULT*)>(e->pfn))(nID, notify->pNMHDR, notify->pResult))
+                case AfxSig_v_v: (this->*e->pfn)(); return TRUE;
+                case AfxSig_v_pCUI:
+                    if (nCode != CN_UPDATE_COMMAND_UI) break;
+                    (this->*reinterpret_cast<void (CCmdTarget::*)(CCmdUI*)>(e->pfn))(static_cast<CCmdUI*>(pExtra));
                     return TRUE;
-                break;
-            default:
-                break;
+                case AfxSig_v_u: (this->*reinterpret_cast<void (CCmdTarget::*)(UINT)>(e->pfn))(nID); return TRUE;
+                case AfxSig_v_NMHDR_pl:
+                    (this->*reinterpret_cast<void (CCmdTarget::*)(NMHDR*, LRESULT*)>(e->pfn))(notify->pNMHDR,
+                                                                                              notify->pResult);
+                    return TRUE;
+                case AfxSig_v_uNMHDR_pl:
+                    (this->*reinterpret_cast<void (CCmdTarget::*)(UINT, NMHDR*, LRESULT*)>(e->pfn))(nID, notify->pNMHDR,
+                                                                                                    notify->pResult);
+                    return TRUE;
+                case AfxSig_b_uNMHDR_pl:
+                    if ((this->*reinterpret_cast<BOOL (CCmdTarget::*)(UINT, NMHDR*, LRESULT*)>(e->pfn))(
+                            nID, notify->pNMHDR, notify->pResult))
+                        return TRUE;
+                    break;
+                default: break;
             }
         }
     }

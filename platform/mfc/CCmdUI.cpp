@@ -5,8 +5,15 @@
 #include "CWnd.h"
 
 CCmdUI::CCmdUI()
-    : m_nID(0), m_nIndex(0), m_pMenu(nullptr), m_pSubMenu(nullptr), m_pParentMenu(nullptr), m_pOther(nullptr),
-      m_bEnableChanged(FALSE), m_bContinueRouting(FALSE), m_nIndexMax(0) {}
+    : m_nID(0),
+      m_nIndex(0),
+      m_pMenu(nullptr),
+      m_pSubMenu(nullptr),
+      m_pParentMenu(nullptr),
+      m_pOther(nullptr),
+      m_bEnableChanged(FALSE),
+      m_bContinueRouting(FALSE),
+      m_nIndexMax(0) {}
 
 void CCmdUI::Enable(BOOL on) {
     if (m_pMenu) {
@@ -50,7 +57,8 @@ void CCmdUI::SetText(LPCWSTR text) {
     if (m_pMenu) {
         if (m_pSubMenu) return;
         // Keep the item's state; only its text changes.
-        UINT state = m_pMenu->GetMenuState(m_nIndex, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBARBREAK | MF_MENUBREAK);
+        UINT state = m_pMenu->GetMenuState(m_nIndex, MF_BYPOSITION) &
+                     (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBARBREAK | MF_MENUBREAK);
         m_pMenu->ModifyMenu(m_nIndex, MF_BYPOSITION | MF_STRING | state, m_nID, text);
     } else if (m_pOther) {
         m_pOther->SetWindowText(text);
@@ -92,7 +100,7 @@ bool IsComboWithStyle(HWND wnd, DWORD comboKind) {
     return (::GetWindowLongPtrW(wnd, GWL_STYLE) & 3) == comboKind;
 }
 
-} // namespace
+}  // namespace
 
 void AfxCancelModes(HWND receiver) {
     HWND focus = ::GetFocus();
@@ -129,7 +137,8 @@ void AfxUpdateMenuPopup(CCmdTarget* target, CWnd* window, CMenu* popup, BOOL aut
         UINT count = static_cast<UINT>(popup->GetMenuItemCount());
         if (count < ui.m_nIndexMax) {
             ui.m_nIndex -= ui.m_nIndexMax - count;
-            while (ui.m_nIndex < count && popup->GetMenuItemID(static_cast<int>(ui.m_nIndex)) == ui.m_nID) ++ui.m_nIndex;
+            while (ui.m_nIndex < count && popup->GetMenuItemID(static_cast<int>(ui.m_nIndex)) == ui.m_nID)
+                ++ui.m_nIndex;
         }
         ui.m_nIndexMax = count;
     }

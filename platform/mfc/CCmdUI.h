@@ -15,14 +15,14 @@ public:
     virtual ~CCmdUI() {}
 
     UINT m_nID;
-    UINT m_nIndex;          // position in m_pMenu
-    CMenu* m_pMenu;         // the menu being updated, or NULL
-    CMenu* m_pSubMenu;      // the popup the item opens, or NULL
-    CMenu* m_pParentMenu;   // the menu that holds m_pMenu, when known
-    CWnd* m_pOther;         // the control being updated, or NULL
+    UINT m_nIndex;         // position in m_pMenu
+    CMenu* m_pMenu;        // the menu being updated, or NULL
+    CMenu* m_pSubMenu;     // the popup the item opens, or NULL
+    CMenu* m_pParentMenu;  // the menu that holds m_pMenu, when known
+    CWnd* m_pOther;        // the control being updated, or NULL
     BOOL m_bEnableChanged;
     BOOL m_bContinueRouting;
-    UINT m_nIndexMax;       // item count of m_pMenu; the pass adjusts it when items change
+    UINT m_nIndexMax;  // item count of m_pMenu; the pass adjusts it when items change
 
     virtual void Enable(BOOL on = TRUE);
     // 0 unchecked, 1 checked, 2 indeterminate (controls only).

@@ -14,8 +14,8 @@ void CComboBox::GetLBText(int index, CString& text) const {
         text.Empty();
         return;
     }
-    int got = static_cast<int>(::SendMessageW(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                                              reinterpret_cast<LPARAM>(text.GetBuffer(n))));
+    int got = static_cast<int>(
+        ::SendMessageW(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.GetBuffer(n))));
     text.ReleaseBuffer(got == CB_ERR ? 0 : got);
 }
 

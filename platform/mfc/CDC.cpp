@@ -18,7 +18,7 @@ DcMap& ThreadDcMap() {
 
 HDC SafeHdc(const CDC* dc) { return dc ? dc->m_hDC : nullptr; }
 
-} // namespace
+}  // namespace
 
 HDC CDC::GetSafeHdc() const { return SafeHdc(this); }
 
@@ -90,6 +90,7 @@ void CDC::Draw3dRect(LPCRECT r, COLORREF topLeft, COLORREF bottomRight) {
     FillSolidRect(x, y + cy - 1, cx, 1, bottomRight);
 }
 
-BOOL CDC::TransparentBlt(int x, int y, int w, int h, CDC* src, int xSrc, int ySrc, int wSrc, int hSrc, UINT transparent) {
+BOOL CDC::TransparentBlt(int x, int y, int w, int h, CDC* src, int xSrc, int ySrc, int wSrc, int hSrc,
+                         UINT transparent) {
     return ::GdiTransparentBlt(m_hDC, x, y, w, h, src->GetSafeHdc(), xSrc, ySrc, wSrc, hSrc, transparent);
 }

@@ -7,7 +7,9 @@
 class CDateTimeCtrl : public CWnd {
     DECLARE_DYNAMIC(CDateTimeCtrl)
 public:
-    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(DATETIMEPICK_CLASSW, nullptr, style, rect, parent, id); }
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+        return CWnd::Create(DATETIMEPICK_CLASSW, nullptr, style, rect, parent, id);
+    }
 
     // GDT_VALID with the time, GDT_NONE when a check-box picker is
     // unchecked (time untouched), GDT_ERROR on failure.

@@ -10,8 +10,8 @@
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, &CDialog::OnOK)
-    ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+ON_COMMAND(IDOK, &CDialog::OnOK)
+ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
 END_MESSAGE_MAP()
 
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -24,16 +24,19 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         return dialog->OnInitDialog();
     } catch (CException* e) {
         e->Delete();
-    } catch (...) {
-    }
+    } catch (...) {}
     // A dialog that cannot initialise ends at once.
     dialog->EndDialog(-1);
     return FALSE;
 }
 
 CDialog::CDialog()
-    : m_lpszTemplateName(nullptr), m_nIDHelp(0), m_lpDialogTemplate(nullptr), m_pParentWnd(nullptr),
-      m_pOleTemplate(nullptr), m_bOleControlsFailed(FALSE) {
+    : m_lpszTemplateName(nullptr),
+      m_nIDHelp(0),
+      m_lpDialogTemplate(nullptr),
+      m_pParentWnd(nullptr),
+      m_pOleTemplate(nullptr),
+      m_bOleControlsFailed(FALSE) {
     m_nModalResult = -1;
 }
 
@@ -93,7 +96,8 @@ BOOL CDialog::CreateTemplateControls() {
         HWND child = ::GetWindow(m_hWnd, GW_CHILD);
         for (size_t i = 1; i < item.position && child; ++i) child = ::GetWindow(child, GW_HWNDNEXT);
         if (item.position > 0 && child) insertAfter = child;
-        if (!GetControlContainer()->CreateSite(item.clsid, item.title.c_str(), item.style, rect, item.id, insertAfter)) {
+        if (!GetControlContainer()->CreateSite(item.clsid, item.title.c_str(), item.style, rect, item.id,
+                                               insertAfter)) {
             m_bOleControlsFailed = TRUE;
             return FALSE;
         }

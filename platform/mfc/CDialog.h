@@ -19,7 +19,9 @@ public:
 
     // Modeless creation; TRUE when the window exists.
     virtual BOOL Create(LPCWSTR templateName, CWnd* parent = nullptr);
-    virtual BOOL Create(UINT templateId, CWnd* parent = nullptr) { return Create(MAKEINTRESOURCEW(templateId), parent); }
+    virtual BOOL Create(UINT templateId, CWnd* parent = nullptr) {
+        return Create(MAKEINTRESOURCEW(templateId), parent);
+    }
     virtual BOOL CreateIndirect(LPCDLGTEMPLATEW dialogTemplate, CWnd* parent = nullptr);
     // For DoModal from a template in memory (the caller keeps it alive).
     BOOL InitModalIndirect(LPCDLGTEMPLATEW dialogTemplate, CWnd* parent = nullptr);

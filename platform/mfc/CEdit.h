@@ -18,7 +18,9 @@ public:
         start = static_cast<int>(s);
         end = static_cast<int>(e);
     }
-    void ReplaceSel(LPCWSTR text, BOOL canUndo = FALSE) { SendMessage(EM_REPLACESEL, canUndo, reinterpret_cast<LPARAM>(text)); }
+    void ReplaceSel(LPCWSTR text, BOOL canUndo = FALSE) {
+        SendMessage(EM_REPLACESEL, canUndo, reinterpret_cast<LPARAM>(text));
+    }
     void SetLimitText(UINT maxChars) { SendMessage(EM_LIMITTEXT, maxChars); }
     void LimitText(int maxChars = 0) { SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(maxChars)); }
     UINT GetLimitText() const { return static_cast<UINT>(::SendMessageW(m_hWnd, EM_GETLIMITTEXT, 0, 0)); }

@@ -8,19 +8,19 @@ namespace {
 
 DWORD AccessFor(UINT flags) {
     switch (flags & 3) {
-    case CFile::modeWrite: return GENERIC_WRITE;
-    case CFile::modeReadWrite: return GENERIC_READ | GENERIC_WRITE;
-    default: return GENERIC_READ;
+        case CFile::modeWrite: return GENERIC_WRITE;
+        case CFile::modeReadWrite: return GENERIC_READ | GENERIC_WRITE;
+        default: return GENERIC_READ;
     }
 }
 
 DWORD ShareFor(UINT flags) {
     switch (flags & 0x70) {
-    case CFile::shareExclusive: return 0;
-    case CFile::shareDenyWrite: return FILE_SHARE_READ;
-    case CFile::shareDenyRead: return FILE_SHARE_WRITE;
-    case CFile::shareDenyNone: return FILE_SHARE_READ | FILE_SHARE_WRITE;
-    default: return 0;  // compatibility mode behaves as exclusive
+        case CFile::shareExclusive: return 0;
+        case CFile::shareDenyWrite: return FILE_SHARE_READ;
+        case CFile::shareDenyRead: return FILE_SHARE_WRITE;
+        case CFile::shareDenyNone: return FILE_SHARE_READ | FILE_SHARE_WRITE;
+        default: return 0;  // compatibility mode behaves as exclusive
     }
 }
 
@@ -29,7 +29,7 @@ DWORD DispositionFor(UINT flags) {
     return OPEN_EXISTING;
 }
 
-} // namespace
+}  // namespace
 
 CFile::CFile(LPCWSTR fileName, UINT openFlags) : m_hFile(INVALID_HANDLE_VALUE) {
     CFileException error;

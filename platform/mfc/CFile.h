@@ -9,10 +9,21 @@ class CFile : public CObject {
     DECLARE_DYNAMIC(CFile)
 public:
     enum OpenFlags {
-        modeRead = 0x0000, modeWrite = 0x0001, modeReadWrite = 0x0002,
-        shareCompat = 0x0000, shareExclusive = 0x0010, shareDenyWrite = 0x0020, shareDenyRead = 0x0030,
-        shareDenyNone = 0x0040, modeNoInherit = 0x0080, modeNoTruncate = 0x10000, modeCreate = 0x1000,
-        typeText = 0x4000, typeBinary = 0x8000, osNoBuffer = 0x10000 << 1, osWriteThrough = 0x10000 << 2
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareCompat = 0x0000,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
+        shareDenyNone = 0x0040,
+        modeNoInherit = 0x0080,
+        modeNoTruncate = 0x10000,
+        modeCreate = 0x1000,
+        typeText = 0x4000,
+        typeBinary = 0x8000,
+        osNoBuffer = 0x10000 << 1,
+        osWriteThrough = 0x10000 << 2
     };
     enum SeekPosition { begin = 0x0, current = 0x1, end = 0x2 };
     static const HANDLE hFileNull;

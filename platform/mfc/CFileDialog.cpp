@@ -10,11 +10,14 @@ namespace {
 // Room for many names when several files may be chosen.
 const size_t kFileBufferChars = 64 * 1024;
 
-} // namespace
+}  // namespace
 
 CFileDialog::CFileDialog(BOOL openFileDialog, LPCWSTR defaultExt, LPCWSTR fileName, DWORD flags, LPCWSTR filter,
                          CWnd* parent)
-    : m_ofn(), m_bOpenFileDialog(openFileDialog), m_file(kFileBufferChars, L'\0'), m_defaultExt(defaultExt),
+    : m_ofn(),
+      m_bOpenFileDialog(openFileDialog),
+      m_file(kFileBufferChars, L'\0'),
+      m_defaultExt(defaultExt),
       m_pParentWnd(parent) {
     m_ofn.lStructSize = sizeof m_ofn;
     m_ofn.Flags = flags | OFN_EXPLORER | OFN_ENABLESIZING;

@@ -9,8 +9,21 @@ class CFileException : public CException {
     DECLARE_DYNAMIC(CFileException)
 public:
     enum {
-        none, genericException, fileNotFound, badPath, tooManyOpenFiles, accessDenied, invalidFile,
-        removeCurrentDir, directoryFull, badSeek, hardIO, sharingViolation, lockViolation, diskFull, endOfFile
+        none,
+        genericException,
+        fileNotFound,
+        badPath,
+        tooManyOpenFiles,
+        accessDenied,
+        invalidFile,
+        removeCurrentDir,
+        directoryFull,
+        badSeek,
+        hardIO,
+        sharingViolation,
+        lockViolation,
+        diskFull,
+        endOfFile
     };
 
     explicit CFileException(int cause = none, LONG osError = -1, LPCWSTR fileName = nullptr)

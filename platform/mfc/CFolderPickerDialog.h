@@ -13,7 +13,8 @@ class CWnd;
 class CFolderPickerDialog : public CObject {
     DECLARE_DYNAMIC(CFolderPickerDialog)
 public:
-    explicit CFolderPickerDialog(LPCWSTR title = nullptr, CWnd* parent = nullptr, UINT flags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE);
+    explicit CFolderPickerDialog(LPCWSTR title = nullptr, CWnd* parent = nullptr,
+                                 UINT flags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE);
 
     // IDOK when an item was chosen, IDCANCEL when the user cancelled.
     virtual INT_PTR DoModal();

@@ -12,8 +12,9 @@ BOOL CFrameWnd::Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const
                        LPCWSTR menuName, DWORD exStyle, void* context) {
     CUniqueMenu menu(menuName ? ::LoadMenuW(AfxGetResourceHandle(), menuName) : nullptr);
     if (menuName && !menu) return FALSE;
-    if (!className) className = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
-                                                    reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    if (!className)
+        className = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
+                                        reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
     int width = rect.left == CW_USEDEFAULT ? CW_USEDEFAULT : rect.right - rect.left;
     int height = rect.left == CW_USEDEFAULT ? CW_USEDEFAULT : rect.bottom - rect.top;
     if (!CreateEx(exStyle, className, windowName, style, rect.left, rect.top, width, height, parent->GetSafeHwnd(),

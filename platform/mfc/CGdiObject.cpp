@@ -21,7 +21,7 @@ GdiMap& ThreadGdiMap() {
     return map;
 }
 
-} // namespace
+}  // namespace
 
 LONG AfxGetLiveGdiObjectCount() { return InterlockedCompareExchange(&g_liveGdiObjects, 0, 0); }
 
@@ -30,13 +30,13 @@ HGDIOBJ AfxSafeGdiHandle(const CGdiObject* obj) { return obj ? obj->m_hObject : 
 CGdiObject* PASCAL CGdiObject::FromHandle(HGDIOBJ h) {
     return ThreadGdiMap().FromHandle(h, [h]() -> CGdiObject* {
         switch (::GetObjectType(h)) {
-        case OBJ_PEN:
-        case OBJ_EXTPEN: return new CPen;
-        case OBJ_BRUSH: return new CBrush;
-        case OBJ_FONT: return new CFont;
-        case OBJ_BITMAP: return new CBitmap;
-        case OBJ_REGION: return new CRgn;
-        default: return new CGdiObject;
+            case OBJ_PEN:
+            case OBJ_EXTPEN: return new CPen;
+            case OBJ_BRUSH: return new CBrush;
+            case OBJ_FONT: return new CFont;
+            case OBJ_BITMAP: return new CBitmap;
+            case OBJ_REGION: return new CRgn;
+            default: return new CGdiObject;
         }
     });
 }

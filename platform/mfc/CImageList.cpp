@@ -18,7 +18,7 @@ ImageListMap& ThreadImageListMap() {
 
 HBITMAP BitmapOf(CBitmap* bitmap) { return static_cast<HBITMAP>(bitmap->GetSafeHandle()); }
 
-} // namespace
+}  // namespace
 
 HIMAGELIST AfxSafeImageList(const CImageList* list) { return list ? list->m_hImageList : nullptr; }
 
@@ -26,7 +26,9 @@ CImageList* PASCAL CImageList::FromHandle(HIMAGELIST list) {
     return ThreadImageListMap().FromHandle(list, [] { return new CImageList; });
 }
 
-CImageList* PASCAL CImageList::FromHandlePermanent(HIMAGELIST list) { return ThreadImageListMap().LookupPermanent(list); }
+CImageList* PASCAL CImageList::FromHandlePermanent(HIMAGELIST list) {
+    return ThreadImageListMap().LookupPermanent(list);
+}
 
 BOOL CImageList::Attach(HIMAGELIST list) {
     if (!list || m_hImageList || ThreadImageListMap().LookupPermanent(list)) return FALSE;

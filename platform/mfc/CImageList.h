@@ -30,7 +30,9 @@ public:
     BOOL Attach(HIMAGELIST list);
     HIMAGELIST Detach();
 
-    BOOL Create(int cx, int cy, UINT flags, int initial, int grow) { return Attach(ImageList_Create(cx, cy, flags, initial, grow)); }
+    BOOL Create(int cx, int cy, UINT flags, int initial, int grow) {
+        return Attach(ImageList_Create(cx, cy, flags, initial, grow));
+    }
     // From a bitmap resource of the program; images are cx wide.
     BOOL Create(UINT bitmapId, int cx, int grow, COLORREF mask);
     // A copy of another list; FALSE when it has none.

@@ -28,13 +28,27 @@ public:
     const TYPE& GetHead() const { return NonEmpty(m_head)->data; }
     TYPE& GetTail() { return NonEmpty(m_tail)->data; }
     const TYPE& GetTail() const { return NonEmpty(m_tail)->data; }
-    TYPE RemoveHead() { Node* n = NonEmpty(m_head); TYPE v = n->data; Unlink(n); return v; }
-    TYPE RemoveTail() { Node* n = NonEmpty(m_tail); TYPE v = n->data; Unlink(n); return v; }
+    TYPE RemoveHead() {
+        Node* n = NonEmpty(m_head);
+        TYPE v = n->data;
+        Unlink(n);
+        return v;
+    }
+    TYPE RemoveTail() {
+        Node* n = NonEmpty(m_tail);
+        TYPE v = n->data;
+        Unlink(n);
+        return v;
+    }
 
     POSITION AddHead(ARG_TYPE value) { return InsertNode(nullptr, m_head, value); }
     POSITION AddTail(ARG_TYPE value) { return InsertNode(m_tail, nullptr, value); }
-    void AddHead(const CList* other) { for (Node* n = other->m_tail; n; n = n->prev) AddHead(n->data); }
-    void AddTail(const CList* other) { for (Node* n = other->m_head; n; n = n->next) AddTail(n->data); }
+    void AddHead(const CList* other) {
+        for (Node* n = other->m_tail; n; n = n->prev) AddHead(n->data);
+    }
+    void AddTail(const CList* other) {
+        for (Node* n = other->m_head; n; n = n->next) AddTail(n->data);
+    }
     void RemoveAll() {
         while (m_head) {
             Node* n = m_head;
@@ -48,10 +62,26 @@ public:
     POSITION GetHeadPosition() const { return ToPos(m_head); }
     POSITION GetTailPosition() const { return ToPos(m_tail); }
     // The element at pos; pos moves on (NULL after the last).
-    TYPE& GetNext(POSITION& pos) { Node* n = FromPos(pos); pos = ToPos(n->next); return n->data; }
-    const TYPE& GetNext(POSITION& pos) const { Node* n = FromPos(pos); pos = ToPos(n->next); return n->data; }
-    TYPE& GetPrev(POSITION& pos) { Node* n = FromPos(pos); pos = ToPos(n->prev); return n->data; }
-    const TYPE& GetPrev(POSITION& pos) const { Node* n = FromPos(pos); pos = ToPos(n->prev); return n->data; }
+    TYPE& GetNext(POSITION& pos) {
+        Node* n = FromPos(pos);
+        pos = ToPos(n->next);
+        return n->data;
+    }
+    const TYPE& GetNext(POSITION& pos) const {
+        Node* n = FromPos(pos);
+        pos = ToPos(n->next);
+        return n->data;
+    }
+    TYPE& GetPrev(POSITION& pos) {
+        Node* n = FromPos(pos);
+        pos = ToPos(n->prev);
+        return n->data;
+    }
+    const TYPE& GetPrev(POSITION& pos) const {
+        Node* n = FromPos(pos);
+        pos = ToPos(n->prev);
+        return n->data;
+    }
     TYPE& GetAt(POSITION pos) { return FromPos(pos)->data; }
     const TYPE& GetAt(POSITION pos) const { return FromPos(pos)->data; }
     void SetAt(POSITION pos, ARG_TYPE value) { FromPos(pos)->data = value; }

@@ -14,8 +14,8 @@ void CListBox::GetText(int index, CString& text) const {
         text.Empty();
         return;
     }
-    int got = static_cast<int>(::SendMessageW(m_hWnd, LB_GETTEXT, static_cast<WPARAM>(index),
-                                              reinterpret_cast<LPARAM>(text.GetBuffer(n))));
+    int got = static_cast<int>(
+        ::SendMessageW(m_hWnd, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.GetBuffer(n))));
     text.ReleaseBuffer(got == LB_ERR ? 0 : got);
 }
 

@@ -45,7 +45,7 @@ private:
 
 thread_local ParentDeliveryWatch* ParentDeliveryWatch::t_current = nullptr;
 
-} // namespace
+}  // namespace
 
 IMPLEMENT_DYNAMIC(CListCtrl, CWnd)
 
@@ -90,7 +90,8 @@ CString CListCtrl::GetItemText(int item, int subItem) const {
         info.iSubItem = subItem;
         info.cchTextMax = size;
         info.pszText = text.GetBuffer(size);
-        int n = static_cast<int>(::SendMessageW(m_hWnd, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&info)));
+        int n = static_cast<int>(
+            ::SendMessageW(m_hWnd, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&info)));
         text.ReleaseBuffer(n);
         if (n < size - 1) return text;
     }
@@ -101,7 +102,8 @@ int CListCtrl::GetItemText(int item, int subItem, LPWSTR buffer, int length) con
     info.iSubItem = subItem;
     info.cchTextMax = length;
     info.pszText = buffer;
-    return static_cast<int>(::SendMessageW(m_hWnd, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&info)));
+    return static_cast<int>(
+        ::SendMessageW(m_hWnd, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&info)));
 }
 
 BOOL CListCtrl::SetItemText(int item, int subItem, LPCWSTR text) {

@@ -18,7 +18,9 @@ public:
     DWORD SetExtendedStyle(DWORD exStyle) {
         return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(exStyle)));
     }
-    CHeaderCtrl* GetHeaderCtrl() const { return static_cast<CHeaderCtrl*>(CWnd::FromHandle(ListView_GetHeader(m_hWnd))); }
+    CHeaderCtrl* GetHeaderCtrl() const {
+        return static_cast<CHeaderCtrl*>(CWnd::FromHandle(ListView_GetHeader(m_hWnd)));
+    }
     CImageList* SetImageList(CImageList* list, int kind) {
         return CImageList::FromHandle(ListView_SetImageList(m_hWnd, list->GetSafeHandle(), kind));
     }
@@ -45,7 +47,9 @@ public:
     BOOL SetCallbackMask(UINT mask) { return ListView_SetCallbackMask(m_hWnd, mask); }
     // Index of the new item, -1 on failure.
     int InsertItem(int index, LPCWSTR text) { return InsertItem(LVIF_TEXT, index, text, 0, 0, 0, 0); }
-    int InsertItem(int index, LPCWSTR text, int image) { return InsertItem(LVIF_TEXT | LVIF_IMAGE, index, text, 0, 0, image, 0); }
+    int InsertItem(int index, LPCWSTR text, int image) {
+        return InsertItem(LVIF_TEXT | LVIF_IMAGE, index, text, 0, 0, image, 0);
+    }
     int InsertItem(const LVITEMW* item) { return ListView_InsertItem(m_hWnd, item); }
     int InsertItem(UINT mask, int index, LPCWSTR text, UINT state, UINT stateMask, int image, LPARAM param);
     BOOL DeleteItem(int index) { return ListView_DeleteItem(m_hWnd, index); }
@@ -61,7 +65,9 @@ public:
     UINT GetItemState(int item, UINT mask) const { return ListView_GetItemState(m_hWnd, item, mask); }
     BOOL SetItemState(int item, UINT state, UINT mask);
     BOOL GetCheck(int item) const { return ((GetItemState(item, LVIS_STATEIMAGEMASK) >> 12) - 1) == 1; }
-    BOOL SetCheck(int item, BOOL check = TRUE) { return SetItemState(item, INDEXTOSTATEIMAGEMASK(check ? 2 : 1), LVIS_STATEIMAGEMASK); }
+    BOOL SetCheck(int item, BOOL check = TRUE) {
+        return SetItemState(item, INDEXTOSTATEIMAGEMASK(check ? 2 : 1), LVIS_STATEIMAGEMASK);
+    }
     int GetNextItem(int start, int flags) const { return ListView_GetNextItem(m_hWnd, start, flags); }
     UINT GetSelectedCount() const { return ListView_GetSelectedCount(m_hWnd); }
     // Walks the selected rows: the position is the next row index + 1, NULL at the end.

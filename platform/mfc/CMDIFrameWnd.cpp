@@ -5,7 +5,7 @@
 IMPLEMENT_DYNCREATE(CMDIFrameWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
-    ON_WM_CREATE()
+ON_WM_CREATE()
 END_MESSAGE_MAP()
 
 int CMDIFrameWnd::OnCreate(LPCREATESTRUCT cs) {
@@ -18,10 +18,10 @@ BOOL CMDIFrameWnd::CreateClient(CMenu* windowMenu) {
     CLIENTCREATESTRUCT client = {windowMenu ? windowMenu->GetSafeHmenu() : nullptr, 0xFF00};
     RECT r;
     ::GetClientRect(m_hWnd, &r);
-    m_hWndMDIClient = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL,
-                                        0, 0, r.right, r.bottom, m_hWnd, reinterpret_cast<HMENU>(0xE900),
-                                        ::GetModuleHandleW(nullptr), &client);
+    m_hWndMDIClient = ::CreateWindowExW(
+        WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL, 0, 0, r.right, r.bottom,
+        m_hWnd, reinterpret_cast<HMENU>(0xE900), ::GetModuleHandleW(nullptr), &client);
     return m_hWndMDIClient != nullptr;
 }
 

@@ -25,7 +25,7 @@ Tracking& ThreadTracking() {
     return tracking;
 }
 
-} // namespace
+}  // namespace
 
 HMENU AfxSafeHmenu(const CMenu* menu) { return menu ? menu->m_hMenu : nullptr; }
 

@@ -38,7 +38,9 @@ public:
     // Destroys the owned menu and its sub-menus; FALSE when there is none.
     BOOL DestroyMenu();
 
-    BOOL AppendMenu(UINT flags, UINT_PTR idNewItem = 0, LPCWSTR text = nullptr) { return ::AppendMenuW(m_hMenu, flags, idNewItem, text); }
+    BOOL AppendMenu(UINT flags, UINT_PTR idNewItem = 0, LPCWSTR text = nullptr) {
+        return ::AppendMenuW(m_hMenu, flags, idNewItem, text);
+    }
     BOOL InsertMenu(UINT position, UINT flags, UINT_PTR idNewItem = 0, LPCWSTR text = nullptr) {
         return ::InsertMenuW(m_hMenu, position, flags, idNewItem, text);
     }
@@ -51,15 +53,21 @@ public:
     UINT EnableMenuItem(UINT idEnableItem, UINT enable) { return ::EnableMenuItem(m_hMenu, idEnableItem, enable); }
     // Previous check state, or -1 when the item does not exist.
     UINT CheckMenuItem(UINT idCheckItem, UINT check) { return ::CheckMenuItem(m_hMenu, idCheckItem, check); }
-    BOOL CheckMenuRadioItem(UINT first, UINT last, UINT item, UINT flags) { return ::CheckMenuRadioItem(m_hMenu, first, last, item, flags); }
+    BOOL CheckMenuRadioItem(UINT first, UINT last, UINT item, UINT flags) {
+        return ::CheckMenuRadioItem(m_hMenu, first, last, item, flags);
+    }
     BOOL SetDefaultItem(UINT item, BOOL byPos = FALSE) { return ::SetMenuDefaultItem(m_hMenu, item, byPos); }
     UINT GetDefaultItem(UINT flags, BOOL byPos = FALSE) { return ::GetMenuDefaultItem(m_hMenu, byPos, flags); }
     int GetMenuItemCount() const { return ::GetMenuItemCount(m_hMenu); }
     UINT GetMenuItemID(int pos) const { return ::GetMenuItemID(m_hMenu, pos); }
     UINT GetMenuState(UINT id, UINT flags) const { return ::GetMenuState(m_hMenu, id, flags); }
     int GetMenuString(UINT id, CString& text, UINT flags) const;
-    BOOL GetMenuItemInfo(UINT item, LPMENUITEMINFOW info, BOOL byPos = FALSE) { return ::GetMenuItemInfoW(m_hMenu, item, byPos, info); }
-    BOOL SetMenuItemInfo(UINT item, LPMENUITEMINFOW info, BOOL byPos = FALSE) { return ::SetMenuItemInfoW(m_hMenu, item, byPos, info); }
+    BOOL GetMenuItemInfo(UINT item, LPMENUITEMINFOW info, BOOL byPos = FALSE) {
+        return ::GetMenuItemInfoW(m_hMenu, item, byPos, info);
+    }
+    BOOL SetMenuItemInfo(UINT item, LPMENUITEMINFOW info, BOOL byPos = FALSE) {
+        return ::SetMenuItemInfoW(m_hMenu, item, byPos, info);
+    }
     // The sub-menu at pos (temporary unless it has a permanent object), NULL when none.
     CMenu* GetSubMenu(int pos) const { return FromHandle(::GetSubMenu(m_hMenu, pos)); }
     // Shows the menu and tracks it; with TPM_RETURNCMD the chosen command

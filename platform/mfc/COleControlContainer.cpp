@@ -42,7 +42,8 @@ void COleControlContainer::DestroyAllSites() {
 }
 
 void COleControlContainer::OnEvent(UINT id, DISPID dispid, DISPPARAMS* params) {
-    for (const AFX_EVENTSINKMAP* map = m_pWnd->GetEventSinkMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+    for (const AFX_EVENTSINKMAP* map = m_pWnd->GetEventSinkMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_EVENTSINKMAP_ENTRY* e = map->lpEntries; e && e->pfnThunk; ++e) {
             if (e->nCtrlID != id || e->dispid != dispid) continue;
             // No exception may unwind into the control.
@@ -50,8 +51,7 @@ void COleControlContainer::OnEvent(UINT id, DISPID dispid, DISPPARAMS* params) {
                 e->pfnThunk(m_pWnd, e->vts, params);
             } catch (CException* ex) {
                 ex->Delete();
-            } catch (...) {
-            }
+            } catch (...) {}
             return;
         }
     }

@@ -5,7 +5,8 @@
 #include "CWnd.h"
 
 namespace {
-template <class T> void ReleaseInterface(T*& p) {
+template <class T>
+void ReleaseInterface(T*& p) {
     if (p) p->Release();
     p = nullptr;
 }
@@ -18,8 +19,8 @@ COleControlSite::~COleControlSite() { Teardown(); }
 HRESULT COleControlSite::CreateControl(REFCLSID clsid, LPCWSTR windowName, DWORD style, const RECT& rect,
                                        HWND insertAfter) {
     m_rect = rect;
-    HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                    reinterpret_cast<void**>(&m_pObject));
+    HRESULT hr =
+        ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(&m_pObject));
     if (FAILED(hr)) return hr;
     DWORD misc = 0;
     m_pObject->GetMiscStatus(DVASPECT_CONTENT, &misc);
@@ -121,10 +122,14 @@ void COleControlSite::SetExtentFromRect() {
 STDMETHODIMP COleControlSite::QueryInterface(REFIID riid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IOleClientSite) *out = static_cast<IOleClientSite*>(this);
-    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) *out = static_cast<IOleInPlaceSite*>(this);
-    else if (riid == IID_IDispatch) *out = static_cast<IDispatch*>(this);
-    else return E_NOINTERFACE;
+    if (riid == IID_IUnknown || riid == IID_IOleClientSite)
+        *out = static_cast<IOleClientSite*>(this);
+    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite)
+        *out = static_cast<IOleInPlaceSite*>(this);
+    else if (riid == IID_IDispatch)
+        *out = static_cast<IDispatch*>(this);
+    else
+        return E_NOINTERFACE;
     AddRef();
     return S_OK;
 }

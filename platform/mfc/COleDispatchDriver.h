@@ -14,17 +14,17 @@
 #include <oaidl.h>
 #include "COleVariant.h"
 
-#define VTS_NONE      ""
-#define VTS_I2        "\x02"
-#define VTS_I4        "\x03"
-#define VTS_R8        "\x05"
-#define VTS_BSTR      "\x08"
-#define VTS_DISPATCH  "\x09"
-#define VTS_SCODE     "\x0A"
-#define VTS_BOOL      "\x0B"
-#define VTS_VARIANT   "\x0C"
-#define VTS_UNKNOWN   "\x0D"
-#define VTS_UI1       "\x11"
+#define VTS_NONE ""
+#define VTS_I2 "\x02"
+#define VTS_I4 "\x03"
+#define VTS_R8 "\x05"
+#define VTS_BSTR "\x08"
+#define VTS_DISPATCH "\x09"
+#define VTS_SCODE "\x0A"
+#define VTS_BOOL "\x0B"
+#define VTS_VARIANT "\x0C"
+#define VTS_UNKNOWN "\x0D"
+#define VTS_UI1 "\x11"
 // The VTS byte of a by-reference argument: its VARTYPE with this bit.
 #define VTS_BYREF_FLAG 0x40
 

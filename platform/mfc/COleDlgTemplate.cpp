@@ -13,14 +13,27 @@ public:
     size_t Offset() const { return m_offset; }
     void Seek(size_t offset) { m_offset = offset; }
     void AlignDword() { m_offset = (m_offset + 3) & ~size_t(3); }
-    WORD Word() { WORD v; std::memcpy(&v, m_data + m_offset, 2); m_offset += 2; return v; }
-    DWORD Dword() { DWORD v; std::memcpy(&v, m_data + m_offset, 4); m_offset += 4; return v; }
+    WORD Word() {
+        WORD v;
+        std::memcpy(&v, m_data + m_offset, 2);
+        m_offset += 2;
+        return v;
+    }
+    DWORD Dword() {
+        DWORD v;
+        std::memcpy(&v, m_data + m_offset, 4);
+        m_offset += 4;
+        return v;
+    }
     short Short() { return static_cast<short>(Word()); }
     void Skip(size_t bytes) { m_offset += bytes; }
     // A text, or an ordinal (0xFFFF then the number); returns the text.
     std::wstring TextOrOrdinal() {
         WORD first = Word();
-        if (first == 0xFFFF) { Word(); return std::wstring(); }
+        if (first == 0xFFFF) {
+            Word();
+            return std::wstring();
+        }
         std::wstring text;
         for (WORD c = first; c; c = Word()) text.push_back(static_cast<wchar_t>(c));
         return text;
@@ -64,18 +77,23 @@ bool COleDlgTemplate::Split(const uint8_t* data) {
     }
     WORD count = r.Word();
     if (count > kMaxItems) return false;
-    r.Skip(8);  // x, y, cx, cy
+    r.Skip(8);          // x, y, cx, cy
     r.TextOrOrdinal();  // menu
     r.TextOrOrdinal();  // class
     r.TextOrOrdinal();  // title
     if (style & DS_SETFONT) {
         r.Word();  // point size
-        if (extended) { r.Word(); r.Skip(2); }  // weight, italic, charset
+        if (extended) {
+            r.Word();
+            r.Skip(2);
+        }  // weight, italic, charset
         r.TextOrOrdinal();
     }
     r.AlignDword();
     size_t headerEnd = r.Offset();
-    struct Span { size_t begin, end; };
+    struct Span {
+        size_t begin, end;
+    };
     std::vector<Span> kept;
     for (size_t index = 0; index < count; ++index) {
         r.AlignDword();

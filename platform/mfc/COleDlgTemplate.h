@@ -18,9 +18,9 @@ public:
         CLSID clsid;
         UINT id;
         DWORD style;
-        RECT rectDlu;          // left, top, right, bottom in dialog units
+        RECT rectDlu;  // left, top, right, bottom in dialog units
         std::wstring title;
-        size_t position;       // index among all of the template's items
+        size_t position;  // index among all of the template's items
     };
 
     explicit COleDlgTemplate(LPCDLGTEMPLATEW original);

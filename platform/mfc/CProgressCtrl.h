@@ -6,7 +6,9 @@
 class CProgressCtrl : public CWnd {
     DECLARE_DYNAMIC(CProgressCtrl)
 public:
-    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(PROGRESS_CLASSW, nullptr, style, rect, parent, id); }
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+        return CWnd::Create(PROGRESS_CLASSW, nullptr, style, rect, parent, id);
+    }
 
     void SetRange(short lower, short upper) { SendMessage(PBM_SETRANGE, 0, MAKELPARAM(lower, upper)); }
     void SetRange32(int lower, int upper) { SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(lower), upper); }

@@ -25,12 +25,20 @@ std::string StrTraits<char>::FromOther(const wchar_t* s, int len) {
 }
 
 // Case mapping follows the user's locale, as the framework's does.
-void StrTraits<wchar_t>::Upper(std::wstring& s) { if (!s.empty()) CharUpperBuffW(&s[0], static_cast<DWORD>(s.size())); }
-void StrTraits<wchar_t>::Lower(std::wstring& s) { if (!s.empty()) CharLowerBuffW(&s[0], static_cast<DWORD>(s.size())); }
-void StrTraits<char>::Upper(std::string& s) { if (!s.empty()) CharUpperBuffA(&s[0], static_cast<DWORD>(s.size())); }
-void StrTraits<char>::Lower(std::string& s) { if (!s.empty()) CharLowerBuffA(&s[0], static_cast<DWORD>(s.size())); }
+void StrTraits<wchar_t>::Upper(std::wstring& s) {
+    if (!s.empty()) CharUpperBuffW(&s[0], static_cast<DWORD>(s.size()));
+}
+void StrTraits<wchar_t>::Lower(std::wstring& s) {
+    if (!s.empty()) CharLowerBuffW(&s[0], static_cast<DWORD>(s.size()));
+}
+void StrTraits<char>::Upper(std::string& s) {
+    if (!s.empty()) CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
+}
+void StrTraits<char>::Lower(std::string& s) {
+    if (!s.empty()) CharLowerBuffA(&s[0], static_cast<DWORD>(s.size()));
+}
 
-} // namespace mfc_detail
+}  // namespace mfc_detail
 
 HINSTANCE AfxGetResourceHandle();
 

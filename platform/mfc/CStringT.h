@@ -12,12 +12,16 @@ namespace mfc_detail {
 // Character traits that differ between the wide and the narrow string:
 // formatting (Windows C runtime conventions: in wide functions %s is a wide
 // string), case mapping and conversion from the other width.
-template <typename T> struct StrTraits;
+template <typename T>
+struct StrTraits;
 
-template <> struct StrTraits<wchar_t> {
+template <>
+struct StrTraits<wchar_t> {
     typedef char OtherChar;
     static int FormatLength(const wchar_t* fmt, va_list args) { return _vscwprintf(fmt, args); }
-    static int FormatInto(wchar_t* buf, size_t n, const wchar_t* fmt, va_list args) { return _vsnwprintf(buf, n, fmt, args); }
+    static int FormatInto(wchar_t* buf, size_t n, const wchar_t* fmt, va_list args) {
+        return _vsnwprintf(buf, n, fmt, args);
+    }
     static size_t Length(const wchar_t* s) { return wcslen(s); }
     static std::wstring FromOther(const char* s, int len = -1);
     static int CompareNoCase(const wchar_t* a, const wchar_t* b) { return _wcsicmp(a, b); }
@@ -27,7 +31,8 @@ template <> struct StrTraits<wchar_t> {
     static bool IsSpace(wchar_t c) { return iswspace(c) != 0; }
 };
 
-template <> struct StrTraits<char> {
+template <>
+struct StrTraits<char> {
     typedef wchar_t OtherChar;
     static int FormatLength(const char* fmt, va_list args) { return _vscprintf(fmt, args); }
     static int FormatInto(char* buf, size_t n, const char* fmt, va_list args) { return _vsnprintf(buf, n, fmt, args); }
@@ -40,7 +45,7 @@ template <> struct StrTraits<char> {
     static bool IsSpace(char c) { return isspace(static_cast<unsigned char>(c)) != 0; }
 };
 
-} // namespace mfc_detail
+}  // namespace mfc_detail
 
 template <typename T>
 class CStringT {
@@ -55,25 +60,66 @@ public:
     CStringT() {}
     CStringT(const CStringT& other) : m_str(other.m_str) {}
     CStringT(CStringT&& other) noexcept : m_str(std::move(other.m_str)) {}
-    CStringT(const T* psz) { if (psz) m_str = psz; }
-    CStringT(const T* pch, int length) { if (pch && length > 0) m_str.assign(pch, length); }
-    CStringT(T ch, int repeat = 1) { if (repeat > 0) m_str.assign(repeat, ch); }
+    CStringT(const T* psz) {
+        if (psz) m_str = psz;
+    }
+    CStringT(const T* pch, int length) {
+        if (pch && length > 0) m_str.assign(pch, length);
+    }
+    CStringT(T ch, int repeat = 1) {
+        if (repeat > 0) m_str.assign(repeat, ch);
+    }
     // Text of the other width is converted through the ANSI code page.
-    CStringT(const OtherChar* psz) { if (psz) m_str = Traits::FromOther(psz); }
+    CStringT(const OtherChar* psz) {
+        if (psz) m_str = Traits::FromOther(psz);
+    }
     CStringT(const CStringT<OtherChar>& other) { m_str = Traits::FromOther(other.GetString(), other.GetLength()); }
     explicit CStringT(const Str& s) : m_str(s) {}
 
-    CStringT& operator=(const CStringT& other) { m_str = other.m_str; return *this; }
-    CStringT& operator=(CStringT&& other) noexcept { m_str = std::move(other.m_str); return *this; }
-    CStringT& operator=(const T* psz) { if (psz) m_str = psz; else m_str.clear(); return *this; }
-    CStringT& operator=(T ch) { m_str.assign(1, ch); return *this; }
-    CStringT& operator=(const OtherChar* psz) { m_str = psz ? Traits::FromOther(psz) : Str(); return *this; }
-    CStringT& operator=(const CStringT<OtherChar>& other) { m_str = Traits::FromOther(other.GetString(), other.GetLength()); return *this; }
+    CStringT& operator=(const CStringT& other) {
+        m_str = other.m_str;
+        return *this;
+    }
+    CStringT& operator=(CStringT&& other) noexcept {
+        m_str = std::move(other.m_str);
+        return *this;
+    }
+    CStringT& operator=(const T* psz) {
+        if (psz)
+            m_str = psz;
+        else
+            m_str.clear();
+        return *this;
+    }
+    CStringT& operator=(T ch) {
+        m_str.assign(1, ch);
+        return *this;
+    }
+    CStringT& operator=(const OtherChar* psz) {
+        m_str = psz ? Traits::FromOther(psz) : Str();
+        return *this;
+    }
+    CStringT& operator=(const CStringT<OtherChar>& other) {
+        m_str = Traits::FromOther(other.GetString(), other.GetLength());
+        return *this;
+    }
 
-    CStringT& operator+=(const CStringT& s) { m_str += s.m_str; return *this; }
-    CStringT& operator+=(const T* psz) { if (psz) m_str += psz; return *this; }
-    CStringT& operator+=(T ch) { m_str += ch; return *this; }
-    CStringT& operator+=(const OtherChar* psz) { if (psz) m_str += Traits::FromOther(psz); return *this; }
+    CStringT& operator+=(const CStringT& s) {
+        m_str += s.m_str;
+        return *this;
+    }
+    CStringT& operator+=(const T* psz) {
+        if (psz) m_str += psz;
+        return *this;
+    }
+    CStringT& operator+=(T ch) {
+        m_str += ch;
+        return *this;
+    }
+    CStringT& operator+=(const OtherChar* psz) {
+        if (psz) m_str += Traits::FromOther(psz);
+        return *this;
+    }
 
     operator const T*() const { return m_str.c_str(); }
     const T* GetString() const { return m_str.c_str(); }
@@ -114,13 +160,26 @@ public:
         if (count > GetLength()) count = GetLength();
         return CStringT(m_str.substr(GetLength() - count));
     }
-    CStringT SpanIncluding(const T* set) const { return Left(ToIndexOrLength(m_str.find_first_not_of(set ? set : EmptyText()))); }
-    CStringT SpanExcluding(const T* set) const { return Left(ToIndexOrLength(m_str.find_first_of(set ? set : EmptyText()))); }
+    CStringT SpanIncluding(const T* set) const {
+        return Left(ToIndexOrLength(m_str.find_first_not_of(set ? set : EmptyText())));
+    }
+    CStringT SpanExcluding(const T* set) const {
+        return Left(ToIndexOrLength(m_str.find_first_of(set ? set : EmptyText())));
+    }
     CStringT Tokenize(const T* delims, int& start) const;
 
-    CStringT& MakeUpper() { Traits::Upper(m_str); return *this; }
-    CStringT& MakeLower() { Traits::Lower(m_str); return *this; }
-    CStringT& MakeReverse() { m_str.assign(m_str.rbegin(), m_str.rend()); return *this; }
+    CStringT& MakeUpper() {
+        Traits::Upper(m_str);
+        return *this;
+    }
+    CStringT& MakeLower() {
+        Traits::Lower(m_str);
+        return *this;
+    }
+    CStringT& MakeReverse() {
+        m_str.assign(m_str.rbegin(), m_str.rend());
+        return *this;
+    }
 
     int Replace(T oldCh, T newCh);
     int Replace(const T* oldText, const T* newText);
@@ -133,37 +192,86 @@ public:
     CStringT& Trim(T ch) { return TrimRight(ch).TrimLeft(ch); }
     CStringT& Trim(const T* set) { return TrimRight(set).TrimLeft(set); }
     CStringT& TrimLeft();
-    CStringT& TrimLeft(T ch) { T set[2] = {ch, 0}; return TrimLeft(set); }
+    CStringT& TrimLeft(T ch) {
+        T set[2] = {ch, 0};
+        return TrimLeft(set);
+    }
     CStringT& TrimLeft(const T* set);
     CStringT& TrimRight();
-    CStringT& TrimRight(T ch) { T set[2] = {ch, 0}; return TrimRight(set); }
+    CStringT& TrimRight(T ch) {
+        T set[2] = {ch, 0};
+        return TrimRight(set);
+    }
     CStringT& TrimRight(const T* set);
 
-    void Format(const T* fmt, ...) { va_list a; va_start(a, fmt); FormatV(fmt, a); va_end(a); }
-    void AppendFormat(const T* fmt, ...) { va_list a; va_start(a, fmt); AppendFormatV(fmt, a); va_end(a); }
-    void FormatV(const T* fmt, va_list args) { m_str.clear(); AppendFormatV(fmt, args); }
+    void Format(const T* fmt, ...) {
+        va_list a;
+        va_start(a, fmt);
+        FormatV(fmt, a);
+        va_end(a);
+    }
+    void AppendFormat(const T* fmt, ...) {
+        va_list a;
+        va_start(a, fmt);
+        AppendFormatV(fmt, a);
+        va_end(a);
+    }
+    void FormatV(const T* fmt, va_list args) {
+        m_str.clear();
+        AppendFormatV(fmt, args);
+    }
     void AppendFormatV(const T* fmt, va_list args);
-    void Append(const T* psz, int length) { if (psz && length > 0) m_str.append(psz, length); }
-    void Append(const T* psz) { if (psz) m_str += psz; }
+    void Append(const T* psz, int length) {
+        if (psz && length > 0) m_str.append(psz, length);
+    }
+    void Append(const T* psz) {
+        if (psz) m_str += psz;
+    }
     void AppendChar(T ch) { m_str += ch; }
 
     // Raw access: the caller writes at most minLength characters plus a
     // terminator, then ReleaseBuffer fixes the length.
     T* GetBuffer() { return &m_str[0]; }
     T* GetBuffer(int minLength);
-    T* GetBufferSetLength(int length) { GetBuffer(length); m_str.resize(length > 0 ? length : 0); return &m_str[0]; }
+    T* GetBufferSetLength(int length) {
+        GetBuffer(length);
+        m_str.resize(length > 0 ? length : 0);
+        return &m_str[0];
+    }
     void ReleaseBuffer(int newLength = -1);
     void ReleaseBufferSetLength(int newLength) { ReleaseBuffer(newLength); }
-    void Preallocate(int length) { if (length > 0) m_str.reserve(length); }
+    void Preallocate(int length) {
+        if (length > 0) m_str.reserve(length);
+    }
     void FreeExtra() { m_str.shrink_to_fit(); }
 
     BOOL LoadString(UINT id);
 
-    friend CStringT operator+(const CStringT& a, const CStringT& b) { CStringT r(a); r += b; return r; }
-    friend CStringT operator+(const CStringT& a, const T* b) { CStringT r(a); r += b; return r; }
-    friend CStringT operator+(const T* a, const CStringT& b) { CStringT r(a); r += b; return r; }
-    friend CStringT operator+(const CStringT& a, T b) { CStringT r(a); r += b; return r; }
-    friend CStringT operator+(T a, const CStringT& b) { CStringT r(a); r += b; return r; }
+    friend CStringT operator+(const CStringT& a, const CStringT& b) {
+        CStringT r(a);
+        r += b;
+        return r;
+    }
+    friend CStringT operator+(const CStringT& a, const T* b) {
+        CStringT r(a);
+        r += b;
+        return r;
+    }
+    friend CStringT operator+(const T* a, const CStringT& b) {
+        CStringT r(a);
+        r += b;
+        return r;
+    }
+    friend CStringT operator+(const CStringT& a, T b) {
+        CStringT r(a);
+        r += b;
+        return r;
+    }
+    friend CStringT operator+(T a, const CStringT& b) {
+        CStringT r(a);
+        r += b;
+        return r;
+    }
 
     friend bool operator==(const CStringT& a, const CStringT& b) { return a.m_str == b.m_str; }
     friend bool operator==(const CStringT& a, const T* b) { return a.Compare(b) == 0; }
@@ -177,7 +285,10 @@ public:
     friend bool operator>=(const CStringT& a, const CStringT& b) { return a.m_str >= b.m_str; }
 
 private:
-    static const T* EmptyText() { static const T empty[1] = {0}; return empty; }
+    static const T* EmptyText() {
+        static const T empty[1] = {0};
+        return empty;
+    }
     size_t ClampStart(int start) const { return start < 0 ? 0 : static_cast<size_t>(start); }
     int FindAt(size_t pos, int start) const { return (start > GetLength()) ? -1 : ToIndex(pos); }
     static int ToIndex(size_t pos) { return pos == Str::npos ? -1 : static_cast<int>(pos); }
@@ -195,6 +306,7 @@ class CW2A {
 public:
     explicit CW2A(const wchar_t* psz) : m_text(psz) {}
     operator const char*() const { return m_text.GetString(); }
+
 private:
     CStringA m_text;
 };
@@ -203,6 +315,7 @@ class CA2W {
 public:
     explicit CA2W(const char* psz) : m_text(psz) {}
     operator const wchar_t*() const { return m_text.GetString(); }
+
 private:
     CStringW m_text;
 };

@@ -50,8 +50,14 @@ public:
     CTime operator+(CTimeSpan s) const { return CTime(m_time + s.GetTimeSpan()); }
     CTime operator-(CTimeSpan s) const { return CTime(m_time - s.GetTimeSpan()); }
     CTimeSpan operator-(CTime t) const { return CTimeSpan(m_time - t.m_time); }
-    CTime& operator+=(CTimeSpan s) { m_time += s.GetTimeSpan(); return *this; }
-    CTime& operator-=(CTimeSpan s) { m_time -= s.GetTimeSpan(); return *this; }
+    CTime& operator+=(CTimeSpan s) {
+        m_time += s.GetTimeSpan();
+        return *this;
+    }
+    CTime& operator-=(CTimeSpan s) {
+        m_time -= s.GetTimeSpan();
+        return *this;
+    }
     bool operator==(CTime t) const { return m_time == t.m_time; }
     bool operator!=(CTime t) const { return m_time != t.m_time; }
     bool operator<(CTime t) const { return m_time < t.m_time; }

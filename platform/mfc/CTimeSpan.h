@@ -21,8 +21,14 @@ public:
 
     CTimeSpan operator+(CTimeSpan s) const { return CTimeSpan(m_span + s.m_span); }
     CTimeSpan operator-(CTimeSpan s) const { return CTimeSpan(m_span - s.m_span); }
-    CTimeSpan& operator+=(CTimeSpan s) { m_span += s.m_span; return *this; }
-    CTimeSpan& operator-=(CTimeSpan s) { m_span -= s.m_span; return *this; }
+    CTimeSpan& operator+=(CTimeSpan s) {
+        m_span += s.m_span;
+        return *this;
+    }
+    CTimeSpan& operator-=(CTimeSpan s) {
+        m_span -= s.m_span;
+        return *this;
+    }
     bool operator==(CTimeSpan s) const { return m_span == s.m_span; }
     bool operator!=(CTimeSpan s) const { return m_span != s.m_span; }
     bool operator<(CTimeSpan s) const { return m_span < s.m_span; }

@@ -26,8 +26,10 @@ TOOLINFOW CToolTipCtrl::ToolInfo(CWnd* wnd, UINT_PTR toolId) {
 BOOL CToolTipCtrl::AddTool(CWnd* wnd, LPCWSTR text, LPCRECT toolRect, UINT_PTR toolId) {
     TOOLINFOW ti = ToolInfo(wnd, toolId);
     ti.uFlags |= TTF_SUBCLASS;
-    if (toolRect) ti.rect = *toolRect;
-    else if (toolId != 0) ::GetClientRect(wnd->GetSafeHwnd(), &ti.rect);
+    if (toolRect)
+        ti.rect = *toolRect;
+    else if (toolId != 0)
+        ::GetClientRect(wnd->GetSafeHwnd(), &ti.rect);
     ti.lpszText = const_cast<LPWSTR>(text ? text : LPSTR_TEXTCALLBACKW);
     return static_cast<BOOL>(SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)));
 }

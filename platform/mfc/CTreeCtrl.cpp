@@ -51,7 +51,9 @@ DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM item) const {
     TVITEMW info = {};
     info.mask = TVIF_PARAM;
     info.hItem = item;
-    return ::SendMessageW(m_hWnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info)) ? static_cast<DWORD_PTR>(info.lParam) : 0;
+    return ::SendMessageW(m_hWnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info))
+               ? static_cast<DWORD_PTR>(info.lParam)
+               : 0;
 }
 
 BOOL CTreeCtrl::SetItemData(HTREEITEM item, DWORD_PTR data) {

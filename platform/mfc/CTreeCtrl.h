@@ -7,12 +7,17 @@
 class CTreeCtrl : public CWnd {
     DECLARE_DYNAMIC(CTreeCtrl)
 public:
-    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create(WC_TREEVIEWW, nullptr, style, rect, parent, id); }
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+        return CWnd::Create(WC_TREEVIEWW, nullptr, style, rect, parent, id);
+    }
 
     // The new item, NULL on failure.
     HTREEITEM InsertItem(LPCWSTR text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
-    HTREEITEM InsertItem(LPCWSTR text, int image, int selectedImage, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
-    HTREEITEM InsertItem(LPTVINSERTSTRUCTW insert) { return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(insert))); }
+    HTREEITEM InsertItem(LPCWSTR text, int image, int selectedImage, HTREEITEM parent = TVI_ROOT,
+                         HTREEITEM after = TVI_LAST);
+    HTREEITEM InsertItem(LPTVINSERTSTRUCTW insert) {
+        return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(insert)));
+    }
     BOOL DeleteItem(HTREEITEM item) { return TreeView_DeleteItem(m_hWnd, item); }
     BOOL DeleteAllItems() { return TreeView_DeleteAllItems(m_hWnd); }
     UINT GetCount() const { return TreeView_GetCount(m_hWnd); }
@@ -35,7 +40,9 @@ public:
     UINT GetItemState(HTREEITEM item, UINT mask) const { return TreeView_GetItemState(m_hWnd, item, mask); }
     BOOL SetItemState(HTREEITEM item, UINT state, UINT mask);
     BOOL GetCheck(HTREEITEM item) const { return (GetItemState(item, TVIS_STATEIMAGEMASK) >> 12) == 2; }
-    BOOL SetCheck(HTREEITEM item, BOOL check = TRUE) { return SetItemState(item, INDEXTOSTATEIMAGEMASK(check ? 2 : 1), TVIS_STATEIMAGEMASK); }
+    BOOL SetCheck(HTREEITEM item, BOOL check = TRUE) {
+        return SetItemState(item, INDEXTOSTATEIMAGEMASK(check ? 2 : 1), TVIS_STATEIMAGEMASK);
+    }
     HTREEITEM HitTest(POINT p, UINT* flags = nullptr) const;
     CImageList* SetImageList(CImageList* list, int kind) {
         return CImageList::FromHandle(TreeView_SetImageList(m_hWnd, list->GetSafeHandle(), kind));

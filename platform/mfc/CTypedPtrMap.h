@@ -14,8 +14,12 @@ public:
         value = reinterpret_cast<VALUE>(raw);
         return TRUE;
     }
-    VALUE& operator[](KEY key) { return reinterpret_cast<VALUE&>(BASE_CLASS::operator[](reinterpret_cast<void*>(key))); }
-    void SetAt(KEY key, VALUE value) { BASE_CLASS::SetAt(reinterpret_cast<void*>(key), reinterpret_cast<void*>(value)); }
+    VALUE& operator[](KEY key) {
+        return reinterpret_cast<VALUE&>(BASE_CLASS::operator[](reinterpret_cast<void*>(key)));
+    }
+    void SetAt(KEY key, VALUE value) {
+        BASE_CLASS::SetAt(reinterpret_cast<void*>(key), reinterpret_cast<void*>(value));
+    }
     BOOL RemoveKey(KEY key) { return BASE_CLASS::RemoveKey(reinterpret_cast<void*>(key)); }
     void GetNextAssoc(POSITION& pos, KEY& key, VALUE& value) const {
         void* rawKey = nullptr;

@@ -33,11 +33,17 @@ CString ModulePathWithExtension(LPCWSTR extension) {
     return full + extension;
 }
 
-} // namespace
+}  // namespace
 
 CWinApp::CWinApp(LPCWSTR appName)
-    : m_pszAppName(nullptr), m_pszExeName(nullptr), m_pszRegistryKey(nullptr), m_pszProfileName(nullptr),
-      m_pszHelpFilePath(nullptr), m_hInstance(nullptr), m_lpCmdLine(nullptr), m_nCmdShow(SW_SHOWNORMAL) {
+    : m_pszAppName(nullptr),
+      m_pszExeName(nullptr),
+      m_pszRegistryKey(nullptr),
+      m_pszProfileName(nullptr),
+      m_pszHelpFilePath(nullptr),
+      m_hInstance(nullptr),
+      m_lpCmdLine(nullptr),
+      m_nCmdShow(SW_SHOWNORMAL) {
     m_exeName = ModuleBaseName();
     m_appName = appName ? CString(appName) : m_exeName;
     m_profileName = ModulePathWithExtension(L".INI");
@@ -74,7 +80,8 @@ HKEY CWinApp::GetAppRegistryKey() {
     CString path;
     path.Format(L"Software\\%s\\%s", m_pszRegistryKey, m_pszProfileName);
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         return nullptr;
     return key;
 }

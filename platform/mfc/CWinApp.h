@@ -80,4 +80,5 @@ int AfxMessageBox(UINT promptId, UINT type = MB_OK, UINT helpId = static_cast<UI
 // Registers (once) a window class with the default window procedure and
 // returns its name, valid until the next call on this thread. Throws
 // CResourceException when the class cannot be registered.
-LPCWSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr, HICON icon = nullptr);
+LPCWSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
+                            HICON icon = nullptr);

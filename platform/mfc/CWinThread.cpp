@@ -11,7 +11,7 @@ CWinThread*& ThreadObject() {
     return thread;
 }
 
-} // namespace
+}  // namespace
 
 CWinThread* AfxGetThread() { return ThreadObject(); }
 

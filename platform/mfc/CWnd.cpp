@@ -13,12 +13,12 @@
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
-    ON_WM_NCDESTROY()
-    ON_WM_CTLCOLOR()
-    ON_WM_DRAWITEM()
-    ON_WM_MEASUREITEM()
-    ON_WM_HSCROLL()
-    ON_WM_VSCROLL()
+ON_WM_NCDESTROY()
+ON_WM_CTLCOLOR()
+ON_WM_DRAWITEM()
+ON_WM_MEASUREITEM()
+ON_WM_HSCROLL()
+ON_WM_VSCROLL()
 END_MESSAGE_MAP()
 
 namespace {
@@ -34,7 +34,7 @@ struct ThreadDispatchState {
     MSG current = {};         // the message being processed
     CWnd* wndInit = nullptr;  // the object the next created window belongs to
     HHOOK cbtHook = nullptr;
-    int depth = 0;            // nesting of window procedure calls
+    int depth = 0;  // nesting of window procedure calls
 };
 
 ThreadDispatchState& Dispatch() {
@@ -66,7 +66,7 @@ LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(s.cbtHook, code, wParam, lParam);
 }
 
-} // namespace
+}  // namespace
 
 HWND AfxSafeHwnd(const CWnd* wnd) { return wnd ? wnd->m_hWnd : nullptr; }
 
@@ -133,10 +133,19 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 CWnd::CWnd()
-    : m_hWnd(nullptr), m_pCtrlSite(nullptr), m_pCtrlCont(nullptr), m_nFlags(0), m_pfnSuper(nullptr), m_nModalResult(0) {}
+    : m_hWnd(nullptr),
+      m_pCtrlSite(nullptr),
+      m_pCtrlCont(nullptr),
+      m_nFlags(0),
+      m_pfnSuper(nullptr),
+      m_nModalResult(0) {}
 
 CWnd::CWnd(HWND marker)
-    : m_hWnd(marker), m_pCtrlSite(nullptr), m_pCtrlCont(nullptr), m_nFlags(WF_TEMPORARY), m_pfnSuper(nullptr),
+    : m_hWnd(marker),
+      m_pCtrlSite(nullptr),
+      m_pCtrlCont(nullptr),
+      m_nFlags(WF_TEMPORARY),
+      m_pfnSuper(nullptr),
       m_nModalResult(0) {}
 
 const CWnd CWnd::wndTop(HWND_TOP);
@@ -179,7 +188,8 @@ HWND CWnd::Detach() {
 BOOL CWnd::SubclassWindow(HWND hWnd) {
     if (!Attach(hWnd)) return FALSE;
     PreSubclassWindow();
-    WNDPROC old = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    WNDPROC old =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     if (!old) {
         Detach();
         return FALSE;
@@ -307,28 +317,27 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
 
 BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_PARENTNOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_DELETEITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_COMPAREITEM:
-        return CWnd::OnWndMsg(WM_REFLECT_BASE + message, wParam, lParam, result);
-    case WM_COMMAND:
-        if (CCmdTarget::OnCmdMsg(0, MAKELONG(HIWORD(wParam), WM_REFLECT_BASE + WM_COMMAND), nullptr, nullptr)) {
-            if (result) *result = 1;
-            return TRUE;
+        case WM_HSCROLL:
+        case WM_VSCROLL:
+        case WM_PARENTNOTIFY:
+        case WM_DRAWITEM:
+        case WM_MEASUREITEM:
+        case WM_DELETEITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_COMPAREITEM: return CWnd::OnWndMsg(WM_REFLECT_BASE + message, wParam, lParam, result);
+        case WM_COMMAND:
+            if (CCmdTarget::OnCmdMsg(0, MAKELONG(HIWORD(wParam), WM_REFLECT_BASE + WM_COMMAND), nullptr, nullptr)) {
+                if (result) *result = 1;
+                return TRUE;
+            }
+            return FALSE;
+        case WM_NOTIFY: {
+            AFX_NOTIFY notify = {result, reinterpret_cast<NMHDR*>(lParam)};
+            return CCmdTarget::OnCmdMsg(0, MAKELONG(notify.pNMHDR->code, WM_REFLECT_BASE + WM_NOTIFY), &notify,
+                                        nullptr);
         }
-        return FALSE;
-    case WM_NOTIFY: {
-        AFX_NOTIFY notify = {result, reinterpret_cast<NMHDR*>(lParam)};
-        return CCmdTarget::OnCmdMsg(0, MAKELONG(notify.pNMHDR->code, WM_REFLECT_BASE + WM_NOTIFY), &notify, nullptr);
-    }
-    default:
-        break;
+        default: break;
     }
     if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
         LRESULT brush = 0;

@@ -109,8 +109,12 @@ public:
     // --- attributes and state ---
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
     DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)); }
-    BOOL ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0) { return ModifyStyleOf(m_hWnd, GWL_STYLE, remove, add, swpFlags); }
-    BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags = 0) { return ModifyStyleOf(m_hWnd, GWL_EXSTYLE, remove, add, swpFlags); }
+    BOOL ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0) {
+        return ModifyStyleOf(m_hWnd, GWL_STYLE, remove, add, swpFlags);
+    }
+    BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags = 0) {
+        return ModifyStyleOf(m_hWnd, GWL_EXSTYLE, remove, add, swpFlags);
+    }
     static BOOL PASCAL ModifyStyleOf(HWND hWnd, int index, DWORD remove, DWORD add, UINT swpFlags);
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     int SetDlgCtrlID(int id) { return static_cast<int>(::SetWindowLongPtrW(m_hWnd, GWLP_ID, id)); }
@@ -121,13 +125,18 @@ public:
     void SetFont(CFont* font, BOOL redraw = TRUE);
     CFont* GetFont() const;
     HICON SetIcon(HICON icon, BOOL big) {
-        return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+        return reinterpret_cast<HICON>(
+            SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
     }
     HICON GetIcon(BOOL big) const {
         return reinterpret_cast<HICON>(::SendMessageW(m_hWnd, WM_GETICON, big ? ICON_BIG : ICON_SMALL, 0));
     }
-    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return ::SendMessageW(m_hWnd, message, wParam, lParam); }
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return ::PostMessageW(m_hWnd, message, wParam, lParam); }
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageW(m_hWnd, message, wParam, lParam);
+    }
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::PostMessageW(m_hWnd, message, wParam, lParam);
+    }
     void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, BOOL deep = TRUE);
 
     // --- size and position ---
@@ -138,13 +147,20 @@ public:
     void ScreenToClient(LPPOINT p) const { ::ScreenToClient(m_hWnd, p); }
     void ScreenToClient(LPRECT r) const;
     void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE) {
-        if (m_pCtrlSite) MoveControlSite(x, y, width, height);
-        else ::MoveWindow(m_hWnd, x, y, width, height, repaint);
+        if (m_pCtrlSite)
+            MoveControlSite(x, y, width, height);
+        else
+            ::MoveWindow(m_hWnd, x, y, width, height, repaint);
     }
-    void MoveWindow(LPCRECT r, BOOL repaint = TRUE) { MoveWindow(r->left, r->top, r->right - r->left, r->bottom - r->top, repaint); }
+    void MoveWindow(LPCRECT r, BOOL repaint = TRUE) {
+        MoveWindow(r->left, r->top, r->right - r->left, r->bottom - r->top, repaint);
+    }
     BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
     void CenterWindow(CWnd* alternateOwner = nullptr);
-    BOOL GetWindowPlacement(WINDOWPLACEMENT* wp) const { wp->length = sizeof *wp; return ::GetWindowPlacement(m_hWnd, wp); }
+    BOOL GetWindowPlacement(WINDOWPLACEMENT* wp) const {
+        wp->length = sizeof *wp;
+        return ::GetWindowPlacement(m_hWnd, wp);
+    }
     BOOL SetWindowPlacement(const WINDOWPLACEMENT* wp) { return ::SetWindowPlacement(m_hWnd, wp); }
     int SetWindowRgn(HRGN rgn, BOOL redraw) { return ::SetWindowRgn(m_hWnd, rgn, redraw); }
 
@@ -156,7 +172,8 @@ public:
     void InvalidateRect(LPCRECT rect, BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, rect, erase); }
     void ValidateRect(LPCRECT rect) { ::ValidateRect(m_hWnd, rect); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
-    BOOL RedrawWindow(LPCRECT rect = nullptr, HRGN rgn = nullptr, UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE) {
+    BOOL RedrawWindow(LPCRECT rect = nullptr, HRGN rgn = nullptr,
+                      UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE) {
         return ::RedrawWindow(m_hWnd, rect, rgn, flags);
     }
     void SetRedraw(BOOL redraw = TRUE) { SendMessage(WM_SETREDRAW, redraw, 0); }
@@ -177,7 +194,9 @@ public:
         return FromHandle(::GetNextDlgTabItem(m_hWnd, control->GetSafeHwnd(), previous));
     }
     CWnd* ChildWindowFromPoint(POINT p) const { return FromHandle(::ChildWindowFromPoint(m_hWnd, p)); }
-    CWnd* ChildWindowFromPoint(POINT p, UINT flags) const { return FromHandle(::ChildWindowFromPointEx(m_hWnd, p, flags)); }
+    CWnd* ChildWindowFromPoint(POINT p, UINT flags) const {
+        return FromHandle(::ChildWindowFromPointEx(m_hWnd, p, flags));
+    }
     BOOL IsChild(const CWnd* wnd) const { return ::IsChild(m_hWnd, wnd->GetSafeHwnd()); }
     static CWnd* PASCAL WindowFromPoint(POINT p) { return FromHandle(::WindowFromPoint(p)); }
     static CWnd* PASCAL GetFocus() { return FromHandle(::GetFocus()); }
@@ -185,7 +204,9 @@ public:
     static CWnd* PASCAL GetForegroundWindow() { return FromHandle(::GetForegroundWindow()); }
     static CWnd* PASCAL GetCapture() { return FromHandle(::GetCapture()); }
     static CWnd* PASCAL GetDesktopWindow() { return FromHandle(::GetDesktopWindow()); }
-    static CWnd* PASCAL FindWindow(LPCWSTR className, LPCWSTR windowName) { return FromHandle(::FindWindowW(className, windowName)); }
+    static CWnd* PASCAL FindWindow(LPCWSTR className, LPCWSTR windowName) {
+        return FromHandle(::FindWindowW(className, windowName));
+    }
     CWnd* SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
     CWnd* SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
     CWnd* SetActiveWindow() { return FromHandle(::SetActiveWindow(m_hWnd)); }
@@ -224,7 +245,9 @@ public:
     BOOL SetMenu(CMenu* menu);
     void DrawMenuBar() { ::DrawMenuBar(m_hWnd); }
     CMenu* GetSystemMenu(BOOL revert) const;
-    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, TIMERPROC proc = nullptr) { return ::SetTimer(m_hWnd, id, elapseMs, proc); }
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, TIMERPROC proc = nullptr) {
+        return ::SetTimer(m_hWnd, id, elapseMs, proc);
+    }
     BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
 
     // --- handlers the framework's maps and macros name ---

@@ -17,32 +17,21 @@ struct ChannelField {
 bool FindSdkChannelField(const uint8_t* packet, size_t length, ChannelField* field) {
     if (packet == nullptr || length < kHeaderSize) return false;
     switch (packet[0]) {
-    case kCmdStreamControl:
-        *field = {9, 0};
-        return true;
-    case kCmdChannel83:
-        *field = {8, 1};
-        return packet[9] == 2;
-    case kCmdQuery:
-    case kCmdSettings:
-        *field = {kSubChannelOffset, 1};
-        return packet[kSubCodeOffset] == kSubChannel;
-    case kCmdQueryA5:
-    case kCmdServiceStartC2:
-    case kCmdServiceStop:
-    case kCmdNoWaitCA:
-    case kCmdServiceStartCB:
-    case kCmdNoWaitCC:
-        *field = {8, 1};
-        return true;
-    default:
-        return false;
+        case kCmdStreamControl: *field = {9, 0}; return true;
+        case kCmdChannel83: *field = {8, 1}; return packet[9] == 2;
+        case kCmdQuery:
+        case kCmdSettings: *field = {kSubChannelOffset, 1}; return packet[kSubCodeOffset] == kSubChannel;
+        case kCmdQueryA5:
+        case kCmdServiceStartC2:
+        case kCmdServiceStop:
+        case kCmdNoWaitCA:
+        case kCmdServiceStartCB:
+        case kCmdNoWaitCC: *field = {8, 1}; return true;
+        default: return false;
     }
 }
 
-void AddToByte(uint8_t* p, int offset) {
-    *p = uint8_t(*p + offset);
-}
+void AddToByte(uint8_t* p, int offset) { *p = uint8_t(*p + offset); }
 
 void RenumberB6Entries(uint8_t* packet, size_t length, int offset) {
     size_t body = AvailableBody(packet, length);
@@ -112,38 +101,32 @@ int RouteSdkChannel(const AUTO_RECORD_LAYOUT& layout, uint8_t* packet, size_t le
     return slot;
 }
 
-void RenumberDevicePacket(uint8_t* packet, size_t length, int offset, int totalChannels,
-                          int firstRecordChannels) {
+void RenumberDevicePacket(uint8_t* packet, size_t length, int offset, int totalChannels, int firstRecordChannels) {
     if (packet == nullptr || length < kHeaderSize) return;
     switch (packet[0]) {
-    case kCmdQueryAnswer:
-        if (packet[kSubCodeOffset] == kSubChannel) AddToByte(packet + kSubChannelOffset, offset);
-        if (packet[kSubCodeOffset] == kSubCount && length == 40)
-            ScaleCount(packet, totalChannels, firstRecordChannels);
-        break;
-    case kCmdSettings:
-        if (packet[kSubCodeOffset] == kSubChannel) AddToByte(packet + kSubChannelOffset, offset);
-        break;
-    case kCmdServiceData:
-    case kCmdStreamData:
-        AddToByte(packet + 8, offset);
-        break;
-    case kCmdChannel83:
-        if (packet[9] == 2) AddToByte(packet + 8, offset);
-        break;
-    case kCmdAnswerB6:
-        RenumberB6Entries(packet, length, offset);
-        break;
-    case kCmdRegister:
-        if (packet[8] == 1 && length == 64) packet[34] = packet[35] = uint8_t(totalChannels);
-        break;
-    default:
-        break;
+        case kCmdQueryAnswer:
+            if (packet[kSubCodeOffset] == kSubChannel) AddToByte(packet + kSubChannelOffset, offset);
+            if (packet[kSubCodeOffset] == kSubCount && length == 40)
+                ScaleCount(packet, totalChannels, firstRecordChannels);
+            break;
+        case kCmdSettings:
+            if (packet[kSubCodeOffset] == kSubChannel) AddToByte(packet + kSubChannelOffset, offset);
+            break;
+        case kCmdServiceData:
+        case kCmdStreamData: AddToByte(packet + 8, offset); break;
+        case kCmdChannel83:
+            if (packet[9] == 2) AddToByte(packet + 8, offset);
+            break;
+        case kCmdAnswerB6: RenumberB6Entries(packet, length, offset); break;
+        case kCmdRegister:
+            if (packet[8] == 1 && length == 64) packet[34] = packet[35] = uint8_t(totalChannels);
+            break;
+        default: break;
     }
 }
 
-int ConnectionNumber(const AUTO_RECORD_LAYOUT& layout, int slot, int connectionIndex,
-                     int recordChannelCount, int totalChannels) {
+int ConnectionNumber(const AUTO_RECORD_LAYOUT& layout, int slot, int connectionIndex, int recordChannelCount,
+                     int totalChannels) {
     if (connectionIndex == 0) return 0;
     if (IsLastSubConnection(connectionIndex, recordChannelCount)) return totalChannels + 1;
     return connectionIndex + RecordOffset(layout, slot);

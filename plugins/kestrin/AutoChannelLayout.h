@@ -51,14 +51,13 @@ int RouteSdkChannel(const AUTO_RECORD_LAYOUT& layout, uint8_t* packet, size_t le
 // bytes) gets the total channel count in bytes 34 and 35; a 40-byte 0xB3
 // sub-code 16 has its count scaled by total / first record's channels (left
 // as it is when the first record has none).
-void RenumberDevicePacket(uint8_t* packet, size_t length, int offset, int totalChannels,
-                          int firstRecordChannels);
+void RenumberDevicePacket(uint8_t* packet, size_t length, int offset, int totalChannels, int firstRecordChannels);
 
 // Connection number under which the SDK knows connection index k of the
 // record in slot: 0 for the main connection, the device-wide extra
 // connection (total + 1) for the record's own extra one (its raw channel
 // count + 1), else k plus the record's offset.
-int ConnectionNumber(const AUTO_RECORD_LAYOUT& layout, int slot, int connectionIndex,
-                     int recordChannelCount, int totalChannels);
+int ConnectionNumber(const AUTO_RECORD_LAYOUT& layout, int slot, int connectionIndex, int recordChannelCount,
+                     int totalChannels);
 
 }  // namespace kestrin

@@ -31,10 +31,10 @@ uint8_t SubCodeOf(const uint8_t* packet, size_t length) {
 
 size_t TableEntrySize(uint8_t subCode) {
     switch (subCode) {
-    case kSubTable127: return 180;
-    case kSubTable126: return 40;
-    case kSubTable123: return 16;
-    default: return 0;
+        case kSubTable127: return 180;
+        case kSubTable126: return 40;
+        case kSubTable123: return 16;
+        default: return 0;
     }
 }
 
@@ -45,28 +45,26 @@ int ClampChannelCount(int channelCount) {
 
 uint8_t RequestForReply(uint8_t replyCommand) {
     switch (replyCommand) {
-    case kCmdAnswerB2: return kCmdQueryA2;
-    case kCmdQueryAnswer: return kCmdQuery;
-    case kCmdRegister: return kCmdQueryA4;
-    case kCmdAnswerB5: return kCmdQueryA6;
-    case kCmdAnswerB6: return kCmdQueryA5;
-    case kCmdListAnswer: return kCmdListQuery;
-    case kCmdAnswerBA: return kCmdQueryC7;
-    case kCmdAnswerC0: return kCmdQueryC0;
-    case kCmdAnswerE4: return kCmdQueryCD;
-    default: return replyCommand;
+        case kCmdAnswerB2: return kCmdQueryA2;
+        case kCmdQueryAnswer: return kCmdQuery;
+        case kCmdRegister: return kCmdQueryA4;
+        case kCmdAnswerB5: return kCmdQueryA6;
+        case kCmdAnswerB6: return kCmdQueryA5;
+        case kCmdListAnswer: return kCmdListQuery;
+        case kCmdAnswerBA: return kCmdQueryC7;
+        case kCmdAnswerC0: return kCmdQueryC0;
+        case kCmdAnswerE4: return kCmdQueryCD;
+        default: return replyCommand;
     }
 }
 
 int ParseRegistration(const uint8_t* data, size_t length, AUTO_REGISTRATION* out) {
-    if (data == nullptr || out == nullptr || length < kHeaderSize ||
-        length >= kRegistrationPacketLimit || data[0] != kCmdRegister ||
-        data[8] != kRegistrationSubType) {
+    if (data == nullptr || out == nullptr || length < kHeaderSize || length >= kRegistrationPacketLimit ||
+        data[0] != kCmdRegister || data[8] != kRegistrationSubType) {
         return kNotRegistration;
     }
     uint32_t idLength = ReadLe32(data + 4);
-    if (idLength == 0 || idLength >= kRegistrationIdSize || idLength > length - kHeaderSize)
-        return kRegistrationBadId;
+    if (idLength == 0 || idLength >= kRegistrationIdSize || idLength > length - kHeaderSize) return kRegistrationBadId;
     const uint8_t* id = data + kHeaderSize;
     if (std::memchr(id, 0, idLength) != nullptr) return kRegistrationBadId;
     std::memcpy(out->id, id, idLength);
@@ -118,8 +116,7 @@ int BuildLoginPacket(const char* userName, const char* password, uint8_t* out, s
     return int(kHeaderSize + bodyLength);
 }
 
-void BuildSubConnectPacket(uint32_t loginId, int connectionIndex, int channelCount,
-                           uint8_t out[kHeaderSize]) {
+void BuildSubConnectPacket(uint32_t loginId, int connectionIndex, int channelCount, uint8_t out[kHeaderSize]) {
     std::memset(out, 0, kHeaderSize);
     out[0] = kCmdSubConnect;
     out[3] = kBuiltMarker;
@@ -138,10 +135,9 @@ int ParseLoginReply(const uint8_t* data, size_t length, AUTO_LOGIN_REPLY* out) {
     return 0;
 }
 
-int BuildLoginAnswer(const uint8_t* loginReply, size_t replyLength, int32_t clientId,
-                     int totalChannels, uint8_t* out, size_t capacity) {
-    if (loginReply == nullptr || out == nullptr || replyLength < kHeaderSize ||
-        replyLength > capacity) {
+int BuildLoginAnswer(const uint8_t* loginReply, size_t replyLength, int32_t clientId, int totalChannels, uint8_t* out,
+                     size_t capacity) {
+    if (loginReply == nullptr || out == nullptr || replyLength < kHeaderSize || replyLength > capacity) {
         return -1;
     }
     std::memmove(out, loginReply, replyLength);
@@ -165,10 +161,8 @@ void BuildKeepAliveAnswer(uint8_t out[kHeaderSize]) {
     out[0] = kCmdKeepAliveAnswer;
 }
 
-int BuildOfflineQueryAnswer(const uint8_t* request, size_t length, uint8_t* out,
-                            size_t capacity) {
-    if (request == nullptr || out == nullptr || length < kHeaderSize ||
-        capacity < kOfflineQueryAnswerSize) {
+int BuildOfflineQueryAnswer(const uint8_t* request, size_t length, uint8_t* out, size_t capacity) {
+    if (request == nullptr || out == nullptr || length < kHeaderSize || capacity < kOfflineQueryAnswerSize) {
         return -1;
     }
     std::memset(out, 0, kOfflineQueryAnswerSize);

@@ -111,7 +111,7 @@ struct AUTO_REGISTRATION {
 
 enum RegistrationStatus {
     kRegistrationOk = 0,
-    kNotRegistration = -1,  // some other packet: ignore it
+    kNotRegistration = -1,    // some other packet: ignore it
     kRegistrationBadId = -2,  // a registration whose id cannot be used
 };
 
@@ -137,19 +137,14 @@ int BuildLoginPacket(const char* userName, const char* password, uint8_t* out, s
 
 // Sub-connection handshake 0xF1 for connection index 1..40; byte 12 is 2 for
 // the last sub-connection the device opens (index = channel count + 1).
-void BuildSubConnectPacket(uint32_t loginId, int connectionIndex, int channelCount,
-                           uint8_t out[kHeaderSize]);
+void BuildSubConnectPacket(uint32_t loginId, int connectionIndex, int channelCount, uint8_t out[kHeaderSize]);
 
 // True for the connection index that completes a device's sub-connections.
-inline bool IsLastSubConnection(int connectionIndex, int channelCount) {
-    return connectionIndex == channelCount + 1;
-}
+inline bool IsLastSubConnection(int connectionIndex, int channelCount) { return connectionIndex == channelCount + 1; }
 
 // A device reporting more channels than there are sub-connection slots can
 // never complete its sub-connections: it stays off line.
-inline bool SubConnectionsFit(int channelCount) {
-    return channelCount >= 0 && channelCount + 1 <= kMaxConnectionIndex;
-}
+inline bool SubConnectionsFit(int channelCount) { return channelCount >= 0 && channelCount + 1 <= kMaxConnectionIndex; }
 
 struct AUTO_LOGIN_REPLY {
     int channelCount;  // byte 10, as the device reports it (0..255)
@@ -164,8 +159,8 @@ int ParseLoginReply(const uint8_t* data, size_t length, AUTO_LOGIN_REPLY* out);
 // Answer to an SDK login: the stored login reply with the SDK client's id in
 // bytes 16..19 and the device's total channel count in byte 10. Returns the
 // length, or -1 when the reply is shorter than a header or does not fit out.
-int BuildLoginAnswer(const uint8_t* loginReply, size_t replyLength, int32_t clientId,
-                     int totalChannels, uint8_t* out, size_t capacity);
+int BuildLoginAnswer(const uint8_t* loginReply, size_t replyLength, int32_t clientId, int totalChannels, uint8_t* out,
+                     size_t capacity);
 
 // Answer to an SDK sub-connection request: 32-byte 0xF1 with bytes 3, 8..13
 // copied from the request. Returns 32, or -1 without a whole request header.
@@ -177,7 +172,6 @@ void BuildKeepAliveAnswer(uint8_t out[kHeaderSize]);
 // Answer to a channel query (0xA3 sub-code 125) while the device's record is
 // off line: 0xB3, bytes 8..31 from the request, a zero 1180-byte body.
 // Returns 1212, or -1 without a whole request header or room in out.
-int BuildOfflineQueryAnswer(const uint8_t* request, size_t length, uint8_t* out,
-                            size_t capacity);
+int BuildOfflineQueryAnswer(const uint8_t* request, size_t length, uint8_t* out, size_t capacity);
 
 }  // namespace kestrin

@@ -17,20 +17,15 @@ void CopyBounded(char* out, size_t outSize, const char* from, size_t length) {
     out[n] = '\0';
 }
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 
-int SplitInTwo(const char* text, char* first, size_t firstSize, char* rest, size_t restSize,
-               const char* separator, size_t maxLength) {
-    if (text == nullptr || text[0] == '\0' || first == nullptr || rest == nullptr ||
-        firstSize == 0 || restSize == 0) {
+int SplitInTwo(const char* text, char* first, size_t firstSize, char* rest, size_t restSize, const char* separator,
+               size_t maxLength) {
+    if (text == nullptr || text[0] == '\0' || first == nullptr || rest == nullptr || firstSize == 0 || restSize == 0) {
         return kSplitBadArgument;
     }
     // Work on a copy: first and rest may overlap the text.

@@ -14,8 +14,8 @@ const int kSplitBadArgument = -1000;
 // its size - 1 characters and always terminated; first and rest may be the
 // text's own buffer. Returns 0, or kSplitBadArgument when text is null or
 // empty, or an output is null or has size 0.
-int SplitInTwo(const char* text, char* first, size_t firstSize, char* rest, size_t restSize,
-               const char* separator, size_t maxLength);
+int SplitInTwo(const char* text, char* first, size_t firstSize, char* rest, size_t restSize, const char* separator,
+               size_t maxLength);
 
 // Removes blanks, tabs, carriage returns and line feeds at both ends of text
 // in place. With maxLength not 0 only the first maxLength characters are

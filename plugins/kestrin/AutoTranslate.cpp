@@ -26,14 +26,12 @@ bool IsMergedQuery(const uint8_t* packet) {
 
 bool GoesToEveryRecord(const uint8_t* packet) {
     switch (packet[0]) {
-    case kCmdStream:
-    case kCmdListSettings:
-        return true;
-    case kCmdStateSubscribe:
-        return std::find(std::begin(kMultiStateTypes), std::end(kMultiStateTypes), packet[12]) !=
-               std::end(kMultiStateTypes);
-    default:
-        return IsMergedQuery(packet) || IsTableSettings(packet);
+        case kCmdStream:
+        case kCmdListSettings: return true;
+        case kCmdStateSubscribe:
+            return std::find(std::begin(kMultiStateTypes), std::end(kMultiStateTypes), packet[12]) !=
+                   std::end(kMultiStateTypes);
+        default: return IsMergedQuery(packet) || IsTableSettings(packet);
     }
 }
 
@@ -63,8 +61,8 @@ void SplitForEachRecord(const std::vector<uint8_t>& packet, int32_t clientId, in
 
 }  // namespace
 
-int ParseSdkCommand(const SDK_COMMAND* in, const uint8_t* loginReply, size_t loginReplyLength,
-                    int totalChannels, PARSE_RESULT* out) {
+int ParseSdkCommand(const SDK_COMMAND* in, const uint8_t* loginReply, size_t loginReplyLength, int totalChannels,
+                    PARSE_RESULT* out) {
     if (in == nullptr || out == nullptr) return -1;
     std::memset(out, 0, sizeof *out);
     const uint8_t* packet = in->data;
@@ -73,37 +71,36 @@ int ParseSdkCommand(const SDK_COMMAND* in, const uint8_t* loginReply, size_t log
         return 0;
     }
     switch (packet[0]) {
-    case kCmdLogin: {
-        int n = BuildLoginAnswer(loginReply, loginReplyLength, in->clientId, totalChannels,
-                                 out->reply, sizeof out->reply);
-        if (n < 0) return 0;  // nothing stored yet: the result stays all zero
-        out->replyLength = n;
-        out->action = kParseLogin;
-        out->registerClient = 1;
-        return 0;
-    }
-    case kCmdSubConnect:
-        out->replyLength = BuildSubConnectAnswer(packet, size_t(in->length), out->reply);
-        out->action = kParseSubConnection;
-        out->registerClient = 1;
-        out->mainSessionId = int32_t(ReadLe32(packet + 8));
-        out->sessionIndex = packet[13];
-        return 0;
-    case kCmdKeepAlive:
-        BuildKeepAliveAnswer(out->reply);
-        out->replyLength = int32_t(kHeaderSize);
-        out->action = kParseOther;
-        return 0;
-    default:
-        out->action = kParseOther;
-        out->forward = 1;
-        return 0;
+        case kCmdLogin: {
+            int n = BuildLoginAnswer(loginReply, loginReplyLength, in->clientId, totalChannels, out->reply,
+                                     sizeof out->reply);
+            if (n < 0) return 0;  // nothing stored yet: the result stays all zero
+            out->replyLength = n;
+            out->action = kParseLogin;
+            out->registerClient = 1;
+            return 0;
+        }
+        case kCmdSubConnect:
+            out->replyLength = BuildSubConnectAnswer(packet, size_t(in->length), out->reply);
+            out->action = kParseSubConnection;
+            out->registerClient = 1;
+            out->mainSessionId = int32_t(ReadLe32(packet + 8));
+            out->sessionIndex = packet[13];
+            return 0;
+        case kCmdKeepAlive:
+            BuildKeepAliveAnswer(out->reply);
+            out->replyLength = int32_t(kHeaderSize);
+            out->action = kParseOther;
+            return 0;
+        default:
+            out->action = kParseOther;
+            out->forward = 1;
+            return 0;
     }
 }
 
-int PlanSendData(const uint8_t* packet, size_t length, int32_t clientId, int32_t tag,
-                 const AUTO_RECORD_LAYOUT& layout, CAutoRequestTable* table, uint32_t nowMs,
-                 std::vector<AUTO_OUTGOING>* out) {
+int PlanSendData(const uint8_t* packet, size_t length, int32_t clientId, int32_t tag, const AUTO_RECORD_LAYOUT& layout,
+                 CAutoRequestTable* table, uint32_t nowMs, std::vector<AUTO_OUTGOING>* out) {
     if (packet == nullptr || length < kHeaderSize || out == nullptr) return -1;
     out->clear();
     std::vector<uint8_t> copy(packet, packet + length);
@@ -121,8 +118,7 @@ int PlanSendData(const uint8_t* packet, size_t length, int32_t clientId, int32_t
         SplitForEachRecord(copy, clientId, tag, layout, out);
         return 0;
     }
-    if (IsMergedQuery(copy.data()) &&
-        table->MapRequest(copy.data(), copy.size(), &clientId, tag, layout, nowMs) != 0) {
+    if (IsMergedQuery(copy.data()) && table->MapRequest(copy.data(), copy.size(), &clientId, tag, layout, nowMs) != 0) {
         return 0;
     }
     int merge = command == kCmdStateSubscribe ? 0 : 1;
@@ -163,8 +159,7 @@ std::vector<uint8_t> BuildListSlice(const uint8_t* packet, size_t length, int of
     return slice;
 }
 
-bool BuildTableSlice(const uint8_t* packet, size_t length, int offset, int count,
-                     std::vector<uint8_t>* out) {
+bool BuildTableSlice(const uint8_t* packet, size_t length, int offset, int count, std::vector<uint8_t>* out) {
     out->clear();
     uint8_t subCode = SubCodeOf(packet, length);
     size_t entrySize = TableEntrySize(subCode);
@@ -190,10 +185,9 @@ bool BuildTableSlice(const uint8_t* packet, size_t length, int offset, int count
     return true;
 }
 
-void PrepareDeviceData(const AUTO_RECORD_LAYOUT& layout, int slot, int connectionIndex,
-                       int recordChannelCount, int totalChannels, CAutoStateMasks* masks,
-                       uint8_t* packet, size_t length, PLUGIN_DATA_TARGET* targets,
-                       size_t targetCount) {
+void PrepareDeviceData(const AUTO_RECORD_LAYOUT& layout, int slot, int connectionIndex, int recordChannelCount,
+                       int totalChannels, CAutoStateMasks* masks, uint8_t* packet, size_t length,
+                       PLUGIN_DATA_TARGET* targets, size_t targetCount) {
     if (slot < 0 || slot >= kMaxRecords) return;
     int number = ConnectionNumber(layout, slot, connectionIndex, recordChannelCount, totalChannels);
     for (size_t i = 0; targets != nullptr && i < targetCount; ++i) targets[i].subIndex = number;

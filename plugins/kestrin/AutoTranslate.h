@@ -21,8 +21,8 @@ namespace kestrin {
 // zero), a sub-connection (0xF1) and a keep-alive (0xA1) are answered
 // locally, anything else is to be forwarded. A null or short packet gives
 // action 2 without forwarding. Returns 0, or -1 when in or out is null.
-int ParseSdkCommand(const SDK_COMMAND* in, const uint8_t* loginReply, size_t loginReplyLength,
-                    int totalChannels, PARSE_RESULT* out);
+int ParseSdkCommand(const SDK_COMMAND* in, const uint8_t* loginReply, size_t loginReplyLength, int totalChannels,
+                    PARSE_RESULT* out);
 
 // One packet for one record's session.
 struct AUTO_OUTGOING {
@@ -41,9 +41,8 @@ struct AUTO_OUTGOING {
 // online record, else to slot 0; nothing when that slot has no session.
 // Returns 0 with *out filled, -1 when the packet is null or shorter than a
 // header or out is null.
-int PlanSendData(const uint8_t* packet, size_t length, int32_t clientId, int32_t tag,
-                 const AUTO_RECORD_LAYOUT& layout, CAutoRequestTable* table, uint32_t nowMs,
-                 std::vector<AUTO_OUTGOING>* out);
+int PlanSendData(const uint8_t* packet, size_t length, int32_t clientId, int32_t tag, const AUTO_RECORD_LAYOUT& layout,
+                 CAutoRequestTable* table, uint32_t nowMs, std::vector<AUTO_OUTGOING>* out);
 
 // The 0x11 subscription bytes of one record: count channels from the
 // record's offset (48 bytes when the request has 48, else 32). Channels past
@@ -60,17 +59,15 @@ std::vector<uint8_t> BuildListSlice(const uint8_t* packet, size_t length, int of
 // the request holds fewer entries than it must (the whole table; for 123 up
 // to the end of the record's part) or the record has no channel in the
 // table, so that no record is sent a table padded with made-up settings.
-bool BuildTableSlice(const uint8_t* packet, size_t length, int offset, int count,
-                     std::vector<uint8_t>* out);
+bool BuildTableSlice(const uint8_t* packet, size_t length, int offset, int count, std::vector<uint8_t>* out);
 
 // Readies a device packet that a record's command channel routed for the
 // SDK, seen from the whole device: every target's second field becomes the
 // SDK's connection number for connection index k of the record in slot, the
 // channel fields get the record's offset, device-wide counts the total, and
 // a state report carries the merged device mask (masks may be null).
-void PrepareDeviceData(const AUTO_RECORD_LAYOUT& layout, int slot, int connectionIndex,
-                       int recordChannelCount, int totalChannels, CAutoStateMasks* masks,
-                       uint8_t* packet, size_t length, PLUGIN_DATA_TARGET* targets,
-                       size_t targetCount);
+void PrepareDeviceData(const AUTO_RECORD_LAYOUT& layout, int slot, int connectionIndex, int recordChannelCount,
+                       int totalChannels, CAutoStateMasks* masks, uint8_t* packet, size_t length,
+                       PLUGIN_DATA_TARGET* targets, size_t targetCount);
 
 }  // namespace kestrin

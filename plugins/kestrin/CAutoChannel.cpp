@@ -18,9 +18,7 @@ const size_t kFlagsOffset = kHeaderSize;
 // State types withdrawn for a departing client, besides 1..16.
 const uint8_t kExtraStateTypes[] = {155, 156, 161, 162};
 
-bool IsStreamRequest48(size_t length) {
-    return length == kStreamRequestSize;
-}
+bool IsStreamRequest48(size_t length) { return length == kStreamRequestSize; }
 
 std::vector<uint8_t> NewStreamRequest(const uint8_t* request) {
     std::vector<uint8_t> p(kStreamRequestSize, 0);
@@ -48,9 +46,8 @@ std::vector<uint8_t> ServiceStop(uint8_t channel) {
 
 }  // namespace
 
-CAutoChannel::SendAction CAutoChannel::SendCommand(const uint8_t* packet, size_t length,
-                                                   int32_t clientId, int32_t tag, int merge,
-                                                   const AUTO_SESSION_VIEW& session,
+CAutoChannel::SendAction CAutoChannel::SendCommand(const uint8_t* packet, size_t length, int32_t clientId, int32_t tag,
+                                                   int merge, const AUTO_SESSION_VIEW& session,
                                                    std::vector<uint8_t>* out) {
     std::vector<uint8_t> scratch;
     if (out == nullptr) out = &scratch;
@@ -58,50 +55,45 @@ CAutoChannel::SendAction CAutoChannel::SendCommand(const uint8_t* packet, size_t
     if (packet == nullptr || length < kHeaderSize) return kSendNothing;
 
     switch (packet[0]) {
-    case kCmdNoReply0A:
-    case kCmdLogin:
-    case kCmdKeepAlive:
-    case kCmdSubConnect:
-        return kSendNothing;
-    case kCmdListQuery:
-        if (packet[8] == 0) return kSendNothing;
-        break;
-    case kCmdStream:
-        if (!session.online) return kSendNothing;
-        return UpdateStreams(packet, length, clientId, tag, session.streamMode, out);
-    case kCmdStreamControl:
-    case kCmdNoWaitCA:
-    case kCmdNoWaitCC:
-        return kSendAsIs;
-    case kCmdStateSubscribe:
-        if (!session.online) return kSendNothing;
-        return UpdateKeyed(m_states, packet[12], packet[8] == kStateUnsubscribe, clientId, tag, merge)
-                   ? kSendAsIs
-                   : kSendNothing;
-    case kCmdQuery:
-        if (!session.online && packet[kSubCodeOffset] == kSubChannel) {
-            out->resize(kOfflineQueryAnswerSize);
-            BuildOfflineQueryAnswer(packet, length, out->data(), out->size());
-            return kAnswerSdk;
-        }
-        break;
-    case kCmdServiceStartC2:
-    case kCmdServiceStartCB:
-    case kCmdServiceStop:
-        if (!session.online) return kSendNothing;
-        return UpdateKeyed(m_services, packet[8], packet[0] == kCmdServiceStop, clientId, tag, 0)
-                   ? kSendAsIs
-                   : kSendNothing;
-    default:
-        break;
+        case kCmdNoReply0A:
+        case kCmdLogin:
+        case kCmdKeepAlive:
+        case kCmdSubConnect: return kSendNothing;
+        case kCmdListQuery:
+            if (packet[8] == 0) return kSendNothing;
+            break;
+        case kCmdStream:
+            if (!session.online) return kSendNothing;
+            return UpdateStreams(packet, length, clientId, tag, session.streamMode, out);
+        case kCmdStreamControl:
+        case kCmdNoWaitCA:
+        case kCmdNoWaitCC: return kSendAsIs;
+        case kCmdStateSubscribe:
+            if (!session.online) return kSendNothing;
+            return UpdateKeyed(m_states, packet[12], packet[8] == kStateUnsubscribe, clientId, tag, merge)
+                       ? kSendAsIs
+                       : kSendNothing;
+        case kCmdQuery:
+            if (!session.online && packet[kSubCodeOffset] == kSubChannel) {
+                out->resize(kOfflineQueryAnswerSize);
+                BuildOfflineQueryAnswer(packet, length, out->data(), out->size());
+                return kAnswerSdk;
+            }
+            break;
+        case kCmdServiceStartC2:
+        case kCmdServiceStartCB:
+        case kCmdServiceStop:
+            if (!session.online) return kSendNothing;
+            return UpdateKeyed(m_services, packet[8], packet[0] == kCmdServiceStop, clientId, tag, 0) ? kSendAsIs
+                                                                                                      : kSendNothing;
+        default: break;
     }
     AddPending(packet[0], clientId, tag, merge, packet[0] == kCmdQueryA2 ? kRepliesPerA2 : 1);
     return kSendAsIs;
 }
 
-CAutoChannel::SendAction CAutoChannel::UpdateStreams(const uint8_t* packet, size_t length,
-                                                     int32_t clientId, int32_t tag,
-                                                     int streamMode, std::vector<uint8_t>* out) {
+CAutoChannel::SendAction CAutoChannel::UpdateStreams(const uint8_t* packet, size_t length, int32_t clientId,
+                                                     int32_t tag, int streamMode, std::vector<uint8_t>* out) {
     uint8_t requestedKinds[kMaxChannels] = {};
     bool withKinds = IsStreamRequest48(length);
     if (withKinds) std::memcpy(requestedKinds, packet + kFlagsOffset, kMaxChannels);
@@ -113,9 +105,8 @@ CAutoChannel::SendAction CAutoChannel::UpdateStreams(const uint8_t* packet, size
     std::lock_guard<std::mutex> guard(m_streamLock);
     for (int i = 0; i < kMaxChannels; ++i) {
         uint8_t wanted = packet[8 + i];
-        auto mine = std::find_if(m_streams.begin(), m_streams.end(), [&](const StreamEntry& e) {
-            return e.channel == i && e.clientId == clientId;
-        });
+        auto mine = std::find_if(m_streams.begin(), m_streams.end(),
+                                 [&](const StreamEntry& e) { return e.channel == i && e.clientId == clientId; });
         auto sameChannel = [i](const StreamEntry& e) { return e.channel == i; };
         if (wanted == kStreamStop && mine != m_streams.end()) {
             uint8_t kind = mine->kindFlag;
@@ -145,13 +136,11 @@ CAutoChannel::SendAction CAutoChannel::UpdateStreams(const uint8_t* packet, size
     return kSendBuilt;
 }
 
-bool CAutoChannel::UpdateKeyed(KeyedList& list, int key, bool stop, int32_t clientId, int32_t tag,
-                               int merge) {
+bool CAutoChannel::UpdateKeyed(KeyedList& list, int key, bool stop, int32_t clientId, int32_t tag, int merge) {
     std::lock_guard<std::mutex> guard(list.lock);
     auto& entries = list.entries;
-    auto mine = std::find_if(entries.begin(), entries.end(), [&](const KeyedEntry& e) {
-        return e.key == key && e.clientId == clientId;
-    });
+    auto mine = std::find_if(entries.begin(), entries.end(),
+                             [&](const KeyedEntry& e) { return e.key == key && e.clientId == clientId; });
     auto sameKey = [key](const KeyedEntry& e) { return e.key == key; };
     if (mine != entries.end() && stop) {
         entries.erase(mine);
@@ -182,26 +171,19 @@ void CAutoChannel::AddPending(uint8_t command, int32_t clientId, int32_t tag, in
     }
 }
 
-CAutoChannel::Route CAutoChannel::OnDeviceData(int connectionIndex, const uint8_t* packet,
-                                               size_t length) {
+CAutoChannel::Route CAutoChannel::OnDeviceData(int connectionIndex, const uint8_t* packet, size_t length) {
     Route route;
     if (packet == nullptr || length < kHeaderSize) return route;
     switch (packet[0]) {
-    case kCmdKeepAliveAnswer:
-    case kCmdSubConnect:
-        return route;
-    case kCmdLoginReply:
-        route.kind = Route::kLoginReply;
-        return route;
-    case kCmdStreamData:
-        if (length == kHeaderSize) return route;
-        return RouteStream(connectionIndex, packet[8]);
-    case kCmdStateReport:
-        return RouteKeyed(m_states, packet[12], connectionIndex, true);
-    case kCmdServiceData:
-        return RouteKeyed(m_services, packet[8], connectionIndex, false);
-    default:
-        return RouteReply(connectionIndex, packet[0]);
+        case kCmdKeepAliveAnswer:
+        case kCmdSubConnect: return route;
+        case kCmdLoginReply: route.kind = Route::kLoginReply; return route;
+        case kCmdStreamData:
+            if (length == kHeaderSize) return route;
+            return RouteStream(connectionIndex, packet[8]);
+        case kCmdStateReport: return RouteKeyed(m_states, packet[12], connectionIndex, true);
+        case kCmdServiceData: return RouteKeyed(m_services, packet[8], connectionIndex, false);
+        default: return RouteReply(connectionIndex, packet[0]);
     }
 }
 
@@ -215,8 +197,7 @@ CAutoChannel::Route CAutoChannel::RouteStream(int connectionIndex, int channel) 
     return route;
 }
 
-CAutoChannel::Route CAutoChannel::RouteKeyed(const KeyedList& list, int key, int connectionIndex,
-                                             bool takeMerge) {
+CAutoChannel::Route CAutoChannel::RouteKeyed(const KeyedList& list, int key, int connectionIndex, bool takeMerge) {
     Route route;
     route.kind = Route::kDeliver;
     std::lock_guard<std::mutex> guard(list.lock);
@@ -243,8 +224,7 @@ CAutoChannel::Route CAutoChannel::RouteReply(int connectionIndex, uint8_t replyC
     return route;
 }
 
-std::vector<std::vector<uint8_t>> CAutoChannel::CloseCommand(int32_t clientId,
-                                                             const AUTO_SESSION_VIEW& session) {
+std::vector<std::vector<uint8_t>> CAutoChannel::CloseCommand(int32_t clientId, const AUTO_SESSION_VIEW& session) {
     std::vector<std::vector<uint8_t>> toSend;
     auto run = [&](const std::vector<uint8_t>& packet) {
         std::vector<uint8_t> built;

@@ -50,8 +50,8 @@ public:
     // Decides what one SDK command sends to the device. out receives the
     // packet for kSendBuilt and kAnswerSdk and is cleared otherwise. A null
     // packet or one shorter than a header sends nothing.
-    SendAction SendCommand(const uint8_t* packet, size_t length, int32_t clientId, int32_t tag,
-                           int merge, const AUTO_SESSION_VIEW& session, std::vector<uint8_t>* out);
+    SendAction SendCommand(const uint8_t* packet, size_t length, int32_t clientId, int32_t tag, int merge,
+                           const AUTO_SESSION_VIEW& session, std::vector<uint8_t>* out);
 
     // Routes one device packet that arrived on connection index k. kLoginReply
     // for a 0xB0 (the session keeps it); kDeliver with the targets (possibly
@@ -96,12 +96,11 @@ private:
         std::vector<KeyedEntry> entries;
     };
 
-    SendAction UpdateStreams(const uint8_t* packet, size_t length, int32_t clientId, int32_t tag,
-                             int streamMode, std::vector<uint8_t>* out);
+    SendAction UpdateStreams(const uint8_t* packet, size_t length, int32_t clientId, int32_t tag, int streamMode,
+                             std::vector<uint8_t>* out);
     // First subscription to a key and its last withdrawal reach the device;
     // the others are absorbed. Returns true when the packet is to be sent.
-    static bool UpdateKeyed(KeyedList& list, int key, bool stop, int32_t clientId, int32_t tag,
-                            int merge);
+    static bool UpdateKeyed(KeyedList& list, int key, bool stop, int32_t clientId, int32_t tag, int merge);
     static void RemoveClient(KeyedList& list, int32_t clientId);
     void AddPending(uint8_t command, int32_t clientId, int32_t tag, int merge, int count);
     Route RouteReply(int connectionIndex, uint8_t replyCommand);

@@ -42,8 +42,7 @@ void CAutoDevice::Close() {
     }
 }
 
-int CAutoDevice::SetCallBack(PluginMessageCallback onMessage, PluginDataCallback onData,
-                             void* user) {
+int CAutoDevice::SetCallBack(PluginMessageCallback onMessage, PluginDataCallback onData, void* user) {
     CAutoLock guard(&m_callbackLock);
     m_onMessage = onMessage;
     m_onData = onData;
@@ -68,28 +67,23 @@ int CAutoDevice::ParseCommand(const SDK_COMMAND* in, PARSE_RESULT* out) {
     std::vector<uint8_t> reply;
     for (CAutoSession* session : m_sessions)
         if (session != nullptr && session->GetLoginReply(&reply)) break;
-    return kestrin::ParseSdkCommand(in, reply.empty() ? nullptr : reply.data(), reply.size(),
-                                    m_deviceInfo, out);
+    return kestrin::ParseSdkCommand(in, reply.empty() ? nullptr : reply.data(), reply.size(), m_deviceInfo, out);
 }
 
 int CAutoDevice::SendData(const uint8_t* packet, int length, int32_t clientId, int32_t tag) {
     if (packet == nullptr || length < int(kestrin::kHeaderSize)) return -1;
     std::vector<kestrin::AUTO_OUTGOING> outgoing;
-    kestrin::PlanSendData(packet, size_t(length), clientId, tag, Layout(), m_requests.get(),
-                          GetTickCount(), &outgoing);
+    kestrin::PlanSendData(packet, size_t(length), clientId, tag, Layout(), m_requests.get(), GetTickCount(), &outgoing);
     for (const kestrin::AUTO_OUTGOING& o : outgoing) {
         CAutoSession* session = m_sessions[o.slot];
-        if (session != nullptr)
-            session->Send(o.packet.data(), o.packet.size(), o.clientId, o.tag, o.merge);
+        if (session != nullptr) session->Send(o.packet.data(), o.packet.size(), o.clientId, o.tag, o.merge);
     }
     return 0;
 }
 
-int CAutoDevice::TryAttach(CAutoListener* connection, int connectionIndex,
-                           const char* registrationId) {
+int CAutoDevice::TryAttach(CAutoListener* connection, int connectionIndex, const char* registrationId) {
     for (CAutoSession* session : m_sessions) {
-        if (session != nullptr && session->Attach(connection, connectionIndex, registrationId) >= 0)
-            return 0;
+        if (session != nullptr && session->Attach(connection, connectionIndex, registrationId) >= 0) return 0;
     }
     return -1;
 }
@@ -115,16 +109,15 @@ void CAutoDevice::OnSessionData(CAutoSession* session, int connectionIndex, PLUG
     int slot = SlotOf(session);
     if (slot < 0 || packet == nullptr || length == 0) return;
     kestrin::AUTO_RECORD_LAYOUT layout = Layout();
-    kestrin::PrepareDeviceData(layout, slot, connectionIndex, session->ChannelCount(),
-                               m_deviceInfo, &m_masks, packet, length, targets, targetCount);
+    kestrin::PrepareDeviceData(layout, slot, connectionIndex, session->ChannelCount(), m_deviceInfo, &m_masks, packet,
+                               length, targets, targetCount);
     if (merge == 0 || !m_requests) {
         Deliver(targets, targetCount, packet, length);
         return;
     }
     CAutoRequestTable::Merged merged;
     if (m_requests->Merge(slot, targets, int(targetCount), packet, length, GetTickCount(), &merged))
-        Deliver(merged.targets.data(), merged.targets.size(), merged.packet.data(),
-                merged.packet.size());
+        Deliver(merged.targets.data(), merged.targets.size(), merged.packet.data(), merged.packet.size());
 }
 
 int CAutoDevice::SlotOf(const CAutoSession* session) const {
@@ -142,8 +135,7 @@ kestrin::AUTO_RECORD_LAYOUT CAutoDevice::Layout() const {
     return layout;
 }
 
-void CAutoDevice::Deliver(PLUGIN_DATA_TARGET* targets, size_t count, uint8_t* packet,
-                          size_t length) {
+void CAutoDevice::Deliver(PLUGIN_DATA_TARGET* targets, size_t count, uint8_t* packet, size_t length) {
     PluginDataCallback onData;
     void* user;
     {

@@ -52,8 +52,8 @@ public:
     // connection number), or to the request table when it is merged. Packet
     // and targets are the caller's scratch: they are rewritten in place, so
     // a relayed packet is copied only where the proxy makes its send buffer.
-    void OnSessionData(CAutoSession* session, int connectionIndex, PLUGIN_DATA_TARGET* targets,
-                       size_t targetCount, uint8_t* packet, size_t length, int merge);
+    void OnSessionData(CAutoSession* session, int connectionIndex, PLUGIN_DATA_TARGET* targets, size_t targetCount,
+                       uint8_t* packet, size_t length, int merge);
 
 private:
     int SlotOf(const CAutoSession* session) const;

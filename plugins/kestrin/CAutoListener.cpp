@@ -25,8 +25,7 @@ CAutoListener::~CAutoListener() {
     delete m_connection;
 }
 
-int CAutoListener::Listen(const char* address, int port, RegistrationCallback callback,
-                          void* user) {
+int CAutoListener::Listen(const char* address, int port, RegistrationCallback callback, void* user) {
     if (m_server != nullptr || m_connection != nullptr) return -1;
     {
         CAutoLock guard(&m_callbackLock);
@@ -147,10 +146,8 @@ void CAutoListener::Ended() {
 int CAutoListener::OnReceive(int, SOCKET, const char* data, int length) {
     if (length <= 0) return 0;
     // Full: the library offers the same bytes again once packets were taken.
-    return m_framer.Append(reinterpret_cast<const uint8_t*>(data), size_t(length)) ==
-                   CAutoFramer::kAppended
-               ? length
-               : -1;
+    return m_framer.Append(reinterpret_cast<const uint8_t*>(data), size_t(length)) == CAutoFramer::kAppended ? length
+                                                                                                             : -1;
 }
 
 int CAutoListener::OnSendDone(int, SOCKET, int) { return 1; }
@@ -174,27 +171,23 @@ int CAutoListener::OnAccept(int, SOCKET, SOCKET accepted, const char* peerAddres
     connection->m_onRegistration = callback;
     connection->m_registrationUser = user;
     connection->Report(kEventNew, "", 0);
-    if (connection->SetUpAccepted(owned.Release(), peerAddress, peerPort) != 1)
-        connection->Ended();
+    if (connection->SetUpAccepted(owned.Release(), peerAddress, peerPort) != 1) connection->Ended();
     return 1;
 }
 
 int CAutoListener::OnPoll(int, SOCKET, char* work, int workSize) {
-    if (m_connection == nullptr || !m_framer.HasBuffer() || work == nullptr || workSize <= 0)
-        return 1;
+    if (m_connection == nullptr || !m_framer.HasBuffer() || work == nullptr || workSize <= 0) return 1;
     uint8_t* packet = reinterpret_cast<uint8_t*>(work);
     size_t length = 0;
     switch (m_framer.Next(packet, size_t(workSize), &length)) {
-    case CAutoFramer::kNeedMore:
-        return 1;
-    case CAutoFramer::kOversized:
-        // The device sent what no packet of its protocol can be: drop it; it
-        // registers again.
-        m_connection->Close();
-        Ended();
-        return 0;
-    case CAutoFramer::kPacket:
-        break;
+        case CAutoFramer::kNeedMore: return 1;
+        case CAutoFramer::kOversized:
+            // The device sent what no packet of its protocol can be: drop it; it
+            // registers again.
+            m_connection->Close();
+            Ended();
+            return 0;
+        case CAutoFramer::kPacket: break;
     }
     ReportRegistration(packet, length);
     DataCallback onData;

@@ -30,9 +30,8 @@ public:
     // The packet lies in the polling thread's work buffer, which nothing else
     // reads until the callback returns: the handler may rewrite it in place.
     typedef int (*DataCallback)(CAutoListener* connection, uint8_t* packet, int length, void* user);
-    typedef void (*RegistrationCallback)(CAutoListener* listener, CAutoListener* connection,
-                                         int eventType, const char* text, int connectionIndex,
-                                         void* user);
+    typedef void (*RegistrationCallback)(CAutoListener* listener, CAutoListener* connection, int eventType,
+                                         const char* text, int connectionIndex, void* user);
 
     CAutoListener();
     // Closes whatever the object still has open; events running on other
@@ -72,8 +71,7 @@ public:
     // Socket library events.
     int OnReceive(int userValue, SOCKET socket, const char* data, int length) override;
     int OnSendDone(int userValue, SOCKET socket, int sendContext) override;
-    int OnAccept(int userValue, SOCKET listenSocket, SOCKET accepted, const char* peerAddress,
-                 int peerPort) override;
+    int OnAccept(int userValue, SOCKET listenSocket, SOCKET accepted, const char* peerAddress, int peerPort) override;
     int OnPoll(int userValue, SOCKET socket, char* work, int workSize) override;
     int OnClose(int userValue, SOCKET socket) override;
     int OnConnect(int userValue, SOCKET socket) override;

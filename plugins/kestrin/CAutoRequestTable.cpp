@@ -18,9 +18,7 @@ size_t StoreSize(uint8_t kind) {
     return TableEntrySize(kind) * kMaxChannels;
 }
 
-bool IsTableSubCode(uint8_t subCode) {
-    return TableEntrySize(subCode) != 0;
-}
+bool IsTableSubCode(uint8_t subCode) { return TableEntrySize(subCode) != 0; }
 
 }  // namespace
 
@@ -34,13 +32,12 @@ uint8_t CAutoRequestTable::RequestKind(const uint8_t* packet, size_t length) {
 uint8_t CAutoRequestTable::AnswerKind(const uint8_t* packet, size_t length) {
     if (packet == nullptr || length < kHeaderSize) return 0;
     if (packet[0] == kCmdListAnswer && packet[8] == 1) return kCmdListAnswer;
-    if (packet[0] == kCmdQueryAnswer && IsTableSubCode(packet[kSubCodeOffset]))
-        return packet[kSubCodeOffset];
+    if (packet[0] == kCmdQueryAnswer && IsTableSubCode(packet[kSubCodeOffset])) return packet[kSubCodeOffset];
     return 0;
 }
 
-int CAutoRequestTable::MapRequest(const uint8_t* packet, size_t length, int32_t* clientId,
-                                  int32_t tag, const AUTO_RECORD_LAYOUT& layout, uint32_t nowMs) {
+int CAutoRequestTable::MapRequest(const uint8_t* packet, size_t length, int32_t* clientId, int32_t tag,
+                                  const AUTO_RECORD_LAYOUT& layout, uint32_t nowMs) {
     uint8_t kind = RequestKind(packet, length);
     if (kind == 0 || clientId == nullptr) return -1;
     Entry entry;
@@ -82,8 +79,7 @@ void CAutoRequestTable::StoreListItems(SlotPart& part, const uint8_t* packet, si
     }
 }
 
-void CAutoRequestTable::BuildMergedList(const Entry& entry, const uint8_t* packet,
-                                        std::vector<uint8_t>* out) {
+void CAutoRequestTable::BuildMergedList(const Entry& entry, const uint8_t* packet, std::vector<uint8_t>* out) {
     std::string text;
     int items = 0;
     for (const SlotPart& part : entry.slots) {
@@ -118,17 +114,16 @@ void CAutoRequestTable::BuildMergedTable(const Entry& entry, const uint8_t* pack
     }
 }
 
-bool CAutoRequestTable::Merge(int slot, const PLUGIN_DATA_TARGET* targets, int targetCount,
-                              const uint8_t* packet, size_t length, uint32_t nowMs, Merged* out) {
+bool CAutoRequestTable::Merge(int slot, const PLUGIN_DATA_TARGET* targets, int targetCount, const uint8_t* packet,
+                              size_t length, uint32_t nowMs, Merged* out) {
     uint8_t kind = AnswerKind(packet, length);
-    if (kind == 0 || targets == nullptr || targetCount < 1 || slot < 0 || slot >= kMaxRecords ||
-        out == nullptr) {
+    if (kind == 0 || targets == nullptr || targetCount < 1 || slot < 0 || slot >= kMaxRecords || out == nullptr) {
         return false;
     }
     std::lock_guard<std::mutex> guard(m_lock);
     int32_t sequence = targets[0].sessionId;
-    auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                           [sequence](const Entry& e) { return e.sequence == sequence; });
+    auto it =
+        std::find_if(m_entries.begin(), m_entries.end(), [sequence](const Entry& e) { return e.sequence == sequence; });
     if (it == m_entries.end() || it->kind != kind) return false;
 
     SlotPart& part = it->slots[slot];
@@ -139,8 +134,7 @@ bool CAutoRequestTable::Merge(int slot, const PLUGIN_DATA_TARGET* targets, int t
         size_t body = AvailableBody(packet, length);
         if (body <= part.store.size()) std::memcpy(part.store.data(), packet + kHeaderSize, body);
     }
-    if (!std::all_of(std::begin(it->slots), std::end(it->slots),
-                     [](const SlotPart& p) { return p.answered; })) {
+    if (!std::all_of(std::begin(it->slots), std::end(it->slots), [](const SlotPart& p) { return p.answered; })) {
         return false;
     }
 

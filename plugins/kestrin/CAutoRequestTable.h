@@ -45,8 +45,8 @@ public:
     // older than the time-out. false when the answer is not one that is
     // merged, names no recorded request, does not match its kind, or other
     // records are still to answer.
-    bool Merge(int slot, const PLUGIN_DATA_TARGET* targets, int targetCount, const uint8_t* packet,
-               size_t length, uint32_t nowMs, Merged* out);
+    bool Merge(int slot, const PLUGIN_DATA_TARGET* targets, int targetCount, const uint8_t* packet, size_t length,
+               uint32_t nowMs, Merged* out);
 
     size_t Count() const;
 
@@ -69,8 +69,7 @@ private:
     static uint8_t AnswerKind(const uint8_t* packet, size_t length);
     static void StoreListItems(SlotPart& part, const uint8_t* packet, size_t length);
     static void BuildMergedList(const Entry& entry, const uint8_t* packet, std::vector<uint8_t>* out);
-    static void BuildMergedTable(const Entry& entry, const uint8_t* packet, size_t length,
-                                 std::vector<uint8_t>* out);
+    static void BuildMergedTable(const Entry& entry, const uint8_t* packet, size_t length, std::vector<uint8_t>* out);
     void DropExpired(uint32_t nowMs);
 
     mutable std::mutex m_lock;

@@ -19,8 +19,8 @@ CAutoSession::CAutoSession(CAutoDevice* owner) : m_owner(owner) {}
 
 CAutoSession::~CAutoSession() { CloseAll(); }
 
-int CAutoSession::SetRecord(const char* userName, const char* password,
-                            const char* registrationId, int channelCount, int streamMode) {
+int CAutoSession::SetRecord(const char* userName, const char* password, const char* registrationId, int channelCount,
+                            int streamMode) {
     CAutoLock guard(&m_sessionLock);
     CopyText(m_userName, sizeof m_userName, userName);
     CopyText(m_password, sizeof m_password, password);
@@ -31,10 +31,8 @@ int CAutoSession::SetRecord(const char* userName, const char* password,
     return 0;
 }
 
-int CAutoSession::Attach(CAutoListener* connection, int connectionIndex,
-                         const char* registrationId) {
-    if (connection == nullptr || registrationId == nullptr || registrationId[0] == '\0')
-        return -1;
+int CAutoSession::Attach(CAutoListener* connection, int connectionIndex, const char* registrationId) {
+    if (connection == nullptr || registrationId == nullptr || registrationId[0] == '\0') return -1;
     {
         CAutoLock guard(&m_sessionLock);
         if (!kestrin::RegistrationIdEquals(registrationId, m_registrationId)) return -1;
@@ -53,8 +51,7 @@ int CAutoSession::Attach(CAutoListener* connection, int connectionIndex,
     return 0;
 }
 
-int CAutoSession::AttachMain(CAutoListener* connection, std::vector<CAutoListener*>* toClose,
-                             bool* restarted) {
+int CAutoSession::AttachMain(CAutoListener* connection, std::vector<CAutoListener*>* toClose, bool* restarted) {
     CAutoLock guard(&m_sessionLock);
     uint8_t login[kestrin::kMaxLoginPacket];
     int loginLength = kestrin::BuildLoginPacket(m_userName, m_password, login, sizeof login);
@@ -161,24 +158,18 @@ bool CAutoSession::GetLoginReply(std::vector<uint8_t>* out) const {
     return true;
 }
 
-int CAutoSession::Send(const uint8_t* packet, size_t length, int32_t clientId, int32_t tag,
-                       int merge) {
+int CAutoSession::Send(const uint8_t* packet, size_t length, int32_t clientId, int32_t tag, int merge) {
     if (packet == nullptr) return -1;
     std::vector<uint8_t> built;
     switch (m_channel.SendCommand(packet, length, clientId, tag, merge, View(), &built)) {
-    case CAutoChannel::kSendNothing:
-        break;
-    case CAutoChannel::kSendAsIs:
-        SendToDevice(packet, length);
-        break;
-    case CAutoChannel::kSendBuilt:
-        SendToDevice(built.data(), built.size());
-        break;
-    case CAutoChannel::kAnswerSdk: {
-        PLUGIN_DATA_TARGET target{clientId, tag};
-        m_owner->OnSessionData(this, tag, &target, 1, built.data(), built.size(), merge);
-        break;
-    }
+        case CAutoChannel::kSendNothing: break;
+        case CAutoChannel::kSendAsIs: SendToDevice(packet, length); break;
+        case CAutoChannel::kSendBuilt: SendToDevice(built.data(), built.size()); break;
+        case CAutoChannel::kAnswerSdk: {
+            PLUGIN_DATA_TARGET target{clientId, tag};
+            m_owner->OnSessionData(this, tag, &target, 1, built.data(), built.size(), merge);
+            break;
+        }
     }
     return 0;
 }
@@ -218,8 +209,8 @@ int CAutoSession::OnConnectionClosed(CAutoListener* connection, int value, void*
     // Only the state lock: an Attach holding the session lock may be what
     // this close waits behind. The next heartbeat does the rest.
     CAutoLock state(&self->m_stateLock);
-    bool current = std::find(std::begin(self->m_connections), std::end(self->m_connections),
-                             connection) != std::end(self->m_connections);
+    bool current = std::find(std::begin(self->m_connections), std::end(self->m_connections), connection) !=
+                   std::end(self->m_connections);
     if (current) {
         self->m_online = false;
         self->m_lost = true;
@@ -238,15 +229,12 @@ void CAutoSession::HandleData(CAutoListener* connection, uint8_t* packet, size_t
     int index = connection->ConnectionIndex();
     CAutoChannel::Route route = m_channel.OnDeviceData(index, packet, length);
     switch (route.kind) {
-    case CAutoChannel::Route::kDrop:
-        break;
-    case CAutoChannel::Route::kLoginReply:
-        StoreLoginReply(packet, length);
-        break;
-    case CAutoChannel::Route::kDeliver:
-        m_owner->OnSessionData(this, index, route.targets.data(), route.targets.size(), packet,
-                               length, route.merge);
-        break;
+        case CAutoChannel::Route::kDrop: break;
+        case CAutoChannel::Route::kLoginReply: StoreLoginReply(packet, length); break;
+        case CAutoChannel::Route::kDeliver:
+            m_owner->OnSessionData(this, index, route.targets.data(), route.targets.size(), packet, length,
+                                   route.merge);
+            break;
     }
 }
 

@@ -29,8 +29,8 @@ public:
 
     // Copies the record (texts cut to their fields) and forgets the stored
     // login reply. 0.
-    int SetRecord(const char* userName, const char* password, const char* registrationId,
-                  int channelCount, int streamMode);
+    int SetRecord(const char* userName, const char* password, const char* registrationId, int channelCount,
+                  int streamMode);
 
     // Takes a registering connection. 0 accepted (the session owns it from
     // then on); -1 refused: another id, an ended connection, a
@@ -66,8 +66,7 @@ private:
     // deletes what is returned once the lock is released.
     std::vector<CAutoListener*> DetachAllLocked();
     static void Dispose(const std::vector<CAutoListener*>& connections);
-    int AttachMain(CAutoListener* connection, std::vector<CAutoListener*>* toClose,
-                   bool* restarted);
+    int AttachMain(CAutoListener* connection, std::vector<CAutoListener*>* toClose, bool* restarted);
     int AttachSub(CAutoListener* connection, int connectionIndex, bool* nowOnline);
     AUTO_SESSION_VIEW View() const;
     void SendToDevice(const uint8_t* packet, size_t length);

@@ -17,14 +17,11 @@ uint32_t RangeBits(int offset, int count) {
 }  // namespace
 
 bool CAutoStateMasks::ApplyReport(uint8_t* packet, size_t length, int offset, int count) {
-    if (packet == nullptr || length != kReportLength || packet[0] != kestrin::kCmdStateReport)
-        return false;
+    if (packet == nullptr || length != kReportLength || packet[0] != kestrin::kCmdStateReport) return false;
     int type = packet[12];
     if (!IsMaskType(type)) return false;
     uint32_t range = RangeBits(offset, count);
-    uint32_t reported = offset >= 0 && offset < 32
-                            ? uint32_t(uint64_t(kestrin::ReadLe32(packet + 32)) << offset)
-                            : 0;
+    uint32_t reported = offset >= 0 && offset < 32 ? uint32_t(uint64_t(kestrin::ReadLe32(packet + 32)) << offset) : 0;
     std::lock_guard<std::mutex> guard(m_lock);
     uint32_t& mask = m_masks[type - 2];
     mask = (mask & ~range) | (reported & range);

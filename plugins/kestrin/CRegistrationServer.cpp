@@ -104,56 +104,50 @@ int CRegistrationServer::RemoveDevice(CAutoDevice* device) {
     return 0;
 }
 
-void CRegistrationServer::RegistrationNetCallback(CAutoListener* listener,
-                                                  CAutoListener* connection, int eventType,
-                                                  const char* text, int connectionIndex,
-                                                  void* user) {
+void CRegistrationServer::RegistrationNetCallback(CAutoListener* listener, CAutoListener* connection, int eventType,
+                                                  const char* text, int connectionIndex, void* user) {
     CRegistrationServer* self = static_cast<CRegistrationServer*>(user);
     if (self != nullptr) self->QueueNetEvent(listener, connection, eventType, connectionIndex, text);
 }
 
-void CRegistrationServer::QueueNetEvent(CAutoListener* listener, CAutoListener* connection,
-                                        int eventType, int connectionIndex,
-                                        const char* registrationId) {
+void CRegistrationServer::QueueNetEvent(CAutoListener* listener, CAutoListener* connection, int eventType,
+                                        int connectionIndex, const char* registrationId) {
     if (listener == nullptr || connection == nullptr || registrationId == nullptr) return;
     NetEvent event{std::string(), connection, connection->Serial(), 0};
     switch (eventType) {
-    case CAutoListener::kEventNew: {
-        CNetAutoLock guard(&m_pendingLock, true);
-        m_pending.push_back(event);
-        break;
-    }
-    case CAutoListener::kEventRegistration: {
-        // Ids that would not fit the event's field were refused when parsed;
-        // an empty one is refused by every session.
-        event.registrationId.assign(registrationId,
-                                    strnlen(registrationId, kestrin::kRegistrationIdSize - 1));
-        event.connectionIndex = connectionIndex;
-        {
-            CAutoLock guard(&m_registrationLock);
-            m_registrations.push_back(event);
+        case CAutoListener::kEventNew: {
+            CNetAutoLock guard(&m_pendingLock, true);
+            m_pending.push_back(event);
+            break;
         }
-        if (m_registrationEvent) SetEvent(m_registrationEvent.Get());
-        break;
-    }
-    case CAutoListener::kEventClosed: {
-        {
-            CAutoLock guard(&m_closedLock);
-            m_closed.push_back(event);
+        case CAutoListener::kEventRegistration: {
+            // Ids that would not fit the event's field were refused when parsed;
+            // an empty one is refused by every session.
+            event.registrationId.assign(registrationId, strnlen(registrationId, kestrin::kRegistrationIdSize - 1));
+            event.connectionIndex = connectionIndex;
+            {
+                CAutoLock guard(&m_registrationLock);
+                m_registrations.push_back(event);
+            }
+            if (m_registrationEvent) SetEvent(m_registrationEvent.Get());
+            break;
         }
-        if (m_closedEvent) SetEvent(m_closedEvent.Get());
-        break;
-    }
-    default:
-        break;
+        case CAutoListener::kEventClosed: {
+            {
+                CAutoLock guard(&m_closedLock);
+                m_closed.push_back(event);
+            }
+            if (m_closedEvent) SetEvent(m_closedEvent.Get());
+            break;
+        }
+        default: break;
     }
 }
 
 DWORD WINAPI CRegistrationServer::WorkerMain(LPVOID self) {
     try {
         static_cast<CRegistrationServer*>(self)->WorkerLoop();
-    } catch (...) {
-    }
+    } catch (...) {}
     return 0;
 }
 
@@ -166,8 +160,7 @@ void CRegistrationServer::WorkerLoop() {
         // connection already closed finds it gone.
         for (;;) {
             if (WaitForSingleObject(m_stopEvent.Get(), 0) == WAIT_OBJECT_0) return;
-            while (ProcessClosed()) {
-            }
+            while (ProcessClosed()) {}
             if (!ProcessRegistration()) break;
         }
     }

@@ -52,11 +52,10 @@ public:
     int RemoveDevice(CAutoDevice* device);
 
     // Event of a connection object (any socket library thread).
-    void QueueNetEvent(CAutoListener* listener, CAutoListener* connection, int eventType,
-                       int connectionIndex, const char* registrationId);
-    static void RegistrationNetCallback(CAutoListener* listener, CAutoListener* connection,
-                                        int eventType, const char* text, int connectionIndex,
-                                        void* user);
+    void QueueNetEvent(CAutoListener* listener, CAutoListener* connection, int eventType, int connectionIndex,
+                       const char* registrationId);
+    static void RegistrationNetCallback(CAutoListener* listener, CAutoListener* connection, int eventType,
+                                        const char* text, int connectionIndex, void* user);
 
     // The pending connections' keep-alive and idle checks, at most once per
     // sweep interval. now is a tick count.

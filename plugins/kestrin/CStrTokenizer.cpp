@@ -41,8 +41,7 @@ bool CStrTokenizer::Parse() {
     std::vector<char> rest(m_text.begin(), m_text.end());
     rest.push_back('\0');
     while (rest[0] != '\0') {
-        SplitInTwo(rest.data(), first.data(), first.size(), rest.data(), rest.size(),
-                   m_separator.c_str(), 0);
+        SplitInTwo(rest.data(), first.data(), first.size(), rest.data(), rest.size(), m_separator.c_str(), 0);
         if (m_trim) TrimString(first.data(), 0);
         m_items.emplace_back(first.data());
     }

@@ -64,8 +64,8 @@ int KESTRIN_CALL DVR_AUTO_CloseDevice(void* handle) {
     }
 }
 
-int KESTRIN_CALL DVR_AUTO_SetCallBack(void* handle, PluginMessageCallback onMessage,
-                                      PluginDataCallback onData, void* user) {
+int KESTRIN_CALL DVR_AUTO_SetCallBack(void* handle, PluginMessageCallback onMessage, PluginDataCallback onData,
+                                      void* user) {
     if (handle == nullptr) return -1;
     try {
         return DeviceOf(handle)->SetCallBack(onMessage, onData, user);
@@ -74,8 +74,7 @@ int KESTRIN_CALL DVR_AUTO_SetCallBack(void* handle, PluginMessageCallback onMess
     }
 }
 
-int KESTRIN_CALL DVR_AUTO_SendData(void* handle, uint8_t* data, int length, int sessionId,
-                                   int subIndex) {
+int KESTRIN_CALL DVR_AUTO_SendData(void* handle, uint8_t* data, int length, int sessionId, int subIndex) {
     if (handle == nullptr) return -1;
     try {
         return DeviceOf(handle)->SendData(data, length, sessionId, subIndex);

@@ -33,32 +33,32 @@ extern "C" {
 typedef uintptr_t QVNET_USER;  // caller's value, handed back unchanged
 
 // ---- Error codes (QVNET_LastErrorCode) -----------------------------------
-#define QVNET_ERR_NONE            0x00000000u
-#define QVNET_ERR_NOT_INIT        0x80000001u  // QVNET_Init not called, or after QVNET_Cleanup
-#define QVNET_ERR_NETWORK         0x80000002u  // connection failed or lost
-#define QVNET_ERR_INVALID_HANDLE  0x80000003u
-#define QVNET_ERR_INVALID_PARAM   0x80000004u
-#define QVNET_ERR_TIMEOUT         0x80000005u  // the device did not answer in time: retry later
-#define QVNET_ERR_NO_FILE         0x80000006u  // the device has no such record file or range
-#define QVNET_ERR_LOCAL_FILE      0x80000007u  // the local output file could not be created
-#define QVNET_ERR_UNSUPPORTED     0x80000008u  // the device does not offer that query or command
-#define QVNET_ERR_BUFFER_SMALL    0x80000009u
-#define QVNET_ERR_LOGIN           0x8000000Au  // login refused; the reason is the login error code
-#define QVNET_ERR_NO_AUDIO        0x8000000Bu  // no local audio device
-#define QVNET_ERR_DEVICE_BUSY     0x80000055u  // the device is busy: retry later
+#define QVNET_ERR_NONE 0x00000000u
+#define QVNET_ERR_NOT_INIT 0x80000001u  // QVNET_Init not called, or after QVNET_Cleanup
+#define QVNET_ERR_NETWORK 0x80000002u   // connection failed or lost
+#define QVNET_ERR_INVALID_HANDLE 0x80000003u
+#define QVNET_ERR_INVALID_PARAM 0x80000004u
+#define QVNET_ERR_TIMEOUT 0x80000005u      // the device did not answer in time: retry later
+#define QVNET_ERR_NO_FILE 0x80000006u      // the device has no such record file or range
+#define QVNET_ERR_LOCAL_FILE 0x80000007u   // the local output file could not be created
+#define QVNET_ERR_UNSUPPORTED 0x80000008u  // the device does not offer that query or command
+#define QVNET_ERR_BUFFER_SMALL 0x80000009u
+#define QVNET_ERR_LOGIN 0x8000000Au        // login refused; the reason is the login error code
+#define QVNET_ERR_NO_AUDIO 0x8000000Bu     // no local audio device
+#define QVNET_ERR_DEVICE_BUSY 0x80000055u  // the device is busy: retry later
 
 // Login error codes (error out-value of QVNET_LoginDevice).
-#define QVNET_LOGIN_WRONG_PASSWORD  1
-#define QVNET_LOGIN_WRONG_USER      2
-#define QVNET_LOGIN_TIMEOUT         3  // no connection or no answer in time
-#define QVNET_LOGIN_ALREADY_IN      4
-#define QVNET_LOGIN_LOCKED          5
-#define QVNET_LOGIN_BLACKLISTED     6
-#define QVNET_LOGIN_BUSY            7
+#define QVNET_LOGIN_WRONG_PASSWORD 1
+#define QVNET_LOGIN_WRONG_USER 2
+#define QVNET_LOGIN_TIMEOUT 3  // no connection or no answer in time
+#define QVNET_LOGIN_ALREADY_IN 4
+#define QVNET_LOGIN_LOCKED 5
+#define QVNET_LOGIN_BLACKLISTED 6
+#define QVNET_LOGIN_BUSY 7
 
 // Event types of the event callback.
-#define QVNET_EVENT_REPLAY_END     3  // a playback delivered its last byte
-#define QVNET_EVENT_FETCH_FAILED   4  // a download broke off (its session may be dropped too)
+#define QVNET_EVENT_REPLAY_END 3    // a playback delivered its last byte
+#define QVNET_EVENT_FETCH_FAILED 4  // a download broke off (its session may be dropped too)
 
 // ---- Records ----------------------------------------------------------------
 #pragma pack(push, 4)
@@ -70,14 +70,14 @@ typedef struct QVNET_TIME {
 
 // One record file on a device (or, with recordType 0xFF, a time range).
 typedef struct RECORD_FILE_DESC {
-    uint32_t channel;        // 0-based
+    uint32_t channel;  // 0-based
     char fileName[128];
     uint32_t sizeKB;
     QVNET_TIME start;
     QVNET_TIME end;
-    uint32_t location1;      // identify the file on the device together
+    uint32_t location1;  // identify the file on the device together
     uint32_t location2;
-    uint8_t recordType;      // 0 normal, 1/2 alarm, other values other; 0xFF time range
+    uint8_t recordType;  // 0 normal, 1/2 alarm, other values other; 0xFF time range
     uint8_t reserved[2];
     uint8_t recordKind;
 } RECORD_FILE_DESC;
@@ -98,7 +98,7 @@ typedef struct QVNET_DEVICE_INFO {
 
 // One device found by the LAN search.
 typedef struct DEVICE_SEARCH_RESULT {
-    uint32_t structSize;     // sizeof(DEVICE_SEARCH_RESULT)
+    uint32_t structSize;  // sizeof(DEVICE_SEARCH_RESULT)
     char ip[64];
     int32_t port;
     char mask[64];
@@ -162,8 +162,8 @@ typedef void(QVNET_CALL* QVNET_FilePosCallback)(int32_t handle, uint32_t totalKB
 typedef void(QVNET_CALL* QVNET_TimePosCallback)(int32_t handle, uint32_t totalKB, uint32_t doneKB, int32_t index,
                                                 const RECORD_FILE_DESC* range, QVNET_USER user);
 // Stream data of a playback; return 1 when taken, 0 to have the block offered again.
-typedef int32_t(QVNET_CALL* QVNET_DataCallback)(int32_t handle, uint32_t dataType, const uint8_t* data,
-                                                uint32_t length, QVNET_USER user);
+typedef int32_t(QVNET_CALL* QVNET_DataCallback)(int32_t handle, uint32_t dataType, const uint8_t* data, uint32_t length,
+                                                QVNET_USER user);
 // One found device; data is valid during the call only.
 typedef void(QVNET_CALL* QVNET_SearchCallback)(const DEVICE_SEARCH_RESULT* data, QVNET_USER user);
 // Talk audio: kind 0 captured locally (to send), kind 1 received from the device (to play).
@@ -218,67 +218,67 @@ enum QVNET_ORDINAL {
 // ---- Functions ----------------------------------------------------------------
 // Each returns 0 (FALSE or no handle) on failure, with the reason for
 // QVNET_LastErrorCode; BOOL results are 1 on success.
-#define QVNET_FUNCTIONS(X)                                                                                             \
-    X(int32_t, Init, (QVNET_DisconnectCallback onDisconnect, QVNET_USER user))                                         \
-    X(int32_t, Cleanup, (void))                                                                                        \
-    X(int32_t, LogoutDevice, (int32_t loginHandle))                                                                    \
-    X(void, SetMessageCallback, (QVNET_MessageCallback callback, QVNET_USER user))                                     \
-    X(int32_t, PostLoginSetup, (int32_t loginHandle))                                                                  \
-    X(int32_t, FindRecordFiles,                                                                                        \
-      (int32_t loginHandle, int32_t channel, int32_t fileType, const QVNET_TIME* start, const QVNET_TIME* end,         \
-       const char* cardNumber, RECORD_FILE_DESC* buffer, int32_t bufferSize, int32_t* count, int32_t waitMs,           \
-       int32_t reserved))                                                                                              \
-    X(int32_t, SeekReplay, (int32_t replayHandle, uint32_t rangeOffsetKB, uint32_t fileOffsetKB))                      \
-    X(int32_t, StopReplay, (int32_t replayHandle))                                                                     \
-    X(int32_t, FetchRecordFile,                                                                                        \
-      (int32_t loginHandle, const RECORD_FILE_DESC* file, const char* savePath, QVNET_FilePosCallback onPos,           \
-       QVNET_USER user))                                                                                               \
-    X(int32_t, StopFetch, (int32_t fetchHandle))                                                                       \
-    X(int32_t, ReadChannelNames, (int32_t loginHandle, char* buffer, int32_t size, int32_t* count, int32_t waitMs))   \
-    X(int32_t, QueryChannelFileJob, (int32_t jobHandle))                                                               \
-    X(int32_t, StopChannelFileJob, (int32_t jobHandle))                                                                \
-    X(int32_t, ReadRecordStates, (int32_t loginHandle, char* buffer, int32_t size, int32_t* length, int32_t waitMs))  \
-    X(int32_t, ReadDeviceClock, (int32_t loginHandle, QVNET_TIME * time, int32_t waitMs))                              \
-    X(int32_t, WriteDeviceClock, (int32_t loginHandle, const QVNET_TIME* time))                                        \
-    X(int32_t, ReadDeviceStatus,                                                                                       \
-      (int32_t loginHandle, int32_t statusType, char* buffer, int32_t size, int32_t* length, int32_t waitMs))          \
-    X(int32_t, ResolveViaDdns,                                                                                         \
-      (const char* serverIp, int32_t serverPort, const char* deviceName, int32_t nameLength, const char* reserved1,    \
-       int32_t reserved2, char* deviceIp))                                                                             \
-    X(int32_t, ReadChannelConfig,                                                                                      \
-      (int32_t loginHandle, int32_t configType, int32_t channel, void* buffer, int32_t size, int32_t* length,          \
-       int32_t waitMs))                                                                                                \
-    X(int32_t, LoginDevice,                                                                                            \
-      (const char* ip, int32_t port, const char* user, const char* password, int32_t loginType, int32_t reserved,     \
-       QVNET_DEVICE_INFO* info, int32_t* error))                                                                       \
-    X(int32_t, FetchTimeRange,                                                                                         \
-      (int32_t loginHandle, int32_t channel, int32_t fileType, const QVNET_TIME* start, const QVNET_TIME* end,         \
-       const char* savePath, QVNET_TimePosCallback onPos, QVNET_USER user))                                            \
-    X(int32_t, DeviceControlA, (int32_t loginHandle))                                                                  \
-    X(int32_t, DeviceControlB, (int32_t loginHandle))                                                                  \
-    X(int32_t, ReadDeviceConfig,                                                                                       \
-      (int32_t loginHandle, int32_t configType, void* buffer, int32_t size, int32_t* length, int32_t waitMs))          \
-    X(int32_t, PostLoginSetupV5, (int32_t loginHandle))                                                                \
-    X(int32_t, WriteChannelNames, (int32_t loginHandle, const char* buffer, int32_t size))                             \
-    X(uint32_t, LastErrorCode, (void))                                                                                 \
-    X(int32_t, ReplayRecordFile,                                                                                       \
-      (int32_t loginHandle, const RECORD_FILE_DESC* file, void* window, QVNET_FilePosCallback onPos,                   \
-       QVNET_USER posUser, QVNET_DataCallback onData, QVNET_USER dataUser))                                            \
-    X(int32_t, ReplayTimeRange,                                                                                        \
-      (int32_t loginHandle, int32_t channel, const QVNET_TIME* start, const QVNET_TIME* end, void* window,             \
-       QVNET_FilePosCallback onPos, QVNET_USER posUser, QVNET_DataCallback onData, QVNET_USER dataUser))               \
-    X(int32_t, OpenTalk, (int32_t loginHandle, QVNET_TalkCallback onAudio, QVNET_USER user))                           \
-    X(int32_t, SendTalkAudio, (int32_t talkHandle, const char* buffer, int32_t length))                                \
-    X(int32_t, StartLocalAudio, (void))                                                                                \
-    X(int32_t, StopLocalAudio, (void))                                                                                 \
-    X(void, PlayDeviceAudio, (const char* buffer, int32_t length))                                                     \
-    X(int32_t, CloseTalk, (int32_t talkHandle))                                                                        \
-    X(int32_t, SetTalkEncoding, (int32_t loginHandle, int32_t kind, const void* format))                               \
-    X(int32_t, StartChannelFileJob,                                                                                    \
-      (int32_t loginHandle, int32_t channel, const char* fileName, int32_t valueA, int32_t valueB))                    \
-    X(int32_t, SetNetworkParams, (const QVNET_NET_PARAMS* params))                                                     \
-    X(void, SetEventCallback, (QVNET_EventCallback callback, QVNET_USER user))                                         \
-    X(int32_t, StartDeviceSearch, (QVNET_SearchCallback onFound, QVNET_USER user, int32_t reserved))                  \
+#define QVNET_FUNCTIONS(X)                                                                                           \
+    X(int32_t, Init, (QVNET_DisconnectCallback onDisconnect, QVNET_USER user))                                       \
+    X(int32_t, Cleanup, (void))                                                                                      \
+    X(int32_t, LogoutDevice, (int32_t loginHandle))                                                                  \
+    X(void, SetMessageCallback, (QVNET_MessageCallback callback, QVNET_USER user))                                   \
+    X(int32_t, PostLoginSetup, (int32_t loginHandle))                                                                \
+    X(int32_t, FindRecordFiles,                                                                                      \
+      (int32_t loginHandle, int32_t channel, int32_t fileType, const QVNET_TIME* start, const QVNET_TIME* end,       \
+       const char* cardNumber, RECORD_FILE_DESC* buffer, int32_t bufferSize, int32_t* count, int32_t waitMs,         \
+       int32_t reserved))                                                                                            \
+    X(int32_t, SeekReplay, (int32_t replayHandle, uint32_t rangeOffsetKB, uint32_t fileOffsetKB))                    \
+    X(int32_t, StopReplay, (int32_t replayHandle))                                                                   \
+    X(int32_t, FetchRecordFile,                                                                                      \
+      (int32_t loginHandle, const RECORD_FILE_DESC* file, const char* savePath, QVNET_FilePosCallback onPos,         \
+       QVNET_USER user))                                                                                             \
+    X(int32_t, StopFetch, (int32_t fetchHandle))                                                                     \
+    X(int32_t, ReadChannelNames, (int32_t loginHandle, char* buffer, int32_t size, int32_t* count, int32_t waitMs))  \
+    X(int32_t, QueryChannelFileJob, (int32_t jobHandle))                                                             \
+    X(int32_t, StopChannelFileJob, (int32_t jobHandle))                                                              \
+    X(int32_t, ReadRecordStates, (int32_t loginHandle, char* buffer, int32_t size, int32_t* length, int32_t waitMs)) \
+    X(int32_t, ReadDeviceClock, (int32_t loginHandle, QVNET_TIME * time, int32_t waitMs))                            \
+    X(int32_t, WriteDeviceClock, (int32_t loginHandle, const QVNET_TIME* time))                                      \
+    X(int32_t, ReadDeviceStatus,                                                                                     \
+      (int32_t loginHandle, int32_t statusType, char* buffer, int32_t size, int32_t* length, int32_t waitMs))        \
+    X(int32_t, ResolveViaDdns,                                                                                       \
+      (const char* serverIp, int32_t serverPort, const char* deviceName, int32_t nameLength, const char* reserved1,  \
+       int32_t reserved2, char* deviceIp))                                                                           \
+    X(int32_t, ReadChannelConfig,                                                                                    \
+      (int32_t loginHandle, int32_t configType, int32_t channel, void* buffer, int32_t size, int32_t* length,        \
+       int32_t waitMs))                                                                                              \
+    X(int32_t, LoginDevice,                                                                                          \
+      (const char* ip, int32_t port, const char* user, const char* password, int32_t loginType, int32_t reserved,    \
+       QVNET_DEVICE_INFO* info, int32_t* error))                                                                     \
+    X(int32_t, FetchTimeRange,                                                                                       \
+      (int32_t loginHandle, int32_t channel, int32_t fileType, const QVNET_TIME* start, const QVNET_TIME* end,       \
+       const char* savePath, QVNET_TimePosCallback onPos, QVNET_USER user))                                          \
+    X(int32_t, DeviceControlA, (int32_t loginHandle))                                                                \
+    X(int32_t, DeviceControlB, (int32_t loginHandle))                                                                \
+    X(int32_t, ReadDeviceConfig,                                                                                     \
+      (int32_t loginHandle, int32_t configType, void* buffer, int32_t size, int32_t* length, int32_t waitMs))        \
+    X(int32_t, PostLoginSetupV5, (int32_t loginHandle))                                                              \
+    X(int32_t, WriteChannelNames, (int32_t loginHandle, const char* buffer, int32_t size))                           \
+    X(uint32_t, LastErrorCode, (void))                                                                               \
+    X(int32_t, ReplayRecordFile,                                                                                     \
+      (int32_t loginHandle, const RECORD_FILE_DESC* file, void* window, QVNET_FilePosCallback onPos,                 \
+       QVNET_USER posUser, QVNET_DataCallback onData, QVNET_USER dataUser))                                          \
+    X(int32_t, ReplayTimeRange,                                                                                      \
+      (int32_t loginHandle, int32_t channel, const QVNET_TIME* start, const QVNET_TIME* end, void* window,           \
+       QVNET_FilePosCallback onPos, QVNET_USER posUser, QVNET_DataCallback onData, QVNET_USER dataUser))             \
+    X(int32_t, OpenTalk, (int32_t loginHandle, QVNET_TalkCallback onAudio, QVNET_USER user))                         \
+    X(int32_t, SendTalkAudio, (int32_t talkHandle, const char* buffer, int32_t length))                              \
+    X(int32_t, StartLocalAudio, (void))                                                                              \
+    X(int32_t, StopLocalAudio, (void))                                                                               \
+    X(void, PlayDeviceAudio, (const char* buffer, int32_t length))                                                   \
+    X(int32_t, CloseTalk, (int32_t talkHandle))                                                                      \
+    X(int32_t, SetTalkEncoding, (int32_t loginHandle, int32_t kind, const void* format))                             \
+    X(int32_t, StartChannelFileJob,                                                                                  \
+      (int32_t loginHandle, int32_t channel, const char* fileName, int32_t valueA, int32_t valueB))                  \
+    X(int32_t, SetNetworkParams, (const QVNET_NET_PARAMS* params))                                                   \
+    X(void, SetEventCallback, (QVNET_EventCallback callback, QVNET_USER user))                                       \
+    X(int32_t, StartDeviceSearch, (QVNET_SearchCallback onFound, QVNET_USER user, int32_t reserved))                 \
     X(int32_t, StopDeviceSearch, (int32_t searchHandle))
 
 #define QVNET_DECLARE_FUNCTION(ret, name, args) ret QVNET_CALL QVNET_##name args;

@@ -26,9 +26,9 @@ extern "C" {
 #define QVPLAY_FILE_AVI 1
 
 // QVPLAY_QueryBufferedAmount kinds.
-#define QVPLAY_BUFFERED_INPUT_BYTES 1   // received bytes not yet decoded
-#define QVPLAY_BUFFERED_FREE_BYTES 2    // room left in the input buffer
-#define QVPLAY_BUFFERED_FRAMES 3        // decoded pictures not yet shown
+#define QVPLAY_BUFFERED_INPUT_BYTES 1  // received bytes not yet decoded
+#define QVPLAY_BUFFERED_FREE_BYTES 2   // room left in the input buffer
+#define QVPLAY_BUFFERED_FRAMES 3       // decoded pictures not yet shown
 
 // QVPLAY_QueryPortTriple kinds: QVPLAY_QUERY_PLAY_STATE fills six LONGs:
 // width, height, frames per second, pictures shown, seconds of recording
@@ -59,10 +59,10 @@ extern "C" {
 typedef struct QVPLAY_FRAME {
     LONG width;
     LONG height;
-    LONG stride;          // bytes per row
+    LONG stride;  // bytes per row
     const BYTE* pixels;
-    DWORD frameIndex;     // the recording's own frame number
-    LONGLONG timestampMs; // the recording's own time, milliseconds
+    DWORD frameIndex;      // the recording's own frame number
+    LONGLONG timestampMs;  // the recording's own time, milliseconds
 } QVPLAY_FRAME;
 
 // Called on the port's own thread for every picture shown, outside the
@@ -151,8 +151,7 @@ typedef BOOL(__stdcall* QVPLAY_SetViewCallback_Fn)(LONG port, QVPLAY_DisplayCall
 typedef BOOL(__stdcall* QVPLAY_SetPortQuadA_Fn)(LONG port, DWORD region, LONG brightness, LONG contrast,
                                                 LONG saturation, LONG hue);
 // Region margins in window pixels left free (black) round the picture.
-typedef BOOL(__stdcall* QVPLAY_SetPortQuadB_Fn)(LONG port, DWORD region, LONG left, LONG top, LONG right,
-                                                LONG bottom);
+typedef BOOL(__stdcall* QVPLAY_SetPortQuadB_Fn)(LONG port, DWORD region, LONG left, LONG top, LONG right, LONG bottom);
 // Writes the picture last shown as a 24-bit BMP file (ANSI path). 0 when no
 // picture has been shown yet or the file cannot be written.
 typedef BOOL(__stdcall* QVPLAY_SavePicture_Fn)(LONG port, const char* path);
@@ -165,8 +164,7 @@ typedef BOOL(__stdcall* QVPLAY_BeginFileWrite_Fn)(LONG port, const char* path, D
 typedef BOOL(__stdcall* QVPLAY_EndFileWrite_Fn)(LONG port);
 // Fills `buffer` by kind (QVPLAY_QUERY_*); `returned` gets the bytes filled,
 // or the size needed when the buffer is too small (result 0).
-typedef BOOL(__stdcall* QVPLAY_QueryPortTriple_Fn)(LONG port, DWORD kind, BYTE* buffer, DWORD size,
-                                                   DWORD* returned);
+typedef BOOL(__stdcall* QVPLAY_QueryPortTriple_Fn)(LONG port, DWORD kind, BYTE* buffer, DWORD size, DWORD* returned);
 
 #ifdef __cplusplus
 }

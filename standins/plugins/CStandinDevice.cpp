@@ -39,7 +39,10 @@ int64_t NowMs() {
 }  // namespace
 
 CStandinDevice::CStandinDevice(const char* address, int port, const char* user, const char* password)
-    : m_address(address ? address : ""), m_port(port), m_userName(user ? user : ""), m_password(password ? password : "") {}
+    : m_address(address ? address : ""),
+      m_port(port),
+      m_userName(user ? user : ""),
+      m_password(password ? password : "") {}
 
 CStandinDevice::~CStandinDevice() { Stop(); }
 
@@ -219,34 +222,34 @@ int CStandinDevice::Parse(const SDK_COMMAND& command, PARSE_RESULT& result) {
     if (!command.data || command.length < static_cast<int32_t>(kHeaderSize)) return -1;
     const uint8_t* packet = command.data;
     switch (packet[0]) {
-    case kCmdLogin: {
-        CAutoLock lock(&m_lock);
-        // Without a stored reply the result stays all zero: no answer, no session.
-        if (m_loginReply.empty()) return 0;
-        std::memcpy(result.reply, m_loginReply.data(), m_loginReply.size());
-        WriteLe32(result.reply + kLoginIdOffset, static_cast<uint32_t>(command.clientId));
-        result.replyLength = static_cast<int32_t>(m_loginReply.size());
-        result.action = kParseLogin;
-        result.registerClient = 1;
-        return 0;
-    }
-    case kCmdSubConnection:
-        BuildSubConnectionAnswer(packet, result.reply);
-        result.replyLength = static_cast<int32_t>(kHeaderSize);
-        result.action = kParseSubConnection;
-        result.registerClient = 1;
-        result.mainSessionId = static_cast<int32_t>(ReadLe32(packet + 8));
-        result.sessionIndex = packet[13];
-        return 0;
-    case kCmdKeepAlive:
-        result.reply[0] = kCmdKeepAliveReply;
-        result.replyLength = static_cast<int32_t>(kHeaderSize);
-        result.action = kParseOther;
-        return 0;
-    default:
-        result.action = kParseOther;
-        result.forward = 1;
-        return 0;
+        case kCmdLogin: {
+            CAutoLock lock(&m_lock);
+            // Without a stored reply the result stays all zero: no answer, no session.
+            if (m_loginReply.empty()) return 0;
+            std::memcpy(result.reply, m_loginReply.data(), m_loginReply.size());
+            WriteLe32(result.reply + kLoginIdOffset, static_cast<uint32_t>(command.clientId));
+            result.replyLength = static_cast<int32_t>(m_loginReply.size());
+            result.action = kParseLogin;
+            result.registerClient = 1;
+            return 0;
+        }
+        case kCmdSubConnection:
+            BuildSubConnectionAnswer(packet, result.reply);
+            result.replyLength = static_cast<int32_t>(kHeaderSize);
+            result.action = kParseSubConnection;
+            result.registerClient = 1;
+            result.mainSessionId = static_cast<int32_t>(ReadLe32(packet + 8));
+            result.sessionIndex = packet[13];
+            return 0;
+        case kCmdKeepAlive:
+            result.reply[0] = kCmdKeepAliveReply;
+            result.replyLength = static_cast<int32_t>(kHeaderSize);
+            result.action = kParseOther;
+            return 0;
+        default:
+            result.action = kParseOther;
+            result.forward = 1;
+            return 0;
     }
 }
 

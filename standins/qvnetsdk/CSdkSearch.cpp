@@ -22,7 +22,8 @@ bool CSdkSearch::Open(const std::string& targetIp, int32_t targetPort) {
     if (!m_socket) return false;
     if (m_target.sin_addr.s_addr == INADDR_BROADCAST) {
         BOOL broadcast = TRUE;
-        setsockopt(m_socket.Get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&broadcast), sizeof(broadcast));
+        setsockopt(m_socket.Get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&broadcast),
+                   sizeof(broadcast));
     }
     m_nonce = GetTickCount() ^ static_cast<uint32_t>(reinterpret_cast<uintptr_t>(this));
     return true;
@@ -64,7 +65,8 @@ void CSdkSearch::Run() {
             lastProbe = GetTickCount();
         }
         if (!qvsock::WaitReadable(m_socket.Get(), 100)) continue;
-        const int received = recvfrom(m_socket.Get(), reinterpret_cast<char*>(buffer), sizeof(buffer), 0, nullptr, nullptr);
+        const int received =
+            recvfrom(m_socket.Get(), reinterpret_cast<char*>(buffer), sizeof(buffer), 0, nullptr, nullptr);
         uint32_t nonce = 0;
         DEVICE_SEARCH_RESULT result;
         if (received > 0 && qvwire::ParseSearchAnswer(buffer, static_cast<size_t>(received), nonce, result) &&

@@ -16,11 +16,11 @@ int64_t NowMs() {
 
 uint32_t ErrorOfStatus(uint32_t status) {
     switch (status) {
-    case kStatusOk: return QVNET_ERR_NONE;
-    case kStatusNoSuch: return QVNET_ERR_NO_FILE;
-    case kStatusBusy: return QVNET_ERR_DEVICE_BUSY;
-    case kStatusUnsupported: return QVNET_ERR_UNSUPPORTED;
-    default: return QVNET_ERR_INVALID_PARAM;
+        case kStatusOk: return QVNET_ERR_NONE;
+        case kStatusNoSuch: return QVNET_ERR_NO_FILE;
+        case kStatusBusy: return QVNET_ERR_DEVICE_BUSY;
+        case kStatusUnsupported: return QVNET_ERR_UNSUPPORTED;
+        default: return QVNET_ERR_INVALID_PARAM;
     }
 }
 
@@ -35,8 +35,7 @@ CSdkSession::CSdkSession(SOCKET s, const std::string& ip, int32_t port, const QV
 CSdkSession::~CSdkSession() = default;
 
 std::shared_ptr<CSdkSession> CSdkSession::Login(const char* ip, int32_t port, const char* user, const char* password,
-                                                const QVNET_NET_PARAMS& params, int32_t& loginError,
-                                                uint32_t& error) {
+                                                const QVNET_NET_PARAMS& params, int32_t& loginError, uint32_t& error) {
     loginError = QVNET_LOGIN_TIMEOUT;
     error = QVNET_ERR_NETWORK;
     CUniqueSocket s;

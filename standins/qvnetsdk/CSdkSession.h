@@ -41,7 +41,9 @@ public:
     // reader marks the loss expected before it can see it.
     SdkReply Call(uint8_t command, const uint32_t (&args)[4], const std::vector<uint8_t>& body, uint32_t waitMs,
                   bool lossFollows = false);
-    SdkReply Call(uint8_t command, const uint32_t (&args)[4], uint32_t waitMs) { return Call(command, args, {}, waitMs); }
+    SdkReply Call(uint8_t command, const uint32_t (&args)[4], uint32_t waitMs) {
+        return Call(command, args, {}, waitMs);
+    }
 
     // The two halves of Call, for a caller that keeps several requests in
     // flight (the device answers them in order). Send returns the request's

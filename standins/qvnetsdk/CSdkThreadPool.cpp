@@ -14,8 +14,7 @@ const int kMaxWaiting = 16;
 void RunGuarded(const std::function<void()>& body) {
     try {
         body();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 }  // namespace

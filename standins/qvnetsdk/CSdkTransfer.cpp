@@ -37,14 +37,16 @@ uint32_t CSdkTransfer::Open(const std::shared_ptr<CSdkSession>& session, Kind ki
                             std::shared_ptr<CSdkTransfer>& transfer) {
     const QVNET_NET_PARAMS params = CSdkCore::Get().Params();
     const uint32_t args[4] = {request.mode, 0, 0, 0};
-    SdkReply reply = session->Call(kCmdOpen, args, EncodeOpenRequest(request), static_cast<uint32_t>(params.replyWaitMs));
+    SdkReply reply =
+        session->Call(kCmdOpen, args, EncodeOpenRequest(request), static_cast<uint32_t>(params.replyWaitMs));
     if (reply.error) return reply.error;
     std::shared_ptr<CSdkTransfer> created(new CSdkTransfer(session, kind, callbacks));
     // Taken once: a read per block must not queue on the SDK-wide lock.
     created->m_blockWaitMs = static_cast<uint32_t>(params.transferWaitMs);
     created->m_deviceId = reply.header.args[0];
     created->m_total = reply.header.args[1] | (static_cast<uint64_t>(reply.header.args[2]) << 32);
-    if (reply.body.size() == sizeof(RECORD_FILE_DESC)) std::memcpy(&created->m_range, reply.body.data(), sizeof(RECORD_FILE_DESC));
+    if (reply.body.size() == sizeof(RECORD_FILE_DESC))
+        std::memcpy(&created->m_range, reply.body.data(), sizeof(RECORD_FILE_DESC));
     if (kind != kReplay && !created->m_file.Create(path)) {
         const uint32_t closeArgs[4] = {created->m_deviceId, 0, 0, 0};
         session->Call(kCmdClose, closeArgs, kCloseWaitMs);

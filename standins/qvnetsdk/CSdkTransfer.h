@@ -31,8 +31,7 @@ public:
     // Asks the device to open the stream; QVNET_ERR_NONE, or the reason it
     // cannot. A download also creates its file (QVNET_ERR_LOCAL_FILE).
     static uint32_t Open(const std::shared_ptr<CSdkSession>& session, Kind kind, const qvwire::OpenRequest& request,
-                         const std::string& path, const Callbacks& callbacks,
-                         std::shared_ptr<CSdkTransfer>& transfer);
+                         const std::string& path, const Callbacks& callbacks, std::shared_ptr<CSdkTransfer>& transfer);
     ~CSdkTransfer() override;
 
     // Starts the worker once the transfer has its handle.
@@ -84,7 +83,7 @@ private:
     std::deque<Read> m_reads;  // in the order the device answers them
     RECORD_FILE_DESC m_range = {};
     uint64_t m_headerSize = 0, m_frameSize = 0;  // stream layout, for aligned seeks
-    CLock m_gate;                           // stop flag against callback starts and file use
+    CLock m_gate;                                // stop flag against callback starts and file use
     std::atomic<bool> m_stopped{false};
     CSdkFileWriter m_file;
     std::atomic<int64_t> m_seekTo{-1};

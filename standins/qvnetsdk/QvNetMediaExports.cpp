@@ -97,9 +97,9 @@ int32_t QVNET_CALL QVNET_StopLocalAudio(void) {
 
 void QVNET_CALL QVNET_PlayDeviceAudio(const char* buffer, int32_t length) {
     try {
-        if (buffer && length > 0) CSdkLocalAudio::Get().Play(reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(length));
-    } catch (...) {
-    }
+        if (buffer && length > 0)
+            CSdkLocalAudio::Get().Play(reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(length));
+    } catch (...) {}
 }
 
 int32_t QVNET_CALL QVNET_TestUseSyntheticAudio(int32_t on) {

@@ -31,11 +31,11 @@ typedef struct QVNET_TEST_COUNTERS {
     int32_t threadsStarted;  // SDK threads started since the process began
 } QVNET_TEST_COUNTERS;
 
-#define QVNET_TEST_FUNCTIONS(X)                                                                                        \
-    X(int32_t, TestSetSearchTarget, (const char* ip, int32_t port))                                                    \
-    X(int32_t, TestGetCounters, (QVNET_TEST_COUNTERS * counters))                                                     \
-    X(int32_t, TestUseSyntheticAudio, (int32_t on))                                                                  \
-    X(int32_t, TestFailFileWrites, (int32_t keptKB))                                                                 \
+#define QVNET_TEST_FUNCTIONS(X)                                     \
+    X(int32_t, TestSetSearchTarget, (const char* ip, int32_t port)) \
+    X(int32_t, TestGetCounters, (QVNET_TEST_COUNTERS * counters))   \
+    X(int32_t, TestUseSyntheticAudio, (int32_t on))                 \
+    X(int32_t, TestFailFileWrites, (int32_t keptKB))                \
     X(int32_t, TestKeepSessionOnFetchFailure, (int32_t on))
 
 #define QVNET_DECLARE_TEST_FUNCTION(ret, name, args) ret QVNET_CALL QVNET_##name args;

@@ -19,8 +19,8 @@ extern "C" {
 
 int32_t QVNET_CALL QVNET_FindRecordFiles(int32_t loginHandle, int32_t channel, int32_t fileType,
                                          const QVNET_TIME* start, const QVNET_TIME* end, const char* cardNumber,
-                                         RECORD_FILE_DESC* buffer, int32_t bufferSize, int32_t* count,
-                                         int32_t waitMs, int32_t reserved) {
+                                         RECORD_FILE_DESC* buffer, int32_t bufferSize, int32_t* count, int32_t waitMs,
+                                         int32_t reserved) {
     try {
         if (count) *count = 0;
         if (!start || !end || !buffer || !count || channel < 0) return Fail(QVNET_ERR_INVALID_PARAM);
@@ -67,9 +67,9 @@ int32_t QVNET_CALL QVNET_FetchRecordFile(int32_t loginHandle, const RECORD_FILE_
     QVNET_GUARD(0)
 }
 
-int32_t QVNET_CALL QVNET_FetchTimeRange(int32_t loginHandle, int32_t channel, int32_t fileType,
-                                        const QVNET_TIME* start, const QVNET_TIME* end, const char* savePath,
-                                        QVNET_TimePosCallback onPos, QVNET_USER user) {
+int32_t QVNET_CALL QVNET_FetchTimeRange(int32_t loginHandle, int32_t channel, int32_t fileType, const QVNET_TIME* start,
+                                        const QVNET_TIME* end, const char* savePath, QVNET_TimePosCallback onPos,
+                                        QVNET_USER user) {
     try {
         if (!start || !end || !savePath || !*savePath || channel < 0) return Fail(QVNET_ERR_INVALID_PARAM);
         CSdkTransfer::Callbacks callbacks;
@@ -139,8 +139,8 @@ int32_t QVNET_CALL QVNET_StopReplay(int32_t replayHandle) {
     QVNET_GUARD(0)
 }
 
-int32_t QVNET_CALL QVNET_StartChannelFileJob(int32_t loginHandle, int32_t channel, const char* fileName,
-                                             int32_t valueA, int32_t valueB) {
+int32_t QVNET_CALL QVNET_StartChannelFileJob(int32_t loginHandle, int32_t channel, const char* fileName, int32_t valueA,
+                                             int32_t valueB) {
     try {
         if (channel < 0) return Fail(QVNET_ERR_INVALID_PARAM);
         uint32_t error = 0;

@@ -22,9 +22,7 @@ int32_t Done(int32_t result) {
 
 uint32_t LastError() { return t_lastError; }
 
-uint32_t WaitOf(int32_t waitMs) {
-    return static_cast<uint32_t>(waitMs > 0 ? waitMs : Core().Params().replyWaitMs);
-}
+uint32_t WaitOf(int32_t waitMs) { return static_cast<uint32_t>(waitMs > 0 ? waitMs : Core().Params().replyWaitMs); }
 
 std::shared_ptr<CSdkSession> SessionOf(int32_t loginHandle, uint32_t& error) {
     if (!Core().IsInitialised()) {

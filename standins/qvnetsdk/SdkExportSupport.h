@@ -39,8 +39,8 @@ std::shared_ptr<T> ObjectOf(int32_t handle, uint32_t& error) {
 }
 
 // One request on a login; the reply, or an error reply.
-SdkReply Request(int32_t loginHandle, uint8_t command, const uint32_t (&args)[4],
-                         const std::vector<uint8_t>& body, uint32_t waitMs);
+SdkReply Request(int32_t loginHandle, uint8_t command, const uint32_t (&args)[4], const std::vector<uint8_t>& body,
+                 uint32_t waitMs);
 // A query that fills the caller's buffer with one block from the device.
 int32_t QueryBlock(int32_t loginHandle, uint32_t kind, uint32_t a1, uint32_t a2, void* buffer, int32_t size,
                    int32_t* length, int32_t waitMs);
@@ -54,8 +54,8 @@ qvwire::OpenRequest FileRequest(const RECORD_FILE_DESC& file);
 }  // namespace sdkexport
 
 // Closes every export's try block: no exception leaves the DLL.
-#define QVNET_GUARD(failure)                                  \
-    catch (...) {                                             \
-        sdkexport::Fail(QVNET_ERR_INVALID_PARAM);             \
-        return failure;                                       \
+#define QVNET_GUARD(failure)                      \
+    catch (...) {                                 \
+        sdkexport::Fail(QVNET_ERR_INVALID_PARAM); \
+        return failure;                           \
     }

@@ -121,9 +121,13 @@ SOCKET Connect(const char* ip, uint16_t port, uint32_t waitMs) {
     return owned.Release();
 }
 
-SOCKET Listen(const char* ip, uint16_t port, uint16_t& boundPort) { return BindSocket(SOCK_STREAM, ip, port, boundPort); }
+SOCKET Listen(const char* ip, uint16_t port, uint16_t& boundPort) {
+    return BindSocket(SOCK_STREAM, ip, port, boundPort);
+}
 
-SOCKET BindUdp(const char* ip, uint16_t port, uint16_t& boundPort) { return BindSocket(SOCK_DGRAM, ip, port, boundPort); }
+SOCKET BindUdp(const char* ip, uint16_t port, uint16_t& boundPort) {
+    return BindSocket(SOCK_DGRAM, ip, port, boundPort);
+}
 
 bool SendAll(SOCKET s, const uint8_t* data, size_t length) {
     while (length > 0) {

@@ -134,8 +134,7 @@ std::vector<uint8_t> BuildLoginReply(uint8_t result, uint32_t loginId, const QVN
     return packet;
 }
 
-bool ParseLoginReply(const uint8_t* data, size_t length, uint8_t& result, uint32_t& loginId,
-                     QVNET_DEVICE_INFO& info) {
+bool ParseLoginReply(const uint8_t* data, size_t length, uint8_t& result, uint32_t& loginId, QVNET_DEVICE_INFO& info) {
     PacketHeader header;
     if (!DecodeHeader(data, length, header) || header.command != kCmdLoginReply) return false;
     std::memset(&info, 0, sizeof(info));

@@ -33,15 +33,15 @@ enum Command : uint8_t {
     kCmdLoginReply = 0xB0,
     kCmdKeepAlive = 0xA1,
     kCmdKeepAliveReply = 0xB1,
-    kCmdQuery = 0x90,     // arg0 = QueryKind, arg1/arg2 = its parameters, arg3 = most bytes wanted
-    kCmdSet = 0x91,       // arg0 = SetKind, body = the value
-    kCmdFind = 0x92,      // body = FindRequest; reply arg0 = count, arg1 = all matches, body = descriptors
-    kCmdOpen = 0x93,      // body = OpenRequest; reply arg0 = transfer id, arg1/arg2 = length (low, high)
-    kCmdRead = 0x94,      // arg0 = transfer id, arg1/arg2 = offset (low, high), arg3 = most bytes
-    kCmdClose = 0x95,     // arg0 = transfer id
-    kCmdTalk = 0x96,      // arg0 = TalkOp, arg1 = talk id, body = audio
-    kCmdJob = 0x97,       // arg0 = JobOp, arg1 = job id
-    kCmdDdns = 0x9F,      // body = device name; reply body = its address
+    kCmdQuery = 0x90,  // arg0 = QueryKind, arg1/arg2 = its parameters, arg3 = most bytes wanted
+    kCmdSet = 0x91,    // arg0 = SetKind, body = the value
+    kCmdFind = 0x92,   // body = FindRequest; reply arg0 = count, arg1 = all matches, body = descriptors
+    kCmdOpen = 0x93,   // body = OpenRequest; reply arg0 = transfer id, arg1/arg2 = length (low, high)
+    kCmdRead = 0x94,   // arg0 = transfer id, arg1/arg2 = offset (low, high), arg3 = most bytes
+    kCmdClose = 0x95,  // arg0 = transfer id
+    kCmdTalk = 0x96,   // arg0 = TalkOp, arg1 = talk id, body = audio
+    kCmdJob = 0x97,    // arg0 = JobOp, arg1 = job id
+    kCmdDdns = 0x9F,   // body = device name; reply body = its address
 };
 
 enum Status : uint32_t {
@@ -54,9 +54,9 @@ enum Status : uint32_t {
 
 enum QueryKind : uint32_t {
     kQueryChannelNames = 1,
-    kQueryStatus = 2,          // arg1 = status type
-    kQueryDeviceConfig = 3,    // arg1 = configuration type
-    kQueryChannelConfig = 4,   // arg1 = configuration type, arg2 = channel (0xFFFFFFFF all)
+    kQueryStatus = 2,         // arg1 = status type
+    kQueryDeviceConfig = 3,   // arg1 = configuration type
+    kQueryChannelConfig = 4,  // arg1 = configuration type, arg2 = channel (0xFFFFFFFF all)
     kQueryRecordStates = 5,
     kQueryClock = 6,
 };
@@ -64,9 +64,9 @@ enum QueryKind : uint32_t {
 enum SetKind : uint32_t {
     kSetClock = 1,
     kSetChannelNames = 2,
-    kSetRestart = 3,           // control A: the device restarts
-    kSetShutdown = 4,          // control B: the device goes off line
-    kSetProtocol = 5,          // arg1 = protocol generation chosen after login
+    kSetRestart = 3,   // control A: the device restarts
+    kSetShutdown = 4,  // control B: the device goes off line
+    kSetProtocol = 5,  // arg1 = protocol generation chosen after login
     kSetTalkEncoding = 6,
 };
 
@@ -108,8 +108,7 @@ bool ParseLoginRequest(const uint8_t* data, size_t length, std::string& user, st
 std::vector<uint8_t> BuildLoginReply(uint8_t result, uint32_t loginId, const QVNET_DEVICE_INFO& info);
 // False when the packet is not a login reply of at least 32 bytes. A reply
 // without body leaves `info` zero apart from the channel count.
-bool ParseLoginReply(const uint8_t* data, size_t length, uint8_t& result, uint32_t& loginId,
-                     QVNET_DEVICE_INFO& info);
+bool ParseLoginReply(const uint8_t* data, size_t length, uint8_t& result, uint32_t& loginId, QVNET_DEVICE_INFO& info);
 
 std::vector<uint8_t> BuildKeepAlive(uint8_t command);
 
@@ -139,8 +138,8 @@ const uint32_t kMaxDescriptorsPerReply = static_cast<uint32_t>(kMaxBody / sizeof
 
 struct OpenRequest {
     uint32_t mode = kOpenFile;
-    RECORD_FILE_DESC file = {};     // kOpenFile
-    uint32_t channel = 0;           // kOpenTimeRange
+    RECORD_FILE_DESC file = {};  // kOpenFile
+    uint32_t channel = 0;        // kOpenTimeRange
     QVNET_TIME start = {};
     QVNET_TIME end = {};
 };

@@ -25,7 +25,6 @@ const size_t kMaxDdnsName = 172;
 
 extern "C" {
 
-
 int32_t QVNET_CALL QVNET_Init(QVNET_DisconnectCallback onDisconnect, QVNET_USER user) {
     try {
         return Core().Init(onDisconnect, user) ? Done() : Fail(QVNET_ERR_NETWORK);
@@ -45,15 +44,13 @@ int32_t QVNET_CALL QVNET_Cleanup(void) {
 void QVNET_CALL QVNET_SetMessageCallback(QVNET_MessageCallback callback, QVNET_USER user) {
     try {
         Core().SetMessageCallback(callback, user);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void QVNET_CALL QVNET_SetEventCallback(QVNET_EventCallback callback, QVNET_USER user) {
     try {
         Core().SetEventCallback(callback, user);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 int32_t QVNET_CALL QVNET_SetNetworkParams(const QVNET_NET_PARAMS* params) {
@@ -120,8 +117,7 @@ int32_t QVNET_CALL QVNET_PostLoginSetupV5(int32_t loginHandle) {
 }
 
 int32_t QVNET_CALL QVNET_ResolveViaDdns(const char* serverIp, int32_t serverPort, const char* deviceName,
-                                        int32_t nameLength, const char* reserved1, int32_t reserved2,
-                                        char* deviceIp) {
+                                        int32_t nameLength, const char* reserved1, int32_t reserved2, char* deviceIp) {
     try {
         if (!Core().IsInitialised()) return Fail(QVNET_ERR_NOT_INIT);
         if (!serverIp || !deviceName || !deviceIp || serverPort <= 0 || serverPort > 65535) {
@@ -130,8 +126,8 @@ int32_t QVNET_CALL QVNET_ResolveViaDdns(const char* serverIp, int32_t serverPort
         size_t length = nameLength > 0 ? static_cast<size_t>(nameLength) : std::strlen(deviceName);
         length = std::min({length, std::strlen(deviceName), kMaxDdnsName});
         const QVNET_NET_PARAMS params = Core().Params();
-        CUniqueSocket connection(qvsock::Connect(serverIp, static_cast<uint16_t>(serverPort),
-                                                 static_cast<uint32_t>(params.connectWaitMs)));
+        CUniqueSocket connection(
+            qvsock::Connect(serverIp, static_cast<uint16_t>(serverPort), static_cast<uint32_t>(params.connectWaitMs)));
         if (!connection) return Fail(QVNET_ERR_NETWORK);
         const SOCKET s = connection.Get();
         PacketHeader header;
@@ -177,8 +173,8 @@ int32_t QVNET_CALL QVNET_ReadDeviceStatus(int32_t loginHandle, int32_t statusTyp
 int32_t QVNET_CALL QVNET_ReadDeviceConfig(int32_t loginHandle, int32_t configType, void* buffer, int32_t size,
                                           int32_t* length, int32_t waitMs) {
     try {
-        return QueryBlock(loginHandle, kQueryDeviceConfig, static_cast<uint32_t>(configType), 0, buffer, size,
-                          length, waitMs);
+        return QueryBlock(loginHandle, kQueryDeviceConfig, static_cast<uint32_t>(configType), 0, buffer, size, length,
+                          waitMs);
     }
     QVNET_GUARD(0)
 }

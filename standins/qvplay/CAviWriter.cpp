@@ -112,9 +112,7 @@ bool CAviWriter::Finish() {
     return ok;
 }
 
-void CAviWriter::Abandon() {
-    m_file.Reset();
-}
+void CAviWriter::Abandon() { m_file.Reset(); }
 
 bool CAviWriter::WriteAt(uint64_t offset, const std::vector<uint8_t>& bytes) {
     LARGE_INTEGER pos;
@@ -154,14 +152,14 @@ std::vector<uint8_t> CAviWriter::BuildHeaders() const {
     PutFourcc(h, "hdrl");
     PutFourcc(h, "avih");
     AppendLe32(h, 56);
-    AppendLe32(h, 1000000 / fps);               // microseconds per frame
-    AppendLe32(h, (frameBytes + 8) * fps);      // max bytes per second
-    AppendLe32(h, 0);                           // padding granularity
+    AppendLe32(h, 1000000 / fps);           // microseconds per frame
+    AppendLe32(h, (frameBytes + 8) * fps);  // max bytes per second
+    AppendLe32(h, 0);                       // padding granularity
     AppendLe32(h, kAvifHasIndex);
     AppendLe32(h, frames);
-    AppendLe32(h, 0);                           // initial frames
-    AppendLe32(h, 1);                           // streams
-    AppendLe32(h, frameBytes + 8);              // suggested buffer size
+    AppendLe32(h, 0);               // initial frames
+    AppendLe32(h, 1);               // streams
+    AppendLe32(h, frameBytes + 8);  // suggested buffer size
     AppendLe32(h, m_width);
     AppendLe32(h, m_height);
     for (int i = 0; i < 4; ++i) AppendLe32(h, 0);
@@ -172,17 +170,17 @@ std::vector<uint8_t> CAviWriter::BuildHeaders() const {
     AppendLe32(h, 56);
     PutFourcc(h, "vids");
     PutFourcc(h, "DIB ");
-    AppendLe32(h, 0);                           // flags
-    AppendLe16(h, 0);                           // priority
-    AppendLe16(h, 0);                           // language
-    AppendLe32(h, 0);                           // initial frames
-    AppendLe32(h, 1);                           // scale
-    AppendLe32(h, fps);                         // rate: rate / scale = frames per second
-    AppendLe32(h, 0);                           // start
-    AppendLe32(h, frames);                      // length in frames
-    AppendLe32(h, frameBytes);                  // suggested buffer size
-    AppendLe32(h, 0xFFFFFFFF);                  // quality: default
-    AppendLe32(h, 0);                           // sample size: varies
+    AppendLe32(h, 0);           // flags
+    AppendLe16(h, 0);           // priority
+    AppendLe16(h, 0);           // language
+    AppendLe32(h, 0);           // initial frames
+    AppendLe32(h, 1);           // scale
+    AppendLe32(h, fps);         // rate: rate / scale = frames per second
+    AppendLe32(h, 0);           // start
+    AppendLe32(h, frames);      // length in frames
+    AppendLe32(h, frameBytes);  // suggested buffer size
+    AppendLe32(h, 0xFFFFFFFF);  // quality: default
+    AppendLe32(h, 0);           // sample size: varies
     AppendLe16(h, 0);
     AppendLe16(h, 0);
     AppendLe16(h, m_width);
@@ -191,10 +189,10 @@ std::vector<uint8_t> CAviWriter::BuildHeaders() const {
     AppendLe32(h, kStrfSize);
     AppendLe32(h, kBitmapInfoSize);
     AppendLe32(h, m_width);
-    AppendLe32(h, m_height);                    // positive: rows bottom to top
-    AppendLe16(h, 1);                           // planes
-    AppendLe16(h, 8);                           // bits per pixel
-    AppendLe32(h, 0);                           // BI_RGB
+    AppendLe32(h, m_height);  // positive: rows bottom to top
+    AppendLe16(h, 1);         // planes
+    AppendLe16(h, 8);         // bits per pixel
+    AppendLe32(h, 0);         // BI_RGB
     AppendLe32(h, frameBytes);
     AppendLe32(h, 0);
     AppendLe32(h, 0);

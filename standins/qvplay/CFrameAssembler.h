@@ -43,9 +43,9 @@ private:
     streamfmt::StreamParams m_params;
     streamfmt::FrameInfo m_frame;
     bool m_haveParams = false;
-    std::vector<uint8_t> m_header;   // the current stream's header bytes
-    std::vector<uint8_t> m_unit;     // the header or picture being assembled
-    std::vector<uint8_t> m_rescan;   // bytes to scan again before the input
+    std::vector<uint8_t> m_header;  // the current stream's header bytes
+    std::vector<uint8_t> m_unit;    // the header or picture being assembled
+    std::vector<uint8_t> m_rescan;  // bytes to scan again before the input
     size_t m_rescanPos = 0;
     uint64_t m_skipped = 0;
 };

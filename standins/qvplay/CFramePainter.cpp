@@ -19,8 +19,7 @@ bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 std::vector<uint8_t> BottomUpRows(const DecodedPicture& p) {
     size_t stride = (static_cast<size_t>(p.width) + 3) & ~static_cast<size_t>(3);
     std::vector<uint8_t> rows(stride * p.height, 0);
-    for (size_t y = 0; y < p.height; ++y)
-        memcpy(&rows[(p.height - 1 - y) * stride], &p.pixels[y * p.width], p.width);
+    for (size_t y = 0; y < p.height; ++y) memcpy(&rows[(p.height - 1 - y) * stride], &p.pixels[y * p.width], p.width);
     return rows;
 }
 
@@ -36,8 +35,8 @@ void FillBlackAround(HDC dc, const RECT& client, const RECT& inner) {
 
 uint8_t Clamp(double v) { return static_cast<uint8_t>(std::min(255.0, std::max(0.0, std::round(v)))); }
 
-void DrawView(HWND window, const ViewRegion& region, bool useRegionSource, int scaleMode,
-              const DecodedPicture* picture, const std::vector<uint8_t>& rows, bool clear) {
+void DrawView(HWND window, const ViewRegion& region, bool useRegionSource, int scaleMode, const DecodedPicture* picture,
+              const std::vector<uint8_t>& rows, bool clear) {
     if (!window || !IsWindow(window)) return;
     HDC dc = GetDC(window);
     if (!dc) return;
@@ -48,8 +47,8 @@ void DrawView(HWND window, const ViewRegion& region, bool useRegionSource, int s
         ReleaseDC(window, dc);
         return;
     }
-    RECT area = {client.left + region.margin.left, client.top + region.margin.top,
-                 client.right - region.margin.right, client.bottom - region.margin.bottom};
+    RECT area = {client.left + region.margin.left, client.top + region.margin.top, client.right - region.margin.right,
+                 client.bottom - region.margin.bottom};
     RECT whole = {0, 0, picture->width, picture->height};
     RECT source = whole;
     if (useRegionSource) {

@@ -163,8 +163,7 @@ void CPlayPort::Run(uint32_t generation) {
     while (m_generation == generation) {
         DWORD timeout = INFINITE;
         if (!m_paused) {
-            while (m_queue.size() < m_decodeAhead && DecodeOne()) {
-            }
+            while (m_queue.size() < m_decodeAhead && DecodeOne()) {}
             if (!m_queue.empty()) {
                 double now = NowMs();
                 double wait = MsUntilDue(*m_queue.front(), now);
@@ -356,14 +355,11 @@ DWORD CPlayPort::BufferedAmount(DWORD kind) {
     CAutoLock g(&m_lock);
     if (!m_open) return 0;
     switch (kind) {
-    case QVPLAY_BUFFERED_INPUT_BYTES:
-        return static_cast<DWORD>(m_input.Size() + m_assembler.Rescan() + m_assembler.Partial());
-    case QVPLAY_BUFFERED_FREE_BYTES:
-        return static_cast<DWORD>(m_input.Free());
-    case QVPLAY_BUFFERED_FRAMES:
-        return static_cast<DWORD>(m_queue.size());
-    default:
-        return 0;
+        case QVPLAY_BUFFERED_INPUT_BYTES:
+            return static_cast<DWORD>(m_input.Size() + m_assembler.Rescan() + m_assembler.Partial());
+        case QVPLAY_BUFFERED_FREE_BYTES: return static_cast<DWORD>(m_input.Free());
+        case QVPLAY_BUFFERED_FRAMES: return static_cast<DWORD>(m_queue.size());
+        default: return 0;
     }
 }
 
@@ -398,8 +394,7 @@ bool CPlayPort::SetColourAdjust(DWORD region, const LONG values[4]) {
 }
 
 bool CPlayPort::SetMargins(DWORD region, const RECT& margins) {
-    if (region >= QVPLAY_MAX_REGIONS || margins.left < 0 || margins.top < 0 || margins.right < 0 ||
-        margins.bottom < 0)
+    if (region >= QVPLAY_MAX_REGIONS || margins.left < 0 || margins.top < 0 || margins.right < 0 || margins.bottom < 0)
         return false;
     CAutoLock g(&m_lock);
     if (!m_open) return false;
@@ -443,8 +438,7 @@ bool CPlayPort::EndFileWrite() {
 // Everything the port has taken belongs in the file, even what the display
 // has not reached yet, so the input is decoded to its end first.
 bool CPlayPort::FinishFileLocked() {
-    while (DecodeOne()) {
-    }
+    while (DecodeOne()) {}
     bool complete = m_writer.Finish();
     m_writing = false;
     m_wake.WakeOne();
@@ -458,7 +452,8 @@ bool CPlayPort::QueryPlayState(DWORD kind, BYTE* buffer, DWORD size, DWORD* retu
     CAutoLock g(&m_lock);
     if (!m_open) return false;
     const streamfmt::StreamParams& streamParams = m_assembler.Params();
-    LONG values[6] = {streamParams.width, streamParams.height, streamParams.fps, static_cast<LONG>(m_framesShown), 0, 0};
+    LONG values[6] = {
+        streamParams.width, streamParams.height, streamParams.fps, static_cast<LONG>(m_framesShown), 0, 0};
     if (m_shown) {
         values[4] = static_cast<LONG>((m_shown->timestampMs - m_firstShownMs) / 1000);
         values[5] = static_cast<LONG>(m_shown->timestampMs / 1000);

@@ -86,8 +86,8 @@ private:
     bool m_playing = false;
     bool m_paused = false;
     int m_speedStep = 0;
-    bool m_paceSet = false;     // the next picture is shown at once when false
-    double m_baseWallMs = 0;    // when the picture at m_baseStreamMs was shown
+    bool m_paceSet = false;   // the next picture is shown at once when false
+    double m_baseWallMs = 0;  // when the picture at m_baseStreamMs was shown
     int64_t m_baseStreamMs = 0;
     double m_lastShownWallMs = 0;
     bool m_painting = false;  // the thread paints a picture outside the lock

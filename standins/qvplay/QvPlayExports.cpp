@@ -36,8 +36,8 @@ DWORD OnPort(LONG port, Op op) {
 
 }  // namespace
 
-#define QVPLAY_EXPORT(result, name, params)                                                   \
-    extern "C" result __stdcall name params;                                                  \
+#define QVPLAY_EXPORT(result, name, params)                                                            \
+    extern "C" result __stdcall name params;                                                           \
     static_assert(std::is_same<decltype(&name), name##_Fn>::value, #name " differs from its typedef"); \
     extern "C" result __stdcall name params
 

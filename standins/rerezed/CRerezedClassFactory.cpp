@@ -30,7 +30,9 @@ STDMETHODIMP CRerezedClassFactory::CreateInstance(IUnknown* outer, REFIID riid, 
 }
 
 STDMETHODIMP CRerezedClassFactory::LockServer(BOOL lock) {
-    if (lock) ::InterlockedIncrement(&g_locks);
-    else ::InterlockedDecrement(&g_locks);
+    if (lock)
+        ::InterlockedIncrement(&g_locks);
+    else
+        ::InterlockedDecrement(&g_locks);
     return S_OK;
 }

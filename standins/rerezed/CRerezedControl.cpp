@@ -12,24 +12,33 @@ class Arguments {
 public:
     Arguments(DISPPARAMS* params, UINT* argError) : m_params(params), m_argError(argError) {}
     bool Count(UINT expected) const { return m_params && m_params->cArgs == expected && m_params->cNamedArgs == 0; }
-    bool Long(UINT index, long& value) { return Read(index, VT_I4, [&](const VARIANT& v) { value = v.lVal; }); }
-    bool Short(UINT index, short& value) { return Read(index, VT_I2, [&](const VARIANT& v) { value = v.iVal; }); }
-    bool Bool(UINT index, bool& value) { return Read(index, VT_BOOL, [&](const VARIANT& v) { value = v.boolVal != VARIANT_FALSE; }); }
+    bool Long(UINT index, long& value) {
+        return Read(index, VT_I4, [&](const VARIANT& v) { value = v.lVal; });
+    }
+    bool Short(UINT index, short& value) {
+        return Read(index, VT_I2, [&](const VARIANT& v) { value = v.iVal; });
+    }
+    bool Bool(UINT index, bool& value) {
+        return Read(index, VT_BOOL, [&](const VARIANT& v) { value = v.boolVal != VARIANT_FALSE; });
+    }
     bool String(UINT index, std::wstring& value) {
-        return Read(index, VT_BSTR, [&](const VARIANT& v) { value.assign(v.bstrVal ? v.bstrVal : L"", ::SysStringLen(v.bstrVal)); });
+        return Read(index, VT_BSTR,
+                    [&](const VARIANT& v) { value.assign(v.bstrVal ? v.bstrVal : L"", ::SysStringLen(v.bstrVal)); });
     }
     // A short passed by reference; NULL when the argument is not one.
     short* ShortRef(UINT index) {
         VARIANT& v = Raw(index);
         if (v.vt == (VT_I2 | VT_BYREF)) return v.piVal;
-        if (v.vt == (VT_VARIANT | VT_BYREF) && v.pvarVal && v.pvarVal->vt == (VT_I2 | VT_BYREF)) return v.pvarVal->piVal;
+        if (v.vt == (VT_VARIANT | VT_BYREF) && v.pvarVal && v.pvarVal->vt == (VT_I2 | VT_BYREF))
+            return v.pvarVal->piVal;
         *m_argError = m_params->cArgs - 1 - index;
         return nullptr;
     }
 
 private:
     VARIANT& Raw(UINT index) { return m_params->rgvarg[m_params->cArgs - 1 - index]; }
-    template <class Store> bool Read(UINT index, VARTYPE type, Store store) {
+    template <class Store>
+    bool Read(UINT index, VARTYPE type, Store store) {
         VARIANT converted;
         ::VariantInit(&converted);
         if (FAILED(::VariantChangeType(&converted, &Raw(index), 0, type))) {
@@ -44,9 +53,24 @@ private:
     UINT* m_argError;
 };
 
-void SetLong(VARIANT* result, long value) { if (result) { result->vt = VT_I4; result->lVal = value; } }
-void SetShort(VARIANT* result, short value) { if (result) { result->vt = VT_I2; result->iVal = value; } }
-void SetBool(VARIANT* result, bool value) { if (result) { result->vt = VT_BOOL; result->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; } }
+void SetLong(VARIANT* result, long value) {
+    if (result) {
+        result->vt = VT_I4;
+        result->lVal = value;
+    }
+}
+void SetShort(VARIANT* result, short value) {
+    if (result) {
+        result->vt = VT_I2;
+        result->iVal = value;
+    }
+}
+void SetBool(VARIANT* result, bool value) {
+    if (result) {
+        result->vt = VT_BOOL;
+        result->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    }
+}
 void SetString(VARIANT* result, const std::wstring& value) {
     if (!result) return;
     result->vt = VT_BSTR;
@@ -71,14 +95,22 @@ LONG CRerezedControl::LiveObjects() { return g_liveObjects; }
 STDMETHODIMP CRerezedControl::QueryInterface(REFIID riid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch) *out = static_cast<IDispatch*>(this);
-    else if (riid == IID_IOleObject) *out = static_cast<IOleObject*>(this);
-    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject) *out = static_cast<IOleInPlaceObject*>(this);
-    else if (riid == IID_IOleControl) *out = static_cast<IOleControl*>(this);
-    else if (riid == IID_IPersist || riid == IID_IPersistStreamInit) *out = static_cast<IPersistStreamInit*>(this);
-    else if (riid == IID_IConnectionPointContainer) *out = static_cast<IConnectionPointContainer*>(this);
-    else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2) *out = static_cast<IProvideClassInfo2*>(this);
-    else return E_NOINTERFACE;
+    if (riid == IID_IUnknown || riid == IID_IDispatch)
+        *out = static_cast<IDispatch*>(this);
+    else if (riid == IID_IOleObject)
+        *out = static_cast<IOleObject*>(this);
+    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject)
+        *out = static_cast<IOleInPlaceObject*>(this);
+    else if (riid == IID_IOleControl)
+        *out = static_cast<IOleControl*>(this);
+    else if (riid == IID_IPersist || riid == IID_IPersistStreamInit)
+        *out = static_cast<IPersistStreamInit*>(this);
+    else if (riid == IID_IConnectionPointContainer)
+        *out = static_cast<IConnectionPointContainer*>(this);
+    else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2)
+        *out = static_cast<IProvideClassInfo2*>(this);
+    else
+        return E_NOINTERFACE;
     AddRef();
     return S_OK;
 }
@@ -126,152 +158,150 @@ HRESULT CRerezedControl::CallMethod(DISPID id, DISPPARAMS* params, VARIANT* resu
     std::wstring text;
     auto paneAt = [&](UINT index) -> CRerezedPane* { return args.Long(index, pane) ? m_view.Pane(pane) : nullptr; };
     switch (id) {
-    case RZ_SetWindowCount:
-        if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
-        if (!args.Long(0, value)) return DISP_E_TYPEMISMATCH;
-        // The control always has four panes.
-        SetBool(result, value == kRerezedPaneCount);
-        return S_OK;
-    case RZ_SetWindowInfoText:
-    case RZ_SetWindowTitle: {
-        if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        if (!args.String(1, text)) return DISP_E_TYPEMISMATCH;
-        if (p) id == RZ_SetWindowTitle ? p->SetTitle(text) : p->SetInfoText(text);
-        return S_OK;
-    }
-    case RZ_SetWindowOption: {
-        if (!args.Count(3)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        if (!args.Long(1, value) || !args.Bool(2, on)) return DISP_E_TYPEMISMATCH;
-        bool valid = p && value >= 0 && value < 32;
-        if (valid) p->m_options = on ? (p->m_options | (1u << value)) : (p->m_options & ~(1u << value));
-        SetBool(result, valid);
-        return S_OK;
-    }
-    case RZ_SetWindowState: {
-        if (!args.Count(3)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        if (!args.Long(1, value) || !args.Short(2, flag)) return DISP_E_TYPEMISMATCH;
-        if (p) p->SetState(value, flag != 0);
-        return S_OK;
-    }
-    case RZ_GetWindowState: {
-        if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        if (!args.Long(1, value)) return DISP_E_TYPEMISMATCH;
-        SetShort(result, p ? static_cast<short>(p->GetState(value)) : -1);
-        return S_OK;
-    }
-    case RZ_SetMaxMode:
-        if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
-        if (!args.Bool(0, on)) return DISP_E_TYPEMISMATCH;
-        m_view.SetMaxMode(on);
-        return S_OK;
-    case RZ_GetMaxMode: {
-        if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
-        short* mode = args.ShortRef(0);
-        short* split = args.ShortRef(1);
-        if (!mode || !split) return DISP_E_TYPEMISMATCH;
-        *mode = m_view.MaxMode() ? 1 : 0;
-        // The second short: how many panes the view shows now.
-        *split = m_view.MaxMode() ? 1 : kRerezedPaneCount;
-        return S_OK;
-    }
-    case RZ_GetSelectedWindow:
-        if (!args.Count(0)) return DISP_E_BADPARAMCOUNT;
-        SetLong(result, m_view.Selected());
-        return S_OK;
-    case RZ_SetSelectedWindow:
-        if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
-        if (!args.Long(0, value)) return DISP_E_TYPEMISMATCH;
-        SetBool(result, m_view.Select(value));
-        return S_OK;
-    case RZ_GetWindowHandle: {
-        if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        if (!p && pane >= 0 && pane < kRerezedPaneCount) return E_UNEXPECTED;
-        // Window handles fit in 32 bits on 64-bit Windows too: the caller
-        // sign-extends the long back into a handle.
-        SetLong(result, p ? static_cast<long>(reinterpret_cast<LONG_PTR>(p->VideoWindow())) : 0);
-        return S_OK;
-    }
-    case RZ_LoadLanguageFile: {
-        if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
-        if (!args.String(0, text)) return DISP_E_TYPEMISMATCH;
-        DWORD attributes = ::GetFileAttributesW(text.c_str());
-        SetLong(result, attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0);
-        return S_OK;
-    }
-    case RZ_EnableZoomRect: {
-        if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        if (!args.Short(1, flag)) return DISP_E_TYPEMISMATCH;
-        if (p) p->EnableZoomRect(flag != 0);
-        return S_OK;
-    }
-    case RZ_ClearWindow: {
-        if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        if (p && p->Window()) p->Clear();
-        return S_OK;
-    }
-    case RZ_SetSplitMode:
-        if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
-        if (!args.Short(0, flag)) return DISP_E_TYPEMISMATCH;
-        // One pane means the maximised view; anything else the 2x2 grid.
-        m_view.SetMaxMode(flag == 1);
-        return S_OK;
-    case RZ_SetWindowMode: {
-        if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        if (!args.Long(1, value)) return DISP_E_TYPEMISMATCH;
-        long previous = p ? p->m_mode : -1;
-        if (p) p->m_mode = value;
-        SetLong(result, previous);
-        return S_OK;
-    }
-    case RZ_SetBackImage:
-        if (!args.Count(3)) return DISP_E_BADPARAMCOUNT;
-        if (!args.String(0, text) || !args.Long(1, value) || !args.Long(2, other)) return DISP_E_TYPEMISMATCH;
-        SetLong(result, m_view.SetBackImage(text.c_str(), value, other) ? 0 : -1);
-        return S_OK;
-    case RZ_TestGetWindowTitle:
-    case RZ_TestGetWindowInfoText: {
-        if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        SetString(result, !p ? L"" : id == RZ_TestGetWindowTitle ? p->Title() : p->InfoText());
-        return S_OK;
-    }
-    case RZ_TestGetZoomRectEnabled: {
-        if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        SetBool(result, p && p->ZoomRectEnabled());
-        return S_OK;
-    }
-    case RZ_TestGetLiveObjectCount:
-        SetLong(result, LiveObjects());
-        return S_OK;
-    case RZ_TestGetWindowMode: {
-        CRerezedPane* p = args.Count(1) ? paneAt(0) : nullptr;
-        SetLong(result, p ? p->m_mode : -1);
-        return S_OK;
-    }
-    case RZ_TestGetButtonCentre: {
-        if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        if (!args.Long(1, value)) return DISP_E_TYPEMISMATCH;
-        POINT centre = p ? p->ButtonCentre(value) : POINT{-1, -1};
-        SetLong(result, MAKELONG(centre.x, centre.y));
-        return S_OK;
-    }
-    case RZ_TestGetWindowOption: {
-        if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
-        CRerezedPane* p = paneAt(0);
-        if (!args.Long(1, value)) return DISP_E_TYPEMISMATCH;
-        SetBool(result, p && value >= 0 && value < 32 && (p->m_options & (1u << value)));
-        return S_OK;
-    }
+        case RZ_SetWindowCount:
+            if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
+            if (!args.Long(0, value)) return DISP_E_TYPEMISMATCH;
+            // The control always has four panes.
+            SetBool(result, value == kRerezedPaneCount);
+            return S_OK;
+        case RZ_SetWindowInfoText:
+        case RZ_SetWindowTitle: {
+            if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            if (!args.String(1, text)) return DISP_E_TYPEMISMATCH;
+            if (p) id == RZ_SetWindowTitle ? p->SetTitle(text) : p->SetInfoText(text);
+            return S_OK;
+        }
+        case RZ_SetWindowOption: {
+            if (!args.Count(3)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            if (!args.Long(1, value) || !args.Bool(2, on)) return DISP_E_TYPEMISMATCH;
+            bool valid = p && value >= 0 && value < 32;
+            if (valid) p->m_options = on ? (p->m_options | (1u << value)) : (p->m_options & ~(1u << value));
+            SetBool(result, valid);
+            return S_OK;
+        }
+        case RZ_SetWindowState: {
+            if (!args.Count(3)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            if (!args.Long(1, value) || !args.Short(2, flag)) return DISP_E_TYPEMISMATCH;
+            if (p) p->SetState(value, flag != 0);
+            return S_OK;
+        }
+        case RZ_GetWindowState: {
+            if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            if (!args.Long(1, value)) return DISP_E_TYPEMISMATCH;
+            SetShort(result, p ? static_cast<short>(p->GetState(value)) : -1);
+            return S_OK;
+        }
+        case RZ_SetMaxMode:
+            if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
+            if (!args.Bool(0, on)) return DISP_E_TYPEMISMATCH;
+            m_view.SetMaxMode(on);
+            return S_OK;
+        case RZ_GetMaxMode: {
+            if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
+            short* mode = args.ShortRef(0);
+            short* split = args.ShortRef(1);
+            if (!mode || !split) return DISP_E_TYPEMISMATCH;
+            *mode = m_view.MaxMode() ? 1 : 0;
+            // The second short: how many panes the view shows now.
+            *split = m_view.MaxMode() ? 1 : kRerezedPaneCount;
+            return S_OK;
+        }
+        case RZ_GetSelectedWindow:
+            if (!args.Count(0)) return DISP_E_BADPARAMCOUNT;
+            SetLong(result, m_view.Selected());
+            return S_OK;
+        case RZ_SetSelectedWindow:
+            if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
+            if (!args.Long(0, value)) return DISP_E_TYPEMISMATCH;
+            SetBool(result, m_view.Select(value));
+            return S_OK;
+        case RZ_GetWindowHandle: {
+            if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            if (!p && pane >= 0 && pane < kRerezedPaneCount) return E_UNEXPECTED;
+            // Window handles fit in 32 bits on 64-bit Windows too: the caller
+            // sign-extends the long back into a handle.
+            SetLong(result, p ? static_cast<long>(reinterpret_cast<LONG_PTR>(p->VideoWindow())) : 0);
+            return S_OK;
+        }
+        case RZ_LoadLanguageFile: {
+            if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
+            if (!args.String(0, text)) return DISP_E_TYPEMISMATCH;
+            DWORD attributes = ::GetFileAttributesW(text.c_str());
+            SetLong(result, attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0);
+            return S_OK;
+        }
+        case RZ_EnableZoomRect: {
+            if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            if (!args.Short(1, flag)) return DISP_E_TYPEMISMATCH;
+            if (p) p->EnableZoomRect(flag != 0);
+            return S_OK;
+        }
+        case RZ_ClearWindow: {
+            if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            if (p && p->Window()) p->Clear();
+            return S_OK;
+        }
+        case RZ_SetSplitMode:
+            if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
+            if (!args.Short(0, flag)) return DISP_E_TYPEMISMATCH;
+            // One pane means the maximised view; anything else the 2x2 grid.
+            m_view.SetMaxMode(flag == 1);
+            return S_OK;
+        case RZ_SetWindowMode: {
+            if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            if (!args.Long(1, value)) return DISP_E_TYPEMISMATCH;
+            long previous = p ? p->m_mode : -1;
+            if (p) p->m_mode = value;
+            SetLong(result, previous);
+            return S_OK;
+        }
+        case RZ_SetBackImage:
+            if (!args.Count(3)) return DISP_E_BADPARAMCOUNT;
+            if (!args.String(0, text) || !args.Long(1, value) || !args.Long(2, other)) return DISP_E_TYPEMISMATCH;
+            SetLong(result, m_view.SetBackImage(text.c_str(), value, other) ? 0 : -1);
+            return S_OK;
+        case RZ_TestGetWindowTitle:
+        case RZ_TestGetWindowInfoText: {
+            if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            SetString(result, !p ? L"" : id == RZ_TestGetWindowTitle ? p->Title() : p->InfoText());
+            return S_OK;
+        }
+        case RZ_TestGetZoomRectEnabled: {
+            if (!args.Count(1)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            SetBool(result, p && p->ZoomRectEnabled());
+            return S_OK;
+        }
+        case RZ_TestGetLiveObjectCount: SetLong(result, LiveObjects()); return S_OK;
+        case RZ_TestGetWindowMode: {
+            CRerezedPane* p = args.Count(1) ? paneAt(0) : nullptr;
+            SetLong(result, p ? p->m_mode : -1);
+            return S_OK;
+        }
+        case RZ_TestGetButtonCentre: {
+            if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            if (!args.Long(1, value)) return DISP_E_TYPEMISMATCH;
+            POINT centre = p ? p->ButtonCentre(value) : POINT{-1, -1};
+            SetLong(result, MAKELONG(centre.x, centre.y));
+            return S_OK;
+        }
+        case RZ_TestGetWindowOption: {
+            if (!args.Count(2)) return DISP_E_BADPARAMCOUNT;
+            CRerezedPane* p = paneAt(0);
+            if (!args.Long(1, value)) return DISP_E_TYPEMISMATCH;
+            SetBool(result, p && value >= 0 && value < 32 && (p->m_options & (1u << value)));
+            return S_OK;
+        }
     }
     return DISP_E_MEMBERNOTFOUND;
 }
@@ -297,17 +327,17 @@ STDMETHODIMP CRerezedControl::Close(DWORD) {
 
 STDMETHODIMP CRerezedControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT rect) {
     switch (verb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE: {
-        HRESULT hr = ActivateInPlace(site ? site : m_site, parent, rect);
-        if (SUCCEEDED(hr) && verb != OLEIVERB_INPLACEACTIVATE) ::ShowWindow(m_view.Window(), SW_SHOWNA);
-        return hr;
-    }
-    case OLEIVERB_HIDE:
-        if (m_view.Window()) ::ShowWindow(m_view.Window(), SW_HIDE);
-        return S_OK;
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_INPLACEACTIVATE:
+        case OLEIVERB_UIACTIVATE: {
+            HRESULT hr = ActivateInPlace(site ? site : m_site, parent, rect);
+            if (SUCCEEDED(hr) && verb != OLEIVERB_INPLACEACTIVATE) ::ShowWindow(m_view.Window(), SW_SHOWNA);
+            return hr;
+        }
+        case OLEIVERB_HIDE:
+            if (m_view.Window()) ::ShowWindow(m_view.Window(), SW_HIDE);
+            return S_OK;
     }
     return OLEOBJ_S_INVALIDVERB;
 }

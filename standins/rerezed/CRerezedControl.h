@@ -12,14 +12,14 @@
 #include "CRerezedView.h"
 
 class CRerezedControl final : public IDispatch,
-                        public IOleObject,
-                        public IOleInPlaceObject,
-                        public IOleControl,
-                        public IPersistStreamInit,
-                        public IConnectionPointContainer,
-                        public IConnectionPoint,
-                        public IProvideClassInfo2,
-                        private CRerezedEventSink {
+                              public IOleObject,
+                              public IOleInPlaceObject,
+                              public IOleControl,
+                              public IPersistStreamInit,
+                              public IConnectionPointContainer,
+                              public IConnectionPoint,
+                              public IProvideClassInfo2,
+                              private CRerezedEventSink {
 public:
     explicit CRerezedControl(HINSTANCE module);
     // Control objects alive in this process.

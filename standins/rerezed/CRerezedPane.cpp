@@ -25,8 +25,20 @@ void FillSolid(HDC dc, const RECT& r, COLORREF colour) {
     ::SetBkColor(dc, old);
 }
 
-VARIANT LongArg(long v) { VARIANT a; ::VariantInit(&a); a.vt = VT_I4; a.lVal = v; return a; }
-VARIANT ShortArg(short v) { VARIANT a; ::VariantInit(&a); a.vt = VT_I2; a.iVal = v; return a; }
+VARIANT LongArg(long v) {
+    VARIANT a;
+    ::VariantInit(&a);
+    a.vt = VT_I4;
+    a.lVal = v;
+    return a;
+}
+VARIANT ShortArg(short v) {
+    VARIANT a;
+    ::VariantInit(&a);
+    a.vt = VT_I2;
+    a.iVal = v;
+    return a;
+}
 }  // namespace
 
 CRerezedPane::CRerezedPane(CRerezedEventSink& sink, int index) : m_sink(sink), m_index(index) {}
@@ -94,10 +106,10 @@ void CRerezedPane::SetInfoText(const std::wstring& text) {
 
 bool CRerezedPane::SetState(int state, bool on) {
     switch (state) {
-    case RZ_StateSound: m_sound = on; break;
-    case RZ_StateThree: m_stateThree = on; break;
-    case RZ_StateZoom: m_zoomState = on; break;
-    default: return false;
+        case RZ_StateSound: m_sound = on; break;
+        case RZ_StateThree: m_stateThree = on; break;
+        case RZ_StateZoom: m_zoomState = on; break;
+        default: return false;
     }
     ::InvalidateRect(m_pane, nullptr, FALSE);
     return true;
@@ -105,10 +117,10 @@ bool CRerezedPane::SetState(int state, bool on) {
 
 int CRerezedPane::GetState(int state) const {
     switch (state) {
-    case RZ_StateSound: return m_sound ? 1 : 0;
-    case RZ_StateThree: return m_stateThree ? 1 : 0;
-    case RZ_StateZoom: return m_zoomState ? 1 : 0;
-    default: return -1;
+        case RZ_StateSound: return m_sound ? 1 : 0;
+        case RZ_StateThree: return m_stateThree ? 1 : 0;
+        case RZ_StateZoom: return m_zoomState ? 1 : 0;
+        default: return -1;
     }
 }
 
@@ -195,7 +207,8 @@ void CRerezedPane::PaintStrip(HDC dc) {
                 DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     for (int slot = 0; slot < 4; ++slot) {
         RECT r = ButtonRect(slot);
-        bool pressed = (kButtons[slot] == RZ_ButtonSound && m_sound) || (kButtons[slot] == RZ_ButtonZoom && m_zoomState);
+        bool pressed =
+            (kButtons[slot] == RZ_ButtonSound && m_sound) || (kButtons[slot] == RZ_ButtonZoom && m_zoomState);
         if (pressed) FillSolid(dc, r, kPressedColour);
         ::DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
         ::DrawTextW(dc, kButtonGlyphs[slot], 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -259,30 +272,34 @@ LRESULT CALLBACK CRerezedPane::VideoProc(HWND hWnd, UINT message, WPARAM wParam,
 
 LRESULT CRerezedPane::OnPaneMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(m_pane, &ps);
-        PaintStrip(dc);
-        ::EndPaint(m_pane, &ps);
-        return 0;
-    }
-    case WM_SIZE: Layout(); return 0;
-    case WM_LBUTTONDOWN: {
-        POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        int button = ButtonAt(p);
-        m_sink.OnUserSelect(m_index);
-        if (button) PressButton(button);
-        else m_sink.FireEvent(RZ_EventClick, nullptr, 0);
-        return 0;
-    }
-    case WM_LBUTTONDBLCLK: {
-        POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        // A quick second press on a button is a second press, not a double click.
-        if (int button = ButtonAt(p)) PressButton(button);
-        else m_sink.FireEvent(RZ_EventDblClick, nullptr, 0);
-        return 0;
-    }
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(m_pane, &ps);
+            PaintStrip(dc);
+            ::EndPaint(m_pane, &ps);
+            return 0;
+        }
+        case WM_SIZE: Layout(); return 0;
+        case WM_LBUTTONDOWN: {
+            POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            int button = ButtonAt(p);
+            m_sink.OnUserSelect(m_index);
+            if (button)
+                PressButton(button);
+            else
+                m_sink.FireEvent(RZ_EventClick, nullptr, 0);
+            return 0;
+        }
+        case WM_LBUTTONDBLCLK: {
+            POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            // A quick second press on a button is a second press, not a double click.
+            if (int button = ButtonAt(p))
+                PressButton(button);
+            else
+                m_sink.FireEvent(RZ_EventDblClick, nullptr, 0);
+            return 0;
+        }
     }
     return ::DefWindowProcW(m_pane, message, wParam, lParam);
 }
@@ -290,50 +307,48 @@ LRESULT CRerezedPane::OnPaneMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 LRESULT CRerezedPane::OnVideoMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(m_video, &ps);
-        if (m_blank) PaintBlank(dc);
-        ::EndPaint(m_video, &ps);
-        return 0;
-    }
-    case WM_LBUTTONDOWN:
-        m_sink.OnUserSelect(m_index);
-        if (m_zoomEnabled) {
-            m_dragging = true;
-            m_dragStart = m_dragNow = p;
-            ::SetCapture(m_video);
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(m_video, &ps);
+            if (m_blank) PaintBlank(dc);
+            ::EndPaint(m_video, &ps);
+            return 0;
         }
-        m_sink.FireEvent(RZ_EventClick, nullptr, 0);
-        return 0;
-    case WM_MOUSEMOVE:
-        if (m_dragging) {
-            DrawRubberBand();
-            m_dragNow = p;
-            DrawRubberBand();
-        }
-        return 0;
-    case WM_LBUTTONUP:
-        if (m_dragging) {
-            DrawRubberBand();
-            m_dragging = false;
-            ::ReleaseCapture();
-            // Corners as dragged: the container orders them.
-            VARIANT args[] = {LongArg(m_index), LongArg(m_dragStart.x), LongArg(m_dragStart.y), LongArg(p.x),
-                              LongArg(p.y), ShortArg(0)};
-            m_sink.FireEvent(RZ_EventZoomRect, args, 6);
-        }
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (m_dragging && reinterpret_cast<HWND>(lParam) != m_video) {
-            DrawRubberBand();
-            m_dragging = false;
-        }
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        m_sink.FireEvent(RZ_EventDblClick, nullptr, 0);
-        return 0;
+        case WM_LBUTTONDOWN:
+            m_sink.OnUserSelect(m_index);
+            if (m_zoomEnabled) {
+                m_dragging = true;
+                m_dragStart = m_dragNow = p;
+                ::SetCapture(m_video);
+            }
+            m_sink.FireEvent(RZ_EventClick, nullptr, 0);
+            return 0;
+        case WM_MOUSEMOVE:
+            if (m_dragging) {
+                DrawRubberBand();
+                m_dragNow = p;
+                DrawRubberBand();
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            if (m_dragging) {
+                DrawRubberBand();
+                m_dragging = false;
+                ::ReleaseCapture();
+                // Corners as dragged: the container orders them.
+                VARIANT args[] = {LongArg(m_index), LongArg(m_dragStart.x), LongArg(m_dragStart.y),
+                                  LongArg(p.x),     LongArg(p.y),           ShortArg(0)};
+                m_sink.FireEvent(RZ_EventZoomRect, args, 6);
+            }
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (m_dragging && reinterpret_cast<HWND>(lParam) != m_video) {
+                DrawRubberBand();
+                m_dragging = false;
+            }
+            return 0;
+        case WM_LBUTTONDBLCLK: m_sink.FireEvent(RZ_EventDblClick, nullptr, 0); return 0;
     }
     return ::DefWindowProcW(m_video, message, wParam, lParam);
 }

@@ -3,7 +3,13 @@
 namespace {
 const wchar_t kViewClass[] = L"RerezedView";
 
-VARIANT LongArg(long v) { VARIANT a; ::VariantInit(&a); a.vt = VT_I4; a.lVal = v; return a; }
+VARIANT LongArg(long v) {
+    VARIANT a;
+    ::VariantInit(&a);
+    a.vt = VT_I4;
+    a.lVal = v;
+    return a;
+}
 }  // namespace
 
 CRerezedView::CRerezedView(CRerezedEventSink& sink) : m_sink(sink) {

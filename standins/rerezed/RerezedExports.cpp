@@ -16,7 +16,8 @@ const wchar_t kProgId[] = L"Rerezed.RerezedCtrl.1";
 
 bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
     HKEY handle = nullptr;
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) != ERROR_SUCCESS)
+    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS)
         return false;
     LONG status = ::RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -72,6 +73,4 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
     }
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    return Unregister();
-}
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return Unregister(); }

@@ -30,13 +30,13 @@ enum RerezedMethod : DISPID {
     RZ_SetWindowMode = 39,
     RZ_SetBackImage = 41,
     // Test-only inspection, never called by the program.
-    RZ_TestGetWindowTitle = 1000,     // long pane -> BSTR
-    RZ_TestGetWindowInfoText = 1001,  // long pane -> BSTR
-    RZ_TestGetZoomRectEnabled = 1002, // long pane -> BOOL
-    RZ_TestGetLiveObjectCount = 1003, // -> long, every live control object of the process
-    RZ_TestGetWindowMode = 1004,      // long pane -> long
-    RZ_TestGetWindowOption = 1005,    // long pane, long option -> BOOL
-    RZ_TestGetButtonCentre = 1006,    // long pane, long button -> MAKELONG(x, y) in the pane's client area
+    RZ_TestGetWindowTitle = 1000,      // long pane -> BSTR
+    RZ_TestGetWindowInfoText = 1001,   // long pane -> BSTR
+    RZ_TestGetZoomRectEnabled = 1002,  // long pane -> BOOL
+    RZ_TestGetLiveObjectCount = 1003,  // -> long, every live control object of the process
+    RZ_TestGetWindowMode = 1004,       // long pane -> long
+    RZ_TestGetWindowOption = 1005,     // long pane, long option -> BOOL
+    RZ_TestGetButtonCentre = 1006,     // long pane, long button -> MAKELONG(x, y) in the pane's client area
 };
 
 enum RerezedEvent : DISPID {

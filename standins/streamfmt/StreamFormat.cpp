@@ -20,12 +20,17 @@ int64_t FrameTimestampMs(const StreamParams& streamParams, uint32_t index) {
 
 uint64_t FrameCount(const StreamParams& streamParams) {
     if (streamParams.endTime <= streamParams.beginTime) return 0;
-    return static_cast<uint64_t>(streamParams.endTime - streamParams.beginTime) * (streamParams.fps ? streamParams.fps : 1);
+    return static_cast<uint64_t>(streamParams.endTime - streamParams.beginTime) *
+           (streamParams.fps ? streamParams.fps : 1);
 }
 
-size_t FrameSize(const StreamParams& streamParams) { return kFrameHeaderSize + static_cast<size_t>(streamParams.width) * streamParams.height; }
+size_t FrameSize(const StreamParams& streamParams) {
+    return kFrameHeaderSize + static_cast<size_t>(streamParams.width) * streamParams.height;
+}
 
-uint64_t StreamLength(const StreamParams& streamParams) { return kStreamHeaderSize + FrameCount(streamParams) * FrameSize(streamParams); }
+uint64_t StreamLength(const StreamParams& streamParams) {
+    return kStreamHeaderSize + FrameCount(streamParams) * FrameSize(streamParams);
+}
 
 void AppendStreamHeader(const StreamParams& streamParams, std::vector<uint8_t>& out) {
     out.insert(out.end(), {'Q', 'V', 'S', 'T'});

@@ -23,4 +23,4 @@ bool Parse(const std::string& text, std::vector<SheetData>& sheets);
 bool WriteFile(const std::wstring& path, const std::vector<const SheetData*>& sheets);
 bool ReadFile(const std::wstring& path, std::vector<SheetData>& sheets);
 
-} // namespace SpreadsheetXml
+}  // namespace SpreadsheetXml

@@ -17,4 +17,4 @@ std::wstring OutputFolder();
 void Count(const wchar_t* name, long delta);
 void SetText(const wchar_t* name, const std::wstring& text);
 
-} // namespace StandinRecord
+}  // namespace StandinRecord

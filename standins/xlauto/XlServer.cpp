@@ -19,10 +19,8 @@ long g_serverLocks = 0;
 
 class CApplicationFactory : public IClassFactory {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
         if (iid == IID_IUnknown || iid == IID_IClassFactory) {
             *object = static_cast<IClassFactory*>(this);
             return S_OK;
@@ -33,13 +31,10 @@ public:
     // Static object: lives as long as the library.
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
         *object = nullptr;
-        if (outer)
-            return CLASS_E_NOAGGREGATION;
+        if (outer) return CLASS_E_NOAGGREGATION;
         try {
             CXlApplication* app = new CXlApplication();
             app->AddRef();
@@ -51,8 +46,7 @@ public:
             return E_OUTOFMEMORY;
         }
     }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override
-    {
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         g_serverLocks += lock ? 1 : -1;
         return S_OK;
     }
@@ -60,10 +54,10 @@ public:
 
 CApplicationFactory g_factory;
 
-bool SetKeyValue(const std::wstring& path, const wchar_t* name, const std::wstring& value)
-{
+bool SetKeyValue(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         return false;
     LONG status = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -71,10 +65,9 @@ bool SetKeyValue(const std::wstring& path, const wchar_t* name, const std::wstri
     return status == ERROR_SUCCESS;
 }
 
-} // namespace
+}  // namespace
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
-{
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_xlautoModule = instance;
         DisableThreadLibraryCalls(instance);
@@ -82,40 +75,33 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     return TRUE;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
-{
-    if (!object)
-        return E_POINTER;
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+    if (!object) return E_POINTER;
     *object = nullptr;
-    if (clsid != kApplicationClsid)
-        return CLASS_E_CLASSNOTAVAILABLE;
+    if (clsid != kApplicationClsid) return CLASS_E_CLASSNOTAVAILABLE;
     return g_factory.QueryInterface(iid, object);
 }
 
 // Stays loaded while an application lives: its windows' procedure is in here.
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
-{
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
     return CXlApplication::Running() == 0 && g_serverLocks == 0 ? S_OK : S_FALSE;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
-{
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
     wchar_t module[MAX_PATH];
     DWORD length = GetModuleFileNameW(g_xlautoModule, module, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return SELFREG_E_CLASS;
+    if (length == 0 || length >= MAX_PATH) return SELFREG_E_CLASS;
     std::wstring clsidKey = std::wstring(L"CLSID\\") + kClsidText;
-    bool ok = SetKeyValue(kProgId, nullptr, L"Spreadsheet automation stand-in")
-           && SetKeyValue(std::wstring(kProgId) + L"\\CLSID", nullptr, kClsidText)
-           && SetKeyValue(clsidKey, nullptr, L"Spreadsheet automation stand-in")
-           && SetKeyValue(clsidKey + L"\\ProgID", nullptr, kProgId)
-           && SetKeyValue(clsidKey + L"\\InprocServer32", nullptr, module)
-           && SetKeyValue(clsidKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+    bool ok = SetKeyValue(kProgId, nullptr, L"Spreadsheet automation stand-in") &&
+              SetKeyValue(std::wstring(kProgId) + L"\\CLSID", nullptr, kClsidText) &&
+              SetKeyValue(clsidKey, nullptr, L"Spreadsheet automation stand-in") &&
+              SetKeyValue(clsidKey + L"\\ProgID", nullptr, kProgId) &&
+              SetKeyValue(clsidKey + L"\\InprocServer32", nullptr, module) &&
+              SetKeyValue(clsidKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
     return ok ? S_OK : SELFREG_E_CLASS;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
-{
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kClsidText).c_str());
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     return S_OK;

@@ -18,7 +18,7 @@ bool FreeForOthers(CLock& lock) {
     return entered;
 }
 
-} // namespace
+}  // namespace
 
 // The waiter leaves the lock while it sleeps: the thread that sets the flag
 // takes the same lock, so a wait that kept it would end only by its time-out

@@ -18,69 +18,69 @@ const DWORD kLongWait = 20000;
 
 class NetTcpTest : public ::testing::Test {
 protected:
-  // The blocking peers need Windows Sockets also after the engine stopped.
-  static void SetUpTestSuite() {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-  }
-  static void TearDownTestSuite() { WSACleanup(); }
-  void SetUp() override { ASSERT_EQ(1, CNetEngine::Init(2)); }
-  void TearDown() override {
-    EXPECT_EQ(1, CNetEngine::Stop());
-    EXPECT_EQ(0, LiveLibraryObjects()) << "buffers, records or keys leaked";
-  }
+    // The blocking peers need Windows Sockets also after the engine stopped.
+    static void SetUpTestSuite() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    static void TearDownTestSuite() { WSACleanup(); }
+    void SetUp() override { ASSERT_EQ(1, CNetEngine::Init(2)); }
+    void TearDown() override {
+        EXPECT_EQ(1, CNetEngine::Stop());
+        EXPECT_EQ(0, LiveLibraryObjects()) << "buffers, records or keys leaked";
+    }
 };
 
 // One accepted connection that sends back what it receives; refuses bytes
 // while its send queue is full, so back-pressure reaches the peer.
 class EchoConnection : public RecordingSink {
 public:
-  EchoConnection() : connection(this, 0) {
-    receiveHook = [this](const char* data, int length) {
-      const int sent = connection.Send(0, MakeBuffer(std::string(data, static_cast<size_t>(length))));
-      return sent == -3 ? -1 : 0;
-    };
-  }
-  CNetTcpConnection connection;
+    EchoConnection() : connection(this, 0) {
+        receiveHook = [this](const char* data, int length) {
+            const int sent = connection.Send(0, MakeBuffer(std::string(data, static_cast<size_t>(length))));
+            return sent == -3 ? -1 : 0;
+        };
+    }
+    CNetTcpConnection connection;
 };
 
 class EchoServer {
 public:
-  EchoServer() : m_server(&m_sink, 0) {
-    m_sink.acceptHook = [this](SOCKET socket, const char* address, int port) {
-      std::unique_ptr<EchoConnection> echo(new EchoConnection());
-      if (echo->connection.Attach(socket, address, port) > 0) {
+    EchoServer() : m_server(&m_sink, 0) {
+        m_sink.acceptHook = [this](SOCKET socket, const char* address, int port) {
+            std::unique_ptr<EchoConnection> echo(new EchoConnection());
+            if (echo->connection.Attach(socket, address, port) > 0) {
+                std::lock_guard<std::mutex> guard(m_mutex);
+                m_connections.push_back(std::move(echo));
+            }
+        };
+        m_port = m_server.Listen("127.0.0.1", 0) > 0 ? ListeningPort(m_server) : 0;
+    }
+    ~EchoServer() {
+        m_server.StopListen();
         std::lock_guard<std::mutex> guard(m_mutex);
-        m_connections.push_back(std::move(echo));
-      }
-    };
-    m_port = m_server.Listen("127.0.0.1", 0) > 0 ? ListeningPort(m_server) : 0;
-  }
-  ~EchoServer() {
-    m_server.StopListen();
-    std::lock_guard<std::mutex> guard(m_mutex);
-    for (auto& echo : m_connections) echo->connection.Close();
-  }
-  int Port() const { return m_port; }
-  size_t Connections() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return m_connections.size();
-  }
+        for (auto& echo : m_connections) echo->connection.Close();
+    }
+    int Port() const { return m_port; }
+    size_t Connections() {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        return m_connections.size();
+    }
 
 private:
-  RecordingSink m_sink;
-  CNetTcpServer m_server;
-  int m_port;
-  std::mutex m_mutex;
-  std::vector<std::unique_ptr<EchoConnection>> m_connections;
+    RecordingSink m_sink;
+    CNetTcpServer m_server;
+    int m_port;
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<EchoConnection>> m_connections;
 };
 
 // A library client connection with its own recording sink.
 struct Client {
-  Client() : connection(&sink, 0) {}
-  ~Client() { connection.Close(); }
-  RecordingSink sink;
-  CNetTcpConnection connection;
+    Client() : connection(&sink, 0) {}
+    ~Client() { connection.Close(); }
+    RecordingSink sink;
+    CNetTcpConnection connection;
 };
 
 // Sends data, retrying while the queue is full. Returns the last result.

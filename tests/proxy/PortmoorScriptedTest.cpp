@@ -63,8 +63,7 @@ SOCKET HoldPort(uint16_t port) {
     at.sin_family = AF_INET;
     at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     at.sin_port = htons(port);
-    if (s != INVALID_SOCKET &&
-        (bind(s, reinterpret_cast<sockaddr*>(&at), sizeof(at)) != 0 || listen(s, 1) != 0)) {
+    if (s != INVALID_SOCKET && (bind(s, reinterpret_cast<sockaddr*>(&at), sizeof(at)) != 0 || listen(s, 1) != 0)) {
         closesocket(s);
         s = INVALID_SOCKET;
     }

@@ -24,8 +24,6 @@
 
 namespace {
 
-
-
 std::atomic<int> g_disconnects{0};
 
 void QVNET_CALL OnDisconnect(int32_t, const char*, int32_t, QVNET_USER) { ++g_disconnects; }
@@ -102,7 +100,6 @@ TEST_P(PortmoorSdk, RecorderLossDisconnectsTheSdkAndItsReturnLetsItBackIn) {
     EXPECT_EQ(4, count);
 }
 
-INSTANTIATE_TEST_SUITE_P(QuorlanAndVeddix, PortmoorSdk,
-                         ::testing::Values(PROXY_DEVICE_PRIVATE, PROXY_DEVICE_STANDARD));
+INSTANTIATE_TEST_SUITE_P(QuorlanAndVeddix, PortmoorSdk, ::testing::Values(PROXY_DEVICE_PRIVATE, PROXY_DEVICE_STANDARD));
 
 }  // namespace

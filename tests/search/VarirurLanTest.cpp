@@ -43,14 +43,11 @@ FARPROC Export(const char* name) { return GetProcAddress(g_library.module, name)
 void LoadLibraryUnderTest() {
     g_library = Library();
     g_library.module = LoadLibraryW(L"Varirur.dll");
-    if (!g_library.module)
-        return;
+    if (!g_library.module) return;
     g_library.search = reinterpret_cast<SearchDevFn>(reinterpret_cast<void*>(Export("NET_SearchDev")));
     g_library.login = reinterpret_cast<LoginDevFn>(reinterpret_cast<void*>(Export("NET_LoginDev")));
-    g_library.modify =
-        reinterpret_cast<ModifyDevIpFn>(reinterpret_cast<void*>(Export("NET_ModifyDevIP")));
-    g_library.finish =
-        reinterpret_cast<FinishOperateFn>(reinterpret_cast<void*>(Export("NET_FinishOperate")));
+    g_library.modify = reinterpret_cast<ModifyDevIpFn>(reinterpret_cast<void*>(Export("NET_ModifyDevIP")));
+    g_library.finish = reinterpret_cast<FinishOperateFn>(reinterpret_cast<void*>(Export("NET_FinishOperate")));
 }
 
 // What the callbacks saw, written on the library's receive thread.
@@ -137,12 +134,10 @@ std::string NamespaceAddress() {
 // address: nothing it broadcasts can leave the test's own link.
 bool OnlyTheTestLinkIsVisible(const std::string& linkAddress) {
     ULONG size = 0;
-    if (GetIpAddrTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER)
-        return false;
+    if (GetIpAddrTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER) return false;
     std::vector<uint8_t> buffer(size);
     MIB_IPADDRTABLE* table = reinterpret_cast<MIB_IPADDRTABLE*>(buffer.data());
-    if (GetIpAddrTable(table, &size, FALSE) != NO_ERROR)
-        return false;
+    if (GetIpAddrTable(table, &size, FALSE) != NO_ERROR) return false;
     bool sawLink = false;
     for (DWORD i = 0; i < table->dwNumEntries; ++i) {
         in_addr address;
@@ -162,8 +157,7 @@ int ThreadCount() {
     entry.dwSize = sizeof(entry);
     int count = 0;
     for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId())
-            ++count;
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
     CloseHandle(snapshot);
     return count;
 }
@@ -173,11 +167,9 @@ std::vector<std::string> ResponderLog() {
     std::vector<std::string> lines;
     const char* path = getenv("VARIRUR_RESPONDER_LOG");
     FILE* file = path ? fopen(path, "r") : nullptr;
-    if (!file)
-        return lines;
+    if (!file) return lines;
     char line[256];
-    while (fgets(line, sizeof(line), file))
-        lines.emplace_back(line);
+    while (fgets(line, sizeof(line), file)) lines.emplace_back(line);
     fclose(file);
     return lines;
 }
@@ -185,8 +177,7 @@ std::vector<std::string> ResponderLog() {
 size_t CountRequests(const char* commandHex) {
     size_t count = 0;
     for (const std::string& line : ResponderLog())
-        if (line.compare(0, 2, commandHex) == 0)
-            ++count;
+        if (line.compare(0, 2, commandHex) == 0) ++count;
     return count;
 }
 
@@ -194,8 +185,7 @@ class VarirurLan : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         const std::string address = NamespaceAddress();
-        if (address.empty() || !OnlyTheTestLinkIsVisible(address))
-            return;
+        if (address.empty() || !OnlyTheTestLinkIsVisible(address)) return;
         LoadLibraryUnderTest();
     }
 
@@ -203,15 +193,13 @@ protected:
         if (NamespaceAddress().empty() || !OnlyTheTestLinkIsVisible(NamespaceAddress()))
             GTEST_SKIP() << "SKIPPED: the library broadcasts; these tests run only inside the "
                             "network namespaces made by tests/search/run-lan-tests.sh";
-        ASSERT_TRUE(g_library.module && g_library.search && g_library.login &&
-                    g_library.modify && g_library.finish);
+        ASSERT_TRUE(g_library.module && g_library.search && g_library.login && g_library.modify && g_library.finish);
         g_seen.Reset();
     }
 
     void TearDown() override {
         g_gate.Open();
-        if (g_library.finish)
-            g_library.finish();
+        if (g_library.finish) g_library.finish();
     }
 
     // Searches and waits for both simulated devices; returns the 1-based
@@ -239,12 +227,10 @@ protected:
         g_seen.Reset();
         g_gate.Arm();
         EXPECT_EQ(g_library.search(OnDeviceHoldingAtB, &g_seen), 1);
-        if (!g_gate.WaitHeld())
-            return 0;
+        if (!g_gate.WaitHeld()) return 0;
         std::lock_guard<std::mutex> guard(g_seen.lock);
         for (size_t i = 0; i < g_seen.devices.size(); ++i)
-            if (g_seen.devices[i].port == simdev::kDeviceAPort)
-                return int(i + 1);
+            if (g_seen.devices[i].port == simdev::kDeviceAPort) return int(i + 1);
         return 0;
     }
 
@@ -255,8 +241,7 @@ protected:
         EXPECT_GT(g_library.login(simdev::kUser, simdev::kPassword, loginIndex), 0);
         std::lock_guard<std::mutex> guard(g_seen.lock);
         std::vector<int> results;
-        for (const auto& modify : g_seen.modifies)
-            results.push_back(modify.first);
+        for (const auto& modify : g_seen.modifies) results.push_back(modify.first);
         return results;
     }
 };
@@ -275,8 +260,7 @@ TEST_F(VarirurLan, SearchReportsEachDeviceOnceWithItsRecord) {
     EXPECT_EQ(deviceA.address3, simdev::kDeviceAGateway);
     EXPECT_EQ(deviceA.word4, simdev::kDeviceAWord4);
     EXPECT_STREQ(deviceA.ipText, "10.77.0.21");
-    for (int i = 0; i < 17; ++i)
-        EXPECT_EQ(deviceA.extra[i], simdev::kDeviceAExtensionFirst + i) << i;
+    for (int i = 0; i < 17; ++i) EXPECT_EQ(deviceA.extra[i], simdev::kDeviceAExtensionFirst + i) << i;
     EXPECT_EQ(deviceA.extra[17], 0);
 
     const DEVICE_NET_INFO& deviceB = Device(b);
@@ -298,10 +282,8 @@ TEST_F(VarirurLan, LoginReportsTheDevicesAnswer) {
     SearchBoth(&a, &b);
     // Device A answers only requests that carry its own extension, so each
     // success also shows that A's extension went with the request.
-    EXPECT_EQ(g_library.login(simdev::kUser, simdev::kPassword, a),
-              32 + simdev::kDeviceAExtensionLength);
-    EXPECT_EQ(g_library.login(simdev::kLongUser, simdev::kPassword, a),
-              34 + 13 + 6 + simdev::kDeviceAExtensionLength);
+    EXPECT_EQ(g_library.login(simdev::kUser, simdev::kPassword, a), 32 + simdev::kDeviceAExtensionLength);
+    EXPECT_EQ(g_library.login(simdev::kLongUser, simdev::kPassword, a), 34 + 13 + 6 + simdev::kDeviceAExtensionLength);
     EXPECT_EQ(g_library.login(simdev::kUser, "wrong", a), -2);
 }
 
@@ -331,9 +313,7 @@ TEST_F(VarirurLan, IpChangeReachesTheCallbackWithTheDevicesAnswer) {
     SearchBoth(&a, &b);
     // The request comes back to the library's own socket too; taken for an
     // answer, it would report success before the device refuses.
-    ASSERT_EQ(g_library.modify(0, simdev::kDeviceAMask, simdev::kDeviceAGateway, a, OnModify,
-                               &g_seen),
-              0);
+    ASSERT_EQ(g_library.modify(0, simdev::kDeviceAMask, simdev::kDeviceAGateway, a, OnModify, &g_seen), 0);
     ASSERT_TRUE(WaitFor([] { return g_seen.ModifyCount() >= 1; }));
     {
         std::lock_guard<std::mutex> guard(g_seen.lock);
@@ -369,21 +349,15 @@ TEST_F(VarirurLan, EchoesOfEarlierRequestsAreNotAnswers) {
     // Two quick IP changes, both on the way before either echo is read.
     int a = SearchAndHoldAtB();
     ASSERT_NE(a, 0);
-    ASSERT_EQ(g_library.modify(0, simdev::kDeviceAMask, simdev::kDeviceAGateway, a, OnModify,
-                               &g_seen),
-              0);
-    ASSERT_EQ(g_library.modify(0, simdev::Address(255, 255, 0, 0), simdev::kDeviceAGateway, a,
-                               OnModify, &g_seen),
-              0);
+    ASSERT_EQ(g_library.modify(0, simdev::kDeviceAMask, simdev::kDeviceAGateway, a, OnModify, &g_seen), 0);
+    ASSERT_EQ(g_library.modify(0, simdev::Address(255, 255, 0, 0), simdev::kDeviceAGateway, a, OnModify, &g_seen), 0);
     g_gate.Open();
     EXPECT_EQ(ModifyResultsAfter(2, a), std::vector<int>({2, 2}));
 
     // An IP change, then a search before the change's echo is read.
     a = SearchAndHoldAtB();
     ASSERT_NE(a, 0);
-    ASSERT_EQ(g_library.modify(0, simdev::kDeviceAMask, simdev::kDeviceAGateway, a, OnModify,
-                               &g_seen),
-              0);
+    ASSERT_EQ(g_library.modify(0, simdev::kDeviceAMask, simdev::kDeviceAGateway, a, OnModify, &g_seen), 0);
     const size_t foundBefore = g_seen.DeviceCount();
     ASSERT_EQ(g_library.search(OnDevice, &g_seen), 1);
     g_gate.Open();
@@ -392,8 +366,7 @@ TEST_F(VarirurLan, EchoesOfEarlierRequestsAreNotAnswers) {
         std::lock_guard<std::mutex> guard(g_seen.lock);
         a = 0;
         for (size_t i = foundBefore; i < g_seen.devices.size(); ++i)
-            if (g_seen.devices[i].port == simdev::kDeviceAPort)
-                a = int(i - foundBefore + 1);
+            if (g_seen.devices[i].port == simdev::kDeviceAPort) a = int(i - foundBefore + 1);
     }
     ASSERT_NE(a, 0);
     EXPECT_EQ(ModifyResultsAfter(1, a), std::vector<int>({2}));
@@ -439,8 +412,7 @@ TEST_F(VarirurLan, UnloadWithASearchOpenReturnsPromptly) {
 
     // The process goes on, and the library loads again and finds the port free.
     LoadLibraryUnderTest();
-    ASSERT_TRUE(g_library.module && g_library.search && g_library.login && g_library.modify &&
-                g_library.finish);
+    ASSERT_TRUE(g_library.module && g_library.search && g_library.login && g_library.modify && g_library.finish);
     SearchBoth(&a, &b);
     EXPECT_GT(g_library.login(simdev::kUser, simdev::kPassword, a), 0);
 }

@@ -38,15 +38,13 @@ Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 Bytes Sequence(size_t count, uint8_t first) {
     Bytes bytes(count);
-    for (size_t i = 0; i < count; ++i)
-        bytes[i] = uint8_t(first + i);
+    for (size_t i = 0; i < count; ++i) bytes[i] = uint8_t(first + i);
     return bytes;
 }
 
 LAN_DEVICE_RECORD PatternRecord() {
     LAN_DEVICE_RECORD record;
-    for (size_t i = 0; i < sizeof(record.bytes); ++i)
-        record.bytes[i] = uint8_t(0x40 + i);
+    for (size_t i = 0; i < sizeof(record.bytes); ++i) record.bytes[i] = uint8_t(0x40 + i);
     return record;
 }
 
@@ -85,8 +83,7 @@ TEST(LanRequests, EightCharactersStayShortWithoutTerminators) {
     ASSERT_EQ(packet.size(), 32u);
     EXPECT_EQ(std::string(packet.begin() + 8, packet.begin() + 24), "abcdefghABCDEFGH");
     EXPECT_EQ(lan::ReadLe32(&packet[4]), 0u);
-    for (size_t i = 24; i < 32; ++i)
-        EXPECT_EQ(packet[i], 0) << i;
+    for (size_t i = 24; i < 32; ++i) EXPECT_EQ(packet[i], 0) << i;
 }
 
 TEST(LanRequests, NineCharactersSwitchToTheLongForm) {
@@ -157,25 +154,27 @@ TEST(LanReplyParser, ClassifiesEveryKindOfPacket) {
         {"modify", modify, 1, CLanReplyParser::kModifyAnswer},
         {"other mode", SearchReply(2, recordBytes, {}), 0, CLanReplyParser::kIgnored},
         {"own search request", lan::BuildSearchRequest(2), 1, CLanReplyParser::kIgnored},
-        {"own login request", lan::BuildLoginRequest("a", "b", nullptr, 0), 1,
-         CLanReplyParser::kIgnored},
+        {"own login request", lan::BuildLoginRequest("a", "b", nullptr, 0), 1, CLanReplyParser::kIgnored},
         // The library's own modify request looks like a successful answer.
-        {"own modify request", lan::BuildModifyRequest(record, nullptr, 0), 1,
-         CLanReplyParser::kModifyAnswer},
+        {"own modify request", lan::BuildModifyRequest(record, nullptr, 0), 1, CLanReplyParser::kModifyAnswer},
         {"unknown command", Header(0x42, 0, 0, 0), 1, CLanReplyParser::kIgnored},
         {"binary of wrong size", SearchReply(2, Bytes(87, 1), {}), 1, CLanReplyParser::kIgnored},
         {"unknown form", SearchReply(5, recordBytes, {}), 1, CLanReplyParser::kIgnored},
-        {"one byte too long", [&] {
+        {"one byte too long",
+         [&] {
              Bytes p = SearchReply(2, recordBytes, {});
              p.push_back(0);
              return p;
-         }(), 1, CLanReplyParser::kIgnored},
+         }(),
+         1, CLanReplyParser::kIgnored},
         // 32 + 0xFFFFFFFF + 33 wraps to 64 in 32 bits.
-        {"wrapping length", [] {
+        {"wrapping length",
+         [] {
              Bytes p = Header(0xB3, 33, 0xFFFFFFFFu, 2);
              p.resize(64, 0);
              return p;
-         }(), 1, CLanReplyParser::kIgnored},
+         }(),
+         1, CLanReplyParser::kIgnored},
     };
     for (const Case& c : cases) {
         CLanReplyParser parser;
@@ -194,16 +193,14 @@ TEST(LanReplyParser, ClassifiesEveryKindOfPacket) {
 
 TEST(LanReplyParser, PacketsShorterThanTheHeaderAreIgnored) {
     const LAN_DEVICE_RECORD record = PatternRecord();
-    const Bytes replies[] = {
-        SearchReply(2, Bytes(record.bytes, record.bytes + 88), {1, 2, 3}),
-        Header(0xB0, 0, 0, 0), Header(0xC1, 0, 0, 0)};
+    const Bytes replies[] = {SearchReply(2, Bytes(record.bytes, record.bytes + 88), {1, 2, 3}), Header(0xB0, 0, 0, 0),
+                             Header(0xC1, 0, 0, 0)};
     for (const Bytes& reply : replies) {
         for (size_t length = 0; length < 32; ++length) {
             // An exact-size copy, so that reading past it is a fault of its own.
             std::vector<uint8_t> truncated(reply.begin(), reply.begin() + length);
             CLanReplyParser parser;
-            EXPECT_EQ(parser.Parse(truncated.data(), length, nullptr, 1),
-                      CLanReplyParser::kIgnored)
+            EXPECT_EQ(parser.Parse(truncated.data(), length, nullptr, 1), CLanReplyParser::kIgnored)
                 << "command " << int(reply[0]) << " length " << length;
         }
     }
@@ -211,8 +208,7 @@ TEST(LanReplyParser, PacketsShorterThanTheHeaderAreIgnored) {
     const Bytes full = replies[0];
     for (size_t length = 32; length < full.size(); ++length) {
         CLanReplyParser parser;
-        EXPECT_EQ(parser.Parse(full.data(), length, nullptr, 1), CLanReplyParser::kIgnored)
-            << length;
+        EXPECT_EQ(parser.Parse(full.data(), length, nullptr, 1), CLanReplyParser::kIgnored) << length;
         EXPECT_EQ(parser.ExtensionLength(), 0u);
     }
 }
@@ -248,7 +244,7 @@ TEST(LanReplyParser, LoginRepliesMapToTheCallersResult) {
         uint8_t error;
         int result;
     } cases[] = {
-        {0, 0, 35}, {0, 9, 35}, {1, 0, -1}, {1, 1, -2}, {1, 2, -7}, {1, 3, -3}, {1, 4, -4},
+        {0, 0, 35}, {0, 9, 35}, {1, 0, -1}, {1, 1, -2},   {1, 2, -7}, {1, 3, -3}, {1, 4, -4},
         {1, 5, -5}, {1, 6, -6}, {1, 7, -7}, {1, 255, -7}, {3, 0, -8}, {3, 4, -8}, {2, 1, 35},
     };
     for (const Case& c : cases) {
@@ -256,8 +252,7 @@ TEST(LanReplyParser, LoginRepliesMapToTheCallersResult) {
         Bytes reply = Header(0xB0, 0, 0, 0);
         reply[8] = c.state;
         reply[9] = c.error;
-        ASSERT_EQ(parser.Parse(reply.data(), reply.size(), nullptr, 1),
-                  CLanReplyParser::kLoginAnswer);
+        ASSERT_EQ(parser.Parse(reply.data(), reply.size(), nullptr, 1), CLanReplyParser::kLoginAnswer);
         EXPECT_EQ(parser.LoginResult(35), c.result) << int(c.state) << "/" << int(c.error);
     }
 }
@@ -280,8 +275,7 @@ TEST(LanReplyParser, ModifyRepliesMapToResultAndText) {
         Bytes reply = Header(0xC1, 0, 88, 2);
         reply.resize(120, 0);
         reply[8] = c.byte8;
-        ASSERT_EQ(parser.Parse(reply.data(), reply.size(), nullptr, 1),
-                  CLanReplyParser::kModifyAnswer);
+        ASSERT_EQ(parser.Parse(reply.data(), reply.size(), nullptr, 1), CLanReplyParser::kModifyAnswer);
         const char* text = nullptr;
         EXPECT_EQ(parser.ModifyOutcome(&text), c.result) << int(c.byte8);
         EXPECT_STREQ(text, c.text) << int(c.byte8);
@@ -291,8 +285,7 @@ TEST(LanReplyParser, ModifyRepliesMapToResultAndText) {
 TEST(LanDeviceInfo, BinaryRecordFillsTheFixedLayout) {
     LAN_DEVICE_RECORD record;
     memset(&record, 0x5A, sizeof(record));
-    lan::SetRecordAddresses(&record, Word(192, 168, 1, 10), Word(255, 255, 255, 0),
-                            Word(192, 168, 1, 1));
+    lan::SetRecordAddresses(&record, Word(192, 168, 1, 10), Word(255, 255, 255, 0), Word(192, 168, 1, 1));
     lan::WriteLe32(&record.bytes[36], 0x01020304);
     record.bytes[66] = 0x40;  // port 8000, little-endian
     record.bytes[67] = 0x1F;
@@ -302,8 +295,7 @@ TEST(LanDeviceInfo, BinaryRecordFillsTheFixedLayout) {
     MakeInfoFromRecord(record, extension.data(), extension.size(), &info);
     uint8_t raw[104];
     memcpy(raw, &info, sizeof(raw));
-    EXPECT_EQ(Bytes(raw, raw + 18), Bytes({192, 168, 1, 10, 255, 255, 255, 0, 192, 168, 1, 1, 4,
-                                           3, 2, 1, 0x40, 0x1F}));
+    EXPECT_EQ(Bytes(raw, raw + 18), Bytes({192, 168, 1, 10, 255, 255, 255, 0, 192, 168, 1, 1, 4, 3, 2, 1, 0x40, 0x1F}));
     EXPECT_STREQ(reinterpret_cast<const char*>(raw + 18), "192.168.1.10");
     EXPECT_EQ(Bytes(raw + 82, raw + 98), Bytes(extension.begin(), extension.begin() + 16));
     EXPECT_EQ(Bytes(raw + 98, raw + 104), Bytes({0xA0, 0, 0, 0, 0, 0}));
@@ -418,8 +410,7 @@ TEST(LanDeviceInfo, DottedTextParsesLikeInetAddr) {
 TEST(VarirurExports, FourNamedUndecoratedExportsInOrdinalOrder) {
     HMODULE library = LoadLibraryW(L"Varirur.dll");
     ASSERT_NE(library, nullptr);
-    const char* names[] = {"NET_SearchDev", "NET_LoginDev", "NET_ModifyDevIP",
-                           "NET_FinishOperate"};
+    const char* names[] = {"NET_SearchDev", "NET_LoginDev", "NET_ModifyDevIP", "NET_FinishOperate"};
     for (int ordinal = 1; ordinal <= 4; ++ordinal) {
         FARPROC byName = GetProcAddress(library, names[ordinal - 1]);
         EXPECT_NE(byName, nullptr) << names[ordinal - 1];

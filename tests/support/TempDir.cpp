@@ -16,8 +16,8 @@ TempDir::TempDir() {
     if (n == 0 || n >= MAX_PATH) throw std::runtime_error("GetTempPathW failed");
     for (int attempt = 0; attempt < 100; ++attempt) {
         wchar_t name[MAX_PATH + 64];
-        swprintf(name, MAX_PATH + 64, L"%lsdodavozi-test-%lu-%u-%lu", base, GetCurrentProcessId(),
-                 g_counter++, GetTickCount());
+        swprintf(name, MAX_PATH + 64, L"%lsdodavozi-test-%lu-%u-%lu", base, GetCurrentProcessId(), g_counter++,
+                 GetTickCount());
         if (CreateDirectoryW(name, nullptr)) {
             m_path = name;
             return;

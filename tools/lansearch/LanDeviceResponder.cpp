@@ -27,8 +27,7 @@ constexpr uint16_t kPort = 5050;
 constexpr size_t kHeader = 32;
 
 void PutLe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
 }
 uint32_t GetLe32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -48,8 +47,7 @@ struct DeviceA {
     Bytes extension;
 
     DeviceA() : extension(simdev::kDeviceAExtensionLength) {
-        for (size_t i = 0; i < sizeof(record); ++i)
-            record[i] = uint8_t(0xC0 ^ i);
+        for (size_t i = 0; i < sizeof(record); ++i) record[i] = uint8_t(0xC0 ^ i);
         PutLe32(&record[24], simdev::kDeviceAIp);
         PutLe32(&record[28], simdev::kDeviceAMask);
         PutLe32(&record[32], simdev::kDeviceAGateway);
@@ -66,31 +64,24 @@ public:
     Responder(int socket, FILE* log) : m_socket(socket), m_log(log) {}
 
     void Handle(const uint8_t* data, size_t length, const sockaddr_in& from) {
-        if (length < kHeader || data[1] != 1)
-            return;  // not a request (our own replies never come back: unicast)
+        if (length < kHeader || data[1] != 1) return;  // not a request (our own replies never come back: unicast)
         char sender[INET_ADDRSTRLEN];
         inet_ntop(AF_INET, &from.sin_addr, sender, sizeof(sender));
         fprintf(m_log, "%02x %s\n", data[0], sender);
         fflush(m_log);
         const size_t extensionLength = data[2];
         const uint64_t bodyLength = GetLe32(&data[4]);
-        if (kHeader + bodyLength + extensionLength != length)
-            return;
+        if (kHeader + bodyLength + extensionLength != length) return;
         const Bytes extension(data + length - extensionLength, data + length);
         switch (data[0]) {
-        case 0xA3:
-            OnSearch(data[16], from);
-            break;
-        case 0xA0:
-            if (extension == m_a.extension)
-                OnLogin(data, size_t(bodyLength), from);
-            break;  // device B never answers a login
-        case 0xC1:
-            if (extension == m_a.extension && bodyLength == 88)
-                OnModify(data + kHeader, from);
-            break;
-        default:
-            break;
+            case 0xA3: OnSearch(data[16], from); break;
+            case 0xA0:
+                if (extension == m_a.extension) OnLogin(data, size_t(bodyLength), from);
+                break;  // device B never answers a login
+            case 0xC1:
+                if (extension == m_a.extension && bodyLength == 88) OnModify(data + kHeader, from);
+                break;
+            default: break;
         }
     }
 
@@ -126,13 +117,14 @@ private:
     void OnLogin(const uint8_t* request, size_t bodyLength, const sockaddr_in& to) {
         std::string user, password;
         if (bodyLength == 0) {
-            user.assign(reinterpret_cast<const char*>(request + 8), strnlen(reinterpret_cast<const char*>(request + 8), 8));
-            password.assign(reinterpret_cast<const char*>(request + 16), strnlen(reinterpret_cast<const char*>(request + 16), 8));
+            user.assign(reinterpret_cast<const char*>(request + 8),
+                        strnlen(reinterpret_cast<const char*>(request + 8), 8));
+            password.assign(reinterpret_cast<const char*>(request + 16),
+                            strnlen(reinterpret_cast<const char*>(request + 16), 8));
         } else {
             const std::string body(reinterpret_cast<const char*>(request + kHeader), bodyLength);
             const size_t separator = body.find("&&");
-            if (separator == std::string::npos)
-                return;
+            if (separator == std::string::npos) return;
             user = body.substr(0, separator);
             password = body.substr(separator + 2);
         }
@@ -159,8 +151,7 @@ private:
     }
 
     void Send(const Bytes& packet, const sockaddr_in& to) {
-        sendto(m_socket, packet.data(), packet.size(), 0, reinterpret_cast<const sockaddr*>(&to),
-               sizeof(to));
+        sendto(m_socket, packet.data(), packet.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof(to));
     }
 
     int m_socket;
@@ -198,7 +189,6 @@ int main(int argc, char** argv) {
         socklen_t fromLength = sizeof(from);
         const ssize_t received =
             recvfrom(s, buffer, sizeof(buffer), 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
-        if (received >= 0)
-            responder.Handle(buffer, size_t(received), from);
+        if (received >= 0) responder.Handle(buffer, size_t(received), from);
     }
 }

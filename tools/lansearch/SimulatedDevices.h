@@ -31,8 +31,7 @@ constexpr const char* kLongUser = "administrator";  // accepted in the long form
 // Device B answers the text search with a text record (twice per request)
 // without extension bytes, and never answers a login. Addressed with another
 // device's extension, its login would be answered by that device.
-constexpr const char* kDeviceBText =
-    "B::model::serial::fw::hw::10.77.0.22::255.255.0.0::10.77.0.254::camera-b::";
+constexpr const char* kDeviceBText = "B::model::serial::fw::hw::10.77.0.22::255.255.0.0::10.77.0.254::camera-b::";
 constexpr uint32_t kDeviceBIp = Address(10, 77, 0, 22);
 
 // Broken replies sent with every binary search, naming a device that must

@@ -56,8 +56,8 @@ streamfmt::StreamParams CRecordCatalogue::Params(uint32_t channel, int64_t begin
     return streamParams;
 }
 
-std::vector<CRecordCatalogue::Entry>::const_iterator CRecordCatalogue::FirstEndingAfter(
-    const std::vector<Entry>& files, int64_t start) const {
+std::vector<CRecordCatalogue::Entry>::const_iterator CRecordCatalogue::FirstEndingAfter(const std::vector<Entry>& files,
+                                                                                        int64_t start) const {
     // Files of one channel do not nest, so ends ascend with begins.
     return std::partition_point(files.begin(), files.end(), [start](const Entry& e) { return e.end <= start; });
 }
@@ -106,7 +106,8 @@ bool CRecordCatalogue::ParamsOfFile(const RECORD_FILE_DESC& file, streamfmt::Str
     return false;
 }
 
-bool CRecordCatalogue::ParamsOfRange(uint32_t channel, int64_t start, int64_t end, streamfmt::StreamParams& streamParams) const {
+bool CRecordCatalogue::ParamsOfRange(uint32_t channel, int64_t start, int64_t end,
+                                     streamfmt::StreamParams& streamParams) const {
     auto found = m_files.find(channel);
     if (found == m_files.end() || end <= start) return false;
     auto first = FirstEndingAfter(found->second, start);

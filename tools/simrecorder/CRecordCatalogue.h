@@ -23,8 +23,8 @@ public:
     // files that overlap it. False when none overlaps.
     bool ParamsOfRange(uint32_t channel, int64_t start, int64_t end, streamfmt::StreamParams& streamParams) const;
     // The descriptor the recorder reports for a file.
-    RECORD_FILE_DESC Describe(uint32_t channel, int64_t begin, int64_t end, uint8_t recordType,
-                              uint8_t recordKind, uint32_t serial) const;
+    RECORD_FILE_DESC Describe(uint32_t channel, int64_t begin, int64_t end, uint8_t recordType, uint8_t recordKind,
+                              uint32_t serial) const;
     size_t FileCount() const;
 
 private:

@@ -20,8 +20,7 @@ void CSimDdnsResponder::Serve(SOCKET s, const std::atomic<bool>& stop) {
             continue;
         }
         ++m_lookups;
-        const std::string name(reinterpret_cast<const char*>(packet.data() + qvwire::kHeaderSize),
-                               request.bodyLength);
+        const std::string name(reinterpret_cast<const char*>(packet.data() + qvwire::kHeaderSize), request.bodyLength);
         qvwire::PacketHeader answer;
         answer.command = qvwire::kCmdDdns;
         answer.sequence = request.sequence;
@@ -32,8 +31,8 @@ void CSimDdnsResponder::Serve(SOCKET s, const std::atomic<bool>& stop) {
             if (found != m_entries.end()) address = found->second;
         }
         answer.status = address.empty() ? qvwire::kStatusNoSuch : qvwire::kStatusOk;
-        const std::vector<uint8_t> reply = qvwire::BuildPacket(
-            answer, reinterpret_cast<const uint8_t*>(address.data()), address.size());
+        const std::vector<uint8_t> reply =
+            qvwire::BuildPacket(answer, reinterpret_cast<const uint8_t*>(address.data()), address.size());
         if (!qvsock::SendAll(s, reply)) break;
     }
 }

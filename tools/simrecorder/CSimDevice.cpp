@@ -187,25 +187,25 @@ CSimDevice::Action CSimDevice::Handle(SimConnectionState& state, const uint8_t* 
         answer.status = kStatusBadRequest;
     } else {
         switch (request.command) {
-        case kCmdQuery: answer.status = Query(request.args, data); break;
-        case kCmdSet: answer.status = Set(request.args, body, request.bodyLength, action); break;
-        case kCmdFind: answer.status = Find(body, request.bodyLength, answer.args, data); break;
-        case kCmdOpen: answer.status = Open(state, body, request.bodyLength, answer.args, data); break;
-        case kCmdRead:
-            answer.status = Read(state, request.args, data);
-            state.bytesStreamed += static_cast<int64_t>(data.size());
-            {
-                int64_t limit = m_faults.dropAfterBytes;
-                if (limit > 0 && state.bytesStreamed >= limit &&
-                    m_faults.dropAfterBytes.compare_exchange_strong(limit, 0)) {
-                    return kDrop;
+            case kCmdQuery: answer.status = Query(request.args, data); break;
+            case kCmdSet: answer.status = Set(request.args, body, request.bodyLength, action); break;
+            case kCmdFind: answer.status = Find(body, request.bodyLength, answer.args, data); break;
+            case kCmdOpen: answer.status = Open(state, body, request.bodyLength, answer.args, data); break;
+            case kCmdRead:
+                answer.status = Read(state, request.args, data);
+                state.bytesStreamed += static_cast<int64_t>(data.size());
+                {
+                    int64_t limit = m_faults.dropAfterBytes;
+                    if (limit > 0 && state.bytesStreamed >= limit &&
+                        m_faults.dropAfterBytes.compare_exchange_strong(limit, 0)) {
+                        return kDrop;
+                    }
                 }
-            }
-            break;
-        case kCmdClose: answer.status = Close(state, request.args); break;
-        case kCmdTalk: answer.status = Talk(request.args, request.bodyLength, answer.args, data); break;
-        case kCmdJob: answer.status = Job(request.args, body, request.bodyLength, answer.args); break;
-        default: answer.status = kStatusUnsupported; break;
+                break;
+            case kCmdClose: answer.status = Close(state, request.args); break;
+            case kCmdTalk: answer.status = Talk(request.args, request.bodyLength, answer.args, data); break;
+            case kCmdJob: answer.status = Job(request.args, body, request.bodyLength, answer.args); break;
+            default: answer.status = kStatusUnsupported; break;
         }
     }
     reply = BuildPacket(answer, data);
@@ -219,60 +219,60 @@ uint32_t CSimDevice::Query(const uint32_t* args, Bytes& body) {
     }
     CAutoLock lock(&m_lock);
     switch (args[0]) {
-    case kQueryChannelNames:
-        body.assign(32 * m_channelNames.size(), 0);
-        for (size_t c = 0; c < m_channelNames.size(); ++c) {
-            std::memcpy(&body[32 * c], m_channelNames[c].data(), std::min<size_t>(m_channelNames[c].size(), 32));
+        case kQueryChannelNames:
+            body.assign(32 * m_channelNames.size(), 0);
+            for (size_t c = 0; c < m_channelNames.size(); ++c) {
+                std::memcpy(&body[32 * c], m_channelNames[c].data(), std::min<size_t>(m_channelNames[c].size(), 32));
+            }
+            return kStatusOk;
+        case kQueryStatus:
+            if (args[1] != 257) return kStatusUnsupported;
+            body = m_status;
+            return kStatusOk;
+        case kQueryDeviceConfig: {
+            auto found = m_deviceConfigs.find(args[1]);
+            if (found == m_deviceConfigs.end()) return kStatusUnsupported;
+            body = found->second;
+            return kStatusOk;
         }
-        return kStatusOk;
-    case kQueryStatus:
-        if (args[1] != 257) return kStatusUnsupported;
-        body = m_status;
-        return kStatusOk;
-    case kQueryDeviceConfig: {
-        auto found = m_deviceConfigs.find(args[1]);
-        if (found == m_deviceConfigs.end()) return kStatusUnsupported;
-        body = found->second;
-        return kStatusOk;
-    }
-    case kQueryChannelConfig:
-        if (args[1] != 5) return kStatusUnsupported;
-        if (args[2] == 0xFFFFFFFFu) {
-            body = m_recordPlan;
-        } else {
-            const size_t at = static_cast<size_t>(args[2]) * kPlanBytesPerChannel;
-            if (at + kPlanBytesPerChannel > m_recordPlan.size()) return kStatusNoSuch;
-            body.assign(m_recordPlan.begin() + at, m_recordPlan.begin() + at + kPlanBytesPerChannel);
-        }
-        return kStatusOk;
-    case kQueryRecordStates: body = m_recordStates; return kStatusOk;
-    default: return kStatusUnsupported;
+        case kQueryChannelConfig:
+            if (args[1] != 5) return kStatusUnsupported;
+            if (args[2] == 0xFFFFFFFFu) {
+                body = m_recordPlan;
+            } else {
+                const size_t at = static_cast<size_t>(args[2]) * kPlanBytesPerChannel;
+                if (at + kPlanBytesPerChannel > m_recordPlan.size()) return kStatusNoSuch;
+                body.assign(m_recordPlan.begin() + at, m_recordPlan.begin() + at + kPlanBytesPerChannel);
+            }
+            return kStatusOk;
+        case kQueryRecordStates: body = m_recordStates; return kStatusOk;
+        default: return kStatusUnsupported;
     }
 }
 
 uint32_t CSimDevice::Set(const uint32_t* args, const uint8_t* data, size_t length, Action& action) {
     switch (args[0]) {
-    case kSetClock: {
-        if (length != 24) return kStatusBadRequest;
-        const QVNET_TIME wanted = ReadTime(data);
-        if (!IsValidTime(wanted)) return kStatusBadRequest;
-        const int64_t offset = TimeToSeconds(wanted) - TimeToSeconds(Now());
-        CAutoLock lock(&m_lock);
-        m_clockOffset += offset;
-        return kStatusOk;
-    }
-    case kSetChannelNames: {
-        CAutoLock lock(&m_lock);
-        for (size_t c = 0; c < m_channelNames.size() && 32 * (c + 1) <= length; ++c) {
-            m_channelNames[c] = FieldText(reinterpret_cast<const char*>(data + 32 * c), 32);
+        case kSetClock: {
+            if (length != 24) return kStatusBadRequest;
+            const QVNET_TIME wanted = ReadTime(data);
+            if (!IsValidTime(wanted)) return kStatusBadRequest;
+            const int64_t offset = TimeToSeconds(wanted) - TimeToSeconds(Now());
+            CAutoLock lock(&m_lock);
+            m_clockOffset += offset;
+            return kStatusOk;
         }
-        return kStatusOk;
-    }
-    case kSetRestart: action = kRestart; return kStatusOk;
-    case kSetShutdown: action = kShutdown; return kStatusOk;
-    case kSetProtocol: return kStatusOk;
-    case kSetTalkEncoding: return length == 76 ? kStatusOk : kStatusBadRequest;
-    default: return kStatusUnsupported;
+        case kSetChannelNames: {
+            CAutoLock lock(&m_lock);
+            for (size_t c = 0; c < m_channelNames.size() && 32 * (c + 1) <= length; ++c) {
+                m_channelNames[c] = FieldText(reinterpret_cast<const char*>(data + 32 * c), 32);
+            }
+            return kStatusOk;
+        }
+        case kSetRestart: action = kRestart; return kStatusOk;
+        case kSetShutdown: action = kShutdown; return kStatusOk;
+        case kSetProtocol: return kStatusOk;
+        case kSetTalkEncoding: return length == 76 ? kStatusOk : kStatusBadRequest;
+        default: return kStatusUnsupported;
     }
 }
 
@@ -282,8 +282,8 @@ uint32_t CSimDevice::Find(const uint8_t* data, size_t length, uint32_t* args, By
         return kStatusBadRequest;
     }
     if (m_faults.busy) return kStatusBusy;
-    const std::vector<RECORD_FILE_DESC> files = m_catalogue.Query(
-        request.channel, request.fileType, TimeToSeconds(request.start), TimeToSeconds(request.end));
+    const std::vector<RECORD_FILE_DESC> files =
+        m_catalogue.Query(request.channel, request.fileType, TimeToSeconds(request.start), TimeToSeconds(request.end));
     const size_t first = std::min<size_t>(request.startIndex, files.size());
     const size_t count = std::min<size_t>({files.size() - first, request.maxCount, kMaxDescriptorsPerReply});
     const uint8_t* p = reinterpret_cast<const uint8_t*>(files.data() + first);
@@ -293,8 +293,7 @@ uint32_t CSimDevice::Find(const uint8_t* data, size_t length, uint32_t* args, By
     return kStatusOk;
 }
 
-uint32_t CSimDevice::Open(SimConnectionState& state, const uint8_t* data, size_t length, uint32_t* args,
-                          Bytes& body) {
+uint32_t CSimDevice::Open(SimConnectionState& state, const uint8_t* data, size_t length, uint32_t* args, Bytes& body) {
     OpenRequest request;
     if (!DecodeOpenRequest(data, length, request)) return kStatusBadRequest;
     if (m_faults.busy) return kStatusBusy;
@@ -306,7 +305,7 @@ uint32_t CSimDevice::Open(SimConnectionState& state, const uint8_t* data, size_t
     } else {
         found = IsValidTime(request.start) && IsValidTime(request.end) &&
                 m_catalogue.ParamsOfRange(request.channel, TimeToSeconds(request.start), TimeToSeconds(request.end),
-                                        streamParams);
+                                          streamParams);
     }
     if (!found) return kStatusNoSuch;
     if (state.transfers.size() >= kMaxOpenTransfers) {
@@ -321,7 +320,8 @@ uint32_t CSimDevice::Open(SimConnectionState& state, const uint8_t* data, size_t
     args[1] = static_cast<uint32_t>(total);
     args[2] = static_cast<uint32_t>(total >> 32);
     // What the stream covers, as a time-range descriptor.
-    RECORD_FILE_DESC range = m_catalogue.Describe(streamParams.channel, streamParams.beginTime, streamParams.endTime, 0, 0, 0);
+    RECORD_FILE_DESC range =
+        m_catalogue.Describe(streamParams.channel, streamParams.beginTime, streamParams.endTime, 0, 0, 0);
     range.recordType = QVNET_RECORD_TIME_RANGE;
     const uint8_t* p = reinterpret_cast<const uint8_t*>(&range);
     body.assign(p, p + sizeof(range));
@@ -356,35 +356,35 @@ uint32_t CSimDevice::Close(SimConnectionState& state, const uint32_t* args) {
 uint32_t CSimDevice::Talk(const uint32_t* args, size_t uplinkLength, uint32_t* replyArgs, Bytes& body) {
     CAutoLock lock(&m_lock);
     switch (args[0]) {
-    case kTalkOpen:
-        replyArgs[0] = m_nextId;
-        m_talks[m_nextId++] = 0;
-        return kStatusOk;
-    case kTalkExchange: {
-        auto found = m_talks.find(args[1]);
-        if (found == m_talks.end()) return kStatusNoSuch;
-        // The device speaks back a block of a slow saw-tooth for each block heard.
-        body.resize(uplinkLength ? kTalkBlock : 0);
-        for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<uint8_t>((found->second + i) & 0xFF);
-        found->second += static_cast<uint32_t>(uplinkLength);
-        replyArgs[0] = found->second;
-        return kStatusOk;
-    }
-    case kTalkClose: return m_talks.erase(args[1]) ? kStatusOk : kStatusNoSuch;
-    default: return kStatusUnsupported;
+        case kTalkOpen:
+            replyArgs[0] = m_nextId;
+            m_talks[m_nextId++] = 0;
+            return kStatusOk;
+        case kTalkExchange: {
+            auto found = m_talks.find(args[1]);
+            if (found == m_talks.end()) return kStatusNoSuch;
+            // The device speaks back a block of a slow saw-tooth for each block heard.
+            body.resize(uplinkLength ? kTalkBlock : 0);
+            for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<uint8_t>((found->second + i) & 0xFF);
+            found->second += static_cast<uint32_t>(uplinkLength);
+            replyArgs[0] = found->second;
+            return kStatusOk;
+        }
+        case kTalkClose: return m_talks.erase(args[1]) ? kStatusOk : kStatusNoSuch;
+        default: return kStatusUnsupported;
     }
 }
 
 uint32_t CSimDevice::Job(const uint32_t* args, const uint8_t* data, size_t length, uint32_t* replyArgs) {
     CAutoLock lock(&m_lock);
     switch (args[0]) {
-    case kJobStart:
-        if (length < 12 || ReadLe32(data) >= m_config.channelCount) return kStatusBadRequest;
-        replyArgs[0] = m_nextId;
-        m_jobs[m_nextId++] = std::string(reinterpret_cast<const char*>(data + 12), length - 12);
-        return kStatusOk;
-    case kJobQuery: return m_jobs.count(args[1]) ? kStatusOk : kStatusNoSuch;
-    case kJobStop: return m_jobs.erase(args[1]) ? kStatusOk : kStatusNoSuch;
-    default: return kStatusUnsupported;
+        case kJobStart:
+            if (length < 12 || ReadLe32(data) >= m_config.channelCount) return kStatusBadRequest;
+            replyArgs[0] = m_nextId;
+            m_jobs[m_nextId++] = std::string(reinterpret_cast<const char*>(data + 12), length - 12);
+            return kStatusOk;
+        case kJobQuery: return m_jobs.count(args[1]) ? kStatusOk : kStatusNoSuch;
+        case kJobStop: return m_jobs.erase(args[1]) ? kStatusOk : kStatusNoSuch;
+        default: return kStatusUnsupported;
     }
 }

@@ -51,7 +51,7 @@ private:
     std::string m_ip;
     CLock m_controlLock;
     std::thread m_control;
-    bool m_stopping = false;                   // under m_controlLock
+    bool m_stopping = false;  // under m_controlLock
     std::atomic<bool> m_controlRunning{false};
     uint32_t m_restartMs;
 };

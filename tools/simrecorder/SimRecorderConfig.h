@@ -42,11 +42,11 @@ struct SimRecorderConfig {
     uint8_t diskCount = 1;
     uint8_t protocolVersion = 5;
     // Blocks the queries answer; empty ones get defaults (CSimDevice).
-    std::vector<uint8_t> status;                           // status type 257, 12 bytes
+    std::vector<uint8_t> status;                             // status type 257, 12 bytes
     std::map<uint32_t, std::vector<uint8_t>> deviceConfigs;  // by configuration type
-    std::vector<uint8_t> recordPlan;                       // 1184 bytes per channel
-    std::vector<uint8_t> recordStates;                     // 256 bytes
-    int64_t clockOffsetSeconds = 0;                        // device clock minus host clock
+    std::vector<uint8_t> recordPlan;                         // 1184 bytes per channel
+    std::vector<uint8_t> recordStates;                       // 256 bytes
+    int64_t clockOffsetSeconds = 0;                          // device clock minus host clock
 
     std::vector<SimCatalogueRule> rules;
     std::vector<SimListedFile> files;

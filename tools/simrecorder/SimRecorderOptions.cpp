@@ -32,19 +32,34 @@ bool ParseSimRecorderOptions(const std::vector<std::string>& args, SimRecorderOp
         const std::string& value = args[++i];
         unsigned long number = 0;
         bool ok = true;
-        if (name == "--ip") options.ip = value;
-        else if (name == "--port") ok = ParseNumber(value, 65535, number), options.port = static_cast<uint16_t>(number);
-        else if (name == "--serial") options.config.serial = value;
-        else if (name == "--user") options.config.user = value;
-        else if (name == "--password") options.config.password = value;
-        else if (name == "--channels") ok = ParseNumber(value, 256, number) && number > 0, options.config.channelCount = number;
-        else if (name == "--first-day") ok = ParseDay(value, rule.firstDay), haveRule = true;
-        else if (name == "--days") ok = ParseNumber(value, 3660, number), rule.days = number;
-        else if (name == "--file-minutes") ok = ParseNumber(value, 1440, number) && number > 0, rule.fileMinutes = number;
-        else if (name == "--fps") ok = ParseNumber(value, 60, number) && number > 0, options.config.fps = static_cast<uint16_t>(number);
-        else if (name == "--search-port") ok = ParseNumber(value, 65535, number), options.search = true, options.searchPort = static_cast<uint16_t>(number);
-        else if (name == "--ddns-port") ok = ParseNumber(value, 65535, number), options.ddns = true, options.ddnsPort = static_cast<uint16_t>(number);
-        else if (name == "--ddns-name") options.ddnsName = value, options.ddns = true;
+        if (name == "--ip")
+            options.ip = value;
+        else if (name == "--port")
+            ok = ParseNumber(value, 65535, number), options.port = static_cast<uint16_t>(number);
+        else if (name == "--serial")
+            options.config.serial = value;
+        else if (name == "--user")
+            options.config.user = value;
+        else if (name == "--password")
+            options.config.password = value;
+        else if (name == "--channels")
+            ok = ParseNumber(value, 256, number) && number > 0, options.config.channelCount = number;
+        else if (name == "--first-day")
+            ok = ParseDay(value, rule.firstDay), haveRule = true;
+        else if (name == "--days")
+            ok = ParseNumber(value, 3660, number), rule.days = number;
+        else if (name == "--file-minutes")
+            ok = ParseNumber(value, 1440, number) && number > 0, rule.fileMinutes = number;
+        else if (name == "--fps")
+            ok = ParseNumber(value, 60, number) && number > 0, options.config.fps = static_cast<uint16_t>(number);
+        else if (name == "--search-port")
+            ok = ParseNumber(value, 65535, number), options.search = true,
+            options.searchPort = static_cast<uint16_t>(number);
+        else if (name == "--ddns-port")
+            ok = ParseNumber(value, 65535, number), options.ddns = true,
+            options.ddnsPort = static_cast<uint16_t>(number);
+        else if (name == "--ddns-name")
+            options.ddnsName = value, options.ddns = true;
         else {
             error = "unknown option " + name;
             return false;

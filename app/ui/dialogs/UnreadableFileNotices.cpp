@@ -10,7 +10,8 @@ CString UnreadableFileText(const UNREADABLE_FILE& file) {
         return text;
     }
     text.AppendFormat(L"%s\n%s\n\n%s", Translate(L"It has been kept unchanged as:").GetString(),
-                      file.keptAs.GetString(), Translate(L"The program goes on with what could be read of it.").GetString());
+                      file.keptAs.GetString(),
+                      Translate(L"The program goes on with what could be read of it.").GetString());
     return text;
 }
 

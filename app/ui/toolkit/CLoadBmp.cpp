@@ -53,7 +53,11 @@ void Stretch(CDC* dc, int x, int y, int w, int h, CDC* from, int sx, int sy, int
 }  // namespace
 
 CLoadBmp::CLoadBmp()
-    : m_pOwner(nullptr), m_bBannerLayout(FALSE), m_nSkinWidth(0), m_nSkinHeight(0), m_nCornerWidth(0),
+    : m_pOwner(nullptr),
+      m_bBannerLayout(FALSE),
+      m_nSkinWidth(0),
+      m_nSkinHeight(0),
+      m_nCornerWidth(0),
       m_nCornerHeight(0) {}
 
 CLoadBmp::~CLoadBmp() = default;
@@ -129,12 +133,15 @@ BOOL CLoadBmp::CreateOffsetRegion(CBitmap* image, const COLORREF* maskColor, CRg
     return TRUE;
 }
 
-BOOL CLoadBmp::LoadSkinImages(CString up, CString over, CString down, CString disable, BOOL withBanner,
-                              CString banner, CString caption, CString failText) {
+BOOL CLoadBmp::LoadSkinImages(CString up, CString over, CString down, CString disable, BOOL withBanner, CString banner,
+                              CString caption, CString failText) {
     const struct {
         const CString& path;
         CBitmap* target;
-    } images[] = {{up, &m_upImage}, {over, &m_overImage}, {down, &m_downImage}, {disable, &m_disableImage},
+    } images[] = {{up, &m_upImage},
+                  {over, &m_overImage},
+                  {down, &m_downImage},
+                  {disable, &m_disableImage},
                   {banner, &m_bannerImage}};
     const int count = withBanner == 1 ? 5 : 4;
     for (int i = 0; i < count; ++i) {
@@ -146,9 +153,8 @@ BOOL CLoadBmp::LoadSkinImages(CString up, CString over, CString down, CString di
     return TRUE;
 }
 
-void CLoadBmp::InitSkinFromFiles(CWnd* owner, CString up, CString over, CString down, CString disable,
-                                 CString banner, CString sizeText, BOOL bannerLayout, CString caption,
-                                 CString failText) {
+void CLoadBmp::InitSkinFromFiles(CWnd* owner, CString up, CString over, CString down, CString disable, CString banner,
+                                 CString sizeText, BOOL bannerLayout, CString caption, CString failText) {
     m_pOwner = owner;
     m_bBannerLayout = bannerLayout;
     LoadSkinImages(up, over, down, disable, bannerLayout, banner, caption, failText);
@@ -205,8 +211,7 @@ void CLoadBmp::CreateStateLamp(BOOL visible, CString position, CStateLamp* lamp)
     lamp->Create(&on, &off, rect, m_pOwner);
 }
 
-void CLoadBmp::CreateStaticEx(BOOL visible, CString position, CString backColor, CString textColor,
-                              CStaticEx* label) {
+void CLoadBmp::CreateStaticEx(BOOL visible, CString position, CString backColor, CString textColor, CStaticEx* label) {
     if (!label || !m_pOwner) return;
     if (!label->Create(L"", WS_CHILD | WS_VISIBLE, ControlRect(visible, position), m_pOwner, 0xFFFF)) return;
     label->SetBackColor(ParseRGB(backColor));
@@ -255,9 +260,9 @@ void CLoadBmp::CreateButtonAlt(BOOL visible, CString position, CString tipText, 
     CreateButton(visible, position, tipText, button, id);
 }
 
-void CLoadBmp::CreatePlaySlider(BOOL visible, CString position, CString up, CString over, CString down,
-                                CString disable, CString backImage, CPlaySlider* slider, UINT id, CString caption,
-                                CString failText, CString windowName) {
+void CLoadBmp::CreatePlaySlider(BOOL visible, CString position, CString up, CString over, CString down, CString disable,
+                                CString backImage, CPlaySlider* slider, UINT id, CString caption, CString failText,
+                                CString windowName) {
     if (!slider || !m_pOwner) return;
     const CRect rect = ControlRect(visible, position);
     CBitmap background;

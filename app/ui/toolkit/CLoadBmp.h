@@ -38,8 +38,7 @@ public:
     // down image when off.
     virtual void CreateStateLamp(BOOL visible, CString position, CStateLamp* lamp);
     // A label (id 0xFFFF) with its two colours from "r,g,b" texts.
-    virtual void CreateStaticEx(BOOL visible, CString position, CString backColor, CString textColor,
-                                CStaticEx* label);
+    virtual void CreateStaticEx(BOOL visible, CString position, CString backColor, CString textColor, CStaticEx* label);
     // A combo box whose faces are its rectangle of the four whole-window
     // images; its window is 50 pixels taller for the drop-down list.
     virtual void CreateSkinCbx(BOOL visible, CString position, CSkinCbx* combo, UINT id, BOOL dropList);
@@ -110,8 +109,8 @@ protected:
     // Nine-part paint of source; nothing when it holds no bitmap.
     void PaintNinePart(CDC* dc, CBitmap* source);
     // Makes the button a window at the rectangle and gives it the pictures.
-    void MakeSkinButton(BOOL visible, const CRect& rect, CBitmap* up, CBitmap* over, CBitmap* down,
-                        CBitmap* disable, const CString& tipText, CSkinButton* button, UINT id);
+    void MakeSkinButton(BOOL visible, const CRect& rect, CBitmap* up, CBitmap* over, CBitmap* down, CBitmap* disable,
+                        const CString& tipText, CSkinButton* button, UINT id);
     // The rectangle a control gets: ParseRect of position, or zero when hidden.
     static CRect ControlRect(BOOL visible, const CString& position);
 

@@ -20,9 +20,12 @@ void CPlayControlDlgSkin::LoadLayout() {
         CSkinButton* button;
         UINT id;
     } buttons[] = {
-        {layout.pause, &m_pause, IDC_SKIN_PAUSE},          {layout.start, &m_start, IDC_SKIN_START},
-        {layout.stop, &m_stop, IDC_SKIN_STOP},             {layout.fast, &m_fast, IDC_SKIN_FAST},
-        {layout.slow, &m_slow, IDC_SKIN_SLOW},             {layout.openFile, &m_openFile, IDC_SKIN_OPENFILE},
+        {layout.pause, &m_pause, IDC_SKIN_PAUSE},
+        {layout.start, &m_start, IDC_SKIN_START},
+        {layout.stop, &m_stop, IDC_SKIN_STOP},
+        {layout.fast, &m_fast, IDC_SKIN_FAST},
+        {layout.slow, &m_slow, IDC_SKIN_SLOW},
+        {layout.openFile, &m_openFile, IDC_SKIN_OPENFILE},
         {layout.playList, &m_playList, IDC_SKIN_PLAYLIST},
     };
     for (const auto& b : buttons) {

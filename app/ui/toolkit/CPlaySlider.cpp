@@ -8,16 +8,16 @@
 IMPLEMENT_DYNAMIC(CPlaySlider, CWnd)
 
 BEGIN_MESSAGE_MAP(CPlaySlider, CWnd)
-    ON_WM_CREATE()
-    ON_WM_PAINT()
-    ON_WM_ENABLE()
-    ON_WM_MOUSEMOVE()
-    ON_WM_MOUSELEAVE()
-    ON_WM_LBUTTONDOWN()
-    ON_WM_TIMER()
-    ON_WM_LBUTTONUP()
-    ON_WM_MOUSEACTIVATE()
-    ON_WM_NCLBUTTONUP()
+ON_WM_CREATE()
+ON_WM_PAINT()
+ON_WM_ENABLE()
+ON_WM_MOUSEMOVE()
+ON_WM_MOUSELEAVE()
+ON_WM_LBUTTONDOWN()
+ON_WM_TIMER()
+ON_WM_LBUTTONUP()
+ON_WM_MOUSEACTIVATE()
+ON_WM_NCLBUTTONUP()
 END_MESSAGE_MAP()
 
 namespace {
@@ -27,18 +27,27 @@ const COLORREF kThumbTransparent = RGB(255, 0, 255);
 }  // namespace
 
 CPlaySlider::CPlaySlider()
-    : m_nBandStart(0), m_nBandWidth(0), m_bDragging(0), m_nFlags(kShowThumb | kJumpToPress), m_nMin(0), m_nMax(1024),
-      m_nPos(0), m_nStep(1), m_nThumbState(kNormal), m_bPointerInside(0), m_bReported(0) {}
+    : m_nBandStart(0),
+      m_nBandWidth(0),
+      m_bDragging(0),
+      m_nFlags(kShowThumb | kJumpToPress),
+      m_nMin(0),
+      m_nMax(1024),
+      m_nPos(0),
+      m_nStep(1),
+      m_nThumbState(kNormal),
+      m_bPointerInside(0),
+      m_bReported(0) {}
 
 CPlaySlider::~CPlaySlider() = default;
 
-void CPlaySlider::SetBitmaps(CBitmap* normal, CBitmap* pressed, CBitmap* hover, CBitmap* disabled,
-                             CBitmap* background, CBitmap* band, int) {
+void CPlaySlider::SetBitmaps(CBitmap* normal, CBitmap* pressed, CBitmap* hover, CBitmap* disabled, CBitmap* background,
+                             CBitmap* band, int) {
     const struct {
         CBitmap* from;
         CBitmap* to;
-    } images[] = {{normal, &m_thumb[kNormal]}, {pressed, &m_thumb[kPressed]}, {hover, &m_thumb[kHover]},
-                  {disabled, &m_thumb[kDisabled]}, {background, &m_background}, {band, &m_band}};
+    } images[] = {{normal, &m_thumb[kNormal]},     {pressed, &m_thumb[kPressed]}, {hover, &m_thumb[kHover]},
+                  {disabled, &m_thumb[kDisabled]}, {background, &m_background},   {band, &m_band}};
     for (const auto& image : images)
         if (image.from) CopyWholeBitmap(image.from, image.to);
 }
@@ -138,8 +147,8 @@ void CPlaySlider::OnPaint() {
     DrawPictureToFit(&dc, &m_background, client);
     if (m_band.GetSafeHandle() && m_nBandWidth > 0) {
         const CSize size = m_band.GetSize();
-        DrawPictureToFit(&dc, &m_band, CRect(CPoint(m_nBandStart, (client.Height() - size.cy) / 2),
-                                             CSize(m_nBandWidth, 4)));
+        DrawPictureToFit(&dc, &m_band,
+                         CRect(CPoint(m_nBandStart, (client.Height() - size.cy) / 2), CSize(m_nBandWidth, 4)));
     }
     if (m_nFlags & kShowThumb) DrawShapedPicture(&dc, &m_thumb[m_nThumbState], GetThumbPosition(), m_thumbRegion);
 }

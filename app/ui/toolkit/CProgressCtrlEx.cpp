@@ -5,7 +5,7 @@
 IMPLEMENT_DYNAMIC(CProgressCtrlEx, CWnd)
 
 BEGIN_MESSAGE_MAP(CProgressCtrlEx, CWnd)
-    ON_WM_PAINT()
+ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 CProgressCtrlEx::CProgressCtrlEx() : m_nMin(0), m_nMax(100), m_nPos(0) {}

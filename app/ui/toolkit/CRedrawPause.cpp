@@ -1,8 +1,7 @@
 #include "CRedrawPause.h"
 
 CRedrawPause::CRedrawPause(HWND control)
-    : m_control(control),
-      m_wasVisible(control && (::GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0) {
+    : m_control(control), m_wasVisible(control && (::GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0) {
     if (m_wasVisible)
         ::SetWindowLongPtrW(m_control, GWL_STYLE, ::GetWindowLongPtrW(m_control, GWL_STYLE) & ~WS_VISIBLE);
 }

@@ -6,14 +6,14 @@
 #include "WindowUtil.h"
 
 BEGIN_MESSAGE_MAP(CSkinButton, CButton)
-    ON_WM_ERASEBKGND()
-    ON_WM_SETCURSOR()
-    ON_WM_MOUSEMOVE()
-    ON_WM_MOUSELEAVE()
-    ON_WM_LBUTTONDOWN()
-    ON_WM_LBUTTONUP()
-    ON_WM_LBUTTONDBLCLK()
-    ON_WM_KILLFOCUS()
+ON_WM_ERASEBKGND()
+ON_WM_SETCURSOR()
+ON_WM_MOUSEMOVE()
+ON_WM_MOUSELEAVE()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONUP()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_KILLFOCUS()
 END_MESSAGE_MAP()
 
 namespace {
@@ -29,8 +29,14 @@ CSize BitmapSize(HBITMAP bitmap) {
 }  // namespace
 
 CSkinButton::CSkinButton()
-    : m_nTextAlign(TA_CENTER), m_bPressedLook(FALSE), m_bHover(false), m_bPressed(false),
-      m_nFocusMargin(0), m_textColor(::GetSysColor(COLOR_BTNTEXT)), m_nBorder(0), m_nDrawMode(1) {}
+    : m_nTextAlign(TA_CENTER),
+      m_bPressedLook(FALSE),
+      m_bHover(false),
+      m_bPressed(false),
+      m_nFocusMargin(0),
+      m_textColor(::GetSysColor(COLOR_BTNTEXT)),
+      m_nBorder(0),
+      m_nDrawMode(1) {}
 
 CSkinButton::~CSkinButton() {}
 
@@ -62,7 +68,9 @@ void CSkinButton::SetSkinFromResources(UINT normalId, UINT pressedId, UINT hover
     const struct {
         UINT id;
         CBitmap* to;
-    } pictures[] = {{normalId, &m_normal}, {pressedId, &m_pressed}, {hoverId, &m_hover},
+    } pictures[] = {{normalId, &m_normal},
+                    {pressedId, &m_pressed},
+                    {hoverId, &m_hover},
                     {disabledId ? disabledId : normalId, &m_disabled}};
     for (const auto& p : pictures) {
         p.to->DeleteObject();
@@ -103,8 +111,8 @@ void CSkinButton::SetToolTipText(const CString& text) { SetControlToolTip(m_tool
 BOOL CSkinButton::SetButtonCursor(UINT cursorId) {
     m_hCursor.Reset();
     if (cursorId == 0) return TRUE;
-    m_hCursor.Reset(static_cast<HCURSOR>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(cursorId),
-                                                      IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR)));
+    m_hCursor.Reset(static_cast<HCURSOR>(
+        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(cursorId), IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR)));
     return m_hCursor.IsValid();
 }
 
@@ -128,8 +136,8 @@ void CSkinButton::TileBitmap(CDC* dc, HBITMAP picture, CRect rect) {
     from.SelectObject(CBitmap::FromHandle(picture));
     for (int y = rect.top; y < rect.bottom; y += size.cy)
         for (int x = rect.left; x < rect.right; x += size.cx)
-            dc->BitBlt(x, y, std::min<int>(size.cx, rect.right - x), std::min<int>(size.cy, rect.bottom - y), &from,
-                       0, 0, SRCCOPY);
+            dc->BitBlt(x, y, std::min<int>(size.cx, rect.right - x), std::min<int>(size.cy, rect.bottom - y), &from, 0,
+                       0, SRCCOPY);
 }
 
 void CSkinButton::DrawBitmap(CDC* dc, HBITMAP picture, CRect rect, int drawMode) {
@@ -158,8 +166,7 @@ void CSkinButton::DrawBitmap(CDC* dc, HBITMAP picture, CRect rect, int drawMode)
     CClientDC screen(nullptr);
     CBitmap result;
     CDC work, maskDC;
-    if (!result.CreateCompatibleBitmap(&screen, w, h) || !work.CreateCompatibleDC(dc) ||
-        !maskDC.CreateCompatibleDC(dc))
+    if (!result.CreateCompatibleBitmap(&screen, w, h) || !work.CreateCompatibleDC(dc) || !maskDC.CreateCompatibleDC(dc))
         return;
     work.SelectObject(&result);
     maskDC.SelectObject(&m_mask);

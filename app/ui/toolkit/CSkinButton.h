@@ -23,8 +23,8 @@ public:
     void SetSkin(CBitmap* normal, CBitmap* pressed, CBitmap* hover, CBitmap* disabled, UINT maskId, int drawMode,
                  int border, UINT cursorId, int focusMargin);
     // The same from bitmap resources (0 = none).
-    void SetSkinFromResources(UINT normalId, UINT pressedId, UINT hoverId, UINT disabledId, UINT maskId,
-                              int drawMode, int border, UINT cursorId, int focusMargin);
+    void SetSkinFromResources(UINT normalId, UINT pressedId, UINT hoverId, UINT disabledId, UINT maskId, int drawMode,
+                              int border, UINT cursorId, int focusMargin);
     // Returns the previous caption colour.
     COLORREF SetTextColor(COLORREF color);
     // A non-empty text becomes the caption and the window text; "" changes nothing.

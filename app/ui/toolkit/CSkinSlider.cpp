@@ -8,15 +8,15 @@
 IMPLEMENT_DYNAMIC(CSkinSlider, CWnd)
 
 BEGIN_MESSAGE_MAP(CSkinSlider, CWnd)
-    ON_WM_CREATE()
-    ON_WM_PAINT()
-    ON_WM_ERASEBKGND()
-    ON_WM_LBUTTONDOWN()
-    ON_WM_MOUSEMOVE()
-    ON_WM_LBUTTONUP()
-    ON_WM_MOUSELEAVE()
-    ON_WM_ENABLE()
-    ON_WM_SETCURSOR()
+ON_WM_CREATE()
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_LBUTTONDOWN()
+ON_WM_MOUSEMOVE()
+ON_WM_LBUTTONUP()
+ON_WM_MOUSELEAVE()
+ON_WM_ENABLE()
+ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
 
 namespace {
@@ -29,8 +29,15 @@ const int kProgressBottom = 11;
 }  // namespace
 
 CSkinSlider::CSkinSlider()
-    : m_nProgressWidth(0), m_nStyleFlags(kShowThumb | kJumpToClick), m_nMin(0), m_nMax(100),
-      m_nPos(0), m_nPageStep(1), m_nThumbState(kNormal), m_bMouseInside(0), m_bButtonDown(0) {}
+    : m_nProgressWidth(0),
+      m_nStyleFlags(kShowThumb | kJumpToClick),
+      m_nMin(0),
+      m_nMax(100),
+      m_nPos(0),
+      m_nPageStep(1),
+      m_nThumbState(kNormal),
+      m_bMouseInside(0),
+      m_bButtonDown(0) {}
 
 CSkinSlider::~CSkinSlider() {}
 
@@ -39,8 +46,11 @@ void CSkinSlider::SetBitmaps(CBitmap* normal, CBitmap* pressed, CBitmap* hover, 
     const struct {
         CBitmap* from;
         CBitmap* to;
-    } pictures[] = {{normal, &m_thumb[kNormal]}, {pressed, &m_thumb[kPressed]}, {hover, &m_thumb[kHover]},
-                    {disabled, &m_thumb[kDisabled]}, {background, &m_background}};
+    } pictures[] = {{normal, &m_thumb[kNormal]},
+                    {pressed, &m_thumb[kPressed]},
+                    {hover, &m_thumb[kHover]},
+                    {disabled, &m_thumb[kDisabled]},
+                    {background, &m_background}};
     for (const auto& picture : pictures)
         if (picture.from) CopyWholeBitmap(picture.from, picture.to);
 }
@@ -105,8 +115,7 @@ BOOL CSkinSlider::PositionFromThumbPoint(int x, int y, int* pos) const {
     const bool vertical = (m_nStyleFlags & kVertical) != 0;
     const int free = vertical ? client.Height() - thumb.cy : client.Width() - thumb.cx;
     if (free <= 0 || client.Width() == 0) return FALSE;
-    const int value =
-        vertical ? (client.Height() - y - thumb.cy) * range / free + m_nMin : range * x / free + m_nMin;
+    const int value = vertical ? (client.Height() - y - thumb.cy) * range / free + m_nMin : range * x / free + m_nMin;
     *pos = std::max(m_nMin, std::min(m_nMax, value));
     return TRUE;
 }

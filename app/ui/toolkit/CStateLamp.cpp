@@ -3,8 +3,8 @@
 #include "SkinBitmap.h"
 
 BEGIN_MESSAGE_MAP(CStateLamp, CWnd)
-    ON_WM_PAINT()
-    ON_WM_ERASEBKGND()
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
 CStateLamp::CStateLamp() : m_bState(FALSE) {}

@@ -3,8 +3,8 @@
 #include "common/UniqueGdi.h"
 
 BEGIN_MESSAGE_MAP(CStaticEx, CStatic)
-    ON_WM_PAINT()
-    ON_WM_ERASEBKGND()
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
 CStaticEx::CStaticEx() : m_textColor(RGB(0, 255, 0)), m_backColor(0), m_nTextAlign(0) {}

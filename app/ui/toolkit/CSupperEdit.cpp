@@ -3,11 +3,11 @@
 #include <algorithm>
 
 BEGIN_MESSAGE_MAP(CSupperEdit, CEdit)
-    ON_WM_CHAR()
-    ON_WM_KEYDOWN()
-    ON_WM_KILLFOCUS()
-    ON_WM_CONTEXTMENU()
-    ON_MESSAGE(WM_PASTE, &CSupperEdit::OnPaste)
+ON_WM_CHAR()
+ON_WM_KEYDOWN()
+ON_WM_KILLFOCUS()
+ON_WM_CONTEXTMENU()
+ON_MESSAGE(WM_PASTE, &CSupperEdit::OnPaste)
 END_MESSAGE_MAP()
 
 namespace {

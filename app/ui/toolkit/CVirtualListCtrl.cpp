@@ -183,18 +183,17 @@ BOOL CVirtualListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam,
     if (message != WM_NOTIFY || !lParam) return CListCtrl::OnChildNotify(message, wParam, lParam, result);
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
     switch (header->code) {
-    case LVN_GETDISPINFOW:
-        FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(lParam)->item);
-        if (result) *result = 0;
-        return TRUE;
-    case LVN_ODFINDITEMW:
-        if (result) *result = -1;
-        return TRUE;
-    case LVN_ODCACHEHINT:
-        if (result) *result = 0;
-        return TRUE;
-    default:
-        return CListCtrl::OnChildNotify(message, wParam, lParam, result);
+        case LVN_GETDISPINFOW:
+            FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(lParam)->item);
+            if (result) *result = 0;
+            return TRUE;
+        case LVN_ODFINDITEMW:
+            if (result) *result = -1;
+            return TRUE;
+        case LVN_ODCACHEHINT:
+            if (result) *result = 0;
+            return TRUE;
+        default: return CListCtrl::OnChildNotify(message, wParam, lParam, result);
     }
 }
 
@@ -213,8 +212,10 @@ LRESULT CVirtualListCtrl::SetStateImage(WPARAM wParam, LPARAM lParam) {
     const bool checked = ((rest.state & LVIS_STATEIMAGEMASK) >> 12) == 2;
     const int row = static_cast<int>(static_cast<INT_PTR>(wParam));
     BOOL done = TRUE;
-    if (row == -1) SetAllChecks(checked);
-    else done = SetCheck(row, checked);
+    if (row == -1)
+        SetAllChecks(checked);
+    else
+        done = SetCheck(row, checked);
     rest.stateMask &= ~LVIS_STATEIMAGEMASK;
     if (!rest.stateMask || !done) return done;
     return CListCtrl::WindowProc(LVM_SETITEMSTATE, wParam, reinterpret_cast<LPARAM>(&rest));
@@ -231,13 +232,14 @@ LRESULT CVirtualListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == LVM_GETITEMW && lParam) {
         const LRESULT result = CListCtrl::WindowProc(message, wParam, lParam);
         LVITEMW* item = reinterpret_cast<LVITEMW*>(lParam);
-        if (result && (item->mask & LVIF_PARAM) && IsOwnerData()) item->lParam = static_cast<LPARAM>(GetItemData(item->iItem));
+        if (result && (item->mask & LVIF_PARAM) && IsOwnerData())
+            item->lParam = static_cast<LPARAM>(GetItemData(item->iItem));
         return result;
     }
     // The control keeps no state image of an owner-data row: the toggles
     // that it would make on a click or Space are made here, on the rows.
-    const bool checkMessage = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK ||
-                              (message == WM_KEYDOWN && wParam == VK_SPACE);
+    const bool checkMessage =
+        message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || (message == WM_KEYDOWN && wParam == VK_SPACE);
     if (checkMessage && IsOwnerData() && HasCheckBoxes()) {
         if (message == WM_KEYDOWN) {
             const int focused = GetNextItem(-1, LVNI_FOCUSED);

@@ -9,8 +9,7 @@ LRESULT CallControl(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 HTREEITEM TreeNextItem(HWND tree, HTREEITEM item, UINT kind) {
-    return reinterpret_cast<HTREEITEM>(
-        CallControl(tree, TVM_GETNEXTITEM, kind, reinterpret_cast<LPARAM>(item)));
+    return reinterpret_cast<HTREEITEM>(CallControl(tree, TVM_GETNEXTITEM, kind, reinterpret_cast<LPARAM>(item)));
 }
 
 DWORD_PTR TreeItemData(HWND tree, HTREEITEM item) {
@@ -38,8 +37,8 @@ void SelectTreeItem(HWND tree, HTREEITEM item, UINT kind) {
 }
 
 bool TreeItemChecked(HWND tree, HTREEITEM item) {
-    const UINT state = static_cast<UINT>(
-        CallControl(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK));
+    const UINT state =
+        static_cast<UINT>(CallControl(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK));
     return (state >> 12) == 2;
 }
 

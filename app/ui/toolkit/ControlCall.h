@@ -29,8 +29,7 @@ bool TreeItemExpanded(HWND tree, HTREEITEM item);
 void SelectTreeItem(HWND tree, HTREEITEM item, UINT kind);
 bool TreeItemChecked(HWND tree, HTREEITEM item);
 void SetTreeItemCheck(HWND tree, HTREEITEM item, bool checked);
-HTREEITEM AppendTreeCheckItem(HWND tree, const CString& text, HTREEITEM parent, DWORD_PTR data,
-                              bool expanded = false);
+HTREEITEM AppendTreeCheckItem(HWND tree, const CString& text, HTREEITEM parent, DWORD_PTR data, bool expanded = false);
 
 // Empties a combo box and adds texts in order through CallControl: the
 // box still sends each text on to its list, but one sent message per text

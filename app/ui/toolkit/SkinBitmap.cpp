@@ -37,8 +37,8 @@ BOOL ReadBitmapPixels(HBITMAP image, std::vector<COLORREF>* pixels, int* width, 
     request.bmiHeader.biBitCount = 32;
     request.bmiHeader.biCompression = BI_RGB;
     std::vector<DWORD> bits(static_cast<size_t>(info.bmWidth) * info.bmHeight);
-    const int rows = ::GetDIBits(CBorrowedDC(nullptr).Get(), image, 0, info.bmHeight, bits.data(), &request,
-                                 DIB_RGB_COLORS);
+    const int rows =
+        ::GetDIBits(CBorrowedDC(nullptr).Get(), image, 0, info.bmHeight, bits.data(), &request, DIB_RGB_COLORS);
     if (rows != info.bmHeight) return FALSE;
     pixels->resize(bits.size());
     // A DIB pixel is 0x00RRGGBB; a COLORREF keeps red in the low byte.

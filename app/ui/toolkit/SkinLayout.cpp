@@ -21,7 +21,8 @@ public:
 
     // name_Position, name_IsVisible (visibleSuffix may carry a trailing blank),
     // name_TipText, then the four state pictures when the button has them.
-    SKIN_BUTTON_LAYOUT Button(const CString& name, bool statePictures, const wchar_t* visibleSuffix = L"_IsVisible") const {
+    SKIN_BUTTON_LAYOUT Button(const CString& name, bool statePictures,
+                              const wchar_t* visibleSuffix = L"_IsVisible") const {
         SKIN_BUTTON_LAYOUT button;
         button.strPosition = Text(kMainButtons, name + L"_Position");
         button.bVisible = Flag(kMainButtons, name + visibleSuffix);
@@ -59,9 +60,8 @@ struct ButtonKey {
     const wchar_t* visibleSuffix;
 };
 
-void ReadFile(const CIniFile& ini, const CString& skinDir, const TextKey* texts, size_t textCount,
-              const FlagKey* flags, size_t flagCount, const ButtonKey* buttons, size_t buttonCount,
-              SKIN_LAYOUT* layout) {
+void ReadFile(const CIniFile& ini, const CString& skinDir, const TextKey* texts, size_t textCount, const FlagKey* flags,
+              size_t flagCount, const ButtonKey* buttons, size_t buttonCount, SKIN_LAYOUT* layout) {
     LayoutReader reader(ini, skinDir);
     // Texts and flags interleave in the files, but none depends on another,
     // so reading the texts first changes nothing.

@@ -11,8 +11,8 @@
 
 namespace {
 
-int AppendLayoutItem(CWnd* control, const CRect& rect, int fixV, int fixH, int anchorRight, int anchorBottom,
-                     int propV, int propH, LayoutItems& items) {
+int AppendLayoutItem(CWnd* control, const CRect& rect, int fixV, int fixH, int anchorRight, int anchorBottom, int propV,
+                     int propH, LayoutItems& items) {
     LAYOUT_ITEM item = {};
     item.pWnd = control;
     item.rcOrig = rect;
@@ -88,8 +88,8 @@ int AddLayoutCtrl(CWnd* dialog, int id, int fixV, int fixH, int anchorRight, int
                   LayoutItems& items) {
     HWND child = ItemOf(dialog, id);
     if (!child) return -1;
-    return AppendLayoutItem(CWnd::FromHandle(child), ClientRectOf(dialog, child), fixV, fixH, anchorRight,
-                            anchorBottom, propV, propH, items);
+    return AppendLayoutItem(CWnd::FromHandle(child), ClientRectOf(dialog, child), fixV, fixH, anchorRight, anchorBottom,
+                            propV, propH, items);
 }
 
 int AddLayoutCtrlVH(CWnd* dialog, int id, int fixV, int anchorBottom, int fixH, int anchorRight, int propV, int propH,
@@ -165,8 +165,8 @@ void PostMsgIfOutsideMargins(CWnd* window, POINT point, int top, int left, int b
     if (!window || !window->GetSafeHwnd()) return;
     CRect bounds;
     ::GetWindowRect(window->GetSafeHwnd(), &bounds);
-    bool inside = point.x >= left && point.x <= bounds.Width() - right && point.y >= top &&
-                  point.y <= bounds.Height() - bottom;
+    bool inside =
+        point.x >= left && point.x <= bounds.Width() - right && point.y >= top && point.y <= bounds.Height() - bottom;
     if (inside) return;
     POINT screen = point;
     ::ClientToScreen(window->GetSafeHwnd(), &screen);

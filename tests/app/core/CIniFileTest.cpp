@@ -86,8 +86,9 @@ TEST_F(CIniFileTest, ABatchWritesOnceWhenItCloses) {
 
 TEST_F(CIniFileTest, ReadsWhatOtherWritersPutAndKeepsTheirLines) {
     const std::wstring path = dir.File(L"test.ini");
-    ASSERT_TRUE(WriteWholeFile(path, "; a comment\r\n[Main]\r\n  Quoted = \"two words\" \r\nMaskColor=1,2,3\r\n"
-                                     "noequals\r\n\r\n[main]\r\nQuoted=second section\r\n"));
+    ASSERT_TRUE(WriteWholeFile(path,
+                               "; a comment\r\n[Main]\r\n  Quoted = \"two words\" \r\nMaskColor=1,2,3\r\n"
+                               "noequals\r\n\r\n[main]\r\nQuoted=second section\r\n"));
     EXPECT_STREQ(L"two words", ini.GetString(L"MAIN", L"quoted", L""));
     EXPECT_STREQ(L"1,2,3", ini.GetString(L"Main", L"MaskColor ", L""));  // the key's blank is not part of it
     EXPECT_TRUE(ini.HasKey(L"Main", L"noequals"));

@@ -35,8 +35,8 @@ public:
         Item(0x0082, 100, L"Name", SS_LEFT, 10, 30);
         Item(0x0081, 101, L"OK", ES_LEFT | WS_BORDER, 10, 50);
         Item(0x0082, 102, L"", SS_LEFT, 10, 70);
-        m_dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                                              reinterpret_cast<DLGTEMPLATE*>(m_words.data()), nullptr, Proc, 0);
+        m_dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(m_words.data()),
+                                              nullptr, Proc, 0);
     }
     ~TemplateDialog() { DestroyWindow(m_dialog); }
     HWND hwnd() const { return m_dialog; }
@@ -168,8 +168,8 @@ TEST(InitLanguageSolutionsTest, ScansLanguagesAndSelectsASolution) {
     ASSERT_TRUE(WritePrivateProfileStringW(L"Info", L"Language", L"English", base + L"Language\\en.ini"));
     ASSERT_TRUE(WritePrivateProfileStringW(L"Info", L"Author", L"Ann", base + L"Language\\en.ini"));
     ASSERT_TRUE(WritePrivateProfileStringW(L"Info", L"Author", L"Nobody", base + L"Language\\nameless.ini"));
-    for (const wchar_t* folder : {L"Interface", L"Interface\\English", L"Interface\\English\\Blue",
-                                  L"Interface\\English\\Red"})
+    for (const wchar_t* folder :
+         {L"Interface", L"Interface\\English", L"Interface\\English\\Blue", L"Interface\\English\\Red"})
         CreateDirectoryW(base + folder, nullptr);
     ASSERT_TRUE(WriteWholeFile(dir.File(L"Interface\\English\\Blue\\Login_Config.ini"), "[x]\r\n"));
 
@@ -184,8 +184,8 @@ TEST(InitLanguageSolutionsTest, ScansLanguagesAndSelectsASolution) {
     EXPECT_STREQ(L"English", language.GetSelectedLanguageName());
     EXPECT_STREQ(L"", language.GetSolutionName());
 
-    ASSERT_TRUE(WritePrivateProfileStringW(L"Interface", L"Solution", L"interface\\English\\BLUE",
-                                           base + L"SystemConfig.ini"));
+    ASSERT_TRUE(
+        WritePrivateProfileStringW(L"Interface", L"Solution", L"interface\\English\\BLUE", base + L"SystemConfig.ini"));
     EXPECT_TRUE(language.SelectSolution());
     EXPECT_EQ(1, language.GetLanguageIndex());
     EXPECT_STREQ(L"Blue", language.GetSolutionName());

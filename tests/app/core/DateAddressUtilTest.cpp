@@ -9,9 +9,8 @@ TEST(DateAddressUtilTest, ValidDates) {
         UINT year, month, day;
         BOOL valid;
     } cases[] = {
-        {2026, 6, 15, TRUE}, {2000, 1, 1, TRUE},  {2037, 12, 31, TRUE}, {2020, 12, 31, TRUE},
-        {1999, 6, 1, FALSE}, {2038, 1, 1, FALSE}, {2010, 13, 1, FALSE}, {2010, 6, 32, FALSE},
-        {2010, 6, 0, FALSE},
+        {2026, 6, 15, TRUE}, {2000, 1, 1, TRUE},   {2037, 12, 31, TRUE}, {2020, 12, 31, TRUE}, {1999, 6, 1, FALSE},
+        {2038, 1, 1, FALSE}, {2010, 13, 1, FALSE}, {2010, 6, 32, FALSE}, {2010, 6, 0, FALSE},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.valid, IsValidDate(c.year, c.month, c.day)) << c.year << "-" << c.month << "-" << c.day;

@@ -79,7 +79,7 @@ TEST(FileUtilTest, ExistsDeleteAndLength) {
     EXPECT_EQ(5u, GetFileLength(file));
     EXPECT_EQ(0u, GetFileLength(In(dir, L"missing")));
     EXPECT_EQ(0, DeleteFileChecked(file));
-    EXPECT_EQ(-1, DeleteFileChecked(file));  // no box: the test would hang on one
+    EXPECT_EQ(-1, DeleteFileChecked(file));                // no box: the test would hang on one
     EXPECT_EQ(-2, DeleteFileChecked(dir.Path().c_str()));  // a directory is not a file
     EXPECT_EQ(0, FileExists(1, file));
 }

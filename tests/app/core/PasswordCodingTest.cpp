@@ -8,9 +8,9 @@ TEST(PasswordCodingTest, StoredGroups) {
         const wchar_t* coded;
     } cases[] = {
         {L"", L""},
-        {L"abc", L"009901010105"},                  // 97+2, 98+3, 99+6
-        {L"\u00C0", L"-062"},                        // byte 0xC0 is -64 signed, + 2
-        {L"\u00C0\u00C0\u00C0", L"-062-061-058"},    // terms 2, 3, 6
+        {L"abc", L"009901010105"},                           // 97+2, 98+3, 99+6
+        {L"\u00C0", L"-062"},                                // byte 0xC0 is -64 signed, + 2
+        {L"\u00C0\u00C0\u00C0", L"-062-061-058"},            // terms 2, 3, 6
         {L"aaaaaaaa", L"00990100010301080115012400990112"},  // terms 2 3 6 11 18 27 2 15
     };
     for (const auto& c : cases) {

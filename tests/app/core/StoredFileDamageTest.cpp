@@ -60,8 +60,7 @@ TEST_F(StoredFileDamageTest, KeptNamesSayWhenAndCountUp) {
         {Time(2026, 12, 11, 23, 59), 2, L"C:\\u\\device.xml.unreadable-20261211-2359-2"},
         {Time(2026, 12, 11, 9, 30), 12, L"C:\\u\\device.xml.unreadable-20261211-0930-12"},
     };
-    for (const auto& c : cases)
-        EXPECT_STREQ(c.expected, UnreadableFileName(L"C:\\u\\device.xml", c.when, c.number));
+    for (const auto& c : cases) EXPECT_STREQ(c.expected, UnreadableFileName(L"C:\\u\\device.xml", c.when, c.number));
 }
 
 TEST_F(StoredFileDamageTest, SetAsideNeverReplacesAnEarlierKeptFileAndReportsOnce) {
@@ -135,8 +134,7 @@ std::string OverwriteFrom(const std::string& marker) {
 std::string Records(const TiXmlDocument& doc) {
     std::string out;
     for (const TiXmlElement* section = doc.FirstChildElement(); section; section = section->NextSiblingElement()) {
-        for (const TiXmlElement* record = section->FirstChildElement(); record;
-             record = record->NextSiblingElement()) {
+        for (const TiXmlElement* record = section->FirstChildElement(); record; record = record->NextSiblingElement()) {
             out += record->Attribute("id") ? record->Attribute("id") : "?";
             for (const TiXmlElement* child = record->FirstChildElement(); child; child = child->NextSiblingElement())
                 out += std::string("/") + (child->Attribute("title") ? child->Attribute("title") : "?");
@@ -199,7 +197,8 @@ TEST_F(StoredFileDamageTest, DamagedListsKeepTheRecordsBeforeTheDamageAndAreKept
 TEST_F(StoredFileDamageTest, SalvageOfALargeListCutShortKeepsEveryRecordBeforeTheCut) {
     std::string text = "<?xml version=\"1.0\" ?>\n<AutoBackupSchedule>\n";
     for (int i = 0; i < 5000; ++i)
-        text += "  <BackupSchedule DevID=\"" + std::to_string(1000 + i) + "\"><WeekDayInfo WeekDay=\"1\" /></BackupSchedule>\n";
+        text += "  <BackupSchedule DevID=\"" + std::to_string(1000 + i) +
+                "\"><WeekDayInfo WeekDay=\"1\" /></BackupSchedule>\n";
     text += "</AutoBackupSchedule>\n<ManualBackupSchedule>\n</ManualBackupSchedule>\n";
     // Cut in the middle of record 3000's child, and damaged in the middle
     // of record 1000 (everything after a damage is lost with it).

@@ -66,8 +66,8 @@ HWND CountingWindow(int* counter) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"CoreCountingWindow";
     RegisterClassW(&wc);
-    HWND window = CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                wc.hInstance, nullptr);
+    HWND window =
+        CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(counter));
     return window;
 }
@@ -213,9 +213,9 @@ TEST(SystemUtilTest, ComServerRegistration) {
         CString library;
         bool unregister;
     } failures[] = {
-        {server, true},                                  // the entry reports failure
+        {server, true},                                   // the entry reports failure
         {GetModuleDir() + L"no_such_server.dll", false},  // does not load
-        {L"kernel32.dll", false},                        // has no entry
+        {L"kernel32.dll", false},                         // has no entry
     };
     for (const auto& f : failures) {
         int result = f.unregister ? UnregisterComServer(f.library) : RegisterComServer(f.library);

@@ -26,11 +26,7 @@ TEST(TextValuesTest, SplitDropsTheTrailingPiece) {
         const wchar_t* text;
         std::vector<const wchar_t*> pieces;
     } cases[] = {
-        {L"a,b,c", {L"a", L"b"}},
-        {L"abc", {L"abc"}},
-        {L"a,,b,", {L"a", L"", L"b"}},
-        {L"", {L""}},
-        {L",", {L""}},
+        {L"a,b,c", {L"a", L"b"}}, {L"abc", {L"abc"}}, {L"a,,b,", {L"a", L"", L"b"}}, {L"", {L""}}, {L",", {L""}},
     };
     for (const auto& c : cases) {
         std::vector<CString> pieces = Split(c.text, L',');

@@ -53,8 +53,8 @@ TEST(XmlFileTest, WritesTheFilesLayoutAndReadsItBack) {
     TiXmlDocument back;
     ASSERT_EQ(0, ReadXmlFile(path, back));
     CString name;
-    ASSERT_TRUE(GetAnsiAttribute(back.RootElement()->FirstChildElement("Outer")->FirstChildElement("Leaf"), "Name",
-                                 &name));
+    ASSERT_TRUE(
+        GetAnsiAttribute(back.RootElement()->FirstChildElement("Outer")->FirstChildElement("Leaf"), "Name", &name));
     EXPECT_STREQ(L"Caf\u00e9 \"A\"", name);
 }
 

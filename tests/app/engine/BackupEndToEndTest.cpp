@@ -91,8 +91,7 @@ TEST_F(BackupEndToEnd, ScheduledBackupCopiesEveryFileOnceUnderItsRuleName) {
 
     // Another run of the same day finds every file in the record list.
     CTime now = CTime::GetCurrentTime();
-    for (const BACKUP_SCHEDULE& schedule : schedules)
-        engine->Schedules().SetDayDone(schedule.id, 0, 0, 0, Weekday());
+    for (const BACKUP_SCHEDULE& schedule : schedules) engine->Schedules().SetDayDone(schedule.id, 0, 0, 0, Weekday());
     engine->ScheduleTick(now);
     EXPECT_TRUE(TickUntil([&] { return Tasks().empty(); }));
     EXPECT_EQ(expectedFiles, Rows().size());

@@ -224,7 +224,8 @@ TEST_F(BackupEngineParts, FilesQueuedWhileTheCopyThreadEndsAreCopied) {
         if (++prompts == 1) std::thread([&] { queue(L"late.duz"); }).join();
     });
     queue(L"first.duz");
-    EXPECT_TRUE(WaitFor([&] { return PathExists(temp.File(L"backup\\late.duz")); })) << "the late file was never copied";
+    EXPECT_TRUE(WaitFor([&] { return PathExists(temp.File(L"backup\\late.duz")); }))
+        << "the late file was never copied";
     ASSERT_TRUE(WaitFor([&] { return !worker->IsBackupCopyRunning(); }));
     EXPECT_TRUE(PathExists(temp.File(L"backup\\first.duz")));
     EXPECT_EQ(0, engine->GetBackupCopyCount()) << "a file left in the list stays protected from clean-up";

@@ -7,8 +7,12 @@ TEST(NetworkRate, EachRateTypeGivesItsBlockAndQueryWait) {
         int rate;
         int32_t first, fifth, seventh;
         int wait;
-    } cases[] = {{0, 5000, 2000, 2000, 5000},     {1, 3000, 1500, 1500, 3000},  {2, 8000, 3000, 3000, 8000},
-                 {3, 13000, 5000, 5000, 13000},   {4, 40000, 10000, 10000, 40000}, {7, 0, 0, 0, 3000},
+    } cases[] = {{0, 5000, 2000, 2000, 5000},
+                 {1, 3000, 1500, 1500, 3000},
+                 {2, 8000, 3000, 3000, 8000},
+                 {3, 13000, 5000, 5000, 13000},
+                 {4, 40000, 10000, 10000, 40000},
+                 {7, 0, 0, 0, 3000},
                  {-1, 0, 0, 0, 3000}};
     for (const Case& c : cases) {
         NETWORK_RATE_PARAMS p = NetworkParamsForRate(c.rate);
@@ -101,8 +105,8 @@ TEST_F(BackupEngineParts, RecordFilesWithInvalidDatesAreQueuedOnce) {
         const RECORD_FILE_DESC* desc;
         int result;
     } cases[] = {
-        {&badMonth, 0}, {&noYear, 0}, {&otherBad, 0}, {&badMonth, -1}, {&noYear, -1}, {&otherBad, -1},
-        {&sameTime, 0}, {&lateSecond, -1},
+        {&badMonth, 0}, {&noYear, 0},    {&otherBad, 0}, {&badMonth, -1},
+        {&noYear, -1},  {&otherBad, -1}, {&sameTime, 0}, {&lateSecond, -1},
     };
     for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i)
         EXPECT_EQ(cases[i].result, engine->AddDownloadTask(1001, cases[i].desc, 1, 0)) << i;

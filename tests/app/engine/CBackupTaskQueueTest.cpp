@@ -38,15 +38,18 @@ streamfmt::StreamParams Params(uint32_t channel, uint16_t width, uint16_t height
     if (avi.totalFrames != frames || avi.indexFrames.size() != frames) {
         return ::testing::AssertionFailure() << avi.totalFrames << " frames, expected " << frames;
     }
-    if (avi.width != streamParams.width || avi.height != streamParams.height) return ::testing::AssertionFailure() << "size";
+    if (avi.width != streamParams.width || avi.height != streamParams.height)
+        return ::testing::AssertionFailure() << "size";
     std::vector<uint8_t> picture(static_cast<size_t>(streamParams.width) * streamParams.height);
     for (uint64_t i = 0; i < frames; ++i) {
-        streamfmt::RenderPicture(streamParams.channel, streamParams.beginTime * 1000 + static_cast<int64_t>(i * 1000 / streamParams.fps),
+        streamfmt::RenderPicture(streamParams.channel,
+                                 streamParams.beginTime * 1000 + static_cast<int64_t>(i * 1000 / streamParams.fps),
                                  streamParams.width, streamParams.height, picture.data());
         const std::vector<uint8_t>& frame = avi.indexFrames[static_cast<size_t>(i)];
         for (int y = 0; y < streamParams.height; ++y) {
             for (int x = 0; x < streamParams.width; ++x) {
-                const uint8_t stored = frame[static_cast<size_t>((streamParams.height - 1 - y) * streamParams.width + x)];
+                const uint8_t stored =
+                    frame[static_cast<size_t>((streamParams.height - 1 - y) * streamParams.width + x)];
                 if (avi.palette[stored] != streamfmt::PaletteColor(picture[y * streamParams.width + x])) {
                     return ::testing::AssertionFailure() << "frame " << i << " differs at " << x << "," << y;
                 }
@@ -274,8 +277,8 @@ protected:
         std::vector<RECORD_FILE_DESC> files(100);
         int count = 0;
         const QVNET_TIME end = qvwire::SecondsToTime(qvwire::TimeToSeconds(start) + 1);
-        EXPECT_EQ(0, m_service.QueryRecordFiles(0, m_login, channel, &start, &end, CString(), files.data(), 19600,
-                                                &count));
+        EXPECT_EQ(
+            0, m_service.QueryRecordFiles(0, m_login, channel, &start, &end, CString(), files.data(), 19600, &count));
         EXPECT_EQ(1, count);
         return files[0];
     }

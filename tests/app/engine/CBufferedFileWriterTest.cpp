@@ -160,8 +160,8 @@ TEST_F(BufferedFileWriterTest, AFailingFileNeitherStarvesOthersNorLosesData) {
     const CString stuck = Path(L"stuck.bin"), free = Path(L"free.bin");
     ASSERT_EQ(0, writer.AddFile(stuck, 0, 0));
     ASSERT_EQ(0, writer.AddFile(free, 0, 0));
-    HANDLE probe = CreateFileW(stuck, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                               nullptr);
+    HANDLE probe =
+        CreateFileW(stuck, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, probe);
     ASSERT_TRUE(GetFileInformationByHandle(probe, &g_stuck));
     CloseHandle(probe);

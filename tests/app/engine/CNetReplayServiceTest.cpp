@@ -129,8 +129,8 @@ TEST_F(NetReplayServiceTest, QueryTriesThreeTimesWithTheCardNumberAndWaitTime) {
         QuerySpy::calls = 0;
         memset(QuerySpy::card, 'x', sizeof(QuerySpy::card));
         int count = -1;
-        EXPECT_EQ(c.result, m_service.QueryRecordFiles(0, m_login, 0, &start, &end, c.card, files.data(), 19600,
-                                                       &count));
+        EXPECT_EQ(c.result,
+                  m_service.QueryRecordFiles(0, m_login, 0, &start, &end, c.card, files.data(), 19600, &count));
         EXPECT_EQ(c.count, count);
         EXPECT_EQ(std::min(c.failures + 1, 3), QuerySpy::calls);
         EXPECT_EQ(1234, QuerySpy::waitMs);

@@ -59,8 +59,8 @@ struct Spy {
         return TRUE;
     }
     static BOOL __stdcall Region(LONG p, DWORD i, const RECT* r, HWND w, BOOL e) {
-        Log("Region(" + N(p) + "," + N(static_cast<long>(i)) + "," + N(r->left) + "," + N(r->top) + "," +
-            N(r->right) + "," + N(r->bottom) + "," + (w ? "window" : "none") + "," + N(e) + ")");
+        Log("Region(" + N(p) + "," + N(static_cast<long>(i)) + "," + N(r->left) + "," + N(r->top) + "," + N(r->right) +
+            "," + N(r->bottom) + "," + (w ? "window" : "none") + "," + N(e) + ")");
         return TRUE;
     }
     static BOOL __stdcall BeginWrite(LONG p, const char* path, DWORD mode) {

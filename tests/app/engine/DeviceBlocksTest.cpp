@@ -10,9 +10,7 @@
 
 namespace {
 
-void PutInt(std::vector<uint8_t>& block, size_t offset, int32_t value) {
-    memcpy(&block[offset], &value, 4);
-}
+void PutInt(std::vector<uint8_t>& block, size_t offset, int32_t value) { memcpy(&block[offset], &value, 4); }
 
 TEST(DeviceRecord, DefaultsEmptyAndLoginReset) {
     DEVICE_RECORD record;
@@ -62,7 +60,7 @@ TEST(DeviceSdkBlocks, TypeCodesNameTheDeviceType) {
     const struct {
         int code;
         const char* type;
-    } cases[] = {{0, "DVR"}, {3, "NVS"}, {21, "NVS"}, {26, "NVS"}, {25, "DVR"}, {19, "IPSD"},
+    } cases[] = {{0, "DVR"},  {3, "NVS"},  {21, "NVS"},    {26, "NVS"}, {25, "DVR"}, {19, "IPSD"},
                  {20, "IPC"}, {29, "SVR"}, {30, "SVR_BS"}, {31, "DVR"}, {255, "DVR"}};
     for (const auto& c : cases) EXPECT_STREQ(c.type, DeviceTypeText(c.code)) << c.code;
 }
@@ -88,9 +86,9 @@ TEST(DeviceSdkBlocks, UserNameShift) {
 TEST(DeviceSdkBlocks, TalkFormatsKeepKnownTypesWithinTheBlock) {
     std::vector<uint8_t> block(kTalkFormatBlockSize, 0);
     PutInt(block, 0, 3);
-    PutInt(block, 4, 2);                       // G711a
-    PutInt(block, 4 + 76, 9);                  // unknown: dropped
-    PutInt(block, 4 + 152, 5);                 // G726
+    PutInt(block, 4, 2);        // G711a
+    PutInt(block, 4 + 76, 9);   // unknown: dropped
+    PutInt(block, 4 + 152, 5);  // G726
     PutInt(block, 4 + 152 + 4, 8000);
     uint8_t out[kTalkFormatBlockSize];
     EXPECT_EQ(2, FilterTalkFormats(block.data(), block.size(), out));

@@ -45,8 +45,8 @@ bool SameDevices(const std::vector<DEVICE_RECORD>& a, const std::vector<DEVICE_R
 
 bool IsPlain(const std::string& text) {
     bool inRange = true;
-    return CDeviceElementReader::ReadPlainList(text.data(), text.size(), [](const DEVICE_RECORD&) { return true; },
-                                               inRange);
+    return CDeviceElementReader::ReadPlainList(
+        text.data(), text.size(), [](const DEVICE_RECORD&) { return true; }, inRange);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "DeviceLoginFixture.h"
 
-FARPROC TestExport(int ordinal) {
-    return GetProcAddress(GetModuleHandleW(L"qvnetsdk.dll"), MAKEINTRESOURCEA(ordinal));
-}
+FARPROC TestExport(int ordinal) { return GetProcAddress(GetModuleHandleW(L"qvnetsdk.dll"), MAKEINTRESOURCEA(ordinal)); }
 
 ::testing::Environment* const g_sdk = ::testing::AddGlobalTestEnvironment(new SdkEnvironment);
 

@@ -80,8 +80,8 @@ struct Intercept {
     static int32_t QVNET_CALL FindTooMany(int32_t h, int32_t channel, int32_t type, const QVNET_TIME* start,
                                           const QVNET_TIME* end, const char* card, RECORD_FILE_DESC* buffer,
                                           int32_t size, int32_t* count, int32_t wait, int32_t reserved) {
-        const int32_t result = original.FindRecordFiles(h, channel, type, start, end, card, buffer, size, count, wait,
-                                                        reserved);
+        const int32_t result =
+            original.FindRecordFiles(h, channel, type, start, end, card, buffer, size, count, wait, reserved);
         // Only alarm records, and a count far beyond the buffer: every entry
         // the caller trusts is walked.
         for (int32_t i = 0; i < size / static_cast<int32_t>(sizeof(RECORD_FILE_DESC)); ++i) {
@@ -149,8 +149,8 @@ protected:
         MSG msg;
         while (PeekMessageW(&msg, m_window, 0, 0, PM_REMOVE)) {
             if (msg.message >= WM_USER) {
-                posted.push_back({static_cast<int>(msg.message), static_cast<int>(msg.wParam),
-                                  static_cast<int>(msg.lParam)});
+                posted.push_back(
+                    {static_cast<int>(msg.message), static_cast<int>(msg.wParam), static_cast<int>(msg.lParam)});
             }
         }
         return posted;

@@ -50,8 +50,12 @@ TEST_F(DeviceLogin, RecordStateComparesThePlanWithTheFilesFound) {
     const __time64_t yesterday = _time64(nullptr) - 86400;
     struct tm local = {};
     _localtime64_s(&local, &yesterday);
-    rule.firstDay = {static_cast<uint32_t>(local.tm_year + 1900), static_cast<uint32_t>(local.tm_mon + 1),
-                     static_cast<uint32_t>(local.tm_mday), 0, 0, 0};
+    rule.firstDay = {static_cast<uint32_t>(local.tm_year + 1900),
+                     static_cast<uint32_t>(local.tm_mon + 1),
+                     static_cast<uint32_t>(local.tm_mday),
+                     0,
+                     0,
+                     0};
     rule.days = 3;
     rule.fileMinutes = 30;
     config.rules.push_back(rule);

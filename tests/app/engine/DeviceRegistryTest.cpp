@@ -157,8 +157,13 @@ protected:
 
 TEST_F(DeviceXmlFile, RoundTripKeepsAnsiTextsChannelsAndAlarms) {
     CDeviceManager writer;
-    DEVICE_RECORD record = MakeRecord(1001, "Caf\xE9 S\xFC" "d <&\"'>", "DVR", 3);
-    CopyFixedText(record.desc, "Entr\xE9" "e");
+    DEVICE_RECORD record = MakeRecord(1001,
+                                      "Caf\xE9 S\xFC"
+                                      "d <&\"'>",
+                                      "DVR", 3);
+    CopyFixedText(record.desc,
+                  "Entr\xE9"
+                  "e");
     CopyFixedText(record.user, "admin");
     CopyFixedText(record.password, "s3cret");
     CopyFixedText(record.cardsn, "SN-1");
@@ -168,7 +173,9 @@ TEST_F(DeviceXmlFile, RoundTripKeepsAnsiTextsChannelsAndAlarms) {
     record.multiplay = 5;
     record.port = 4001;
     record.DDNSPort = 7071;
-    CopyFixedText(record.channels[0].name, "\xC4u\xDF" "en");
+    CopyFixedText(record.channels[0].name,
+                  "\xC4u\xDF"
+                  "en");
     record.channels[0].channelId = 10010000;  // the file keeps ids, the reader rebuilds them
     record.alarmInCount = 2;
     CopyFixedText(record.alarmIn[1].name, "Fen\xEAtre");
@@ -179,7 +186,9 @@ TEST_F(DeviceXmlFile, RoundTripKeepsAnsiTextsChannelsAndAlarms) {
     ASSERT_EQ(0, writer.WriteDeviceXml(file));
 
     const std::string bytes = ReadWholeFile(dir.File(L"device.xml"));
-    EXPECT_NE(std::string::npos, bytes.find("title='Caf\xE9 S\xFC" "d &lt;&amp;&quot;&apos;&gt;'")) << bytes;
+    EXPECT_NE(std::string::npos, bytes.find("title='Caf\xE9 S\xFC"
+                                            "d &lt;&amp;&quot;&apos;&gt;'"))
+        << bytes;
     EXPECT_NE(std::string::npos, bytes.find("encoding=\"UTF-8\""));
     EXPECT_FALSE(PathExists(dir.File(L"device.xml.tmp")));
 
@@ -198,7 +207,10 @@ TEST_F(DeviceXmlFile, RoundTripKeepsAnsiTextsChannelsAndAlarms) {
     EXPECT_EQ(4001, back.port);
     EXPECT_EQ(7071, back.DDNSPort);
     EXPECT_EQ(3, back.channelCount);
-    EXPECT_STREQ("\xC4u\xDF" "en", back.channels[0].name);
+    EXPECT_STREQ(
+        "\xC4u\xDF"
+        "en",
+        back.channels[0].name);
     EXPECT_STREQ("Channel 2", back.channels[1].name);  // filled in by the writer
     EXPECT_STREQ("Channel 2", writer.GetDevice(1001).channels[1].name);
     EXPECT_EQ(1001 * 10000 + 1000 + 2, back.channels[2].channelId);
@@ -227,7 +239,8 @@ TEST_F(DeviceXmlFile, SpecialTypesAndCameraMarks) {
     const std::string rest = bytes.substr(ipc);
     EXPECT_EQ(1u, [&] {
         size_t n = 0;
-        for (size_t at = rest.find("camera=\"10\""); at != std::string::npos; at = rest.find("camera=\"10\"", at + 1)) ++n;
+        for (size_t at = rest.find("camera=\"10\""); at != std::string::npos; at = rest.find("camera=\"10\"", at + 1))
+            ++n;
         return n;
     }());
 
@@ -243,13 +256,15 @@ TEST_F(DeviceXmlFile, ReaderClampsCountsAndRenumbersBadIds) {
     for (int n = 1; n <= 300; ++n) devices += "<Channel num=\"" + std::to_string(n) + "\" id=\"1\" title=\"c\" />";
     devices += "<Alarm num=\"70\" id=\"5\" title=\"far\" /><Alarm num=\"2\" id=\"15001001\" title=\"\" />";
     devices += "</Device>";
-    devices += "<Device id=\"-3\" title=\"negative\" channel=\"-4\" alarm=\"-1\"><Channel num=\"1\" title=\"x\"/></Device>";
+    devices +=
+        "<Device id=\"-3\" title=\"negative\" channel=\"-4\" alarm=\"-1\"><Channel num=\"1\" title=\"x\"/></Device>";
     devices += "<Device id=\"7\" title=\"seven\" />";
     devices += "<Device title=\"noid\" />";
     devices += "<Device id=\"12345\" title=\"far\" />";
     devices += "<Device id=\"3000000\" title=\"huge\" />";
-    devices += "<Device id=\"1500\" title=\"again\" channel=\"2\"><Channel num=\"3\" title=\"skip\"/>"
-               "<Channel title=\"first\"/><Channel num=\"2\" title=\"\"/><Channel num=\"2\"/></Device>";
+    devices +=
+        "<Device id=\"1500\" title=\"again\" channel=\"2\"><Channel num=\"3\" title=\"skip\"/>"
+        "<Channel title=\"first\"/><Channel num=\"2\" title=\"\"/><Channel num=\"2\"/></Device>";
     WriteWholeFile(dir.File(L"device.xml"), DeviceXml(devices));
 
     CDeviceManager manager;
@@ -289,7 +304,8 @@ TEST_F(DeviceXmlFile, ReaderClampsCountsAndRenumbersBadIds) {
 
 TEST_F(DeviceXmlFile, ClampedCountsStillFillTheirSlots) {
     std::string devices = "<Device id=\"1500\" title=\"big\" channel=\"300\" alarm=\"100\">";
-    for (int n = 1; n <= 300; ++n) devices += "<Channel num=\"" + std::to_string(n) + "\" id=\"1\" title=\"c" + std::to_string(n) + "\" />";
+    for (int n = 1; n <= 300; ++n)
+        devices += "<Channel num=\"" + std::to_string(n) + "\" id=\"1\" title=\"c" + std::to_string(n) + "\" />";
     devices += "<Alarm num=\"70\" id=\"5\" title=\"far\" /><Alarm num=\"2\" id=\"15001001\" title=\"\" />";
     devices += "<Alarm num=\"64\" id=\"9\" title=\"last\" /></Device>";
     WriteWholeFile(dir.File(L"device.xml"), DeviceXml(devices));

@@ -56,11 +56,13 @@ TEST_F(DiskKeeperTest, BothCleanUpsSpareTheRecordingsStillNeededAndNothingElse) 
         const char* pass;
         std::function<void(CDiskKeeper&)> run;
     } cases[] = {
-        {"expired records", [](CDiskKeeper& keeper) {
+        {"expired records",
+         [](CDiskKeeper& keeper) {
              GetAppConfig()->m_nAutoDeleteDay = 1;
              keeper.DeleteExpiredRecords();
          }},
-        {"oldest records on a full disk", [](CDiskKeeper& keeper) {
+        {"oldest records on a full disk",
+         [](CDiskKeeper& keeper) {
              GetAppConfig()->m_nDriveFreeSpaceLimit = 0x7FFFFFFF;
              keeper.CheckDiskSpace();
          }},

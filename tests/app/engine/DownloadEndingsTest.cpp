@@ -33,8 +33,8 @@ void RefuseRows(const CString& path, bool refuse) {
 int CountLogged(CBackupEngine& engine, const CString& prefix) {
     std::vector<LOG_RECORD> records;
     const CTime now = CTime::GetCurrentTime();
-    engine.Log().Query(records, now.GetYear(), now.GetMonth(), -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(),
-                       0, -1, -1, -1, -1, -1);
+    engine.Log().Query(records, now.GetYear(), now.GetMonth(), -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), 0,
+                       -1, -1, -1, -1, -1);
     int count = 0;
     for (const LOG_RECORD& record : records) count += record.C_Information.Find(prefix) == 0;
     return count;
@@ -119,7 +119,8 @@ TEST_F(DownloadEndings, ARecordListThatCannotBeOpenedAtLoginIsReported) {
     CAppConfig* config = GetAppConfig();
     config->m_strRecordListFile = CString(temp.File(L"gone\\RecordList.db").c_str());
     EXPECT_EQ(-1, engine->LoadUserData()) << "the failed open and table check were not reported";
-    EXPECT_TRUE(WaitFor([&] { return CountLogged(*engine, L"Record list open failed! " + config->m_strRecordListFile) == 1; }));
+    EXPECT_TRUE(
+        WaitFor([&] { return CountLogged(*engine, L"Record list open failed! " + config->m_strRecordListFile) == 1; }));
 }
 
 TEST_F(DownloadEndings, RecordingsAreKeptWhenTheRecordListTakesNoRowsAndIndexedOnceItDoes) {

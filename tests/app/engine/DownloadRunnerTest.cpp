@@ -119,9 +119,9 @@ TEST_F(DownloadRunnerTest, AChannelAnotherPartHoldsWaitsUntilItIsFree) {
 TEST_F(DownloadRunnerTest, RefusedStartsAreRetriedOrGivenUpByTheirCause) {
     struct Case {
         const char* cause;
-        int refusal;       // what the SDK answers the first start; 0: the namer refuses
-        size_t starts;     // downloads started by the second step
-        int dayState;      // the schedule's day after the second step
+        int refusal;    // what the SDK answers the first start; 0: the namer refuses
+        size_t starts;  // downloads started by the second step
+        int dayState;   // the schedule's day after the second step
     } cases[] = {
         {"device busy: tried again", -1, 1, kDayIdle},
         {"refused for good: given up", -2, 0, kDayEnded},

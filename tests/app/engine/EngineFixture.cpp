@@ -158,7 +158,7 @@ std::string EngineFixture::ExpectedBytes(const CSimRecorder& recorder, const REC
     CSimRecorder& sim = const_cast<CSimRecorder&>(recorder);
     bool known = desc.recordType == QVNET_RECORD_TIME_RANGE
                      ? sim.Device().Catalogue().ParamsOfRange(desc.channel, qvwire::TimeToSeconds(desc.start),
-                                                            qvwire::TimeToSeconds(desc.end), streamParams)
+                                                              qvwire::TimeToSeconds(desc.end), streamParams)
                      : sim.Device().Catalogue().ParamsOfFile(desc, streamParams);
     if (!known) return std::string();
     std::vector<uint8_t> bytes = streamfmt::BuildStream(streamParams);

@@ -28,8 +28,7 @@ bool FakeDevices::ReadDevice(int id, const std::function<void(const DEVICE_RECOR
     return true;
 }
 
-int FakeTargets::MakeTargetFileName(const DEVICE_RECORD*, int, const CTime*, CString, CString* outPath, int,
-                                    CString) {
+int FakeTargets::MakeTargetFileName(const DEVICE_RECORD*, int, const CTime*, CString, CString* outPath, int, CString) {
     if (refuse) return -1;
     outPath->Format(L"%s\\%d.duz", m_folder.c_str(), ++m_made);
     return 0;
@@ -148,7 +147,8 @@ int FakeScheduledDownloads::Limit() {
 }
 
 RECORD_FILE_DESC RecordAt(int channel, const CTime& day, int hour, int minute, int second, int lengthSeconds) {
-    const CTime begins = CTime(day.GetYear(), day.GetMonth(), day.GetDay(), hour, minute, 0) + CTimeSpan(0, 0, 0, second);
+    const CTime begins =
+        CTime(day.GetYear(), day.GetMonth(), day.GetDay(), hour, minute, 0) + CTimeSpan(0, 0, 0, second);
     RECORD_FILE_DESC desc = {};
     desc.channel = (uint32_t)channel;
     desc.start = ToQvnetTime(begins);

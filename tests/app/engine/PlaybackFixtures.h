@@ -61,10 +61,10 @@ public:
     std::vector<Offer> Offers();
     int Refusals();
 
-    std::atomic<int> refuseEvery{0};   // refuse every n-th offer; 0 never
+    std::atomic<int> refuseEvery{0};  // refuse every n-th offer; 0 never
     std::atomic<bool> refuseAll{false};
     std::atomic<bool> recordOffers{false};
-    std::atomic<int> pauseMs{0};       // slows each offer down
+    std::atomic<int> pauseMs{0};  // slows each offer down
     // When set, data and progress go to the queue as the engine routes them.
     std::atomic<CBackupTaskQueue*> queue{nullptr};
 

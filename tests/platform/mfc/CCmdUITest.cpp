@@ -27,12 +27,12 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CCommandWnd, CWnd)
-    ON_UPDATE_COMMAND_UI(ID_UPDATED, &CCommandWnd::OnUpdateUpdated)
-    ON_COMMAND(ID_HANDLED, &CCommandWnd::OnHandled)
-    ON_UPDATE_COMMAND_UI(ID_SHRINKING, &CCommandWnd::OnUpdateShrinking)
+ON_UPDATE_COMMAND_UI(ID_UPDATED, &CCommandWnd::OnUpdateUpdated)
+ON_COMMAND(ID_HANDLED, &CCommandWnd::OnHandled)
+ON_UPDATE_COMMAND_UI(ID_SHRINKING, &CCommandWnd::OnUpdateShrinking)
 END_MESSAGE_MAP()
 
-} // namespace
+}  // namespace
 
 TEST(CCmdUITest, UpdatePassEnablesOnlyServedCommands) {
     CCommandWnd wnd;
@@ -56,7 +56,7 @@ TEST(CCmdUITest, UpdatePassEnablesOnlyServedCommands) {
     EXPECT_EQ(0u, popup.GetMenuState(ID_HANDLED, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_NE(0u, popup.GetMenuState(ID_UNHANDLED, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_EQ(0u, popup.GetMenuState(4, MF_BYPOSITION) & MF_GRAYED);  // a popup is never disabled by the pass
-    inner.Detach();  // destroyed with its parent menu
+    inner.Detach();                                                   // destroyed with its parent menu
 }
 
 TEST(CCmdUITest, UpdatePassSurvivesHandlersThatRemoveItems) {

@@ -27,7 +27,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CDrawnButton, CButton)
-    ON_CONTROL_REFLECT(BN_CLICKED, &CDrawnButton::OnReflectedClick)
+ON_CONTROL_REFLECT(BN_CLICKED, &CDrawnButton::OnReflectedClick)
 END_MESSAGE_MAP()
 
 // A static that chooses its own colours.
@@ -46,7 +46,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CColorLabel, CStatic)
-    ON_WM_CTLCOLOR_REFLECT()
+ON_WM_CTLCOLOR_REFLECT()
 END_MESSAGE_MAP()
 
 // An edit that swallows the letter x before it is dispatched.
@@ -112,10 +112,10 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CFormDlg, CDialog)
-    ON_BN_CLICKED(IDC_ACTION, &CFormDlg::OnAction)
-    ON_BN_CLICKED(IDC_DRAWN, &CFormDlg::OnDrawnClicked)
-    ON_WM_CTLCOLOR()
-    ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST, &CFormDlg::OnListItemChanged)
+ON_BN_CLICKED(IDC_ACTION, &CFormDlg::OnAction)
+ON_BN_CLICKED(IDC_DRAWN, &CFormDlg::OnDrawnClicked)
+ON_WM_CTLCOLOR()
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST, &CFormDlg::OnListItemChanged)
 END_MESSAGE_MAP()
 
 // Runs fn on this thread's next timer tick, from inside whatever loop runs.
@@ -164,7 +164,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(CDialogTest, ModalDialogExchangesDataAndEnterEndsItWithOk) {
     CFormDlg dlg;
@@ -279,12 +279,14 @@ TEST_F(CDialogTest, NotificationsAreReflectedToTheControlsThatSentThem) {
 
     // The label colours itself; the parent's handler gets the label's brush.
     CClientDC labelDc(&dlg.m_label);
-    LRESULT brush = dlg.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(labelDc.m_hDC), reinterpret_cast<LPARAM>(dlg.m_label.m_hWnd));
+    LRESULT brush = dlg.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(labelDc.m_hDC),
+                                    reinterpret_cast<LPARAM>(dlg.m_label.m_hWnd));
     EXPECT_EQ(reinterpret_cast<LRESULT>(static_cast<HBRUSH>(dlg.m_label.brush)), brush);
     EXPECT_EQ(static_cast<HBRUSH>(dlg.m_label.brush), dlg.brushFromBase);
     EXPECT_EQ(RGB(255, 0, 0), GetTextColor(labelDc));
     CWnd* check = dlg.GetDlgItem(IDC_ENABLED);
-    LRESULT other = dlg.SendMessage(WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(labelDc.m_hDC), reinterpret_cast<LPARAM>(check->m_hWnd));
+    LRESULT other = dlg.SendMessage(WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(labelDc.m_hDC),
+                                    reinterpret_cast<LPARAM>(check->m_hWnd));
     EXPECT_NE(reinterpret_cast<LRESULT>(static_cast<HBRUSH>(dlg.m_label.brush)), other);
 
     // Commands: a plain button reaches the dialog; the reflecting button
@@ -322,7 +324,7 @@ TEST_F(CDialogTest, ModelessDialogPreTranslatesInsideAnotherDialogsModalLoop) {
         OnNextTick([&] {
             PostMessageW(modeless.m_nameEdit, WM_CHAR, L'x', 1);  // eaten by the edit's PreTranslateMessage
             PostMessageW(modeless.m_nameEdit, WM_CHAR, L'y', 1);
-            PostKey(modeless.m_nameEdit, VK_ESCAPE);               // the modeless dialog's Cancel hides it
+            PostKey(modeless.m_nameEdit, VK_ESCAPE);  // the modeless dialog's Cancel hides it
             OnNextTick([&] {
                 modeless.GetDlgItemText(IDC_NAME, text);
                 hiddenByCancel = !modeless.IsWindowVisible();

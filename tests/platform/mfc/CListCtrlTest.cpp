@@ -20,7 +20,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CHeaderClickParent, CWnd)
-    ON_NOTIFY(HDN_ITEMDBLCLICKW, 0, &CHeaderClickParent::OnHeaderDoubleClick)
+ON_NOTIFY(HDN_ITEMDBLCLICKW, 0, &CHeaderClickParent::OnHeaderDoubleClick)
 END_MESSAGE_MAP()
 
 // Stands for a list view that passes the header's double-click on itself,
@@ -41,7 +41,8 @@ protected:
         InitCommonControlsEx(&icc);
     }
     void SetUp() override {
-        ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr));
+        ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                                    nullptr));
     }
     void AddColumns(CListCtrl& list) {
         list.InsertColumn(0, L"Name", LVCFMT_LEFT, 100);
@@ -51,14 +52,15 @@ protected:
     void DoubleClickColumn(CListCtrl& list, int column) {
         CRect r;
         ASSERT_TRUE(list.GetHeaderCtrl()->GetItemRect(column, &r));
-        ::SendMessageW(list.GetHeaderCtrl()->m_hWnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(r.CenterPoint().x, r.CenterPoint().y));
+        ::SendMessageW(list.GetHeaderCtrl()->m_hWnd, WM_LBUTTONDBLCLK, MK_LBUTTON,
+                       MAKELPARAM(r.CenterPoint().x, r.CenterPoint().y));
         ::SendMessageW(list.GetHeaderCtrl()->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(r.CenterPoint().x, r.CenterPoint().y));
     }
     CHeaderClickParent parent;
     CRect rect{0, 0, 300, 200};
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(CListCtrlTest, HeaderDoubleClickReachesTheParentOnce) {
     CListCtrl list;

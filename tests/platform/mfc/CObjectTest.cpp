@@ -16,7 +16,7 @@ public:
 };
 IMPLEMENT_DYNCREATE(CCircle, CShape)
 
-} // namespace
+}  // namespace
 
 TEST(CObjectTest, RuntimeClassNamesAndDerivation) {
     CCircle circle;

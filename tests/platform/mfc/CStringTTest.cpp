@@ -4,24 +4,41 @@
 
 TEST(CStringTest, SearchesReturnMinusOneWhenAbsent) {
     CString s(L"abcabc");
-    struct Case { int got; int want; } cases[] = {
-        {s.Find(L'b'), 1},        {s.Find(L'b', 2), 4},     {s.Find(L'z'), -1},
-        {s.Find(L"ca"), 2},       {s.Find(L"ca", 3), -1},   {s.Find(L'a', 99), -1},
-        {s.ReverseFind(L'a'), 3}, {s.ReverseFind(L'z'), -1}, {s.FindOneOf(L"xc"), 2},
-        {CString().Find(L""), 0}, {s.Find(L'a', -5), 0},
+    struct Case {
+        int got;
+        int want;
+    } cases[] = {
+        {s.Find(L'b'), 1},       {s.Find(L'b', 2), 4},     {s.Find(L'z'), -1},       {s.Find(L"ca"), 2},
+        {s.Find(L"ca", 3), -1},  {s.Find(L'a', 99), -1},   {s.ReverseFind(L'a'), 3}, {s.ReverseFind(L'z'), -1},
+        {s.FindOneOf(L"xc"), 2}, {CString().Find(L""), 0}, {s.Find(L'a', -5), 0},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) EXPECT_EQ(cases[i].want, cases[i].got) << "case " << i;
 }
 
 TEST(CStringTest, ExtractionClampsItsArguments) {
     CString s(L"Hello");
-    struct Case { CString got; const wchar_t* want; } cases[] = {
-        {s.Mid(1), L"ello"},     {s.Mid(1, 2), L"el"},   {s.Mid(4, 10), L"o"},  {s.Mid(5), L""},
-        {s.Mid(9, 1), L""},      {s.Mid(-3, 2), L"He"},  {s.Mid(2, -1), L""},   {s.Left(2), L"He"},
-        {s.Left(99), L"Hello"},  {s.Left(-1), L""},      {s.Right(3), L"llo"},  {s.Right(99), L"Hello"},
-        {s.Right(-2), L""},      {s.SpanIncluding(L"Hel"), L"Hell"},            {s.SpanExcluding(L"l"), L"He"},
+    struct Case {
+        CString got;
+        const wchar_t* want;
+    } cases[] = {
+        {s.Mid(1), L"ello"},
+        {s.Mid(1, 2), L"el"},
+        {s.Mid(4, 10), L"o"},
+        {s.Mid(5), L""},
+        {s.Mid(9, 1), L""},
+        {s.Mid(-3, 2), L"He"},
+        {s.Mid(2, -1), L""},
+        {s.Left(2), L"He"},
+        {s.Left(99), L"Hello"},
+        {s.Left(-1), L""},
+        {s.Right(3), L"llo"},
+        {s.Right(99), L"Hello"},
+        {s.Right(-2), L""},
+        {s.SpanIncluding(L"Hel"), L"Hell"},
+        {s.SpanExcluding(L"l"), L"He"},
     };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) EXPECT_STREQ(cases[i].want, cases[i].got) << "case " << i;
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
+        EXPECT_STREQ(cases[i].want, cases[i].got) << "case " << i;
 }
 
 TEST(CStringTest, EditingOperations) {

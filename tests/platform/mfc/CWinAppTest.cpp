@@ -37,7 +37,7 @@ public:
     int ExitInstance() override { return 7; }
 };
 
-} // namespace
+}  // namespace
 
 TEST(CWinAppTest, EntryPointRunsADialogProgramToItsEnd) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};

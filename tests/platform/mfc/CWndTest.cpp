@@ -31,17 +31,26 @@ protected:
         permanentSeenAtCreate = FromHandlePermanent(m_hWnd);
         return createResult;
     }
-    afx_msg LRESULT OnPing(WPARAM w, LPARAM) { calls.push_back(L"base ping"); return 100 + w; }
-    afx_msg LRESULT OnBaseOnly(WPARAM, LPARAM) { calls.push_back(L"base only"); return 7; }
-    afx_msg void OnDestroy() { calls.push_back(L"base destroy"); CWnd::OnDestroy(); }
+    afx_msg LRESULT OnPing(WPARAM w, LPARAM) {
+        calls.push_back(L"base ping");
+        return 100 + w;
+    }
+    afx_msg LRESULT OnBaseOnly(WPARAM, LPARAM) {
+        calls.push_back(L"base only");
+        return 7;
+    }
+    afx_msg void OnDestroy() {
+        calls.push_back(L"base destroy");
+        CWnd::OnDestroy();
+    }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CBaseTestWnd, CWnd)
-    ON_WM_CREATE()
-    ON_MESSAGE(WM_PING, &CBaseTestWnd::OnPing)
-    ON_MESSAGE(WM_BASE_ONLY, &CBaseTestWnd::OnBaseOnly)
-    ON_WM_DESTROY()
+ON_WM_CREATE()
+ON_MESSAGE(WM_PING, &CBaseTestWnd::OnPing)
+ON_MESSAGE(WM_BASE_ONLY, &CBaseTestWnd::OnBaseOnly)
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 class CDerivedTestWnd : public CBaseTestWnd {
@@ -59,7 +68,10 @@ protected:
         AfxUnlockTempMaps();
         return AfxGetTempObjectCount();
     }
-    afx_msg void OnDestroy() { destroyed = true; CBaseTestWnd::OnDestroy(); }
+    afx_msg void OnDestroy() {
+        destroyed = true;
+        CBaseTestWnd::OnDestroy();
+    }
     afx_msg void OnTimer(UINT_PTR id) {
         timers.push_back(id);
         KillTimer(id);
@@ -68,18 +80,18 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CDerivedTestWnd, CBaseTestWnd)
-    ON_WM_TIMER()
-    ON_MESSAGE(WM_PING, &CDerivedTestWnd::OnPing)
-    ON_MESSAGE(WM_THROW, &CDerivedTestWnd::OnThrow)
-    ON_MESSAGE(WM_UNLOCK, &CDerivedTestWnd::OnUnlock)
-    ON_WM_DESTROY()
+ON_WM_TIMER()
+ON_MESSAGE(WM_PING, &CDerivedTestWnd::OnPing)
+ON_MESSAGE(WM_THROW, &CDerivedTestWnd::OnThrow)
+ON_MESSAGE(WM_UNLOCK, &CDerivedTestWnd::OnUnlock)
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 BOOL CreateTestWindow(CWnd& wnd) {
     return wnd.CreateEx(0, AfxRegisterWndClass(0), L"test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr);
 }
 
-} // namespace
+}  // namespace
 
 TEST(CWndTest, ObjectReceivesItsOwnCreateAndMapsChainToTheBase) {
     CDerivedTestWnd wnd;

@@ -27,7 +27,7 @@ bool ThrowsInvalidArg(FN fn) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 TEST(CArrayTest, GrowsOnInsertPastEndAndRejectsBadIndexes) {
     CArray<int, int> a;
@@ -124,7 +124,9 @@ TEST(CMapTest, TextKeysHashByContent) {
 }
 
 TEST(CTypedPtrTest, TypedWrappersOverPointerCollections) {
-    struct Item { int id; };
+    struct Item {
+        int id;
+    };
     Item a{1}, b{2}, c{3};
 
     CTypedPtrArray<CPtrArray, Item*> array;

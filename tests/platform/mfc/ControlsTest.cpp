@@ -14,13 +14,14 @@ protected:
         InitCommonControlsEx(&icc);
     }
     void SetUp() override {
-        ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr));
+        ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                                    nullptr));
     }
     CWnd parent;
     CRect rect{0, 0, 300, 200};
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ControlsTest, ListCtrlTextsChecksAndSelection) {
     CListCtrl list;

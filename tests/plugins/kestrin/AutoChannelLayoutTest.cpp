@@ -39,9 +39,9 @@ TEST(AutoChannelLayoutTest, SdkChannelsGoToTheOwningRecordInTheirBase) {
         uint8_t subCode;
     };
     const Case cases[] = {
-        {0x12, 9, 6, 1, 2, 0, 0},      // 0-based
+        {0x12, 9, 6, 1, 2, 0, 0},  // 0-based
         {0x12, 9, 3, 0, 3, 0, 0},
-        {0xA5, 8, 5, 1, 1, 0, 0},      // 1-based: global 4 is record 1's first
+        {0xA5, 8, 5, 1, 1, 0, 0},  // 1-based: global 4 is record 1's first
         {0xC2, 8, 4, 0, 4, 0, 0},
         {0xC9, 8, 8, 1, 4, 0, 0},
         {0xCA, 8, 7, 1, 3, 0, 0},
@@ -50,9 +50,9 @@ TEST(AutoChannelLayoutTest, SdkChannelsGoToTheOwningRecordInTheirBase) {
         {0x83, 8, 7, 1, 3, 2, 0},
         {0xA3, 25, 6, 1, 2, 0, 125},
         {0xC1, 25, 5, 1, 1, 0, 125},
-        {0xA5, 8, 9, kChannelUnknown, 9, 0, 0},   // beyond both records
-        {0xA5, 8, 0, kChannelUnknown, 0, 0, 0},   // 1-based field holding 0
-        {0x83, 8, 7, kNoChannelField, 7, 1, 0},   // byte 9 not 2
+        {0xA5, 8, 9, kChannelUnknown, 9, 0, 0},  // beyond both records
+        {0xA5, 8, 0, kChannelUnknown, 0, 0, 0},  // 1-based field holding 0
+        {0x83, 8, 7, kNoChannelField, 7, 1, 0},  // byte 9 not 2
         {0xA3, 25, 6, kNoChannelField, 6, 0, 127},
         {0x11, 8, 6, kNoChannelField, 6, 0, 0},
     };

@@ -72,10 +72,8 @@ TEST(AutoProtocolTest, RegistrationIdsCompareWithoutCase) {
 TEST(AutoProtocolTest, ShortLoginCarriesEightCharacterTextsUnterminated) {
     uint8_t out[kMaxLoginPacket];
     ASSERT_EQ(32, BuildLoginPacket("admin123", "pass5678", out, sizeof out));
-    const uint8_t expected[32] = {0xA0, 0, 0, 0x50, 0, 0, 0, 0,
-                                  'a', 'd', 'm', 'i', 'n', '1', '2', '3',
-                                  'p', 'a', 's', 's', '5', '6', '7', '8',
-                                  4, 1, 0, 0, 0, 0, 0xA1, 0xAA};
+    const uint8_t expected[32] = {0xA0, 0,   0,   0x50, 0,   0,   0,   0,   'a', 'd', 'm', 'i', 'n', '1', '2',  '3',
+                                  'p',  'a', 's', 's',  '5', '6', '7', '8', 4,   1,   0,   0,   0,   0,   0xA1, 0xAA};
     EXPECT_EQ(0, std::memcmp(expected, out, 32));
 
     ASSERT_EQ(32, BuildLoginPacket("ad", "", out, sizeof out));
@@ -108,8 +106,8 @@ TEST(AutoProtocolTest, SubConnectHandshakeMarksTheLastConnection) {
     uint8_t out[32];
     for (int index = 1; index <= 3; ++index) {
         BuildSubConnectPacket(0x11223344, index, 2, out);
-        const uint8_t expected[32] = {0xF1, 0, 0, 0x50, 0, 0, 0, 0, 0x44, 0x33, 0x22, 0x11,
-                                      uint8_t(index == 3 ? 2 : 1), uint8_t(index)};
+        const uint8_t expected[32] = {
+            0xF1, 0, 0, 0x50, 0, 0, 0, 0, 0x44, 0x33, 0x22, 0x11, uint8_t(index == 3 ? 2 : 1), uint8_t(index)};
         EXPECT_EQ(0, std::memcmp(expected, out, 32)) << index;
     }
     EXPECT_TRUE(SubConnectionsFit(39));
@@ -169,8 +167,7 @@ TEST(AutoProtocolTest, LocalAnswersCopyTheNamedRequestBytes) {
 }
 
 TEST(AutoProtocolTest, RepliesMapToTheirRequests) {
-    const uint8_t pairs[][2] = {{0xB2, 0xA2}, {0xB3, 0xA3}, {0xB4, 0xA4}, {0xB5, 0xA6},
-                                {0xB6, 0xA5}, {0xB8, 0xA8}, {0xBA, 0xC7}, {0xC0, 0x1D},
-                                {0xE4, 0xCD}, {0x83, 0x83}, {0xC1, 0xC1}};
+    const uint8_t pairs[][2] = {{0xB2, 0xA2}, {0xB3, 0xA3}, {0xB4, 0xA4}, {0xB5, 0xA6}, {0xB6, 0xA5}, {0xB8, 0xA8},
+                                {0xBA, 0xC7}, {0xC0, 0x1D}, {0xE4, 0xCD}, {0x83, 0x83}, {0xC1, 0xC1}};
     for (const auto& pair : pairs) EXPECT_EQ(pair[1], RequestForReply(pair[0])) << int(pair[0]);
 }

@@ -25,12 +25,8 @@ TEST(AutoStringsTest, SplitInTwoCutsAtTheFirstSeparator) {
         const char* rest;
     };
     const Case cases[] = {
-        {"a&&b&&c", 0, "a", "b&&c"},
-        {"abc", 0, "abc", ""},
-        {"&&a", 0, "", "a"},
-        {"a&&", 0, "a", ""},
-        {"abc&&def", 6, "abc", "d"},
-        {"abc&&def", 4, "abc&", ""},
+        {"a&&b&&c", 0, "a", "b&&c"}, {"abc", 0, "abc", ""},       {"&&a", 0, "", "a"},
+        {"a&&", 0, "a", ""},         {"abc&&def", 6, "abc", "d"}, {"abc&&def", 4, "abc&", ""},
     };
     for (const Case& c : cases) {
         char first[32], rest[32];
@@ -81,12 +77,8 @@ TEST(AutoStringsTest, TokenizerSplitsListsIntoItems) {
         std::vector<std::string> items;
     };
     const Case cases[] = {
-        {"a&&b", {"a", "b"}},
-        {"a&&", {"a", ""}},
-        {"&&a", {"", "a"}},
-        {" a &&b ", {"a", "b"}},
-        {"one", {"one"}},
-        {"a&&&&b", {"a", "", "b"}},
+        {"a&&b", {"a", "b"}},    {"a&&", {"a", ""}}, {"&&a", {"", "a"}},
+        {" a &&b ", {"a", "b"}}, {"one", {"one"}},   {"a&&&&b", {"a", "", "b"}},
     };
     for (const Case& c : cases) {
         CStrTokenizer t(c.text, "&&");

@@ -23,13 +23,13 @@ AUTO_RECORD_LAYOUT Records(std::vector<int> channels, std::vector<bool> online) 
     return layout;
 }
 
-PARSE_RESULT Parse(const std::vector<uint8_t>& packet, int32_t client,
-                   const std::vector<uint8_t>& loginReply, int total) {
+PARSE_RESULT Parse(const std::vector<uint8_t>& packet, int32_t client, const std::vector<uint8_t>& loginReply,
+                   int total) {
     SDK_COMMAND command = {packet.data(), int32_t(packet.size()), client, 0};
     PARSE_RESULT result;
     std::memset(&result, 0x5A, sizeof result);
-    EXPECT_EQ(0, ParseSdkCommand(&command, loginReply.empty() ? nullptr : loginReply.data(),
-                                 loginReply.size(), total, &result));
+    EXPECT_EQ(0, ParseSdkCommand(&command, loginReply.empty() ? nullptr : loginReply.data(), loginReply.size(), total,
+                                 &result));
     return result;
 }
 

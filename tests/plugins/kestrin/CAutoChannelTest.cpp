@@ -37,8 +37,8 @@ std::vector<uint8_t> WithByte(uint8_t command, size_t at, uint8_t value, size_t 
 }
 
 CAutoChannel::SendAction Send(CAutoChannel& channel, const std::vector<uint8_t>& p, int32_t client,
-                              std::vector<uint8_t>* out = nullptr,
-                              const AUTO_SESSION_VIEW& view = kOnline, int32_t tag = 0, int merge = 0) {
+                              std::vector<uint8_t>* out = nullptr, const AUTO_SESSION_VIEW& view = kOnline,
+                              int32_t tag = 0, int merge = 0) {
     return channel.SendCommand(p.data(), p.size(), client, tag, merge, view, out);
 }
 

@@ -39,8 +39,8 @@ void Append(CAutoFramer& framer, const std::vector<uint8_t>& bytes, size_t from,
 }  // namespace
 
 TEST(CAutoFramerTest, StreamSplitAtEveryOffsetGivesEachPacketOnceInOrder) {
-    std::vector<std::vector<uint8_t>> sent = {Numbered(0xB0, 32), Numbered(0xA1, 0),
-                                              Numbered(0xBC, 1000), Numbered(0x69, 4)};
+    std::vector<std::vector<uint8_t>> sent = {Numbered(0xB0, 32), Numbered(0xA1, 0), Numbered(0xBC, 1000),
+                                              Numbered(0x69, 4)};
     std::vector<uint8_t> stream;
     for (const auto& p : sent) stream.insert(stream.end(), p.begin(), p.end());
 

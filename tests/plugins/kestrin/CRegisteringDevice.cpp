@@ -25,9 +25,11 @@ void SetTimeout(SOCKET s, DWORD ms) {
 
 }  // namespace
 
-CRegisteringDevice::CRegisteringDevice(int port, std::string registrationId, int channelCount,
-                                       uint32_t loginId)
-    : m_port(port), m_id(std::move(registrationId)), m_channels(channelCount), m_loginId(loginId),
+CRegisteringDevice::CRegisteringDevice(int port, std::string registrationId, int channelCount, uint32_t loginId)
+    : m_port(port),
+      m_id(std::move(registrationId)),
+      m_channels(channelCount),
+      m_loginId(loginId),
       m_links(kestrin::kMaxConnectionIndex + 1, INVALID_SOCKET) {}
 
 CRegisteringDevice::~CRegisteringDevice() { DropAll(); }
@@ -104,16 +106,13 @@ bool CRegisteringDevice::Register() {
 
 SOCKET CRegisteringDevice::Link(int k) const { return m_links[size_t(k)]; }
 
-bool CRegisteringDevice::Send(int k, const std::vector<uint8_t>& packet) {
-    return SendOn(Link(k), packet);
-}
+bool CRegisteringDevice::Send(int k, const std::vector<uint8_t>& packet) { return SendOn(Link(k), packet); }
 
 bool CRegisteringDevice::Read(int k, std::vector<uint8_t>* packet, DWORD timeoutMs) {
     return ReadOn(Link(k), packet, timeoutMs);
 }
 
-bool CRegisteringDevice::ReadCommand(int k, uint8_t command, std::vector<uint8_t>* packet,
-                                     DWORD timeoutMs) {
+bool CRegisteringDevice::ReadCommand(int k, uint8_t command, std::vector<uint8_t>* packet, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
         if (!Read(k, packet, timeoutMs)) return false;
@@ -122,9 +121,7 @@ bool CRegisteringDevice::ReadCommand(int k, uint8_t command, std::vector<uint8_t
     return false;
 }
 
-bool CRegisteringDevice::WaitClosed(int k, DWORD timeoutMs) {
-    return WaitClosedOn(Link(k), timeoutMs);
-}
+bool CRegisteringDevice::WaitClosed(int k, DWORD timeoutMs) { return WaitClosedOn(Link(k), timeoutMs); }
 
 void CRegisteringDevice::Drop(int k) {
     if (m_links[size_t(k)] != INVALID_SOCKET) closesocket(m_links[size_t(k)]);
@@ -137,8 +134,7 @@ void CRegisteringDevice::DropAll() {
 
 bool CRegisteringDevice::SendOn(SOCKET s, const std::vector<uint8_t>& packet) {
     if (s == INVALID_SOCKET) return false;
-    return send(s, reinterpret_cast<const char*>(packet.data()), int(packet.size()), 0) ==
-           int(packet.size());
+    return send(s, reinterpret_cast<const char*>(packet.data()), int(packet.size()), 0) == int(packet.size());
 }
 
 bool CRegisteringDevice::ReadOn(SOCKET s, std::vector<uint8_t>* packet, DWORD timeoutMs) {

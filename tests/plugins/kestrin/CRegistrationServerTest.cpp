@@ -104,7 +104,7 @@ TEST_F(RegistrationServer, SweepEvery20sClosesAPendingConnectionSilentBeyondTheI
     SOCKET silent = dev.Dial();
     ASSERT_TRUE(WaitFor([&] { return server.PendingCount() == 1; }));
     const DWORD first = GetTickCount() + 41000;
-    server.HeartbeatSweep(first);  // 41 s silent: within the 60 s idle time-out
+    server.HeartbeatSweep(first);          // 41 s silent: within the 60 s idle time-out
     server.HeartbeatSweep(first + 20000);  // silent long enough, but no sweep yet
     EXPECT_FALSE(CRegisteringDevice::WaitClosedOn(silent, 300));
     EXPECT_EQ(server.PendingCount(), 1u);

@@ -16,7 +16,6 @@
 #include "tests/plugins/kestrin/CRegisteringDevice.h"
 #include "tests/support/WaitFor.h"
 
-
 typedef int(KESTRIN_CALL* InitFn)();
 typedef void*(KESTRIN_CALL* OpenFn)(PLUGIN_DEVICE_RECORD*, int);
 typedef int(KESTRIN_CALL* HandleFn)(void*);
@@ -41,12 +40,11 @@ public:
         if (kind == 0) self->m_states.push_back(state);
         return 0;
     }
-    static int KESTRIN_CALL OnData(PLUGIN_DATA_TARGET* targets, int count, uint8_t* data,
-                                   int length, void* user) {
+    static int KESTRIN_CALL OnData(PLUGIN_DATA_TARGET* targets, int count, uint8_t* data, int length, void* user) {
         CallbackLog* self = static_cast<CallbackLog*>(user);
         std::lock_guard<std::mutex> guard(self->m_lock);
-        self->m_data.push_back({std::vector<PLUGIN_DATA_TARGET>(targets, targets + count),
-                                std::vector<uint8_t>(data, data + length)});
+        self->m_data.push_back(
+            {std::vector<PLUGIN_DATA_TARGET>(targets, targets + count), std::vector<uint8_t>(data, data + length)});
         return 0;
     }
 
@@ -59,17 +57,19 @@ public:
     }
     // Waits for delivered data whose first byte is command.
     bool WaitData(uint8_t command, Data* out) {
-        return WaitFor([&] {
-            std::lock_guard<std::mutex> guard(m_lock);
-            for (size_t i = 0; i < m_data.size(); ++i) {
-                if (!m_data[i].bytes.empty() && m_data[i].bytes[0] == command) {
-                    *out = m_data[i];
-                    m_data.erase(m_data.begin() + long(i));
-                    return true;
+        return WaitFor(
+            [&] {
+                std::lock_guard<std::mutex> guard(m_lock);
+                for (size_t i = 0; i < m_data.size(); ++i) {
+                    if (!m_data[i].bytes.empty() && m_data[i].bytes[0] == command) {
+                        *out = m_data[i];
+                        m_data.erase(m_data.begin() + long(i));
+                        return true;
+                    }
                 }
-            }
-            return false;
-        }, 5000);
+                return false;
+            },
+            5000);
     }
 
 private:
@@ -165,4 +165,3 @@ protected:
 private:
     HMODULE m_module = nullptr;
 };
-

@@ -211,8 +211,7 @@ TEST_F(KestrinPlugin, RecordsOfOneDeviceShareItsChannelsAndMergeTheirAnswers) {
     EXPECT_EQ(merged.targets[0].subIndex, 5);
     ASSERT_EQ(merged.bytes.size(), kHeaderSize + kTable);
     for (size_t e = 0; e < 8; ++e)
-        EXPECT_EQ(merged.bytes[kHeaderSize + e * kEntry], e < 4 ? 0x10 + e : 0x20 + (e - 4))
-            << e;
+        EXPECT_EQ(merged.bytes[kHeaderSize + e * kEntry], e < 4 ? 0x10 + e : 0x20 + (e - 4)) << e;
 }
 
 TEST_F(KestrinPlugin, NewMainConnectionRestartsTheSession) {
@@ -238,10 +237,12 @@ TEST_F(KestrinPlugin, LostConnectionIsReportedAtTheNextHeartbeat) {
     // The loss alone reports nothing; the heartbeat that notices it closes
     // the rest and reports off line.
     EXPECT_EQ(log.States(), (std::vector<int>{0, 1}));
-    ASSERT_TRUE(WaitFor([&] {
-        heartbeat(device);
-        return log.States() == std::vector<int>{0, 1, 0};
-    }, 5000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            heartbeat(device);
+            return log.States() == std::vector<int>{0, 1, 0};
+        },
+        5000));
     EXPECT_TRUE(dev.WaitClosed(0));
     EXPECT_TRUE(dev.WaitClosed(3));
 
@@ -257,10 +258,12 @@ TEST_F(KestrinPlugin, UnframeablePacketClosesTheConnection) {
     WriteLe32(&huge[4], 51169);  // one byte beyond what a packet may carry
     ASSERT_TRUE(dev.Send(1, huge));
     EXPECT_TRUE(dev.WaitClosed(1));
-    ASSERT_TRUE(WaitFor([&] {
-        heartbeat(device);
-        return log.States() == std::vector<int>{0, 1, 0};
-    }, 5000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            heartbeat(device);
+            return log.States() == std::vector<int>{0, 1, 0};
+        },
+        5000));
 }
 
 }  // namespace

@@ -30,7 +30,6 @@ namespace {
 
 const char kRegistrationId[] = "AUTO-SIM-7";
 
-
 std::atomic<int> g_disconnects{0};
 void QVNET_CALL OnDisconnect(int32_t, const char*, int32_t, QVNET_USER) { ++g_disconnects; }
 
@@ -74,8 +73,7 @@ protected:
     int32_t Login(QVNET_DEVICE_INFO* info = nullptr) {
         QVNET_DEVICE_INFO local;
         int32_t error = -1;
-        return Sdk().LoginDevice("127.0.0.1", m_localPort, "someone", "anything", 0, 0,
-                                 info ? info : &local, &error);
+        return Sdk().LoginDevice("127.0.0.1", m_localPort, "someone", "anything", 0, 0, info ? info : &local, &error);
     }
 
     std::unique_ptr<CSimRecorder> m_recorder;

@@ -109,8 +109,8 @@ TEST_F(KestrinWithRecorder, RecordFileQueryAndByteExactDownload) {
     const uint64_t total = opened.args[1] | (uint64_t(opened.args[2]) << 32);
     std::vector<uint8_t> received;
     for (uint32_t sequence = 3; received.size() < total; ++sequence) {
-        PacketHeader block = Exchange(kCmdRead, sequence,
-                                      {opened.args[0], uint32_t(received.size()), 0, kMaxBlock}, {}, &reply);
+        PacketHeader block =
+            Exchange(kCmdRead, sequence, {opened.args[0], uint32_t(received.size()), 0, kMaxBlock}, {}, &reply);
         ASSERT_EQ(block.status, uint32_t(kStatusOk));
         ASSERT_GT(block.bodyLength, 0u);
         received.insert(received.end(), reply.begin() + kHeaderSize, reply.end());
@@ -122,10 +122,12 @@ TEST_F(KestrinWithRecorder, RecordFileQueryAndByteExactDownload) {
 
 TEST_F(KestrinWithRecorder, RecorderThatDropsOffRegistersAgain) {
     registrar->Drop();
-    ASSERT_TRUE(WaitFor([&] {
-        heartbeat(device);
-        return log.States().size() >= 3;
-    }, 10000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            heartbeat(device);
+            return log.States().size() >= 3;
+        },
+        10000));
     EXPECT_TRUE(log.WaitStates({0, 1, 0, 0, 1}));
     EXPECT_TRUE(WaitFor([&] { return registrar->Registrations() == 2; }));
     PARSE_RESULT login = Parse(BuildLoginRequest("admin", "admin"), 8);

@@ -64,7 +64,9 @@ extern "C" {
 int PLUGIN_CALL Scripted_Init() { return 0; }
 int PLUGIN_CALL Scripted_UnInit() { return 0; }
 
-PLUGIN_HANDLE PLUGIN_CALL Scripted_OpenDeviceEx(PLUGIN_DEVICE_RECORD* records, int count) { return Open(records, count); }
+PLUGIN_HANDLE PLUGIN_CALL Scripted_OpenDeviceEx(PLUGIN_DEVICE_RECORD* records, int count) {
+    return Open(records, count);
+}
 
 PLUGIN_HANDLE PLUGIN_CALL Scripted_OpenDevice(PLUGIN_DEVICE_RECORD* record, int, char*, char*, char*) {
     return Open(record, 1);
@@ -94,31 +96,27 @@ int PLUGIN_CALL Scripted_PraseCommand(PLUGIN_HANDLE, SDK_COMMAND* command, PARSE
     if (!command || !result || command->length < 32) return -1;
     const uint8_t* packet = command->data;
     switch (packet[0]) {
-    case 0xA0:
-        Reply(result, 0xB0, kParseLogin);
-        PutU32(result->reply + 16, static_cast<uint32_t>(command->clientId));
-        result->registerClient = 1;
-        return 0;
-    case 0xF1:
-        Reply(result, 0xF1, kParseSubConnection);
-        result->registerClient = 1;
-        result->mainSessionId = static_cast<int32_t>(GetU32(packet + 8));
-        result->sessionIndex = packet[13];
-        return 0;
-    case 0xE0:
-        Reply(result, 0xE0, kParseOther);
-        result->replyLength = 600;
-        return 0;
-    case 0xE1:
-        Reply(result, 0xEE, kParseOther);
-        return -1;
-    case 0xE2:
-        Reply(result, 0xE2, kParseOther);
-        return 0;
-    default:
-        result->action = kParseOther;
-        result->forward = 1;
-        return 0;
+        case 0xA0:
+            Reply(result, 0xB0, kParseLogin);
+            PutU32(result->reply + 16, static_cast<uint32_t>(command->clientId));
+            result->registerClient = 1;
+            return 0;
+        case 0xF1:
+            Reply(result, 0xF1, kParseSubConnection);
+            result->registerClient = 1;
+            result->mainSessionId = static_cast<int32_t>(GetU32(packet + 8));
+            result->sessionIndex = packet[13];
+            return 0;
+        case 0xE0:
+            Reply(result, 0xE0, kParseOther);
+            result->replyLength = 600;
+            return 0;
+        case 0xE1: Reply(result, 0xEE, kParseOther); return -1;
+        case 0xE2: Reply(result, 0xE2, kParseOther); return 0;
+        default:
+            result->action = kParseOther;
+            result->forward = 1;
+            return 0;
     }
 }
 
@@ -166,8 +164,8 @@ int PLUGIN_CALL Scripted_SetHeartbeat(int value) { return InterlockedExchange(&g
 // 5 records of the open device.
 int PLUGIN_CALL Scripted_Counter(int which) {
     std::lock_guard<std::mutex> lock(g_mutex);
-    const LONG counters[] = {g_opens, g_closes, g_sends, g_closeCommands, g_lastClosedSession,
-                             static_cast<LONG>(g_device.records.size())};
+    const LONG counters[] = {
+        g_opens, g_closes, g_sends, g_closeCommands, g_lastClosedSession, static_cast<LONG>(g_device.records.size())};
     return which >= 0 && which < 6 ? counters[which] : -1;
 }
 

@@ -46,8 +46,8 @@ bool CSdkTestClient::Connect(uint16_t port) {
 bool CSdkTestClient::Send(const std::vector<uint8_t>& bytes) {
     size_t at = 0;
     while (at < bytes.size()) {
-        const int sent = send(m_socket, reinterpret_cast<const char*>(bytes.data() + at),
-                              static_cast<int>(bytes.size() - at), 0);
+        const int sent =
+            send(m_socket, reinterpret_cast<const char*>(bytes.data() + at), static_cast<int>(bytes.size() - at), 0);
         if (sent <= 0) return false;
         at += static_cast<size_t>(sent);
     }

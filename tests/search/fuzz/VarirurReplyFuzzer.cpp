@@ -21,33 +21,28 @@ void FeedDatagram(CLanReplyParser* parser, const uint8_t* data, size_t size) {
     memset(&record, 0, sizeof(record));
     DEVICE_NET_INFO info;
     switch (parser->Parse(datagram.data(), datagram.size(), &record, 1)) {
-    case CLanReplyParser::kBinaryDevice:
-        MakeInfoFromRecord(record, parser->Extension(), parser->ExtensionLength(), &info);
-        // The record goes back out in a modify request with the extension.
-        lan::BuildModifyRequest(record, parser->Extension(), parser->ExtensionLength());
-        break;
-    case CLanReplyParser::kTextDevice:
-        MakeInfoFromText(datagram.data() + parser->TextBodyOffset(), parser->TextBodyLength(),
-                         &info);
-        break;
-    case CLanReplyParser::kLoginAnswer:
-        parser->LoginResult(32);
-        break;
-    case CLanReplyParser::kModifyAnswer: {
-        const char* text;
-        parser->ModifyOutcome(&text);
-        break;
-    }
-    default:
-        break;
+        case CLanReplyParser::kBinaryDevice:
+            MakeInfoFromRecord(record, parser->Extension(), parser->ExtensionLength(), &info);
+            // The record goes back out in a modify request with the extension.
+            lan::BuildModifyRequest(record, parser->Extension(), parser->ExtensionLength());
+            break;
+        case CLanReplyParser::kTextDevice:
+            MakeInfoFromText(datagram.data() + parser->TextBodyOffset(), parser->TextBodyLength(), &info);
+            break;
+        case CLanReplyParser::kLoginAnswer: parser->LoginResult(32); break;
+        case CLanReplyParser::kModifyAnswer: {
+            const char* text;
+            parser->ModifyOutcome(&text);
+            break;
+        }
+        default: break;
     }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     const size_t split = data[0] < size - 1 ? data[0] : size - 1;
     const uint8_t* payload = data + 1;
     const size_t payloadSize = size - 1;

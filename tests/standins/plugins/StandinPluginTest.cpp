@@ -37,7 +37,8 @@ struct Reports {
     static int PLUGIN_CALL OnData(PLUGIN_DATA_TARGET* targets, int count, uint8_t* data, int length, void* user) {
         auto* self = static_cast<Reports*>(user);
         std::lock_guard<std::mutex> lock(self->mutex);
-        for (int i = 0; i < count; ++i) self->deliveries.push_back({targets[i], std::vector<uint8_t>(data, data + length)});
+        for (int i = 0; i < count; ++i)
+            self->deliveries.push_back({targets[i], std::vector<uint8_t>(data, data + length)});
         return 0;
     }
     size_t StateCount() {

@@ -204,9 +204,9 @@ TEST_F(QvNetSdkTest, ReplayOffersRefusedBlocksAgain) {
     ASSERT_EQ(files.size(), 1u);
     Sink sink;
     Progress progress;
-    const int32_t handle = Sdk().ReplayRecordFile(login, &files[0], nullptr, OnFilePos,
-                                                  reinterpret_cast<QVNET_USER>(&progress), OnData,
-                                                  reinterpret_cast<QVNET_USER>(&sink));
+    const int32_t handle =
+        Sdk().ReplayRecordFile(login, &files[0], nullptr, OnFilePos, reinterpret_cast<QVNET_USER>(&progress), OnData,
+                               reinterpret_cast<QVNET_USER>(&sink));
     ASSERT_GT(handle, 0);
     const std::string expected = Expected(2, At(4, 0), At(4, 5));
     ASSERT_TRUE(WaitFor([&] {
@@ -260,8 +260,8 @@ TEST_F(QvNetSdkTest, StopUnderTheCallersLockNeitherDeadlocksNorCallsBackLater) {
     ASSERT_EQ(files.size(), 1u);
     LockingCaller caller;
     const std::string path = Narrow(m_temp.File(L"stop.duz"));
-    const int32_t handle = Sdk().FetchRecordFile(login, &files[0], path.c_str(), OnLockingPos,
-                                                 reinterpret_cast<QVNET_USER>(&caller));
+    const int32_t handle =
+        Sdk().FetchRecordFile(login, &files[0], path.c_str(), OnLockingPos, reinterpret_cast<QVNET_USER>(&caller));
     ASSERT_GT(handle, 0);
     ASSERT_TRUE(WaitFor([&] { return caller.progress.Count() > 0; }));
     {

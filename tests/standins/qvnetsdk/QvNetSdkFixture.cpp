@@ -62,8 +62,8 @@ int32_t Threads() {
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 std::string ReadFileBytes(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::string();
     std::string bytes(GetFileSize(h, nullptr), '\0');
     DWORD read = 0;

@@ -121,13 +121,13 @@ protected:
                                  error ? error : &localError);
     }
 
-    std::vector<RECORD_FILE_DESC> Find(int32_t login, uint32_t channel, const QVNET_TIME& start,
-                                       const QVNET_TIME& end, size_t capacity, int32_t* result = nullptr) {
+    std::vector<RECORD_FILE_DESC> Find(int32_t login, uint32_t channel, const QVNET_TIME& start, const QVNET_TIME& end,
+                                       size_t capacity, int32_t* result = nullptr) {
         std::vector<RECORD_FILE_DESC> files(capacity);
         int32_t count = -1;
-        const int32_t ok = Sdk().FindRecordFiles(login, static_cast<int32_t>(channel), 0, &start, &end, "",
-                                                 files.data(), static_cast<int32_t>(capacity * sizeof(RECORD_FILE_DESC)),
-                                                 &count, 3000, 0);
+        const int32_t ok =
+            Sdk().FindRecordFiles(login, static_cast<int32_t>(channel), 0, &start, &end, "", files.data(),
+                                  static_cast<int32_t>(capacity * sizeof(RECORD_FILE_DESC)), &count, 3000, 0);
         if (result) *result = ok;
         files.resize(ok ? static_cast<size_t>(count) : 0);
         return files;

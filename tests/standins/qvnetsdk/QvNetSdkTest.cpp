@@ -288,8 +288,7 @@ public:
 
 private:
     void AcceptOne() {
-        while (!m_stop && !qvsock::WaitReadable(m_listener, 50)) {
-        }
+        while (!m_stop && !qvsock::WaitReadable(m_listener, 50)) {}
         if (m_stop) return;
         SOCKET client = accept(m_listener, nullptr, nullptr);
         m_threads.emplace_back([this, client] { DeviceToClient(client); });

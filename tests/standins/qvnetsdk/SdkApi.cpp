@@ -5,7 +5,7 @@ bool SdkApi::Load() {
     module = LoadLibraryW(L"qvnetsdk.dll");
     if (!module) return false;
     bool complete = true;
-#define QVNET_API_BIND(ret, name, args)                                                                        \
+#define QVNET_API_BIND(ret, name, args)                                                                    \
     name = reinterpret_cast<PFN_QVNET_##name>(GetProcAddress(module, MAKEINTRESOURCEA(QVNET_ORD_##name))); \
     complete = complete && name != nullptr;
     QVNET_FUNCTIONS(QVNET_API_BIND)

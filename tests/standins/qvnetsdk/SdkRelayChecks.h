@@ -26,8 +26,7 @@ inline void ExpectRelayedQueriesAndDownload(int32_t login, const std::wstring& p
     std::vector<RECORD_FILE_DESC> files(100);
     const QVNET_TIME start = SdkTestTime(10, 0), end = SdkTestTime(10, 10);
     ASSERT_EQ(1, Sdk().FindRecordFiles(login, 1, 0, &start, &end, "", files.data(),
-                                       static_cast<int32_t>(files.size() * sizeof(RECORD_FILE_DESC)), &count, 3000,
-                                       0));
+                                       static_cast<int32_t>(files.size() * sizeof(RECORD_FILE_DESC)), &count, 3000, 0));
     ASSERT_EQ(2, count);
 
     DownloadProgress progress;

@@ -131,7 +131,7 @@ TEST(SdkWire, LoginRequestShortAndLongForms) {
         std::string user, password;
         size_t size;
     } cases[] = {
-        {"admin", "12345678", 32},     // both fit 8 bytes: short form
+        {"admin", "12345678", 32},        // both fit 8 bytes: short form
         {"admin", "123456789", 32 + 16},  // password of 9: long form "user&&password"
         {"operator9", "x", 32 + 12},
     };

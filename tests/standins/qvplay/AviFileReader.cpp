@@ -80,7 +80,8 @@ bool ReadAviFile(const std::string& b, AviContents& out, std::string& error) {
             for (size_t m = at + 12; m < moviEnd;) {
                 uint32_t ms = U32(b, m + 4);
                 if (m + 8 + ms > moviEnd) return w.Fail("movi chunk overruns its list");
-                if (Is(b, m, "00db")) out.movieFrames.push_back(std::vector<uint8_t>(b.begin() + m + 8, b.begin() + m + 8 + ms));
+                if (Is(b, m, "00db"))
+                    out.movieFrames.push_back(std::vector<uint8_t>(b.begin() + m + 8, b.begin() + m + 8 + ms));
                 m += 8 + ms + (ms & 1);
             }
         } else if (Is(b, at, "idx1")) {

@@ -15,7 +15,7 @@ struct AviContents {
     std::string handler;             // strh fccHandler
     uint16_t bitCount = 0;           // strf
     int32_t dibWidth = 0, dibHeight = 0;
-    std::vector<uint32_t> palette;   // strf, 0x00RRGGBB
+    std::vector<uint32_t> palette;                  // strf, 0x00RRGGBB
     std::vector<std::vector<uint8_t>> movieFrames;  // "00db" chunks in movi order
     std::vector<std::vector<uint8_t>> indexFrames;  // the same, found through idx1
 };

@@ -69,8 +69,8 @@ public:
             return RegisterClassW(&wc);
         }();
         (void)atom;
-        m_hwnd = CreateWindowExW(WS_EX_TOPMOST, L"QvPlayTestWindow", L"", WS_POPUP, x, y, width, height,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        m_hwnd = CreateWindowExW(WS_EX_TOPMOST, L"QvPlayTestWindow", L"", WS_POPUP, x, y, width, height, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!m_hwnd) ADD_FAILURE() << "CreateWindowExW failed: " << GetLastError();
         // Shown without taking the foreground from tests that run beside this one.
         ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);

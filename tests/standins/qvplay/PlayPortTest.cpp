@@ -134,7 +134,8 @@ TEST_F(PlayPortTest, ConvertsAFedRecordingIntoAnAviWithItsFramesSizeAndRate) {
     ASSERT_EQ(avi.movieFrames, avi.indexFrames);
     for (uint32_t i = 0; i < 60; ++i) {
         // Frame i as the recording holds it: rows come bottom to top in the file.
-        std::vector<uint8_t> expected = Picture(streamParams, streamParams.beginTime * 1000 + i * 1000 / streamParams.fps);
+        std::vector<uint8_t> expected =
+            Picture(streamParams, streamParams.beginTime * 1000 + i * 1000 / streamParams.fps);
         const std::vector<uint8_t>& frame = avi.indexFrames[i];
         ASSERT_EQ(64u * 48u, frame.size());
         int bad = 0;
@@ -173,9 +174,8 @@ TEST_F(PlayPortTest, ADrainedPortHasNothingPendingEvenWithACutPictureLeft) {
     Port port(66, QVPLAY_STREAM_FILE, kConversionBuffer);
     ASSERT_TRUE(q.StartPortPlay(port, nullptr));
     ASSERT_TRUE(FeedAll(port, stream));
-    EXPECT_TRUE(WaitFor([&] {
-        return q.QueryPendingData(port) == 0 && q.QueryBufferedAmount(port, QVPLAY_BUFFERED_FRAMES) == 0;
-    }));
+    EXPECT_TRUE(WaitFor(
+        [&] { return q.QueryPendingData(port) == 0 && q.QueryBufferedAmount(port, QVPLAY_BUFFERED_FRAMES) == 0; }));
     EXPECT_EQ(19, Shown(port));
     EXPECT_EQ(FrameSize(streamParams) - 50, q.QueryBufferedAmount(port, QVPLAY_BUFFERED_INPUT_BYTES));
 }

@@ -199,9 +199,9 @@ TEST_F(OleControlHostingTest, UnregisteredControlFailsCreationAndRegistrationBri
     ASSERT_EQ(S_OK, RerezedServer::Register());
     wchar_t registered[MAX_PATH] = {}, loaded[MAX_PATH] = {};
     LONG size = sizeof registered;
-    EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueW(HKEY_CLASSES_ROOT,
-                                              L"CLSID\\{6A3C1F52-8E41-4D7B-9B20-5C7E2D8F4A61}\\InprocServer32",
-                                              registered, &size));
+    EXPECT_EQ(ERROR_SUCCESS,
+              ::RegQueryValueW(HKEY_CLASSES_ROOT, L"CLSID\\{6A3C1F52-8E41-4D7B-9B20-5C7E2D8F4A61}\\InprocServer32",
+                               registered, &size));
     ::GetModuleFileNameW(RerezedServer::Module(), loaded, MAX_PATH);
     EXPECT_EQ(0, _wcsicmp(loaded, registered));
     ASSERT_EQ(S_OK, ::CoCreateInstance(RerezedClsid(), nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,

@@ -188,7 +188,11 @@ TEST_F(RerezedControlTest, MouseInputRaisesTheControlsEvents) {
 
     // Pane buttons report the requested state; the look follows only what
     // the container sets.
-    struct ButtonCase { long button; short stateBefore; short requested; };
+    struct ButtonCase {
+        long button;
+        short stateBefore;
+        short requested;
+    };
     const ButtonCase cases[] = {{1, 0, 1}, {1, 1, 0}, {5, 0, 1}, {5, 1, 0}, {2, 0, 1}, {7, 0, 1}};
     HWND paneFrame = ::GetParent(PaneWindow(1));
     for (const ButtonCase& c : cases) {
@@ -208,7 +212,9 @@ TEST_F(RerezedControlTest, MouseInputRaisesTheControlsEvents) {
     // window's client coordinates.
     video.SetSelectedWindow(2);
     HWND pane2 = PaneWindow(2);
-    struct DragCase { POINT from, to; };
+    struct DragCase {
+        POINT from, to;
+    };
     const DragCase drags[] = {{{10, 12}, {70, 52}}, {{90, 60}, {20, 15}}};
     for (const DragCase& d : drags) {
         video.EnableZoomRect(2, 1);

@@ -31,11 +31,11 @@ void PrintTo(const RecordedEvent& e, std::ostream* os) {
 }
 
 BEGIN_EVENTSINK_MAP(CVideoHostDlg, CDialog)
-    ON_EVENT(CVideoHostDlg, IDC_VIDEO, 1, OnSelectionChanged, VTS_I4 VTS_I4 VTS_I4)
-    ON_EVENT(CVideoHostDlg, IDC_VIDEO, 3, OnPaneButton, VTS_I4 VTS_I4 VTS_I2)
-    ON_EVENT(CVideoHostDlg, IDC_VIDEO, 7, OnZoomRect, VTS_I4 VTS_I4 VTS_I4 VTS_I4 VTS_I4 VTS_I2)
-    ON_EVENT(CVideoHostDlg, IDC_VIDEO, -600, OnClickVideo, VTS_NONE)
-    ON_EVENT(CVideoHostDlg, IDC_VIDEO, -601, OnDblClickVideo, VTS_NONE)
+ON_EVENT(CVideoHostDlg, IDC_VIDEO, 1, OnSelectionChanged, VTS_I4 VTS_I4 VTS_I4)
+ON_EVENT(CVideoHostDlg, IDC_VIDEO, 3, OnPaneButton, VTS_I4 VTS_I4 VTS_I2)
+ON_EVENT(CVideoHostDlg, IDC_VIDEO, 7, OnZoomRect, VTS_I4 VTS_I4 VTS_I4 VTS_I4 VTS_I4 VTS_I2)
+ON_EVENT(CVideoHostDlg, IDC_VIDEO, -600, OnClickVideo, VTS_NONE)
+ON_EVENT(CVideoHostDlg, IDC_VIDEO, -601, OnDblClickVideo, VTS_NONE)
 END_EVENTSINK_MAP()
 
 void CVideoHostDlg::DoDataExchange(CDataExchange* dx) {
@@ -62,11 +62,13 @@ namespace {
 void MoveMouse(HWND window, POINT client) {
     ::ClientToScreen(window, &client);
     ::SetCursorPos(client.x, client.y);
-    WaitFor([&] {
-        POINT now;
-        ::GetCursorPos(&now);
-        return now.x == client.x && now.y == client.y;
-    }, 2000);
+    WaitFor(
+        [&] {
+            POINT now;
+            ::GetCursorPos(&now);
+            return now.x == client.x && now.y == client.y;
+        },
+        2000);
 }
 
 void Button(DWORD flag) {

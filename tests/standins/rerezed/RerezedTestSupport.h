@@ -39,7 +39,9 @@ protected:
     BOOL OnInitDialog() override;
     void OnSelectionChanged(long pane, long old, long third) { events.push_back({1, {pane, old, third}}); }
     void OnPaneButton(long pane, long button, short state) { events.push_back({3, {pane, button, state}}); }
-    void OnZoomRect(long pane, long l, long t, long r, long b, short z) { events.push_back({7, {pane, l, t, r, b, z}}); }
+    void OnZoomRect(long pane, long l, long t, long r, long b, short z) {
+        events.push_back({7, {pane, l, t, r, b, z}});
+    }
     void OnClickVideo() { events.push_back({-600, {}}); }
     void OnDblClickVideo() { events.push_back({-601, {}}); }
     DECLARE_EVENTSINK_MAP()

@@ -46,7 +46,8 @@ TEST(StreamFormatTest, ParserAcceptsTheStreamSplitAtEveryOffset) {
         auto drain = [&] {
             for (;;) {
                 StreamParser::Event e = parser.Next();
-                if (e == StreamParser::Header) ++headers;
+                if (e == StreamParser::Header)
+                    ++headers;
                 else if (e == StreamParser::Frame) {
                     EXPECT_EQ(static_cast<uint32_t>(frames), parser.CurrentFrame().index);
                     EXPECT_EQ(streamParams.beginTime * 1000 + frames * 500, parser.CurrentFrame().timestampMs);
@@ -68,12 +69,15 @@ TEST(StreamFormatTest, ParserAcceptsTheStreamSplitAtEveryOffset) {
 
 TEST(StreamFormatTest, ParserRejectsDamage) {
     std::vector<uint8_t> all = BuildStream(SmallParams());
-    struct Case { size_t offset; uint8_t value; } cases[] = {
-        {0, 'X'},                                  // stream magic
-        {8, 16},                                   // width 16 becomes 0
-        {kStreamHeaderSize + 0, 'Y'},              // frame magic
-        {kStreamHeaderSize + 16, 0xFF},            // payload length
-        {kStreamHeaderSize + kFrameHeaderSize, 7}, // pixel: checksum no longer matches
+    struct Case {
+        size_t offset;
+        uint8_t value;
+    } cases[] = {
+        {0, 'X'},                                   // stream magic
+        {8, 16},                                    // width 16 becomes 0
+        {kStreamHeaderSize + 0, 'Y'},               // frame magic
+        {kStreamHeaderSize + 16, 0xFF},             // payload length
+        {kStreamHeaderSize + kFrameHeaderSize, 7},  // pixel: checksum no longer matches
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> bad = all;

@@ -58,15 +58,15 @@ TEST(RecordCatalogue, QueryTakesFilesOverlappingTheWindowOnly) {
         int64_t start, end;
         size_t count;
     } cases[] = {
-        {At(9, 0), At(10, 0), 1},        // exactly one file
-        {At(9, 0, 1), At(10, 0), 1},     // a file ending at the start is out
-        {At(8, 59, 59), At(10, 0), 2},   // one second of the earlier file counts
-        {At(9, 0), At(10, 0, 1), 2},     // a file beginning at the end is out, one second later in
-        {At(19, 0), At(23, 0), 0},
-        {At(10, 0), At(10, 0), 0},
+        {At(9, 0), At(10, 0), 1},       // exactly one file
+        {At(9, 0, 1), At(10, 0), 1},    // a file ending at the start is out
+        {At(8, 59, 59), At(10, 0), 2},  // one second of the earlier file counts
+        {At(9, 0), At(10, 0, 1), 2},    // a file beginning at the end is out, one second later in
+        {At(19, 0), At(23, 0), 0},     {At(10, 0), At(10, 0), 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(catalogue.Query(0, 0, c.start, c.end).size(), c.count) << c.start - At(0, 0) << ".." << c.end - At(0, 0);
+        EXPECT_EQ(catalogue.Query(0, 0, c.start, c.end).size(), c.count)
+            << c.start - At(0, 0) << ".." << c.end - At(0, 0);
     }
     // The record type filter.
     EXPECT_EQ(catalogue.Query(1, 1, At(0, 0), At(24, 0)).size(), 1u);

@@ -105,14 +105,16 @@ TEST(SimDevice, StreamsAFileBlockByBlockAndDropsOnceWhenAsked) {
 
     std::vector<uint8_t> received;
     while (received.size() < total) {
-        Exchange block = Send(device, state, Request(kCmdRead, 2, {id, static_cast<uint32_t>(received.size()), 0, 100000}));
+        Exchange block =
+            Send(device, state, Request(kCmdRead, 2, {id, static_cast<uint32_t>(received.size()), 0, 100000}));
         ASSERT_EQ(block.header.status, static_cast<uint32_t>(kStatusOk));
         ASSERT_GT(block.header.bodyLength, 0u);
         ASSERT_LE(block.header.bodyLength, kMaxBlock);
         received.insert(received.end(), block.reply.begin() + kHeaderSize, block.reply.end());
     }
     EXPECT_EQ(received, streamfmt::BuildStream(streamParams));
-    EXPECT_EQ(Send(device, state, Request(kCmdRead, 3, {id, static_cast<uint32_t>(total), 0, 100})).header.bodyLength, 0u);
+    EXPECT_EQ(Send(device, state, Request(kCmdRead, 3, {id, static_cast<uint32_t>(total), 0, 100})).header.bodyLength,
+              0u);
 
     device.Faults().dropAfterBytes = 1;
     EXPECT_EQ(Send(device, state, Request(kCmdRead, 4, {id, 0, 0, 100})).action, CSimDevice::kDrop);

@@ -27,8 +27,8 @@ TEST(SimRecorderOptions, ParsesTheCommandLine) {
     EXPECT_FALSE(options.search);
 
     const std::vector<std::vector<std::string>> bad = {
-        {"--port", "70000"}, {"--channels", "0"}, {"--first-day", "2026-13-01"}, {"--file-minutes", "x"},
-        {"--port"},          {"--colour", "red"},
+        {"--port", "70000"},     {"--channels", "0"}, {"--first-day", "2026-13-01"},
+        {"--file-minutes", "x"}, {"--port"},          {"--colour", "red"},
     };
     for (const auto& args : bad) {
         SimRecorderOptions rejected;
@@ -44,9 +44,9 @@ TEST(SimRecorderCommands, SwitchFaultsAndRefuseWhatTheyDoNotKnow) {
         const char* line;
         bool known;
     } cases[] = {
-        {"busy on", true},   {"unknown on", true}, {"mute on", true},   {"refuse 7", true},  {"slow 250", true},
-        {"drop 4096", true}, {"refuse 8", false},  {"slow -1", false},  {"busy maybe", false}, {"", false},
-        {"offline now", false},
+        {"busy on", true},     {"unknown on", true}, {"mute on", true},      {"refuse 7", true},
+        {"slow 250", true},    {"drop 4096", true},  {"refuse 8", false},    {"slow -1", false},
+        {"busy maybe", false}, {"", false},          {"offline now", false},
     };
     for (const Case& c : cases) EXPECT_EQ(recorder.RunCommand(c.line), c.known) << c.line;
     EXPECT_TRUE(faults.busy);
@@ -76,8 +76,8 @@ public:
         startup.hStdOutput = childOut;
         startup.hStdError = childOut;
         std::string command = "simrecorder.exe " + arguments;
-        const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                            &startup, &m_process);
+        const BOOL started =
+            CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &m_process);
         CloseHandle(childIn);
         CloseHandle(childOut);
         return started != FALSE;

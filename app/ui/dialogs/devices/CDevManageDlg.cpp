@@ -57,31 +57,30 @@ bool IsEmptyFile(const CString& path) {
 }
 
 // The edits the operator types device data into.
-const int kFormEdits[] = {IDC_DEVMANAGE_TITLE,    IDC_DEVMANAGE_DESC,     IDC_DEVMANAGE_IP,
-                          IDC_DEVMANAGE_PORT,     IDC_DEVMANAGE_LOGINUSER, IDC_DEVMANAGE_PASSWORD,
-                          IDC_DEVMANAGE_CONFIRM};
+const int kFormEdits[] = {IDC_DEVMANAGE_TITLE,     IDC_DEVMANAGE_DESC,     IDC_DEVMANAGE_IP,     IDC_DEVMANAGE_PORT,
+                          IDC_DEVMANAGE_LOGINUSER, IDC_DEVMANAGE_PASSWORD, IDC_DEVMANAGE_CONFIRM};
 const int kDdnsEdits[] = {IDC_DEVMANAGE_DDNSIP, IDC_DEVMANAGE_DDNSPORT, IDC_DEVMANAGE_DDNSNAME};
 
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDevManageDlg, CDialog)
-    ON_WM_CTLCOLOR()
-    ON_WM_DESTROY()
-    ON_BN_CLICKED(IDC_DEVMANAGE_OK, &CDevManageDlg::OnBnClickedOk)
-    ON_BN_CLICKED(IDC_DEVMANAGE_CANCEL, &CDevManageDlg::OnBnClickedCancel)
-    ON_COMMAND(ID_DEVMANAGE_CLOSE, &CDevManageDlg::OnBnClickedCancel)
-    ON_CBN_SELCHANGE(IDC_DEVMANAGE_USER, &CDevManageDlg::OnUserChanged)
-    ON_CBN_SELCHANGE(IDC_DEVMANAGE_LOGINTYPE, &CDevManageDlg::OnLoginTypeChanged)
-    ON_BN_CLICKED(IDC_DEVMANAGE_USEDDNS, &CDevManageDlg::OnLoginTypeChanged)
-    ON_NOTIFY(LVN_ITEMCHANGED, IDC_DEVMANAGE_LIST, &CDevManageDlg::OnListItemChanged)
-    ON_NOTIFY(HDN_ITEMDBLCLICKW, 0, &CDevManageDlg::OnCheckAllRows)
-    ON_BN_CLICKED(IDC_DEVMANAGE_ADD, &CDevManageDlg::OnBnClickedAdd)
-    ON_BN_CLICKED(IDC_DEVMANAGE_UPDATE, &CDevManageDlg::OnBnClickedUpdate)
-    ON_BN_CLICKED(IDC_DEVMANAGE_DELETE, &CDevManageDlg::OnBnClickedDelete)
-    ON_BN_CLICKED(IDC_DEVMANAGE_RESET, &CDevManageDlg::OnBnClickedReset)
-    ON_BN_CLICKED(IDC_DEVMANAGE_SEARCH, &CDevManageDlg::OnBnClickedSearch)
-    ON_BN_CLICKED(IDC_DEVMANAGE_IMPORT, &CDevManageDlg::OnBnClickedImport)
-    ON_BN_CLICKED(IDC_DEVMANAGE_EXPORT, &CDevManageDlg::OnBnClickedExport)
+ON_WM_CTLCOLOR()
+ON_WM_DESTROY()
+ON_BN_CLICKED(IDC_DEVMANAGE_OK, &CDevManageDlg::OnBnClickedOk)
+ON_BN_CLICKED(IDC_DEVMANAGE_CANCEL, &CDevManageDlg::OnBnClickedCancel)
+ON_COMMAND(ID_DEVMANAGE_CLOSE, &CDevManageDlg::OnBnClickedCancel)
+ON_CBN_SELCHANGE(IDC_DEVMANAGE_USER, &CDevManageDlg::OnUserChanged)
+ON_CBN_SELCHANGE(IDC_DEVMANAGE_LOGINTYPE, &CDevManageDlg::OnLoginTypeChanged)
+ON_BN_CLICKED(IDC_DEVMANAGE_USEDDNS, &CDevManageDlg::OnLoginTypeChanged)
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_DEVMANAGE_LIST, &CDevManageDlg::OnListItemChanged)
+ON_NOTIFY(HDN_ITEMDBLCLICKW, 0, &CDevManageDlg::OnCheckAllRows)
+ON_BN_CLICKED(IDC_DEVMANAGE_ADD, &CDevManageDlg::OnBnClickedAdd)
+ON_BN_CLICKED(IDC_DEVMANAGE_UPDATE, &CDevManageDlg::OnBnClickedUpdate)
+ON_BN_CLICKED(IDC_DEVMANAGE_DELETE, &CDevManageDlg::OnBnClickedDelete)
+ON_BN_CLICKED(IDC_DEVMANAGE_RESET, &CDevManageDlg::OnBnClickedReset)
+ON_BN_CLICKED(IDC_DEVMANAGE_SEARCH, &CDevManageDlg::OnBnClickedSearch)
+ON_BN_CLICKED(IDC_DEVMANAGE_IMPORT, &CDevManageDlg::OnBnClickedImport)
+ON_BN_CLICKED(IDC_DEVMANAGE_EXPORT, &CDevManageDlg::OnBnClickedExport)
 END_MESSAGE_MAP()
 
 CDevManageDlg::CDevManageDlg(CWnd* parent)
@@ -128,7 +127,8 @@ void CDevManageDlg::SetUpEdits() {
 }
 
 void CDevManageDlg::FillCombos() {
-    for (int i = 0; i < CDeviceForm::kTypeCount; ++i) m_typeCombo.AddString(Translate(CString(CDeviceForm::kTypeKeys[i])));
+    for (int i = 0; i < CDeviceForm::kTypeCount; ++i)
+        m_typeCombo.AddString(Translate(CString(CDeviceForm::kTypeKeys[i])));
     m_modelCombo.AddString(Translate(L"2th version protocol"));
     for (int i = 0; i < CDeviceForm::kLoginTypeCount; ++i) {
         const int index = m_loginTypeCombo.AddString(Translate(CDeviceForm::kLoginTypes[i].key));

@@ -140,7 +140,8 @@ void CDeviceForm::ToRecord(DEVICE_RECORD& record, int loginType, int typeIndex) 
     SetField(record.cardsn, cardSn);
     record.port = static_cast<uint16_t>(NumberOf(port));
     record.logintype = loginType;
-    if (record.logintype == kLoginTypeSelfRegistering) record.channelCount = static_cast<int32_t>(NumberOf(channelCount));
+    if (record.logintype == kLoginTypeSelfRegistering)
+        record.channelCount = static_cast<int32_t>(NumberOf(channelCount));
     record.UseDDNS = useDdns ? 1 : 0;
     if (record.UseDDNS) {
         SetField(record.DDNSIP, ddnsIp);

@@ -37,10 +37,10 @@ void CDeviceFormEdits::SetUp(int defaultPort) {
         int maxBytes;
     };
     const EDIT_SETUP setups[] = {
-        {&title, nullptr, 32},         {&desc, nullptr, 256},          {&ip, kAddressChars, 256},
-        {&port, kDigits, 5},           {&loginUser, kUserIdChars, 8},  {&password, kUserIdChars, 8},
-        {&confirm, kUserIdChars, 8},   {&ddnsIp, kAddressChars, 256},  {&ddnsPort, kDigits, 5},
-        {&ddnsName, kNameChars, 172},  {&card, kNameChars, 32},        {&channels, kDigits, 3},
+        {&title, nullptr, 32},        {&desc, nullptr, 256},         {&ip, kAddressChars, 256},
+        {&port, kDigits, 5},          {&loginUser, kUserIdChars, 8}, {&password, kUserIdChars, 8},
+        {&confirm, kUserIdChars, 8},  {&ddnsIp, kAddressChars, 256}, {&ddnsPort, kDigits, 5},
+        {&ddnsName, kNameChars, 172}, {&card, kNameChars, 32},       {&channels, kDigits, 3},
     };
     for (const EDIT_SETUP& setup : setups) {
         setup.edit->PrepareFilter();
@@ -65,8 +65,9 @@ void CDeviceFormEdits::SetColors(CWnd* dialog, CCtrlColorChange& colors) {
     const COLORREF focused = ParseColor(config->m_strFocusColor);
     const COLORREF normal = ParseColor(config->m_strNormalColor);
     const COLORREF readOnly = ParseColor(config->m_strReadOnlyColor);
-    const int colored[] = {IDC_DEVMANAGE_TITLE,   IDC_DEVMANAGE_DESC,     IDC_DEVMANAGE_IP,       IDC_DEVMANAGE_PORT,
-                           IDC_DEVMANAGE_LOGINUSER, IDC_DEVMANAGE_PASSWORD, IDC_DEVMANAGE_CONFIRM, IDC_DEVMANAGE_CARDSN,
-                           IDC_DEVMANAGE_CHANNELS, IDC_DEVMANAGE_DDNSIP,  IDC_DEVMANAGE_DDNSPORT, IDC_DEVMANAGE_DDNSNAME};
+    const int colored[] = {IDC_DEVMANAGE_TITLE,   IDC_DEVMANAGE_DESC,      IDC_DEVMANAGE_IP,
+                           IDC_DEVMANAGE_PORT,    IDC_DEVMANAGE_LOGINUSER, IDC_DEVMANAGE_PASSWORD,
+                           IDC_DEVMANAGE_CONFIRM, IDC_DEVMANAGE_CARDSN,    IDC_DEVMANAGE_CHANNELS,
+                           IDC_DEVMANAGE_DDNSIP,  IDC_DEVMANAGE_DDNSPORT,  IDC_DEVMANAGE_DDNSNAME};
     for (int id : colored) colors.SetCtrlColors(dialog, id, focused, normal, readOnly);
 }

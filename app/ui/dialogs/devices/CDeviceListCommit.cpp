@@ -21,7 +21,8 @@ void CDeviceListCommit::SetDeviceIds(DEVICE_RECORD& record, int id) {
 }
 
 bool CDeviceListCommit::CredentialsDiffer(const DEVICE_RECORD& a, const DEVICE_RECORD& b) {
-    return strncmp(a.user, b.user, sizeof a.user - 1) != 0 || strncmp(a.password, b.password, sizeof a.password - 1) != 0;
+    return strncmp(a.user, b.user, sizeof a.user - 1) != 0 ||
+           strncmp(a.password, b.password, sizeof a.password - 1) != 0;
 }
 
 int CDeviceListCommit::CredentialsChanged(const DEVICE_RECORD& a, const DEVICE_RECORD& b) {

@@ -13,10 +13,18 @@ struct LIST_COLUMN {
     int format;
 };
 const LIST_COLUMN kColumns[] = {
-    {L"No.", 50, LVCFMT_RIGHT},         {L"Title", 200, LVCFMT_LEFT},    {L"Desc", 180, LVCFMT_LEFT},
-    {L"Use DDNS", 80, LVCFMT_LEFT},      {L"DDNS IP", 120, LVCFMT_LEFT},  {L"DDNS Port", 80, LVCFMT_LEFT},
-    {L"DDNS Device Name", 120, LVCFMT_LEFT}, {L"IP", 120, LVCFMT_LEFT}, {L"Port", 80, LVCFMT_RIGHT},
-    {L"Type", 120, LVCFMT_LEFT},         {L"Model", 120, LVCFMT_LEFT},    {L"UserID", 100, LVCFMT_LEFT},
+    {L"No.", 50, LVCFMT_RIGHT},
+    {L"Title", 200, LVCFMT_LEFT},
+    {L"Desc", 180, LVCFMT_LEFT},
+    {L"Use DDNS", 80, LVCFMT_LEFT},
+    {L"DDNS IP", 120, LVCFMT_LEFT},
+    {L"DDNS Port", 80, LVCFMT_LEFT},
+    {L"DDNS Device Name", 120, LVCFMT_LEFT},
+    {L"IP", 120, LVCFMT_LEFT},
+    {L"Port", 80, LVCFMT_RIGHT},
+    {L"Type", 120, LVCFMT_LEFT},
+    {L"Model", 120, LVCFMT_LEFT},
+    {L"UserID", 100, LVCFMT_LEFT},
 };
 
 const UINT kSelectedFocused = LVIS_SELECTED | LVIS_FOCUSED;

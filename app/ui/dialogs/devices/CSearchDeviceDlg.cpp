@@ -29,13 +29,13 @@ CString AnsiField(const char (&field)[N]) {
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CSearchDeviceDlg, CDialog)
-    ON_MESSAGE(WM_TW_SEARCH_RESULT, &CSearchDeviceDlg::OnSearchResult)
-    ON_BN_CLICKED(IDC_SEARCHDEV_SEARCH, &CSearchDeviceDlg::OnBnClickedSearch)
-    ON_BN_CLICKED(IDC_SEARCHDEV_ADD, &CSearchDeviceDlg::OnBnClickedAdd)
-    ON_BN_CLICKED(IDOK, &CSearchDeviceDlg::OnBnClickedOk)
-    ON_BN_CLICKED(IDCANCEL, &CSearchDeviceDlg::OnBnClickedCancel)
-    ON_NOTIFY(LVN_ITEMCHANGED, IDC_SEARCHDEV_LIST, &CSearchDeviceDlg::OnListItemChanged)
-    ON_NOTIFY(HDN_ITEMDBLCLICKW, 0, &CSearchDeviceDlg::OnCheckAllRows)
+ON_MESSAGE(WM_TW_SEARCH_RESULT, &CSearchDeviceDlg::OnSearchResult)
+ON_BN_CLICKED(IDC_SEARCHDEV_SEARCH, &CSearchDeviceDlg::OnBnClickedSearch)
+ON_BN_CLICKED(IDC_SEARCHDEV_ADD, &CSearchDeviceDlg::OnBnClickedAdd)
+ON_BN_CLICKED(IDOK, &CSearchDeviceDlg::OnBnClickedOk)
+ON_BN_CLICKED(IDCANCEL, &CSearchDeviceDlg::OnBnClickedCancel)
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_SEARCHDEV_LIST, &CSearchDeviceDlg::OnListItemChanged)
+ON_NOTIFY(HDN_ITEMDBLCLICKW, 0, &CSearchDeviceDlg::OnCheckAllRows)
 END_MESSAGE_MAP()
 
 CSearchDeviceDlg::CSearchDeviceDlg(CDevManageDlg* owner) : CDialog(IDD_SEARCHDEV), m_owner(owner) {}
@@ -64,8 +64,7 @@ void CSearchDeviceDlg::OnBnClickedSearch() {
     engine.StopDeviceSearch();
     // Answers queued for an earlier search must not show up in this one.
     DEVICE_SEARCH_RESULT stale;
-    while (engine.PopSearchResult(&stale) == 0) {
-    }
+    while (engine.PopSearchResult(&stale) == 0) {}
     if (engine.StartDeviceSearch(this) < 0) {
         CInitLanguage* language = GetInitLanguage();
         ShowMessageBox(this, language->GetString(L"Search Device Fail!"), MB_ICONWARNING,

@@ -23,7 +23,7 @@ const UINT kErrorModeQuiet = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SE
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDodavoziApp, CWinApp)
-    ON_COMMAND(ID_HELP, CWinApp::OnHelp)
+ON_COMMAND(ID_HELP, CWinApp::OnHelp)
 END_MESSAGE_MAP()
 
 CDodavoziApp::CDodavoziApp() = default;
@@ -51,9 +51,7 @@ BOOL CDodavoziApp::InitInstance() {
     return FALSE;
 }
 
-BOOL CDodavoziApp::InitConfig() {
-    return GetAppConfig() != nullptr;
-}
+BOOL CDodavoziApp::InitConfig() { return GetAppConfig() != nullptr; }
 
 BOOL CDodavoziApp::RegisterVideoControl() {
     if (GetOsVersionCode() >= kFirstSelfRegisteredOsClass) return TRUE;

@@ -22,7 +22,6 @@
 
 namespace {
 
-
 const wchar_t kMainWindowSize[] = L"902,675";
 // The free space (MB) below which a download cannot be set up.
 const long kMinDriveFreeSpaceMB = 500;
@@ -43,39 +42,39 @@ CBackupEngine& Engine() { return GetBackupEngine(); }
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDodavoziDlg, CDialog)
-    ON_WM_SYSCOMMAND()
-    ON_WM_PAINT()
-    ON_WM_QUERYDRAGICON()
-    ON_WM_CLOSE()
-    ON_WM_TIMER()
-    ON_MESSAGE(WM_TW_TRAY_NOTIFY, OnTrayNotify)
-    // Buttons: the hidden resource button and its skin button alike.
-    ON_BN_CLICKED(IDC_MAIN_STARTSTOP, OnStartStop)
-    ON_BN_CLICKED(IDC_SKIN_DOWNLOAD, OnStartStop)
-    ON_BN_CLICKED(IDC_MAIN_LOGQUERY, OnLogQuery)
-    ON_BN_CLICKED(IDC_SKIN_SEARCH, OnLogQuery)
-    ON_BN_CLICKED(IDC_MAIN_SYSCONFIG, OnSystemConfig)
-    ON_BN_CLICKED(IDC_SKIN_SYSCONFIG, OnSystemConfig)
-    ON_BN_CLICKED(IDC_MAIN_RECORDMANAGE, OnRecordManage)
-    ON_BN_CLICKED(IDC_SKIN_MANAGE, OnRecordManage)
-    ON_BN_CLICKED(IDC_MAIN_EXIT, OnExit)
-    ON_BN_CLICKED(IDC_SKIN_EXIT, OnExit)
-    // Menu commands, reached through DispatchMenuCommand.
-    ON_COMMAND(ID_TW_PASSWORD_MODIFY, OnPasswordModify)
-    ON_COMMAND(ID_TW_OPTION, OnOption)
-    ON_COMMAND(ID_TW_USER_MANAGE, OnUserManage)
-    ON_COMMAND(ID_TW_MANUAL_DOWNLOAD, OnManualDownload)
-    ON_COMMAND(ID_TW_DEVICE_MANAGE, OnDeviceManage)
-    ON_COMMAND(ID_TW_BACKUP_PROJECT, OnBackupProject)
-    ON_COMMAND(ID_TW_SWITCH_USER, OnSwitchUser)
-    ON_COMMAND(ID_TW_EXIT, OnExitCommand)
-    // The engine's messages.
-    ON_MESSAGE(WM_TW_DEVICE_LOGIN_STATE, OnDeviceLoginState)
-    ON_MESSAGE(WM_TW_SLOT_CLOSED, OnSlotClosed)
-    ON_MESSAGE(WM_TW_DEVICE_OFFLINE, OnDeviceOffline)
-    ON_MESSAGE(WM_TW_SEARCH_RESULT, OnSearchResult)
-    ON_MESSAGE(WM_TW_DEVICE_NOT_LOGGED_IN, OnDeviceNotLoggedIn)
-    ON_MESSAGE(WM_TW_UNREADABLE_FILE, OnUnreadableFile)
+ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_WM_CLOSE()
+ON_WM_TIMER()
+ON_MESSAGE(WM_TW_TRAY_NOTIFY, OnTrayNotify)
+// Buttons: the hidden resource button and its skin button alike.
+ON_BN_CLICKED(IDC_MAIN_STARTSTOP, OnStartStop)
+ON_BN_CLICKED(IDC_SKIN_DOWNLOAD, OnStartStop)
+ON_BN_CLICKED(IDC_MAIN_LOGQUERY, OnLogQuery)
+ON_BN_CLICKED(IDC_SKIN_SEARCH, OnLogQuery)
+ON_BN_CLICKED(IDC_MAIN_SYSCONFIG, OnSystemConfig)
+ON_BN_CLICKED(IDC_SKIN_SYSCONFIG, OnSystemConfig)
+ON_BN_CLICKED(IDC_MAIN_RECORDMANAGE, OnRecordManage)
+ON_BN_CLICKED(IDC_SKIN_MANAGE, OnRecordManage)
+ON_BN_CLICKED(IDC_MAIN_EXIT, OnExit)
+ON_BN_CLICKED(IDC_SKIN_EXIT, OnExit)
+// Menu commands, reached through DispatchMenuCommand.
+ON_COMMAND(ID_TW_PASSWORD_MODIFY, OnPasswordModify)
+ON_COMMAND(ID_TW_OPTION, OnOption)
+ON_COMMAND(ID_TW_USER_MANAGE, OnUserManage)
+ON_COMMAND(ID_TW_MANUAL_DOWNLOAD, OnManualDownload)
+ON_COMMAND(ID_TW_DEVICE_MANAGE, OnDeviceManage)
+ON_COMMAND(ID_TW_BACKUP_PROJECT, OnBackupProject)
+ON_COMMAND(ID_TW_SWITCH_USER, OnSwitchUser)
+ON_COMMAND(ID_TW_EXIT, OnExitCommand)
+// The engine's messages.
+ON_MESSAGE(WM_TW_DEVICE_LOGIN_STATE, OnDeviceLoginState)
+ON_MESSAGE(WM_TW_SLOT_CLOSED, OnSlotClosed)
+ON_MESSAGE(WM_TW_DEVICE_OFFLINE, OnDeviceOffline)
+ON_MESSAGE(WM_TW_SEARCH_RESULT, OnSearchResult)
+ON_MESSAGE(WM_TW_DEVICE_NOT_LOGGED_IN, OnDeviceNotLoggedIn)
+ON_MESSAGE(WM_TW_UNREADABLE_FILE, OnUnreadableFile)
 END_MESSAGE_MAP()
 
 CDodavoziDlg::CDodavoziDlg(CWnd* parent)
@@ -157,7 +156,8 @@ void CDodavoziDlg::LayoutControls() {
     int buttonsBottom = 0;
     for (const SKIN_LABEL& entry : kSkinLabels) {
         CRect buttonRect;
-        if (SkinButtonRect(entry.buttonId, &buttonRect)) buttonsBottom = std::max(buttonsBottom, (int)buttonRect.bottom);
+        if (SkinButtonRect(entry.buttonId, &buttonRect))
+            buttonsBottom = std::max(buttonsBottom, (int)buttonRect.bottom);
     }
     int headerBottom = 0;
     if (m_header.GetSafeHwnd() && buttonsBottom > 0) {
@@ -165,8 +165,8 @@ void CDodavoziDlg::LayoutControls() {
         // the skin gave the window.
         headerBottom = buttonsBottom + margin;
         m_header.MoveWindow(0, 0, client.Width(), headerBottom);
-        SetStaticBitmap(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_HEADER)),
-                        &m_headerBitmap, &m_header);
+        SetStaticBitmap(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_HEADER)), &m_headerBitmap,
+                        &m_header);
     }
     int labelsBottom = headerBottom;
     for (const SKIN_LABEL& entry : kSkinLabels) {
@@ -383,8 +383,10 @@ int CDodavoziDlg::ShowDownloadMenu() {
     if (choice == ID_TW_AUTO_DOWNLOAD) {
         // A start the engine refuses is told, and the button follows the
         // engine's state rather than the choice.
-        if (automaticOn) Engine().StopAutoBackup();
-        else StartAutoBackupAndReport();
+        if (automaticOn)
+            Engine().StopAutoBackup();
+        else
+            StartAutoBackupAndReport();
     } else if (choice == ID_TW_MANUAL_DOWNLOAD) {
         Engine().StopManualDownload();
     } else {
@@ -404,7 +406,8 @@ bool CDodavoziDlg::DownloadSettingsComplete() {
 
 bool CDodavoziDlg::CompleteDownloadSettings() {
     while (!DownloadSettingsComplete()) {
-        ShowDodavoziBox(this, Translate(L"Please set download path or drive space limit size or download file name rule!"),
+        ShowDodavoziBox(this,
+                        Translate(L"Please set download path or drive space limit size or download file name rule!"),
                         MB_ICONWARNING);
         CAppConfig* config = GetAppConfig();
         CSystemConfigDlg settings(config->m_bAutoLogin, config->m_bAutoStartup, config->m_bAutoBackup,
@@ -488,8 +491,10 @@ void CDodavoziDlg::ShowHoverHint(int id) {
     const bool stopHint = id == static_cast<int>(IDC_SKIN_DOWNLOAD) && automaticOn;
     GetDlgItem(IDC_MAIN_STOPHINT)->ShowWindow(stopHint ? SW_SHOW : SW_HIDE);
     GetDlgItem(IDC_MAIN_HINT)->ShowWindow(stopHint ? SW_HIDE : SW_SHOW);
-    if (stopHint) m_stopHint.ShowHint(id);
-    else m_startHint.ShowHint(id);
+    if (stopHint)
+        m_stopHint.ShowHint(id);
+    else
+        m_startHint.ShowHint(id);
 }
 
 BOOL CDodavoziDlg::DestroyWindow() {

@@ -35,24 +35,23 @@ LRESULT CDodavoziDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CDodavoziDlg::OnTrayNotify(WPARAM, LPARAM lParam) {
     switch (static_cast<UINT>(lParam)) {
-    case WM_LBUTTONDOWN:
-        if (m_nVisible == 0) {
-            ShowWindow(SW_SHOW);
-            m_nVisible = 1;
-            SetForegroundWindow();
-        } else {
-            ShowWindow(SW_HIDE);
-            m_nVisible = 0;
+        case WM_LBUTTONDOWN:
+            if (m_nVisible == 0) {
+                ShowWindow(SW_SHOW);
+                m_nVisible = 1;
+                SetForegroundWindow();
+            } else {
+                ShowWindow(SW_HIDE);
+                m_nVisible = 0;
+            }
+            break;
+        case WM_RBUTTONDOWN: {
+            POINT cursor;
+            ::GetCursorPos(&cursor);
+            ShowTrayMenu(cursor.x, cursor.y);
+            break;
         }
-        break;
-    case WM_RBUTTONDOWN: {
-        POINT cursor;
-        ::GetCursorPos(&cursor);
-        ShowTrayMenu(cursor.x, cursor.y);
-        break;
-    }
-    default:
-        break;
+        default: break;
     }
     return 0;
 }
@@ -62,8 +61,8 @@ LRESULT CDodavoziDlg::OnTrayNotify(WPARAM, LPARAM lParam) {
 UINT CDodavoziDlg::TrackMenu(CMenu& menu, int x, int y) {
     // The window must be in front, or the menu stays open after a click elsewhere.
     SetForegroundWindow();
-    const UINT choice = static_cast<UINT>(
-        ::TrackPopupMenu(menu.GetSafeHmenu(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, m_hWnd, nullptr));
+    const UINT choice = static_cast<UINT>(::TrackPopupMenu(
+        menu.GetSafeHmenu(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, m_hWnd, nullptr));
     PostMessage(WM_NULL);
     return choice;
 }
@@ -99,20 +98,21 @@ void CDodavoziDlg::ShowTrayMenu(int x, int y) {
     CMenu menu;
     BuildTrayMenu(menu, automaticOn, manualOn);
     switch (TrackMenu(menu, x, y)) {
-    case ID_TW_AUTO_DOWNLOAD:
-        // The task list and the button follow on the next tick.
-        if (automaticOn) Engine().StopAutoBackup();
-        else StartAutoBackupAndReport();
-        break;
-    case ID_TW_MANUAL_DOWNLOAD:
-        if (manualOn) Engine().StopManualDownload();
-        else Engine().StartManualDownload();
-        break;
-    case ID_TW_EXIT:
-        DispatchMenuCommand(ID_TW_EXIT);
-        break;
-    default:
-        break;
+        case ID_TW_AUTO_DOWNLOAD:
+            // The task list and the button follow on the next tick.
+            if (automaticOn)
+                Engine().StopAutoBackup();
+            else
+                StartAutoBackupAndReport();
+            break;
+        case ID_TW_MANUAL_DOWNLOAD:
+            if (manualOn)
+                Engine().StopManualDownload();
+            else
+                Engine().StartManualDownload();
+            break;
+        case ID_TW_EXIT: DispatchMenuCommand(ID_TW_EXIT); break;
+        default: break;
     }
 }
 

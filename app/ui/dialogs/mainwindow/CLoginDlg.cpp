@@ -9,7 +9,7 @@
 #include "app/ui/dialogs/resource.h"
 
 BEGIN_MESSAGE_MAP(CLoginDlg, CDialog)
-    ON_BN_CLICKED(IDC_LOGIN_REMEMBER, OnSavePassword)
+ON_BN_CLICKED(IDC_LOGIN_REMEMBER, OnSavePassword)
 END_MESSAGE_MAP()
 
 CLoginDlg::CLoginDlg(int mode, CWnd* parent, CUserManager* users, CAppConfig* config, CUserDataLoader* loader)
@@ -54,29 +54,29 @@ BOOL CLoginDlg::OnInitDialog() {
     m_passwordEdit.SetWindowText(L"");
     const USER_INFO& current = Users().m_CurrentUser;
     switch (m_nMode) {
-    case LOGIN_MODE_SWITCH_USER:
-        m_userEdit.SetWindowText(current.id);
-        m_rememberCheck.SetCheck(config->m_bSavePassword ? BST_CHECKED : BST_UNCHECKED);
-        break;
-    case LOGIN_MODE_EXIT:
-        caption = Translate(L"Exit");
-        m_userEdit.SetWindowText(current.id);
-        m_passwordEdit.SetWindowText(current.psw);
-        userReadOnly = TRUE;
-        showCheck = FALSE;
-        break;
-    default:
-        m_rememberCheck.SetCheck(config->m_bSavePassword ? BST_CHECKED : BST_UNCHECKED);
-        if (config->m_bSavePassword || config->m_bAutoLogin) {
-            FillRememberedUser();
-            if (config->m_bAutoLogin) {
-                SetWindowText(caption);
-                OnOK();
-                // A successful check has ended the dialog before it was ever shown.
-                if (!(m_nFlags & WF_CONTINUEMODAL)) return FALSE;
+        case LOGIN_MODE_SWITCH_USER:
+            m_userEdit.SetWindowText(current.id);
+            m_rememberCheck.SetCheck(config->m_bSavePassword ? BST_CHECKED : BST_UNCHECKED);
+            break;
+        case LOGIN_MODE_EXIT:
+            caption = Translate(L"Exit");
+            m_userEdit.SetWindowText(current.id);
+            m_passwordEdit.SetWindowText(current.psw);
+            userReadOnly = TRUE;
+            showCheck = FALSE;
+            break;
+        default:
+            m_rememberCheck.SetCheck(config->m_bSavePassword ? BST_CHECKED : BST_UNCHECKED);
+            if (config->m_bSavePassword || config->m_bAutoLogin) {
+                FillRememberedUser();
+                if (config->m_bAutoLogin) {
+                    SetWindowText(caption);
+                    OnOK();
+                    // A successful check has ended the dialog before it was ever shown.
+                    if (!(m_nFlags & WF_CONTINUEMODAL)) return FALSE;
+                }
             }
-        }
-        break;
+            break;
     }
     SetWindowText(caption);
     m_userEdit.SetReadOnly(userReadOnly);

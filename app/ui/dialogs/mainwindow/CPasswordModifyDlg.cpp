@@ -5,8 +5,8 @@
 #include "app/ui/dialogs/resource.h"
 
 BEGIN_MESSAGE_MAP(CPasswordModifyDlg, CDialog)
-    ON_BN_CLICKED(IDC_PSW_OK, OnBtnOk)
-    ON_BN_CLICKED(IDC_PSW_CANCEL, OnBtnCancel)
+ON_BN_CLICKED(IDC_PSW_OK, OnBtnOk)
+ON_BN_CLICKED(IDC_PSW_CANCEL, OnBtnCancel)
 END_MESSAGE_MAP()
 
 CPasswordModifyDlg::CPasswordModifyDlg(CWnd* parent) : CDialog(IDD_PASSWORD_MODIFY, parent) {}

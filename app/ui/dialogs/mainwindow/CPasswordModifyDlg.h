@@ -32,8 +32,7 @@ protected:
 
 private:
     // The message of the first failing check, empty when all pass.
-    CString FirstFailedCheck(const CString& oldPassword, const CString& newPassword,
-                             const CString& confirmation) const;
+    CString FirstFailedCheck(const CString& oldPassword, const CString& newPassword, const CString& confirmation) const;
 
     CString m_strCurrentPassword;
     CString m_strNewPassword;

@@ -18,8 +18,8 @@ struct TASK_COLUMN {
     int format;
 };
 const TASK_COLUMN kTaskColumns[] = {
-    {L"Serial", 40, LVCFMT_CENTER},       {L"Device Name", 140, LVCFMT_LEFT}, {L"Channel Name", 140, LVCFMT_LEFT},
-    {L"Information", 240, LVCFMT_LEFT},   {L"Status", 220, LVCFMT_LEFT},
+    {L"Serial", 40, LVCFMT_CENTER},     {L"Device Name", 140, LVCFMT_LEFT}, {L"Channel Name", 140, LVCFMT_LEFT},
+    {L"Information", 240, LVCFMT_LEFT}, {L"Status", 220, LVCFMT_LEFT},
 };
 
 CBackupEngine& Engine() { return GetBackupEngine(); }

@@ -44,22 +44,18 @@ bool StateText(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, int
     const int state = manual ? schedule.DayState[0] : schedule.DayState[now.GetDayOfWeek() - 1];
     const CString connection = Translate(device.loggedIn ? L"Connect" : L"Disconnect");
     switch (state) {
-    case kDayIdle:
-        *text = IdleStateText(connection, L"no run");
-        return true;
-    case kDayStarted:
-        text->Format(L"[%s:%s][%s:%s][%s:%d]", Translate(L"Device Status").GetString(), connection.GetString(),
-                     Translate(L"Schedule Status").GetString(), Translate(L"run").GetString(),
-                     Translate(L"Need Download Files").GetString(), taskCount);
-        return true;
-    case kDayEnded:
-    case kDayEndedOther:
-        if (manual) return false;
-        *text = IdleStateText(connection, state == kDayEnded ? L"end" : L"faild");
-        return true;
-    default:
-        text->Empty();
-        return true;
+        case kDayIdle: *text = IdleStateText(connection, L"no run"); return true;
+        case kDayStarted:
+            text->Format(L"[%s:%s][%s:%s][%s:%d]", Translate(L"Device Status").GetString(), connection.GetString(),
+                         Translate(L"Schedule Status").GetString(), Translate(L"run").GetString(),
+                         Translate(L"Need Download Files").GetString(), taskCount);
+            return true;
+        case kDayEnded:
+        case kDayEndedOther:
+            if (manual) return false;
+            *text = IdleStateText(connection, state == kDayEnded ? L"end" : L"faild");
+            return true;
+        default: text->Empty(); return true;
     }
 }
 

@@ -53,16 +53,16 @@ CString FormatInt(int value) {
 CLocalRecManageDlg::CLocalRecManageDlg() : CDialog(IDD_LOCAL_RECORD) {}
 
 BEGIN_MESSAGE_MAP(CLocalRecManageDlg, CDialog)
-    ON_BN_CLICKED(IDC_LOCALREC_QUERY, OnQuery)
-    ON_BN_CLICKED(IDC_LOCALREC_DELETE, OnDelete)
-    ON_BN_CLICKED(IDC_LOCALREC_BACKUP, OnBackup)
-    ON_BN_CLICKED(IDC_LOCALREC_TOAVI, OnToAvi)
-    ON_BN_CLICKED(IDC_LOCALREC_PLAY, OnPlay)
-    ON_CBN_SELCHANGE(IDC_LOCALREC_DEVICE, OnDeviceChange)
-    ON_NOTIFY(LVN_ITEMCHANGED, IDC_LOCALREC_LIST, OnItemChanged)
-    ON_NOTIFY(NM_DBLCLK, IDC_LOCALREC_LIST, OnListDblClk)
-    ON_WM_ACTIVATE()
-    ON_WM_SIZE()
+ON_BN_CLICKED(IDC_LOCALREC_QUERY, OnQuery)
+ON_BN_CLICKED(IDC_LOCALREC_DELETE, OnDelete)
+ON_BN_CLICKED(IDC_LOCALREC_BACKUP, OnBackup)
+ON_BN_CLICKED(IDC_LOCALREC_TOAVI, OnToAvi)
+ON_BN_CLICKED(IDC_LOCALREC_PLAY, OnPlay)
+ON_CBN_SELCHANGE(IDC_LOCALREC_DEVICE, OnDeviceChange)
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_LOCALREC_LIST, OnItemChanged)
+ON_NOTIFY(NM_DBLCLK, IDC_LOCALREC_LIST, OnListDblClk)
+ON_WM_ACTIVATE()
+ON_WM_SIZE()
 END_MESSAGE_MAP()
 
 void CLocalRecManageDlg::DoDataExchange(CDataExchange* dx) {
@@ -168,9 +168,10 @@ void CLocalRecManageDlg::OnQuery() {
     const CString from = start.Format(L"%Y-%m-%d %H:%M:%S");
     const CString to = end.Format(L"%Y-%m-%d %H:%M:%S");
     const int type = CheckedRecordType();
-    const int device = m_deviceCombo.GetCurSel() < 0
-                           ? -1
-                           : static_cast<int>(static_cast<INT_PTR>(m_deviceCombo.GetItemData(m_deviceCombo.GetCurSel())));
+    const int device =
+        m_deviceCombo.GetCurSel() < 0
+            ? -1
+            : static_cast<int>(static_cast<INT_PTR>(m_deviceCombo.GetItemData(m_deviceCombo.GetCurSel())));
     int channel = -1;
     if (m_channelCombo.GetCurSel() >= 0) {
         channel = static_cast<int>(m_channelCombo.GetItemData(m_channelCombo.GetCurSel()));
@@ -202,8 +203,8 @@ void CLocalRecManageDlg::OnQuery() {
 VIRTUAL_LIST_ROW CLocalRecManageDlg::ResultRow(int index) const {
     const RECORD_LIST_ROW& result = m_result[index];
     VIRTUAL_LIST_ROW row;
-    row.cells = {FormatInt(index + 1),       result.C_StartTime, result.C_EndTime, FormatInt(result.L_FileLen),
-                 result.C_FilePath, RecordTypeText(result.I_Type)};
+    row.cells = {FormatInt(index + 1),        result.C_StartTime, result.C_EndTime,
+                 FormatInt(result.L_FileLen), result.C_FilePath,  RecordTypeText(result.I_Type)};
     row.data = static_cast<DWORD_PTR>(index);
     return row;
 }

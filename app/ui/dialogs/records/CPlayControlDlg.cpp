@@ -42,19 +42,20 @@ CString PlaylistEntryText(const RECORD_SOURCE& item) {
 
 }  // namespace
 
-CPlayControlDlg::CPlayControlDlg(const CAppConfig* config) : CDialog(IDD_PLAY_CONTROL), m_skin(config), m_config(config) {}
+CPlayControlDlg::CPlayControlDlg(const CAppConfig* config)
+    : CDialog(IDD_PLAY_CONTROL), m_skin(config), m_config(config) {}
 
 BEGIN_MESSAGE_MAP(CPlayControlDlg, CDialog)
-    ON_WM_PAINT()
-    ON_WM_TIMER()
-    ON_MESSAGE(WM_TW_SLIDER_POS, OnSliderPos)
-    ON_BN_CLICKED(IDC_SKIN_PAUSE, OnPause)
-    ON_BN_CLICKED(IDC_SKIN_START, OnStart)
-    ON_BN_CLICKED(IDC_SKIN_STOP, OnStop)
-    ON_BN_CLICKED(IDC_SKIN_FAST, OnFast)
-    ON_BN_CLICKED(IDC_SKIN_SLOW, OnSlow)
-    ON_BN_CLICKED(IDC_SKIN_OPENFILE, OnOpenFile)
-    ON_BN_CLICKED(IDC_SKIN_PLAYLIST, OnPlayList)
+ON_WM_PAINT()
+ON_WM_TIMER()
+ON_MESSAGE(WM_TW_SLIDER_POS, OnSliderPos)
+ON_BN_CLICKED(IDC_SKIN_PAUSE, OnPause)
+ON_BN_CLICKED(IDC_SKIN_START, OnStart)
+ON_BN_CLICKED(IDC_SKIN_STOP, OnStop)
+ON_BN_CLICKED(IDC_SKIN_FAST, OnFast)
+ON_BN_CLICKED(IDC_SKIN_SLOW, OnSlow)
+ON_BN_CLICKED(IDC_SKIN_OPENFILE, OnOpenFile)
+ON_BN_CLICKED(IDC_SKIN_PLAYLIST, OnPlayList)
 END_MESSAGE_MAP()
 
 BOOL CPlayControlDlg::OnInitDialog() {

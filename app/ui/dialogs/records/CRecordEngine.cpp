@@ -23,8 +23,7 @@ public:
     int PlayNextInSlot(int slot, HWND window) override { return Engine().PlayNextInSlot(slot, window); }
     int IsSlotDrained(int slot) override { return Engine().IsSlotDrained(slot); }
     int SetSlotSound(int slot, int on) override { return Engine().SetSlotSound(slot, on); }
-    int SetSlotDisplayRegion(int slot, int index, RECT region, const RECT& client, HWND window,
-                             BOOL enable) override {
+    int SetSlotDisplayRegion(int slot, int index, RECT region, const RECT& client, HWND window, BOOL enable) override {
         return Engine().SetSlotDisplayRegion(slot, index, region, client, window, enable);
     }
     int RefreshSlotDisplay(int slot) override { return Engine().RefreshSlotDisplay(slot); }

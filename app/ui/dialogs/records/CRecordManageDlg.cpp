@@ -29,8 +29,7 @@ bool IsPlayedOut(const RECORD_TASK& slot) {
 
 }  // namespace
 
-CRecordManageDlg::CRecordManageDlg(const CAppConfig* skinConfig)
-    : CDialog(IDD_RECORD_MANAGE), m_playBar(skinConfig) {}
+CRecordManageDlg::CRecordManageDlg(const CAppConfig* skinConfig) : CDialog(IDD_RECORD_MANAGE), m_playBar(skinConfig) {}
 
 CRecordManageDlg::~CRecordManageDlg() {
     // The control goes before the dialog, so no event reaches a window on its way out.
@@ -39,21 +38,21 @@ CRecordManageDlg::~CRecordManageDlg() {
 }
 
 BEGIN_MESSAGE_MAP(CRecordManageDlg, CDialog)
-    ON_NOTIFY(TCN_SELCHANGE, IDC_RECMAN_TAB, OnTabSelChange)
-    ON_WM_ACTIVATE()
-    ON_WM_CLOSE()
-    ON_WM_SIZE()
-    ON_WM_SIZING()
-    ON_WM_TIMER()
-    ON_WM_DESTROY()
+ON_NOTIFY(TCN_SELCHANGE, IDC_RECMAN_TAB, OnTabSelChange)
+ON_WM_ACTIVATE()
+ON_WM_CLOSE()
+ON_WM_SIZE()
+ON_WM_SIZING()
+ON_WM_TIMER()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 BEGIN_EVENTSINK_MAP(CRecordManageDlg, CDialog)
-    ON_EVENT(CRecordManageDlg, IDC_RECMAN_VIDEO, 3, OnPaneButton, VTS_I4 VTS_I4 VTS_I2)
-    ON_EVENT(CRecordManageDlg, IDC_RECMAN_VIDEO, -601, OnDblClickVideo, VTS_NONE)
-    ON_EVENT(CRecordManageDlg, IDC_RECMAN_VIDEO, 1, OnSelectionChanged, VTS_I4 VTS_I4 VTS_I4)
-    ON_EVENT(CRecordManageDlg, IDC_RECMAN_VIDEO, 7, OnZoomRect, VTS_I4 VTS_I4 VTS_I4 VTS_I4 VTS_I4 VTS_I2)
-    ON_EVENT(CRecordManageDlg, IDC_RECMAN_VIDEO, -600, OnClickVideo, VTS_NONE)
+ON_EVENT(CRecordManageDlg, IDC_RECMAN_VIDEO, 3, OnPaneButton, VTS_I4 VTS_I4 VTS_I2)
+ON_EVENT(CRecordManageDlg, IDC_RECMAN_VIDEO, -601, OnDblClickVideo, VTS_NONE)
+ON_EVENT(CRecordManageDlg, IDC_RECMAN_VIDEO, 1, OnSelectionChanged, VTS_I4 VTS_I4 VTS_I4)
+ON_EVENT(CRecordManageDlg, IDC_RECMAN_VIDEO, 7, OnZoomRect, VTS_I4 VTS_I4 VTS_I4 VTS_I4 VTS_I4 VTS_I2)
+ON_EVENT(CRecordManageDlg, IDC_RECMAN_VIDEO, -600, OnClickVideo, VTS_NONE)
 END_EVENTSINK_MAP()
 
 CRecordManageHost* CRecordManageDlg::GetHost() const {
@@ -246,20 +245,11 @@ void CRecordManageDlg::OnDestroy() {
 void CRecordManageDlg::OnPaneButton(long pane, long button, short state) {
     if (pane < 0 || pane >= kPaneCount) return;
     switch (button) {
-        case 1:
-            SetPaneSound(pane, state);
-            break;
-        case 2:
-            GetRecordEngine().SnapshotSlot(pane);
-            break;
-        case kZoomButton:
-            SetPaneZoom(pane, state);
-            break;
-        case 7:
-            ClosePane(pane);
-            break;
-        default:
-            break;
+        case 1: SetPaneSound(pane, state); break;
+        case 2: GetRecordEngine().SnapshotSlot(pane); break;
+        case kZoomButton: SetPaneZoom(pane, state); break;
+        case 7: ClosePane(pane); break;
+        default: break;
     }
 }
 

@@ -24,10 +24,10 @@ CString Tr(const wchar_t* key) { return GetInitLanguage()->GetString(key); }
 CRecordToAVIDlg::CRecordToAVIDlg() : CDialog(IDD_RECORD_TO_AVI) {}
 
 BEGIN_MESSAGE_MAP(CRecordToAVIDlg, CDialog)
-    ON_BN_CLICKED(IDC_TOAVI_CANCEL, OnCancelTasks)
-    ON_NOTIFY(LVN_ITEMCHANGED, IDC_TOAVI_LIST, OnItemChanged)
-    ON_WM_SIZE()
-    ON_WM_TIMER()
+ON_BN_CLICKED(IDC_TOAVI_CANCEL, OnCancelTasks)
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_TOAVI_LIST, OnItemChanged)
+ON_WM_SIZE()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 void CRecordToAVIDlg::DoDataExchange(CDataExchange* dx) {

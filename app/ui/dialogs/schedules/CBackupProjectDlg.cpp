@@ -24,9 +24,9 @@ struct ColumnLayout {
     int width;
 };
 
-const ColumnLayout kColumns[] = {{L"No.", 50},           {L"Device", 100},     {L"Channel", 100},
-                               {L"Schedule Time", 80}, {L"Week Enable", 180}, {L"Ago Type", 60},
-                               {L"Device Record Time", 100}};
+const ColumnLayout kColumns[] = {
+    {L"No.", 50},          {L"Device", 100},  {L"Channel", 100},           {L"Schedule Time", 80},
+    {L"Week Enable", 180}, {L"Ago Type", 60}, {L"Device Record Time", 100}};
 
 CString FormatWindow(TIME_RANGE range) { return range.FormatStart() + L"~" + range.FormatEnd(); }
 
@@ -42,13 +42,13 @@ CString EnabledWeekdays(const BACKUP_SCHEDULE& schedule) {
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CBackupProjectDlg, CDialog)
-    ON_BN_CLICKED(IDC_PROJECT_ADD, &CBackupProjectDlg::OnAdd)
-    ON_BN_CLICKED(IDC_PROJECT_MODIFY, &CBackupProjectDlg::OnModify)
-    ON_BN_CLICKED(IDC_PROJECT_DELETE, &CBackupProjectDlg::OnDelete)
-    ON_BN_CLICKED(IDC_PROJECT_OK, &CBackupProjectDlg::OnSave)
-    ON_BN_CLICKED(IDC_PROJECT_CANCEL, &CBackupProjectDlg::OnCancelButton)
-    ON_WM_CLOSE()
-    ON_NOTIFY(LVN_ITEMCHANGED, IDC_PROJECT_LIST, &CBackupProjectDlg::OnListItemChanged)
+ON_BN_CLICKED(IDC_PROJECT_ADD, &CBackupProjectDlg::OnAdd)
+ON_BN_CLICKED(IDC_PROJECT_MODIFY, &CBackupProjectDlg::OnModify)
+ON_BN_CLICKED(IDC_PROJECT_DELETE, &CBackupProjectDlg::OnDelete)
+ON_BN_CLICKED(IDC_PROJECT_OK, &CBackupProjectDlg::OnSave)
+ON_BN_CLICKED(IDC_PROJECT_CANCEL, &CBackupProjectDlg::OnCancelButton)
+ON_WM_CLOSE()
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_PROJECT_LIST, &CBackupProjectDlg::OnListItemChanged)
 END_MESSAGE_MAP()
 
 CBackupProjectDlg::CBackupProjectDlg(CWnd* parent)
@@ -177,8 +177,8 @@ void CBackupProjectDlg::OnModify() {
 
 void CBackupProjectDlg::OnDelete() {
     if (m_checkedCount == 0 || m_list.CheckedCount() == 0) return;
-    if (ShowDodavoziBox(this, Translate(L"Are you sure to del selected schedule info?"), MB_OKCANCEL | MB_ICONEXCLAMATION) !=
-        IDOK) {
+    if (ShowDodavoziBox(this, Translate(L"Are you sure to del selected schedule info?"),
+                        MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
         return;
     }
     for (int row = m_list.RowCount() - 1; row >= 0; --row) {
@@ -195,7 +195,7 @@ void CBackupProjectDlg::OnSave() {
         return;
     }
     ShowDodavoziBox(this, Translate(L"If backup schedule is changed,schedule will be affect in next start schedule."),
-                          MB_OK | MB_ICONINFORMATION);
+                    MB_OK | MB_ICONINFORMATION);
     CString text;
     text.Format(L"%s %s", (LPCWSTR)Translate(L"Backup Project"), (LPCWSTR)Translate(L"Save succeed!"));
     GetBackupEngine().AddLogRecord(NewLogEntry(1, kLogScheduleSaved, text));

@@ -37,8 +37,8 @@ const TOKEN_BUTTON kTokenButtons[] = {
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CFileNameRuleEdit, CDialog)
-    ON_CONTROL_RANGE(BN_CLICKED, IDC_NAMERULE_YEAR4, IDC_NAMERULE_ALARM_INFO, &CFileNameRuleEdit::OnTokenButton)
-    ON_BN_CLICKED(IDC_NAMERULE_SAMPLE, &CFileNameRuleEdit::OnSample)
+ON_CONTROL_RANGE(BN_CLICKED, IDC_NAMERULE_YEAR4, IDC_NAMERULE_ALARM_INFO, &CFileNameRuleEdit::OnTokenButton)
+ON_BN_CLICKED(IDC_NAMERULE_SAMPLE, &CFileNameRuleEdit::OnSample)
 END_MESSAGE_MAP()
 
 CFileNameRuleEdit::CFileNameRuleEdit(CWnd* parent) : CDialog(IDD_NAMERULE, parent) {

@@ -11,15 +11,25 @@ class CFileNameRuleEdit : public CDialog {
 public:
     // Token groups, in the order of SetTokenEnables.
     enum TokenGroup {
-        kYears, kMonths, kDays, kHours, kMinutes, kSeconds, kDevice, kChannel, kRecordType, kAlarmInfo, kClear,
+        kYears,
+        kMonths,
+        kDays,
+        kHours,
+        kMinutes,
+        kSeconds,
+        kDevice,
+        kChannel,
+        kRecordType,
+        kAlarmInfo,
+        kClear,
         kTokenGroupCount
     };
 
     explicit CFileNameRuleEdit(CWnd* parent = nullptr);
 
     // Which groups' buttons are enabled (1) when the editor next opens.
-    void SetTokenEnables(int years, int months, int days, int hours, int minutes, int seconds, int device,
-                         int channel, int recordType, int alarmInfo, int clear);
+    void SetTokenEnables(int years, int months, int days, int hours, int minutes, int seconds, int device, int channel,
+                         int recordType, int alarmInfo, int clear);
     int GetTokenEnable(int group) const { return m_enables[group]; }
     // Ends the editor with Cancel (the options dialog closes it this way).
     void OnBtnCancel();

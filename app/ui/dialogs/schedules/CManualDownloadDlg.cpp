@@ -28,14 +28,14 @@ int SecondsOfDay(const CTime& time) { return time.GetHour() * 3600 + time.GetMin
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CManualDownloadDlg, CDialog)
-    ON_BN_CLICKED(IDC_MANUAL_SINGLE, &CManualDownloadDlg::OnSingleChannel)
-    ON_BN_CLICKED(IDC_MANUAL_MANY, &CManualDownloadDlg::OnManyChannels)
-    ON_CBN_SELCHANGE(IDC_MANUAL_DEVICE, &CManualDownloadDlg::OnDeviceChanged)
-    ON_NOTIFY(NM_CLICK, IDC_MANUAL_TREE, &CManualDownloadDlg::OnTreeClick)
-    ON_NOTIFY(TVN_KEYDOWN, IDC_MANUAL_TREE, &CManualDownloadDlg::OnTreeKeyDown)
-    ON_MESSAGE(kMsgTreeCheckToggled, &CManualDownloadDlg::OnTreeCheckToggled)
-    ON_BN_CLICKED(IDC_MANUAL_OK, &CManualDownloadDlg::OnAddTasks)
-    ON_BN_CLICKED(IDC_MANUAL_CANCEL, &CManualDownloadDlg::OnCancelButton)
+ON_BN_CLICKED(IDC_MANUAL_SINGLE, &CManualDownloadDlg::OnSingleChannel)
+ON_BN_CLICKED(IDC_MANUAL_MANY, &CManualDownloadDlg::OnManyChannels)
+ON_CBN_SELCHANGE(IDC_MANUAL_DEVICE, &CManualDownloadDlg::OnDeviceChanged)
+ON_NOTIFY(NM_CLICK, IDC_MANUAL_TREE, &CManualDownloadDlg::OnTreeClick)
+ON_NOTIFY(TVN_KEYDOWN, IDC_MANUAL_TREE, &CManualDownloadDlg::OnTreeKeyDown)
+ON_MESSAGE(kMsgTreeCheckToggled, &CManualDownloadDlg::OnTreeCheckToggled)
+ON_BN_CLICKED(IDC_MANUAL_OK, &CManualDownloadDlg::OnAddTasks)
+ON_BN_CLICKED(IDC_MANUAL_CANCEL, &CManualDownloadDlg::OnCancelButton)
 END_MESSAGE_MAP()
 
 CManualDownloadDlg::CManualDownloadDlg(CWnd* parent)
@@ -278,7 +278,8 @@ void CManualDownloadDlg::AddCheckedTasks(int* added, int* refused) {
         const int deviceId = static_cast<int>(m_tree.GetItemData(device) & kItemNumberMask);
         for (HTREEITEM channel = m_tree.GetChildItem(device); channel; channel = m_tree.GetNextSiblingItem(channel)) {
             if (m_tree.GetCheck(channel)) {
-                BACKUP_SCHEDULE task = MakeTask(deviceId, static_cast<int>(m_tree.GetItemData(channel) & kItemNumberMask));
+                BACKUP_SCHEDULE task =
+                    MakeTask(deviceId, static_cast<int>(m_tree.GetItemData(channel) & kItemNumberMask));
                 ++(store.AddManual(task) == 0 ? *added : *refused);
             }
             m_tree.SetCheck(channel, FALSE);
@@ -315,7 +316,8 @@ void CManualDownloadDlg::OnAddTasks() {
         ShowDodavoziBox(this, text, MB_OK | MB_ICONWARNING);
     }
     if (added == 0) {
-        if (refused == 0) ShowDodavoziBox(this, Translate(L"Please select a channel at least!"), MB_OK | MB_ICONEXCLAMATION);
+        if (refused == 0)
+            ShowDodavoziBox(this, Translate(L"Please select a channel at least!"), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     GetBackupEngine().StartManualDownload();

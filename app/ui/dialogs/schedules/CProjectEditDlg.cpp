@@ -16,25 +16,40 @@ namespace {
 // mark the control has already toggled.
 const UINT kMsgTreeCheckToggled = WM_APP + 0x138;
 
-const int kSavedRectIds[] = {IDC_PROJEDIT_DEVICE_LABEL, IDC_PROJEDIT_CHANNEL_LABEL, IDC_PROJEDIT_DEVICE,
-                             IDC_PROJEDIT_CHANNEL,      IDC_PROJEDIT_TREE,          IDC_PROJEDIT_RECORD_LABEL,
-                             IDC_PROJEDIT_AGO,          IDC_PROJEDIT_RECORD_START,  IDC_PROJEDIT_RECORD_END,
-                             IDOK,                      IDCANCEL};
+const int kSavedRectIds[] = {IDC_PROJEDIT_DEVICE_LABEL,
+                             IDC_PROJEDIT_CHANNEL_LABEL,
+                             IDC_PROJEDIT_DEVICE,
+                             IDC_PROJEDIT_CHANNEL,
+                             IDC_PROJEDIT_TREE,
+                             IDC_PROJEDIT_RECORD_LABEL,
+                             IDC_PROJEDIT_AGO,
+                             IDC_PROJEDIT_RECORD_START,
+                             IDC_PROJEDIT_RECORD_END,
+                             IDOK,
+                             IDCANCEL};
 
 // The controls below the device row: pushed under the tree in multi mode.
-const int kBelowTreeIds[] = {IDC_PROJEDIT_RECORD_LABEL, IDC_PROJEDIT_AGO, IDC_PROJEDIT_RECORD_START,
-                             IDC_PROJEDIT_RECORD_END,   IDOK,             IDCANCEL};
+const int kBelowTreeIds[] = {
+    IDC_PROJEDIT_RECORD_LABEL, IDC_PROJEDIT_AGO, IDC_PROJEDIT_RECORD_START, IDC_PROJEDIT_RECORD_END, IDOK, IDCANCEL};
 // Everything from the device row down: raised into the place of the hidden
 // "Multi Channel" box in modify mode.
-const int kDeviceRowAndBelowIds[] = {IDC_PROJEDIT_DEVICE_LABEL, IDC_PROJEDIT_DEVICE,       IDC_PROJEDIT_CHANNEL_LABEL,
-                                     IDC_PROJEDIT_CHANNEL,      IDC_PROJEDIT_RECORD_LABEL, IDC_PROJEDIT_AGO,
-                                     IDC_PROJEDIT_RECORD_START, IDC_PROJEDIT_RECORD_END,   IDOK,
+const int kDeviceRowAndBelowIds[] = {IDC_PROJEDIT_DEVICE_LABEL,
+                                     IDC_PROJEDIT_DEVICE,
+                                     IDC_PROJEDIT_CHANNEL_LABEL,
+                                     IDC_PROJEDIT_CHANNEL,
+                                     IDC_PROJEDIT_RECORD_LABEL,
+                                     IDC_PROJEDIT_AGO,
+                                     IDC_PROJEDIT_RECORD_START,
+                                     IDC_PROJEDIT_RECORD_END,
+                                     IDOK,
                                      IDCANCEL};
 const int kTreeDrop = 245;
 const int kModifyRaise = -25;
 
 template <size_t N>
-int CountOf(const int (&)[N]) { return static_cast<int>(N); }
+int CountOf(const int (&)[N]) {
+    return static_cast<int>(N);
+}
 
 int WeekdayCheckId(int day) { return day == 0 ? IDC_PROJEDIT_SUNDAY : IDC_PROJEDIT_MONDAY + day - 1; }
 
@@ -52,21 +67,27 @@ int MinutesOf(uint8_t hour, uint8_t minute) { return hour * 60 + minute; }
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CProjectEditDlg, CDialog)
-    ON_WM_CLOSE()
-    ON_BN_CLICKED(IDC_PROJEDIT_WEEKDAY_ALL, &CProjectEditDlg::OnWeekdayButton)
-    ON_BN_CLICKED(IDC_PROJEDIT_MULTI, &CProjectEditDlg::OnMultiChannel)
-    ON_CBN_SELCHANGE(IDC_PROJEDIT_DEVICE, &CProjectEditDlg::OnDeviceChanged)
-    ON_NOTIFY(NM_CLICK, IDC_PROJEDIT_TREE, &CProjectEditDlg::OnTreeClick)
-    ON_NOTIFY(TVN_KEYDOWN, IDC_PROJEDIT_TREE, &CProjectEditDlg::OnTreeKeyDown)
-    ON_NOTIFY_RANGE(DTN_DATETIMECHANGE, IDC_PROJEDIT_RUN_START, IDC_PROJEDIT_RUN_END, &CProjectEditDlg::OnTimeChanged)
-    ON_NOTIFY_RANGE(DTN_DATETIMECHANGE, IDC_PROJEDIT_RECORD_START, IDC_PROJEDIT_RECORD_END,
-                    &CProjectEditDlg::OnTimeChanged)
-    ON_MESSAGE(kMsgTreeCheckToggled, &CProjectEditDlg::OnTreeCheckToggled)
+ON_WM_CLOSE()
+ON_BN_CLICKED(IDC_PROJEDIT_WEEKDAY_ALL, &CProjectEditDlg::OnWeekdayButton)
+ON_BN_CLICKED(IDC_PROJEDIT_MULTI, &CProjectEditDlg::OnMultiChannel)
+ON_CBN_SELCHANGE(IDC_PROJEDIT_DEVICE, &CProjectEditDlg::OnDeviceChanged)
+ON_NOTIFY(NM_CLICK, IDC_PROJEDIT_TREE, &CProjectEditDlg::OnTreeClick)
+ON_NOTIFY(TVN_KEYDOWN, IDC_PROJEDIT_TREE, &CProjectEditDlg::OnTreeKeyDown)
+ON_NOTIFY_RANGE(DTN_DATETIMECHANGE, IDC_PROJEDIT_RUN_START, IDC_PROJEDIT_RUN_END, &CProjectEditDlg::OnTimeChanged)
+ON_NOTIFY_RANGE(DTN_DATETIMECHANGE, IDC_PROJEDIT_RECORD_START, IDC_PROJEDIT_RECORD_END, &CProjectEditDlg::OnTimeChanged)
+ON_MESSAGE(kMsgTreeCheckToggled, &CProjectEditDlg::OnTreeCheckToggled)
 END_MESSAGE_MAP()
 
 CProjectEditDlg::CProjectEditDlg(CBackupProjectDlg* list)
-    : CDialog(IDD_PROJECT_EDIT, list), m_root(nullptr), m_multiChannel(0), m_weekdayToggle(0),
-      m_editMode(kModeAdd), m_scheduleId(0), m_scheduleDevId(0), m_scheduleChannel(0), m_scheduleAgoType(0),
+    : CDialog(IDD_PROJECT_EDIT, list),
+      m_root(nullptr),
+      m_multiChannel(0),
+      m_weekdayToggle(0),
+      m_editMode(kModeAdd),
+      m_scheduleId(0),
+      m_scheduleDevId(0),
+      m_scheduleChannel(0),
+      m_scheduleAgoType(0),
       m_listDialog(list) {
     for (int day = 0; day < kDaysPerWeek; ++day) m_weekdays[day] = 1;
 }
@@ -343,7 +364,7 @@ void CProjectEditDlg::OnOK() {
     const TIME_RANGE& record = schedule.RecordTime;
     if (schedule.AgoType == 0 && MinutesOf(record.THour, record.TMinute) > MinutesOf(run.FHour, run.FMinute)) {
         ShowDodavoziBox(this, Translate(L"Schedule start run time must after device record to backup end time!"),
-                              MB_OK | MB_ICONEXCLAMATION);
+                        MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     if (MinutesOf(record.THour, record.TMinute) <= MinutesOf(record.FHour, record.FMinute) ||

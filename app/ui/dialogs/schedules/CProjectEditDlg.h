@@ -20,7 +20,10 @@ public:
 
     explicit CProjectEditDlg(CBackupProjectDlg* list);
 
-    int SetEditMode(int mode) { m_editMode = mode; return 0; }
+    int SetEditMode(int mode) {
+        m_editMode = mode;
+        return 0;
+    }
     int GetEditMode() const { return m_editMode; }
     // Prepares the controls for a new schedule.
     void ResetForNew();

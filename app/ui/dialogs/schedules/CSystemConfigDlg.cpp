@@ -27,9 +27,14 @@ struct DELETE_CHOICE {
     int days;
 };
 const DELETE_CHOICE kDeleteChoices[] = {
-    {L"Never", 0},           {L"One Day Ago", 1},     {L"Three Days Ago", 3},
-    {L"Five Days Ago", 5},   {L"Seven Days Ago", 7},  {L"Fifteen Days Ago", 15},
-    {L"Thirty Days Ago", 30}, {L"User Define", CSystemConfigDlg::kUserDefinedDays},
+    {L"Never", 0},
+    {L"One Day Ago", 1},
+    {L"Three Days Ago", 3},
+    {L"Five Days Ago", 5},
+    {L"Seven Days Ago", 7},
+    {L"Fifteen Days Ago", 15},
+    {L"Thirty Days Ago", 30},
+    {L"User Define", CSystemConfigDlg::kUserDefinedDays},
 };
 
 struct DIR_COLUMN {
@@ -50,18 +55,25 @@ bool DriveReportsSpace(const CString& path) { return GetFreeDiskBytes(SpaceQuery
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CSystemConfigDlg, CDialog)
-    ON_BN_CLICKED(IDC_SYSCFG_DIR_ADD, &CSystemConfigDlg::OnAddDir)
-    ON_BN_CLICKED(IDC_SYSCFG_DIR_DELETE, &CSystemConfigDlg::OnDeleteDir)
-    ON_BN_CLICKED(IDC_SYSCFG_EDIT_RULE, &CSystemConfigDlg::OnEditRule)
-    ON_EN_KILLFOCUS(IDC_SYSCFG_FREE_LIMIT, &CSystemConfigDlg::OnKillFocusFreeLimit)
-    ON_EN_KILLFOCUS(IDC_SYSCFG_BACKUP_COUNT, &CSystemConfigDlg::OnKillFocusBackupCount)
-    ON_EN_KILLFOCUS(IDC_SYSCFG_DELETE_DAYS, &CSystemConfigDlg::OnKillFocusDeleteDays)
-    ON_CBN_SELCHANGE(IDC_SYSCFG_DELETE_CHOICE, &CSystemConfigDlg::OnDeleteChoiceChanged)
+ON_BN_CLICKED(IDC_SYSCFG_DIR_ADD, &CSystemConfigDlg::OnAddDir)
+ON_BN_CLICKED(IDC_SYSCFG_DIR_DELETE, &CSystemConfigDlg::OnDeleteDir)
+ON_BN_CLICKED(IDC_SYSCFG_EDIT_RULE, &CSystemConfigDlg::OnEditRule)
+ON_EN_KILLFOCUS(IDC_SYSCFG_FREE_LIMIT, &CSystemConfigDlg::OnKillFocusFreeLimit)
+ON_EN_KILLFOCUS(IDC_SYSCFG_BACKUP_COUNT, &CSystemConfigDlg::OnKillFocusBackupCount)
+ON_EN_KILLFOCUS(IDC_SYSCFG_DELETE_DAYS, &CSystemConfigDlg::OnKillFocusDeleteDays)
+ON_CBN_SELCHANGE(IDC_SYSCFG_DELETE_CHOICE, &CSystemConfigDlg::OnDeleteChoiceChanged)
 END_MESSAGE_MAP()
 
 CSystemConfigDlg::CSystemConfigDlg(CWnd* parent)
-    : CDialog(IDD_SYSCFG, parent), m_nAutoLogin(0), m_nAutoStartup(0), m_nAutoBackup(0), m_nFreeSpaceLimit(0),
-      m_nDriveOverMode(kDeleteOldRecords), m_nBackupCount(1), m_nDeleteDays(0), m_ruleEditor(this),
+    : CDialog(IDD_SYSCFG, parent),
+      m_nAutoLogin(0),
+      m_nAutoStartup(0),
+      m_nAutoBackup(0),
+      m_nFreeSpaceLimit(0),
+      m_nDriveOverMode(kDeleteOldRecords),
+      m_nBackupCount(1),
+      m_nDeleteDays(0),
+      m_ruleEditor(this),
       m_bInitialValues(FALSE) {}
 
 CSystemConfigDlg::CSystemConfigDlg(int autoLogin, int autoStartup, int autoBackup, long freeSpaceLimit,
@@ -314,7 +326,8 @@ void CSystemConfigDlg::OnOK() {
     }
     SaveToConfig();
     CString text;
-    text.Format(L"%s %s", static_cast<LPCWSTR>(Translate(L"Option")), static_cast<LPCWSTR>(Translate(L"Save succeed!")));
+    text.Format(L"%s %s", static_cast<LPCWSTR>(Translate(L"Option")),
+                static_cast<LPCWSTR>(Translate(L"Save succeed!")));
     GetBackupEngine().AddLogRecord(NewLogEntry(0, 2, text));
     EndDialog(IDOK);
 }

@@ -11,7 +11,7 @@
 namespace {
 
 const wchar_t* const kAgoTypeKeys[kAgoTypeCount] = {
-    L"Today",        L"One Day Ago",  L"Two Days Ago",     L"Three Days Ago",  L"Four Days Ago",
+    L"Today",         L"One Day Ago",  L"Two Days Ago",     L"Three Days Ago",  L"Four Days Ago",
     L"Five Days Ago", L"Six Days Ago", L"Fifteen Days Ago", L"Twenty Days Ago", L"Thirty Days Ago"};
 
 const wchar_t* const kWeekdayKeys[7] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",

@@ -20,10 +20,8 @@ namespace {
 CString Tr(const wchar_t* key) { return GetInitLanguage()->GetString(key); }
 
 // The combo entry of a user: its ID, and " - name" when it has one.
-CString UserEntry(const CString& id, const CString& name)
-{
-    if (name.IsEmpty())
-        return id;
+CString UserEntry(const CString& id, const CString& name) {
+    if (name.IsEmpty()) return id;
     CString entry;
     entry.Format(L"%s - %s", static_cast<LPCWSTR>(id), static_cast<LPCWSTR>(name));
     return entry;
@@ -31,11 +29,9 @@ CString UserEntry(const CString& id, const CString& name)
 
 // One conversion to local time per text (each CTime field getter makes its
 // own): a month of log records has tens of thousands of these.
-CString FormatLogTime(LOG_TIME t)
-{
+CString FormatLogTime(LOG_TIME t) {
     struct tm fields = {};
-    if (!CTime(t).GetLocalTm(&fields))
-        return L"0000-00-00 00:00:00";
+    if (!CTime(t).GetLocalTm(&fields)) return L"0000-00-00 00:00:00";
     CString text;
     text.Format(L"%04d-%02d-%02d %02d:%02d:%02d", fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday,
                 fields.tm_hour, fields.tm_min, fields.tm_sec);
@@ -49,48 +45,40 @@ struct QUERY_JOB {
 
 const DWORD_PTR kNoUserFilter = static_cast<DWORD_PTR>(-1);
 
-} // namespace
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CLogQueryDlg, CDialog)
-    ON_WM_PAINT()
-    ON_WM_LBUTTONDOWN()
-    ON_WM_LBUTTONDBLCLK()
-    ON_WM_SIZE()
-    ON_CBN_SELCHANGE(IDC_LOGQUERY_USER, OnUserChanged)
-    ON_NOTIFY(DTN_DATETIMECHANGE, IDC_LOGQUERY_MONTH, OnMonthChanged)
-    ON_NOTIFY(TVN_SELCHANGEDW, IDC_LOGQUERY_TREE, OnTreeSelChanged)
-    ON_BN_CLICKED(IDC_LOGQUERY_EXPORT, OnExportClicked)
-    ON_COMMAND(ID_LOGQUERY_EXPORT_TEXT, OnExportText)
-    ON_COMMAND(ID_LOGQUERY_EXPORT_EXCEL, OnExportExcel)
+ON_WM_PAINT()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_SIZE()
+ON_CBN_SELCHANGE(IDC_LOGQUERY_USER, OnUserChanged)
+ON_NOTIFY(DTN_DATETIMECHANGE, IDC_LOGQUERY_MONTH, OnMonthChanged)
+ON_NOTIFY(TVN_SELCHANGEDW, IDC_LOGQUERY_TREE, OnTreeSelChanged)
+ON_BN_CLICKED(IDC_LOGQUERY_EXPORT, OnExportClicked)
+ON_COMMAND(ID_LOGQUERY_EXPORT_TEXT, OnExportText)
+ON_COMMAND(ID_LOGQUERY_EXPORT_EXCEL, OnExportExcel)
 END_MESSAGE_MAP()
 
 CLogQueryDlg::CLogQueryDlg(CWnd* parent) : CDialog(IDD_LOG_QUERY, parent) {}
 
-CLogQueryDlg::~CLogQueryDlg()
-{
-    if (m_exportMenu.GetSafeHmenu())
-        m_exportMenu.DestroyMenu();
+CLogQueryDlg::~CLogQueryDlg() {
+    if (m_exportMenu.GetSafeHmenu()) m_exportMenu.DestroyMenu();
 }
 
-CUserManager& CLogQueryDlg::Users()
-{
-    return m_pUsers ? *m_pUsers : GetBackupEngine().Users();
-}
+CUserManager& CLogQueryDlg::Users() { return m_pUsers ? *m_pUsers : GetBackupEngine().Users(); }
 
-CLogQueryDlg::QueryRunner CLogQueryDlg::Runner() const
-{
-    if (m_runner)
-        return m_runner;
+CLogQueryDlg::QueryRunner CLogQueryDlg::Runner() const {
+    if (m_runner) return m_runner;
     return [](LOG_QUERY& request) {
         LOG_TIME noTime = GetDefaultLogTime();
-        request.result =
-            GetBackupEngine().Log().Query(request.results, request.month.GetYear(), request.month.GetMonth(),
-                                          request.type, request.code, request.user, noTime, noTime, -1, -1, -1, -1, -1, -1);
+        request.result = GetBackupEngine().Log().Query(request.results, request.month.GetYear(),
+                                                       request.month.GetMonth(), request.type, request.code,
+                                                       request.user, noTime, noTime, -1, -1, -1, -1, -1, -1);
     };
 }
 
-void CLogQueryDlg::DoDataExchange(CDataExchange* dx)
-{
+void CLogQueryDlg::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
     DDX_Control(dx, IDC_LOGQUERY_USER, m_comboUser);
     DDX_Control(dx, IDC_LOGQUERY_MONTH, m_monthPicker);
@@ -98,8 +86,7 @@ void CLogQueryDlg::DoDataExchange(CDataExchange* dx)
     DDX_Control(dx, IDC_LOGQUERY_LIST, m_list);
 }
 
-BOOL CLogQueryDlg::OnInitDialog()
-{
+BOOL CLogQueryDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     GetInitLanguage()->TranslateDialog(this);
     CenterWindow();
@@ -107,8 +94,7 @@ BOOL CLogQueryDlg::OnInitDialog()
     return TRUE;
 }
 
-void CLogQueryDlg::RegisterLayout()
-{
+void CLogQueryDlg::RegisterLayout() {
     const struct {
         int id;
         int flags[6];
@@ -127,8 +113,7 @@ void CLogQueryDlg::RegisterLayout()
     m_nLayoutHeight = client.Height();
 }
 
-int CLogQueryDlg::Activate()
-{
+int CLogQueryDlg::Activate() {
     if (!m_bInitialised) {
         FillUserCombo();
         SetupMonthPicker();
@@ -149,8 +134,7 @@ int CLogQueryDlg::Activate()
     return 0;
 }
 
-void CLogQueryDlg::FillUserCombo()
-{
+void CLogQueryDlg::FillUserCombo() {
     CUserManager& users = Users();
     const USER_INFO current = users.m_CurrentUser;
     const CString superUserId = GetAppConfig()->m_strSuperUserID;
@@ -167,13 +151,11 @@ void CLogQueryDlg::FillUserCombo()
         addEntry(superUserId, entry);
         std::vector<USER_INFO> all;
         users.ListUsers(CString(), all);
-        for (const USER_INFO& user : all)
-            addEntry(user.id, UserEntry(user.id, user.name));
+        for (const USER_INFO& user : all) addEntry(user.id, UserEntry(user.id, user.name));
     } else {
         addEntry(current.id, UserEntry(current.id, current.name));
     }
-    if (m_comboUser.GetCount() > 0)
-        m_comboUser.SetCurSel(0);
+    if (m_comboUser.GetCount() > 0) m_comboUser.SetCurSel(0);
     if (m_comboUser.GetCount() > 1) {
         m_comboUser.InsertString(0, Tr(L"All User"));
         m_comboUser.SetItemData(0, kNoUserFilter);
@@ -189,15 +171,13 @@ void CLogQueryDlg::FillUserCombo()
 
 CString CLogQueryDlg::MonthFormat(int dateOrder) { return dateOrder == 2 ? L"yyyy-MM" : L"MM-yyyy"; }
 
-void CLogQueryDlg::SetupMonthPicker()
-{
+void CLogQueryDlg::SetupMonthPicker() {
     m_monthPicker.SetFormat(MonthFormat(GetLocaleDateOrder()));
     CTime now = CTime::GetCurrentTime();
     m_monthPicker.SetTime(&now);
 }
 
-void CLogQueryDlg::BuildTree()
-{
+void CLogQueryDlg::BuildTree() {
     const struct {
         const wchar_t* text;
         DWORD_PTR data;
@@ -212,29 +192,24 @@ void CLogQueryDlg::BuildTree()
     m_tree.DeleteAllItems();
     HTREEITEM root = insert(L"Log", kRootItem, TVI_ROOT);
     HTREEITEM app = insert(L"App Log", kGroupItem | 1, root);
-    for (const auto& leaf : appLeaves)
-        insert(leaf.text, kLeafItem | leaf.data, app);
+    for (const auto& leaf : appLeaves) insert(leaf.text, kLeafItem | leaf.data, app);
     HTREEITEM system = insert(L"System Log", kGroupItem | 0, root);
-    for (const auto& leaf : systemLeaves)
-        insert(leaf.text, kLeafItem | leaf.data, system);
+    for (const auto& leaf : systemLeaves) insert(leaf.text, kLeafItem | leaf.data, system);
     m_tree.Expand(root, TVE_EXPAND);
     m_tree.SelectItem(root);
 }
 
-void CLogQueryDlg::InsertColumns()
-{
+void CLogQueryDlg::InsertColumns() {
     const struct {
         const wchar_t* title;
         int width;
     } columns[] = {{L"No.", 40}, {L"Date", 120}, {L"User", 50}, {L"Type", 120}, {L"Desc", 240}, {L"BeginEndTime", 240}};
     int index = 0;
-    for (const auto& column : columns)
-        m_list.InsertColumn(index++, Tr(column.title), LVCFMT_LEFT, column.width);
+    for (const auto& column : columns) m_list.InsertColumn(index++, Tr(column.title), LVCFMT_LEFT, column.width);
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
 }
 
-void CLogQueryDlg::TreeItemQuery(DWORD_PTR data, DWORD_PTR parentData, int* type, int* code)
-{
+void CLogQueryDlg::TreeItemQuery(DWORD_PTR data, DWORD_PTR parentData, int* type, int* code) {
     if (data & kGroupItem) {
         *type = static_cast<int>(data & ~kGroupItem);
         *code = -1;
@@ -247,26 +222,20 @@ void CLogQueryDlg::TreeItemQuery(DWORD_PTR data, DWORD_PTR parentData, int* type
     }
 }
 
-CString CLogQueryDlg::SelectedUser() const
-{
+CString CLogQueryDlg::SelectedUser() const {
     int index = m_comboUser.GetCurSel();
-    if (index < 0)
-        return CString();
+    if (index < 0) return CString();
     DWORD_PTR idLength = m_comboUser.GetItemData(index);
-    if (idLength == kNoUserFilter)
-        return CString();
+    if (idLength == kNoUserFilter) return CString();
     CString text;
     m_comboUser.GetLBText(index, text);
     return text.Left(static_cast<int>(idLength));
 }
 
-int CLogQueryDlg::RunQuery()
-{
-    if (!m_bInitialised || m_hQueryThread)
-        return 0;
+int CLogQueryDlg::RunQuery() {
+    if (!m_bInitialised || m_hQueryThread) return 0;
     QUERY_JOB* job = new (std::nothrow) QUERY_JOB;
-    if (!job)
-        return -1;
+    if (!job) return -1;
     m_monthPicker.GetTime(job->request.month);
     HTREEITEM item = m_tree.GetSelectedItem();
     if (!item) {
@@ -299,42 +268,35 @@ int CLogQueryDlg::RunQuery()
     m_hQueryThread = nullptr;
     ::SetCursor(previous);
     // Said in so many words: an empty list would pass for a quiet month.
-    if (unreadable)
-        ShowReadFailure(this, L"The log of this month could not be read!");
+    if (unreadable) ShowReadFailure(this, L"The log of this month could not be read!");
     return 0;
 }
 
-DWORD WINAPI CLogQueryDlg::QueryThreadProc(LPVOID param)
-{
+DWORD WINAPI CLogQueryDlg::QueryThreadProc(LPVOID param) {
     QUERY_JOB* job = static_cast<QUERY_JOB*>(param);
     job->runner(job->request);
     return 0;
 }
 
-void CLogQueryDlg::WaitForQueryThread(HANDLE thread)
-{
+void CLogQueryDlg::WaitForQueryThread(HANDLE thread) {
     // Paint and timer messages only: the windows repaint and the main
     // window's timer keeps the downloads going, while clicks and keys stay
     // queued until the list is filled. Sent messages are delivered by the
     // peeks, so a thread that sends to this one cannot deadlock.
     for (;;) {
         DWORD woken = ::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_PAINT | QS_TIMER | QS_SENDMESSAGE);
-        if (woken == WAIT_OBJECT_0)
-            return;
+        if (woken == WAIT_OBJECT_0) return;
         if (woken == WAIT_FAILED) {
             ::WaitForSingleObject(thread, INFINITE);
             return;
         }
         MSG msg;
-        while (::PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
-            ::DispatchMessageW(&msg);
-        while (::PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
-            ::DispatchMessageW(&msg);
+        while (::PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) ::DispatchMessageW(&msg);
+        while (::PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) ::DispatchMessageW(&msg);
     }
 }
 
-void CLogQueryDlg::FillList(const std::vector<LOG_RECORD>& records)
-{
+void CLogQueryDlg::FillList(const std::vector<LOG_RECORD>& records) {
     std::vector<VIRTUAL_LIST_ROW> rows(records.size());
     for (size_t index = 0; index < records.size(); ++index) {
         const LOG_RECORD& record = records[index];
@@ -353,33 +315,25 @@ void CLogQueryDlg::FillList(const std::vector<LOG_RECORD>& records)
 
 void CLogQueryDlg::OnUserChanged() { RunQuery(); }
 
-void CLogQueryDlg::OnMonthChanged(NMHDR*, LRESULT* result)
-{
+void CLogQueryDlg::OnMonthChanged(NMHDR*, LRESULT* result) {
     *result = 0;
     RunQuery();
 }
 
-void CLogQueryDlg::OnTreeSelChanged(NMHDR*, LRESULT* result)
-{
+void CLogQueryDlg::OnTreeSelChanged(NMHDR*, LRESULT* result) {
     *result = 0;
     RunQuery();
 }
 
-void CLogQueryDlg::OnPaint()
-{
-    CPaintDC dc(this);
-}
+void CLogQueryDlg::OnPaint() { CPaintDC dc(this); }
 
-void CLogQueryDlg::OnLButtonDown(UINT flags, CPoint point)
-{
-    if (IsFullScreen())
-        return;
+void CLogQueryDlg::OnLButtonDown(UINT flags, CPoint point) {
+    if (IsFullScreen()) return;
     CDialog::OnLButtonDown(flags, point);
     PostMsgIfOutsideMargins(this, point, 30, 10, 10, 10, WM_NCLBUTTONDOWN, HTCAPTION);
 }
 
-void CLogQueryDlg::OnLButtonDblClk(UINT flags, CPoint point)
-{
+void CLogQueryDlg::OnLButtonDblClk(UINT flags, CPoint point) {
     CDialog::OnLButtonDblClk(flags, point);
     CRect client;
     GetClientRect(&client);
@@ -389,15 +343,13 @@ void CLogQueryDlg::OnLButtonDblClk(UINT flags, CPoint point)
     }
 }
 
-void CLogQueryDlg::OnSize(UINT type, int cx, int cy)
-{
+void CLogQueryDlg::OnSize(UINT type, int cx, int cy) {
     CDialog::OnSize(type, cx, cy);
     if (m_hWnd && type != SIZE_MINIMIZED && !m_layoutItems.empty())
         ApplyLayout(this, m_nLayoutWidth, m_nLayoutHeight, cx, cy, m_layoutItems);
 }
 
-void CLogQueryDlg::OnExportClicked()
-{
+void CLogQueryDlg::OnExportClicked() {
     if (!m_exportMenu.GetSafeHmenu()) {
         m_exportMenu.CreatePopupMenu();
         m_exportMenu.AppendMenu(MF_STRING, ID_LOGQUERY_EXPORT_TEXT, Tr(L"Txt File"));
@@ -408,8 +360,7 @@ void CLogQueryDlg::OnExportClicked()
     m_exportMenu.TrackPopupMenu(TPM_RIGHTBUTTON, cursor.x, cursor.y, this);
 }
 
-void CLogQueryDlg::OnExportText()
-{
+void CLogQueryDlg::OnExportText() {
     CString path;
     if (m_savePathPrompt) {
         path = m_savePathPrompt(this);
@@ -418,17 +369,14 @@ void CLogQueryDlg::OnExportText()
         filter.Format(L"%s(*.txt)|*.txt|", static_cast<LPCWSTR>(Tr(L"Txt File")));
         path = PromptSaveFile(this, OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT, filter, L"txt");
     }
-    if (path.IsEmpty())
-        return;
+    if (path.IsEmpty()) return;
     HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     int result = ExportListToText(&m_list, path);
     ::SetCursor(previous);
-    if (result != 0)
-        ShowExportFailure();
+    if (result != 0) ShowExportFailure();
 }
 
-void CLogQueryDlg::OnExportExcel()
-{
+void CLogQueryDlg::OnExportExcel() {
     HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     int rowsWritten = 0;
     int result = ::ExportListToExcel(&m_list, CString(), &rowsWritten);
@@ -444,17 +392,12 @@ void CLogQueryDlg::OnExportExcel()
     }
 }
 
-int CLogQueryDlg::ExportListToText(CListCtrl* list, CString path)
-{
+int CLogQueryDlg::ExportListToText(CListCtrl* list, CString path) {
     return ::ExportListToText(list, path, m_fileOpener);
 }
 
-int CLogQueryDlg::ExportListToExcel(CListCtrl* list, CString templatePath)
-{
+int CLogQueryDlg::ExportListToExcel(CListCtrl* list, CString templatePath) {
     return ::ExportListToExcel(list, templatePath);
 }
 
-void CLogQueryDlg::ShowExportFailure()
-{
-    ShowMessageBox(this, Tr(L"Export failed!"), MB_ICONWARNING, Tr(L"Dodavozi"));
-}
+void CLogQueryDlg::ShowExportFailure() { ShowMessageBox(this, Tr(L"Export failed!"), MB_ICONWARNING, Tr(L"Dodavozi")); }

@@ -19,55 +19,47 @@ const int kMaxNameLength = 126;
 const int kMaxInfoLength = 126;
 const UINT kCheckedStateFloor = 0x2000;
 
-CString LengthRefusal(const wchar_t* key, int limit)
-{
+CString LengthRefusal(const wchar_t* key, int limit) {
     CString text;
     text.Format(L"%s %d !", static_cast<LPCWSTR>(Translate(key)), limit);
     return text;
 }
 
 // The combo item of a stored sex; none (-1) for a text that is neither.
-int SexIndex(const CString& sex)
-{
+int SexIndex(const CString& sex) {
     return sex.CompareNoCase(L"Male") == 0 ? 0 : sex.CompareNoCase(L"Female") == 0 ? 1 : -1;
 }
 
 BOOL IsCheckedState(UINT state) { return (state & LVIS_STATEIMAGEMASK) >= kCheckedStateFloor; }
 
-} // namespace
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CUserManageDlg, CDialog)
-    ON_WM_CTLCOLOR()
-    ON_WM_CLOSE()
-    ON_WM_DESTROY()
-    ON_WM_SHOWWINDOW()
-    ON_NOTIFY(LVN_ITEMCHANGED, IDC_USERMAN_LIST, OnListItemChanged)
-    ON_NOTIFY(HDN_ITEMDBLCLICKW, 0, OnHeaderDoubleClick)
-    ON_BN_CLICKED(IDC_USERMAN_ADD, OnAddClicked)
-    ON_BN_CLICKED(IDC_USERMAN_UPDATE, OnUpdateClicked)
-    ON_BN_CLICKED(IDC_USERMAN_RESET, OnResetClicked)
-    ON_BN_CLICKED(IDC_USERMAN_DELETE, OnDeleteClicked)
-    ON_BN_CLICKED(IDC_USERMAN_OK, OnOkClicked)
-    ON_BN_CLICKED(IDC_USERMAN_CANCEL, OnCancelClicked)
+ON_WM_CTLCOLOR()
+ON_WM_CLOSE()
+ON_WM_DESTROY()
+ON_WM_SHOWWINDOW()
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_USERMAN_LIST, OnListItemChanged)
+ON_NOTIFY(HDN_ITEMDBLCLICKW, 0, OnHeaderDoubleClick)
+ON_BN_CLICKED(IDC_USERMAN_ADD, OnAddClicked)
+ON_BN_CLICKED(IDC_USERMAN_UPDATE, OnUpdateClicked)
+ON_BN_CLICKED(IDC_USERMAN_RESET, OnResetClicked)
+ON_BN_CLICKED(IDC_USERMAN_DELETE, OnDeleteClicked)
+ON_BN_CLICKED(IDC_USERMAN_OK, OnOkClicked)
+ON_BN_CLICKED(IDC_USERMAN_CANCEL, OnCancelClicked)
 END_MESSAGE_MAP()
 
 CUserManageDlg::CUserManageDlg(CWnd* parent) : CDialog(IDD_USER_MANAGE, parent) {}
 
-CUserManageDlg::~CUserManageDlg()
-{
+CUserManageDlg::~CUserManageDlg() {
     // Normally WM_DESTROY has freed them; a window never created owns none.
-    if (!m_hWnd)
-        return;
+    if (!m_hWnd) return;
     FreeRowRecords();
 }
 
-CUserManager& CUserManageDlg::Users()
-{
-    return m_pUsers ? *m_pUsers : GetBackupEngine().Users();
-}
+CUserManager& CUserManageDlg::Users() { return m_pUsers ? *m_pUsers : GetBackupEngine().Users(); }
 
-void CUserManageDlg::DoDataExchange(CDataExchange* dx)
-{
+void CUserManageDlg::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
     DDX_Control(dx, IDC_USERMAN_LIST, m_list);
     DDX_Control(dx, IDC_USERMAN_ID, m_editId);
@@ -85,8 +77,7 @@ void CUserManageDlg::DoDataExchange(CDataExchange* dx)
     DDX_Text(dx, IDC_USERMAN_SYSDIR, m_strSystemDir);
 }
 
-BOOL CUserManageDlg::OnInitDialog()
-{
+BOOL CUserManageDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     CenterWindow();
     GetInitLanguage()->TranslateDialog(this);
@@ -104,8 +95,7 @@ BOOL CUserManageDlg::OnInitDialog()
     return FALSE;  // the list has the focus
 }
 
-void CUserManageDlg::SetupEdits()
-{
+void CUserManageDlg::SetupEdits() {
     CAppConfig* config = GetAppConfig();
     COLORREF focused = ParseColor(config->m_strFocusColor);
     COLORREF normal = ParseColor(config->m_strNormalColor);
@@ -124,8 +114,7 @@ void CUserManageDlg::SetupEdits()
     }
 }
 
-void CUserManageDlg::SetupHints()
-{
+void CUserManageDlg::SetupHints() {
     m_hint.Attach(this, IDC_USERMAN_HINT);
     const struct {
         int id;
@@ -143,24 +132,21 @@ void CUserManageDlg::SetupHints()
         {IDC_USERMAN_UPDATE, L"Update user information!"},
         {IDC_USERMAN_DELETE, L"Delete user information!"},
     };
-    for (const auto& hint : hints)
-        m_hint.SetHint(hint.id, Translate(hint.text));
+    for (const auto& hint : hints) m_hint.SetHint(hint.id, Translate(hint.text));
 }
 
-void CUserManageDlg::InsertColumns()
-{
+void CUserManageDlg::InsertColumns() {
     const struct {
         const wchar_t* title;
         int width;
-    } columns[] = {{L"No.", 80}, {L"ID", 80}, {L"Compellation", 120}, {L"Sex", 60}, {L"Info", 100}, {L"SystemDir", 250}};
+    } columns[] = {{L"No.", 80}, {L"ID", 80},    {L"Compellation", 120},
+                   {L"Sex", 60}, {L"Info", 100}, {L"SystemDir", 250}};
     int index = 0;
-    for (const auto& column : columns)
-        m_list.InsertColumn(index++, Translate(column.title), LVCFMT_LEFT, column.width);
+    for (const auto& column : columns) m_list.InsertColumn(index++, Translate(column.title), LVCFMT_LEFT, column.width);
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
 }
 
-BOOL CUserManageDlg::PreTranslateMessage(MSG* msg)
-{
+BOOL CUserManageDlg::PreTranslateMessage(MSG* msg) {
     if (msg->message == WM_MOUSEMOVE && m_hWnd) {
         if (HWND target = HintTargetOf(m_hWnd, *msg, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED))
             m_hint.ShowHint(::GetDlgCtrlID(target));
@@ -168,8 +154,7 @@ BOOL CUserManageDlg::PreTranslateMessage(MSG* msg)
     return CDialog::PreTranslateMessage(msg);
 }
 
-HBRUSH CUserManageDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor)
-{
+HBRUSH CUserManageDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) {
     HBRUSH brush = CDialog::OnCtlColor(dc, wnd, ctlColor);
     CBrush* own = CCtrlColorChange::OnCtlColor(this, dc, wnd);
     return own ? static_cast<HBRUSH>(own->GetSafeHandle()) : brush;
@@ -179,28 +164,23 @@ void CUserManageDlg::OnClose() { EndDialog(IDCANCEL); }
 
 void CUserManageDlg::OnCancelClicked() { EndDialog(IDCANCEL); }
 
-void CUserManageDlg::OnDestroy()
-{
+void CUserManageDlg::OnDestroy() {
     FreeRowRecords();
     CDialog::OnDestroy();
 }
 
-void CUserManageDlg::OnShowWindow(BOOL show, UINT status)
-{
+void CUserManageDlg::OnShowWindow(BOOL show, UINT status) {
     CDialog::OnShowWindow(show, status);
     // With nothing of its own pending, the dialog shows the users as they are
     // now: a password changed meanwhile must not be reverted by the next OK.
-    if (show && m_list.m_hWnd && !HasPendingWork())
-        Reload();
+    if (show && m_list.m_hWnd && !HasPendingWork()) Reload();
 }
 
-BOOL CUserManageDlg::HasPendingWork() const
-{
+BOOL CUserManageDlg::HasPendingWork() const {
     return !m_removedIds.empty() || m_nEditMode != kBrowse || m_bRowsChanged;
 }
 
-void CUserManageDlg::Reload()
-{
+void CUserManageDlg::Reload() {
     m_removedIds.clear();
     m_bRowsChanged = FALSE;
     m_nEditMode = kBrowse;
@@ -208,8 +188,7 @@ void CUserManageDlg::Reload()
     ShowSelectedUser();
 }
 
-void CUserManageDlg::FillUserList()
-{
+void CUserManageDlg::FillUserList() {
     m_bFilling = TRUE;
     FreeRowRecords();
     m_list.SetRedraw(FALSE);
@@ -228,10 +207,8 @@ void CUserManageDlg::FillUserList()
     EnableDeleteByChecks();
 }
 
-void CUserManageDlg::FreeRowRecords()
-{
-    if (!m_list.m_hWnd)
-        return;
+void CUserManageDlg::FreeRowRecords() {
+    if (!m_list.m_hWnd) return;
     for (int row = 0; row < m_list.GetItemCount(); ++row) {
         USER_INFO* record = RowRecord(row);
         // Cleared first: a notification while the rows go must not read a freed record.
@@ -241,15 +218,12 @@ void CUserManageDlg::FreeRowRecords()
     m_originalIds.clear();
 }
 
-USER_INFO* CUserManageDlg::RowRecord(int row) const
-{
-    if (row < 0 || row >= m_list.GetItemCount())
-        return nullptr;
+USER_INFO* CUserManageDlg::RowRecord(int row) const {
+    if (row < 0 || row >= m_list.GetItemCount()) return nullptr;
     return reinterpret_cast<USER_INFO*>(m_list.GetItemData(row));
 }
 
-void CUserManageDlg::SetUserRow(USER_INFO* record, int row)
-{
+void CUserManageDlg::SetUserRow(USER_INFO* record, int row) {
     if (row < 0) {
         CString number;
         number.Format(L"%d", m_list.GetItemCount() + 1);
@@ -265,15 +239,13 @@ void CUserManageDlg::SetUserRow(USER_INFO* record, int row)
     SelectRow(row);
 }
 
-void CUserManageDlg::SelectRow(int row)
-{
+void CUserManageDlg::SelectRow(int row) {
     m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 int CUserManageDlg::FirstSelectedRow() const { return m_list.GetNextItem(-1, LVNI_SELECTED); }
 
-void CUserManageDlg::RenumberRows()
-{
+void CUserManageDlg::RenumberRows() {
     for (int row = 0; row < m_list.GetItemCount(); ++row) {
         CString number;
         number.Format(L"%d", row + 1);
@@ -281,8 +253,7 @@ void CUserManageDlg::RenumberRows()
     }
 }
 
-void CUserManageDlg::SetEditMode(int mode)
-{
+void CUserManageDlg::SetEditMode(int mode) {
     m_nEditMode = mode;
     BOOL editing = mode != kBrowse;
     BOOL rowSelected = FirstSelectedRow() >= 0;
@@ -310,8 +281,7 @@ void CUserManageDlg::SetEditMode(int mode)
     }
 }
 
-void CUserManageDlg::ShowSelectedUser()
-{
+void CUserManageDlg::ShowSelectedUser() {
     SetEditMode(kBrowse);
     m_strId = m_strName = m_strPassword = m_strConfirm = m_strInfo = m_strSystemDir = CString();
     m_comboSex.SetCurSel(0);
@@ -332,8 +302,7 @@ void CUserManageDlg::OnAddClicked() { CompleteEdit(kAdding); }
 
 void CUserManageDlg::OnUpdateClicked() { CompleteEdit(kUpdating); }
 
-void CUserManageDlg::CompleteEdit(int mode)
-{
+void CUserManageDlg::CompleteEdit(int mode) {
     if (m_nEditMode != mode) {
         SetEditMode(mode);
         return;
@@ -347,22 +316,18 @@ void CUserManageDlg::CompleteEdit(int mode)
     EnableDeleteByChecks();
 }
 
-void CUserManageDlg::OnResetClicked()
-{
+void CUserManageDlg::OnResetClicked() {
     SetEditMode(kBrowse);
     ShowSelectedUser();
 }
 
-int CUserManageDlg::ApplyEdit()
-{
+int CUserManageDlg::ApplyEdit() {
     int row = -1;
     if (m_nEditMode == kUpdating) {
         row = FirstSelectedRow();
-        if (!RowRecord(row))
-            return -1;
+        if (!RowRecord(row)) return -1;
     }
-    if (!UpdateData(TRUE))
-        return -1;
+    if (!UpdateData(TRUE)) return -1;
     CString refusal = CheckEdit(row);
     if (!refusal.IsEmpty()) {
         ShowWarning(refusal);
@@ -375,8 +340,7 @@ int CUserManageDlg::ApplyEdit()
     record->psw = m_strPassword;
     // A stored sex the user left as shown is kept as it was written.
     const int sex = m_comboSex.GetCurSel();
-    if (sex >= 0 && (row < 0 || sex != SexIndex(record->sex)))
-        record->sex = sex == 0 ? L"Male" : L"Female";
+    if (sex >= 0 && (row < 0 || sex != SexIndex(record->sex))) record->sex = sex == 0 ? L"Male" : L"Female";
     m_bFilling = TRUE;
     SetUserRow(record, row);
     m_bFilling = FALSE;
@@ -385,99 +349,79 @@ int CUserManageDlg::ApplyEdit()
     return 0;
 }
 
-CString CUserManageDlg::CheckEdit(int updatedRow) const
-{
-    if (m_strId.IsEmpty())
-        return Translate(L"ID is empty!");
-    if (m_strId.GetLength() > kMaxIdLength)
-        return LengthRefusal(L"User id length can not be more than", kMaxIdLength);
-    if (m_strPassword != m_strConfirm)
-        return Translate(L"Two password is different!");
+CString CUserManageDlg::CheckEdit(int updatedRow) const {
+    if (m_strId.IsEmpty()) return Translate(L"ID is empty!");
+    if (m_strId.GetLength() > kMaxIdLength) return LengthRefusal(L"User id length can not be more than", kMaxIdLength);
+    if (m_strPassword != m_strConfirm) return Translate(L"Two password is different!");
     if (m_strPassword.GetLength() > kMaxPasswordLength)
         return LengthRefusal(L"Password length can not be more than", kMaxPasswordLength);
     if (m_strName.GetLength() > kMaxNameLength)
         return LengthRefusal(L"User name length can not be more than", kMaxNameLength);
     if (m_strInfo.GetLength() > kMaxInfoLength)
         return LengthRefusal(L"User information length can not be more than", kMaxInfoLength);
-    if (IsIdTaken(m_strId, updatedRow))
-        return Translate(L"ID is already existed!");
+    if (IsIdTaken(m_strId, updatedRow)) return Translate(L"ID is already existed!");
     // Another user's folder is free once that user is renamed or deleted;
     // while that user keeps the ID, the check above has refused it.
     std::vector<CString> userFolders = m_removedIds;
-    for (const auto& original : m_originalIds)
-        userFolders.push_back(original.second);
+    for (const auto& original : m_originalIds) userFolders.push_back(original.second);
     if (!CUserFolders::CanName(m_strId, userFolders))
         return Translate(L"ID is the name of a folder in the program's directory!");
     return CString();
 }
 
-BOOL CUserManageDlg::IsIdTaken(const CString& id, int updatedRow) const
-{
-    if (id.CompareNoCase(GetAppConfig()->m_strSuperUserID) == 0)
-        return TRUE;
+BOOL CUserManageDlg::IsIdTaken(const CString& id, int updatedRow) const {
+    if (id.CompareNoCase(GetAppConfig()->m_strSuperUserID) == 0) return TRUE;
     // Letter case is ignored for the other rows too: the folder of ".\Bob"
     // is that of ".\bob", and deleting one user would wipe the other's data.
     for (int row = 0; row < m_list.GetItemCount(); ++row) {
         const USER_INFO* record = RowRecord(row);
-        if (row != updatedRow && record && record->id.CompareNoCase(id) == 0)
-            return TRUE;
+        if (row != updatedRow && record && record->id.CompareNoCase(id) == 0) return TRUE;
     }
     return FALSE;
 }
 
-void CUserManageDlg::OnListItemChanged(NMHDR* header, LRESULT* result)
-{
+void CUserManageDlg::OnListItemChanged(NMHDR* header, LRESULT* result) {
     *result = 0;
     const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (!(change->uChanged & LVIF_STATE) || change->iItem < 0)
-        return;
+    if (!(change->uChanged & LVIF_STATE) || change->iItem < 0) return;
     BOOL was = IsCheckedState(change->uOldState);
     BOOL now = IsCheckedState(change->uNewState);
     if (!was && now)
         ++m_nCheckedCount;
     else if (was && !now && m_nCheckedCount > 0)
         --m_nCheckedCount;
-    if (m_bFilling)
-        return;
+    if (m_bFilling) return;
     SetEditMode(kBrowse);
     ShowSelectedUser();
 }
 
-void CUserManageDlg::EnableDeleteByChecks()
-{
-    GetDlgItem(IDC_USERMAN_DELETE)->EnableWindow(m_nCheckedCount > 0);
-}
+void CUserManageDlg::EnableDeleteByChecks() { GetDlgItem(IDC_USERMAN_DELETE)->EnableWindow(m_nCheckedCount > 0); }
 
-void CUserManageDlg::OnHeaderDoubleClick(NMHDR* header, LRESULT* result)
-{
+void CUserManageDlg::OnHeaderDoubleClick(NMHDR* header, LRESULT* result) {
     *result = 0;
-    if (!IsFirstHeaderDoubleClick(m_list, reinterpret_cast<LPARAM>(header)))
-        return;
+    if (!IsFirstHeaderDoubleClick(m_list, reinterpret_cast<LPARAM>(header))) return;
     // Ticking is no edit: the rows' notifications must not reset the form.
     m_bFilling = TRUE;
     const bool toggled = ToggleAllChecks(m_list, m_nCheckAll);
     m_bFilling = FALSE;
-    if (!toggled)
-        return;
+    if (!toggled) return;
     m_nCheckedCount = m_nCheckAll ? m_list.GetItemCount() : 0;
     EnableDeleteByChecks();
 }
 
 void CUserManageDlg::OnDeleteClicked() { DeleteCheckedUsers(); }
 
-int CUserManageDlg::DeleteCheckedUsers()
-{
-    if (CountCheckedRows(m_list) == 0)
-        return -1;
-    if (ShowDodavoziBox(this, Translate(L"Are you sure to delete this item?"), MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
+int CUserManageDlg::DeleteCheckedUsers() {
+    if (CountCheckedRows(m_list) == 0) return -1;
+    if (ShowDodavoziBox(this, Translate(L"Are you sure to delete this item?"), MB_OKCANCEL | MB_ICONEXCLAMATION) !=
+        IDOK)
         return 0;
     const CString currentId = Users().m_CurrentUser.id;
     BOOL deleted = FALSE;
     m_bFilling = TRUE;
     m_list.SetRedraw(FALSE);
     for (int row = m_list.GetItemCount() - 1; row >= 0; --row) {
-        if (!m_list.GetCheck(row))
-            continue;
+        if (!m_list.GetCheck(row)) continue;
         USER_INFO* record = RowRecord(row);
         if (record && record->id == currentId) {
             ShowDodavoziBox(this, Translate(L"Can't delete current user information!"), MB_ICONINFORMATION);
@@ -485,23 +429,20 @@ int CUserManageDlg::DeleteCheckedUsers()
         }
         // Only a user that was saved has a folder to remove.
         const CString original = OriginalId(record);
-        if (!original.IsEmpty())
-            m_removedIds.push_back(original);
+        if (!original.IsEmpty()) m_removedIds.push_back(original);
         m_originalIds.erase(record);
         m_list.SetItemData(row, 0);
         delete record;
         m_list.DeleteItem(row);
         deleted = TRUE;
         int count = m_list.GetItemCount();
-        if (count > 0)
-            SelectRow(row < count ? row : count - 1);
+        if (count > 0) SelectRow(row < count ? row : count - 1);
     }
     m_bFilling = FALSE;
     if (deleted) {
         RenumberRows();
         int row = FirstSelectedRow();
-        if (row < 0 && m_list.GetItemCount() > 0)
-            row = 0;
+        if (row < 0 && m_list.GetItemCount() > 0) row = 0;
         if (row >= 0) {
             SelectRow(row);
             m_list.EnsureVisible(row, FALSE);
@@ -516,14 +457,14 @@ int CUserManageDlg::DeleteCheckedUsers()
     return 0;
 }
 
-void CUserManageDlg::OnOkClicked()
-{
+void CUserManageDlg::OnOkClicked() {
     if (SaveUsers() != 0) {
         ShowWarning(Translate(L"Save user information failed!"));
         return;
     }
     CString text;
-    text.Format(L"%s %s", static_cast<LPCWSTR>(Translate(L"User Manage")), static_cast<LPCWSTR>(Translate(L"Save succeed!")));
+    text.Format(L"%s %s", static_cast<LPCWSTR>(Translate(L"User Manage")),
+                static_cast<LPCWSTR>(Translate(L"Save succeed!")));
     if (m_logWriter)
         m_logWriter(0, 2, text);
     else
@@ -531,8 +472,7 @@ void CUserManageDlg::OnOkClicked()
     EndDialog(IDOK);
 }
 
-int CUserManageDlg::SaveUsers()
-{
+int CUserManageDlg::SaveUsers() {
     CUserManager& users = Users();
     std::vector<USER_INFO> before;
     users.ListUsers(CString(), before);
@@ -541,14 +481,12 @@ int CUserManageDlg::SaveUsers()
     // must leave both the users and their data as they were.
     if (users.Save(CString()) != 0) {
         users.Clear();
-        for (const USER_INFO& user : before)
-            users.AddUser(user);
+        for (const USER_INFO& user : before) users.AddUser(user);
         return -1;
     }
     std::vector<std::pair<CString, CString>> folders;
     for (int row = 0; row < m_list.GetItemCount(); ++row)
-        if (const USER_INFO* record = RowRecord(row))
-            folders.push_back({OriginalId(record), record->id});
+        if (const USER_INFO* record = RowRecord(row)) folders.push_back({OriginalId(record), record->id});
     CUserFolders::Update(m_removedIds, folders);
     m_removedIds.clear();
     SeedFolders();
@@ -556,13 +494,11 @@ int CUserManageDlg::SaveUsers()
     return 0;
 }
 
-void CUserManageDlg::SeedFolders()
-{
+void CUserManageDlg::SeedFolders() {
     bool fellBack = false;
     for (int row = 0; row < m_list.GetItemCount(); ++row) {
         USER_INFO* record = RowRecord(row);
-        if (!record)
-            continue;
+        if (!record) continue;
         m_originalIds[record] = record->id;
         if (!CUserFolders::Seed(*record)) {
             m_list.SetItemText(row, 5, record->systemdir);
@@ -576,18 +512,14 @@ void CUserManageDlg::SeedFolders()
     }
 }
 
-void CUserManageDlg::StoreRows()
-{
+void CUserManageDlg::StoreRows() {
     Users().Clear();
     for (int row = 0; row < m_list.GetItemCount(); ++row)
-        if (const USER_INFO* record = RowRecord(row))
-            Users().AddUser(*record);
+        if (const USER_INFO* record = RowRecord(row)) Users().AddUser(*record);
 }
 
-void CUserManageDlg::ShowWarning(const CString& text)
-{
+void CUserManageDlg::ShowWarning(const CString& text) {
     HWND focus = ::GetFocus();
     ShowDodavoziBox(this, text, MB_ICONEXCLAMATION);
-    if (focus)
-        ::SetFocus(focus);
+    if (focus) ::SetFocus(focus);
 }

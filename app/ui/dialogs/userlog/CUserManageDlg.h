@@ -92,8 +92,7 @@ private:
     // The user manager holds exactly the rows' users.
     void StoreRows();
     // The ID a row's user had when it was loaded or last saved; "" for a new one.
-    CString OriginalId(const USER_INFO* record) const
-    {
+    CString OriginalId(const USER_INFO* record) const {
         auto found = m_originalIds.find(record);
         return found == m_originalIds.end() ? CString() : found->second;
     }

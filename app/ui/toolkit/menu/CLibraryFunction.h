@@ -16,7 +16,9 @@ public:
     // The entry point, NULL when unavailable; the library loads at most once.
     FARPROC Get();
     template <class T>
-    T As() { return reinterpret_cast<T>(Get()); }
+    T As() {
+        return reinterpret_cast<T>(Get());
+    }
     // Frees the library; a later Get binds again.
     void Release();
 

@@ -33,7 +33,7 @@ void OutlineRect(HDC dc, int x, int y, int w, int h, COLORREF colour) {
 
 BOOL DropShadowRoom() { return IsSystemDropShadow(); }
 
-} // namespace
+}  // namespace
 
 CMenuTheme::CMenuTheme()
     : styleId(0), flags(0), measure(nullptr), draw(nullptr), title(nullptr), borderSize{0, 0}, shadowSize{0, 0} {}
@@ -71,7 +71,8 @@ BOOL CMenuTheme::PopupShown(HWND window) {
     data->flags |= CStyleMenuHook::kStylesChanged;
     SetWindowLongW(window, GWL_STYLE, static_cast<LONG>(data->savedStyle & ~WS_BORDER));
     if (version < 6 || alpha == 255) {
-        SetWindowLongW(window, GWL_EXSTYLE, static_cast<LONG>(data->savedExStyle & ~(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE)));
+        SetWindowLongW(window, GWL_EXSTYLE,
+                       static_cast<LONG>(data->savedExStyle & ~(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE)));
     } else {
         StartFade(window, data,
                   static_cast<LONG>(data->savedExStyle & ~(WS_EX_LAYERED | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME)));
@@ -228,53 +229,53 @@ void CMenuTheme::DrawGripper(CDC* dc, RECT* rect, DWORD barStyle, int left, int 
     int width = rect->right - rect->left, height = rect->bottom - rect->top;
     int x0 = rect->left, y0 = rect->top;
     switch (CStyleMenu::GetMenuDrawStyle()) {
-    case 2:
-    case 3: {
-        const CUniquePen pen(CreatePen(PS_SOLID, 1, ShadowColor(GetDefaultMenuColor())));
-        CDcSelection usePen(dc->m_hDC, pen.Get());
-        if (vertical) {
-            for (int x = top + left + 4; x < width - left - right - 4; x += 2) {
-                MoveToEx(dc->m_hDC, x0 + x, y0 + top + 4, nullptr);
-                LineTo(dc->m_hDC, x0 + x, y0 + top + 7);
+        case 2:
+        case 3: {
+            const CUniquePen pen(CreatePen(PS_SOLID, 1, ShadowColor(GetDefaultMenuColor())));
+            CDcSelection usePen(dc->m_hDC, pen.Get());
+            if (vertical) {
+                for (int x = top + left + 4; x < width - left - right - 4; x += 2) {
+                    MoveToEx(dc->m_hDC, x0 + x, y0 + top + 4, nullptr);
+                    LineTo(dc->m_hDC, x0 + x, y0 + top + 7);
+                }
+            } else {
+                for (int y = top + top + 4; y < height - top - bottom - 8; y += 2) {
+                    MoveToEx(dc->m_hDC, x0 + left + 4, y0 + y, nullptr);
+                    LineTo(dc->m_hDC, x0 + left + 7, y0 + y);
+                }
             }
-        } else {
-            for (int y = top + top + 4; y < height - top - bottom - 8; y += 2) {
-                MoveToEx(dc->m_hDC, x0 + left + 4, y0 + y, nullptr);
-                LineTo(dc->m_hDC, x0 + left + 7, y0 + y);
+            return;
+        }
+        case 6:
+        case 7:
+        case 8:
+        case 9:
+        case 10:
+        case 11: {
+            int style = CStyleMenu::GetMenuDrawStyle();
+            COLORREF light = GetSysColor(COLOR_WINDOW), mid, dark, edge, dot;
+            GetBarColors(&light, &mid, &dark, &edge);
+            dot = style <= 7 ? DarkenColor(100, GetMenuBackColor(nullptr)) : edge;
+            auto put = [&](int x, int y) {
+                if (style >= 8) dc->FillSolidRect(x0 + x + 1, y0 + y + 1, 2, 2, GetSysColor(COLOR_WINDOW));
+                dc->FillSolidRect(x0 + x, y0 + y, 2, 2, dot);
+            };
+            if (vertical) {
+                for (int x = top + left + 4; x < width - right - 4; x += 4) put(x, top + left + 4);
+            } else {
+                for (int y = top + top + 4; y < height - top - bottom - 8; y += 4) put(left + left + 4, y);
             }
+            return;
         }
-        return;
-    }
-    case 6:
-    case 7:
-    case 8:
-    case 9:
-    case 10:
-    case 11: {
-        int style = CStyleMenu::GetMenuDrawStyle();
-        COLORREF light = GetSysColor(COLOR_WINDOW), mid, dark, edge, dot;
-        GetBarColors(&light, &mid, &dark, &edge);
-        dot = style <= 7 ? DarkenColor(100, GetMenuBackColor(nullptr)) : edge;
-        auto put = [&](int x, int y) {
-            if (style >= 8) dc->FillSolidRect(x0 + x + 1, y0 + y + 1, 2, 2, GetSysColor(COLOR_WINDOW));
-            dc->FillSolidRect(x0 + x, y0 + y, 2, 2, dot);
-        };
-        if (vertical) {
-            for (int x = top + left + 4; x < width - right - 4; x += 4) put(x, top + left + 4);
-        } else {
-            for (int y = top + top + 4; y < height - top - bottom - 8; y += 4) put(left + left + 4, y);
+        default: {
+            shadowColor = GetSysColor(COLOR_BTNSHADOW);
+            highlightColor = GetSysColor(COLOR_BTNHIGHLIGHT);
+            RECT strip = vertical ? RECT{x0 + left + top, y0 + 2, x0 + left + top + width - top - bottom, y0 + 5}
+                                  : RECT{x0 + left + left + 2, y0 + top + top, x0 + left + left + 5,
+                                         y0 + top + top + height - top - bottom};
+            dc->Draw3dRect(&strip, highlightColor, shadowColor);
+            return;
         }
-        return;
-    }
-    default: {
-        shadowColor = GetSysColor(COLOR_BTNSHADOW);
-        highlightColor = GetSysColor(COLOR_BTNHIGHLIGHT);
-        RECT strip = vertical ? RECT{x0 + left + top, y0 + 2, x0 + left + top + width - top - bottom, y0 + 5}
-                              : RECT{x0 + left + left + 2, y0 + top + top, x0 + left + left + 5,
-                                     y0 + top + top + height - top - bottom};
-        dc->Draw3dRect(&strip, highlightColor, shadowColor);
-        return;
-    }
     }
 }
 
@@ -295,14 +296,29 @@ void CMenuTheme::GetBarColors(COLORREF* light, COLORREF* mid, COLORREF* dark, CO
     }
     COLORREF c = GetThemeBarColor();
     switch (c) {
-    case 0xAADADA: *light = 0xDEF7F4; *mid = 0xACDED1; *dark = 0x91C6B7; *edge = 0x588060; return;
-    case 0xE5D7D7: *light = 0xFAF4F3; *mid = 0xECE2E1; *dark = 0xB59799; *edge = 0x947C7C; return;
-    case 0xF5C2A3: *light = 0xFEECDD; *mid = 0xF9DBC4; *dark = 0xE2A981; *edge = 0x9C613B; return;
-    default:
-        *light = LightenColor(140, c);
-        *mid = LightenColor(115, c);
-        *dark = DarkenColor(40, c);
-        *edge = DarkenColor(110, c);
+        case 0xAADADA:
+            *light = 0xDEF7F4;
+            *mid = 0xACDED1;
+            *dark = 0x91C6B7;
+            *edge = 0x588060;
+            return;
+        case 0xE5D7D7:
+            *light = 0xFAF4F3;
+            *mid = 0xECE2E1;
+            *dark = 0xB59799;
+            *edge = 0x947C7C;
+            return;
+        case 0xF5C2A3:
+            *light = 0xFEECDD;
+            *mid = 0xF9DBC4;
+            *dark = 0xE2A981;
+            *edge = 0x9C613B;
+            return;
+        default:
+            *light = LightenColor(140, c);
+            *mid = LightenColor(115, c);
+            *dark = DarkenColor(40, c);
+            *edge = DarkenColor(110, c);
     }
 }
 
@@ -335,7 +351,7 @@ COLORREF ReplaceKnownBar(COLORREF c) {
     if (c == 0xCCDCD6) return 0xAADADA;
     return c;
 }
-} // namespace
+}  // namespace
 
 COLORREF GetMenuBackColor(HMENU menu) {
     COLORREF c;
@@ -385,10 +401,14 @@ COLORREF GetThemeBarColors(COLORREF* light, BOOL strong) {
         ReadThemeColour(theme, 3821, &caption);
         ReadThemeColour(theme, 3805, &fill);
         ThemeFunctions::CloseThemeData(theme);
-        if (caption == 0x86B8AA) bar = 0xAADADA;
-        else if (caption == 0xBEA3A4) bar = 0xE5D7D7;
-        else if (caption == 0xE55400) bar = 0xF5C2A3;
-        else bar = NearestScreenColor(MixColor70(fill, caption));
+        if (caption == 0x86B8AA)
+            bar = 0xAADADA;
+        else if (caption == 0xBEA3A4)
+            bar = 0xE5D7D7;
+        else if (caption == 0xE55400)
+            bar = 0xF5C2A3;
+        else
+            bar = NearestScreenColor(MixColor70(fill, caption));
         if (strong) {
             *light = LightenColor(110, bar);
             return bar;

@@ -3,7 +3,7 @@
 IMPLEMENT_DYNCREATE(CStyleDialog, CDialog)
 
 BEGIN_MESSAGE_MAP(CStyleDialog, CStyleFrame<CDialog>)
-    ON_WM_INITMENUPOPUP()
+ON_WM_INITMENUPOPUP()
 END_MESSAGE_MAP()
 
 CStyleDialog::CStyleDialog() {}

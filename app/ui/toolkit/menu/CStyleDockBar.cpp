@@ -5,8 +5,8 @@
 IMPLEMENT_DYNCREATE(CStyleDockBar, CDockBar)
 
 BEGIN_MESSAGE_MAP(CStyleDockBar, CDockBar)
-    ON_WM_NCPAINT()
-    ON_WM_ERASEBKGND()
+ON_WM_NCPAINT()
+ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
 void CStyleDockBar::OnNcPaint() {

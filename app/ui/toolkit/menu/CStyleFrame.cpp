@@ -54,20 +54,20 @@ CBrush* GetMenuBarBrush() {
     BOOL rich = GetScreenColorCount() >= 256 && !CStyleMenu::s_isHighContrast;
     COLORREF face = GetSysColor(COLOR_BTNFACE);
     switch (style) {
-    case 8:
-    case 9: {
-        COLORREF light;
-        COLORREF bar = GetThemeBarColors(&light, FALSE);
-        return rich ? MenuBrushCache()->Get(8, light, bar) : MenuBrushCache()->Get(2, face, face);
-    }
-    case 2:
-    case 3: return MenuBrushCache()->Get(2, face, face);
-    case 10:
-    case 11: {
-        COLORREF light;
-        COLORREF bar = GetThemeBarColors(&light, TRUE);
-        return MenuBrushCache()->Get(rich ? 10 : 2, light, bar);
-    }
+        case 8:
+        case 9: {
+            COLORREF light;
+            COLORREF bar = GetThemeBarColors(&light, FALSE);
+            return rich ? MenuBrushCache()->Get(8, light, bar) : MenuBrushCache()->Get(2, face, face);
+        }
+        case 2:
+        case 3: return MenuBrushCache()->Get(2, face, face);
+        case 10:
+        case 11: {
+            COLORREF light;
+            COLORREF bar = GetThemeBarColors(&light, TRUE);
+            return MenuBrushCache()->Get(rich ? 10 : 2, light, bar);
+        }
     }
     return nullptr;
 }
@@ -80,12 +80,13 @@ void SetMenuBrush(HMENU menu, CBrush* brush) {
     info.hbrBack = static_cast<HBRUSH>(brush->GetSafeHandle());
     ::SetMenuInfo(menu, &info);
 }
-} // namespace
+}  // namespace
 
 void ApplyMenuBackground(CMenu* menu) {
     CBrush* brush = GetMenuBarBrush();
     if (!brush) return;
-    if (menu && menu->IsKindOf(RUNTIME_CLASS(CStyleMenu)) && menu->GetSafeHmenu()) SetMenuBrush(menu->GetSafeHmenu(), brush);
+    if (menu && menu->IsKindOf(RUNTIME_CLASS(CStyleMenu)) && menu->GetSafeHmenu())
+        SetMenuBrush(menu->GetSafeHmenu(), brush);
     CWinApp* app = AfxGetApp();
     if (!app) return;
     POSITION pos = app->GetFirstDocTemplatePosition();

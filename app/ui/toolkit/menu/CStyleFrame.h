@@ -138,10 +138,10 @@ protected:
     // One table for all six bases.
     static const AFX_MSGMAP* GetThisMessageMap() {
         typedef CStyleFrame<T> ThisClass;
-        static const AFX_MSGMAP_ENTRY entries[] = {
-            ON_WM_MEASUREITEM() ON_WM_MENUCHAR() ON_WM_INITMENUPOPUP() ON_WM_ENTERMENULOOP() ON_WM_EXITMENULOOP()
-            ON_WM_TIMER() ON_WM_CREATE() ON_WM_NCHITTEST() ON_WM_DESTROY() ON_WM_SYSCOLORCHANGE()
-            {0, 0, 0, 0, AfxSig_end, nullptr}};
+        static const AFX_MSGMAP_ENTRY entries[] = {ON_WM_MEASUREITEM() ON_WM_MENUCHAR() ON_WM_INITMENUPOPUP()
+                                                       ON_WM_ENTERMENULOOP() ON_WM_EXITMENULOOP() ON_WM_TIMER()
+                                                           ON_WM_CREATE() ON_WM_NCHITTEST() ON_WM_DESTROY()
+                                                               ON_WM_SYSCOLORCHANGE(){0, 0, 0, 0, AfxSig_end, nullptr}};
         static const AFX_MSGMAP map = {&T::GetThisMessageMap, &entries[0]};
         return &map;
     }

@@ -17,8 +17,9 @@ BOOL CreateWithStyleMenu(Frame* frame, CStyleMenu& menu, LPCWSTR className, LPCW
         menu.DestroyMenu();
         if (!menu.LoadMenu(menuName)) return FALSE;
     }
-    if (!className) className = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
-                                                    reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    if (!className)
+        className = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
+                                        reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
     BOOL useDefault = rect.left == CW_USEDEFAULT;
     if (!frame->CreateEx(exStyle, className, windowName, style, rect.left, rect.top,
                          useDefault ? CW_USEDEFAULT : rect.right - rect.left,
@@ -29,7 +30,7 @@ BOOL CreateWithStyleMenu(Frame* frame, CStyleMenu& menu, LPCWSTR className, LPCW
     return TRUE;
 }
 
-} // namespace
+}  // namespace
 
 BOOL CStyleFrameWnd::Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
                             LPCWSTR menuName, DWORD exStyle, void* context) {

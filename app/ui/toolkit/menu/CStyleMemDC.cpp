@@ -1,7 +1,8 @@
 #include "CStyleMemDC.h"
 
 CStyleMemDC::CStyleMemDC(const RECT& rect, HDC target)
-    : m_rect(rect), m_target(target),
+    : m_rect(rect),
+      m_target(target),
       m_bitmap(::CreateCompatibleBitmap(target, rect.right - rect.left, rect.bottom - rect.top)),
       m_useBitmap(AttachCompatibleDC(target), m_bitmap.Get()) {
     ::SetWindowOrgEx(m_hDC, rect.left, rect.top, nullptr);

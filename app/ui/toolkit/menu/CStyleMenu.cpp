@@ -42,7 +42,7 @@ T Exchange(T& slot, T value) {
     return old;
 }
 
-} // namespace
+}  // namespace
 
 // --- library functions ---
 
@@ -299,8 +299,7 @@ BOOL CStyleMenu::ChangeItemId(UINT oldId, UINT newId) {
     CStyleMenuItemData* data = menu->ItemDataAt(position);
     if (!data) return FALSE;
     data->id = newId;
-    return ::ModifyMenuW(menu->m_hMenu, position, MF_BYPOSITION | MF_OWNERDRAW, newId,
-                         reinterpret_cast<LPCWSTR>(data));
+    return ::ModifyMenuW(menu->m_hMenu, position, MF_BYPOSITION | MF_OWNERDRAW, newId, reinterpret_cast<LPCWSTR>(data));
 }
 
 void CStyleMenu::DeleteRecord(CStyleMenuItemData* data) {

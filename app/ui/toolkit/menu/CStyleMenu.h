@@ -140,8 +140,14 @@ public:
     static LRESULT FindMenuChar(UINT ch, UINT flags, CMenu* menu);
 
     // --- accessors ---
-    void GetIconSize(int* cx, int* cy) const { *cx = m_iconWidth; *cy = m_iconHeight; }
-    void SetIconSize(int cx, int cy) { m_iconWidth = cx; m_iconHeight = cy; }
+    void GetIconSize(int* cx, int* cy) const {
+        *cx = m_iconWidth;
+        *cy = m_iconHeight;
+    }
+    void SetIconSize(int cx, int cy) {
+        m_iconWidth = cx;
+        m_iconHeight = cy;
+    }
     HWND GetOwnerWindow() const { return m_owner; }
     COLORREF GetBitmapBackground() const;
     // The store and image of a toolbar button or bitmap resource (an icon

@@ -24,25 +24,21 @@ struct Palette {
 Palette PopupPalette(int routine, const COLORREF* custom) {
     Palette p;
     switch (routine) {
-    case kDrawXP:
-        p.back = custom[CStyleMenu::kColorBack];
-        p.column = FewColours() ? 0x00FF00 : custom[CStyleMenu::kColorColumn];
-        if (NearestScreenColor(p.back) == NearestScreenColor(p.column)) {
-            p.back = GetSysColor(COLOR_WINDOW);
-            p.column = GetMenuBarColor(nullptr);
-        }
-        return p;
-    case kDraw2003:
-        p.back = MixColor86(GetWindowTint(), GetMenuBackColor(nullptr));
-        p.column = GetThemeBarColor();
-        if (NearestScreenColor(p.back) == NearestScreenColor(p.column)) p.back = GetWindowTint();
-        return p;
-    case kDraw6:
-        p.back = p.column = GetMenuBackColor(nullptr);
-        return p;
-    default:
-        p.back = p.column = GetSysColor(COLOR_MENU);
-        return p;
+        case kDrawXP:
+            p.back = custom[CStyleMenu::kColorBack];
+            p.column = FewColours() ? 0x00FF00 : custom[CStyleMenu::kColorColumn];
+            if (NearestScreenColor(p.back) == NearestScreenColor(p.column)) {
+                p.back = GetSysColor(COLOR_WINDOW);
+                p.column = GetMenuBarColor(nullptr);
+            }
+            return p;
+        case kDraw2003:
+            p.back = MixColor86(GetWindowTint(), GetMenuBackColor(nullptr));
+            p.column = GetThemeBarColor();
+            if (NearestScreenColor(p.back) == NearestScreenColor(p.column)) p.back = GetWindowTint();
+            return p;
+        case kDraw6: p.back = p.column = GetMenuBackColor(nullptr); return p;
+        default: p.back = p.column = GetSysColor(COLOR_MENU); return p;
     }
 }
 
@@ -84,14 +80,15 @@ void DrawIconFrame(const PopupItem& p, int iconWidth, int iconHeight) {
         if (!p.checked) return;
         RECT frame = p.column;
         InflateRect(&frame, -1, -1);
-        if (p.column.left > p.item.left) frame.left += 1;
-        else frame.right -= 1;
+        if (p.column.left > p.item.left)
+            frame.left += 1;
+        else
+            frame.right -= 1;
         COLORREF selFill = p.custom[CStyleMenu::kColorSelFill];
         COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
-        COLORREF fill = p.routine == kDrawXP
-                            ? (p.selected ? (FewColours() ? selFill : MixColor86(selFill, highlight))
-                                          : MixColor86(p.palette.column, highlight))
-                            : (p.selected ? Get2003Colors().pressed : Get2003Colors().checked);
+        COLORREF fill = p.routine == kDrawXP ? (p.selected ? (FewColours() ? selFill : MixColor86(selFill, highlight))
+                                                           : MixColor86(p.palette.column, highlight))
+                                             : (p.selected ? Get2003Colors().pressed : Get2003Colors().checked);
         FillOutlined(p.dc, frame, fill, p.pen);
         return;
     }
@@ -102,8 +99,10 @@ void DrawIconFrame(const PopupItem& p, int iconWidth, int iconHeight) {
         light = Style6Light(p.palette.back);
         dark = Style6Dark(p.palette.back);
     }
-    if (p.checked) Frame3d(p.dc, f, dark, light);
-    else Frame3d(p.dc, f, light, dark);
+    if (p.checked)
+        Frame3d(p.dc, f, dark, light);
+    else
+        Frame3d(p.dc, f, light, dark);
 }
 
 void DrawItemIcon(const PopupItem& p, CStyleMenuIcons* icons, int index) {
@@ -147,47 +146,55 @@ void DrawItemCheck(const PopupItem& p, HMENU menu, UINT command, int iconWidth, 
     RECT mark = p.column;
     InflateRect(&mark, -1, -1);
     COLORREF fill = p.routine == kDrawXP ? p.custom[CStyleMenu::kColorCheckBack]
-                                   : (p.selected ? Get2003Colors().pressed : Get2003Colors().checked);
+                                         : (p.selected ? Get2003Colors().pressed : Get2003Colors().checked);
     FillOutlined(p.dc, mark, fill, p.pen);
     COLORREF oldText = ::SetTextColor(p.dc, GetSysColor(p.grayed ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
     BOOL bold = (p.state & ODS_DEFAULT) != 0;
-    if (!p.checked) DrawCheckMark(p.cdc, mark, nullptr, info.hbmpUnchecked, p.state);
-    else if (!info.hbmpChecked) DrawMarlettGlyph(p.cdc, mark, 98, bold);
-    else if (!info.hbmpUnchecked) DrawMarlettGlyph(p.cdc, mark, 105, bold);
-    else DrawCheckMark(p.cdc, mark, info.hbmpChecked, info.hbmpUnchecked, p.state);
+    if (!p.checked)
+        DrawCheckMark(p.cdc, mark, nullptr, info.hbmpUnchecked, p.state);
+    else if (!info.hbmpChecked)
+        DrawMarlettGlyph(p.cdc, mark, 98, bold);
+    else if (!info.hbmpUnchecked)
+        DrawMarlettGlyph(p.cdc, mark, 105, bold);
+    else
+        DrawCheckMark(p.cdc, mark, info.hbmpChecked, info.hbmpUnchecked, p.state);
     ::SetTextColor(p.dc, oldText);
 }
 
 void DrawSelection(const PopupItem& p, BOOL hasMark, BOOL keyboardFrame) {
     RECT selection = p.item;
-    if (hasMark && p.column.left > p.item.left) selection.right = p.column.left;
-    else if (hasMark) selection.left = p.column.right;
+    if (hasMark && p.column.left > p.item.left)
+        selection.right = p.column.left;
+    else if (hasMark)
+        selection.left = p.column.right;
     if (p.selected) {
         switch (p.routine) {
-        case kDraw0:
-        case kDraw4: FillSolid(p.dc, selection, GetSysColor(COLOR_HIGHLIGHT)); break;
-        case kDraw6: {
-            COLORREF h = GetSysColor(COLOR_HIGHLIGHT);
-            FillGradient(p.dc, selection, LightenColor(30, h), DarkenColor(30, h), FALSE, TRUE);
-            Frame3d(p.dc, selection, Style6Dark(p.palette.back), Style6Light(p.palette.back));
-            break;
-        }
-        case kDrawXP: FillOutlined(p.dc, p.item, p.custom[CStyleMenu::kColorSelFill], p.pen); break;
-        case kDraw2003: FillOutlined(p.dc, p.item, Get2003Colors().hot, p.pen); break;
+            case kDraw0:
+            case kDraw4: FillSolid(p.dc, selection, GetSysColor(COLOR_HIGHLIGHT)); break;
+            case kDraw6: {
+                COLORREF h = GetSysColor(COLOR_HIGHLIGHT);
+                FillGradient(p.dc, selection, LightenColor(30, h), DarkenColor(30, h), FALSE, TRUE);
+                Frame3d(p.dc, selection, Style6Dark(p.palette.back), Style6Light(p.palette.back));
+                break;
+            }
+            case kDrawXP: FillOutlined(p.dc, p.item, p.custom[CStyleMenu::kColorSelFill], p.pen); break;
+            case kDraw2003: FillOutlined(p.dc, p.item, Get2003Colors().hot, p.pen); break;
         }
     } else if (keyboardFrame) {
-        if (p.flat) FillOutlined(p.dc, p.item, p.palette.back, p.pen);
-        else ::DrawFocusRect(p.dc, &p.item);
+        if (p.flat)
+            FillOutlined(p.dc, p.item, p.palette.back, p.pen);
+        else
+            ::DrawFocusRect(p.dc, &p.item);
     }
 }
 
 COLORREF TextColour(const PopupItem& p) {
     switch (p.routine) {
-    case kDraw4: return GetSysColor(p.grayed ? COLOR_GRAYTEXT : p.selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
-    case kDrawXP: return p.grayed ? 0x969696 : 0xC8C8C8;
-    case kDraw2003:
-        if (p.grayed) return GetSysColor(COLOR_GRAYTEXT);
-        return GetSysColor(CStyleMenu::s_isHighContrast && !p.selected ? COLOR_WINDOWTEXT : COLOR_MENUTEXT);
+        case kDraw4: return GetSysColor(p.grayed ? COLOR_GRAYTEXT : p.selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
+        case kDrawXP: return p.grayed ? 0x969696 : 0xC8C8C8;
+        case kDraw2003:
+            if (p.grayed) return GetSysColor(COLOR_GRAYTEXT);
+            return GetSysColor(CStyleMenu::s_isHighContrast && !p.selected ? COLOR_WINDOWTEXT : COLOR_MENUTEXT);
     }
     if (!p.grayed) return GetSysColor(p.selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
     if (p.selected) return p.palette.back;
@@ -200,24 +207,31 @@ void DrawSeparator(HDC dc, const RECT& r, int routine, const Palette& p, BOOL rt
         RECT line = r;
         line.top = (r.top + r.bottom) / 2;
         line.bottom = line.top + 1;
-        if (rtl) line.right -= columnWidth + 4;
-        else line.left += columnWidth + 4;
+        if (rtl)
+            line.right -= columnWidth + 4;
+        else
+            line.left += columnWidth + 4;
         FillSolid(dc, line, GetSysColor(COLOR_GRAYTEXT));
-        if (rtl) FillSolid(dc, RECT{r.right - columnWidth, r.top, r.right, r.bottom}, p.column);
-        else FillSolid(dc, RECT{r.left, r.top, r.left + columnWidth, r.bottom}, p.column);
+        if (rtl)
+            FillSolid(dc, RECT{r.right - columnWidth, r.top, r.right, r.bottom}, p.column);
+        else
+            FillSolid(dc, RECT{r.left, r.top, r.left + columnWidth, r.bottom}, p.column);
         return;
     }
     if (routine == kDraw6 && !CStyleMenu::s_isHighContrast)
         FillGradient(dc, r, LightenColor(30, p.back), DarkenColor(30, p.back), FALSE, TRUE);
-    else FillSolid(dc, r, p.back);
+    else
+        FillSolid(dc, r, p.back);
     RECT edge = r;
     edge.top = (r.top + r.bottom) / 2;
-    if (routine == kDraw6) InflateRect(&edge, -1, 0);
-    else edge.left += 1;
+    if (routine == kDraw6)
+        InflateRect(&edge, -1, 0);
+    else
+        edge.left += 1;
     ::DrawEdge(dc, &edge, EDGE_ETCHED, BF_TOP);
 }
 
-} // namespace
+}  // namespace
 
 void CStyleMenu::DrawItemCommon(LPDRAWITEMSTRUCT dis, BOOL menuBar, int routine) {
     CStyleMenuItemData* data = reinterpret_cast<CStyleMenuItemData*>(dis->itemData);
@@ -225,7 +239,8 @@ void CStyleMenu::DrawItemCommon(LPDRAWITEMSTRUCT dis, BOOL menuBar, int routine)
     UINT state = dis->itemState;
     BOOL idIsMenu = ::IsMenu(reinterpret_cast<HMENU>(static_cast<UINT_PTR>(dis->itemID)));
     if (menuBar) {
-        if (!idIsMenu && (state & 0x800)) state = (state & ~(0x800 | ODS_SELECTED)) | ODS_HOTLIGHT;
+        if (!idIsMenu && (state & 0x800))
+            state = (state & ~(0x800 | ODS_SELECTED)) | ODS_HOTLIGHT;
         else if (!(state & 0x800) && (state & ODS_SELECTED) && m_openPopups == 0)
             state = (state & ~ODS_SELECTED) | ODS_HOTLIGHT;
     }
@@ -233,15 +248,19 @@ void CStyleMenu::DrawItemCommon(LPDRAWITEMSTRUCT dis, BOOL menuBar, int routine)
     if ((state & ODS_GRAYED) && (state & ODS_SELECTED) && !s_selectDisabledItems) {
         state &= ~ODS_SELECTED;
         DWORD pos = GetMessagePos();
-        if (pos == s_lastKeyDownPos) keyboardFrame = TRUE;
-        else s_lastKeyDownPos = pos;
+        if (pos == s_lastKeyDownPos)
+            keyboardFrame = TRUE;
+        else
+            s_lastKeyDownPos = pos;
     }
     BOOL rtl = (data->flags & MFT_RIGHTORDER) != 0;
     int columnWidth = m_iconWidth + 8;
     if (data->flags & MF_SEPARATOR) {
         CStyleMenuItemDataTitle* title = DYNAMIC_DOWNCAST(CStyleMenuItemDataTitle, data);
-        if (title && (title->titleFlags & kTitlePresent)) DrawTitle(dis, menuBar);
-        else DrawSeparator(dis->hDC, dis->rcItem, routine, PopupPalette(routine, m_colors), rtl, columnWidth);
+        if (title && (title->titleFlags & kTitlePresent))
+            DrawTitle(dis, menuBar);
+        else
+            DrawSeparator(dis->hDC, dis->rcItem, routine, PopupPalette(routine, m_colors), rtl, columnWidth);
         return;
     }
 
@@ -252,9 +271,8 @@ void CStyleMenu::DrawItemCommon(LPDRAWITEMSTRUCT dis, BOOL menuBar, int routine)
         label = text.Left(tab);
         accel = text.Mid(tab + 1);
     }
-    UINT prefix = ((state & ODS_NOACCEL) && routine != kDraw2003 && !(s_winVersion >= 6 && KeyboardCuesOn()))
-                      ? DT_HIDEPREFIX
-                      : 0;
+    UINT prefix =
+        ((state & ODS_NOACCEL) && routine != kDraw2003 && !(s_winVersion >= 6 && KeyboardCuesOn())) ? DT_HIDEPREFIX : 0;
     if (menuBar) {
         DrawMenuBarItem(dis, label, state, prefix, routine);
         return;
@@ -280,8 +298,10 @@ void CStyleMenu::DrawItemCommon(LPDRAWITEMSTRUCT dis, BOOL menuBar, int routine)
     p.iconY = (r.top + r.bottom - m_iconHeight) / 2;
     p.palette = PopupPalette(routine, m_colors);
     p.custom = m_colors;
-    if (routine == kDrawXP) p.pen = s_isHighContrast ? 0x0000FF : m_colors[kColorSelBorder];
-    else p.pen = GetSysColor(s_isHighContrast ? COLOR_BTNTEXT : COLOR_HIGHLIGHT);
+    if (routine == kDrawXP)
+        p.pen = s_isHighContrast ? 0x0000FF : m_colors[kColorSelBorder];
+    else
+        p.pen = GetSysColor(s_isHighContrast ? COLOR_BTNTEXT : COLOR_HIGHLIGHT);
 
     BOOL hasIcon = data->icons && data->iconIndex >= 0;
     UINT command = static_cast<UINT>(data->id);
@@ -290,8 +310,10 @@ void CStyleMenu::DrawItemCommon(LPDRAWITEMSTRUCT dis, BOOL menuBar, int routine)
     // Background and column.
     if (routine == kDraw6 && !s_isHighContrast)
         FillGradient(p.dc, r, LightenColor(30, p.palette.back), DarkenColor(30, p.palette.back), FALSE, TRUE);
-    else FillSolid(p.dc, r, p.palette.back);
-    if (routine == kDrawXP) FillSolid(p.dc, p.column, p.palette.column);
+    else
+        FillSolid(p.dc, r, p.palette.back);
+    if (routine == kDrawXP)
+        FillSolid(p.dc, p.column, p.palette.column);
     else if (routine == kDraw2003)
         FillGradient(p.dc, p.column, rtl ? p.palette.column : p.palette.back, rtl ? p.palette.back : p.palette.column,
                      TRUE, FALSE);

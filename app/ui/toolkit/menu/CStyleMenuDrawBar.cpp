@@ -49,7 +49,7 @@ void CStyleMenu::DrawMenuBarItem(LPDRAWITEMSTRUCT dis, const CString& label, UIN
     RECT wr;
     if (window && ::GetWindowRect(window, &wr)) OffsetRect(&m_menuBarRect, wr.left, wr.top);
 
-    COLORREF barColour = routine == kDrawXP ? m_colors[kColorMenuBar]
+    COLORREF barColour = routine == kDrawXP     ? m_colors[kColorMenuBar]
                          : routine == kDraw2003 ? GetThemeBarColor()
                                                 : GetMenuBarColor(m_hMenu);
     RECT fill = r;
@@ -62,59 +62,64 @@ void CStyleMenu::DrawMenuBarItem(LPDRAWITEMSTRUCT dis, const CString& label, UIN
     COLORREF textColour = GetSysColor(COLOR_MENUTEXT);
     RECT textRect = r;
     switch (routine) {
-    case kDraw0:
-    case kDraw4:
-        if (routine == kDraw4 && (hot || pressed)) {
-            FillSolid(dc, r, GetSysColor(COLOR_HIGHLIGHT));
-            textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
-        }
-        if (pressed && routine == kDraw0) {
-            Frame3d(dc, r, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT));
-            OffsetRect(&textRect, 1, 1);
-        } else if (hot && !inactive) {
-            Frame3d(dc, r, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
-        }
-        if (inactive || grayed) textColour = GetSysColor(COLOR_GRAYTEXT);
-        break;
-    case kDraw6: {
-        COLORREF base = GetMenuBackColor(nullptr);
-        if (hot || pressed) {
-            FillGradient(dc, r, LightenColor(30, base), DarkenColor(30, base), FALSE, TRUE);
-            COLORREF light = LightenColor(60, base), dark = DarkenColor(60, base);
-            if (pressed) Frame3d(dc, r, dark, light);
-            else Frame3d(dc, r, light, dark);
-        }
-        if (inactive) textColour = DarkenColor(100, base);
-        break;
-    }
-    case kDrawXP:
-    case kDraw2003: {
-        RECT inner = r;
-        inner.right -= 4;
-        COLORREF pen = s_isHighContrast ? GetSysColor(COLOR_BTNTEXT) : DarkenColor(128, barColour);
-        COLORREF hotPen = s_isHighContrast ? GetSysColor(COLOR_BTNTEXT) : GetSysColor(COLOR_HIGHLIGHT);
-        if (hot && !pressed) {
-            if (routine == kDrawXP) {
-                FillOutlined(dc, inner, m_colors[kColorSelFill], m_colors[kColorSelBorder]);
-            } else {
-                if (GetScreenColorCount() <= 256) FillSolid(dc, inner, GetWindowTint());
-                else FillGradient(dc, inner, GetWindowTint(), Get2003Colors().hot, FALSE, TRUE);
-                OutlineRect(dc, inner, hotPen);
+        case kDraw0:
+        case kDraw4:
+            if (routine == kDraw4 && (hot || pressed)) {
+                FillSolid(dc, r, GetSysColor(COLOR_HIGHLIGHT));
+                textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
             }
-        } else if (pressed) {
-            if (routine == kDrawXP) {
-                FillOutlined(dc, inner, m_colors[kColorColumn], pen);
-            } else {
-                FillGradient(dc, inner, GetWindowTint(), GetThemeBarColor(), FALSE, TRUE);
-                OutlineRect(dc, inner, pen);
+            if (pressed && routine == kDraw0) {
+                Frame3d(dc, r, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT));
+                OffsetRect(&textRect, 1, 1);
+            } else if (hot && !inactive) {
+                Frame3d(dc, r, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
             }
-            PaintPressedShadow(dc, inner, barColour);
+            if (inactive || grayed) textColour = GetSysColor(COLOR_GRAYTEXT);
+            break;
+        case kDraw6: {
+            COLORREF base = GetMenuBackColor(nullptr);
+            if (hot || pressed) {
+                FillGradient(dc, r, LightenColor(30, base), DarkenColor(30, base), FALSE, TRUE);
+                COLORREF light = LightenColor(60, base), dark = DarkenColor(60, base);
+                if (pressed)
+                    Frame3d(dc, r, dark, light);
+                else
+                    Frame3d(dc, r, light, dark);
+            }
+            if (inactive) textColour = DarkenColor(100, base);
+            break;
         }
-        if (routine == kDrawXP) textColour = (grayed || inactive) ? 0x969696 : 0xC8C8C8;
-        else if (grayed || inactive)
-            textColour = GetScreenColorCount() <= 256 ? GetWindowTint() : GetSysColor(COLOR_GRAYTEXT);
-        break;
-    }
+        case kDrawXP:
+        case kDraw2003: {
+            RECT inner = r;
+            inner.right -= 4;
+            COLORREF pen = s_isHighContrast ? GetSysColor(COLOR_BTNTEXT) : DarkenColor(128, barColour);
+            COLORREF hotPen = s_isHighContrast ? GetSysColor(COLOR_BTNTEXT) : GetSysColor(COLOR_HIGHLIGHT);
+            if (hot && !pressed) {
+                if (routine == kDrawXP) {
+                    FillOutlined(dc, inner, m_colors[kColorSelFill], m_colors[kColorSelBorder]);
+                } else {
+                    if (GetScreenColorCount() <= 256)
+                        FillSolid(dc, inner, GetWindowTint());
+                    else
+                        FillGradient(dc, inner, GetWindowTint(), Get2003Colors().hot, FALSE, TRUE);
+                    OutlineRect(dc, inner, hotPen);
+                }
+            } else if (pressed) {
+                if (routine == kDrawXP) {
+                    FillOutlined(dc, inner, m_colors[kColorColumn], pen);
+                } else {
+                    FillGradient(dc, inner, GetWindowTint(), GetThemeBarColor(), FALSE, TRUE);
+                    OutlineRect(dc, inner, pen);
+                }
+                PaintPressedShadow(dc, inner, barColour);
+            }
+            if (routine == kDrawXP)
+                textColour = (grayed || inactive) ? 0x969696 : 0xC8C8C8;
+            else if (grayed || inactive)
+                textColour = GetScreenColorCount() <= 256 ? GetWindowTint() : GetSysColor(COLOR_GRAYTEXT);
+            break;
+        }
     }
     const CUniqueFont font(CreateMenuItemFont(state));
     CDcSelection useFont(dc, font.Get());

@@ -78,14 +78,17 @@ void RegisterThemes() {
     for (const Style& s : styles) {
         int flags = (s.id % 2 == 0) ? kThemeOwnBorder : 0;
         CMenuTheme* theme;
-        if (s.kind == 0) theme = new CMenuTheme(s.id, s.measure, s.draw, &M::DrawMenuTitle, flags);
-        else if (s.kind == 1) theme = new CMenuThemeXP(s.id, s.measure, s.draw, &M::DrawMenuTitle, flags);
-        else theme = new CMenuTheme2003(s.id, s.measure, s.draw, &M::DrawMenuTitle, flags);
+        if (s.kind == 0)
+            theme = new CMenuTheme(s.id, s.measure, s.draw, &M::DrawMenuTitle, flags);
+        else if (s.kind == 1)
+            theme = new CMenuThemeXP(s.id, s.measure, s.draw, &M::DrawMenuTitle, flags);
+        else
+            theme = new CMenuTheme2003(s.id, s.measure, s.draw, &M::DrawMenuTitle, flags);
         CStyleMenu::AddTheme(theme);
     }
 }
 
-} // namespace
+}  // namespace
 
 const wchar_t kOldMenuProcProperty[] = L"OldMenuProc";
 HHOOK CStyleMenuHook::s_hHook = nullptr;
@@ -102,16 +105,16 @@ CStyleMenuHook::CStyleMenuHook() {
     M::s_hUxTheme = LoadLibraryW(L"uxtheme.dll");
     if (M::s_hUxTheme) {
         M::s_pfnIsThemeActive = reinterpret_cast<BOOL(WINAPI*)()>(GetProcAddress(M::s_hUxTheme, "IsThemeActive"));
-        M::s_pfnSetWindowTheme = reinterpret_cast<HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR)>(
-            GetProcAddress(M::s_hUxTheme, "SetWindowTheme"));
+        M::s_pfnSetWindowTheme =
+            reinterpret_cast<HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR)>(GetProcAddress(M::s_hUxTheme, "SetWindowTheme"));
     } else {
         M::s_pfnIsThemeActive = nullptr;
     }
     M::s_hMsimg32 = LoadLibraryW(L"Msimg32.dll");
     M::s_pfnGradientFill = (M::s_winVersion != 3 && M::s_hMsimg32)
-        ? reinterpret_cast<BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG)>(
-              GetProcAddress(M::s_hMsimg32, "GradientFill"))
-        : nullptr;
+                               ? reinterpret_cast<BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG)>(
+                                     GetProcAddress(M::s_hMsimg32, "GradientFill"))
+                               : nullptr;
     RegisterThemes();
     M::s_pCurrentTheme = M::FindTheme(2);
     // Nothing in the program needs the hook: when it cannot be had, the menus
@@ -143,8 +146,14 @@ CStyleMenuHook::~CStyleMenuHook() {
 }
 
 CStyleMenuHook::CMenuHookData::CMenuHookData(HWND window, BOOL onSizeWindow)
-    : savedStyle(0), savedExStyle(0), position(0, 0), flags(onSizeWindow ? static_cast<DWORD>(kOnSizeWindow) : 0u), borderPainted(FALSE),
-      hMenu(nullptr), hUpdateRgn(reinterpret_cast<HRGN>(1)), drawBorder(TRUE) {
+    : savedStyle(0),
+      savedExStyle(0),
+      position(0, 0),
+      flags(onSizeWindow ? static_cast<DWORD>(kOnSizeWindow) : 0u),
+      borderPainted(FALSE),
+      hMenu(nullptr),
+      hUpdateRgn(reinterpret_cast<HRGN>(1)),
+      drawBorder(TRUE) {
     SetMenu(CStyleMenu::s_hPendingMenu);
     CStyleMenu::s_hPendingMenu = nullptr;
     savedStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
@@ -235,8 +244,7 @@ void CStyleMenuHook::UnsubclassMenuWindow(HWND window) {
     }
 }
 
-LRESULT CStyleMenuHook::OnNcPaint(HWND window, CMenuHookData* data, WNDPROC previous, WPARAM wParam,
-                                  BOOL* consumed) {
+LRESULT CStyleMenuHook::OnNcPaint(HWND window, CMenuHookData* data, WNDPROC previous, WPARAM wParam, BOOL* consumed) {
     CMenuTheme* theme = CStyleMenu::s_pCurrentTheme;
     HRGN region = reinterpret_cast<HRGN>(wParam);
     if (!data->borderPainted) {
@@ -298,8 +306,8 @@ LRESULT CStyleMenuHook::OnPrint(HWND window, CMenuHookData* data, WNDPROC previo
         SelectClipRgn(memory, clientRegion.Get());
         SendMessageW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
         SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), lParam);
-        BitBlt(target, origin.x - windowRect.left, origin.y - windowRect.top, client.right - 1, client.bottom, memory, 0,
-               0, SRCCOPY);
+        BitBlt(target, origin.x - windowRect.left, origin.y - windowRect.top, client.right - 1, client.bottom, memory,
+               0, 0, SRCCOPY);
         SelectClipRgn(memory, nullptr);
         *consumed = TRUE;
     }
@@ -332,54 +340,53 @@ LRESULT CALLBACK CStyleMenuHook::MenuWindowProc(HWND window, UINT message, WPARA
     BOOL consumed = FALSE;
     LRESULT result = 0;
     switch (message) {
-    case WM_NCCALCSIZE:
-        if (data->drawBorder && theme && theme->CalcNonClientSize(window, reinterpret_cast<RECT*>(lParam)))
-            consumed = TRUE;
-        break;
-    case WM_NCPAINT:
-        if (data->drawBorder) result = OnNcPaint(window, data, previous, wParam, &consumed);
-        break;
-    case WM_ERASEBKGND:
-        if (data->drawBorder && theme) {
-            if (theme->DrawsOwnBorder() && !(data->flags & kPrinting) && !data->borderPainted) {
-                data->borderPainted = TRUE;
-                SendMessageW(window, WM_NCPAINT, 1, 0);
-            }
-            if (theme->EraseBackground(window, reinterpret_cast<HDC>(wParam))) {
+        case WM_NCCALCSIZE:
+            if (data->drawBorder && theme && theme->CalcNonClientSize(window, reinterpret_cast<RECT*>(lParam)))
                 consumed = TRUE;
-                result = 1;
+            break;
+        case WM_NCPAINT:
+            if (data->drawBorder) result = OnNcPaint(window, data, previous, wParam, &consumed);
+            break;
+        case WM_ERASEBKGND:
+            if (data->drawBorder && theme) {
+                if (theme->DrawsOwnBorder() && !(data->flags & kPrinting) && !data->borderPainted) {
+                    data->borderPainted = TRUE;
+                    SendMessageW(window, WM_NCPAINT, 1, 0);
+                }
+                if (theme->EraseBackground(window, reinterpret_cast<HDC>(wParam))) {
+                    consumed = TRUE;
+                    result = 1;
+                }
             }
-        }
-        break;
-    case WM_SHOWWINDOW:
-        if (!wParam) UnsubclassMenuWindow(window);
-        break;
-    case WM_WINDOWPOSCHANGING:
-    case WM_WINDOWPOSCHANGED:
-        if (message == WM_WINDOWPOSCHANGING && theme) theme->WindowPosChanging(window, reinterpret_cast<WINDOWPOS*>(lParam));
-        OnWindowPos(window, data, reinterpret_cast<const WINDOWPOS*>(lParam));
-        break;
-    case WM_NCDESTROY:
-        UnsubclassMenuWindow(window);
-        break;
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) data->flags |= kEscapeOrFade;
-        CStyleMenu::s_lastKeyDownPos = GetMessagePos();
-        break;
-    case WM_TIMER:
-        // The fade-in lasts one tick: the popup is layered from here on.
-        if (wParam == kFadeTimer && CStyleMenu::s_winVersion >= 6) {
-            LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
-            if (!(exStyle & WS_EX_LAYERED)) SetWindowLongW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-            SetLayeredWindowAttributes(window, 0, CStyleMenu::s_menuAlpha, LWA_ALPHA);
-            data->flags &= ~kEscapeOrFade;
-            KillTimer(window, kFadeTimer);
-        }
-        break;
-    case WM_PRINT:
-        if (data->drawBorder && theme && theme->DrawsOwnBorder())
-            result = OnPrint(window, data, previous, wParam, lParam, &consumed);
-        break;
+            break;
+        case WM_SHOWWINDOW:
+            if (!wParam) UnsubclassMenuWindow(window);
+            break;
+        case WM_WINDOWPOSCHANGING:
+        case WM_WINDOWPOSCHANGED:
+            if (message == WM_WINDOWPOSCHANGING && theme)
+                theme->WindowPosChanging(window, reinterpret_cast<WINDOWPOS*>(lParam));
+            OnWindowPos(window, data, reinterpret_cast<const WINDOWPOS*>(lParam));
+            break;
+        case WM_NCDESTROY: UnsubclassMenuWindow(window); break;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) data->flags |= kEscapeOrFade;
+            CStyleMenu::s_lastKeyDownPos = GetMessagePos();
+            break;
+        case WM_TIMER:
+            // The fade-in lasts one tick: the popup is layered from here on.
+            if (wParam == kFadeTimer && CStyleMenu::s_winVersion >= 6) {
+                LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+                if (!(exStyle & WS_EX_LAYERED)) SetWindowLongW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+                SetLayeredWindowAttributes(window, 0, CStyleMenu::s_menuAlpha, LWA_ALPHA);
+                data->flags &= ~kEscapeOrFade;
+                KillTimer(window, kFadeTimer);
+            }
+            break;
+        case WM_PRINT:
+            if (data->drawBorder && theme && theme->DrawsOwnBorder())
+                result = OnPrint(window, data, previous, wParam, lParam, &consumed);
+            break;
     }
     if (consumed) return result;
     return CallWindowProcW(previous, window, message, wParam, lParam);

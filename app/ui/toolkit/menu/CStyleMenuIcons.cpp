@@ -120,7 +120,7 @@ HINSTANCE ResourceModule(HINSTANCE module) { return module ? module : AfxGetReso
 DWORD g_lastRefresh = 0;
 BOOL g_refreshed = FALSE;
 
-} // namespace
+}  // namespace
 
 CStyleMenuIcons::~CStyleMenuIcons() { SetResourceName(nullptr); }
 
@@ -338,7 +338,8 @@ void CStyleMenuBitmaps::OnSysColorChange() {
 // --- the shared list ---
 
 CTypedPtrList<CPtrList, CStyleMenuIcons*>* SharedIconStores() {
-    if (!CStyleMenu::s_pSharedIconStores) CStyleMenu::s_pSharedIconStores = new CTypedPtrList<CPtrList, CStyleMenuIcons*>(10);
+    if (!CStyleMenu::s_pSharedIconStores)
+        CStyleMenu::s_pSharedIconStores = new CTypedPtrList<CPtrList, CStyleMenuIcons*>(10);
     return CStyleMenu::s_pSharedIconStores;
 }
 
@@ -389,8 +390,7 @@ CStyleMenuIcons* SharedStore(CStyleMenu* menu, BOOL iconImages, const std::funct
     POSITION pos = list->GetHeadPosition();
     while (pos) {
         CStyleMenuIcons* store = list->GetNext(pos);
-        if (store->m_iconImages == iconImages && matches(store))
-            return store;
+        if (store->m_iconImages == iconImages && matches(store)) return store;
     }
     CStyleMenuIcons* store = new CStyleMenuIcons;
     store->m_mask = menu->GetBitmapBackground();
@@ -461,13 +461,15 @@ CStyleMenuBitmaps* GetBitmapStore(CStyleMenu* menu, HBITMAP bitmap, int* index) 
     *index = -1;
     if (!bitmap) return nullptr;
     COLORREF mask = menu->GetBitmapBackground();
-    return FindBitmapStore(menu, [&](CStyleMenuBitmaps* store) { return store->AddBitmap(bitmap, mask); }, index);
+    return FindBitmapStore(
+        menu, [&](CStyleMenuBitmaps* store) { return store->AddBitmap(bitmap, mask); }, index);
 }
 
 CStyleMenuBitmaps* GetIconImageStore(CStyleMenu* menu, HICON icon, int* index) {
     *index = -1;
     if (!icon) return nullptr;
-    return FindBitmapStore(menu, [&](CStyleMenuBitmaps* store) { return store->AddIcon(icon); }, index);
+    return FindBitmapStore(
+        menu, [&](CStyleMenuBitmaps* store) { return store->AddIcon(icon); }, index);
 }
 
 BOOL GetToolBarImageIndex(UINT toolBarId, UINT command, int* image) {
@@ -492,8 +494,8 @@ BOOL GetToolBarImageIndex(UINT toolBarId, UINT command, int* image) {
 
 COLORREF TintBitmap(CBitmap* bitmap, int alpha, COLORREF colour) {
     COLORREF first = 0;
-    HBITMAP tinted = MapBitmap(static_cast<HBITMAP>(bitmap->GetSafeHandle()),
-                               [&](COLORREF c) { return TintPixel(c, alpha, colour); }, &first);
+    HBITMAP tinted = MapBitmap(
+        static_cast<HBITMAP>(bitmap->GetSafeHandle()), [&](COLORREF c) { return TintPixel(c, alpha, colour); }, &first);
     if (!tinted) return 0;
     bitmap->DeleteObject();
     bitmap->Attach(tinted);
@@ -503,9 +505,9 @@ COLORREF TintBitmap(CBitmap* bitmap, int alpha, COLORREF colour) {
 int GetBitmapColorCount(const BITMAPINFOHEADER& header) {
     if (header.biClrUsed) return static_cast<int>(header.biClrUsed);
     switch (header.biBitCount) {
-    case 1: return 2;
-    case 4: return 16;
-    case 8: return 256;
+        case 1: return 2;
+        case 4: return 16;
+        case 8: return 256;
     }
     return 0;
 }

@@ -37,7 +37,7 @@ CString KeyName(const ACCEL& entry) {
     return name;
 }
 
-} // namespace
+}  // namespace
 
 CString AcceleratorNames(HACCEL table, UINT_PTR command) {
     CString names;

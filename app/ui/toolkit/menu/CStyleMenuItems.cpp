@@ -22,7 +22,7 @@ CString MenuItemString(HMENU menu, int position) {
     return text;
 }
 
-} // namespace
+}  // namespace
 
 void CStyleMenu::WidenIconSize(CStyleMenuIcons* icons) {
     int cx = 0, cy = 0;
@@ -37,11 +37,13 @@ void CStyleMenu::AdoptSubMenu(UINT flags, UINT_PTR id) {
     if (sub) sub->m_parent = m_hMenu;
 }
 
-CStyleMenuItemData* CStyleMenu::NewRecord(int position, LPCTSTR text, UINT flags, UINT_PTR id,
-                                          CStyleMenuIcons* icons, int iconIndex, BOOL title) {
+CStyleMenuItemData* CStyleMenu::NewRecord(int position, LPCTSTR text, UINT flags, UINT_PTR id, CStyleMenuIcons* icons,
+                                          int iconIndex, BOOL title) {
     CStyleMenuItemData* data = title ? new CStyleMenuItemDataTitle : new CStyleMenuItemData;
-    if (position < 0 || position >= m_items.GetSize()) m_items.Add(data);
-    else m_items.InsertAt(position, data);
+    if (position < 0 || position >= m_items.GetSize())
+        m_items.Add(data);
+    else
+        m_items.InsertAt(position, data);
     // A bitmap item's text is its bitmap handle, not a string to copy.
     if (!(flags & MF_BITMAP)) data->SetString(text ? text : L"");
     data->flags = flags;
@@ -55,8 +57,10 @@ CStyleMenuItemData* CStyleMenu::NewRecord(int position, LPCTSTR text, UINT flags
 }
 
 BOOL CStyleMenu::AppendItem(LPCTSTR text, UINT flags, UINT_PTR id, CStyleMenuIcons* icons, int iconIndex) {
-    if (id == 0) flags = (flags & MF_BYPOSITION) | MF_SEPARATOR | MF_OWNERDRAW;
-    else flags |= MF_OWNERDRAW;
+    if (id == 0)
+        flags = (flags & MF_BYPOSITION) | MF_SEPARATOR | MF_OWNERDRAW;
+    else
+        flags |= MF_OWNERDRAW;
     AdoptSubMenu(flags, id);
     CStyleMenuItemData* data = NewRecord(-1, text, flags, id, icons, iconIndex);
     if (!::AppendMenuW(m_hMenu, flags & ~MF_OWNERDRAW, id, text)) return FALSE;
@@ -83,11 +87,14 @@ BOOL CStyleMenu::InsertItem(UINT position, LPCTSTR text, UINT flags, UINT_PTR id
         if (!menu) return FALSE;
         return menu->InsertItem(static_cast<UINT>(at), text, flags | MF_BYPOSITION, id, icons, iconIndex);
     }
-    if (id == 0) flags = kSeparatorFlags;
-    else flags |= MF_OWNERDRAW;
+    if (id == 0)
+        flags = kSeparatorFlags;
+    else
+        flags |= MF_OWNERDRAW;
     AdoptSubMenu(flags, id);
     int count = ::GetMenuItemCount(m_hMenu);
-    int at = (position == static_cast<UINT>(-1) || static_cast<int>(position) > count) ? count : static_cast<int>(position);
+    int at =
+        (position == static_cast<UINT>(-1) || static_cast<int>(position) > count) ? count : static_cast<int>(position);
     CStyleMenuItemData* data = NewRecord(at, text, flags, id, icons, iconIndex);
     if (!::InsertMenuW(m_hMenu, at, (flags & ~MF_OWNERDRAW) | MF_BYPOSITION, id, text)) return FALSE;
     return ::ModifyMenuW(m_hMenu, at, (flags & ~MF_BITMAP) | MF_BYPOSITION, id, AsData(data));
@@ -194,7 +201,8 @@ CStyleMenu* CStyleMenu::AppendPopup(LPCTSTR text) {
     popup->m_checkNormalId = m_checkNormalId;
     popup->m_checkSelectedId = m_checkSelectedId;
     popup->m_iconMenu = m_iconMenu;
-    if (!AppendItem(text, MF_POPUP, reinterpret_cast<UINT_PTR>(popup->m_hMenu), static_cast<CStyleMenuIcons*>(nullptr), -1)) {
+    if (!AppendItem(text, MF_POPUP, reinterpret_cast<UINT_PTR>(popup->m_hMenu), static_cast<CStyleMenuIcons*>(nullptr),
+                    -1)) {
         RemoveItem(static_cast<UINT>(m_items.GetSize() - 1), MF_BYPOSITION, FALSE);
         delete popup;
         return nullptr;
@@ -257,8 +265,8 @@ BOOL CStyleMenu::SetCheckImages(int normalId, int selectedId) {
     for (int id : {normalId, selectedId}) {
         if (!ok) break;
         if (m_iconMenu) {
-            const CUniqueIcon icon(static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id),
-                                                                   IMAGE_ICON, m_iconWidth, m_iconHeight, 0)));
+            const CUniqueIcon icon(static_cast<HICON>(
+                ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON, m_iconWidth, m_iconHeight, 0)));
             ok = icon && m_checkImages->Add(icon.Get()) >= 0;
             continue;
         }
@@ -294,8 +302,10 @@ void CStyleMenu::ConvertPosition(int position, UINT flags, UINT_PTR id, const CS
     if (!(flags & MF_BITMAP)) data->SetString(text);
     into.Add(data);
     AdoptSubMenu(flags, id);
-    if (flags & MF_OWNERDRAW) ::ModifyMenuW(m_hMenu, position, flags | MF_BYPOSITION, id, AsData(data));
-    else if (flags & MF_SEPARATOR) ::ModifyMenuW(m_hMenu, position, flags | MF_BYPOSITION, id, nullptr);
+    if (flags & MF_OWNERDRAW)
+        ::ModifyMenuW(m_hMenu, position, flags | MF_BYPOSITION, id, AsData(data));
+    else if (flags & MF_SEPARATOR)
+        ::ModifyMenuW(m_hMenu, position, flags | MF_BYPOSITION, id, nullptr);
     else if (!(flags & MF_BITMAP))
         ::ModifyMenuW(m_hMenu, position, flags | MF_BYPOSITION, id, data->GetString(TextAccelerators()));
 }
@@ -379,4 +389,3 @@ LRESULT CStyleMenu::FindMenuChar(UINT ch, UINT, CMenu* menu) {
     }
     return 0;
 }
-

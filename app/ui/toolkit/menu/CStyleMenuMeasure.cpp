@@ -23,7 +23,7 @@ SIZE TextSize(const CString& text, const LOGFONTW& lf) {
     return size;
 }
 
-} // namespace
+}  // namespace
 
 void CStyleMenu::MeasureTitle(LPMEASUREITEMSTRUCT mis, CStyleMenuItemDataTitle* title) {
     LOGFONTW lf = s_menuLogFont;
@@ -41,8 +41,10 @@ void CStyleMenu::MeasureTitle(LPMEASUREITEMSTRUCT mis, CStyleMenuItemDataTitle* 
     if (title->titleFlags & kTitleVertical) {
         int width = icon.cx > text.cy ? icon.cx : text.cy;
         if (!s_isWine) width -= GetSystemMetrics(SM_CXMENUCHECK);
-        if (title->titleFlags & kTitleLines) width += 8;
-        else if (title->titleFlags & kTitleRounded) width += 4;
+        if (title->titleFlags & kTitleLines)
+            width += 8;
+        else if (title->titleFlags & kTitleRounded)
+            width += 4;
         // Never a negative width for Windows to read as a huge one.
         mis->itemWidth = width > 0 ? static_cast<UINT>(width) : 0;
         mis->itemHeight = 0;
@@ -70,7 +72,8 @@ void CStyleMenu::MeasureCommon(LPMEASUREITEMSTRUCT mis, BOOL menuBar, int style,
     CString text = data->GetString(TextAccelerators());
     if (style != kStyle0) text.Replace(L"\t", L"nnn");
     LOGFONTW lf = GetMenuLogFont();
-    if (m_hMenu && data->id && ::GetMenuDefaultItem(m_hMenu, FALSE, 0) == static_cast<UINT>(data->id)) lf.lfWeight = 700;
+    if (m_hMenu && data->id && ::GetMenuDefaultItem(m_hMenu, FALSE, 0) == static_cast<UINT>(data->id))
+        lf.lfWeight = 700;
     SIZE size = TextSize(text, lf);
     BOOL hasAmpersand = text.Find(L'&') >= 0;
     int cyMenu = GetSystemMetrics(SM_CYMENU), cxCheck = GetSystemMetrics(SM_CXMENUCHECK);

@@ -99,7 +99,6 @@ int CStyleMenu::GetItemIcon(UINT_PTR id) {
     return data ? data->iconIndex : -1;
 }
 
-
 CStyleMenuItemData* CStyleMenu::RecordAtPosition(int position) const {
     // The item's own data first: after outside changes the list may be out of step.
     auto* data = reinterpret_cast<CStyleMenuItemData*>(WindowsItemData(m_hMenu, position));
@@ -133,14 +132,14 @@ BOOL CStyleMenu::RemoveItemByText(const CString& text, int mode) {
     int at = FindItemByText(text);
     if (at < 0) return FALSE;
     switch (mode) {
-    case 0: return RemoveMenu(at, MF_BYPOSITION);
-    case 1: return at > 0 && RemoveMenu(at - 1, MF_BYPOSITION);
-    case 2: return RemoveMenu(at + 1, MF_BYPOSITION);
-    case 3: {
-        BOOL after = RemoveMenu(at + 1, MF_BYPOSITION);
-        BOOL before = at > 0 && RemoveMenu(at - 1, MF_BYPOSITION);
-        return after && before;
-    }
+        case 0: return RemoveMenu(at, MF_BYPOSITION);
+        case 1: return at > 0 && RemoveMenu(at - 1, MF_BYPOSITION);
+        case 2: return RemoveMenu(at + 1, MF_BYPOSITION);
+        case 3: {
+            BOOL after = RemoveMenu(at + 1, MF_BYPOSITION);
+            BOOL before = at > 0 && RemoveMenu(at - 1, MF_BYPOSITION);
+            return after && before;
+        }
     }
     return FALSE;
 }

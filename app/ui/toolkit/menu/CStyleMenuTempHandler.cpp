@@ -6,7 +6,7 @@ namespace {
 
 CStyleMenu* StyleMenuOf(HMENU menu) { return DYNAMIC_DOWNCAST(CStyleMenu, CMenu::FromHandlePermanent(menu)); }
 
-} // namespace
+}  // namespace
 
 CStyleMenuTempHandler::CStyleMenuTempHandler(HWND dialog) : previous(nullptr), window(dialog) {
     SetPropW(dialog, kTempHandlerProperty, this);
@@ -46,7 +46,8 @@ BOOL MeasureMenuItem(const MSG* message) {
             if (!top) return nullptr;
             int position = -1;
             CStyleMenu* found = top->FindCommandMenu(mis->itemID, &position);
-            return found ? found : (top->IsOwnItemData(reinterpret_cast<CStyleMenuItemData*>(mis->itemData)) ? top : nullptr);
+            return found ? found
+                         : (top->IsOwnItemData(reinterpret_cast<CStyleMenuItemData*>(mis->itemData)) ? top : nullptr);
         };
         if (tracked && tracking == message->hwnd) menu = search(tracked);
         if (!menu) menu = search(::GetMenu(message->hwnd));
@@ -62,45 +63,46 @@ LRESULT CALLBACK CStyleMenuTempHandler::WindowProc(HWND window, UINT message, WP
     if (!handler) return DefWindowProcW(window, message, wParam, lParam);
     WNDPROC previous = handler->previous;
     switch (message) {
-    case WM_DESTROY: {
-        LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
-        // The handler is gone after this: only the saved result is used.
-        delete handler;
-        return result;
-    }
-    case WM_DRAWITEM: {
-        DRAWITEMSTRUCT* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-        CStyleMenu* menu = dis && dis->CtlType == ODT_MENU ? StyleMenuOf(reinterpret_cast<HMENU>(dis->hwndItem)) : nullptr;
-        if (handler->menu.GetSafeHmenu() && menu) {
-            menu->DrawItem(dis);
-            return TRUE;
-        }
-        break;
-    }
-    case WM_MEASUREITEM: {
-        MSG msg = {window, message, wParam, lParam, 0, {0, 0}};
-        if (MeasureMenuItem(&msg)) return TRUE;
-        break;
-    }
-    case WM_INITDIALOG:
-        if (CStyleMenu::s_menuOptions & 0x2) {
+        case WM_DESTROY: {
             LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
-            HMENU system = ::GetSystemMenu(window, FALSE);
-            if (::IsMenu(system) && !StyleMenuOf(system) && !handler->menu.GetSafeHmenu())
-                handler->menu.LoadFromHandle(system);
+            // The handler is gone after this: only the saved result is used.
+            delete handler;
             return result;
         }
-        break;
-    case WM_INITMENUPOPUP: {
-        LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
-        CStyleMenu::InitPopupMenu(window, CMenu::FromHandle(reinterpret_cast<HMENU>(wParam)));
-        return result;
-    }
-    case WM_MENUCHAR: {
-        CMenu* menu = StyleMenuOf(reinterpret_cast<HMENU>(lParam));
-        if (menu) return CStyleMenu::FindMenuChar(LOWORD(wParam), HIWORD(wParam), menu);
-        break;
-    }
+        case WM_DRAWITEM: {
+            DRAWITEMSTRUCT* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+            CStyleMenu* menu =
+                dis && dis->CtlType == ODT_MENU ? StyleMenuOf(reinterpret_cast<HMENU>(dis->hwndItem)) : nullptr;
+            if (handler->menu.GetSafeHmenu() && menu) {
+                menu->DrawItem(dis);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_MEASUREITEM: {
+            MSG msg = {window, message, wParam, lParam, 0, {0, 0}};
+            if (MeasureMenuItem(&msg)) return TRUE;
+            break;
+        }
+        case WM_INITDIALOG:
+            if (CStyleMenu::s_menuOptions & 0x2) {
+                LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
+                HMENU system = ::GetSystemMenu(window, FALSE);
+                if (::IsMenu(system) && !StyleMenuOf(system) && !handler->menu.GetSafeHmenu())
+                    handler->menu.LoadFromHandle(system);
+                return result;
+            }
+            break;
+        case WM_INITMENUPOPUP: {
+            LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
+            CStyleMenu::InitPopupMenu(window, CMenu::FromHandle(reinterpret_cast<HMENU>(wParam)));
+            return result;
+        }
+        case WM_MENUCHAR: {
+            CMenu* menu = StyleMenuOf(reinterpret_cast<HMENU>(lParam));
+            if (menu) return CStyleMenu::FindMenuChar(LOWORD(wParam), HIWORD(wParam), menu);
+            break;
+        }
     }
     return CallWindowProcW(previous, window, message, wParam, lParam);
 }

@@ -10,8 +10,8 @@
 #include "common/UniqueGdi.h"
 
 void CStyleMenu::DrawMenuTitle(LPDRAWITEMSTRUCT dis, BOOL) {
-    CStyleMenuItemDataTitle* title = DYNAMIC_DOWNCAST(CStyleMenuItemDataTitle,
-                                                      reinterpret_cast<CStyleMenuItemData*>(dis->itemData));
+    CStyleMenuItemDataTitle* title =
+        DYNAMIC_DOWNCAST(CStyleMenuItemDataTitle, reinterpret_cast<CStyleMenuItemData*>(dis->itemData));
     if (!title) return;
     HDC dc = dis->hDC;
     COLORREF back = GetSysColor(COLOR_ACTIVECAPTION);
@@ -48,8 +48,10 @@ void CStyleMenu::DrawMenuTitle(LPDRAWITEMSTRUCT dis, BOOL) {
         start = POINT{r.left + icon.cx + 2, r.top};
     }
     if (title->titleFlags & kTitleGradient) {
-        if (vertical) FillGradient(dc, r, gradient, back, FALSE, FALSE);
-        else FillGradient(dc, r, back, gradient, TRUE, FALSE);
+        if (vertical)
+            FillGradient(dc, r, gradient, back, FALSE, FALSE);
+        else
+            FillGradient(dc, r, back, gradient, TRUE, FALSE);
     } else if (title->titleFlags & kTitleRounded) {
         FillSolid(dc, r, GetMenuBackColor(nullptr));
         RECT round = r;
@@ -69,8 +71,10 @@ void CStyleMenu::DrawMenuTitle(LPDRAWITEMSTRUCT dis, BOOL) {
     }
     if (title->titleFlags & kTitleFrame) Frame3d(dc, r, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT));
     if (title->titleFlags & kTitleCentred) {
-        if (vertical) start.y = (r.top + r.bottom + extent.cx + icon.cy) / 2;
-        else start.x = (r.left + r.right - extent.cx + icon.cx) / 2;
+        if (vertical)
+            start.y = (r.top + r.bottom + extent.cx + icon.cy) / 2;
+        else
+            start.x = (r.left + r.right - extent.cx + icon.cx) / 2;
     }
     int mode = ::SetBkMode(dc, TRANSPARENT);
     COLORREF oldText = ::SetTextColor(dc, text);

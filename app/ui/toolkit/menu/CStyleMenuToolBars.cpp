@@ -19,7 +19,6 @@ BOOL CStyleMenu::LoadToolBars(const UINT* ids, int count, HINSTANCE module) {
     return all;
 }
 
-
 BOOL CStyleMenu::IconFromResource(UINT id, UINT resourceId, CStyleMenuIcons** store, int* index) {
     *store = nullptr;
     *index = -1;

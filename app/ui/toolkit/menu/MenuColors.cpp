@@ -12,7 +12,7 @@ COLORREF PerChannel(COLORREF a, COLORREF b, F f) {
 int g_screenColorCount = 0;
 int g_screenColorCountForTest = 0;
 
-} // namespace
+}  // namespace
 
 COLORREF BlendColor(COLORREF a, COLORREF b, int alpha) {
     if (b == 0xFFFFFFFF) return 0xFFFFFFFF;

@@ -49,58 +49,57 @@ COLORREF ShadeAt(const PixelBuffer& saved, int x, int y) {
 
 LRESULT CALLBACK ShadeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE: {
-        LRESULT result = DefWindowProcW(window, message, wParam, lParam);
-        const CREATESTRUCTW* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        const ShadeParams* p = static_cast<const ShadeParams*>(cs->lpCreateParams);
-        if (p) {
-            int w = p->rect.right - p->rect.left, h = p->rect.bottom - p->rect.top;
-            if (p->bottom)
-                SetWindowPos(window, nullptr, p->rect.left + 5, p->rect.bottom, w, 5,
-                             SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
-            else
-                SetWindowPos(window, HWND_TOPMOST, p->rect.right, p->rect.top + 5, 5, h - 5,
-                             SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        case WM_CREATE: {
+            LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+            const CREATESTRUCTW* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+            const ShadeParams* p = static_cast<const ShadeParams*>(cs->lpCreateParams);
+            if (p) {
+                int w = p->rect.right - p->rect.left, h = p->rect.bottom - p->rect.top;
+                if (p->bottom)
+                    SetWindowPos(window, nullptr, p->rect.left + 5, p->rect.bottom, w, 5,
+                                 SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
+                else
+                    SetWindowPos(window, HWND_TOPMOST, p->rect.right, p->rect.top + 5, 5, h - 5,
+                                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+            }
+            return result;
         }
-        return result;
-    }
-    case WM_MOVE: {
-        LRESULT result = DefWindowProcW(window, message, wParam, lParam);
-        InvalidateRect(window, nullptr, TRUE);
-        return result;
-    }
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        RECT client;
-        GetClientRect(window, &client);
-        PaintShadowStrip(dc, client, GetSysColor(COLOR_ACTIVECAPTION));
-        EndPaint(window, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(window, &client);
-        PaintShadowStrip(reinterpret_cast<HDC>(wParam), client, GetSysColor(COLOR_ACTIVECAPTION));
-        return 0;
-    }
-    case WM_WINDOWPOSCHANGED: {
-        LRESULT result = DefWindowProcW(window, message, wParam, lParam);
-        const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
-        if (pos->hwnd != window)
-            SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
-        return result;
-    }
-    case WM_NCHITTEST:
-        return HTTRANSPARENT;
-    case WM_TIMER: {
-        KillTimer(window, wParam);
-        HWND owner = GetWindow(window, GW_OWNER);
-        RECT r;
-        if (owner && GetWindowRect(owner, &r))
-            SetWindowPos(window, nullptr, r.right, r.top, 6, r.bottom - r.top, SWP_SHOWWINDOW | SWP_NOZORDER);
-        return 0;
-    }
+        case WM_MOVE: {
+            LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+            InvalidateRect(window, nullptr, TRUE);
+            return result;
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(window, &ps);
+            RECT client;
+            GetClientRect(window, &client);
+            PaintShadowStrip(dc, client, GetSysColor(COLOR_ACTIVECAPTION));
+            EndPaint(window, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND: {
+            RECT client;
+            GetClientRect(window, &client);
+            PaintShadowStrip(reinterpret_cast<HDC>(wParam), client, GetSysColor(COLOR_ACTIVECAPTION));
+            return 0;
+        }
+        case WM_WINDOWPOSCHANGED: {
+            LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+            const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+            if (pos->hwnd != window)
+                SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+            return result;
+        }
+        case WM_NCHITTEST: return HTTRANSPARENT;
+        case WM_TIMER: {
+            KillTimer(window, wParam);
+            HWND owner = GetWindow(window, GW_OWNER);
+            RECT r;
+            if (owner && GetWindowRect(owner, &r))
+                SetWindowPos(window, nullptr, r.right, r.top, 6, r.bottom - r.top, SWP_SHOWWINDOW | SWP_NOZORDER);
+            return 0;
+        }
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -116,7 +115,7 @@ HFONT MarlettFont(int height, BOOL bold) {
 
 CStyleBrushList* g_brushes = nullptr;
 
-} // namespace
+}  // namespace
 
 void* CaptureBackground(HWND window) {
     CStyleMenuHook::CMenuHookData* data = CStyleMenuHook::FindMenuHookData(window);
@@ -153,16 +152,21 @@ void PaintShade(HWND window, HDC dc) {
             int x = W - s;
             for (int y = 0; y < H; ++y) {
                 COLORREF c = ShadeAt(saved, x, y);
-                if (y >= 4 && y <= 7 && y <= H - 5) c = DarkenColor(s * 6 * (y - 3), c);
-                else if (y >= 8 && y <= H - 5) c = DarkenColor(s * 30, c);
-                else if (y >= H - 4 && y >= 4) c = DarkenColor(s * 6 * (H - y), c);
+                if (y >= 4 && y <= 7 && y <= H - 5)
+                    c = DarkenColor(s * 6 * (y - 3), c);
+                else if (y >= 8 && y <= H - 5)
+                    c = DarkenColor(s * 30, c);
+                else if (y >= H - 4 && y >= 4)
+                    c = DarkenColor(s * 6 * (H - y), c);
                 SetPixel(dc, x, y, c);
             }
             int y = H - s;
             for (int x2 = 0; x2 <= W - 5; ++x2) {
                 COLORREF c = ShadeAt(saved, x2, y);
-                if (x2 >= 4 && x2 <= 7) c = DarkenColor((x2 * 6 - 18) * s, c);
-                else if (x2 >= 8) c = DarkenColor(s * 30, c);
+                if (x2 >= 4 && x2 <= 7)
+                    c = DarkenColor((x2 * 6 - 18) * s, c);
+                else if (x2 >= 8)
+                    c = DarkenColor(s * 30, c);
                 SetPixel(dc, x2, y, c);
             }
         }
@@ -202,9 +206,12 @@ void PaintShadowStrip(HDC dc, const RECT& rect, COLORREF colour) {
     for (int i = 0; i < 5 && i < h; ++i)
         for (int column = 0; column < w; ++column) {
             int alpha;
-            if (column < 5) alpha = 255 - (4 - i) * column * 10;
-            else if (column <= w - 5) alpha = i * 40 + 80;
-            else alpha = 255 - (w - column - 1) * (4 - i) * 10;
+            if (column < 5)
+                alpha = 255 - (4 - i) * column * 10;
+            else if (column <= w - 5)
+                alpha = i * 40 + 80;
+            else
+                alpha = 255 - (w - column - 1) * (4 - i) * 10;
             SetPixel(dc, column, i, BlendColor(colour, GetPixel(dc, column, i), alpha));
         }
 }
@@ -240,11 +247,11 @@ void DrawMarlettGlyph(CDC* dc, const RECT& rect, wchar_t glyph, BOOL bold) {
 BOOL DrawSystemCommandGlyph(CDC* dc, const RECT& rect, UINT command, COLORREF colour) {
     wchar_t glyph;
     switch (command & 0xFFF0) {
-    case SC_CLOSE: glyph = L'r'; break;
-    case SC_MINIMIZE: glyph = L'0'; break;
-    case SC_MAXIMIZE: glyph = L'1'; break;
-    case SC_RESTORE: glyph = L'2'; break;
-    default: return FALSE;
+        case SC_CLOSE: glyph = L'r'; break;
+        case SC_MINIMIZE: glyph = L'0'; break;
+        case SC_MAXIMIZE: glyph = L'1'; break;
+        case SC_RESTORE: glyph = L'2'; break;
+        default: return FALSE;
     }
     COLORREF old = SetTextColor(dc->m_hDC, colour);
     DrawMarlettGlyph(dc, rect, glyph, FALSE);
@@ -298,8 +305,10 @@ ATOM RegisterShadeWindowClass() {
 HWND CreateShadeWindows(HWND window, const RECT* rect) {
     if (!RegisterShadeWindowClass()) return nullptr;
     ShadeParams params = {};
-    if (rect) params.rect = *rect;
-    else GetWindowRect(window, &params.rect);
+    if (rect)
+        params.rect = *rect;
+    else
+        GetWindowRect(window, &params.rect);
     params.owner = window;
     HWND last = nullptr;
     for (BOOL bottom : {TRUE, FALSE}) {
@@ -315,10 +324,10 @@ void FillGradient(HDC dc, const RECT& rect, COLORREF start, COLORREF end, BOOL h
     BOOL manyColours = GetDeviceCaps(dc, NUMCOLORS) == -1 && GetScreenColorCount() > 256;
     if (CStyleMenu::s_pfnGradientFill && (!trueColorOnly || manyColours)) {
         TRIVERTEX v[2] = {
-            {rect.left, rect.top, static_cast<COLOR16>(GetRValue(start) << 8), static_cast<COLOR16>(GetGValue(start) << 8),
-             static_cast<COLOR16>(GetBValue(start) << 8), 0},
-            {rect.right, rect.bottom, static_cast<COLOR16>(GetRValue(end) << 8), static_cast<COLOR16>(GetGValue(end) << 8),
-             static_cast<COLOR16>(GetBValue(end) << 8), 0},
+            {rect.left, rect.top, static_cast<COLOR16>(GetRValue(start) << 8),
+             static_cast<COLOR16>(GetGValue(start) << 8), static_cast<COLOR16>(GetBValue(start) << 8), 0},
+            {rect.right, rect.bottom, static_cast<COLOR16>(GetRValue(end) << 8),
+             static_cast<COLOR16>(GetGValue(end) << 8), static_cast<COLOR16>(GetBValue(end) << 8), 0},
         };
         GRADIENT_RECT g = {0, 1};
         if (CStyleMenu::s_pfnGradientFill(dc, v, 2, &g, 1, horizontal ? GRADIENT_FILL_RECT_H : GRADIENT_FILL_RECT_V))
@@ -376,10 +385,13 @@ void DrawMenuText(HDC dc, LPCWSTR text, int count, const RECT& rect, UINT flags)
     POINT start = {rect.left, rect.top};
     if (flags & DT_VCENTER) {
         switch (orientation) {
-        case 900: start = {(rect.left + rect.right - h) / 2, rtl ? rect.top + 4 : rect.bottom - 4}; break;
-        case 1800: start = {rtl ? rect.left + 4 : rect.right - 4, (rect.top + rect.bottom + h) / 2}; break;
-        case 2700: start = {(rect.left + rect.right + h) / 2, rtl ? rect.bottom - 4 : rect.top + 4}; break;
-        default: orientation = 0; start = {rtl ? rect.right - 4 : rect.left + 4, (rect.top + rect.bottom - h) / 2}; break;
+            case 900: start = {(rect.left + rect.right - h) / 2, rtl ? rect.top + 4 : rect.bottom - 4}; break;
+            case 1800: start = {rtl ? rect.left + 4 : rect.right - 4, (rect.top + rect.bottom + h) / 2}; break;
+            case 2700: start = {(rect.left + rect.right + h) / 2, rtl ? rect.bottom - 4 : rect.top + 4}; break;
+            default:
+                orientation = 0;
+                start = {rtl ? rect.right - 4 : rect.left + 4, (rect.top + rect.bottom - h) / 2};
+                break;
         }
     }
     POINT oldPos;
@@ -404,13 +416,13 @@ void DrawMenuText(HDC dc, LPCWSTR text, int count, const RECT& rect, UINT flags)
         int offset = tm.tmAscent + 1;
         RECT bar;
         switch (orientation) {
-        case 900: bar = {at.x + offset, at.y - length2, at.x + offset + 1, at.y}; break;
-        case 1800: bar = {at.x - length2, at.y - offset - 1, at.x, at.y - offset}; break;
-        case 2700: bar = {at.x - offset - 1, at.y, at.x - offset, at.y + length2}; break;
-        default:
-            bar = rtl ? RECT{at.x - length2, at.y + offset, at.x, at.y + offset + 1}
-                      : RECT{at.x, at.y + offset, at.x + length2, at.y + offset + 1};
-            break;
+            case 900: bar = {at.x + offset, at.y - length2, at.x + offset + 1, at.y}; break;
+            case 1800: bar = {at.x - length2, at.y - offset - 1, at.x, at.y - offset}; break;
+            case 2700: bar = {at.x - offset - 1, at.y, at.x - offset, at.y + length2}; break;
+            default:
+                bar = rtl ? RECT{at.x - length2, at.y + offset, at.x, at.y + offset + 1}
+                          : RECT{at.x, at.y + offset, at.x + length2, at.y + offset + 1};
+                break;
         }
         COLORREF oldBack = SetBkColor(dc, textColour);
         UINT align = SetTextAlign(dc, 0);
@@ -445,7 +457,7 @@ RECT WorkAreaOf(HMONITOR monitor) {
     if (monitor && GetMonitorInfoW(monitor, &info)) return info.rcWork;
     return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
-} // namespace
+}  // namespace
 
 RECT GetMonitorWorkArea(const RECT& rect) { return WorkAreaOf(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST)); }
 

@@ -12,23 +12,23 @@ enum : int { kMenuStateMaxThemes = 16 };
 enum : int { kMenuThemePlain = 0, kMenuThemeFlat = 1, kMenuThemeGradient = 2 };
 
 struct MenuStartUpState {
-    UINT64 hook;        // the thread's window hook; 0 when none
+    UINT64 hook;  // the thread's window hook; 0 when none
     int winVersion;
     int isWine;
     int isHighContrast;
     int isRemoteSession;
-    int uxThemeBound;   // the module, then IsThemeActive and SetWindowTheme
+    int uxThemeBound;  // the module, then IsThemeActive and SetWindowTheme
     int isThemeActiveBound;
     int setWindowThemeBound;
-    int msimg32Bound;   // the module, then GradientFill
+    int msimg32Bound;  // the module, then GradientFill
     int gradientFillBound;
-    int themeCount;     // -1 when there is no registry
+    int themeCount;  // -1 when there is no registry
     int themeIds[kMenuStateMaxThemes];
     int themeKinds[kMenuStateMaxThemes];
     int themeFlags[kMenuStateMaxThemes];
     int themeHasRoutines[kMenuStateMaxThemes];
-    int currentStyle;   // -1 when no style is current
-    int hookDataCount;  // subclassed popup windows
+    int currentStyle;      // -1 when no style is current
+    int hookDataCount;     // subclassed popup windows
     int sharedIconStores;  // -1 when there is no shared list
 };
 

@@ -10,7 +10,7 @@ const wchar_t kLibrary[] = L"UxTheme.dll";
 // Function-local, so binding never depends on static initialisation order.
 CLibraryFunction& Bound(int index) {
     static CLibraryFunction functions[] = {
-        {kLibrary, "GetThemeColor"}, {kLibrary, "CloseThemeData"}, {kLibrary, "OpenThemeData"},
+        {kLibrary, "GetThemeColor"},  {kLibrary, "CloseThemeData"},      {kLibrary, "OpenThemeData"},
         {kLibrary, "GetWindowTheme"}, {kLibrary, "GetCurrentThemeName"},
     };
     return functions[index];

@@ -14,8 +14,7 @@ HRESULT GetThemeColor(HTHEME theme, int part, int state, int property, COLORREF*
 HRESULT CloseThemeData(HTHEME theme);
 HTHEME OpenThemeData(HWND window, LPCWSTR classList);
 HTHEME GetWindowTheme(HWND window);
-HRESULT GetCurrentThemeName(LPWSTR fileName, int fileChars, LPWSTR colour, int colourChars, LPWSTR size,
-                            int sizeChars);
+HRESULT GetCurrentThemeName(LPWSTR fileName, int fileChars, LPWSTR colour, int colourChars, LPWSTR size, int sizeChars);
 // Frees the library now; it is also freed at exit.
 void Release();
 

@@ -30,8 +30,7 @@ LOG_RECORD Entry(LOG_TIME when, const wchar_t* info, int type = 0, int code = 0)
 
 std::vector<std::string> Infos(const std::vector<LOG_RECORD>& records) {
     std::vector<std::string> infos;
-    for (const LOG_RECORD& record : records)
-        infos.push_back(CStringA(record.C_Information).GetString());
+    for (const LOG_RECORD& record : records) infos.push_back(CStringA(record.C_Information).GetString());
     return infos;
 }
 
@@ -51,11 +50,14 @@ protected:
     }
     // Waits until the month holds count entries.
     bool WaitForEntries(int year, int month, size_t count, DWORD timeoutMs = 20000) {
-        return WaitFor([&] {
-            std::vector<LOG_RECORD> out;
-            log->Query(out, year, month, -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1, -1, -1, -1);
-            return out.size() == count;
-        }, timeoutMs);
+        return WaitFor(
+            [&] {
+                std::vector<LOG_RECORD> out;
+                log->Query(out, year, month, -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1, -1, -1,
+                           -1);
+                return out.size() == count;
+            },
+            timeoutMs);
     }
     std::wstring MonthFile(const wchar_t* name) { return logDir + name; }
     // Writes an entry "first" into the month of 2024, then holds an
@@ -71,7 +73,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(LogDBTest, EntriesLandInTheFileOfTheirMonth) {
     log->AddLog(Entry(LocalTime(2024, 3, 31, 23, 59), L"march"));
@@ -80,13 +82,14 @@ TEST_F(LogDBTest, EntriesLandInTheFileOfTheirMonth) {
     ASSERT_TRUE(WaitForEntries(2024, 3, 1));
 
     SqlFile march(MonthFile(L"2024_03.db"));
-    EXPECT_EQ(std::vector<std::string>{
-                  "CREATE TABLE D_Logs(L_ID BIGINT,I_LogType INT, I_SubType INT,C_StartTime varchar(20),"
-                  "C_StopTime varchar(20),L_SrcDevID BIGINT,I_SrcChannelIdx INT,L_DesDevID BIGINT,"
-                  "I_DesChannelIdx INT,I_Option INT,C_Information varchar(256),C_FileName varchar(256),"
-                  "C_OtherInfo varchar(256),C_UserID varchar(256),C_UpdateTime varchar(20))"},
-              march.Column("SELECT sql FROM sqlite_master WHERE type = 'table'"));
-    EXPECT_EQ(std::vector<std::string>{"IX_Logs_ID"}, march.Column("SELECT name FROM sqlite_master WHERE type = 'index'"));
+    EXPECT_EQ(
+        std::vector<std::string>{"CREATE TABLE D_Logs(L_ID BIGINT,I_LogType INT, I_SubType INT,C_StartTime varchar(20),"
+                                 "C_StopTime varchar(20),L_SrcDevID BIGINT,I_SrcChannelIdx INT,L_DesDevID BIGINT,"
+                                 "I_DesChannelIdx INT,I_Option INT,C_Information varchar(256),C_FileName varchar(256),"
+                                 "C_OtherInfo varchar(256),C_UserID varchar(256),C_UpdateTime varchar(20))"},
+        march.Column("SELECT sql FROM sqlite_master WHERE type = 'table'"));
+    EXPECT_EQ(std::vector<std::string>{"IX_Logs_ID"},
+              march.Column("SELECT name FROM sqlite_master WHERE type = 'index'"));
     EXPECT_EQ(std::vector<std::string>{"1|march|2024-03-31 23:59:00"},
               march.Column("SELECT L_ID || '|' || C_Information || '|' || C_UpdateTime FROM D_Logs"));
     SqlFile april(MonthFile(L"2024_04.db"));
@@ -111,7 +114,8 @@ TEST_F(LogDBTest, MonthWithoutIndexGainsItAndKeepsItsEntries) {
     ASSERT_TRUE(WaitForEntries(2024, 6, 3));
     EXPECT_EQ((std::vector<std::string>{"one", "two", "three"}), Infos(Month(2024, 6)));
     SqlFile file(MonthFile(L"2024_06.db"));
-    EXPECT_EQ(std::vector<std::string>{"IX_Logs_ID"}, file.Column("SELECT name FROM sqlite_master WHERE type = 'index'"));
+    EXPECT_EQ(std::vector<std::string>{"IX_Logs_ID"},
+              file.Column("SELECT name FROM sqlite_master WHERE type = 'index'"));
     EXPECT_EQ(3, file.Number("SELECT L_ID FROM D_Logs WHERE C_Information = 'three'"));
 }
 
@@ -149,8 +153,8 @@ TEST_F(LogDBTest, EveryFieldSurvives) {
 
 TEST_F(LogDBTest, QueryOfAMonthWithoutFileFailsAndEmptiesTheList) {
     std::vector<LOG_RECORD> out(3);
-    EXPECT_EQ(-1, log->Query(out, 2023, 7, -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1, -1,
-                             -1, -1));
+    EXPECT_EQ(-1,
+              log->Query(out, 2023, 7, -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1, -1, -1, -1));
     EXPECT_TRUE(out.empty());
 }
 
@@ -165,8 +169,7 @@ TEST_F(LogDBTest, QueryFiltersAndTimeWindows) {
     entries[1].C_UserID = L"o'neil";
     entries[2].L_SrcDevID = 1001, entries[2].I_SrcChannelIdx = 1, entries[2].L_DesDevID = 1002;
     entries[2].I_DesChannelIdx = 2, entries[2].I_Option = 5;
-    for (const LOG_RECORD& e : entries)
-        log->AddLog(e);
+    for (const LOG_RECORD& e : entries) log->AddLog(e);
     ASSERT_TRUE(WaitForEntries(2024, 1, entries.size()));
 
     LOG_TIME none = GetDefaultLogTime();
@@ -204,12 +207,10 @@ TEST_F(LogDBTest, QueryFiltersAndTimeWindows) {
 TEST_F(LogDBTest, BurstIsWrittenInOrderAddedAndNumbered) {
     LOG_TIME t = LocalTime(2024, 2, 10, 12, 0);
     const int kCount = 300;
-    for (int i = 0; i < kCount; ++i)
-        log->AddLog(Entry(t, std::to_wstring(i).c_str()));
+    for (int i = 0; i < kCount; ++i) log->AddLog(Entry(t, std::to_wstring(i).c_str()));
     ASSERT_TRUE(WaitForEntries(2024, 2, kCount));
     std::vector<LOG_RECORD> out = Month(2024, 2);
-    for (int i = 0; i < kCount; ++i)
-        ASSERT_EQ(std::to_string(i), Infos(out)[i]);
+    for (int i = 0; i < kCount; ++i) ASSERT_EQ(std::to_string(i), Infos(out)[i]);
     SqlFile raw(MonthFile(L"2024_02.db"));
     EXPECT_EQ(kCount, raw.Number("SELECT COUNT(DISTINCT L_ID) FROM D_Logs WHERE L_ID BETWEEN 1 AND 300"));
 }
@@ -224,12 +225,10 @@ TEST_F(LogDBTest, ConcurrentLoggersGetEveryEntryWrittenOnce) {
         threads.emplace_back([&, n] {
             for (int i = 0; i < kEach; ++i) {
                 log->AddLog(Entry(t, std::to_wstring(n * 1000 + i).c_str()));
-                if (i % 7 == 0)
-                    Sleep(0);
+                if (i % 7 == 0) Sleep(0);
             }
         });
-    for (std::thread& thread : threads)
-        thread.join();
+    for (std::thread& thread : threads) thread.join();
     ASSERT_TRUE(WaitForEntries(2024, 6, kThreads * kEach));
     SqlFile raw(MonthFile(L"2024_06.db"));
     EXPECT_EQ(kThreads * kEach, raw.Number("SELECT COUNT(DISTINCT C_Information) FROM D_Logs"));
@@ -249,8 +248,7 @@ TEST_F(LogDBTest, EntryQueuedAsTheWriterLeavesIsWritten) {
         LARGE_INTEGER start, now;
         QueryPerformanceCounter(&start);
         LONGLONG shift = frequency.QuadPart * (i % 20) / 4000;  // 0 to 4.75 ms
-        do
-            QueryPerformanceCounter(&now);
+        do QueryPerformanceCounter(&now);
         while (now.QuadPart - start.QuadPart < shift);
         log->AddLog(Entry(t, L"second"));
         ASSERT_TRUE(WaitForEntries(2024, 7, 2 * (i + 1), 5000)) << "pair " << i;
@@ -268,8 +266,8 @@ TEST_F(LogDBTest, EntryWithoutTimeIsFiledUnderNow) {
     ASSERT_TRUE(WaitForEntries(parts.tm_year + 1900, parts.tm_mon + 1, 1) ||
                 WaitForEntries(parts.tm_year + 1900, parts.tm_mon + 2, 1));
     std::vector<LOG_RECORD> out;
-    log->Query(out, parts.tm_year + 1900, parts.tm_mon + 1, -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(),
-               -1, -1, -1, -1, -1, -1);
+    log->Query(out, parts.tm_year + 1900, parts.tm_mon + 1, -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), -1,
+               -1, -1, -1, -1, -1);
     if (out.empty())  // the month turned meanwhile
         return;
     EXPECT_GE(out[0].C_UpdateTime, before);
@@ -285,25 +283,21 @@ TEST_F(LogDBTest, QueriesDuringWritingSeeWholeEntriesAndDisturbNothing) {
     LOG_TIME march = LocalTime(2024, 3, 2, 12, 0);
     std::atomic<bool> done(false);
     std::thread logger([&] {
-        for (int i = 0; i < kCount; ++i)
-            log->AddLog(Entry(march, std::to_wstring(i).c_str()));
+        for (int i = 0; i < kCount; ++i) log->AddLog(Entry(march, std::to_wstring(i).c_str()));
         done = true;
     });
     int queries = 0;
     bool ordered = true, februaryIntact = true;
     for (;;) {
         std::vector<LOG_RECORD> out;
-        if (log->Query(out, 2024, 3, -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1, -1, -1,
-                       -1) == 0) {
-            for (size_t i = 0; i < out.size(); ++i)
-                ordered = ordered && Infos(out)[i] == std::to_string(i);
+        if (log->Query(out, 2024, 3, -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1, -1, -1, -1) ==
+            0) {
+            for (size_t i = 0; i < out.size(); ++i) ordered = ordered && Infos(out)[i] == std::to_string(i);
         }
         februaryIntact = februaryIntact && Infos(Month(2024, 2)) == std::vector<std::string>{"february"};
         ++queries;
-        if (done && out.size() == static_cast<size_t>(kCount))
-            break;
-        if (queries > 100000)
-            break;
+        if (done && out.size() == static_cast<size_t>(kCount)) break;
+        if (queries > 100000) break;
     }
     logger.join();
     EXPECT_TRUE(ordered);
@@ -333,8 +327,7 @@ TEST_F(LogDBTest, WriterWaitsOutAShortLock) {
 
 TEST_F(LogDBTest, DestructionCompletesWhileTheFileStaysLocked) {
     std::unique_ptr<SqlFile> holder = LockMonth(10);
-    for (int i = 0; i < 50; ++i)
-        log->AddLog(Entry(LocalTime(2024, 10, 2), L"lost"));
+    for (int i = 0; i < 50; ++i) log->AddLog(Entry(LocalTime(2024, 10, 2), L"lost"));
     log.reset();  // returns after about ten seconds, the queue dropped
     ASSERT_TRUE(holder->Exec("COMMIT"));
     EXPECT_EQ(1, holder->Number("SELECT COUNT(*) FROM D_Logs"));

@@ -7,8 +7,8 @@ TEST_F(RecordListDBTest, CleanUpTakesTheOldestRowsInPagesAndAppends) {
         SqlFile raw(file);
         ASSERT_TRUE(raw.Exec("BEGIN"));
         for (int i = 1; i <= 250; ++i)
-            ASSERT_TRUE(raw.Exec("INSERT INTO D_RecordList(L_ID,C_FilePath,C_StartTime) VALUES(" +
-                                 std::to_string(i) + ",'D:\\rec\\" + std::to_string(i) + ".dav','2024')"));
+            ASSERT_TRUE(raw.Exec("INSERT INTO D_RecordList(L_ID,C_FilePath,C_StartTime) VALUES(" + std::to_string(i) +
+                                 ",'D:\\rec\\" + std::to_string(i) + ".dav','2024')"));
         ASSERT_TRUE(raw.Exec("COMMIT"));
     }
     RECORD_LIST_ROWS rows(1);  // queries append to what the caller has
@@ -45,11 +45,9 @@ TEST_F(RecordListDBTest, CleanUpReadsGiveTheOldestRowsWhicheverIndexTheyUse) {
     auto expected = [&](bool (*matches)(int n), size_t limit) {
         std::vector<int> ids;
         for (int n = 0; n < kRows; ++n)
-            if (matches(n))
-                ids.push_back(id(n));
+            if (matches(n)) ids.push_back(id(n));
         std::sort(ids.begin(), ids.end());
-        if (ids.size() > limit)
-            ids.resize(limit);
+        if (ids.size() > limit) ids.resize(limit);
         return ids;
     };
     const CString kCutOff = L"2023-12-31 23:59:59";
@@ -108,8 +106,9 @@ TEST_F(RecordListDBTest, DeleteRowMatchesColumnsLeftNullByAnOlderTable) {
         SqlFile raw(file);
         ASSERT_TRUE(raw.Exec(kOldLayout));
         // A row some other writer left with more columns unset.
-        ASSERT_TRUE(raw.Exec("INSERT INTO D_RecordList(L_ID,C_StartTime,C_EndTime,C_FilePath) "
-                             "VALUES(3,'2024-01-03 00:00:00','2024-01-03 01:00:00','C:\\rec\\n.dav');"));
+        ASSERT_TRUE(
+            raw.Exec("INSERT INTO D_RecordList(L_ID,C_StartTime,C_EndTime,C_FilePath) "
+                     "VALUES(3,'2024-01-03 00:00:00','2024-01-03 01:00:00','C:\\rec\\n.dav');"));
     }
     OpenFresh();
     // The same recording copied from a source device: its set source

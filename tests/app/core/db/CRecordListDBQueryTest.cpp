@@ -13,7 +13,8 @@ TEST_F(RecordListDBTest, InsertNumbersRowsFromOneEvenOverEmptyIds) {
     row.L_ID = 77;  // ignored
     InsertAll({row, row, row});
     SqlFile raw(file);
-    EXPECT_EQ((std::vector<std::string>{"", "1", "2", "3"}), raw.Column("SELECT L_ID FROM D_RecordList ORDER BY rowid"));
+    EXPECT_EQ((std::vector<std::string>{"", "1", "2", "3"}),
+              raw.Column("SELECT L_ID FROM D_RecordList ORDER BY rowid"));
 }
 
 TEST_F(RecordListDBTest, EveryFieldSurvivesIncludingQuotesAndWildcards) {
@@ -93,8 +94,8 @@ TEST_F(RecordListDBTest, SearchTimeWindowsSelectOverlappingRows) {
 
     // Without the filter flag nothing filters, and rows come by start then end.
     RECORD_LIST_ROWS rows;
-    ASSERT_EQ(0, db.SearchRecords(rows, 0, L"2030-01-01 00:00:00", L"", L"", L"", 99, 99, 99, 99, L"x", L"y", 1, 1,
-                                  9, 9, L"1", L"2"));
+    ASSERT_EQ(0, db.SearchRecords(rows, 0, L"2030-01-01 00:00:00", L"", L"", L"", 99, 99, 99, 99, L"x", L"y", 1, 1, 9,
+                                  9, L"1", L"2"));
     EXPECT_EQ((std::vector<int>{1, 6, 2, 3, 4, 5}), Ids(rows));
 }
 
@@ -104,7 +105,8 @@ TEST_F(RecordListDBTest, FiltersSelectExactlyTheirRows) {
     rows[0].C_FilePath = L"C:\\1";
     rows[1].L_DevID = 1002, rows[1].I_ChannelIndex = 3, rows[1].C_FilePath = L"C:\\2";
     rows[2].I_Type = 1, rows[2].I_FileType = 1, rows[2].L_FileLen = 500, rows[2].C_FilePath = L"C:\\3";
-    rows[3].I_Type = 3, rows[3].C_CardSN = L"CARD'7", rows[3].C_Info = L"motion 50% zone", rows[3].C_FilePath = L"C:\\4";
+    rows[3].I_Type = 3, rows[3].C_CardSN = L"CARD'7", rows[3].C_Info = L"motion 50% zone",
+    rows[3].C_FilePath = L"C:\\4";
     rows[4].L_SrcDevID = 9, rows[4].I_SrcChannelIndex = 2, rows[4].C_UpdateTime = L"2024-06-01 00:00:00";
     rows[4].C_StartTime = L"2024-02-01 00:00:00", rows[4].C_EndTime = L"2024-02-02 00:00:00";
     rows[4].C_FilePath = L"C:\\5";
@@ -127,17 +129,54 @@ TEST_F(RecordListDBTest, FiltersSelectExactlyTheirRows) {
         {"file type", L"", L"", L"", L"", L"", L"", -1, -1, -1, 1, L"", L"", -1, -1, -1, -1, L"", L"", {3}},
         {"card", L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"CARD'7", L"", -1, -1, -1, -1, L"", L"", {4}},
         {"info contains", L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"50% z", -1, -1, -1, -1, L"", L"", {4}},
-        {"info wildcard", L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"motion_50", -1, -1, -1, -1, L"", L"", {}},
+        {"info wildcard", L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"",
+         L"motion_50",    -1,  -1,  -1,  -1,  L"", L"", {}},
         {"min length", L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", 200, -1, -1, -1, L"", L"", {3}},
         {"max length", L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", -1, 100, -1, -1, L"", L"", {1, 2, 4, 5}},
         {"source", L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", -1, -1, 9, 2, L"", L"", {5}},
         {"types in", L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", -1, -1, -1, -1, L"", L" 1, 3", {3, 4}},
         {"types not in", L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", -1, -1, -1, -1, L"0,1", L"", {4}},
-        {"update from", L"", L"", L"", L"", L"2024-05-02 00:00:00", L"", -1, -1, -1, -1, L"", L"", -1, -1, -1, -1, L"", L"", {5}},
-        {"update to", L"", L"", L"", L"", L"", L"2024-05-01 08:00:00", -1, -1, -1, -1, L"", L"", -1, -1, -1, -1, L"", L"", {1, 2, 3, 4}},
-        {"start from", L"2024-01-15 00:00:00", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", -1, -1, -1, -1, L"", L"", {5}},
-        {"start to", L"", L"2024-01-01 08:00:00", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", -1, -1, -1, -1, L"", L"", {1, 2, 3, 4}},
-        {"end window", L"", L"", L"2024-02-02 00:00:00", L"2024-02-02 00:00:00", L"", L"", -1, -1, -1, -1, L"", L"", -1, -1, -1, -1, L"", L"", {5}},
+        {"update from", L"", L"", L"", L"", L"2024-05-02 00:00:00", L"", -1, -1, -1, -1, L"", L"", -1, -1, -1, -1,
+         L"",           L"", {5}},
+        {"update to", L"", L"", L"", L"", L"",         L"2024-05-01 08:00:00", -1, -1, -1, -1, L"", L"", -1,
+         -1,          -1,  -1,  L"", L"", {1, 2, 3, 4}},
+        {"start from", L"2024-01-15 00:00:00",
+         L"",          L"",
+         L"",          L"",
+         L"",          -1,
+         -1,           -1,
+         -1,           L"",
+         L"",          -1,
+         -1,           -1,
+         -1,           L"",
+         L"",          {5}},
+        {"start to", L"",         L"2024-01-01 08:00:00",
+         L"",        L"",         L"",
+         L"",        -1,          -1,
+         -1,         -1,          L"",
+         L"",        -1,          -1,
+         -1,         -1,          L"",
+         L"",        {1, 2, 3, 4}},
+        {"end window",
+         L"",
+         L"",
+         L"2024-02-02 00:00:00",
+         L"2024-02-02 00:00:00",
+         L"",
+         L"",
+         -1,
+         -1,
+         -1,
+         -1,
+         L"",
+         L"",
+         -1,
+         -1,
+         -1,
+         -1,
+         L"",
+         L"",
+         {5}},
     };
     for (const Case& c : cases) {
         RECORD_LIST_ROWS got;
@@ -157,8 +196,8 @@ TEST_F(RecordListDBTest, TypeListsThatAreNotCodesFailInsteadOfRunning) {
     InsertAll({MakeRow(1, 0, L"2024-01-01 00:00:00", L"2024-01-01 00:10:00", L"C:\\a")});
     for (const wchar_t* list : {L"1) OR (1=1", L"1,,2", L"x", L"1;DROP TABLE D_RecordList"}) {
         RECORD_LIST_ROWS rows;
-        EXPECT_EQ(-1, db.QueryByFilter(rows, 1, L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", -1, -1, -1,
-                                       -1, L"", list));
+        EXPECT_EQ(-1, db.QueryByFilter(rows, 1, L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", -1, -1, -1, -1,
+                                       L"", list));
         EXPECT_TRUE(rows.empty());
         EXPECT_EQ(-1, db.Delete(L"", L"", L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", L"", -1, -1, list, L""));
         EXPECT_EQ(-1, db.DeleteWhere(L"", L"", L"", L"", L"", L"", -1, L"", list));
@@ -180,13 +219,8 @@ TEST_F(RecordListDBTest, PathPrefixesAreLiteral) {
         const wchar_t* prefix;
         std::vector<int> ids;
     } cases[] = {
-        {L"D:\\rec_1\\", {1}},
-        {L"d:\\REC_1\\", {1}},  // Windows paths: letters without regard to case
-        {L"D:\\50%", {3}},
-        {L"E:\\x!y", {5}},
-        {L"E:\\O'Neil\\", {6}},
-        {L"D:", {1, 2, 3, 4}},
-        {L"F:", {}},
+        {L"D:\\rec_1\\", {1}}, {L"d:\\REC_1\\", {1}},  // Windows paths: letters without regard to case
+        {L"D:\\50%", {3}},     {L"E:\\x!y", {5}},     {L"E:\\O'Neil\\", {6}}, {L"D:", {1, 2, 3, 4}}, {L"F:", {}},
     };
     for (const auto& c : cases) {
         // Without a limit SQLite plans the read; with one it goes through the path index.

@@ -5,12 +5,13 @@
 TEST_F(RecordListDBTest, NewFileGetsTheTableAsDeclared) {
     OpenFresh();
     SqlFile raw(file);
-    EXPECT_EQ(std::vector<std::string>{
-                  "CREATE TABLE D_RecordList(L_ID BIGINT,L_DevID BIGINT, I_ChannelIndex INT,L_SrcDevID BIGINT,"
-                  "I_SrcChannelIndex INT,I_Type INT,C_StartTime varchar(20),C_EndTime varchar(20),I_FileType INT,"
-                  "C_CardSN varchar(20),C_Info varchar(256),C_FilePath varchar(256),L_FileLen BIGINT,"
-                  "C_UpdateTime varchar(20),I_RecType INT)"},
-              raw.Column("SELECT sql FROM sqlite_master WHERE type = 'table'"));
+    EXPECT_EQ(
+        std::vector<std::string>{
+            "CREATE TABLE D_RecordList(L_ID BIGINT,L_DevID BIGINT, I_ChannelIndex INT,L_SrcDevID BIGINT,"
+            "I_SrcChannelIndex INT,I_Type INT,C_StartTime varchar(20),C_EndTime varchar(20),I_FileType INT,"
+            "C_CardSN varchar(20),C_Info varchar(256),C_FilePath varchar(256),L_FileLen BIGINT,"
+            "C_UpdateTime varchar(20),I_RecType INT)"},
+        raw.Column("SELECT sql FROM sqlite_master WHERE type = 'table'"));
     EXPECT_EQ(kIndexes, IndexNames(raw));
     // A second check on a complete table changes nothing.
     EXPECT_EQ(0, db.CheckTable(0));
@@ -20,11 +21,12 @@ TEST_F(RecordListDBTest, NewFileGetsTheTableAsDeclared) {
 TEST_F(RecordListDBTest, FileWithoutIndexesGainsThemWhenOpenedAndKeepsItsRows) {
     {
         SqlFile raw(file);
-        std::string fill = "CREATE TABLE D_RecordList(L_ID BIGINT,L_DevID BIGINT, I_ChannelIndex INT,"
-                           "L_SrcDevID BIGINT,I_SrcChannelIndex INT,I_Type INT,C_StartTime varchar(20),"
-                           "C_EndTime varchar(20),I_FileType INT,C_CardSN varchar(20),C_Info varchar(256),"
-                           "C_FilePath varchar(256),L_FileLen BIGINT,C_UpdateTime varchar(20),I_RecType INT);"
-                           "BEGIN;";
+        std::string fill =
+            "CREATE TABLE D_RecordList(L_ID BIGINT,L_DevID BIGINT, I_ChannelIndex INT,"
+            "L_SrcDevID BIGINT,I_SrcChannelIndex INT,I_Type INT,C_StartTime varchar(20),"
+            "C_EndTime varchar(20),I_FileType INT,C_CardSN varchar(20),C_Info varchar(256),"
+            "C_FilePath varchar(256),L_FileLen BIGINT,C_UpdateTime varchar(20),I_RecType INT);"
+            "BEGIN;";
         for (int i = 1; i <= 300; ++i)
             fill += "INSERT INTO D_RecordList VALUES(" + std::to_string(i) + ",1001," + std::to_string(i % 4) +
                     ",0,0,0,'2024-01-01 00:00:00','2024-01-01 01:00:00',0,'','','D:\\" + std::to_string(i) +
@@ -84,11 +86,12 @@ TEST_F(RecordListDBTest, OlderTableGetsItsMissingColumnsAndKeepsItsRows) {
 TEST_F(RecordListDBTest, TableWithoutRecordKindIsCompleted) {
     {
         SqlFile raw(file);
-        ASSERT_TRUE(raw.Exec("CREATE TABLE D_RecordList(L_ID BIGINT,L_DevID BIGINT, I_ChannelIndex INT,I_Type INT,"
-                             "C_StartTime varchar(20),C_EndTime varchar(20),I_FileType INT,C_CardSN varchar(20),"
-                             "C_Info varchar(256),C_FilePath varchar(256),L_FileLen BIGINT,"
-                             "C_UpdateTime varchar(20));"
-                             "INSERT INTO D_RecordList(L_ID,L_DevID,C_FilePath) VALUES(4,9,'x');"));
+        ASSERT_TRUE(
+            raw.Exec("CREATE TABLE D_RecordList(L_ID BIGINT,L_DevID BIGINT, I_ChannelIndex INT,I_Type INT,"
+                     "C_StartTime varchar(20),C_EndTime varchar(20),I_FileType INT,C_CardSN varchar(20),"
+                     "C_Info varchar(256),C_FilePath varchar(256),L_FileLen BIGINT,"
+                     "C_UpdateTime varchar(20));"
+                     "INSERT INTO D_RecordList(L_ID,L_DevID,C_FilePath) VALUES(4,9,'x');"));
     }
     OpenFresh();
     RECORD_LIST_ROWS rows;
@@ -135,8 +138,7 @@ TEST_F(RecordListDBTest, LongStatementsRun) {
     row.C_Info = CString(L'i', 900);
     ASSERT_EQ(0, db.Insert(row));
     std::vector<CString> prefixes;
-    for (int i = 0; i < 40; ++i)
-        prefixes.push_back(CString(L"Z:\\") + CString(L'z', 100));
+    for (int i = 0; i < 40; ++i) prefixes.push_back(CString(L"Z:\\") + CString(L'z', 100));
     prefixes.push_back(L"D:\\");
     RECORD_LIST_ROWS rows;
     ASSERT_EQ(0, db.QueryByPathPrefixes(rows, 200, prefixes));
@@ -152,8 +154,7 @@ TEST_F(RecordListDBTest, ReopeningWhileAnotherThreadInsertsLosesNothing) {
     int failures = 0;
     std::thread inserter([&] {
         for (int i = 0; i < kRows; ++i)
-            if (db.Insert(MakeRow(1, i, L"2024-01-01 00:00:00", L"2024-01-01 00:10:00", L"C:\\a")) != 0)
-                ++failures;
+            if (db.Insert(MakeRow(1, i, L"2024-01-01 00:00:00", L"2024-01-01 00:10:00", L"C:\\a")) != 0) ++failures;
     });
     for (int i = 0; i < kRows; ++i) {
         db.Open(file.c_str());

@@ -83,8 +83,8 @@ TEST_F(DamagedDatabaseTest, RecordListSetAsideAndStartedAnewByDamageKind) {
         ASSERT_EQ(1, db.Open(file.c_str()));
         ASSERT_EQ(0, db.CheckTable(0));
         RECORD_LIST_ROWS rows;
-        EXPECT_EQ(c.queryResult, db.SearchRecords(rows, 0, L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", -1, -1, -1,
-                                                  -1, L"", L""));
+        EXPECT_EQ(c.queryResult,
+                  db.SearchRecords(rows, 0, L"", L"", L"", L"", -1, -1, -1, -1, L"", L"", -1, -1, -1, -1, L"", L""));
         if (c.setAside) {
             ExpectKeptAside(file, c.bytes);
         } else {
@@ -169,8 +169,8 @@ protected:
         return ReadWholeFile(march);
     }
     int QueryMarch(std::vector<LOG_RECORD>& out) {
-        return NewLog()->Query(out, 2024, 3, -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1, -1,
-                               -1, -1);
+        return NewLog()->Query(out, 2024, 3, -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1, -1, -1,
+                               -1);
     }
 };
 

@@ -1,7 +1,7 @@
 #include "RecordListDBFixture.h"
 
-RECORD_LIST_ROW MakeRow(int dev, int channel, const wchar_t* start, const wchar_t* end, const wchar_t* path,
-                        int type, int fileLen) {
+RECORD_LIST_ROW MakeRow(int dev, int channel, const wchar_t* start, const wchar_t* end, const wchar_t* path, int type,
+                        int fileLen) {
     RECORD_LIST_ROW row;
     row.L_DevID = dev;
     row.I_ChannelIndex = channel;
@@ -16,8 +16,7 @@ RECORD_LIST_ROW MakeRow(int dev, int channel, const wchar_t* start, const wchar_
 
 std::vector<int> Ids(const RECORD_LIST_ROWS& rows) {
     std::vector<int> ids;
-    for (const RECORD_LIST_ROW& row : rows)
-        ids.push_back(row.L_ID);
+    for (const RECORD_LIST_ROW& row : rows) ids.push_back(row.L_ID);
     return ids;
 }
 

@@ -28,7 +28,7 @@ const char kOldLayout[] =
     "'','C:\\rec\\b.dav',66,'2024-01-02 02:00:00',4);";
 
 const std::vector<std::string> kIndexes = {"IX_RecordList_Device", "IX_RecordList_ID", "IX_RecordList_Path",
-                                            "IX_RecordList_Start"};
+                                           "IX_RecordList_Start"};
 
 std::vector<std::string> IndexNames(SqlFile& raw);
 
@@ -43,13 +43,12 @@ protected:
         ASSERT_EQ(0, db.CheckTable(0));
     }
     void InsertAll(const std::vector<RECORD_LIST_ROW>& rows) {
-        for (const RECORD_LIST_ROW& row : rows)
-            ASSERT_EQ(0, db.Insert(row));
+        for (const RECORD_LIST_ROW& row : rows) ASSERT_EQ(0, db.Insert(row));
     }
     std::vector<int> Search(const wchar_t* from, const wchar_t* to, int dev = -1, int channel = -1, int type = -1) {
         RECORD_LIST_ROWS rows;
-        EXPECT_EQ(0, db.SearchRecords(rows, 1, from, to, L"", L"", dev, channel, type, -1, L"", L"", -1, -1, -1,
-                                      -1, L"", L""));
+        EXPECT_EQ(0, db.SearchRecords(rows, 1, from, to, L"", L"", dev, channel, type, -1, L"", L"", -1, -1, -1, -1,
+                                      L"", L""));
         return Ids(rows);
     }
     size_t Count() {

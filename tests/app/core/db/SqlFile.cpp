@@ -9,9 +9,7 @@ SqlFile::SqlFile(const std::wstring& path) {
     sqlite3_open(utf8.c_str(), &m_db);
 }
 
-SqlFile::~SqlFile() {
-    sqlite3_close_v2(m_db);
-}
+SqlFile::~SqlFile() { sqlite3_close_v2(m_db); }
 
 bool SqlFile::Exec(const std::string& sql) {
     return sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;

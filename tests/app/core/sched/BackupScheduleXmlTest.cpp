@@ -105,9 +105,29 @@ TEST(BackupScheduleXmlTest, OtherFormsAgreeWithTheGeneralParser) {
 // Mutations of the program's own file, decided by both readers: wherever the
 // plain reader takes one, the general parser gives the same records.
 TEST(BackupScheduleXmlTest, MutatedFilesAgreeWithTheGeneralParser) {
-    const char* const pieces[] = {"<", ">", "/", "=", "\"", "'", " ", "\n", "&amp;", "<!-- c -->", "</", "/>",
-                                  "BackupSchedule", "AutoBackupSchedule", "WeekDayInfo", "WeekDay", "DevID",
-                                  "9999999999", "-", "7", "\xC3\xA9", "<![CDATA[x]]>", " DevID=\"3\""};
+    const char* const pieces[] = {"<",
+                                  ">",
+                                  "/",
+                                  "=",
+                                  "\"",
+                                  "'",
+                                  " ",
+                                  "\n",
+                                  "&amp;",
+                                  "<!-- c -->",
+                                  "</",
+                                  "/>",
+                                  "BackupSchedule",
+                                  "AutoBackupSchedule",
+                                  "WeekDayInfo",
+                                  "WeekDay",
+                                  "DevID",
+                                  "9999999999",
+                                  "-",
+                                  "7",
+                                  "\xC3\xA9",
+                                  "<![CDATA[x]]>",
+                                  " DevID=\"3\""};
     const std::string seed = kSavedScheduleFile;
     std::mt19937 random(29);
     int plainCount = 0;

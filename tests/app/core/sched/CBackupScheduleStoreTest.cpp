@@ -306,7 +306,8 @@ std::string ScheduleText(const char* devId, const char* channel, const char* ago
     return std::string("  <BackupSchedule DevID=\"") + devId + "\" ChannelIndex=\"" + channel + "\" AgoType=\"" +
            agoType + "\">\n    <BackupScheduleRunTime " + runTime +
            " />\n    <BackupScheduleDeviceRecordTime FHour=\"0\" FMinute=\"0\" THour=\"23\" TMinute=\"59\" />\n"
-           "    <BackupScheduleEndTime " + endTime + " />\n  </BackupSchedule>\n";
+           "    <BackupScheduleEndTime " +
+           endTime + " />\n  </BackupSchedule>\n";
 }
 
 const char kRunTime[] = "FHour=\"8\" FMinute=\"0\" THour=\"9\" TMinute=\"0\"";
@@ -331,7 +332,8 @@ TEST_F(CBackupScheduleStoreTest, OutOfRangeValuesAreRefusedOrClampedAndTheFileNa
         {"1001", "0", "999", kRunTime, kNoEnd, false},
         {"4321", "0", "1", kRunTime, kNoEnd, false},  // no such device in the list beside it
         {"1001", "0", "1", "FHour=\"25\" FMinute=\"61\" THour=\"9\" TMinute=\"0\"", kNoEnd, true},
-        {"1001", "0", "1", kRunTime, "Year=\"2026\" Month=\"2\" Day=\"31\" Hour=\"25\" Minute=\"61\" Second=\"99\"", true},
+        {"1001", "0", "1", kRunTime, "Year=\"2026\" Month=\"2\" Day=\"31\" Hour=\"25\" Minute=\"61\" Second=\"99\"",
+         true},
         {"1001", "0", "1", kRunTime, "Year=\"-5\" Month=\"1\" Day=\"1\" Hour=\"0\" Minute=\"0\" Second=\"0\"", true},
         {"1001", "0", "1", kRunTime, "Year=\"2026\" Month=\"13\" Day=\"1\" Hour=\"0\" Minute=\"0\" Second=\"0\"", true},
     };
@@ -353,8 +355,8 @@ TEST_F(CBackupScheduleStoreTest, OutOfRangeValuesAreRefusedOrClampedAndTheFileNa
         const BACKUP_SCHEDULE& last = schedules.back();
         EXPECT_LE(last.RunTime.FHour, 23);
         EXPECT_LE(last.RunTime.FMinute, 59);
-        EXPECT_TRUE(last.EndTime.Year == 0 || (last.EndTime.Month >= 1 && last.EndTime.Month <= 12 &&
-                                                last.EndTime.Day <= 28));
+        EXPECT_TRUE(last.EndTime.Year == 0 ||
+                    (last.EndTime.Month >= 1 && last.EndTime.Month <= 12 && last.EndTime.Day <= 28));
         const std::vector<CString> told = TakeFilesWithRefusedValues();
         ASSERT_EQ(1u, told.size()) << c.runTime << " " << c.endTime;
         EXPECT_STREQ(file.c_str(), told[0]);

@@ -125,7 +125,9 @@ TEST_F(CUserManagerTest, LoadOfHandWrittenFiles) {
         {"empty", "", 0, {}},
         {"malformed (set aside)", "<Organization><user id=\"a\"", 1, {}},
         {"cut short in the third user (set aside, two kept)",
-         "<Organization><user id=\"u1\" name=\"One\"/><user id=\"u2\"/><user id=\"u3\" na", 1, {L"u1", L"u2"}},
+         "<Organization><user id=\"u1\" name=\"One\"/><user id=\"u2\"/><user id=\"u3\" na",
+         1,
+         {L"u1", L"u2"}},
         {"ANSI name under a UTF-8 declaration",
          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
          "<Organization><user id=\"Jos\xE9\" name=\"Jos\xE9\" /><user id=\"zoe\" /></Organization>",

@@ -26,9 +26,7 @@ std::vector<int> IdsOf(const std::vector<BACKUP_SCHEDULE>& schedules) {
     return ids;
 }
 
-std::wstring Wide(const CString& text) {
-    return std::wstring(text.GetString());
-}
+std::wstring Wide(const CString& text) { return std::wstring(text.GetString()); }
 
 bool SetReadOnly(const std::wstring& path, bool readOnly) {
     return SetFileAttributesW(path.c_str(), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != FALSE;

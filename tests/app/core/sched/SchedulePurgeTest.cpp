@@ -21,8 +21,10 @@ namespace {
 std::string DeviceXml(std::initializer_list<int> ids) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n<Organization grade=\"1\">\n";
     for (int id : ids)
-        xml += "  <Device id=\"" + std::to_string(id) + "\" title=\"Cam\xE9ra\" ip=\"10.0.0.1\" port=\"37777\">"
-               "<Channel num=\"1\" id=\"1\" title=\"K\xFC" "che\" camera=\"0\" /></Device>\n";
+        xml += "  <Device id=\"" + std::to_string(id) +
+               "\" title=\"Cam\xE9ra\" ip=\"10.0.0.1\" port=\"37777\">"
+               "<Channel num=\"1\" id=\"1\" title=\"K\xFC"
+               "che\" camera=\"0\" /></Device>\n";
     return xml + "</Organization>\n";
 }
 
@@ -111,8 +113,9 @@ TEST_F(SchedulePurgeTest, DeviceIdsOfTheWholeList) {
     // elements, ANSI titles, and ids the registry renumbers.
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<Organization grade=\"1\">\n";
     for (int id = 1001; id <= 1060; ++id) xml += "<Device id=\"" + std::to_string(id) + "\" title=\"Jos\xE9\" />\n";
-    xml += "</Organization>\n<Organization grade=\"1\"><Device id=\"7\" /><Device id=\"2000\" /><Device id=\"12\" />"
-           "<Device title=\"no id\" /></Organization>\n";
+    xml +=
+        "</Organization>\n<Organization grade=\"1\"><Device id=\"7\" /><Device id=\"2000\" /><Device id=\"12\" />"
+        "<Device title=\"no id\" /></Organization>\n";
     ASSERT_TRUE(WriteWholeFile(deviceFile, xml));
     std::set<int> ids{5};
     ASSERT_EQ(0, ReadDeviceListIds(CString(deviceFile.c_str()), ids));

@@ -12,11 +12,11 @@ enum { kSun, kMon, kTue, kWed, kThu, kFri, kSat };
 
 // Ids 1..5 in this order.
 void AddWeekPlan(CBackupScheduleStore& store) {
-    store.AddAuto(MakeSchedule(1001, 0, Range(8, 0, 9, 0), {kMon}));                              // 1
-    store.AddAuto(MakeSchedule(1001, 1, Range(8, 30, 10, 0), {kMon, kTue}));                      // 2
+    store.AddAuto(MakeSchedule(1001, 0, Range(8, 0, 9, 0), {kMon}));                                        // 1
+    store.AddAuto(MakeSchedule(1001, 1, Range(8, 30, 10, 0), {kMon, kTue}));                                // 2
     store.AddAuto(MakeSchedule(1002, 0, Range(0, 0, 23, 59), {kSun, kMon, kTue, kWed, kThu, kFri, kSat}));  // 3
-    store.AddAuto(MakeSchedule(1002, 1, Range(22, 0, 2, 0), {kMon, kTue}));                       // 4: end before start
-    store.AddAuto(MakeSchedule(1003, 0, Range(23, 0, 24, 30), {kSun}));                           // 5: end read as 23:59
+    store.AddAuto(MakeSchedule(1002, 1, Range(22, 0, 2, 0), {kMon, kTue}));  // 4: end before start
+    store.AddAuto(MakeSchedule(1003, 0, Range(23, 0, 24, 30), {kSun}));      // 5: end read as 23:59
 }
 
 struct DueCase {
@@ -69,8 +69,8 @@ TEST(ScheduleRulesTest, QueryDueByClockWeekdayAndState) {
             store.ModifyAuto(state.first, s);
         }
         std::vector<BACKUP_SCHEDULE> due;
-        EXPECT_EQ(c.due.empty() ? -1 : 0, store.QueryDue(c.hour, c.minute, 0, c.weekday, due, c.acceptRunning,
-                                                            c.acceptEnded));
+        EXPECT_EQ(c.due.empty() ? -1 : 0,
+                  store.QueryDue(c.hour, c.minute, 0, c.weekday, due, c.acceptRunning, c.acceptEnded));
         EXPECT_EQ(c.due, IdsOf(due));
     }
 }
@@ -183,10 +183,24 @@ TEST(ScheduleRulesTest, CollectExpiredRetiresRunsThatOutlivedTheirWindow) {
         {"Sunday looks at Saturday", kSun, 10, 0, {kSat}, {{kSat, kDayStarted}}, 0, 1, {}},
         {"Monday does not look at Saturday", kMon, 10, 0, {kSat}, {{kSat, kDayStarted}}, 0, 0, {}},
         {"both rules at once", kTue, 10, 0, {kMon, kTue}, {{kMon, kDayStarted}, {kTue, kDayStarted}}, 0, 2, {}},
-        {"other days' states cleared, today's kept", kWed, 10, 0, {kWed},
-         {{kSun, kDayDone}, {kMon, kDayEnded}, {kTue, kDayEndedOther}, {kWed, kDayDone}}, 0, 0, {{kWed, kDayDone}}},
-        {"manual AgoType untouched", kTue, 10, 0, {kMon, kTue}, {{kMon, kDayStarted}, {kTue, kDayStarted}},
-         kManualAgoType, 0, {{kMon, kDayStarted}, {kTue, kDayStarted}}},
+        {"other days' states cleared, today's kept",
+         kWed,
+         10,
+         0,
+         {kWed},
+         {{kSun, kDayDone}, {kMon, kDayEnded}, {kTue, kDayEndedOther}, {kWed, kDayDone}},
+         0,
+         0,
+         {{kWed, kDayDone}}},
+        {"manual AgoType untouched",
+         kTue,
+         10,
+         0,
+         {kMon, kTue},
+         {{kMon, kDayStarted}, {kTue, kDayStarted}},
+         kManualAgoType,
+         0,
+         {{kMon, kDayStarted}, {kTue, kDayStarted}}},
     };
     for (const ExpireCase& c : cases) {
         SCOPED_TRACE(c.name);

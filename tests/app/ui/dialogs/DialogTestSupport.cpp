@@ -2,8 +2,7 @@
 
 #include "app/core/SystemUtil.h"
 
-std::wstring ItemText(HWND dialog, int id)
-{
+std::wstring ItemText(HWND dialog, int id) {
     wchar_t text[1024] = {};
     GetDlgItemTextW(dialog, id, text, 1024);
     return text;
@@ -11,8 +10,7 @@ std::wstring ItemText(HWND dialog, int id)
 
 void SetItemText(HWND dialog, int id, const std::wstring& text) { SetDlgItemTextW(dialog, id, text.c_str()); }
 
-void Click(HWND dialog, int id)
-{
+void Click(HWND dialog, int id) {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
@@ -20,10 +18,11 @@ BOOL IsItemVisible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dial
 
 BOOL IsItemEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)); }
 
-BOOL IsItemReadOnly(HWND dialog, int id) { return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY) != 0; }
+BOOL IsItemReadOnly(HWND dialog, int id) {
+    return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY) != 0;
+}
 
-void SendHeaderDoubleClick(HWND list, int column)
-{
+void SendHeaderDoubleClick(HWND list, int column) {
     NMHEADERW click = {};
     click.hdr.hwndFrom = ListView_GetHeader(list);
     click.hdr.idFrom = 0;
@@ -34,8 +33,7 @@ void SendHeaderDoubleClick(HWND list, int column)
     SendMessageW(list, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
 }
 
-std::wstring ListText(HWND list, int row, int column)
-{
+std::wstring ListText(HWND list, int row, int column) {
     wchar_t text[1024] = {};
     ListView_GetItemText(list, row, column, text, 1024);
     return text;
@@ -45,16 +43,12 @@ int ListRows(HWND list) { return ListView_GetItemCount(list); }
 
 int SelectedRow(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
 
-void SelectListRow(HWND list, int row)
-{
+void SelectListRow(HWND list, int row) {
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-void Pump()
-{
-    PumpMessages();
-}
+void Pump() { PumpMessages(); }
 
 #include <atomic>
 #include <thread>
@@ -66,24 +60,21 @@ struct BOX_SEARCH {
     HWND found;
 };
 
-BOOL CALLBACK FindBox(HWND window, LPARAM param)
-{
+BOOL CALLBACK FindBox(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<BOX_SEARCH*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     // Never a message to a window of the test's own thread, which may be waiting.
     wchar_t caption[64] = {};
     InternalGetWindowText(window, caption, 64);
-    if (owner != search->processId || !IsWindowVisible(window) || wcscmp(caption, L"Dodavozi") != 0)
-        return TRUE;
+    if (owner != search->processId || !IsWindowVisible(window) || wcscmp(caption, L"Dodavozi") != 0) return TRUE;
     search->found = window;
     return FALSE;
 }
 
-} // namespace
+}  // namespace
 
-std::vector<std::wstring> AnswerBoxes(int count, const std::function<void()>& action)
-{
+std::vector<std::wstring> AnswerBoxes(int count, const std::function<void()>& action) {
     std::vector<std::wstring> texts;
     std::atomic<bool> done(false);
     std::atomic<bool> finished(false);
@@ -99,8 +90,7 @@ std::vector<std::wstring> AnswerBoxes(int count, const std::function<void()>& ac
             GetDlgItemTextW(search.found, 0xFFFF, text, 512);
             texts.push_back(text);
             PostMessageW(search.found, WM_COMMAND, IDOK, 0);
-            for (int i = 0; i < 500 && IsWindow(search.found) && IsWindowVisible(search.found); ++i)
-                Sleep(10);
+            for (int i = 0; i < 500 && IsWindow(search.found) && IsWindowVisible(search.found); ++i) Sleep(10);
             waited = 0;
         }
         finished = true;

@@ -17,8 +17,7 @@ const wchar_t kStandinKey[] = L"Software\\Dodavozi\\SpreadsheetStandin";
 // The stand-in's record key, naming dir as its output folder while it lives.
 class StandinRecordKey {
 public:
-    explicit StandinRecordKey(const std::wstring& folder)
-    {
+    explicit StandinRecordKey(const std::wstring& folder) {
         RegDeleteTreeW(HKEY_CURRENT_USER, kStandinKey);
         HKEY key = nullptr;
         RegCreateKeyExW(HKEY_CURRENT_USER, kStandinKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
@@ -28,14 +27,12 @@ public:
     }
     ~StandinRecordKey() { RegDeleteTreeW(HKEY_CURRENT_USER, kStandinKey); }
 
-    DWORD Count(const wchar_t* name) const
-    {
+    DWORD Count(const wchar_t* name) const {
         DWORD value = 0, size = sizeof(value);
         RegGetValueW(HKEY_CURRENT_USER, kStandinKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
         return value;
     }
-    std::wstring Text(const wchar_t* name) const
-    {
+    std::wstring Text(const wchar_t* name) const {
         wchar_t buffer[MAX_PATH] = {};
         DWORD size = sizeof(buffer);
         RegGetValueW(HKEY_CURRENT_USER, kStandinKey, name, RRF_RT_REG_SZ, nullptr, buffer, &size);
@@ -46,8 +43,7 @@ public:
 // Removes the ProgID's class while it lives, as on a machine without the program.
 class ProgIdHidden {
 public:
-    ProgIdHidden()
-    {
+    ProgIdHidden() {
         DWORD size = sizeof(m_clsid);
         m_had = RegGetValueW(HKEY_CLASSES_ROOT, L"Excel.Application\\CLSID", nullptr, RRF_RT_REG_SZ, nullptr, m_clsid,
                              &size) == ERROR_SUCCESS &&
@@ -56,8 +52,7 @@ public:
     }
     // Puts back only what was there: an empty class written back would look
     // registered to the test set-up and hide the stand-in for good.
-    ~ProgIdHidden()
-    {
+    ~ProgIdHidden() {
         if (!m_had) return;
         RegSetKeyValueW(HKEY_CLASSES_ROOT, L"Excel.Application\\CLSID", nullptr, REG_SZ, m_clsid,
                         static_cast<DWORD>((wcslen(m_clsid) + 1) * sizeof(wchar_t)));
@@ -69,8 +64,7 @@ private:
 };
 
 // The only workbook file in folder, parsed; fails the test otherwise.
-std::vector<SheetData> ReadOnlyWorkbook(const std::wstring& folder)
-{
+std::vector<SheetData> ReadOnlyWorkbook(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((folder + L"\\*.xml").c_str(), &data);
     std::vector<SheetData> sheets;
@@ -88,10 +82,8 @@ std::vector<SheetData> ReadOnlyWorkbook(const std::wstring& folder)
 class ExcelExportTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { OleInitialize(nullptr); }
-    void TearDown() override
-    {
-        for (HWND window : StandinWorkbookWindows())
-            DestroyWindow(window);
+    void TearDown() override {
+        for (HWND window : StandinWorkbookWindows()) DestroyWindow(window);
         EXPECT_EQ(0u, record.Count(L"ApplicationsRunning"));
     }
 
@@ -154,8 +146,7 @@ TEST_F(ExcelExportTest, AddsTheWorkbookFromAnExistingTemplateOnly) {
     ASSERT_EQ(1u, sheets.size());
     EXPECT_EQ(L"Log", sheets[0].name);
     EXPECT_EQ((std::map<std::pair<long, long>, std::wstring>{{{1, 1}, L"x"}, {{5, 1}, L"kept"}}), sheets[0].cells);
-    for (HWND window : StandinWorkbookWindows())
-        DestroyWindow(window);
+    for (HWND window : StandinWorkbookWindows()) DestroyWindow(window);
 
     CExcelExport missing;
     ASSERT_EQ(0, missing.Open(dir.File(L"absent.tpl").c_str(), CString(), FALSE));
@@ -167,8 +158,7 @@ TEST_F(ExcelExportTest, NothingIsReferencedAfterCloseAndDestruction) {
     {
         CExcelExport excel;
         ASSERT_EQ(0, excel.Open(CString(), L"Log", FALSE));
-        for (int i = 1; i <= 20; ++i)
-            ASSERT_EQ(0, excel.SetCell(i, 1, L"cell"));
+        for (int i = 1; i <= 20; ++i) ASSERT_EQ(0, excel.SetCell(i, 1, L"cell"));
         // Each cell re-attaches Cells: what it replaced must be gone, not piled up.
         EXPECT_LE(record.Count(L"LiveObjects"), 6u);
         EXPECT_EQ(0, excel.Close());
@@ -191,13 +181,20 @@ TEST_F(ExcelExportTest, RefusesCellsOutsideTheSheetAndASecondOpen) {
     EXPECT_EQ(-1, excel.SetVisible(TRUE));
     ASSERT_EQ(0, excel.Open(CString(), L"Log", FALSE));
     EXPECT_EQ(-1, excel.Open(CString(), L"Log", FALSE));
-    const struct { int row, column, result; } cells[] = {
-        {0, 1, -1}, {1, 0, -1}, {1, 256, -1}, {-5, 3, -1}, {1, 255, 0}, {1, 1, 0}, {65536, 2, 0},
+    const struct {
+        int row, column, result;
+    } cells[] = {
+        {0, 1, -1},
+        {1, 0, -1},
+        {1, 256, -1},
+        {-5, 3, -1},
+        {1, 255, 0},
+        {1, 1, 0},
+        {65536, 2, 0},
         // Past the stand-in's last row: the server's refusal comes back too.
         {65537, 2, -1},
     };
-    for (const auto& c : cells)
-        EXPECT_EQ(c.result, excel.SetCell(c.row, c.column, L"v")) << c.row << "," << c.column;
+    for (const auto& c : cells) EXPECT_EQ(c.result, excel.SetCell(c.row, c.column, L"v")) << c.row << "," << c.column;
     EXPECT_EQ(0, excel.SetVisible(TRUE));
     EXPECT_EQ(0, excel.Close());
     std::vector<SheetData> sheets = ReadOnlyWorkbook(dir.Path());
@@ -210,8 +207,7 @@ TEST_F(ExcelExportTest, RefusesCellsOutsideTheSheetAndASecondOpen) {
 TEST_F(ExcelExportTest, RowsPastTheSheetsEndFailTheExportWithTheCountWritten) {
     const int sheetRows = 65536;
     TextTable table = {{L"No."}};
-    for (int r = 1; r <= sheetRows; ++r)
-        table.push_back({std::to_wstring(r)});
+    for (int r = 1; r <= sheetRows; ++r) table.push_back({std::to_wstring(r)});
     fixture.Fill(table);
     int written = -1;
     EXPECT_EQ(-2, ExportListToExcel(&fixture.List(), CString(), &written));
@@ -272,7 +268,8 @@ TEST_F(ExcelExportTest, DispatchDriverReportsEveryFailureAsAResult) {
     COleDispatchDriver books(object);
     object = nullptr;
     // Add with its optional argument absent altogether.
-    ASSERT_EQ(S_OK, books.InvokeHelper(books.GetIDOfName(L"add"), DISPATCH_METHOD, VT_DISPATCH, &object, AFX_VTS(VTS_NONE)));
+    ASSERT_EQ(S_OK,
+              books.InvokeHelper(books.GetIDOfName(L"add"), DISPATCH_METHOD, VT_DISPATCH, &object, AFX_VTS(VTS_NONE)));
     EXPECT_EQ(L"(none)", record.Text(L"LastAddArguments"));
     COleDispatchDriver book(object);
     EXPECT_NE(S_OK, books.InvokeHelper(books.GetIDOfName(L"Add"), DISPATCH_METHOD, VT_DISPATCH, &object,
@@ -282,7 +279,8 @@ TEST_F(ExcelExportTest, DispatchDriverReportsEveryFailureAsAResult) {
     ASSERT_EQ(S_OK, book.GetProperty(book.GetIDOfName(L"Worksheets"), VT_DISPATCH, &object));
     COleDispatchDriver sheets(object);
     DISPID item = sheets.GetIDOfName(L"Item");
-    EXPECT_EQ(DISP_E_BADINDEX, sheets.InvokeHelper(item, DISPATCH_PROPERTYGET, VT_DISPATCH, &object, AFX_VTS(VTS_I4), 2L));
+    EXPECT_EQ(DISP_E_BADINDEX,
+              sheets.InvokeHelper(item, DISPATCH_PROPERTYGET, VT_DISPATCH, &object, AFX_VTS(VTS_I4), 2L));
     ASSERT_EQ(S_OK, sheets.InvokeHelper(item, DISPATCH_PROPERTYGET, VT_DISPATCH, &object, AFX_VTS(VTS_I2), 1));
     COleDispatchDriver sheet(object);
 
@@ -294,8 +292,8 @@ TEST_F(ExcelExportTest, DispatchDriverReportsEveryFailureAsAResult) {
     VARIANT value;
     VariantInit(&value);
     DISPPARAMS unnamed = {&value, nullptr, 1, 0};
-    EXPECT_EQ(DISP_E_PARAMNOTFOUND, sheet.m_lpDispatch->Invoke(name, IID_NULL, 0, DISPATCH_PROPERTYPUT, &unnamed,
-                                                               nullptr, nullptr, nullptr));
+    EXPECT_EQ(DISP_E_PARAMNOTFOUND,
+              sheet.m_lpDispatch->Invoke(name, IID_NULL, 0, DISPATCH_PROPERTYPUT, &unnamed, nullptr, nullptr, nullptr));
 
     // Re-attaching Cells releases the one held before.
     COleDispatchDriver cells;
@@ -317,4 +315,4 @@ TEST_F(ExcelExportTest, DispatchDriverReportsEveryFailureAsAResult) {
     EXPECT_EQ(E_POINTER, cells.InvokeHelper(1, DISPATCH_METHOD, VT_EMPTY, nullptr, AFX_VTS(VTS_NONE)));
 }
 
-} // namespace
+}  // namespace

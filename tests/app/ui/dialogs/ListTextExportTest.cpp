@@ -27,10 +27,14 @@ struct TextCase {
 
 TEST_F(ListTextExportTest, WritesFixedWidthColumnsByteForByte) {
     const TextCase cases[] = {
-        {"two columns", {{L"No.", L"Date"}, {L"1", L"2009-01-02 03:04:05"}}, CP_ACP,
+        {"two columns",
+         {{L"No.", L"Date"}, {L"1", L"2009-01-02 03:04:05"}},
+         CP_ACP,
          "No.     Date\r\n1       2009-01-02 03:04:05\r\n"},
         {"one column is never padded", {{L"A"}, {L"x"}, {L"yy"}}, 1252, "A\r\nx\r\nyy\r\n"},
-        {"wide middle column", {{L"a", L"bb", L"c"}, {L"1", L"long text here", L"3"}, {L"22", L"", L""}}, 1252,
+        {"wide middle column",
+         {{L"a", L"bb", L"c"}, {L"1", L"long text here", L"3"}, {L"22", L"", L""}},
+         1252,
          "a      bb                 c\r\n1      long text here     3\r\n22                        \r\n"},
         {"characters outside the code page", {{L"N", L"M"}, {L"\u65e5\u672c", L"x"}}, 1252, "N      M\r\n??     x\r\n"},
         {"accented text in its code page bytes", {{L"caf\u00e9"}, {L"\u00fc"}}, 1252, "caf\xe9\r\n\xfc\r\n"},
@@ -77,10 +81,8 @@ TEST_F(ListTextExportTest, AFileThatCannotBeCreatedIsReportedAndNotOpened) {
 class CShortFile : public CFile {
 public:
     explicit CShortFile(UINT room) : m_room(room) {}
-    void Write(const void*, UINT count) override
-    {
-        if (count > m_room)
-            AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL);
+    void Write(const void*, UINT count) override {
+        if (count > m_room) AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL);
         m_room -= count;
     }
 
@@ -99,8 +101,7 @@ TEST_F(ListTextExportTest, AFailedWriteIsReported) {
     EXPECT_EQ(0, table.Write(roomy));
 }
 
-CString FromCodePage(const CStringA& text, UINT codePage)
-{
+CString FromCodePage(const CStringA& text, UINT codePage) {
     wchar_t buffer[2048] = {};
     int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text, text.GetLength(), buffer, 2047);
     return CString(buffer, length);
@@ -119,4 +120,4 @@ TEST(ListTextCodePageTest, LongTextsAreCutAtACharacterStart) {
     EXPECT_EQ(L"a" + CString(L'\u4e2d', 511), FromCodePage(full, 936));
 }
 
-} // namespace
+}  // namespace

@@ -123,8 +123,7 @@ LRESULT CALLBACK OwnerDataParent(HWND window, UINT message, WPARAM wParam, LPARA
         auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
         if (info->hdr.code == LVN_GETDISPINFOW && (info->item.mask & LVIF_TEXT) &&
             info->item.iItem < static_cast<int>(kFirst.size())) {
-            lstrcpynW(info->item.pszText, kFirst[info->item.iItem][info->item.iSubItem].c_str(),
-                      info->item.cchTextMax);
+            lstrcpynW(info->item.pszText, kFirst[info->item.iItem][info->item.iSubItem].c_str(), info->item.cchTextMax);
         }
         return 0;
     }
@@ -142,8 +141,8 @@ TEST(ReadListView, ReadsAnOwnerDataList) {
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"ReadListViewOwnerDataParent";
         RegisterClassW(&wc);
-        HWND parent = CreateWindowW(wc.lpszClassName, L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, wc.hInstance,
-                                    nullptr);
+        HWND parent =
+            CreateWindowW(wc.lpszClassName, L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
         HWND made = parent ? CreateWindowW(WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT | LVS_OWNERDATA, 0, 0, 300, 200,
                                            parent, nullptr, wc.hInstance, nullptr)
                            : nullptr;

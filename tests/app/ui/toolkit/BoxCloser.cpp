@@ -3,7 +3,9 @@
 #include "ProcessWindows.h"
 
 BoxCloser::BoxCloser(DWORD processId, const wchar_t* caption, int button)
-    : m_processId(processId ? processId : GetCurrentProcessId()), m_caption(caption), m_button(button),
+    : m_processId(processId ? processId : GetCurrentProcessId()),
+      m_caption(caption),
+      m_button(button),
       m_thread([this] { Watch(); }) {}
 
 BoxCloser::~BoxCloser() {

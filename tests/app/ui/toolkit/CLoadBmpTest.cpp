@@ -56,7 +56,7 @@ TEST(LoadBmpParseTest, LayoutTexts) {
         const wchar_t* text;
         COLORREF color;
     } colors[] = {
-        {L"255,0,0", RGB(255, 0, 0)}, {L"256,0,0", RGB(0, 0, 0)}, {L"", 0},
+        {L"255,0,0", RGB(255, 0, 0)},   {L"256,0,0", RGB(0, 0, 0)}, {L"", 0},
         {L" 1 , 2 , 3 ", RGB(1, 2, 3)}, {L"1,2", RGB(1, 0, 1)},
     };
     for (const auto& c : colors) EXPECT_EQ(c.color, CLoadBmp::ParseRGB(c.text)) << c.text;
@@ -84,9 +84,7 @@ TEST_F(LoadBmpTest, NinePartBackgroundAgainstTheSource) {
         if (v >= size - (skin - corner)) return v - (size - skin);
         return corner;  // the stretched middle line
     };
-    const struct {
-        int W, H;
-    } sizes[] = {{20, 16}, {15, 10}, {45, 37}, {45, 16}, {20, 37}};
+    const struct { int W, H; } sizes[] = {{20, 16}, {15, 10}, {45, 37}, {45, 16}, {20, 37}};
     for (const auto& s : sizes) {
         owner.MoveWindow(0, 0, s.W, s.H, FALSE);
         Pixels painted = Render(s.W, s.H, RGB(9, 9, 9), [&](CDC* dc) { skin.PaintBackground(dc); });
@@ -101,13 +99,12 @@ TEST_F(LoadBmpTest, NinePartBackgroundAgainstTheSource) {
 TEST_F(LoadBmpTest, MissingImageShowsTheBoxAndLeavesTheWindowUnskinned) {
     owner.MoveWindow(0, 0, 77, 55, FALSE);
     const CString missing = dir.File(L"missing.bmp").c_str();
-    const struct {
-        CString back, buttons;
-    } cases[] = {{missing, buttons}, {background, missing}};
+    const struct { CString back, buttons; } cases[] = {{missing, buttons}, {background, missing}};
     for (const auto& c : cases) {
         BareSkin skin;
         BoxCloser closer(0, L"Skin test");
-        skin.InitSkin(&owner, c.back, c.buttons, L"20,16", FALSE, L"Skin test", L"Load background image [FilePath] failed!");
+        skin.InitSkin(&owner, c.back, c.buttons, L"20,16", FALSE, L"Skin test",
+                      L"Load background image [FilePath] failed!");
         std::wstring text;
         EXPECT_TRUE(closer.Wait(&text));
         EXPECT_EQ(std::wstring(L"Load background image ") + (LPCWSTR)missing + L" failed!", text);
@@ -206,7 +203,7 @@ TEST_F(LoadBmpTest, FourImageButtonsCutTheirOwnRectangle) {
     } states[] = {{0, 0}, {ODS_SELECTED, 2}, {ODS_DISABLED, 3}};
     for (const auto& s : states) {
         Pixels drawn = Render(20, 10, 0, [&](CDC* dc) {
-            DRAWITEMSTRUCT dis = {ODT_BUTTON, 31, 0, ODA_DRAWENTIRE, s.itemState, skin.shown.m_hWnd, *dc,
+            DRAWITEMSTRUCT dis = {ODT_BUTTON,     31, 0, ODA_DRAWENTIRE, s.itemState, skin.shown.m_hWnd, *dc,
                                   {0, 0, 20, 10}, 0};
             skin.shown.DrawItem(&dis);
         });

@@ -60,7 +60,7 @@ protected:
 }  // namespace
 
 TEST_F(PlaySliderTest, ReleaseReportsPercentOfTheWidth) {
-    Mouse(WM_LBUTTONDOWN, 150);  // beside the thumb: it jumps there
+    Mouse(WM_LBUTTONDOWN, 150);      // beside the thumb: it jumps there
     EXPECT_EQ(51, slider.GetPos());  // 100 * 150 / (300 - 10)
     Mouse(WM_LBUTTONUP, 150);
     EXPECT_EQ(50, LastReport());

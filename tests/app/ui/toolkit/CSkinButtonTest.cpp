@@ -28,8 +28,8 @@ public:
 class ButtonSkin : public CLoadBmpEx {
 public:
     void LoadLayout() override {
-        CreateButtonEx(TRUE, L"20,20,50,40", L"0,0,30,20", L"0,20,30,40", L"0,40,30,60", L"0,60,30,80", L"Tip",
-                       &button, kButtonId);
+        CreateButtonEx(TRUE, L"20,20,50,40", L"0,0,30,20", L"0,20,30,40", L"0,40,30,60", L"0,60,30,80", L"Tip", &button,
+                       kButtonId);
     }
     CSkinButton button;
 };
@@ -41,10 +41,10 @@ protected:
                                     nullptr, nullptr));
         ::SetForegroundWindow(parent.m_hWnd);
         ASSERT_TRUE(WriteBitmapFile(dir.File(L"back.bmp"), 200, 100, [](int, int) { return RGB(5, 5, 5); }));
-        ASSERT_TRUE(WriteBitmapFile(dir.File(L"buttons.bmp"), kW, 4 * kH,
-                                    [](int x, int y) { return Cut(y / kH, x, y % kH); }));
-        skin.InitSkin(&parent, dir.File(L"back.bmp").c_str(), dir.File(L"buttons.bmp").c_str(), L"200,100", FALSE,
-                      L"", L"");
+        ASSERT_TRUE(
+            WriteBitmapFile(dir.File(L"buttons.bmp"), kW, 4 * kH, [](int x, int y) { return Cut(y / kH, x, y % kH); }));
+        skin.InitSkin(&parent, dir.File(L"back.bmp").c_str(), dir.File(L"buttons.bmp").c_str(), L"200,100", FALSE, L"",
+                      L"");
         ASSERT_TRUE(skin.button.GetSafeHwnd());
         parent.MoveWindow(100, 100, 200, 100, TRUE);
     }
@@ -53,8 +53,8 @@ protected:
     // What DrawItem paints for the item state.
     Pixels Draw(UINT itemState) {
         return Render(kW, kH, 0, [&](CDC* dc) {
-            DRAWITEMSTRUCT dis = {ODT_BUTTON, kButtonId, 0, ODA_DRAWENTIRE, itemState, skin.button.m_hWnd, *dc,
-                                  {0, 0, kW, kH}, 0};
+            DRAWITEMSTRUCT dis = {ODT_BUTTON, kButtonId,      0, ODA_DRAWENTIRE, itemState, skin.button.m_hWnd,
+                                  *dc,        {0, 0, kW, kH}, 0};
             skin.button.DrawItem(&dis);
         });
     }
@@ -122,8 +122,8 @@ TEST_F(SkinButtonTest, DrawingLeavesTheItemDcAsItCame) {
         dc->SetTextColor(RGB(1, 2, 3));
         dc->SetTextAlign(TA_LEFT | TA_BOTTOM);
         skin.button.SetCaption(L"Go");
-        DRAWITEMSTRUCT dis = {ODT_BUTTON, kButtonId, 0, ODA_DRAWENTIRE, ODS_DISABLED, skin.button.m_hWnd, *dc,
-                              {0, 0, kW, kH}, 0};
+        DRAWITEMSTRUCT dis = {ODT_BUTTON, kButtonId,      0, ODA_DRAWENTIRE, ODS_DISABLED, skin.button.m_hWnd,
+                              *dc,        {0, 0, kW, kH}, 0};
         skin.button.DrawItem(&dis);
         EXPECT_EQ(font.GetSafeHandle(), ::GetCurrentObject(*dc, OBJ_FONT));
         EXPECT_EQ(OPAQUE, dc->GetBkMode());

@@ -54,12 +54,12 @@ TEST_F(SupperEditTest, TypedCharacters) {
         const wchar_t* result;
     } cases[] = {
         {kIdChars, L"", 0, L"ab-c d_9+", L"abcd_9+"},
-        {kIdChars, L"", 0, CString(L"abc") + L'\b' + L"x", L"abx"},  // backspace is always allowed
+        {kIdChars, L"", 0, CString(L"abc") + L'\b' + L"x", L"abx"},               // backspace is always allowed
         {kIdChars, L"", 0, CString(L"ab") + L'\x03' + L'\x16' + L'\x18', L"ab"},  // Ctrl+C, V, X refused
-        {L"ab", L"b", 0, L"abab", L"aa"},  // denied wins over allowed
+        {L"ab", L"b", 0, L"abab", L"aa"},                                         // denied wins over allowed
         {L"", L"!", 4, L"h!ello", L"hell"},
         {L"", L"", 4, L"\x00e9t\x00e9s!", L"\x00e9t\x00e9s"},  // one byte each in code page 1252
-        {L"", L"", 0, CString(L'x', 300), nullptr},  // no limit
+        {L"", L"", 0, CString(L'x', 300), nullptr},            // no limit
     };
     for (const auto& c : cases) {
         CSupperEdit box;

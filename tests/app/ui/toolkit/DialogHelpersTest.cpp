@@ -59,7 +59,7 @@ TEST_F(DialogHelpersTest, ColoursByStateAndClass) {
     colors.SetWndColors(dialog.GetDlgItem(IDC_FORM_READONLY), focused, normal, readOnly);
     EXPECT_EQ(3u, colors.GetBrushCount());  // shared brushes
     colors.SetCtrlColors(&dialog, IDC_FORM_CHECK, focused, normal, RGB(1, 2, 3));
-    EXPECT_EQ(4u, colors.GetBrushCount());  // only the new colour gets one
+    EXPECT_EQ(4u, colors.GetBrushCount());                                     // only the new colour gets one
     colors.SetCtrlColors(&dialog, IDC_FORM_CHECK, focused, normal, readOnly);  // replaced, nothing new
     EXPECT_EQ(4u, colors.GetBrushCount());
 

@@ -38,9 +38,9 @@ private:
 };
 
 BEGIN_MESSAGE_MAP(SkinnedWindow, CWnd)
-    ON_WM_PAINT()
-    ON_WM_ERASEBKGND()
-    ON_WM_CTLCOLOR()
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 // A program folder holding a copy of the default skin the build drew.
@@ -73,8 +73,8 @@ protected:
                        L"System Prompt", kFailText);
     }
     static BOOL MakeWindow(CWnd* window, const wchar_t* title, DWORD style = WS_POPUP | WS_VISIBLE) {
-        return window->CreateEx(0, AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW)), title, style, 40, 40,
-                                200, 100, nullptr, nullptr);
+        return window->CreateEx(0, AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW)), title, style, 40, 40, 200,
+                                100, nullptr, nullptr);
     }
 
     TempDir dir;
@@ -97,8 +97,9 @@ TEST_F(DialogSkinsTest, PlayBarFromTheDefaultSkin) {
     const struct {
         UINT id;
         const SKIN_BUTTON_LAYOUT& keys;
-    } buttons[] = {{IDC_SKIN_PAUSE, layout.pause}, {IDC_SKIN_START, layout.start},   {IDC_SKIN_STOP, layout.stop},
-                   {IDC_SKIN_FAST, layout.fast},   {IDC_SKIN_SLOW, layout.slow},     {IDC_SKIN_OPENFILE, layout.openFile},
+    } buttons[] = {{IDC_SKIN_PAUSE, layout.pause},      {IDC_SKIN_START, layout.start},
+                   {IDC_SKIN_STOP, layout.stop},        {IDC_SKIN_FAST, layout.fast},
+                   {IDC_SKIN_SLOW, layout.slow},        {IDC_SKIN_OPENFILE, layout.openFile},
                    {IDC_SKIN_PLAYLIST, layout.playList}};
     for (const auto& b : buttons) {
         CWnd* button = bar.GetDlgItem(b.id);
@@ -147,17 +148,18 @@ TEST_F(DialogSkinsTest, MainWindowButtons) {
 TEST_F(DialogSkinsTest, MissingSkinFilesNameThemselves) {
     // Skins the play bar from the files as they are now and hands check the
     // text of the failure box that shows.
-    auto skinPlayBar = [&](const std::function<void(CPlayControlDlgSkin&, SkinnedWindow&, const std::wstring&)>& check) {
-        CAppConfig config(programDir);
-        CPlayControlDlgSkin skin(&config);
-        SkinnedWindow bar(&skin);
-        ASSERT_TRUE(MakeWindow(&bar, L"bar"));
-        BoxCloser closer(0, L"System Prompt");
-        InitPlayBar(&skin, &bar, config);
-        std::wstring text;
-        EXPECT_TRUE(closer.Wait(&text));
-        check(skin, bar, text);
-    };
+    auto skinPlayBar =
+        [&](const std::function<void(CPlayControlDlgSkin&, SkinnedWindow&, const std::wstring&)>& check) {
+            CAppConfig config(programDir);
+            CPlayControlDlgSkin skin(&config);
+            SkinnedWindow bar(&skin);
+            ASSERT_TRUE(MakeWindow(&bar, L"bar"));
+            BoxCloser closer(0, L"System Prompt");
+            InitPlayBar(&skin, &bar, config);
+            std::wstring text;
+            EXPECT_TRUE(closer.Wait(&text));
+            check(skin, bar, text);
+        };
     // No [Sliders]: an empty slider image path fails; the buttons stay.
     ::WritePrivateProfileStringW(L"Sliders", nullptr, nullptr, skinDir + L"play.ini");
     skinPlayBar([&](CPlayControlDlgSkin& skin, SkinnedWindow& bar, const std::wstring& text) {
@@ -205,7 +207,7 @@ TEST_F(DialogSkinsTest, NoGdiObjectLeaksAcrossRepaintsAndReskins) {
         for (int i = 0; i < 1000; ++i) {
             skin.PaintBackground(&canvas);
             DRAWITEMSTRUCT item = {ODT_BUTTON, IDC_SKIN_START, 0, ODA_DRAWENTIRE, states[i % 4], skin.m_start.m_hWnd,
-                                   canvas, {0, 0, 32, 32}, 0};
+                                   canvas,     {0, 0, 32, 32}, 0};
             skin.m_start.DrawItem(&item);
             skin.m_slider.SendMessage(WM_TIMER, 1);  // the refresh repaints the slider
             skin.m_slider.UpdateWindow();

@@ -44,8 +44,7 @@ public:
         CreateStateLamp(TRUE, L"10,10,30,22", &lamp);
         CreateStaticEx(TRUE, L"40,10,140,30", L"1,2,3", L"255,255,0", &label);
         CreateSkinCbx(TRUE, L"10,40,110,60", &combo, 41, TRUE);
-        CreateSkinSlider(TRUE, L"10,80,210,100", thumbs[0], thumbs[1], thumbs[2], thumbs[3], &slider, 42,
-                         L"Skin test");
+        CreateSkinSlider(TRUE, L"10,80,210,100", thumbs[0], thumbs[1], thumbs[2], thumbs[3], &slider, 42, L"Skin test");
         if (!withHidden) return;
         CreateStateLamp(FALSE, L"10,10,30,22", &hiddenLamp);
         CreateSkinSlider(FALSE, L"10,80,210,100", thumbs[0], thumbs[1], thumbs[2], thumbs[3], &hiddenSlider, 43,
@@ -69,8 +68,7 @@ protected:
             ASSERT_TRUE(WriteBitmapFile((LPCWSTR)images[i], 300, 200, [i](int, int) { return ImageColor(i); }));
         }
         // Thumbs in the loader's order: normal, hover, disabled, pressed.
-        const int states[] = {CSkinSlider::kNormal, CSkinSlider::kHover, CSkinSlider::kDisabled,
-                              CSkinSlider::kPressed};
+        const int states[] = {CSkinSlider::kNormal, CSkinSlider::kHover, CSkinSlider::kDisabled, CSkinSlider::kPressed};
         for (int i = 0; i < 4; ++i) {
             skin.thumbs[i] = dir.File(L"thumb" + std::to_wstring(i) + L".bmp").c_str();
             const int state = states[i];
@@ -137,8 +135,8 @@ TEST_F(SkinControlsTest, ASliderThumbThatFailsToLoadStopsOnlyThatSlider) {
     broken.thumbs[1] = dir.File(L"missing.bmp").c_str();
     broken.thumbs[2] = broken.thumbs[3] = broken.thumbs[0];
     BoxCloser closer(0, L"Skin test");
-    broken.InitSkinFromFiles(&owner, images[0], images[1], images[2], images[3], L"", L"300,200", FALSE,
-                             L"Skin test", L"[FilePath]");
+    broken.InitSkinFromFiles(&owner, images[0], images[1], images[2], images[3], L"", L"300,200", FALSE, L"Skin test",
+                             L"[FilePath]");
     std::wstring text;
     ASSERT_TRUE(closer.Wait(&text));
     EXPECT_NE(std::wstring::npos, text.find(L"missing.bmp"));

@@ -36,7 +36,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CCheckChangeParent, CWnd)
-    ON_NOTIFY(LVN_ITEMCHANGED, 10, &CCheckChangeParent::OnItemChanged)
+ON_NOTIFY(LVN_ITEMCHANGED, 10, &CCheckChangeParent::OnItemChanged)
 END_MESSAGE_MAP()
 
 VIRTUAL_LIST_ROW Row(const wchar_t* first, const wchar_t* second, DWORD_PTR data) {

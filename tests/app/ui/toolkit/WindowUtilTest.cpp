@@ -43,15 +43,15 @@ TEST(WindowUtilTest, LayoutRectTable) {
         int oldW, oldH, newW, newH;
         RECT want;
     } cases[] = {
-        {Item(r, 0, 0, 0, 0, 0, 0), 400, 300, 500, 300, {150, 50, 250, 80}},   // centred: half the growth
-        {Item(r, 0, 1, 1, 0, 0, 0), 400, 300, 500, 300, {100, 50, 300, 80}},   // fixed left, anchored right: stretches
-        {Item(r, 0, 0, 1, 0, 0, 0), 400, 300, 500, 300, {200, 50, 300, 80}},   // anchored right: moves with the edge
-        {Item(r, 1, 1, 0, 0, 0, 0), 400, 300, 500, 400, {100, 50, 200, 80}},   // fixed both ways
-        {Item(r, 0, 0, 0, 0, 0, 0), 400, 300, 397, 300, {99, 50, 199, 80}},    // dW -3: -1, truncated toward zero
-        {Item(r, 0, 0, 0, 1, 0, 0), 400, 300, 400, 250, {100, 0, 200, 30}},    // anchored bottom, shrinking
-        {Item(r, 0, 0, 0, 0, 1, 1), 400, 300, 600, 450, {150, 75, 250, 105}},  // proportional: keeps its size
-        {Item(r, 0, 0, 0, 0, 2, 2), 400, 300, 600, 450, {200, 125, 300, 155}}, // 2 is not "set": halves
-        {Item(r, 0, 0, 0, 0, 1, 1), 0, 0, 600, 450, {100, 50, 200, 80}},       // old size 0: no division by zero
+        {Item(r, 0, 0, 0, 0, 0, 0), 400, 300, 500, 300, {150, 50, 250, 80}},    // centred: half the growth
+        {Item(r, 0, 1, 1, 0, 0, 0), 400, 300, 500, 300, {100, 50, 300, 80}},    // fixed left, anchored right: stretches
+        {Item(r, 0, 0, 1, 0, 0, 0), 400, 300, 500, 300, {200, 50, 300, 80}},    // anchored right: moves with the edge
+        {Item(r, 1, 1, 0, 0, 0, 0), 400, 300, 500, 400, {100, 50, 200, 80}},    // fixed both ways
+        {Item(r, 0, 0, 0, 0, 0, 0), 400, 300, 397, 300, {99, 50, 199, 80}},     // dW -3: -1, truncated toward zero
+        {Item(r, 0, 0, 0, 1, 0, 0), 400, 300, 400, 250, {100, 0, 200, 30}},     // anchored bottom, shrinking
+        {Item(r, 0, 0, 0, 0, 1, 1), 400, 300, 600, 450, {150, 75, 250, 105}},   // proportional: keeps its size
+        {Item(r, 0, 0, 0, 0, 2, 2), 400, 300, 600, 450, {200, 125, 300, 155}},  // 2 is not "set": halves
+        {Item(r, 0, 0, 0, 0, 1, 1), 0, 0, 600, 450, {100, 50, 200, 80}},        // old size 0: no division by zero
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];

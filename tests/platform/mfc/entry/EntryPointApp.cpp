@@ -22,8 +22,8 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CSelfClosingWnd, CWnd)
-    ON_WM_CREATE()
-    ON_WM_TIMER()
+ON_WM_CREATE()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 class CEntryApp : public CWinApp {
@@ -33,7 +33,8 @@ public:
 
     BOOL InitInstance() override {
         if (lstrcmpW(m_lpCmdLine, L"first second") != 0) m_failure = 2;
-        if (!m_window.CreateEx(0, AfxRegisterWndClass(0), L"entry", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr))
+        if (!m_window.CreateEx(0, AfxRegisterWndClass(0), L"entry", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                               nullptr))
             return FALSE;
         m_pMainWnd = &m_window;
         return TRUE;
@@ -46,4 +47,4 @@ public:
 
 CEntryApp theApp;
 
-} // namespace
+}  // namespace

@@ -32,7 +32,7 @@ private:
 };
 
 // Stops the run: libFuzzer records the input as a crash.
-#define FUZZ_CHECK(condition) \
-    do {                      \
+#define FUZZ_CHECK(condition)           \
+    do {                                \
         if (!(condition)) std::abort(); \
     } while (0)

@@ -32,8 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AUTO_LOGIN_REPLY reply;
     if (ParseLoginReply(data, size, &reply) == 0) {
         uint8_t answer[kMaxLoginReply];
-        FUZZ_CHECK(BuildLoginAnswer(data, size, 1234, reply.channelCount, answer, sizeof answer) ==
-                   int(size));
+        FUZZ_CHECK(BuildLoginAnswer(data, size, 1234, reply.channelCount, answer, sizeof answer) == int(size));
     }
 
     FuzzInput in(data, size);

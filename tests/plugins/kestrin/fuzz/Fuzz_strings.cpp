@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text = text.substr(0, text.find('\0'));
 
     std::vector<char> first(firstSize), rest(restSize);
-    if (SplitInTwo(text.c_str(), first.data(), first.size(), rest.data(), rest.size(),
-                   separator.c_str(), maxLength) == 0) {
+    if (SplitInTwo(text.c_str(), first.data(), first.size(), rest.data(), rest.size(), separator.c_str(), maxLength) ==
+        0) {
         FUZZ_CHECK(std::memchr(first.data(), 0, first.size()) != nullptr);
         FUZZ_CHECK(std::memchr(rest.data(), 0, rest.size()) != nullptr);
     }

@@ -43,17 +43,15 @@ std::vector<uint8_t> NextPacket(FuzzInput& in) {
     return p;
 }
 
-AUTO_SESSION_VIEW View(const Device& d, int slot) {
-    return {d.layout.online[slot], d.streamMode, d.rawChannels[slot]};
-}
+AUTO_SESSION_VIEW View(const Device& d, int slot) { return {d.layout.online[slot], d.streamMode, d.rawChannels[slot]}; }
 
 void Deliver(Device& d, int slot, int connectionIndex, const CAutoChannel::Route& route,
              const std::vector<uint8_t>& packet) {
     std::vector<uint8_t> copy = packet;
     std::vector<PLUGIN_DATA_TARGET> targets = route.targets;
     FUZZ_CHECK(targets.size() <= CAutoChannel::kMaxSubscribers);
-    PrepareDeviceData(d.layout, slot, connectionIndex, d.rawChannels[slot], d.total, &d.masks,
-                      copy.data(), copy.size(), targets.data(), targets.size());
+    PrepareDeviceData(d.layout, slot, connectionIndex, d.rawChannels[slot], d.total, &d.masks, copy.data(), copy.size(),
+                      targets.data(), targets.size());
     if (route.merge && !targets.empty()) {
         CAutoRequestTable::Merged merged;
         if (d.table.Merge(slot, targets.data(), int(targets.size()), copy.data(), copy.size(), d.now, &merged)) {
@@ -72,19 +70,20 @@ void SdkCommand(Device& d, FuzzInput& in) {
     std::vector<uint8_t> packet = NextPacket(in);
     SDK_COMMAND command = {packet.data(), int32_t(packet.size()), client, 0};
     PARSE_RESULT result;
-    FUZZ_CHECK(ParseSdkCommand(&command, d.loginReply.empty() ? nullptr : d.loginReply.data(),
-                               d.loginReply.size(), d.total, &result) == 0);
+    FUZZ_CHECK(ParseSdkCommand(&command, d.loginReply.empty() ? nullptr : d.loginReply.data(), d.loginReply.size(),
+                               d.total, &result) == 0);
     FUZZ_CHECK(result.replyLength >= 0 && size_t(result.replyLength) <= sizeof result.reply);
 
     std::vector<AUTO_OUTGOING> out;
-    if (PlanSendData(packet.data(), packet.size(), client, tag, d.layout,
-                     d.severalRecords ? &d.table : nullptr, d.now, &out) != 0) return;
+    if (PlanSendData(packet.data(), packet.size(), client, tag, d.layout, d.severalRecords ? &d.table : nullptr, d.now,
+                     &out) != 0)
+        return;
     for (AUTO_OUTGOING& o : out) {
         FUZZ_CHECK(o.slot >= 0 && o.slot < kMaxRecords && d.layout.present[o.slot]);
         FUZZ_CHECK(o.packet.size() >= kHeaderSize);
         std::vector<uint8_t> built;
-        CAutoChannel::SendAction action = d.channels[o.slot].SendCommand(
-            o.packet.data(), o.packet.size(), o.clientId, o.tag, o.merge, View(d, o.slot), &built);
+        CAutoChannel::SendAction action = d.channels[o.slot].SendCommand(o.packet.data(), o.packet.size(), o.clientId,
+                                                                         o.tag, o.merge, View(d, o.slot), &built);
         if (action == CAutoChannel::kAnswerSdk) {
             CAutoChannel::Route route;
             route.kind = CAutoChannel::Route::kDeliver;
@@ -131,35 +130,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     while (!in.Empty()) {
         switch (in.Byte() % 6) {
-        case 0:
-        case 1:
-            SdkCommand(d, in);
-            break;
-        case 2:
-        case 3:
-            DevicePacket(d, in);
-            break;
-        case 4: {
-            int32_t client = in.Byte() % 8;
-            if ((d.activeClients & (1u << client)) == 0) break;
-            d.activeClients &= uint8_t(~(1u << client));
-            for (int s = 0; s < kMaxRecords; ++s) {
-                if (d.layout.present[s]) d.channels[s].CloseCommand(client, View(d, s));
-            }
-            break;
-        }
-        default: {
-            d.now += uint32_t(in.Byte()) * 1000;
-            int s = in.Byte() % kMaxRecords;
-            if (d.layout.present[s]) {
-                d.layout.online[s] = !d.layout.online[s];
-                if (!d.layout.online[s]) {
-                    d.channels[s].Reset();
-                    d.masks.MarkRecordOffline(RecordOffset(d.layout, s), d.layout.channels[s]);
+            case 0:
+            case 1: SdkCommand(d, in); break;
+            case 2:
+            case 3: DevicePacket(d, in); break;
+            case 4: {
+                int32_t client = in.Byte() % 8;
+                if ((d.activeClients & (1u << client)) == 0) break;
+                d.activeClients &= uint8_t(~(1u << client));
+                for (int s = 0; s < kMaxRecords; ++s) {
+                    if (d.layout.present[s]) d.channels[s].CloseCommand(client, View(d, s));
                 }
+                break;
             }
-            break;
-        }
+            default: {
+                d.now += uint32_t(in.Byte()) * 1000;
+                int s = in.Byte() % kMaxRecords;
+                if (d.layout.present[s]) {
+                    d.layout.online[s] = !d.layout.online[s];
+                    if (!d.layout.online[s]) {
+                        d.channels[s].Reset();
+                        d.masks.MarkRecordOffline(RecordOffset(d.layout, s), d.layout.channels[s]);
+                    }
+                }
+                break;
+            }
         }
         FUZZ_CHECK(d.table.Count() <= CAutoRequestTable::kMaxEntries);
         if (!d.severalRecords) FUZZ_CHECK(d.table.Count() == 0);

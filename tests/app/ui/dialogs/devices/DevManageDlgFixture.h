@@ -111,8 +111,8 @@ protected:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = kMainClass;
         RegisterClassW(&wc);
-        mainWindow = CreateWindowW(kMainClass, L"main", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                                   nullptr);
+        mainWindow =
+            CreateWindowW(kMainClass, L"main", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_NE(nullptr, mainWindow);
         SetMainWindow(mainWindow, nullptr);
 

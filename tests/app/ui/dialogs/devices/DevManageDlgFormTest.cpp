@@ -27,9 +27,12 @@ TEST_F(DevManageDlgTest, EachBadInputGetsItsWarningAndNothingIsAdded) {
     const CString longName(L'a', 33);
     const CASE cases[] = {
         {"empty title", 0, false, IDC_DEVMANAGE_TITLE, L"", L"Title is empty!"},
-        {"long title", 0, false, IDC_DEVMANAGE_TITLE, longName, L"Device name length can not be more than 32 (Wide Char:16)!"},
-        {"long desc", 0, false, IDC_DEVMANAGE_DESC, CString(L'd', 257), L"Descant length can not be more than 256 (Wide Char:128)!"},
-        {"long user", 0, false, IDC_DEVMANAGE_LOGINUSER, L"abcdefghi", L"Login device's user id length can not be more than 8 !"},
+        {"long title", 0, false, IDC_DEVMANAGE_TITLE, longName,
+         L"Device name length can not be more than 32 (Wide Char:16)!"},
+        {"long desc", 0, false, IDC_DEVMANAGE_DESC, CString(L'd', 257),
+         L"Descant length can not be more than 256 (Wide Char:128)!"},
+        {"long user", 0, false, IDC_DEVMANAGE_LOGINUSER, L"abcdefghi",
+         L"Login device's user id length can not be more than 8 !"},
         {"passwords differ", 0, false, IDC_DEVMANAGE_CONFIRM, L"nimda", L"Two password is different!"},
         {"empty ip", 0, false, IDC_DEVMANAGE_IP, L"", L"IP is wrong!"},
         {"port too big", 0, false, IDC_DEVMANAGE_PORT, L"65536", L"Port can not be more than 65535 !"},
@@ -39,7 +42,8 @@ TEST_F(DevManageDlgTest, EachBadInputGetsItsWarningAndNothingIsAdded) {
         {"too many channels", 1, false, IDC_DEVMANAGE_CHANNELS, L"257", L"Please input device channel count!"},
         {"empty ddns server", 0, true, IDC_DEVMANAGE_DDNSIP, L"", L"IP is wrong!"},
         {"ddns port too big", 0, true, IDC_DEVMANAGE_DDNSPORT, L"99999", L"Port can not be more than 65535 !"},
-        {"long ddns name", 0, true, IDC_DEVMANAGE_DDNSNAME, CString(L'n', 173), L"DDNS device's name length can not be more than 172 !"},
+        {"long ddns name", 0, true, IDC_DEVMANAGE_DDNSNAME, CString(L'n', 173),
+         L"DDNS device's name length can not be more than 172 !"},
         {"title in list", 0, false, IDC_DEVMANAGE_TITLE, L"gate", L"Device Title or IP has in list!"},
     };
     AddThroughForm(L"gate", recorder->Port());

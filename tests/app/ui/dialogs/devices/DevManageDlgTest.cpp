@@ -184,8 +184,8 @@ int CountLogged(const CString& text) {
     int count = -1;
     WaitFor([&] {
         std::vector<LOG_RECORD> records;
-        log.Query(records, now.GetYear(), now.GetMonth(), -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), 0,
-                  -1, -1, -1, -1, -1);
+        log.Query(records, now.GetYear(), now.GetMonth(), -1, -1, L"", GetDefaultLogTime(), GetDefaultLogTime(), 0, -1,
+                  -1, -1, -1, -1);
         bool marked = false;
         count = 0;
         for (const LOG_RECORD& record : records) {
@@ -211,7 +211,8 @@ TEST_F(DevManageDlgTest, OkNamesWhatCouldNotBeStartedOrWrittenAndLogsNoSuccess) 
     GetBackupEngine().Devices().SetMaxDeviceCount(1);
     CommitAndReopen();
     GetBackupEngine().Devices().SetMaxDeviceCount(50);
-    EXPECT_NE(std::wstring::npos, boxes.Last().find(L"These devices could not be started:\r\nyard")) << Narrow(boxes.Last().c_str());
+    EXPECT_NE(std::wstring::npos, boxes.Last().find(L"These devices could not be started:\r\nyard"))
+        << Narrow(boxes.Last().c_str());
     EXPECT_NE(std::string::npos, DeviceFile().find("yard"));
     EXPECT_EQ(successes, CountLogged(kSaveSucceeded));
 

@@ -45,7 +45,8 @@ void WriteRecord(const MenuProbeRecord& record, const std::wstring& suffix) {
     if (!GetEnvironmentVariableW(kMenuProbeOutput, prefix, MAX_PATH)) return;
     std::wstring path = std::wstring(prefix) + L"-" + suffix;
     std::wstring partial = path + L".part";
-    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     BOOL ok = WriteFile(file, &record, sizeof record, &written, nullptr) && written == sizeof record;

@@ -17,7 +17,7 @@ const wchar_t kMenuProbeOutput[] = L"DODAVOZI_MENU_PROBE_OUTPUT";
 const char kMenuProbeHookName[] = "MenuProbeGetMessage";
 
 struct MenuProbeRecord {
-    int stateRead;           // the program's export answered
+    int stateRead;  // the program's export answered
     MenuStartUpState state;
     int popups;              // visible "#32768" windows of the thread
     int popupsSubclassed;    // of those, with a window procedure not their class's

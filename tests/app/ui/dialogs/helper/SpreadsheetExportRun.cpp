@@ -11,12 +11,10 @@
 namespace {
 const wchar_t kStandinKey[] = L"Software\\Dodavozi\\SpreadsheetStandin";
 
-} // namespace
+}  // namespace
 
-int wmain(int argc, wchar_t** argv)
-{
-    if (argc != 2)
-        return 2;
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) return 2;
     OleInitialize(nullptr);
     RegSetKeyValueW(HKEY_CURRENT_USER, kStandinKey, L"OutputFolder", REG_SZ, argv[1],
                     static_cast<DWORD>((wcslen(argv[1]) + 1) * sizeof(wchar_t)));
@@ -29,8 +27,7 @@ int wmain(int argc, wchar_t** argv)
             {L"2", L"caf\u00e9", L"\u65e5\u672c\u8a9e, 'quoted'"},
         });
         result = ExportListToExcel(&fixture.List(), CString());
-        for (HWND window : StandinWorkbookWindows())
-            DestroyWindow(window);
+        for (HWND window : StandinWorkbookWindows()) DestroyWindow(window);
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, kStandinKey);
     return result == 0 ? 0 : 1;

@@ -181,8 +181,9 @@ TEST_F(DamagedFilesProgramTest, ACutScheduleFileKeepsTheSchedulesBeforeTheCut) {
             store.AddAutoFields(1001, channel, window, everyDay, channel, window);
         ASSERT_EQ(0, store.Save(folder.File(L"backupschedule.xml").c_str()));
     }
-    ASSERT_NO_FATAL_FAILURE(CutStartAndSave(L"backupschedule.xml", "ChannelIndex=\"2\"",
-                                            {ID_TW_BACKUP_PROJECT, L"Backup Project", IDC_PROJECT_LIST, IDC_PROJECT_OK, true}));
+    ASSERT_NO_FATAL_FAILURE(
+        CutStartAndSave(L"backupschedule.xml", "ChannelIndex=\"2\"",
+                        {ID_TW_BACKUP_PROJECT, L"Backup Project", IDC_PROJECT_LIST, IDC_PROJECT_OK, true}));
 
     CBackupScheduleStore saved;
     EXPECT_EQ(0, saved.Load(folder.File(L"backupschedule.xml").c_str()));
@@ -200,8 +201,8 @@ TEST_F(DamagedFilesProgramTest, ACutUsersFileKeepsTheUsersBeforeTheCut) {
             users.AddUserFields(id, id, L"pw", L"Male", L"2000-01-01", L"", L"", folder.File(id).c_str(), L"1");
         ASSERT_EQ(0, users.Save(folder.File(L"UserInfo.XML").c_str()));
     }
-    ASSERT_NO_FATAL_FAILURE(CutStartAndSave(L"UserInfo.XML", "id=\"cleo\"",
-                                            {ID_TW_USER_MANAGE, L"User Manage", IDC_USERMAN_LIST, IDC_USERMAN_OK, false}));
+    ASSERT_NO_FATAL_FAILURE(CutStartAndSave(
+        L"UserInfo.XML", "id=\"cleo\"", {ID_TW_USER_MANAGE, L"User Manage", IDC_USERMAN_LIST, IDC_USERMAN_OK, false}));
 
     CUserManager saved;
     EXPECT_EQ(0, saved.LoadFile(folder.File(L"UserInfo.XML").c_str()));

@@ -29,7 +29,9 @@ CTime SpringForwardDay(int year) {
     return CTime(0);
 }
 
-CTime DayAfter(const CTime& day, int days) { return CTime(day.GetYear(), day.GetMonth(), day.GetDay() + days, 12, 0, 0); }
+CTime DayAfter(const CTime& day, int days) {
+    return CTime(day.GetYear(), day.GetMonth(), day.GetDay() + days, 12, 0, 0);
+}
 
 class DaysBack : public ::testing::Test {
 protected:

@@ -464,8 +464,8 @@ TEST_F(DodavoziProgramTest, PasswordChangeThatCannotBeSavedSaysSo) {
     ASSERT_NO_FATAL_FAILURE(StartAsOper(config, &main));
 
     // Held open without sharing, the users file takes no write.
-    HANDLE held = CreateFileW(folder.File(L"UserInfo.XML").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE held =
+        CreateFileW(folder.File(L"UserInfo.XML").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     HWND box = nullptr;
     ASSERT_NO_FATAL_FAILURE(ChangeOpersPassword(main, &box));

@@ -129,8 +129,9 @@ TEST(MenuLibraryInTheProgram, StartUpStatePopupsAndExitReadInsideTheProgram) {
     for (int i = 0; i < 12; ++i) {
         int id = order[i];
         EXPECT_EQ(id, state.themeIds[i]) << i;
-        int kind = (id == 8 || id == 9) ? kMenuThemeGradient
-                   : (id == 2 || id == 3 || id == 10 || id == 11) ? kMenuThemeFlat : kMenuThemePlain;
+        int kind = (id == 8 || id == 9)                           ? kMenuThemeGradient
+                   : (id == 2 || id == 3 || id == 10 || id == 11) ? kMenuThemeFlat
+                                                                  : kMenuThemePlain;
         EXPECT_EQ(kind, state.themeKinds[i]) << id;
         EXPECT_EQ(id % 2 == 0 ? 1 : 0, state.themeFlags[i]) << id;
         EXPECT_TRUE(state.themeHasRoutines[i]) << id;

@@ -241,7 +241,8 @@ TEST_F(OperatorBackupProgramTest, FromAFreshFolderToVerifiedFilesAndAnOrderlyExi
                     start.Mid(17, 2).GetString());
         const std::wstring path = found->C_FilePath.GetString();
         EXPECT_EQ(0u, path.find(saveDir)) << Narrow(path);
-        EXPECT_EQ(std::wstring(name.GetString()), path.substr(path.size() - std::min<size_t>(path.size(), name.GetLength())))
+        EXPECT_EQ(std::wstring(name.GetString()),
+                  path.substr(path.size() - std::min<size_t>(path.size(), name.GetLength())))
             << Narrow(path);
         EXPECT_TRUE(ReadWholeFile(path) == GeneratorBytes(file)) << Narrow(path) << " differs from the recorder's";
     }

@@ -12,8 +12,8 @@ inline SimRecorderConfig TwoDayRecordings(int channelCount) {
     config.channelCount = channelCount;
     SimCatalogueRule rule;
     const CTime yesterday = CTime::GetCurrentTime() - CTimeSpan(1, 0, 0, 0);
-    rule.firstDay = {(uint32_t)yesterday.GetYear(), (uint32_t)yesterday.GetMonth(), (uint32_t)yesterday.GetDay(),
-                     0, 0, 0};
+    rule.firstDay = {
+        (uint32_t)yesterday.GetYear(), (uint32_t)yesterday.GetMonth(), (uint32_t)yesterday.GetDay(), 0, 0, 0};
     rule.days = 2;
     rule.fileMinutes = 10;
     rule.dayStartSecond = 3600;

@@ -11,8 +11,7 @@ const wchar_t kProduct[] = L"Dodavozi";
 
 class UserLogMainWindowTest : public ::testing::Test {
 protected:
-    HWND StartToMainWindow()
-    {
+    HWND StartToMainWindow() {
         folder.WriteOneDeviceList();
         folder.UseAutomaticLogin();
         EXPECT_NE(nullptr, folder.Start());
@@ -22,10 +21,9 @@ protected:
     ProgramFolder folder;
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(UserLogMainWindowTest, TheSkinButtonAndTheMenuCommandOpenTheDialogs)
-{
+TEST_F(UserLogMainWindowTest, TheSkinButtonAndTheMenuCommandOpenTheDialogs) {
     HWND main = StartToMainWindow();
     ASSERT_NE(nullptr, main);
 
@@ -41,8 +39,7 @@ TEST_F(UserLogMainWindowTest, TheSkinButtonAndTheMenuCommandOpenTheDialogs)
         PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_MAIN_LOGQUERY, BN_CLICKED), 0);
         Sleep(300);
         for (const auto& row : ReadListView(list, folder.MainProcessId(), 6))
-            if (row.size() > 3 && row[3] == L"User Login" && row[2] == L"vorpl")
-                return true;
+            if (row.size() > 3 && row[3] == L"User Login" && row[2] == L"vorpl") return true;
         return false;
     }));
 

@@ -28,14 +28,14 @@ TEST(PlayControlPercent, FileAndTimeRangePositions) {
         RECORD_TASK slot;
         int percent;
     } cases[] = {
-        {RECORD_TASK(), 0},                                    // no source
-        {Slot(0, 0, 4096, 0, 0), 0},                           // no length
+        {RECORD_TASK(), 0},           // no source
+        {Slot(0, 0, 4096, 0, 0), 0},  // no length
         {Slot(0, 100, 50 * 1024, 0, 0), 50},
-        {Slot(0, 100, 150 * 1024, 0, 0), 100},                 // read past the length: clamped
-        {Slot(0xFF, 0, 0, 0, 10), 0},                          // range without length
+        {Slot(0, 100, 150 * 1024, 0, 0), 100},  // read past the length: clamped
+        {Slot(0xFF, 0, 0, 0, 10), 0},           // range without length
         {Slot(0xFF, 0, 0, 200, 50), 25},
-        {Slot(0xFF, 0, 0, 200, kSourceDone), 100},             // played out
-        {Slot(0xFF, 0, 0, 4000000000u, 3000000000u), 75},      // needs 64 bits
+        {Slot(0xFF, 0, 0, 200, kSourceDone), 100},         // played out
+        {Slot(0xFF, 0, 0, 4000000000u, 3000000000u), 75},  // needs 64 bits
         {Slot(0xFF, 0, 0, 100, 180), 100},
     };
     for (const auto& c : cases) EXPECT_EQ(c.percent, CPlayControlDlg::PlayPercent(c.slot));

@@ -11,8 +11,9 @@ TEST_F(RecordManageDlgTest, CloseStopsAndClearsTheFourSlotsInOrderAndOnlyHides) 
     OpenManager();
     engine.calls.clear();
     manager->SendMessage(WM_CLOSE);
-    const std::vector<std::string> expected = {"StopSlot 0", "ClearSlotPlaylist 0", "StopSlot 1", "ClearSlotPlaylist 1",
-                                               "StopSlot 2", "ClearSlotPlaylist 2", "StopSlot 3", "ClearSlotPlaylist 3"};
+    const std::vector<std::string> expected = {"StopSlot 0",          "ClearSlotPlaylist 0", "StopSlot 1",
+                                               "ClearSlotPlaylist 1", "StopSlot 2",          "ClearSlotPlaylist 2",
+                                               "StopSlot 3",          "ClearSlotPlaylist 3"};
     EXPECT_EQ(expected, engine.calls);
     ASSERT_TRUE(::IsWindow(manager->m_hWnd));
     EXPECT_FALSE(manager->IsWindowVisible());
@@ -71,9 +72,9 @@ TEST_F(RecordManageDlgTest, ZoomRectangleTable) {
     } cases[] = {
         {true, 10, 20, 110, 90, true, {10, 20, 110, 90}},
         {true, 110, 90, 10, 20, true, {10, 20, 110, 90}},  // dragged from bottom right
-        {true, 40, 20, 40, 90, false, {}},                  // no width
-        {true, 10, 50, 110, 50, false, {}},                 // no height
-        {false, 10, 20, 110, 90, false, {}},                // zoom drawing off
+        {true, 40, 20, 40, 90, false, {}},                 // no width
+        {true, 10, 50, 110, 50, false, {}},                // no height
+        {false, 10, 20, 110, 90, false, {}},               // zoom drawing off
     };
     for (const auto& c : cases) {
         engine.calls.clear();
@@ -109,10 +110,10 @@ TEST_F(RecordManageDlgTest, TimerShowsSpeedsAndMovesPlayedOutPanesOn) {
     device.source.done = kSourceDone;
     engine.slots[0] = LocalSlot(5, 10, 10 * 1024);  // played out at X 4
     engine.slots[1] = LocalSlot(1, 10, 10 * 1024);  // played out at X 1/4
-    engine.slots[2] = device;                        // a device record played out, port not drained
+    engine.slots[2] = device;                       // a device record played out, port not drained
     engine.drained[2] = 0;
-    engine.slots[3] = RECORD_TASK();                 // no source
-    manager->m_video.SetWindowState(1, 5, 1);        // zoomed: not refreshed
+    engine.slots[3] = RECORD_TASK();           // no source
+    manager->m_video.SetWindowState(1, 5, 1);  // zoomed: not refreshed
     engine.calls.clear();
     manager->SendMessage(WM_TIMER, CRecordManageDlg::kPaneTimer);
     EXPECT_EQ(CString(L"X 4"), PaneInfoText(0));
@@ -120,9 +121,9 @@ TEST_F(RecordManageDlgTest, TimerShowsSpeedsAndMovesPlayedOutPanesOn) {
     EXPECT_EQ(CString(L"X 1"), PaneInfoText(2));
     EXPECT_EQ(CString(L""), PaneInfoText(3));
     const std::vector<std::string> expected = {
-        "RefreshSlotDisplay 0", "PlayNextInSlot 0 window", "ControlSlot 0 5 0", "ControlSlot 0 5 0",
-        "PlayNextInSlot 1 window", "ControlSlot 1 6 0", "ControlSlot 1 6 0",
-        "RefreshSlotDisplay 2", "RefreshSlotDisplay 3"};
+        "RefreshSlotDisplay 0", "PlayNextInSlot 0 window", "ControlSlot 0 5 0",
+        "ControlSlot 0 5 0",    "PlayNextInSlot 1 window", "ControlSlot 1 6 0",
+        "ControlSlot 1 6 0",    "RefreshSlotDisplay 2",    "RefreshSlotDisplay 3"};
     EXPECT_EQ(expected, engine.calls);
 
     // A pane whose play list has nothing more keeps its speed steps.
@@ -170,8 +171,7 @@ TEST_F(RecordManageDlgTest, PaneButtonsSoundZoomAndClose) {
     manager->m_video.SetSelectedWindow(2);
     engine.calls.clear();
     manager->OnSelectionChanged(2, 0, 0);
-    EXPECT_EQ((std::vector<std::string>{"SetSlotSound 2 1", "SetSlotDisplayRegion 2 0 1,1,1,1 none 0"}),
-              engine.calls);
+    EXPECT_EQ((std::vector<std::string>{"SetSlotSound 2 1", "SetSlotDisplayRegion 2 0 1,1,1,1 none 0"}), engine.calls);
     EXPECT_EQ(0, manager->m_video.GetWindowState(2, 5));
 
     engine.calls.clear();

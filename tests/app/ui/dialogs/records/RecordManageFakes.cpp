@@ -144,8 +144,7 @@ int FakeRecordEngine::FindTaskByPath(const CString& path) { return queued.count(
 
 int FakeRecordEngine::RunStep() {
     Record("RunStep");
-    for (auto it = tasks.begin(); it != tasks.end();)
-        it = it->status == -1 ? tasks.erase(it) : it + 1;
+    for (auto it = tasks.begin(); it != tasks.end();) it = it->status == -1 ? tasks.erase(it) : it + 1;
     return runStepResult;
 }
 
@@ -218,8 +217,8 @@ void RecordManageFixture::MakeSkinnedProgramDir() {
     const CString programDir = (dir.File(L"program") + L"\\").c_str();
     const CString skinDir = programDir + L"Skin\\English\\";
     ASSERT_EQ(0, CreateDirectoryPath(skinDir));
-    for (const wchar_t* name : {L"play.ini", L"play_back.bmp", L"play_buttons.bmp", L"slider_band.bmp", L"slider_up.bmp",
-                               L"slider_over.bmp", L"slider_down.bmp", L"slider_disable.bmp"})
+    for (const wchar_t* name : {L"play.ini", L"play_back.bmp", L"play_buttons.bmp", L"slider_band.bmp",
+                                L"slider_up.bmp", L"slider_over.bmp", L"slider_down.bmp", L"slider_disable.bmp"})
         ASSERT_TRUE(::CopyFileW(built + name, skinDir + name, FALSE)) << "the default skin is missing: " << name;
     const CString ini = programDir + L"VAD_Config.ini";
     ::WritePrivateProfileStringW(L"Language", L"LanguageCount", L"1", ini);

@@ -203,8 +203,7 @@ TEST_F(RecordManagerProgramTest, QueryPlayInTwoPanesAndStop) {
     const std::vector<uint8_t> before = ScreenBytes(video);
     DoubleClickRow(list, 0);
     std::vector<uint8_t> playing;
-    ASSERT_TRUE(Eventually([&] { return (playing = ScreenBytes(video)) != before; }))
-        << "pane 0 shows no picture";
+    ASSERT_TRUE(Eventually([&] { return (playing = ScreenBytes(video)) != before; })) << "pane 0 shows no picture";
     ::Sleep(1500);
     EXPECT_NE(playing, ScreenBytes(video)) << "the picture does not move";
     DoubleClickRow(list, 1);
@@ -260,11 +259,13 @@ TEST_F(RecordManagerProgramTest, DraggingThePlaySliderMovesThePaneToThatPosition
     // The port still shows the frames it holds (a few seconds' worth), then
     // jumps: 50% of the 40-second recording is its second 20.
     int before = early, second = -1;
-    const bool jumped = Eventually([&] {
-        before = std::max(before, second);
-        second = PictureSecond(panes[0]);
-        return second >= 19 && second <= 26 && second - before >= 5;
-    }, 15000);
+    const bool jumped = Eventually(
+        [&] {
+            before = std::max(before, second);
+            second = PictureSecond(panes[0]);
+            return second >= 19 && second <= 26 && second - before >= 5;
+        },
+        15000);
     EXPECT_TRUE(jumped) << "the picture shows second " << second << " after " << before;
 }
 
@@ -288,9 +289,11 @@ TEST_F(RecordManagerProgramTest, ToAviOfTwoRecordingsIntoAChosenFolder) {
     HWND tree = ::FindWindowExW(chooser, nullptr, WC_TREEVIEWW, nullptr);
     const std::wstring leaf = target.substr(target.find_last_of(L'\\') + 1);
     ASSERT_TRUE(Eventually([&] {
-        SendWithRemoteBytes(chooser, pid, BFFM_SETSELECTIONW, TRUE, target.c_str(), (target.size() + 1) * sizeof(wchar_t));
+        SendWithRemoteBytes(chooser, pid, BFFM_SETSELECTIONW, TRUE, target.c_str(),
+                            (target.size() + 1) * sizeof(wchar_t));
         return TreeViewSelectionText(tree, pid) == leaf;
-    })) << "the chooser did not take " << std::string(target.begin(), target.end());
+    })) << "the chooser did not take "
+        << std::string(target.begin(), target.end());
     ::PostMessageW(chooser, WM_COMMAND, IDOK, 0);
 
     HWND tasks = nullptr;
@@ -300,20 +303,22 @@ TEST_F(RecordManagerProgramTest, ToAviOfTwoRecordingsIntoAChosenFolder) {
     // Each step shows the running task's progress; a finished task is
     // retired at the next step, and the list empties with the queue.
     std::set<std::wstring> progress, outputs;
-    const bool drained = Eventually([&] {
-        const auto rows = ReadListView(tasks, pid, 4);
-        for (const auto& row : rows) {
-            progress.insert(row[1]);
-            // A row read while the page rebuilds its list may lack its cells.
-            if (row[2].find(L'\\') != std::wstring::npos) outputs.insert(row[2]);
-        }
-        return rows.empty();
-    }, 60000);
+    const bool drained = Eventually(
+        [&] {
+            const auto rows = ReadListView(tasks, pid, 4);
+            for (const auto& row : rows) {
+                progress.insert(row[1]);
+                // A row read while the page rebuilds its list may lack its cells.
+                if (row[2].find(L'\\') != std::wstring::npos) outputs.insert(row[2]);
+            }
+            return rows.empty();
+        },
+        60000);
     ASSERT_TRUE(drained) << "the conversions did not finish";
     EXPECT_EQ((std::set<std::wstring>{target + L"\\gate.avi", target + L"\\yard.avi"}), outputs);
-    EXPECT_TRUE(std::any_of(progress.begin(), progress.end(),
-                            [](const std::wstring& text) { return EndsWith(text, L"%[Converting]"); }))
-        << "no progress was shown on the way";
+    EXPECT_TRUE(std::any_of(progress.begin(), progress.end(), [](const std::wstring& text) {
+        return EndsWith(text, L"%[Converting]");
+    })) << "no progress was shown on the way";
     for (const wchar_t* name : {L"gate.avi", L"yard.avi"}) {
         char head[12] = {0};
         if (FILE* file = _wfopen((target + L"\\" + name).c_str(), L"rb")) {
@@ -324,7 +329,6 @@ TEST_F(RecordManagerProgramTest, ToAviOfTwoRecordingsIntoAChosenFolder) {
         EXPECT_EQ("AVI ", std::string(head + 8, 4)) << name;
     }
 }
-
 
 // How far the pane's picture moves on in the time (-1 when it shows none).
 int SecondsAdvancedIn(HWND pane, DWORD ms) {
@@ -381,19 +385,25 @@ TEST_F(RecordManagerProgramTest, EveryPlayBarButtonWorksWhereItIsDrawn) {
     EXPECT_TRUE(Eventually([&] { return SecondsAdvancedIn(panes[0], 2000) >= 5; }, 8000)) << "Fast has no effect";
     Press(::GetDlgItem(bar, IDC_SKIN_SLOW));
     Press(::GetDlgItem(bar, IDC_SKIN_SLOW));
-    EXPECT_TRUE(Eventually([&] {
-        const int advanced = SecondsAdvancedIn(panes[0], 2000);
-        return advanced >= 0 && advanced <= 3;
-    }, 8000)) << "Slow has no effect";
+    EXPECT_TRUE(Eventually(
+        [&] {
+            const int advanced = SecondsAdvancedIn(panes[0], 2000);
+            return advanced >= 0 && advanced <= 3;
+        },
+        8000))
+        << "Slow has no effect";
 
     // The thumb dragged to 90% of the slider: the picture jumps to second 36
     // of the 40-second recording.
     ASSERT_NO_FATAL_FAILURE(DragThumbTo(slider, 90));
     int second = -1;
-    EXPECT_TRUE(Eventually([&] {
-        second = PictureSecond(panes[0]);
-        return second >= 34 && second <= 39;
-    }, 15000)) << "the picture shows second " << second;
+    EXPECT_TRUE(Eventually(
+        [&] {
+            second = PictureSecond(panes[0]);
+            return second >= 34 && second <= 39;
+        },
+        15000))
+        << "the picture shows second " << second;
 
     Press(::GetDlgItem(bar, IDC_SKIN_PLAYLIST));
     HWND menu = nullptr;
@@ -490,8 +500,9 @@ TEST_F(RecordManagerProgramTest, DeviceChangesReachTheOpenRecordManagerAndSchedu
     EXPECT_EQ(L"Are you sure to delete this item?", CloseMessageBox(question));
     ASSERT_TRUE(Eventually([&] { return ListView_GetItemCount(rows) == 1; }));
     PostClick(devices, IDC_DEVMANAGE_OK);
-    EXPECT_TRUE(Eventually([&] { return ComboTexts(combo) == std::vector<std::wstring>{L"yard", L"UnKnow"}; }))
-        << "the deleted device is still offered";
+    EXPECT_TRUE(Eventually([&] {
+        return ComboTexts(combo) == std::vector<std::wstring>{L"yard", L"UnKnow"};
+    })) << "the deleted device is still offered";
     EXPECT_TRUE(Eventually([&] { return ComboTexts(editorDevices) == std::vector<std::wstring>{L"yard"}; }));
 }
 

@@ -62,9 +62,12 @@ protected:
     }
     // Three recordings of devices 1001 (channels 0 and 1) and 1002.
     void ThreeRecordings() {
-        files.push_back(AddRecordFile(dir.File(L"rec"), L"a.duz", 1001, 0, "2026-12-01 10:00:00", "2026-12-01 10:10:00"));
-        files.push_back(AddRecordFile(dir.File(L"rec"), L"b.duz", 1001, 1, "2026-12-01 11:00:00", "2026-12-01 11:10:00", 1));
-        files.push_back(AddRecordFile(dir.File(L"rec"), L"c.duz", 1002, 0, "2026-12-02 09:00:00", "2026-12-02 09:10:00", 101));
+        files.push_back(
+            AddRecordFile(dir.File(L"rec"), L"a.duz", 1001, 0, "2026-12-01 10:00:00", "2026-12-01 10:10:00"));
+        files.push_back(
+            AddRecordFile(dir.File(L"rec"), L"b.duz", 1001, 1, "2026-12-01 11:00:00", "2026-12-01 11:10:00", 1));
+        files.push_back(
+            AddRecordFile(dir.File(L"rec"), L"c.duz", 1002, 0, "2026-12-02 09:00:00", "2026-12-02 09:10:00", 101));
     }
 
     std::vector<std::wstring> files;
@@ -93,12 +96,9 @@ TEST_F(RecordPagesTest, QueryByDeviceChannelTypeAndWindow) {
         int channel;  // combo index, -1 none
         int radio;
         int rows;
-    } cases[] = {{L"Gate", 0, IDC_LOCALREC_TYPE_RECORD, 1},
-                 {L"Gate", 1, IDC_LOCALREC_TYPE_RECORD, 1},
-                 {L"Gate", 1, IDC_LOCALREC_TYPE_ALARM, 1},
-                 {L"Gate", 0, IDC_LOCALREC_TYPE_ALARM, 0},
-                 {L"Yard", 0, IDC_LOCALREC_TYPE_OTHER, 0},
-                 {L"UnKnow", -1, IDC_LOCALREC_TYPE_ALARM, 1}};
+    } cases[] = {{L"Gate", 0, IDC_LOCALREC_TYPE_RECORD, 1}, {L"Gate", 1, IDC_LOCALREC_TYPE_RECORD, 1},
+                 {L"Gate", 1, IDC_LOCALREC_TYPE_ALARM, 1},  {L"Gate", 0, IDC_LOCALREC_TYPE_ALARM, 0},
+                 {L"Yard", 0, IDC_LOCALREC_TYPE_OTHER, 0},  {L"UnKnow", -1, IDC_LOCALREC_TYPE_ALARM, 1}};
     for (const auto& c : cases) {
         SelectDevice(c.device);
         Page().m_channelCombo.SetCurSel(c.channel);
@@ -197,16 +197,16 @@ TEST_F(RecordPagesTest, DeleteOutcomes) {
         const char* state;
         bool rowStays;
         bool fileStays;
-    } cases[] = {{L"playing.duz", "in use", true, true},     {L"queued.duz", "queued", true, true},
-                 {L"copying.duz", "copying", true, true},    {L"missing.duz", "missing", false, false},
-                 {L"held.duz", "held", true, true},          {L"plain.duz", "plain", false, false}};
+    } cases[] = {{L"playing.duz", "in use", true, true},  {L"queued.duz", "queued", true, true},
+                 {L"copying.duz", "copying", true, true}, {L"missing.duz", "missing", false, false},
+                 {L"held.duz", "held", true, true},       {L"plain.duz", "plain", false, false}};
     int minute = 0;
     for (const auto& c : cases) {
         char start[32], end[32];
         std::snprintf(start, sizeof start, "2026-12-01 10:%02d:00", minute);
         std::snprintf(end, sizeof end, "2026-12-01 10:%02d:30", minute++);
-        const std::wstring path = AddRecordFile(dir.File(L"rec"), c.name, 1001, 0, start, end, 0,
-                                                std::string(c.state) != "missing");
+        const std::wstring path =
+            AddRecordFile(dir.File(L"rec"), c.name, 1001, 0, start, end, 0, std::string(c.state) != "missing");
         if (std::string(c.state) == "in use") engine.inUse.insert(path);
         if (std::string(c.state) == "queued") engine.queued.insert(path);
         if (std::string(c.state) == "copying") engine.copying.insert(path);
@@ -298,8 +298,10 @@ TEST_F(RecordPagesTest, PlayAfterADeleteUsesTheRowsOwnDeviceAndChannel) {
 }
 
 TEST_F(RecordPagesTest, ToAviGivesSameNamedFilesTheirOwnTargetsAndShowsThePage) {
-    const std::wstring one = AddRecordFile(dir.File(L"one"), L"x.duz", 1001, 0, "2026-12-01 10:00:00", "2026-12-01 10:01:00");
-    const std::wstring two = AddRecordFile(dir.File(L"two"), L"x.duz", 1001, 0, "2026-12-01 10:02:00", "2026-12-01 10:03:00");
+    const std::wstring one =
+        AddRecordFile(dir.File(L"one"), L"x.duz", 1001, 0, "2026-12-01 10:00:00", "2026-12-01 10:01:00");
+    const std::wstring two =
+        AddRecordFile(dir.File(L"two"), L"x.duz", 1001, 0, "2026-12-01 10:02:00", "2026-12-01 10:03:00");
     OpenManager();
     SetWindow(CTime(2026, 12, 1, 0, 0, 0), CTime(2026, 12, 3, 0, 0, 0));
     SelectDevice(L"UnKnow");

@@ -109,12 +109,14 @@ TEST_F(RecordPlaybackTest, ToAviConvertsTheTickedRecordingsDrivenByThePagesTimer
     CRecordToAVIDlg& avi = manager->m_aviPage;
     ASSERT_EQ(2, avi.m_list.GetItemCount());
     std::set<std::wstring> seen;
-    EXPECT_TRUE(WaitFor([&] {
-        PumpWindowMessages();
-        for (int row = 0; row < avi.m_list.GetItemCount(); ++row)
-            seen.insert(avi.m_list.GetItemText(row, 1).GetString());
-        return !avi.IsStepTimerRunning();
-    }, 60000));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            PumpWindowMessages();
+            for (int row = 0; row < avi.m_list.GetItemCount(); ++row)
+                seen.insert(avi.m_list.GetItemText(row, 1).GetString());
+            return !avi.IsStepTimerRunning();
+        },
+        60000));
     EXPECT_EQ(0, avi.m_list.GetItemCount());
     // The queue retires a finished task in the step that sees it finish, so
     // the list shows tasks waiting and converting, never done.

@@ -62,28 +62,33 @@ BACKUP_SCHEDULE With(BACKUP_SCHEDULE schedule, void (*change)(BACKUP_SCHEDULE&))
 TEST_F(BackupProjectDlgTest, RowsShowTheFileSchedulesAndLeaveUnknownValuesEmpty) {
     const BACKUP_SCHEDULE base = Schedule(1001, 1, 2);
     const RowCase cases[] = {
-        {"all fields", base,
+        {"all fields",
+         base,
          {L"1", L"Gate", L"Yard", L"01:00~23:00", L"Sunday,Monday,Tuesday,Wednesday,Thursday,Friday,Saturday",
           L"Two Days Ago", L"08:30~17:45"}},
         {"some weekdays, clamped end",
-         With(base, [](BACKUP_SCHEDULE& s) {
-             for (int d = 0; d < kDaysPerWeek; ++d) s.WeekDayEnable[d] = (d == 1 || d == 5);
-             s.RecordTime = {0, 0, 24, 0};
-             s.AgoType = 9;
-         }),
+         With(base,
+              [](BACKUP_SCHEDULE& s) {
+                  for (int d = 0; d < kDaysPerWeek; ++d) s.WeekDayEnable[d] = (d == 1 || d == 5);
+                  s.RecordTime = {0, 0, 24, 0};
+                  s.AgoType = 9;
+              }),
          {L"2", L"Gate", L"Yard", L"01:00~23:00", L"Monday,Friday", L"Thirty Days Ago", L"00:00~23:59"}},
         {"no weekday, AgoType out of range",
-         With(base, [](BACKUP_SCHEDULE& s) {
-             for (int d = 0; d < kDaysPerWeek; ++d) s.WeekDayEnable[d] = 0;
-             s.AgoType = 12;
-         }),
+         With(base,
+              [](BACKUP_SCHEDULE& s) {
+                  for (int d = 0; d < kDaysPerWeek; ++d) s.WeekDayEnable[d] = 0;
+                  s.AgoType = 12;
+              }),
          {L"3", L"Gate", L"Yard", L"01:00~23:00", L"", L"", L"08:30~17:45"}},
-        {"channel beyond the device's", With(base, [](BACKUP_SCHEDULE& s) { s.ChannelIndex = 2; }),
+        {"channel beyond the device's",
+         With(base, [](BACKUP_SCHEDULE& s) { s.ChannelIndex = 2; }),
          {L"4", L"Gate", L"", L"01:00~23:00", L"Sunday,Monday,Tuesday,Wednesday,Thursday,Friday,Saturday",
           L"Two Days Ago", L"08:30~17:45"}},
-        {"deleted device", With(base, [](BACKUP_SCHEDULE& s) { s.DevID = 1009; }),
-         {L"5", L"", L"", L"01:00~23:00", L"Sunday,Monday,Tuesday,Wednesday,Thursday,Friday,Saturday",
-          L"Two Days Ago", L"08:30~17:45"}},
+        {"deleted device",
+         With(base, [](BACKUP_SCHEDULE& s) { s.DevID = 1009; }),
+         {L"5", L"", L"", L"01:00~23:00", L"Sunday,Monday,Tuesday,Wednesday,Thursday,Friday,Saturday", L"Two Days Ago",
+          L"08:30~17:45"}},
     };
     std::vector<BACKUP_SCHEDULE> schedules;
     for (const RowCase& c : cases) schedules.push_back(c.schedule);

@@ -95,10 +95,10 @@ TEST_F(ManualDownloadDlgTest, RecordWindowChecksAndTheTaskOfOneChannel) {
     Open();
     for (const WindowCase& c : cases) {
         const CTime day = now - CTimeSpan(c.daysBack, 0, 0, 0);
-        const CTime from = c.fromMinutesBeforeNow < 0 ? CTime(2000, 1, 1, 10, 0, 0)
-                                                      : now - CTimeSpan(0, 0, c.fromMinutesBeforeNow, 0);
-        const CTime to = c.toMinutesBeforeNow < 0 ? CTime(2000, 1, 1, 10, 0, 0)
-                                                  : now - CTimeSpan(0, 0, c.toMinutesBeforeNow, 0);
+        const CTime from =
+            c.fromMinutesBeforeNow < 0 ? CTime(2000, 1, 1, 10, 0, 0) : now - CTimeSpan(0, 0, c.fromMinutesBeforeNow, 0);
+        const CTime to =
+            c.toMinutesBeforeNow < 0 ? CTime(2000, 1, 1, 10, 0, 0) : now - CTimeSpan(0, 0, c.toMinutesBeforeNow, 0);
         SetPickerTime(Hwnd(), IDC_MANUAL_DATE, day.GetYear(), day.GetMonth(), day.GetDay(), 0, 0);
         SetPickerTime(Hwnd(), IDC_MANUAL_FROM, day.GetYear(), day.GetMonth(), day.GetDay(), from.GetHour(),
                       from.GetMinute());

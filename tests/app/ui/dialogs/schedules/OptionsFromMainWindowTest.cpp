@@ -61,8 +61,7 @@ TEST_F(OptionsFromMainWindowTest, StartingWithoutTheSettingsRunsTheOptionsUntilT
     Command(main, IDC_SKIN_DOWNLOAD);
     HWND box = WaitDialog(folder.MainProcessId(), kProduct, true);
     ASSERT_NE(nullptr, box);
-    EXPECT_EQ(L"Please set download path or drive space limit size or download file name rule!",
-              CloseMessageBox(box));
+    EXPECT_EQ(L"Please set download path or drive space limit size or download file name rule!", CloseMessageBox(box));
     HWND options = WaitDialog(folder.MainProcessId(), L"Option", false);
     ASSERT_NE(nullptr, options);
     EXPECT_EQ(L"100", WindowText(GetDlgItem(options, IDC_SYSCFG_FREE_LIMIT)));

@@ -171,8 +171,12 @@ TEST_F(ProjectEditDlgTest, MultiChannelTreeMarksFollowTheirChannelsAndAddOneSche
 // come back as it was.
 TEST_F(ProjectEditDlgTest, TickingAllDevicesKeepsTheSelectionTheViewAndEveryDeviceOpen) {
     const std::vector<const char*> channels = {"C1", "C2", "C3", "C4", "C5", "C6", "C7", "C8"};
-    SetDevices({{1001, "D1", channels}, {1002, "D2", channels}, {1003, "D3", channels},
-                {1004, "D4", channels}, {1005, "D5", channels}, {1006, "D6", channels}});
+    SetDevices({{1001, "D1", channels},
+                {1002, "D2", channels},
+                {1003, "D3", channels},
+                {1004, "D4", channels},
+                {1005, "D5", channels},
+                {1006, "D6", channels}});
     Open();
     Add();
     ::SendMessageW(::GetDlgItem(Editor(), IDC_PROJEDIT_MULTI), BM_SETCHECK, BST_CHECKED, 0);

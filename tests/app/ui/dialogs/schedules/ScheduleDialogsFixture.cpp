@@ -137,11 +137,13 @@ void ClickTreeCheckBox(HWND tree, HTREEITEM item) {
     ::SetForegroundWindow(::GetAncestor(tree, GA_ROOT));
     ::ClientToScreen(tree, &point);
     ::SetCursorPos(point.x, point.y);
-    WaitFor([&] {
-        POINT now;
-        ::GetCursorPos(&now);
-        return now.x == point.x && now.y == point.y;
-    }, 2000);
+    WaitFor(
+        [&] {
+            POINT now;
+            ::GetCursorPos(&now);
+            return now.x == point.x && now.y == point.y;
+        },
+        2000);
     const UINT before = TreeView_GetCheckState(tree, item);
     // Two clicks in a row would make a double-click, which the tree does not
     // take as a toggle.

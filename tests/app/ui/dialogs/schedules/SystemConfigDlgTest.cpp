@@ -276,7 +276,8 @@ TEST_F(SystemConfigDlgTest, OkWritesEverySettingAndLogsTheSave) {
     const CTime now = CTime::GetCurrentTime();
     auto logged = [&] {
         records.clear();
-        log.Query(records, now.GetYear(), now.GetMonth(), 0, 2, L"", GetDefaultLogTime(), GetDefaultLogTime(), 0, -1, -1, -1, -1, -1);
+        log.Query(records, now.GetYear(), now.GetMonth(), 0, 2, L"", GetDefaultLogTime(), GetDefaultLogTime(), 0, -1,
+                  -1, -1, -1, -1);
         for (const LOG_RECORD& r : records)
             if (r.C_Information == L"Option Save succeed!" && r.C_UpdateTime >= before.GetTime()) return true;
         return false;
@@ -496,13 +497,24 @@ TEST_F(FileNameRuleEditTest, EveryButtonInsertsItsTokenAtTheCaret) {
         UINT id;
         const wchar_t* token;
     } buttons[] = {
-        {IDC_NAMERULE_YEAR4, L"{Y4}"},       {IDC_NAMERULE_YEAR2, L"{Y2}"},         {IDC_NAMERULE_MONTH1, L"{M}"},
-        {IDC_NAMERULE_MONTH2, L"{M2}"},      {IDC_NAMERULE_DAY1, L"{D}"},           {IDC_NAMERULE_DAY2, L"{D2}"},
-        {IDC_NAMERULE_HOUR1, L"{H}"},        {IDC_NAMERULE_HOUR2, L"{H2}"},         {IDC_NAMERULE_MINUTE1, L"{m}"},
-        {IDC_NAMERULE_MINUTE2, L"{m2}"},     {IDC_NAMERULE_SECOND1, L"{S}"},        {IDC_NAMERULE_SECOND2, L"{S2}"},
-        {IDC_NAMERULE_DEVICE_ID, L"{DEVID}"}, {IDC_NAMERULE_DEVICE_NAME, L"{DEVNM}"},
-        {IDC_NAMERULE_CHANNEL_INDEX, L"{CHNIDX}"}, {IDC_NAMERULE_CHANNEL_NAME, L"{CHNNM}"},
-        {IDC_NAMERULE_REC_TYPE, L"{RECTYPE}"}, {IDC_NAMERULE_ALARM_INFO, L"{ALARMINFO}"},
+        {IDC_NAMERULE_YEAR4, L"{Y4}"},
+        {IDC_NAMERULE_YEAR2, L"{Y2}"},
+        {IDC_NAMERULE_MONTH1, L"{M}"},
+        {IDC_NAMERULE_MONTH2, L"{M2}"},
+        {IDC_NAMERULE_DAY1, L"{D}"},
+        {IDC_NAMERULE_DAY2, L"{D2}"},
+        {IDC_NAMERULE_HOUR1, L"{H}"},
+        {IDC_NAMERULE_HOUR2, L"{H2}"},
+        {IDC_NAMERULE_MINUTE1, L"{m}"},
+        {IDC_NAMERULE_MINUTE2, L"{m2}"},
+        {IDC_NAMERULE_SECOND1, L"{S}"},
+        {IDC_NAMERULE_SECOND2, L"{S2}"},
+        {IDC_NAMERULE_DEVICE_ID, L"{DEVID}"},
+        {IDC_NAMERULE_DEVICE_NAME, L"{DEVNM}"},
+        {IDC_NAMERULE_CHANNEL_INDEX, L"{CHNIDX}"},
+        {IDC_NAMERULE_CHANNEL_NAME, L"{CHNNM}"},
+        {IDC_NAMERULE_REC_TYPE, L"{RECTYPE}"},
+        {IDC_NAMERULE_ALARM_INFO, L"{ALARMINFO}"},
     };
     Open(L"ab");
     for (const auto& button : buttons) {

@@ -10,8 +10,7 @@ namespace {
 const wchar_t* const kUsers[] = {L"admin", L"alice", L"bob"};
 const int kTypes[][2] = {{0, 0}, {0, 1}, {0, 2}, {1, 1012}, {1, 1014}, {1, 1024}, {2, 3000}, {1, 1999}};
 
-CStringA Utf8(const CString& text)
-{
+CStringA Utf8(const CString& text) {
     int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
     CStringA out;
     WideCharToMultiByte(CP_UTF8, 0, text, -1, out.GetBuffer(size), size, nullptr, nullptr);
@@ -19,29 +18,25 @@ CStringA Utf8(const CString& text)
     return out;
 }
 
-CStringA TimeText(const CTime& t)
-{
+CStringA TimeText(const CTime& t) {
     CStringA text;
     text.Format("%04d-%02d-%02d %02d:%02d:%02d", t.GetYear(), t.GetMonth(), t.GetDay(), t.GetHour(), t.GetMinute(),
                 t.GetSecond());
     return text;
 }
 
-} // namespace
+}  // namespace
 
-void LogMonthEntry(int i, CString* user, int* type, int* code)
-{
+void LogMonthEntry(int i, CString* user, int* type, int* code) {
     *user = kUsers[i % 3];
     *type = kTypes[i % 8][0];
     *code = kTypes[i % 8][1];
 }
 
-bool WriteLogMonth(CLogDB& log, const CTime& month, int count)
-{
+bool WriteLogMonth(CLogDB& log, const CTime& month, int count) {
     // The log's own writer makes the file and its table; the bulk goes in directly.
     log.OpenMonth(month.GetTime());
-    if (log.CheckTable() != 0)
-        return false;
+    if (log.CheckTable() != 0) return false;
     sqlite3* db = nullptr;
     if (sqlite3_open16(static_cast<LPCWSTR>(log.GetMonthFile(month.GetTime())), &db) != SQLITE_OK) {
         sqlite3_close(db);
@@ -81,8 +76,7 @@ bool WriteLogMonth(CLogDB& log, const CTime& month, int count)
     return ok;
 }
 
-void ChooseLogMonth(HWND dialog, const CTime& month)
-{
+void ChooseLogMonth(HWND dialog, const CTime& month) {
     HWND picker = GetDlgItem(dialog, IDC_LOGQUERY_MONTH);
     NMDATETIMECHANGE change = {};
     month.GetAsSystemTime(change.st);

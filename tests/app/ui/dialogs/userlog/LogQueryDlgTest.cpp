@@ -21,8 +21,7 @@ const int kFixtureRecords = 12;
 
 class LogQueryDlgTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         CAppConfig* config = GetAppConfig();
         config->m_strModuleDir = CString(temp.Path().c_str()) + L"\\";
         config->m_strSuperUserID = L"admin";
@@ -34,23 +33,19 @@ protected:
         users->m_CurrentUser.id = L"admin";
     }
 
-    void TearDown() override
-    {
-        if (dlg && dlg->m_hWnd)
-            dlg->DestroyWindow();
+    void TearDown() override {
+        if (dlg && dlg->m_hWnd) dlg->DestroyWindow();
     }
 
-    void Open()
-    {
+    void Open() {
         dlg.reset(new CLogQueryDlg());
         dlg->SetUserManager(users.get());
         dlg->SetQueryRunner([this](LOG_QUERY& request) {
             ++queries;
-            if (slowQueryMs)
-                Sleep(slowQueryMs);
-            request.result = log.Query(request.results, request.month.GetYear(), request.month.GetMonth(), request.type,
-                                       request.code, request.user, GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1,
-                                       -1, -1, -1);
+            if (slowQueryMs) Sleep(slowQueryMs);
+            request.result =
+                log.Query(request.results, request.month.GetYear(), request.month.GetMonth(), request.type,
+                          request.code, request.user, GetDefaultLogTime(), GetDefaultLogTime(), -1, -1, -1, -1, -1, -1);
         });
         dlg->SetExportedFileOpener([](const CString&) {});
         ASSERT_TRUE(dlg->Create(IDD_LOG_QUERY, nullptr));
@@ -62,14 +57,13 @@ protected:
 
     void ChooseMonth(const CTime& month) { ChooseLogMonth(dlg->m_hWnd, month); }
 
-    void ChooseUser(int index)
-    {
+    void ChooseUser(int index) {
         SendMessageW(combo, CB_SETCURSEL, index, 0);
-        SendMessageW(dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_LOGQUERY_USER, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        SendMessageW(dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_LOGQUERY_USER, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
     }
 
-    HTREEITEM FindTreeItem(HTREEITEM item, const std::wstring& text)
-    {
+    HTREEITEM FindTreeItem(HTREEITEM item, const std::wstring& text) {
         for (; item; item = TreeView_GetNextSibling(tree, item)) {
             wchar_t buffer[64] = {};
             TVITEMW data = {};
@@ -78,16 +72,13 @@ protected:
             data.pszText = buffer;
             data.cchTextMax = 64;
             TreeView_GetItem(tree, &data);
-            if (text == buffer)
-                return item;
-            if (HTREEITEM inner = FindTreeItem(TreeView_GetChild(tree, item), text))
-                return inner;
+            if (text == buffer) return item;
+            if (HTREEITEM inner = FindTreeItem(TreeView_GetChild(tree, item), text)) return inner;
         }
         return nullptr;
     }
 
-    std::vector<std::wstring> ComboTexts() const
-    {
+    std::vector<std::wstring> ComboTexts() const {
         std::vector<std::wstring> texts;
         int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
@@ -99,14 +90,14 @@ protected:
     }
 
     // How many fixture records match.
-    static int Expected(int type, int code, const CString& user, int count = kFixtureRecords)
-    {
+    static int Expected(int type, int code, const CString& user, int count = kFixtureRecords) {
         int matching = 0;
         for (int i = 0; i < count; ++i) {
             CString entryUser;
             int entryType = 0, entryCode = 0;
             LogMonthEntry(i, &entryUser, &entryType, &entryCode);
-            if ((type < 0 || type == entryType) && (code < 0 || code == entryCode) && (user.IsEmpty() || user == entryUser))
+            if ((type < 0 || type == entryType) && (code < 0 || code == entryCode) &&
+                (user.IsEmpty() || user == entryUser))
                 ++matching;
         }
         return matching;
@@ -123,8 +114,7 @@ protected:
     HWND tree = nullptr;
 };
 
-TEST_F(LogQueryDlgTest, EveryTreeItemQueriesItsTypeAndCode)
-{
+TEST_F(LogQueryDlgTest, EveryTreeItemQueriesItsTypeAndCode) {
     Open();
     dlg->Activate();
     ChooseMonth(kFixtureMonth);
@@ -133,10 +123,17 @@ TEST_F(LogQueryDlgTest, EveryTreeItemQueriesItsTypeAndCode)
         int type;
         int code;
     } rows[] = {
-        {L"Log", -1, -1},           {L"App Log", 1, -1},         {L"Device Login", 1, 1012},
-        {L"Device Offline", 1, 1014}, {L"Dodavozi Config", 1, 1024}, {L"Dodavozi Start", 1, 1025},
-        {L"System Log", 0, -1},     {L"User Login", 0, 0},       {L"User Logout", 0, 1},
-        {L"Config Operation", 0, 2}, {L"Password Modify", 0, 4},
+        {L"Log", -1, -1},
+        {L"App Log", 1, -1},
+        {L"Device Login", 1, 1012},
+        {L"Device Offline", 1, 1014},
+        {L"Dodavozi Config", 1, 1024},
+        {L"Dodavozi Start", 1, 1025},
+        {L"System Log", 0, -1},
+        {L"User Login", 0, 0},
+        {L"User Logout", 0, 1},
+        {L"Config Operation", 0, 2},
+        {L"Password Modify", 0, 4},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << std::string(CStringA(row.item)));
@@ -152,8 +149,7 @@ TEST_F(LogQueryDlgTest, EveryTreeItemQueriesItsTypeAndCode)
     }
 }
 
-TEST_F(LogQueryDlgTest, RowsShowTheRecordsTexts)
-{
+TEST_F(LogQueryDlgTest, RowsShowTheRecordsTexts) {
     Open();
     dlg->Activate();
     ChooseMonth(kFixtureMonth);
@@ -169,8 +165,7 @@ TEST_F(LogQueryDlgTest, RowsShowTheRecordsTexts)
     EXPECT_EQ(L"Device Login", ListText(list, 3, 3));
 }
 
-TEST_F(LogQueryDlgTest, TheUserComboFollowsWhoIsLoggedIn)
-{
+TEST_F(LogQueryDlgTest, TheUserComboFollowsWhoIsLoggedIn) {
     Open();
     dlg->Activate();
     EXPECT_EQ((std::vector<std::wstring>{L"All User", L"admin - Super Manage User", L"alice - Alice", L"bob"}),
@@ -180,8 +175,7 @@ TEST_F(LogQueryDlgTest, TheUserComboFollowsWhoIsLoggedIn)
     ChooseMonth(kFixtureMonth);
     ChooseUser(3);
     EXPECT_EQ(Expected(-1, -1, L"bob"), ListRows(list));
-    for (int row = 0; row < ListRows(list); ++row)
-        EXPECT_EQ(L"bob", ListText(list, row, 2));
+    for (int row = 0; row < ListRows(list); ++row) EXPECT_EQ(L"bob", ListText(list, row, 2));
 
     // Someone else logs in during the same run: only their own entry, and their records.
     users->m_CurrentUser.id = L"alice";
@@ -193,8 +187,7 @@ TEST_F(LogQueryDlgTest, TheUserComboFollowsWhoIsLoggedIn)
     EXPECT_EQ(GetDlgItem(dlg->m_hWnd, IDC_LOGQUERY_MONTH), GetFocus());
 }
 
-TEST_F(LogQueryDlgTest, TheSuperUserAloneGetsOneDisabledEntry)
-{
+TEST_F(LogQueryDlgTest, TheSuperUserAloneGetsOneDisabledEntry) {
     users->Clear();
     Open();
     dlg->Activate();
@@ -202,8 +195,7 @@ TEST_F(LogQueryDlgTest, TheSuperUserAloneGetsOneDisabledEntry)
     EXPECT_FALSE(IsWindowEnabled(combo));
 }
 
-TEST_F(LogQueryDlgTest, OneQueryPerActivateAndNoneBefore)
-{
+TEST_F(LogQueryDlgTest, OneQueryPerActivateAndNoneBefore) {
     Open();
     ChooseMonth(kFixtureMonth);
     EXPECT_EQ(0, dlg->RunQuery());
@@ -214,8 +206,7 @@ TEST_F(LogQueryDlgTest, OneQueryPerActivateAndNoneBefore)
     EXPECT_EQ(2, queries);
 }
 
-TEST_F(LogQueryDlgTest, AMonthWithoutAFileListsNothing)
-{
+TEST_F(LogQueryDlgTest, AMonthWithoutAFileListsNothing) {
     Open();
     dlg->Activate();
     ChooseMonth(kFixtureMonth);
@@ -227,8 +218,7 @@ TEST_F(LogQueryDlgTest, AMonthWithoutAFileListsNothing)
 
 // A month whose file is damaged is said to be unreadable, with where the
 // file is kept now, not shown as a quiet month.
-TEST_F(LogQueryDlgTest, AMonthThatCannotBeReadIsToldNotShownEmpty)
-{
+TEST_F(LogQueryDlgTest, AMonthThatCannotBeReadIsToldNotShownEmpty) {
     Open();
     dlg->Activate();
     ChooseMonth(kFixtureMonth);
@@ -246,15 +236,13 @@ TEST_F(LogQueryDlgTest, AMonthThatCannotBeReadIsToldNotShownEmpty)
     EXPECT_FALSE(IsItemEnabled(dlg->m_hWnd, IDC_LOGQUERY_EXPORT));
 }
 
-TEST(LogQueryMonthFormatTest, YearFirstLocalesReadYearMonth)
-{
+TEST(LogQueryMonthFormatTest, YearFirstLocalesReadYearMonth) {
     EXPECT_EQ(L"MM-yyyy", std::wstring(CLogQueryDlg::MonthFormat(0)));
     EXPECT_EQ(L"MM-yyyy", std::wstring(CLogQueryDlg::MonthFormat(1)));
     EXPECT_EQ(L"yyyy-MM", std::wstring(CLogQueryDlg::MonthFormat(2)));
 }
 
-TEST_F(LogQueryDlgTest, TheTextExportAsksForAPathAndReportsAFailure)
-{
+TEST_F(LogQueryDlgTest, TheTextExportAsksForAPathAndReportsAFailure) {
     Open();
     dlg->Activate();
     ChooseMonth(kFixtureMonth);
@@ -279,24 +267,19 @@ TEST_F(LogQueryDlgTest, TheTextExportAsksForAPathAndReportsAFailure)
 
 // A window standing in for the main window: its timer and paints are counted.
 struct TickWindow {
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         TickWindow* self = reinterpret_cast<TickWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         if (self && message == WM_TIMER && wParam == 13) {
             ++self->ticks;
-            if (self->onTick)
-                self->onTick();
+            if (self->onTick) self->onTick();
             InvalidateRect(window, nullptr, TRUE);
             return 0;
         }
-        if (self && message == WM_PAINT)
-            ++self->paints;
-        if (self && message == WM_APP)
-            ++self->inputs;
+        if (self && message == WM_PAINT) ++self->paints;
+        if (self && message == WM_APP) ++self->inputs;
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    TickWindow()
-    {
+    TickWindow() {
         WNDCLASSW wc = {};
         wc.lpfnWndProc = Proc;
         wc.hInstance = GetModuleHandleW(nullptr);
@@ -314,8 +297,7 @@ struct TickWindow {
     std::function<void()> onTick;
 };
 
-TEST_F(LogQueryDlgTest, ASlowQueryKeepsTimersAndPaintsRunningAndRunsAlone)
-{
+TEST_F(LogQueryDlgTest, ASlowQueryKeepsTimersAndPaintsRunningAndRunsAlone) {
     Open();
     dlg->Activate();
     TickWindow main;
@@ -344,12 +326,10 @@ TEST_F(LogQueryDlgTest, ASlowQueryKeepsTimersAndPaintsRunningAndRunsAlone)
     EXPECT_GE(main.inputs, 1);
 }
 
-TEST_F(LogQueryDlgTest, LargeMonthsSwitchThroughThePicker)
-{
+TEST_F(LogQueryDlgTest, LargeMonthsSwitchThroughThePicker) {
     const int perMonth = 20000;
     const CTime months[] = {CTime(2024, 10, 5, 12, 0, 0), CTime(2024, 11, 5, 12, 0, 0), CTime(2024, 12, 5, 12, 0, 0)};
-    for (const CTime& month : months)
-        ASSERT_TRUE(WriteLogMonth(log, month, perMonth));
+    for (const CTime& month : months) ASSERT_TRUE(WriteLogMonth(log, month, perMonth));
     Open();
     dlg->Activate();
     for (const CTime& month : months) {
@@ -362,4 +342,4 @@ TEST_F(LogQueryDlgTest, LargeMonthsSwitchThroughThePicker)
     }
 }
 
-} // namespace
+}  // namespace

@@ -25,15 +25,13 @@ const wchar_t* const kSeedFiles[] = {L"recplantemplet.xml", L"backupschedule.xml
 
 class UserManageDlgTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         program = temp.File(L"prog");
         CreateDirectoryW(program.c_str(), nullptr);
         CAppConfig* config = GetAppConfig();
         config->m_strModuleDir = CString(program.c_str()) + L"\\";
         config->m_strSuperUserID = L"admin";
-        for (const wchar_t* name : kSeedFiles)
-            WriteWholeFile(Prog(name), "seed");
+        for (const wchar_t* name : kSeedFiles) WriteWholeFile(Prog(name), "seed");
         usersFile = Prog(L"UserInfo.XML");
         users.reset(new CUserManager(config));
         users->Load(usersFile.c_str());
@@ -44,17 +42,14 @@ protected:
         users->m_CurrentUser.id = L"admin";
     }
 
-    void TearDown() override
-    {
-        if (dlg && dlg->m_hWnd)
-            dlg->DestroyWindow();
+    void TearDown() override {
+        if (dlg && dlg->m_hWnd) dlg->DestroyWindow();
         dlg.reset();
     }
 
     std::wstring Prog(const std::wstring& name) const { return program + L"\\" + name; }
 
-    void Open()
-    {
+    void Open() {
         dlg.reset(new CUserManageDlg());
         dlg->SetUserManager(users.get());
         dlg->SetLogRecordWriter([this](int type, int code, const CString& text) {
@@ -69,15 +64,13 @@ protected:
     HWND Dlg() const { return dlg->m_hWnd; }
 
     // Clicks the button and closes the box it shows; the box's text, or "" when none came.
-    std::wstring ClickAnsweringBox(int id)
-    {
+    std::wstring ClickAnsweringBox(int id) {
         std::vector<std::wstring> texts = AnswerBoxes(1, [this, id] { Click(Dlg(), id); });
         return texts.empty() ? L"" : texts[0];
     }
 
     void FillFields(const std::wstring& id, const std::wstring& password, const std::wstring& confirm,
-                    const std::wstring& name, const std::wstring& info)
-    {
+                    const std::wstring& name, const std::wstring& info) {
         SetItemText(Dlg(), IDC_USERMAN_ID, id);
         SetItemText(Dlg(), IDC_USERMAN_PASSWORD, password);
         SetItemText(Dlg(), IDC_USERMAN_CONFIRM, confirm);
@@ -85,11 +78,9 @@ protected:
         SetItemText(Dlg(), IDC_USERMAN_INFO, info);
     }
 
-    std::vector<std::wstring> ListedIds() const
-    {
+    std::vector<std::wstring> ListedIds() const {
         std::vector<std::wstring> ids;
-        for (int row = 0; row < ListRows(list); ++row)
-            ids.push_back(ListText(list, row, 1));
+        for (int row = 0; row < ListRows(list); ++row) ids.push_back(ListText(list, row, 1));
         return ids;
     }
 
@@ -104,8 +95,7 @@ protected:
     HWND list = nullptr;
 };
 
-TEST_F(UserManageDlgTest, ListsEveryUserWithItsFolderAndShowsTheLastOne)
-{
+TEST_F(UserManageDlgTest, ListsEveryUserWithItsFolderAndShowsTheLastOne) {
     Open();
     ASSERT_EQ((std::vector<std::wstring>{L"alice", L"bob", L"dave"}), ListedIds());
     EXPECT_EQ(L"1", ListText(list, 0, 0));
@@ -119,8 +109,7 @@ TEST_F(UserManageDlgTest, ListsEveryUserWithItsFolderAndShowsTheLastOne)
     EXPECT_EQ(CUserManageDlg::kBrowse, dlg->GetEditMode());
 }
 
-TEST_F(UserManageDlgTest, ChecksRunInOrderAndARefusalChangesNothing)
-{
+TEST_F(UserManageDlgTest, ChecksRunInOrderAndARefusalChangesNothing) {
     const std::wstring longName(127, L'n');
     const struct {
         int mode;
@@ -128,12 +117,15 @@ TEST_F(UserManageDlgTest, ChecksRunInOrderAndARefusalChangesNothing)
         std::wstring refusal;  // "" accepted
     } cases[] = {
         {CUserManageDlg::kAdding, std::wstring(32, L'i'), L"p", L"p", L"", L"", L""},
-        {CUserManageDlg::kAdding, std::wstring(33, L'i'), L"p", L"p", L"", L"", L"User id length can not be more than 32 !"},
+        {CUserManageDlg::kAdding, std::wstring(33, L'i'), L"p", L"p", L"", L"",
+         L"User id length can not be more than 32 !"},
         {CUserManageDlg::kAdding, L"eve", std::wstring(32, L'p'), std::wstring(32, L'p'), L"", L"", L""},
-        {CUserManageDlg::kAdding, L"eve", std::wstring(33, L'p'), std::wstring(33, L'p'), L"", L"", L"Password length can not be more than 32 !"},
+        {CUserManageDlg::kAdding, L"eve", std::wstring(33, L'p'), std::wstring(33, L'p'), L"", L"",
+         L"Password length can not be more than 32 !"},
         {CUserManageDlg::kAdding, L"eve", L"p", L"p", std::wstring(126, L'n'), std::wstring(126, L'i'), L""},
         {CUserManageDlg::kAdding, L"eve", L"p", L"p", longName, L"", L"User name length can not be more than 126 !"},
-        {CUserManageDlg::kAdding, L"eve", L"p", L"p", L"", std::wstring(127, L'i'), L"User information length can not be more than 126 !"},
+        {CUserManageDlg::kAdding, L"eve", L"p", L"p", L"", std::wstring(127, L'i'),
+         L"User information length can not be more than 126 !"},
         {CUserManageDlg::kAdding, L"eve", L"p", L"q", longName, L"", L"Two password is different!"},
         {CUserManageDlg::kAdding, L"", L"p", L"p", L"", L"", L"ID is empty!"},
         {CUserManageDlg::kAdding, L"ADMIN", L"p", L"p", L"", L"", L"ID is already existed!"},
@@ -141,7 +133,8 @@ TEST_F(UserManageDlgTest, ChecksRunInOrderAndARefusalChangesNothing)
         {CUserManageDlg::kUpdating, L"dave", L"new", L"new", L"Dave", L"", L""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "id " << c.id.size() << " chars, expected refusal: " << std::string(c.refusal.begin(), c.refusal.end()));
+        SCOPED_TRACE(testing::Message() << "id " << c.id.size() << " chars, expected refusal: "
+                                        << std::string(c.refusal.begin(), c.refusal.end()));
         Open();
         int button = c.mode == CUserManageDlg::kAdding ? IDC_USERMAN_ADD : IDC_USERMAN_UPDATE;
         Click(Dlg(), button);
@@ -167,8 +160,7 @@ TEST_F(UserManageDlgTest, ChecksRunInOrderAndARefusalChangesNothing)
     EXPECT_EQ(L"pd", std::wstring(users->FindUser(L"dave").psw));
 }
 
-TEST_F(UserManageDlgTest, EditModesSetTheControls)
-{
+TEST_F(UserManageDlgTest, EditModesSetTheControls) {
     Open();
     const struct {
         int button;  // 0: browse after Reset
@@ -213,15 +205,13 @@ TEST_F(UserManageDlgTest, EditModesSetTheControls)
     EXPECT_TRUE(IsWindowVisible(Dlg()));
 }
 
-TEST_F(UserManageDlgTest, HeaderDoubleClickChecksAndUnchecksEveryRow)
-{
+TEST_F(UserManageDlgTest, HeaderDoubleClickChecksAndUnchecksEveryRow) {
     Open();
     SendHeaderDoubleClick(list, 1);
     EXPECT_EQ(0, dlg->GetCheckedCount());
     SendHeaderDoubleClick(list, 0);
     EXPECT_EQ(3, dlg->GetCheckedCount());
-    for (int row = 0; row < 3; ++row)
-        EXPECT_TRUE(ListView_GetCheckState(list, row));
+    for (int row = 0; row < 3; ++row) EXPECT_TRUE(ListView_GetCheckState(list, row));
     EXPECT_TRUE(IsItemEnabled(Dlg(), IDC_USERMAN_DELETE));
     SendHeaderDoubleClick(list, 0);
     EXPECT_EQ(0, dlg->GetCheckedCount());
@@ -229,8 +219,7 @@ TEST_F(UserManageDlgTest, HeaderDoubleClickChecksAndUnchecksEveryRow)
     EXPECT_FALSE(IsItemEnabled(Dlg(), IDC_USERMAN_DELETE));
 }
 
-TEST_F(UserManageDlgTest, DeleteKeepsTheCurrentUserAndSelectsTheNewLastRow)
-{
+TEST_F(UserManageDlgTest, DeleteKeepsTheCurrentUserAndSelectsTheNewLastRow) {
     users->m_CurrentUser.id = L"bob";
     Open();
     CheckRow(1, TRUE);
@@ -238,8 +227,9 @@ TEST_F(UserManageDlgTest, DeleteKeepsTheCurrentUserAndSelectsTheNewLastRow)
     EXPECT_EQ(2, dlg->GetCheckedCount());
     EXPECT_TRUE(IsItemEnabled(Dlg(), IDC_USERMAN_DELETE));
     // The confirmation, then the refusal for the logged-in user.
-    EXPECT_EQ((std::vector<std::wstring>{L"Are you sure to delete this item?", L"Can't delete current user information!"}),
-              AnswerBoxes(2, [this] { Click(Dlg(), IDC_USERMAN_DELETE); }));
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"Are you sure to delete this item?", L"Can't delete current user information!"}),
+        AnswerBoxes(2, [this] { Click(Dlg(), IDC_USERMAN_DELETE); }));
     EXPECT_EQ((std::vector<std::wstring>{L"alice", L"bob"}), ListedIds());
     EXPECT_EQ(L"2", ListText(list, 1, 0));
     EXPECT_EQ(1, SelectedRow(list));
@@ -249,8 +239,7 @@ TEST_F(UserManageDlgTest, DeleteKeepsTheCurrentUserAndSelectsTheNewLastRow)
     EXPECT_FALSE(IsItemEnabled(Dlg(), IDC_USERMAN_DELETE));
 }
 
-TEST_F(UserManageDlgTest, DeletingEveryRowLeavesEmptyFields)
-{
+TEST_F(UserManageDlgTest, DeletingEveryRowLeavesEmptyFields) {
     Open();
     SendHeaderDoubleClick(list, 0);
     EXPECT_EQ(L"Are you sure to delete this item?", ClickAnsweringBox(IDC_USERMAN_DELETE));
@@ -260,8 +249,7 @@ TEST_F(UserManageDlgTest, DeletingEveryRowLeavesEmptyFields)
     EXPECT_EQ(-1, dlg->GetSelectedRow());
 }
 
-TEST_F(UserManageDlgTest, OkRewritesTheUsersAndTheirFolders)
-{
+TEST_F(UserManageDlgTest, OkRewritesTheUsersAndTheirFolders) {
     CreateDirectoryW(Prog(L"alice").c_str(), nullptr);
     WriteWholeFile(Prog(L"alice\\device.xml"), "alice's devices");
     CreateDirectoryW(Prog(L"bob").c_str(), nullptr);
@@ -297,8 +285,7 @@ TEST_F(UserManageDlgTest, OkRewritesTheUsersAndTheirFolders)
     EXPECT_EQ(L"User Manage Save succeed!", logged[0].text);
 }
 
-TEST_F(UserManageDlgTest, RemovedUsersDeleteOnlyTheirOwnFolder)
-{
+TEST_F(UserManageDlgTest, RemovedUsersDeleteOnlyTheirOwnFolder) {
     // Ids a hand-edited file could hold: none of them names a folder of its own.
     const std::wstring victim = temp.File(L"victim");
     CreateDirectoryW(victim.c_str(), nullptr);
@@ -321,8 +308,7 @@ TEST_F(UserManageDlgTest, RemovedUsersDeleteOnlyTheirOwnFolder)
     EXPECT_EQ("dave's devices", ReadWholeFile(Prog(L"dave\\device.xml")));
 }
 
-TEST_F(UserManageDlgTest, CancelKeepsDeletionsPendingForALaterOk)
-{
+TEST_F(UserManageDlgTest, CancelKeepsDeletionsPendingForALaterOk) {
     const std::string before = ReadWholeFile(usersFile);
     Open();
     CheckRow(0, TRUE);
@@ -341,8 +327,7 @@ TEST_F(UserManageDlgTest, CancelKeepsDeletionsPendingForALaterOk)
     EXPECT_TRUE(reread.FindUser(L"alice").id.IsEmpty());
 }
 
-TEST_F(UserManageDlgTest, APasswordChangedMeanwhileSurvivesTheNextOk)
-{
+TEST_F(UserManageDlgTest, APasswordChangedMeanwhileSurvivesTheNextOk) {
     Open();
     Click(Dlg(), IDC_USERMAN_CANCEL);
     ASSERT_EQ(0, users->ChangePassword(L"bob", L"pb", L"changed"));
@@ -353,8 +338,7 @@ TEST_F(UserManageDlgTest, APasswordChangedMeanwhileSurvivesTheNextOk)
     EXPECT_EQ(L"changed", std::wstring(reread.FindUser(L"bob").psw));
 }
 
-TEST_F(UserManageDlgTest, AFailingSaveKeepsTheDialogOpenAndWritesNoRecord)
-{
+TEST_F(UserManageDlgTest, AFailingSaveKeepsTheDialogOpenAndWritesNoRecord) {
     CreateDirectoryW(Prog(L"alice").c_str(), nullptr);
     Open();
     CheckRow(0, TRUE);
@@ -375,8 +359,7 @@ TEST_F(UserManageDlgTest, AFailingSaveKeepsTheDialogOpenAndWritesNoRecord)
 // directory: no user may be named after them (nor after anything else there
 // that is not a user's folder), and deleting a user of such a name, as an
 // older users file may hold, leaves the folder alone.
-TEST_F(UserManageDlgTest, IdsNamingTheProgramsOwnFoldersAreRefusedAndNeverDeleted)
-{
+TEST_F(UserManageDlgTest, IdsNamingTheProgramsOwnFoldersAreRefusedAndNeverDeleted) {
     CreateDirectoryW(Prog(L"Log").c_str(), nullptr);
     WriteWholeFile(Prog(L"Log\\2026_12.db"), "month");
     CreateDirectoryW(Prog(L"save").c_str(), nullptr);
@@ -385,8 +368,7 @@ TEST_F(UserManageDlgTest, IdsNamingTheProgramsOwnFoldersAreRefusedAndNeverDelete
     CreateDirectoryW(Prog(L"Skin").c_str(), nullptr);
     WriteWholeFile(Prog(L"Skin\\play.ini"), "skin");
     Open();
-    for (int row = 0; row < ListRows(list); ++row)
-        CheckRow(row, ListText(list, row, 1) == L"Skin");
+    for (int row = 0; row < ListRows(list); ++row) CheckRow(row, ListText(list, row, 1) == L"Skin");
     ClickAnsweringBox(IDC_USERMAN_DELETE);
     for (const wchar_t* id : {L"Log", L"log", L"Language", L"SKIN", L"save"}) {
         SCOPED_TRACE(id);
@@ -404,8 +386,7 @@ TEST_F(UserManageDlgTest, IdsNamingTheProgramsOwnFoldersAreRefusedAndNeverDelete
 
 // A new ID moves the user's folder with its devices and schedules; two users
 // who trade IDs each keep their own data.
-TEST_F(UserManageDlgTest, RenamingAUserKeepsItsFolderAndData)
-{
+TEST_F(UserManageDlgTest, RenamingAUserKeepsItsFolderAndData) {
     for (const char* id : {"alice", "bob", "dave"}) {
         const std::wstring folder = Prog(std::wstring(id, id + strlen(id)));
         CreateDirectoryW(folder.c_str(), nullptr);
@@ -441,8 +422,7 @@ TEST_F(UserManageDlgTest, RenamingAUserKeepsItsFolderAndData)
 // Folders come with OK only, each a direct child of the program directory:
 // listing, showing, adding and cancelling make none, and an ID a hand-edited
 // file holds that is no plain name gets none anywhere.
-TEST_F(UserManageDlgTest, FoldersAreMadeAtOkOnlyAndOnlyBelowTheProgramDirectory)
-{
+TEST_F(UserManageDlgTest, FoldersAreMadeAtOkOnlyAndOnlyBelowTheProgramDirectory) {
     users->AddUserFields(L"..\\outside", L"", L"p", L"Male", L"", L"", L"", L"", L"");
     users->Save(CString());
     Open();
@@ -451,8 +431,7 @@ TEST_F(UserManageDlgTest, FoldersAreMadeAtOkOnlyAndOnlyBelowTheProgramDirectory)
     Click(Dlg(), IDC_USERMAN_ADD);
     Click(Dlg(), IDC_USERMAN_CANCEL);
     dlg->ShowWindow(SW_SHOW);
-    for (const wchar_t* id : {L"alice", L"bob", L"dave", L"carol"})
-        EXPECT_FALSE(PathExists(Prog(id))) << id;
+    for (const wchar_t* id : {L"alice", L"bob", L"dave", L"carol"}) EXPECT_FALSE(PathExists(Prog(id))) << id;
     EXPECT_FALSE(PathExists(temp.File(L"outside")));
 
     Click(Dlg(), IDC_USERMAN_OK);
@@ -467,8 +446,7 @@ TEST_F(UserManageDlgTest, FoldersAreMadeAtOkOnlyAndOnlyBelowTheProgramDirectory)
 // A stored record without a sex (the reader's "male") shows it as Male, and
 // a change of something else keeps what was stored; a sex the combo does not
 // know shows none and is kept too.
-TEST_F(UserManageDlgTest, AnUpdateKeepsTheStoredSex)
-{
+TEST_F(UserManageDlgTest, AnUpdateKeepsTheStoredSex) {
     users->AddUserFields(L"erin", L"", L"pe", L"unset", L"", L"", L"", L".\\erin", L"");
     users->Save(CString());
     std::string file = ReadWholeFile(usersFile);
@@ -490,4 +468,4 @@ TEST_F(UserManageDlgTest, AnUpdateKeepsTheStoredSex)
     EXPECT_EQ(std::wstring(USER_INFO().sex), std::wstring(reread.FindUser(L"erin").sex));
 }
 
-} // namespace
+}  // namespace

@@ -28,7 +28,7 @@ CStyleFrameWnd* CreateFrame() {
     return frame;
 }
 
-} // namespace
+}  // namespace
 
 TEST(MenuFrames, FrameMenusAreLibraryMenusAndMeasuresRoute) {
     CStyleFrameWnd* frame = CreateFrame();
@@ -57,7 +57,8 @@ TEST(MenuFrames, FrameMenusAreLibraryMenusAndMeasuresRoute) {
     EXPECT_EQ(7u, foreign.itemWidth);
 
     // WM_MENUCHAR goes to the library's mnemonic search.
-    LRESULT found = ::SendMessageW(window, WM_MENUCHAR, MAKEWPARAM('x', MF_POPUP), reinterpret_cast<LPARAM>(file->GetSafeHmenu()));
+    LRESULT found =
+        ::SendMessageW(window, WM_MENUCHAR, MAKEWPARAM('x', MF_POPUP), reinterpret_cast<LPARAM>(file->GetSafeHmenu()));
     EXPECT_EQ(MAKELRESULT(4, MNC_EXECUTE), found);
 
     // WM_INITMENUPOPUP records the pending popup and its owner.
@@ -173,4 +174,3 @@ TEST(MenuFrames, DialogTakesItsMenusAndTemplatesShareALibraryMenu) {
     dock.DestroyWindow();
     frame->DestroyWindow();
 }
-

@@ -19,7 +19,7 @@ COLORREF ImagePixel(CStyleMenuIcons* store, int index, int x, int y) {
     return canvas.Pixels().At(x, y);
 }
 
-} // namespace
+}  // namespace
 
 TEST(MenuIcons, OneStorePerToolbarWithTriplesAndItemIcons) {
     CStyleMenu menu;
@@ -226,12 +226,14 @@ TEST(MenuIcons, TitleIconsFromStoresListsBitmapsAndResources) {
         {"image past the list", [&] { return menu.SetTitle(L"T", 0, &images, 1); }, false},
         {"bitmap resource", [&] { return menu.SetTitleResource(L"T", 0, IDB_MENUTEST_SINGLE); }, true},
         {"icon id in a bitmap menu", [&] { return menu.SetTitleResource(L"T", 0, IDI_MENUTEST_ICON); }, false},
-        {"icon id in an icon menu", [&] {
+        {"icon id in an icon menu",
+         [&] {
              menu.SetIconMenu(TRUE);
              BOOL ok = menu.SetTitleResource(L"T", 0, IDI_MENUTEST_ICON);
              menu.SetIconMenu(FALSE);
              return ok;
-         }, true},
+         },
+         true},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(c.set()) << c.name;

@@ -42,14 +42,14 @@ UINT ItemType(HMENU menu, int position) {
 
 MEASUREITEMSTRUCT Measure(CStyleMenu& menu, int position, int style) {
     CStyleMenu::SetMenuDrawStyle(style);
-    MEASUREITEMSTRUCT mis = {ODT_MENU, 0, menu.GetMenuItemID(position), 0, 0,
-                             reinterpret_cast<ULONG_PTR>(menu.ItemDataAt(position))};
+    MEASUREITEMSTRUCT mis = {ODT_MENU, 0, menu.GetMenuItemID(position),
+                             0,        0, reinterpret_cast<ULONG_PTR>(menu.ItemDataAt(position))};
     menu.MeasureItem(&mis);
     CStyleMenu::s_pCurrentTheme = CStyleMenu::FindTheme(2);
     return mis;
 }
 
-} // namespace
+}  // namespace
 
 TEST(MenuItemText, AcceleratorNamesFromATable) {
     HACCEL table = SaveAccelerators();
@@ -65,9 +65,9 @@ TEST(MenuItemText, AcceleratorNamesFromATable) {
         HACCEL accel;
         const wchar_t* shown;
     } cases[] = {
-        {L"&Save", MF_POPUP, table, L"&Save"},                // a popup never shows names
-        {L"&Save\tF2", 0, table, L"&Save\tF2"},               // its own accelerator text stays
-        {L"&Save\tF2", 0, nullptr, L"&Save"},                 // without a table the text is cut
+        {L"&Save", MF_POPUP, table, L"&Save"},   // a popup never shows names
+        {L"&Save\tF2", 0, table, L"&Save\tF2"},  // its own accelerator text stays
+        {L"&Save\tF2", 0, nullptr, L"&Save"},    // without a table the text is cut
         {L"&Save", 0, nullptr, L"&Save"},
     };
     for (const Case& c : cases) {
@@ -117,7 +117,8 @@ TEST(MenuItems, AppendInsertModifyKeepRecordsAlignedWithPositions) {
     EXPECT_EQ(-1, menu.GetItemIcon(ID_MENUTEST_EXIT));
 
     // Insert before a command, found by id.
-    ASSERT_TRUE(menu.InsertItem(ID_MENUTEST_EXIT, L"&Open", 0, ID_MENUTEST_OPEN, static_cast<CStyleMenuIcons*>(nullptr), -1));
+    ASSERT_TRUE(
+        menu.InsertItem(ID_MENUTEST_EXIT, L"&Open", 0, ID_MENUTEST_OPEN, static_cast<CStyleMenuIcons*>(nullptr), -1));
     EXPECT_EQ(ID_MENUTEST_OPEN, menu.GetMenuItemID(2));
     EXPECT_EQ(CString(L"&Open"), menu.ItemDataAt(2)->text);
     EXPECT_FALSE(menu.InsertItem(9999, L"x", 0, 77, static_cast<CStyleMenuIcons*>(nullptr), -1));

@@ -28,7 +28,7 @@ private:
     bool* m_deleted;
 };
 
-} // namespace
+}  // namespace
 
 TEST(MenuItemLifetimes, BitmapItemsNeverReadTheirHandleAsText) {
     // An address that faults when read: what a handle is not.

@@ -20,7 +20,7 @@ UINT TitleWidth(CStyleMenu& menu) {
     return mis.itemWidth;
 }
 
-} // namespace
+}  // namespace
 
 TEST(MenuOperations, UserValuesByPositionAndByCommandThroughTheTree) {
     CStyleMenu bar;
@@ -166,7 +166,10 @@ TEST(MenuOperations, TextSearchesThroughTheTree) {
         CStyleMenu* menu;
         int position;
     } cases[] = {
-        {L"&Edit", &bar, 1}, {L"&Save", file, 2}, {L"&Last one", recent, 0}, {L"&Nothing", nullptr, -1},
+        {L"&Edit", &bar, 1},
+        {L"&Save", file, 2},
+        {L"&Last one", recent, 0},
+        {L"&Nothing", nullptr, -1},
     };
     for (const Case& c : cases) {
         CStyleMenu* menu = reinterpret_cast<CStyleMenu*>(1);

@@ -26,7 +26,7 @@ HWND CreatePopupMenuWindow() {
 
 INT_PTR CALLBACK IdleDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-} // namespace
+}  // namespace
 
 TEST(MenuStartUp, StaticInitialisationRegistersTwelveStylesHooksAndProbesWine) {
     EXPECT_NE(nullptr, CStyleMenuHook::s_hHook);

@@ -41,7 +41,7 @@ struct StyledMenus {
     ~StyledMenus() { DeleteObject(barBrush); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(MenuStyleStates, PixelsPerStyleAndItemState) {
     // A desktop without a visual theme unless a case asks for the real one.
@@ -74,16 +74,14 @@ TEST(MenuStyleStates, PixelsPerStyleAndItemState) {
         {"style 9 hot", 9, FALSE, 1, ODS_SELECTED, kVariants, 150, 12, selection},
         {"style 10 hot keeps its own", 10, FALSE, 1, ODS_SELECTED, kVariants, 150, 12, RGB(255, 238, 194)},
         {"style 8 hot with a theme", 8, FALSE, 1, ODS_SELECTED, kVariants | kTheme, 150, 12, RGB(255, 238, 194)},
-        {"style 8 checked frame with a theme", 8, FALSE, 0, ODS_CHECKED, kVariants | kTheme, 2, 2,
-         RGB(255, 192, 111)},
+        {"style 8 checked frame with a theme", 8, FALSE, 0, ODS_CHECKED, kVariants | kTheme, 2, 2, RGB(255, 192, 111)},
         {"style 8 checked frame", 8, FALSE, 0, ODS_CHECKED, kVariants, 2, 2, MixColor86(selection, highlight)},
         {"style 8 pressed frame", 8, FALSE, 0, ODS_CHECKED | ODS_SELECTED, kVariants, 2, 2,
          MixColor86(selection, highlight)},
         {"style 10 checked frame", 10, FALSE, 0, ODS_CHECKED, kVariants, 2, 2, RGB(255, 192, 111)},
         {"style 10 pressed frame", 10, FALSE, 0, ODS_CHECKED | ODS_SELECTED, kVariants, 2, 2, RGB(254, 128, 62)},
         {"style 8 keyboard frame", 8, FALSE, 1, ODS_GRAYED | ODS_SELECTED, kVariants | kKeyboard, 0, 12, highlight},
-        {"style 11 keyboard frame", 11, FALSE, 1, ODS_GRAYED | ODS_SELECTED, kVariants | kKeyboard, 80, 0,
-         highlight},
+        {"style 11 keyboard frame", 11, FALSE, 1, ODS_GRAYED | ODS_SELECTED, kVariants | kKeyboard, 80, 0, highlight},
         {"style 8 menu bar brush", 8, TRUE, 0, 0, kVariants, 1, 1, RGB(10, 200, 30)},
         {"style 10 menu bar brush", 10, TRUE, 0, 0, kVariants, 1, 1, RGB(10, 200, 30)},
         {"style 6 menu bar brush", 6, TRUE, 0, 0, kVariants, 1, 1, RGB(10, 200, 30)},

@@ -134,7 +134,7 @@ LPCWSTR TestWindowClass() {
     }
     return L"MenuTestWindow";
 }
-} // namespace
+}  // namespace
 
 TestWindow::TestWindow(DWORD style)
     : m_hwnd(CreateWindowExW(0, TestWindowClass(), L"menu test", style, 40, 40, 300, 200, nullptr, nullptr,

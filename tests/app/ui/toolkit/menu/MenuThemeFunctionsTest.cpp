@@ -18,7 +18,7 @@ struct ActiveTheme {
     ~ActiveTheme() { CStyleMenu::s_pfnIsThemeActive = saved; }
 };
 
-} // namespace
+}  // namespace
 
 TEST(MenuThemeFunctions, LibraryFunctionsBindByNameAndFailSoftly) {
     struct Case {
