@@ -4,13 +4,13 @@ CQvPlayLibrary::~CQvPlayLibrary() { Unload(); }
 
 template <typename Fn>
 bool CQvPlayLibrary::Bind(Fn& slot, int ordinal) {
-    slot = reinterpret_cast<Fn>(GetProcAddress(m_module, MAKEINTRESOURCEA(ordinal)));
+    slot = reinterpret_cast<Fn>(GetProcAddress(m_module.Get(), MAKEINTRESOURCEA(ordinal)));
     return slot != nullptr;
 }
 
 bool CQvPlayLibrary::Load(const wchar_t* path) {
     Unload();
-    m_module = LoadLibraryW(path);
+    m_module.Reset(LoadLibraryW(path));
     if (!m_module) return false;
     bool all = Bind(StartPortPlay, QVPLAY_ORD_StartPortPlay) & Bind(StopPortPlay, QVPLAY_ORD_StopPortPlay) &
                Bind(SetPortPaused, QVPLAY_ORD_SetPortPaused) & Bind(StepSpeedUp, QVPLAY_ORD_StepSpeedUp) &
@@ -30,8 +30,7 @@ bool CQvPlayLibrary::Load(const wchar_t* path) {
 }
 
 void CQvPlayLibrary::Unload() {
-    if (m_module) FreeLibrary(m_module);
-    m_module = nullptr;
+    m_module.Reset();
     ClearPointers();
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "common/UniqueHandle.h"
 #include "sdk/qvplay/qvplay.h"
 
 class CQvPlayLibrary {
@@ -18,7 +19,7 @@ public:
     // otherwise nothing stays loaded and every pointer is null.
     bool Load(const wchar_t* path = L"qvplay.dll");
     void Unload();
-    bool IsLoaded() const { return m_module != nullptr; }
+    bool IsLoaded() const { return m_module.IsValid(); }
 
     QVPLAY_StartPortPlay_Fn StartPortPlay = nullptr;
     QVPLAY_StopPortPlay_Fn StopPortPlay = nullptr;
@@ -52,5 +53,5 @@ private:
     bool Bind(Fn& slot, int ordinal);
     void ClearPointers();
 
-    HMODULE m_module = nullptr;
+    CUniqueModule m_module;
 };
