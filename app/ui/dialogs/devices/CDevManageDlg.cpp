@@ -50,12 +50,6 @@ const HINT kHints[] = {
     {IDC_DEVMANAGE_CHANNELS, L"Please input device channel count!"},
 };
 
-bool IsEmptyFile(const CString& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    return !::GetFileAttributesExW(path, GetFileExInfoStandard, &data) ||
-           (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0);
-}
-
 // The edits the operator types device data into.
 const int kFormEdits[] = {IDC_DEVMANAGE_TITLE,     IDC_DEVMANAGE_DESC,     IDC_DEVMANAGE_IP,     IDC_DEVMANAGE_PORT,
                           IDC_DEVMANAGE_LOGINUSER, IDC_DEVMANAGE_PASSWORD, IDC_DEVMANAGE_CONFIRM};
@@ -444,57 +438,6 @@ void CDevManageDlg::DeleteCheckedDevices() {
     m_checkedCount = CountCheckedRows(m_list);
     m_selectAll = 0;
     GetDlgItem(IDC_DEVMANAGE_DELETE)->EnableWindow(FALSE);
-}
-
-// ---- Import, export, search ------------------------------------------------------------
-
-CString CDevManageDlg::PromptDeviceFile(DWORD flags) {
-    return PromptOpenFile(this, flags, L"XML Files (*.xml) | *.xml|", L"xml");
-}
-
-void CDevManageDlg::ImportDeviceFile() {
-    CDeviceManager* list = SelectedList();
-    if (!list) return;
-    const CString path = PromptDeviceFile(OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY);
-    if (path.IsEmpty() || !AskOkCancel(L"Import device XML File?")) return;
-    // Read aside first: a file that does not read must not cost the user
-    // the devices (and, after OK, the schedules) of the list. A list without
-    // devices is a list; an empty file is none.
-    CDeviceManager imported;
-    imported.SetMaxDeviceCount(GetAppConfig()->m_nDevMaxCount);
-    std::vector<DEVICE_RECORD> records;
-    if (IsEmptyFile(path) || imported.ReadDeviceXml(path) != 0 || imported.GetAllDevices(records) != 0) {
-        ShowWarning(Translate(L"Import device XML File failed!"));
-        return;
-    }
-    list->RemoveAllDevices();
-    list->ForgetNotLoaded();  // the imported list replaces the file's
-    for (const DEVICE_RECORD& record : records) list->AddDeviceRecord(record);
-    SetEditMode(MODE_VIEW);
-    ReloadDeviceList();
-    ShowSelectedDevice();
-}
-
-void CDevManageDlg::ExportDeviceFile() {
-    CDeviceManager* list = SelectedList();
-    if (!list) return;
-    const CString path = PromptDeviceFile(OFN_ENABLESIZING | OFN_HIDEREADONLY);
-    if (path.IsEmpty() || !AskOkCancel(L"Export device XML File?")) return;
-    if (list->WriteDeviceXml(path) < 0) ShowWarning(Translate(L"Export device XML File failed!"));
-}
-
-int CDevManageDlg::AddSearchedDevice(DEVICE_RECORD* record) {
-    CDeviceManager* list = SelectedList();
-    if (!list || !record) return -1;
-    if (list->IsFull()) return RefuseAdd();
-    record->id = list->GetNextDeviceId();
-    if (!IsUniqueInList(*record, -1)) return 0;
-    CopyFixedText(record->manufacturer, CStringA(Translate(L"Duzadazozivo1")));
-    CopyFixedText(record->model, CStringA(Translate(L"2th version protocol")));
-    if (list->AddDeviceRecord(*record) != 0) return RefuseAdd();
-    ReadChannelsOnce(*list, record->id);
-    m_rows.SetRow(list->GetDevice(record->id), -1);
-    return 0;
 }
 
 // ---- Buttons -----------------------------------------------------------------------

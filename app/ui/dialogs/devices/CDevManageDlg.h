@@ -3,6 +3,7 @@
 // CDeviceManager per entry of the user combo; OK commits them to the users'
 // device.xml files and to the running engine, keeping the sessions of the
 // devices whose address did not change; Cancel throws them away. UI thread.
+// Continued in CDevManageDlgFiles.cpp (import, export, searched devices).
 #pragma once
 
 #include <afxcmn.h>
