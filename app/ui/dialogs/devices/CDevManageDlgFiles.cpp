@@ -1,10 +1,11 @@
 // CDevManageDlg, continued: a device list read from or written to a file
 // the operator picks, and devices added from the LAN search.
+#include "CDevManageDlg.h"
+
 #include <commdlg.h>
 
 #include <vector>
 
-#include "CDevManageDlg.h"
 #include "app/core/CAppConfig.h"
 #include "app/ui/dialogs/DialogMessages.h"
 #include "app/ui/toolkit/WindowUtil.h"
