@@ -38,14 +38,6 @@ double Now() {
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
 struct Figure {
     const char* name;
     std::vector<double> runs;
@@ -118,7 +110,7 @@ void RunRound(int devices, int& taskRows, const Measure& measure) {
         manage.UpdateWindow();
     });
     manage.DestroyWindow();
-    Pump();
+    PumpMessages();
 
     CBackupProjectDlg list;
     measure("schedule list open (editor built)", [&] {
@@ -140,11 +132,11 @@ void RunRound(int devices, int& taskRows, const Measure& measure) {
         tree.SelectItem(tree.GetRootItem());
         ::SendMessageW(tree.m_hWnd, WM_KEYDOWN, VK_SPACE, 1);
         ::SendMessageW(tree.m_hWnd, WM_KEYUP, VK_SPACE, 0xC0000001);
-        Pump();
+        PumpMessages();
         editor.UpdateWindow();
     });
     list.DestroyWindow();
-    Pump();
+    PumpMessages();
 
     // The task list as the main window holds it: an owner-data list
     // under a window of the framework, which hands the list its notifications.
@@ -170,7 +162,7 @@ void RunRound(int devices, int& taskRows, const Measure& measure) {
     taskRows = tasks.RowCount();
     tasks.DestroyWindow();
     host.DestroyWindow();
-    Pump();
+    PumpMessages();
 }
 
 }  // namespace
