@@ -55,6 +55,14 @@ ensure_wine_prefix() {
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     wineserver -w
   fi
+  # Wine's own crash debugger ends the crashed process with exit code 0, so a
+  # test program that page-faults after its last check would count as passed.
+  # A debugger that cannot start leaves the crash to end the process with the
+  # exception's code; Wine still prints the fault and its address first.
+  if ! grep -q '"Debugger"="no-crash-debugger.exe"' "$WINEPREFIX/system.reg" 2>/dev/null; then
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d no-crash-debugger.exe /f >/dev/null 2>&1 || true
+    wineserver -w
+  fi
   install_caption_font
   register_video_control
   register_spreadsheet_standin

@@ -239,26 +239,28 @@ TEST_F(ProjectEditDlgTest, ModifyFindsDeviceAndChannelByIdAndPositionNotByName) 
     EXPECT_EQ(15, s.RunTime.FMinute);
 }
 
-TEST_F(ProjectEditDlgTest, ModifyRefusesADeletedDeviceAndKeepsAnUnknownAgoType) {
-    SetDevices({{1001, "Gate", {"Door"}}});
-    BACKUP_SCHEDULE gone = Schedule(1009, 0);
-    BACKUP_SCHEDULE odd = Schedule(1001, 0, 12);
-    WriteSchedules({gone, odd});
+// A schedule's device can only vanish while the list is open: a list read
+// from disk refuses schedules of devices it does not have.
+TEST_F(ProjectEditDlgTest, ModifyRefusesAScheduleWhoseDeviceWasDeletedWhileTheListWasOpen) {
+    SetDevices({{1001, "Gate", {"Door"}}, {1009, "Yard", {"Shed"}}});
+    WriteSchedules({Schedule(1009, 0), Schedule(1001, 0)});
     Open();
+    ASSERT_EQ(2u, Stored().size());
+    Modify(0);
+    ClickButton(Editor(), IDCANCEL);
 
+    SetDevices({{1001, "Gate", {"Door"}}});
+    list.GetEditor().FillDeviceList();
     Modify(0);
     EXPECT_EQ(L"The device of this schedule does not exist!", PressOk());
+    ASSERT_EQ(2u, Stored().size());
     EXPECT_EQ(1009, Stored()[0].DevID) << "the schedule did not move to another device";
     ClickButton(Editor(), IDCANCEL);
     EXPECT_FALSE(::IsWindowVisible(Editor()));
 
     Modify(1);
-    EXPECT_EQ(CB_ERR, ::SendDlgItemMessageW(Editor(), IDC_PROJEDIT_AGO, CB_GETCURSEL, 0, 0));
-    EXPECT_EQ(L"", PressOk());
-    EXPECT_EQ(12, Stored()[1].AgoType) << "unchanged by the operator, kept";
-    Modify(1);
     SelectCombo(IDC_PROJEDIT_AGO, 7);
-    EXPECT_EQ(L"", PressOk());
+    EXPECT_EQ(L"", PressOk()) << "a schedule of a device still there is stored";
     EXPECT_EQ(7, Stored()[1].AgoType);
 }
 
