@@ -191,11 +191,21 @@ TEST_F(ProjectEditDlgTest, TickingAllDevicesKeepsTheSelectionTheViewAndEveryDevi
     TreeView_SelectSetFirstVisible(tree.GetSafeHwnd(), TreeItem(3, 6));
     const HTREEITEM firstShown = TreeView_GetFirstVisible(tree.GetSafeHwnd());
 
-    ClickTreeCheckBox(tree.GetSafeHwnd(), TreeItem(3));  // a device, the selection's neighbour
+    // The selection's own device: closing it for the batch takes the
+    // selection up to it, and the shorter tree scrolls back.
+    ClickTreeCheckBox(tree.GetSafeHwnd(), TreeItem(4));
     Pump();
     EXPECT_EQ(selected, tree.GetSelectedItem());
     EXPECT_EQ(firstShown, TreeView_GetFirstVisible(tree.GetSafeHwnd()));
+    EXPECT_TRUE(tree.GetCheck(TreeItem(4, 7)));
+    ASSERT_TRUE(tree.GetCheck(root)) << "the ticked device ticks the root";
+
+    // The root, ticked, clears every mark; ticked again, sets them all.
     TreeView_SelectSetFirstVisible(tree.GetSafeHwnd(), root);
+    ClickTreeCheckBox(tree.GetSafeHwnd(), root);
+    Pump();
+    EXPECT_FALSE(tree.GetCheck(TreeItem(4, 7)));
+    EXPECT_FALSE(tree.GetCheck(TreeItem(4)));
     ClickTreeCheckBox(tree.GetSafeHwnd(), root);
     Pump();
     EXPECT_EQ(selected, tree.GetSelectedItem());
@@ -239,8 +249,8 @@ TEST_F(ProjectEditDlgTest, ModifyFindsDeviceAndChannelByIdAndPositionNotByName) 
     EXPECT_EQ(15, s.RunTime.FMinute);
 }
 
-// A schedule's device can only vanish while the list is open: a list read
-// from disk refuses schedules of devices it does not have.
+// A schedule whose device is gone is not stored under whatever device the
+// combo shows.
 TEST_F(ProjectEditDlgTest, ModifyRefusesAScheduleWhoseDeviceWasDeletedWhileTheListWasOpen) {
     SetDevices({{1001, "Gate", {"Door"}}, {1009, "Yard", {"Shed"}}});
     WriteSchedules({Schedule(1009, 0), Schedule(1001, 0)});
