@@ -60,6 +60,7 @@ protected:
 private:
     void ReadControls();
     void ShowWeekdays();
+    std::vector<CString> DeviceTitles() const;
     // The root, every device expanded, and each device's channels.
     void FillTree(const std::vector<CString>& titles);
     void FillChannelCombo(int deviceIndex);
@@ -89,6 +90,8 @@ private:
     CDateTimeCtrl m_recordEnd;
     HTREEITEM m_root;
     CTreeCtrl m_tree;
+    // Whether the tree holds the devices: it is built on first use.
+    bool m_treeFilled = false;
     int m_weekdays[kDaysPerWeek];  // index 0 = Sunday
     CButton m_multiButton;
     int m_multiChannel;

@@ -3,6 +3,8 @@
 #include <afxwin.h>
 #include <afxcmn.h>
 
+#include <string>
+
 #include "BoxCloser.h"
 #include "ScheduleDialogsFixture.h"
 #include "app/ui/dialogs/schedules/CBackupProjectDlg.h"
@@ -164,6 +166,46 @@ TEST_F(ProjectEditDlgTest, MultiChannelTreeMarksFollowTheirChannelsAndAddOneSche
         EXPECT_EQ(2, stored[i].RecordTime.FHour);
         EXPECT_EQ(3, stored[i].RecordTime.THour);
     }
+}
+
+// The tree as text: "device(channel,channel) device(...)", with the item data
+// of each device.
+std::wstring TreeText(CTreeCtrl& tree) {
+    std::wstring text;
+    for (HTREEITEM device = tree.GetChildItem(tree.GetRootItem()); device; device = tree.GetNextSiblingItem(device)) {
+        if (!text.empty()) text += L" ";
+        text += std::wstring(tree.GetItemText(device)) + L"#" + std::to_wstring(tree.GetItemData(device)) + L"(";
+        for (HTREEITEM channel = tree.GetChildItem(device); channel; channel = tree.GetNextSiblingItem(channel)) {
+            if (channel != tree.GetChildItem(device)) text += L",";
+            text += std::wstring(tree.GetItemText(channel));
+        }
+        text += L")";
+    }
+    return text;
+}
+
+// The tree is built when "Multi Channel" first shows it, from the devices
+// of the last fill, and rebuilt by every fill after that.
+TEST_F(ProjectEditDlgTest, TheTreeShowsTheDevicesOfTheLastFill) {
+    SetDevices({{1001, "Gate", {"Door", "Yard"}}});
+    Open();
+    SetDevices({{1001, "Gate", {"Door", "Yard"}}, {1002, "Hall", {"Lobby"}}});
+    list.GetEditor().FillDeviceList();
+    Add();
+    ::SendMessageW(::GetDlgItem(Editor(), IDC_PROJEDIT_MULTI), BM_SETCHECK, BST_CHECKED, 0);
+    ClickButton(Editor(), IDC_PROJEDIT_MULTI);
+    CTreeCtrl& tree = list.GetEditor().GetTree();
+    EXPECT_EQ(L"Gate#1001(Door,Yard) Hall#1002(Lobby)", TreeText(tree));
+
+    SetDevices({{1003, "Roof", {"Mast", "Dish", "Edge"}}});
+    list.GetEditor().FillDeviceList();
+    ASSERT_EQ(L"Roof#1003(Mast,Dish,Edge)", TreeText(tree));
+    ClickTreeCheckBox(tree.GetSafeHwnd(), TreeItem(0, 2));
+    EXPECT_EQ(L"", PressOk());
+    const std::vector<BACKUP_SCHEDULE> stored = Stored();
+    ASSERT_EQ(1u, stored.size());
+    EXPECT_EQ(1003, stored[0].DevID);
+    EXPECT_EQ(2, stored[0].ChannelIndex);
 }
 
 // Ticking a subtree closes it for the batch (the tree would otherwise lay
