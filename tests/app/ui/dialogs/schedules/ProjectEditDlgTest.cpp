@@ -128,6 +128,32 @@ TEST_F(ProjectEditDlgTest, AddStoresTheChosenChannelAndWeekdays) {
     EXPECT_EQ(CString(L"Roof"), list.GetList().GetItemText(0, 2));
 }
 
+// The combo's items, and the text it shows, joined by "|".
+std::wstring ComboText(HWND dialog, int id) {
+    HWND combo = ::GetDlgItem(dialog, id);
+    std::wstring text;
+    const int count = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t item[64] = {0};
+        ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+        text += std::wstring(item) + L"|";
+    }
+    wchar_t shown[64] = {0};
+    ::GetWindowTextW(combo, shown, 64);
+    return text + L"shown " + shown;
+}
+
+TEST_F(ProjectEditDlgTest, CombosOfferTheDevicesInOrderAndTheChannelsOfTheChosenOne) {
+    SetDevices({{1002, "Hall", {"Lobby", "Stairs"}}, {1001, "Gate", {"Door"}}, {1003, "Attic", {"Roof"}}});
+    Open();
+    Add();
+    EXPECT_EQ(L"Gate|Hall|Attic|shown Gate", ComboText(Editor(), IDC_PROJEDIT_DEVICE)) << "in id order";
+    EXPECT_EQ(L"Door|shown Door", ComboText(Editor(), IDC_PROJEDIT_CHANNEL));
+    SelectCombo(IDC_PROJEDIT_DEVICE, 1);
+    EXPECT_EQ(L"Gate|Hall|Attic|shown Hall", ComboText(Editor(), IDC_PROJEDIT_DEVICE));
+    EXPECT_EQ(L"Lobby|Stairs|shown Lobby", ComboText(Editor(), IDC_PROJEDIT_CHANNEL));
+}
+
 TEST_F(ProjectEditDlgTest, MultiChannelTreeMarksFollowTheirChannelsAndAddOneScheduleEach) {
     SetDevices({{1001, "Gate", {"Door", "Yard"}}, {1002, "Hall", {"Lobby"}}});
     Open();
