@@ -31,8 +31,8 @@ public:
     // channel are chosen by the device's id and the channel's position, so
     // equal or empty names never pick another one.
     void LoadSchedule(BACKUP_SCHEDULE schedule);
-    // Re-reads the device file and refills the device and channel combos
-    // and the tree.
+    // Re-reads the device file and refills the device and channel combos,
+    // and the tree once "Multi Channel" has built it.
     void FillDeviceList();
     // Devices just read from the device file by the list dialog: the next
     // fill (the editor's initialisation) shows them instead of reading the
