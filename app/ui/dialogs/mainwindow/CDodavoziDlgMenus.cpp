@@ -193,10 +193,12 @@ void CDodavoziDlg::OnBackupProject() {
 void CDodavoziDlg::OnDeviceManage() {
     if (!m_devManageDlg.GetSafeHwnd()) {
         ConnectDeviceDialog(m_devManageDlg);
+        // Its first run reads the users' lists itself: once is enough.
         if (!m_devManageDlg.Create(IDD_DEVMANAGE, this)) return;
+    } else {
+        m_devManageDlg.RefreshView();
     }
     m_devManageDlg.ShowWindow(SW_SHOW);
-    m_devManageDlg.RefreshView();
 }
 
 void CDodavoziDlg::OnSwitchUser() {
