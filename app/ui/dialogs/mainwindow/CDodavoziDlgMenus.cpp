@@ -185,8 +185,12 @@ void CDodavoziDlg::OnManualDownload() {
 }
 
 void CDodavoziDlg::OnBackupProject() {
-    if (!m_backupProjectDlg.GetSafeHwnd() && !m_backupProjectDlg.Create(IDD_BACKUP_PROJECT, this)) return;
-    m_backupProjectDlg.LoadScheduleList(1);
+    // Its first run reads the schedules itself: once is enough.
+    if (!m_backupProjectDlg.GetSafeHwnd()) {
+        if (!m_backupProjectDlg.Create(IDD_BACKUP_PROJECT, this)) return;
+    } else {
+        m_backupProjectDlg.LoadScheduleList(1);
+    }
     m_backupProjectDlg.ShowWindow(SW_SHOW);
 }
 
