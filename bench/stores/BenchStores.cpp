@@ -130,6 +130,18 @@ bool WriteRecordList(const CString& path, int rows) {
     return ok;
 }
 
+// Reads every device of the list into a record, as a list without a
+// maximum would.
+class ChannelTotals : public CDeviceElementReader::IList {
+public:
+    bool Full() override { return false; }
+    void Add(const DEVICE_RECORD& record) override { m_totals.push_back(record.channelCount); }
+    void HoldBack(int, const char*, size_t) override {}
+
+private:
+    std::vector<int> m_totals;
+};
+
 double Time(const std::function<void()>& work) {
     const LARGE_INTEGER begin = BenchNow();
     work();
@@ -197,16 +209,10 @@ int main(int argc, char** argv) {
         {
             CFileView view;
             view.Open(deviceFile);
-            std::vector<int> channelTotals;
+            ChannelTotals channelTotals;
             bool inRange = true;
             readDevices.runs.push_back(Time([&] {
-                if (!CDeviceElementReader::ReadPlainList(
-                        view.Data(), view.Size(),
-                        [&](const DEVICE_RECORD& record) {
-                            channelTotals.push_back(record.channelCount);
-                            return true;
-                        },
-                        inRange))
+                if (!CDeviceElementReader::ReadPlainList(view.Data(), view.Size(), channelTotals, inRange))
                     printf("round %d: device.xml is not in the plain form\n", round + 1);
             }));
             DEVICE_RECORD record;
