@@ -222,12 +222,15 @@ bool CDeviceElementReader::ReadPlainList(const char* text, size_t length, IList&
     AssignDeviceIds(elements, ids);
     CDeviceElementReader reader;
     inRange = true;
+    bool holdingBack = false;
     for (size_t i = 0; i < elements.size(); ++i) {
         if (!ids[i]) continue;
         const char* element = text + elements[i].begin;
         const size_t size = elements[i].end - elements[i].begin;
         // An element without an id of its own is written with the one it was given.
         if (elements[i].checked && elements[i].ownId == ids[i] && list.Full()) {
+            if (!holdingBack) list.ExpectHeldBack(elements.size() - i, length - elements[i].begin);
+            holdingBack = true;
             list.HoldBack(ids[i], element, size);
             continue;
         }

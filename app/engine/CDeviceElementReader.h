@@ -48,6 +48,9 @@ public:
         // A device past the maximum, as its element stands in the file
         // (from its '<' to its last '>'), not read.
         virtual void HoldBack(int id, const char* element, size_t size) = 0;
+        // Before the first HoldBack: at most this many devices and bytes of
+        // their elements are to come.
+        virtual void ExpectHeldBack(size_t devices, size_t bytes) {}
     };
 
     // The record of a parsed Device element kept under id. False when a

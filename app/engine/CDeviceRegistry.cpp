@@ -215,6 +215,11 @@ void CDeviceRegistry::HoldBack(int id, const char* element, size_t size) {
     RaiseLastIdLocked(id);
 }
 
+void CDeviceRegistry::ExpectHeldBack(size_t devices, size_t bytes) {
+    CAutoLock lock(&m_recordsLock);
+    m_notLoaded.Reserve(devices, bytes);
+}
+
 int CDeviceRegistry::GetNotLoadedCount() const {
     CAutoLock lock(&m_recordsLock);
     return static_cast<int>(m_notLoaded.Count());

@@ -58,6 +58,8 @@ public:
     // listed, still written into the file by VisitForFile (the maximum must
     // not cost the user devices), and its id is never given again.
     void HoldBack(int id, const char* element, size_t size);
+    // Room for that many more held-back devices and bytes of their elements.
+    void ExpectHeldBack(size_t devices, size_t bytes);
     // How many records of the file were held back since the last ForgetNotLoaded.
     int GetNotLoadedCount() const;
     void ForgetNotLoaded();

@@ -9,6 +9,11 @@ void CHeldBackDevices::Add(int id, const char* element, size_t size) {
     m_text.append(element, size);
 }
 
+void CHeldBackDevices::Reserve(size_t elements, size_t bytes) {
+    m_entries.reserve(m_entries.size() + elements);
+    m_text.reserve(m_text.size() + bytes);
+}
+
 void CHeldBackDevices::Clear() {
     std::string().swap(m_text);
     std::vector<Entry>().swap(m_entries);

@@ -18,6 +18,9 @@ public:
     // A later element of the same id replaces the earlier.
     void Add(int id, const char* element, size_t size);
     void Clear();
+    // Room for about this many more elements and bytes of them: taken as
+    // the list grows, a large one is copied again at each doubling.
+    void Reserve(size_t elements, size_t bytes);
     // Distinct ids.
     size_t Count() const;
     // The i-th element in ascending id order (i < Count()).

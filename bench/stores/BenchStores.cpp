@@ -187,6 +187,7 @@ int main(int argc, char** argv) {
     Figure writeDevices{"device.xml: write back (OK), held-back kept", {}};
     Figure readDevices{"device.xml: records only (no registry)", {}};
     Figure printDevices{"device.xml: elements of the records only", {}};
+    Figure boundDevices{"device.xml: where each element lies (one pass)", {}};
     Figure deviceIds{"device.xml: ids only (schedule store's check)", {}};
     Figure loadSchedules{"backupschedule.xml: load", {}};
     Figure saveSchedules{"backupschedule.xml: save", {}};
@@ -214,6 +215,10 @@ int main(int argc, char** argv) {
             readDevices.runs.push_back(Time([&] {
                 if (!CDeviceElementReader::ReadPlainList(view.Data(), view.Size(), channelTotals, inRange))
                     printf("round %d: device.xml is not in the plain form\n", round + 1);
+            }));
+            std::vector<PLAIN_DEVICE_ELEMENT> elements;
+            boundDevices.runs.push_back(Time([&] {
+                ReadPlainDeviceElements(view.Data(), view.Size(), elements, &CDeviceElementReader::NothingRefused);
             }));
             DEVICE_RECORD record;
             record.channelCount = channels;
@@ -270,8 +275,9 @@ int main(int argc, char** argv) {
         }));
     }
     printf("held back past the maximum: %d; schedules loaded: %zu\n", heldBack, rows);
-    for (const Figure* figure : {&openDevices, &writeDevices, &readDevices, &printDevices, &deviceIds, &loadSchedules,
-                                 &saveSchedules, &queryLog, &stepLog, &textLog, &timesLog, &openRecords})
+    for (const Figure* figure :
+         {&openDevices, &writeDevices, &readDevices, &printDevices, &boundDevices, &deviceIds, &loadSchedules,
+          &saveSchedules, &queryLog, &stepLog, &textLog, &timesLog, &openRecords})
         Print(*figure);
     printf("peak working set %.0f MB\n", PeakMegabytes());
     return 0;
