@@ -184,6 +184,7 @@ int main(int argc, char** argv) {
         1000.0 * BenchSeconds(begin, BenchNow()));
 
     Figure openDevices{"device.xml: open (maximum " + std::to_string(deviceMaximum) + ")", {}};
+    Figure saveDevice{"device.xml: one element saved, unchanged (a login)", {}};
     Figure writeDevices{"device.xml: write back (OK), held-back kept", {}};
     Figure readDevices{"device.xml: records only (no registry)", {}};
     Figure printDevices{"device.xml: elements of the records only", {}};
@@ -205,6 +206,7 @@ int main(int argc, char** argv) {
             devices.SetMaxDeviceCount(deviceMaximum);
             openDevices.runs.push_back(Time([&] { devices.OpenDeviceFile(deviceFile); }));
             heldBack = devices.GetNotLoadedCount();
+            saveDevice.runs.push_back(Time([&] { devices.SaveDeviceElement(1001 + round); }));
             writeDevices.runs.push_back(Time([&] { devices.WriteDeviceXml(deviceFile); }));
         }
         {
@@ -276,8 +278,8 @@ int main(int argc, char** argv) {
     }
     printf("held back past the maximum: %d; schedules loaded: %zu\n", heldBack, rows);
     for (const Figure* figure :
-         {&openDevices, &writeDevices, &readDevices, &printDevices, &boundDevices, &deviceIds, &loadSchedules,
-          &saveSchedules, &queryLog, &stepLog, &textLog, &timesLog, &openRecords})
+         {&openDevices, &saveDevice, &writeDevices, &readDevices, &printDevices, &boundDevices, &deviceIds,
+          &loadSchedules, &saveSchedules, &queryLog, &stepLog, &textLog, &timesLog, &openRecords})
         Print(*figure);
     printf("peak working set %.0f MB\n", PeakMegabytes());
     return 0;
