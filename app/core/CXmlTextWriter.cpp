@@ -37,10 +37,11 @@ void CXmlTextWriter::EndStartTag() {
     }
 }
 
-void CXmlTextWriter::AppendChildren(const std::string& text) {
-    if (text.empty()) return;
+void CXmlTextWriter::AppendElement(const char* text, size_t size) {
     EndStartTag();
-    m_out += text;
+    Indent();
+    m_out.append(text, size);
+    m_out += m_lineBreak;
 }
 
 void CXmlTextWriter::Open(const char* name) {

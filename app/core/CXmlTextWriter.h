@@ -4,6 +4,7 @@
 // saved without a document of it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,9 @@ public:
     void Attribute(const char* name, int value);
     // Closes the innermost open element.
     void Close();
-    // Adds elements already written (at the depth of a child) inside the
-    // one open.
-    void AppendChildren(const std::string& text);
+    // Adds an element already written, from its '<' to its last '>' (its
+    // inner lines at the depth of a child), as a child of the one open.
+    void AppendElement(const char* text, size_t size);
 
 private:
     void Indent();

@@ -40,9 +40,11 @@ private:
 };
 
 // The Device elements of every Organization element: depth 2 under depth 1.
-class PlainOwnIds : public CPlainXmlReader::IHandler {
+class PlainOutline : public CPlainXmlReader::IHandler {
 public:
-    explicit PlainOwnIds(std::vector<int>& ownIds) : m_ownIds(ownIds) {}
+    PlainOutline(const CPlainXmlReader& reader, const char* text, PlainDeviceCheck check,
+                 std::vector<PLAIN_DEVICE_ELEMENT>& out)
+        : m_reader(reader), m_text(text), m_check(check), m_out(out) {}
 
     bool Start(int depth, const CPlainXmlReader::Span& name, const CPlainXmlReader& reader) override {
         if (depth == 1) m_inList = name.Is("Organization");
@@ -50,14 +52,25 @@ public:
         int value;
         bool number;
         if (!reader.IntAttribute("id", value, number)) return false;
-        m_ownIds.push_back(OwnDeviceId(number, value));
+        const size_t begin = static_cast<size_t>(reader.ElementStart() - m_text);
+        m_out.push_back({OwnDeviceId(number, value), begin, begin, m_check && m_check(reader)});
+        m_inDevice = true;
         return true;
     }
-    bool End(int) override { return true; }
+    bool End(int depth) override {
+        if (depth != 2 || !m_inDevice) return true;
+        m_out.back().end = static_cast<size_t>(m_reader.Position() - m_text);
+        m_inDevice = false;
+        return true;
+    }
 
 private:
-    std::vector<int>& m_ownIds;
+    const CPlainXmlReader& m_reader;
+    const char* m_text;
+    PlainDeviceCheck m_check;
+    std::vector<PLAIN_DEVICE_ELEMENT>& m_out;
     bool m_inList = false;
+    bool m_inDevice = false;
 };
 
 }  // namespace
@@ -87,12 +100,21 @@ void AssignDeviceIds(const std::vector<int>& ownIds, std::vector<int>& ids) {
     }
 }
 
-bool ReadPlainDeviceOwnIds(const char* text, size_t length, std::vector<int>& ownIds) {
-    const size_t before = ownIds.size();
-    PlainOwnIds handler(ownIds);
-    if (CPlainXmlReader().Read(text, length, handler)) return true;
-    ownIds.resize(before);
+bool ReadPlainDeviceElements(const char* text, size_t length, std::vector<PLAIN_DEVICE_ELEMENT>& out,
+                             PlainDeviceCheck check) {
+    const size_t before = out.size();
+    CPlainXmlReader reader;
+    PlainOutline handler(reader, text, check, out);
+    if (reader.Read(text, length, handler)) return true;
+    out.resize(before);
     return false;
+}
+
+void AssignDeviceIds(const std::vector<PLAIN_DEVICE_ELEMENT>& elements, std::vector<int>& ids) {
+    std::vector<int> ownIds;
+    ownIds.reserve(elements.size());
+    for (const PLAIN_DEVICE_ELEMENT& element : elements) ownIds.push_back(element.ownId);
+    AssignDeviceIds(ownIds, ids);
 }
 
 void ListDeviceElements(const TiXmlDocument& document, std::vector<DEVICE_LIST_ENTRY>& out) {
@@ -112,14 +134,14 @@ void ListDeviceElements(const TiXmlDocument& document, std::vector<DEVICE_LIST_E
 }
 
 int ReadDeviceListIds(const CString& path, std::set<int>& ids) {
-    std::vector<int> ownIds;
     std::vector<int> assigned;
     {
         CFileView view;
         if (view.Open(path)) {
             const size_t bom = view.Size() >= 3 && std::memcmp(view.Data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
-            if (ReadPlainDeviceOwnIds(view.Data() + bom, view.Size() - bom, ownIds)) {
-                AssignDeviceIds(ownIds, assigned);
+            std::vector<PLAIN_DEVICE_ELEMENT> elements;
+            if (ReadPlainDeviceElements(view.Data() + bom, view.Size() - bom, elements)) {
+                AssignDeviceIds(elements, assigned);
                 for (int id : assigned) {
                     if (id) ids.insert(id);
                 }

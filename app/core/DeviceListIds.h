@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+class CPlainXmlReader;
 class TiXmlDocument;
 class TiXmlElement;
 
@@ -42,11 +43,28 @@ void AssignDeviceIds(const std::vector<int>& ownIds, std::vector<int>& ids);
 // The own id of a Device element whose id attribute reads as value (number:
 // it held one): the id, or 0.
 int OwnDeviceId(bool number, int value);
-// The own ids of the Device elements of a list text in the plain form
-// (CPlainXmlReader), in document order. False when the text is not plain.
-bool ReadPlainDeviceOwnIds(const char* text, size_t length, std::vector<int>& ownIds);
+// A Device element of a list text in the plain form (CPlainXmlReader): its
+// own id (OwnDeviceId) and its bytes, from its '<' to its last '>'.
+struct PLAIN_DEVICE_ELEMENT {
+    int ownId;
+    size_t begin;
+    size_t end;
+    // What the caller's check said of its start tag.
+    bool checked;
+};
+// Asked of each Device element's start tag while the outline is read.
+typedef bool (*PlainDeviceCheck)(const CPlainXmlReader& reader);
+// The Device elements of every Organization element of a list text in the
+// plain form, in document order: one pass over the text, nothing of the
+// devices read but their ids. False when the text is not plain.
+bool ReadPlainDeviceElements(const char* text, size_t length, std::vector<PLAIN_DEVICE_ELEMENT>& out,
+                             PlainDeviceCheck check = nullptr);
+
+// AssignDeviceIds for the elements of an outline.
+void AssignDeviceIds(const std::vector<PLAIN_DEVICE_ELEMENT>& elements, std::vector<int>& ids);
 
 // Adds the ids ListDeviceElements gives the elements of the file, with no
-// maximum count, read straight from the text when it is plain. Returns 0; -1 when the file is missing, holds no bytes or
-// does not parse (ids untouched).
+// maximum count, read straight from the text when it is plain. Returns 0;
+// -1 when the file is missing, holds no bytes or does not parse (ids
+// untouched).
 int ReadDeviceListIds(const CString& path, std::set<int>& ids);

@@ -136,7 +136,7 @@ bool CPlainXmlReader::TextAttribute(const char* name, std::string& value) const 
 
 // Reads the element at m_p ('<') through its end tag.
 bool CPlainXmlReader::ReadElement(int depth, IHandler& handler) {
-    ++m_p;
+    m_elementStart = m_p++;
     Span name;
     bool empty = false;
     if (!ReadName(name) || !ReadAttributes(empty) || !handler.Start(depth, name, *this)) return false;

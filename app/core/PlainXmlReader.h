@@ -52,6 +52,10 @@ public:
     bool IntAttribute(const char* name, int& value) const;
     // False when the attribute is missing; else true with its bytes.
     bool TextAttribute(const char* name, std::string& value) const;
+    // The '<' of the element whose Start is being told.
+    const char* ElementStart() const { return m_elementStart; }
+    // Where the reading stands: during End, just past the element's last '>'.
+    const char* Position() const { return m_p; }
 
 private:
     struct Attribute {
@@ -69,5 +73,6 @@ private:
 
     const char* m_p = nullptr;
     const char* m_end = nullptr;
+    const char* m_elementStart = nullptr;
     std::vector<Attribute> m_attributes;
 };

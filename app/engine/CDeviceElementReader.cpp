@@ -1,5 +1,6 @@
 #include "app/engine/CDeviceElementReader.h"
 
+#include <string>
 #include <vector>
 
 #include "app/core/DeviceListIds.h"
@@ -21,23 +22,37 @@ int IntOr(CDeviceElementReader::IAttributes& element, const char* name, int fall
     return value;
 }
 
-// The attribute's value when it lies in low..high; else the fallback, and
+// The numbers a record takes only within a range.
+struct RANGED {
+    const char* name;
+    int low;
+    int high;
+};
+const RANGED kDdnsPort = {"DDNSPort", 0, 65535};
+const RANGED kPort = {"port", 0, 65535};
+const RANGED kLoginType = {"logintype", 0, 2};
+const RANGED kChannelCount = {"channel", 0, kMaxChannels};
+const RANGED kAlarmCount = {"alarm", 0, kMaxAlarms};
+const RANGED* const kRangedAttributes[] = {&kDdnsPort, &kPort, &kLoginType, &kChannelCount, &kAlarmCount};
+
+bool Within(int value, const RANGED& range) { return value >= range.low && value <= range.high; }
+
+// The attribute's value when it lies in its range; else the fallback, and
 // refused is set (a port of 70000 must not become 4464).
-int Ranged(CDeviceElementReader::IAttributes& element, const char* name, int fallback, int low, int high,
-           bool& refused) {
-    const int value = IntOr(element, name, fallback);
-    if (value >= low && value <= high) return value;
+int Ranged(CDeviceElementReader::IAttributes& element, const RANGED& range, int fallback, bool& refused) {
+    const int value = IntOr(element, range.name, fallback);
+    if (Within(value, range)) return value;
     refused = true;
     return fallback;
 }
 
 // A count beyond the record's slots keeps the slots it can (their names are
 // the user's); refused is set all the same.
-int ClampedCount(CDeviceElementReader::IAttributes& element, const char* name, int high, bool& refused) {
-    const int value = IntOr(element, name, 0);
-    if (value >= 0 && value <= high) return value;
+int ClampedCount(CDeviceElementReader::IAttributes& element, const RANGED& range, bool& refused) {
+    const int value = IntOr(element, range.name, 0);
+    if (Within(value, range)) return value;
     refused = true;
-    return value < 0 ? 0 : high;
+    return value < range.low ? range.low : range.high;
 }
 
 // The 0-based slot index of a Channel or Alarm child; -1 when not valid.
@@ -81,48 +96,28 @@ private:
     bool m_notPlain = false;
 };
 
-// Organization at depth 1, Device at 2, its Channel and Alarm children at 3.
-class PlainList : public CPlainXmlReader::IHandler {
+// A Device element given as its text alone: the Device at depth 1, its
+// Channel and Alarm children at 2.
+class PlainDevice : public CPlainXmlReader::IHandler {
 public:
-    PlainList(const std::vector<int>& ids, const std::function<bool(const DEVICE_RECORD&)>& add)
-        : m_ids(ids), m_add(add) {}
+    PlainDevice(CDeviceElementReader& reader, int id) : m_reader(reader), m_id(id) {}
 
     bool Start(int depth, const CPlainXmlReader::Span& name, const CPlainXmlReader& reader) override {
-        if (depth == 1) m_inList = name.Is("Organization");
-        if (!m_inList || m_stopped) return true;
         PlainAttributes attributes(reader);
-        if (depth == 2 && name.Is("Device")) {
-            const int id = m_next < m_ids.size() ? m_ids[m_next] : 0;
-            ++m_next;
-            m_inDevice = id != 0;
-            if (m_inDevice) m_reader.Start(id, attributes);
-        } else if (depth == 3 && m_inDevice && name.Is("Channel")) {
+        if (depth == 1) {
+            m_reader.Start(m_id, attributes);
+        } else if (depth == 2 && name.Is("Channel")) {
             m_reader.Channel(attributes);
-        } else if (depth == 3 && m_inDevice && name.Is("Alarm")) {
+        } else if (depth == 2 && name.Is("Alarm")) {
             m_reader.Alarm(attributes);
         }
         return !attributes.NotPlain();
     }
-
-    bool End(int depth) override {
-        if (depth != 2 || !m_inDevice) return true;
-        m_inDevice = false;
-        m_inRange = m_reader.InRange() && m_inRange;
-        if (!m_add(m_reader.Record())) m_stopped = true;
-        return true;
-    }
-
-    bool InRange() const { return m_inRange; }
+    bool End(int) override { return true; }
 
 private:
-    const std::vector<int>& m_ids;
-    const std::function<bool(const DEVICE_RECORD&)>& m_add;
-    CDeviceElementReader m_reader;
-    size_t m_next = 0;
-    bool m_inList = false;
-    bool m_inDevice = false;
-    bool m_stopped = false;
-    bool m_inRange = true;
+    CDeviceElementReader& m_reader;
+    int m_id;
 };
 
 }  // namespace
@@ -138,20 +133,20 @@ void CDeviceElementReader::Start(int id, IAttributes& device) {
     ReadText(device, "desc", record.desc, sizeof(record.desc), 256);
     record.UseDDNS = IntOr(device, "UseDDNS", record.UseDDNS) != 0 ? 1 : 0;
     ReadText(device, "DDNSIP", record.DDNSIP, sizeof(record.DDNSIP), 256);
-    record.DDNSPort = static_cast<uint16_t>(Ranged(device, "DDNSPort", record.DDNSPort, 0, 65535, m_refused));
+    record.DDNSPort = static_cast<uint16_t>(Ranged(device, kDdnsPort, record.DDNSPort, m_refused));
     ReadText(device, "DDNSDevName", record.DDNSDevName, sizeof(record.DDNSDevName), 172);
     ReadText(device, "ip", record.ip, sizeof(record.ip), 256);
-    record.port = static_cast<uint16_t>(Ranged(device, "port", record.port, 0, 65535, m_refused));
+    record.port = static_cast<uint16_t>(Ranged(device, kPort, record.port, m_refused));
     ReadText(device, "manufacturer", record.manufacturer, sizeof(record.manufacturer), 64);
     ReadText(device, "type", record.type, sizeof(record.type), 32);
     ReadText(device, "cardsn", record.cardsn, sizeof(record.cardsn), 32);
     ReadText(device, "model", record.model, sizeof(record.model), 32);
     ReadText(device, "user", record.user, sizeof(record.user), 8);
     ReadText(device, "password", record.password, sizeof(record.password), 8);
-    record.logintype = Ranged(device, "logintype", record.logintype, 0, 2, m_refused);
-    record.channelCount = ClampedCount(device, "channel", kMaxChannels, m_refused);
+    record.logintype = Ranged(device, kLoginType, record.logintype, m_refused);
+    record.channelCount = ClampedCount(device, kChannelCount, m_refused);
     record.multiplay = IntOr(device, "multiplay", record.multiplay);
-    record.alarmInCount = static_cast<int8_t>(ClampedCount(device, "alarm", kMaxAlarms, m_refused));
+    record.alarmInCount = static_cast<int8_t>(ClampedCount(device, kAlarmCount, m_refused));
 }
 
 void CDeviceElementReader::Channel(IAttributes& child) {
@@ -206,14 +201,42 @@ bool CDeviceElementReader::ReadElement(const TiXmlElement& element, int id, DEVI
     return reader.InRange();
 }
 
-bool CDeviceElementReader::ReadPlainList(const char* text, size_t length,
-                                         const std::function<bool(const DEVICE_RECORD&)>& add, bool& inRange) {
-    std::vector<int> ownIds;
-    if (!ReadPlainDeviceOwnIds(text, length, ownIds)) return false;
+bool CDeviceElementReader::ReadPlain(const char* element, size_t size, int id) {
+    PlainDevice device(*this, id);
+    return CPlainXmlReader().Read(element, size, device);
+}
+
+bool CDeviceElementReader::NothingRefused(const CPlainXmlReader& reader) {
+    PlainAttributes attributes(reader);
+    for (const RANGED* range : kRangedAttributes) {
+        int value;
+        if (attributes.Int(range->name, value) && !Within(value, *range)) return false;
+    }
+    return !attributes.NotPlain();
+}
+
+bool CDeviceElementReader::ReadPlainList(const char* text, size_t length, IList& list, bool& inRange) {
+    std::vector<PLAIN_DEVICE_ELEMENT> elements;
+    if (!ReadPlainDeviceElements(text, length, elements, &NothingRefused)) return false;
     std::vector<int> ids;
-    AssignDeviceIds(ownIds, ids);
-    PlainList list(ids, add);
-    if (!CPlainXmlReader().Read(text, length, list)) return false;
-    inRange = list.InRange();
+    AssignDeviceIds(elements, ids);
+    CDeviceElementReader reader;
+    inRange = true;
+    bool holdingBack = false;
+    for (size_t i = 0; i < elements.size(); ++i) {
+        if (!ids[i]) continue;
+        const char* element = text + elements[i].begin;
+        const size_t size = elements[i].end - elements[i].begin;
+        // An element without an id of its own is written with the one it was given.
+        if (elements[i].checked && elements[i].ownId == ids[i] && list.Full()) {
+            if (!holdingBack) list.ExpectHeldBack(elements.size() - i, length - elements[i].begin);
+            holdingBack = true;
+            list.HoldBack(ids[i], element, size);
+            continue;
+        }
+        if (!reader.ReadPlain(element, size, ids[i])) return false;
+        inRange = reader.InRange() && inRange;
+        list.Add(reader.Record());
+    }
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/core/CAppConfig.h"
 #include "app/core/CAutoLock.h"
@@ -127,6 +128,42 @@ void ElementFromRecord(TiXmlElement& element, const DEVICE_RECORD& record) {
     DescribeDevice(record, sink);
 }
 
+std::string Printed(const TiXmlElement& element) {
+    TiXmlPrinter printer;
+    element.Accept(&printer);
+    return std::string(printer.CStr(), printer.Size());
+}
+
+size_t Utf8BomSize(const CFileView& view) {
+    return view.Size() >= 3 && memcmp(view.Data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+}
+
+enum class PlainEdit { kNoFile, kNotPlain, kUnchanged, kChanged };
+
+// The list's text with the record's element in place of the first element
+// of its id, when the list is plain and the two differ. The view is closed
+// on return: a mapped file cannot be replaced.
+PlainEdit ReplacePlainElement(const CString& path, const DEVICE_RECORD& record, std::string& text) {
+    CFileView view;
+    if (path.IsEmpty() || !view.Open(path)) return PlainEdit::kNoFile;
+    const size_t bom = Utf8BomSize(view);
+    std::vector<PLAIN_DEVICE_ELEMENT> elements;
+    if (!ReadPlainDeviceElements(view.Data() + bom, view.Size() - bom, elements)) return PlainEdit::kNotPlain;
+    std::vector<PLAIN_DEVICE_ELEMENT>::const_iterator found = std::find_if(
+        elements.begin(), elements.end(), [&](const PLAIN_DEVICE_ELEMENT& e) { return e.ownId == record.id; });
+    if (found == elements.end()) return PlainEdit::kUnchanged;
+    const std::string element = CDeviceListStore::ElementText(record);
+    const char* begin = view.Data() + bom + found->begin;
+    const size_t size = found->end - found->begin;
+    if (element.size() == size && memcmp(element.data(), begin, size) == 0) return PlainEdit::kUnchanged;
+    // The byte-order mark is not written back, as the document printer never wrote it.
+    text.reserve(view.Size() - size + element.size());
+    text.assign(view.Data() + bom, begin);
+    text += element;
+    text.append(begin + size, view.Data() + view.Size());
+    return PlainEdit::kChanged;
+}
+
 }  // namespace
 
 // The parsed document and the text it was parsed from, held while a read
@@ -170,17 +207,16 @@ bool CDeviceListStore::LoadDocument(const CString& path) {
     return false;
 }
 
-int CDeviceListStore::Read(const CString& path, const std::function<void()>& clear,
-                           const std::function<bool(const DEVICE_RECORD&)>& add, bool storedFile) {
+int CDeviceListStore::Read(const CString& path, IList& list, bool storedFile) {
     CAutoLock fileLock(&m_fileLock);
     CAutoLock pathLock(&CPathLocks::For(path));
-    clear();
+    list.Clear();
     bool inRange = true;
     int result = 0;
-    if (!ReadPlainFile(path, add, inRange)) {
-        clear();
+    if (!ReadPlainFile(path, list, inRange)) {
+        list.Clear();
         inRange = true;
-        result = ReadDocument(path, add, inRange, storedFile);
+        result = ReadDocument(path, list, inRange, storedFile);
     }
     if (!inRange) NoteRefusedValues(path);
     return result;
@@ -188,17 +224,15 @@ int CDeviceListStore::Read(const CString& path, const std::function<void()>& cle
 
 // The file as the program writes it, read straight from its text. False
 // when it cannot be mapped, is empty or is not in the plain form.
-bool CDeviceListStore::ReadPlainFile(const CString& path, const std::function<bool(const DEVICE_RECORD&)>& add,
-                                     bool& inRange) {
+bool CDeviceListStore::ReadPlainFile(const CString& path, IList& list, bool& inRange) {
     CFileView view;
     if (path.IsEmpty() || !view.Open(path)) return false;
-    const size_t bom = view.Size() >= 3 && memcmp(view.Data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
-    return CDeviceElementReader::ReadPlainList(view.Data() + bom, view.Size() - bom, add, inRange);
+    const size_t bom = Utf8BomSize(view);
+    return CDeviceElementReader::ReadPlainList(view.Data() + bom, view.Size() - bom, list, inRange);
 }
 
 // Through the general parser: Read's results.
-int CDeviceListStore::ReadDocument(const CString& path, const std::function<bool(const DEVICE_RECORD&)>& add,
-                                   bool& inRange, bool storedFile) {
+int CDeviceListStore::ReadDocument(const CString& path, IList& list, bool& inRange, bool storedFile) {
     int result = 0;
     if (storedFile) {
         const int read = ReadStoredXmlFile(path, m_document->document);
@@ -214,7 +248,7 @@ int CDeviceListStore::ReadDocument(const CString& path, const std::function<bool
     for (const DEVICE_LIST_ENTRY& entry : entries) {
         DEVICE_RECORD record;
         inRange = CDeviceElementReader::ReadElement(*entry.element, entry.id, record) && inRange;
-        if (!add(record)) break;
+        list.Add(record);
     }
     ReleaseDocument();
     return result;
@@ -231,11 +265,11 @@ int CDeviceListStore::Write(const CString& path, const std::function<void(const 
     writer.Declaration();
     writer.Open("Organization");
     writer.Attribute("grade", "1");
-    visitAll([&writer](const DEVICE_RECORD* record, const std::string* element) {
+    visitAll([&writer](const DEVICE_RECORD* record, const char* element, size_t size) {
         if (record) {
             WriteDevice(*record, writer);
         } else {
-            writer.AppendChildren(*element);
+            writer.AppendElement(element, size);
         }
     });
     writer.Close();
@@ -246,7 +280,10 @@ std::string CDeviceListStore::ElementText(const DEVICE_RECORD& record) {
     std::string text;
     CXmlTextWriter writer(text, "\n", 1);
     WriteDevice(record, writer);
-    return text;
+    // The indent before the element and the line end after it belong to
+    // the list around it.
+    const size_t indent = text.find('<');
+    return text.substr(indent, text.size() - indent - 1);
 }
 
 int CDeviceListStore::SaveElement(const CString& path, const DEVICE_RECORD& record) {
@@ -255,6 +292,18 @@ int CDeviceListStore::SaveElement(const CString& path, const DEVICE_RECORD& reco
     // one read here.
     CAutoLock fileLock(&m_fileLock);
     CAutoLock pathLock(&CPathLocks::For(path));
+    std::string text;
+    switch (ReplacePlainElement(path, record, text)) {
+        case PlainEdit::kNoFile: return -1;
+        case PlainEdit::kUnchanged: return 0;
+        case PlainEdit::kNotPlain: return SaveElementThroughDocument(path, record);
+        case PlainEdit::kChanged: break;
+    }
+    return ReplaceFileContents(path, text.data(), text.size()) == 0 ? 0 : -3;
+}
+
+// A list in another form: its document, saved only when the element changed.
+int CDeviceListStore::SaveElementThroughDocument(const CString& path, const DEVICE_RECORD& record) {
     if (!LoadDocument(path)) return -1;
     TiXmlDocument& document = m_document->document;
     for (TiXmlElement* org = document.FirstChildElement("Organization"); org;
@@ -263,11 +312,15 @@ int CDeviceListStore::SaveElement(const CString& path, const DEVICE_RECORD& reco
              device = device->NextSiblingElement("Device")) {
             int id = 0;
             if (device->QueryIntAttribute("id", &id) != TIXML_SUCCESS || id != record.id) continue;
+            const std::string before = Printed(*device);
             device->Clear();
             while (device->FirstAttribute()) device->RemoveAttribute(device->FirstAttribute()->Name());
             ElementFromRecord(*device, record);
-            return SaveDocument(path);
+            if (Printed(*device) != before) return SaveDocument(path);
+            ReleaseDocument();
+            return 0;
         }
     }
-    return SaveDocument(path);
+    ReleaseDocument();
+    return 0;
 }

@@ -1,6 +1,9 @@
 // CDeviceListStore: the device list file (device.xml) of one user: reading
 // it into device records, writing the registry's records into it, and
-// rewriting one device's element after a login or a rename.
+// rewriting one device's element after a login or a rename. A list in the
+// program's own form is read straight from its text, and one element is
+// replaced within the text; any other form goes through the general
+// parser's document.
 //
 // Locks: m_fileLock keeps this store's in-memory document to one reader or
 // writer at a time; inside it, the process-wide lock of the file's path
@@ -15,20 +18,13 @@
 #include <afx.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/core/CAutoLock.h"
 #include "app/core/CLock.h"
+#include "app/engine/CDeviceElementReader.h"
 #include "app/engine/DEVICE_RECORD.h"
-
-// Devices of a list file read past the registry's maximum, by id: each one's
-// Device element as the file is written (CDeviceListStore::ElementText). A
-// few hundred bytes where a record takes 29 KB: a list of 100 000 devices
-// holds back most of them.
-typedef std::map<int32_t, std::string> HELD_BACK_ELEMENTS;
 
 class CDeviceListStore {
 public:
@@ -47,35 +43,40 @@ public:
         CAutoLock m_lock;
     };
 
-    // Calls clear, then add with each device of the file in list order (its
-    // id from ListDeviceElements) until add returns false. 0, also for a
-    // missing or empty file; -1 when the text does not parse (add is never
-    // called). A leading UTF-8 byte-order mark is skipped. For the stored
-    // list of a user (storedFile) a file that does not parse is set aside
-    // and the devices before the damage are read and written back
+    // Where Read puts the devices of the file.
+    class IList : public CDeviceElementReader::IList {
+    public:
+        virtual void Clear() = 0;
+    };
+    // Calls list.Clear, then hands list each device of the file in list
+    // order, under the id ListDeviceElements gives it. 0, also for a missing
+    // or empty file; -1 when the text does not parse (nothing is added). A
+    // leading UTF-8 byte-order mark is skipped. For the stored list of a
+    // user (storedFile) a file that does not parse is set aside and the
+    // devices before the damage are read and written back
     // (ReadStoredXmlFile): 1; -1 only when it could not be set aside.
-    int Read(const CString& path, const std::function<void()>& clear,
-             const std::function<bool(const DEVICE_RECORD&)>& add, bool storedFile = false);
-    // One device of a list being written: a record, or the element text of a
-    // held-back device (the other null).
-    typedef std::function<void(const DEVICE_RECORD* record, const std::string* element)> Visitor;
+    int Read(const CString& path, IList& list, bool storedFile = false);
+    // One device of a list being written: a record, or the element text of
+    // a held-back device (record null).
+    typedef std::function<void(const DEVICE_RECORD* record, const char* element, size_t size)> Visitor;
     // Writes the devices visitAll hands its visitor (called under the file
     // lock, in ascending id order) as the list. 0; -3 when the file could
     // not be written.
     int Write(const CString& path, const std::function<void(const Visitor&)>& visitAll);
     // The record's Device element as Write puts it into the file, default
-    // channel names given.
+    // channel names given: from its '<' to its last '>'.
     static std::string ElementText(const DEVICE_RECORD& record);
-    // Rewrites the element of record.id. 0 (also when the file has no element
-    // for it: the file is saved unchanged); -1 when the file cannot be
-    // loaded; -3 when it cannot be saved.
+    // Rewrites the element of record.id when it differs from the record's:
+    // a login that changed nothing leaves the file as it was. 0 (also when
+    // the file has no element for it: the file is left alone); -1 when the
+    // file cannot be loaded; -3 when it cannot be saved.
     int SaveElement(const CString& path, const DEVICE_RECORD& record);
 
 private:
     class CDocument;
-    bool ReadPlainFile(const CString& path, const std::function<bool(const DEVICE_RECORD&)>& add, bool& inRange);
-    int ReadDocument(const CString& path, const std::function<bool(const DEVICE_RECORD&)>& add, bool& inRange,
-                     bool storedFile);
+    bool ReadPlainFile(const CString& path, IList& list, bool& inRange);
+    int ReadDocument(const CString& path, IList& list, bool& inRange, bool storedFile);
+    int SaveElementThroughDocument(const CString& path, const DEVICE_RECORD& record);
     int SaveDocument(const CString& path);
     void ReleaseDocument();
     bool LoadDocument(const CString& path);

@@ -27,6 +27,24 @@ CString Translate(const wchar_t* key) { return GetInitLanguage()->GetString(key)
 
 CString ExpandProgramDir(const CString& path) { return GetAppConfig()->ProgramDirFor(path); }
 
+// The registry as a list file fills it: past the maximum, devices are held
+// back, and the reading goes on.
+class RegistryList : public CDeviceListStore::IList {
+public:
+    explicit RegistryList(CDeviceRegistry& registry) : m_registry(registry) {}
+    void Clear() override {
+        m_registry.RemoveAllDevices();
+        m_registry.ForgetNotLoaded();
+    }
+    bool Full() override { return m_registry.IsFull() != 0; }
+    void Add(const DEVICE_RECORD& record) override { m_registry.AddLoaded(record, &CDeviceListStore::ElementText); }
+    void HoldBack(int id, const char* element, size_t size) override { m_registry.HoldBack(id, element, size); }
+    void ExpectHeldBack(size_t devices, size_t bytes) override { m_registry.ExpectHeldBack(devices, bytes); }
+
+private:
+    CDeviceRegistry& m_registry;
+};
+
 }  // namespace
 
 struct CDeviceManager::LoginMode {
@@ -82,18 +100,8 @@ int CDeviceManager::SaveDeviceElement(int deviceId) {
 int CDeviceManager::ReadDeviceXml(const CString& path) { return ReadList(ExpandProgramDir(path), false); }
 
 int CDeviceManager::ReadList(const CString& file, bool storedFile) {
-    return m_listStore.Read(
-        file,
-        [this]() {
-            RemoveAllDevices();
-            m_registry.ForgetNotLoaded();
-        },
-        [this](const DEVICE_RECORD& record) {
-            // Past the maximum it is held back, and the reading goes on.
-            m_registry.AddLoaded(record, &CDeviceListStore::ElementText);
-            return true;
-        },
-        storedFile);
+    RegistryList list(m_registry);
+    return m_listStore.Read(file, list, storedFile);
 }
 
 // ---- Login ---------------------------------------------------------------------

@@ -77,9 +77,10 @@ public:
     // Writes every record (the path, else the stored one). 0; -2 when there
     // is no file name; -3 when the file could not be written.
     int WriteDeviceXml(const CString& path = CString());
-    // Rewrites the device's element in the stored file. 0 (also when the
-    // file has no element for it: the file is saved unchanged); -1 when the
-    // id is unknown or the file cannot be loaded; -3 when it cannot be saved.
+    // Rewrites the device's element in the stored file when it differs from
+    // the record's (a login that changed nothing leaves the file alone). 0
+    // (also when the file has no element for it); -1 when the id is unknown
+    // or the file cannot be loaded; -3 when it cannot be saved.
     int SaveDeviceElement(int deviceId);
 
     // ---- Ids and capacity ---------------------------------------------------

@@ -203,7 +203,8 @@ bool CDeviceRegistry::AddLoaded(const DEVICE_RECORD& record,
                                 const std::function<std::string(const DEVICE_RECORD&)>& heldBackElement) {
     CAutoLock lock(&m_recordsLock);
     if (static_cast<int>(m_devices.size()) >= m_maxDeviceCount) {
-        m_notLoaded[record.id] = heldBackElement(record);
+        const std::string element = heldBackElement(record);
+        m_notLoaded.Add(record.id, element.data(), element.size());
         RaiseLastIdLocked(record.id);
         return false;
     }
@@ -213,14 +214,25 @@ bool CDeviceRegistry::AddLoaded(const DEVICE_RECORD& record,
     return true;
 }
 
+void CDeviceRegistry::HoldBack(int id, const char* element, size_t size) {
+    CAutoLock lock(&m_recordsLock);
+    m_notLoaded.Add(id, element, size);
+    RaiseLastIdLocked(id);
+}
+
+void CDeviceRegistry::ExpectHeldBack(size_t devices, size_t bytes) {
+    CAutoLock lock(&m_recordsLock);
+    m_notLoaded.Reserve(devices, bytes);
+}
+
 int CDeviceRegistry::GetNotLoadedCount() const {
     CAutoLock lock(&m_recordsLock);
-    return static_cast<int>(m_notLoaded.size());
+    return static_cast<int>(m_notLoaded.Count());
 }
 
 void CDeviceRegistry::ForgetNotLoaded() {
     CAutoLock lock(&m_recordsLock);
-    m_notLoaded.clear();
+    m_notLoaded.Clear();
 }
 
 void CDeviceRegistry::Assign(const DEVICE_RECORD& record) {
@@ -255,16 +267,17 @@ int CDeviceRegistry::StoreSession(const DEVICE_RECORD& record, bool insertWhenAb
 void CDeviceRegistry::VisitForFile(const CDeviceListStore::Visitor& visit) {
     CAutoLock lock(&m_recordsLock);
     DeviceMap::iterator record = m_devices.begin();
-    HELD_BACK_ELEMENTS::const_iterator kept = m_notLoaded.begin();
-    while (record != m_devices.end() || kept != m_notLoaded.end()) {
-        if (kept != m_notLoaded.end() && m_devices.count(kept->first)) {
+    const size_t heldBack = m_notLoaded.Count();
+    size_t kept = 0;
+    while (record != m_devices.end() || kept < heldBack) {
+        if (kept < heldBack && m_devices.count(m_notLoaded.Id(kept))) {
             ++kept;
-        } else if (kept == m_notLoaded.end() || (record != m_devices.end() && record->first < kept->first)) {
+        } else if (kept == heldBack || (record != m_devices.end() && record->first < m_notLoaded.Id(kept))) {
             FillDefaultChannelNames(record->second);
-            visit(&record->second, nullptr);
+            visit(&record->second, nullptr, 0);
             ++record;
         } else {
-            visit(nullptr, &kept->second);
+            visit(nullptr, m_notLoaded.Text(kept), m_notLoaded.Size(kept));
             ++kept;
         }
     }

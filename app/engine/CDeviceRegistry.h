@@ -18,6 +18,7 @@
 
 #include "app/core/CLock.h"
 #include "app/engine/CDeviceListStore.h"
+#include "app/engine/CHeldBackDevices.h"
 #include "app/engine/DEVICE_RECORD.h"
 
 class CDeviceRegistry {
@@ -51,11 +52,15 @@ public:
 
     // A record read from the device list file, under its own id. False when
     // the registry is full: the record is then held back as the element
-    // heldBackElement makes of it, not listed, and still written into the
-    // file by VisitForFile (the maximum must not cost the user devices),
-    // and its id is never given again.
+    // heldBackElement makes of it (HoldBack).
     bool AddLoaded(const DEVICE_RECORD& record,
                    const std::function<std::string(const DEVICE_RECORD&)>& heldBackElement);
+    // A device of the file past the maximum, as its element's text: not
+    // listed, still written into the file by VisitForFile (the maximum must
+    // not cost the user devices), and its id is never given again.
+    void HoldBack(int id, const char* element, size_t size);
+    // Room for that many more held-back devices and bytes of their elements.
+    void ExpectHeldBack(size_t devices, size_t bytes);
     // How many records of the file were held back since the last ForgetNotLoaded.
     int GetNotLoadedCount() const;
     void ForgetNotLoaded();
@@ -84,7 +89,7 @@ private:
     void RaiseLastIdLocked(int id);
 
     DeviceMap m_devices;
-    HELD_BACK_ELEMENTS m_notLoaded;  // read from the file past the maximum
+    CHeldBackDevices m_notLoaded;  // read from the file past the maximum
     int32_t m_talkDeviceId = 0;
     int32_t m_deviceCount = 0;
     int32_t m_lastId = kMinDeviceId;

@@ -130,6 +130,18 @@ bool WriteRecordList(const CString& path, int rows) {
     return ok;
 }
 
+// Reads every device of the list into a record, as a list without a
+// maximum would.
+class ChannelTotals : public CDeviceElementReader::IList {
+public:
+    bool Full() override { return false; }
+    void Add(const DEVICE_RECORD& record) override { m_totals.push_back(record.channelCount); }
+    void HoldBack(int, const char*, size_t) override {}
+
+private:
+    std::vector<int> m_totals;
+};
+
 double Time(const std::function<void()>& work) {
     const LARGE_INTEGER begin = BenchNow();
     work();
@@ -172,9 +184,11 @@ int main(int argc, char** argv) {
         1000.0 * BenchSeconds(begin, BenchNow()));
 
     Figure openDevices{"device.xml: open (maximum " + std::to_string(deviceMaximum) + ")", {}};
+    Figure saveDevice{"device.xml: one element saved, unchanged (a login)", {}};
     Figure writeDevices{"device.xml: write back (OK), held-back kept", {}};
     Figure readDevices{"device.xml: records only (no registry)", {}};
     Figure printDevices{"device.xml: elements of the records only", {}};
+    Figure boundDevices{"device.xml: where each element lies (one pass)", {}};
     Figure deviceIds{"device.xml: ids only (schedule store's check)", {}};
     Figure loadSchedules{"backupschedule.xml: load", {}};
     Figure saveSchedules{"backupschedule.xml: save", {}};
@@ -192,22 +206,21 @@ int main(int argc, char** argv) {
             devices.SetMaxDeviceCount(deviceMaximum);
             openDevices.runs.push_back(Time([&] { devices.OpenDeviceFile(deviceFile); }));
             heldBack = devices.GetNotLoadedCount();
+            saveDevice.runs.push_back(Time([&] { devices.SaveDeviceElement(1001 + round); }));
             writeDevices.runs.push_back(Time([&] { devices.WriteDeviceXml(deviceFile); }));
         }
         {
             CFileView view;
             view.Open(deviceFile);
-            std::vector<int> channelTotals;
+            ChannelTotals channelTotals;
             bool inRange = true;
             readDevices.runs.push_back(Time([&] {
-                if (!CDeviceElementReader::ReadPlainList(
-                        view.Data(), view.Size(),
-                        [&](const DEVICE_RECORD& record) {
-                            channelTotals.push_back(record.channelCount);
-                            return true;
-                        },
-                        inRange))
+                if (!CDeviceElementReader::ReadPlainList(view.Data(), view.Size(), channelTotals, inRange))
                     printf("round %d: device.xml is not in the plain form\n", round + 1);
+            }));
+            std::vector<PLAIN_DEVICE_ELEMENT> elements;
+            boundDevices.runs.push_back(Time([&] {
+                ReadPlainDeviceElements(view.Data(), view.Size(), elements, &CDeviceElementReader::NothingRefused);
             }));
             DEVICE_RECORD record;
             record.channelCount = channels;
@@ -264,8 +277,9 @@ int main(int argc, char** argv) {
         }));
     }
     printf("held back past the maximum: %d; schedules loaded: %zu\n", heldBack, rows);
-    for (const Figure* figure : {&openDevices, &writeDevices, &readDevices, &printDevices, &deviceIds, &loadSchedules,
-                                 &saveSchedules, &queryLog, &stepLog, &textLog, &timesLog, &openRecords})
+    for (const Figure* figure :
+         {&openDevices, &saveDevice, &writeDevices, &readDevices, &printDevices, &boundDevices, &deviceIds,
+          &loadSchedules, &saveSchedules, &queryLog, &stepLog, &textLog, &timesLog, &openRecords})
         Print(*figure);
     printf("peak working set %.0f MB\n", PeakMegabytes());
     return 0;

@@ -26,6 +26,38 @@ TEST_F(BackupEngineParts, APurgeWithoutAFileKeepsTheRegisteredDevicesSchedules) 
     }
 }
 
+// A login stores what the device reports in the user's device list; a login
+// that finds nothing new leaves the file alone: a list of thousands of
+// devices is not rewritten for each of them.
+TEST_F(BackupEngineParts, ALoginRewritesTheDeviceListOnlyWhenTheDeviceChanged) {
+    SimRecorderConfig settings;
+    settings.channelCount = 2;
+    settings.channelNames = {"Front", "Back"};
+    CSimRecorder& recorder = StartRecorder(settings);
+    AddDevice(1001, recorder);
+    AddDevice(1002, recorder);
+    const std::wstring path(GetAppConfig()->m_strDeviceFile);
+    ASSERT_EQ(0, engine->Devices().WriteDeviceXml(CString(path.c_str())));
+    ASSERT_EQ(0, engine->Devices().OpenDeviceFile(CString(path.c_str())));
+
+    ASSERT_GE(Login(1001), 0);
+    const std::string afterFirst = ReadWholeFile(path);
+    EXPECT_NE(std::string::npos, afterFirst.find("title=\"Front\"")) << afterFirst;
+    EXPECT_EQ(std::string::npos, afterFirst.find("title=\"Back\"", afterFirst.find("id=\"1002\"")))
+        << "only the device logged in changes";
+
+    ASSERT_EQ(0, engine->Devices().LogoutDevice(1001));
+    const unsigned long long identity = FileIdentity(path);
+    ASSERT_NE(0u, identity);
+    ASSERT_GE(Login(1001), 0);
+    EXPECT_EQ(identity, FileIdentity(path)) << "the file was replaced though nothing changed";
+    EXPECT_EQ(afterFirst, ReadWholeFile(path));
+
+    ASSERT_GE(Login(1002), 0);
+    const std::string afterSecond = ReadWholeFile(path);
+    EXPECT_NE(std::string::npos, afterSecond.find("title=\"Back\"", afterSecond.find("id=\"1002\""))) << afterSecond;
+}
+
 TEST_F(BackupEngineParts, ModifyingADeviceKeepsItsSession) {
     ASSERT_EQ(0, engine->AddDevice(7, "cam", "hall", "192.0.2.1", 37777, "DVR", "maker", "m1", "admin", "pw", 0, "",
                                    7070, "", 0, ""));

@@ -108,3 +108,30 @@ TEST(DeviceListLimits, AReadOnlyListIsNeverReplaced) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(stored, ReadWholeFile(path));
 }
+
+// A held-back device goes back into the file as it stands only when nothing
+// of it is refused and the id it was given is its own; else it is written as
+// read: the value refused (the file named) and the id given kept, though
+// the device before it is gone.
+TEST(DeviceListLimits, HeldBackDevicesAreMendedAsListedOnesAre) {
+    TempDir dir;
+    const std::wstring path = dir.File(L"device.xml");
+    ASSERT_TRUE(WriteWholeFile(path,
+                               "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
+                               "<Organization grade=\"1\"><Device id=\"1001\" /><Device title=\"no id\" />"
+                               "<Device id=\"1003\" port=\"70000\" /></Organization>\n"));
+    TakeFilesWithRefusedValues();
+    CDeviceManager list;
+    list.SetMaxDeviceCount(1);
+    ASSERT_EQ(0, list.OpenDeviceFile(path.c_str()));
+    EXPECT_EQ(2, list.GetNotLoadedCount());
+    EXPECT_EQ(1u, TakeFilesWithRefusedValues().size());
+    ASSERT_EQ(0, list.DeleteDevice(1001));
+    ASSERT_EQ(0, list.WriteDeviceXml());
+
+    CDeviceManager reader;
+    ASSERT_EQ(0, reader.ReadDeviceXml(path.c_str()));
+    EXPECT_STREQ("no id", reader.GetDevice(1002).title);
+    EXPECT_EQ(37777, reader.GetDevice(1003).port);
+    EXPECT_EQ(std::string::npos, ReadWholeFile(path).find("70000"));
+}

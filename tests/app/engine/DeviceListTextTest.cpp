@@ -43,10 +43,18 @@ bool SameDevices(const std::vector<DEVICE_RECORD>& a, const std::vector<DEVICE_R
     return true;
 }
 
+// Takes every device: never full.
+class EveryDevice : public CDeviceElementReader::IList {
+public:
+    bool Full() override { return false; }
+    void Add(const DEVICE_RECORD&) override {}
+    void HoldBack(int, const char*, size_t) override {}
+};
+
 bool IsPlain(const std::string& text) {
     bool inRange = true;
-    return CDeviceElementReader::ReadPlainList(
-        text.data(), text.size(), [](const DEVICE_RECORD&) { return true; }, inRange);
+    EveryDevice list;
+    return CDeviceElementReader::ReadPlainList(text.data(), text.size(), list, inRange);
 }
 
 }  // namespace
@@ -167,4 +175,75 @@ TEST(DeviceListText, AListWrittenWholeIsWhatTheDocumentPrinterWrites) {
     ASSERT_EQ(0, other.AddDeviceRecord(list.GetDevice(1001)));
     ASSERT_EQ(0, other.SaveDeviceElement(1001));
     EXPECT_EQ(none, ReadWholeFile(dir.File(L"device.xml")));
+}
+
+// Devices held back past the maximum are written again as the file holds
+// them: a list read and written back unchanged keeps its bytes, channel ids
+// of the last login included.
+TEST(DeviceListText, HeldBackDevicesAreWrittenAgainAsTheFileHoldsThem) {
+    TempDir dir;
+    const CString file = dir.File(L"device.xml").c_str();
+    {
+        CDeviceManager writer;
+        for (int id = 1001; id <= 1004; ++id) {
+            DEVICE_RECORD record;
+            record.id = id;
+            CopyFixedText(record.title, "plain");
+            // The one device listed has nothing that reading changes.
+            record.channelCount = id == 1001 ? 0 : 2;
+            record.channels[0].channelId = id * 10000;  // as a login numbers them
+            CopyFixedText(record.channels[1].name, "yard");
+            record.alarmInCount = id == 1004 ? 1 : 0;
+            ASSERT_EQ(0, writer.AddDeviceRecord(record));
+        }
+        ASSERT_EQ(0, writer.WriteDeviceXml(file));
+    }
+    const std::string written = ReadWholeFile(dir.File(L"device.xml"));
+    CDeviceManager list;
+    list.SetMaxDeviceCount(1);
+    ASSERT_EQ(0, list.OpenDeviceFile(file));
+    ASSERT_EQ(3, list.GetNotLoadedCount());
+    ASSERT_EQ(0, list.WriteDeviceXml());
+    EXPECT_EQ(written, ReadWholeFile(dir.File(L"device.xml")));
+}
+
+// One device's element is put into the list only when it differs from the
+// record: the file is otherwise left as it was (not replaced), and a change
+// gives the bytes the whole list would be written with.
+TEST(DeviceListText, OneElementIsRewrittenOnlyWhenItChanged) {
+    TempDir dir;
+    const std::wstring path = dir.File(L"device.xml");
+    const std::wstring whole = dir.File(L"whole.xml");
+    const struct {
+        const char* name;
+        const char* firstTitle;
+    } forms[] = {{"plain", "gate"}, {"an entity: read by the parser", "R&D"}};
+    for (const auto& form : forms) {
+        SCOPED_TRACE(form.name);
+        CDeviceManager list;
+        for (int id = 1001; id <= 1003; ++id) {
+            DEVICE_RECORD record;
+            record.id = id;
+            CopyFixedText(record.title, id == 1001 ? form.firstTitle : "gate");
+            record.channelCount = 1;
+            record.channels[0].channelId = id * 10000 + 1000;  // as the list is read
+            ASSERT_EQ(0, list.AddDeviceRecord(record));
+        }
+        ASSERT_EQ(0, list.WriteDeviceXml(path.c_str()));
+        ASSERT_EQ(0, list.OpenDeviceFile(path.c_str()));
+        const std::string stored = ReadWholeFile(path);
+        const unsigned long long identity = FileIdentity(path);
+
+        EXPECT_EQ(0, list.SaveDeviceElement(1002));
+        EXPECT_EQ(identity, FileIdentity(path)) << "replaced though unchanged";
+        EXPECT_EQ(stored, ReadWholeFile(path));
+
+        DEVICE_RECORD renamed = list.GetDevice(1002);
+        CopyFixedText(renamed.title, "door");
+        renamed.channelCount = 2;
+        ASSERT_EQ(0, list.ReplaceDevice(1002, renamed));
+        EXPECT_EQ(0, list.SaveDeviceElement(1002));
+        ASSERT_EQ(0, list.WriteDeviceXml(whole.c_str()));
+        EXPECT_EQ(ReadWholeFile(whole), ReadWholeFile(path));
+    }
 }
