@@ -1,7 +1,6 @@
 #include "CDeviceListRows.h"
 
 #include "CDeviceForm.h"
-#include "app/ui/dialogs/CTranslationBatch.h"
 #include "app/ui/dialogs/DialogMessages.h"
 #include "app/ui/dialogs/mainwindow/TaskListRow.h"
 
@@ -39,7 +38,6 @@ void CDeviceListRows::SetUpColumns() {
 
 void CDeviceListRows::Fill(const std::vector<DEVICE_RECORD>& records) {
     std::vector<VIRTUAL_LIST_ROW> rows(records.size());
-    CTranslationBatch typeAndYesNoWords;
     for (size_t i = 0; i < records.size(); ++i) {
         CString number;
         number.Format(L"%d", static_cast<int>(i) + 1);
