@@ -130,12 +130,40 @@ bool CIniDocument::Find(const std::wstring& section, const std::wstring& key, st
     const std::wstring name = Trimmed(key, 0, key.size());
     for (const Line& line : found->lines) {
         if (line.key.empty() || !SameName(line.key, name)) continue;
-        value = Trimmed(line.text, line.valueStart, line.text.size());
-        if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
-            value = value.substr(1, value.size() - 2);
+        value = ValueOf(line);
         return true;
     }
     return false;
+}
+
+// Enclosing quotes removed.
+std::wstring CIniDocument::ValueOf(const Line& line) {
+    std::wstring value = Trimmed(line.text, line.valueStart, line.text.size());
+    if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+// Orders names as SameName matches them, so one key of the map stands for
+// every spelling the lines would match.
+bool CIniDocument::CSectionIndex::NameLess::operator()(const std::wstring& a, const std::wstring& b) const {
+    return _wcsicmp(a.c_str(), b.c_str()) < 0;
+}
+
+bool CIniDocument::CSectionIndex::Find(const std::wstring& key, std::wstring& value) const {
+    const auto found = m_values.find(Trimmed(key, 0, key.size()));
+    if (found == m_values.end()) return false;
+    value = found->second;
+    return true;
+}
+
+CIniDocument::CSectionIndex CIniDocument::IndexSection(const std::wstring& section) const {
+    CSectionIndex index;
+    const Section* found = FindSection(Trimmed(section, 0, section.size()));
+    if (!found) return index;
+    for (const Line& line : found->lines)
+        if (!line.key.empty()) index.m_values.emplace(line.key, ValueOf(line));  // the first line of a name wins
+    return index;
 }
 
 CIniDocument::Line CIniDocument::KeyLine(const std::wstring& key, const std::wstring& value) {

@@ -4,6 +4,7 @@
 // every line it did not change kept as it was.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,23 @@ public:
     // Replaces the key's value, or adds the key (and its section) at the end.
     void Set(const std::wstring& section, const std::wstring& key, const std::wstring& value);
 
+    // One section's values by key, answered as Find answers them but without
+    // walking the lines: for a section asked thousands of times (the
+    // translations of the language file).
+    class CSectionIndex {
+    public:
+        bool Find(const std::wstring& key, std::wstring& value) const;
+
+    private:
+        friend class CIniDocument;
+        struct NameLess {
+            bool operator()(const std::wstring& a, const std::wstring& b) const;
+        };
+        std::map<std::wstring, std::wstring, NameLess> m_values;
+    };
+    // Empty when the section is absent.
+    CSectionIndex IndexSection(const std::wstring& section) const;
+
 private:
     struct Line {
         std::wstring text;
@@ -35,6 +53,7 @@ private:
     };
 
     static Line KeyLine(const std::wstring& key, const std::wstring& value);
+    static std::wstring ValueOf(const Line& line);
     Section* FindSection(const std::wstring& name);
     const Section* FindSection(const std::wstring& name) const;
     void AddLine(const std::wstring& line);

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "CAutoLock.h"
+#include "common/WholeFile.h"
 
 namespace {
 
@@ -40,6 +41,16 @@ bool KeepsOwnText(const CString& frameworkClass) {
     return frameworkClass == L"CEdit" || frameworkClass == L"CRerezedctrl1";
 }
 
+// A missing or unreadable file translates nothing.
+std::shared_ptr<const CIniDocument::CSectionIndex> ReadTranslations(const CString& path) {
+    if (path.IsEmpty()) return nullptr;
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes)) bytes.clear();
+    CIniDocument document;
+    document.Parse(bytes);
+    return std::make_shared<const CIniDocument::CSectionIndex>(document.IndexSection(L"String"));
+}
+
 }  // namespace
 
 CInitLanguage::CInitLanguage() : m_strSection(L"Interface") {}
@@ -47,9 +58,11 @@ CInitLanguage::CInitLanguage() : m_strSection(L"Interface") {}
 CInitLanguage::~CInitLanguage() {}
 
 int CInitLanguage::SetLanguageFile(const CString& path) {
+    // Read before taking the lock: look-ups meanwhile keep the old language.
+    std::shared_ptr<const CIniDocument::CSectionIndex> translations = ReadTranslations(path);
     CAutoLock guard(&m_fileLock);
     m_strLanguageFile = path;
-    m_languageIni = path.IsEmpty() ? nullptr : std::make_shared<CIniFile>(path);
+    m_translations = std::move(translations);
     return 1;
 }
 
@@ -59,14 +72,14 @@ CString CInitLanguage::GetLanguageFile() const {
 }
 
 CString CInitLanguage::GetString(const CString& key) const {
-    std::shared_ptr<CIniFile> file;
+    std::shared_ptr<const CIniDocument::CSectionIndex> translations;
     {
         CAutoLock guard(&m_fileLock);
-        file = m_languageIni;
+        translations = m_translations;
     }
-    if (!file || key.IsEmpty()) return key;
-    const CString text = file->GetString(L"String", key, L"").Left(kTranslationChars - 1);
-    return text.IsEmpty() ? key : text;
+    std::wstring text;
+    if (!translations || key.IsEmpty() || !translations->Find(key.GetString(), text) || text.empty()) return key;
+    return CString(text.substr(0, kTranslationChars - 1).c_str());
 }
 
 void CInitLanguage::TranslateDialog(HWND dialog, const ClassNameOf& classNameOf) const {

@@ -1,6 +1,7 @@
 // CInitLanguage: the process-wide translation service. The English text is
 // the key: GetString looks it up in section [String] of the current language
-// file and gives the key back when there is no translation.
+// file and gives the key back when there is no translation. The file is read
+// when it is chosen (start-up and each login); a look-up never goes to disk.
 #pragma once
 
 #include <afxwin.h>
@@ -9,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "CIniFile.h"
+#include "CIniDocument.h"
 #include "CLock.h"
 
 // One language file found under <base>\Language (texts cut to 63 characters).
@@ -34,7 +35,8 @@ public:
     CInitLanguage(const CInitLanguage&) = delete;
     CInitLanguage& operator=(const CInitLanguage&) = delete;
 
-    // Sets the language file (full path; "" means no translation). Returns 1.
+    // Sets the language file (full path; "" means no translation) and reads
+    // its translations, also when it is the file already set. Returns 1.
     int SetLanguageFile(const CString& path);
     CString GetLanguageFile() const;
 
@@ -89,10 +91,11 @@ private:
     std::vector<std::unique_ptr<LANGUAGE_ENTRY>> m_aLanguages;
     std::vector<std::unique_ptr<SOLUTION_ENTRY>> m_aSolutions;
     const SOLUTION_ENTRY* m_pCurSolution = nullptr;
-    mutable CLock m_fileLock;  // the UI thread replaces the path while workers translate
+    mutable CLock m_fileLock;  // the UI thread replaces the file while workers translate
     CString m_strLanguageFile;
-    // The file's texts, read once (every window's every text is a lookup).
-    std::shared_ptr<CIniFile> m_languageIni;
+    // Null when no file is set. A list fill asks for thousands of words: each
+    // is answered from memory.
+    std::shared_ptr<const CIniDocument::CSectionIndex> m_translations;
 };
 
 // Returns the one object, made on the first call; null only when it cannot be allocated.

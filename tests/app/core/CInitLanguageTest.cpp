@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "TempDir.h"
+#include "app/core/CAppConfig.h"
 
 namespace {
 
@@ -93,6 +94,47 @@ TEST_F(CInitLanguageTest, LookupFallsBackToTheKey) {
     EXPECT_STREQ(L"Interface", language.GetSection());
 }
 
+// A translator's file as the profile functions read it: names without case
+// and blanks, the first of two equal names, quotes around a value.
+TEST_F(CInitLanguageTest, TranslationsAreFoundAsTheProfileFunctionsFindThem) {
+    const std::wstring text =
+        L"\xFEFF; made by hand\r\n[Info]\r\nLanguage=Fran\u00E7ais\r\nAuthor=Ann\r\n"
+        L"[ string ]\r\n  Stop  =  Arr\u00EAt \r\nSTOP=Halte\r\nquoted=\"  Oui \"\r\nbare line\r\n"
+        L"; Start=commented out\r\n\r\n[Other]\r\nStart=wrong section\r\n[String]\r\nLater=second section\r\n";
+    ASSERT_TRUE(WriteWholeFile(file.GetString(),
+                               std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t))));
+    language.SetLanguageFile(file);
+    const struct {
+        const wchar_t* key;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"Stop", L"Arr\u00EAt"},     {L"stop", L"Arr\u00EAt"}, {L" Stop ", L"Arr\u00EAt"}, {L"Quoted", L"  Oui "},
+        {L"bare line", L"bare line"}, {L"Start", L"Start"},     {L"Language", L"Language"}, {L"Later", L"Later"},
+    };
+    for (const auto& c : cases) EXPECT_STREQ(c.expected, language.GetString(c.key)) << "key \"" << c.key << "\"";
+}
+
+// The file is read when it is chosen: a list fill's thousands of look-ups
+// never go to the disk, and choosing a file again (the same one too) shows
+// what it holds now.
+TEST_F(CInitLanguageTest, TheFileIsReadWhenChosenNotAtEachLookup) {
+    Translate(L"Stop", L"Arr\u00EAt");
+    language.SetLanguageFile(file);
+    Translate(L"Stop", L"Halte");
+    Translate(L"Start", L"D\u00E9marrer");
+    EXPECT_STREQ(L"Arr\u00EAt", language.GetString(L"Stop"));
+    EXPECT_STREQ(L"Start", language.GetString(L"Start"));
+
+    language.SetLanguageFile(file);
+    EXPECT_STREQ(L"Halte", language.GetString(L"Stop"));
+    EXPECT_STREQ(L"D\u00E9marrer", language.GetString(L"Start"));
+
+    ASSERT_TRUE(DeleteFileW(file));
+    EXPECT_STREQ(L"Halte", language.GetString(L"Stop")) << "a file gone after it was read";
+    language.SetLanguageFile(file);
+    EXPECT_STREQ(L"Stop", language.GetString(L"Stop"));
+}
+
 TEST_F(CInitLanguageTest, LanguageChangeWhileOtherThreadsTranslate) {
     Translate(L"Stop", L"Arr\u00EAt");
     CString other = dir.File(L"Other.ini").c_str();
@@ -146,6 +188,28 @@ TEST_F(CInitLanguageTest, TranslateDialogLabelsButNotEditData) {
     EXPECT_STREQ(L"OK", TextOf(framed.item(101)));
     editObject.UnsubclassWindow();
     dialogObject.Detach();
+}
+
+// The program's way to another language: DefaultLanguage in VAD_Config.ini,
+// taken when the configuration is made at start-up.
+TEST(LanguageSwitchTest, TheLanguageChosenInTheSettingsTranslatesAfterTheNextStart) {
+    TempDir dir;
+    const CString programDir = (dir.Path() + L"\\").c_str(), settings = programDir + L"VAD_Config.ini";
+    const wchar_t* const languages[][3] = {{L"1", L"Skin1", L"Arr\u00EAt"}, {L"2", L"Skin2", L"Halt"}};
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Language", L"LanguageCount", L"2", settings));
+    for (const auto& language : languages) {
+        const CString n = language[0], skin = language[1];
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Language", L"SkinFileDir" + n, skin, settings));
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Language", L"LanguageFilePath" + n, L"Words.ini", settings));
+        ASSERT_TRUE(CreateDirectoryW(programDir + skin, nullptr));
+        ASSERT_TRUE(WritePrivateProfileStringW(L"String", L"Stop", language[2], programDir + skin + L"\\Words.ini"));
+    }
+    for (const auto& language : languages) {
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Language", L"DefaultLanguage", language[0], settings));
+        { CAppConfig startUp(programDir); }
+        EXPECT_STREQ(language[2], GetInitLanguage()->GetString(L"Stop")) << "language " << language[0];
+    }
+    DeleteInitLanguage();
 }
 
 TEST(InitLanguageSingletonTest, CreatedOnFirstUseAndDeletedOnce) {

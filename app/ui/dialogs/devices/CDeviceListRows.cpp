@@ -1,7 +1,6 @@
 #include "CDeviceListRows.h"
 
 #include "CDeviceForm.h"
-#include "app/ui/dialogs/CTranslationBatch.h"
 #include "app/ui/dialogs/DialogMessages.h"
 #include "app/ui/dialogs/mainwindow/TaskListRow.h"
 #include "app/ui/toolkit/ControlCall.h"
@@ -54,7 +53,6 @@ void CDeviceListRows::SetUpColumns() {
 void CDeviceListRows::Fill(const CDeviceManager& list) {
     std::vector<VIRTUAL_LIST_ROW> rows;
     rows.reserve(static_cast<size_t>(list.GetDeviceCount()));
-    CTranslationBatch typeAndYesNoWords;
     list.ReadAllDevices([&rows](const DEVICE_RECORD& record) {
         CString number;
         number.Format(L"%d", static_cast<int>(rows.size()) + 1);

@@ -4,7 +4,6 @@
 #include <set>
 #include <vector>
 
-#include "app/ui/dialogs/CTranslationBatch.h"
 #include "app/ui/dialogs/DialogMessages.h"
 #include "TaskListRow.h"
 #include "app/core/CAppConfig.h"
@@ -47,7 +46,6 @@ void CTaskListView::Refresh() {
     const std::unordered_map<DWORD_PTR, int> rows = RowsByData();
     std::set<LPARAM> shown;
     std::vector<VIRTUAL_LIST_ROW> added;
-    CTranslationBatch statusWords;
     for (const BACKUP_SCHEDULE& schedule : schedules) {
         DEVICE_RECORD device;
         Engine().GetDevice(device, schedule.DevID);

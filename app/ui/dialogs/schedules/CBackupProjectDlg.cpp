@@ -9,7 +9,6 @@
 #include "app/core/FileUtil.h"
 #include "app/engine/CBackupEngine.h"
 #include "app/engine/CDeviceManager.h"
-#include "app/ui/dialogs/CTranslationBatch.h"
 #include "app/ui/dialogs/DialogMessages.h"
 #include "app/ui/dialogs/ListCheckBoxes.h"
 #include "app/ui/dialogs/schedules/ScheduleUiSupport.h"
@@ -89,7 +88,6 @@ int CBackupProjectDlg::LoadScheduleList(int reload) {
 
     std::vector<BACKUP_SCHEDULE> schedules;
     std::vector<VIRTUAL_LIST_ROW> rows;
-    CTranslationBatch weekdayAndAgoNames;
     if (m_store.ListAll(schedules, FALSE) == 0) {
         const DEVICE_RECORD missing;
         rows.reserve(schedules.size());

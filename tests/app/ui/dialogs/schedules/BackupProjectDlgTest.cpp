@@ -107,8 +107,7 @@ TEST_F(BackupProjectDlgTest, RowsShowTheFileSchedulesAndLeaveUnknownValuesEmpty)
     SaveScreenshot(Hwnd(), L"schedule-list");
 }
 
-// The words of one fill are asked for once and kept for that fill only: a
-// language chosen between two fills shows in the second.
+// A language chosen between two fills shows in the second.
 TEST_F(BackupProjectDlgTest, EachFillSpeaksTheLanguageChosenBeforeIt) {
     CInitLanguage* language = GetInitLanguage();
     struct LanguageBack {
