@@ -119,6 +119,31 @@ TEST_F(LogDBTest, MonthWithoutIndexGainsItAndKeepsItsEntries) {
     EXPECT_EQ(3, file.Number("SELECT L_ID FROM D_Logs WHERE C_Information = 'three'"));
 }
 
+// A month whose rows are not stored in L_ID order (another program's file,
+// a hand-made one) still lists in L_ID order, a missing L_ID first as SQLite
+// sorts it, with and without a filter.
+TEST_F(LogDBTest, MonthStoredOutOfIdOrderListsInIdOrder) {
+    CreateDirectoryW(dir.File(L"Config").c_str(), nullptr);
+    CreateDirectoryW(logDir.c_str(), nullptr);
+    {
+        SqlFile file(MonthFile(L"2024_07.db"));
+        ASSERT_TRUE(file.Exec(
+            "CREATE TABLE D_Logs(L_ID BIGINT,I_LogType INT, I_SubType INT,C_StartTime varchar(20),"
+            "C_StopTime varchar(20),L_SrcDevID BIGINT,I_SrcChannelIdx INT,L_DesDevID BIGINT,I_DesChannelIdx INT,"
+            "I_Option INT,C_Information varchar(256),C_FileName varchar(256),C_OtherInfo varchar(256),"
+            "C_UserID varchar(256),C_UpdateTime varchar(20));"
+            "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(1,1,'one');"
+            "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(2,0,'two');"
+            "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(5,1,'five');"
+            "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(3,1,'three');"
+            "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(NULL,1,'none');"
+            "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(4,0,'four');"));
+    }
+    EXPECT_EQ((std::vector<std::string>{"none", "one", "two", "three", "four", "five"}), Infos(Month(2024, 7)));
+    EXPECT_EQ((std::vector<std::string>{"none", "one", "three", "five"}), Infos(Month(2024, 7, 1)));
+    EXPECT_EQ((std::vector<std::string>{"two", "four"}), Infos(Month(2024, 7, 0)));
+}
+
 TEST_F(LogDBTest, EveryFieldSurvives) {
     LOG_RECORD record = Entry(LocalTime(2024, 5, 6, 7, 8, 9), L"it's 100%", 1, 1012);
     record.C_StopTime = LocalTime(2024, 5, 6, 8, 0, 0);
