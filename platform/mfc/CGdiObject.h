@@ -2,6 +2,8 @@
 // into a device context through CDC is first put back out of it, so no GDI
 // object is ever deleted while selected. FromHandle wraps handles the
 // program does not own in temporary objects that never delete them.
+// The members of the kinds (bitmap, brush, font, pen, region) that are more
+// than a call are in CGdiObjects.cpp.
 #pragma once
 
 #include "CObject.h"

@@ -1,6 +1,7 @@
 // The program's one application object: constructed statically, it runs
 // InitInstance from the entry point and then the message loop (when
 // InitInstance returns TRUE) or ExitInstance (when it returns FALSE).
+// The entry point itself is in AfxEntryPoint.cpp, its own object library.
 #pragma once
 
 #include "CStringT.h"

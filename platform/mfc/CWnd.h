@@ -5,6 +5,8 @@
 // windows in "temporary" CWnd objects that live until the thread is next
 // idle. Destroying a permanent object whose window still exists destroys the
 // window, so no window outlives the object its procedure calls.
+// Continued in CWndMessages.cpp (message cracking) and CWndOle.cpp (hosting
+// ActiveX controls).
 #pragma once
 
 #include "CCmdTarget.h"

@@ -4,6 +4,7 @@
 // the application outlives its clients' references while a workbook window
 // is open (the user owns it then), and ends when no client holds any of its
 // objects and no window is open.
+// The library's COM entry points that make it are in XlServer.cpp.
 #pragma once
 
 #include <memory>

@@ -159,12 +159,18 @@ protected:
         record.C_Information = Info(i);
         return record;
     }
-    // March 2024 with kRows entries, written by the program's own writer
-    // (destruction waits for it).
+    // March 2024 with kRows entries, written by the program's own writer.
+    // Destruction gives the writer only ten seconds, which a loaded machine
+    // can need for 300 single-row transactions: wait until all are in first.
     std::string MarchBytes() {
         {
             std::unique_ptr<CLogDB> log = NewLog();
             for (int i = 0; i < kRows; ++i) log->AddLog(Entry(i));
+            std::vector<LOG_RECORD> written;
+            for (int wait = 0; wait < 1200 && written.size() < static_cast<size_t>(kRows); ++wait) {
+                Sleep(100);
+                QueryMarch(written);
+            }
         }
         return ReadWholeFile(march);
     }
