@@ -113,16 +113,15 @@ int CBackupScheduleStore::LoadFile(const CString& path) {
     // Read before the lock: a slow disk must not stall the scheduler.
     std::vector<BACKUP_SCHEDULE> loaded;
     const int read = ReadScheduleFile(path, loaded);
-    // The devices of the list beside it (all of them, past any maximum); a
-    // list that cannot be read refuses no schedule.
-    std::set<int> devices;
-    const bool devicesKnown = ReadDeviceListIds(JoinPath(GetPathDirectory(path), L"device.xml"), devices) == 0;
+    // A schedule of a device that is not in the list is kept: the schedule
+    // list shows it with empty device cells and the scheduler passes it by;
+    // only the purge after deleting devices removes it.
     bool refused = false;
     CAutoLock guard(&m_lock);
     ClearAuto();
     if (read < 0) return -1;
     for (BACKUP_SCHEDULE& schedule : loaded) {
-        if (!FitScheduleRanges(schedule, refused) || (devicesKnown && !devices.count(schedule.DevID))) {
+        if (!FitScheduleRanges(schedule, refused)) {
             refused = true;
             continue;
         }

@@ -5,8 +5,6 @@
 namespace {
 
 const int kMaxChannelIndex = 255;
-// Day codes of automatic schedules: the same day, 1 to 6 days back, 15, 20 and 30 days back.
-const int kMaxAgoType = 9;
 
 void ClampTime(uint8_t& hour, uint8_t& minute, bool& changed) {
     if (hour > 23) {
@@ -41,7 +39,10 @@ bool IsRealMoment(const SCHEDULE_END_TIME& end) {
 bool FitScheduleRanges(BACKUP_SCHEDULE& schedule, bool& changed) {
     if (schedule.DevID < kMinDeviceId || schedule.DevID > kMaxKeptDeviceId) return false;
     if (schedule.ChannelIndex < 0 || schedule.ChannelIndex > kMaxChannelIndex) return false;
-    if (schedule.AgoType < 0 || schedule.AgoType > kMaxAgoType) return false;
+    // A day code beyond the table names no day: the list leaves its cell
+    // empty and the scheduler skips it. The manual one would pass an
+    // automatic schedule off as a manual download.
+    if (schedule.AgoType == kManualAgoType) return false;
     for (TIME_RANGE* range : {&schedule.RunTime, &schedule.RecordTime}) {
         ClampTime(range->FHour, range->FMinute, changed);
         ClampTime(range->THour, range->TMinute, changed);

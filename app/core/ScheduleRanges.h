@@ -4,8 +4,9 @@
 
 #include "BackupSchedule.h"
 
-// Fits the schedule's values to their ranges. False when the schedule can
-// never run (a device id, channel or day code out of range): it is refused.
+// Fits the schedule's values to their ranges. False when the schedule
+// cannot be held (a device id or channel out of range, or the manual day
+// code): it is refused.
 // Else true, with hours past 23 and minutes past 59 of its windows clamped to
 // 23:59 and an end time that names no real moment cleared; changed is set
 // when anything was.

@@ -143,6 +143,12 @@ public:
     }
     // 0, ascending ids
     int GetAllDevices(std::vector<DEVICE_RECORD>& out) const { return m_registry.GetAllDevices(out); }
+    // Calls read with every stored record in ascending ids under the records
+    // lock, as ReadDevice does: hundreds of whole-record copies are megabytes
+    // of fresh memory, slower to fault in than the fields a list shows.
+    void ReadAllDevices(const std::function<void(const DEVICE_RECORD&)>& read) const {
+        m_registry.ReadAllDevices(read);
+    }
     // 0 when any, else -1
     int GetLoggedInDevices(std::vector<DEVICE_RECORD>& out) const { return m_registry.GetLoggedInDevices(out); }
     int GetDevicesByLoginType(int loginType, std::vector<DEVICE_RECORD>& out) const {  // 0 when any, else -1

@@ -103,6 +103,11 @@ bool CDeviceRegistry::ReadDevice(int id, const std::function<void(const DEVICE_R
     return true;
 }
 
+void CDeviceRegistry::ReadAllDevices(const std::function<void(const DEVICE_RECORD&)>& read) const {
+    CAutoLock lock(&m_recordsLock);
+    for (const auto& entry : m_devices) read(entry.second);
+}
+
 int CDeviceRegistry::GetAllDevices(std::vector<DEVICE_RECORD>& out) const {
     out.clear();
     CAutoLock lock(&m_recordsLock);

@@ -39,6 +39,7 @@ public:
     DEVICE_RECORD GetDevice(int id) const;
     bool ReadDevice(int id, const std::function<void(const DEVICE_RECORD&)>& read) const;
     int GetAllDevices(std::vector<DEVICE_RECORD>& out) const;
+    void ReadAllDevices(const std::function<void(const DEVICE_RECORD&)>& read) const;
     int GetLoggedInDevices(std::vector<DEVICE_RECORD>& out) const;
     int GetDevicesByLoginType(int loginType, std::vector<DEVICE_RECORD>& out) const;
     int GetDeviceTypes(std::vector<CString>& out) const;

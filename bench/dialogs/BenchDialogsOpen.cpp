@@ -1,7 +1,7 @@
 // Time to open the windows that list a fleet of devices and schedules, with
 // the menu library's start-up hook installed as in the program: Device
 // Manage, the schedule list (which builds its schedule editor), the editor's
-// channel tree shown by "Multi Channel", ticking "All Devices" there, and
+// channel tree built and shown by "Multi Channel", ticking "All Devices" there, and
 // the main window's task list refresh. Loading the files is also timed apart.
 //   bench_dialogs_open.exe [devices, 500] [channels, 32] [schedules, 2000] [rounds, 3]
 #include <windows.h>

@@ -65,6 +65,17 @@ HTREEITEM AppendTreeCheckItem(HWND tree, const CString& text, HTREEITEM parent, 
 
 void FillComboBox(HWND combo, const std::vector<CString>& texts) {
     CallControl(combo, CB_RESETCONTENT, 0, 0);
-    for (const CString& text : texts)
-        CallControl(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(static_cast<LPCWSTR>(text)));
+    // The combo keeps its items in its own list box and hands every text on
+    // to it as a sent message. Unless the combo sorts, draws its items or
+    // changes their case on the way, the texts can go into that list
+    // directly, which is all the combo would do with them.
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof info;
+    const LONG_PTR style = ::GetWindowLongPtrW(combo, GWL_STYLE);
+    const LONG_PTR reworks = CBS_SORT | CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE | CBS_LOWERCASE | CBS_UPPERCASE;
+    const bool straight = !(style & reworks) &&
+                          CallControl(combo, CB_GETCOMBOBOXINFO, 0, reinterpret_cast<LPARAM>(&info)) && info.hwndList;
+    const HWND target = straight ? info.hwndList : combo;
+    const UINT add = straight ? LB_ADDSTRING : CB_ADDSTRING;
+    for (const CString& text : texts) CallControl(target, add, 0, reinterpret_cast<LPARAM>(static_cast<LPCWSTR>(text)));
 }

@@ -31,7 +31,7 @@ bool TreeItemChecked(HWND tree, HTREEITEM item);
 void SetTreeItemCheck(HWND tree, HTREEITEM item, bool checked);
 HTREEITEM AppendTreeCheckItem(HWND tree, const CString& text, HTREEITEM parent, DWORD_PTR data, bool expanded = false);
 
-// Empties a combo box and adds texts in order through CallControl: the
-// box still sends each text on to its list, but one sent message per text
-// is saved, hundreds for a device list.
+// Empties a combo box and adds texts in order through CallControl, into the
+// box's own list when the box would only pass them on to it: no message is
+// sent per text, where a device list has hundreds.
 void FillComboBox(HWND combo, const std::vector<CString>& texts);

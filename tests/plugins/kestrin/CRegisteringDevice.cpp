@@ -82,8 +82,10 @@ bool CRegisteringDevice::AnswerLogin(size_t replyLength) {
 
 bool CRegisteringDevice::OpenSub(int k, std::vector<uint8_t>* handshake) {
     // The first sub-connection may overtake the login reply and be refused:
-    // a device tries again.
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    // a device tries again, for as long as a loaded server may take to read
+    // that reply: a fixed count of quick tries can run out before it.
+    const DWORD start = GetTickCount();
+    for (int attempt = 0; attempt == 0 || GetTickCount() - start < kSubRetryMs; ++attempt) {
         if (attempt > 0) Sleep(50);
         Drop(k);
         m_links[size_t(k)] = Dial();

@@ -29,7 +29,7 @@ public:
     // Answers the login with a 0xB0 of replyLength bytes.
     bool AnswerLogin(size_t replyLength = 64);
     // Sub-connection k registered and its 0xF1 read into *handshake; a
-    // refused one is tried again a few times.
+    // refused one is tried again for up to kSubRetryMs.
     bool OpenSub(int k, std::vector<uint8_t>* handshake = nullptr);
     // Main connection, login, sub-connections 1..channels+1.
     bool Register();
@@ -56,6 +56,8 @@ public:
     static bool WaitClosedOn(SOCKET s, DWORD timeoutMs);
 
 private:
+    static const DWORD kSubRetryMs = 10000;
+
     int m_port;
     std::string m_id;
     int m_channels;

@@ -20,7 +20,7 @@ protected:
     void SetUp() override { ASSERT_EQ(S_OK, RerezedServer::Register()); }
     void TearDown() override {
         RerezedServer::Register();
-        PumpMessages();
+        PumpWaitingMessages();
     }
 };
 
@@ -60,7 +60,7 @@ TEST_F(OleControlHostingTest, DialogTemplateItemBecomesTheControlAtItsRectangleB
     CVideoHostDlg dlg;
     ASSERT_TRUE(dlg.Create(IDD_VIDEO_HOST));
     dlg.ShowWindow(SW_SHOWNOACTIVATE);
-    PumpMessages();
+    PumpWaitingMessages();
     HWND video = ::GetDlgItem(dlg.m_hWnd, IDC_VIDEO);
     ASSERT_TRUE(video);
     // Bound by DDX before OnInitDialog ran its body.
@@ -102,7 +102,7 @@ TEST_F(OleControlHostingTest, DialogTemplateItemBecomesTheControlAtItsRectangleB
     dlg.m_video.SetWindowTitle(1, L"Camera 2");
     dlg.m_video.SetWindowInfoText(1, L"X 1/2");
     dlg.m_video.SetWindowState(1, 5, 1);
-    PumpMessages();
+    PumpWaitingMessages();
     SaveScreenshotIfAsked(dlg.m_hWnd);
     dlg.DestroyWindow();
 }
@@ -155,7 +155,7 @@ TEST_F(OleControlHostingTest, EventsStopWhenTheWrapperIsDestroyedFirst) {
     CVideoHostDlg dlg;
     ASSERT_TRUE(dlg.Create(IDD_VIDEO_HOST));
     dlg.ShowWindow(SW_SHOWNOACTIVATE);
-    PumpMessages();
+    PumpWaitingMessages();
     HWND pane = dlg.m_video.PaneWindow(2);
     // The wrapper's window goes first, as in the record manager; the
     // dialog lives on and hears nothing more from it.

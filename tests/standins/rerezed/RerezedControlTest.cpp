@@ -21,13 +21,13 @@ protected:
         ASSERT_TRUE(dlg.Create(IDD_VIDEO_HOST));
         dlg.ShowWindow(SW_SHOWNOACTIVATE);
         dlg.UpdateWindow();
-        PumpMessages();
+        PumpWaitingMessages();
         ASSERT_TRUE(dlg.m_video.m_hWnd);
     }
 
     void TearDown() override {
         if (dlg.m_hWnd) dlg.DestroyWindow();
-        PumpMessages();
+        PumpWaitingMessages();
     }
 
     CString TestText(DISPID id, long pane) {

@@ -50,14 +50,6 @@ BOOL CVideoHostDlg::OnInitDialog() {
     return TRUE;
 }
 
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 namespace {
 void MoveMouse(HWND window, POINT client) {
     ::ClientToScreen(window, &client);
@@ -82,7 +74,7 @@ void Settle() {
     // Input goes through the X server and back: pump until it has arrived.
     for (int i = 0; i < 10; ++i) {
         ::Sleep(20);
-        PumpMessages();
+        PumpWaitingMessages();
     }
 }
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "WaitFor.h"
 #include "app/ui/dialogs/records/CRerezedctrl1.h"
 
 struct RerezedServer {
@@ -52,5 +53,3 @@ protected:
 void ClickAt(HWND window, POINT client, bool twice = false);
 // A left-button drag between two client points of window.
 void DragIn(HWND window, POINT from, POINT to);
-// Pumps this thread's messages until none is left.
-void PumpMessages();

@@ -14,6 +14,7 @@
 #include "app/core/SchedulePurge.h"
 #include "app/core/TextValues.h"
 #include "app/engine/CBackupEngine.h"
+#include "app/ui/toolkit/ControlCall.h"
 #include "app/ui/toolkit/WindowUtil.h"
 #include "app/ui/dialogs/resource.h"
 
@@ -96,16 +97,16 @@ void CDevManageDlg::DoDataExchange(CDataExchange* dx) {
 // ---- Set-up ------------------------------------------------------------------------
 
 BOOL CDevManageDlg::OnInitDialog() {
+    m_shownMode = -1;  // the buttons are the template's again
     CDialog::OnInitDialog();
     CenterWindow();
     GetInitLanguage()->TranslateDialog(this);
-    m_searchDlg.Create(IDD_SEARCHDEV, this);
 
     m_edits.SetColors(this, *this);
     SetUpEdits();
     FillCombos();
     SetUpHints();
-    m_rows.SetUpColumns();
+    WithoutFormRefresh([this] { m_rows.SetUpColumns(); });
     m_checkedCount = 0;
     m_selectAll = 0;
     GetDlgItem(IDC_DEVMANAGE_DELETE)->EnableWindow(FALSE);
@@ -121,17 +122,24 @@ void CDevManageDlg::SetUpEdits() {
 }
 
 void CDevManageDlg::FillCombos() {
-    for (int i = 0; i < CDeviceForm::kTypeCount; ++i)
-        m_typeCombo.AddString(Translate(CString(CDeviceForm::kTypeKeys[i])));
-    m_modelCombo.AddString(Translate(L"2th version protocol"));
-    for (int i = 0; i < CDeviceForm::kLoginTypeCount; ++i) {
-        const int index = m_loginTypeCombo.AddString(Translate(CDeviceForm::kLoginTypes[i].key));
-        m_loginTypeCombo.SetItemData(index, static_cast<DWORD_PTR>(CDeviceForm::kLoginTypes[i].value));
-    }
-    for (CComboBox* combo : {&m_typeCombo, &m_modelCombo, &m_loginTypeCombo}) {
-        AdjustComboDropWidth(combo);
-        combo->SetCurSel(0);
-    }
+    std::vector<CString> types, models, loginTypes;
+    for (int i = 0; i < CDeviceForm::kTypeCount; ++i) types.push_back(Translate(CString(CDeviceForm::kTypeKeys[i])));
+    models.push_back(Translate(L"2th version protocol"));
+    for (int i = 0; i < CDeviceForm::kLoginTypeCount; ++i)
+        loginTypes.push_back(Translate(CDeviceForm::kLoginTypes[i].key));
+    // Filled and measured from the texts given rather than read back: every
+    // message sent here is a server round trip under the menu hook.
+    FillComboBox(m_typeCombo.m_hWnd, types);
+    FillComboBox(m_modelCombo.m_hWnd, models);
+    FillComboBox(m_loginTypeCombo.m_hWnd, loginTypes);
+    for (int i = 0; i < CDeviceForm::kLoginTypeCount; ++i)
+        CallControl(m_loginTypeCombo.m_hWnd, CB_SETITEMDATA, i, CDeviceForm::kLoginTypes[i].value);
+    AdjustComboDropWidth(&m_typeCombo, types);
+    AdjustComboDropWidth(&m_modelCombo, models);
+    AdjustComboDropWidth(&m_loginTypeCombo, loginTypes);
+    for (CComboBox* combo : {&m_typeCombo, &m_modelCombo, &m_loginTypeCombo}) combo->SetCurSel(0);
+    m_firstType = types.front();
+    m_firstModel = models.front();
 }
 
 void CDevManageDlg::SetUpHints() {
@@ -154,9 +162,7 @@ CDeviceManager* CDevManageDlg::SelectedList() const { return m_userLists.Selecte
 int CDevManageDlg::ReloadDeviceList() {
     CDeviceManager* list = SelectedList();
     if (!list) return -1;
-    std::vector<DEVICE_RECORD> records;
-    list->GetAllDevices(records);
-    m_rows.Fill(records);
+    WithoutFormRefresh([this, list] { m_rows.Fill(*list); });
     m_checkedCount = CountCheckedRows(m_list);
     m_selectAll = 0;
     GetDlgItem(IDC_DEVMANAGE_DELETE)->EnableWindow(FALSE);
@@ -176,10 +182,7 @@ int CDevManageDlg::SelectDeviceRow(int id) {
 // ---- The form ----------------------------------------------------------------------
 
 void CDevManageDlg::ClearForm() {
-    CString firstModel, firstType;
-    m_modelCombo.GetLBText(0, firstModel);
-    m_typeCombo.GetLBText(0, firstType);
-    m_form.Clear(m_defaultPort, firstModel, firstType);
+    m_form.Clear(m_defaultPort, m_firstModel, m_firstType);
     m_savedIp.Empty();
     m_loginTypeCombo.SetCurSel(0);
 }
@@ -210,15 +213,20 @@ void CDevManageDlg::RecordToForm(const DEVICE_RECORD& record) {
 }
 
 void CDevManageDlg::SetEditReadOnly(int id, bool readOnly) {
-    if (CEdit* edit = static_cast<CEdit*>(GetDlgItem(id))) edit->SetReadOnly(readOnly ? TRUE : FALSE);
+    // The style is read without a message; setting it sends three.
+    CEdit* edit = static_cast<CEdit*>(GetDlgItem(id));
+    if (edit && ((edit->GetStyle() & ES_READONLY) != 0) != readOnly) edit->SetReadOnly(readOnly ? TRUE : FALSE);
 }
 
 void CDevManageDlg::SetEditMode(int mode) {
     m_mode = mode;
     const bool editing = mode != MODE_VIEW;
     const bool rowSelected = m_list.GetSelectedCount() > 0;
-    GetDlgItem(IDC_DEVMANAGE_ADD)->SetWindowText(Translate(mode == MODE_ADD ? L"Save" : L"Add"));
-    GetDlgItem(IDC_DEVMANAGE_UPDATE)->SetWindowText(Translate(mode == MODE_UPDATE ? L"Save" : L"Update"));
+    if (mode != m_shownMode) {
+        GetDlgItem(IDC_DEVMANAGE_ADD)->SetWindowText(Translate(mode == MODE_ADD ? L"Save" : L"Add"));
+        GetDlgItem(IDC_DEVMANAGE_UPDATE)->SetWindowText(Translate(mode == MODE_UPDATE ? L"Save" : L"Update"));
+        m_shownMode = mode;
+    }
     GetDlgItem(IDC_DEVMANAGE_RESET)->ShowWindow(editing ? SW_SHOW : SW_HIDE);
     GetDlgItem(IDC_DEVMANAGE_ADD)->EnableWindow(mode != MODE_UPDATE);
     GetDlgItem(IDC_DEVMANAGE_UPDATE)->EnableWindow(mode != MODE_ADD && rowSelected);
@@ -234,7 +242,7 @@ void CDevManageDlg::SetEditMode(int mode) {
     if (editing) {
         m_edits.title.SetFocus();
         m_edits.title.SetSel(0, -1);
-    } else {
+    } else if (::GetFocus() != m_list.m_hWnd) {
         m_list.SetFocus();
     }
     UpdateLoginTypeState();
@@ -416,8 +424,16 @@ void CDevManageDlg::OnListItemChanged(NMHDR* header, LRESULT* result) {
     const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
     if (!(change->uChanged & LVIF_STATE)) return;
     m_checkedCount = CountCheckedRows(m_list);
+    if (m_refillingList) return;
     ShowSelectedDevice();
     EnableDelete();
+}
+
+void CDevManageDlg::WithoutFormRefresh(const std::function<void()>& change) {
+    const bool outer = m_refillingList;
+    m_refillingList = true;
+    change();
+    m_refillingList = outer;
 }
 
 void CDevManageDlg::OnCheckAllRows(NMHDR*, LRESULT* result) {
@@ -476,8 +492,13 @@ void CDevManageDlg::OnBnClickedReset() {
     ShowSelectedDevice();
 }
 
+bool CDevManageDlg::EnsureSearchDialog() {
+    return m_searchDlg.GetSafeHwnd() || m_searchDlg.Create(IDD_SEARCHDEV, this);
+}
+
 void CDevManageDlg::OnBnClickedSearch() {
     SetEditMode(MODE_VIEW);
+    if (!EnsureSearchDialog()) return;
     m_searchDlg.StartSearch();
     m_searchDlg.ShowWindow(SW_SHOW);
     m_searchDlg.CenterWindow();

@@ -91,6 +91,11 @@ private:
     void RestoreIp();
     void SetEditReadOnly(int id, bool readOnly);
     void EnableDelete();
+    // Runs a change of the list's rows or styles without the form following
+    // each selection it makes; the caller shows the selected device after.
+    void WithoutFormRefresh(const std::function<void()>& change);
+    // Made the first time a search is asked for; false when it cannot be.
+    bool EnsureSearchDialog();
 
     // ---- Form ---------------------------------------------------------------
     int CommitForm();
@@ -127,15 +132,21 @@ private:
     int m_selectAll = 0;
     int m_ownBoxesUp = 0;
     int m_heldCommand = 0;
+    // The mode whose captions the Add and Update buttons show; -1 for none yet.
+    int m_shownMode = -1;
+    bool m_refillingList = false;
     CComboBox m_userCombo;
     CVirtualListCtrl m_list;
     CHoverHint m_hint;
     CDeviceFormEdits m_edits;
     CComboBox m_modelCombo, m_typeCombo, m_loginTypeCombo;
+    // The combos' first entries, which a cleared form shows.
+    CString m_firstModel, m_firstType;
     CDeviceForm m_form;
     // The address typed before a login type or DDNS blanked the IP box.
     CString m_savedIp;
     int m_defaultPort = kDefaultDevicePort;
+    // Created when the operator first asks for a search, not with this dialog.
     CSearchDeviceDlg m_searchDlg;
     CDeviceUserLists m_userLists;
     CDeviceListRows m_rows;

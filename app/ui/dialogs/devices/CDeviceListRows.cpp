@@ -4,6 +4,7 @@
 #include "app/ui/dialogs/CTranslationBatch.h"
 #include "app/ui/dialogs/DialogMessages.h"
 #include "app/ui/dialogs/mainwindow/TaskListRow.h"
+#include "app/ui/toolkit/ControlCall.h"
 
 namespace {
 
@@ -33,19 +34,35 @@ const UINT kSelectedFocused = LVIS_SELECTED | LVIS_FOCUSED;
 
 void CDeviceListRows::SetUpColumns() {
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < static_cast<int>(sizeof kColumns / sizeof kColumns[0]); ++i)
-        m_list.InsertColumn(i, Translate(kColumns[i].heading), kColumns[i].format, kColumns[i].width);
+    // In report view every column inserted makes the list lay its header out
+    // again, some twenty messages sent a column; in list view the columns are
+    // only recorded, and going back to report view lays them out once.
+    const DWORD view = m_list.GetStyle() & LVS_TYPEMASK;
+    m_list.ModifyStyle(LVS_TYPEMASK, LVS_LIST);
+    for (int i = 0; i < static_cast<int>(sizeof kColumns / sizeof kColumns[0]); ++i) {
+        const CString heading = Translate(kColumns[i].heading);
+        LVCOLUMNW column = {};
+        column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
+        column.fmt = kColumns[i].format;
+        column.cx = kColumns[i].width;
+        column.pszText = const_cast<LPWSTR>(heading.GetString());
+        CallControl(m_list.m_hWnd, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    }
+    m_list.ModifyStyle(LVS_TYPEMASK, view);
 }
 
-void CDeviceListRows::Fill(const std::vector<DEVICE_RECORD>& records) {
-    std::vector<VIRTUAL_LIST_ROW> rows(records.size());
+void CDeviceListRows::Fill(const CDeviceManager& list) {
+    std::vector<VIRTUAL_LIST_ROW> rows;
+    rows.reserve(static_cast<size_t>(list.GetDeviceCount()));
     CTranslationBatch typeAndYesNoWords;
-    for (size_t i = 0; i < records.size(); ++i) {
+    list.ReadAllDevices([&rows](const DEVICE_RECORD& record) {
         CString number;
-        number.Format(L"%d", static_cast<int>(i) + 1);
-        rows[i].cells = Cells(records[i], number);
-        rows[i].data = static_cast<DWORD_PTR>(records[i].id);
-    }
+        number.Format(L"%d", static_cast<int>(rows.size()) + 1);
+        VIRTUAL_LIST_ROW row;
+        row.cells = Cells(record, number);
+        row.data = static_cast<DWORD_PTR>(record.id);
+        rows.push_back(std::move(row));
+    });
     m_list.SetRows(std::move(rows));
     if (m_list.RowCount() > 0) Select(0);
 }

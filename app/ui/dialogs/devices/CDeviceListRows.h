@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/engine/CDeviceManager.h"
 #include "app/engine/DEVICE_RECORD.h"
 #include "app/ui/toolkit/CVirtualListCtrl.h"
 
@@ -16,8 +17,8 @@ public:
     explicit CDeviceListRows(CVirtualListCtrl& list) : m_list(list) {}
 
     void SetUpColumns();
-    // Every row anew from the records; the first one selected.
-    void Fill(const std::vector<DEVICE_RECORD>& records);
+    // Every row anew from the list's devices; the first one selected.
+    void Fill(const CDeviceManager& list);
     // Appends (row -1) or rewrites the record's row, then selects it.
     void SetRow(const DEVICE_RECORD& record, int row);
     int IdAt(int row) const { return static_cast<int>(m_list.GetItemData(row)); }

@@ -185,18 +185,24 @@ void CDodavoziDlg::OnManualDownload() {
 }
 
 void CDodavoziDlg::OnBackupProject() {
-    if (!m_backupProjectDlg.GetSafeHwnd() && !m_backupProjectDlg.Create(IDD_BACKUP_PROJECT, this)) return;
-    m_backupProjectDlg.LoadScheduleList(1);
+    // Its first run reads the schedules itself: once is enough.
+    if (!m_backupProjectDlg.GetSafeHwnd()) {
+        if (!m_backupProjectDlg.Create(IDD_BACKUP_PROJECT, this)) return;
+    } else {
+        m_backupProjectDlg.LoadScheduleList(1);
+    }
     m_backupProjectDlg.ShowWindow(SW_SHOW);
 }
 
 void CDodavoziDlg::OnDeviceManage() {
     if (!m_devManageDlg.GetSafeHwnd()) {
         ConnectDeviceDialog(m_devManageDlg);
+        // Its first run reads the users' lists itself: once is enough.
         if (!m_devManageDlg.Create(IDD_DEVMANAGE, this)) return;
+    } else {
+        m_devManageDlg.RefreshView();
     }
     m_devManageDlg.ShowWindow(SW_SHOW);
-    m_devManageDlg.RefreshView();
 }
 
 void CDodavoziDlg::OnSwitchUser() {

@@ -135,13 +135,13 @@ void CProjectEditDlg::FillDeviceList() {
     m_devicesOffered = false;
     if (!GetSafeHwnd()) return;
 
-    std::vector<CString> titles;
-    titles.reserve(m_devices.size());
-    for (const DEVICE_RECORD& device : m_devices) titles.push_back(DeviceTitle(device));
+    const std::vector<CString> titles = DeviceTitles();
     FillComboBox(m_deviceCombo.m_hWnd, titles);
     AdjustComboDropWidth(&m_deviceCombo, titles);
     m_channelCombo.ResetContent();
-    FillTree(titles);
+    // A tree never shown is left to be built when "Multi Channel" first
+    // shows it: thousands of channel items cost more than the whole editor.
+    if (m_treeFilled) FillTree(titles);
     // A schedule being modified keeps its own device when the list is
     // re-read; a new one starts on the first device.
     if (m_editMode == kModeModify) {
@@ -152,7 +152,15 @@ void CProjectEditDlg::FillDeviceList() {
     }
 }
 
+std::vector<CString> CProjectEditDlg::DeviceTitles() const {
+    std::vector<CString> titles;
+    titles.reserve(m_devices.size());
+    for (const DEVICE_RECORD& device : m_devices) titles.push_back(DeviceTitle(device));
+    return titles;
+}
+
 void CProjectEditDlg::FillTree(const std::vector<CString>& titles) {
+    m_treeFilled = true;
     CRedrawPause pause(m_tree.m_hWnd);
     m_tree.DeleteAllItems();
     m_root = nullptr;
@@ -290,6 +298,7 @@ void CProjectEditDlg::OnWeekdayButton() {
 
 void CProjectEditDlg::OnMultiChannel() {
     ReadControls();
+    if (m_multiChannel && !m_treeFilled) FillTree(DeviceTitles());
     ShowSingleControls(m_multiChannel ? FALSE : TRUE);
     PlaceControls(kBelowTreeIds, CountOf(kBelowTreeIds), m_multiChannel ? kTreeDrop : 0);
     FitWindowToButtons();

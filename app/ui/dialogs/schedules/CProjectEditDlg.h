@@ -31,8 +31,8 @@ public:
     // channel are chosen by the device's id and the channel's position, so
     // equal or empty names never pick another one.
     void LoadSchedule(BACKUP_SCHEDULE schedule);
-    // Re-reads the device file and refills the device and channel combos
-    // and the tree.
+    // Re-reads the device file and refills the device and channel combos,
+    // and the tree once "Multi Channel" has built it.
     void FillDeviceList();
     // Devices just read from the device file by the list dialog: the next
     // fill (the editor's initialisation) shows them instead of reading the
@@ -60,6 +60,7 @@ protected:
 private:
     void ReadControls();
     void ShowWeekdays();
+    std::vector<CString> DeviceTitles() const;
     // The root, every device expanded, and each device's channels.
     void FillTree(const std::vector<CString>& titles);
     void FillChannelCombo(int deviceIndex);
@@ -89,6 +90,8 @@ private:
     CDateTimeCtrl m_recordEnd;
     HTREEITEM m_root;
     CTreeCtrl m_tree;
+    // Whether the tree holds the devices: it is built on first use.
+    bool m_treeFilled = false;
     int m_weekdays[kDaysPerWeek];  // index 0 = Sunday
     CButton m_multiButton;
     int m_multiChannel;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "SchedFixtures.h"
@@ -325,17 +326,23 @@ TEST_F(CBackupScheduleStoreTest, OutOfRangeValuesAreRefusedOrClampedAndTheFileNa
         const char* runTime;
         const char* endTime;
         bool kept;
+        bool noted;  // the file is named to the user
     } cases[] = {
-        {"1001", "-1", "1", kRunTime, kNoEnd, false},
-        {"1001", "9999", "1", kRunTime, kNoEnd, false},
-        {"1001", "0", "-7", kRunTime, kNoEnd, false},
-        {"1001", "0", "999", kRunTime, kNoEnd, false},
-        {"4321", "0", "1", kRunTime, kNoEnd, false},  // no such device in the list beside it
-        {"1001", "0", "1", "FHour=\"25\" FMinute=\"61\" THour=\"9\" TMinute=\"0\"", kNoEnd, true},
+        {"1001", "-1", "1", kRunTime, kNoEnd, false, true},
+        {"1001", "9999", "1", kRunTime, kNoEnd, false, true},
+        {"1001", "0", "256", kRunTime, kNoEnd, false, true},  // the manual day code
+        // Kept as read: no day to fetch, and a device not in the list beside
+        // it; the list shows them with empty cells.
+        {"1001", "0", "-7", kRunTime, kNoEnd, true, false},
+        {"1001", "0", "999", kRunTime, kNoEnd, true, false},
+        {"4321", "0", "1", kRunTime, kNoEnd, true, false},
+        {"1001", "0", "1", "FHour=\"25\" FMinute=\"61\" THour=\"9\" TMinute=\"0\"", kNoEnd, true, true},
         {"1001", "0", "1", kRunTime, "Year=\"2026\" Month=\"2\" Day=\"31\" Hour=\"25\" Minute=\"61\" Second=\"99\"",
+         true, true},
+        {"1001", "0", "1", kRunTime, "Year=\"-5\" Month=\"1\" Day=\"1\" Hour=\"0\" Minute=\"0\" Second=\"0\"", true,
          true},
-        {"1001", "0", "1", kRunTime, "Year=\"-5\" Month=\"1\" Day=\"1\" Hour=\"0\" Minute=\"0\" Second=\"0\"", true},
-        {"1001", "0", "1", kRunTime, "Year=\"2026\" Month=\"13\" Day=\"1\" Hour=\"0\" Minute=\"0\" Second=\"0\"", true},
+        {"1001", "0", "1", kRunTime, "Year=\"2026\" Month=\"13\" Day=\"1\" Hour=\"0\" Minute=\"0\" Second=\"0\"", true,
+         true},
     };
     TakeFilesWithRefusedValues();  // what earlier tests noted
     for (const auto& c : cases) {
@@ -353,13 +360,19 @@ TEST_F(CBackupScheduleStoreTest, OutOfRangeValuesAreRefusedOrClampedAndTheFileNa
         ASSERT_EQ(c.kept ? 2u : 1u, schedules.size()) << c.channel << " " << c.agoType << " " << c.devId;
         EXPECT_EQ(3, schedules[0].ChannelIndex);  // the valid one is untouched
         const BACKUP_SCHEDULE& last = schedules.back();
+        if (c.kept) {
+            EXPECT_EQ(atoi(c.devId), last.DevID);
+            EXPECT_EQ(atoi(c.agoType), last.AgoType);
+        }
         EXPECT_LE(last.RunTime.FHour, 23);
         EXPECT_LE(last.RunTime.FMinute, 59);
         EXPECT_TRUE(last.EndTime.Year == 0 ||
                     (last.EndTime.Month >= 1 && last.EndTime.Month <= 12 && last.EndTime.Day <= 28));
         const std::vector<CString> told = TakeFilesWithRefusedValues();
-        ASSERT_EQ(1u, told.size()) << c.runTime << " " << c.endTime;
-        EXPECT_STREQ(file.c_str(), told[0]);
+        ASSERT_EQ(c.noted ? 1u : 0u, told.size()) << c.runTime << " " << c.endTime;
+        if (c.noted) {
+            EXPECT_STREQ(file.c_str(), told[0]);
+        }
         // What is saved holds nothing out of range.
         ASSERT_EQ(0, loaded.Save(CString()));
         CBackupScheduleStore again;

@@ -2,6 +2,7 @@
 
 #include "ProcessWindows.h"
 #include "app/engine/CDeviceManager.h"
+#include "app/ui/dialogs/mainwindow/CDodavoziApp.h"
 
 #include <commctrl.h>
 
@@ -62,9 +63,11 @@ ProgramFolder::~ProgramFolder() {
     std::vector<HANDLE> all = m_others;
     if (m_process) all.push_back(m_process);
     for (HANDLE process : all) {
+        // Waited for to the end: a copy still ending would hold the
+        // single-instance mark when the next test starts its own.
         if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
             TerminateProcess(process, 1);
-            WaitForSingleObject(process, 10000);
+            WaitForSingleObject(process, INFINITE);
         }
         CloseHandle(process);
     }
@@ -99,7 +102,21 @@ void ProgramFolder::UseAutomaticLogin() {
     SetMainSetting(L"Login_Info", L"UserName", L"vorpl");
 }
 
+namespace {
+
+bool AnotherCopyRuns() {
+    HANDLE mark = OpenMutexW(SYNCHRONIZE, FALSE, kSingleInstanceMutex);
+    if (!mark) return false;
+    CloseHandle(mark);
+    return true;
+}
+
+}  // namespace
+
 HANDLE ProgramFolder::Start() {
+    // A first copy waits until a copy of an earlier test, still ending under
+    // load, has let go of the single-instance mark; else it would refuse to run.
+    if (!m_process) Eventually([] { return !AnotherCopyRuns(); }, kOtherCopyEndMs);
     const std::wstring exe = File(L"Dodavozi.exe");
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW startup = {};

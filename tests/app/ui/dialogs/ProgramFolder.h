@@ -31,7 +31,8 @@ public:
     // the start asks for no device.
     void WriteOneDeviceList(const std::wstring& userFolder = L"");
 
-    // Starts one more copy of the program; returns its process handle.
+    // Starts one more copy of the program; returns its process handle. The
+    // folder's first copy starts once no other copy of the program runs.
     HANDLE Start();
     // Waits for the process to end; true when it did within the time.
     static bool WaitExit(HANDLE process, DWORD timeoutMs = 20000);
@@ -39,6 +40,8 @@ public:
     HANDLE MainProcess() const { return m_process; }
 
 private:
+    static const DWORD kOtherCopyEndMs = 60000;
+
     TempDir m_dir;
     HANDLE m_process = nullptr;
     DWORD m_processId = 0;

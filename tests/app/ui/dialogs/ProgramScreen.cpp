@@ -135,3 +135,15 @@ void PointerTo(int x, int y) {
 }
 
 void LeftButton(bool down) { SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP); }
+
+void DoubleClickAt(int x, int y) {
+    PointerTo(x, y);
+    INPUT inputs[4] = {};
+    const DWORD now = ::GetTickCount();
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+        inputs[i].mi.time = now;
+    }
+    ::SendInput(4, inputs, sizeof(INPUT));
+}

@@ -33,3 +33,6 @@ int SliderThumbCentre(HWND slider);
 // coordinates) and the left button goes down or up.
 void PointerTo(int x, int y);
 void LeftButton(bool down);
+// A double click of the left button there, its four events stamped with one
+// time: a test descheduled between them under load still double-clicks.
+void DoubleClickAt(int x, int y);

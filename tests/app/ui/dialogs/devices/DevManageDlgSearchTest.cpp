@@ -8,6 +8,7 @@ TEST_F(DevManageDlgTest, SearchFindsTheRecorderAndAddsTheCheckedOnes) {
     ASSERT_TRUE(responder.Start("127.0.0.1", 0));
     ASSERT_EQ(1, SetSearchTarget(responder.Port()));
 
+    EXPECT_EQ(nullptr, dlg->SearchDialog().GetSafeHwnd()) << "made when a search is first asked for";
     Click(IDC_DEVMANAGE_SEARCH);
     CSearchDeviceDlg& search = dlg->SearchDialog();
     EXPECT_TRUE(search.IsWindowVisible());

@@ -23,6 +23,45 @@ TEST_F(DevManageDlgTest, AddedDeviceReadsItsChannelsAndReachesFileAndEngine) {
     EXPECT_FALSE(dlg->IsWindowVisible()) << "OK closes the dialog";
 }
 
+TEST_F(DevManageDlgTest, TheListOpensInReportViewWithItsColumnsLaidOut) {
+    const struct {
+        const wchar_t* heading;
+        int width;
+    } columns[] = {{L"No.", 50},
+                   {L"Title", 200},
+                   {L"Desc", 180},
+                   {L"Use DDNS", 80},
+                   {L"DDNS IP", 120},
+                   {L"DDNS Port", 80},
+                   {L"DDNS Device Name", 120},
+                   {L"IP", 120},
+                   {L"Port", 80},
+                   {L"Type", 120},
+                   {L"Model", 120},
+                   {L"UserID", 100}};
+    EXPECT_EQ(static_cast<DWORD>(LVS_REPORT), List().GetStyle() & LVS_TYPEMASK);
+    CHeaderCtrl* header = List().GetHeaderCtrl();
+    ASSERT_NE(nullptr, header);
+    EXPECT_TRUE(header->IsWindowVisible());
+    ASSERT_EQ(12, header->GetItemCount());
+    int left = 0;
+    for (int i = 0; i < 12; ++i) {
+        wchar_t text[64] = {};
+        HDITEMW item = {};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        ASSERT_TRUE(header->GetItem(i, &item));
+        EXPECT_STREQ(columns[i].heading, text);
+        CRect rect;
+        ASSERT_TRUE(header->GetItemRect(i, &rect));
+        EXPECT_EQ(left, rect.left) << "column " << i;
+        EXPECT_EQ(columns[i].width, rect.Width()) << "column " << i;
+        EXPECT_GT(rect.Height(), 0) << "column " << i;
+        left += columns[i].width;
+    }
+}
+
 TEST_F(DevManageDlgTest, RenamingKeepsTheSessionAndMovingDropsIt) {
     AddThroughForm(L"gate", recorder->Port());
     CommitAndReopen();

@@ -42,14 +42,6 @@ bool PaneIsBlank(HWND pane) {
     return area.width > 0;
 }
 
-void DoubleClickScreen(int x, int y) {
-    ::SetCursorPos(x, y);
-    for (int i = 0; i < 2; ++i) {
-        ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-        ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    }
-}
-
 HWND Child(HWND parent, int id) {
     std::vector<HWND> found = VisibleChildren(parent, id);
     return found.empty() ? nullptr : found[0];
@@ -112,7 +104,7 @@ protected:
         ::GetWindowRect(ListView_GetHeader(list), &header);
         ::GetWindowRect(list, &listRect);
         const int rowHeight = 17;
-        DoubleClickScreen(listRect.left + 30, header.bottom + row * rowHeight + rowHeight / 2);
+        DoubleClickAt(listRect.left + 30, header.bottom + row * rowHeight + rowHeight / 2);
     }
 
     // Two recordings listed (gate.duz on channel 0, yard.duz on channel 1),

@@ -6,7 +6,10 @@
 #   avi-readback.sh <wine-run.sh> <arch> <test_record_manage_program.exe>
 set -euo pipefail
 WINE_RUN=$1 ARCH=$2 TEST=$3
-work=$(mktemp -d)
+# Not in /tmp: the chooser lists each folder on the way once, and a folder
+# whose entries come and go meanwhile (compilers' and other tests' temporary
+# files under load) can leave that list without the next step of the path.
+work=$(mktemp -d -p "$PWD" avi-readback.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/out"
 DODAVOZI_AVI_FOLDER="Z:${work//\//\\}\\out" bash "$WINE_RUN" "$ARCH" "$TEST" --gtest_color=no \

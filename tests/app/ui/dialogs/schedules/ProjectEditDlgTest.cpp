@@ -3,6 +3,8 @@
 #include <afxwin.h>
 #include <afxcmn.h>
 
+#include <string>
+
 #include "BoxCloser.h"
 #include "ScheduleDialogsFixture.h"
 #include "app/ui/dialogs/schedules/CBackupProjectDlg.h"
@@ -126,6 +128,32 @@ TEST_F(ProjectEditDlgTest, AddStoresTheChosenChannelAndWeekdays) {
     EXPECT_EQ(CString(L"Roof"), list.GetList().GetItemText(0, 2));
 }
 
+// The combo's items, and the text it shows, joined by "|".
+std::wstring ComboText(HWND dialog, int id) {
+    HWND combo = ::GetDlgItem(dialog, id);
+    std::wstring text;
+    const int count = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t item[64] = {0};
+        ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+        text += std::wstring(item) + L"|";
+    }
+    wchar_t shown[64] = {0};
+    ::GetWindowTextW(combo, shown, 64);
+    return text + L"shown " + shown;
+}
+
+TEST_F(ProjectEditDlgTest, CombosOfferTheDevicesInOrderAndTheChannelsOfTheChosenOne) {
+    SetDevices({{1002, "Hall", {"Lobby", "Stairs"}}, {1001, "Gate", {"Door"}}, {1003, "Attic", {"Roof"}}});
+    Open();
+    Add();
+    EXPECT_EQ(L"Gate|Hall|Attic|shown Gate", ComboText(Editor(), IDC_PROJEDIT_DEVICE)) << "in id order";
+    EXPECT_EQ(L"Door|shown Door", ComboText(Editor(), IDC_PROJEDIT_CHANNEL));
+    SelectCombo(IDC_PROJEDIT_DEVICE, 1);
+    EXPECT_EQ(L"Gate|Hall|Attic|shown Hall", ComboText(Editor(), IDC_PROJEDIT_DEVICE));
+    EXPECT_EQ(L"Lobby|Stairs|shown Lobby", ComboText(Editor(), IDC_PROJEDIT_CHANNEL));
+}
+
 TEST_F(ProjectEditDlgTest, MultiChannelTreeMarksFollowTheirChannelsAndAddOneScheduleEach) {
     SetDevices({{1001, "Gate", {"Door", "Yard"}}, {1002, "Hall", {"Lobby"}}});
     Open();
@@ -166,6 +194,46 @@ TEST_F(ProjectEditDlgTest, MultiChannelTreeMarksFollowTheirChannelsAndAddOneSche
     }
 }
 
+// The tree as text: "device(channel,channel) device(...)", with the item data
+// of each device.
+std::wstring TreeText(CTreeCtrl& tree) {
+    std::wstring text;
+    for (HTREEITEM device = tree.GetChildItem(tree.GetRootItem()); device; device = tree.GetNextSiblingItem(device)) {
+        if (!text.empty()) text += L" ";
+        text += std::wstring(tree.GetItemText(device)) + L"#" + std::to_wstring(tree.GetItemData(device)) + L"(";
+        for (HTREEITEM channel = tree.GetChildItem(device); channel; channel = tree.GetNextSiblingItem(channel)) {
+            if (channel != tree.GetChildItem(device)) text += L",";
+            text += std::wstring(tree.GetItemText(channel));
+        }
+        text += L")";
+    }
+    return text;
+}
+
+// The tree is built when "Multi Channel" first shows it, from the devices
+// of the last fill, and rebuilt by every fill after that.
+TEST_F(ProjectEditDlgTest, TheTreeShowsTheDevicesOfTheLastFill) {
+    SetDevices({{1001, "Gate", {"Door", "Yard"}}});
+    Open();
+    SetDevices({{1001, "Gate", {"Door", "Yard"}}, {1002, "Hall", {"Lobby"}}});
+    list.GetEditor().FillDeviceList();
+    Add();
+    ::SendMessageW(::GetDlgItem(Editor(), IDC_PROJEDIT_MULTI), BM_SETCHECK, BST_CHECKED, 0);
+    ClickButton(Editor(), IDC_PROJEDIT_MULTI);
+    CTreeCtrl& tree = list.GetEditor().GetTree();
+    EXPECT_EQ(L"Gate#1001(Door,Yard) Hall#1002(Lobby)", TreeText(tree));
+
+    SetDevices({{1003, "Roof", {"Mast", "Dish", "Edge"}}});
+    list.GetEditor().FillDeviceList();
+    ASSERT_EQ(L"Roof#1003(Mast,Dish,Edge)", TreeText(tree));
+    ClickTreeCheckBox(tree.GetSafeHwnd(), TreeItem(0, 2));
+    EXPECT_EQ(L"", PressOk());
+    const std::vector<BACKUP_SCHEDULE> stored = Stored();
+    ASSERT_EQ(1u, stored.size());
+    EXPECT_EQ(1003, stored[0].DevID);
+    EXPECT_EQ(2, stored[0].ChannelIndex);
+}
+
 // Ticking a subtree closes it for the batch (the tree would otherwise lay
 // out every shown item after each change): what the operator sees must
 // come back as it was.
@@ -191,11 +259,21 @@ TEST_F(ProjectEditDlgTest, TickingAllDevicesKeepsTheSelectionTheViewAndEveryDevi
     TreeView_SelectSetFirstVisible(tree.GetSafeHwnd(), TreeItem(3, 6));
     const HTREEITEM firstShown = TreeView_GetFirstVisible(tree.GetSafeHwnd());
 
-    ClickTreeCheckBox(tree.GetSafeHwnd(), TreeItem(3));  // a device, the selection's neighbour
+    // The selection's own device: closing it for the batch takes the
+    // selection up to it, and the shorter tree scrolls back.
+    ClickTreeCheckBox(tree.GetSafeHwnd(), TreeItem(4));
     Pump();
     EXPECT_EQ(selected, tree.GetSelectedItem());
     EXPECT_EQ(firstShown, TreeView_GetFirstVisible(tree.GetSafeHwnd()));
+    EXPECT_TRUE(tree.GetCheck(TreeItem(4, 7)));
+    ASSERT_TRUE(tree.GetCheck(root)) << "the ticked device ticks the root";
+
+    // The root, ticked, clears every mark; ticked again, sets them all.
     TreeView_SelectSetFirstVisible(tree.GetSafeHwnd(), root);
+    ClickTreeCheckBox(tree.GetSafeHwnd(), root);
+    Pump();
+    EXPECT_FALSE(tree.GetCheck(TreeItem(4, 7)));
+    EXPECT_FALSE(tree.GetCheck(TreeItem(4)));
     ClickTreeCheckBox(tree.GetSafeHwnd(), root);
     Pump();
     EXPECT_EQ(selected, tree.GetSelectedItem());
@@ -239,8 +317,8 @@ TEST_F(ProjectEditDlgTest, ModifyFindsDeviceAndChannelByIdAndPositionNotByName) 
     EXPECT_EQ(15, s.RunTime.FMinute);
 }
 
-// A schedule's device can only vanish while the list is open: a list read
-// from disk refuses schedules of devices it does not have.
+// A schedule whose device is gone is not stored under whatever device the
+// combo shows.
 TEST_F(ProjectEditDlgTest, ModifyRefusesAScheduleWhoseDeviceWasDeletedWhileTheListWasOpen) {
     SetDevices({{1001, "Gate", {"Door"}}, {1009, "Yard", {"Shed"}}});
     WriteSchedules({Schedule(1009, 0), Schedule(1001, 0)});
