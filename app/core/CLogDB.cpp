@@ -1,7 +1,9 @@
 #include "CLogDB.h"
 
-#include <cwchar>
+#include <cstdint>
 #include <ctime>
+#include <cwchar>
+#include <new>
 
 #include "CAutoLock.h"
 #include "CSqlCommand.h"
@@ -34,6 +36,8 @@ const int kWriterBusyTimeoutMs = 200;
 const int kQueryBusyTimeoutMs = 2000;
 // Destruction waits this many steps of 100 ms before it stops the writer.
 const int kStopAfterSteps = 100;
+// A month's list is made room for at once up to this many entries.
+const int64_t kMostRowsReserved = 4000000;
 
 bool ToLocal(LOG_TIME t, struct tm& parts) { return _localtime64_s(&parts, &t) == 0; }
 
@@ -45,9 +49,6 @@ CString FormatLogTime(LOG_TIME t) {
                 parts.tm_min, parts.tm_sec);
     return text;
 }
-
-// The next piece of text up to separator (the rest when separator is 0), as
-// a trimmed base-10 number; text that is no number reads as 0.
 
 bool IsUnsetBound(LOG_TIME t) {
     struct tm parts = {};
@@ -101,6 +102,43 @@ void AddTimeWindow(CSqlCommand& cmd, LOG_TIME fromTime, LOG_TIME toTime) {
 
 void AddIfSet(CSqlCommand& cmd, const char* clause, int value) {
     if (value != -1) cmd.Add(clause, value);
+}
+
+// Room for every entry of the month at once: growing the list step by step
+// copies it again and again, a good part of reading a month of 100 000.
+void ReserveForMonth(sqlite3* db, std::vector<LOG_RECORD>& out) {
+    int64_t rows = 0;
+    CSqlCommand("SELECT MAX(rowid) FROM D_Logs").ForEachRow(db, [&rows](sqlite3_stmt* stmt) {
+        rows = sqlite3_column_int64(stmt, 0);
+    });
+    if (rows <= 0 || rows > kMostRowsReserved) return;
+    try {
+        out.reserve(static_cast<size_t>(rows));
+    } catch (const std::bad_alloc&) {}  // the list then grows as it goes
+}
+
+// The entries in L_ID order. The writer numbers them in the order it appends
+// them, so the table read in its stored order is already in L_ID order and
+// needs no sort: SQLite's sort of a whole month spills into temporary files
+// and took most of the query's time. A month whose stored order is not its
+// L_ID order (or holds an L_ID that is no number) is read again sorted.
+int ReadInIdOrder(sqlite3* db, CSqlCommand& cmd, std::vector<LOG_RECORD>& out) {
+    ReserveForMonth(db, out);
+    bool inOrder = true;
+    int64_t lastId = INT64_MIN;
+    int rc = cmd.ForEachRow(db, [&](sqlite3_stmt* stmt) {
+        if (!inOrder) return;
+        // The type first: reading the value may convert it.
+        const bool isNumber = sqlite3_column_type(stmt, 0) == SQLITE_INTEGER;
+        const int64_t id = sqlite3_column_int64(stmt, 0);
+        inOrder = isNumber && id >= lastId;
+        lastId = id;
+        if (inOrder) out.push_back(ReadLogRow(stmt));
+    });
+    if (rc != 0 || inOrder) return rc;
+    out.clear();
+    cmd.Add(" ORDER BY L_ID");
+    return cmd.ForEachRow(db, [&out](sqlite3_stmt* stmt) { out.push_back(ReadLogRow(stmt)); });
 }
 
 }  // namespace
@@ -346,13 +384,10 @@ int CLogDB::Query(std::vector<LOG_RECORD>& out, int year, int month, int type, i
     AddIfSet(cmd, " AND I_DesChannelIdx = ?", desChannel);
     AddIfSet(cmd, " AND I_Option = ?", option);
     if (!user.IsEmpty()) cmd.Add(" AND C_UserID = ?", user);
-    // Rows are written in L_ID order, so a read of the table sorts almost
-    // nothing; walking the L_ID index for the order would look up every row.
-    cmd.Add(" ORDER BY +L_ID");
 
     sqlite3* db = CSqlCommand::OpenFile(path, true, kQueryBusyTimeoutMs);
     if (!db) return -2;
-    int rc = cmd.ForEachRow(db, [&out](sqlite3_stmt* stmt) { out.push_back(ReadLogRow(stmt)); });
+    int rc = ReadInIdOrder(db, cmd, out);
     CSqlCommand::CloseFile(db);
     if (rc == 0) return 0;
     out.clear();

@@ -83,7 +83,8 @@ private:
     void BuildTree();
     void InsertColumns();
     CString SelectedUser() const;
-    void FillList(const std::vector<LOG_RECORD>& records);
+    // Takes the records' texts over into the rows.
+    void FillList(std::vector<LOG_RECORD> records);
     // Waits for the query thread while repainting and running timers, so the
     // program keeps downloading; input waits for the list.
     static void WaitForQueryThread(HANDLE thread);

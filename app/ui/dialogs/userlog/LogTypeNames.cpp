@@ -1,6 +1,6 @@
 #include "LogTypeNames.h"
 
-#include "app/core/CInitLanguage.h"
+#include "app/ui/dialogs/DialogMessages.h"
 
 namespace {
 
@@ -56,5 +56,5 @@ CString LogTypeText(int type, int code) {
         name.Format(L"%d-%d", type, code);
         return name;
     }
-    return GetInitLanguage()->GetString(name);
+    return Translate(name);
 }

@@ -28,6 +28,13 @@ LOG_RECORD Entry(LOG_TIME when, const wchar_t* info, int type = 0, int code = 0)
     return record;
 }
 
+// D_Logs as a month file of an older version holds it: no index.
+const char kOlderMonthTable[] =
+    "CREATE TABLE D_Logs(L_ID BIGINT,I_LogType INT, I_SubType INT,C_StartTime varchar(20),"
+    "C_StopTime varchar(20),L_SrcDevID BIGINT,I_SrcChannelIdx INT,L_DesDevID BIGINT,I_DesChannelIdx INT,"
+    "I_Option INT,C_Information varchar(256),C_FileName varchar(256),C_OtherInfo varchar(256),"
+    "C_UserID varchar(256),C_UpdateTime varchar(20));";
+
 std::vector<std::string> Infos(const std::vector<LOG_RECORD>& records) {
     std::vector<std::string> infos;
     for (const LOG_RECORD& record : records) infos.push_back(CStringA(record.C_Information).GetString());
@@ -102,13 +109,10 @@ TEST_F(LogDBTest, MonthWithoutIndexGainsItAndKeepsItsEntries) {
     CreateDirectoryW(logDir.c_str(), nullptr);
     {
         SqlFile old(MonthFile(L"2024_06.db"));
-        ASSERT_TRUE(old.Exec(
-            "CREATE TABLE D_Logs(L_ID BIGINT,I_LogType INT, I_SubType INT,C_StartTime varchar(20),"
-            "C_StopTime varchar(20),L_SrcDevID BIGINT,I_SrcChannelIdx INT,L_DesDevID BIGINT,I_DesChannelIdx INT,"
-            "I_Option INT,C_Information varchar(256),C_FileName varchar(256),C_OtherInfo varchar(256),"
-            "C_UserID varchar(256),C_UpdateTime varchar(20));"
-            "INSERT INTO D_Logs(L_ID,C_Information,C_UpdateTime) VALUES(1,'one','2024-06-01 00:00:00');"
-            "INSERT INTO D_Logs(L_ID,C_Information,C_UpdateTime) VALUES(2,'two','2024-06-02 00:00:00');"));
+        ASSERT_TRUE(
+            old.Exec(std::string(kOlderMonthTable) +
+                     "INSERT INTO D_Logs(L_ID,C_Information,C_UpdateTime) VALUES(1,'one','2024-06-01 00:00:00');"
+                     "INSERT INTO D_Logs(L_ID,C_Information,C_UpdateTime) VALUES(2,'two','2024-06-02 00:00:00');"));
     }
     log->AddLog(Entry(LocalTime(2024, 6, 3), L"three"));
     ASSERT_TRUE(WaitForEntries(2024, 6, 3));
@@ -117,6 +121,27 @@ TEST_F(LogDBTest, MonthWithoutIndexGainsItAndKeepsItsEntries) {
     EXPECT_EQ(std::vector<std::string>{"IX_Logs_ID"},
               file.Column("SELECT name FROM sqlite_master WHERE type = 'index'"));
     EXPECT_EQ(3, file.Number("SELECT L_ID FROM D_Logs WHERE C_Information = 'three'"));
+}
+
+// A month whose rows are not stored in L_ID order (another program's file,
+// a hand-made one) still lists in L_ID order, a missing L_ID first as SQLite
+// sorts it, with and without a filter.
+TEST_F(LogDBTest, MonthStoredOutOfIdOrderListsInIdOrder) {
+    CreateDirectoryW(dir.File(L"Config").c_str(), nullptr);
+    CreateDirectoryW(logDir.c_str(), nullptr);
+    {
+        SqlFile file(MonthFile(L"2024_07.db"));
+        ASSERT_TRUE(file.Exec(std::string(kOlderMonthTable) +
+                              "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(1,1,'one');"
+                              "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(2,0,'two');"
+                              "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(5,1,'five');"
+                              "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(3,1,'three');"
+                              "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(NULL,1,'none');"
+                              "INSERT INTO D_Logs(L_ID,I_LogType,C_Information) VALUES(4,0,'four');"));
+    }
+    EXPECT_EQ((std::vector<std::string>{"none", "one", "two", "three", "four", "five"}), Infos(Month(2024, 7)));
+    EXPECT_EQ((std::vector<std::string>{"none", "one", "three", "five"}), Infos(Month(2024, 7, 1)));
+    EXPECT_EQ((std::vector<std::string>{"two", "four"}), Infos(Month(2024, 7, 0)));
 }
 
 TEST_F(LogDBTest, EveryFieldSurvives) {

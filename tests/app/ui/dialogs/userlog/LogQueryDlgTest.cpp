@@ -9,6 +9,7 @@
 #include "tests/app/ui/dialogs/DialogTestSupport.h"
 #include "LogMonthFixture.h"
 #include "app/core/CAppConfig.h"
+#include "app/core/CInitLanguage.h"
 #include "app/core/CUserManager.h"
 #include "app/core/UnreadableFiles.h"
 #include "app/ui/dialogs/resource.h"
@@ -163,6 +164,33 @@ TEST_F(LogQueryDlgTest, RowsShowTheRecordsTexts) {
     EXPECT_EQ(L"2025-03-07 10:06:00 -- 2025-03-07 11:06:00", ListText(list, 6, 5));
     EXPECT_EQ(L"1-1999", ListText(list, 7, 3));
     EXPECT_EQ(L"Device Login", ListText(list, 3, 3));
+}
+
+// The type names of a fill are translated once for that fill: a language
+// chosen between two queries shows in the second.
+TEST_F(LogQueryDlgTest, TypeNamesSpeakTheLanguageChosenBeforeEachQuery) {
+    CInitLanguage* language = GetInitLanguage();
+    struct LanguageBack {
+        CString file;
+        ~LanguageBack() { GetInitLanguage()->SetLanguageFile(file); }
+    } back{language->GetLanguageFile()};
+    const CString french = temp.File(L"French.ini").c_str(), german = temp.File(L"German.ini").c_str();
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"User Login", L"Connexion", french));
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"Motion Detect", L"Mouvement", french));
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"User Login", L"Anmeldung", german));
+    Open();
+    dlg->Activate();
+    language->SetLanguageFile(french);
+    ChooseMonth(kFixtureMonth);
+    ASSERT_EQ(kFixtureRecords, ListRows(list));
+    for (int row : {0, 8}) EXPECT_EQ(L"Connexion", ListText(list, row, 3)) << row;
+    EXPECT_EQ(L"Mouvement", ListText(list, 6, 3));
+    EXPECT_EQ(L"User Logout", ListText(list, 1, 3));
+
+    language->SetLanguageFile(german);
+    ChooseMonth(kFixtureMonth);
+    for (int row : {0, 8}) EXPECT_EQ(L"Anmeldung", ListText(list, row, 3)) << row;
+    EXPECT_EQ(L"Motion Detect", ListText(list, 6, 3));
 }
 
 TEST_F(LogQueryDlgTest, TheUserComboFollowsWhoIsLoggedIn) {
