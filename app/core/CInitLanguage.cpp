@@ -82,13 +82,25 @@ CString CInitLanguage::GetString(const CString& key) const {
     return CString(text.substr(0, kTranslationChars - 1).c_str());
 }
 
+namespace {
+
+// Words without a translation keep their text untouched: setting the same
+// text again costs a message and a repaint, and makes edits notify a change.
+void TranslateText(HWND window, const CInitLanguage& language) {
+    const CString text = WindowText(window);
+    if (text.IsEmpty()) return;
+    const CString translated = language.GetString(text);
+    if (translated != text) SetWindowTextW(window, translated);
+}
+
+}  // namespace
+
 void CInitLanguage::TranslateDialog(HWND dialog, const ClassNameOf& classNameOf) const {
-    CString caption = WindowText(dialog);
-    if (!caption.IsEmpty()) SetWindowTextW(dialog, GetString(caption));
+    TranslateText(dialog, *this);
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         CString frameworkClass = classNameOf ? classNameOf(child) : CString(L"CWnd");
         if (KeepsOwnText(frameworkClass)) continue;
-        SetWindowTextW(child, GetString(WindowText(child)));
+        TranslateText(child, *this);
     }
 }
 

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "LogTypeNames.h"
-#include "app/ui/dialogs/CTranslationBatch.h"
 #include "app/ui/dialogs/UnreadableFileNotices.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
@@ -327,9 +326,6 @@ void CLogQueryDlg::WaitForQueryThread(HANDLE thread) {
 }
 
 void CLogQueryDlg::FillList(std::vector<LOG_RECORD> records) {
-    // Each translation otherwise looks at the language file on disk: a
-    // month of 100 000 records asked it 100 000 times for a dozen names.
-    CTranslationBatch typeNames;
     std::vector<VIRTUAL_LIST_ROW> rows(records.size());
     wchar_t number[16];
     for (size_t index = 0; index < records.size(); ++index) {

@@ -6,7 +6,7 @@
 #include "BoxCloser.h"
 #include "ScheduleDialogsFixture.h"
 #include "WaitFor.h"
-#include "app/core/CInitLanguage.h"
+#include "tests/app/ui/dialogs/LanguageChoice.h"
 #include "app/core/CLogDB.h"
 #include "app/engine/CBackupEngine.h"
 #include "app/ui/dialogs/schedules/CBackupProjectDlg.h"
@@ -109,25 +109,20 @@ TEST_F(BackupProjectDlgTest, RowsShowTheFileSchedulesAndLeaveUnknownValuesEmpty)
 
 // A language chosen between two fills shows in the second.
 TEST_F(BackupProjectDlgTest, EachFillSpeaksTheLanguageChosenBeforeIt) {
-    CInitLanguage* language = GetInitLanguage();
-    struct LanguageBack {
-        CString file;
-        ~LanguageBack() { GetInitLanguage()->SetLanguageFile(file); }
-    } back{language->GetLanguageFile()};
-    const CString french = temp.File(L"French.ini").c_str(), german = temp.File(L"German.ini").c_str();
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"Monday", L"Lundi", french));
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"Two Days Ago", L"Avant-hier", french));
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"Monday", L"Montag", german));
+    LanguageChoice language;
+    const std::wstring french = temp.File(L"French.ini"), german = temp.File(L"German.ini");
+    ASSERT_TRUE(LanguageChoice::Write(french, {{L"Monday", L"Lundi"}, {L"Two Days Ago", L"Avant-hier"}}));
+    ASSERT_TRUE(LanguageChoice::Write(german, {{L"Monday", L"Montag"}}));
     BACKUP_SCHEDULE schedule = Schedule(1001, 0, 2);
     for (int day = 0; day < kDaysPerWeek; ++day) schedule.WeekDayEnable[day] = day == 1;
     WriteSchedules({schedule, schedule});
-    language->SetLanguageFile(french);
+    language.Choose(french);
     Open();
     for (int row = 0; row < 2; ++row) {
         EXPECT_EQ(CString(L"Lundi"), Cell(row, 4)) << row;
         EXPECT_EQ(CString(L"Avant-hier"), Cell(row, 5)) << row;
     }
-    language->SetLanguageFile(german);
+    language.Choose(german);
     dialog.LoadScheduleList(1);
     for (int row = 0; row < 2; ++row) {
         EXPECT_EQ(CString(L"Montag"), Cell(row, 4)) << row;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "tests/app/ui/dialogs/DialogTestSupport.h"
+#include "tests/app/ui/dialogs/LanguageChoice.h"
 #include "LogMonthFixture.h"
 #include "app/core/CAppConfig.h"
 #include "app/core/CInitLanguage.h"
@@ -166,28 +167,22 @@ TEST_F(LogQueryDlgTest, RowsShowTheRecordsTexts) {
     EXPECT_EQ(L"Device Login", ListText(list, 3, 3));
 }
 
-// The type names of a fill are translated once for that fill: a language
-// chosen between two queries shows in the second.
+// A language chosen between two queries shows in the second.
 TEST_F(LogQueryDlgTest, TypeNamesSpeakTheLanguageChosenBeforeEachQuery) {
-    CInitLanguage* language = GetInitLanguage();
-    struct LanguageBack {
-        CString file;
-        ~LanguageBack() { GetInitLanguage()->SetLanguageFile(file); }
-    } back{language->GetLanguageFile()};
-    const CString french = temp.File(L"French.ini").c_str(), german = temp.File(L"German.ini").c_str();
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"User Login", L"Connexion", french));
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"Motion Detect", L"Mouvement", french));
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"String", L"User Login", L"Anmeldung", german));
+    LanguageChoice language;
+    const std::wstring french = temp.File(L"French.ini"), german = temp.File(L"German.ini");
+    ASSERT_TRUE(LanguageChoice::Write(french, {{L"User Login", L"Connexion"}, {L"Motion Detect", L"Mouvement"}}));
+    ASSERT_TRUE(LanguageChoice::Write(german, {{L"User Login", L"Anmeldung"}}));
     Open();
     dlg->Activate();
-    language->SetLanguageFile(french);
+    language.Choose(french);
     ChooseMonth(kFixtureMonth);
     ASSERT_EQ(kFixtureRecords, ListRows(list));
     for (int row : {0, 8}) EXPECT_EQ(L"Connexion", ListText(list, row, 3)) << row;
     EXPECT_EQ(L"Mouvement", ListText(list, 6, 3));
     EXPECT_EQ(L"User Logout", ListText(list, 1, 3));
 
-    language->SetLanguageFile(german);
+    language.Choose(german);
     ChooseMonth(kFixtureMonth);
     for (int row : {0, 8}) EXPECT_EQ(L"Anmeldung", ListText(list, row, 3)) << row;
     EXPECT_EQ(L"Motion Detect", ListText(list, 6, 3));
