@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "CInitLanguage.h"
 #include "CUserDirLookup.h"
 #include "FileUtil.h"

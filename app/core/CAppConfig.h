@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "CIniFile.h"
-#include "CLock.h"
+#include "common/CLock.h"
 
 class CUserDirLookup;
 

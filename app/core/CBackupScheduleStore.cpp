@@ -3,7 +3,7 @@
 #include <set>
 
 #include "BackupScheduleXml.h"
-#include "CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "CLiveDeviceLookup.h"
 #include "CXmlTextWriter.h"
 #include "DeviceListIds.h"

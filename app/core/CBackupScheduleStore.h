@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "BackupSchedule.h"
-#include "CLock.h"
+#include "common/CLock.h"
 
 class CLiveDeviceLookup;
 

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "CIniDocument.h"
-#include "CLock.h"
+#include "common/CLock.h"
 #include "common/WholeFile.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "common/WholeFile.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "CIniDocument.h"
-#include "CLock.h"
+#include "common/CLock.h"
 
 // One language file found under <base>\Language (texts cut to 63 characters).
 struct LANGUAGE_ENTRY {

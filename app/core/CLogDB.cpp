@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <new>
 
-#include "CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "CSqlCommand.h"
 #include "FileNameRule.h"
 #include "FileUtil.h"

@@ -12,7 +12,7 @@
 #include <deque>
 #include <vector>
 
-#include "CLock.h"
+#include "common/CLock.h"
 #include "common/UniqueHandle.h"
 
 // Local time in seconds since 1970, as the framework's time type holds it.

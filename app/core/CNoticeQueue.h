@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "CAutoLock.h"
-#include "CLock.h"
+#include "common/CAutoLock.h"
+#include "common/CLock.h"
 
 template <typename Notice>
 class CNoticeQueue {

@@ -3,7 +3,7 @@
 #include <map>
 #include <memory>
 
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 
 namespace {
 

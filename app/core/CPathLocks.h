@@ -10,7 +10,7 @@
 
 #include <afx.h>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 
 class CPathLocks {
 public:

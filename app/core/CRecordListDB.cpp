@@ -1,6 +1,6 @@
 #include "CRecordListDB.h"
 
-#include "CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "CSqlCommand.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <functional>
 #include <vector>
 
-#include "CLock.h"
+#include "common/CLock.h"
 
 // One row of D_RecordList, fields in column order.
 struct RECORD_LIST_ROW {

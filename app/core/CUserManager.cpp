@@ -1,7 +1,7 @@
 #include "CUserManager.h"
 
 #include "CAppConfig.h"
-#include "CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "CUserDataLoader.h"
 #include "PasswordCoding.h"
 #include "XmlFile.h"

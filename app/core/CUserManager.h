@@ -11,7 +11,7 @@
 #include <map>
 #include <vector>
 
-#include "CLock.h"
+#include "common/CLock.h"
 #include "CUserDirLookup.h"
 #include "UserInfo.h"
 

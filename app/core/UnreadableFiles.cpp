@@ -1,6 +1,6 @@
 #include "UnreadableFiles.h"
 
-#include "CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "CNoticeQueue.h"
 #include "SystemUtil.h"
 #include "TwMessages.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/FileUtil.h"
 #include "app/engine/CBackupEngine.h"

@@ -19,7 +19,7 @@
 #include <list>
 #include <vector>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/engine/BACKUP_COPY_ITEM.h"
 #include "app/engine/DEVICE_RECORD.h"
 #include "common/CThreadOwner.h"

@@ -1,6 +1,6 @@
 #include "app/engine/CBackupCopyList.h"
 
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 
 void CBackupCopyList::Add(const BACKUP_COPY_ITEM& item) {
     CAutoLock guard(&m_lock);

@@ -8,7 +8,7 @@
 
 #include <list>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/engine/BACKUP_COPY_ITEM.h"
 
 class CBackupCopyList {

@@ -3,7 +3,7 @@
 #include <stdio.h>
 
 #include "app/core/CAppConfig.h"
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/FileUtil.h"
 #include "app/core/SystemUtil.h"

@@ -40,7 +40,7 @@
 #include <vector>
 
 #include "app/core/CBackupScheduleStore.h"
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/core/CLogDB.h"
 #include "app/core/CRecordListDB.h"
 #include "app/core/TwMessages.h"

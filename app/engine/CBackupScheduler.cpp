@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/core/CAppConfig.h"
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/SystemUtil.h"
 #include "app/core/TwMessages.h"

@@ -18,7 +18,7 @@
 #include <functional>
 
 #include "app/core/CBackupScheduleStore.h"
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/engine/CDeviceLookup.h"
 #include "app/engine/CRecordFileQuery.h"
 #include "app/engine/CScheduledDownloads.h"

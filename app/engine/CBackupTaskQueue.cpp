@@ -1,6 +1,6 @@
 #include "app/engine/CBackupTaskQueue.h"
 
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "app/core/FileUtil.h"
 
 namespace {

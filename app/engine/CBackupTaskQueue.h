@@ -16,7 +16,7 @@
 #include <list>
 #include <vector>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/engine/CNetReplayService.h"
 #include "app/engine/CPlayPortPool.h"
 #include "app/engine/CTaskQueueHost.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <map>
 #include <vector>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "common/UniqueHandle.h"
 
 class CBufferedFileWriter;

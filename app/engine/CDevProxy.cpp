@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 
 CDevProxy::CDevProxy() {}
 

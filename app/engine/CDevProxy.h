@@ -12,7 +12,7 @@
 
 #include <map>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "proxy/Portmoor.h"
 
 struct PROXY_FUNCTIONS {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/core/CAppConfig.h"
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "app/core/CFileView.h"
 #include "app/core/CPathLocks.h"
 #include "app/core/CXmlTextWriter.h"

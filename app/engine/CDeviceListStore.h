@@ -21,8 +21,8 @@
 #include <memory>
 #include <string>
 
-#include "app/core/CAutoLock.h"
-#include "app/core/CLock.h"
+#include "common/CAutoLock.h"
+#include "common/CLock.h"
 #include "app/engine/CDeviceElementReader.h"
 #include "app/engine/DEVICE_RECORD.h"
 

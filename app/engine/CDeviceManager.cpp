@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/core/CAppConfig.h"
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "app/core/CInitLanguage.h"
 #include "app/core/SystemUtil.h"
 #include "app/engine/CDeviceQueries.h"

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "app/core/CLiveDeviceLookup.h"
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/core/TwMessages.h"
 #include "app/engine/CDeviceListStore.h"
 #include "app/engine/CDeviceLookup.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <set>
 
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "app/engine/DeviceDefaultNames.h"
 
 CDeviceRegistry::~CDeviceRegistry() {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/engine/CDeviceListStore.h"
 #include "app/engine/CHeldBackDevices.h"
 #include "app/engine/DEVICE_RECORD.h"

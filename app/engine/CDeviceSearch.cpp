@@ -1,6 +1,6 @@
 #include "app/engine/CDeviceSearch.h"
 
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "app/core/SystemUtil.h"
 #include "app/core/TwMessages.h"
 #include "common/FailureLog.h"

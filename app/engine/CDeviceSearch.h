@@ -14,7 +14,7 @@
 
 #include <list>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/engine/CNetSdk.h"
 
 class CDeviceSearch {

@@ -1,7 +1,7 @@
 #include "app/engine/CDiskKeeper.h"
 
 #include "app/core/CAppConfig.h"
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "app/core/FileNameRule.h"
 #include "app/core/FileUtil.h"
 #include "app/core/TextValues.h"

@@ -16,7 +16,7 @@
 
 #include <afx.h>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/core/CRecordListDB.h"
 #include "app/engine/CRecordFileUse.h"
 #include "app/engine/CTargetNamer.h"

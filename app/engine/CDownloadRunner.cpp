@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/core/CAppConfig.h"
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "app/core/FileUtil.h"
 #include "app/engine/RecordTime.h"
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "app/core/CBackupScheduleStore.h"
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/core/CRecordListDB.h"
 #include "app/engine/CChannelUse.h"
 #include "app/engine/CDeviceLookup.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "common/FailureLog.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <map>
 #include <memory>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/engine/CDownloadTransfers.h"
 #include "app/engine/CLocalReplay.h"
 #include "app/engine/CNetSdk.h"

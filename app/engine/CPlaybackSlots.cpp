@@ -1,6 +1,6 @@
 #include "app/engine/CPlaybackSlots.h"
 
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 #include "app/core/FileUtil.h"
 #include "app/core/SystemUtil.h"
 #include "app/core/TwMessages.h"

@@ -24,7 +24,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/core/CRecordListDB.h"
 #include "app/engine/CChannelUse.h"
 #include "app/engine/CDeviceLookup.h"

@@ -1,7 +1,7 @@
 #include "app/engine/CShortKeyTable.h"
 
 #include "app/core/CAppConfig.h"
-#include "app/core/CAutoLock.h"
+#include "common/CAutoLock.h"
 
 void CShortKeyTable::LoadFromConfig() {
     CAppConfig* config = GetAppConfig();

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 
 struct ENGINE_SHORT_KEY {
     CString itemName;

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/core/CLock.h"
+#include "common/CLock.h"
 #include "app/engine/RECORD_TASK.h"
 
 struct SLOT_PLAYLIST {

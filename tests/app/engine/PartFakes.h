@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "TempDir.h"
-#include "app/core/CAutoLock.h"
-#include "app/core/CLock.h"
+#include "common/CAutoLock.h"
+#include "common/CLock.h"
 #include "app/engine/CChannelUse.h"
 #include "app/engine/CDeviceLookup.h"
 #include "app/engine/CDownloadTransfers.h"
