@@ -11,9 +11,6 @@
 #include "app/core/SystemUtil.h"
 #include "app/ui/toolkit/ErrorBox.h"
 
-const wchar_t kSingleInstanceMutex[] = L"RODUVAVA_2009";
-const wchar_t kRegistryKey[] = L"DO_RUVERAZA";
-
 namespace {
 
 // Version classes from Server 2003 on find the control registered by setup.

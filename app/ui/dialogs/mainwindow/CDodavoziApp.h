@@ -24,6 +24,7 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 
-// The names the single-instance mutex and the profile key carry.
-extern const wchar_t kSingleInstanceMutex[];
-extern const wchar_t kRegistryKey[];
+// The names the single-instance mutex and the profile key carry; in the
+// header, so that tests can name them without linking the application.
+inline constexpr wchar_t kSingleInstanceMutex[] = L"RODUVAVA_2009";
+inline constexpr wchar_t kRegistryKey[] = L"DO_RUVERAZA";
