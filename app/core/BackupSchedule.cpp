@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "app/core/TextValues.h"
+
 namespace {
 
 const int kMinutesPerDay = 1440;
@@ -19,7 +21,7 @@ int ClampedMinutes(uint8_t& hour, uint8_t& minute) {
 CString FormatClamped(uint8_t& hour, uint8_t& minute) {
     ClampedMinutes(hour, minute);
     CString text;
-    text.Format(L"%02d:%02d", hour, minute);
+    AppendClockText(text, hour, minute);
     return text;
 }
 

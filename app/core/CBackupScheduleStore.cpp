@@ -304,6 +304,7 @@ BACKUP_SCHEDULE CBackupScheduleStore::GetSchedule(int id) {
 int CBackupScheduleStore::ListAll(std::vector<BACKUP_SCHEDULE>& out, BOOL includeManual) {
     CAutoLock guard(&m_lock);
     const size_t before = out.size();
+    out.reserve(before + m_autoSchedules.size() + (includeManual ? m_manualSchedules.size() : 0));
     for (const auto& entry : m_autoSchedules) out.push_back(entry.second);
     if (includeManual)
         for (const auto& entry : m_manualSchedules) out.push_back(entry.second);

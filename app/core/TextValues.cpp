@@ -155,3 +155,13 @@ __time64_t MakeLocalTime(int year, int month, int day, int hour, int minute, int
     parts.tm_isdst = -1;
     return _mktime64(&parts);
 }
+
+void AppendClockText(CString& text, int hour, int minute) {
+    if (hour < 0 || hour > 99 || minute < 0 || minute > 99) {
+        text.AppendFormat(L"%02d:%02d", hour, minute);
+        return;
+    }
+    const wchar_t clock[] = {static_cast<wchar_t>(L'0' + hour / 10), static_cast<wchar_t>(L'0' + hour % 10), L':',
+                             static_cast<wchar_t>(L'0' + minute / 10), static_cast<wchar_t>(L'0' + minute % 10)};
+    text.Append(clock, 5);
+}

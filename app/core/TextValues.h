@@ -33,6 +33,10 @@ struct SIX_INT_VALUES {
 // Six comma-separated integers.
 SIX_INT_VALUES ParseSixInts(const CString& text);
 
+// Appends "hh:mm" as "%02d:%02d" writes it, without a formatted print: list
+// fills write one or two a row.
+void AppendClockText(CString& text, int hour, int minute);
+
 // "YYYY-MM-DD HH:MM:SS" (local time) -> time value. Returns 2000-01-01
 // 12:00:00 local time for an empty text or any part out of range (year below
 // 2000, month 1-12, day 1-31, hour 0-23, minute and second 0-59); a day past

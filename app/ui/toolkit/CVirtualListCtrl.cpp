@@ -71,6 +71,42 @@ BOOL CVirtualListCtrl::DeleteRow(int row) {
     return FALSE;
 }
 
+int CVirtualListCtrl::DeleteRowsWhere(const std::function<bool(const VIRTUAL_LIST_ROW&)>& remove) {
+    std::vector<int> newIndex(m_rows.size(), -1);
+    int kept = 0;
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        if (!remove(m_rows[row])) newIndex[row] = kept++;
+    }
+    const int removed = RowCount() - kept;
+    if (removed == 0) return 0;
+    // The control keeps its marks by index: taken off the old places while
+    // the rows still stand there, put back on the rows' new places.
+    const std::vector<int> selected = MarkedRows(LVNI_SELECTED);
+    const std::vector<int> focused = MarkedRows(LVNI_FOCUSED);
+    for (int row : selected) SetItemState(row, 0, LVIS_SELECTED);
+    for (int row : focused) SetItemState(row, 0, LVIS_FOCUSED);
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        if (newIndex[row] >= 0 && newIndex[row] != static_cast<int>(row))
+            m_rows[newIndex[row]] = std::move(m_rows[row]);
+    }
+    m_rows.resize(kept);
+    SetItemCountEx(kept, LVSICF_NOSCROLL);
+    Invalidate();
+    for (int row : selected) {
+        if (newIndex[row] >= 0) SetItemState(newIndex[row], LVIS_SELECTED, LVIS_SELECTED);
+    }
+    for (int row : focused) {
+        if (newIndex[row] >= 0) SetItemState(newIndex[row], LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    return removed;
+}
+
+std::vector<int> CVirtualListCtrl::MarkedRows(UINT flag) const {
+    std::vector<int> rows;
+    for (int row = GetNextItem(-1, flag); row >= 0; row = GetNextItem(row, flag)) rows.push_back(row);
+    return rows;
+}
+
 void CVirtualListCtrl::NumberRows(int column) {
     if (column < 0) return;
     int firstChanged = -1;

@@ -1,10 +1,12 @@
 #include "CTaskListView.h"
 
 #include <map>
-#include <set>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "app/ui/dialogs/DialogMessages.h"
+#include "CTaskRowTexts.h"
 #include "TaskListRow.h"
 #include "app/core/CAppConfig.h"
 #include "app/engine/CBackupEngine.h"
@@ -22,6 +24,11 @@ const TASK_COLUMN kTaskColumns[] = {
 };
 
 CBackupEngine& Engine() { return GetBackupEngine(); }
+
+int CountOf(const std::map<int, int>& counts, int scheduleId) {
+    const auto count = counts.find(scheduleId);
+    return count == counts.end() ? 0 : count->second;
+}
 
 }  // namespace
 
@@ -42,32 +49,38 @@ void CTaskListView::Refresh() {
     Engine().CountUnindexedBySchedule(&unindexedCounts);
     std::vector<BACKUP_SCHEDULE> schedules;
     Engine().Schedules().ListAll(schedules, TRUE);
-    const CTime now = CTime::GetCurrentTime();
+    CTaskRowTexts texts(automaticOn, manualOn, CTime::GetCurrentTime());
     const std::unordered_map<DWORD_PTR, int> rows = RowsByData();
-    std::set<LPARAM> shown;
+    std::unordered_set<DWORD_PTR> shown;
+    shown.reserve(schedules.size());
     std::vector<VIRTUAL_LIST_ROW> added;
     for (const BACKUP_SCHEDULE& schedule : schedules) {
-        DEVICE_RECORD device;
-        Engine().GetDevice(device, schedule.DevID);
-        const auto count = taskCounts.find(schedule.id);
+        const int taskCount = CountOf(taskCounts, schedule.id);
         TASK_ROW_TEXT text;
-        if (!MakeTaskRowText(schedule, device, automaticOn, manualOn, count == taskCounts.end() ? 0 : count->second,
-                             now, &text)) {
-            continue;
-        }
-        AppendUnindexedText(unindexedCounts[schedule.id], &text);
+        bool hasRow = false;
+        // Read in place: a copy of each schedule's device record was most of
+        // a refresh with many schedules.
+        Engine().Devices().ReadDevice(schedule.DevID, [&](const DEVICE_RECORD& device) {
+            hasRow = texts.Make(schedule, device, taskCount, &text);
+        });
+        if (!hasRow) continue;
+        AppendUnindexedText(CountOf(unindexedCounts, schedule.id), &text);
         const DWORD_PTR data = static_cast<DWORD_PTR>(static_cast<LPARAM>(schedule.id));
         const auto existing = rows.find(data);
         VIRTUAL_LIST_ROW row;
         row.data = data;
-        row.cells = {existing == rows.end() ? CString(L"1") : m_list.GetItemText(existing->second, 0), text.device,
-                     text.channel, text.information, text.status};
+        row.cells.reserve(5);
+        row.cells.push_back(existing == rows.end() ? CString(L"1") : m_list.GetItemText(existing->second, 0));
+        row.cells.push_back(std::move(text.device));
+        row.cells.push_back(std::move(text.channel));
+        row.cells.push_back(std::move(text.information));
+        row.cells.push_back(std::move(text.status));
         if (existing == rows.end()) {
-            added.push_back(row);
+            added.push_back(std::move(row));
         } else if (m_list.Row(existing->second).cells != row.cells) {
-            m_list.ReplaceRow(existing->second, row);
+            m_list.ReplaceRow(existing->second, std::move(row));
         }
-        shown.insert(schedule.id);
+        shown.insert(data);
     }
     // Added at once, and one selection for them all: each new row was
     // selected in turn, and in a single-selection list the last one stays.
@@ -75,10 +88,9 @@ void CTaskListView::Refresh() {
     const int firstAdded = m_list.AppendRows(std::move(added));
     if (firstAdded >= 0) SelectRow(firstAdded + addedCount - 1);
     UpdateDiskFullRow();
-    for (int row = m_list.RowCount() - 1; row >= 0; --row) {
-        const LPARAM data = static_cast<LPARAM>(m_list.GetItemData(row));
-        if (data != kDiskFullRowData && shown.count(data) == 0) m_list.DeleteRow(row);
-    }
+    const DWORD_PTR diskFull = static_cast<DWORD_PTR>(kDiskFullRowData);
+    m_list.DeleteRowsWhere(
+        [&shown, diskFull](const VIRTUAL_LIST_ROW& row) { return row.data != diskFull && shown.count(row.data) == 0; });
     m_list.NumberRows(0);
 }
 

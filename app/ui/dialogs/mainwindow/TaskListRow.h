@@ -25,6 +25,7 @@ CString FieldText(const char (&field)[N]) {
     return FieldText(field, N);
 }
 
+// One row's texts, alone (CTaskRowTexts makes a refresh's rows).
 // False when the schedule gets no row: its device is gone (id 0), its kind of
 // download is not running, its AgoType is unknown, or a manual schedule has
 // ended or failed. taskCount is its pending plus active downloads.

@@ -29,13 +29,63 @@ const ColumnLayout kColumns[] = {
 
 CString FormatWindow(TIME_RANGE range) { return range.FormatStart() + L"~" + range.FormatEnd(); }
 
-CString EnabledWeekdays(const BACKUP_SCHEDULE& schedule) {
-    CString text;
-    for (int day = 0; day < kDaysPerWeek; ++day) {
-        if (schedule.WeekDayEnable[day] == 1) text += WeekdayName(day) + L",";
+// The translated texts that repeat down the list, made once per fill: with
+// 100 000 schedules, translating every row's weekdays again was a good part
+// of opening the list.
+class ScheduleRowWords {
+public:
+    const CString& Weekdays(const BACKUP_SCHEDULE& schedule) {
+        unsigned days = 0;
+        for (int day = 0; day < kDaysPerWeek; ++day) {
+            if (schedule.WeekDayEnable[day] == 1) days |= 1u << day;
+        }
+        if (!m_weekdaysMade[days]) {
+            m_weekdays[days] = EnabledWeekdays(days);
+            m_weekdaysMade[days] = true;
+        }
+        return m_weekdays[days];
     }
-    text.TrimRight(L',');
-    return text;
+
+    CString AgoType(int agoType) {
+        if (agoType < 0 || agoType >= kAgoTypeCount) return AgoTypeName(agoType);
+        if (!m_agoTypeMade[agoType]) {
+            m_agoTypes[agoType] = AgoTypeName(agoType);
+            m_agoTypeMade[agoType] = true;
+        }
+        return m_agoTypes[agoType];
+    }
+
+private:
+    static CString EnabledWeekdays(unsigned days) {
+        CString text;
+        for (int day = 0; day < kDaysPerWeek; ++day) {
+            if (days & (1u << day)) text += WeekdayName(day) + L",";
+        }
+        text.TrimRight(L',');
+        return text;
+    }
+
+    CString m_weekdays[1 << kDaysPerWeek];
+    bool m_weekdaysMade[1 << kDaysPerWeek] = {};
+    CString m_agoTypes[kAgoTypeCount];
+    bool m_agoTypeMade[kAgoTypeCount] = {};
+};
+
+VIRTUAL_LIST_ROW ScheduleRow(int index, const BACKUP_SCHEDULE& schedule, const SCHEDULE_DEVICE& device,
+                             ScheduleRowWords& words) {
+    VIRTUAL_LIST_ROW row;
+    wchar_t number[16];
+    _itow(index + 1, number, 10);
+    row.cells.reserve(7);
+    row.cells.emplace_back(number);
+    row.cells.push_back(device.title);
+    row.cells.push_back(ChannelName(device, schedule.ChannelIndex));
+    row.cells.push_back(FormatWindow(schedule.RunTime));
+    row.cells.push_back(words.Weekdays(schedule));
+    row.cells.push_back(words.AgoType(schedule.AgoType));
+    row.cells.push_back(FormatWindow(schedule.RecordTime));
+    row.data = static_cast<DWORD_PTR>(schedule.id);
+    return row;
 }
 
 }  // namespace
@@ -81,19 +131,20 @@ void CBackupProjectDlg::InsertColumns() {
 }
 
 int CBackupProjectDlg::LoadScheduleList(int reload) {
-    std::vector<DEVICE_RECORD> devices = ReadConfiguredDevices();
-    std::unordered_map<int, const DEVICE_RECORD*> byId;
-    for (const DEVICE_RECORD& device : devices) byId.emplace(device.id, &device);
+    std::vector<SCHEDULE_DEVICE> devices = ReadConfiguredDevices();
+    std::unordered_map<int, const SCHEDULE_DEVICE*> byId;
+    for (const SCHEDULE_DEVICE& device : devices) byId.emplace(device.id, &device);
     if (reload == 1) m_store.Load(JoinPath(GetAppConfig()->GetUserDir(), L"backupschedule.xml"));
 
     std::vector<BACKUP_SCHEDULE> schedules;
     std::vector<VIRTUAL_LIST_ROW> rows;
     if (m_store.ListAll(schedules, FALSE) == 0) {
-        const DEVICE_RECORD missing;
+        const SCHEDULE_DEVICE missing;
+        ScheduleRowWords words;
         rows.reserve(schedules.size());
         for (int i = 0; i < static_cast<int>(schedules.size()); ++i) {
             const auto device = byId.find(schedules[i].DevID);
-            rows.push_back(ScheduleRow(i, schedules[i], device == byId.end() ? missing : *device->second));
+            rows.push_back(ScheduleRow(i, schedules[i], device == byId.end() ? missing : *device->second, words));
         }
     }
     m_list.SetRows(std::move(rows));
@@ -104,22 +155,6 @@ int CBackupProjectDlg::LoadScheduleList(int reload) {
     // The editor about to be made shows the same devices: one read of the file.
     if (!m_editor.GetSafeHwnd()) m_editor.OfferDevices(std::move(devices));
     return 0;
-}
-
-VIRTUAL_LIST_ROW CBackupProjectDlg::ScheduleRow(int index, const BACKUP_SCHEDULE& schedule,
-                                                const DEVICE_RECORD& device) {
-    VIRTUAL_LIST_ROW row;
-    CString number;
-    number.Format(L"%d", index + 1);
-    row.cells = {number,
-                 DeviceTitle(device),
-                 ChannelName(device, schedule.ChannelIndex),
-                 FormatWindow(schedule.RunTime),
-                 EnabledWeekdays(schedule),
-                 AgoTypeName(schedule.AgoType),
-                 FormatWindow(schedule.RecordTime)};
-    row.data = static_cast<DWORD_PTR>(schedule.id);
-    return row;
 }
 
 void CBackupProjectDlg::OnListItemChanged(NMHDR* header, LRESULT* result) {

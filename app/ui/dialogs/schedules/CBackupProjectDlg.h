@@ -44,7 +44,6 @@ protected:
 
 private:
     void InsertColumns();
-    static VIRTUAL_LIST_ROW ScheduleRow(int index, const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device);
     // The header double-click: every row ticked, or every tick cleared.
     void ToggleAllTicks();
     void ShowEditor();

@@ -125,7 +125,7 @@ CRect CProjectEditDlg::StartRect(int id) const {
     return CRect();
 }
 
-void CProjectEditDlg::OfferDevices(std::vector<DEVICE_RECORD> devices) {
+void CProjectEditDlg::OfferDevices(std::vector<SCHEDULE_DEVICE> devices) {
     m_devices = std::move(devices);
     m_devicesOffered = true;
 }
@@ -155,7 +155,7 @@ void CProjectEditDlg::FillDeviceList() {
 std::vector<CString> CProjectEditDlg::DeviceTitles() const {
     std::vector<CString> titles;
     titles.reserve(m_devices.size());
-    for (const DEVICE_RECORD& device : m_devices) titles.push_back(DeviceTitle(device));
+    for (const SCHEDULE_DEVICE& device : m_devices) titles.push_back(device.title);
     return titles;
 }
 
@@ -169,10 +169,10 @@ void CProjectEditDlg::FillTree(const std::vector<CString>& titles) {
     // channels go in without the tree laying out what it shows, and without
     // two expand notifications per device.
     for (size_t i = 0; i < m_devices.size(); ++i) {
-        const DEVICE_RECORD& device = m_devices[i];
+        const SCHEDULE_DEVICE& device = m_devices[i];
         HTREEITEM deviceItem = InsertCheckItem(m_tree, titles[i], m_root, static_cast<DWORD_PTR>(device.id), true);
-        for (int channel = 0; channel < device.channelCount && channel < kMaxChannels; ++channel) {
-            InsertCheckItem(m_tree, ChannelName(device, channel), deviceItem, static_cast<DWORD_PTR>(channel));
+        for (size_t channel = 0; channel < device.channels.size(); ++channel) {
+            InsertCheckItem(m_tree, device.channels[channel], deviceItem, static_cast<DWORD_PTR>(channel));
         }
     }
     if (m_root) m_tree.Expand(m_root, TVE_EXPAND);
@@ -181,11 +181,11 @@ void CProjectEditDlg::FillTree(const std::vector<CString>& titles) {
 void CProjectEditDlg::FillChannelCombo(int deviceIndex) {
     m_channelCombo.ResetContent();
     if (deviceIndex < 0 || deviceIndex >= static_cast<int>(m_devices.size())) return;
-    const DEVICE_RECORD& device = m_devices[deviceIndex];
-    if (device.channelCount <= 0) return;
+    const SCHEDULE_DEVICE& device = m_devices[deviceIndex];
+    if (device.channels.empty()) return;
     std::vector<CString> names;
-    for (int channel = 0; channel < device.channelCount && channel < kMaxChannels; ++channel) {
-        CString name = ChannelName(device, channel);
+    for (int channel = 0; channel < static_cast<int>(device.channels.size()); ++channel) {
+        CString name = device.channels[static_cast<size_t>(channel)];
         if (name.IsEmpty()) name.Format(L"%s %d", (LPCWSTR)Translate(L"Channel"), channel + 1);
         names.push_back(name);
     }

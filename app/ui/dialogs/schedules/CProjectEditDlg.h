@@ -11,6 +11,7 @@
 
 #include "app/core/BackupSchedule.h"
 #include "app/engine/DEVICE_RECORD.h"
+#include "app/ui/dialogs/schedules/ScheduleUiSupport.h"
 
 class CBackupProjectDlg;
 
@@ -37,7 +38,7 @@ public:
     // Devices just read from the device file by the list dialog: the next
     // fill (the editor's initialisation) shows them instead of reading the
     // file again.
-    void OfferDevices(std::vector<DEVICE_RECORD> devices);
+    void OfferDevices(std::vector<SCHEDULE_DEVICE> devices);
 
     CTreeCtrl& GetTree() { return m_tree; }
 
@@ -79,7 +80,7 @@ private:
 
     static const int kSavedRectCount = 11;
     CRect m_startRects[kSavedRectCount];
-    std::vector<DEVICE_RECORD> m_devices;
+    std::vector<SCHEDULE_DEVICE> m_devices;
     bool m_devicesOffered = false;
     CComboBox m_deviceCombo;
     CComboBox m_channelCombo;

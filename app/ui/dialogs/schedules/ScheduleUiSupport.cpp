@@ -35,11 +35,20 @@ int OpenConfiguredDeviceList(CDeviceManager& list) {
     return list.OpenDeviceFile(config->GetDeviceFile());
 }
 
-std::vector<DEVICE_RECORD> ReadConfiguredDevices() {
+std::vector<SCHEDULE_DEVICE> ReadConfiguredDevices() {
     CDeviceManager list;
     OpenConfiguredDeviceList(list);
-    std::vector<DEVICE_RECORD> devices;
-    list.GetAllDevices(devices);
+    std::vector<SCHEDULE_DEVICE> devices;
+    devices.reserve(static_cast<size_t>(list.GetDeviceCount()));
+    list.ReadAllDevices([&devices](const DEVICE_RECORD& record) {
+        SCHEDULE_DEVICE device;
+        device.id = record.id;
+        device.title = DeviceTitle(record);
+        const int channels = std::min(std::max(record.channelCount, 0), static_cast<int>(kMaxChannels));
+        device.channels.reserve(static_cast<size_t>(channels));
+        for (int channel = 0; channel < channels; ++channel) device.channels.push_back(ChannelName(record, channel));
+        devices.push_back(std::move(device));
+    });
     return devices;
 }
 
@@ -48,6 +57,11 @@ CString DeviceTitle(const DEVICE_RECORD& device) { return CString(device.title);
 CString ChannelName(const DEVICE_RECORD& device, int channelIndex) {
     if (channelIndex < 0 || channelIndex >= device.channelCount || channelIndex >= kMaxChannels) return CString();
     return CString(device.channels[channelIndex].name);
+}
+
+CString ChannelName(const SCHEDULE_DEVICE& device, int channelIndex) {
+    if (channelIndex < 0 || channelIndex >= static_cast<int>(device.channels.size())) return CString();
+    return device.channels[static_cast<size_t>(channelIndex)];
 }
 
 void EnableTreeCheckBoxes(CTreeCtrl& tree) {

@@ -22,12 +22,21 @@ CString WeekdayName(int day);
 // Loads the configuration's device file into list, with the configured
 // device limit. OpenDeviceFile's result.
 int OpenConfiguredDeviceList(CDeviceManager& list);
-// Every record of the configuration's device file, in id order.
-std::vector<DEVICE_RECORD> ReadConfiguredDevices();
+// What the schedule windows show of a configured device. A whole device
+// record is 29 KB: copying a fleet of them was most of opening the
+// schedule list.
+struct SCHEDULE_DEVICE {
+    int id = 0;
+    CString title;
+    std::vector<CString> channels;  // the stored channel names, channelCount of them
+};
+// Every device of the configuration's device file, in id order.
+std::vector<SCHEDULE_DEVICE> ReadConfiguredDevices();
 // The device's title, and the stored name of the channel ("" for a channel
 // index outside the device's channels).
 CString DeviceTitle(const DEVICE_RECORD& device);
 CString ChannelName(const DEVICE_RECORD& device, int channelIndex);
+CString ChannelName(const SCHEDULE_DEVICE& device, int channelIndex);
 
 // Gives a tree from a template working check boxes: the style must be set
 // again once the control exists, before it is filled.

@@ -1,7 +1,8 @@
 // The owner-data report list on a real window: what the control shows and
 // answers to other programs comes from the rows, the check boxes work by
 // mouse, key and code with the list view's own change notification, and
-// the control's selection stays with its rows when rows go.
+// the control's selection stays with its rows when rows go, one at a time
+// or together.
 #include <afxcmn.h>
 
 #include <gtest/gtest.h>
@@ -175,4 +176,29 @@ TEST_F(VirtualListCtrlTest, SelectionStaysWithItsRowWhenRowsGo) {
     ASSERT_TRUE(list.SetRows({Row(L"x", L"y", 1), Row(L"z", L"w", 2)}));
     EXPECT_EQ(-1, list.GetNextItem(-1, LVNI_SELECTED));
     EXPECT_EQ(0, list.CheckedCount());
+}
+
+TEST_F(VirtualListCtrlTest, RowsRemovedTogetherKeepTheMarksOfTheRowsThatStay) {
+    ASSERT_EQ(3, list.AppendRows({Row(L"delta", L"4", 104), Row(L"epsilon", L"5", 105)}));
+    list.SetCheck(4, TRUE);
+    list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    list.SetItemState(3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+
+    // alpha, beta (selected), gamma (selected), delta (selected, focused), epsilon (ticked)
+    const int removed = list.DeleteRowsWhere([](const VIRTUAL_LIST_ROW& row) { return row.data % 2 == 1; });
+    EXPECT_EQ(3, removed);
+    ASSERT_EQ(2, list.GetItemCount());
+    EXPECT_EQ(L"beta", ControlText(list.m_hWnd, 0, 0));
+    EXPECT_EQ(L"delta", ControlText(list.m_hWnd, 1, 0));
+    EXPECT_EQ(0, list.CheckedCount()) << "the ticked row went";
+    EXPECT_EQ(0, list.GetNextItem(-1, LVNI_SELECTED));
+    EXPECT_EQ(1, list.GetNextItem(0, LVNI_SELECTED));
+    EXPECT_EQ(-1, list.GetNextItem(1, LVNI_SELECTED)) << "gamma's mark went with it";
+    EXPECT_EQ(1, list.GetNextItem(-1, LVNI_FOCUSED));
+
+    EXPECT_EQ(0, list.DeleteRowsWhere([](const VIRTUAL_LIST_ROW&) { return false; }));
+    EXPECT_EQ(2, list.DeleteRowsWhere([](const VIRTUAL_LIST_ROW&) { return true; }));
+    EXPECT_EQ(0, list.GetItemCount());
+    EXPECT_EQ(-1, list.GetNextItem(-1, LVNI_SELECTED));
 }

@@ -16,6 +16,7 @@
 #include "app/ui/dialogs/mainwindow/CDodavoziDlg.h"
 #include "app/ui/dialogs/mainwindow/CLoginDlg.h"
 #include "app/ui/dialogs/mainwindow/CPasswordModifyDlg.h"
+#include "app/ui/dialogs/mainwindow/CTaskRowTexts.h"
 #include "app/ui/dialogs/mainwindow/TaskListRow.h"
 #include "app/ui/dialogs/resource.h"
 
@@ -365,4 +366,38 @@ TEST(TaskListRowTest, DatesChannelsAndStatesOfTheRows) {
     automatic.DayState[tuesday] = kDayEndedOther;
     ASSERT_TRUE(MakeTaskRowText(automatic, TwoChannelDevice(0), 1, 0, 0, now, &text));
     EXPECT_EQ(L"[Auto][Device Status:Disconnect][Schedule Status:faild]", std::wstring(text.status.GetString()));
+}
+
+TEST(TaskListRowTest, OneRefreshsRowsEachGetTheirOwnDateAndState) {
+    const CTime now(2026, 3, 31, 12, 0, 0);  // a Tuesday
+    const int tuesday = 2;
+    CTaskRowTexts texts(1, 0, now);
+    BACKUP_SCHEDULE schedule;
+    schedule.DevID = 1001;
+    schedule.RecordTime = {1, 5, 2, 30};
+    const struct {
+        int agoType;
+        int state;
+        int loggedIn;
+        int taskCount;
+        const wchar_t* information;
+        const wchar_t* status;
+    } rows[] = {
+        {6, kDayStarted, 1, 3, L"2026-03-25 01:05:00-2026-03-25 02:30:00",
+         L"[Auto][Device Status:Connect][Schedule Status:run][Need Download Files:3]"},
+        {0, kDayIdle, 0, 0, L"2026-03-31 01:05:00-2026-03-31 02:30:00",
+         L"[Auto][Device Status:Disconnect][Schedule Status:no run]"},
+        {6, kDayStarted, 0, 12, L"2026-03-25 01:05:00-2026-03-25 02:30:00",
+         L"[Auto][Device Status:Disconnect][Schedule Status:run][Need Download Files:12]"},
+        {0, kDayEnded, 1, 0, L"2026-03-31 01:05:00-2026-03-31 02:30:00",
+         L"[Auto][Device Status:Connect][Schedule Status:end]"},
+    };
+    for (const auto& r : rows) {
+        schedule.AgoType = r.agoType;
+        schedule.DayState[tuesday] = r.state;
+        TASK_ROW_TEXT text;
+        ASSERT_TRUE(texts.Make(schedule, TwoChannelDevice(r.loggedIn), r.taskCount, &text)) << r.status;
+        EXPECT_EQ(r.information, std::wstring(text.information.GetString()));
+        EXPECT_EQ(r.status, std::wstring(text.status.GetString()));
+    }
 }
