@@ -1,6 +1,5 @@
 #include "BackupScheduleXml.h"
 
-#include <cstring>
 #include <string>
 
 #include "CFileView.h"
@@ -168,7 +167,7 @@ int ReadScheduleFile(const CString& path, std::vector<BACKUP_SCHEDULE>& out) {
     {
         CFileView view;
         if (view.Open(path)) {
-            const size_t bom = view.Size() >= 3 && std::memcmp(view.Data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+            const size_t bom = view.Utf8BomSize();
             if (ReadPlainScheduleXml(view.Data() + bom, view.Size() - bom, out)) return 0;
         }
     }  // unmapped: a file that does not parse is moved aside

@@ -7,7 +7,6 @@
 #include "CLiveDeviceLookup.h"
 #include "CXmlTextWriter.h"
 #include "DeviceListIds.h"
-#include "FileUtil.h"
 #include "RefusedValues.h"
 #include "ScheduleRanges.h"
 #include "XmlFile.h"

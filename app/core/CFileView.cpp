@@ -1,5 +1,7 @@
 #include "CFileView.h"
 
+#include <cstring>
+
 #include "common/UniqueHandle.h"
 
 CFileView::~CFileView() { Close(); }
@@ -27,3 +29,5 @@ bool CFileView::Open(const CString& path) {
     m_size = static_cast<size_t>(length.QuadPart);
     return true;
 }
+
+size_t CFileView::Utf8BomSize() const { return m_size >= 3 && memcmp(m_data, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0; }

@@ -23,6 +23,8 @@ public:
     bool Open(const CString& path);
     const char* Data() const { return m_data; }
     size_t Size() const { return m_size; }
+    // 3 when the file starts with a UTF-8 byte-order mark, else 0.
+    size_t Utf8BomSize() const;
 
 private:
     void Close();

@@ -1,7 +1,8 @@
 // CInitLanguage: the process-wide translation service. The English text is
 // the key: GetString looks it up in section [String] of the current language
 // file and gives the key back when there is no translation. The file is read
-// when it is chosen (start-up and each login); a look-up never goes to disk.
+// when it is chosen (when the configuration is read); a look-up never goes
+// to disk.
 #pragma once
 
 #include <afxwin.h>

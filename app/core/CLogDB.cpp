@@ -104,8 +104,9 @@ void AddIfSet(CSqlCommand& cmd, const char* clause, int value) {
     if (value != -1) cmd.Add(clause, value);
 }
 
-// Room for every entry of the month at once: growing the list step by step
-// copies it again and again, a good part of reading a month of 100 000.
+// Room for every entry of the month at once, for a query that takes them
+// all: growing the list step by step copies it again and again, a good part
+// of reading a month of 100 000. A filtered query may take a few of them.
 void ReserveForMonth(sqlite3* db, std::vector<LOG_RECORD>& out) {
     int64_t rows = 0;
     CSqlCommand("SELECT MAX(rowid) FROM D_Logs").ForEachRow(db, [&rows](sqlite3_stmt* stmt) {
@@ -122,8 +123,8 @@ void ReserveForMonth(sqlite3* db, std::vector<LOG_RECORD>& out) {
 // needs no sort: SQLite's sort of a whole month spills into temporary files
 // and took most of the query's time. A month whose stored order is not its
 // L_ID order (or holds an L_ID that is no number) is read again sorted.
-int ReadInIdOrder(sqlite3* db, CSqlCommand& cmd, std::vector<LOG_RECORD>& out) {
-    ReserveForMonth(db, out);
+int ReadInIdOrder(sqlite3* db, CSqlCommand& cmd, bool wholeMonth, std::vector<LOG_RECORD>& out) {
+    if (wholeMonth) ReserveForMonth(db, out);
     bool inOrder = true;
     int64_t lastId = INT64_MIN;
     int rc = cmd.ForEachRow(db, [&](sqlite3_stmt* stmt) {
@@ -375,6 +376,7 @@ int CLogDB::Query(std::vector<LOG_RECORD>& out, int year, int month, int type, i
         "SELECT L_ID,I_LogType,I_SubType,C_StartTime,C_StopTime,L_SrcDevID,I_SrcChannelIdx,L_DesDevID,"
         "I_DesChannelIdx,I_Option,C_Information,C_FileName,C_OtherInfo,C_UserID,C_UpdateTime"
         " FROM D_Logs WHERE 1 = 1");
+    const size_t unfiltered = cmd.Sql().size();
     AddIfSet(cmd, " AND I_LogType = ?", type);
     AddIfSet(cmd, " AND I_SubType = ?", code);
     AddTimeWindow(cmd, from, to);
@@ -387,7 +389,7 @@ int CLogDB::Query(std::vector<LOG_RECORD>& out, int year, int month, int type, i
 
     sqlite3* db = CSqlCommand::OpenFile(path, true, kQueryBusyTimeoutMs);
     if (!db) return -2;
-    int rc = ReadInIdOrder(db, cmd, out);
+    int rc = ReadInIdOrder(db, cmd, cmd.Sql().size() == unfiltered, out);
     CSqlCommand::CloseFile(db);
     if (rc == 0) return 0;
     out.clear();

@@ -1,7 +1,5 @@
 #include "DeviceListIds.h"
 
-#include <cstring>
-
 #include "CFileView.h"
 #include "PlainXmlReader.h"
 #include "XmlFile.h"
@@ -138,7 +136,7 @@ int ReadDeviceListIds(const CString& path, std::set<int>& ids) {
     {
         CFileView view;
         if (view.Open(path)) {
-            const size_t bom = view.Size() >= 3 && std::memcmp(view.Data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+            const size_t bom = view.Utf8BomSize();
             std::vector<PLAIN_DEVICE_ELEMENT> elements;
             if (ReadPlainDeviceElements(view.Data() + bom, view.Size() - bom, elements)) {
                 AssignDeviceIds(elements, assigned);

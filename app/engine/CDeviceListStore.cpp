@@ -134,19 +134,16 @@ std::string Printed(const TiXmlElement& element) {
     return std::string(printer.CStr(), printer.Size());
 }
 
-size_t Utf8BomSize(const CFileView& view) {
-    return view.Size() >= 3 && memcmp(view.Data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
-}
-
-enum class PlainEdit { kNoFile, kNotPlain, kUnchanged, kChanged };
+enum class PlainEdit { kNotPlain, kUnchanged, kChanged };
 
 // The list's text with the record's element in place of the first element
-// of its id, when the list is plain and the two differ. The view is closed
-// on return: a mapped file cannot be replaced.
+// of its id, when the list is plain and the two differ. A list that cannot
+// be mapped is left to the general parser, as reading does. The view is
+// closed on return: a mapped file cannot be replaced.
 PlainEdit ReplacePlainElement(const CString& path, const DEVICE_RECORD& record, std::string& text) {
     CFileView view;
-    if (path.IsEmpty() || !view.Open(path)) return PlainEdit::kNoFile;
-    const size_t bom = Utf8BomSize(view);
+    if (path.IsEmpty() || !view.Open(path)) return PlainEdit::kNotPlain;
+    const size_t bom = view.Utf8BomSize();
     std::vector<PLAIN_DEVICE_ELEMENT> elements;
     if (!ReadPlainDeviceElements(view.Data() + bom, view.Size() - bom, elements)) return PlainEdit::kNotPlain;
     std::vector<PLAIN_DEVICE_ELEMENT>::const_iterator found = std::find_if(
@@ -227,7 +224,7 @@ int CDeviceListStore::Read(const CString& path, IList& list, bool storedFile) {
 bool CDeviceListStore::ReadPlainFile(const CString& path, IList& list, bool& inRange) {
     CFileView view;
     if (path.IsEmpty() || !view.Open(path)) return false;
-    const size_t bom = Utf8BomSize(view);
+    const size_t bom = view.Utf8BomSize();
     return CDeviceElementReader::ReadPlainList(view.Data() + bom, view.Size() - bom, list, inRange);
 }
 
@@ -294,7 +291,6 @@ int CDeviceListStore::SaveElement(const CString& path, const DEVICE_RECORD& reco
     CAutoLock pathLock(&CPathLocks::For(path));
     std::string text;
     switch (ReplacePlainElement(path, record, text)) {
-        case PlainEdit::kNoFile: return -1;
         case PlainEdit::kUnchanged: return 0;
         case PlainEdit::kNotPlain: return SaveElementThroughDocument(path, record);
         case PlainEdit::kChanged: break;
@@ -304,7 +300,10 @@ int CDeviceListStore::SaveElement(const CString& path, const DEVICE_RECORD& reco
 
 // A list in another form: its document, saved only when the element changed.
 int CDeviceListStore::SaveElementThroughDocument(const CString& path, const DEVICE_RECORD& record) {
-    if (!LoadDocument(path)) return -1;
+    if (!LoadDocument(path)) {
+        ReleaseDocument();
+        return -1;
+    }
     TiXmlDocument& document = m_document->document;
     for (TiXmlElement* org = document.FirstChildElement("Organization"); org;
          org = org->NextSiblingElement("Organization")) {

@@ -37,7 +37,7 @@ public:
         m_registry.ForgetNotLoaded();
     }
     bool Full() override { return m_registry.IsFull() != 0; }
-    void Add(const DEVICE_RECORD& record) override { m_registry.AddLoaded(record, &CDeviceListStore::ElementText); }
+    void Add(const DEVICE_RECORD& record) override { m_registry.AddLoaded(record); }
     void HoldBack(int id, const char* element, size_t size) override { m_registry.HoldBack(id, element, size); }
     void ExpectHeldBack(size_t devices, size_t bytes) override { m_registry.ExpectHeldBack(devices, bytes); }
 

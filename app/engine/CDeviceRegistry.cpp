@@ -199,19 +199,16 @@ int CDeviceRegistry::SetChannelValues(int id, int channelIndex, int first, int s
 
 // ---- For the device manager's sessions and file ---------------------------------
 
-bool CDeviceRegistry::AddLoaded(const DEVICE_RECORD& record,
-                                const std::function<std::string(const DEVICE_RECORD&)>& heldBackElement) {
+void CDeviceRegistry::AddLoaded(const DEVICE_RECORD& record) {
     CAutoLock lock(&m_recordsLock);
     if (static_cast<int>(m_devices.size()) >= m_maxDeviceCount) {
-        const std::string element = heldBackElement(record);
+        const std::string element = CDeviceListStore::ElementText(record);
         m_notLoaded.Add(record.id, element.data(), element.size());
-        RaiseLastIdLocked(record.id);
-        return false;
+    } else {
+        m_devices[record.id] = record;
+        SyncCountLocked();
     }
-    m_devices[record.id] = record;
     RaiseLastIdLocked(record.id);
-    SyncCountLocked();
-    return true;
 }
 
 void CDeviceRegistry::HoldBack(int id, const char* element, size_t size) {

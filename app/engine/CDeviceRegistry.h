@@ -50,11 +50,9 @@ public:
     int GetChannelSlot(CHANNEL_SLOT& out, int channelId) const;
     int SetChannelValues(int id, int channelIndex, int first, int second, int third, int fourth);
 
-    // A record read from the device list file, under its own id. False when
-    // the registry is full: the record is then held back as the element
-    // heldBackElement makes of it (HoldBack).
-    bool AddLoaded(const DEVICE_RECORD& record,
-                   const std::function<std::string(const DEVICE_RECORD&)>& heldBackElement);
+    // A record read from the device list file, under its own id; held back
+    // as the element the list file would hold when the registry is full.
+    void AddLoaded(const DEVICE_RECORD& record);
     // A device of the file past the maximum, as its element's text: not
     // listed, still written into the file by VisitForFile (the maximum must
     // not cost the user devices), and its id is never given again.

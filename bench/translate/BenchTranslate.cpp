@@ -13,6 +13,7 @@
 
 #include "TempDir.h"
 #include "app/core/CInitLanguage.h"
+#include "bench/support/BenchLoopback.h"
 
 namespace {
 
@@ -21,12 +22,6 @@ const wchar_t* const kWords[] = {L"Sunday",   L"Monday", L"Tuesday",      L"Wedn
                                  L"Yes",      L"No",     L"Connect",      L"Not in the file",
                                  L"Offline",  L"Idle",   L"Downloading",  L"Also not in the file"};
 const int kWordCount = sizeof kWords / sizeof kWords[0];
-
-double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // A UTF-16 language file as translators ship them: the list's words among
 // K - 8 others (half of kWords are left out, so they fall back to the key).
@@ -40,11 +35,9 @@ std::string LanguageFile(int translations) {
 
 template <typename Work>
 double Timed(Work work) {
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
+    const LARGE_INTEGER start = BenchNow();
     work();
-    QueryPerformanceCounter(&end);
-    return Milliseconds(start, end);
+    return 1000.0 * BenchSeconds(start, BenchNow());
 }
 
 }  // namespace

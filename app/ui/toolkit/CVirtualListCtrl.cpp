@@ -72,6 +72,7 @@ BOOL CVirtualListCtrl::DeleteRow(int row) {
 }
 
 int CVirtualListCtrl::DeleteRowsWhere(const std::function<bool(const VIRTUAL_LIST_ROW&)>& remove) {
+    if (!IsOwnerData()) return 0;
     std::vector<int> newIndex(m_rows.size(), -1);
     int kept = 0;
     for (size_t row = 0; row < m_rows.size(); ++row) {
@@ -90,8 +91,7 @@ int CVirtualListCtrl::DeleteRowsWhere(const std::function<bool(const VIRTUAL_LIS
             m_rows[newIndex[row]] = std::move(m_rows[row]);
     }
     m_rows.resize(kept);
-    SetItemCountEx(kept, LVSICF_NOSCROLL);
-    Invalidate();
+    SetItemCountEx(kept, LVSICF_NOSCROLL);  // repaints every row
     for (int row : selected) {
         if (newIndex[row] >= 0) SetItemState(newIndex[row], LVIS_SELECTED, LVIS_SELECTED);
     }

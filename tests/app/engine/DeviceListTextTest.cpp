@@ -199,12 +199,26 @@ TEST(DeviceListText, HeldBackDevicesAreWrittenAgainAsTheFileHoldsThem) {
         ASSERT_EQ(0, writer.WriteDeviceXml(file));
     }
     const std::string written = ReadWholeFile(dir.File(L"device.xml"));
-    CDeviceManager list;
-    list.SetMaxDeviceCount(1);
-    ASSERT_EQ(0, list.OpenDeviceFile(file));
-    ASSERT_EQ(3, list.GetNotLoadedCount());
-    ASSERT_EQ(0, list.WriteDeviceXml());
-    EXPECT_EQ(written, ReadWholeFile(dir.File(L"device.xml")));
+    // The same devices with 1004 before 1002 and 1003, as a hand-edited file
+    // may hold them: written back in id order like every list.
+    const size_t second = written.find("<Device", written.find("<Device") + 1);
+    const size_t fourth = written.find("<Device", written.find("<Device", second + 1) + 1);
+    const size_t end = written.find("</", written.rfind("</Device>") + 1);
+    ASSERT_TRUE(second != std::string::npos && fourth != std::string::npos && end != std::string::npos);
+    const size_t lineOf[] = {written.rfind('\n', second) + 1, written.rfind('\n', fourth) + 1,
+                             written.rfind('\n', end) + 1};
+    const std::string reordered = written.substr(0, lineOf[0]) + written.substr(lineOf[1], lineOf[2] - lineOf[1]) +
+                                  written.substr(lineOf[0], lineOf[1] - lineOf[0]) + written.substr(lineOf[2]);
+    ASSERT_NE(written, reordered);
+    for (const std::string& text : {written, reordered}) {
+        ASSERT_TRUE(WriteWholeFile(dir.File(L"device.xml"), text));
+        CDeviceManager list;
+        list.SetMaxDeviceCount(1);
+        ASSERT_EQ(0, list.OpenDeviceFile(file));
+        ASSERT_EQ(3, list.GetNotLoadedCount());
+        ASSERT_EQ(0, list.WriteDeviceXml());
+        EXPECT_EQ(written, ReadWholeFile(dir.File(L"device.xml")));
+    }
 }
 
 // One device's element is put into the list only when it differs from the

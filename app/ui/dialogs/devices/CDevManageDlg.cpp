@@ -106,14 +106,14 @@ BOOL CDevManageDlg::OnInitDialog() {
     SetUpEdits();
     FillCombos();
     SetUpHints();
-    WithoutFormRefresh([this] { m_rows.SetUpColumns(); });
+    m_rows.SetUpColumns();
     m_checkedCount = 0;
     m_selectAll = 0;
     GetDlgItem(IDC_DEVMANAGE_DELETE)->EnableWindow(FALSE);
     RefreshView();
     TellHeldBackDevices(this, m_userLists);
     TellRefusedValues(this);
-    return TRUE;
+    return FALSE;  // the view mode gave the device rows the focus
 }
 
 void CDevManageDlg::SetUpEdits() {
@@ -422,9 +422,9 @@ int CDevManageDlg::CommitForm() {
 void CDevManageDlg::OnListItemChanged(NMHDR* header, LRESULT* result) {
     *result = 0;
     const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (!(change->uChanged & LVIF_STATE)) return;
+    // A refill or deletion counts the rows itself once it is done.
+    if (!(change->uChanged & LVIF_STATE) || m_refillingList) return;
     m_checkedCount = CountCheckedRows(m_list);
-    if (m_refillingList) return;
     ShowSelectedDevice();
     EnableDelete();
 }
@@ -448,7 +448,10 @@ void CDevManageDlg::DeleteCheckedDevices() {
     if (m_checkedCount == 0 || !list) return;
     if (!AskOkCancel(L"Are you sure to delete this item?")) return;
     m_list.SetRedraw(FALSE);
-    if (m_rows.DeleteChecked([list](int id) { list->DeleteDevice(id); })) ShowSelectedDevice();
+    // Each deleted row moves the selection: the form is shown once, after all.
+    bool deleted = false;
+    WithoutFormRefresh([&] { deleted = m_rows.DeleteChecked([list](int id) { list->DeleteDevice(id); }); });
+    if (deleted) ShowSelectedDevice();
     m_list.SetRedraw(TRUE);
     m_list.Invalidate();
     m_checkedCount = CountCheckedRows(m_list);

@@ -18,7 +18,10 @@ public:
     // The download state and the time of this refresh.
     CTaskRowTexts(int automaticOn, int manualOn, const CTime& now);
 
-    // The rules of MakeTaskRowText (TaskListRow.h).
+    // The texts of the schedule's row. False when the schedule gets no row:
+    // its device is gone (id 0), its kind of download is not running, its
+    // AgoType is unknown, or a manual schedule has ended or failed.
+    // taskCount is its pending plus active downloads.
     bool Make(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, int taskCount, TASK_ROW_TEXT* out);
 
 private:

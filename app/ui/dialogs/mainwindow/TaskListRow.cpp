@@ -3,15 +3,9 @@
 #include <cstring>
 
 #include "app/ui/dialogs/DialogMessages.h"
-#include "app/ui/dialogs/mainwindow/CTaskRowTexts.h"
 
 CString FieldText(const char* field, size_t width) {
     return CString(CStringA(field, static_cast<int>(strnlen(field, width))));
-}
-
-bool MakeTaskRowText(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, int automaticOn, int manualOn,
-                     int taskCount, const CTime& now, TASK_ROW_TEXT* out) {
-    return CTaskRowTexts(automaticOn, manualOn, now).Make(schedule, device, taskCount, out);
 }
 
 void AppendUnindexedText(int unindexedCount, TASK_ROW_TEXT* text) {

@@ -1,6 +1,6 @@
-// The texts of one row of the main window's task list: which schedules get
-// a row while which download runs, the date their recordings are from, and
-// the state words. Kept apart from the window so the rules stand alone.
+// What one row of the main window's task list holds, and the pieces its
+// texts are made of (CTaskRowTexts applies the rules). Kept apart from the
+// window so the rules stand alone.
 #pragma once
 
 #include <afx.h>
@@ -24,13 +24,6 @@ template <size_t N>
 CString FieldText(const char (&field)[N]) {
     return FieldText(field, N);
 }
-
-// One row's texts, alone (CTaskRowTexts makes a refresh's rows).
-// False when the schedule gets no row: its device is gone (id 0), its kind of
-// download is not running, its AgoType is unknown, or a manual schedule has
-// ended or failed. taskCount is its pending plus active downloads.
-bool MakeTaskRowText(const BACKUP_SCHEDULE& schedule, const DEVICE_RECORD& device, int automaticOn, int manualOn,
-                     int taskCount, const CTime& now, TASK_ROW_TEXT* out);
 
 // Adds "[Not in record list:n]" to the status when n downloaded recordings
 // of the schedule are kept on disk without their record-list row.

@@ -34,41 +34,39 @@ CString FormatWindow(TIME_RANGE range) { return range.FormatStart() + L"~" + ran
 // of opening the list.
 class ScheduleRowWords {
 public:
+    ScheduleRowWords() {
+        for (int day = 0; day < kDaysPerWeek; ++day) m_weekdayNames[day] = WeekdayName(day);
+        for (int agoType = 0; agoType < kAgoTypeCount; ++agoType) m_agoTypes[agoType] = AgoTypeName(agoType);
+    }
+
+    // The enabled days, "Sunday,Monday,...": one text per set of days.
     const CString& Weekdays(const BACKUP_SCHEDULE& schedule) {
         unsigned days = 0;
         for (int day = 0; day < kDaysPerWeek; ++day) {
             if (schedule.WeekDayEnable[day] == 1) days |= 1u << day;
         }
-        if (!m_weekdaysMade[days]) {
-            m_weekdays[days] = EnabledWeekdays(days);
-            m_weekdaysMade[days] = true;
-        }
-        return m_weekdays[days];
+        auto known = m_weekdays.find(days);
+        if (known == m_weekdays.end()) known = m_weekdays.emplace(days, JoinedDays(days)).first;
+        return known->second;
     }
 
-    CString AgoType(int agoType) {
-        if (agoType < 0 || agoType >= kAgoTypeCount) return AgoTypeName(agoType);
-        if (!m_agoTypeMade[agoType]) {
-            m_agoTypes[agoType] = AgoTypeName(agoType);
-            m_agoTypeMade[agoType] = true;
-        }
-        return m_agoTypes[agoType];
+    CString AgoType(int agoType) const {
+        return agoType >= 0 && agoType < kAgoTypeCount ? m_agoTypes[agoType] : CString();
     }
 
 private:
-    static CString EnabledWeekdays(unsigned days) {
+    CString JoinedDays(unsigned days) const {
         CString text;
         for (int day = 0; day < kDaysPerWeek; ++day) {
-            if (days & (1u << day)) text += WeekdayName(day) + L",";
+            if (days & (1u << day)) text += m_weekdayNames[day] + L",";
         }
         text.TrimRight(L',');
         return text;
     }
 
-    CString m_weekdays[1 << kDaysPerWeek];
-    bool m_weekdaysMade[1 << kDaysPerWeek] = {};
+    CString m_weekdayNames[kDaysPerWeek];
     CString m_agoTypes[kAgoTypeCount];
-    bool m_agoTypeMade[kAgoTypeCount] = {};
+    std::unordered_map<unsigned, CString> m_weekdays;
 };
 
 VIRTUAL_LIST_ROW ScheduleRow(int index, const BACKUP_SCHEDULE& schedule, const SCHEDULE_DEVICE& device,

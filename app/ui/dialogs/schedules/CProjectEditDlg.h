@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/core/BackupSchedule.h"
-#include "app/engine/DEVICE_RECORD.h"
 #include "app/ui/dialogs/schedules/ScheduleUiSupport.h"
 
 class CBackupProjectDlg;

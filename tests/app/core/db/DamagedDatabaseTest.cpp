@@ -9,6 +9,7 @@
 #include "DamagedBytes.h"
 #include "RecordListDBFixture.h"
 #include "TempDir.h"
+#include "WaitFor.h"
 #include "app/core/CLogDB.h"
 #include "app/core/CRecordListDB.h"
 #include "app/core/TextValues.h"
@@ -166,11 +167,14 @@ protected:
         {
             std::unique_ptr<CLogDB> log = NewLog();
             for (int i = 0; i < kRows; ++i) log->AddLog(Entry(i));
-            std::vector<LOG_RECORD> written;
-            for (int wait = 0; wait < 1200 && written.size() < static_cast<size_t>(kRows); ++wait) {
-                Sleep(100);
-                QueryMarch(written);
-            }
+            EXPECT_TRUE(WaitFor(
+                [this] {
+                    std::vector<LOG_RECORD> written;
+                    QueryMarch(written);
+                    return written.size() == static_cast<size_t>(kRows);
+                },
+                120000))
+                << "the writer stored every entry";
         }
         return ReadWholeFile(march);
     }

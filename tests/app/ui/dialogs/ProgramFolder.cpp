@@ -116,7 +116,8 @@ bool AnotherCopyRuns() {
 HANDLE ProgramFolder::Start() {
     // A first copy waits until a copy of an earlier test, still ending under
     // load, has let go of the single-instance mark; else it would refuse to run.
-    if (!m_process) Eventually([] { return !AnotherCopyRuns(); }, kOtherCopyEndMs);
+    if (!m_process && !Eventually([] { return !AnotherCopyRuns(); }, kOtherCopyEndMs))
+        fwprintf(stderr, L"another copy of the program still runs: this one will refuse to start\n");
     const std::wstring exe = File(L"Dodavozi.exe");
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW startup = {};

@@ -23,7 +23,11 @@ TEST_F(DevManageDlgTest, AddedDeviceReadsItsChannelsAndReachesFileAndEngine) {
     EXPECT_FALSE(dlg->IsWindowVisible()) << "OK closes the dialog";
 }
 
-TEST_F(DevManageDlgTest, TheListOpensInReportViewWithItsColumnsLaidOut) {
+TEST_F(DevManageDlgTest, TheListOpensInReportViewWithItsColumnsLaidOutAndTheFocus) {
+    // Keys go to the device rows, not to the user combo above them (whose
+    // arrows would load another user's list).
+    EXPECT_EQ(List().m_hWnd, ::GetFocus());
+
     const struct {
         const wchar_t* heading;
         int width;

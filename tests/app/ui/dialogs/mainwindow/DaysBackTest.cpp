@@ -7,6 +7,7 @@
 #include <time.h>
 
 #include "app/engine/CBackupScheduler.h"
+#include "app/ui/dialogs/mainwindow/CTaskRowTexts.h"
 #include "app/ui/dialogs/mainwindow/TaskListRow.h"
 
 namespace {
@@ -73,7 +74,7 @@ TEST_F(DaysBack, TheTaskListShowsTheCalendarDay) {
     DEVICE_RECORD device;
     device.id = 1001;
     TASK_ROW_TEXT text;
-    ASSERT_TRUE(MakeTaskRowText(automatic, device, 1, 0, 0, now, &text));
+    ASSERT_TRUE(CTaskRowTexts(1, 0, now).Make(automatic, device, 0, &text));
     const CString day = change.Format(L"%Y-%m-%d");
     EXPECT_EQ(std::wstring((day + L" 01:00:00-" + day + L" 02:00:00").GetString()),
               std::wstring(text.information.GetString()));

@@ -309,7 +309,7 @@ TEST(TaskListRowTest, DatesChannelsAndStatesOfTheRows) {
     };
     for (const auto& d : dates) {
         automatic.AgoType = d.agoType;
-        ASSERT_TRUE(MakeTaskRowText(automatic, TwoChannelDevice(1), 1, 0, 3, now, &text)) << d.agoType;
+        ASSERT_TRUE(CTaskRowTexts(1, 0, now).Make(automatic, TwoChannelDevice(1), 3, &text)) << d.agoType;
         EXPECT_EQ(d.information, std::wstring(text.information.GetString())) << d.agoType;
     }
     EXPECT_EQ(L"Gate", std::wstring(text.device.GetString()));
@@ -317,10 +317,10 @@ TEST(TaskListRowTest, DatesChannelsAndStatesOfTheRows) {
     EXPECT_EQ(L"[Auto][Device Status:Connect][Schedule Status:run][Need Download Files:3]",
               std::wstring(text.status.GetString()));
     automatic.AgoType = 10;
-    EXPECT_FALSE(MakeTaskRowText(automatic, TwoChannelDevice(1), 1, 0, 0, now, &text)) << "unknown AgoType";
+    EXPECT_FALSE(CTaskRowTexts(1, 0, now).Make(automatic, TwoChannelDevice(1), 0, &text)) << "unknown AgoType";
     automatic.AgoType = 0;
-    EXPECT_FALSE(MakeTaskRowText(automatic, TwoChannelDevice(1), 0, 1, 0, now, &text)) << "automatic stopped";
-    EXPECT_FALSE(MakeTaskRowText(automatic, DEVICE_RECORD(), 1, 1, 0, now, &text)) << "device gone";
+    EXPECT_FALSE(CTaskRowTexts(0, 1, now).Make(automatic, TwoChannelDevice(1), 0, &text)) << "automatic stopped";
+    EXPECT_FALSE(CTaskRowTexts(1, 1, now).Make(automatic, DEVICE_RECORD(), 0, &text)) << "device gone";
 
     // A channel without a name, and indexes outside the device's channels.
     const struct {
@@ -329,7 +329,7 @@ TEST(TaskListRowTest, DatesChannelsAndStatesOfTheRows) {
     } channels[] = {{1, L"Channel1"}, {2, L""}, {-1, L""}, {100000, L""}};
     for (const auto& c : channels) {
         automatic.ChannelIndex = c.index;
-        ASSERT_TRUE(MakeTaskRowText(automatic, TwoChannelDevice(0), 1, 0, 0, now, &text));
+        ASSERT_TRUE(CTaskRowTexts(1, 0, now).Make(automatic, TwoChannelDevice(0), 0, &text));
         EXPECT_EQ(c.channel, std::wstring(text.channel.GetString())) << c.index;
     }
 
@@ -352,19 +352,19 @@ TEST(TaskListRowTest, DatesChannelsAndStatesOfTheRows) {
     };
     for (const auto& s : states) {
         manual.DayState[0] = s.state;
-        EXPECT_EQ(s.shown, MakeTaskRowText(manual, TwoChannelDevice(0), 0, 1, 0, now, &text)) << s.state;
+        EXPECT_EQ(s.shown, CTaskRowTexts(0, 1, now).Make(manual, TwoChannelDevice(0), 0, &text)) << s.state;
         if (s.shown) {
             EXPECT_EQ(s.status, std::wstring(text.status.GetString())) << s.state;
         }
     }
     EXPECT_EQ(L"2026-01-09 00:00:00-2026-01-09 00:00:00", std::wstring(text.information.GetString()));
-    EXPECT_FALSE(MakeTaskRowText(manual, TwoChannelDevice(0), 1, 0, 0, now, &text)) << "manual stopped";
+    EXPECT_FALSE(CTaskRowTexts(1, 0, now).Make(manual, TwoChannelDevice(0), 0, &text)) << "manual stopped";
     automatic.ChannelIndex = 0;
     automatic.DayState[tuesday] = kDayEnded;
-    ASSERT_TRUE(MakeTaskRowText(automatic, TwoChannelDevice(0), 1, 0, 0, now, &text));
+    ASSERT_TRUE(CTaskRowTexts(1, 0, now).Make(automatic, TwoChannelDevice(0), 0, &text));
     EXPECT_EQ(L"[Auto][Device Status:Disconnect][Schedule Status:end]", std::wstring(text.status.GetString()));
     automatic.DayState[tuesday] = kDayEndedOther;
-    ASSERT_TRUE(MakeTaskRowText(automatic, TwoChannelDevice(0), 1, 0, 0, now, &text));
+    ASSERT_TRUE(CTaskRowTexts(1, 0, now).Make(automatic, TwoChannelDevice(0), 0, &text));
     EXPECT_EQ(L"[Auto][Device Status:Disconnect][Schedule Status:faild]", std::wstring(text.status.GetString()));
 }
 

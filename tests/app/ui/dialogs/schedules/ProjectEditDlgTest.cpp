@@ -318,12 +318,12 @@ TEST_F(ProjectEditDlgTest, ModifyFindsDeviceAndChannelByIdAndPositionNotByName) 
 }
 
 // A schedule whose device is gone is not stored under whatever device the
-// combo shows.
+// combo shows; a day code the combo does not offer stays unless changed.
 TEST_F(ProjectEditDlgTest, ModifyRefusesAScheduleWhoseDeviceWasDeletedWhileTheListWasOpen) {
     SetDevices({{1001, "Gate", {"Door"}}, {1009, "Yard", {"Shed"}}});
-    WriteSchedules({Schedule(1009, 0), Schedule(1001, 0)});
+    WriteSchedules({Schedule(1009, 0), Schedule(1001, 0), Schedule(1001, 0, 12)});
     Open();
-    ASSERT_EQ(2u, Stored().size());
+    ASSERT_EQ(3u, Stored().size());
     Modify(0);
     ClickButton(Editor(), IDCANCEL);
 
@@ -331,10 +331,15 @@ TEST_F(ProjectEditDlgTest, ModifyRefusesAScheduleWhoseDeviceWasDeletedWhileTheLi
     list.GetEditor().FillDeviceList();
     Modify(0);
     EXPECT_EQ(L"The device of this schedule does not exist!", PressOk());
-    ASSERT_EQ(2u, Stored().size());
+    ASSERT_EQ(3u, Stored().size());
     EXPECT_EQ(1009, Stored()[0].DevID) << "the schedule did not move to another device";
     ClickButton(Editor(), IDCANCEL);
     EXPECT_FALSE(::IsWindowVisible(Editor()));
+
+    Modify(2);
+    EXPECT_EQ(CB_ERR, ::SendDlgItemMessageW(Editor(), IDC_PROJEDIT_AGO, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(L"", PressOk());
+    EXPECT_EQ(12, Stored()[2].AgoType) << "unchanged by the operator, kept";
 
     Modify(1);
     SelectCombo(IDC_PROJEDIT_AGO, 7);

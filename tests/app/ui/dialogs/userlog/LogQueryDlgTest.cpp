@@ -10,7 +10,6 @@
 #include "tests/app/ui/dialogs/LanguageChoice.h"
 #include "LogMonthFixture.h"
 #include "app/core/CAppConfig.h"
-#include "app/core/CInitLanguage.h"
 #include "app/core/CUserManager.h"
 #include "app/core/UnreadableFiles.h"
 #include "app/ui/dialogs/resource.h"
